@@ -1,0 +1,19 @@
+// Every fixed limit of the program in one place, each with its reason.
+// Going over a limit has its own outcome, handled by the caller; never an
+// overflow.
+#pragma once
+
+#include <cstddef>
+
+namespace kv::limits {
+
+// The handset's MAX_PATH: 260 UTF-16 units including the terminator.
+inline constexpr std::size_t kMaxDevicePathUnits = 259;
+
+// Signature database: a 160-byte line buffer with its terminator, a 256-byte
+// plain-line buffer, and the 20-character name field of character signatures.
+inline constexpr std::size_t kMaxEncodedLine = 159;
+inline constexpr std::size_t kMaxPlainLine = 255;
+inline constexpr std::size_t kNameFieldLength = 20;
+
+}  // namespace kv::limits

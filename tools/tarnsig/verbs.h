@@ -1,0 +1,20 @@
+// The verbs of tarnsig, the signature database tool. Each takes the
+// arguments after its name and returns the process exit status: 0 on
+// success, 2 on a usage or input error (reported as one line on stderr).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kv::tarnsig {
+
+using Args = std::vector<std::string>;
+
+int RunEncode(const Args& args);
+int RunDecode(const Args& args);
+int RunList(const Args& args);
+int RunMatch(const Args& args);
+int RunMatchBatch(const Args& args);
+int RunCheck(const Args& args);
+
+}  // namespace kv::tarnsig
