@@ -29,12 +29,13 @@ namespace {
 
 constexpr std::string_view kVerb = "list";
 
+// Only character signatures have names; the other records are one value.
 void AppendSection(std::string& text, std::string_view kind, const SignatureList& records,
-                   std::string_view patternKey) {
+                   bool showName, std::string_view patternKey) {
   text += "section " + std::string(kind) + " " + std::to_string(records.size()) + "\n";
   for (std::size_t i = 0; i < records.size(); ++i) {
     text += std::string(kind) + " " + std::to_string(i + 1);
-    if (kind == "character") text += " name=" + Printable(records[i].name);
+    if (showName) text += " name=" + Printable(records[i].name);
     text += " " + std::string(patternKey) + "=" + Printable(records[i].pattern) + "\n";
   }
 }
@@ -52,9 +53,9 @@ int RunList(const Args& args) {
   ReadDatabaseLines(content, store, version);
 
   std::string text = "version " + std::to_string(version) + "\n";
-  AppendSection(text, "character", store.characterSignatures, "pattern");
-  AppendSection(text, "file", store.fileSignatures, "path");
-  AppendSection(text, "process", store.processSignatures, "exe");
+  AppendSection(text, "character", store.characterSignatures, true, "pattern");
+  AppendSection(text, "file", store.fileSignatures, false, "path");
+  AppendSection(text, "process", store.processSignatures, false, "exe");
   text += "delete-files-offset ";
   text += store.deleteFilesOffset == 0 ? "none" : std::to_string(store.deleteFilesOffset);
   text += "\n";
