@@ -16,4 +16,12 @@ inline constexpr std::size_t kMaxEncodedLine = 159;
 inline constexpr std::size_t kMaxPlainLine = 255;
 inline constexpr std::size_t kNameFieldLength = 20;
 
+// The line decoder's Base64 buffer: 320 bytes, the last kept for the zero
+// byte put behind the decoded bytes. Ample for a 159-character line (117).
+inline constexpr std::size_t kBase64BufferBytes = 320;
+
+// deleteFilesOffset is a signed 32-bit byte offset and the line walk may count
+// one byte past the content, so the walk reads at most this many bytes.
+inline constexpr std::size_t kMaxDatabaseBytes = 0x7ffffffe;
+
 }  // namespace kv::limits
