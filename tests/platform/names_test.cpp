@@ -8,6 +8,7 @@
 #include "platform/case_fold.h"
 #include "platform/device_path.h"
 #include "platform/host_name.h"
+#include "support/label_name.h"
 
 namespace kv::platform {
 namespace {
@@ -51,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedName{"escape of an ascii byte", Units({0xDC41})},
                       // U+DCC3 U+DCA9 would write C3 A9, which lists as U+00E9:
                       // the same file must not have two names.
-                      RefusedName{"escapes spelling utf-8", Units({0xDCC3, 0xDCA9})}));
+                      RefusedName{"escapes spelling utf-8", Units({0xDCC3, 0xDCA9})}),
+    kv::testing::LabelName());
 
 struct FoldRow {
   const char* label;
@@ -85,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FoldRow{"sharp s has no one-unit capital", u"\u00DF", u"S", false},
                       FoldRow{"dotless i stays itself", u"\u0131", u"I", false},
                       FoldRow{"greek compares exactly", u"\u0391", u"\u03B1", false},
-                      FoldRow{"at sign and backquote are no letters", u"@", u"`", false}));
+                      FoldRow{"at sign and backquote are no letters", u"@", u"`", false}),
+    kv::testing::LabelName());
 
 struct SplitCase {
   const char* label;
@@ -132,7 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
             "names beginning with dots are names", u"\\..backup\\...", true, {u"..backup", u"..."}},
         SplitCase{
             "259 units", u"\\" + std::u16string(258, u'a'), true, {std::u16string(258, u'a')}},
-        SplitCase{"260 units", u"\\" + std::u16string(259, u'a'), false, {}}));
+        SplitCase{"260 units", u"\\" + std::u16string(259, u'a'), false, {}}),
+    kv::testing::LabelName());
 
 }  // namespace
 }  // namespace kv::platform

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include "support/label_name.h"
 
 namespace kv::platform {
 namespace {
@@ -39,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Utf8Case{"invalid lead byte",
                                "\xFF"
                                "a",
-                               u"\uFFFDa"}));
+                               u"\uFFFDa"}),
+    kv::testing::LabelName());
 
 struct Utf16Case {
   const char* label;
@@ -66,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Utf16Case{"high at the end", std::u16string{u'a', char16_t{0xDBFF}},
                                 "a\xEF\xBF\xBD"},
                       Utf16Case{"swapped pair", std::u16string{char16_t{0xDC00}, char16_t{0xD800}},
-                                "\xEF\xBF\xBD\xEF\xBF\xBD"}));
+                                "\xEF\xBF\xBD\xEF\xBF\xBD"}),
+    kv::testing::LabelName());
 
 TEST(TextRoundTrip, WellFormedTextSurvivesBothWays) {
   const std::u16string text = u"\\Program Files\\Quellbrin\\\u00C4\u20AC\U0001F600.dat";
@@ -99,7 +102,11 @@ INSTANTIATE_TEST_SUITE_P(
                       AnsiCase{0x81, 0x0081}, AnsiCase{0x8D, 0x008D}, AnsiCase{0x8F, 0x008F},
                       AnsiCase{0x90, 0x0090}, AnsiCase{0x9D, 0x009D},
                       // Above 0x9F the code page is Latin-1.
-                      AnsiCase{0xA0, 0x00A0}, AnsiCase{0xC4, 0x00C4}, AnsiCase{0xFF, 0x00FF}));
+                      AnsiCase{0xA0, 0x00A0}, AnsiCase{0xC4, 0x00C4}, AnsiCase{0xFF, 0x00FF}),
+    [](const ::testing::TestParamInfo<AnsiCase>& info) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      return std::string("byte_") + kHex[info.param.byte >> 4] + kHex[info.param.byte & 0xF];
+    });
 
 TEST(WidenAnsi, WidensEveryByteOfALineInPlace) {
   EXPECT_EQ(WidenAnsi("\\Windows\\\x80vil\x9F.exe"), u"\\Windows\\\u20ACvil\u0178.exe");
