@@ -23,4 +23,12 @@ inline constexpr std::size_t kNameFieldLength = 20;
 // the loader allocate (every 2-byte line can become a record).
 inline constexpr std::uint64_t kMaxDatabaseFileBytes = 4 * 1024 * 1024;
 
+// The line decoder's Base64 buffer: 320 bytes, the last kept for the zero
+// byte put behind the decoded bytes. Ample for a 159-character line (117).
+inline constexpr std::size_t kBase64BufferBytes = 320;
+
+// deleteFilesOffset is a signed 32-bit byte offset and the line walk may count
+// one byte past the content, so the walk reads at most this many bytes.
+inline constexpr std::size_t kMaxDatabaseBytes = 0x7ffffffe;
+
 }  // namespace kv::limits

@@ -1,0 +1,121 @@
+// The verb table, error reports and file helpers of cli.h. Files are read
+// and written with <fstream> in binary mode: database lines end in CR LF and
+// must reach the decoder byte for byte.
+#include "tools/tarnsig/cli.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+namespace kv::tarnsig {
+namespace {
+
+constexpr std::array<Verb, 6> kVerbs = {{
+    {"encode", "PLAIN -o VirusDB.dat", "encode a plain signature file (line 1: the version)",
+     RunEncode},
+    {"decode", "VirusDB.dat", "print the version and every decoded line", RunDecode},
+    {"list", "VirusDB.dat", "print what the loader loads", RunList},
+    {"match", "PATTERN FILE", "print 1 when PATTERN matches FILE's bytes, else 0", RunMatch},
+    {"match-batch", "", "read '<pattern hex>\\t<data hex>' lines, print 1/0/E", RunMatchBatch},
+    {"check", "VirusDB.dat FILE...", "print which signature each FILE matches", RunCheck},
+}};
+
+}  // namespace
+
+std::span<const Verb> AllVerbs() { return kVerbs; }
+
+const Verb* FindVerb(std::string_view name) {
+  for (const Verb& verb : kVerbs) {
+    if (verb.name == name) return &verb;
+  }
+  return nullptr;
+}
+
+std::string UsageText() {
+  std::string text =
+      "Usage: tarnsig VERB [ARGUMENTS]\n"
+      "       tarnsig -h | --help | --version\n"
+      "Kestrelvox signature database tool.\n\nVerbs:\n";
+  for (const Verb& verb : kVerbs) {
+    std::string synopsis = std::string(verb.name);
+    if (!verb.arguments.empty()) synopsis += " " + std::string(verb.arguments);
+    synopsis.resize(std::max<std::size_t>(synopsis.size() + 2, 30), ' ');
+    text += "  " + synopsis + std::string(verb.summary) + "\n";
+  }
+  text +=
+      "\nOptions:\n"
+      "  -h, --help                    show this help and exit\n"
+      "  --version                     show the version and exit\n"
+      "\ndecode shows a line that cannot be decoded as <<undecodable line N>>.\n"
+      "Exit status: 0 on success, 2 on a usage or input error.\n";
+  return text;
+}
+
+int Fail(std::string_view message) {
+  std::cerr << "tarnsig: " << message << '\n';
+  return kExitError;
+}
+
+int UsageError(std::string_view verb, std::string_view problem) {
+  const Verb* known = FindVerb(verb);
+  std::string usage = "tarnsig " + std::string(verb);
+  if (known != nullptr && !known->arguments.empty()) usage += " " + std::string(known->arguments);
+  return Fail(std::string(verb) + ": " + std::string(problem) + " (usage: " + usage + ")");
+}
+
+int SingleArgument(std::string_view verb, const Args& args, std::string& path) {
+  if (args.empty()) return UsageError(verb, "missing argument");
+  if (args.size() > 1) return UsageError(verb, "unexpected argument '" + args[1] + "'");
+  path = args[0];
+  return kExitOk;
+}
+
+int ReadWholeFile(std::string_view verb, const std::string& path, std::string& content) {
+  const std::string prefix = std::string(verb) + ": ";
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return Fail(prefix + "'" + path + "' is a directory");
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Fail(prefix + "cannot open '" + path + "'");
+  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) return Fail(prefix + "cannot read '" + path + "'");
+  return kExitOk;
+}
+
+int WriteWholeFile(std::string_view verb, const std::string& path, std::string_view content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (out) out.close();
+  if (!out) return Fail(std::string(verb) + ": cannot write '" + path + "'");
+  return kExitOk;
+}
+
+int ReadDatabaseFile(std::string_view verb, const std::string& path, std::string& content) {
+  if (const int status = ReadWholeFile(verb, path, content); status != kExitOk) return status;
+  if (content.find('\r') == std::string::npos) {
+    return Fail(std::string(verb) + ": '" + path + "' holds no line ending in CR LF");
+  }
+  return kExitOk;
+}
+
+std::string Printable(std::string_view text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f) {
+      shown += c;
+    } else {
+      std::array<char, 5> escape{};
+      std::snprintf(escape.data(), escape.size(), "\\x%02X", byte);
+      shown += escape.data();
+    }
+  }
+  return shown;
+}
+
+}  // namespace kv::tarnsig
