@@ -1,5 +1,7 @@
 // File: opening a store file with the handset's sharing rules, its size and
-// a whole-file read.
+// a whole-file read. The entry's kind is checked before it is opened and
+// the lock is taken without waiting, because the handset's share modes fail
+// at once rather than block, and a scan must never hang on a pipe or a lock.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
