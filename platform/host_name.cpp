@@ -1,0 +1,24 @@
+// Host file name <-> device name, lossless through byte escapes (see the
+// header). The round-trip check on the way to the host keeps the mapping
+// one-to-one: a device name is accepted only if listing the host name it
+// yields would give that same device name back.
+#include "platform/host_name.h"
+
+#include "platform/utf_codec.h"
+
+namespace kv::platform {
+
+std::u16string HostNameToDevice(std::string_view hostName) {
+  return DecodeUtf8(hostName, IllFormedUtf8::kEscapeBytes);
+}
+
+bool DeviceNameToHost(std::u16string_view deviceName, std::string& hostName) {
+  if (deviceName.empty() || deviceName == u"." || deviceName == u"..") return false;
+  if (deviceName.find_first_of(std::u16string_view(u"/\0", 2)) != std::u16string_view::npos) {
+    return false;
+  }
+  if (!EncodeUtf8(deviceName, LoneSurrogate::kUnescapeBytes, hostName)) return false;
+  return HostNameToDevice(hostName) == deviceName;
+}
+
+}  // namespace kv::platform

@@ -1,0 +1,23 @@
+// The mapping between host file names (bytes, normally UTF-8) and the UTF-16
+// names the program sees.
+//
+// Entry points: HostNameToDevice, DeviceNameToHost.
+// The mapping is lossless so that a file whose host name is not valid UTF-8
+// can still be listed, checked and deleted: each byte of an ill-formed
+// UTF-8 subsequence becomes the lone surrogate U+DC00 + byte, and back.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kv::platform {
+
+std::u16string HostNameToDevice(std::string_view hostName);
+
+// false when `deviceName` cannot be one host folder entry: empty, "." or
+// "..", holding '/' or NUL, holding a lone surrogate other than the byte
+// escapes, or holding escapes that would spell well-formed UTF-8 (so every
+// host name has exactly one device name).
+bool DeviceNameToHost(std::u16string_view deviceName, std::string& hostName);
+
+}  // namespace kv::platform

@@ -1,0 +1,48 @@
+// "Set attributes to normal" and delete for store files. Both act on the
+// entry found by no-follow resolution and refuse anything but a regular
+// file, so neither can touch a folder or anything a link points at.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/store_path.h"
+
+namespace kv::platform {
+
+FileStatus SetNormalAttributes(std::u16string_view devicePath) {
+  StoreEntry entry;
+  const FileStatus found = ResolveStoreEntry(devicePath, entry);
+  if (found != FileStatus::kOk) return found;
+  if (!S_ISREG(entry.status.st_mode)) return FileStatus::kFailed;
+  if (entry.status.st_mode & S_IWUSR) return FileStatus::kOk;
+  // Change the very inode that was checked: an O_PATH handle on it, changed
+  // through its /proc name. Linux has no fchmod for O_PATH handles, and a
+  // chmod by name would follow a link swapped in after the check.
+  UniqueFd target(
+      ::openat(entry.parent.Get(), entry.hostName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  if (!target.IsValid()) return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
+  struct stat status {};
+  if (::fstat(target.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return FileStatus::kFailed;
+  const std::string handle = "/proc/self/fd/" + std::to_string(target.Get());
+  if (::chmod(handle.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0) return FileStatus::kFailed;
+  return FileStatus::kOk;
+}
+
+FileStatus DeleteStoreFile(std::u16string_view devicePath) {
+  StoreEntry entry;
+  const FileStatus found = ResolveStoreEntry(devicePath, entry);
+  if (found != FileStatus::kOk) return found;
+  if (!S_ISREG(entry.status.st_mode) || !(entry.status.st_mode & S_IWUSR)) {
+    return FileStatus::kFailed;
+  }
+  // unlinkat never follows the last name and refuses a folder without
+  // AT_REMOVEDIR, whatever was swapped in since the check.
+  if (::unlinkat(entry.parent.Get(), entry.hostName.c_str(), 0) == 0) return FileStatus::kOk;
+  return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
+}
+
+}  // namespace kv::platform

@@ -1,0 +1,35 @@
+// UniqueFd: sole owner of one host file descriptor, closed on destruction.
+// Every descriptor the platform layer opens lives in one of these, so no
+// error path can leak one.
+#pragma once
+
+#include <utility>
+
+namespace kv::platform {
+
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  explicit UniqueFd(int fd) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd() { Reset(); }
+
+  int Get() const { return fd_; }
+  bool IsValid() const { return fd_ >= 0; }
+  int Release() { return std::exchange(fd_, -1); }
+  // Closes the held descriptor (if any) and takes `fd`; a close error is lost.
+  void Reset(int fd = -1);
+  // Closes the held descriptor; false when the host reports a close error.
+  bool Close();
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace kv::platform
