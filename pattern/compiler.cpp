@@ -9,25 +9,6 @@
 #include "pattern/pattern_flags.h"
 
 namespace kv {
-namespace {
-
-// Stock node ids: 0 the empty node; 1 to 8 left-to-right classes, 9 to 16
-// the same right-to-left.
-enum StockClass {
-  kAnyByte = 1,  // `.` with PF_SINGLE_LINE
-  kNotNewline,   // `.`
-  kWord,         // \w
-  kNotWord,      // \W
-  kSpace,        // \s
-  kNotSpace,     // \S
-  kDigit,        // \d
-  kNotDigit,     // \D
-};
-constexpr int kStockCount = 17;
-constexpr int kRightToLeftStock = 8;
-
-}  // namespace
-
 bool ReadDecimal(std::string_view& text, int& value) {
   std::size_t at = 0;
   while (at < text.size() && chartype::IsSpace(static_cast<signed char>(text[at]))) ++at;
@@ -81,7 +62,7 @@ std::string PatternCompiler::Dump() const {
 }
 
 PatternNode* PatternCompiler::StockNode(int id) {
-  if (id < 0 || id >= kStockCount) id = 0;
+  if (id < 0 || id >= kStockCount) id = kStockEmpty;
   PatternNode*& slot = stockNodes_[static_cast<std::size_t>(id)];
   if (slot == nullptr) {
     ownedNodes_.push_back(BuildStockNode(id));
@@ -90,23 +71,23 @@ PatternNode* PatternCompiler::StockNode(int id) {
   return slot;
 }
 
-std::unique_ptr<PatternNode> PatternCompiler::BuildStockNode(int id) const {
-  if (id == 0) return std::make_unique<EmptyNode>();
-  const bool rightToLeft = id > kRightToLeftStock;
-  const int kind = rightToLeft ? id - kRightToLeftStock : id;
-  const bool positive = kind == kWord || kind == kSpace || kind == kDigit;
+std::unique_ptr<PatternNode> PatternCompiler::BuildStockNode(int id) {
+  if (id == kStockEmpty) return std::make_unique<EmptyNode>();
+  const bool rightToLeft = id > kStockRightToLeft;
+  const int kind = rightToLeft ? id - kStockRightToLeft : id;
+  const bool positive = kind == kStockWord || kind == kStockSpace || kind == kStockDigit;
   auto node = std::make_unique<CharClassNode>(rightToLeft, positive);
   switch (kind) {
-    case kNotNewline:
+    case kStockNotNewline:
       node->singles = {0x0A};
       break;
-    case kWord:
-    case kNotWord:
+    case kStockWord:
+    case kStockNotWord:
       node->ranges = {{'A', 'Z'}, {'a', 'z'}, {'0', '9'}};
       node->singles = {'_'};
       break;
-    case kSpace:
-    case kNotSpace:
+    case kStockSpace:
+    case kStockNotSpace:
       // Inside lookbehind \s also holds form feed and vertical tab.
       if (rightToLeft) {
         node->singles = {' ', 0x09, 0x0D, 0x0A, 0x0C, 0x0B};
@@ -114,11 +95,11 @@ std::unique_ptr<PatternNode> PatternCompiler::BuildStockNode(int id) const {
         node->singles = {' ', 0x09, 0x0D, 0x0A};
       }
       break;
-    case kDigit:
-    case kNotDigit:
+    case kStockDigit:
+    case kStockNotDigit:
       node->ranges = {{'0', '9'}};
       break;
-    default:  // kAnyByte: a negated empty class
+    default:  // kStockAnyByte: a negated empty class
       break;
   }
   return node;

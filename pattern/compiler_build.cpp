@@ -23,7 +23,7 @@ bool EndsSequence(const PatternToken& token) {
 }  // namespace
 
 PatternNode* PatternCompiler::BuildAlternation(int flags) {
-  if (IsEnd(Curr())) return StockNode(0);
+  if (IsEnd(Curr())) return StockNode(kStockEmpty);
   PatternNode* first = BuildSequence(flags);
   if (!IsSpecial(Curr(), '|')) return first;
   AlternationNode* alternation = Create<AlternationNode>();
@@ -36,7 +36,7 @@ PatternNode* PatternCompiler::BuildAlternation(int flags) {
 }
 
 PatternNode* PatternCompiler::BuildSequence(int& flags) {
-  if (EndsSequence(Curr())) return StockNode(0);
+  if (EndsSequence(Curr())) return StockNode(kStockEmpty);
   PatternNode* first = BuildRepeat(flags);
   if (EndsSequence(Curr())) return first;
   SequenceNode* sequence = Create<SequenceNode>((flags & PF_RIGHT_TO_LEFT) != 0);
@@ -79,7 +79,7 @@ PatternNode* PatternCompiler::BuildRepeat(int& flags) {
       return atom;
   }
   Advance();  // the quantifier, or the `}`
-  if (most == 0) return StockNode(0);
+  if (most == 0) return StockNode(kStockEmpty);
   if (least == most) {
     if (IsSpecial(Curr(), '?') || IsSpecial(Curr(), '+')) Advance();
     return Create<RepeatNode>(atom, least);
@@ -117,7 +117,7 @@ PatternNode* PatternCompiler::BuildAtom(int& flags) {
     run += static_cast<char>(Curr().ch);
     Advance();
   }
-  if (run.empty()) return StockNode(0);
+  if (run.empty()) return StockNode(kStockEmpty);
   return Create<LiteralNode>(run, (flags & PF_RIGHT_TO_LEFT) != 0, (flags & PF_IGNORE_CASE) != 0);
 }
 
@@ -144,7 +144,7 @@ PatternNode* PatternCompiler::BuildBoundary(int& flags) {
       return Create<BoundaryNode>(BoundaryKind::kWordEdge, false);
     default:  // 'G'
       if ((flags & PF_SEARCH_START) != 0) return Create<SearchStartNode>();
-      return StockNode(0);
+      return StockNode(kStockEmpty);
   }
 }
 

@@ -14,27 +14,6 @@
 namespace kv {
 namespace {
 
-// Stock node id of a class escape or `.`, left-to-right; right-to-left ids
-// are 8 higher.
-int StockClassId(int ch, int flags) {
-  switch (ch) {
-    case '.':
-      return (flags & PF_SINGLE_LINE) != 0 ? 1 : 2;
-    case 'w':
-      return 3;
-    case 'W':
-      return 4;
-    case 's':
-      return 5;
-    case 'S':
-      return 6;
-    case 'd':
-      return 7;
-    default:  // 'D'
-      return 8;
-  }
-}
-
 void AddRangeUnlessInside(CharClassNode& node, int low, int high, const CharRange& within) {
   const auto inside = [&](int c) { return within.low <= c && c <= within.high; };
   if (inside(low) && inside(high)) return;
@@ -72,7 +51,8 @@ PatternNode* PatternCompiler::BuildClass(int& flags) {
   const int kind = Curr().ch;
   Advance();
   const bool rightToLeft = (flags & PF_RIGHT_TO_LEFT) != 0;
-  if (kind != '[') return StockNode(StockClassId(kind, flags) + (rightToLeft ? 8 : 0));
+  if (kind != '[')
+    return StockNode(StockClassId(kind, flags) + (rightToLeft ? kStockRightToLeft : 0));
   if (IsSpecial(Curr(), ':')) return BuildPosixClass(flags);
 
   const bool negated = IsSpecial(Curr(), '^');
@@ -95,6 +75,25 @@ PatternNode* PatternCompiler::BuildClass(int& flags) {
   Advance();  // the `]`
   if ((flags & PF_IGNORE_CASE) != 0) WidenCase(*node);
   return node;
+}
+
+int PatternCompiler::StockClassId(int ch, int flags) {
+  switch (ch) {
+    case '.':
+      return (flags & PF_SINGLE_LINE) != 0 ? kStockAnyByte : kStockNotNewline;
+    case 'w':
+      return kStockWord;
+    case 'W':
+      return kStockNotWord;
+    case 's':
+      return kStockSpace;
+    case 'S':
+      return kStockNotSpace;
+    case 'd':
+      return kStockDigit;
+    default:  // 'D'
+      return kStockNotDigit;
+  }
 }
 
 PatternNode* PatternCompiler::BuildPosixClass(int flags) {

@@ -189,7 +189,7 @@ PatternNode* PatternCompiler::BuildModifiedGroup(int& flags) {
   }
   if (IsSpecial(Curr(), '(')) return BuildAlternation(modified);
   flags = modified;  // `(?i)`: holds for the rest of the enclosing alternation
-  return StockNode(0);
+  return StockNode(kStockEmpty);
 }
 
 void PatternCompiler::SkipSpaceTokens() {

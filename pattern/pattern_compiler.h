@@ -83,8 +83,25 @@ class PatternCompiler {
     return raw;
   }
 
+  // Stock node ids: the empty node, then the left-to-right classes; the
+  // right-to-left ones are kStockRightToLeft higher.
+  enum StockId {
+    kStockEmpty = 0,
+    kStockAnyByte,     // `.` with PF_SINGLE_LINE
+    kStockNotNewline,  // `.`
+    kStockWord,        // \w
+    kStockNotWord,     // \W
+    kStockSpace,       // \s
+    kStockNotSpace,    // \S
+    kStockDigit,       // \d
+    kStockNotDigit,    // \D
+    kStockRightToLeft = 8,
+    kStockCount = 17,
+  };
+
+  // The shared node `id` of this compiled pattern, built on first request.
   PatternNode* StockNode(int id);
-  std::unique_ptr<PatternNode> BuildStockNode(int id) const;
+  static std::unique_ptr<PatternNode> BuildStockNode(int id);
   void CompleteTree(const PatternNode* top);
 
   // compiler_build.cpp
@@ -104,6 +121,8 @@ class PatternCompiler {
   // compiler_class.cpp
   PatternNode* BuildClass(int& flags);
   PatternNode* BuildPosixClass(int flags);
+  // The left-to-right stock id of `.` or a class escape letter.
+  static int StockClassId(int ch, int flags);
 
   // compiler_group.cpp
   PatternNode* BuildGroup(int& flags);
@@ -131,7 +150,7 @@ class PatternCompiler {
   std::vector<BackrefNode*> namedBackrefs_;
   std::vector<ConditionalNode*> namedConditions_;
   PatternTokenReader reader_;
-  std::array<PatternNode*, 17> stockNodes_{};
+  std::array<PatternNode*, kStockCount> stockNodes_{};
   int nesting_ = 0;  // groups being built, against kMaxPatternNesting
 };
 
