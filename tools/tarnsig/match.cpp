@@ -1,0 +1,132 @@
+// tarnsig's pattern verbs: `match PATTERN FILE` (does the pattern occur in
+// the file's bytes?) and `match-batch` (one answer per stdin line
+// "<pattern as hex>\t<data as hex>": 1, 0, or E for a malformed line or one
+// whose search went over the engine's bounds). Both compile with no flags
+// and search from offset 0, as the scan engine does.
+//
+// match-batch compiles through PatternCompiler with the pattern's explicit
+// length, so patterns holding zero bytes are taken whole. Answers go to
+// std::cout one line each without explicit flushes: the C library line-
+// buffers a terminal and block-buffers a pipe or file, and the rest is
+// flushed once at the end.
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "pattern/engine_failure.h"
+#include "pattern/match_pattern.h"
+#include "pattern/pattern_compiler.h"
+#include "tools/tarnsig/verbs.h"
+
+namespace kv::tarnsig {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitError = 2;
+
+int Fail(std::string_view message) {
+  std::cerr << "tarnsig: " << message << '\n';
+  return kExitError;
+}
+
+int ReadFile(const std::string& path, std::string& content) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return Fail("match: '" + path + "' is a directory");
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Fail("match: cannot open '" + path + "'");
+  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) return Fail("match: cannot read '" + path + "'");
+  if (content.size() > static_cast<std::size_t>(INT_MAX)) {
+    return Fail("match: '" + path + "' is too large");
+  }
+  return kExitOk;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Decodes pairs of hex digits; false for an odd length or a non-hex char.
+bool DecodeHex(std::string_view hex, std::string& bytes) {
+  if (hex.size() % 2 != 0) return false;
+  bytes.clear();
+  bytes.reserve(hex.size() / 2);
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const int high = HexDigit(hex[i]);
+    const int low = HexDigit(hex[i + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes += static_cast<char>(high * 16 + low);
+  }
+  return true;
+}
+
+// The answer for one batch line: '1', '0' or 'E'.
+char AnswerLine(std::string_view line, PatternCompiler& compiler) {
+  const std::size_t tab = line.find('\t');
+  if (tab == std::string_view::npos) return 'E';
+  std::string pattern;
+  std::string data;
+  if (!DecodeHex(line.substr(0, tab), pattern) || !DecodeHex(line.substr(tab + 1), data)) {
+    return 'E';
+  }
+  if (pattern.size() > static_cast<std::size_t>(INT_MAX) ||
+      data.size() > static_cast<std::size_t>(INT_MAX)) {
+    return 'E';
+  }
+  try {
+    compiler.Compile(pattern.data(), static_cast<int>(pattern.size()), 0);
+    const MatchSpans spans = compiler.Search(data.data(), static_cast<int>(data.size()), 0);
+    return IsMatched(spans) != 0 ? '1' : '0';
+  } catch (const PatternEngineFailure&) {
+    return 'E';
+  } catch (const std::bad_alloc&) {
+    return 'E';
+  }
+}
+
+}  // namespace
+
+int RunMatch(const Args& args) {
+  if (args.size() != 2) {
+    return Fail("match: expected 2 arguments (usage: tarnsig match PATTERN FILE)");
+  }
+  std::string content;
+  if (const int status = ReadFile(args[1], content); status != kExitOk) return status;
+  try {
+    const int matched =
+        MatchPattern(args[0].c_str(), content.data(), static_cast<int>(content.size()), 0);
+    std::cout << matched << '\n' << std::flush;
+  } catch (const PatternEngineFailure& failure) {
+    return Fail(std::string("match: ") + failure.what());
+  } catch (const std::bad_alloc&) {
+    return Fail("match: out of memory");
+  }
+  return kExitOk;
+}
+
+int RunMatchBatch(const Args& args) {
+  if (!args.empty()) {
+    return Fail("match-batch: unexpected argument '" + args[0] +
+                "' (usage: tarnsig match-batch < LINES)");
+  }
+  PatternCompiler compiler;
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    std::cout << AnswerLine(line, compiler) << '\n';
+  }
+  std::cout.flush();
+  if (std::cin.bad()) return Fail("match-batch: cannot read standard input");
+  return kExitOk;
+}
+
+}  // namespace kv::tarnsig
