@@ -1,0 +1,56 @@
+// MatchState's stack helpers, record lookup and the bounds check of every
+// node call.
+#include "pattern/match_state.h"
+
+#include "pattern/engine_failure.h"
+#include "platform/limits.h"
+
+namespace kv {
+
+int MatchState::Pop() {
+  if (backtrack.empty()) return 0;
+  const int value = backtrack.back();
+  backtrack.pop_back();
+  return value;
+}
+
+void MatchState::TruncateBacktrack(int count) {
+  if (count >= 0 && count < BacktrackCount()) backtrack.resize(static_cast<std::size_t>(count));
+}
+
+void MatchState::TruncateCaptures(int count) {
+  if (count >= 0 && count < CaptureCount()) captures.resize(static_cast<std::size_t>(count));
+}
+
+void MatchState::EnsureCaptureIndex(int group) {
+  if (group >= static_cast<int>(captureIndex.size())) {
+    captureIndex.resize(static_cast<std::size_t>(group) + 1, -1);
+  }
+}
+
+int MatchState::FindRecord(int group) const {
+  if (group < 0 || group >= static_cast<int>(captureIndex.size())) return -1;
+  int offset = captureIndex[static_cast<std::size_t>(group)];
+  if (offset < 0) return -1;
+  if (offset >= CaptureCount()) offset = CaptureCount() - kRecordSize;
+  return FindRecordBelow(group, offset + kRecordSize);
+}
+
+int MatchState::FindRecordBelow(int group, int from) const {
+  for (int offset = from - kRecordSize; offset >= 0; offset -= kRecordSize) {
+    if (captures[static_cast<std::size_t>(offset + kRecordGroup)] == group) return offset;
+  }
+  return -1;
+}
+
+NodeCallGuard::NodeCallGuard(MatchState& state) : state_(state) {
+  if (++state_.steps > state_.stepBudget) {
+    throw PatternEngineFailure("pattern search exceeded its step budget");
+  }
+  if (state_.depth >= limits::kMaxMatchDepth) {
+    throw PatternEngineFailure("pattern search exceeded its nesting depth");
+  }
+  ++state_.depth;
+}
+
+}  // namespace kv

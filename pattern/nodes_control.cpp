@@ -1,0 +1,125 @@
+// Lookaround, atomic groups, conditionals and recursion.
+//
+// Captures made inside a positive lookaround, an atomic group or a
+// conditional's condition stay visible after it; each of these pushes the
+// capture stack's count from before, so that its MatchNext can drop them.
+#include "pattern/nodes_control.h"
+
+#include "pattern/match_state.h"
+#include "pattern/pattern_dump.h"
+
+namespace kv {
+
+int LookaroundNode::Match(MatchState& state) const {
+  const int position = state.position;
+  const int stackCount = state.BacktrackCount();
+  const int captureCount = state.CaptureCount();
+  const bool found = MatchChild(*sub, state) != 0;
+  state.TruncateBacktrack(stackCount);
+  state.position = position;
+  if (found != positive) {
+    state.TruncateCaptures(captureCount);
+    return 0;
+  }
+  state.Push(captureCount);
+  return 1;
+}
+
+int LookaroundNode::MatchNext(MatchState& state) const {
+  state.TruncateCaptures(state.Pop());
+  return 0;
+}
+
+void LookaroundNode::Dump(std::string& out) const {
+  out += positive ? "Look(" : "NotLook(";
+  dump::AppendNode(out, sub);
+  out += ')';
+}
+
+int AtomicGroupNode::Match(MatchState& state) const {
+  const int position = state.position;
+  const int stackCount = state.BacktrackCount();
+  const int captureCount = state.CaptureCount();
+  if (MatchChild(*sub, state) == 0) return 0;
+  state.TruncateBacktrack(stackCount);
+  state.Push(position);
+  state.Push(captureCount);
+  return 1;
+}
+
+int AtomicGroupNode::MatchNext(MatchState& state) const {
+  state.TruncateCaptures(state.Pop());
+  state.position = state.Pop();
+  return 0;
+}
+
+void AtomicGroupNode::Dump(std::string& out) const {
+  out += "Atomic(";
+  dump::AppendNode(out, sub);
+  out += ')';
+}
+
+bool ConditionalNode::ConditionHolds(MatchState& state) const {
+  if (group >= 0) return state.FindRecord(group) >= 0;
+  if (condition == nullptr) return true;
+  const int position = state.position;
+  const int stackCount = state.BacktrackCount();
+  const bool holds = MatchChild(*condition, state) != 0;
+  state.TruncateBacktrack(stackCount);
+  state.position = position;
+  return holds;
+}
+
+int ConditionalNode::Match(MatchState& state) const {
+  const int captureCount = state.CaptureCount();
+  const bool holds = ConditionHolds(state);
+  const PatternNode* branch = Branch(holds);
+  if (branch != nullptr && MatchChild(*branch, state) == 0) {
+    state.TruncateCaptures(captureCount);
+    return 0;
+  }
+  state.Push(captureCount);
+  state.Push(holds ? 1 : 0);
+  return 1;
+}
+
+int ConditionalNode::MatchNext(MatchState& state) const {
+  const bool holds = state.Pop() != 0;
+  const int captureCount = state.Pop();
+  const PatternNode* branch = Branch(holds);
+  if (branch != nullptr && MatchNextChild(*branch, state) != 0) {
+    state.Push(captureCount);
+    state.Push(holds ? 1 : 0);
+    return 1;
+  }
+  state.TruncateCaptures(captureCount);
+  return 0;
+}
+
+void ConditionalNode::Dump(std::string& out) const {
+  out += "Cond(";
+  if (group >= 0 || condition == nullptr) out += std::to_string(group);
+  dump::AppendName(out, name);
+  if (condition != nullptr) dump::AppendNode(out, condition);
+  out += ' ';
+  dump::AppendNode(out, yes);
+  out += ' ';
+  dump::AppendNode(out, no);
+  out += ')';
+}
+
+int RecursionNode::Match(MatchState& state) const {
+  return target == nullptr ? 1 : MatchChild(*target, state);
+}
+
+int RecursionNode::MatchNext(MatchState& state) const {
+  return target == nullptr ? 0 : MatchNextChild(*target, state);
+}
+
+void RecursionNode::Dump(std::string& out) const {
+  out += "Recurse(" + std::to_string(group);
+  dump::AppendName(out, name);
+  out += ')';
+}
+
+}  // namespace kv

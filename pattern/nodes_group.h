@@ -1,0 +1,48 @@
+// Structure nodes: the group marks that record captures, sequences and
+// alternations.
+//
+// A capturing group is the SequenceNode [opening mark, content, closing
+// mark]; in a right-to-left group the first mark is the closing one, so that
+// the mark met first while matching leftwards opens the capture.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "pattern/pattern_node.h"
+
+namespace kv {
+
+class GroupMarkNode : public PatternNode {
+ public:
+  GroupMarkNode(int group, bool closing) : group(group), closing(closing) {}
+  int Match(MatchState& state) const override;
+  int MatchNext(MatchState& state) const override;
+  void Dump(std::string& out) const override;
+
+  int group;     // -1 until a named group is numbered after the build
+  bool closing;  // this mark ends the capture in matching order
+  std::string name;
+};
+
+class SequenceNode : public PatternNode {
+ public:
+  explicit SequenceNode(bool rightToLeft) : rightToLeft(rightToLeft) {}
+  int Match(MatchState& state) const override;
+  int MatchNext(MatchState& state) const override;
+  void Dump(std::string& out) const override;
+
+  std::vector<const PatternNode*> items;
+  bool rightToLeft;  // items are matched from last to first
+};
+
+class AlternationNode : public PatternNode {
+ public:
+  int Match(MatchState& state) const override;
+  int MatchNext(MatchState& state) const override;
+  void Dump(std::string& out) const override;
+
+  std::vector<const PatternNode*> items;
+};
+
+}  // namespace kv

@@ -1,0 +1,43 @@
+// PatternNode, the base of the compiled pattern's node classes.
+//
+// Matching is a depth-first backtracking search: every node has a first
+// attempt (Match) and a resumption (MatchNext), and whatever a node needs to
+// resume is pushed on the MatchState's backtrack stack, not kept in the node.
+// Nodes are therefore immutable once the compiler has built the tree, and one
+// tree can serve any number of searches at once.
+//
+// The protocol every class keeps:
+// - Match tries the first way to match at the current position. On success
+//   it leaves the position after (right-to-left: before) what it consumed and
+//   its resumption entries on top of the backtrack stack, and returns
+//   non-zero. On failure it leaves position, backtrack stack and capture stack
+//   as it found them and returns 0.
+// - MatchNext is called only on the node whose Match or MatchNext succeeded
+//   last, after everything matched since has been undone. It finds the next
+//   way (non-zero) or undoes its own last success completely (0).
+// Composite nodes call their children through MatchChild/MatchNextChild
+// (match_state.h), which count steps and nesting against the engine's bounds.
+#pragma once
+
+#include <string>
+
+namespace kv {
+
+struct MatchState;
+
+class PatternNode {
+ public:
+  PatternNode() = default;
+  PatternNode(const PatternNode&) = delete;
+  PatternNode& operator=(const PatternNode&) = delete;
+  virtual ~PatternNode() = default;
+
+  virtual int Match(MatchState& state) const = 0;
+  virtual int MatchNext(MatchState& state) const = 0;
+
+  // Appends a compact text form of this node and its children (not of a
+  // recursion's target), used by tests to pin what the compiler builds.
+  virtual void Dump(std::string& out) const = 0;
+};
+
+}  // namespace kv
