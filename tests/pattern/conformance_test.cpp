@@ -1,12 +1,12 @@
 // Conformance test of the pattern engine against a table of cases.
 //
 // tests/pattern/conformance.txt holds one case per line,
-// "expected<TAB>pattern<TAB>data", written from the language's description
-// alone and independently of the engine, so that a misreading on either side
-// shows up as a failing row. In pattern and data, %HH stands for one byte, so
-// the table stays printable ASCII while the cases hold tabs, line breaks, zero
-// bytes and bytes 0x80-0xFF; lines starting with # and blank lines are
-// comments.
+// "expected<TAB>pattern<TAB>data", worked out by hand from the pattern
+// language's rules without looking at the engine's code, so that a misreading
+// on either side shows up as a failing row. In pattern and data, %HH stands for
+// one byte, so the table stays printable ASCII while the cases hold tabs, line
+// breaks, zero bytes and bytes 0x80-0xFF; lines starting with # and blank
+// lines are comments.
 //
 // Entry points: the ConformanceTable tests check the table reader itself, so
 // that a damaged table fails loudly instead of silently testing less;
