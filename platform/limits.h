@@ -48,4 +48,8 @@ inline constexpr std::size_t kBase64BufferBytes = 320;
 // one byte past the content, so the walk reads at most this many bytes.
 inline constexpr std::size_t kMaxDatabaseBytes = 0x7ffffffe;
 
+// The pattern engine counts positions in int and tries length + 1 of them,
+// so a file is searchable only up to INT_MAX - 1 bytes.
+inline constexpr unsigned long long kMaxMatchedFileBytes = 0x7ffffffe;
+
 }  // namespace kv::limits

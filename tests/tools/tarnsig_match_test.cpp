@@ -1,71 +1,35 @@
-// End-to-end tests of `tarnsig match` and `tarnsig match-batch`: the real
-// binary runs through the shell with its input, output and error streams in
-// files of a temporary directory, and its exit status is written there too.
+// End-to-end tests of `tarnsig match` and `tarnsig match-batch` on the real
+// binary: answers, zero and high bytes, malformed batch lines, errors.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/conformance_table.h"
+#include "tarnsig_runner.h"
 
 namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using testing::RunResult;
 
 class TarnsigMatch : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / (std::string("kv-tarnsig-match-") + info->name() + "-" +
-                                        std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path Write(const std::string& name, const std::string& content) const {
-    const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
-  static std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    testing::WriteFile(dir_.File(name), content);
+    return dir_.File(name);
   }
 
   // Runs tarnsig with `args`, `input` on standard input.
-  RunResult Run(const std::vector<std::string>& args, const std::string& input = "") const {
-    std::string command = Quote(KV_TARNSIG_PATH);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " <" + Quote(Write("stdin", input).string());
-    command += " >" + Quote((dir_ / "stdout").string());
-    command += " 2>" + Quote((dir_ / "stderr").string());
-    command += "; echo $? >" + Quote((dir_ / "status").string());
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    RunResult result;
-    result.status = std::stoi(Read(dir_ / "status"));
-    result.out = Read(dir_ / "stdout");
-    result.err = Read(dir_ / "stderr");
-    return result;
+  static RunResult Run(const std::vector<std::string>& args, const std::string& input = "") {
+    return testing::RunTarnsigWithInput(args, input);
   }
 
-  fs::path dir_;
+  testing::TempDir dir_;
 };
 
 std::string Hex(const std::string& bytes) {
@@ -105,15 +69,15 @@ TEST_F(TarnsigMatch, AnEmptyFileIsMatchedLikeAnEmptyBuffer) {
 }
 
 TEST_F(TarnsigMatch, AFileThatCannotBeReadIsAnInputError) {
-  const std::string missing = (dir_ / "missing").string();
+  const std::string missing = dir_.File("missing");
   RunResult result = Run({"match", "a", missing});
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, "tarnsig: match: cannot open '" + missing + "'\n");
 
-  result = Run({"match", "a", dir_.string()});
+  result = Run({"match", "a", dir_.File("")});
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "tarnsig: match: '" + dir_.string() + "' is a directory\n");
+  EXPECT_EQ(result.err, "tarnsig: match: '" + dir_.File("") + "' is a directory\n");
 }
 
 TEST_F(TarnsigMatch, WrongArgumentsAreAUsageError) {
@@ -161,7 +125,7 @@ TEST_F(TarnsigMatch, BatchAnswersEveryLineWithOneZeroOrE) {
       {"6g\t61", 'E'},
       {"61\t6", 'E'},
       {"61\t61\t61", 'E'},
-      {"61\t61\r", 'E'},
+      {"61\t61\r", '1'},  // a CR LF line end
       {Hex("(?R)") + "\t" + Hex("a"), 'E'},
       {Hex("x") + "\t" + Hex("x"), '1'},
   };
@@ -182,6 +146,28 @@ TEST_F(TarnsigMatch, BatchAnswersALastLineWithoutLineFeedAndNothingForNoInput) {
   const RunResult empty = Run({"match-batch"}, "");
   EXPECT_EQ(empty.out, "");
   EXPECT_EQ(empty.status, 0);
+}
+
+TEST_F(TarnsigMatch, BatchAnswersTheWholeConformanceTable) {
+  std::ifstream in(testing::kConformanceTablePath, std::ios::binary);
+  std::vector<testing::ConformanceRow> rows;
+  std::string error;
+  ASSERT_TRUE(testing::ReadConformanceTable(in, rows, error)) << error;
+  ASSERT_GE(rows.size(), testing::kMinimumRows);
+
+  std::string input;
+  for (const testing::ConformanceRow& row : rows) {
+    input += Hex(row.pattern) + "\t" + Hex(row.data) + "\n";
+  }
+  const RunResult result = Run({"match-batch"}, input);
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::istringstream answers(result.out);
+  std::string answer;
+  for (const testing::ConformanceRow& row : rows) {
+    ASSERT_TRUE(std::getline(answers, answer)) << "no answer from " << testing::Describe(row);
+    EXPECT_EQ(answer, std::to_string(row.expected)) << testing::Describe(row);
+  }
+  EXPECT_FALSE(std::getline(answers, answer)) << "more answers than lines";
 }
 
 }  // namespace

@@ -64,18 +64,25 @@ struct RunResult {
   std::string err;
 };
 
-inline RunResult RunTarnsig(const std::vector<std::string>& args) {
+// Runs tarnsig with `args`, `input` on its standard input.
+inline RunResult RunTarnsigWithInput(const std::vector<std::string>& args, std::string_view input) {
   const TempDir capture;
+  WriteFile(capture.File("in"), input);
   std::string command = ShellQuote(KV_TARNSIG_PATH);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " >" + ShellQuote(capture.File("out")) + " 2>" + ShellQuote(capture.File("err")) +
-             " </dev/null; echo $? >" + ShellQuote(capture.File("status"));
+             " <" + ShellQuote(capture.File("in")) + "; echo $? >" +
+             ShellQuote(capture.File("status"));
   RunResult result;
   if (std::system(command.c_str()) != 0) return result;
   result.status = std::atoi(ReadFile(capture.File("status")).c_str());
   result.out = ReadFile(capture.File("out"));
   result.err = ReadFile(capture.File("err"));
   return result;
+}
+
+inline RunResult RunTarnsig(const std::vector<std::string>& args) {
+  return RunTarnsigWithInput(args, {});
 }
 
 inline RunResult RunTarnsig(std::initializer_list<std::string_view> args) {

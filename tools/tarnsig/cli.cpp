@@ -11,6 +11,8 @@
 #include <iostream>
 #include <iterator>
 
+#include "platform/limits.h"
+
 namespace kv::tarnsig {
 namespace {
 
@@ -20,7 +22,7 @@ constexpr std::array<Verb, 6> kVerbs = {{
     {"decode", "VirusDB.dat", "print the version and every decoded line", RunDecode},
     {"list", "VirusDB.dat", "print what the loader loads", RunList},
     {"match", "PATTERN FILE", "print 1 when PATTERN matches FILE's bytes, else 0", RunMatch},
-    {"match-batch", "", "read '<pattern hex>\\t<data hex>' lines, print 1/0/E", RunMatchBatch},
+    {"match-batch", "< LINES", "read '<pattern hex>\\t<data hex>' lines, print 1/0/E", RunMatchBatch},
     {"check", "VirusDB.dat FILE...", "print which signature each FILE matches", RunCheck},
 }};
 
@@ -84,6 +86,14 @@ int ReadWholeFile(std::string_view verb, const std::string& path, std::string& c
   if (!in) return Fail(prefix + "cannot open '" + path + "'");
   content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (in.bad()) return Fail(prefix + "cannot read '" + path + "'");
+  return kExitOk;
+}
+
+int ReadSearchableFile(std::string_view verb, const std::string& path, std::string& content) {
+  if (const int status = ReadWholeFile(verb, path, content); status != kExitOk) return status;
+  if (content.size() > limits::kMaxMatchedFileBytes) {
+    return Fail(std::string(verb) + ": '" + path + "' is too large to search");
+  }
   return kExitOk;
 }
 

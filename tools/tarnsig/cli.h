@@ -45,6 +45,10 @@ int SingleArgument(std::string_view verb, const Args& args, std::string& path);
 // Reads the whole file at `path` as bytes; reports a failure for `verb`.
 int ReadWholeFile(std::string_view verb, const std::string& path, std::string& content);
 
+// ReadWholeFile for a file to be searched by the pattern engine, which
+// refuses one over limits::kMaxMatchedFileBytes.
+int ReadSearchableFile(std::string_view verb, const std::string& path, std::string& content);
+
 // Replaces the file at `path` with `content`; reports a failure for `verb`.
 int WriteWholeFile(std::string_view verb, const std::string& path, std::string_view content);
 

@@ -10,10 +10,7 @@
 // buffers a terminal and block-buffers a pipe or file, and the rest is
 // flushed once at the end.
 #include <climits>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <new>
 #include <string>
 #include <string_view>
@@ -21,33 +18,13 @@
 #include "pattern/engine_failure.h"
 #include "pattern/match_pattern.h"
 #include "pattern/pattern_compiler.h"
+#include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
 
 namespace kv::tarnsig {
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitError = 2;
-
-int Fail(std::string_view message) {
-  std::cerr << "tarnsig: " << message << '\n';
-  return kExitError;
-}
-
-int ReadFile(const std::string& path, std::string& content) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    return Fail("match: '" + path + "' is a directory");
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Fail("match: cannot open '" + path + "'");
-  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) return Fail("match: cannot read '" + path + "'");
-  if (content.size() > static_cast<std::size_t>(INT_MAX)) {
-    return Fail("match: '" + path + "' is too large");
-  }
-  return kExitOk;
-}
+constexpr std::string_view kMatchVerb = "match";
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -72,6 +49,8 @@ bool DecodeHex(std::string_view hex, std::string& bytes) {
 
 // The answer for one batch line: '1', '0' or 'E'.
 char AnswerLine(std::string_view line, PatternCompiler& compiler) {
+  // Data hex holds no CR, so a CR before the LF can only be a CR LF line end.
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   const std::size_t tab = line.find('\t');
   if (tab == std::string_view::npos) return 'E';
   std::string pattern;
@@ -97,11 +76,11 @@ char AnswerLine(std::string_view line, PatternCompiler& compiler) {
 }  // namespace
 
 int RunMatch(const Args& args) {
-  if (args.size() != 2) {
-    return Fail("match: expected 2 arguments (usage: tarnsig match PATTERN FILE)");
-  }
+  if (args.size() != 2) return UsageError(kMatchVerb, "expected 2 arguments");
   std::string content;
-  if (const int status = ReadFile(args[1], content); status != kExitOk) return status;
+  if (const int status = ReadSearchableFile(kMatchVerb, args[1], content); status != kExitOk) {
+    return status;
+  }
   try {
     const int matched =
         MatchPattern(args[0].c_str(), content.data(), static_cast<int>(content.size()), 0);
@@ -115,10 +94,7 @@ int RunMatch(const Args& args) {
 }
 
 int RunMatchBatch(const Args& args) {
-  if (!args.empty()) {
-    return Fail("match-batch: unexpected argument '" + args[0] +
-                "' (usage: tarnsig match-batch < LINES)");
-  }
+  if (!args.empty()) return UsageError("match-batch", "unexpected argument '" + args[0] + "'");
   PatternCompiler compiler;
   std::string line;
   while (std::getline(std::cin, line)) {
