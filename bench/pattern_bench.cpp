@@ -14,7 +14,7 @@
 namespace {
 
 const char* const kSignatures[] = {
-    "EICAR-STANDARD-ANTIVIRUS",            // a literal
+    "KESTRELVOX-BENCH-LITERAL",            // a literal
     "[A-Z]{8,}[0-9]{4}",                   // a class with a quantifier
     "(?i)trojan\\.horse",                  // a case-insensitive literal
     "backdoor|keylogger|dropper|rootkit",  // an alternation

@@ -1,17 +1,9 @@
 # kv_add_library(NAME DIR DEPS...): a static library from every .cpp in DIR.
 # Sources are picked up by directory so that adding a file to a subsystem
-# needs no edit here. A folder that holds only headers so far becomes an
-# interface library, so that the tree configures while subsystems are
-# still being filled in.
+# needs no edit here.
 function(kv_add_library name dir)
   file(GLOB sources CONFIGURE_DEPENDS "${dir}/*.cpp")
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
-    target_link_libraries(${name} PUBLIC ${ARGN})
-  else()
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}")
-    target_link_libraries(${name} INTERFACE ${ARGN})
-  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+  target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()

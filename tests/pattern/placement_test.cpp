@@ -18,7 +18,7 @@ struct Signature {
 
 const std::vector<Signature>& Signatures() {
   static const std::vector<Signature> signatures = {
-      {"EICAR-TEST", "EICAR-TEST"},
+      {"KV-PLACED-TEST", "KV-PLACED-TEST"},
       {"X[0-9]{4}Y", "X2024Y"},
       {"(?i)trojan", "TroJan"},
       {"worm|virus|trojan", "virus"},
