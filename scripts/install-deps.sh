@@ -3,7 +3,7 @@
 # Non-interactive and idempotent: a machine that has them all is left alone.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev)
 
 missing=()
 for p in "${packages[@]}"; do
