@@ -1,28 +1,63 @@
 // Helpers shared by the pattern engine's tests: run the token reader, the
-// compiler and the search on a pattern given as std::string (so patterns and
-// data may hold zero bytes), and render the results as short text that table
-// rows can state.
+// compiler or a search on a pattern held in a std::string (so patterns and
+// data may hold zero bytes, which the conformance table cannot), and render
+// the result as short text that a table row can state.
+//
+// Rows are fed to TEST_P suites; PrintTo makes test listings show a row's
+// pattern and data as text (bytes outside printable ASCII as %HH, the way
+// conformance.txt writes them) instead of the row's raw bytes.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace kv::test {
 
-// The tokens of `pattern` up to the end token, separated by blanks: a
-// special token is written with a leading `!`, bytes outside printable ASCII
-// (and the blank) as \xHH.
-std::string Tokens(const std::string& pattern, int flags = 0);
+// One pattern and what a probe of it gives: its tokens, its token
+// positions, or its compiled tree.
+struct PatternRow {
+  std::string pattern;
+  std::string expected;
+  int flags = 0;
+};
 
-// The compiler's Dump of `pattern`.
-std::string Compiled(const std::string& pattern, int flags = 0);
+// One search: pattern compiled with `flags`, `data` searched from `start`,
+// and the spans as Spans() writes them.
+struct SearchRow {
+  std::string pattern;
+  std::string data;
+  std::string expected;
+  int flags = 0;
+  int start = 0;
+};
 
-// 1 when `pattern` compiled with `flags` matches `data` searched from
-// `start`, else 0.
-int Matches(const std::string& pattern, const std::string& data, int flags = 0, int start = 0);
+void PrintTo(const PatternRow& row, std::ostream* out);
+void PrintTo(const SearchRow& row, std::ostream* out);
+
+// The parameters of an INSTANTIATE_TEST_SUITE_P, from rows written in place.
+inline auto Rows(const std::vector<PatternRow>& rows) { return ::testing::ValuesIn(rows); }
+inline auto Searches(const std::vector<SearchRow>& rows) { return ::testing::ValuesIn(rows); }
+
+// MatchPattern as the scan engine calls it: the pattern ends at its first
+// zero byte, the search begins at 0.
+int Match(const std::string& pattern, const std::string& data);
+
+// The tokens up to the end token, separated by blanks: a special token is
+// written with a leading `!`, bytes outside printable ASCII (and the blank)
+// as \xHH.
+std::string Tokens(const std::string& pattern, int flags);
+
+// Each token's "pos+len", the end token's included.
+std::string Positions(const std::string& pattern, int flags);
+
+// The compiler's Dump of the pattern.
+std::string Compiled(const std::string& pattern, int flags);
 
 // The match spans as "g0=s,e g1=s,e ..." ("-" for a group that took no
 // part), or "no match".
-std::string Spans(const std::string& pattern, const std::string& data, int flags = 0,
-                  int start = 0);
+std::string Spans(const std::string& pattern, const std::string& data, int flags, int start);
 
 }  // namespace kv::test
