@@ -1,121 +1,158 @@
-// Device path resolution against a real store: exact and case-insensitive
-// names, "..", symbolic links inside and outside the store, path length,
-// non-ASCII and non-UTF-8 names, and the FileStatus each failure gives.
+// Device paths against a real store: which file a path opens (exact and
+// case-insensitive names and twins, "..", links anywhere on the path, length,
+// non-ASCII and non-UTF-8 host names) or which FileStatus it fails with;
+// folder listings; and where the store itself is.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <string>
 
+#include "platform/environment.h"
 #include "platform/files.h"
-#include "support/label_name.h"
-#include "support/temp_prefix.h"
+#include "platform/prefix.h"
+#include "platform/text.h"
+#include "support/temp_files.h"
 
 namespace kv::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct PathCase {
-  const char* label;
-  std::u16string path;
-  FileStatus status;
-  std::string content;  // what the opened file holds, for kOk
-};
-
-// Components of a 259-unit and a 260-unit path: "\" + 100 + "\" + 100 + "\"
-// + the leaf.
+// "\" + 100 + "\" + 100 + "\" + the leaf: paths of 259 and 260 units.
 const std::u16string kLongFolders =
     u"\\" + std::u16string(100, u'd') + u"\\" + std::u16string(100, u'e') + u"\\";
 const std::u16string kLeaf259(259 - kLongFolders.size(), u'f');
 const std::u16string kLeaf260(260 - kLongFolders.size(), u'f');
 
-class StorePathTest : public ::testing::TestWithParam<PathCase> {
+class StoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", "database");
-    prefix_.WriteStoreFile("Docs/readme.txt", "lower");
-    prefix_.WriteStoreFile("Docs/ReadMe.TXT", "mixed");
-    prefix_.WriteStoreFile("Docs/README.TXT", "upper");
-    prefix_.WriteStoreFile("Docs/Notes.txt", "notes");
-    prefix_.WriteStoreFile(u8"M\u00FCsic/\u00C4rger.exe", "latin");
-    prefix_.WriteStoreFile(u8"\u0160koda/\u20AC.dat", "euro");
-    prefix_.WriteStoreFile(fs::path(std::string("Bad\xFF.exe")), "not utf-8");
-    const std::string longFolders = "d" + std::string(99, 'd') + "/" + std::string(100, 'e') + "/";
-    prefix_.WriteStoreFile(longFolders + std::string(kLeaf259.size(), 'f'), "259");
-    prefix_.WriteStoreFile(longFolders + std::string(kLeaf260.size(), 'f'), "260");
-
+    const std::string longFolders = std::string(100, 'd') + "/" + std::string(100, 'e') + "/";
+    // clang-format off
+    const std::pair<std::string, std::string_view> files[] = {
+        {"Program Files/Quellbrin/VirusDB.dat", "database"}, {"Docs/readme.txt", "lower"},
+        {"Docs/ReadMe.TXT", "mixed"}, {"Docs/README.TXT", "upper"}, {"Docs/Notes.txt", "notes"},
+        {"Docs/..dots/x.txt", "dots"}, {"M\xC3\xBCsic/\xC3\x84rger.exe", "latin"},
+        {"\xC5\xA0koda/\xE2\x82\xAC.dat", "euro"}, {"Bad\xFF.exe", "not utf-8"},
+        {longFolders + std::string(kLeaf259.size(), 'f'), "259"},
+        {longFolders + std::string(kLeaf260.size(), 'f'), "260"}};
+    // clang-format on
+    for (const auto& [path, content] : files) prefix_.WriteStoreFile(path, content);
+    const fs::path store = prefix_.Store();
     const fs::path outside = prefix_.Prefix() / "outside";
-    fs::create_directories(outside);
-    std::ofstream(outside / "secret.txt") << "secret";
-    fs::create_symlink(prefix_.Store() / "Docs/Notes.txt", prefix_.Store() / "InLink.txt");
-    fs::create_directory_symlink(prefix_.Store() / "Docs", prefix_.Store() / "InDir");
-    fs::create_symlink(outside / "secret.txt", prefix_.Store() / "OutLink.txt");
-    fs::create_directory_symlink(outside, prefix_.Store() / "OutDir");
-    fs::create_symlink("Docs/Notes.txt", prefix_.Store() / "Docs/RelLink.txt");
+    fs::create_directory(store / "Empty");
+    testing::WriteFile(outside / "secret.txt", "secret");
+    fs::create_symlink(store / "Docs/Notes.txt", store / "InLink.txt");
+    fs::create_symlink("Notes.txt", store / "Docs/RelLink.txt");
+    fs::create_directory_symlink(store / "Docs", store / "InDir");
+    fs::create_symlink(outside / "secret.txt", store / "OutLink.txt");
+    fs::create_directory_symlink(outside, store / "OutDir");
   }
 
   testing::TempPrefix prefix_;
 };
 
-TEST_P(StorePathTest, OpensTheRightFileOrFailsAsTheHandsetWould) {
-  File file;
-  ASSERT_EQ(File::OpenForRead(GetParam().path, Sharing::kRead, file), GetParam().status)
-      << GetParam().label;
-  EXPECT_EQ(file.IsOpen(), GetParam().status == FileStatus::kOk);
-  if (GetParam().status == FileStatus::kOk) {
-    std::string content;
-    ASSERT_TRUE(file.ReadAll(content));
-    EXPECT_EQ(content, GetParam().content) << GetParam().label;
+constexpr FileStatus kOk = FileStatus::kOk;
+constexpr FileStatus kNotFound = FileStatus::kFileNotFound;
+constexpr FileStatus kFailed = FileStatus::kFailed;
+
+TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
+  // label, path, status, and what the opened file holds
+  // clang-format off
+  const std::tuple<const char*, std::u16string, FileStatus, std::string_view> cases[] = {
+      {"exact", u"\\Program Files\\Quellbrin\\VirusDB.dat", kOk, "database"},
+      {"every name in another case", u"\\PROGRAM FILES\\quellbrin\\virusdb.DAT", kOk, "database"},
+      {"empty and dot components", u"Program Files\\.\\\\Quellbrin\\VirusDB.dat", kOk, "database"},
+      {"exact name wins over its twins", u"\\Docs\\ReadMe.TXT", kOk, "mixed"},
+      {"byte-wise first of several twins", u"\\docs\\Readme.txt", kOk, "upper"},
+      {"names beginning with dots are names", u"\\Docs\\..DOTS\\x.txt", kOk, "dots"},
+      {"latin-1 names in another case", u"\\m\u00DCSIC\\\u00E4RGER.EXE", kOk, "latin"},
+      {"windows-1252 letters in another case", u"\\\u0161KODA\\\u20AC.DAT", kOk, "euro"},
+      {"host name that is not utf-8", u"\\Bad\xDCFF.exe", kOk, "not utf-8"},
+      {"259 units", kLongFolders + kLeaf259, kOk, "259"},
+      {"260 units", kLongFolders + kLeaf260, kFailed, ""},
+      {"missing file in an existing folder", u"\\DOCS\\missing.txt", kNotFound, ""},
+      {"missing folder", u"\\Nowhere\\readme.txt", kFailed, ""},
+      {"a file used as a folder", u"\\Docs\\Notes.txt\\x", kFailed, ""},
+      {"a directory", u"\\Docs", kFailed, ""},
+      {"the root", u"\\", kFailed, ""},
+      {"dot dot inside the store", u"\\Docs\\..\\Docs\\Notes.txt", kFailed, ""},
+      {"dot dot out of the store", u"\\..\\outside\\secret.txt", kFailed, ""},
+      {"link to a file inside", u"\\inlink.TXT", kFailed, ""},
+      {"relative link inside", u"\\Docs\\RelLink.txt", kFailed, ""},
+      {"link to a folder inside", u"\\InDir\\Notes.txt", kFailed, ""},
+      {"link to a file outside", u"\\OutLink.txt", kFailed, ""},
+      {"link to a folder outside", u"\\OutDir\\secret.txt", kFailed, ""},
+      {"slash inside a name", u"\\Docs/Notes.txt", kFailed, ""},
+      {"lone surrogate that is no byte escape", u"\\Docs\\\xD800.txt", kFailed, ""},
+      {"byte escape of an ascii letter", u"\\Docs\\\xDC4Eotes.txt", kFailed, ""},
+      // C3 84 as escapes would spell the UTF-8 of U+00C4: one file, two names.
+      {"byte escapes spelling utf-8", u"\\M\u00FCsic\\\xDCC3\xDC84rger.exe", kFailed, ""}};
+  // clang-format on
+  for (const auto& [label, path, status, content] : cases) {
+    File file;
+    EXPECT_EQ(File::OpenForRead(path, Sharing::kRead, file), status) << label;
+    std::string read;
+    if (file.IsOpen()) file.ReadAll(read);
+    EXPECT_EQ(read, content) << label;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, StorePathTest,
-    ::testing::Values(
-        PathCase{"exact", u"\\Program Files\\Quellbrin\\VirusDB.dat", FileStatus::kOk, "database"},
-        PathCase{"every component in another case", u"\\PROGRAM FILES\\quellbrin\\virusdb.DAT",
-                 FileStatus::kOk, "database"},
-        PathCase{"without the leading backslash", u"Program Files\\Quellbrin\\VirusDB.dat",
-                 FileStatus::kOk, "database"},
-        PathCase{"empty and dot components", u"\\\\Program Files\\.\\Quellbrin\\\\VirusDB.dat",
-                 FileStatus::kOk, "database"},
-        PathCase{"exact name wins over case-insensitive twins", u"\\Docs\\ReadMe.TXT",
-                 FileStatus::kOk, "mixed"},
-        PathCase{"exact lower-case name", u"\\Docs\\readme.txt", FileStatus::kOk, "lower"},
-        // No exact entry: README.TXT, ReadMe.TXT and readme.txt all match;
-        // the byte-wise first host name wins.
-        PathCase{"byte-wise first of several twins", u"\\docs\\Readme.txt", FileStatus::kOk,
-                 "upper"},
-        PathCase{"latin-1 names in another case", u"\\m\u00DCSIC\\\u00E4RGER.EXE", FileStatus::kOk,
-                 "latin"},
-        PathCase{"windows-1252 letters in another case", u"\\\u0161KODA\\\u20AC.DAT",
-                 FileStatus::kOk, "euro"},
-        PathCase{"host name that is not utf-8", u"\\Bad\xDCFF.exe", FileStatus::kOk, "not utf-8"},
-        PathCase{"259 units", kLongFolders + kLeaf259, FileStatus::kOk, "259"},
-        PathCase{"260 units", kLongFolders + kLeaf260, FileStatus::kFailed, ""},
-        PathCase{"missing file in an existing folder", u"\\Docs\\missing.txt",
-                 FileStatus::kFileNotFound, ""},
-        PathCase{"missing file in a folder found ignoring case", u"\\DOCS\\missing.txt",
-                 FileStatus::kFileNotFound, ""},
-        PathCase{"missing folder", u"\\Nowhere\\readme.txt", FileStatus::kFailed, ""},
-        PathCase{"a file used as a folder", u"\\Docs\\Notes.txt\\x", FileStatus::kFailed, ""},
-        PathCase{"a directory", u"\\Docs", FileStatus::kFailed, ""},
-        PathCase{"the root", u"\\", FileStatus::kFailed, ""},
-        PathCase{"dot dot inside the store", u"\\Docs\\..\\Docs\\Notes.txt", FileStatus::kFailed,
-                 ""},
-        PathCase{"dot dot out of the store", u"\\..\\outside\\secret.txt", FileStatus::kFailed, ""},
-        PathCase{"link to a file inside", u"\\InLink.txt", FileStatus::kFailed, ""},
-        PathCase{"link to a file inside found ignoring case", u"\\inlink.TXT", FileStatus::kFailed,
-                 ""},
-        PathCase{"relative link inside", u"\\Docs\\RelLink.txt", FileStatus::kFailed, ""},
-        PathCase{"link to a folder inside", u"\\InDir\\Notes.txt", FileStatus::kFailed, ""},
-        PathCase{"link to a file outside", u"\\OutLink.txt", FileStatus::kFailed, ""},
-        PathCase{"link to a folder outside", u"\\OutDir\\secret.txt", FileStatus::kFailed, ""},
-        PathCase{"slash inside a name", u"\\Docs/Notes.txt", FileStatus::kFailed, ""},
-        PathCase{"lone surrogate that is no byte escape", u"\\Docs\\\xD800.txt",
-                 FileStatus::kFailed, ""}),
-    kv::testing::LabelName());
+using Listing = std::multimap<std::u16string, bool>;  // name -> isDirectory
+
+FileStatus ListFolder(std::u16string_view folder, Listing& listing) {
+  FileFinder finder;
+  FindEntry entry;
+  const FileStatus status = FileFinder::FindFirst(folder, finder, entry);
+  for (bool more = status == kOk; more; more = finder.FindNext(entry)) {
+    listing.emplace(entry.name, entry.isDirectory);
+  }
+  EXPECT_FALSE(finder.FindNext(entry)) << "the end of a listing stays the end";
+  return status;
+}
+
+TEST_F(StoreTest, ListsFoldersAndFilesButNoLinksNorDots) {
+  // clang-format off
+  const Listing root = {{u"Program Files", true}, {u"Docs", true}, {u"M\u00FCsic", true},
+                        {u"\u0160koda", true}, {u"Bad\xDCFF.exe", false}, {u"Empty", true},
+                        {std::u16string(100, u'd'), true}};
+  const Listing docs = {{u"readme.txt", false}, {u"ReadMe.TXT", false}, {u"README.TXT", false},
+                        {u"Notes.txt", false}, {u"..dots", true}};
+  const std::pair<std::u16string_view, Listing> cases[] = {
+      {u"", root}, {u"\\", root}, {u"\\docs", docs}};
+  // clang-format on
+  for (const auto& [path, expected] : cases) {
+    Listing listing;
+    EXPECT_EQ(ListFolder(path, listing), kOk);
+    EXPECT_EQ(listing, expected);
+  }
+}
+
+TEST_F(StoreTest, ListingFailsForAnEmptyFolderAndAnythingButAFolder) {
+  // clang-format off
+  const std::pair<std::u16string_view, FileStatus> cases[] = {
+      {u"\\Empty", kNotFound}, {u"\\Nowhere", kFailed}, {u"\\Docs\\Notes.txt", kFailed},
+      {u"\\InDir", kFailed}, {u"\\Docs\\..", kFailed}};
+  // clang-format on
+  for (const auto& [path, status] : cases) {
+    Listing listing;
+    EXPECT_EQ(ListFolder(path, listing), status) << Utf16ToUtf8(path);
+    EXPECT_TRUE(listing.empty());
+  }
+}
+
+TEST(Prefix, DefaultsToDotKestrelvoxInHomeAndIsCreated) {
+  const testing::TempPrefix scratch;  // restores KESTRELVOX_PREFIX afterwards
+  const std::optional<std::string> home = GetEnvironment("HOME");
+  SetEnvironment("HOME", scratch.Prefix().string());
+  UnsetEnvironment("KESTRELVOX_PREFIX");
+  EXPECT_EQ(StoreDirectory(), scratch.Prefix() / ".kestrelvox/store");
+  EXPECT_TRUE(fs::is_directory(scratch.Prefix() / ".kestrelvox/store"));
+  SetEnvironment("KESTRELVOX_PREFIX", "");
+  EXPECT_EQ(PrefixDirectory(), scratch.Prefix() / ".kestrelvox");
+  if (home) SetEnvironment("HOME", *home);
+}
 
 }  // namespace
 }  // namespace kv::platform
