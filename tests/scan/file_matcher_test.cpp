@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/text.h"
 #include "scan/signature_store.h"
 #include "support/temp_files.h"
 
@@ -82,8 +83,8 @@ TEST_F(FileMatcherTest, AbsentOrEmptyFilesAreCleanAndUnreadableOnesAnError) {
       {u"\\locked.exe", -1}, {u"\\link.exe", -1}};
   // clang-format on
   for (const auto& [path, expected] : cases) {
-    EXPECT_EQ(CheckFile(path, 1), expected);
-    EXPECT_EQ(FindMatchingSignature(path), expected);
+    EXPECT_EQ(CheckFile(path, 1), expected) << platform::Utf16ToUtf8(path);
+    EXPECT_EQ(FindMatchingSignature(path), expected) << platform::Utf16ToUtf8(path);
   }
   EXPECT_TRUE(fs::exists(locked));
   holder.Close();

@@ -37,8 +37,7 @@ class TempDir {
       : path_(std::filesystem::temp_directory_path() /
               ("kestrelvox-test-" + std::to_string(std::random_device()()) + "-" +
                std::to_string(std::random_device()()))) {
-    if (!std::filesystem::create_directory(path_))
-      throw std::runtime_error("cannot create " + path_.string());
+    if (!std::filesystem::create_directory(path_)) throw std::runtime_error(path_.string());
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -54,22 +53,17 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-class TempPrefix {
+class TempPrefix : public TempDir {
  public:
   TempPrefix() : saved_(platform::GetEnvironment(kVariable)) {
     std::filesystem::create_directory(Store());
-    platform::SetEnvironment(kVariable, dir_.Path().string());
+    platform::SetEnvironment(kVariable, Path().string());
   }
   ~TempPrefix() {
-    if (saved_) {
-      platform::SetEnvironment(kVariable, *saved_);
-    } else {
-      platform::UnsetEnvironment(kVariable);
-    }
+    saved_ ? platform::SetEnvironment(kVariable, *saved_) : platform::UnsetEnvironment(kVariable);
   }
 
-  const std::filesystem::path& Prefix() const { return dir_.Path(); }
-  std::filesystem::path Store() const { return Prefix() / "store"; }
+  std::filesystem::path Store() const { return Path() / "store"; }
 
   // Writes the host file `relative` under the store; returns its host path.
   std::filesystem::path WriteStoreFile(const std::filesystem::path& relative,
@@ -80,7 +74,6 @@ class TempPrefix {
 
  private:
   static constexpr const char* kVariable = "KESTRELVOX_PREFIX";
-  TempDir dir_;
   std::optional<std::string> saved_;
 };
 

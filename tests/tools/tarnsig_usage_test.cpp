@@ -12,13 +12,13 @@ namespace {
 
 TEST(TarnsigUsage, HelpListsEveryVerbAndVersionIsOneLine) {
   for (const char* option : {"-h", "--help"}) {
-    const RunResult result = RunTarnsig({option});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_TRUE(result.out.starts_with("Usage: tarnsig VERB [ARGUMENTS]\n")) << result.out;
+    const RunResult help = RunTarnsig({option});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: tarnsig VERB [ARGUMENTS]\n")) << help.out;
     for (const char* synopsis :
          {"  encode PLAIN -o VirusDB.dat ", "  decode VirusDB.dat ", "  list VirusDB.dat ",
           "  match PATTERN FILE ", "  match-batch ", "  check VirusDB.dat FILE... ", "--version"}) {
-      EXPECT_NE(result.out.find(synopsis), std::string::npos) << synopsis;
+      EXPECT_NE(help.out.find(synopsis), std::string::npos) << synopsis;
     }
   }
   const RunResult version = RunTarnsig({"--version"});

@@ -1,16 +1,16 @@
-// Device paths against a real store: which file a path opens (exact and
-// case-insensitive names and twins, "..", links anywhere on the path, length,
-// non-ASCII and non-UTF-8 host names) or which FileStatus it fails with;
-// folder listings; and where the store itself is.
+// The store's file services against a real store: which file a device path
+// opens (exact and case-insensitive names and twins, "..", links anywhere on
+// the path, length, non-ASCII and non-UTF-8 host names) or which FileStatus
+// it fails with; folder listings; sharing, reads and mapping; and "set
+// attributes to normal" with delete.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 
-#include "platform/environment.h"
 #include "platform/files.h"
-#include "platform/prefix.h"
 #include "platform/text.h"
 #include "support/temp_files.h"
 
@@ -18,6 +18,8 @@ namespace kv::platform {
 namespace {
 
 namespace fs = std::filesystem;
+
+const std::string kBinary("MZ\0\x01payload\xFF", 12);
 
 // "\" + 100 + "\" + 100 + "\" + the leaf: paths of 259 and 260 units.
 const std::u16string kLongFolders =
@@ -35,12 +37,13 @@ class StoreTest : public ::testing::Test {
         {"Docs/ReadMe.TXT", "mixed"}, {"Docs/README.TXT", "upper"}, {"Docs/Notes.txt", "notes"},
         {"Docs/..dots/x.txt", "dots"}, {"M\xC3\xBCsic/\xC3\x84rger.exe", "latin"},
         {"\xC5\xA0koda/\xE2\x82\xAC.dat", "euro"}, {"Bad\xFF.exe", "not utf-8"},
+        {"Windows/evil.exe", kBinary}, {"Windows/empty.dat", ""},
         {longFolders + std::string(kLeaf259.size(), 'f'), "259"},
         {longFolders + std::string(kLeaf260.size(), 'f'), "260"}};
     // clang-format on
     for (const auto& [path, content] : files) prefix_.WriteStoreFile(path, content);
     const fs::path store = prefix_.Store();
-    const fs::path outside = prefix_.Prefix() / "outside";
+    const fs::path outside = prefix_.Path() / "outside";
     fs::create_directory(store / "Empty");
     testing::WriteFile(outside / "secret.txt", "secret");
     fs::create_symlink(store / "Docs/Notes.txt", store / "InLink.txt");
@@ -63,7 +66,8 @@ TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
   const std::tuple<const char*, std::u16string, FileStatus, std::string_view> cases[] = {
       {"exact", u"\\Program Files\\Quellbrin\\VirusDB.dat", kOk, "database"},
       {"every name in another case", u"\\PROGRAM FILES\\quellbrin\\virusdb.DAT", kOk, "database"},
-      {"empty and dot components", u"Program Files\\.\\\\Quellbrin\\VirusDB.dat", kOk, "database"},
+      {"no leading backslash, empty and dot names", u"Program Files\\.\\\\Quellbrin\\VirusDB.dat",
+       kOk, "database"},
       {"exact name wins over its twins", u"\\Docs\\ReadMe.TXT", kOk, "mixed"},
       {"byte-wise first of several twins", u"\\docs\\Readme.txt", kOk, "upper"},
       {"names beginning with dots are names", u"\\Docs\\..DOTS\\x.txt", kOk, "dots"},
@@ -116,7 +120,7 @@ TEST_F(StoreTest, ListsFoldersAndFilesButNoLinksNorDots) {
   // clang-format off
   const Listing root = {{u"Program Files", true}, {u"Docs", true}, {u"M\u00FCsic", true},
                         {u"\u0160koda", true}, {u"Bad\xDCFF.exe", false}, {u"Empty", true},
-                        {std::u16string(100, u'd'), true}};
+                        {u"Windows", true}, {std::u16string(100, u'd'), true}};
   const Listing docs = {{u"readme.txt", false}, {u"ReadMe.TXT", false}, {u"README.TXT", false},
                         {u"Notes.txt", false}, {u"..dots", true}};
   const std::pair<std::u16string_view, Listing> cases[] = {
@@ -142,16 +146,67 @@ TEST_F(StoreTest, ListingFailsForAnEmptyFolderAndAnythingButAFolder) {
   }
 }
 
-TEST(Prefix, DefaultsToDotKestrelvoxInHomeAndIsCreated) {
-  const testing::TempPrefix scratch;  // restores KESTRELVOX_PREFIX afterwards
-  const std::optional<std::string> home = GetEnvironment("HOME");
-  SetEnvironment("HOME", scratch.Prefix().string());
-  UnsetEnvironment("KESTRELVOX_PREFIX");
-  EXPECT_EQ(StoreDirectory(), scratch.Prefix() / ".kestrelvox/store");
-  EXPECT_TRUE(fs::is_directory(scratch.Prefix() / ".kestrelvox/store"));
-  SetEnvironment("KESTRELVOX_PREFIX", "");
-  EXPECT_EQ(PrefixDirectory(), scratch.Prefix() / ".kestrelvox");
-  if (home) SetEnvironment("HOME", *home);
+TEST_F(StoreTest, SecondOpenObeysTheFirstOpenersShareModeUntilItCloses) {
+  // clang-format off
+  const std::tuple<const char*, Sharing, Sharing, FileStatus> cases[] = {
+      {"no sharing twice", Sharing::kNone, Sharing::kNone, kFailed},
+      {"read sharing, then none", Sharing::kRead, Sharing::kNone, kFailed},
+      {"read sharing twice", Sharing::kRead, Sharing::kRead, kOk}};
+  // clang-format on
+  for (const auto& [label, firstSharing, secondSharing, whileOpen] : cases) {
+    File first;
+    File second;
+    ASSERT_EQ(File::OpenForRead(u"\\Docs\\Notes.txt", firstSharing, first), kOk);
+    EXPECT_EQ(File::OpenForRead(u"\\docs\\notes.TXT", secondSharing, second), whileOpen) << label;
+    EXPECT_TRUE(first.Close());
+    EXPECT_EQ(File::OpenForRead(u"\\Docs\\Notes.txt", secondSharing, second), kOk) << label;
+  }
+}
+
+TEST_F(StoreTest, SizeReadAllAndMapGiveTheWholeFile) {
+  File file;
+  ASSERT_EQ(File::OpenForRead(u"\\Windows\\evil.exe", Sharing::kNone, file), kOk);
+  uint64_t size = 0;
+  ASSERT_TRUE(file.Size(size));
+  EXPECT_EQ(size, kBinary.size());
+  std::string content;
+  EXPECT_FALSE(file.ReadAll(content, size - 1)) << "over the limit";
+  ASSERT_TRUE(file.ReadAll(content, size));
+  EXPECT_EQ(content, kBinary);
+  MappedView view;
+  EXPECT_FALSE(MappedView::Map(file, size + 1, view)) << "past the end";
+  ASSERT_TRUE(MappedView::Map(file, size, view));
+  EXPECT_EQ(std::string(view.data(), view.size()), kBinary);
+  ASSERT_EQ(File::OpenForRead(u"\\Windows\\empty.dat", Sharing::kNone, file), kOk);
+  EXPECT_FALSE(MappedView::Map(file, 0, view)) << "an empty file is never mapped";
+}
+
+TEST_F(StoreTest, ReadOnlyFileIsDeletedOnlyAfterSetNormalAttributes) {
+  const fs::path file = prefix_.Store() / "Windows/evil.exe";
+  fs::permissions(file, fs::perms::owner_write | fs::perms::group_write, fs::perm_options::remove);
+  EXPECT_EQ(DeleteStoreFile(u"\\Windows\\evil.exe"), kFailed);
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_EQ(SetNormalAttributes(u"\\WINDOWS\\Evil.exe"), kOk);
+  // Only the owner's write permission is added.
+  EXPECT_EQ(fs::status(file).permissions() & (fs::perms::owner_write | fs::perms::group_write),
+            fs::perms::owner_write);
+  EXPECT_EQ(DeleteStoreFile(u"\\windows\\EVIL.exe"), kOk);
+  EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(StoreTest, AttributesAndDeleteRefuseFoldersLinksAndMissingFolders) {
+  const fs::path secret = prefix_.Path() / "outside/secret.txt";
+  fs::permissions(secret, fs::perms::owner_write, fs::perm_options::remove);
+  for (const std::u16string_view path :
+       {u"\\Docs", u"\\InLink.txt", u"\\OutLink.txt", u"\\OutDir\\secret.txt", u"\\Nowhere\\x"}) {
+    EXPECT_EQ(SetNormalAttributes(path), kFailed) << Utf16ToUtf8(path);
+    EXPECT_EQ(DeleteStoreFile(path), kFailed) << Utf16ToUtf8(path);
+  }
+  EXPECT_EQ(SetNormalAttributes(u"\\Docs\\absent.txt"), kNotFound);
+  EXPECT_EQ(DeleteStoreFile(u"\\Docs\\absent.txt"), kNotFound);
+  EXPECT_TRUE(fs::is_symlink(prefix_.Store() / "InLink.txt"));
+  EXPECT_TRUE(fs::exists(prefix_.Store() / "Docs/Notes.txt"));
+  EXPECT_EQ(fs::status(secret).permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
 }  // namespace
