@@ -1,116 +1,75 @@
-// Text conversions at the host boundary: UTF-8 <-> UTF-16 with their
-// ill-formed-input outcomes, and the Windows-1252 widening.
+// Text at the host boundary and in names: UTF-8 <-> UTF-16 with their
+// ill-formed-input outcomes, the Windows-1252 widening of signature text,
+// and the handset file system's case-insensitive comparison.
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include "support/label_name.h"
+#include <tuple>
+
+#include "platform/case_fold.h"
 
 namespace kv::platform {
 namespace {
 
-struct Utf8Case {
-  const char* label;
-  std::string utf8;
-  std::u16string utf16;
-};
-
-class Utf8ToUtf16Test : public ::testing::TestWithParam<Utf8Case> {};
-
-TEST_P(Utf8ToUtf16Test, DecodesOrReplacesEachIllFormedSubpart) {
-  EXPECT_EQ(Utf8ToUtf16(GetParam().utf8), GetParam().utf16) << GetParam().label;
+TEST(Utf8ToUtf16, DecodesOrReplacesEachIllFormedSubpart) {
+  // Well formed up to U+10FFFF; then a stray continuation, sequences cut off
+  // inside and at the end (one subpart each), overlong forms, an encoded
+  // surrogate, a code point above U+10FFFF and an invalid lead byte.
+  // clang-format off
+  const std::pair<std::string, std::u16string> cases[] = {
+      {"Vir\xC3\xA4\xE2\x82\xAC", u"Vir\u00E4\u20AC"}, {"\xF0\x9F\x98\x80", u"\U0001F600"},
+      {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"}, {"a\x80z", u"a\uFFFDz"}, {"a\xE2\x82z", u"a\uFFFDz"},
+      {"a\xF0\x9F\x98", u"a\uFFFD"}, {"\xC0\xAF", u"\uFFFD\uFFFD"},
+      {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"}, {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, {"\xFF" "a", u"\uFFFDa"}};
+  // clang-format on
+  for (const auto& [utf8, utf16] : cases) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Utf8ToUtf16Test,
-    ::testing::Values(Utf8Case{"empty", "", u""}, Utf8Case{"ascii", "VirusDB.dat", u"VirusDB.dat"},
-                      Utf8Case{"two bytes", "\xC3\xA4rger", u"\u00E4rger"},
-                      Utf8Case{"three bytes", "\xE2\x82\xAC", u"\u20AC"},
-                      Utf8Case{"four bytes give a pair", "\xF0\x9F\x98\x80", u"\U0001F600"},
-                      Utf8Case{"stray continuation", "a\x80z", u"a\uFFFDz"},
-                      Utf8Case{"truncated three-byte sequence is one subpart", "a\xE2\x82z",
-                               u"a\uFFFDz"},
-                      Utf8Case{"truncated at the end", "a\xF0\x9F\x98", u"a\uFFFD"},
-                      Utf8Case{"overlong lead and its continuation", "\xC0\xAF", u"\uFFFD\uFFFD"},
-                      Utf8Case{"overlong three-byte form", "\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},
-                      Utf8Case{"encoded surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
-                      Utf8Case{"above U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
-                      Utf8Case{"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
-                      Utf8Case{"invalid lead byte",
-                               "\xFF"
-                               "a",
-                               u"\uFFFDa"}),
-    kv::testing::LabelName());
-
-struct Utf16Case {
-  const char* label;
-  std::u16string utf16;
-  std::string utf8;
-};
-
-class Utf16ToUtf8Test : public ::testing::TestWithParam<Utf16Case> {};
-
-TEST_P(Utf16ToUtf8Test, EncodesOrReplacesLoneSurrogates) {
-  EXPECT_EQ(Utf16ToUtf8(GetParam().utf16), GetParam().utf8) << GetParam().label;
+TEST(Utf16ToUtf8, EncodesOrReplacesLoneSurrogates) {
+  // clang-format off
+  const std::pair<std::u16string, std::string> cases[] = {
+      {u"M\u00FCsic\u20AC", "M\xC3\xBCsic\xE2\x82\xAC"}, {u"\U0001F600", "\xF0\x9F\x98\x80"},
+      {{u'a', char16_t{0xD800}, u'b'}, "a\xEF\xBF\xBD" "b"},
+      {{char16_t{0xDC00}, char16_t{0xD800}}, "\xEF\xBF\xBD\xEF\xBF\xBD"}};
+  // clang-format on
+  for (const auto& [utf16, utf8] : cases) EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << utf8;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Utf16ToUtf8Test,
-    ::testing::Values(Utf16Case{"ascii", u"\\Runeskop.log", "\\Runeskop.log"},
-                      Utf16Case{"latin-1", u"M\u00FCsic", "M\xC3\xBCsic"},
-                      Utf16Case{"bmp", u"\u20AC", "\xE2\x82\xAC"},
-                      Utf16Case{"pair", u"\U0001F600", "\xF0\x9F\x98\x80"},
-                      Utf16Case{"lone high", std::u16string{u'a', char16_t{0xD800}, u'b'},
-                                "a\xEF\xBF\xBD"
-                                "b"},
-                      Utf16Case{"lone low", std::u16string{char16_t{0xDC00}}, "\xEF\xBF\xBD"},
-                      Utf16Case{"high at the end", std::u16string{u'a', char16_t{0xDBFF}},
-                                "a\xEF\xBF\xBD"},
-                      Utf16Case{"swapped pair", std::u16string{char16_t{0xDC00}, char16_t{0xD800}},
-                                "\xEF\xBF\xBD\xEF\xBF\xBD"}),
-    kv::testing::LabelName());
-
-TEST(TextRoundTrip, WellFormedTextSurvivesBothWays) {
-  const std::u16string text = u"\\Program Files\\Quellbrin\\\u00C4\u20AC\U0001F600.dat";
-  EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
+TEST(WidenAnsi, MapsEveryByteThroughWindows1252) {
+  // 0x80-0x9F; the five bytes the code page leaves undefined keep their value.
+  const std::u16string k80To9F =
+      u"\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D"
+      u"\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A"
+      u"\u0153\u009D\u017E\u0178";
+  std::string bytes;
+  std::u16string expected;
+  for (int byte = 0; byte < 256; ++byte) {
+    bytes += static_cast<char>(byte);
+    expected += byte >= 0x80 && byte < 0xA0 ? k80To9F[byte - 0x80] : char16_t(byte);
+  }
+  EXPECT_EQ(WidenAnsi(bytes), expected);
 }
 
-struct AnsiCase {
-  unsigned char byte;
-  char16_t unit;
-};
-
-class WidenAnsiTest : public ::testing::TestWithParam<AnsiCase> {};
-
-TEST_P(WidenAnsiTest, MapsByteThroughWindows1252) {
-  const std::string text(1, static_cast<char>(GetParam().byte));
-  EXPECT_EQ(WidenAnsi(text), std::u16string(1, GetParam().unit))
-      << "byte 0x" << std::hex << int{GetParam().byte};
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, WidenAnsiTest,
-    ::testing::Values(AnsiCase{0x00, 0x0000}, AnsiCase{0x41, 0x0041}, AnsiCase{0x7F, 0x007F},
-                      AnsiCase{0x80, 0x20AC}, AnsiCase{0x82, 0x201A}, AnsiCase{0x83, 0x0192},
-                      AnsiCase{0x85, 0x2026}, AnsiCase{0x8A, 0x0160}, AnsiCase{0x8C, 0x0152},
-                      AnsiCase{0x8E, 0x017D}, AnsiCase{0x91, 0x2018}, AnsiCase{0x94, 0x201D},
-                      AnsiCase{0x96, 0x2013}, AnsiCase{0x97, 0x2014}, AnsiCase{0x98, 0x02DC},
-                      AnsiCase{0x99, 0x2122}, AnsiCase{0x9A, 0x0161}, AnsiCase{0x9C, 0x0153},
-                      AnsiCase{0x9E, 0x017E}, AnsiCase{0x9F, 0x0178},
-                      // The five bytes the code page leaves undefined keep their value.
-                      AnsiCase{0x81, 0x0081}, AnsiCase{0x8D, 0x008D}, AnsiCase{0x8F, 0x008F},
-                      AnsiCase{0x90, 0x0090}, AnsiCase{0x9D, 0x009D},
-                      // Above 0x9F the code page is Latin-1.
-                      AnsiCase{0xA0, 0x00A0}, AnsiCase{0xC4, 0x00C4}, AnsiCase{0xFF, 0x00FF}),
-    [](const ::testing::TestParamInfo<AnsiCase>& info) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      return std::string("byte_") + kHex[info.param.byte >> 4] + kHex[info.param.byte & 0xF];
-    });
-
-TEST(WidenAnsi, WidensEveryByteOfALineInPlace) {
-  EXPECT_EQ(WidenAnsi("\\Windows\\\x80vil\x9F.exe"), u"\\Windows\\\u20ACvil\u0178.exe");
-  EXPECT_EQ(WidenAnsi(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
+TEST(EqualIgnoringCase, ComparesAsTheHandsetFileSystem) {
+  // Equal: ASCII, Latin-1, the Windows-1252 letters, Latin Extended-A even
+  // and odd pairs. Different: other text, neighbouring pairs, x and
+  // division signs, sharp s, dotless i, Greek, @ and backquote.
+  // clang-format off
+  const std::tuple<std::u16string, std::u16string, bool> cases[] = {
+      {u"VirusDB.DAT", u"virusdb.dat", true}, {u"\u0100\u0139", u"\u0101\u013A", true},
+      {u"\u00C4\u00D6\u00DC\u00DE", u"\u00E4\u00F6\u00FC\u00FE", true},
+      {u"\u0178\u0160\u0152\u017D", u"\u00FF\u0161\u0153\u017E", true},
+      {u"virusdb.dat", u"virusdb.da_", false}, {u"abc", u"abcd", false}, {u"@", u"`", false},
+      {u"\u0101", u"\u0102", false}, {u"\u00D7", u"\u00F7", false}, {u"\u00DF", u"S", false},
+      {u"\u0131", u"I", false}, {u"\u0391", u"\u03B1", false}};
+  // clang-format on
+  for (const auto& [a, b, equal] : cases) {
+    EXPECT_EQ(EqualIgnoringCase(a, b), equal) << Utf16ToUtf8(a);
+    EXPECT_EQ(EqualIgnoringCase(b, a), equal) << Utf16ToUtf8(a);
+  }
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Test helper: writes stored database lines and whole database files
 // without tarnsig, so that the program's decoder and loader are checked
 // against an encoder of their own. Its Base64 is a bit accumulator, built
-// differently from tarnsig's; MD5 and RC4 are the program's, which their own
-// tests hold to the published vectors.
+// differently from the program's; MD5 and RC4 are the program's, which their
+// own tests hold to the published vectors.
 #pragma once
 
 #include <cstdint>
@@ -25,29 +25,21 @@ inline std::string Base64ForTest(std::string_view bytes) {
   for (const char c : bytes) {
     bits = (bits << 8) | static_cast<unsigned char>(c);
     bitCount += 8;
-    while (bitCount >= 6) {
-      bitCount -= 6;
-      text += kDigits[(bits >> bitCount) & 0x3f];
-    }
+    while (bitCount >= 6) text += kDigits[(bits >> (bitCount -= 6)) & 0x3f];
   }
   if (bitCount > 0) text += kDigits[(bits << (6 - bitCount)) & 0x3f];
   while (text.size() % 4 != 0) text += '=';
   return text;
 }
 
-// RC4 with the MD5 digest of `key`, as raw bytes.
-inline std::string EncipherForTest(std::string_view plain, std::string_view key = "QOPRUX") {
-  if (plain.empty()) return {};
+// The stored form of a plain line: RC4 under the MD5 digest of the key, then
+// Base64.
+inline std::string StoredLine(std::string_view plain, std::string_view key = "QOPRUX") {
   const std::vector<std::uint8_t> data(plain.begin(), plain.end());
   std::vector<std::uint8_t> out(data.size());
   std::size_t count = 0;
-  Rc4Crypt(data, Md5(key).Digest(), out, count);
-  return std::string(out.begin(), out.end());
-}
-
-// The stored form of a plain line.
-inline std::string StoredLine(std::string_view plain, std::string_view key = "QOPRUX") {
-  return Base64ForTest(EncipherForTest(plain, key));
+  if (!data.empty()) Rc4Crypt(data, Md5(key).Digest(), out, count);
+  return Base64ForTest(std::string(out.begin(), out.end()));
 }
 
 // A whole database file: the version line, then every plain line stored,
@@ -55,10 +47,16 @@ inline std::string StoredLine(std::string_view plain, std::string_view key = "QO
 inline std::string DatabaseFile(std::string_view version,
                                 std::initializer_list<std::string_view> plainLines) {
   std::string file = std::string(version) + "\r\n";
-  for (const std::string_view plain : plainLines) {
-    file += StoredLine(plain) + "\r\n";
-  }
+  for (const std::string_view plain : plainLines) file += StoredLine(plain) + "\r\n";
   return file;
+}
+
+// A character signature line: `name` padded with blanks to the 20-character
+// name field, then the pattern.
+inline std::string CharacterLine(std::string_view name, std::string_view pattern) {
+  std::string line(name);
+  line.resize(20, ' ');
+  return line + std::string(pattern);
 }
 
 }  // namespace kv::testing

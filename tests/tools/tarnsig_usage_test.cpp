@@ -1,5 +1,5 @@
-// tarnsig's command line: help, version, and every usage error as one line
-// on stderr with exit status 2.
+// tarnsig's command line: help and version, and every usage or input error
+// as one line on stderr, nothing on stdout, and exit status 2.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,68 +7,67 @@
 
 #include "tarnsig_runner.h"
 
-namespace kv {
+namespace kv::testing {
 namespace {
 
-using testing::RunResult;
-using testing::RunTarnsig;
-
-TEST(TarnsigUsage, HelpListsEveryVerbWithItsArguments) {
-  for (const std::string_view option : {"-h", "--help"}) {
-    const RunResult result = RunTarnsig({option});
-    EXPECT_EQ(result.status, 0) << option;
-    EXPECT_EQ(result.err, "");
-    EXPECT_TRUE(result.out.starts_with("Usage: tarnsig VERB [ARGUMENTS]\n")) << result.out;
-    for (const std::string_view synopsis :
+TEST(TarnsigUsage, HelpListsEveryVerbAndVersionIsOneLine) {
+  for (const char* option : {"-h", "--help"}) {
+    const RunResult help = RunTarnsig({option});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: tarnsig VERB [ARGUMENTS]\n")) << help.out;
+    for (const char* synopsis :
          {"  encode PLAIN -o VirusDB.dat ", "  decode VirusDB.dat ", "  list VirusDB.dat ",
           "  match PATTERN FILE ", "  match-batch ", "  check VirusDB.dat FILE... ", "--version"}) {
-      EXPECT_NE(result.out.find(synopsis), std::string::npos) << synopsis;
+      EXPECT_NE(help.out.find(synopsis), std::string::npos) << synopsis;
     }
   }
+  const RunResult version = RunTarnsig({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(version.out.starts_with("tarnsig (Kestrelvox) ")) << version.out;
+  EXPECT_EQ(version.out.find('\n'), version.out.size() - 1);
 }
 
-TEST(TarnsigUsage, VersionIsOneLine) {
-  const RunResult result = RunTarnsig({"--version"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_TRUE(result.out.starts_with("tarnsig (Kestrelvox) ")) << result.out;
-  EXPECT_EQ(result.out.find('\n'), result.out.size() - 1);
-}
-
-TEST(TarnsigUsage, ReportsEveryUsageErrorAsOneLineWithStatus2) {
-  struct Case {
-    std::vector<std::string_view> args;
-    std::string_view message;
-  };
-  const Case cases[] = {
+TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
+  const TempDir dir;
+  const std::string d = dir.Path().string();
+  WriteFile(d + "/p", "1\n");
+  const std::string encodeUsage = " (usage: tarnsig encode PLAIN -o VirusDB.dat)";
+  // clang-format off
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{}, "missing verb (see 'tarnsig --help')"},
-      {{"frobnicate"}, "unknown verb 'frobnicate' (see 'tarnsig --help')"},
-      {{"-x"}, "unknown verb '-x' (see 'tarnsig --help')"},
       {{"ENCODE", "a", "-o", "b"}, "unknown verb 'ENCODE' (see 'tarnsig --help')"},
-      {{"encode"}, "encode: missing PLAIN (usage: tarnsig encode PLAIN -o VirusDB.dat)"},
-      {{"encode", "p.txt"},
-       "encode: missing -o VirusDB.dat (usage: tarnsig encode PLAIN -o VirusDB.dat)"},
-      {{"encode", "-o", "db"},
-       "encode: missing PLAIN (usage: tarnsig encode PLAIN -o VirusDB.dat)"},
-      {{"encode", "p.txt", "-o"},
-       "encode: -o needs a file name (usage: tarnsig encode PLAIN -o VirusDB.dat)"},
-      {{"encode", "p.txt", "-o", "a", "-o", "b"},
-       "encode: -o given twice (usage: tarnsig encode PLAIN -o VirusDB.dat)"},
-      {{"encode", "p.txt", "q.txt", "-o", "a"},
-       "encode: unexpected argument 'q.txt' (usage: tarnsig encode PLAIN -o VirusDB.dat)"},
-      {{"encode", "-v", "p.txt", "-o", "a"},
-       "encode: unknown option '-v' (usage: tarnsig encode PLAIN -o VirusDB.dat)"},
+      {{"encode"}, "encode: missing PLAIN" + encodeUsage},
+      {{"encode", d + "/none", "-o", "x"}, "encode: cannot open '" + d + "/none'"},
+      {{"encode", "p.txt"}, "encode: missing -o VirusDB.dat" + encodeUsage},
+      {{"encode", "p.txt", "-o"}, "encode: -o needs a file name" + encodeUsage},
+      {{"encode", "p.txt", "-o", "a", "-o", "b"}, "encode: -o given twice" + encodeUsage},
+      {{"encode", "p", "q", "-o", "a"}, "encode: unexpected argument 'q'" + encodeUsage},
+      {{"encode", "-v", "p.txt", "-o", "a"}, "encode: unknown option '-v'" + encodeUsage},
+      {{"encode", d, "-o", d + "/db"}, "encode: '" + d + "' is a directory"},
+      {{"encode", d + "/p", "-o", d + "/no/db"}, "encode: cannot write '" + d + "/no/db'"},
       {{"decode"}, "decode: missing argument (usage: tarnsig decode VirusDB.dat)"},
-      {{"decode", "a", "b"}, "decode: unexpected argument 'b' (usage: tarnsig decode VirusDB.dat)"},
-      {{"list"}, "list: missing argument (usage: tarnsig list VirusDB.dat)"},
-      {{"list", "a", "b", "c"}, "list: unexpected argument 'b' (usage: tarnsig list VirusDB.dat)"},
-  };
-  for (const Case& c : cases) {
-    const RunResult result = RunTarnsig(std::vector<std::string>(c.args.begin(), c.args.end()));
-    EXPECT_EQ(result.status, 2) << c.message;
+      {{"decode", "a", "b"},
+       "decode: unexpected argument 'b' (usage: tarnsig decode VirusDB.dat)"},
+      {{"decode", d + "/p"}, "decode: '" + d + "/p' holds no line ending in CR LF"},
+      {{"list", "a", "b", "c"},
+       "list: unexpected argument 'b' (usage: tarnsig list VirusDB.dat)"},
+      {{"list", d}, "list: '" + d + "' is a directory"},
+      {{"match", "a"}, "match: expected 2 arguments (usage: tarnsig match PATTERN FILE)"},
+      {{"match", "a", d + "/none"}, "match: cannot open '" + d + "/none'"},
+      {{"match", "(?R)", d + "/p"}, "match: pattern search exceeded its nesting depth"},
+      {{"match-batch", "x"},
+       "match-batch: unexpected argument 'x' (usage: tarnsig match-batch < LINES)"},
+      {{"check", "db"},
+       "check: needs a database and at least one file (usage: tarnsig check VirusDB.dat FILE...)"},
+      {{"check", d + "/none", d + "/p"}, "check: cannot open '" + d + "/none'"}};
+  // clang-format on
+  for (const auto& [args, message] : cases) {
+    const RunResult result = RunTarnsig(args);
+    EXPECT_EQ(result.status, 2) << message;
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "tarnsig: " + std::string(c.message) + "\n");
+    EXPECT_EQ(result.err, "tarnsig: " + message + "\n");
   }
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace kv::testing

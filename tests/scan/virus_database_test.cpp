@@ -1,0 +1,164 @@
+// The database loader: the line walk over contents built in memory with the
+// test encoder (line ends, the version, sections, the name field, lines the
+// format forbids), then LoadVirusDatabase on real files in a temporary
+// prefix.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+#include "app/app_context.h"
+#include "platform/files.h"
+#include "platform/limits.h"
+#include "scan/virus_database.h"
+#include "support/database_writer.h"
+#include "support/temp_files.h"
+
+namespace kv::testing {
+namespace {
+
+// What a load left, on one line: "v<version> c[...] f[...] p[...]
+// d<deleteFilesOffset>", each list as "<name>/<pattern>;" per record.
+std::string Summary(const SignatureStore& store, int32_t version) {
+  const auto records = [](const SignatureList& list) {
+    std::string text;
+    for (const SignatureRecord& record : list) text += record.name + "/" + record.pattern + ";";
+    return text;
+  };
+  return "v" + std::to_string(version) + " c[" + records(store.characterSignatures) + "] f[" +
+         records(store.fileSignatures) + "] p[" + records(store.processSignatures) + "] d" +
+         std::to_string(store.deleteFilesOffset);
+}
+
+std::string Line(std::string_view plain) { return StoredLine(plain) + "\r\n"; }
+
+// Loads `content` over version -7 and offset 4242.
+std::string Walk(std::string_view content) {
+  SignatureStore store;
+  store.deleteFilesOffset = 4242;
+  int32_t version = -7;
+  ReadDatabaseLines(content, store, version);
+  return Summary(store, version);
+}
+
+TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
+  const std::string head = DatabaseFile("20102", {"[VirusFile]", "\\a.exe", "xx[DELETE_FILES]"});
+  const std::string x117 = StoredLine(std::string(117, 'x'));  // 156 characters
+  // Blanks inside a stored line are skipped when decoding: both decode.
+  const std::string x159 = x117.substr(0, 80) + "   " + x117.substr(80) + "\r\n";
+  const std::string x160 = x117.substr(0, 80) + "    " + x117.substr(80) + "\r\n";
+  const std::string kNothing = " c[] f[] p[] d4242";
+  const std::string kFileA = "v1 c[] f[/\\a.exe;] p[] d4242";
+  // clang-format off
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"no CR at all", "20102\n" + StoredLine("[VirusFile]") + "\n", "v-7" + kNothing},
+      {"version line alone", "20102\r\n", "v20102" + kNothing},
+      {"version as atoi reads it", "  -42xyz\r\n", "v-42" + kNothing},
+      {"version without digits", "v2\r\n", "v0" + kNothing},
+      {"version beyond 32 bits", "99999999999\r\n", "v2147483647" + kNothing},
+      {"last line without line end is lost",
+       DatabaseFile("1", {"[VirusFile]", "\\a.exe"}) + StoredLine("\\b.exe"), kFileA},
+      {"last line ending in a CR alone",
+       DatabaseFile("1", {"[VirusFile]"}) + StoredLine("\\a.exe") + "\r", kFileA},
+      {"the byte after a CR is skipped whatever it is",
+       "1\rZ" + StoredLine("[VirusFile]") + "\r?" + Line("\\a.exe"), kFileA},
+      {"a stored line is read up to its first zero byte",
+       DatabaseFile("1", {"[VirusFile]"}) + StoredLine("\\a.exe") + '\0' + "Zm9vYmFy\r\n", kFileA},
+      {"records before the first marker are characters",
+       DatabaseFile("1", {CharacterLine("First", "aaa"), "[VirusFile]", "\\a.exe"}),
+       "v1 c[First/aaa;] f[/\\a.exe;] p[] d4242"},
+      {"a marker inside a longer line switches and is not stored",
+       DatabaseFile("1", {"x[VirusProcess]", "evil.exe", "; [VirusFile] below", "\\a.exe",
+                          "Comment             [VirusCharacter]", CharacterLine("Sig", "p")}),
+       "v1 c[Sig/p;] f[/\\a.exe;] p[/evil.exe;] d4242"},
+      {"markers are tested in order and repeat",
+       DatabaseFile("1", {"[VirusProcess]", "[VirusFile][VirusCharacter]", CharacterLine("C", "c"),
+                          "[DELETE_FILES][VirusFile]", "\\f", "[DELETE_FILES][VirusProcess]", "p",
+                          "[VirusProcess][VirusFile]", "\\g"}),
+       "v1 c[C/c;] f[/\\f;/\\g;] p[/p;] d4242"},
+      {"delete files ends the walk after its line",
+       head + Line("[Demo]") + Line("[VirusFile]") + Line("\\c.exe"),
+       "v20102 c[] f[/\\a.exe;] p[] d" + std::to_string(head.size())},
+      {"the name field",
+       DatabaseFile("1", {"abc                 pat", "ABCDEFGHIJKLMNOPQRSTpat",
+                          "abc                 ", "ABCDEFGHIJKLMNOPQRS pat",
+                          " leading            pat", "ab\tcd ef            pat",
+                          "n                     two"}),
+       "v1 c[abc/pat;/pat;abc/;ABCDEFGHIJKLMNOPQRS/pat;/pat;ab\tcd/pat;n/  two;] f[] p[] d4242"},
+      {"a character line shorter than the name field is skipped",
+       DatabaseFile("1", {CharacterLine("One", "1"), "ABCDEFGHIJKLMNOPQRS", "", "[VirusFile]", ""}),
+       "v1 c[One/1;] f[/;] p[] d4242"},
+      {"an encoded line over 159 characters is skipped",
+       DatabaseFile("1", {"[VirusFile]"}) + x159 + x160 + std::string(100000, 'A') + "\r\n" +
+       Line("\\z"), "v1 c[] f[/" + std::string(117, 'x') + ";/\\z;] p[] d4242"},
+      {"an undecodable line reads as an empty line",
+       DatabaseFile("1", {}) + "!!!!\r\n" + Line("[VirusProcess]") + "!!!!\r\n" + Line("ok.exe"),
+       "v1 c[] f[] p[/;/ok.exe;] d4242"},
+      {"a plain line ends at its first zero byte",
+       DatabaseFile("1", {CharacterLine("Zero", std::string_view("ab\0cd", 5)),
+                          std::string_view("Short\0padding-to-more-than-20", 29), "[VirusFile]",
+                          std::string_view("\\a.exe\0[VirusProcess]", 21)}),
+       "v1 c[Zero/ab;] f[/\\a.exe;] p[] d4242"}};
+  // clang-format on
+  for (const auto& [label, content, loaded] : cases) EXPECT_EQ(Walk(content), loaded) << label;
+}
+
+const std::filesystem::path kDatabase = "Program Files/Quellbrin/VirusDB.dat";
+
+// Starts every test with a store and version that a load must replace or keep.
+class LoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    signatureStore = {{{"stale", "Stale"}}, {{"\\stale.exe", ""}}, {{"stale.exe", ""}}, 4242};
+    appContext.dbVersion = 11;
+  }
+  void TearDown() override {
+    signatureStore = SignatureStore{};
+    appContext = AppContext{};
+  }
+  static void ExpectLoad(int result, const std::string& loaded) {
+    EXPECT_EQ(LoadVirusDatabase(), result);
+    EXPECT_EQ(Summary(signatureStore, appContext.dbVersion), loaded);
+  }
+
+  TempPrefix prefix_;
+};
+
+TEST_F(LoaderTest, MissingLockedOrOversizedFileFailsAndAnEmptyOneLoadsNothing) {
+  ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+  prefix_.WriteStoreFile(kDatabase, "");
+  ExpectLoad(0, "v11 c[] f[] p[] d4242");  // an empty file loads nothing
+  prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
+  for (const platform::Sharing sharing : {platform::Sharing::kNone, platform::Sharing::kRead}) {
+    platform::File holder;
+    ASSERT_EQ(platform::File::OpenForRead(kVirusDatabasePath, sharing, holder),
+              platform::FileStatus::kOk);
+    ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+  }
+  std::string content = "9\r\n";
+  content.resize(limits::kMaxDatabaseFileBytes, 'x');
+  prefix_.WriteStoreFile(kDatabase, content + "x");
+  ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+  prefix_.WriteStoreFile(kDatabase, content);
+  ExpectLoad(0, "v9 c[] f[] p[] d4242");
+}
+
+TEST_F(LoaderTest, LoadsEveryListAndKeepsTheOffsetOnReload) {
+  const std::string marked =
+      DatabaseFile("20102", {CharacterLine("Early", "e+"), "[VirusFile]", "\\Windows\\evil.exe",
+                             "[VirusProcess]", "evil.exe", "[VirusCharacter]",
+                             CharacterLine("Skulls", "\\x53kull"), "[DELETE_FILES]"});
+  prefix_.WriteStoreFile(kDatabase, marked + Line("[Skulls]") + Line("[VirusFile]"));
+  const std::string offset = " d" + std::to_string(marked.size());
+  ExpectLoad(
+      0, "v20102 c[Early/e+;Skulls/\\x53kull;] f[/\\Windows\\evil.exe;] p[/evil.exe;]" + offset);
+  prefix_.WriteStoreFile(kDatabase, DatabaseFile("2", {"[VirusFile]", "\\two.exe"}));
+  ExpectLoad(0, "v2 c[] f[/\\two.exe;] p[]" + offset);
+  std::filesystem::remove(prefix_.Store() / kDatabase);
+  ExpectLoad(-1, "v2 c[] f[] p[]" + offset);
+}
+
+}  // namespace
+}  // namespace kv::testing

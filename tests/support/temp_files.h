@@ -1,0 +1,80 @@
+// Real files for tests: TempDir, a fresh directory removed with everything
+// in it when the test ends; TempPrefix, a TempDir that is also the device
+// prefix (KESTRELVOX_PREFIX points at it until it is destroyed); and whole
+// file reads and writes. Tests run against real files rather than stand-ins,
+// and never touch the user's own handset.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/environment.h"
+
+namespace kv::testing {
+
+// Writes `content` to `path`, creating its folders.
+inline void WriteFile(const std::filesystem::path& path, std::string_view content) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class TempDir {
+ public:
+  TempDir()
+      : path_(std::filesystem::temp_directory_path() /
+              ("kestrelvox-test-" + std::to_string(std::random_device()()) + "-" +
+               std::to_string(std::random_device()()))) {
+    if (!std::filesystem::create_directory(path_)) throw std::runtime_error(path_.string());
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+
+  const std::filesystem::path& Path() const { return path_; }
+  std::string File(std::string_view name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+class TempPrefix : public TempDir {
+ public:
+  TempPrefix() : saved_(platform::GetEnvironment(kVariable)) {
+    std::filesystem::create_directory(Store());
+    platform::SetEnvironment(kVariable, Path().string());
+  }
+  ~TempPrefix() {
+    saved_ ? platform::SetEnvironment(kVariable, *saved_) : platform::UnsetEnvironment(kVariable);
+  }
+
+  std::filesystem::path Store() const { return Path() / "store"; }
+
+  // Writes the host file `relative` under the store; returns its host path.
+  std::filesystem::path WriteStoreFile(const std::filesystem::path& relative,
+                                       std::string_view content) const {
+    WriteFile(Store() / relative, content);
+    return Store() / relative;
+  }
+
+ private:
+  static constexpr const char* kVariable = "KESTRELVOX_PREFIX";
+  std::optional<std::string> saved_;
+};
+
+}  // namespace kv::testing

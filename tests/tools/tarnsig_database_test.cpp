@@ -1,0 +1,128 @@
+// tarnsig encode, decode, list and check end to end on the real binary:
+// random round trips checked against the test encoder, the refusals naming
+// the line, the pinned list output, undecodable lines, and check's answers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "support/database_writer.h"
+#include "tarnsig_runner.h"
+
+namespace kv::testing {
+namespace {
+
+class TarnsigTest : public ::testing::Test {
+ protected:
+  std::string File(std::string_view name) const { return dir_.File(name); }
+  RunResult Encode(std::string_view plain) const {
+    WriteFile(File("plain.txt"), plain);
+    return RunTarnsig({"encode", File("plain.txt"), "-o", File("db")});
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(TarnsigTest, EncodeWritesWhatTheTestEncoderWritesAndDecodeReadsItBack) {
+  // Lines of every length up to the longest that fits (117 bytes, stored in
+  // 156 characters) and of every byte but NUL, CR and LF.
+  std::mt19937 random(1321);
+  std::string plain = "20102\n";
+  std::string stored = "20102\r\n";
+  for (std::size_t i = 0; i < 300; ++i) {
+    std::string line(i < 118 ? i : random() % 118, ' ');
+    for (char& c : line) {
+      c = static_cast<char>(1 + random() % 255);
+      if (c == '\r' || c == '\n') c = '~';
+    }
+    plain += line + "\n";
+    stored += StoredLine(line) + "\r\n";
+  }
+  const RunResult encoded = Encode(plain);
+  EXPECT_EQ(encoded.status, 0);
+  EXPECT_EQ(encoded.out + encoded.err, "");
+  EXPECT_EQ(ReadFile(File("db")), stored);
+  const RunResult decoded = RunTarnsig({"decode", File("db")});
+  EXPECT_EQ(decoded.status, 0);
+  EXPECT_EQ(decoded.out, plain);
+}
+
+TEST_F(TarnsigTest, EncodeReplacesTheDatabaseTakingCrLfAndAVersionLineAsItIs) {
+  WriteFile(File("db"), std::string(1000, 'o'));
+  ASSERT_EQ(Encode(" v2 x \r\n[VirusFile]\n\\a.exe").status, 0);
+  EXPECT_EQ(ReadFile(File("db")),
+            " v2 x \r\n" + StoredLine("[VirusFile]") + "\r\n" + StoredLine("\\a.exe") + "\r\n");
+}
+
+TEST_F(TarnsigTest, EncodeRefusesWhatItCannotStoreNamingTheLine) {
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ": no version line"},
+      {"1\n\n" + std::string(118, 'x'), ":3: encoded line would be 160 characters, more than 159"},
+      {std::string("1\nok\nbad\0line\n", 14), ":3: line holds a NUL byte"},
+      {"1\r\nok\r\nok\r\nlone\rCR\r\n", ":4: line holds a CR that does not end it"},
+      {"1\nabc\r", ":2: line holds a CR that does not end it"}};
+  // clang-format on
+  for (const auto& [plain, problem] : cases) {
+    const RunResult result = Encode(plain);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "tarnsig: encode: " + File("plain.txt") + problem + "\n");
+    EXPECT_FALSE(std::filesystem::exists(File("db"))) << problem;
+  }
+}
+
+TEST_F(TarnsigTest, ListShowsWhatTheLoaderLoads) {
+  const std::string head =
+      DatabaseFile("20102", {"Orphan              before-marker", "[VirusCharacter]",
+                             "Alpha               abc[0-9]+", "NoBlankInNameField!!x", "short",
+                             "[VirusFile]", "\\Windows\\a b.exe", "[VirusProcess]", "evil.exe",
+                             "tab\there caf\xe9.exe", "[DELETE_FILES]"});
+  WriteFile(File("db"), head + StoredLine("[Alpha]") + "\r\n");
+  const RunResult result = RunTarnsig({"list", File("db")});
+  EXPECT_EQ(result.status, 0);
+  // clang-format off
+  EXPECT_EQ(result.out,
+            "version 20102\nsection character 3\n"
+            "character 1 name=Orphan pattern=before-marker\n"
+            "character 2 name=Alpha pattern=abc[0-9]+\ncharacter 3 name= pattern=x\n"
+            "section file 1\nfile 1 path=\\Windows\\a b.exe\n"
+            "section process 2\nprocess 1 exe=evil.exe\nprocess 2 exe=tab\\x09here caf\\xE9.exe\n"
+            "delete-files-offset " + std::to_string(head.size()) + "\n");
+  // clang-format on
+  WriteFile(File("db"), DatabaseFile("-3", {}));
+  EXPECT_EQ(RunTarnsig({"list", File("db")}).out,
+            "version -3\nsection character 0\nsection file 0\nsection process 0\n"
+            "delete-files-offset none\n");
+}
+
+TEST_F(TarnsigTest, DecodeMarksUndecodableLinesAndEndsPlainLinesAtAZeroByte) {
+  WriteFile(File("db"), DatabaseFile("1", {"first", std::string_view("keep\0drop", 9)}) +
+                            "!!!!\r\n" + StoredLine("abc") + "    \r\n" + StoredLine("lost"));
+  const RunResult result = RunTarnsig({"decode", File("db")});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "1\nfirst\nkeep\n<<undecodable line 4>>\n<<undecodable line 5>>\n");
+}
+
+TEST_F(TarnsigTest, CheckNamesTheFirstSignatureOfEachFileAndGoesOnAfterFailures) {
+  const char* plain =
+      "7\nFirst               alpha\nSecond              beta[0-9]+\n"
+      "Looping             (?R)\n";
+  ASSERT_EQ(Encode(plain).status, 0);
+  WriteFile(File("a"), "beta42 alpha");
+  WriteFile(File("b"), "beta7");
+  WriteFile(File("empty"), "");
+  WriteFile(File("loops"), "nothing the first two find");
+  EXPECT_EQ(RunTarnsig({"check", File("db"), File("a")}).status, 0);
+  const RunResult result = RunTarnsig(
+      {"check", File("db"), File("a"), File("missing"), File("b"), File("loops"), File("empty")});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, File("a") + ": signature 1 First\n" + File("b") + ": signature 2 Second\n" +
+                            File("empty") + ": clean\n");
+  EXPECT_EQ(result.err, "tarnsig: check: cannot open '" + File("missing") + "'\n" +
+                            "tarnsig: check: '" + File("loops") +
+                            "': pattern search exceeded its nesting depth\n");
+}
+
+}  // namespace
+}  // namespace kv::testing
