@@ -32,8 +32,9 @@
 namespace kv::platform {
 
 // kFileNotFound: the folder exists, the file does not (the handset's
-// error 2). kFailed: anything else (missing folder, lock, no access, bad
-// path, a link, a directory).
+// error 2); a symbolic link counts as absent, as it is no file of the
+// handset's. kFailed: anything else (missing folder or a link on the way
+// there, lock, no access, bad path, a directory).
 enum class FileStatus { kOk, kFileNotFound, kFailed };
 
 // The handset's share modes, emulated with advisory flock locks taken
@@ -50,9 +51,9 @@ class File {
   File(File&&) noexcept = default;
   File& operator=(File&&) noexcept = default;
 
-  // Opens an existing regular file for reading. A directory, a symbolic
-  // link or any other kind of entry is kFailed, as is a lock held against
-  // `sharing`.
+  // Opens an existing regular file for reading. A symbolic link is
+  // kFileNotFound; a directory or any other kind of entry is kFailed, as is
+  // a lock held against `sharing`.
   static FileStatus OpenForRead(std::u16string_view devicePath, Sharing sharing, File& file);
 
   bool IsOpen() const { return fd_.IsValid(); }
@@ -97,12 +98,12 @@ class MappedView {
 
 // Adds the owner's write permission to a regular file (clearing the
 // handset's read-only attribute). kFileNotFound when the folder exists and
-// the file does not; a directory or a link is kFailed.
+// the file does not, or it is a link; a directory is kFailed.
 FileStatus SetNormalAttributes(std::u16string_view devicePath);
 
 // Deletes a regular file of the store. Never a directory, never through a
-// link (a link itself is refused too), never a file without the owner's
-// write permission (the handset's read-only attribute).
+// link (a link itself is absent: kFileNotFound), never a file without the
+// owner's write permission (the handset's read-only attribute).
 FileStatus DeleteStoreFile(std::u16string_view devicePath);
 
 // One entry of a folder listing.

@@ -101,6 +101,9 @@ FileStatus ResolveStoreEntry(std::u16string_view path, StoreEntry& entry) {
   }
   const FileStatus found = LookUpEntry(parent.Get(), names.back(), entry.hostName, entry.status);
   if (found != FileStatus::kOk) return found;
+  // A link is no file of the handset's: it is absent from its folder, just as
+  // a link on the way there makes the folder absent.
+  if (S_ISLNK(entry.status.st_mode)) return FileStatus::kFileNotFound;
   entry.parent = std::move(parent);
   return FileStatus::kOk;
 }

@@ -83,10 +83,11 @@ TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
       {"the root", u"\\", kFailed, ""},
       {"dot dot inside the store", u"\\Docs\\..\\Docs\\Notes.txt", kFailed, ""},
       {"dot dot out of the store", u"\\..\\outside\\secret.txt", kFailed, ""},
-      {"link to a file inside", u"\\inlink.TXT", kFailed, ""},
-      {"relative link inside", u"\\Docs\\RelLink.txt", kFailed, ""},
+      // A link is no file: absent from its folder, or the folder is absent.
+      {"link to a file inside", u"\\inlink.TXT", kNotFound, ""},
+      {"relative link inside", u"\\Docs\\RelLink.txt", kNotFound, ""},
       {"link to a folder inside", u"\\InDir\\Notes.txt", kFailed, ""},
-      {"link to a file outside", u"\\OutLink.txt", kFailed, ""},
+      {"link to a file outside", u"\\OutLink.txt", kNotFound, ""},
       {"link to a folder outside", u"\\OutDir\\secret.txt", kFailed, ""},
       {"slash inside a name", u"\\Docs/Notes.txt", kFailed, ""},
       {"lone surrogate that is no byte escape", u"\\Docs\\\xD800.txt", kFailed, ""},
@@ -197,13 +198,14 @@ TEST_F(StoreTest, ReadOnlyFileIsDeletedOnlyAfterSetNormalAttributes) {
 TEST_F(StoreTest, AttributesAndDeleteRefuseFoldersLinksAndMissingFolders) {
   const fs::path secret = prefix_.Path() / "outside/secret.txt";
   fs::permissions(secret, fs::perms::owner_write, fs::perm_options::remove);
-  for (const std::u16string_view path :
-       {u"\\Docs", u"\\InLink.txt", u"\\OutLink.txt", u"\\OutDir\\secret.txt", u"\\Nowhere\\x"}) {
+  for (const std::u16string_view path : {u"\\Docs", u"\\OutDir\\secret.txt", u"\\Nowhere\\x"}) {
     EXPECT_EQ(SetNormalAttributes(path), kFailed) << Utf16ToUtf8(path);
     EXPECT_EQ(DeleteStoreFile(path), kFailed) << Utf16ToUtf8(path);
   }
-  EXPECT_EQ(SetNormalAttributes(u"\\Docs\\absent.txt"), kNotFound);
-  EXPECT_EQ(DeleteStoreFile(u"\\Docs\\absent.txt"), kNotFound);
+  for (const std::u16string_view path : {u"\\Docs\\absent.txt", u"\\InLink.txt", u"\\OutLink.txt"}) {
+    EXPECT_EQ(SetNormalAttributes(path), kNotFound) << Utf16ToUtf8(path);
+    EXPECT_EQ(DeleteStoreFile(path), kNotFound) << Utf16ToUtf8(path);
+  }
   EXPECT_TRUE(fs::is_symlink(prefix_.Store() / "InLink.txt"));
   EXPECT_TRUE(fs::exists(prefix_.Store() / "Docs/Notes.txt"));
   EXPECT_EQ(fs::status(secret).permissions() & fs::perms::owner_write, fs::perms::none);
