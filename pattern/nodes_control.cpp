@@ -7,6 +7,7 @@
 
 #include "pattern/match_state.h"
 #include "pattern/pattern_dump.h"
+#include "pattern/sealed_match.h"
 
 namespace kv {
 
@@ -37,21 +38,10 @@ void LookaroundNode::Dump(std::string& out) const {
 }
 
 int AtomicGroupNode::Match(MatchState& state) const {
-  const int position = state.position;
-  const int stackCount = state.BacktrackCount();
-  const int captureCount = state.CaptureCount();
-  if (MatchChild(*sub, state) == 0) return 0;
-  state.TruncateBacktrack(stackCount);
-  state.Push(position);
-  state.Push(captureCount);
-  return 1;
+  return MatchSealed(state, [&] { return MatchChild(*sub, state); });
 }
 
-int AtomicGroupNode::MatchNext(MatchState& state) const {
-  state.TruncateCaptures(state.Pop());
-  state.position = state.Pop();
-  return 0;
-}
+int AtomicGroupNode::MatchNext(MatchState& state) const { return UndoSealed(state); }
 
 void AtomicGroupNode::Dump(std::string& out) const {
   out += "Atomic(";

@@ -14,6 +14,7 @@
 #include "pattern/match_state.h"
 #include "pattern/node_chain.h"
 #include "pattern/pattern_dump.h"
+#include "pattern/sealed_match.h"
 
 namespace kv {
 
@@ -122,21 +123,10 @@ int LazyRepeatNode::LazyMatchNextMore(MatchState& state) const {
 }
 
 int PossessiveRepeatNode::Match(MatchState& state) const {
-  const int position = state.position;
-  const int stackCount = state.BacktrackCount();
-  const int captureCount = state.CaptureCount();
-  if (GreedyRepeatNode::Match(state) == 0) return 0;
-  state.TruncateBacktrack(stackCount);  // no inner choice can be resumed
-  state.Push(position);
-  state.Push(captureCount);
-  return 1;
+  return MatchSealed(state, [&] { return GreedyRepeatNode::Match(state); });
 }
 
-int PossessiveRepeatNode::MatchNext(MatchState& state) const {
-  state.TruncateCaptures(state.Pop());
-  state.position = state.Pop();
-  return 0;
-}
+int PossessiveRepeatNode::MatchNext(MatchState& state) const { return UndoSealed(state); }
 
 void PossessiveRepeatNode::Dump(std::string& out) const { DumpAs(out, "Possessive", extra); }
 
