@@ -8,47 +8,20 @@
 namespace kv::test {
 namespace {
 
-// As conformance.txt writes a field: printable ASCII as it is, every other
-// byte and the percent sign as %HH, so that listings cannot mistake a raw
-// byte for an escape of the pattern language.
-std::string Readable(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const unsigned char c : text) {
-    if (c >= 0x20 && c < 0x7F && c != '%') {
-      out += static_cast<char>(c);
-    } else {
-      out += {'%', kHex[c >> 4], kHex[c & 0xF]};
-    }
-  }
-  return out;
-}
-
-// Calls `visit` for every token up to and including the end token. A bound
-// on the count guards the test against a reader that never ends.
-template <typename Visit>
-void ForEachToken(const std::string& pattern, int flags, Visit visit) {
+// The tokens up to and including the end token. A bound on the count
+// guards the test against a reader that never ends.
+std::vector<PatternToken> Read(const std::string& pattern, int flags) {
   PatternTokenReader reader;
   reader.Start(pattern.data(), static_cast<int>(pattern.size()), flags);
-  for (std::size_t i = 0; i <= pattern.size(); ++i) {
-    visit(reader.Curr());
-    if (IsEnd(reader.Curr())) return;
+  std::vector<PatternToken> tokens = {reader.Curr()};
+  for (; !IsEnd(tokens.back()) && tokens.size() <= pattern.size();
+       tokens.push_back(reader.Curr())) {
     reader.Advance();
   }
+  return tokens;
 }
 
 }  // namespace
-
-void PrintTo(const PatternRow& row, std::ostream* out) {
-  *out << '`' << Readable(row.pattern) << '`';
-  if (row.flags != 0) *out << " flags " << row.flags;
-}
-
-void PrintTo(const SearchRow& row, std::ostream* out) {
-  PrintTo(PatternRow{row.pattern, "", row.flags}, out);
-  *out << " on `" << Readable(row.data) << '`';
-  if (row.start != 0) *out << " start " << row.start;
-}
 
 int Match(const std::string& pattern, const std::string& data) {
   return MatchPattern(pattern.c_str(), data.data(), static_cast<int>(data.size()), 0);
@@ -56,21 +29,21 @@ int Match(const std::string& pattern, const std::string& data) {
 
 std::string Tokens(const std::string& pattern, int flags) {
   std::string out;
-  ForEachToken(pattern, flags, [&out](const PatternToken& token) {
-    if (IsEnd(token)) return;
+  for (const PatternToken& token : Read(pattern, flags)) {
+    if (IsEnd(token)) break;
     if (!out.empty()) out += ' ';
     if (token.special != 0) out += '!';
     dump::AppendByte(out, token.ch, "");
-  });
+  }
   return out;
 }
 
 std::string Positions(const std::string& pattern, int flags) {
   std::string out;
-  ForEachToken(pattern, flags, [&out](const PatternToken& token) {
+  for (const PatternToken& token : Read(pattern, flags)) {
     if (!out.empty()) out += ' ';
     out += std::to_string(token.pos) + '+' + std::to_string(token.len);
-  });
+  }
   return out;
 }
 

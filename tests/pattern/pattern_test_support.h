@@ -2,15 +2,10 @@
 // compiler or a search on a pattern held in a std::string (so patterns and
 // data may hold zero bytes, which the conformance table cannot), and render
 // the result as short text that a table row can state.
-//
-// Rows are fed to TEST_P suites; PrintTo makes test listings show a row's
-// pattern and data as text (bytes outside printable ASCII as %HH, the way
-// conformance.txt writes them) instead of the row's raw bytes.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -33,9 +28,6 @@ struct SearchRow {
   int flags = 0;
   int start = 0;
 };
-
-void PrintTo(const PatternRow& row, std::ostream* out);
-void PrintTo(const SearchRow& row, std::ostream* out);
 
 // The parameters of an INSTANTIATE_TEST_SUITE_P, from rows written in place.
 inline auto Rows(const std::vector<PatternRow>& rows) { return ::testing::ValuesIn(rows); }

@@ -11,7 +11,6 @@
 
 #include "app/app_context.h"
 #include "platform/files.h"
-#include "platform/limits.h"
 #include "scan/virus_database.h"
 #include "support/database_writer.h"
 #include "support/temp_files.h"
@@ -54,9 +53,7 @@ TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
   // clang-format off
   const std::tuple<const char*, std::string, std::string> cases[] = {
       {"no CR at all", "20102\n" + StoredLine("[VirusFile]") + "\n", "v-7" + kNothing},
-      {"version line alone", "20102\r\n", "v20102" + kNothing},
       {"version as atoi reads it", "  -42xyz\r\n", "v-42" + kNothing},
-      {"version without digits", "v2\r\n", "v0" + kNothing},
       {"version beyond 32 bits", "99999999999\r\n", "v2147483647" + kNothing},
       {"last line without line end is lost",
        DatabaseFile("1", {"[VirusFile]", "\\a.exe"}) + StoredLine("\\b.exe"), kFileA},
@@ -69,10 +66,6 @@ TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
       {"records before the first marker are characters",
        DatabaseFile("1", {CharacterLine("First", "aaa"), "[VirusFile]", "\\a.exe"}),
        "v1 c[First/aaa;] f[/\\a.exe;] p[] d4242"},
-      {"a marker inside a longer line switches and is not stored",
-       DatabaseFile("1", {"x[VirusProcess]", "evil.exe", "; [VirusFile] below", "\\a.exe",
-                          "Comment             [VirusCharacter]", CharacterLine("Sig", "p")}),
-       "v1 c[Sig/p;] f[/\\a.exe;] p[/evil.exe;] d4242"},
       {"markers are tested in order and repeat",
        DatabaseFile("1", {"[VirusProcess]", "[VirusFile][VirusCharacter]", CharacterLine("C", "c"),
                           "[DELETE_FILES][VirusFile]", "\\f", "[DELETE_FILES][VirusProcess]", "p",
@@ -83,10 +76,9 @@ TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
        "v20102 c[] f[/\\a.exe;] p[] d" + std::to_string(head.size())},
       {"the name field",
        DatabaseFile("1", {"abc                 pat", "ABCDEFGHIJKLMNOPQRSTpat",
-                          "abc                 ", "ABCDEFGHIJKLMNOPQRS pat",
-                          " leading            pat", "ab\tcd ef            pat",
+                          "ABCDEFGHIJKLMNOPQRS pat", "ab\tcd ef            pat",
                           "n                     two"}),
-       "v1 c[abc/pat;/pat;abc/;ABCDEFGHIJKLMNOPQRS/pat;/pat;ab\tcd/pat;n/  two;] f[] p[] d4242"},
+       "v1 c[abc/pat;/pat;ABCDEFGHIJKLMNOPQRS/pat;ab\tcd/pat;n/  two;] f[] p[] d4242"},
       {"a character line shorter than the name field is skipped",
        DatabaseFile("1", {CharacterLine("One", "1"), "ABCDEFGHIJKLMNOPQRS", "", "[VirusFile]", ""}),
        "v1 c[One/1;] f[/;] p[] d4242"},
@@ -126,34 +118,24 @@ class LoaderTest : public ::testing::Test {
   TempPrefix prefix_;
 };
 
-TEST_F(LoaderTest, MissingLockedOrOversizedFileFailsAndAnEmptyOneLoadsNothing) {
+TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
   ExpectLoad(-1, "v11 c[] f[] p[] d4242");
   prefix_.WriteStoreFile(kDatabase, "");
   ExpectLoad(0, "v11 c[] f[] p[] d4242");  // an empty file loads nothing
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
-  for (const platform::Sharing sharing : {platform::Sharing::kNone, platform::Sharing::kRead}) {
-    platform::File holder;
-    ASSERT_EQ(platform::File::OpenForRead(kVirusDatabasePath, sharing, holder),
-              platform::FileStatus::kOk);
-    ExpectLoad(-1, "v11 c[] f[] p[] d4242");
-  }
-  std::string content = "9\r\n";
-  content.resize(limits::kMaxDatabaseFileBytes, 'x');
-  prefix_.WriteStoreFile(kDatabase, content + "x");
+  platform::File holder;  // shares reading, yet the loader wants the file alone
+  ASSERT_EQ(platform::File::OpenForRead(kVirusDatabasePath, platform::Sharing::kRead, holder),
+            platform::FileStatus::kOk);
   ExpectLoad(-1, "v11 c[] f[] p[] d4242");
-  prefix_.WriteStoreFile(kDatabase, content);
-  ExpectLoad(0, "v9 c[] f[] p[] d4242");
 }
 
 TEST_F(LoaderTest, LoadsEveryListAndKeepsTheOffsetOnReload) {
-  const std::string marked =
-      DatabaseFile("20102", {CharacterLine("Early", "e+"), "[VirusFile]", "\\Windows\\evil.exe",
-                             "[VirusProcess]", "evil.exe", "[VirusCharacter]",
-                             CharacterLine("Skulls", "\\x53kull"), "[DELETE_FILES]"});
+  const std::string marked = DatabaseFile(
+      "20102", {CharacterLine("Skulls", "\\x53kull"), "[VirusFile]", "\\Windows\\evil.exe",
+                "[VirusProcess]", "evil.exe", "[DELETE_FILES]"});
   prefix_.WriteStoreFile(kDatabase, marked + Line("[Skulls]") + Line("[VirusFile]"));
   const std::string offset = " d" + std::to_string(marked.size());
-  ExpectLoad(
-      0, "v20102 c[Early/e+;Skulls/\\x53kull;] f[/\\Windows\\evil.exe;] p[/evil.exe;]" + offset);
+  ExpectLoad(0, "v20102 c[Skulls/\\x53kull;] f[/\\Windows\\evil.exe;] p[/evil.exe;]" + offset);
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("2", {"[VirusFile]", "\\two.exe"}));
   ExpectLoad(0, "v2 c[] f[/\\two.exe;] p[]" + offset);
   std::filesystem::remove(prefix_.Store() / kDatabase);

@@ -1,0 +1,146 @@
+// What a pattern is read and built into, which matching cannot show (what
+// tokens and trees match is pinned by conformance.txt).
+//
+// The token reader: which tokens are special, what is skipped, where each
+// token stands, and the token window at the end. Token rows are written as
+// Tokens() writes them: `!` marks a special token, \xHH a byte outside
+// printable ASCII.
+//
+// The compiler, through Dump(): node kinds and counts, stock class contents,
+// group numbers, the flags each node records, and names resolved after the
+// build. The dump names node kinds (Seq, Alt, Lit, Class, Greedy, ...), `/r`
+// right-to-left, `/i` ignore case, and group marks as OpenN/CloseN.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pattern/pattern_compiler.h"
+#include "pattern/pattern_flags.h"
+#include "pattern/token_reader.h"
+#include "pattern_test_support.h"
+
+namespace kv {
+namespace {
+
+using namespace std::string_literals;
+using test::PatternRow;
+using test::Rows;
+
+class TokenReader : public ::testing::TestWithParam<PatternRow> {};
+
+TEST_P(TokenReader, ReadsTheListedTokens) {
+  EXPECT_EQ(test::Tokens(GetParam().pattern, GetParam().flags), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(MetacharactersAreSpecialOnlyInTheirContext, TokenReader,
+                         Rows({{"*+?.{})|$(", "!* !+ !? !. !{ !} !) !| !$ !("},
+                               {"[*+?.{})|$(]", "![ * + ? . { } ) | $ ( !]"},
+                               {"a]:-", "a ] : -"},
+                               {"[a-z]", "![ a !- z !]"},
+                               {"[[:digit:]]", "![ ![ !: d i g i t : !] !]"},
+                               {"[]a]", "![ !] a ]"},
+                               {"^[^a^]", "!^ ![ !^ a ^ !]"}}));
+
+INSTANTIATE_TEST_SUITE_P(ClassAndAnchorEscapesAreSpecialOthersOrdinary, TokenReader,
+                         Rows({{"\\d\\D\\w\\W\\s\\S", "!d !D !w !W !s !S"},
+                               {"\\A\\z\\Z\\b\\B\\G\\k\\g", "!A !z !Z !b !B !G !k !g"},
+                               {"[\\d\\A\\b\\Gx]", "![ !d !A \\x08 x !]"},
+                               {"\\12a", "!\\x5c 1 2 a"},
+                               {"a\0\x01\x08\x80\xe9\xff"s,
+                                "a \\x00 \\x01 \\x08 \\x80 \\xe9 \\xff"}}));
+
+INSTANTIATE_TEST_SUITE_P(QuotesCommentsAndExtendedLayoutAreDropped, TokenReader,
+                         Rows({{"\\Qa.[\\E.[a]", "a . [ !. ![ a !]"},
+                               // Bytes 0x80-0xFF have no case to convert.
+                               {"\\LA\\E\\Ua\xe9\\Eb", "a A \\xe9 b"},
+                               {"a(?#x)[(?#y)](?#z", "a ![ !]"},
+                               {"a b\t\nc#x\rd#y\ne#z", "a b c d e", PF_EXTENDED},
+                               {"\\ [ a]\\Qb c\\E", "\\x20 ![ a !] b \\x20 c", PF_EXTENDED}}));
+
+class TokenPositions : public ::testing::TestWithParam<PatternRow> {};
+
+TEST_P(TokenPositions, GiveEachTokensStartAndLength) {
+  EXPECT_EQ(test::Positions(GetParam().pattern, GetParam().flags), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(EscapesCommentsAndQuotes, TokenPositions,
+                         Rows({{"\\x41\\x4g\\x{ff}\\u0142\\1",
+                                "0+4 4+3 7+1 8+6 14+6 20+1 21+1 22+0"},
+                               {"a\\d(?#c)b\\Qc\\Ed\\", "0+1 1+2 8+1 11+1 14+1 15+1 16+0"},
+                               {"\\x{41", "0+5 5+0"},
+                               {"", "0+0"}}));
+
+TEST(TokenWindow, ReadingPastTheEndGivesEndTokensForEver) {
+  PatternTokenReader reader;
+  reader.Start("ab", 2, 0);
+  EXPECT_EQ(reader.Ahead(), (PatternToken{0, 1, 2, 0}));
+  for (int i = 0; i < 5; ++i) reader.Advance();
+  EXPECT_TRUE(IsEnd(reader.Curr()) && IsEnd(reader.Next()) && IsEnd(reader.Ahead()));
+  EXPECT_EQ(reader.Curr().pos, 2);
+}
+
+class Compiler : public ::testing::TestWithParam<PatternRow> {};
+
+TEST_P(Compiler, BuildsTheListedTree) {
+  EXPECT_EQ(test::Compiled(GetParam().pattern, GetParam().flags), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(QuantifiersBindToOneAtomInSequencesAndAlternations, Compiler,
+                         Rows({{"", "Empty"},
+                               {"abc*", "Seq[Lit\"ab\" Greedy{0,+inf}(Lit\"c\")]"},
+                               {"a|b|()", "Alt[Lit\"a\" Lit\"b\" Seq[Open1 Empty Close1]]"},
+                               {"a*?b*+",
+                                "Seq[Lazy{0,+inf}(Lit\"a\") Possessive{0,+inf}(Lit\"b\")]"},
+                               {"a{3}+", "Repeat{3}(Lit\"a\")"}}));
+
+INSTANTIATE_TEST_SUITE_P(ClassEscapesAreStockClasses, Compiler,
+                         Rows({{".", "Class^[\\x0a]"},
+                               {".", "Class^[]", PF_SINGLE_LINE},
+                               {"\\w", "Class[A-Z a-z 0-9 _]"},
+                               {"\\S", "Class^[\\x20 \\x09 \\x0d \\x0a]"},
+                               {"(?<=\\s)",
+                                "Look(Class/r[\\x20 \\x09 \\x0d \\x0a \\x0c \\x0b])"}}));
+
+INSTANTIATE_TEST_SUITE_P(BracketClassesAndIgnoreCaseWideningThem, Compiler,
+                         Rows({{"[^a-z_]", "Class^[a-z _]"},
+                               {"[\\d.]", "Class[. Class[0-9]]"},
+                               {"[[:alpha:]_]", "Class[_ Posix[:alpha:]]"},
+                               {"(?i)[Ab]", "Seq[Empty Class[A b a B]]"},
+                               {"(?i)[X-c]", "Seq[Empty Class[X-c x-z A-C]]"},
+                               {"[a1]", "Class[a 1 A]", PF_IGNORE_CASE}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    NodesRecordTheFlagsInForceWhereTheyAreBuilt, Compiler,
+    Rows({{"(?i)abc|def", "Alt[Seq[Empty Lit/i\"abc\"] Lit/i\"def\"]"},
+          {"(?-i)a", "Seq[Empty Lit\"a\"]", PF_IGNORE_CASE},
+          {"a(b)", "Seq/r[Lit/r\"a\" Seq/r[Close1 Lit/r\"b\" Open1]]", PF_RIGHT_TO_LEFT},
+          {"^$\\A\\z\\Z\\b\\B\\G",
+           "Seq[TextStart TextEnd TextStart TextEnd TextEndOrFinalBreak WordEdge !WordEdge Empty]"},
+          {"^$\\G", "Seq[LineStart LineEnd SearchStart]", PF_MULTI_LINE | PF_SEARCH_START}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    NamesAndNumbersResolveAfterTheBuild, Compiler,
+    Rows({{"\\k<n>", "Backref(-3<n>)"},
+          {"\\k<n>(?<n>a)", "Seq[Backref(1<n>) Seq[Open1<n> Lit\"a\" Close1]]"},
+          {"(a)(?1)", "Seq[Seq[Open1 Lit\"a\" Close1] Recurse(1)]"},
+          {"(?(1)a|b|c)", "Cond(1 Lit\"a\" Alt[Lit\"b\" Lit\"c\"])"},
+          {"(?<n>a)(?(n)b)", "Seq[Seq[Open1<n> Lit\"a\" Close1] Cond(1<n> Lit\"b\" -)]"}}));
+
+TEST(CompiledPattern, CompilingAgainReplacesTheTreeAndClearForgetsIt) {
+  PatternCompiler compiler;
+  compiler.Compile("(?<n>a)(b)", 10, PF_IGNORE_CASE);
+  compiler.Compile("x", 1, 0);
+  EXPECT_EQ(compiler.Dump(), "Lit\"x\"");
+  EXPECT_EQ(compiler.HighestGroup(), 0);
+  EXPECT_EQ(compiler.FindNamedGroup("n"), -3);
+  EXPECT_EQ(compiler.Flags(), 0);
+  compiler.Clear();
+  EXPECT_EQ(compiler.TopNode(), nullptr);
+  EXPECT_EQ(IsMatched(compiler.Search("x", 1, 0)), 0);
+  compiler.Compile(nullptr, 5, 0);
+  EXPECT_EQ(compiler.TopNode(), nullptr);
+  EXPECT_TRUE(compiler.Search("", 0, 0).empty());
+}
+
+}  // namespace
+}  // namespace kv
