@@ -21,7 +21,22 @@ std::vector<PatternToken> Read(const std::string& pattern, int flags) {
   return tokens;
 }
 
+std::string Shown(const std::string& bytes) {
+  std::string shown;
+  for (const char c : bytes) dump::AppendByte(shown, static_cast<signed char>(c), "");
+  return shown;
+}
+
 }  // namespace
+
+void PrintTo(const PatternRow& row, std::ostream* out) {
+  *out << '`' << Shown(row.pattern) << "` flags " << row.flags;
+}
+
+void PrintTo(const SearchRow& row, std::ostream* out) {
+  *out << '`' << Shown(row.pattern) << "` on `" << Shown(row.data) << "` flags " << row.flags
+       << " start " << row.start;
+}
 
 int Match(const std::string& pattern, const std::string& data) {
   return MatchPattern(pattern.c_str(), data.data(), static_cast<int>(data.size()), 0);

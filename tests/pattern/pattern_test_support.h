@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ struct SearchRow {
   int flags = 0;
   int start = 0;
 };
+
+// How gtest prints a row, and so how ctest lists it: the pattern (and the
+// data) with bytes outside printable ASCII as \xHH, the flags and start.
+void PrintTo(const PatternRow& row, std::ostream* out);
+void PrintTo(const SearchRow& row, std::ostream* out);
 
 // The parameters of an INSTANTIATE_TEST_SUITE_P, from rows written in place.
 inline auto Rows(const std::vector<PatternRow>& rows) { return ::testing::ValuesIn(rows); }
