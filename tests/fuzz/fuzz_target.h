@@ -3,22 +3,27 @@
 //
 // A target is built twice from the same source: with libFuzzer's own main
 // (clang, KV_FUZZ) and with replay_main.cpp, which runs it over the seed
-// corpus and fixed mutations in every ordinary build. A broken invariant
-// must abort in both, so that libFuzzer keeps the input and ctest fails.
+// corpus and fixed mutations in every ordinary build and names the input it
+// runs in currentInput. A broken invariant must abort in both, so that
+// libFuzzer keeps the input and ctest fails.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace kv::fuzz {
 
+inline std::string currentInput = "this input";
+
 inline void Require(bool holds, const char* invariant) {
   if (holds) return;
-  std::cerr << "fuzz target: invariant broken: " << invariant << std::endl;
+  std::cerr << "fuzz target: invariant broken on " << currentInput << ": " << invariant
+            << std::endl;
   std::abort();
 }
 

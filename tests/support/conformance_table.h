@@ -6,11 +6,15 @@
 // starting with # and blank lines are comments.
 //
 // Read by the engine's own conformance test and by the end-to-end test of
-// `tarnsig match-batch`, so both answer the same cases.
+// `tarnsig match-batch`, so both answer the same cases. The reader throws on
+// anything it cannot take, naming the line, so a damaged table fails loudly
+// instead of silently testing less.
 #pragma once
 
-#include <cstddef>
+#include <fstream>
 #include <istream>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,101 +24,71 @@ namespace kv::testing {
 inline const std::string kConformanceTablePath =
     std::string(KV_SOURCE_DIR) + "/tests/pattern/conformance.txt";
 
-// Far fewer rows than this means the table was cut or mostly skipped.
-inline constexpr std::size_t kMinimumRows = 400;
-
 struct ConformanceRow {
   int line = 0;
   int expected = 0;
-  std::string patternText;  // as written in the table, for messages
-  std::string dataText;
   std::string pattern;  // decoded
   std::string data;
+  std::string text;  // as written, for messages
 };
 
-inline int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Decodes the %HH escapes of one field. Raw bytes outside printable ASCII
-// are refused: they must be written as escapes, so that an editor cannot
-// change a case without anyone seeing it.
-inline bool DecodeField(std::string_view text, std::string& out, std::string& error) {
-  out.clear();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c < 0x20 || c > 0x7E) {
-      error = "raw byte outside printable ASCII (write it as %HH)";
-      return false;
-    }
-    if (c != '%') {
-      out += c;
+// Decodes the %HH escapes of one field, or nullopt when it holds a % without
+// two hex digits or a raw byte outside printable ASCII: such bytes must be
+// escaped, so that an editor cannot change a case without anyone seeing.
+inline std::optional<std::string> DecodeField(std::string_view field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const std::string_view hex = field.substr(i + 1, 2);
+    if (field[i] < 0x20 || field[i] > 0x7E) return std::nullopt;
+    if (field[i] != '%') {
+      out += field[i];
       continue;
     }
-    const int high = i + 1 < text.size() ? HexDigitValue(text[i + 1]) : -1;
-    const int low = i + 2 < text.size() ? HexDigitValue(text[i + 2]) : -1;
-    if (high < 0 || low < 0) {
-      error = "% not followed by two hex digits (write a percent as %25)";
-      return false;
+    if (hex.size() < 2 || hex.find_first_not_of("0123456789abcdefABCDEF") != hex.npos) {
+      return std::nullopt;
     }
-    out += static_cast<char>(high * 16 + low);
+    out += static_cast<char>(std::stoi(std::string(hex), nullptr, 16));
     i += 2;
   }
-  return true;
+  return out;
 }
 
-inline bool ParseRow(std::string_view line, ConformanceRow& row, std::string& error) {
-  const std::size_t firstTab = line.find('\t');
-  const std::size_t secondTab =
-      firstTab == std::string_view::npos ? firstTab : line.find('\t', firstTab + 1);
-  if (secondTab == std::string_view::npos || line.find('\t', secondTab + 1) != line.npos) {
-    error = "a row needs exactly three tab-separated fields";
-    return false;
-  }
-  const std::string_view expected = line.substr(0, firstTab);
-  if (expected != "0" && expected != "1") {
-    error = "expected must be 0 or 1";
-    return false;
-  }
-  row.expected = expected[0] - '0';
-  row.patternText = line.substr(firstTab + 1, secondTab - firstTab - 1);
-  row.dataText = line.substr(secondTab + 1);
-  if (!DecodeField(row.patternText, row.pattern, error) ||
-      !DecodeField(row.dataText, row.data, error)) {
-    return false;
-  }
-  if (row.pattern.find('\0') != std::string::npos) {
-    error = "a pattern is NUL-terminated text and cannot hold a zero byte";
-    return false;
-  }
-  return true;
-}
-
-// Reads the whole table. Stops at the first malformed row with `error`
-// naming its line.
-inline bool ReadConformanceTable(std::istream& in, std::vector<ConformanceRow>& rows, std::string& error) {
-  rows.clear();
+// Reads a table; `name` stands for it in the message of a malformed row.
+inline std::vector<ConformanceRow> ReadConformanceTable(std::istream& in, const std::string& name) {
+  std::vector<ConformanceRow> rows;
   std::string line;
-  for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
+  for (int number = 1; std::getline(in, line); ++number) {
     if (line.empty() || line[0] == '#') continue;
-    ConformanceRow row;
-    row.line = lineNumber;
-    std::string reason;
-    if (!ParseRow(line, row, reason)) {
-      error = "line " + std::to_string(lineNumber) + ": " + reason;
-      return false;
+    const auto fail = [&](const char* reason) {
+      return std::runtime_error(name + ":" + std::to_string(number) + ": " + reason);
+    };
+    const std::size_t tab = line.find('\t');
+    const std::size_t secondTab = line.find('\t', tab + 1);  // npos too when tab is npos
+    if (secondTab == line.npos || line.find('\t', secondTab + 1) != line.npos) {
+      throw fail("a row needs exactly three tab-separated fields");
     }
-    rows.push_back(std::move(row));
+    if (tab != 1 || (line[0] != '0' && line[0] != '1')) throw fail("expected must be 0 or 1");
+    const auto pattern = DecodeField(std::string_view(line).substr(2, secondTab - 2));
+    const auto data = DecodeField(std::string_view(line).substr(secondTab + 1));
+    if (!pattern || !data) throw fail("raw byte or bare % in a field (write bytes as %HH)");
+    if (pattern->find('\0') != std::string::npos) throw fail("zero byte in a NUL-ended pattern");
+    rows.push_back({number, line[0] - '0', *pattern, *data, line});
   }
-  return true;
+  return rows;
+}
+
+// Reads the real table. Far fewer rows than 400 means it was cut or mostly
+// skipped.
+inline std::vector<ConformanceRow> ReadConformanceTable() {
+  std::ifstream in(kConformanceTablePath, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + kConformanceTablePath);
+  std::vector<ConformanceRow> rows = ReadConformanceTable(in, kConformanceTablePath);
+  if (rows.size() < 400) throw std::runtime_error(kConformanceTablePath + " holds too few rows");
+  return rows;
 }
 
 inline std::string Describe(const ConformanceRow& row) {
-  return "line " + std::to_string(row.line) + ": pattern `" + row.patternText + "` on data `" +
-         row.dataText + "`";
+  return "line " + std::to_string(row.line) + ": " + row.text;
 }
 
 }  // namespace kv::testing

@@ -30,15 +30,11 @@ inline RunResult RunTarnsig(const std::vector<std::string>& args, std::string_vi
   WriteFile(capture.File("in"), input);
   std::string command = ShellQuote(KV_TARNSIG_PATH);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
-  command += " >" + ShellQuote(capture.File("out")) + " 2>" + ShellQuote(capture.File("err")) +
-             " <" + ShellQuote(capture.File("in")) + "; echo $? >" +
-             ShellQuote(capture.File("status"));
-  RunResult result;
-  if (std::system(command.c_str()) != 0) return result;
-  result.status = std::atoi(ReadFile(capture.File("status")).c_str());
-  result.out = ReadFile(capture.File("out"));
-  result.err = ReadFile(capture.File("err"));
-  return result;
+  const std::string at = ShellQuote(capture.Path().string()) + "/";
+  command += " <" + at + "in >" + at + "out 2>" + at + "err; echo $? >" + at + "status";
+  if (std::system(command.c_str()) != 0) return {};
+  return {std::atoi(ReadFile(capture.File("status")).c_str()), ReadFile(capture.File("out")),
+          ReadFile(capture.File("err"))};
 }
 
 }  // namespace kv::testing

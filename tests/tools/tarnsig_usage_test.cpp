@@ -11,16 +11,15 @@ namespace kv::testing {
 namespace {
 
 TEST(TarnsigUsage, HelpListsEveryVerbAndVersionIsOneLine) {
-  for (const char* option : {"-h", "--help"}) {
-    const RunResult help = RunTarnsig({option});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with("Usage: tarnsig VERB [ARGUMENTS]\n")) << help.out;
-    for (const char* synopsis :
-         {"  encode PLAIN -o VirusDB.dat ", "  decode VirusDB.dat ", "  list VirusDB.dat ",
-          "  match PATTERN FILE ", "  match-batch ", "  check VirusDB.dat FILE... ", "--version"}) {
-      EXPECT_NE(help.out.find(synopsis), std::string::npos) << synopsis;
-    }
+  const RunResult help = RunTarnsig({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: tarnsig VERB [ARGUMENTS]\n")) << help.out;
+  for (const char* synopsis :
+       {"  encode PLAIN -o VirusDB.dat ", "  decode VirusDB.dat ", "  list VirusDB.dat ",
+        "  match PATTERN FILE ", "  match-batch ", "  check VirusDB.dat FILE... ", "--version"}) {
+    EXPECT_NE(help.out.find(synopsis), std::string::npos) << synopsis;
   }
+  EXPECT_EQ(RunTarnsig({"-h"}).out, help.out);
   const RunResult version = RunTarnsig({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_TRUE(version.out.starts_with("tarnsig (Kestrelvox) ")) << version.out;
@@ -46,14 +45,11 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
       {{"encode", d, "-o", d + "/db"}, "encode: '" + d + "' is a directory"},
       {{"encode", d + "/p", "-o", d + "/no/db"}, "encode: cannot write '" + d + "/no/db'"},
       {{"decode"}, "decode: missing argument (usage: tarnsig decode VirusDB.dat)"},
-      {{"decode", "a", "b"},
-       "decode: unexpected argument 'b' (usage: tarnsig decode VirusDB.dat)"},
       {{"decode", d + "/p"}, "decode: '" + d + "/p' holds no line ending in CR LF"},
       {{"list", "a", "b", "c"},
        "list: unexpected argument 'b' (usage: tarnsig list VirusDB.dat)"},
       {{"list", d}, "list: '" + d + "' is a directory"},
       {{"match", "a"}, "match: expected 2 arguments (usage: tarnsig match PATTERN FILE)"},
-      {{"match", "a", d + "/none"}, "match: cannot open '" + d + "/none'"},
       {{"match", "(?R)", d + "/p"}, "match: pattern search exceeded its nesting depth"},
       {{"match-batch", "x"},
        "match-batch: unexpected argument 'x' (usage: tarnsig match-batch < LINES)"},
