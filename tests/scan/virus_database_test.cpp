@@ -11,6 +11,7 @@
 
 #include "app/app_context.h"
 #include "platform/files.h"
+#include "platform/limits.h"
 #include "scan/virus_database.h"
 #include "support/database_writer.h"
 #include "support/temp_files.h"
@@ -127,6 +128,15 @@ TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
   ASSERT_EQ(platform::File::OpenForRead(kVirusDatabasePath, platform::Sharing::kRead, holder),
             platform::FileStatus::kOk);
   ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+}
+
+TEST_F(LoaderTest, FileOverTheSizeBoundFailsAndOneAtItLoads) {
+  std::string content = "9\r\n";
+  content.resize(limits::kMaxDatabaseFileBytes, 'x');
+  prefix_.WriteStoreFile(kDatabase, content + "x");
+  ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+  prefix_.WriteStoreFile(kDatabase, content);
+  ExpectLoad(0, "v9 c[] f[] p[] d4242");
 }
 
 TEST_F(LoaderTest, LoadsEveryListAndKeepsTheOffsetOnReload) {
