@@ -9,7 +9,7 @@
 #include <string>
 
 #include "pattern/match_pattern.h"
-#include "pattern/pattern_compiler.h"
+#include "pattern/compiled_pattern.h"
 
 namespace {
 
@@ -57,9 +57,8 @@ void BM_Compile(benchmark::State& state) {
   const std::string pattern = kSignatures[state.range(0)];
   state.SetLabel(pattern);
   for (auto _ : state) {
-    kv::PatternCompiler compiler;
-    compiler.Compile(pattern.data(), static_cast<int>(pattern.size()), 0);
-    benchmark::DoNotOptimize(compiler.TopNode());
+    const kv::CompiledPattern compiled = kv::CompiledPattern::Compile(pattern);
+    benchmark::DoNotOptimize(compiled.Tree());
   }
 }
 BENCHMARK(BM_Compile)->DenseRange(0, 3);

@@ -1,15 +1,25 @@
 // The exception that ends a compile or search which went over one of the
-// engine's bounds (see platform/limits.h). Callers treat it like exhausted
-// memory: the check failed, the data is neither clean nor infected.
+// engine's bounds (see platform/limits.h) or was cancelled. Inside the
+// engine it unwinds the node calls; CompiledPattern turns it into a
+// SearchStatus, and only MatchPattern, the reference entry, lets it reach
+// its caller.
 #pragma once
 
 #include <stdexcept>
+
+#include "pattern/search_result.h"
 
 namespace kv {
 
 class PatternEngineFailure : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit PatternEngineFailure(SearchStatus status)
+      : std::runtime_error(DescribeSearchStatus(status)), status_(status) {}
+
+  SearchStatus Status() const { return status_; }
+
+ private:
+  SearchStatus status_;
 };
 
 }  // namespace kv

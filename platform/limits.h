@@ -11,22 +11,49 @@ namespace kv::limits {
 // The handset's MAX_PATH: 260 UTF-16 units including the terminator.
 inline constexpr std::size_t kMaxDevicePathUnits = 259;
 
-// Pattern engine bounds. They stop only hostile patterns, which then fail
-// with PatternEngineFailure (the file's result is -1) instead of crashing or
-// never ending. Stack costs were measured under AddressSanitizer at -O0.
+// Pattern engine bounds. They stop only hostile patterns or data, which then
+// fail (the file's result is -1, never "clean") instead of crashing, never
+// ending or eating the machine's memory. Stack costs were measured under
+// AddressSanitizer at -O0, the most a frame costs in any of our builds.
+//
 // Groups nested in one pattern: the compiler's recursive descent takes about
 // 1.7 KiB of stack a level (1.7 MiB here); a 255-byte signature nests 255 at
 // most.
 inline constexpr int kMaxPatternNesting = 1000;
 // Node calls nested while matching (tree depth plus recursion re-entries):
-// at most 300 bytes of stack each (1.8 MiB here, of the default 8 MiB). A
-// 255-byte pattern without recursion cannot get near it.
+// at most 300 bytes of stack each (1.8 MiB here). A 255-byte pattern
+// without recursion cannot get near it.
 inline constexpr int kMaxMatchDepth = 6000;
-// Node calls in one search: a base plus an allowance for each start position,
-// since every position is a full attempt. A literal takes 1 call a position,
-// `.{0,999}X` over text without line breaks about 4000.
-inline constexpr unsigned long long kPatternStepBase = 1ULL << 20;
-inline constexpr unsigned long long kPatternStepsPerByte = 8192;
+// The least stack of any thread that runs the engine: the two bounds above
+// together take about 3.5 MiB, so 8 MiB leaves room for the caller.
+inline constexpr std::size_t kEngineStackBytes = 8 * 1024 * 1024;
+// Node calls in one search: a base plus an allowance for each start
+// position, since every position is a full attempt. A literal costs 1 to 3
+// calls a position, a class with a counted repeat a few dozen, `.{0,999}X`
+// over binary data (a line break every 256 bytes or so) about 1000 and over
+// text without line breaks about 4000. At this allowance no search costs
+// more than about 6 s per MiB on a 2 GHz core, while every signature that
+// does not backtrack over whole lines stays far inside it.
+inline constexpr unsigned long long kPatternStepBase = 1ULL << 24;
+inline constexpr unsigned long long kPatternStepsPerByte = 1024;
+// Steps between two looks at a search's cancel token: a cancel ends a search
+// within microseconds, and the look costs nothing measurable.
+inline constexpr unsigned long long kCancelCheckInterval = 4096;
+// Entries (4-byte ints) of the backtrack and capture stacks together: 64 MiB.
+// A repeated capturing group costs 5 entries a repetition, so `(a|b)*` fails
+// after about 3 million repetitions in a row, where a signature's repeats
+// span bytes, not megabytes.
+inline constexpr std::size_t kMaxMatchStackEntries = 16 * 1024 * 1024;
+// The engine counts positions in int and tries length + 1 of them, so it
+// searches at most INT_MAX - 1 bytes.
+inline constexpr std::size_t kMaxSearchBytes = 0x7ffffffe;
+
+// Largest file the scanner reads and searches: it is read whole into memory
+// (a mapping would die with the process when another process truncates the
+// file), so one check costs the file's size plus at most the 64 MiB of
+// stacks above. The handset could not map a file near this size at all;
+// a larger file is one that cannot be checked (-1), never "clean".
+inline constexpr std::uint64_t kMaxScannedFileBytes = 256 * 1024 * 1024;
 
 // Signature database: a 160-byte line buffer with its terminator, a 256-byte
 // plain-line buffer, and the 20-character name field of character signatures.
@@ -47,9 +74,5 @@ inline constexpr std::size_t kBase64BufferBytes = 320;
 // deleteFilesOffset is a signed 32-bit byte offset and the line walk may count
 // one byte past the content, so the walk reads at most this many bytes.
 inline constexpr std::size_t kMaxDatabaseBytes = 0x7ffffffe;
-
-// The pattern engine counts positions in int and tries length + 1 of them,
-// so a file is searchable only up to INT_MAX - 1 bytes.
-inline constexpr unsigned long long kMaxMatchedFileBytes = 0x7ffffffe;
 
 }  // namespace kv::limits

@@ -32,7 +32,7 @@ int MatchFile(std::u16string_view path) {
   if (!file.Size(size)) return -1;
   if (size == 0) return 0;
   // The engine counts positions in int; a larger file cannot be searched.
-  if (size > limits::kMaxMatchedFileBytes) return -1;
+  if (size > limits::kMaxScannedFileBytes) return -1;
   platform::MappedView view;
   if (!platform::MappedView::Map(file, size, view)) return -1;
   try {

@@ -29,7 +29,7 @@ int FindMatchingSignature(std::u16string_view path);
 
 // True as soon as one character signature is found in data[0, length).
 // Engine failures propagate as exceptions (PatternEngineFailure,
-// std::bad_alloc). `length` is at most limits::kMaxMatchedFileBytes.
+// std::bad_alloc). `length` is at most limits::kMaxScannedFileBytes.
 bool MatchSignatures(const char* data, std::size_t length);
 
 // As MatchSignatures, but tells which: the position + 1 of the first

@@ -5,17 +5,16 @@
 //   then the pattern bytes, then the data (at most kMaxData bytes, so that
 //   even a search that spends its whole step budget stays short).
 // Pattern and data sit in buffers of exactly their size, so a read past the
-// given length is caught. PatternEngineFailure is an allowed outcome; a
-// match must be well formed, and a second search of the same compiled tree
-// must give the same answer and leave the tree as it was.
+// given length is caught. A failed search (a bound exceeded) is an allowed
+// outcome; a match must be well formed, and a second search of the same
+// compiled tree must give the same answer and leave the tree as it was.
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "fuzz/fuzz_target.h"
-#include "pattern/engine_failure.h"
-#include "pattern/pattern_compiler.h"
+#include "pattern/compiled_pattern.h"
 
 namespace kv::fuzz {
 namespace {
@@ -28,14 +27,14 @@ std::unique_ptr<char[]> ExactCopy(const std::uint8_t* bytes, std::size_t size) {
   return copy;
 }
 
-void CheckSpans(const MatchSpans& spans, int highestGroup, int length) {
-  if (spans.empty()) return;
-  Require(highestGroup >= 0 && spans.size() == 2 * static_cast<std::size_t>(highestGroup) + 4 &&
-              spans[0] == 1 && spans[1] == highestGroup,
-          "a match holds 1, the group count, and two ints per group plus two");
-  for (std::size_t i = 2; i < spans.size(); i += 2) {
-    const bool unset = i > 2 && spans[i] == -1 && spans[i + 1] == -1;  // group 0 is always set
-    Require(unset || (0 <= spans[i] && spans[i] <= spans[i + 1] && spans[i + 1] <= length),
+void CheckSpans(const kv::MatchSpans& spans, int highestGroup, int length) {
+  if (!spans.IsMatched()) return;
+  Require(highestGroup >= 0 && spans.groups.size() == static_cast<std::size_t>(highestGroup) + 1,
+          "a match holds one span per group");
+  for (std::size_t i = 0; i < spans.groups.size(); ++i) {
+    const kv::GroupSpan& span = spans.groups[i];
+    const bool unset = i > 0 && span.start == -1 && span.end == -1;  // group 0 is always set
+    Require(unset || (0 <= span.start && span.start <= span.end && span.end <= length),
             "a group is unset or an ordered span inside the data");
   }
 }
@@ -53,19 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int starts[] = {0, -1, length / 2, length};
   const int start = starts[data[1] >> 6];
 
-  kv::PatternCompiler compiler;
-  bool searched = false;
-  try {
-    compiler.Compile(pattern.get(), static_cast<int>(patternSize), data[1] & 0x3f);
-    const std::string dump = compiler.Dump();
-    const kv::MatchSpans first = compiler.Search(text.get(), length, start);
-    kv::fuzz::CheckSpans(first, compiler.HighestGroup(), length);
-    searched = true;
-    kv::fuzz::Require(
-        compiler.Search(text.get(), length, start) == first && compiler.Dump() == dump,
-        "a search changes neither the tree nor the next search's answer");
-  } catch (const kv::PatternEngineFailure&) {
-    kv::fuzz::Require(!searched, "a search that ended within its bounds does so again");
-  }
+  const std::string_view patternText(pattern.get(), patternSize);
+  const std::string_view dataText(text.get(), dataSize);
+  const kv::CompiledPattern compiled = kv::CompiledPattern::Compile(patternText, data[1] & 0x3f);
+  const std::string dump = compiled.Dump();
+  const kv::SearchResult first = compiled.Search(dataText, start);
+  kv::fuzz::CheckSpans(first.spans, compiled.HighestGroup(), length);
+  kv::fuzz::Require(first.Matched() == first.spans.IsMatched(), "spans are set for a match only");
+  const kv::SearchResult again = compiled.Search(dataText, start);
+  kv::fuzz::Require(again.status == first.status && again.spans == first.spans &&
+                        compiled.Dump() == dump,
+                    "a search changes neither the tree nor the next search's answer");
   return 0;
 }

@@ -2,7 +2,7 @@
 // and no class and no case for the negative values that bytes 0x80-0xFF
 // become. Each class is compared in the same order: alnum alpha cntrl digit
 // graph lower print punct space upper xdigit.
-#include "pattern/char_types.h"
+#include "pattern/internal/char_types.h"
 
 #include <gtest/gtest.h>
 

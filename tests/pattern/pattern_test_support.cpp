@@ -1,9 +1,10 @@
 // Shared helpers of the pattern engine's tests (see pattern_test_support.h).
 #include "pattern_test_support.h"
 
+#include "pattern/compiled_pattern.h"
+#include "pattern/internal/pattern_dump.h"
+#include "pattern/internal/token_reader.h"
 #include "pattern/match_pattern.h"
-#include "pattern/pattern_compiler.h"
-#include "pattern/pattern_dump.h"
 
 namespace kv::test {
 namespace {
@@ -63,22 +64,19 @@ std::string Positions(const std::string& pattern, int flags) {
 }
 
 std::string Compiled(const std::string& pattern, int flags) {
-  PatternCompiler compiler;
-  compiler.Compile(pattern.data(), static_cast<int>(pattern.size()), flags);
-  return compiler.Dump();
+  return CompiledPattern::Compile(pattern, flags).Dump();
 }
 
 std::string Spans(const std::string& pattern, const std::string& data, int flags, int start) {
-  PatternCompiler compiler;
-  compiler.Compile(pattern.data(), static_cast<int>(pattern.size()), flags);
-  const MatchSpans spans = compiler.Search(data.data(), static_cast<int>(data.size()), start);
-  if (IsMatched(spans) == 0) return "no match";
+  const SearchResult result = CompiledPattern::Compile(pattern, flags).Search(data, start);
+  if (result.Failed()) return DescribeSearchStatus(result.status);
+  if (!result.Matched()) return "no match";
   std::string out;
-  for (int group = 0; group <= spans[1]; ++group) {
+  for (std::size_t group = 0; group < result.spans.groups.size(); ++group) {
     if (group > 0) out += ' ';
-    const int from = spans[2 + 2 * group];
+    const GroupSpan& span = result.spans.groups[group];
     out += 'g' + std::to_string(group) + '=';
-    out += from < 0 ? "-" : std::to_string(from) + ',' + std::to_string(spans[3 + 2 * group]);
+    out += span.start < 0 ? "-" : std::to_string(span.start) + ',' + std::to_string(span.end);
   }
   return out;
 }

@@ -14,9 +14,10 @@
 
 #include <string>
 
-#include "pattern/pattern_compiler.h"
+#include "pattern/compiled_pattern.h"
+#include "pattern/internal/compiler.h"
 #include "pattern/pattern_flags.h"
-#include "pattern/token_reader.h"
+#include "pattern/internal/token_reader.h"
 #include "pattern_test_support.h"
 
 namespace kv {
@@ -126,20 +127,16 @@ INSTANTIATE_TEST_SUITE_P(
           {"(?(1)a|b|c)", "Cond(1 Lit\"a\" Alt[Lit\"b\" Lit\"c\"])"},
           {"(?<n>a)(?(n)b)", "Seq[Seq[Open1<n> Lit\"a\" Close1] Cond(1<n> Lit\"b\" -)]"}}));
 
-TEST(CompiledPattern, CompilingAgainReplacesTheTreeAndClearForgetsIt) {
-  PatternCompiler compiler;
-  compiler.Compile("(?<n>a)(b)", 10, PF_IGNORE_CASE);
-  compiler.Compile("x", 1, 0);
-  EXPECT_EQ(compiler.Dump(), "Lit\"x\"");
-  EXPECT_EQ(compiler.HighestGroup(), 0);
-  EXPECT_EQ(compiler.FindNamedGroup("n"), -3);
-  EXPECT_EQ(compiler.Flags(), 0);
-  compiler.Clear();
-  EXPECT_EQ(compiler.TopNode(), nullptr);
-  EXPECT_EQ(IsMatched(compiler.Search("x", 1, 0)), 0);
-  compiler.Compile(nullptr, 5, 0);
-  EXPECT_EQ(compiler.TopNode(), nullptr);
-  EXPECT_TRUE(compiler.Search("", 0, 0).empty());
+TEST(CompiledPattern, MovesWithItsTreeAndTheDefaultMatchesNothing) {
+  CompiledPattern moved = CompiledPattern::Compile("(?<n>a)(b)", PF_IGNORE_CASE);
+  const CompiledPattern compiled = std::move(moved);
+  EXPECT_EQ(compiled.Dump(), "Seq[Seq[Open2<n> Lit/i\"a\" Close2] Seq[Open1 Lit/i\"b\" Close1]]");
+  EXPECT_EQ(compiled.HighestGroup(), 2);
+  EXPECT_EQ(compiled.Flags(), PF_IGNORE_CASE);
+  EXPECT_TRUE(compiled.Search("xAb").Matched());
+  const CompiledPattern nothing;
+  EXPECT_EQ(nothing.Dump(), "");
+  EXPECT_EQ(nothing.Search("").status, SearchStatus::kNoMatch);
 }
 
 }  // namespace

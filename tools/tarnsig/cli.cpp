@@ -91,7 +91,7 @@ int ReadWholeFile(std::string_view verb, const std::string& path, std::string& c
 
 int ReadSearchableFile(std::string_view verb, const std::string& path, std::string& content) {
   if (const int status = ReadWholeFile(verb, path, content); status != kExitOk) return status;
-  if (content.size() > limits::kMaxMatchedFileBytes) {
+  if (content.size() > limits::kMaxScannedFileBytes) {
     return Fail(std::string(verb) + ": '" + path + "' is too large to search");
   }
   return kExitOk;

@@ -46,7 +46,7 @@ int SingleArgument(std::string_view verb, const Args& args, std::string& path);
 int ReadWholeFile(std::string_view verb, const std::string& path, std::string& content);
 
 // ReadWholeFile for a file to be searched by the pattern engine, which
-// refuses one over limits::kMaxMatchedFileBytes.
+// refuses one over limits::kMaxScannedFileBytes.
 int ReadSearchableFile(std::string_view verb, const std::string& path, std::string& content);
 
 // Replaces the file at `path` with `content`; reports a failure for `verb`.

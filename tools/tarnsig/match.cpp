@@ -4,20 +4,19 @@
 // whose search went over the engine's bounds). Both compile with no flags
 // and search from offset 0, as the scan engine does.
 //
-// match-batch compiles through PatternCompiler with the pattern's explicit
+// match-batch compiles through CompiledPattern with the pattern's explicit
 // length, so patterns holding zero bytes are taken whole. Answers go to
 // std::cout one line each without explicit flushes: the C library line-
 // buffers a terminal and block-buffers a pipe or file, and the rest is
 // flushed once at the end.
-#include <climits>
 #include <iostream>
 #include <new>
 #include <string>
 #include <string_view>
 
+#include "pattern/compiled_pattern.h"
 #include "pattern/engine_failure.h"
 #include "pattern/match_pattern.h"
-#include "pattern/pattern_compiler.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
 
@@ -48,7 +47,7 @@ bool DecodeHex(std::string_view hex, std::string& bytes) {
 }
 
 // The answer for one batch line: '1', '0' or 'E'.
-char AnswerLine(std::string_view line, PatternCompiler& compiler) {
+char AnswerLine(std::string_view line) {
   // Data hex holds no CR, so a CR before the LF can only be a CR LF line end.
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   const std::size_t tab = line.find('\t');
@@ -58,19 +57,9 @@ char AnswerLine(std::string_view line, PatternCompiler& compiler) {
   if (!DecodeHex(line.substr(0, tab), pattern) || !DecodeHex(line.substr(tab + 1), data)) {
     return 'E';
   }
-  if (pattern.size() > static_cast<std::size_t>(INT_MAX) ||
-      data.size() > static_cast<std::size_t>(INT_MAX)) {
-    return 'E';
-  }
-  try {
-    compiler.Compile(pattern.data(), static_cast<int>(pattern.size()), 0);
-    const MatchSpans spans = compiler.Search(data.data(), static_cast<int>(data.size()), 0);
-    return IsMatched(spans) != 0 ? '1' : '0';
-  } catch (const PatternEngineFailure&) {
-    return 'E';
-  } catch (const std::bad_alloc&) {
-    return 'E';
-  }
+  const SearchResult result = CompiledPattern::Compile(pattern).Search(data);
+  if (result.Failed()) return 'E';
+  return result.Matched() ? '1' : '0';
 }
 
 }  // namespace
@@ -95,10 +84,9 @@ int RunMatch(const Args& args) {
 
 int RunMatchBatch(const Args& args) {
   if (!args.empty()) return UsageError("match-batch", "unexpected argument '" + args[0] + "'");
-  PatternCompiler compiler;
   std::string line;
   while (std::getline(std::cin, line)) {
-    std::cout << AnswerLine(line, compiler) << '\n';
+    std::cout << AnswerLine(line) << '\n';
   }
   std::cout.flush();
   if (std::cin.bad()) return Fail("match-batch: cannot read standard input");

@@ -1,17 +1,13 @@
-// PatternCompiler: builds the node tree of one pattern and searches buffers
-// with it.
+// PatternCompiler: the builder that turns pattern text into a CompiledTree.
 //
-// Entry points: Compile (pattern text -> tree), Search (tree + buffer ->
-// MatchSpans), Dump (tree -> compact text), Clear. Compilation never fails:
-// whatever the compiler does not recognise becomes literal text or an empty
-// node. The builder is recursive descent over the token reader's
-// three-token window (BuildAlternation > BuildSequence > BuildRepeat >
-// BuildAtom > BuildGroup/BuildClass/...), with a nesting bound so that a
-// hostile pattern cannot exhaust the stack. Once compiled the tree is never
-// changed; every search keeps its own MatchState.
-//
-// The compiler owns every node it creates, shared stock nodes included;
-// nodes never delete each other.
+// Entry point: PatternCompiler::Compile. It never fails on syntax: whatever
+// the compiler does not recognise becomes literal text or an empty node. The
+// builder is recursive descent over the token reader's three-token window
+// (BuildAlternation > BuildSequence > BuildRepeat > BuildAtom >
+// BuildGroup/BuildClass/...), with a nesting bound so that a hostile pattern
+// cannot exhaust the stack. Everything here is parse-time state and lives
+// only for one compile; the tree it hands over owns every node, shared stock
+// nodes included, and is never changed again.
 #pragma once
 
 #include <array>
@@ -21,12 +17,12 @@
 #include <utility>
 #include <vector>
 
-#include "pattern/match_spans.h"
-#include "pattern/nodes_control.h"
-#include "pattern/nodes_group.h"
-#include "pattern/nodes_leaf.h"
-#include "pattern/nodes_repeat.h"
-#include "pattern/token_reader.h"
+#include "pattern/internal/compiled_tree.h"
+#include "pattern/internal/nodes_control.h"
+#include "pattern/internal/nodes_group.h"
+#include "pattern/internal/nodes_leaf.h"
+#include "pattern/internal/nodes_repeat.h"
+#include "pattern/internal/token_reader.h"
 
 namespace kv {
 
@@ -40,35 +36,18 @@ bool ReadWholeNumber(std::string_view text, int& value);
 
 class PatternCompiler {
  public:
-  PatternCompiler() = default;
-  PatternCompiler(const PatternCompiler&) = delete;
-  PatternCompiler& operator=(const PatternCompiler&) = delete;
-  ~PatternCompiler() = default;
+  // The tree of `pattern` compiled under `flags` (PF_*). Throws
+  // PatternEngineFailure when groups nest deeper than the engine allows,
+  // and std::bad_alloc when memory runs out.
+  static std::unique_ptr<CompiledTree> Compile(std::string_view pattern, int flags);
 
-  // Replaces whatever was compiled before with `pattern[0, length)` compiled
-  // under `flags` (PF_*). A null pattern leaves nothing compiled. Throws
-  // PatternEngineFailure when groups nest deeper than the engine allows.
-  void Compile(const char* pattern, int length, int flags);
-
-  // Deletes the tree and forgets every group, name and stock node.
-  void Clear();
-
-  // Searches `data[0, length)` from `start`, trying every position in turn
-  // (leftwards under PF_RIGHT_TO_LEFT). Throws PatternEngineFailure when the
-  // search goes over its step budget or nesting depth.
-  MatchSpans Search(const char* data, int length, int start) const;
-
-  std::string Dump() const;
-
-  const PatternNode* TopNode() const { return topNode_; }
-  int Flags() const { return flags_; }
-  int HighestGroup() const { return highestGroup_; }
+ private:
+  explicit PatternCompiler(int flags);
 
   // The number of the first named group called `name` (ignoring case), or
   // -3 when there is none.
   int FindNamedGroup(std::string_view name) const;
 
- private:
   struct GroupEntry {
     const PatternNode* node = nullptr;  // the group's SequenceNode
     GroupMarkNode* first = nullptr;
@@ -79,7 +58,7 @@ class PatternCompiler {
   Node* Create(Args&&... args) {
     auto node = std::make_unique<Node>(std::forward<Args>(args)...);
     Node* raw = node.get();
-    ownedNodes_.push_back(std::move(node));
+    tree_->nodes.push_back(std::move(node));
     return raw;
   }
 
@@ -138,12 +117,10 @@ class PatternCompiler {
   const PatternToken& Next() const { return reader_.Next(); }
   const PatternToken& Ahead() const { return reader_.Ahead(); }
 
-  const PatternNode* topNode_ = nullptr;
-  int flags_ = 0;
+  std::unique_ptr<CompiledTree> tree_;
   int highestGroup_ = 0;
   int nextNamedIndex_ = 0;
   int groupCount_ = 0;
-  std::vector<std::unique_ptr<PatternNode>> ownedNodes_;
   std::vector<GroupEntry> groupTable_;  // by number; entry 0 is the whole pattern
   std::vector<RecursionNode*> recursions_;
   std::vector<GroupEntry> namedGroups_;  // in order of appearance

@@ -8,9 +8,9 @@
 //
 // This is the one place where the builder recurses with the pattern's
 // nesting, so the nesting bound is kept here.
-#include "pattern/char_types.h"
+#include "pattern/internal/char_types.h"
 #include "pattern/engine_failure.h"
-#include "pattern/pattern_compiler.h"
+#include "pattern/internal/compiler.h"
 #include "pattern/pattern_flags.h"
 #include "platform/limits.h"
 
@@ -21,7 +21,7 @@ class NestingGuard {
  public:
   explicit NestingGuard(int& nesting) : nesting_(nesting) {
     if (nesting_ >= limits::kMaxPatternNesting) {
-      throw PatternEngineFailure("pattern nests groups too deeply");
+      throw PatternEngineFailure(SearchStatus::kNestingLimit);
     }
     ++nesting_;
   }

@@ -5,11 +5,11 @@
 // recursion: instead of starting a new capture it counts the re-entry in the
 // record's nesting field, and the closing mark counts it off again, so the
 // outermost pass through the group is the one that is captured.
-#include "pattern/nodes_group.h"
+#include "pattern/internal/nodes_group.h"
 
-#include "pattern/match_state.h"
-#include "pattern/node_chain.h"
-#include "pattern/pattern_dump.h"
+#include "pattern/internal/match_state.h"
+#include "pattern/internal/node_chain.h"
+#include "pattern/internal/pattern_dump.h"
 
 namespace kv {
 namespace {
@@ -26,7 +26,7 @@ int OpenMatch(MatchState& state, int group) {
     return 1;
   }
   state.captureIndex[static_cast<std::size_t>(group)] = state.CaptureCount();
-  state.captures.insert(state.captures.end(), {group, state.position, -1, 0});
+  state.PushOpenRecord(group, state.position);
   return 1;
 }
 

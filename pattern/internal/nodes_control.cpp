@@ -3,11 +3,11 @@
 // Captures made inside a positive lookaround, an atomic group or a
 // conditional's condition stay visible after it; each of these pushes the
 // capture stack's count from before, so that its MatchNext can drop them.
-#include "pattern/nodes_control.h"
+#include "pattern/internal/nodes_control.h"
 
-#include "pattern/match_state.h"
-#include "pattern/pattern_dump.h"
-#include "pattern/sealed_match.h"
+#include "pattern/internal/match_state.h"
+#include "pattern/internal/pattern_dump.h"
+#include "pattern/internal/sealed_match.h"
 
 namespace kv {
 

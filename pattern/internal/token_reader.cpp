@@ -2,11 +2,11 @@
 // position and either produces the token there or skips text. Context
 // (inside a class or not, just after `[` or `[:`) comes from the class depth
 // and from the two tokens read before, never from looking back in the text.
-#include "pattern/token_reader.h"
+#include "pattern/internal/token_reader.h"
 
 #include <string_view>
 
-#include "pattern/char_types.h"
+#include "pattern/internal/char_types.h"
 #include "pattern/pattern_flags.h"
 
 namespace kv {

@@ -4,7 +4,7 @@
 // (the starting position and the capture count).
 #pragma once
 
-#include "pattern/match_state.h"
+#include "pattern/internal/match_state.h"
 
 namespace kv {
 

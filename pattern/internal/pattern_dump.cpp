@@ -1,7 +1,7 @@
 // The shared pieces of the node tree's text form (see pattern_dump.h).
-#include "pattern/pattern_dump.h"
+#include "pattern/internal/pattern_dump.h"
 
-#include "pattern/pattern_node.h"
+#include "pattern/internal/pattern_node.h"
 
 namespace kv::dump {
 

@@ -1,6 +1,8 @@
 // MatchState's stack helpers, record lookup and the bounds check of every
 // node call.
-#include "pattern/match_state.h"
+#include "pattern/internal/match_state.h"
+
+#include <cassert>
 
 #include "pattern/engine_failure.h"
 #include "platform/limits.h"
@@ -8,6 +10,7 @@
 namespace kv {
 
 int MatchState::Pop() {
+  assert(!backtrack.empty() && "a node popped what it never pushed");
   if (backtrack.empty()) return 0;
   const int value = backtrack.back();
   backtrack.pop_back();
@@ -20,6 +23,17 @@ void MatchState::TruncateBacktrack(int count) {
 
 void MatchState::TruncateCaptures(int count) {
   if (count >= 0 && count < CaptureCount()) captures.resize(static_cast<std::size_t>(count));
+}
+
+void MatchState::PushOpenRecord(int group, int start) {
+  CheckStackRoom();
+  captures.insert(captures.end(), {group, start, -1, 0});
+}
+
+void MatchState::CheckStackRoom() const {
+  if (backtrack.size() + captures.size() >= limits::kMaxMatchStackEntries) {
+    throw PatternEngineFailure(SearchStatus::kMemoryCap);
+  }
 }
 
 void MatchState::EnsureCaptureIndex(int group) {
@@ -44,12 +58,12 @@ int MatchState::FindRecordBelow(int group, int from) const {
 }
 
 NodeCallGuard::NodeCallGuard(MatchState& state) : state_(state) {
-  if (++state_.steps > state_.stepBudget) {
-    throw PatternEngineFailure("pattern search exceeded its step budget");
+  if (++state_.steps > state_.stepBudget) throw PatternEngineFailure(SearchStatus::kStepBudget);
+  if (state_.steps % limits::kCancelCheckInterval == 0 && state_.cancel != nullptr &&
+      state_.cancel->IsCancelled()) {
+    throw PatternEngineFailure(SearchStatus::kCancelled);
   }
-  if (state_.depth >= limits::kMaxMatchDepth) {
-    throw PatternEngineFailure("pattern search exceeded its nesting depth");
-  }
+  if (state_.depth >= limits::kMaxMatchDepth) throw PatternEngineFailure(SearchStatus::kDepthLimit);
   ++state_.depth;
 }
 

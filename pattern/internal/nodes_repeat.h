@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "pattern/pattern_node.h"
+#include "pattern/internal/pattern_node.h"
 
 namespace kv {
 

@@ -1,7 +1,7 @@
 // Signed-byte character tests with the "C" locale's answers for 0x00-0x7F
 // and no class at all for negative values (see char_types.h for why the
 // C library's functions are not called).
-#include "pattern/char_types.h"
+#include "pattern/internal/char_types.h"
 
 namespace kv::chartype {
 

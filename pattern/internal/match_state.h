@@ -8,16 +8,18 @@
 // counter's value once closed). The capture index maps a group number to the
 // offset of its latest record.
 //
-// The engine's two run-time bounds live here too: every node call counts one
-// step against the search's budget, and the depth of nested node calls is
-// limited (see platform/limits.h). Going over either throws
-// PatternEngineFailure.
+// The engine's run-time bounds live here too: every node call counts one
+// step against the search's budget and looks at the cancel token now and
+// then, the depth of nested node calls is limited, and the backtrack and
+// capture stacks together have a cap (see platform/limits.h). Going over
+// any of them, or a cancel, throws PatternEngineFailure.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "pattern/pattern_node.h"
+#include "pattern/cancel_token.h"
+#include "pattern/internal/pattern_node.h"
 
 namespace kv {
 
@@ -40,18 +42,26 @@ struct MatchState {
   std::uint64_t steps = 0;
   std::uint64_t stepBudget = 0;
   int depth = 0;
+  const CancelToken* cancel = nullptr;
 
   // The byte at `index` as a signed value; the caller keeps index in range.
   int ByteAt(int index) const { return static_cast<signed char>(text[index]); }
 
-  void Push(int value) { backtrack.push_back(value); }
-  // The top of the backtrack stack, or 0 when it is empty.
+  void Push(int value) {
+    CheckStackRoom();
+    backtrack.push_back(value);
+  }
+  // The top of the backtrack stack. Every Pop answers a Push of the same
+  // node, so an empty stack is a broken protocol: asserted, and 0 in builds
+  // without assertions.
   int Pop();
   int BacktrackCount() const { return static_cast<int>(backtrack.size()); }
   void TruncateBacktrack(int count);
 
   int CaptureCount() const { return static_cast<int>(captures.size()); }
   void TruncateCaptures(int count);
+  // Pushes the record (group, start, -1, 0) of a newly opened group.
+  void PushOpenRecord(int group, int start);
 
   // Makes the capture index hold `group`, new entries -1 (no record).
   void EnsureCaptureIndex(int group);
@@ -67,6 +77,10 @@ struct MatchState {
 
   // Offset of the record of `group` below offset `from`, or -1.
   int FindRecordBelow(int group, int from) const;
+
+ private:
+  // Throws when the stacks have reached their cap.
+  void CheckStackRoom() const;
 };
 
 // Counts one step and one level of nesting for the duration of a node call.

@@ -7,14 +7,14 @@
 // Backtracking into a greedy repeat asks only the latest copy for another
 // way, or gives that copy up; it never grows the repeat again. That is why
 // `(a*)*b` costs quadratic rather than exponential time here.
-#include "pattern/nodes_repeat.h"
+#include "pattern/internal/nodes_repeat.h"
 
 #include <climits>
 
-#include "pattern/match_state.h"
-#include "pattern/node_chain.h"
-#include "pattern/pattern_dump.h"
-#include "pattern/sealed_match.h"
+#include "pattern/internal/match_state.h"
+#include "pattern/internal/node_chain.h"
+#include "pattern/internal/pattern_dump.h"
+#include "pattern/internal/sealed_match.h"
 
 namespace kv {
 

@@ -7,7 +7,7 @@
 // success, even when all items are the same node.
 #pragma once
 
-#include "pattern/match_state.h"
+#include "pattern/internal/match_state.h"
 
 namespace kv {
 

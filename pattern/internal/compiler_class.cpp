@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "pattern/char_types.h"
-#include "pattern/pattern_compiler.h"
+#include "pattern/internal/char_types.h"
+#include "pattern/internal/compiler.h"
 #include "pattern/pattern_flags.h"
 
 namespace kv {

@@ -9,8 +9,8 @@
 #include <climits>
 #include <string_view>
 
-#include "pattern/char_types.h"
-#include "pattern/pattern_compiler.h"
+#include "pattern/internal/char_types.h"
+#include "pattern/internal/compiler.h"
 #include "pattern/pattern_flags.h"
 
 namespace kv {

@@ -1,11 +1,11 @@
-// PatternCompiler: Compile and Clear, the shared stock nodes, and the steps
+// PatternCompiler: Compile, the shared stock nodes, and the steps
 // after the build that number named groups and link names and recursions.
 // Named groups get their numbers only after the whole pattern is read, so a
 // back-reference, condition or recursion may name a group that comes later.
 #include <algorithm>
 
-#include "pattern/char_types.h"
-#include "pattern/pattern_compiler.h"
+#include "pattern/internal/char_types.h"
+#include "pattern/internal/compiler.h"
 #include "pattern/pattern_flags.h"
 
 namespace kv {
@@ -30,43 +30,26 @@ bool ReadWholeNumber(std::string_view text, int& value) {
   return true;
 }
 
-void PatternCompiler::Compile(const char* pattern, int length, int flags) {
-  Clear();
-  flags_ = flags;
-  if (pattern == nullptr) return;
-  reader_.Start(pattern, std::max(length, 0), flags);
-  const PatternNode* top = BuildAlternation(flags);
-  CompleteTree(top);
-  topNode_ = top;
+PatternCompiler::PatternCompiler(int flags) : tree_(std::make_unique<CompiledTree>()) {
+  tree_->flags = flags;
 }
 
-void PatternCompiler::Clear() {
-  topNode_ = nullptr;
-  highestGroup_ = 0;
-  nextNamedIndex_ = 0;
-  groupCount_ = 0;
-  groupTable_.clear();
-  recursions_.clear();
-  namedGroups_.clear();
-  namedBackrefs_.clear();
-  namedConditions_.clear();
-  stockNodes_.fill(nullptr);
-  nesting_ = 0;
-  ownedNodes_.clear();
-}
-
-std::string PatternCompiler::Dump() const {
-  std::string out;
-  if (topNode_ != nullptr) topNode_->Dump(out);
-  return out;
+std::unique_ptr<CompiledTree> PatternCompiler::Compile(std::string_view pattern, int flags) {
+  PatternCompiler compiler(flags);
+  compiler.reader_.Start(pattern.data(), static_cast<int>(pattern.size()), flags);
+  const PatternNode* top = compiler.BuildAlternation(flags);
+  compiler.CompleteTree(top);
+  compiler.tree_->top = top;
+  compiler.tree_->highestGroup = compiler.highestGroup_;
+  return std::move(compiler.tree_);
 }
 
 PatternNode* PatternCompiler::StockNode(int id) {
   if (id < 0 || id >= kStockCount) id = kStockEmpty;
   PatternNode*& slot = stockNodes_[static_cast<std::size_t>(id)];
   if (slot == nullptr) {
-    ownedNodes_.push_back(BuildStockNode(id));
-    slot = ownedNodes_.back().get();
+    tree_->nodes.push_back(BuildStockNode(id));
+    slot = tree_->nodes.back().get();
   }
   return slot;
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "pattern/pattern_node.h"
+#include "pattern/internal/pattern_node.h"
 
 namespace kv {
 

@@ -1,11 +1,11 @@
 // The POSIX class table. Values are signed bytes, so `ascii` (every value up
 // to 127) accepts every byte; `blank` is space and tab only; the others are
 // the "C" locale's tests of char_types.h.
-#include "pattern/posix_classes.h"
+#include "pattern/internal/posix_classes.h"
 
 #include <array>
 
-#include "pattern/char_types.h"
+#include "pattern/internal/char_types.h"
 
 namespace kv {
 namespace {

@@ -1,14 +1,14 @@
 // Matching and dumps of the leaf nodes. A left-to-right node reads the byte
 // at the position, a right-to-left node the byte before it; every comparison
 // is on signed byte values.
-#include "pattern/nodes_leaf.h"
+#include "pattern/internal/nodes_leaf.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "pattern/char_types.h"
-#include "pattern/match_state.h"
-#include "pattern/pattern_dump.h"
+#include "pattern/internal/char_types.h"
+#include "pattern/internal/match_state.h"
+#include "pattern/internal/pattern_dump.h"
 
 namespace kv {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "pattern/pattern_node.h"
-#include "pattern/posix_classes.h"
+#include "pattern/internal/pattern_node.h"
+#include "pattern/internal/posix_classes.h"
 
 namespace kv {
 

@@ -1,0 +1,54 @@
+// EngineThread over pthreads, which let the stack size be chosen. The body
+// is moved into the thread; an exception escaping it would end the process,
+// as it would from any thread, so callers hand over bodies that catch.
+#include "platform/engine_thread.h"
+
+#include <pthread.h>
+
+#include <utility>
+
+#include "platform/limits.h"
+
+namespace kv::platform {
+
+struct EngineThread::Handle {
+  pthread_t thread{};
+};
+
+namespace {
+
+void* RunBody(void* argument) {
+  std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(argument));
+  (*body)();
+  return nullptr;
+}
+
+}  // namespace
+
+EngineThread::EngineThread() = default;
+
+EngineThread::~EngineThread() { Join(); }
+
+bool EngineThread::Start(std::function<void()> body) {
+  Join();
+  pthread_attr_t attributes;
+  if (::pthread_attr_init(&attributes) != 0) return false;
+  auto handle = std::make_unique<Handle>();
+  auto owned = std::make_unique<std::function<void()>>(std::move(body));
+  const bool created =
+      ::pthread_attr_setstacksize(&attributes, limits::kEngineStackBytes) == 0 &&
+      ::pthread_create(&handle->thread, &attributes, RunBody, owned.get()) == 0;
+  ::pthread_attr_destroy(&attributes);
+  if (!created) return false;
+  owned.release();  // now the thread's
+  handle_ = std::move(handle);
+  return true;
+}
+
+void EngineThread::Join() {
+  if (handle_ == nullptr) return;
+  ::pthread_join(handle_->thread, nullptr);
+  handle_.reset();
+}
+
+}  // namespace kv::platform

@@ -1,0 +1,33 @@
+// EngineThread: a thread with at least limits::kEngineStackBytes of stack,
+// for every thread that runs the pattern engine. std::thread cannot choose
+// its stack size, and the engine's depth bounds are sized for this one: on
+// a smaller stack a deep but legal search could overflow it.
+//
+// Entry points: Start, Join. The destructor joins.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace kv::platform {
+
+class EngineThread {
+ public:
+  EngineThread();
+  EngineThread(const EngineThread&) = delete;
+  EngineThread& operator=(const EngineThread&) = delete;
+  ~EngineThread();
+
+  // Runs `body` on a new thread; false when the host cannot create one (the
+  // body then never runs). A thread already started is joined first.
+  [[nodiscard]] bool Start(std::function<void()> body);
+
+  // Waits for the body to return; does nothing when no thread runs.
+  void Join();
+
+ private:
+  struct Handle;
+  std::unique_ptr<Handle> handle_;
+};
+
+}  // namespace kv::platform
