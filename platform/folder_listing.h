@@ -21,8 +21,8 @@ class FolderListing {
   // host cannot read further.
   bool Next(std::string& hostName, EntryKind& kind);
 
-  // The listed folder's own descriptor, for opening its entries; -1 when
-  // nothing is listed. Reading the listing does not move it.
+  // The listed folder's own descriptor, for opening its entries (which
+  // leaves the listing's position alone); -1 when nothing is listed.
   int Descriptor() const { return dir_ ? ::dirfd(dir_.get()) : -1; }
 
  private:
