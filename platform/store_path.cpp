@@ -1,9 +1,9 @@
 // Device path resolution. Each folder is opened with O_PATH | O_NOFOLLOW
 // relative to the one before it, starting at the store root's descriptor
-// (opened once, by Store), so a link
-// anywhere on the path stops the walk and a link swapped in mid-operation
-// is met as a link, never followed. O_PATH also lets the walk pass through
-// folders it may search but not list, as an exact path does on the host.
+// (opened once, by Store), so a link anywhere on the path stops the walk and
+// a link swapped in mid-operation is met as a link, never followed. O_PATH
+// also lets the walk pass through folders it may search but not list, as an
+// exact path does on the host.
 #include "platform/store_path.h"
 
 #include <fcntl.h>
