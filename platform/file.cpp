@@ -1,7 +1,9 @@
-// File: opening a store file with the handset's sharing rules, its size and
-// a whole-file read. The entry's kind is checked before it is opened and
-// the lock is taken without waiting, because the handset's share modes fail
-// at once rather than block, and a scan must never hang on a pipe or a lock.
+// File: opening a store file or a host file with the handset's sharing
+// rules, its size and a whole-file read. A store entry's kind is checked
+// before it is opened, and every open is non-blocking and checked again on
+// the open file, because the handset's share modes fail at once rather than
+// block, and neither a scan nor a tool may hang on a pipe, a device or a
+// lock.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -10,27 +12,60 @@
 #include <cerrno>
 #include <new>
 
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/store_path.h"
 
 namespace kv::platform {
+namespace {
 
-FileStatus File::OpenForRead(std::u16string_view devicePath, Sharing sharing, File& file) {
-  file.fd_.Reset();
-  StoreEntry entry;
-  const FileStatus found = ResolveStoreEntry(devicePath, entry);
-  if (found != FileStatus::kOk) return found;
-  // Checked before opening: opening a pipe or a device could block or act.
-  if (!S_ISREG(entry.status.st_mode)) return FileStatus::kFailed;
-  UniqueFd fd(::openat(entry.parent.Get(), entry.hostName.c_str(),
-                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (!fd.IsValid()) return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+FileStatus OpenFailure() {
+  return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
+}
+
+// Checks on the open file itself that it is a regular file, then takes the
+// lock `sharing` asks for without waiting.
+FileStatus CheckAndLock(const UniqueFd& fd, Sharing sharing) {
   struct stat status {};
   if (::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return FileStatus::kFailed;
   const int lock = sharing == Sharing::kNone ? LOCK_EX : LOCK_SH;
   if (::flock(fd.Get(), lock | LOCK_NB) != 0) return FileStatus::kFailed;
-  file.fd_ = std::move(fd);
   return FileStatus::kOk;
+}
+
+}  // namespace
+
+FileStatus File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing, File& file) {
+  // Checked before opening: opening a pipe or a device could block or act.
+  if (!S_ISREG(entry.status.st_mode)) return FileStatus::kFailed;
+  UniqueFd fd(::openat(entry.folder, entry.hostName.c_str(), kReadFlags | O_NOFOLLOW));
+  if (!fd.IsValid()) return OpenFailure();
+  const FileStatus locked = CheckAndLock(fd, sharing);
+  if (locked == FileStatus::kOk) file.fd_ = std::move(fd);
+  return locked;
+}
+
+FileStatus File::OpenForRead(const Store& store, std::u16string_view devicePath, Sharing sharing,
+                             File& file) {
+  file.fd_.Reset();
+  UniqueFd folder;
+  StoreEntry entry;
+  const FileStatus found = ResolveStoreEntry(store, devicePath, folder, entry);
+  if (found != FileStatus::kOk) return found;
+  return OpenStoreEntry(entry, sharing, file);
+}
+
+FileStatus File::OpenHostFile(const std::filesystem::path& hostPath, Sharing sharing, File& file) {
+  file.fd_.Reset();
+  // Opening a pipe without O_NONBLOCK waits for a writer; with it, the open
+  // returns at once and the check on the open file refuses it unread.
+  UniqueFd fd(::open(hostPath.c_str(), kReadFlags));
+  if (!fd.IsValid()) return OpenFailure();
+  const FileStatus locked = CheckAndLock(fd, sharing);
+  if (locked == FileStatus::kOk) file.fd_ = std::move(fd);
+  return locked;
 }
 
 bool File::Size(uint64_t& size) const {
@@ -41,24 +76,34 @@ bool File::Size(uint64_t& size) const {
 }
 
 bool File::ReadAll(std::string& content, uint64_t maxSize) const {
+  content.clear();  // keeps the capacity for the next file
   uint64_t size = 0;
   if (!Size(size) || size > maxSize || size > content.max_size()) return false;
   try {
-    content.assign(static_cast<std::size_t>(size), '\0');
+    content.resize(static_cast<std::size_t>(size));
   } catch (const std::bad_alloc&) {
     return false;
   }
   std::size_t done = 0;
   while (done < content.size()) {
-    const ssize_t got =
-        ::pread(fd_.Get(), content.data() + done, content.size() - done, static_cast<off_t>(done));
+    const ssize_t got = ConsumeFault(FaultPoint::kRead)
+                            ? 0
+                            : ::pread(fd_.Get(), content.data() + done, content.size() - done,
+                                      static_cast<off_t>(done));
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;  // an error, or the file shrank under us
+    if (got <= 0) {  // an error, or the file shrank under us
+      content.clear();
+      return false;
+    }
     done += static_cast<std::size_t>(got);
   }
   return true;
 }
 
-bool File::Close() { return fd_.Close(); }
+bool File::Close() {
+  if (!fd_.IsValid()) return true;
+  const bool closed = fd_.Close();
+  return !ConsumeFault(FaultPoint::kClose) && closed;
+}
 
 }  // namespace kv::platform

@@ -1,17 +1,22 @@
-// The handset's file services on the host: open with sharing, size, read,
-// read-only mapping, folder listing, "set attributes to normal", delete.
+// The handset's file services on the host: open with sharing, size, whole-
+// file read, folder listing, "set attributes to normal", delete; and the
+// opening of a host file the user names on a command line.
 //
-// Entry points: File, MappedView, FileFinder, SetNormalAttributes,
-// DeleteStoreFile.
+// Entry points: File, FileFinder, SetNormalAttributes, DeleteStoreFile.
 //
-// Every path here is a device path: UTF-16, "\"-separated, rooted at the
-// file store (see device_path.h for the exact rules). Resolution walks the
-// path one folder at a time from the store's own descriptor and never
-// follows a symbolic link, so no path, and no link swapped in while an
-// operation runs, can reach or delete anything outside the store. Each name
-// is found by its exact spelling first, then case-insensitively among the
-// folder's entries (case_fold.h); when several entries match only
-// case-insensitively, the one whose host name sorts first byte-wise wins.
+// Every store call takes the Store (store.h) first, and every path it takes
+// is a device path: UTF-16, "\"-separated, rooted at the file store (see
+// device_path.h for the exact rules). Resolution walks the path one folder
+// at a time from the store root's descriptor and never follows a symbolic
+// link, so no path, and no link swapped in while an operation runs, can
+// reach or delete anything outside the store. Each name is found by its
+// exact spelling first, then case-insensitively among the folder's entries
+// (case_fold.h); when several entries match only case-insensitively, the
+// one whose host name sorts first byte-wise wins.
+//
+// A file's bytes are read into memory with pread, never mapped: a mapping
+// that another process truncates kills the reader with SIGBUS, and the
+// advisory locks below stop no one who ignores them.
 //
 // Results keep the handset's distinction that the scan engine depends on:
 // "the folder exists, the file does not" (its error 2) apart from every
@@ -20,13 +25,14 @@
 // SetNormalAttributes has run, as on the handset.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/store.h"
 #include "platform/unique_fd.h"
 
 namespace kv::platform {
@@ -44,67 +50,57 @@ enum class FileStatus { kOk, kFileNotFound, kFailed };
 // each other just as two processes do.
 enum class Sharing { kNone, kRead };
 
-// An open regular file of the store; closes (and so unlocks) on destruction.
+struct StoreEntry;
+
+// An open regular file; closes (and so unlocks) on destruction.
 class File {
  public:
   File() = default;
   File(File&&) noexcept = default;
   File& operator=(File&&) noexcept = default;
 
-  // Opens an existing regular file for reading. A symbolic link is
-  // kFileNotFound; a directory or any other kind of entry is kFailed, as is
-  // a lock held against `sharing`.
-  static FileStatus OpenForRead(std::u16string_view devicePath, Sharing sharing, File& file);
+  // Opens an existing regular file of the store for reading. A symbolic
+  // link is kFileNotFound; a directory or any other kind of entry is
+  // kFailed, as is a lock held against `sharing`.
+  [[nodiscard]] static FileStatus OpenForRead(const Store& store, std::u16string_view devicePath,
+                                              Sharing sharing, File& file);
+
+  // Opens a host file the user named (a command-line argument), following
+  // links, since the user chose the name. Anything but a regular file (a
+  // directory, pipe, socket or device) is kFailed without blocking or
+  // reading from it; a missing file is kFileNotFound. Locked as store opens
+  // are.
+  [[nodiscard]] static FileStatus OpenHostFile(const std::filesystem::path& hostPath,
+                                               Sharing sharing, File& file);
 
   bool IsOpen() const { return fd_.IsValid(); }
-  bool Size(uint64_t& size) const;
-  // The whole file from offset 0; false on a failed or short read, and when
-  // the file is larger than `maxSize` (checked before anything is
-  // allocated).
-  bool ReadAll(std::string& content, uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
+  [[nodiscard]] bool Size(uint64_t& size) const;
+  // The whole file from offset 0 into `content`, replacing what it held but
+  // keeping its capacity, so that one buffer serves file after file. false
+  // on a failed or short read, and when the file is larger than `maxSize`
+  // (checked before anything is allocated); `content` is then empty. An
+  // empty file is never read.
+  [[nodiscard]] bool ReadAll(std::string& content,
+                             uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
   // Explicit close; false when closing fails. The file is closed either way.
-  bool Close();
+  [[nodiscard]] bool Close();
 
  private:
-  friend class MappedView;
+  friend class FileFinder;
+  // Opens `entry` (a LookUpStoreEntry result) without following a link.
+  static FileStatus OpenStoreEntry(const StoreEntry& entry, Sharing sharing, File& file);
   UniqueFd fd_;
-};
-
-// A read-only mapping of a whole open file, unmapped on destruction. An
-// empty file is never mapped.
-class MappedView {
- public:
-  MappedView() = default;
-  MappedView(MappedView&& other) noexcept;
-  MappedView& operator=(MappedView&& other) noexcept;
-  MappedView(const MappedView&) = delete;
-  MappedView& operator=(const MappedView&) = delete;
-  ~MappedView();
-
-  // Maps the first `size` bytes of `file`, which the caller has sized. Fails
-  // for size 0, for a size beyond the file's end (touching such pages would
-  // kill the process) and when the host cannot map it. The view stays valid
-  // after the file is closed.
-  static bool Map(const File& file, uint64_t size, MappedView& view);
-
-  const char* data() const { return data_; }
-  std::size_t size() const { return size_; }
-
- private:
-  void Unmap();
-  const char* data_ = nullptr;
-  std::size_t size_ = 0;
 };
 
 // Adds the owner's write permission to a regular file (clearing the
 // handset's read-only attribute). kFileNotFound when the folder exists and
 // the file does not, or it is a link; a directory is kFailed.
-FileStatus SetNormalAttributes(std::u16string_view devicePath);
+[[nodiscard]] FileStatus SetNormalAttributes(const Store& store, std::u16string_view devicePath);
 
 // Deletes a regular file of the store. Never a directory, never through a
 // link (a link itself is absent: kFileNotFound), never a file without the
 // owner's write permission (the handset's read-only attribute).
-FileStatus DeleteStoreFile(std::u16string_view devicePath);
+[[nodiscard]] FileStatus DeleteStoreFile(const Store& store, std::u16string_view devicePath);
 
 // One entry of a folder listing.
 struct FindEntry {
@@ -114,7 +110,9 @@ struct FindEntry {
 
 class FolderListing;
 
-// Find-first/find-next listing of one folder, in the host's order. Only
+// Find-first/find-next listing of one folder, in the host's order, with the
+// folder held open so that a walk opens the files it lists from there
+// (OpenFile) without resolving their paths from the root again. Only
 // folders and regular files are listed: "." and ".." never (the handset
 // lists neither, and a walk would enter "." forever), symbolic links never
 // (walks neither enter nor check them), nor sockets, pipes or devices (the
@@ -130,10 +128,15 @@ class FileFinder {
   // path, not a search pattern) and gives its first entry. kFileNotFound
   // when the folder lists no entry; kFailed when it cannot be listed (it is
   // missing, not a folder, a link, or the path is bad).
-  static FileStatus FindFirst(std::u16string_view folderPath, FileFinder& finder, FindEntry& entry);
+  [[nodiscard]] static FileStatus FindFirst(const Store& store, std::u16string_view folderPath,
+                                            FileFinder& finder, FindEntry& entry);
   // The next entry; false at the end of the listing (or when the host
   // cannot read further).
   bool FindNext(FindEntry& entry);
+
+  // Opens the entry `name` (a name this listing gave) of the listed folder
+  // by the rules of File::OpenForRead. kFailed when no folder is listed.
+  [[nodiscard]] FileStatus OpenFile(std::u16string_view name, Sharing sharing, File& file) const;
 
  private:
   std::unique_ptr<FolderListing> listing_;

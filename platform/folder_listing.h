@@ -21,6 +21,10 @@ class FolderListing {
   // host cannot read further.
   bool Next(std::string& hostName, EntryKind& kind);
 
+  // The listed folder's own descriptor, for opening its entries (which
+  // leaves the listing's position alone); -1 when nothing is listed.
+  int Descriptor() const { return dir_ ? ::dirfd(dir_.get()) : -1; }
+
  private:
   struct Closer {
     void operator()(DIR* dir) const { ::closedir(dir); }

@@ -8,22 +8,23 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/store_path.h"
 
 namespace kv::platform {
 
-FileStatus SetNormalAttributes(std::u16string_view devicePath) {
+FileStatus SetNormalAttributes(const Store& store, std::u16string_view devicePath) {
+  UniqueFd folder;
   StoreEntry entry;
-  const FileStatus found = ResolveStoreEntry(devicePath, entry);
+  const FileStatus found = ResolveStoreEntry(store, devicePath, folder, entry);
   if (found != FileStatus::kOk) return found;
   if (!S_ISREG(entry.status.st_mode)) return FileStatus::kFailed;
   if (entry.status.st_mode & S_IWUSR) return FileStatus::kOk;
   // Change the very inode that was checked: an O_PATH handle on it, changed
   // through its /proc name. Linux has no fchmod for O_PATH handles, and a
   // chmod by name would follow a link swapped in after the check.
-  UniqueFd target(
-      ::openat(entry.parent.Get(), entry.hostName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  UniqueFd target(::openat(entry.folder, entry.hostName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
   if (!target.IsValid()) return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
   struct stat status {};
   if (::fstat(target.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return FileStatus::kFailed;
@@ -32,16 +33,18 @@ FileStatus SetNormalAttributes(std::u16string_view devicePath) {
   return FileStatus::kOk;
 }
 
-FileStatus DeleteStoreFile(std::u16string_view devicePath) {
+FileStatus DeleteStoreFile(const Store& store, std::u16string_view devicePath) {
+  UniqueFd folder;
   StoreEntry entry;
-  const FileStatus found = ResolveStoreEntry(devicePath, entry);
+  const FileStatus found = ResolveStoreEntry(store, devicePath, folder, entry);
   if (found != FileStatus::kOk) return found;
   if (!S_ISREG(entry.status.st_mode) || !(entry.status.st_mode & S_IWUSR)) {
     return FileStatus::kFailed;
   }
+  if (ConsumeFault(FaultPoint::kDelete)) return FileStatus::kFailed;
   // unlinkat never follows the last name and refuses a folder without
   // AT_REMOVEDIR, whatever was swapped in since the check.
-  if (::unlinkat(entry.parent.Get(), entry.hostName.c_str(), 0) == 0) return FileStatus::kOk;
+  if (::unlinkat(entry.folder, entry.hostName.c_str(), 0) == 0) return FileStatus::kOk;
   return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
 }
 

@@ -1,8 +1,9 @@
 // Device path resolution. Each folder is opened with O_PATH | O_NOFOLLOW
-// relative to the one before it, starting at the store root, so a link
-// anywhere on the path stops the walk and a link swapped in mid-operation
-// is met as a link, never followed. O_PATH also lets the walk pass through
-// folders it may search but not list, as an exact path does on the host.
+// relative to the one before it, starting at the store root's descriptor
+// (opened once, by Store), so a link anywhere on the path stops the walk and
+// a link swapped in mid-operation is met as a link, never followed. O_PATH
+// also lets the walk pass through folders it may search but not list, as an
+// exact path does on the host.
 #include "platform/store_path.h"
 
 #include <fcntl.h>
@@ -14,7 +15,6 @@
 #include "platform/device_path.h"
 #include "platform/folder_listing.h"
 #include "platform/host_name.h"
-#include "platform/prefix.h"
 
 namespace kv::platform {
 namespace {
@@ -27,8 +27,8 @@ std::u16string Folded(std::u16string_view name) {
 
 // The host name of the entry `name` in `folder`: the exact spelling when it
 // exists, else the byte-wise first entry equal to it ignoring case.
-FileStatus LookUpEntry(int folder, std::u16string_view name, std::string& hostName,
-                       struct stat& status) {
+FileStatus FindHostName(int folder, std::u16string_view name, std::string& hostName,
+                        struct stat& status) {
   if (!DeviceNameToHost(name, hostName)) return FileStatus::kFailed;
   if (::fstatat(folder, hostName.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
     return FileStatus::kOk;
@@ -59,7 +59,7 @@ FileStatus LookUpEntry(int folder, std::u16string_view name, std::string& hostNa
 FileStatus OpenSubfolder(int folder, std::u16string_view name, UniqueFd& subfolder) {
   std::string hostName;
   struct stat status {};
-  if (LookUpEntry(folder, name, hostName, status) != FileStatus::kOk) return FileStatus::kFailed;
+  if (FindHostName(folder, name, hostName, status) != FileStatus::kOk) return FileStatus::kFailed;
   UniqueFd opened(
       ::openat(folder, hostName.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   // O_PATH | O_NOFOLLOW may open a link itself; the stat makes sure it is not.
@@ -70,10 +70,10 @@ FileStatus OpenSubfolder(int folder, std::u16string_view name, UniqueFd& subfold
   return FileStatus::kOk;
 }
 
-// Opens the store root and each of `names` in turn.
-FileStatus OpenFolderChain(const std::vector<std::u16string>& names, std::size_t count,
-                           UniqueFd& folder) {
-  UniqueFd current(::open(StoreDirectory().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+// Opens each of the first `count` of `names` in turn, from the store root.
+FileStatus OpenFolderChain(const Store& store, const std::vector<std::u16string>& names,
+                           std::size_t count, UniqueFd& folder) {
+  UniqueFd current(::fcntl(store.RootDescriptor(), F_DUPFD_CLOEXEC, 0));
   if (!current.IsValid()) return FileStatus::kFailed;
   for (std::size_t i = 0; i < count; ++i) {
     UniqueFd next;
@@ -86,26 +86,30 @@ FileStatus OpenFolderChain(const std::vector<std::u16string>& names, std::size_t
 
 }  // namespace
 
-FileStatus OpenStoreFolder(std::u16string_view path, UniqueFd& folder) {
+FileStatus OpenStoreFolder(const Store& store, std::u16string_view path, UniqueFd& folder) {
   std::vector<std::u16string> names;
   if (!SplitDevicePath(path, names)) return FileStatus::kFailed;
-  return OpenFolderChain(names, names.size(), folder);
+  return OpenFolderChain(store, names, names.size(), folder);
 }
 
-FileStatus ResolveStoreEntry(std::u16string_view path, StoreEntry& entry) {
-  std::vector<std::u16string> names;
-  if (!SplitDevicePath(path, names) || names.empty()) return FileStatus::kFailed;
-  UniqueFd parent;
-  if (OpenFolderChain(names, names.size() - 1, parent) != FileStatus::kOk) {
-    return FileStatus::kFailed;
-  }
-  const FileStatus found = LookUpEntry(parent.Get(), names.back(), entry.hostName, entry.status);
+FileStatus LookUpStoreEntry(int folder, std::u16string_view name, StoreEntry& entry) {
+  const FileStatus found = FindHostName(folder, name, entry.hostName, entry.status);
   if (found != FileStatus::kOk) return found;
   // A link is no file of the handset's: it is absent from its folder, just as
   // a link on the way there makes the folder absent.
   if (S_ISLNK(entry.status.st_mode)) return FileStatus::kFileNotFound;
-  entry.parent = std::move(parent);
+  entry.folder = folder;
   return FileStatus::kOk;
+}
+
+FileStatus ResolveStoreEntry(const Store& store, std::u16string_view path, UniqueFd& folder,
+                             StoreEntry& entry) {
+  std::vector<std::u16string> names;
+  if (!SplitDevicePath(path, names) || names.empty()) return FileStatus::kFailed;
+  if (OpenFolderChain(store, names, names.size() - 1, folder) != FileStatus::kOk) {
+    return FileStatus::kFailed;
+  }
+  return LookUpStoreEntry(folder.Get(), names.back(), entry);
 }
 
 }  // namespace kv::platform

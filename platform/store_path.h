@@ -1,8 +1,8 @@
 // Resolving device paths against the file store, one component at a time
-// from the store's own descriptor, never following a symbolic link.
+// from the store root's descriptor, never following a symbolic link.
 // Internal to the platform layer: the building block of files.h.
 //
-// Entry points: OpenStoreFolder, ResolveStoreEntry.
+// Entry points: OpenStoreFolder, LookUpStoreEntry, ResolveStoreEntry.
 #pragma once
 
 #include <sys/stat.h>
@@ -11,24 +11,34 @@
 #include <string_view>
 
 #include "platform/files.h"
+#include "platform/store.h"
 #include "platform/unique_fd.h"
 
 namespace kv::platform {
 
 // Opens (O_PATH) the folder a device path names. Anything short of a real
 // folder reached without links is kFailed.
-FileStatus OpenStoreFolder(std::u16string_view path, UniqueFd& folder);
+FileStatus OpenStoreFolder(const Store& store, std::u16string_view path, UniqueFd& folder);
 
+// One entry of an open folder, as found by name.
 struct StoreEntry {
-  UniqueFd parent;        // the folder holding the entry (O_PATH)
-  std::string hostName;   // the entry's host name within `parent`
+  int folder = -1;        // the folder holding the entry, owned elsewhere
+  std::string hostName;   // the entry's host name within `folder`
   struct stat status {};  // the entry itself, a link not followed
 };
 
+// Finds the entry `name` (one device name) in `folder`: the exact spelling
+// when it exists, else the byte-wise first entry equal to it ignoring case.
+// kOk: the entry exists and is no link, whatever its kind. kFileNotFound:
+// there is no such entry, or it is a link (no file of the handset's).
+// kFailed: the name cannot be a host name, or the folder cannot be read.
+FileStatus LookUpStoreEntry(int folder, std::u16string_view name, StoreEntry& entry);
+
 // Resolves a device path naming an entry of some folder (the root itself is
-// no entry: kFailed). kOk: the entry exists, whatever its kind.
-// kFileNotFound: its folder exists and holds no entry of that name, exactly
-// or ignoring case. kFailed: anything else.
-FileStatus ResolveStoreEntry(std::u16string_view path, StoreEntry& entry);
+// no entry: kFailed), opening that folder into `folder`, which `entry`
+// refers to. Statuses as LookUpStoreEntry's, and kFailed when the folder
+// cannot be reached.
+FileStatus ResolveStoreEntry(const Store& store, std::u16string_view path, UniqueFd& folder,
+                             StoreEntry& entry);
 
 }  // namespace kv::platform

@@ -1,10 +1,10 @@
-// The file matcher. A file is opened with no sharing, mapped whole and
-// searched in place; the view, the mapping and the file are released before
-// any deletion, and on every path out, exceptions included (RAII).
+// The file matcher. A file is opened with no sharing, read whole into memory
+// and searched there; the file is released before any deletion, and on every
+// path out, exceptions included (RAII).
 #include "scan/file_matcher.h"
 
-#include <cstdint>
 #include <new>
+#include <string>
 
 #include "pattern/engine_failure.h"
 #include "pattern/match_pattern.h"
@@ -15,12 +15,13 @@
 namespace kv {
 namespace {
 
-// Opens and maps the file, then returns FirstMatchingSignature over it, with
-// the file released again: 0 for an absent or empty file, -1 when it cannot
-// be opened, sized or mapped, or when the engine fails.
-int MatchFile(std::u16string_view path) {
+// Opens and reads the file, then returns FirstMatchingSignature over it,
+// with the file released again: 0 for an absent or empty file, -1 when it
+// cannot be opened or read (a file over the engine's bound included), or
+// when the engine fails.
+int MatchFile(const platform::Store& store, std::u16string_view path) {
   platform::File file;
-  switch (platform::File::OpenForRead(path, platform::Sharing::kNone, file)) {
+  switch (platform::File::OpenForRead(store, path, platform::Sharing::kNone, file)) {
     case platform::FileStatus::kOk:
       break;
     case platform::FileStatus::kFileNotFound:
@@ -28,15 +29,12 @@ int MatchFile(std::u16string_view path) {
     case platform::FileStatus::kFailed:
       return -1;
   }
-  uint64_t size = 0;
-  if (!file.Size(size)) return -1;
-  if (size == 0) return 0;
   // The engine counts positions in int; a larger file cannot be searched.
-  if (size > limits::kMaxScannedFileBytes) return -1;
-  platform::MappedView view;
-  if (!platform::MappedView::Map(file, size, view)) return -1;
+  std::string content;
+  if (!file.ReadAll(content, limits::kMaxScannedFileBytes)) return -1;
+  if (content.empty()) return 0;
   try {
-    return FirstMatchingSignature(view.data(), view.size());
+    return FirstMatchingSignature(content.data(), content.size());
   } catch (const PatternEngineFailure&) {
     return -1;
   } catch (const std::bad_alloc&) {
@@ -60,16 +58,18 @@ bool MatchSignatures(const char* data, std::size_t length) {
   return FirstMatchingSignature(data, length) != 0;
 }
 
-int FindMatchingSignature(std::u16string_view path) { return MatchFile(path); }
+int FindMatchingSignature(const platform::Store& store, std::u16string_view path) {
+  return MatchFile(store, path);
+}
 
-int CheckFile(std::u16string_view path, int deleteOnMatch) {
-  const int found = MatchFile(path);
+int CheckFile(const platform::Store& store, std::u16string_view path, int deleteOnMatch) {
+  const int found = MatchFile(store, path);
   if (found <= 0) return found;
   if (deleteOnMatch == 0) return kFileFound;
   // A failure to clear the attributes shows up as a failed deletion.
-  platform::SetNormalAttributes(path);
-  return platform::DeleteStoreFile(path) == platform::FileStatus::kOk ? kFileDeleted
-                                                                      : kFileDeleteFailed;
+  static_cast<void>(platform::SetNormalAttributes(store, path));
+  return platform::DeleteStoreFile(store, path) == platform::FileStatus::kOk ? kFileDeleted
+                                                                             : kFileDeleteFailed;
 }
 
 }  // namespace kv

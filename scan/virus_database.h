@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/store.h"
 #include "scan/signature_store.h"
 
 namespace kv {
@@ -25,9 +26,10 @@ inline constexpr char kDatabaseKey[] = "QOPRUX";
 // the first line and `store.deleteFilesOffset` when the marker is met.
 void ReadDatabaseLines(std::string_view content, SignatureStore& store, int32_t& dbVersion);
 
-// Empties the global store and reloads it from kVirusDatabasePath.
+// Empties the global signature store and reloads it from kVirusDatabasePath
+// in the device store `store`.
 // 0 when the file was read, whatever it held; -1 when it cannot be opened,
 // sized, read or closed (the lists stay empty, version and offset unchanged).
-int LoadVirusDatabase();
+int LoadVirusDatabase(const platform::Store& store);
 
 }  // namespace kv

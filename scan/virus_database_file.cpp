@@ -16,25 +16,23 @@
 
 namespace kv {
 
-int LoadVirusDatabase() {
+int LoadVirusDatabase(const platform::Store& store) {
   signatureStore.characterSignatures.clear();
   signatureStore.fileSignatures.clear();
   signatureStore.processSignatures.clear();
 
   platform::File file;
-  if (platform::File::OpenForRead(kVirusDatabasePath, platform::Sharing::kNone, file) !=
+  if (platform::File::OpenForRead(store, kVirusDatabasePath, platform::Sharing::kNone, file) !=
       platform::FileStatus::kOk) {
     return -1;
   }
   // ReadAll sizes the file before it allocates: a failed size query, a file
-  // over the bound and a failed or short read all end here.
+  // over the bound, a failed or short read and a failed close all end here,
+  // before anything is loaded.
   std::string content;
-  if (!file.ReadAll(content, limits::kMaxDatabaseFileBytes)) {
-    file.Close();
-    return -1;
-  }
+  if (!file.ReadAll(content, limits::kMaxDatabaseFileBytes) || !file.Close()) return -1;
   ReadDatabaseLines(content, signatureStore, appContext.dbVersion);
-  return file.Close() ? 0 : -1;
+  return 0;
 }
 
 }  // namespace kv

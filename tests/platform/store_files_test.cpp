@@ -1,8 +1,8 @@
 // The store's file services against a real store: which file a device path
 // opens (exact and case-insensitive names and twins, "..", links anywhere on
 // the path, length, non-ASCII and non-UTF-8 host names) or which FileStatus
-// it fails with; folder listings; sharing, reads and mapping; and "set
-// attributes to normal" with delete.
+// it fails with; folder listings and opens relative to the listed folder;
+// sharing and reads; and "set attributes to normal" with delete.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -42,7 +42,7 @@ class StoreTest : public ::testing::Test {
         {longFolders + std::string(kLeaf260.size(), 'f'), "260"}};
     // clang-format on
     for (const auto& [path, content] : files) prefix_.WriteStoreFile(path, content);
-    const fs::path store = prefix_.Store();
+    const fs::path store = prefix_.StorePath();
     const fs::path outside = prefix_.Path() / "outside";
     fs::create_directory(store / "Empty");
     testing::WriteFile(outside / "secret.txt", "secret");
@@ -53,6 +53,7 @@ class StoreTest : public ::testing::Test {
   }
 
   testing::TempPrefix prefix_;
+  const Store& store_ = prefix_.Store();
 };
 
 constexpr FileStatus kOk = FileStatus::kOk;
@@ -91,19 +92,21 @@ TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
   // clang-format on
   for (const auto& [label, path, status, content] : cases) {
     File file;
-    EXPECT_EQ(File::OpenForRead(path, Sharing::kRead, file), status) << label;
+    EXPECT_EQ(File::OpenForRead(store_, path, Sharing::kRead, file), status) << label;
     std::string read;
-    if (file.IsOpen()) file.ReadAll(read);
+    if (file.IsOpen()) {
+      EXPECT_TRUE(file.ReadAll(read)) << label;
+    }
     EXPECT_EQ(read, content) << label;
   }
 }
 
 using Listing = std::multimap<std::u16string, bool>;  // name -> isDirectory
 
-FileStatus ListFolder(std::u16string_view folder, Listing& listing) {
+FileStatus ListFolder(const Store& store, std::u16string_view folder, Listing& listing) {
   FileFinder finder;
   FindEntry entry;
-  const FileStatus status = FileFinder::FindFirst(folder, finder, entry);
+  const FileStatus status = FileFinder::FindFirst(store, folder, finder, entry);
   for (bool more = status == kOk; more; more = finder.FindNext(entry)) {
     listing.emplace(entry.name, entry.isDirectory);
   }
@@ -125,9 +128,39 @@ TEST_F(StoreTest, ListsFoldersAndFilesButNoLinksNorDotsAndFailsForAnythingElse) 
   // clang-format on
   for (const auto& [path, status, expected] : cases) {
     Listing listing;
-    EXPECT_EQ(ListFolder(path, listing), status) << Utf16ToUtf8(path);
+    EXPECT_EQ(ListFolder(store_, path, listing), status) << Utf16ToUtf8(path);
     EXPECT_EQ(listing, expected) << Utf16ToUtf8(path);
   }
+}
+
+TEST_F(StoreTest, FinderOpensWhatItListsFromTheFolderItHoldsByTheRulesOfOpenForRead) {
+  FileFinder finder;
+  FindEntry entry;
+  File file;
+  EXPECT_EQ(finder.OpenFile(u"Notes.txt", Sharing::kRead, file), kFailed) << "nothing listed";
+  ASSERT_EQ(FileFinder::FindFirst(store_, u"\\Docs", finder, entry), kOk);
+  // The walk's folder stays the one listed, wherever the host moves it.
+  fs::rename(prefix_.StorePath() / "Docs", prefix_.StorePath() / "Moved");
+  std::map<std::u16string, std::string> read;
+  for (bool more = true; more; more = finder.FindNext(entry)) {
+    if (entry.isDirectory) continue;
+    ASSERT_EQ(finder.OpenFile(entry.name, Sharing::kNone, file), kOk) << Utf16ToUtf8(entry.name);
+    ASSERT_TRUE(file.ReadAll(read[entry.name]));
+  }
+  const std::map<std::u16string, std::string> expected = {{u"readme.txt", "lower"},
+                                                          {u"ReadMe.TXT", "mixed"},
+                                                          {u"README.TXT", "upper"},
+                                                          {u"Notes.txt", "notes"}};
+  EXPECT_EQ(read, expected);
+  EXPECT_TRUE(file.Close());
+  File second;
+  EXPECT_EQ(finder.OpenFile(u"Notes.txt", Sharing::kRead, second), kOk);
+  EXPECT_EQ(finder.OpenFile(u"NOTES.TXT", Sharing::kRead, second), kOk) << "case ignored";
+  EXPECT_EQ(finder.OpenFile(u"absent.txt", Sharing::kRead, second), kNotFound);
+  EXPECT_EQ(finder.OpenFile(u"..dots", Sharing::kRead, second), kFailed);
+  EXPECT_EQ(finder.OpenFile(u"..", Sharing::kRead, second), kFailed);
+  ASSERT_EQ(FileFinder::FindFirst(store_, u"\\", finder, entry), kOk);
+  EXPECT_EQ(finder.OpenFile(u"InLink.txt", Sharing::kRead, second), kNotFound);
 }
 
 TEST_F(StoreTest, SecondOpenObeysTheFirstOpenersShareModeUntilItCloses) {
@@ -140,41 +173,42 @@ TEST_F(StoreTest, SecondOpenObeysTheFirstOpenersShareModeUntilItCloses) {
   for (const auto& [label, firstSharing, secondSharing, whileOpen] : cases) {
     File first;
     File second;
-    ASSERT_EQ(File::OpenForRead(u"\\Docs\\Notes.txt", firstSharing, first), kOk);
-    EXPECT_EQ(File::OpenForRead(u"\\docs\\notes.TXT", secondSharing, second), whileOpen) << label;
+    ASSERT_EQ(File::OpenForRead(store_, u"\\Docs\\Notes.txt", firstSharing, first), kOk);
+    EXPECT_EQ(File::OpenForRead(store_, u"\\docs\\notes.TXT", secondSharing, second), whileOpen)
+        << label;
     EXPECT_TRUE(first.Close());
-    EXPECT_EQ(File::OpenForRead(u"\\Docs\\Notes.txt", secondSharing, second), kOk) << label;
+    EXPECT_EQ(File::OpenForRead(store_, u"\\Docs\\Notes.txt", secondSharing, second), kOk) << label;
   }
 }
 
-TEST_F(StoreTest, SizeReadAllAndMapGiveTheWholeFile) {
+TEST_F(StoreTest, SizeAndReadAllGiveTheWholeFileAndKeepTheBuffersCapacity) {
   File file;
-  ASSERT_EQ(File::OpenForRead(u"\\Windows\\evil.exe", Sharing::kNone, file), kOk);
+  ASSERT_EQ(File::OpenForRead(store_, u"\\Windows\\evil.exe", Sharing::kNone, file), kOk);
   uint64_t size = 0;
   ASSERT_TRUE(file.Size(size));
   EXPECT_EQ(size, kBinary.size());
-  std::string content;
+  std::string content(1000, 'x');
+  const std::size_t capacity = content.capacity();
   EXPECT_FALSE(file.ReadAll(content, size - 1)) << "over the limit";
+  EXPECT_EQ(content, "");
   ASSERT_TRUE(file.ReadAll(content, size));
   EXPECT_EQ(content, kBinary);
-  MappedView view;
-  EXPECT_FALSE(MappedView::Map(file, size + 1, view)) << "past the end";
-  ASSERT_TRUE(MappedView::Map(file, size, view));
-  EXPECT_EQ(std::string(view.data(), view.size()), kBinary);
-  ASSERT_EQ(File::OpenForRead(u"\\Windows\\empty.dat", Sharing::kNone, file), kOk);
-  EXPECT_FALSE(MappedView::Map(file, 0, view)) << "an empty file is never mapped";
+  ASSERT_EQ(File::OpenForRead(store_, u"\\Windows\\empty.dat", Sharing::kNone, file), kOk);
+  ASSERT_TRUE(file.ReadAll(content));
+  EXPECT_EQ(content, "");
+  EXPECT_EQ(content.capacity(), capacity);
 }
 
 TEST_F(StoreTest, ReadOnlyFileIsDeletedOnlyAfterSetNormalAttributes) {
-  const fs::path file = prefix_.Store() / "Windows/evil.exe";
+  const fs::path file = prefix_.StorePath() / "Windows/evil.exe";
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write, fs::perm_options::remove);
-  EXPECT_EQ(DeleteStoreFile(u"\\Windows\\evil.exe"), kFailed);
+  EXPECT_EQ(DeleteStoreFile(store_, u"\\Windows\\evil.exe"), kFailed);
   EXPECT_TRUE(fs::exists(file));
-  EXPECT_EQ(SetNormalAttributes(u"\\WINDOWS\\Evil.exe"), kOk);
+  EXPECT_EQ(SetNormalAttributes(store_, u"\\WINDOWS\\Evil.exe"), kOk);
   // Only the owner's write permission is added.
   EXPECT_EQ(fs::status(file).permissions() & (fs::perms::owner_write | fs::perms::group_write),
             fs::perms::owner_write);
-  EXPECT_EQ(DeleteStoreFile(u"\\windows\\EVIL.exe"), kOk);
+  EXPECT_EQ(DeleteStoreFile(store_, u"\\windows\\EVIL.exe"), kOk);
   EXPECT_FALSE(fs::exists(file));
 }
 
@@ -182,16 +216,16 @@ TEST_F(StoreTest, AttributesAndDeleteRefuseFoldersLinksAndMissingFolders) {
   const fs::path secret = prefix_.Path() / "outside/secret.txt";
   fs::permissions(secret, fs::perms::owner_write, fs::perm_options::remove);
   for (const std::u16string_view path : {u"\\Docs", u"\\OutDir\\secret.txt", u"\\Nowhere\\x"}) {
-    EXPECT_EQ(SetNormalAttributes(path), kFailed) << Utf16ToUtf8(path);
-    EXPECT_EQ(DeleteStoreFile(path), kFailed) << Utf16ToUtf8(path);
+    EXPECT_EQ(SetNormalAttributes(store_, path), kFailed) << Utf16ToUtf8(path);
+    EXPECT_EQ(DeleteStoreFile(store_, path), kFailed) << Utf16ToUtf8(path);
   }
   for (const std::u16string_view path :
        {u"\\Docs\\absent.txt", u"\\InLink.txt", u"\\OutLink.txt"}) {
-    EXPECT_EQ(SetNormalAttributes(path), kNotFound) << Utf16ToUtf8(path);
-    EXPECT_EQ(DeleteStoreFile(path), kNotFound) << Utf16ToUtf8(path);
+    EXPECT_EQ(SetNormalAttributes(store_, path), kNotFound) << Utf16ToUtf8(path);
+    EXPECT_EQ(DeleteStoreFile(store_, path), kNotFound) << Utf16ToUtf8(path);
   }
-  EXPECT_TRUE(fs::is_symlink(prefix_.Store() / "InLink.txt"));
-  EXPECT_TRUE(fs::exists(prefix_.Store() / "Docs/Notes.txt"));
+  EXPECT_TRUE(fs::is_symlink(prefix_.StorePath() / "InLink.txt"));
+  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Docs/Notes.txt"));
   EXPECT_EQ(fs::status(secret).permissions() & fs::perms::owner_write, fs::perms::none);
 }
 

@@ -1,7 +1,8 @@
 // The file matcher on real files in a temporary store: which signature
 // decides, wherever the hit lies; the results for absent, unreadable, empty,
-// locked and linked files; deletion, of read-only files too; and engine
-// failures, which give -1 and leave the file alone.
+// locked and linked files; deletion, of read-only files too; a short read
+// and a refused deletion; and engine failures, which give -1 and leave the
+// file alone.
 #include "scan/file_matcher.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "scan/signature_store.h"
@@ -31,6 +33,7 @@ class FileMatcherTest : public ::testing::Test {
   void TearDown() override { signatureStore = SignatureStore{}; }
 
   TempPrefix prefix_;
+  const platform::Store& store_ = prefix_.Store();
 };
 
 TEST_F(FileMatcherTest, FirstSignatureInListOrderDecides) {
@@ -43,25 +46,26 @@ TEST_F(FileMatcherTest, FirstSignatureInListOrderDecides) {
   // clang-format on
   for (const auto& [content, expected] : cases) {
     const fs::path file = prefix_.WriteStoreFile("Files/sample.bin", content);
-    EXPECT_EQ(FindMatchingSignature(u"\\Files\\sample.bin"), expected) << content;
-    EXPECT_EQ(CheckFile(u"\\files\\SAMPLE.bin", 0), expected ? kFileFound : kFileClean) << content;
+    EXPECT_EQ(FindMatchingSignature(store_, u"\\Files\\sample.bin"), expected) << content;
+    EXPECT_EQ(CheckFile(store_, u"\\files\\SAMPLE.bin", 0), expected ? kFileFound : kFileClean)
+        << content;
     EXPECT_TRUE(fs::exists(file));
   }
 }
 
 TEST_F(FileMatcherTest, FindsAHitInTheLastBytesOfALargeFile) {
   prefix_.WriteStoreFile("big.dat", std::string(1u << 20, 'x') + "alpha");
-  EXPECT_EQ(FindMatchingSignature(u"\\big.dat"), 1);
+  EXPECT_EQ(FindMatchingSignature(store_, u"\\big.dat"), 1);
 }
 
 TEST_F(FileMatcherTest, DeletesAFoundFileOnlyWhenAskedEvenIfReadOnly) {
   const fs::path found = prefix_.WriteStoreFile("Windows/evil.exe", "..alpha..");
   const fs::path clean = prefix_.WriteStoreFile("Windows/clean.exe", "nothing here");
   fs::permissions(found, fs::perms::owner_write, fs::perm_options::remove);
-  EXPECT_EQ(CheckFile(u"\\Windows\\clean.exe", 1), kFileClean);
-  EXPECT_EQ(CheckFile(u"\\Windows\\evil.exe", 0), kFileFound);
+  EXPECT_EQ(CheckFile(store_, u"\\Windows\\clean.exe", 1), kFileClean);
+  EXPECT_EQ(CheckFile(store_, u"\\Windows\\evil.exe", 0), kFileFound);
   EXPECT_TRUE(fs::exists(found));
-  EXPECT_EQ(CheckFile(u"\\Windows\\evil.exe", 1), kFileDeleted);
+  EXPECT_EQ(CheckFile(store_, u"\\Windows\\evil.exe", 1), kFileDeleted);
   EXPECT_FALSE(fs::exists(found));
   EXPECT_TRUE(fs::exists(clean));
 }
@@ -69,9 +73,9 @@ TEST_F(FileMatcherTest, DeletesAFoundFileOnlyWhenAskedEvenIfReadOnly) {
 TEST_F(FileMatcherTest, AbsentOrEmptyFilesAreCleanAndUnreadableOnesAnError) {
   prefix_.WriteStoreFile("empty.exe", "");
   const fs::path locked = prefix_.WriteStoreFile("locked.exe", "alpha");
-  fs::create_symlink(locked, prefix_.Store() / "link.exe");
+  fs::create_symlink(locked, prefix_.StorePath() / "link.exe");
   platform::File holder;
-  ASSERT_EQ(platform::File::OpenForRead(u"\\locked.exe", platform::Sharing::kRead, holder),
+  ASSERT_EQ(platform::File::OpenForRead(store_, u"\\locked.exe", platform::Sharing::kRead, holder),
             platform::FileStatus::kOk);
   // clang-format off
   const std::pair<std::u16string_view, int> cases[] = {
@@ -79,14 +83,28 @@ TEST_F(FileMatcherTest, AbsentOrEmptyFilesAreCleanAndUnreadableOnesAnError) {
       {u"\\locked.exe", -1}, {u"\\link.exe", 0}};
   // clang-format on
   for (const auto& [path, expected] : cases) {
-    EXPECT_EQ(CheckFile(path, 1), expected) << platform::Utf16ToUtf8(path);
-    EXPECT_EQ(FindMatchingSignature(path), expected) << platform::Utf16ToUtf8(path);
+    EXPECT_EQ(CheckFile(store_, path, 1), expected) << platform::Utf16ToUtf8(path);
+    EXPECT_EQ(FindMatchingSignature(store_, path), expected) << platform::Utf16ToUtf8(path);
   }
   EXPECT_TRUE(fs::exists(locked));
-  holder.Close();
+  EXPECT_TRUE(holder.Close());
   UseSignatures({"x*"});  // matches the empty text, so any file but an empty one
-  EXPECT_EQ(CheckFile(u"\\empty.exe", 1), kFileClean);
-  EXPECT_EQ(CheckFile(u"\\locked.exe", 0), kFileFound);
+  EXPECT_EQ(CheckFile(store_, u"\\empty.exe", 1), kFileClean);
+  EXPECT_EQ(CheckFile(store_, u"\\locked.exe", 0), kFileFound);
+}
+
+TEST_F(FileMatcherTest, ShortReadIsAnErrorAndARefusedDeletionIsReported) {
+  const fs::path file = prefix_.WriteStoreFile("Windows/evil.exe", "..alpha..");
+  {
+    const platform::ScopedFault fault(platform::FaultPoint::kRead);
+    EXPECT_EQ(CheckFile(store_, u"\\Windows\\evil.exe", 1), kFileUnreadable);
+  }
+  {
+    const platform::ScopedFault fault(platform::FaultPoint::kDelete);
+    EXPECT_EQ(CheckFile(store_, u"\\Windows\\evil.exe", 1), kFileDeleteFailed);
+  }
+  EXPECT_TRUE(fs::exists(file));
+  EXPECT_EQ(CheckFile(store_, u"\\Windows\\evil.exe", 1), kFileDeleted);
 }
 
 TEST_F(FileMatcherTest, EngineFailureIsAnErrorAndReleasesTheFile) {
@@ -94,11 +112,11 @@ TEST_F(FileMatcherTest, EngineFailureIsAnErrorAndReleasesTheFile) {
   // would match but must not be tried.
   UseSignatures({"nomatch", "(?R)", "alpha"});
   const fs::path file = prefix_.WriteStoreFile("f.exe", "alpha");
-  EXPECT_EQ(CheckFile(u"\\f.exe", 1), kFileUnreadable);
-  EXPECT_EQ(FindMatchingSignature(u"\\f.exe"), -1);
+  EXPECT_EQ(CheckFile(store_, u"\\f.exe", 1), kFileUnreadable);
+  EXPECT_EQ(FindMatchingSignature(store_, u"\\f.exe"), -1);
   EXPECT_TRUE(fs::exists(file));
   platform::File again;
-  EXPECT_EQ(platform::File::OpenForRead(u"\\f.exe", platform::Sharing::kNone, again),
+  EXPECT_EQ(platform::File::OpenForRead(store_, u"\\f.exe", platform::Sharing::kNone, again),
             platform::FileStatus::kOk);
 }
 

@@ -1,7 +1,7 @@
 // The database loader: the line walk over contents built in memory with the
 // test encoder (line ends, the version, sections, the name field, lines the
 // format forbids), then LoadVirusDatabase on real files in a temporary
-// prefix.
+// prefix, failed reads and closes included.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "app/app_context.h"
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/limits.h"
 #include "scan/virus_database.h"
@@ -111,8 +112,8 @@ class LoaderTest : public ::testing::Test {
     signatureStore = SignatureStore{};
     appContext = AppContext{};
   }
-  static void ExpectLoad(int result, const std::string& loaded) {
-    EXPECT_EQ(LoadVirusDatabase(), result);
+  void ExpectLoad(int result, const std::string& loaded) const {
+    EXPECT_EQ(LoadVirusDatabase(prefix_.Store()), result);
     EXPECT_EQ(Summary(signatureStore, appContext.dbVersion), loaded);
   }
 
@@ -125,7 +126,8 @@ TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
   ExpectLoad(0, "v11 c[] f[] p[] d4242");  // an empty file loads nothing
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
   platform::File holder;  // shares reading, yet the loader wants the file alone
-  ASSERT_EQ(platform::File::OpenForRead(kVirusDatabasePath, platform::Sharing::kRead, holder),
+  ASSERT_EQ(platform::File::OpenForRead(prefix_.Store(), kVirusDatabasePath,
+                                        platform::Sharing::kRead, holder),
             platform::FileStatus::kOk);
   ExpectLoad(-1, "v11 c[] f[] p[] d4242");
 }
@@ -139,6 +141,16 @@ TEST_F(LoaderTest, FileOverTheSizeBoundFailsAndOneAtItLoads) {
   ExpectLoad(0, "v9 c[] f[] p[] d4242");
 }
 
+TEST_F(LoaderTest, ShortReadOrFailedCloseFailsAndLoadsNothing) {
+  prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
+  for (const platform::FaultPoint point :
+       {platform::FaultPoint::kRead, platform::FaultPoint::kClose}) {
+    const platform::ScopedFault fault(point);
+    ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+  }
+  ExpectLoad(0, "v20102 c[Sig/abc;] f[] p[] d4242");
+}
+
 TEST_F(LoaderTest, LoadsEveryListAndKeepsTheOffsetOnReload) {
   const std::string marked = DatabaseFile(
       "20102", {CharacterLine("Skulls", "\\x53kull"), "[VirusFile]", "\\Windows\\evil.exe",
@@ -148,7 +160,7 @@ TEST_F(LoaderTest, LoadsEveryListAndKeepsTheOffsetOnReload) {
   ExpectLoad(0, "v20102 c[Skulls/\\x53kull;] f[/\\Windows\\evil.exe;] p[/evil.exe;]" + offset);
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("2", {"[VirusFile]", "\\two.exe"}));
   ExpectLoad(0, "v2 c[] f[/\\two.exe;] p[]" + offset);
-  std::filesystem::remove(prefix_.Store() / kDatabase);
+  std::filesystem::remove(prefix_.StorePath() / kDatabase);
   ExpectLoad(-1, "v2 c[] f[] p[]" + offset);
 }
 

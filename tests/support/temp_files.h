@@ -1,20 +1,19 @@
 // Real files for tests: TempDir, a fresh directory removed with everything
-// in it when the test ends; TempPrefix, a TempDir that is also the device
-// prefix (KESTRELVOX_PREFIX points at it until it is destroyed); and whole
-// file reads and writes. Tests run against real files rather than stand-ins,
-// and never touch the user's own handset.
+// in it when the test ends; TempPrefix, a TempDir that is also a device
+// prefix, with the platform::Store opened on it that the store calls take;
+// and whole file reads and writes. Tests run against real files rather than
+// stand-ins, and never touch the user's own handset nor the environment.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "platform/environment.h"
+#include "platform/store.h"
 
 namespace kv::testing {
 
@@ -55,26 +54,22 @@ class TempDir {
 
 class TempPrefix : public TempDir {
  public:
-  TempPrefix() : saved_(platform::GetEnvironment(kVariable)) {
-    std::filesystem::create_directory(Store());
-    platform::SetEnvironment(kVariable, Path().string());
-  }
-  ~TempPrefix() {
-    saved_ ? platform::SetEnvironment(kVariable, *saved_) : platform::UnsetEnvironment(kVariable);
+  TempPrefix() {
+    if (!platform::Store::Open(Path(), store_)) throw std::runtime_error("cannot open the store");
   }
 
-  std::filesystem::path Store() const { return Path() / "store"; }
+  const platform::Store& Store() const { return store_; }
+  std::filesystem::path StorePath() const { return store_.StorePath(); }
 
   // Writes the host file `relative` under the store; returns its host path.
   std::filesystem::path WriteStoreFile(const std::filesystem::path& relative,
                                        std::string_view content) const {
-    WriteFile(Store() / relative, content);
-    return Store() / relative;
+    WriteFile(StorePath() / relative, content);
+    return StorePath() / relative;
   }
 
  private:
-  static constexpr const char* kVariable = "KESTRELVOX_PREFIX";
-  std::optional<std::string> saved_;
+  platform::Store store_;
 };
 
 }  // namespace kv::testing

@@ -1,16 +1,22 @@
-// The verb table, error reports and file helpers of cli.h. Files are read
-// and written with <fstream> in binary mode: database lines end in CR LF and
-// must reach the decoder byte for byte.
+// The verb table, error reports and file helpers of cli.h. Files named on
+// the command line are read through the platform layer's host-file open,
+// which refuses pipes and devices at once instead of blocking on them or
+// reading without end, and then whole with pread. Files are written with
+// <fstream> in binary mode: database lines end in CR LF and must reach the
+// decoder byte for byte.
 #include "tools/tarnsig/cli.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
+#include <limits>
+#include <system_error>
 
+#include "platform/files.h"
 #include "platform/limits.h"
 
 namespace kv::tarnsig {
@@ -25,6 +31,42 @@ constexpr std::array<Verb, 6> kVerbs = {{
     {"match-batch", "< LINES", "read '<pattern hex>\\t<data hex>' lines, print 1/0/E", RunMatchBatch},
     {"check", "VirusDB.dat FILE...", "print which signature each FILE matches", RunCheck},
 }};
+
+// Why `path` did not open, as the end of an error line. Its kind is looked
+// up only after the open failed, without opening it, just to word the
+// error; the open alone decided.
+std::string OpenProblem(const std::string& path) {
+  std::error_code error;
+  switch (std::filesystem::status(path, error).type()) {
+    case std::filesystem::file_type::directory:
+      return "'" + path + "' is a directory";
+    case std::filesystem::file_type::fifo:
+    case std::filesystem::file_type::socket:
+    case std::filesystem::file_type::block:
+    case std::filesystem::file_type::character:
+      return "'" + path + "' is not a regular file";
+    default:
+      return "cannot open '" + path + "'";
+  }
+}
+
+// Reads the whole regular file at `path`, refusing one over `maxSize` bytes
+// (only a search has a bound) before reading it.
+int ReadBoundedFile(std::string_view verb, const std::string& path, uint64_t maxSize,
+                    std::string& content) {
+  const std::string prefix = std::string(verb) + ": ";
+  platform::File file;
+  if (platform::File::OpenHostFile(path, platform::Sharing::kRead, file) !=
+      platform::FileStatus::kOk) {
+    return Fail(prefix + OpenProblem(path));
+  }
+  uint64_t size = 0;
+  if (file.Size(size) && size > maxSize) {
+    return Fail(prefix + "'" + path + "' is too large to search");
+  }
+  if (!file.ReadAll(content, maxSize)) return Fail(prefix + "cannot read '" + path + "'");
+  return kExitOk;
+}
 
 }  // namespace
 
@@ -77,24 +119,11 @@ int SingleArgument(std::string_view verb, const Args& args, std::string& path) {
 }
 
 int ReadWholeFile(std::string_view verb, const std::string& path, std::string& content) {
-  const std::string prefix = std::string(verb) + ": ";
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    return Fail(prefix + "'" + path + "' is a directory");
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Fail(prefix + "cannot open '" + path + "'");
-  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) return Fail(prefix + "cannot read '" + path + "'");
-  return kExitOk;
+  return ReadBoundedFile(verb, path, std::numeric_limits<uint64_t>::max(), content);
 }
 
 int ReadSearchableFile(std::string_view verb, const std::string& path, std::string& content) {
-  if (const int status = ReadWholeFile(verb, path, content); status != kExitOk) return status;
-  if (content.size() > limits::kMaxScannedFileBytes) {
-    return Fail(std::string(verb) + ": '" + path + "' is too large to search");
-  }
-  return kExitOk;
+  return ReadBoundedFile(verb, path, limits::kMaxScannedFileBytes, content);
 }
 
 int WriteWholeFile(std::string_view verb, const std::string& path, std::string_view content) {

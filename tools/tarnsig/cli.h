@@ -1,6 +1,6 @@
 // Command-line helpers shared by tarnsig's verbs: the verb table (names,
 // arguments, summaries, entry points), the one-line error reports, and whole
-// file reads and writes with the standard library.
+// file reads and writes.
 //
 // Every error is one line on stderr starting "tarnsig: " and gives exit
 // status 2, so that scripts can tell a refused input from a result.
@@ -42,7 +42,10 @@ int UsageError(std::string_view verb, std::string_view problem);
 // Returns kExitOk and sets `path`, else the reported status.
 int SingleArgument(std::string_view verb, const Args& args, std::string& path);
 
-// Reads the whole file at `path` as bytes; reports a failure for `verb`.
+// Reads the whole regular file at `path` as bytes; reports a failure for
+// `verb`: a missing or unopenable file, a directory, anything else that is
+// not a regular file (a pipe or a device is refused at once, never read),
+// or a failed read.
 int ReadWholeFile(std::string_view verb, const std::string& path, std::string& content);
 
 // ReadWholeFile for a file to be searched by the pattern engine, which

@@ -1,0 +1,41 @@
+// Fault injection: makes the next host call at a named point fail, so that
+// tests can reach the failure paths the host never takes for them (tests run
+// as root, so no permission stops a deletion, and a short read or a failed
+// close cannot be provoked on a real file).
+//
+// Entry points: FailNext, ClearFaults, ScopedFault for tests;
+// ConsumeFault for platform/ only, at each point.
+// The counters are atomics: any thread may arm a point, and a platform call
+// that is not armed pays one relaxed load.
+#pragma once
+
+namespace kv::platform {
+
+enum class FaultPoint {
+  kRead,    // File::ReadAll sees the file end early, as if it had shrunk
+  kClose,   // File::Close reports failure (the file is closed all the same)
+  kDelete,  // DeleteStoreFile's unlink fails: kFailed, nothing deleted
+};
+
+// The next `times` calls at `point` fail (added to any already armed).
+void FailNext(FaultPoint point, int times = 1);
+
+// Disarms every point.
+void ClearFaults();
+
+// Arms `point` for its lifetime and disarms it at the end, used or not.
+class ScopedFault {
+ public:
+  explicit ScopedFault(FaultPoint point, int times = 1);
+  ~ScopedFault();
+  ScopedFault(const ScopedFault&) = delete;
+  ScopedFault& operator=(const ScopedFault&) = delete;
+
+ private:
+  FaultPoint point_;
+};
+
+// For platform/ only: true when a failure is armed at `point`, using it up.
+[[nodiscard]] bool ConsumeFault(FaultPoint point);
+
+}  // namespace kv::platform

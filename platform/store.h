@@ -1,0 +1,52 @@
+// The device prefix and its file store, resolved once when a program starts.
+//
+// Entry points: Store (Open, PrefixPath, StorePath), PrefixFromEnvironment.
+// A program's entry reads the prefix from the environment once
+// (PrefixFromEnvironment), opens it as a Store and hands that Store to every
+// store file call (files.h). Nothing reads the environment or creates
+// folders per operation: the environment could change under a running
+// program, and another thread's setenv races every getenv. The store root is
+// held open, so each device path is resolved from that descriptor, and a
+// store folder renamed or replaced on the host while the program runs does
+// not redirect it.
+#pragma once
+
+#include <filesystem>
+
+#include "platform/unique_fd.h"
+
+namespace kv::platform {
+
+class Store {
+ public:
+  Store() = default;  // opens nothing: every file call on it fails
+  Store(Store&&) noexcept = default;
+  Store& operator=(Store&&) noexcept = default;
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  // Creates `prefix` and its "store" folder when missing and opens the
+  // store's root. false when either cannot be created or the root cannot be
+  // opened; `store` is then left opening nothing. The paths kept are
+  // absolute, so a later change of the current folder cannot move them.
+  [[nodiscard]] static bool Open(const std::filesystem::path& prefix, Store& store);
+
+  const std::filesystem::path& PrefixPath() const { return prefixPath_; }
+  const std::filesystem::path& StorePath() const { return storePath_; }
+
+  // For platform/ only: the O_PATH descriptor of the store root, where the
+  // resolution of every device path starts (-1 for a Store not opened).
+  int RootDescriptor() const { return root_.Get(); }
+
+ private:
+  std::filesystem::path prefixPath_;
+  std::filesystem::path storePath_;
+  UniqueFd root_;
+};
+
+// $KESTRELVOX_PREFIX when set and not empty; else $HOME/.kestrelvox; else
+// the account's home from the password database; else "./.kestrelvox": a
+// prefix must always have somewhere to live. Read once by a program's entry.
+std::filesystem::path PrefixFromEnvironment();
+
+}  // namespace kv::platform

@@ -1,0 +1,60 @@
+// Opening host files named on a command line: a regular file, also through a
+// link, opens and reads; a directory, a pipe and a device are refused at once
+// without being read; a missing file is "not found"; locks apply as in the
+// store.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <tuple>
+
+#include "platform/files.h"
+#include "support/temp_files.h"
+
+namespace kv::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(OpenHostFile, OpensRegularFilesOnlyAndNeverBlocks) {
+  const testing::TempDir dir;
+  testing::WriteFile(dir.Path() / "file.dat", "bytes");
+  fs::create_symlink(dir.Path() / "file.dat", dir.Path() / "link.dat");
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  // clang-format off
+  const std::tuple<fs::path, FileStatus, std::string> cases[] = {
+      {dir.Path() / "file.dat", FileStatus::kOk, "bytes"},
+      {dir.Path() / "link.dat", FileStatus::kOk, "bytes"},
+      {dir.Path(), FileStatus::kFailed, ""},
+      {dir.Path() / "fifo", FileStatus::kFailed, ""},
+      {"/dev/zero", FileStatus::kFailed, ""},
+      {dir.Path() / "missing", FileStatus::kFileNotFound, ""},
+      {dir.Path() / "missing" / "file", FileStatus::kFileNotFound, ""}};
+  // clang-format on
+  for (const auto& [path, status, content] : cases) {
+    File file;
+    EXPECT_EQ(File::OpenHostFile(path, Sharing::kRead, file), status) << path;
+    EXPECT_EQ(file.IsOpen(), status == FileStatus::kOk) << path;
+    std::string read;
+    if (file.IsOpen()) {
+      EXPECT_TRUE(file.ReadAll(read)) << path;
+    }
+    EXPECT_EQ(read, content) << path;
+  }
+}
+
+TEST(OpenHostFile, TakesTheStoresLocks) {
+  const testing::TempDir dir;
+  testing::WriteFile(dir.Path() / "file.dat", "bytes");
+  File holder;
+  ASSERT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kNone, holder), FileStatus::kOk);
+  File second;
+  EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead, second),
+            FileStatus::kFailed);
+  EXPECT_TRUE(holder.Close());
+  EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead, second), FileStatus::kOk);
+}
+
+}  // namespace
+}  // namespace kv::platform

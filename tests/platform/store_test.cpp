@@ -1,0 +1,106 @@
+// The Store: what Open creates and refuses, that resolution starts from the
+// root it opened (not from its host path again), and where the prefix comes
+// from in the environment.
+#include "platform/store.h"
+
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <tuple>
+
+#include "platform/environment.h"
+#include "platform/files.h"
+#include "support/temp_files.h"
+
+namespace kv::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadStoreFile(const Store& store, std::u16string_view path) {
+  File file;
+  std::string content;
+  if (File::OpenForRead(store, path, Sharing::kRead, file) != FileStatus::kOk ||
+      !file.ReadAll(content)) {
+    return "<unreadable>";
+  }
+  return content;
+}
+
+TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnce) {
+  const testing::TempDir dir;
+  const fs::path prefix = dir.Path() / "a" / "b";
+  Store store;
+  ASSERT_TRUE(Store::Open(prefix, store));
+  EXPECT_EQ(store.PrefixPath(), prefix);
+  EXPECT_EQ(store.StorePath(), prefix / "store");
+  EXPECT_TRUE(fs::is_directory(prefix / "store"));
+  testing::WriteFile(prefix / "store" / "x.txt", "x");
+  Store again;
+  ASSERT_TRUE(Store::Open(prefix, again)) << "an existing prefix opens as it is";
+  const Store moved = std::move(again);
+  EXPECT_EQ(ReadStoreFile(moved, u"\\x.txt"), "x");
+}
+
+TEST(Store, OpenFailsWhereNoStoreFolderCanBeAndSuchAStoreOpensNothing) {
+  const testing::TempDir dir;
+  testing::WriteFile(dir.Path() / "file", "");
+  testing::WriteFile(dir.Path() / "prefix" / "store", "");
+  for (const fs::path& prefix : {dir.Path() / "file", dir.Path() / "prefix"}) {
+    Store store;
+    EXPECT_FALSE(Store::Open(prefix, store)) << prefix;
+    File file;
+    EXPECT_EQ(File::OpenForRead(store, u"\\store", Sharing::kRead, file), FileStatus::kFailed);
+    FileFinder finder;
+    FindEntry entry;
+    EXPECT_EQ(FileFinder::FindFirst(store, u"\\", finder, entry), FileStatus::kFailed);
+  }
+}
+
+TEST(Store, ResolvesFromTheRootItOpenedEvenWhenTheHostPathNowNamesAnother) {
+  const testing::TempPrefix prefix;
+  prefix.WriteStoreFile("Docs/a.txt", "first store");
+  fs::rename(prefix.StorePath(), prefix.Path() / "moved");
+  testing::WriteFile(prefix.StorePath() / "Docs" / "a.txt", "second store");
+  EXPECT_EQ(ReadStoreFile(prefix.Store(), u"\\Docs\\a.txt"), "first store");
+  EXPECT_EQ(DeleteStoreFile(prefix.Store(), u"\\Docs\\a.txt"), FileStatus::kOk);
+  EXPECT_FALSE(fs::exists(prefix.Path() / "moved" / "Docs" / "a.txt"));
+  EXPECT_TRUE(fs::exists(prefix.StorePath() / "Docs" / "a.txt"));
+}
+
+// The environment is process-wide: this test sets it while it alone runs
+// (ctest runs every test in a process of its own) and puts it back.
+TEST(PrefixFromEnvironment, FallsBackFromTheVariableToHomeToTheAccountsHome) {
+  const std::optional<std::string> savedPrefix = GetEnvironment("KESTRELVOX_PREFIX");
+  const std::optional<std::string> savedHome = GetEnvironment("HOME");
+  const passwd* account = ::getpwuid(::getuid());
+  ASSERT_NE(account, nullptr);
+  const fs::path accountHome = account->pw_dir;
+  // KESTRELVOX_PREFIX, HOME (nullopt: unset), the prefix
+  // clang-format off
+  const std::tuple<std::optional<std::string>, std::optional<std::string>, fs::path> cases[] = {
+      {"/srv/handset", "/home/me", "/srv/handset"},
+      {"", "/home/me", "/home/me/.kestrelvox"},
+      {std::nullopt, "/home/me", "/home/me/.kestrelvox"},
+      {std::nullopt, "", accountHome / ".kestrelvox"},
+      {std::nullopt, std::nullopt, accountHome / ".kestrelvox"}};
+  // clang-format on
+  const auto put = [](const char* name, const std::optional<std::string>& value) {
+    ASSERT_TRUE(value ? SetEnvironment(name, *value) : UnsetEnvironment(name));
+  };
+  for (const auto& [prefix, home, expected] : cases) {
+    put("KESTRELVOX_PREFIX", prefix);
+    put("HOME", home);
+    EXPECT_EQ(PrefixFromEnvironment(), expected)
+        << prefix.value_or("unset") << " " << home.value_or("unset");
+  }
+  put("KESTRELVOX_PREFIX", savedPrefix);
+  put("HOME", savedHome);
+}
+
+}  // namespace
+}  // namespace kv::platform
