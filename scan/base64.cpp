@@ -22,10 +22,10 @@ int AlphabetValue(char c) {
 
 }  // namespace
 
-int Base64Decode(std::string_view text, std::span<std::uint8_t> out, std::size_t& outLength) {
+bool Base64Decode(std::string_view text, std::span<std::uint8_t> out, std::size_t& outLength) {
   if (text.size() < 4) {
     outLength = 0;
-    return 0;
+    return true;
   }
   std::size_t produced = 0;
   std::size_t pos = 0;
@@ -33,7 +33,7 @@ int Base64Decode(std::string_view text, std::span<std::uint8_t> out, std::size_t
     std::array<std::uint32_t, 4> values{};
     int padding = 0;
     for (std::size_t gathered = 0; gathered < values.size();) {
-      if (pos == text.size()) return 1;
+      if (pos == text.size()) return false;
       const char c = text[pos++];
       if (c == kPadding) {
         ++padding;
@@ -47,14 +47,14 @@ int Base64Decode(std::string_view text, std::span<std::uint8_t> out, std::size_t
         static_cast<std::uint8_t>(values[1] << 4 | values[2] >> 2),
         static_cast<std::uint8_t>(values[2] << 6 | values[3])};
     const std::size_t count = padding >= 3 ? 0 : bytes.size() - static_cast<std::size_t>(padding);
-    if (count > out.size() - produced) return 1;
+    if (count > out.size() - produced) return false;
     for (std::size_t i = 0; i < count; ++i) {
       out[produced++] = bytes[i];
     }
     if (padding > 0 || text.size() - pos < 4) break;
   }
   outLength = produced;
-  return 0;
+  return true;
 }
 
 }  // namespace kv

@@ -21,10 +21,10 @@
 
 namespace kv {
 
-// Decodes `text` into `out`. 0 on success with `outLength` set to the number
-// of bytes produced; 1 on failure, `outLength` untouched. A result that would
+// Decodes `text` into `out`. true on success with `outLength` set to the
+// number of bytes produced; false on failure, `outLength` untouched. A result that would
 // not fit `out` is a failure too: nothing is written outside `out`, though a
 // failed call may have written a prefix into it.
-int Base64Decode(std::string_view text, std::span<std::uint8_t> out, std::size_t& outLength);
+[[nodiscard]] bool Base64Decode(std::string_view text, std::span<std::uint8_t> out, std::size_t& outLength);
 
 }  // namespace kv

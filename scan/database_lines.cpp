@@ -46,7 +46,7 @@ int32_t ParseVersion(std::string_view text) {
 // the line cannot be decoded.
 std::string DecodePlainLine(std::string_view stored) {
   std::string plain;
-  DecodeDatabaseLine(kDatabaseKey, stored, plain);
+  if (!DecodeDatabaseLine(kDatabaseKey, stored, plain)) return {};
   plain.resize(std::min(plain.size(), plain.find('\0')));
   return plain;
 }
@@ -75,12 +75,12 @@ std::optional<std::string_view> DatabaseLineCursor::Next() {
   return text;
 }
 
-void ReadDatabaseLines(std::string_view content, SignatureStore& store, int32_t& dbVersion) {
+void ReadDatabaseLines(std::string_view content, SignatureDatabase& database) {
   content = content.substr(0, limits::kMaxDatabaseBytes);
   DatabaseLineCursor cursor(content);
   const std::optional<std::string_view> versionLine = cursor.Next();
   if (!versionLine) return;
-  dbVersion = ParseVersion(*versionLine);
+  database.dbVersion = ParseVersion(*versionLine);
 
   Section section = Section::kCharacter;
   while (const std::optional<std::string_view> stored = cursor.Next()) {
@@ -100,20 +100,20 @@ void ReadDatabaseLines(std::string_view content, SignatureStore& store, int32_t&
       continue;
     }
     if (plain.find(kDeleteFilesMarker) != std::string::npos) {
-      store.deleteFilesOffset = static_cast<int32_t>(cursor.Consumed());
+      database.deleteFilesOffset = static_cast<int32_t>(cursor.Consumed());
       return;
     }
 
     switch (section) {
       case Section::kCharacter:
         if (plain.size() < limits::kNameFieldLength) continue;
-        store.characterSignatures.push_back(CharacterRecord(plain));
+        database.characterSignatures.push_back(CharacterRecord(plain));
         break;
       case Section::kFile:
-        store.fileSignatures.push_back(SignatureRecord{plain, {}});
+        database.fileSignatures.push_back(SignatureRecord{plain, {}});
         break;
       case Section::kProcess:
-        store.processSignatures.push_back(SignatureRecord{plain, {}});
+        database.processSignatures.push_back(SignatureRecord{plain, {}});
         break;
     }
     if (cursor.Consumed() >= content.size()) return;

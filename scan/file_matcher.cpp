@@ -1,75 +1,104 @@
-// The file matcher. A file is opened with no sharing, read whole into memory
-// and searched there; the file is released before any deletion, and on every
-// path out, exceptions included (RAII).
+// The file matcher. A file is opened with no sharing and read whole into
+// the matcher's buffer; it stays open (and so locked) while it is searched
+// and is closed before any deletion.
 #include "scan/file_matcher.h"
 
 #include <new>
-#include <string>
 
-#include "pattern/engine_failure.h"
-#include "pattern/match_pattern.h"
-#include "platform/files.h"
 #include "platform/limits.h"
-#include "scan/signature_store.h"
 
 namespace kv {
 namespace {
 
-// Opens and reads the file, then returns FirstMatchingSignature over it,
-// with the file released again: 0 for an absent or empty file, -1 when it
-// cannot be opened or read (a file over the engine's bound included), or
-// when the engine fails.
-int MatchFile(const platform::Store& store, std::u16string_view path) {
-  platform::File file;
-  switch (platform::File::OpenForRead(store, path, platform::Sharing::kNone, file)) {
-    case platform::FileStatus::kOk:
-      break;
-    case platform::FileStatus::kFileNotFound:
-      return 0;
-    case platform::FileStatus::kFailed:
-      return -1;
-  }
-  // The engine counts positions in int; a larger file cannot be searched.
-  std::string content;
-  if (!file.ReadAll(content, limits::kMaxScannedFileBytes)) return -1;
-  if (content.empty()) return 0;
-  try {
-    return FirstMatchingSignature(content.data(), content.size());
-  } catch (const PatternEngineFailure&) {
-    return -1;
-  } catch (const std::bad_alloc&) {
-    return -1;
-  }
+SignatureMatch Failed(CheckFailure failure, SearchStatus status = SearchStatus::kNoMatch) {
+  return {SignatureMatch::Kind::kFailed, 0, failure, status};
 }
 
 }  // namespace
 
-int FirstMatchingSignature(const char* data, std::size_t length) {
-  const SignatureList& signatures = signatureStore.characterSignatures;
-  for (std::size_t i = 0; i < signatures.size(); ++i) {
-    if (MatchPattern(signatures[i].pattern.c_str(), data, static_cast<int>(length), 0) != 0) {
-      return static_cast<int>(i + 1);
-    }
+int SignatureMatch::Code() const {
+  switch (kind) {
+    case Kind::kFound:
+      return static_cast<int>(index + 1);
+    case Kind::kFailed:
+      return -1;
+    case Kind::kNone:
+      break;
   }
   return 0;
 }
 
-bool MatchSignatures(const char* data, std::size_t length) {
-  return FirstMatchingSignature(data, length) != 0;
+FileMatcher::FileMatcher(const platform::Store& store, const SignatureDatabase& database,
+                         const CancelToken* cancel)
+    : store_(store), database_(database), cancel_(cancel) {}
+
+SignatureMatch FileMatcher::MatchSignatures(std::string_view data) const {
+  const std::vector<CompiledPattern>& patterns = database_.compiledSignatures;
+  for (std::size_t i = 0; i < patterns.size(); ++i) {
+    const SearchResult result = patterns[i].Search(data, 0, cancel_);
+    if (result.Matched()) return {SignatureMatch::Kind::kFound, i};
+    if (result.Failed()) return Failed(CheckFailure::kEngine, result.status);
+  }
+  return {};
 }
 
-int FindMatchingSignature(const platform::Store& store, std::u16string_view path) {
-  return MatchFile(store, path);
+SignatureMatch FileMatcher::MatchOpenFile(platform::FileStatus opened, platform::File& file) {
+  switch (opened) {
+    case platform::FileStatus::kOk:
+      break;
+    case platform::FileStatus::kFileNotFound:
+      return {};
+    case platform::FileStatus::kFailed:
+      return Failed(CheckFailure::kOpen);
+  }
+  std::uint64_t size = 0;
+  if (!file.Size(size)) return Failed(CheckFailure::kRead);
+  if (size == 0) return {};
+  if (size > limits::kMaxScannedFileBytes) return Failed(CheckFailure::kTooLarge);
+  if (!file.ReadAll(buffer_, limits::kMaxScannedFileBytes)) return Failed(CheckFailure::kRead);
+  return MatchSignatures(buffer_);
 }
 
-int CheckFile(const platform::Store& store, std::u16string_view path, int deleteOnMatch) {
-  const int found = MatchFile(store, path);
-  if (found <= 0) return found;
-  if (deleteOnMatch == 0) return kFileFound;
+SignatureMatch FileMatcher::FindMatchingSignature(std::u16string_view path) {
+  try {
+    platform::File file;
+    const platform::FileStatus opened =
+        platform::File::OpenForRead(store_, path, platform::Sharing::kNone, file);
+    return MatchOpenFile(opened, file);
+  } catch (const std::bad_alloc&) {
+    return Failed(CheckFailure::kRead);
+  }
+}
+
+SignatureMatch FileMatcher::MatchHostFile(const std::filesystem::path& path) {
+  try {
+    platform::File file;
+    const platform::FileStatus opened =
+        platform::File::OpenHostFile(path, platform::Sharing::kNone, file);
+    // A file the user named must be there: its absence is no clean answer.
+    if (opened == platform::FileStatus::kFileNotFound) return Failed(CheckFailure::kOpen);
+    return MatchOpenFile(opened, file);
+  } catch (const std::bad_alloc&) {
+    return Failed(CheckFailure::kRead);
+  }
+}
+
+FileCheckResult FileMatcher::CheckFile(std::u16string_view path, bool deleteOnMatch) {
+  const SignatureMatch match = FindMatchingSignature(path);  // the file is closed again
+  switch (match.kind) {
+    case SignatureMatch::Kind::kNone:
+      return FileCheckResult::kClean;
+    case SignatureMatch::Kind::kFailed:
+      return FileCheckResult::kUnreadable;
+    case SignatureMatch::Kind::kFound:
+      break;
+  }
+  if (!deleteOnMatch) return FileCheckResult::kFound;
   // A failure to clear the attributes shows up as a failed deletion.
-  static_cast<void>(platform::SetNormalAttributes(store, path));
-  return platform::DeleteStoreFile(store, path) == platform::FileStatus::kOk ? kFileDeleted
-                                                                             : kFileDeleteFailed;
+  (void)platform::SetNormalAttributes(store_, path);
+  return platform::DeleteStoreFile(store_, path) == platform::FileStatus::kOk
+             ? FileCheckResult::kDeleted
+             : FileCheckResult::kDeleteFailed;
 }
 
 }  // namespace kv

@@ -1,41 +1,90 @@
-// The file matcher: decides whether one file of the store is a Trojan by
-// searching its whole content, read into memory, with the pattern of every
-// character signature in list order; the first hit decides.
+// The file matcher: decides whether one file is a Trojan by searching its
+// whole content with every character signature of one database snapshot,
+// in list order; the first hit decides.
 //
-// Entry points: CheckFile (with optional deletion), FindMatchingSignature
-// (which signature), MatchSignatures (a byte range). Patterns are compiled
-// afresh for every check: this is the reference matcher, kept simple.
+// Entry points: FileMatcher::CheckFile (with optional deletion),
+// FindMatchingSignature (which signature), MatchSignatures (bytes in
+// memory), MatchHostFile (a file named on a command line). A file is read
+// into memory while it is held open with no sharing, never mapped: a mapping
+// dies with the process when another process truncates the file. The read
+// buffer is kept from file to file.
+//
+// Nothing throws out of here: every outcome, an engine failure included, is
+// a result value, so a scan thread can never be ended by one.
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
+#include "pattern/cancel_token.h"
+#include "pattern/search_result.h"
+#include "platform/files.h"
 #include "platform/store.h"
+#include "scan/signature_database.h"
 
 namespace kv {
 
-// Results of CheckFile.
-enum FileCheckResult : int {
-  kFileClean = 0,           // no signature found; or absent from its folder; or empty
-  kFileDeleted = 1,         // found and deleted
-  kFileFound = 2,           // found, deletion not asked for
-  kFileDeleteFailed = 3,    // found, deletion asked for and failed
-  kFileUnreadable = -1,     // cannot be opened (other than absent) or read, or the engine failed
+// The result of CheckFile, with the handset's values.
+enum class FileCheckResult : int {
+  kClean = 0,          // no signature found; or absent from its folder; or empty
+  kDeleted = 1,        // found and deleted
+  kFound = 2,          // found, deletion not asked for
+  kDeleteFailed = 3,   // found, deletion asked for and failed
+  kUnreadable = -1,    // cannot be opened (other than absent) or read, or the engine failed
 };
 
-int CheckFile(const platform::Store& store, std::u16string_view path, int deleteOnMatch);
+// Why a file could not be checked.
+enum class CheckFailure {
+  kNone,
+  kOpen,      // it could not be opened: a missing folder, a lock, not a regular file
+  kRead,      // it could not be sized or read whole (it shrank, or the host failed)
+  kTooLarge,  // larger than limits::kMaxScannedFileBytes
+  kEngine,    // a search failed; `engineStatus` says how
+};
 
-// Position + 1 of the first character signature found in the file; 0 when
-// none is, or the file is absent or empty; -1 as for CheckFile. Never deletes.
-int FindMatchingSignature(const platform::Store& store, std::u16string_view path);
+// Which character signature a file or buffer matches.
+struct SignatureMatch {
+  enum class Kind { kNone, kFound, kFailed };
+  Kind kind = Kind::kNone;
+  std::size_t index = 0;  // kFound: position in characterSignatures
+  CheckFailure failure = CheckFailure::kNone;
+  SearchStatus engineStatus = SearchStatus::kNoMatch;
 
-// True as soon as one character signature is found in data[0, length).
-// Engine failures propagate as exceptions (PatternEngineFailure,
-// std::bad_alloc). `length` is at most limits::kMaxScannedFileBytes.
-bool MatchSignatures(const char* data, std::size_t length);
+  // The handset's answer: position + 1 when found, 0 for none, -1 on failure.
+  int Code() const;
+};
 
-// As MatchSignatures, but tells which: the position + 1 of the first
-// character signature found, 0 when none is.
-int FirstMatchingSignature(const char* data, std::size_t length);
+class FileMatcher {
+ public:
+  // `database` must outlive the matcher (a scan holds its snapshot);
+  // `cancel` may be null; when it is set, a search in progress fails.
+  FileMatcher(const platform::Store& store, const SignatureDatabase& database,
+              const CancelToken* cancel = nullptr);
+
+  // Checks the store file at `path` and deletes it on a hit when asked.
+  FileCheckResult CheckFile(std::u16string_view path, bool deleteOnMatch);
+
+  // Which signature the store file at `path` matches; an absent or empty
+  // file matches none. Never deletes.
+  SignatureMatch FindMatchingSignature(std::u16string_view path);
+
+  // As FindMatchingSignature, for a host file named by the user (a link is
+  // followed; anything but a regular file is a failure to open).
+  SignatureMatch MatchHostFile(const std::filesystem::path& path);
+
+  // Which signature the bytes match. Empty bytes are searched like any
+  // others (the file checks above never search an empty file).
+  SignatureMatch MatchSignatures(std::string_view data) const;
+
+ private:
+  SignatureMatch MatchOpenFile(platform::FileStatus opened, platform::File& file);
+
+  const platform::Store& store_;
+  const SignatureDatabase& database_;
+  const CancelToken* cancel_;
+  std::string buffer_;
+};
 
 }  // namespace kv

@@ -15,23 +15,23 @@
 
 namespace kv {
 
-int DecodeDatabaseLine(std::string_view key, std::string_view line, std::string& out) {
+bool DecodeDatabaseLine(std::string_view key, std::string_view line, std::string& out) {
   const Md5 md5(key);
 
   const std::string_view stored = line.substr(0, line.find('\0'));
   std::array<std::uint8_t, limits::kBase64BufferBytes> bytes{};
   std::size_t byteCount = 0;
   // The last byte of the buffer stays zero behind the decoded bytes.
-  if (Base64Decode(stored, std::span(bytes).first(bytes.size() - 1), byteCount) != 0) {
-    return -1;
+  if (!Base64Decode(stored, std::span(bytes).first(bytes.size() - 1), byteCount) ||
+      byteCount > limits::kMaxPlainLine) {
+    return false;
   }
-  if (byteCount > limits::kMaxPlainLine) return -1;
 
   std::array<std::uint8_t, limits::kMaxPlainLine> plain{};
   std::size_t plainCount = 0;
-  Rc4Crypt(std::span(bytes).first(byteCount), md5.Digest(), plain, plainCount);
+  if (!Rc4Crypt(std::span(bytes).first(byteCount), md5.Digest(), plain, plainCount)) return false;
   out.assign(plain.begin(), plain.begin() + static_cast<std::ptrdiff_t>(plainCount));
-  return 0;
+  return true;
 }
 
 }  // namespace kv

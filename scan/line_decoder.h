@@ -19,9 +19,9 @@
 
 namespace kv {
 
-// 0 on success: `out` holds exactly the n plain bytes. -1 when the Base64
-// step fails or its result would not fit the 320-byte buffer or a 256-byte
-// plain buffer with its terminator; `out` is then left untouched.
-int DecodeDatabaseLine(std::string_view key, std::string_view line, std::string& out);
+// true on success: `out` holds exactly the n plain bytes. false when the
+// Base64 step fails or its result would not fit the 320-byte buffer or a
+// 256-byte plain buffer with its terminator; `out` is then left untouched.
+[[nodiscard]] bool DecodeDatabaseLine(std::string_view key, std::string_view line, std::string& out);
 
 }  // namespace kv

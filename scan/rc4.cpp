@@ -7,11 +7,11 @@
 
 namespace kv {
 
-int Rc4Crypt(std::span<const std::uint8_t> data, std::span<const std::uint8_t> key,
+bool Rc4Crypt(std::span<const std::uint8_t> data, std::span<const std::uint8_t> key,
              std::span<std::uint8_t> out, std::size_t& outLength) {
   if (data.data() == nullptr || key.data() == nullptr || out.data() == nullptr || key.empty() ||
       out.size() < data.size()) {
-    return 0;
+    return false;
   }
   std::array<std::uint8_t, 256> state{};
   for (std::size_t i = 0; i < state.size(); ++i) {
@@ -31,7 +31,7 @@ int Rc4Crypt(std::span<const std::uint8_t> data, std::span<const std::uint8_t> k
     out[k] = data[k] ^ state[static_cast<std::uint8_t>(state[i] + state[j])];
   }
   outLength = data.size();
-  return 1;
+  return true;
 }
 
 }  // namespace kv

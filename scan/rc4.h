@@ -11,11 +11,11 @@
 namespace kv {
 
 // XORs `data` with the key stream of `key` into `out` and sets `outLength`
-// to the data length: non-zero on success. Returns 0 and writes nothing
+// to the data length: true on success. Returns false and writes nothing
 // (`out` and `outLength` untouched) when data, key or out is null, when the
 // key is empty (it cannot be repeated over the state) or when `out` is
 // shorter than `data`.
-int Rc4Crypt(std::span<const std::uint8_t> data, std::span<const std::uint8_t> key,
+[[nodiscard]] bool Rc4Crypt(std::span<const std::uint8_t> data, std::span<const std::uint8_t> key,
              std::span<std::uint8_t> out, std::size_t& outLength);
 
 }  // namespace kv

@@ -8,13 +8,15 @@
 // line), a signature, or, after "[DELETE_FILES]", a delete-list line.
 // Character signatures: a 20-character blank-padded name field, then the
 // pattern. File signatures: a path. Process signatures: an executable name.
+//
+// Entry points: ReadDatabaseLines (the line walk over bytes in memory),
+// LoadVirusDatabase (the file, into a new snapshot).
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
 #include "platform/store.h"
-#include "scan/signature_store.h"
+#include "scan/signature_database.h"
 
 namespace kv {
 
@@ -22,14 +24,26 @@ inline constexpr char16_t kVirusDatabasePath[] = u"\\Program Files\\Quellbrin\\V
 inline constexpr char kDatabaseKey[] = "QOPRUX";
 
 // Walks the lines of a whole database file held in memory and appends their
-// records to `store` (which the caller has emptied), sets `dbVersion` from
-// the first line and `store.deleteFilesOffset` when the marker is met.
-void ReadDatabaseLines(std::string_view content, SignatureStore& store, int32_t& dbVersion);
+// records to the lists of `database` (which the caller has emptied), sets
+// its dbVersion from the first line and its deleteFilesOffset when the
+// marker is met; both keep their values otherwise. Compiles nothing.
+void ReadDatabaseLines(std::string_view content, SignatureDatabase& database);
 
-// Empties the global signature store and reloads it from kVirusDatabasePath
-// in the device store `store`.
-// 0 when the file was read, whatever it held; -1 when it cannot be opened,
-// sized, read or closed (the lists stay empty, version and offset unchanged).
-int LoadVirusDatabase(const platform::Store& store);
+// The loader's two results; both callers (start-up and the update) go on
+// either way.
+enum class LoadResult : int {
+  kRead = 0,     // the file was read, whatever it held
+  kFailed = -1,  // it could not be opened, sized, read or closed
+};
+
+// Loads the store's database file into `loaded`: the lists and their
+// compiled patterns from the file, the version and delete-list offset from
+// the file where it sets them and from `previous` where it does not. When
+// the file cannot be opened or read (kFailed) the lists are empty and
+// version and offset are `previous`'s; when only its close fails (kFailed
+// too) the snapshot holds what was read.
+[[nodiscard]] LoadResult LoadVirusDatabase(const platform::Store& store,
+                                           const SignatureDatabase& previous,
+                                           SignatureDatabase& loaded);
 
 }  // namespace kv

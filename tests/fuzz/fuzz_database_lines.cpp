@@ -10,7 +10,7 @@
 
 #include "fuzz/fuzz_target.h"
 #include "platform/limits.h"
-#include "scan/signature_store.h"
+#include "scan/signature_database.h"
 #include "scan/virus_database.h"
 
 namespace kv::fuzz {
@@ -45,10 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using kv::fuzz::CheckRecord;
   using kv::fuzz::Require;
   const std::string_view content(reinterpret_cast<const char*>(data), size);
-  kv::SignatureStore store;
+  kv::SignatureDatabase store;
   store.deleteFilesOffset = kv::fuzz::kOffsetBefore;
-  int32_t version = kv::fuzz::kVersionBefore;
-  kv::ReadDatabaseLines(content, store, version);
+  store.dbVersion = kv::fuzz::kVersionBefore;
+  kv::ReadDatabaseLines(content, store);
+  const int32_t version = store.dbVersion;
   for (const kv::SignatureRecord& record : store.characterSignatures) CheckRecord(record, true);
   for (const kv::SignatureRecord& record : store.fileSignatures) CheckRecord(record, false);
   for (const kv::SignatureRecord& record : store.processSignatures) CheckRecord(record, false);

@@ -20,9 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Longer than any plain line, so that a partial write would show.
   const std::string before(kv::limits::kMaxPlainLine + 9, '#');
   std::string out = before;
-  const int result = kv::DecodeDatabaseLine(kv::kDatabaseKey, line, out);
-  if (result != 0) {
-    Require(result == -1 && out == before, "a failed decode gives -1 and leaves out untouched");
+  if (!kv::DecodeDatabaseLine(kv::kDatabaseKey, line, out)) {
+    Require(out == before, "a failed decode leaves out untouched");
     return 0;
   }
   // The characters that can take part in a Base64 group, up to the line's
@@ -38,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "every 4 Base64 characters give at most 3 bytes");
 
   std::string again = before;
-  Require(kv::DecodeDatabaseLine(kv::kDatabaseKey, kv::testing::StoredLine(out), again) == 0 &&
+  Require(kv::DecodeDatabaseLine(kv::kDatabaseKey, kv::testing::StoredLine(out), again) &&
               again == out,
           "a decoded line stored again decodes to the same bytes");
   return 0;

@@ -45,8 +45,8 @@ TEST(Rc4Crypt, EnciphersThePublishedVectors) {
   for (const auto& [key, plain, cipher] : cases) {
     Bytes out(plain.size());
     std::size_t length = 0;
-    EXPECT_NE(
-        Rc4Crypt(Bytes(plain.begin(), plain.end()), Bytes(key.begin(), key.end()), out, length), 0);
+    EXPECT_TRUE(
+        Rc4Crypt(Bytes(plain.begin(), plain.end()), Bytes(key.begin(), key.end()), out, length));
     EXPECT_EQ(length, plain.size());
     EXPECT_EQ(Hex(out), cipher) << key;
   }
@@ -56,8 +56,8 @@ TEST(Rc4Crypt, RefusesNullOrTooShortBuffersWithoutWriting) {
   const Bytes data = {1, 2, 3, 4};
   std::array<std::uint8_t, 4> out = {0xAA, 0xAA, 0xAA, 0xAA};
   std::size_t length = 77;
-  EXPECT_EQ(Rc4Crypt(data, {}, out, length), 0) << "no key";
-  EXPECT_EQ(Rc4Crypt(data, data, std::span(out).first(3), length), 0) << "output too short";
+  EXPECT_FALSE(Rc4Crypt(data, {}, out, length)) << "no key";
+  EXPECT_FALSE(Rc4Crypt(data, data, std::span(out).first(3), length)) << "output too short";
   EXPECT_EQ(length, 77u);
   EXPECT_EQ(out, (std::array<std::uint8_t, 4>{0xAA, 0xAA, 0xAA, 0xAA}));
 }
@@ -67,7 +67,7 @@ TEST(Rc4Crypt, RefusesNullOrTooShortBuffersWithoutWriting) {
 std::optional<std::string> Decode(std::string_view text, std::size_t room = 300) {
   Bytes out(room);
   std::size_t length = 12345;
-  if (Base64Decode(text, out, length) != 0) {
+  if (!Base64Decode(text, out, length)) {
     EXPECT_EQ(length, 12345u) << text;
     return std::nullopt;
   }
@@ -104,14 +104,14 @@ TEST(DecodeDatabaseLine, DecodesStoredLinesToTheirPlainText) {
   for (const std::string& plain :
        {std::string("ab\0cd", 5), allBytes.substr(0, 117), std::string(255, 'p')}) {
     std::string out = "previous";
-    EXPECT_EQ(DecodeDatabaseLine(kDatabaseKey, StoredLine(plain), out), 0);
+    EXPECT_TRUE(DecodeDatabaseLine(kDatabaseKey, StoredLine(plain), out));
     EXPECT_EQ(out, plain);
   }
   // "[VirusFile]" as an independent RC4 and Base64 implementation stored it.
   std::string out;
-  EXPECT_EQ(DecodeDatabaseLine(kDatabaseKey, "rWkKSNSJXQXMrDw=", out), 0);
+  EXPECT_TRUE(DecodeDatabaseLine(kDatabaseKey, "rWkKSNSJXQXMrDw=", out));
   EXPECT_EQ(out, "[VirusFile]");
-  EXPECT_EQ(DecodeDatabaseLine(kDatabaseKey, "ABC", out), 0);
+  EXPECT_TRUE(DecodeDatabaseLine(kDatabaseKey, "ABC", out));
   EXPECT_EQ(out, "") << "below four characters: an empty line";
 }
 
@@ -120,7 +120,7 @@ TEST(DecodeDatabaseLine, FailsLeavingTheOutputUntouched) {
   for (const std::string& line : {std::string("!!!!!!!!"), StoredLine("abcdef").substr(0, 6) + "  ",
                                   StoredLine(std::string(256, 'p'))}) {
     std::string out = "previous";
-    EXPECT_EQ(DecodeDatabaseLine(kDatabaseKey, line, out), -1) << line;
+    EXPECT_FALSE(DecodeDatabaseLine(kDatabaseKey, line, out)) << line;
     EXPECT_EQ(out, "previous");
   }
 }

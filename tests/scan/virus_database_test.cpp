@@ -9,7 +9,6 @@
 #include <string_view>
 #include <tuple>
 
-#include "app/app_context.h"
 #include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/limits.h"
@@ -22,13 +21,13 @@ namespace {
 
 // What a load left, on one line: "v<version> c[...] f[...] p[...]
 // d<deleteFilesOffset>", each list as "<name>/<pattern>;" per record.
-std::string Summary(const SignatureStore& store, int32_t version) {
+std::string Summary(const SignatureDatabase& store) {
   const auto records = [](const SignatureList& list) {
     std::string text;
     for (const SignatureRecord& record : list) text += record.name + "/" + record.pattern + ";";
     return text;
   };
-  return "v" + std::to_string(version) + " c[" + records(store.characterSignatures) + "] f[" +
+  return "v" + std::to_string(store.dbVersion) + " c[" + records(store.characterSignatures) + "] f[" +
          records(store.fileSignatures) + "] p[" + records(store.processSignatures) + "] d" +
          std::to_string(store.deleteFilesOffset);
 }
@@ -37,11 +36,11 @@ std::string Line(std::string_view plain) { return StoredLine(plain) + "\r\n"; }
 
 // Loads `content` over version -7 and offset 4242.
 std::string Walk(std::string_view content) {
-  SignatureStore store;
-  store.deleteFilesOffset = 4242;
-  int32_t version = -7;
-  ReadDatabaseLines(content, store, version);
-  return Summary(store, version);
+  SignatureDatabase database;
+  database.deleteFilesOffset = 4242;
+  database.dbVersion = -7;
+  ReadDatabaseLines(content, database);
+  return Summary(database);
 }
 
 TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
@@ -101,23 +100,28 @@ TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
 
 const std::filesystem::path kDatabase = "Program Files/Quellbrin/VirusDB.dat";
 
-// Starts every test with a store and version that a load must replace or keep.
+// Starts every test from a snapshot whose lists a load must replace and
+// whose version and offset it must replace or keep; each load becomes the
+// next one's previous snapshot, as reloads chain.
 class LoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    signatureStore = {{{"stale", "Stale"}}, {{"\\stale.exe", ""}}, {{"stale.exe", ""}}, 4242};
-    appContext.dbVersion = 11;
+    previous_.characterSignatures = {{"stale", "Stale"}};
+    previous_.fileSignatures = {{"\\stale.exe", ""}};
+    previous_.processSignatures = {{"stale.exe", ""}};
+    previous_.deleteFilesOffset = 4242;
+    previous_.dbVersion = 11;
   }
-  void TearDown() override {
-    signatureStore = SignatureStore{};
-    appContext = AppContext{};
-  }
-  void ExpectLoad(int result, const std::string& loaded) const {
-    EXPECT_EQ(LoadVirusDatabase(prefix_.Store()), result);
-    EXPECT_EQ(Summary(signatureStore, appContext.dbVersion), loaded);
+  void ExpectLoad(int result, const std::string& loaded) {
+    SignatureDatabase next;
+    EXPECT_EQ(static_cast<int>(LoadVirusDatabase(prefix_.Store(), previous_, next)), result);
+    EXPECT_EQ(Summary(next), loaded);
+    EXPECT_EQ(next.compiledSignatures.size(), next.characterSignatures.size());
+    previous_ = std::move(next);
   }
 
   TempPrefix prefix_;
+  SignatureDatabase previous_;
 };
 
 TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
@@ -141,12 +145,15 @@ TEST_F(LoaderTest, FileOverTheSizeBoundFailsAndOneAtItLoads) {
   ExpectLoad(0, "v9 c[] f[] p[] d4242");
 }
 
-TEST_F(LoaderTest, ShortReadOrFailedCloseFailsAndLoadsNothing) {
+TEST_F(LoaderTest, AShortReadLoadsNothingAndAFailedCloseKeepsWhatWasRead) {
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
-  for (const platform::FaultPoint point :
-       {platform::FaultPoint::kRead, platform::FaultPoint::kClose}) {
-    const platform::ScopedFault fault(point);
+  {
+    const platform::ScopedFault fault(platform::FaultPoint::kRead);
     ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+  }
+  {
+    const platform::ScopedFault fault(platform::FaultPoint::kClose);
+    ExpectLoad(-1, "v20102 c[Sig/abc;] f[] p[] d4242");
   }
   ExpectLoad(0, "v20102 c[Sig/abc;] f[] p[] d4242");
 }

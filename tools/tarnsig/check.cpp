@@ -1,6 +1,6 @@
 // tarnsig check VirusDB.dat FILE...: which content signature each file
-// matches, by the file matcher's own search over the database's character
-// signatures.
+// matches, read and searched exactly as the scanner reads and searches a
+// store file (FileMatcher), with the database's compiled signatures.
 //
 // Output, one line per file, in argument order:
 //   <file>: signature <position> <name>
@@ -10,13 +10,11 @@
 // is reported on stderr; the others are still checked and the exit status
 // is then 2.
 #include <iostream>
-#include <new>
 #include <string>
 
-#include "app/app_context.h"
-#include "pattern/engine_failure.h"
+#include "platform/store.h"
 #include "scan/file_matcher.h"
-#include "scan/signature_store.h"
+#include "scan/signature_database.h"
 #include "scan/virus_database.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
@@ -26,23 +24,37 @@ namespace {
 
 constexpr std::string_view kVerb = "check";
 
-// The result line for one file, or an empty string after reporting a failure.
-std::string CheckOneFile(const std::string& path) {
-  std::string content;
-  if (ReadSearchableFile(kVerb, path, content) != kExitOk) return {};
-  int found = 0;
-  try {
-    if (!content.empty()) found = FirstMatchingSignature(content.data(), content.size());
-  } catch (const PatternEngineFailure& failure) {
-    Fail(std::string(kVerb) + ": '" + path + "': " + failure.what());
-    return {};
-  } catch (const std::bad_alloc&) {
-    Fail(std::string(kVerb) + ": '" + path + "': out of memory");
-    return {};
+// The error line's text after "check: " for a file that could not be checked.
+std::string FailureText(const std::string& path, const SignatureMatch& match) {
+  switch (match.failure) {
+    case CheckFailure::kOpen:
+      return OpenProblem(path);
+    case CheckFailure::kTooLarge:
+      return "'" + path + "' is too large to search";
+    case CheckFailure::kEngine:
+      return "'" + path + "': " + DescribeSearchStatus(match.engineStatus);
+    case CheckFailure::kRead:
+    case CheckFailure::kNone:
+      break;
   }
-  if (found == 0) return path + ": clean";
-  const SignatureRecord& record = signatureStore.characterSignatures[found - 1];
-  return path + ": signature " + std::to_string(found) + " " + Printable(record.name);
+  return "cannot read '" + path + "'";
+}
+
+// The result line for one file, or an empty string after reporting a failure.
+std::string CheckOneFile(FileMatcher& matcher, const SignatureDatabase& database,
+                         const std::string& path) {
+  const SignatureMatch match = matcher.MatchHostFile(path);
+  switch (match.kind) {
+    case SignatureMatch::Kind::kNone:
+      return path + ": clean";
+    case SignatureMatch::Kind::kFound:
+      return path + ": signature " + std::to_string(match.Code()) + " " +
+             Printable(database.characterSignatures[match.index].name);
+    case SignatureMatch::Kind::kFailed:
+      break;
+  }
+  Fail(std::string(kVerb) + ": " + FailureText(path, match));
+  return {};
 }
 
 }  // namespace
@@ -53,12 +65,16 @@ int RunCheck(const Args& args) {
   if (const int status = ReadDatabaseFile(kVerb, args[0], content); status != kExitOk) {
     return status;
   }
-  signatureStore = SignatureStore{};
-  ReadDatabaseLines(content, signatureStore, appContext.dbVersion);
+  SignatureDatabase database;
+  ReadDatabaseLines(content, database);
+  CompileSignatures(database);
 
+  // Host files only: the matcher's store is never used.
+  const platform::Store noStore;
+  FileMatcher matcher(noStore, database);
   int status = kExitOk;
   for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string line = CheckOneFile(args[i]);
+    const std::string line = CheckOneFile(matcher, database, args[i]);
     if (line.empty()) {
       status = kExitError;
     } else {

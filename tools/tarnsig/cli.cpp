@@ -32,24 +32,6 @@ constexpr std::array<Verb, 6> kVerbs = {{
     {"check", "VirusDB.dat FILE...", "print which signature each FILE matches", RunCheck},
 }};
 
-// Why `path` did not open, as the end of an error line. Its kind is looked
-// up only after the open failed, without opening it, just to word the
-// error; the open alone decided.
-std::string OpenProblem(const std::string& path) {
-  std::error_code error;
-  switch (std::filesystem::status(path, error).type()) {
-    case std::filesystem::file_type::directory:
-      return "'" + path + "' is a directory";
-    case std::filesystem::file_type::fifo:
-    case std::filesystem::file_type::socket:
-    case std::filesystem::file_type::block:
-    case std::filesystem::file_type::character:
-      return "'" + path + "' is not a regular file";
-    default:
-      return "cannot open '" + path + "'";
-  }
-}
-
 // Reads the whole regular file at `path`, refusing one over `maxSize` bytes
 // (only a search has a bound) before reading it.
 int ReadBoundedFile(std::string_view verb, const std::string& path, uint64_t maxSize,
@@ -69,6 +51,23 @@ int ReadBoundedFile(std::string_view verb, const std::string& path, uint64_t max
 }
 
 }  // namespace
+
+// Its kind is looked up only after the open failed, without opening it,
+// just to word the error; the open alone decided.
+std::string OpenProblem(const std::string& path) {
+  std::error_code error;
+  switch (std::filesystem::status(path, error).type()) {
+    case std::filesystem::file_type::directory:
+      return "'" + path + "' is a directory";
+    case std::filesystem::file_type::fifo:
+    case std::filesystem::file_type::socket:
+    case std::filesystem::file_type::block:
+    case std::filesystem::file_type::character:
+      return "'" + path + "' is not a regular file";
+    default:
+      return "cannot open '" + path + "'";
+  }
+}
 
 std::span<const Verb> AllVerbs() { return kVerbs; }
 

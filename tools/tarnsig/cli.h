@@ -42,6 +42,10 @@ int UsageError(std::string_view verb, std::string_view problem);
 // Returns kExitOk and sets `path`, else the reported status.
 int SingleArgument(std::string_view verb, const Args& args, std::string& path);
 
+// Why the host file `path` did not open, as the end of an error line:
+// "'X' is a directory", "'X' is not a regular file" or "cannot open 'X'".
+std::string OpenProblem(const std::string& path);
+
 // Reads the whole regular file at `path` as bytes; reports a failure for
 // `verb`: a missing or unopenable file, a directory, anything else that is
 // not a regular file (a pipe or a device is refused at once, never read),

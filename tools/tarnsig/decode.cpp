@@ -33,7 +33,7 @@ int RunDecode(const Args& args) {
   while (const std::optional<std::string_view> line = cursor.Next()) {
     if (cursor.LineNumber() == 1) {
       text += *line;
-    } else if (std::string plain; DecodeDatabaseLine(kDatabaseKey, *line, plain) == 0) {
+    } else if (std::string plain; DecodeDatabaseLine(kDatabaseKey, *line, plain)) {
       text += plain.substr(0, plain.find('\0'));
     } else {
       text += "<<undecodable line " + std::to_string(cursor.LineNumber()) + ">>";

@@ -37,7 +37,7 @@ std::string EncodeDatabaseLine(std::string_view key, std::string_view plain) {
   const std::vector<std::uint8_t> plainBytes(plain.begin(), plain.end());
   std::vector<std::uint8_t> enciphered(plainBytes.size());
   std::size_t count = 0;
-  Rc4Crypt(plainBytes, md5.Digest(), enciphered, count);
+  if (!Rc4Crypt(plainBytes, md5.Digest(), enciphered, count)) return {};
   return Base64Encode(std::span(enciphered).first(count));
 }
 

@@ -19,7 +19,7 @@
 #include <iostream>
 #include <string>
 
-#include "scan/signature_store.h"
+#include "scan/signature_database.h"
 #include "scan/virus_database.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
@@ -48,16 +48,15 @@ int RunList(const Args& args) {
   std::string content;
   if (const int status = ReadDatabaseFile(kVerb, path, content); status != kExitOk) return status;
 
-  SignatureStore store;
-  int32_t version = 0;
-  ReadDatabaseLines(content, store, version);
+  SignatureDatabase database;
+  ReadDatabaseLines(content, database);
 
-  std::string text = "version " + std::to_string(version) + "\n";
-  AppendSection(text, "character", store.characterSignatures, true, "pattern");
-  AppendSection(text, "file", store.fileSignatures, false, "path");
-  AppendSection(text, "process", store.processSignatures, false, "exe");
+  std::string text = "version " + std::to_string(database.dbVersion) + "\n";
+  AppendSection(text, "character", database.characterSignatures, true, "pattern");
+  AppendSection(text, "file", database.fileSignatures, false, "path");
+  AppendSection(text, "process", database.processSignatures, false, "exe");
   text += "delete-files-offset ";
-  text += store.deleteFilesOffset == 0 ? "none" : std::to_string(store.deleteFilesOffset);
+  text += database.deleteFilesOffset == 0 ? "none" : std::to_string(database.deleteFilesOffset);
   text += "\n";
   std::cout << text << std::flush;
   return kExitOk;

@@ -1,0 +1,28 @@
+// PublishedDatabase: a load runs outside the snapshot lock, so a scan that
+// takes the current snapshot meanwhile gets the old one at once.
+#include "scan/published_database.h"
+
+#include <utility>
+
+namespace kv {
+
+PublishedDatabase::PublishedDatabase() : current_(std::make_shared<const SignatureDatabase>()) {}
+
+std::shared_ptr<const SignatureDatabase> PublishedDatabase::Current() const {
+  const std::lock_guard<std::mutex> lock(currentMutex_);
+  return current_;
+}
+
+LoadResult PublishedDatabase::Reload(const platform::Store& store) {
+  const std::lock_guard<std::mutex> reloading(reloadMutex_);
+  auto loaded = std::make_shared<SignatureDatabase>();
+  const LoadResult result = LoadVirusDatabase(store, *Current(), *loaded);
+  std::shared_ptr<const SignatureDatabase> published = std::move(loaded);
+  {
+    const std::lock_guard<std::mutex> lock(currentMutex_);
+    current_.swap(published);
+  }
+  return result;  // the old snapshot is released here, outside the lock
+}
+
+}  // namespace kv
