@@ -1,0 +1,54 @@
+// The handset's processes on the host: the host processes whose executable
+// lies inside the store. A process running a program from outside the
+// store is not on the handset and is never listed, opened or touched.
+//
+// Entry points: TakeProcessSnapshot (the process list, with executable
+// names), ProcessHandle (open one, its executable's device path,
+// terminate it).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/store.h"
+
+namespace kv::platform {
+
+struct ProcessEntry {
+  int id = 0;
+  std::u16string exeName;  // the executable's file name, as in the store ("evil.exe")
+};
+
+// The handset's processes in the host's order (ascending ids). false when the
+// host's process list cannot be read.
+[[nodiscard]] bool TakeProcessSnapshot(const Store& store, std::vector<ProcessEntry>& processes);
+
+// One opened process. The handle pins the process itself, so a process that
+// ends and whose id is reused is never mistaken for another.
+class ProcessHandle {
+ public:
+  ProcessHandle();
+  ProcessHandle(ProcessHandle&&) noexcept;
+  ProcessHandle& operator=(ProcessHandle&&) noexcept;
+  ~ProcessHandle();
+
+  // Opens the handset process `id`. false when it is gone, is not a handset
+  // process (its executable is not in the store) or the host refuses
+  // signals to it.
+  [[nodiscard]] static bool Open(const Store& store, int id, ProcessHandle& handle);
+
+  // The device path of its executable ("\Program Files\Tool\evil.exe"), at
+  // most 255 units; empty for a handle not opened.
+  const std::u16string& ExecutablePath() const { return executablePath_; }
+
+  // Ends the process at once (SIGKILL). false when the host refuses.
+  [[nodiscard]] bool Terminate();
+
+ private:
+  struct Host;
+  std::unique_ptr<Host> host_;
+  std::u16string executablePath_;
+};
+
+}  // namespace kv::platform
