@@ -99,9 +99,9 @@ RegistryStatus RegistryHive::ListKey(RegistryRoot root, std::u16string_view subk
 
 RegistryStatus RegistryHive::SetString(RegistryRoot root, std::u16string_view subkey,
                                        std::u16string_view name, std::u16string_view text) {
-  return SetValue(path_, root, subkey,
-                  RegistryValue{std::u16string(name), RegistryType::kString,
-                                std::u16string(text), 0});
+  return SetValue(
+      path_, root, subkey,
+      RegistryValue{std::u16string(name), RegistryType::kString, std::u16string(text), 0});
 }
 
 RegistryStatus RegistryHive::SetDword(RegistryRoot root, std::u16string_view subkey,
@@ -145,7 +145,8 @@ RegistryStatus RegistryHive::DeleteAllValues(RegistryRoot root, std::u16string_v
 RegistryStatus RegistryHive::DeleteKey(RegistryRoot root, std::u16string_view subkey) {
   if (subkey.empty() || !IsValidRegistrySubkey(subkey)) return RegistryStatus::kInvalidInput;
   const std::size_t cut = subkey.rfind(u'\\');
-  const std::u16string_view parentPath = cut == std::u16string_view::npos ? u"" : subkey.substr(0, cut);
+  const std::u16string_view parentPath =
+      cut == std::u16string_view::npos ? u"" : subkey.substr(0, cut);
   const std::u16string_view leaf = subkey.substr(cut == std::u16string_view::npos ? 0 : cut + 1);
   return Rewrite(path_, [&](RegistryTree& tree) {
     RegistryKey* parent = tree.FindKey(root, parentPath);

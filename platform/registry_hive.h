@@ -48,6 +48,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kv::platform {
@@ -71,7 +72,7 @@ inline constexpr std::uintmax_t kMaxHiveBytes = 16 * 1024 * 1024;
 struct RegistryValue {
   std::u16string name;  // empty: the key's default value
   RegistryType type = RegistryType::kString;
-  std::u16string text;     // REG_SZ data, without terminator
+  std::u16string text;      // REG_SZ data, without terminator
   std::uint32_t dword = 0;  // REG_DWORD data
 
   // The data as the handset stores it: UTF-16LE text with its terminator

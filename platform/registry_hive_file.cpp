@@ -76,7 +76,8 @@ RegistryStatus ReadHiveFile(const std::filesystem::path& hivePath, std::string& 
 }
 
 bool HiveWriteLock::Acquire(const std::filesystem::path& hivePath) {
-  fd_.Reset(OpenRetrying(Beside(hivePath, ".lock"), O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY, 0644));
+  fd_.Reset(
+      OpenRetrying(Beside(hivePath, ".lock"), O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY, 0644));
   if (!fd_.IsValid()) return false;
   int locked;
   do {

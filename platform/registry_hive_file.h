@@ -38,7 +38,6 @@ class HiveWriteLock {
 // Writes `content` to "<hive>.new", fsyncs it and renames it over the hive,
 // then fsyncs the folder so the rename itself survives a crash. On failure
 // the hive is untouched and the temporary file removed.
-[[nodiscard]] bool ReplaceHiveFile(const std::filesystem::path& hivePath,
-                                   std::string_view content);
+[[nodiscard]] bool ReplaceHiveFile(const std::filesystem::path& hivePath, std::string_view content);
 
 }  // namespace kv::platform

@@ -76,8 +76,7 @@ std::u16string_view RegistryRootName(RegistryRoot root) {
   return kRoots[static_cast<std::size_t>(root)].longName;
 }
 
-bool SplitRegistryKeyPath(std::u16string_view keyPath, RegistryRoot& root,
-                          std::u16string& subkey) {
+bool SplitRegistryKeyPath(std::u16string_view keyPath, RegistryRoot& root, std::u16string& subkey) {
   const std::size_t separator = keyPath.find(u'\\');
   const std::u16string_view rootName = keyPath.substr(0, separator);
   for (const RootNames& names : kRoots) {

@@ -48,8 +48,8 @@ TEST_F(SettingsTest, WritesToAnUnparseableHiveFailAndLeaveItAsItWas) {
   WriteFile(hive_.Path(), kCorrupt);
   EXPECT_FALSE(WriteRegistryString(hive_, RegistryRoot::kClassesRoot, kCabOpenCommandKey, u"",
                                    kCabMonitorOnCommand));
-  EXPECT_FALSE(WriteRegistryDword(hive_, RegistryRoot::kLocalMachine, kKestrelvoxKey,
-                                  kScanStatusValue, 2));
+  EXPECT_FALSE(
+      WriteRegistryDword(hive_, RegistryRoot::kLocalMachine, kKestrelvoxKey, kScanStatusValue, 2));
   EXPECT_EQ(ReadFile(hive_.Path()), kCorrupt);
 }
 

@@ -53,7 +53,8 @@ TEST_F(RegistryHiveFailureTest, AMissingOrEmptyHiveIsAnEmptyRegistry) {
     EXPECT_TRUE(listing.values.empty() && listing.subkeys.empty());
     EXPECT_EQ(std::filesystem::exists(hive_.Path()), empty) << "a failed lookup writes nothing";
     ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
-    EXPECT_EQ(ReadFile(hive_.Path()), kVersion + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000002\n\n");
+    EXPECT_EQ(ReadFile(hive_.Path()),
+              kVersion + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000002\n\n");
     std::filesystem::remove(hive_.Path());
   }
 }
@@ -117,7 +118,8 @@ TEST_F(RegistryHiveFailureTest, AHiveThatIsNoFileOrHasNoFolderFails) {
 TEST_F(RegistryHiveFailureTest, AStaleStagingFileFromACrashIsReplaced) {
   WriteFile(dir_.Path() / "system.reg.new", "half a hive from a crash");
   ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 1), RegistryStatus::kOk);
-  EXPECT_EQ(ReadFile(hive_.Path()), kVersion + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000001\n\n");
+  EXPECT_EQ(ReadFile(hive_.Path()),
+            kVersion + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000001\n\n");
   EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "system.reg.new"));
 }
 

@@ -86,7 +86,8 @@ TEST_F(RegistryHiveTest, ReadsTheFormsAHandWrittenHiveMayTake) {
   // to 8 digits in either case, repeated headers, headers for parents.
   // clang-format off
   const std::pair<std::string, RegistryValue> cases[] = {
-      {"[hklm\\SOFTWARE\\Quellbrin\\kestrelvox]\n\"V\"=dword:2\n", {u"V", RegistryType::kDword, u"", 2}},
+      {"[hklm\\SOFTWARE\\Quellbrin\\kestrelvox]\n\"V\"=dword:2\n",
+       {u"V", RegistryType::kDword, u"", 2}},
       {"[HKEY_local_machine\\software\\quellbrin\\Kestrelvox]\r\n\"V\"=dword:DEADbeef\r\n\r\n",
        {u"V", RegistryType::kDword, u"", 0xDEADBEEF}},
       {"  \t\n" + kKeyLine + "\"V\"=\"x\"", {u"V", RegistryType::kString, u"x", 0}},
@@ -113,9 +114,9 @@ TEST_F(RegistryHiveTest, WritesAHeaderOnlyForKeysWithValuesOrNoSubkeys) {
             RegistryStatus::kOk);
   ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0), RegistryStatus::kOk);
   ASSERT_EQ(hive_.SetDword(kLm, u"software", u"Top", 1), RegistryStatus::kOk);
-  EXPECT_EQ(Content(), kHeader +
-                           "[HKEY_LOCAL_MACHINE\\software]\n\"Top\"=dword:00000001\n\n" +
-                           kKeyLine + "\"ScanStatus\"=dword:00000000\n\n"
+  EXPECT_EQ(Content(), kHeader + "[HKEY_LOCAL_MACHINE\\software]\n\"Top\"=dword:00000001\n\n" +
+                           kKeyLine +
+                           "\"ScanStatus\"=dword:00000000\n\n"
                            "[HKEY_CLASSES_ROOT\\cabfile\\Shell\\Open\\Command]\n"
                            "@=\"wceload.exe \\\"%1\\\" /nodelete\"\n\n"
                            "[HKEY_CURRENT_USER\\Empty\\Leaf]\n\n");
@@ -129,8 +130,9 @@ TEST_F(RegistryHiveTest, NamesIgnoreCaseAndKeepTheSpellingTheyWereCreatedWith) {
   ASSERT_EQ(hive_.SetDword(kLm, u"Software\\\u00C4rger", u"ScanStatus", 1), RegistryStatus::kOk);
   ASSERT_EQ(hive_.SetDword(kLm, u"SOFTWARE\\\u00E4RGER", u"scanstatus", 0), RegistryStatus::kOk);
   EXPECT_EQ(Read(u"software\\\u00E4rger", u"SCANSTATUS").dword, 0u);
-  EXPECT_EQ(Content(),
-            kHeader + "[HKEY_LOCAL_MACHINE\\Software\\\xC3\x84rger]\n\"ScanStatus\"=dword:00000000\n\n");
+  EXPECT_EQ(
+      Content(),
+      kHeader + "[HKEY_LOCAL_MACHINE\\Software\\\xC3\x84rger]\n\"ScanStatus\"=dword:00000000\n\n");
   RegistryValue value;
   EXPECT_EQ(hive_.ReadValue(kLm, u"Software\\Arger", u"ScanStatus", value),
             RegistryStatus::kNotFound);
@@ -167,8 +169,9 @@ TEST_F(RegistryHiveTest, DeletesValuesAndKeysWithTheirSubkeys) {
   EXPECT_EQ(hive_.DeleteKey(kLm, u"software\\quellbrin\\kestrelvox"), RegistryStatus::kOk);
   EXPECT_EQ(hive_.DeleteKey(kLm, kKey), RegistryStatus::kNotFound);
   EXPECT_EQ(hive_.DeleteKey(kLm, u""), RegistryStatus::kInvalidInput);
-  EXPECT_EQ(Content(), kHeader + "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Sibling]\n"
-                                 "\"Y\"=dword:00000005\n\n");
+  EXPECT_EQ(Content(), kHeader +
+                           "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Sibling]\n"
+                           "\"Y\"=dword:00000005\n\n");
   ASSERT_EQ(hive_.DeleteKey(kLm, u"software"), RegistryStatus::kOk);
   EXPECT_EQ(Content(), kHeader);
 }
@@ -197,10 +200,9 @@ TEST(RegistryKeyPath, SplitsRootAndSubkey) {
 TEST(RegistryKeyPath, RefusesNamesAndTextTheHiveCannotHold) {
   const std::u16string loneHigh{u'a', char16_t{0xD800}};
   const std::u16string loneLow{char16_t{0xDC00}, u'x'};
-  const std::u16string_view badSubkeys[] = {u"\\a", u"a\\", u"a\\\\b", u"a\tb",
-                                            std::u16string_view(u"a\0", 2), loneHigh};
-  const std::u16string_view badTexts[] = {u"a\nb", u"a\r", std::u16string_view(u"\0", 1),
-                                          loneLow};
+  const std::u16string_view badSubkeys[] = {
+      u"\\a", u"a\\", u"a\\\\b", u"a\tb", std::u16string_view(u"a\0", 2), loneHigh};
+  const std::u16string_view badTexts[] = {u"a\nb", u"a\r", std::u16string_view(u"\0", 1), loneLow};
   EXPECT_TRUE(IsValidRegistrySubkey(u""));
   EXPECT_TRUE(IsValidRegistrySubkey(u"a b\\[c]\\\"d\"\\\U0001F600"));
   for (const std::u16string_view bad : badSubkeys) EXPECT_FALSE(IsValidRegistrySubkey(bad));

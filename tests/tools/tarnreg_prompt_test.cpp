@@ -21,14 +21,18 @@ const std::string kStatus2 = "\"ScanStatus\"=dword:00000002\n";
 const std::string kOther = "\"Other\"=\"x\"\n";
 const std::string kHive = kHead + kKeyLine + kStatus2 + kOther + "\n" + kSubLine + "\n";
 const std::string kDone = "The operation completed successfully.\n";
+const std::string kKeyGone = kHead + "[HKEY_LOCAL_MACHINE\\software\\quellbrin]\n\n";
 
 TEST(TarnregPrompt, AsksBeforeOverwritingOrDeletingAndHonoursTheAnswer) {
   const std::string overwrite = "Value ScanStatus exists, overwrite (Yes/No)? ";
   const std::string deleteValue = "Delete the registry value ScanStatus (Yes/No)? ";
-  const std::string deleteAll = "Delete all values under the registry key " + kLongKey + " (Yes/No)? ";
+  const std::string deleteAll =
+      "Delete all values under the registry key " + kLongKey + " (Yes/No)? ";
   const std::string deleteKey = "Permanently delete the registry key " + kLongKey + " (Yes/No)? ";
-  const std::vector<std::string> add0 = {"add", kKey, "/v", "scanstatus", "/t", "REG_DWORD", "/d", "0"};
-  const std::string status0 = kHead + kKeyLine + "\"ScanStatus\"=dword:00000000\n" + kOther + "\n" + kSubLine + "\n";
+  const std::vector<std::string> add0 = {"add", kKey,        "/v", "scanstatus",
+                                         "/t",  "REG_DWORD", "/d", "0"};
+  const std::string status0 =
+      kHead + kKeyLine + "\"ScanStatus\"=dword:00000000\n" + kOther + "\n" + kSubLine + "\n";
   struct Row {
     std::vector<std::string> args;
     std::string input;
@@ -52,8 +56,8 @@ TEST(TarnregPrompt, AsksBeforeOverwritingOrDeletingAndHonoursTheAnswer) {
       {{"delete", kKey, "/va"}, "n\n", 1, deleteAll, kHive},
       {{"delete", kKey}, "n\n", 1, deleteKey, kHive},
       {{"delete", kKey}, "", 1, deleteKey + "\n", kHive},
-      {{"delete", kKey}, "y\n", 0, deleteKey + kDone, kHead + "[HKEY_LOCAL_MACHINE\\software\\quellbrin]\n\n"},
-      {{"delete", kKey, "/F"}, "", 0, kDone, kHead + "[HKEY_LOCAL_MACHINE\\software\\quellbrin]\n\n"},
+      {{"delete", kKey}, "y\n", 0, deleteKey + kDone, kKeyGone},
+      {{"delete", kKey, "/F"}, "", 0, kDone, kKeyGone},
   };
   // clang-format on
   for (const Row& row : rows) {

@@ -58,15 +58,17 @@ TEST_F(TarnregTest, QueryShowsTheKeyItsValuesAndItsSubkeys) {
   Add({kKey, "/v", "M\xC3\xBCsic", "/d", "a\\b \xE2\x82\xAC"});
   Add({kKey + "\\Sub"});
   Add({"hklm\\SOFTWARE\\QUELLBRIN\\KESTRELVOX\\Other\\Deep", "/d", "default"});
-  const RunResult all = RunTarnreg({"query", "HKEY_LOCAL_MACHINE\\Software\\QuellBrin\\KestrelVox"});
+  const RunResult all =
+      RunTarnreg({"query", "HKEY_LOCAL_MACHINE\\Software\\QuellBrin\\KestrelVox"});
   EXPECT_EQ(all.status, 0);
   EXPECT_EQ(all.err, "");
-  EXPECT_EQ(all.out, kLongKey + "\n"
-                     "    ScanStatus    REG_DWORD    0x2\n"
-                     "    (Default)    REG_SZ    Tarnwatch.exe \"%1\"\n"
-                     "    M\xC3\xBCsic    REG_SZ    a\\b \xE2\x82\xAC\n"
-                     "\n" +
-                     kLongKey + "\\Sub\n" + kLongKey + "\\Other\n");
+  EXPECT_EQ(all.out, kLongKey +
+                         "\n"
+                         "    ScanStatus    REG_DWORD    0x2\n"
+                         "    (Default)    REG_SZ    Tarnwatch.exe \"%1\"\n"
+                         "    M\xC3\xBCsic    REG_SZ    a\\b \xE2\x82\xAC\n"
+                         "\n" +
+                         kLongKey + "\\Sub\n" + kLongKey + "\\Other\n");
   EXPECT_EQ(RunTarnreg({"query", kKey, "/v", "SCANSTATUS"}).out,
             kLongKey + "\n    ScanStatus    REG_DWORD    0x2\n");
   EXPECT_EQ(RunTarnreg({"query", kKey, "/VE"}).out,

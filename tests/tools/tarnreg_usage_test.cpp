@@ -21,10 +21,11 @@ const std::string kDeleteUsage = " (usage: tarnreg delete KEY [/v NAME | /ve | /
 TEST(TarnregUsage, HelpShowsEveryVerbAndTheExitStatusesAndVersionIsOneLine) {
   const RunResult help = RunTarnreg({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("Usage: tarnreg query KEY [/v NAME | /ve]\n"
-                                   "       tarnreg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD]"
-                                   " [/d DATA] [/f]\n"
-                                   "       tarnreg delete KEY [/v NAME | /ve | /va] [/f]\n"))
+  EXPECT_TRUE(
+      help.out.starts_with("Usage: tarnreg query KEY [/v NAME | /ve]\n"
+                           "       tarnreg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD]"
+                           " [/d DATA] [/f]\n"
+                           "       tarnreg delete KEY [/v NAME | /ve | /va] [/f]\n"))
       << help.out;
   EXPECT_NE(help.out.find("Exit status: 0 on success, 1 when the key or value was not found"),
             std::string::npos);
@@ -53,7 +54,8 @@ TEST(TarnregUsage, ReportsEveryUsageErrorAsOneLineWithStatus2AndTouchesNoPrefix)
       {{"delete", "HKLM\\a", "/d", "x"}, "delete: unknown switch '/d'" + kDeleteUsage},
       {{"query", "HKLM\\a", "/v"}, "query: /v needs an argument" + kQueryUsage},
       {{"query", "HKLM\\a", "/V", "x", "/v", "y"}, "query: /v given twice" + kQueryUsage},
-      {{"delete", "HKLM\\a", "/ve", "/Va"}, "delete: give only one of /v, /ve and /va" + kDeleteUsage},
+      {{"delete", "HKLM\\a", "/ve", "/Va"},
+       "delete: give only one of /v, /ve and /va" + kDeleteUsage},
       {{"query", "HKU\\a"},
        "query: unknown root in key 'HKU\\a' (HKLM, HKCR, HKCU or their long names)" + kQueryUsage},
       {{"query", "HKLM\\a\\"}, "query: invalid key 'HKLM\\a\\" + keyProblem + kQueryUsage},

@@ -23,7 +23,7 @@ inline constexpr int kExitError = 2;
 struct Verb {
   std::string_view name;
   std::string_view arguments;  // as shown in the usage text
-  unsigned switches;           // SwitchSet bits the verb accepts
+  unsigned switches;           // the switch bits (command.h) the verb accepts
   int (*run)(platform::RegistryHive& hive, const Command& command);
 };
 

@@ -10,13 +10,11 @@
 
 namespace kv::tarnreg {
 
-// The switches, as a verb's set of allowed ones.
-enum SwitchSet : unsigned {
-  kValueSwitches = 1u << 0,  // /v NAME, /ve
-  kAllValuesSwitch = 1u << 1,  // /va
-  kTypeAndData = 1u << 2,      // /t TYPE, /d DATA
-  kForceSwitch = 1u << 3,      // /f
-};
+// The switches, as bits of a verb's set of allowed ones.
+inline constexpr unsigned kValueSwitches = 1u << 0;    // /v NAME, /ve
+inline constexpr unsigned kAllValuesSwitch = 1u << 1;  // /va
+inline constexpr unsigned kTypeAndData = 1u << 2;      // /t TYPE, /d DATA
+inline constexpr unsigned kForceSwitch = 1u << 3;      // /f
 
 enum class Target {
   kKey,        // the key itself

@@ -50,9 +50,8 @@ struct SwitchInfo {
 };
 
 constexpr SwitchInfo kSwitches[] = {
-    {"/v", kValueSwitches, true},     {"/ve", kValueSwitches, false},
-    {"/va", kAllValuesSwitch, false}, {"/t", kTypeAndData, true},
-    {"/d", kTypeAndData, true},       {"/f", kForceSwitch, false},
+    {"/v", kValueSwitches, true}, {"/ve", kValueSwitches, false}, {"/va", kAllValuesSwitch, false},
+    {"/t", kTypeAndData, true},   {"/d", kTypeAndData, true},     {"/f", kForceSwitch, false},
 };
 
 // The argument of switch `name`, or nothing when it was not given.

@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     return Fail("unknown verb '" + std::string(first) + "' (see 'tarnreg --help')");
   }
   kv::tarnreg::Command command;
-  if (const int status = kv::tarnreg::ParseCommand(*verb, kv::tarnreg::Args(argv + 2, argv + argc), command);
+  if (const int status =
+          kv::tarnreg::ParseCommand(*verb, kv::tarnreg::Args(argv + 2, argv + argc), command);
       status != kv::tarnreg::kExitOk) {
     return status;
   }

@@ -30,7 +30,8 @@ std::string ValueLine(const platform::RegistryValue& value) {
 int RunQuery(platform::RegistryHive& hive, const Command& command) {
   platform::RegistryKeyListing listing;
   const platform::RegistryStatus status = hive.ListKey(command.root, command.subkey, listing);
-  if (status != platform::RegistryStatus::kOk) return ReportFailure("query", status, hive, KeySubject(command));
+  if (status != platform::RegistryStatus::kOk)
+    return ReportFailure("query", status, hive, KeySubject(command));
   std::string out = platform::Utf16ToUtf8(listing.path) + "\n";
   if (command.target == Target::kValue) {
     const platform::RegistryValue* value = FindListedValue(listing, command.value.name);
