@@ -1,0 +1,94 @@
+// RegistryWatch (registry_watch.h): inotify on the hive's folder and an
+// eventfd for stopping, both waited on with one poll() in the watcher
+// thread, so it sleeps until there is something to do.
+#include "platform/registry_watch.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <system_error>
+
+namespace kv::platform {
+namespace {
+
+// What can happen to the hive's name: writers rename a new hive onto it;
+// an editor may write it in place, create it, or remove it.
+constexpr std::uint32_t kHiveEvents =
+    IN_MOVED_TO | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_ONLYDIR;
+
+// Drains the pending events; true when one of them concerns `hiveName` or
+// events were lost (queue overflow), which may have hidden one.
+bool HiveChanged(int changes, const std::string& hiveName) {
+  alignas(inotify_event) std::array<char, 4096> buffer;
+  bool changed = false;
+  for (;;) {
+    const ssize_t got = ::read(changes, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return changed;  // EAGAIN: drained
+    for (ssize_t offset = 0; offset < got;) {
+      inotify_event event;
+      std::memcpy(&event, buffer.data() + offset, sizeof event);
+      const char* name = buffer.data() + offset + sizeof event;
+      if ((event.mask & IN_Q_OVERFLOW) != 0 || (event.len > 0 && hiveName == name)) changed = true;
+      offset += static_cast<ssize_t>(sizeof event + event.len);
+    }
+  }
+}
+
+// The watcher thread: returns when woken through `wake` or when the
+// descriptors fail (then no further change could be reported anyway).
+void WatchLoop(int changes, int wake, const std::string& hiveName,
+               const std::function<void()>& onChange) {
+  std::array<pollfd, 2> waits = {{{changes, POLLIN, 0}, {wake, POLLIN, 0}}};
+  for (;;) {
+    if (::poll(waits.data(), waits.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (waits[1].revents != 0) return;
+    if ((waits[0].revents & POLLIN) == 0) return;
+    if (HiveChanged(changes, hiveName)) onChange();
+  }
+}
+
+}  // namespace
+
+bool RegistryWatch::Start(const std::filesystem::path& hivePath, std::function<void()> onChange) {
+  if (thread_.joinable() || !onChange) return false;
+  const std::filesystem::path folder =
+      hivePath.has_parent_path() ? hivePath.parent_path() : std::filesystem::path(".");
+  UniqueFd changes(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+  UniqueFd wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+  if (!changes.IsValid() || !wake.IsValid() ||
+      ::inotify_add_watch(changes.Get(), folder.c_str(), kHiveEvents) < 0) {
+    return false;
+  }
+  try {
+    thread_ = std::thread(WatchLoop, changes.Get(), wake.Get(), hivePath.filename().string(),
+                          std::move(onChange));
+  } catch (const std::system_error&) {
+    return false;
+  }
+  changes_ = std::move(changes);
+  wake_ = std::move(wake);
+  return true;
+}
+
+void RegistryWatch::Stop() {
+  if (!thread_.joinable()) return;
+  const std::uint64_t one = 1;
+  // Cannot fail: the counter is far from overflowing and the descriptor is ours.
+  [[maybe_unused]] const ssize_t woken = ::write(wake_.Get(), &one, sizeof one);
+  thread_.join();
+  changes_.Reset();
+  wake_.Reset();
+}
+
+}  // namespace kv::platform

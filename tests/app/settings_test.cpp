@@ -1,0 +1,109 @@
+// The registry settings helpers on a real hive: the two settings as they
+// land in the file, ReadRegistryDword's type-blind read with its out
+// parameter untouched on failure, and which ScanStatus changes stop a
+// background scan (only a read of 0).
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/temp_files.h"
+
+namespace kv::app {
+namespace {
+
+using platform::RegistryRoot;
+using testing::ReadFile;
+using testing::WriteFile;
+
+const std::string kHive = "Windows Registry Editor Version 5.00\n\n";
+const std::string kKestrelvox = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
+const std::string kCorrupt = "not a hive\n";
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetScanStatusLine(const std::string& valueLine) const {
+    WriteFile(hive_.Path(), kHive + kKestrelvox + valueLine + "\n");
+  }
+
+  testing::TempDir dir_;
+  platform::RegistryHive hive_{dir_.Path() / "system.reg"};
+};
+
+TEST_F(SettingsTest, WritesTheCabMonitorCommandAndScanStatus) {
+  const std::string command = "[HKEY_CLASSES_ROOT\\cabfile\\Shell\\Open\\Command]\n";
+  ASSERT_TRUE(WriteRegistryString(hive_, RegistryRoot::kClassesRoot, kCabOpenCommandKey, u"",
+                                  kCabMonitorOnCommand));
+  EXPECT_EQ(ReadFile(hive_.Path()), kHive + command + "@=\"Tarnwatch.exe \\\"%1\\\"\"\n\n");
+  ASSERT_TRUE(WriteRegistryString(hive_, RegistryRoot::kClassesRoot, kCabOpenCommandKey, u"",
+                                  kCabMonitorOffCommand));
+  ASSERT_TRUE(WriteRegistryDword(hive_, RegistryRoot::kLocalMachine, kKestrelvoxKey,
+                                 kScanStatusValue, kScanStatusFinished));
+  EXPECT_EQ(ReadFile(hive_.Path()), kHive + kKestrelvox + "\"ScanStatus\"=dword:00000002\n\n" +
+                                        command + "@=\"wceload.exe \\\"%1\\\" /nodelete\"\n\n");
+}
+
+TEST_F(SettingsTest, WritesToAnUnparseableHiveFailAndLeaveItAsItWas) {
+  WriteFile(hive_.Path(), kCorrupt);
+  EXPECT_FALSE(WriteRegistryString(hive_, RegistryRoot::kClassesRoot, kCabOpenCommandKey, u"",
+                                   kCabMonitorOnCommand));
+  EXPECT_FALSE(
+      WriteRegistryDword(hive_, RegistryRoot::kLocalMachine, kKestrelvoxKey, kScanStatusValue, 2));
+  EXPECT_EQ(ReadFile(hive_.Path()), kCorrupt);
+}
+
+TEST_F(SettingsTest, ReadRegistryDwordHandsOverTheFirstFourDataBytes) {
+  // clang-format off
+  const std::pair<std::string, std::uint32_t> cases[] = {
+      {"\"ScanStatus\"=dword:00000007", 7}, {"\"ScanStatus\"=dword:fffffffe", 0xFFFFFFFE},
+      {"\"ScanStatus\"=\"\"", 0},                // the terminator only
+      {"\"ScanStatus\"=\"2\"", 0x32},            // '2', then the terminator
+      {"\"ScanStatus\"=\"ab\"", 0x00620061},     // two units; the rest is cut
+      {"\"scanstatus\"=\"\xE2\x82\xAC\"", 0x20AC}};
+  // clang-format on
+  for (const auto& [line, expected] : cases) {
+    SetScanStatusLine(line);
+    std::uint32_t out = 0xDEADBEEF;
+    EXPECT_TRUE(ReadRegistryDword(hive_, RegistryRoot::kLocalMachine, kKestrelvoxKey,
+                                  kScanStatusValue, out))
+        << line;
+    EXPECT_EQ(out, expected) << line;
+  }
+}
+
+TEST_F(SettingsTest, ReadRegistryDwordLeavesItsOutParameterOnFailure) {
+  const std::string hives[] = {"", kHive + kKestrelvox, kHive + "[HKEY_LOCAL_MACHINE\\other]\n",
+                               kCorrupt};
+  for (const std::string& hive : hives) {
+    WriteFile(hive_.Path(), hive);
+    std::uint32_t out = 0xDEADBEEF;
+    EXPECT_FALSE(ReadRegistryDword(hive_, RegistryRoot::kLocalMachine, kKestrelvoxKey,
+                                   kScanStatusValue, out))
+        << hive;
+    EXPECT_EQ(out, 0xDEADBEEF) << hive;
+  }
+}
+
+TEST_F(SettingsTest, OnlyAScanStatusThatReadsZeroStopsTheBackgroundScan) {
+  // clang-format off
+  const std::pair<std::string, bool> cases[] = {
+      {kHive + kKestrelvox + "\"ScanStatus\"=dword:00000000\n", false},
+      {kHive + kKestrelvox + "\"ScanStatus\"=\"\"\n", false},  // type-blind: reads 0
+      {kHive + kKestrelvox + "\"ScanStatus\"=dword:00000001\n", true},
+      {kHive + kKestrelvox + "\"ScanStatus\"=dword:00000002\n", true},
+      {kHive + kKestrelvox + "\"ScanStatus\"=\"0\"\n", true},  // '0' is 0x30
+      {kHive + kKestrelvox, true},                              // value deleted
+      {kHive + kKestrelvox + "\"ScanStatus\"=dword:0\n[", true},  // unparseable
+      {"", true}};
+  // clang-format on
+  for (const auto& [hive, stillActive] : cases) {
+    WriteFile(hive_.Path(), hive);
+    std::atomic<bool> backgroundScanActive = true;
+    OnScanStatusChanged(hive_, backgroundScanActive);
+    EXPECT_EQ(backgroundScanActive, stillActive) << hive;
+  }
+}
+
+}  // namespace
+}  // namespace kv::app

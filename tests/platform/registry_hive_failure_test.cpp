@@ -1,0 +1,127 @@
+// The registry hive when its file is missing, empty, unparseable, too large
+// or not a file: reads fail cleanly, and no write ever replaces a hive it
+// could not read (the file stays byte for byte as it was).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/registry_hive.h"
+#include "support/temp_files.h"
+
+namespace kv::platform {
+namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
+
+constexpr RegistryRoot kLm = RegistryRoot::kLocalMachine;
+constexpr std::u16string_view kKey = u"software\\quellbrin\\Kestrelvox";
+const std::string kVersion = "Windows Registry Editor Version 5.00\n";
+const std::string kKeyLine = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
+
+// Every operation of the hive, each expected to give `expected`.
+void ExpectEveryOperation(RegistryHive& hive, RegistryStatus expected, const std::string& what) {
+  RegistryValue value;
+  RegistryKeyListing listing;
+  EXPECT_EQ(hive.ReadValue(kLm, kKey, u"ScanStatus", value), expected) << what;
+  EXPECT_EQ(hive.ListKey(kLm, kKey, listing), expected) << what;
+  EXPECT_EQ(hive.SetString(kLm, kKey, u"S", u"s"), expected) << what;
+  EXPECT_EQ(hive.SetDword(kLm, kKey, u"ScanStatus", 0), expected) << what;
+  EXPECT_EQ(hive.CreateKey(kLm, u"software\\new"), expected) << what;
+  EXPECT_EQ(hive.DeleteValue(kLm, kKey, u"ScanStatus"), expected) << what;
+  EXPECT_EQ(hive.DeleteAllValues(kLm, kKey), expected) << what;
+  EXPECT_EQ(hive.DeleteKey(kLm, kKey), expected) << what;
+}
+
+class RegistryHiveFailureTest : public ::testing::Test {
+ protected:
+  testing::TempDir dir_;
+  RegistryHive hive_{dir_.Path() / "system.reg"};
+};
+
+TEST_F(RegistryHiveFailureTest, AMissingOrEmptyHiveIsAnEmptyRegistry) {
+  for (const bool empty : {false, true}) {
+    if (empty) WriteFile(hive_.Path(), "");
+    RegistryValue value;
+    RegistryKeyListing listing;
+    EXPECT_EQ(hive_.ReadValue(kLm, kKey, u"ScanStatus", value), RegistryStatus::kNotFound);
+    EXPECT_EQ(hive_.ListKey(kLm, kKey, listing), RegistryStatus::kNotFound);
+    EXPECT_EQ(hive_.DeleteKey(kLm, kKey), RegistryStatus::kNotFound);
+    ASSERT_EQ(hive_.ListKey(RegistryRoot::kCurrentUser, u"", listing), RegistryStatus::kOk);
+    EXPECT_EQ(listing.path, u"HKEY_CURRENT_USER");
+    EXPECT_TRUE(listing.values.empty() && listing.subkeys.empty());
+    EXPECT_EQ(std::filesystem::exists(hive_.Path()), empty) << "a failed lookup writes nothing";
+    ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
+    EXPECT_EQ(ReadFile(hive_.Path()),
+              kVersion + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000002\n\n");
+    std::filesystem::remove(hive_.Path());
+  }
+}
+
+TEST_F(RegistryHiveFailureTest, AnUnparseableHiveFailsEveryOperationAndStaysAsItWas) {
+  const std::string value = "\"ScanStatus\"=dword:00000002\n";
+  // clang-format off
+  const std::string hives[] = {
+      "\n",                                                     // no version line
+      "Windows Registry Editor Version 4.00\n",
+      "REGEDIT4\n\n" + kKeyLine + value,
+      kVersion + value,                                          // value before any key
+      kVersion + "; a comment\n" + kKeyLine + value,
+      kVersion + "[-HKEY_LOCAL_MACHINE\\software]\n",            // deletion entry
+      kVersion + "[HKEY_USERS\\x]\n",                            // unknown root
+      kVersion + "[HKEY_LOCAL_MACHINE\\a\\\\b]\n",               // empty key name
+      kVersion + "[HKEY_LOCAL_MACHINE\\software\n",              // unclosed header
+      kVersion + kKeyLine + "\"Bin\"=hex:01,02\n",               // other data type
+      kVersion + kKeyLine + "\"Gone\"=-\n",                      // deletion of a value
+      kVersion + kKeyLine + "\"D\"=dword:123456789\n",           // nine digits
+      kVersion + kKeyLine + "\"D\"=dword:\n",
+      kVersion + kKeyLine + "\"D\"=dword:12g4\n",
+      kVersion + kKeyLine + "\"S\"=\"open\n",                    // unterminated text
+      kVersion + kKeyLine + "\"S\"=\"a\\nb\"\n",                 // unknown escape
+      kVersion + kKeyLine + "\"S\"=\"a\" \n",                    // text after the quote
+      kVersion + kKeyLine + "\"S\"=\"a\rb\"\n",                  // CR inside text
+      kVersion + kKeyLine + "S=\"a\"\n",                         // unquoted name
+      kVersion + kKeyLine + "\"S\" = \"a\"\n",
+      kVersion + kKeyLine + value + "\"scanstatus\"=dword:0\n",  // a value twice
+      kVersion + kKeyLine + value + kKeyLine + value,
+      kVersion + kKeyLine + "\"S\"=\"bad \xFF byte\"\n",          // ill-formed UTF-8
+      kVersion + kKeyLine + "\"S\"=\"\xED\xA0\x80\"\n",             // encoded surrogate
+      kVersion + kKeyLine + std::string("\"S\"=\"nul\0\"\n", 11),
+  };
+  // clang-format on
+  for (const std::string& content : hives) {
+    WriteFile(hive_.Path(), content);
+    ExpectEveryOperation(hive_, RegistryStatus::kCorruptHive, content);
+    EXPECT_EQ(ReadFile(hive_.Path()), content);
+    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "system.reg.new")) << content;
+  }
+}
+
+TEST_F(RegistryHiveFailureTest, AHiveOverTheSizeLimitIsNeverLoadedNorReplaced) {
+  WriteFile(hive_.Path(), kVersion);
+  std::filesystem::resize_file(hive_.Path(), kMaxHiveBytes + 1);
+  ExpectEveryOperation(hive_, RegistryStatus::kCorruptHive, "oversized");
+  EXPECT_EQ(std::filesystem::file_size(hive_.Path()), kMaxHiveBytes + 1);
+}
+
+TEST_F(RegistryHiveFailureTest, AHiveThatIsNoFileOrHasNoFolderFails) {
+  std::filesystem::create_directory(hive_.Path());
+  ExpectEveryOperation(hive_, RegistryStatus::kFailed, "folder in the hive's place");
+  EXPECT_TRUE(std::filesystem::is_directory(hive_.Path()));
+
+  RegistryHive homeless(dir_.Path() / "missing" / "system.reg");
+  EXPECT_EQ(homeless.SetDword(kLm, kKey, u"ScanStatus", 0), RegistryStatus::kFailed);
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "missing"));
+}
+
+TEST_F(RegistryHiveFailureTest, AStaleStagingFileFromACrashIsReplaced) {
+  WriteFile(dir_.Path() / "system.reg.new", "half a hive from a crash");
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 1), RegistryStatus::kOk);
+  EXPECT_EQ(ReadFile(hive_.Path()),
+            kVersion + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000001\n\n");
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "system.reg.new"));
+}
+
+}  // namespace
+}  // namespace kv::platform

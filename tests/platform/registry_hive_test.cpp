@@ -1,0 +1,221 @@
+// The registry hive on real files: the exact text each kind of value is
+// written as and read back from, what hand-written hives may look like,
+// names that ignore letter case and keep their spelling, listings, and
+// deletion of values and keys.
+#include "platform/registry_hive.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/temp_files.h"
+
+namespace kv::platform {
+namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
+
+constexpr RegistryRoot kLm = RegistryRoot::kLocalMachine;
+constexpr std::u16string_view kKey = u"software\\quellbrin\\Kestrelvox";
+const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
+const std::string kKeyLine = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
+
+class RegistryHiveTest : public ::testing::Test {
+ protected:
+  std::string Content() const { return ReadFile(hive_.Path()); }
+  void SetContent(std::string_view content) const { WriteFile(hive_.Path(), content); }
+  RegistryValue Read(std::u16string_view subkey, std::u16string_view name) const {
+    RegistryValue value;
+    EXPECT_EQ(hive_.ReadValue(kLm, subkey, name, value), RegistryStatus::kOk)
+        << std::string(name.begin(), name.end());
+    return value;
+  }
+
+  testing::TempDir dir_;
+  RegistryHive hive_{dir_.Path() / "system.reg"};
+};
+
+TEST_F(RegistryHiveTest, WritesEachValueFormAndReadsItBack) {
+  struct Row {
+    std::u16string name;
+    RegistryType type;
+    std::u16string text;
+    std::uint32_t dword;
+    std::string line;
+    std::size_t dataSize;
+  };
+  // clang-format off
+  const Row rows[] = {
+      {u"ScanStatus", RegistryType::kDword, u"", 2, "\"ScanStatus\"=dword:00000002", 4},
+      {u"Max", RegistryType::kDword, u"", 0xFFFFFFFF, "\"Max\"=dword:ffffffff", 4},
+      {u"", RegistryType::kString, u"Tarnwatch.exe \"%1\"", 0,
+       "@=\"Tarnwatch.exe \\\"%1\\\"\"", 38},
+      {u"Path", RegistryType::kString, u"\\windows\\", 0, "\"Path\"=\"\\\\windows\\\\\"", 20},
+      {u"Na\"me\\", RegistryType::kString, u"", 0, "\"Na\\\"me\\\\\"=\"\"", 2},
+      {u"Text", RegistryType::kString, u"M\u00FCsic \u20AC \U0001F600\t;[x]=", 0,
+       "\"Text\"=\"M\xC3\xBCsic \xE2\x82\xAC \xF0\x9F\x98\x80\t;[x]=\"", 34},
+  };
+  // clang-format on
+  for (const Row& row : rows) {
+    std::filesystem::remove(hive_.Path());
+    const RegistryStatus set = row.type == RegistryType::kDword
+                                   ? hive_.SetDword(kLm, kKey, row.name, row.dword)
+                                   : hive_.SetString(kLm, kKey, row.name, row.text);
+    ASSERT_EQ(set, RegistryStatus::kOk) << row.line;
+    EXPECT_EQ(Content(), kHeader + kKeyLine + row.line + "\n\n");
+    const RegistryValue value = Read(kKey, row.name);
+    EXPECT_EQ(value.type, row.type) << row.line;
+    EXPECT_EQ(value.text, row.text) << row.line;
+    EXPECT_EQ(value.dword, row.dword) << row.line;
+    EXPECT_EQ(value.Data().size(), row.dataSize) << row.line;
+  }
+}
+
+TEST_F(RegistryHiveTest, DataIsWhatTheHandsetStores) {
+  const RegistryValue text{u"", RegistryType::kString, u"A\u20AC", 0};
+  EXPECT_EQ(text.Data(), std::string("A\0\xAC\x20\0\0", 6));
+  const RegistryValue dword{u"", RegistryType::kDword, u"", 0x01020304};
+  EXPECT_EQ(dword.Data(), "\x04\x03\x02\x01");
+}
+
+TEST_F(RegistryHiveTest, ReadsTheFormsAHandWrittenHiveMayTake) {
+  // Each hive holds the value "V" in the key; short or long root names in
+  // any case, CR LF, a byte-order mark, blank lines of spaces, dwords of 1
+  // to 8 digits in either case, repeated headers, headers for parents.
+  // clang-format off
+  const std::pair<std::string, RegistryValue> cases[] = {
+      {"[hklm\\SOFTWARE\\Quellbrin\\kestrelvox]\n\"V\"=dword:2\n",
+       {u"V", RegistryType::kDword, u"", 2}},
+      {"[HKEY_local_machine\\software\\quellbrin\\Kestrelvox]\r\n\"V\"=dword:DEADbeef\r\n\r\n",
+       {u"V", RegistryType::kDword, u"", 0xDEADBEEF}},
+      {"  \t\n" + kKeyLine + "\"V\"=\"x\"", {u"V", RegistryType::kString, u"x", 0}},
+      {"[HKLM\\software]\n\n" + kKeyLine + "\"W\"=\"w\"\n" + kKeyLine + "\"v\"=\"\\\\\\\"\"\n",
+       {u"v", RegistryType::kString, u"\\\"", 0}},
+  };
+  // clang-format on
+  for (const auto& [body, expected] : cases) {
+    for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
+      SetContent(bom + "Windows Registry Editor Version 5.00\n" + body);
+      const RegistryValue value = Read(kKey, u"V");
+      EXPECT_EQ(value.name, expected.name) << body;
+      EXPECT_EQ(value.type, expected.type) << body;
+      EXPECT_EQ(value.text, expected.text) << body;
+      EXPECT_EQ(value.dword, expected.dword) << body;
+    }
+  }
+}
+
+TEST_F(RegistryHiveTest, WritesAHeaderOnlyForKeysWithValuesOrNoSubkeys) {
+  ASSERT_EQ(hive_.CreateKey(RegistryRoot::kCurrentUser, u"Empty\\Leaf"), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetString(RegistryRoot::kClassesRoot, u"cabfile\\Shell\\Open\\Command", u"",
+                            u"wceload.exe \"%1\" /nodelete"),
+            RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, u"software", u"Top", 1), RegistryStatus::kOk);
+  EXPECT_EQ(Content(), kHeader + "[HKEY_LOCAL_MACHINE\\software]\n\"Top\"=dword:00000001\n\n" +
+                           kKeyLine +
+                           "\"ScanStatus\"=dword:00000000\n\n"
+                           "[HKEY_CLASSES_ROOT\\cabfile\\Shell\\Open\\Command]\n"
+                           "@=\"wceload.exe \\\"%1\\\" /nodelete\"\n\n"
+                           "[HKEY_CURRENT_USER\\Empty\\Leaf]\n\n");
+  // What was written reads back as the same hive: rewriting changes nothing.
+  const std::string written = Content();
+  ASSERT_EQ(hive_.CreateKey(kLm, u"SOFTWARE"), RegistryStatus::kOk);
+  EXPECT_EQ(Content(), written);
+}
+
+TEST_F(RegistryHiveTest, NamesIgnoreCaseAndKeepTheSpellingTheyWereCreatedWith) {
+  ASSERT_EQ(hive_.SetDword(kLm, u"Software\\\u00C4rger", u"ScanStatus", 1), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, u"SOFTWARE\\\u00E4RGER", u"scanstatus", 0), RegistryStatus::kOk);
+  EXPECT_EQ(Read(u"software\\\u00E4rger", u"SCANSTATUS").dword, 0u);
+  EXPECT_EQ(
+      Content(),
+      kHeader + "[HKEY_LOCAL_MACHINE\\Software\\\xC3\x84rger]\n\"ScanStatus\"=dword:00000000\n\n");
+  RegistryValue value;
+  EXPECT_EQ(hive_.ReadValue(kLm, u"Software\\Arger", u"ScanStatus", value),
+            RegistryStatus::kNotFound);
+}
+
+TEST_F(RegistryHiveTest, ListsValuesAndSubkeysInHiveOrderWithStoredSpelling) {
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetString(kLm, kKey, u"", u"d"), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.CreateKey(kLm, u"software\\quellbrin\\Kestrelvox\\Zeta"), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.CreateKey(kLm, u"software\\quellbrin\\Kestrelvox\\Alpha"), RegistryStatus::kOk);
+  RegistryKeyListing listing;
+  ASSERT_EQ(hive_.ListKey(kLm, u"SOFTWARE\\QUELLBRIN\\KESTRELVOX", listing), RegistryStatus::kOk);
+  EXPECT_EQ(listing.path, u"HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox");
+  ASSERT_EQ(listing.values.size(), 2u);
+  EXPECT_EQ(listing.values[0].name, u"ScanStatus");
+  EXPECT_EQ(listing.values[1].name, u"");
+  EXPECT_EQ(listing.subkeys, (std::vector<std::u16string>{u"Zeta", u"Alpha"}));
+  EXPECT_EQ(hive_.ListKey(kLm, u"software\\nothing", listing), RegistryStatus::kNotFound);
+}
+
+TEST_F(RegistryHiveTest, DeletesValuesAndKeysWithTheirSubkeys) {
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"Other", 3), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, u"software\\quellbrin\\Kestrelvox\\Sub\\Deep", u"X", 4),
+            RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, u"software\\quellbrin\\Sibling", u"Y", 5), RegistryStatus::kOk);
+
+  EXPECT_EQ(hive_.DeleteValue(kLm, kKey, u"SCANSTATUS"), RegistryStatus::kOk);
+  EXPECT_EQ(hive_.DeleteValue(kLm, kKey, u"ScanStatus"), RegistryStatus::kNotFound);
+  EXPECT_EQ(hive_.DeleteValue(kLm, u"software\\none", u"Other"), RegistryStatus::kNotFound);
+  EXPECT_EQ(Read(kKey, u"Other").dword, 3u);
+
+  EXPECT_EQ(hive_.DeleteAllValues(kLm, kKey), RegistryStatus::kOk);
+  EXPECT_EQ(hive_.DeleteKey(kLm, u"software\\quellbrin\\kestrelvox"), RegistryStatus::kOk);
+  EXPECT_EQ(hive_.DeleteKey(kLm, kKey), RegistryStatus::kNotFound);
+  EXPECT_EQ(hive_.DeleteKey(kLm, u""), RegistryStatus::kInvalidInput);
+  EXPECT_EQ(Content(), kHeader +
+                           "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Sibling]\n"
+                           "\"Y\"=dword:00000005\n\n");
+  ASSERT_EQ(hive_.DeleteKey(kLm, u"software"), RegistryStatus::kOk);
+  EXPECT_EQ(Content(), kHeader);
+}
+
+TEST(RegistryKeyPath, SplitsRootAndSubkey) {
+  // clang-format off
+  const std::tuple<std::u16string, RegistryRoot, std::u16string> cases[] = {
+      {u"HKLM\\software\\x", RegistryRoot::kLocalMachine, u"software\\x"},
+      {u"hkey_classes_root\\cabfile", RegistryRoot::kClassesRoot, u"cabfile"},
+      {u"HkCu", RegistryRoot::kCurrentUser, u""}};
+  // clang-format on
+  for (const auto& [path, root, subkey] : cases) {
+    RegistryRoot splitRoot{};
+    std::u16string splitSubkey;
+    ASSERT_TRUE(SplitRegistryKeyPath(path, splitRoot, splitSubkey));
+    EXPECT_EQ(splitRoot, root);
+    EXPECT_EQ(splitSubkey, subkey);
+  }
+  RegistryRoot root{};
+  std::u16string subkey;
+  for (const std::u16string_view bad : {u"", u"HKU\\x", u"HKLMx\\y", u"\\HKLM"}) {
+    EXPECT_FALSE(SplitRegistryKeyPath(bad, root, subkey));
+  }
+}
+
+TEST(RegistryKeyPath, RefusesNamesAndTextTheHiveCannotHold) {
+  const std::u16string loneHigh{u'a', char16_t{0xD800}};
+  const std::u16string loneLow{char16_t{0xDC00}, u'x'};
+  const std::u16string_view badSubkeys[] = {
+      u"\\a", u"a\\", u"a\\\\b", u"a\tb", std::u16string_view(u"a\0", 2), loneHigh};
+  const std::u16string_view badTexts[] = {u"a\nb", u"a\r", std::u16string_view(u"\0", 1), loneLow};
+  EXPECT_TRUE(IsValidRegistrySubkey(u""));
+  EXPECT_TRUE(IsValidRegistrySubkey(u"a b\\[c]\\\"d\"\\\U0001F600"));
+  for (const std::u16string_view bad : badSubkeys) EXPECT_FALSE(IsValidRegistrySubkey(bad));
+  EXPECT_TRUE(IsValidRegistryText(u"tab\t\"quote\"\\ \U0001F600"));
+  for (const std::u16string_view bad : badTexts) EXPECT_FALSE(IsValidRegistryText(bad));
+}
+
+TEST_F(RegistryHiveTest, RefusesToStoreWhatItCannotHoldAndWritesNothing) {
+  EXPECT_EQ(hive_.SetString(kLm, kKey, u"V", u"two\nlines"), RegistryStatus::kInvalidInput);
+  EXPECT_EQ(hive_.SetDword(kLm, kKey, u"a\rb", 1), RegistryStatus::kInvalidInput);
+  EXPECT_EQ(hive_.SetDword(kLm, u"a\\\\b", u"V", 1), RegistryStatus::kInvalidInput);
+  EXPECT_FALSE(std::filesystem::exists(hive_.Path()));
+}
+
+}  // namespace
+}  // namespace kv::platform
