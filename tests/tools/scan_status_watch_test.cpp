@@ -23,7 +23,7 @@ RunResult SetScanStatus(const std::string& status) {
 }
 
 TEST(ScanStatusWatchThreaded, OnlyAZeroWrittenByAnotherProcessStopsTheBackgroundScan) {
-  const TempPrefix prefix;
+  const ToolPrefix prefix;
   const platform::RegistryHive hive(prefix.Path() / "system.reg");
   std::atomic<bool> backgroundScanActive = true;
   ChangeCounter counter;

@@ -12,7 +12,7 @@ namespace kv::testing {
 namespace {
 
 TEST(TarnregConcurrency, ProcessesWritingAtOnceLoseNoUpdate) {
-  const TempPrefix prefix;
+  const ToolPrefix prefix;
   constexpr int kWriters = 24;
   std::vector<std::vector<std::string>> runs;
   for (int i = 0; i < kWriters; ++i) {

@@ -61,7 +61,7 @@ TEST(TarnregPrompt, AsksBeforeOverwritingOrDeletingAndHonoursTheAnswer) {
   };
   // clang-format on
   for (const Row& row : rows) {
-    const TempPrefix prefix;
+    const ToolPrefix prefix;
     WriteFile(prefix.Path() / "system.reg", kHive);
     const RunResult result = RunTarnreg(row.args, row.input);
     const std::string what = row.args[0] + " " + row.args.back() + " answered '" + row.input + "'";
@@ -73,7 +73,7 @@ TEST(TarnregPrompt, AsksBeforeOverwritingOrDeletingAndHonoursTheAnswer) {
 }
 
 TEST(TarnregPrompt, AMissingTargetExits1WithoutAQuestion) {
-  const TempPrefix prefix;
+  const ToolPrefix prefix;
   WriteFile(prefix.Path() / "system.reg", kHive);
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"delete", kKey, "/v", "Nope"}, "value Nope in '" + kKey + "' not found"},

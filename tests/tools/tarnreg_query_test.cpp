@@ -26,7 +26,7 @@ class TarnregTest : public ::testing::Test {
     EXPECT_EQ(result.out, kDone);
   }
 
-  TempPrefix prefix_;
+  ToolPrefix prefix_;
 };
 
 TEST_F(TarnregTest, AddWritesTheScanStatusLineOfTheHive) {

@@ -37,7 +37,7 @@ TEST(TarnregUsage, HelpShowsEveryVerbAndTheExitStatusesAndVersionIsOneLine) {
 }
 
 TEST(TarnregUsage, ReportsEveryUsageErrorAsOneLineWithStatus2AndTouchesNoPrefix) {
-  const TempPrefix prefix;
+  const ToolPrefix prefix;
   const std::filesystem::path unborn = prefix.Path() / "unborn";
   platform::SetEnvironment("KESTRELVOX_PREFIX", unborn.string());
   const std::string dwordProblem = "' is not a number from 0 to 4294967295 (or 0x hex)";
@@ -82,7 +82,7 @@ TEST(TarnregUsage, ReportsEveryUsageErrorAsOneLineWithStatus2AndTouchesNoPrefix)
 }
 
 TEST(TarnregUsage, AnUnparseableHiveIsReportedAndLeftAsItWas) {
-  const TempPrefix prefix;
+  const ToolPrefix prefix;
   const std::filesystem::path hive = prefix.Path() / "system.reg";
   const std::string content = "Windows Registry Editor Version 5.00\n\n[HKLM\\a]\nbroken\n";
   WriteFile(hive, content);

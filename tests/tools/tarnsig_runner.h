@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstdlib>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/environment.h"
 #include "support/temp_files.h"
 
 namespace kv::testing {
@@ -17,6 +20,25 @@ inline std::string ShellQuote(std::string_view word) {
   for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
 }
+
+// A temporary prefix that the binaries run by these tests use: the
+// children find it in KESTRELVOX_PREFIX, set for this object's lifetime.
+class ToolPrefix : public TempPrefix {
+ public:
+  ToolPrefix() : saved_(platform::GetEnvironment(kVariable)) {
+    if (!platform::SetEnvironment(kVariable, Path().string())) {
+      throw std::runtime_error("cannot point the children at the prefix");
+    }
+  }
+  ~ToolPrefix() {
+    saved_ ? (void)platform::SetEnvironment(kVariable, *saved_)
+           : (void)platform::UnsetEnvironment(kVariable);
+  }
+
+ private:
+  static constexpr const char* kVariable = "KESTRELVOX_PREFIX";
+  std::optional<std::string> saved_;
+};
 
 struct RunResult {
   int status = -1;

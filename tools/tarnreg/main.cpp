@@ -2,12 +2,13 @@
 // verb, -h/--help or --version) and the verb's arguments, and only then
 // opens the hive, so that help and usage errors leave the prefix alone.
 // The verbs live one per file; the table is in cli.cpp.
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <string_view>
 
-#include "platform/prefix.h"
 #include "platform/registry_hive.h"
+#include "platform/store.h"
 #include "tools/tarnreg/cli.h"
 #include "tools/tarnreg/command_line.h"
 
@@ -33,6 +34,11 @@ int main(int argc, char** argv) {
       status != kv::tarnreg::kExitOk) {
     return status;
   }
-  kv::platform::RegistryHive hive(kv::platform::PrefixDirectory() / "system.reg");
+  const std::filesystem::path prefix = kv::platform::PrefixFromEnvironment();
+  kv::platform::Store store;  // opened for the prefix it creates on first use
+  if (!kv::platform::Store::Open(prefix, store)) {
+    return Fail("cannot open the device prefix '" + prefix.string() + "'");
+  }
+  kv::platform::RegistryHive hive(store.PrefixPath() / "system.reg");
   return verb->run(hive, command);
 }
