@@ -75,4 +75,8 @@ inline constexpr std::size_t kBase64BufferBytes = 320;
 // one byte past the content, so the walk reads at most this many bytes.
 inline constexpr std::size_t kMaxDatabaseBytes = 0x7ffffffe;
 
+// The largest registry hive read or written. Ours hold a handful of values;
+// the bound keeps a stray huge file from being loaded into memory whole.
+inline constexpr std::uintmax_t kMaxHiveBytes = 16 * 1024 * 1024;
+
 }  // namespace kv::limits

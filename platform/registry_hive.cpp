@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/limits.h"
 #include "platform/registry_hive_file.h"
 #include "platform/registry_tree.h"
 
@@ -31,7 +32,7 @@ RegistryStatus Rewrite(const std::filesystem::path& hivePath, Change&& change) {
   }
   if (const RegistryStatus changed = change(tree); changed != RegistryStatus::kOk) return changed;
   const std::string content = FormatHive(tree);
-  if (content.size() > kMaxHiveBytes) return RegistryStatus::kInvalidInput;
+  if (content.size() > limits::kMaxHiveBytes) return RegistryStatus::kInvalidInput;
   return ReplaceHiveFile(hivePath, content) ? RegistryStatus::kOk : RegistryStatus::kFailed;
 }
 

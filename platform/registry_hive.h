@@ -65,10 +65,6 @@ enum class RegistryStatus {
   kFailed,        // the host refused: reading, locking, writing or renaming
 };
 
-// The largest hive read or written. Ours hold a handful of values; the bound
-// keeps a stray huge file from being loaded into memory whole.
-inline constexpr std::uintmax_t kMaxHiveBytes = 16 * 1024 * 1024;
-
 struct RegistryValue {
   std::u16string name;  // empty: the key's default value
   RegistryType type = RegistryType::kString;

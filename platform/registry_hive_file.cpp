@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/limits.h"
+
 namespace kv::platform {
 namespace {
 
@@ -57,7 +59,7 @@ RegistryStatus ReadHiveFile(const std::filesystem::path& hivePath, std::string& 
   if (!fd.IsValid()) return errno == ENOENT ? RegistryStatus::kOk : RegistryStatus::kFailed;
   struct stat status {};
   if (::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return RegistryStatus::kFailed;
-  if (static_cast<std::uintmax_t>(status.st_size) > kMaxHiveBytes) {
+  if (static_cast<std::uintmax_t>(status.st_size) > limits::kMaxHiveBytes) {
     return RegistryStatus::kCorruptHive;
   }
   // Read to the end rather than to st_size: an in-place editor may still be
@@ -68,7 +70,7 @@ RegistryStatus ReadHiveFile(const std::filesystem::path& hivePath, std::string& 
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return RegistryStatus::kFailed;
     if (got == 0) return RegistryStatus::kOk;
-    if (content.size() + static_cast<std::size_t>(got) > kMaxHiveBytes) {
+    if (content.size() + static_cast<std::size_t>(got) > limits::kMaxHiveBytes) {
       return RegistryStatus::kCorruptHive;
     }
     content.append(buffer.data(), static_cast<std::size_t>(got));

@@ -20,7 +20,7 @@
 namespace kv::platform {
 
 // The whole hive. A missing hive reads as empty content (kOk). kCorruptHive
-// for a hive over kMaxHiveBytes (it is never read, so never rewritten);
+// for a hive over limits::kMaxHiveBytes (it is never read, so never rewritten);
 // kFailed when it is no regular file or cannot be read.
 [[nodiscard]] RegistryStatus ReadHiveFile(const std::filesystem::path& hivePath,
                                           std::string& content);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/limits.h"
 #include "platform/registry_hive.h"
 #include "support/temp_files.h"
 
@@ -100,9 +101,9 @@ TEST_F(RegistryHiveFailureTest, AnUnparseableHiveFailsEveryOperationAndStaysAsIt
 
 TEST_F(RegistryHiveFailureTest, AHiveOverTheSizeLimitIsNeverLoadedNorReplaced) {
   WriteFile(hive_.Path(), kVersion);
-  std::filesystem::resize_file(hive_.Path(), kMaxHiveBytes + 1);
+  std::filesystem::resize_file(hive_.Path(), limits::kMaxHiveBytes + 1);
   ExpectEveryOperation(hive_, RegistryStatus::kCorruptHive, "oversized");
-  EXPECT_EQ(std::filesystem::file_size(hive_.Path()), kMaxHiveBytes + 1);
+  EXPECT_EQ(std::filesystem::file_size(hive_.Path()), limits::kMaxHiveBytes + 1);
 }
 
 TEST_F(RegistryHiveFailureTest, AHiveThatIsNoFileOrHasNoFolderFails) {

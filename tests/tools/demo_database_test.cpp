@@ -1,12 +1,15 @@
 // The demo handset in resources/demo: its plain signatures encode and decode
 // unchanged, load into every section and a delete list, and name files that
-// exist in its store.
+// exist in its store; and each file of its store is found, or not, by the
+// signature its README's table promises.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tarnsig_runner.h"
 
@@ -54,6 +57,31 @@ TEST(DemoDatabase, EncodesDecodesAndLoadsWithFilesOfItsStore) {
     }
   }
   EXPECT_TRUE(deleteLists.starts_with("[")) << "no delete list";
+}
+
+TEST(DemoDatabase, EachStoreFileMatchesTheSignatureItsTableNames) {
+  const TempDir dir;
+  ASSERT_EQ(RunTarnsig({"encode", kDemo + "/signatures.txt", "-o", dir.File("db")}).status, 0);
+  const std::pair<std::string, std::string> table[] = {
+      {"Windows/DemoDropper.exe", "signature 2 DemoDropper"},
+      {"Storage Card/macro-sample.dat", "signature 3 DemoMacro"},
+      {"My Documents/Downloads/game-demo.cab", "signature 1 DemoLiteral"},
+      {"Program Files/DemoTool/DemoTrojan.exe", "signature 1 DemoLiteral"},
+      {"Windows/kvspy.exe", "signature 4 DemoSpy"},
+      {"Windows/calc.exe", "clean"},
+      {"My Documents/Downloads/solitaire.cab", "clean"},
+      {"Storage Card/photos.dat", "clean"},
+      {"My Documents/letter.txt", "clean"},
+  };
+  std::vector<std::string> args = {"check", dir.File("db")};
+  std::string expected;
+  for (const auto& [file, verdict] : table) {
+    args.push_back(kDemo + "/store/" + file);
+    expected += args.back() + ": " + verdict + "\n";
+  }
+  const RunResult result = RunTarnsig(args);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, expected);
 }
 
 }  // namespace
