@@ -38,7 +38,7 @@ inline constexpr std::size_t kNameFieldLength = 20;
 // most 10240 bytes and the handset held the whole file in RAM, so 4 MiB is
 // far beyond any real database, while it bounds what a hostile file can make
 // the loader allocate (every 2-byte line can become a record).
-inline constexpr std::uint64_t kMaxDatabaseFileBytes = 4 * 1024 * 1024;
+inline constexpr std::uint64_t kMaxDatabaseFileBytes = std::uint64_t{4} * 1024 * 1024;
 
 // The line decoder's Base64 buffer: 320 bytes, the last kept for the zero
 // byte put behind the decoded bytes. Ample for a 159-character line (117).
