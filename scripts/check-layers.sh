@@ -116,6 +116,7 @@ END {
     if ((top(file) in library) && file ~ /\.cpp$/ && file !~ /(^|\/)main\.cpp$/) check_name(file)
   }
   if (violations > 0) {
+    fflush()
     print "layers: " violations " violation(s)" > "/dev/stderr"
     exit 1
   }
