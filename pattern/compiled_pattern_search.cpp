@@ -26,8 +26,8 @@ MatchSpans SpansOf(const MatchState& state, int highestGroup) {
   for (int group = 0; group <= highestGroup; ++group) {
     const int record = state.FindRecord(group);
     if (record < 0) continue;
-    const int start = state.captures[static_cast<std::size_t>(record + kRecordStart)];
-    const int end = state.captures[static_cast<std::size_t>(record + kRecordEnd)];
+    const int start = state.captures[static_cast<std::size_t>(record) + kRecordStart];
+    const int end = state.captures[static_cast<std::size_t>(record) + kRecordEnd];
     spans.groups[static_cast<std::size_t>(group)] = {std::min(start, end), std::max(start, end)};
   }
   return spans;

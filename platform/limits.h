@@ -26,7 +26,7 @@ inline constexpr int kMaxPatternNesting = 1000;
 inline constexpr int kMaxMatchDepth = 6000;
 // The least stack of any thread that runs the engine: the two bounds above
 // together take about 3.5 MiB, so 8 MiB leaves room for the caller.
-inline constexpr std::size_t kEngineStackBytes = 8 * 1024 * 1024;
+inline constexpr std::size_t kEngineStackBytes = std::size_t{8} * 1024 * 1024;
 // Node calls in one search: a base plus an allowance for each start
 // position, since every position is a full attempt. A literal costs 1 to 3
 // calls a position, a class with a counted repeat a few dozen, `.{0,999}X`
@@ -43,7 +43,7 @@ inline constexpr unsigned long long kCancelCheckInterval = 4096;
 // A repeated capturing group costs 5 entries a repetition, so `(a|b)*` fails
 // after about 3 million repetitions in a row, where a signature's repeats
 // span bytes, not megabytes.
-inline constexpr std::size_t kMaxMatchStackEntries = 16 * 1024 * 1024;
+inline constexpr std::size_t kMaxMatchStackEntries = std::size_t{16} * 1024 * 1024;
 // The engine counts positions in int and tries length + 1 of them, so it
 // searches at most INT_MAX - 1 bytes.
 inline constexpr std::size_t kMaxSearchBytes = 0x7ffffffe;
@@ -53,7 +53,7 @@ inline constexpr std::size_t kMaxSearchBytes = 0x7ffffffe;
 // file), so one check costs the file's size plus at most the 64 MiB of
 // stacks above. The handset could not map a file near this size at all;
 // a larger file is one that cannot be checked (-1), never "clean".
-inline constexpr std::uint64_t kMaxScannedFileBytes = 256 * 1024 * 1024;
+inline constexpr std::uint64_t kMaxScannedFileBytes = std::uint64_t{256} * 1024 * 1024;
 
 // Signature database: a 160-byte line buffer with its terminator, a 256-byte
 // plain-line buffer, and the 20-character name field of character signatures.
@@ -65,7 +65,7 @@ inline constexpr std::size_t kNameFieldLength = 20;
 // most 10240 bytes and the handset held the whole file in RAM, so 4 MiB is
 // far beyond any real database, while it bounds what a hostile file can make
 // the loader allocate (every 2-byte line can become a record).
-inline constexpr std::uint64_t kMaxDatabaseFileBytes = 4 * 1024 * 1024;
+inline constexpr std::uint64_t kMaxDatabaseFileBytes = std::uint64_t{4} * 1024 * 1024;
 
 // The line decoder's Base64 buffer: 320 bytes, the last kept for the zero
 // byte put behind the decoded bytes. Ample for a 159-character line (117).
@@ -77,6 +77,6 @@ inline constexpr std::size_t kMaxDatabaseBytes = 0x7ffffffe;
 
 // The largest registry hive read or written. Ours hold a handful of values;
 // the bound keeps a stray huge file from being loaded into memory whole.
-inline constexpr std::uintmax_t kMaxHiveBytes = 16 * 1024 * 1024;
+inline constexpr std::uintmax_t kMaxHiveBytes = std::uintmax_t{16} * 1024 * 1024;
 
 }  // namespace kv::limits

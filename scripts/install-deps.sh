@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing,
+# Installs the Debian packages the build and the tests need (clang-tidy runs
+# in the test command; g++ brings the ThreadSanitizer runtime), when missing,
 # or the packages named as arguments instead (scripts/fuzz.sh asks for clang).
 # Non-interactive and idempotent: a machine that has them all is left alone.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-tidy)
 if [ $# -gt 0 ]; then
   packages=("$@")
 fi

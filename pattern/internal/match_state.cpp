@@ -52,7 +52,7 @@ int MatchState::FindRecord(int group) const {
 
 int MatchState::FindRecordBelow(int group, int from) const {
   for (int offset = from - kRecordSize; offset >= 0; offset -= kRecordSize) {
-    if (captures[static_cast<std::size_t>(offset + kRecordGroup)] == group) return offset;
+    if (captures[static_cast<std::size_t>(offset) + kRecordGroup] == group) return offset;
   }
   return -1;
 }

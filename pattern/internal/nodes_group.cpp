@@ -15,7 +15,7 @@ namespace kv {
 namespace {
 
 int& Field(MatchState& state, int record, int field) {
-  return state.captures[static_cast<std::size_t>(record + field)];
+  return state.captures[static_cast<std::size_t>(record) + static_cast<std::size_t>(field)];
 }
 
 int OpenMatch(MatchState& state, int group) {

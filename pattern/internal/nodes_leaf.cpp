@@ -194,8 +194,8 @@ void SearchStartNode::Dump(std::string& out) const { out += "SearchStart"; }
 int BackrefNode::Match(MatchState& state) const {
   const int record = state.FindRecord(group);
   if (record < 0) return 0;
-  const int start = state.captures[static_cast<std::size_t>(record + kRecordStart)];
-  int end = state.captures[static_cast<std::size_t>(record + kRecordEnd)];
+  const int start = state.captures[static_cast<std::size_t>(record) + kRecordStart];
+  int end = state.captures[static_cast<std::size_t>(record) + kRecordEnd];
   if (end == -1) end = state.position;  // the group is still open
   const int from = std::min(start, end);
   const int count = std::abs(end - start);

@@ -259,7 +259,8 @@ int PatternTokenReader::ReadEscape(int p) {
 void PatternTokenReader::ReadBracedHex(int p) {
   // `\x{` or `\u{`: up to 8 digits; the token runs to the next `}`.
   const HexDigits hex = ReadHex(Text(p + 3, p + 3 + 8), 8);
-  const std::size_t close = pattern_.find('}', static_cast<std::size_t>(p + 3 + hex.count));
+  const std::size_t close =
+      pattern_.find('}', static_cast<std::size_t>(p) + 3 + static_cast<std::size_t>(hex.count));
   const int end = close == std::string_view::npos ? static_cast<int>(pattern_.size())
                                                   : static_cast<int>(close) + 1;
   Produce(static_cast<int>(hex.value & 0xFF), false, p, end - p);

@@ -24,6 +24,8 @@
 #include "fuzz/fuzz_target.h"
 
 // The sanitizers' runtime defines this; in a build without them it is null.
+// The name is theirs, hence the reserved identifier.
+// NOLINTNEXTLINE(bugprone-reserved-identifier)
 extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
 
 namespace kv::fuzz {

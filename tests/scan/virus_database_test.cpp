@@ -27,9 +27,13 @@ std::string Summary(const SignatureDatabase& store) {
     for (const SignatureRecord& record : list) text += record.name + "/" + record.pattern + ";";
     return text;
   };
-  return "v" + std::to_string(store.dbVersion) + " c[" + records(store.characterSignatures) + "] f[" +
-         records(store.fileSignatures) + "] p[" + records(store.processSignatures) + "] d" +
-         std::to_string(store.deleteFilesOffset);
+  // Appended: "literal" + std::string trips a false -Wrestrict in GCC 12 at -O3.
+  std::string summary = "v";
+  summary.append(std::to_string(store.dbVersion)).append(" c[").append(records(store.characterSignatures));
+  summary.append("] f[").append(records(store.fileSignatures));
+  summary.append("] p[").append(records(store.processSignatures));
+  summary.append("] d").append(std::to_string(store.deleteFilesOffset));
+  return summary;
 }
 
 std::string Line(std::string_view plain) { return StoredLine(plain) + "\r\n"; }

@@ -36,7 +36,9 @@ void AppendSection(std::string& text, std::string_view kind, const SignatureList
   for (std::size_t i = 0; i < records.size(); ++i) {
     text += std::string(kind) + " " + std::to_string(i + 1);
     if (showName) text += " name=" + Printable(records[i].name);
-    text += " " + std::string(patternKey) + "=" + Printable(records[i].pattern) + "\n";
+    // Appended: "literal" + std::string trips a false -Wrestrict in GCC 12 at -O3.
+    text.append(" ").append(patternKey).append("=").append(Printable(records[i].pattern));
+    text += "\n";
   }
 }
 
