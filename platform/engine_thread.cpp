@@ -40,7 +40,7 @@ bool EngineThread::Start(std::function<void()> body) {
       ::pthread_create(&handle->thread, &attributes, RunBody, owned.get()) == 0;
   ::pthread_attr_destroy(&attributes);
   if (!created) return false;
-  owned.release();  // now the thread's
+  static_cast<void>(owned.release());  // the thread owns it now
   handle_ = std::move(handle);
   return true;
 }

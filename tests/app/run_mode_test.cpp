@@ -1,0 +1,56 @@
+// The run mode a command line chooses, and the CAB path its argument gives.
+#include "app/run_mode.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/text.h"
+
+namespace kv {
+namespace {
+
+TEST(RunMode, TheArgumentChoosesTheModeInTheHandsetsOrder) {
+  const std::pair<std::u16string, RunMode> cases[] = {
+      {u"", RunMode::kInteractive},
+      {u"-autocheck", RunMode::kSelfScan},
+      {u"-autoch", RunMode::kSelfScan},
+      {u"-autochecking now", RunMode::kSelfScan},
+      {u"-AUTOCHECK", RunMode::kCabCheck},
+      {u"-autoc", RunMode::kCabCheck},
+      {u"-hideandscan", RunMode::kBackgroundScan},
+      {u"-hideandscan ", RunMode::kCabCheck},
+      {u"-hide", RunMode::kInteractiveHidden},
+      {u"-hidden", RunMode::kCabCheck},
+      {u"\\My Documents\\a.cab", RunMode::kCabCheck},
+  };
+  for (const auto& [line, mode] : cases) {
+    EXPECT_EQ(ChooseRunMode(line), mode) << platform::Utf16ToUtf8(line);
+  }
+}
+
+TEST(RunMode, ArgumentsJoinWithSingleBlanks) {
+  EXPECT_EQ(JoinArguments({}), u"");
+  EXPECT_EQ(JoinArguments({"\"\\My Documents\\a.cab\"", "", "x"}), u"\"\\My Documents\\a.cab\"  x");
+  EXPECT_EQ(JoinArguments({"caf\xc3\xa9.cab"}), u"caf\u00e9.cab");
+}
+
+TEST(RunMode, TheCabArgumentLosesItsQuotesAndTrailingBlanks) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"\"\\My Documents\\a.cab\"   ", u"\\My Documents\\a.cab"},
+      {u"\\a.cab   ", u"\\a.cab"},
+      {u"\"\\a.cab", u""},  // the only quote is the last one: the text is cut there
+      {u"\\a \"b\" c.cab", u"\\a \"b"},    // cut at the last quote
+      {u"   ", u""},
+      {u"\"\"", u""},
+  };
+  for (const auto& [argument, path] : cases) {
+    EXPECT_EQ(CabPathOfArgument(argument), path) << platform::Utf16ToUtf8(argument);
+  }
+  EXPECT_EQ(CabPathOfArgument(u"\"\\" + std::u16string(258, u'x') + u"\""),
+            u"\\" + std::u16string(258, u'x'));
+  EXPECT_EQ(CabPathOfArgument(u"\\" + std::u16string(259, u'x')), std::nullopt);
+}
+
+}  // namespace
+}  // namespace kv
