@@ -32,15 +32,6 @@ TEST(StringTable, LoadsEveryEntryByItsIdentifierAndNothingElse) {
   }
 }
 
-TEST(StringTable, KeepsLineBreaksAndQuotesAsTheHandsetShowsThem) {
-  EXPECT_EQ(Utf8(LoadString(kProductName)), "Kestrelvox");
-  EXPECT_EQ(Utf8(LoadString(kAskDeleteSuspect)),
-            "Found a program looks like Trojan:\n%s\nDelete it?");
-  EXPECT_EQ(Utf8(LoadString(kCabMonitorEnabled)),
-            "The function of \"Monitor CAB file when installed\" has been enabled.");
-  EXPECT_EQ(Utf8(LoadString(kUserStopLine)), "*>>>>>>>>User stop scan!");
-}
-
 TEST(TextFormat, FillsTheConversionsInOrder) {
   struct Row {
     std::u16string_view format;

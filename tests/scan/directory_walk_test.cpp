@@ -234,21 +234,6 @@ TEST_F(WalkTest, AStopDuringACheckCancelsItsSearchAndUnwindsEveryLevel) {
   EXPECT_EQ(lines[lines.size() - 2], "\\A\\B\\C\\evil.exe");
 }
 
-TEST_F(WalkTest, TheSharedWalkGivesNothingMoreOnceStopped) {
-  for (const char* folder : {"A", "B", "C"}) {
-    for (const char* file : {"1.exe", "2.exe", "3.exe"}) Write(fs::path(folder) / file);
-  }
-  int visits = 0;
-  const WalkOutcome outcome = WalkStoreFolder(
-      store_, session_.running, u"",
-      [&](std::u16string_view, const platform::FileFinder&, std::u16string_view) {
-        ++visits;
-        session_.running.Stop();
-      });
-  EXPECT_EQ(outcome, WalkOutcome::kStopped);
-  EXPECT_EQ(visits, 1);
-}
-
 class SilentWalkTest : public WalkTest {};
 
 TEST_F(SilentWalkTest, DeletesWhatItFindsAndReportsNothing) {
