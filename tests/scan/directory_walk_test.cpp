@@ -263,6 +263,34 @@ TEST_F(SilentWalkTest, AClearedFlagLeavesEverythingUnvisited) {
   EXPECT_EQ(SilentScanWalk(store_, matcher, active, u"\\Missing"), WalkOutcome::kStopped);
 }
 
+// The silent walk is the shared walk with a checking visitor; here the
+// visitor also clears the flag after its first file, as the registry watch
+// would: the walk unwinds at once and leaves the rest unvisited.
+TEST_F(SilentWalkTest, AFlagClearedMidwayLeavesTheRestUnvisited) {
+  RunningFlag active;
+  active.Set();
+  for (const char* folder : {"A", "B", "C"}) {
+    for (const char* file : {"1.exe", "2.exe", "3.exe"}) Write(fs::path(folder) / file);
+  }
+  FileMatcher matcher(store_, database_, &active.Cancel());
+  int checked = 0;
+  const WalkOutcome outcome = WalkStoreFolder(
+      store_, active, u"",
+      [&](std::u16string_view path, const platform::FileFinder& listing,
+          std::u16string_view name) {
+        (void)CheckListedFile(matcher, path, listing, name);
+        ++checked;
+        active.Stop();
+      });
+  EXPECT_EQ(outcome, WalkOutcome::kStopped);
+  EXPECT_EQ(checked, 1);
+  int remaining = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(prefix_.StorePath())) {
+    remaining += entry.is_regular_file() ? 1 : 0;
+  }
+  EXPECT_EQ(remaining, 8);
+}
+
 // The dialog's stop, from another thread, while the scan thread hands a
 // line over: one stop line, then nothing, not even the closing lines.
 TEST(FullScanThreaded, AStopFromAnotherThreadEndsTheScanWithOneStopLine) {
