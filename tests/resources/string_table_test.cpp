@@ -39,7 +39,8 @@ TEST(TextFormat, FillsTheConversionsInOrder) {
     std::string expected;
   };
   const Row rows[] = {
-      {u"Delete Trojan successfully:%s", {u"\\Windows\\evil.exe"},
+      {u"Delete Trojan successfully:%s",
+       {u"\\Windows\\evil.exe"},
        "Delete Trojan successfully:\\Windows\\evil.exe"},
       {u"Virus DB Version:%d", {20102}, "Virus DB Version:20102"},
       {u"%d|%d", {-7, 0}, "-7|0"},

@@ -60,15 +60,18 @@ TEST_F(WalkTest, ChecksExactlyTheNamesThatPassTheFilters) {
     const char* relative;
     bool checked;
   };
+  // clang-format off
   const Row rows[] = {
-      {"a.exe", true},           {"B.EXE", true},           {"c.dat", true},
-      {"D.DAT", true},           {"e.cab", true},           {"F.CAB", true},
-      {".exe", false},           {"setup.Exe", false},      {"x.eXE", false},
-      {"pack.Cab", false},       {"notes.txt", false},      {"lib.dll", false},
-      {"photo.jpg", false},      {"a.exe.txt", false},      {"exe", false},
-      {"..backup/in.exe", false}, {"...three/in.exe", false}, {"..x/deep/in.exe", false},
-      {".hidden/in.exe", true},  {"Sub/a.b.dat", true},     {"Sub/..dots.exe", true},
+      {"a.exe", true},            {"B.EXE", true},             {"c.dat", true},
+      {"D.DAT", true},            {"e.cab", true},             {"F.CAB", true},
+      {".exe", false},            {"setup.Exe", false},        {"x.eXE", false},
+      {"pack.Cab", false},        {"notes.txt", false},        {"lib.dll", false},
+      {"photo.jpg", false},       {"a.exe.txt", false},        {"exe", false},
+      {"..backup/in.exe", false}, {"...three/in.exe", false},  {"..x/deep/in.exe", false},
+      {".hidden/in.exe", true},   {"Sub/a.b.dat", true},       {"Sub/..dots.exe", true},
   };
+  // clang-format on
+
   for (const Row& row : rows) Write(row.relative);
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
 
@@ -120,12 +123,10 @@ TEST_F(WalkTest, NeitherFollowsNorChecksLinks) {
   Write("Windows/real.exe");
   fs::create_directory_symlink(outside.Path() / "Folder", prefix_.StorePath() / "Linked");
   fs::create_symlink(outside.Path() / "evil.exe", prefix_.StorePath() / "Windows/link.exe");
-  fs::create_symlink(prefix_.StorePath() / "Windows/real.exe",
-                     prefix_.StorePath() / "inner.exe");
+  fs::create_symlink(prefix_.StorePath() / "Windows/real.exe", prefix_.StorePath() / "inner.exe");
 
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"\\Windows\\real.exe",
-                                               "<OK>\\Windows\\real.exe"}));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"\\Windows\\real.exe", "<OK>\\Windows\\real.exe"}));
   EXPECT_TRUE(fs::exists(outside.Path() / "Folder/evil.exe"));
   EXPECT_TRUE(fs::exists(outside.Path() / "evil.exe"));
   EXPECT_TRUE(fs::is_symlink(prefix_.StorePath() / "Windows/link.exe"));
@@ -276,8 +277,7 @@ TEST_F(SilentWalkTest, AFlagClearedMidwayLeavesTheRestUnvisited) {
   int checked = 0;
   const WalkOutcome outcome = WalkStoreFolder(
       store_, active, u"",
-      [&](std::u16string_view path, const platform::FileFinder& listing,
-          std::u16string_view name) {
+      [&](std::u16string_view path, const platform::FileFinder& listing, std::u16string_view name) {
         (void)CheckListedFile(matcher, path, listing, name);
         ++checked;
         active.Stop();

@@ -23,8 +23,8 @@ TEST(ScanSession, HandsEachLineOverThroughTheBuffer) {
   session.HandOver(u"\\Windows\\evil.exe");
   session.HandOver(u"<OK>\\Windows\\evil.exe");
   session.HandOver(u"&");
-  EXPECT_EQ(receiver.Utf8Lines(), (std::vector<std::string>{"\\Windows\\evil.exe",
-                                                             "<OK>\\Windows\\evil.exe", "&"}));
+  EXPECT_EQ(receiver.Utf8Lines(),
+            (std::vector<std::string>{"\\Windows\\evil.exe", "<OK>\\Windows\\evil.exe", "&"}));
 }
 
 TEST(ScanSession, CutsLinesToTheBuffersRoomNeverInsideACharacter) {
