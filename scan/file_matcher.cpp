@@ -84,7 +84,24 @@ SignatureMatch FileMatcher::MatchHostFile(const std::filesystem::path& path) {
 }
 
 FileCheckResult FileMatcher::CheckFile(std::u16string_view path, bool deleteOnMatch) {
-  const SignatureMatch match = FindMatchingSignature(path);  // the file is closed again
+  return Conclude(path, FindMatchingSignature(path), deleteOnMatch);  // the file is closed again
+}
+
+FileCheckResult FileMatcher::CheckOpenedFile(std::u16string_view path,
+                                             platform::FileStatus opened, platform::File& file,
+                                             bool deleteOnMatch) {
+  SignatureMatch match;
+  try {
+    match = MatchOpenFile(opened, file);
+  } catch (const std::bad_alloc&) {
+    match = Failed(CheckFailure::kRead);
+  }
+  file = platform::File();  // closed, and so unlocked, before a deletion
+  return Conclude(path, match, deleteOnMatch);
+}
+
+FileCheckResult FileMatcher::Conclude(std::u16string_view path, const SignatureMatch& match,
+                                      bool deleteOnMatch) {
   switch (match.kind) {
     case SignatureMatch::Kind::kNone:
       return FileCheckResult::kClean;

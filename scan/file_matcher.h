@@ -2,8 +2,8 @@
 // whole content with every character signature of one database snapshot,
 // in list order; the first hit decides.
 //
-// Entry points: FileMatcher::CheckFile (with optional deletion),
-// FindMatchingSignature (which signature), MatchSignatures (bytes in
+// Entry points: FileMatcher::CheckFile (with optional deletion; and
+// CheckOpenedFile, for a file a walk opened), FindMatchingSignature (which signature), MatchSignatures (bytes in
 // memory), MatchHostFile (a file named on a command line). A file is read
 // into memory while it is held open with no sharing, never mapped: a mapping
 // dies with the process when another process truncates the file. The read
@@ -66,6 +66,13 @@ class FileMatcher {
   // Checks the store file at `path` and deletes it on a hit when asked.
   FileCheckResult CheckFile(std::u16string_view path, bool deleteOnMatch);
 
+  // As CheckFile, for the file at `path` that the caller has opened already
+  // (with no sharing) and whose open gave `opened`: a walk opens what it
+  // lists from the folder it holds open. `file` is closed before any
+  // deletion, which goes by `path`.
+  FileCheckResult CheckOpenedFile(std::u16string_view path, platform::FileStatus opened,
+                                  platform::File& file, bool deleteOnMatch);
+
   // Which signature the store file at `path` matches; an absent or empty
   // file matches none. Never deletes.
   SignatureMatch FindMatchingSignature(std::u16string_view path);
@@ -80,6 +87,8 @@ class FileMatcher {
 
  private:
   SignatureMatch MatchOpenFile(platform::FileStatus opened, platform::File& file);
+  FileCheckResult Conclude(std::u16string_view path, const SignatureMatch& match,
+                           bool deleteOnMatch);
 
   const platform::Store& store_;
   const SignatureDatabase& database_;

@@ -1,0 +1,74 @@
+// The program's string table: every text the user sees, by the identifiers
+// the handset's resources gave them, as UTF-16 exactly as the handset shows
+// it ("\n" is a line break).
+//
+// Entry points: LoadString, and named constants for the identifiers in use.
+// The table is a sorted constant array, so a load is a binary search and
+// never allocates; the views it hands out live as long as the program.
+// Texts that are no table entry on the handset but are still seen by the
+// user (the scan's rule line and the dated prefix of its closing line) live
+// here too, so that no user-visible text is spelt anywhere else.
+#pragma once
+
+#include <string_view>
+
+namespace kv::strings {
+
+inline constexpr int kProductName = 128;  // "Kestrelvox"; names the program to other programs
+
+// Captions of the message boxes.
+inline constexpr int kCaptionError = 6603;
+inline constexpr int kCaptionQuestion = 6608;
+inline constexpr int kCaptionInformation = 6610;
+inline constexpr int kCaptionFinished = 6615;
+inline constexpr int kCaptionWarning = 6619;
+
+// The settings commands.
+inline constexpr int kStartupScanEnabled = 6611;
+inline constexpr int kCabScanEnabled = 6612;
+inline constexpr int kCannotSetFunction = 6613;
+inline constexpr int kCabMonitorEnabled = 6614;
+inline constexpr int kCabMonitorDisabled = 6616;
+
+// The memory scan.
+inline constexpr int kMemoryNotEnough = 6636;
+inline constexpr int kTrojanNotKilled = 6637;
+inline constexpr int kNoTrojanInMemory = 6638;
+inline constexpr int kFoundNoTrojans = 6639;
+inline constexpr int kAskDeleteSuspect = 6640;  // %s: the executable's path
+inline constexpr int kDeleteSucceeded = 6641;
+inline constexpr int kCannotDelete = 6642;
+inline constexpr int kFoundTrojanDeleted = 6643;     // %s: the path
+inline constexpr int kFoundTrojanNotDeleted = 6644;  // %s: the path
+
+// The scan driver.
+inline constexpr int kLogTrojanDeleted = 6645;     // %s: the path
+inline constexpr int kLogTrojanNotDeleted = 6646;  // %s: the path
+inline constexpr int kNoTrojanLine = 6647;
+inline constexpr int kMemoryScanFinished = 6648;
+inline constexpr int kFastScanFinished = 6649;
+inline constexpr int kFullScanFinished = 6650;
+inline constexpr int kUserStopLine = 6662;
+
+// The silent modes of the program's entry. The handset's table gives these
+// no documented place; they fill the free slots after the scan texts.
+inline constexpr int kSelfScanStarted = 6651;   // dated
+inline constexpr int kSelfScanFinished = 6652;  // dated
+inline constexpr int kCheckCabFile = 6653;      // dated
+inline constexpr int kCabTrojanAlarm = 6654;
+inline constexpr int kLogCabDeleted = 6655;      // %s: the CAB path
+inline constexpr int kCabTrojanDeleted = 6656;
+inline constexpr int kLogCabNotDeleted = 6657;   // %s: the CAB path
+inline constexpr int kLogCabIgnored = 6658;      // %s: the CAB path
+inline constexpr int kLogCabInstalling = 6659;   // %s: the CAB path
+inline constexpr int kCannotInstall = 6660;
+
+// The text of `id`; empty for an identifier the table does not hold.
+std::u16string_view LoadString(int id);
+
+// The line of hyphens that frames a scan's findings in the list and the log.
+inline constexpr std::u16string_view kScanRuleLine = u"*--------------------------------------";
+// The dated front of a scan's closing line; the closing text follows it.
+inline constexpr std::u16string_view kScanClosingDateFormat = u"*%02d/%d/%d %02d:%02d:%02d ";
+
+}  // namespace kv::strings

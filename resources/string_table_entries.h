@@ -1,0 +1,64 @@
+// The entries of the string table (string_table.h), sorted by identifier.
+// Kept in a header of its own so that the table's test can hold it to its
+// order; everything else loads texts through LoadString.
+#pragma once
+
+#include <string_view>
+
+namespace kv::strings {
+
+struct StringTableEntry {
+  int id;
+  std::u16string_view text;
+};
+
+// clang-format off
+inline constexpr StringTableEntry kStringTable[] = {
+    {128, u"Kestrelvox"},
+    {6603, u"Error"},
+    {6608, u"Question"},
+    {6610, u"Information"},
+    {6611, u"Fast scan function when startup has been enabled!\nWhen startup,Kestrelvox will run,"
+           u"and quit after scan finished,it will not take any resources at normal time."},
+    {6612, u"Scan CAB file when installed has been enabled!\nWhen install CAB,Kestrelvox will "
+           u"scan it,Kestrelvox will alerm and kill virus when find a Trojan.It will quit when "
+           u"scan finished,and will not take any resources at normal time."},
+    {6613, u"Can not set this function"},
+    {6614, u"The function of \"Monitor CAB file when installed\" has been enabled."},
+    {6615, u"Finished"},
+    {6616, u"The function of \"Monitor CAB file when installed\" has been disabled."},
+    {6619, u"Warning"},
+    {6636, u"Memory not enough,please close other programs and try again!"},
+    {6637, u"Trojan found,but it can't be killed,please delete manually or restart system and "
+           u"try again!"},
+    {6638, u"There's no Trojan in memory!"},
+    {6639, u"Found no Trojans!"},
+    {6640, u"Found a program looks like Trojan:\n%s\nDelete it?"},
+    {6641, u"Delete successfully!"},
+    {6642, u"Can not delete,please delete it manually or restart system and try again!\n"},
+    {6643, u"Found Trojan:\n%s\nDelete successfully!\n"},
+    {6644, u"Found Trojan:\n%s\nIt can not be deleted!please delete it manually or restart "
+           u"system and try again!\n"},
+    {6645, u"Delete Trojan successfully:%s"},
+    {6646, u"Can not delete Trojan:%s"},
+    {6647, u"*There's no Trojan!"},
+    {6648, u"Memory scan finished!"},
+    {6649, u"Fast scan finished!"},
+    {6650, u"Full scan finished!"},
+    {6651, u"%02d/%d/%d %02d:%02d:%02d Self scan started"},
+    {6652, u"%02d/%d/%d %02d:%02d:%02d Self scan finished"},
+    {6653, u"%02d/%d/%d %02d:%02d:%02d Check CAB file"},
+    {6654, u"Alerm:Kestrelvox found there's a Trojan in CAB file,Delete it?\nYes:Delete it and "
+           u"stop install.\nNo:Don't delete it and continue to install.\nCancel:Don't delete it "
+           u"and stop install."},
+    {6655, u"Delete successfully:%s"},
+    {6656, u"The Trojan has been deleted successfully!\n"},
+    {6657, u"Can not delete:%s"},
+    {6658, u"Ignore Trojan:%s"},
+    {6659, u"Continue to install:%s"},
+    {6660, u"Unknown error:Can not install!\n"},
+    {6662, u"*>>>>>>>>User stop scan!"},
+};
+// clang-format on
+
+}  // namespace kv::strings

@@ -1,0 +1,11 @@
+// HostClock: the scan's clock on the host. In a file of its own so that a
+// program that never dates a scan line does not link the host clock.
+#include "scan/scan_outputs.h"
+
+namespace kv {
+
+platform::LocalTime HostClock::Now() const { return platform::CurrentLocalTime(); }
+
+void HostClock::Pause(int milliseconds) const { platform::SleepMilliseconds(milliseconds); }
+
+}  // namespace kv

@@ -1,0 +1,71 @@
+// The memory scan: finds the first running handset process whose
+// executable name is a process signature, ends it, checks its executable
+// with CheckFile and deletes it when a content signature is found in it,
+// and otherwise asks the user whether to delete it anyway.
+//
+// Entry points: MemoryScan (the whole scan, with its lines and boxes),
+// KillFirstTrojanProcess, MatchProcess, CloseMessagingWindows.
+// Only the first suspect process is handled per scan; others wait for the
+// next one. Signature names are widened with the handset's ANSI code page
+// and compared whole and case-sensitively with the process's executable
+// name.
+#pragma once
+
+#include <string>
+
+#include "platform/processes.h"
+#include "platform/store.h"
+#include "scan/scan_context.h"
+#include "scan/scan_outputs.h"
+#include "scan/signature_database.h"
+
+namespace kv {
+
+// The results of KillFirstTrojanProcess and MemoryScan, with the handset's
+// values.
+enum class MemoryScanResult : int {
+  kTerminated = 1,         // a suspect process was ended
+  kNoSuspect = 0,          // no running process is suspect
+  kNotTerminated = -1,     // a suspect process could not be opened or ended
+  kNoProcessList = -2,     // the process list could not be taken
+};
+
+// MatchProcess's results.
+enum class ProcessMatch : int {
+  kTerminated = 1,      // suspect and ended
+  kNotSuspect = 0,      // no process signature names it
+  kNotTerminated = -1,  // suspect, but it could not be opened or ended
+};
+
+// The pause after which the messaging programs were expected to have closed.
+inline constexpr int kMessagingWindowsPauseMs = 500;
+
+// Closes the windows of the handset's messaging programs so that they let
+// go of their files, then pauses. The host has no such windows, so only the
+// pause is left.
+void CloseMessagingWindows(const ScanClock& clock);
+
+// Checks `process` against `processSignatures` and ends it when one names
+// it. `exePath` receives its executable's device path once it is opened
+// (empty when it cannot be).
+[[nodiscard]] ProcessMatch MatchProcess(const platform::Store& store,
+                                        const SignatureList& processSignatures,
+                                        const platform::ProcessEntry& process,
+                                        std::u16string& exePath);
+
+// Closes the messaging windows, then walks the process list in its order
+// and ends the first suspect process (MatchProcess).
+[[nodiscard]] MemoryScanResult KillFirstTrojanProcess(const platform::Store& store,
+                                                      const SignatureList& processSignatures,
+                                                      const ScanClock& clock,
+                                                      std::u16string& exePath);
+
+// The memory scan. Its lines: "*" + "Memory not enough..." when the
+// process list cannot be taken, "*" + "There's no Trojan in memory!" when
+// no process is suspect, "<NO>" + path when the suspect cannot be ended,
+// and for an ended one "<OK>" or "<NO>" + its executable's path. With
+// `showBoxes` each outcome is also told in a box. The question whether to
+// delete an executable in which no signature is found is always asked.
+MemoryScanResult MemoryScan(const ScanContext& context, bool showBoxes);
+
+}  // namespace kv

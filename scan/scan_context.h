@@ -1,0 +1,22 @@
+// ScanContext: what every step of one scan works with, gathered once by
+// RunScan so that the steps take one argument instead of six.
+#pragma once
+
+#include "platform/store.h"
+#include "scan/file_matcher.h"
+#include "scan/scan_outputs.h"
+#include "scan/scan_session.h"
+#include "scan/signature_database.h"
+
+namespace kv {
+
+struct ScanContext {
+  const platform::Store& store;
+  // The snapshot the scan started with; RunScan holds it to the end.
+  const SignatureDatabase& database;
+  FileMatcher& matcher;
+  ScanSession& session;
+  const ScanOutputs& outputs;
+};
+
+}  // namespace kv

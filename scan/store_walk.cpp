@@ -1,0 +1,66 @@
+// WalkStoreFolder: one recursion per folder level. A level costs one open
+// folder descriptor and a path string; a path of at most 259 units nests at
+// most 130 folders, so neither the stack nor the descriptors run out.
+#include "scan/store_walk.h"
+
+#include <array>
+#include <string>
+
+#include "platform/limits.h"
+
+namespace kv {
+
+bool PassesExtensionFilter(std::u16string_view name) {
+  static constexpr std::array<std::u16string_view, 6> kExtensions = {
+      u".exe", u".EXE", u".dat", u".DAT", u".cab", u".CAB"};
+  constexpr std::size_t kLength = 4;
+  if (name.size() <= kLength) return false;
+  const std::u16string_view ending = name.substr(name.size() - kLength);
+  for (const std::u16string_view extension : kExtensions) {
+    if (ending == extension) return true;
+  }
+  return false;
+}
+
+bool IsWalkedFolder(std::u16string_view name) { return !name.starts_with(u".."); }
+
+WalkOutcome WalkStoreFolder(const platform::Store& store, const RunningFlag& running,
+                            std::u16string_view folder, const ListedFileVisitor& visit) {
+  if (!running.IsSet()) return WalkOutcome::kStopped;
+  platform::FileFinder listing;
+  platform::FindEntry entry;
+  switch (platform::FileFinder::FindFirst(store, folder, listing, entry)) {
+    case platform::FileStatus::kOk:
+      break;
+    case platform::FileStatus::kFileNotFound:  // an empty folder
+      return WalkOutcome::kCompleted;
+    case platform::FileStatus::kFailed:
+      return WalkOutcome::kUnlistable;
+  }
+  std::u16string path;
+  do {
+    path.assign(folder).append(u"\\").append(entry.name);
+    if (path.size() <= limits::kMaxDevicePathUnits) {
+      if (entry.isDirectory) {
+        if (IsWalkedFolder(entry.name) &&
+            WalkStoreFolder(store, running, path, visit) == WalkOutcome::kStopped) {
+          return WalkOutcome::kStopped;
+        }
+      } else if (PassesExtensionFilter(entry.name)) {
+        visit(path, listing, entry.name);
+      }
+    }
+    if (!running.IsSet()) return WalkOutcome::kStopped;
+  } while (listing.FindNext(entry));
+  return WalkOutcome::kCompleted;
+}
+
+FileCheckResult CheckListedFile(FileMatcher& matcher, std::u16string_view path,
+                                const platform::FileFinder& listing, std::u16string_view name) {
+  if (name.find(u'\\') != std::u16string_view::npos) return matcher.CheckFile(path, true);
+  platform::File file;
+  const platform::FileStatus opened = listing.OpenFile(name, platform::Sharing::kNone, file);
+  return matcher.CheckOpenedFile(path, opened, file, true);
+}
+
+}  // namespace kv

@@ -1,0 +1,86 @@
+// The string table and its formatter: identifiers are found (and only they),
+// the table stays sorted for its binary search, and the three conversions
+// the texts use are filled as the handset's printf filled them.
+#include "resources/string_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/text.h"
+#include "resources/string_table_entries.h"
+#include "resources/text_format.h"
+
+namespace kv::strings {
+namespace {
+
+std::string Utf8(std::u16string_view text) { return platform::Utf16ToUtf8(text); }
+
+TEST(StringTable, EntriesAreSortedAndUnique) {
+  for (std::size_t i = 1; i < std::size(kStringTable); ++i) {
+    EXPECT_LT(kStringTable[i - 1].id, kStringTable[i].id) << kStringTable[i].id;
+  }
+}
+
+TEST(StringTable, LoadsEveryEntryByItsIdentifierAndNothingElse) {
+  for (const StringTableEntry& entry : kStringTable) {
+    EXPECT_EQ(LoadString(entry.id), entry.text) << entry.id;
+    EXPECT_FALSE(entry.text.empty()) << entry.id;
+  }
+  for (const int unknown : {0, 127, 129, 6599, 6600, 6661, 6663, 6664, -1}) {
+    EXPECT_TRUE(LoadString(unknown).empty()) << unknown;
+  }
+}
+
+TEST(StringTable, KeepsLineBreaksAndQuotesAsTheHandsetShowsThem) {
+  EXPECT_EQ(Utf8(LoadString(kProductName)), "Kestrelvox");
+  EXPECT_EQ(Utf8(LoadString(kAskDeleteSuspect)),
+            "Found a program looks like Trojan:\n%s\nDelete it?");
+  EXPECT_EQ(Utf8(LoadString(kCabMonitorEnabled)),
+            "The function of \"Monitor CAB file when installed\" has been enabled.");
+  EXPECT_EQ(Utf8(LoadString(kUserStopLine)), "*>>>>>>>>User stop scan!");
+}
+
+TEST(TextFormat, FillsTheConversionsInOrder) {
+  struct Row {
+    std::u16string_view format;
+    std::initializer_list<FormatArgument> arguments;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {u"Delete Trojan successfully:%s", {u"\\Windows\\evil.exe"},
+       "Delete Trojan successfully:\\Windows\\evil.exe"},
+      {u"Virus DB Version:%d", {20102}, "Virus DB Version:20102"},
+      {u"%d|%d", {-7, 0}, "-7|0"},
+      {u"%02d:%02d:%02d", {9, 3, 45}, "09:03:45"},
+      {u"%02d", {123}, "123"},
+      {u"%02d", {-5}, "-5"},
+      {u"[%d].Found Trojan,", {2}, "[2].Found Trojan,"},
+      {u"100%% sure", {}, "100% sure"},
+      {u"no conversions", {1}, "no conversions"},
+      // Missing or mismatched arguments and unknown conversions stay as written.
+      {u"%s and %s", {u"one"}, "one and %s"},
+      {u"%d", {u"text"}, "%d"},
+      {u"%s", {5}, "%s"},
+      {u"%x %5d %", {1}, "%x %5d %"},
+      {u"%s", {u"%d"}, "%d"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Utf8(FormatText(row.format, row.arguments)), row.expected) << Utf8(row.format);
+  }
+}
+
+TEST(TextFormat, DatesLinesYearFirstWithTwoDigitTimes) {
+  EXPECT_EQ(Utf8(FormatDated(LoadString(kSelfScanStarted), {2010, 7, 5, 9, 3, 5})),
+            "2010/7/5 09:03:05 Self scan started");
+  EXPECT_EQ(Utf8(FormatDated(kScanClosingDateFormat, {2024, 12, 31, 23, 59, 0})),
+            "*2024/12/31 23:59:00 ");
+}
+
+TEST(TextFormat, KeepsTextThatIsNotAscii) {
+  EXPECT_EQ(FormatText(u"\u77ed\u4fe1 %s!", {std::u16string_view(u"\xDCFF\U0001F600")}),
+            u"\u77ed\u4fe1 \xDCFF\U0001F600!");
+}
+
+}  // namespace
+}  // namespace kv::strings
