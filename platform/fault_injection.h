@@ -1,7 +1,7 @@
 // Fault injection: makes the next host call at a named point fail, so that
 // tests can reach the failure paths the host never takes for them (tests run
-// as root, so no permission stops a deletion, and a short read or a failed
-// close cannot be provoked on a real file).
+// as root, so no permission stops a deletion or a signal, and a short read
+// or a failed close cannot be provoked on a real file).
 //
 // Entry points: FailNext, ClearFaults, ScopedFault for tests;
 // ConsumeFault for platform/ only, at each point.
@@ -15,6 +15,8 @@ enum class FaultPoint {
   kRead,    // File::ReadAll sees the file end early, as if it had shrunk
   kClose,   // File::Close reports failure (the file is closed all the same)
   kDelete,  // DeleteStoreFile's unlink fails: kFailed, nothing deleted
+  kSignal,  // the host refuses a signal (EPERM): ProcessHandle::Open or
+            // Terminate fails, the process is left alone
 };
 
 // The next `times` calls at `point` fail (added to any already armed).

@@ -11,6 +11,15 @@ namespace kv::limits {
 // The handset's MAX_PATH: 260 UTF-16 units including the terminator.
 inline constexpr std::size_t kMaxDevicePathUnits = 259;
 
+// The memory scan's executable path buffer: at most 255 units.
+inline constexpr std::size_t kMaxExecutablePathUnits = 255;
+
+// How long terminating a process waits for it to be gone, so that its
+// executable is out of use when the memory scan checks and deletes it.
+// SIGKILL takes effect within microseconds unless the process is stuck in
+// the kernel; then the scan goes on without waiting longer.
+inline constexpr int kProcessExitWaitMilliseconds = 2000;
+
 // Pattern engine bounds. They stop only hostile patterns or data, which then
 // fail (the file's result is -1, never "clean") instead of crashing, never
 // ending or eating the machine's memory. Stack costs were measured under

@@ -1,6 +1,9 @@
 // The handset's processes on the host: the host processes whose executable
 // lies inside the store. A process running a program from outside the
-// store is not on the handset and is never listed, opened or touched.
+// store is not on the handset and is never listed, opened or touched. A
+// process whose executable was deleted from the store after it started
+// stays a handset process, under the path its file had, so that it can
+// still be ended.
 //
 // Entry points: TakeProcessSnapshot (the process list, with executable
 // names), ProcessHandle (open one, its executable's device path,
@@ -42,7 +45,9 @@ class ProcessHandle {
   // most 255 units; empty for a handle not opened.
   const std::u16string& ExecutablePath() const { return executablePath_; }
 
-  // Ends the process at once (SIGKILL). false when the host refuses.
+  // Ends the process at once (SIGKILL) and waits briefly until it is gone.
+  // false when the host refuses; a process that has ended meanwhile is
+  // ended (true). Reaps nothing: the process is not our child.
   [[nodiscard]] bool Terminate();
 
  private:

@@ -1,0 +1,46 @@
+// StartStoreProgram: the store file is resolved like every other store file
+// (one component at a time, no links), its command line is split by the
+// Windows rules, and the arguments leave the program as UTF-8, with the
+// byte escapes of non-UTF-8 host names (host_name.h) turned back into their
+// bytes so that a path handed over still names its file.
+#include "platform/program_start.h"
+
+#include <sys/stat.h>
+
+#include "platform/detached_start.h"
+#include "platform/host_link.h"
+#include "platform/store_path.h"
+#include "platform/text.h"
+#include "platform/utf_codec.h"
+#include "platform/windows_command_line.h"
+
+namespace kv::platform {
+namespace {
+
+std::string HostArgument(std::u16string_view argument) {
+  std::string bytes;
+  if (EncodeUtf8(argument, LoneSurrogate::kUnescapeBytes, bytes)) return bytes;
+  return Utf16ToUtf8(argument);  // other lone surrogates: U+FFFD
+}
+
+}  // namespace
+
+bool StartStoreProgram(const Store& store, std::u16string_view programPath,
+                       std::u16string_view commandLine) {
+  UniqueFd folder;
+  StoreEntry entry;
+  std::string folderPath;
+  if (ResolveStoreEntry(store, programPath, folder, entry) != FileStatus::kOk ||
+      !S_ISREG(entry.status.st_mode) || !DescriptorHostPath(folder.Get(), folderPath)) {
+    return false;
+  }
+  std::vector<std::string> arguments{folderPath + "/" + entry.hostName};
+  for (const std::u16string& argument : SplitWindowsCommandLine(commandLine)) {
+    // A host argument ends at its first zero byte: refused, not cut short.
+    if (argument.find(u'\0') != std::u16string::npos) return false;
+    arguments.push_back(HostArgument(argument));
+  }
+  return StartDetached(folder.Get(), entry.hostName, arguments);
+}
+
+}  // namespace kv::platform
