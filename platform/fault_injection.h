@@ -17,6 +17,10 @@ enum class FaultPoint {
   kDelete,  // DeleteStoreFile's unlink fails: kFailed, nothing deleted
   kSignal,  // the host refuses a signal (EPERM): ProcessHandle::Open or
             // Terminate fails, the process is left alone
+  kCreate,  // ReplaceStoreFile cannot create its new file, as in a folder
+            // it may not write: nothing is created
+  kWrite,   // ReplaceStoreFile's write fails, as on a full disk
+  kRename,  // ReplaceStoreFile's rename into place fails
 };
 
 // The next `times` calls at `point` fail (added to any already armed).

@@ -5,7 +5,7 @@
 # Non-interactive and idempotent: a machine that has them all is left alone.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-tidy)
+packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-tidy libcurl4-openssl-dev)
 if [ $# -gt 0 ]; then
   packages=("$@")
 fi
