@@ -30,7 +30,7 @@ constexpr std::array<Verb, 7> kVerbs = {{
     {"match", "PATTERN FILE", "print 1 when PATTERN matches FILE's bytes, else 0", RunMatch},
     {"match-batch", "< LINES", "read '<pattern hex>\\t<data hex>' lines, print 1/0/E", RunMatchBatch},
     {"check", "VirusDB.dat FILE...", "print which signature each FILE matches", RunCheck},
-    {"update", "", "update the device prefix's database from the update server", RunUpdate},
+    {"update", "", "update the prefix's database from the update server", RunUpdate},
 }};
 
 // Reads the whole regular file at `path`, refusing one over `maxSize` bytes
