@@ -27,7 +27,15 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6614, u"The function of \"Monitor CAB file when installed\" has been enabled."},
     {6615, u"Finished"},
     {6616, u"The function of \"Monitor CAB file when installed\" has been disabled."},
+    {6618, u"Can not download the data!"},
     {6619, u"Warning"},
+    {6620, u"Unable to connect to the website and download data!\nPlease check the network "
+           u"connection and try again."},
+    {6621, u"Can not get the version of virus DB,please try again!"},
+    {6622, u"The virus DB is latest!\nVirus DB Version:%d"},
+    {6623, u"Update virus DB failed,please try again!"},
+    {6624, u"Update virus DB successfully"},
+    {6625, u"To update virus DB need to connect to network,continue?"},
     {6636, u"Memory not enough,please close other programs and try again!"},
     {6637, u"Trojan found,but it can't be killed,please delete manually or restart system and "
            u"try again!"},

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (clang-tidy runs
-# in the test command; g++ brings the ThreadSanitizer runtime), when missing,
-# or the packages named as arguments instead (scripts/fuzz.sh asks for clang).
+# in the test command; g++ brings the ThreadSanitizer runtime; libcurl
+# carries the database update's HTTP), when missing, or the packages named
+# as arguments instead (scripts/fuzz.sh asks for clang).
 # Non-interactive and idempotent: a machine that has them all is left alone.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-tidy)
+packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-tidy libcurl4-openssl-dev)
 if [ $# -gt 0 ]; then
   packages=("$@")
 fi

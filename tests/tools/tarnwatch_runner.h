@@ -3,8 +3,10 @@
 // plain signature list, the demo's recording installer, the log decoded.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/text.h"
@@ -30,6 +32,18 @@ class TarnwatchHandset : public ToolPrefix {
   }
 
   std::filesystem::path InstallerLog() const { return Path() / "wceload.log"; }
+
+  // What the installer logged. It runs detached and may still be starting
+  // when tarnwatch has ended, so an empty log is read again for a while
+  // when `expected` is not empty.
+  std::string InstallerArguments(const std::string& expected) const {
+    std::string logged = ReadFile(InstallerLog());
+    for (int i = 0; i < 500 && logged != expected && !expected.empty(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      logged = ReadFile(InstallerLog());
+    }
+    return logged;
+  }
 
   // The activity log's records, the dated ones with their date and time
   // replaced by "<date>".

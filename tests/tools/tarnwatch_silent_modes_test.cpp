@@ -116,8 +116,8 @@ TEST(TarnwatchCabCheck, AnswersDecideBetweenDeletingStoppingAndInstalling) {
     Records expected = {"<date> Check CAB file"};
     if (!c.outcome.empty()) expected.push_back(c.outcome);
     EXPECT_EQ(handset.LogRecords(), expected) << c.what;
-    EXPECT_EQ(ReadFile(handset.InstallerLog()), c.installed ? path + "\n/nodelete\n" : "")
-        << c.what;
+    const std::string installed = c.installed ? path + "\n/nodelete\n" : "";
+    EXPECT_EQ(handset.InstallerArguments(installed), installed) << c.what;
     EXPECT_EQ(fs::exists(handset.StorePath() / "My Documents/a.cab"), c.kept) << c.what;
   }
 }
@@ -140,7 +140,7 @@ TEST(TarnwatchCabCheck, AHostPathOutsideTheStoreIsCheckedButNeverDeleted) {
 TEST(TarnwatchCabCheck, AMissingPackageIsHandedToTheInstallerAndAnOverlongOneRefused) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
   EXPECT_EQ(handset.Run({"\\nowhere.cab"}).status, 0);
-  EXPECT_EQ(ReadFile(handset.InstallerLog()), "\\nowhere.cab\n/nodelete\n");
+  EXPECT_EQ(handset.InstallerArguments("\\nowhere.cab\n/nodelete\n"), "\\nowhere.cab\n/nodelete\n");
   const RunResult overlong = handset.Run({"\\" + std::string(300, 'x') + ".cab"});
   EXPECT_EQ(overlong.status, 255);
   EXPECT_EQ(overlong.err, "Error\nUnknown error:Can not install!\n[O]K\n");

@@ -1,0 +1,106 @@
+// The update's test bench: a prefix holding a version-100 database that is
+// loaded and published, a real update server on 127.0.0.1, recording
+// message boxes, and checks that the old database is still on disk byte for
+// byte and still the published snapshot.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/fault_injection.h"
+#include "scan/published_database.h"
+#include "support/database_writer.h"
+#include "support/http_test_server.h"
+#include "support/scan_recorders.h"
+#include "support/scoped_environment.h"
+#include "support/temp_files.h"
+#include "update/data_connection.h"
+#include "update/database_update.h"
+
+namespace kv::testing {
+
+inline constexpr char kVersionPath[] = "/avupd/reqver.php?sys=wm";
+inline constexpr char kDatabasePath[] = "/avupd/reqavdb.php?sys=wm";
+
+// The boxes' texts, as "<caption>|<text>".
+inline const std::string kCannotConnectBox =
+    "Warning|Unable to connect to the website and download data!\n"
+    "Please check the network connection and try again.";
+inline const std::string kCannotDownloadBox = "Warning|Can not download the data!";
+inline const std::string kNoVersionBox =
+    "Warning|Can not get the version of virus DB,please try again!";
+inline const std::string kUpdateFailedBox = "Warning|Update virus DB failed,please try again!";
+inline const std::string kSucceededBox = "Information|Update virus DB successfully";
+inline std::string LatestBox(int version) {
+  return "Information|The virus DB is latest!\nVirus DB Version:" + std::to_string(version);
+}
+
+// Time-outs for answers that come; and short ones for a server that never
+// answers, which end the request by the bound within a fraction of a second.
+inline constexpr platform::HttpTimeouts kPatient{std::chrono::seconds(10),
+                                                 std::chrono::seconds(20)};
+inline constexpr platform::HttpTimeouts kImpatient{std::chrono::seconds(10),
+                                                   std::chrono::milliseconds(300)};
+
+inline const std::string kOldDatabase =
+    DatabaseFile("100", {"[VirusFile]", "\\Windows\\old.exe"});
+inline const std::string kNewDatabase =
+    DatabaseFile("200", {"[VirusFile]", "\\Windows\\new.exe"});
+
+class UpdateBench : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    environment_.WithoutProxies();
+    prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", kOldDatabase);
+    (void)database_.Reload(prefix_.Store());
+    oldSnapshot_ = database_.Current();
+    ASSERT_EQ(oldSnapshot_->dbVersion, 100);
+  }
+  void TearDown() override { platform::ClearFaults(); }
+
+  UpdateContext Context(const std::string& server,
+                        const platform::HttpTimeouts& timeouts = kPatient) {
+    return {.store = prefix_.Store(),
+            .database = database_,
+            .connection = connection_,
+            .boxes = boxes_,
+            .owner = &window_,
+            .server = server,
+            .timeouts = timeouts};
+  }
+
+  // "<caption>|<text>" of every box shown so far, which are forgotten.
+  std::vector<std::string> TakeBoxes() {
+    std::vector<std::string> shown;
+    for (const ShownBox& box : boxes_.shown) shown.push_back(box.caption + "|" + box.text);
+    boxes_.shown.clear();
+    return shown;
+  }
+
+  std::string DatabaseOnDisk() const {
+    return ReadFile(prefix_.StorePath() / "Program Files" / "Quellbrin" / "VirusDB.dat");
+  }
+
+  // The old database is on disk byte for byte, still the one published,
+  // and the connection has been given back.
+  void ExpectNothingChanged(const std::string& what) const {
+    EXPECT_EQ(DatabaseOnDisk(), kOldDatabase) << what;
+    EXPECT_EQ(database_.Current(), oldSnapshot_) << what;
+    EXPECT_EQ(database_.Current()->dbVersion, 100) << what;
+    EXPECT_FALSE(connection_.IsConnected()) << what;
+  }
+
+  ScopedEnvironment environment_;
+  TempPrefix prefix_;
+  PublishedDatabase database_;
+  std::shared_ptr<const SignatureDatabase> oldSnapshot_;
+  DataConnection connection_;
+  RecordingBoxes boxes_;
+  const int window_ = 0;  // stands for the main window that owns the boxes
+};
+
+}  // namespace kv::testing
