@@ -15,6 +15,7 @@
 #include <cerrno>
 
 #include "platform/fault_injection.h"
+#include "platform/unique_fd.h"
 #include "platform/files.h"
 #include "platform/store_path.h"
 
@@ -24,16 +25,6 @@ namespace {
 constexpr int kAppendFlags =
     O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
 
 }  // namespace
 

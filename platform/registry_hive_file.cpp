@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "platform/limits.h"
+#include "platform/unique_fd.h"
 
 namespace kv::platform {
 namespace {
@@ -33,16 +34,6 @@ int OpenRetrying(const std::filesystem::path& path, int flags, mode_t mode = 0) 
     fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
   } while (fd < 0 && errno == EINTR);
   return fd;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
 }
 
 bool WriteSynced(const std::filesystem::path& path, std::string_view content) {

@@ -1,5 +1,5 @@
-// UniqueFd's closing, kept out of the header so that only platform/ sees
-// the host's descriptor calls.
+// UniqueFd's closing and the whole-buffer write, kept out of the header so
+// that only platform/ sees the host's descriptor calls.
 #include "platform/unique_fd.h"
 
 #include <unistd.h>
@@ -17,6 +17,16 @@ bool UniqueFd::Close() {
   // Linux releases the descriptor even when close reports EINTR, so that
   // is no failure (and retrying could close someone else's descriptor).
   return ::close(std::exchange(fd_, -1)) == 0 || errno == EINTR;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
 }
 
 }  // namespace kv::platform

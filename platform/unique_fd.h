@@ -3,6 +3,7 @@
 // error path can leak one.
 #pragma once
 
+#include <string_view>
 #include <utility>
 
 namespace kv::platform {
@@ -31,5 +32,9 @@ class UniqueFd {
  private:
   int fd_ = -1;
 };
+
+// Writes all of `bytes` to `fd`, going on after interruptions and short
+// writes; false on an error or a write that takes nothing.
+[[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
 
 }  // namespace kv::platform
