@@ -1,6 +1,6 @@
-// The memory scan over the platform's process list. Processes are compared
-// with every process signature widened once per process; the lists are a
-// handful of names, so nothing is gained by indexing them.
+// The memory scan over the platform's process list. Each process signature
+// is widened anew for every process compared: the lists hold a handful of
+// names, so keeping widened copies would gain nothing.
 #include "scan/memory_scan.h"
 
 #include <vector>
@@ -14,48 +14,68 @@
 namespace kv {
 namespace {
 
-using platform::MessageButtons;
 using platform::MessageIcon;
 
-void ShowBox(const ScanContext& context, int textId, int captionId, MessageIcon icon) {
-  const ScanOutputs& outputs = context.outputs;
-  (void)outputs.boxes.Show(outputs.owner, strings::LoadString(textId),
-                           strings::LoadString(captionId), MessageButtons::kOk, icon);
-}
+// The box that tells an outcome when boxes are shown.
+struct OutcomeBox {
+  int textId;  // a text with %s gets the executable's path
+  int captionId;
+  MessageIcon icon;
+};
 
-void ShowPathBox(const ScanContext& context, int textId, std::u16string_view path,
-                 int captionId, MessageIcon icon) {
-  const ScanOutputs& outputs = context.outputs;
-  (void)outputs.boxes.Show(outputs.owner, strings::FormatText(strings::LoadString(textId), {path}),
-                           strings::LoadString(captionId), MessageButtons::kOk, icon);
-}
-
-void HandOverMarked(ScanSession& session, std::u16string_view marker, std::u16string_view text) {
+// Hands over `marker` + `text`, then, with boxes, shows `box`.
+void Report(const ScanContext& context, bool showBoxes, std::u16string_view marker,
+            std::u16string_view text, const OutcomeBox& box, std::u16string_view path) {
   std::u16string line(marker);
-  session.HandOver(line.append(text));
+  context.session.HandOver(line.append(text));
+  if (!showBoxes) return;
+  const ScanOutputs& outputs = context.outputs;
+  (void)outputs.boxes.Show(outputs.owner,
+                           strings::FormatText(strings::LoadString(box.textId), {path}),
+                           strings::LoadString(box.captionId), platform::MessageButtons::kOk,
+                           box.icon);
 }
 
 // The ended process's executable holds no known signature, or cannot be
-// read: the user decides whether it goes.
-void AskToDelete(const ScanContext& context, bool showBoxes, const std::u16string& path) {
+// read: the user decides whether it goes, with or without boxes.
+void AskToDelete(const ScanContext& context, bool showBoxes, std::u16string_view path) {
   const ScanOutputs& outputs = context.outputs;
   const platform::MessageAnswer answer = outputs.boxes.Show(
       outputs.owner, strings::FormatText(strings::LoadString(strings::kAskDeleteSuspect), {path}),
-      strings::LoadString(strings::kCaptionQuestion), MessageButtons::kYesNo,
+      strings::LoadString(strings::kCaptionQuestion), platform::MessageButtons::kYesNo,
       MessageIcon::kQuestion);
   if (answer != platform::MessageAnswer::kYes) return;
   (void)platform::SetNormalAttributes(context.store, path);
   if (platform::DeleteStoreFile(context.store, path) == platform::FileStatus::kOk) {
-    HandOverMarked(context.session, kDeletedMarker, path);
-    if (showBoxes) {
-      ShowBox(context, strings::kDeleteSucceeded, strings::kCaptionInformation,
-              MessageIcon::kInformation);
-    }
+    Report(context, showBoxes, kDeletedMarker, path,
+           {strings::kDeleteSucceeded, strings::kCaptionInformation, MessageIcon::kInformation},
+           path);
   } else {
-    HandOverMarked(context.session, kNotDeletedMarker, path);
-    if (showBoxes) {
-      ShowBox(context, strings::kCannotDelete, strings::kCaptionWarning, MessageIcon::kWarning);
-    }
+    Report(context, showBoxes, kNotDeletedMarker, path,
+           {strings::kCannotDelete, strings::kCaptionWarning, MessageIcon::kWarning}, path);
+  }
+}
+
+// The suspect was ended: its executable is checked and deleted, or asked
+// about.
+void HandleEndedProcess(const ScanContext& context, bool showBoxes, std::u16string_view path) {
+  switch (context.matcher.CheckFile(path, true)) {
+    case FileCheckResult::kDeleted:
+      Report(context, showBoxes, kDeletedMarker, path,
+             {strings::kFoundTrojanDeleted, strings::kCaptionInformation,
+              MessageIcon::kInformation},
+             path);
+      break;
+    case FileCheckResult::kFound:
+    case FileCheckResult::kDeleteFailed:
+      Report(context, showBoxes, kNotDeletedMarker, path,
+             {strings::kFoundTrojanNotDeleted, strings::kCaptionWarning, MessageIcon::kWarning},
+             path);
+      break;
+    case FileCheckResult::kClean:
+    case FileCheckResult::kUnreadable:
+      AskToDelete(context, showBoxes, path);
+      break;
   }
 }
 
@@ -102,50 +122,21 @@ MemoryScanResult MemoryScan(const ScanContext& context, bool showBoxes) {
       context.store, context.database.processSignatures, context.outputs.clock, exePath);
   switch (result) {
     case MemoryScanResult::kNoProcessList:
-      HandOverMarked(context.session, kListLineMarker,
-                     strings::LoadString(strings::kMemoryNotEnough));
-      if (showBoxes) {
-        ShowBox(context, strings::kMemoryNotEnough, strings::kCaptionWarning,
-                MessageIcon::kWarning);
-      }
+      Report(context, showBoxes, kListLineMarker, strings::LoadString(strings::kMemoryNotEnough),
+             {strings::kMemoryNotEnough, strings::kCaptionWarning, MessageIcon::kWarning}, {});
       break;
     case MemoryScanResult::kNoSuspect:
-      HandOverMarked(context.session, kListLineMarker,
-                     strings::LoadString(strings::kNoTrojanInMemory));
-      if (showBoxes) {
-        ShowBox(context, strings::kFoundNoTrojans, strings::kCaptionInformation,
-                MessageIcon::kInformation);
-      }
+      Report(context, showBoxes, kListLineMarker, strings::LoadString(strings::kNoTrojanInMemory),
+             {strings::kFoundNoTrojans, strings::kCaptionInformation, MessageIcon::kInformation},
+             {});
       break;
     case MemoryScanResult::kNotTerminated:
-      HandOverMarked(context.session, kNotDeletedMarker, exePath);
-      if (showBoxes) {
-        ShowBox(context, strings::kTrojanNotKilled, strings::kCaptionWarning,
-                MessageIcon::kWarning);
-      }
+      Report(context, showBoxes, kNotDeletedMarker, exePath,
+             {strings::kTrojanNotKilled, strings::kCaptionWarning, MessageIcon::kWarning},
+             exePath);
       break;
     case MemoryScanResult::kTerminated:
-      switch (context.matcher.CheckFile(exePath, true)) {
-        case FileCheckResult::kDeleted:
-          HandOverMarked(context.session, kDeletedMarker, exePath);
-          if (showBoxes) {
-            ShowPathBox(context, strings::kFoundTrojanDeleted, exePath,
-                        strings::kCaptionInformation, MessageIcon::kInformation);
-          }
-          break;
-        case FileCheckResult::kFound:
-        case FileCheckResult::kDeleteFailed:
-          HandOverMarked(context.session, kNotDeletedMarker, exePath);
-          if (showBoxes) {
-            ShowPathBox(context, strings::kFoundTrojanNotDeleted, exePath,
-                        strings::kCaptionWarning, MessageIcon::kWarning);
-          }
-          break;
-        case FileCheckResult::kClean:
-        case FileCheckResult::kUnreadable:
-          AskToDelete(context, showBoxes, exePath);
-          break;
-      }
+      HandleEndedProcess(context, showBoxes, exePath);
       break;
   }
   return result;

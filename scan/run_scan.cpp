@@ -45,6 +45,7 @@ void SendClosingLines(ScanSession& session, const ScanClock& clock) {
 ScanOutcome RunScan(const platform::Store& store,
                     std::shared_ptr<const SignatureDatabase> database, ScanSession& session,
                     const ScanOutputs& outputs) {
+  if (database == nullptr) database = std::make_shared<const SignatureDatabase>();
   session.running.Set();
   const bool fullScan = session.mode == ScanMode::kFull;
   FileMatcher matcher(store, *database, fullScan ? &session.running.Cancel() : nullptr);

@@ -30,7 +30,8 @@ enum class ScanOutcome : int {
 };
 
 // Runs the scan of `session.mode` over `database`, which it holds until it
-// returns, so that a reload meanwhile does not disturb it. The session's
+// returns, so that a reload meanwhile does not disturb it (a null snapshot
+// scans with no signatures at all). The session's
 // running flag is set at the start and cleared at the end; a stop clears
 // it from another thread.
 [[nodiscard]] ScanOutcome RunScan(const platform::Store& store,

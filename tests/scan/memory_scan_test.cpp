@@ -1,0 +1,246 @@
+// The memory scan against real processes: copies of /bin/sleep started from
+// the store as "DemoTrojan.exe", with a marker appended that a content
+// signature finds. Which process is ended, what becomes of its file, the
+// question asked when no signature is found, and the lines and boxes of
+// each outcome. A process from outside the store is never touched.
+#include "scan/memory_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/fault_injection.h"
+#include "platform/processes.h"
+#include "platform/program_start.h"
+#include "scan/file_matcher.h"
+#include "scan/run_scan.h"
+#include "support/scan_recorders.h"
+#include "support/temp_files.h"
+
+namespace kv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kMarker[] = "KV-DEMO-TROJAN-MARK";
+constexpr char16_t kTrojanPath[] = u"\\Program Files\\Tool\\DemoTrojan.exe";
+constexpr char kTrojanLine[] = "\\Program Files\\Tool\\DemoTrojan.exe";
+
+// Copies /bin/sleep to `relative` in the store of `prefix`, with the marker
+// appended (the program runs all the same).
+fs::path InstallSleeper(const TempPrefix& prefix, const fs::path& relative) {
+  const fs::path path = prefix.StorePath() / relative;
+  fs::create_directories(path.parent_path());
+  fs::copy_file("/bin/sleep", path);
+  std::ofstream(path, std::ios::binary | std::ios::app) << kMarker;
+  return path;
+}
+
+// The listed process started from `devicePath`, if any.
+std::optional<platform::ProcessEntry> RunningFrom(const platform::Store& store,
+                                                  std::u16string_view devicePath) {
+  std::vector<platform::ProcessEntry> processes;
+  if (!platform::TakeProcessSnapshot(store, processes)) return std::nullopt;
+  for (const platform::ProcessEntry& process : processes) {
+    platform::ProcessHandle handle;
+    if (platform::ProcessHandle::Open(store, process.id, handle) &&
+        handle.ExecutablePath() == devicePath) {
+      return process;
+    }
+  }
+  return std::nullopt;
+}
+
+// Starts the store program at `devicePath` and waits until it is listed.
+int StartSleeper(const platform::Store& store, std::u16string_view devicePath) {
+  if (!platform::StartStoreProgram(store, devicePath, u"600")) return 0;
+  for (int attempt = 0; attempt < 500; ++attempt) {
+    if (const auto process = RunningFrom(store, devicePath)) return process->id;
+    platform::SleepMilliseconds(10);
+  }
+  return 0;
+}
+
+// Ends every process still running from the store.
+void EndAll(const platform::Store& store) {
+  std::vector<platform::ProcessEntry> processes;
+  if (!platform::TakeProcessSnapshot(store, processes)) return;
+  for (const platform::ProcessEntry& process : processes) {
+    platform::ProcessHandle handle;
+    if (platform::ProcessHandle::Open(store, process.id, handle)) (void)handle.Terminate();
+  }
+}
+
+bool IsRunning(const platform::Store& store, int id) {
+  std::vector<platform::ProcessEntry> processes;
+  EXPECT_TRUE(platform::TakeProcessSnapshot(store, processes));
+  for (const platform::ProcessEntry& process : processes) {
+    if (process.id == id) return true;
+  }
+  return false;
+}
+
+class MemoryScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    trojan_ = InstallSleeper(prefix_, "Program Files/Tool/DemoTrojan.exe");
+    UseSignatures("DemoTrojan.exe", kMarker);
+    session_.SetReceiver(&receiver_);
+  }
+  void TearDown() override { EndAll(store_); }
+
+  void UseSignatures(const char* processName, const char* pattern) {
+    database_ = std::make_shared<SignatureDatabase>();
+    database_->processSignatures.push_back({processName, ""});
+    database_->characterSignatures.push_back({pattern, "Demo"});
+    CompileSignatures(*database_);
+  }
+  MemoryScanResult Scan(bool showBoxes) {
+    FileMatcher matcher(store_, *database_);
+    const ScanContext context{store_, *database_, matcher, session_, recorded_.outputs};
+    return MemoryScan(context, showBoxes);
+  }
+  std::vector<std::string> Lines() const { return receiver_.Utf8Lines(); }
+
+  TempPrefix prefix_;
+  const platform::Store& store_ = prefix_.Store();
+  fs::path trojan_;
+  std::shared_ptr<SignatureDatabase> database_;
+  ScanSession session_;
+  RecordingReceiver receiver_;
+  RecordedOutputs recorded_;
+};
+
+TEST_F(MemoryScanTest, EndsTheSuspectAndDeletesItsFileWhenASignatureIsFound) {
+  const int id = StartSleeper(store_, kTrojanPath);
+  ASSERT_NE(id, 0);
+  EXPECT_EQ(Scan(false), MemoryScanResult::kTerminated);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{std::string("<OK>") + kTrojanLine}));
+  EXPECT_FALSE(IsRunning(store_, id));
+  EXPECT_FALSE(fs::exists(trojan_));
+  EXPECT_TRUE(recorded_.boxes.shown.empty());
+  EXPECT_EQ(recorded_.clock.pauses, (std::vector<int>{500}));
+}
+
+TEST_F(MemoryScanTest, WithBoxesTellsTheFindingInABoxOwnedByTheWindow) {
+  const int window = 0;
+  recorded_.outputs.owner = &window;
+  ASSERT_NE(StartSleeper(store_, kTrojanPath), 0);
+  EXPECT_EQ(Scan(true), MemoryScanResult::kTerminated);
+  ASSERT_EQ(recorded_.boxes.shown.size(), 1u);
+  const ShownBox& box = recorded_.boxes.shown[0];
+  EXPECT_EQ(box.text, std::string("Found Trojan:\n") + kTrojanLine + "\nDelete successfully!\n");
+  EXPECT_EQ(box.caption, "Information");
+  EXPECT_EQ(box.icon, platform::MessageIcon::kInformation);
+  EXPECT_EQ(box.owner, &window);
+}
+
+TEST_F(MemoryScanTest, LeavesTheSameNameRunningFromOutsideTheStoreAlone) {
+  TempPrefix other;
+  InstallSleeper(other, "Program Files/Tool/DemoTrojan.exe");
+  const int outsider = StartSleeper(other.Store(), kTrojanPath);
+  ASSERT_NE(outsider, 0);
+  EXPECT_EQ(Scan(false), MemoryScanResult::kNoSuspect);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"*There's no Trojan in memory!"}));
+  EXPECT_TRUE(IsRunning(other.Store(), outsider));
+  EXPECT_TRUE(fs::exists(other.StorePath() / "Program Files/Tool/DemoTrojan.exe"));
+  EndAll(other.Store());
+}
+
+TEST_F(MemoryScanTest, ASignatureDifferingOnlyInLetterCaseDoesNotMatch) {
+  UseSignatures("demotrojan.exe", kMarker);
+  const int id = StartSleeper(store_, kTrojanPath);
+  ASSERT_NE(id, 0);
+  EXPECT_EQ(Scan(true), MemoryScanResult::kNoSuspect);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"*There's no Trojan in memory!"}));
+  EXPECT_TRUE(IsRunning(store_, id));
+  ASSERT_EQ(recorded_.boxes.shown.size(), 1u);
+  EXPECT_EQ(recorded_.boxes.shown[0].text, "Found no Trojans!");
+  EXPECT_EQ(recorded_.boxes.shown[0].caption, "Information");
+}
+
+TEST_F(MemoryScanTest, AFileWithoutAKnownPatternIsKeptWhenTheUserSaysNo) {
+  UseSignatures("DemoTrojan.exe", "NOT-IN-THE-FILE");
+  const int id = StartSleeper(store_, kTrojanPath);
+  ASSERT_NE(id, 0);
+  recorded_.boxes.answers = {platform::MessageAnswer::kNo};
+  EXPECT_EQ(Scan(false), MemoryScanResult::kTerminated);
+  EXPECT_FALSE(IsRunning(store_, id));
+  EXPECT_TRUE(fs::exists(trojan_));
+  EXPECT_TRUE(Lines().empty());  // nothing is handed over after the question
+  ASSERT_EQ(recorded_.boxes.shown.size(), 1u);  // asked even without boxes
+  const ShownBox& question = recorded_.boxes.shown[0];
+  EXPECT_EQ(question.text,
+            std::string("Found a program looks like Trojan:\n") + kTrojanLine + "\nDelete it?");
+  EXPECT_EQ(question.caption, "Question");
+  EXPECT_EQ(question.buttons, platform::MessageButtons::kYesNo);
+  EXPECT_EQ(question.icon, platform::MessageIcon::kQuestion);
+}
+
+TEST_F(MemoryScanTest, AFileWithoutAKnownPatternGoesWhenTheUserSaysYes) {
+  UseSignatures("DemoTrojan.exe", "NOT-IN-THE-FILE");
+  fs::permissions(trojan_, fs::perms::owner_write, fs::perm_options::remove);  // read-only
+  ASSERT_NE(StartSleeper(store_, kTrojanPath), 0);
+  recorded_.boxes.answers = {platform::MessageAnswer::kYes};
+  EXPECT_EQ(Scan(true), MemoryScanResult::kTerminated);
+  EXPECT_FALSE(fs::exists(trojan_));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{std::string("<OK>") + kTrojanLine}));
+  ASSERT_EQ(recorded_.boxes.shown.size(), 2u);
+  EXPECT_EQ(recorded_.boxes.shown[1].text, "Delete successfully!");
+}
+
+TEST_F(MemoryScanTest, EndsOnlyTheFirstOfTwoSuspects) {
+  InstallSleeper(prefix_, "Windows/DemoTrojan.exe");
+  const int first = StartSleeper(store_, kTrojanPath);
+  const int second = StartSleeper(store_, u"\\Windows\\DemoTrojan.exe");
+  ASSERT_NE(first, 0);
+  ASSERT_NE(second, 0);
+  EXPECT_EQ(Scan(false), MemoryScanResult::kTerminated);
+  // The process list is in ascending ids: the lower one goes.
+  EXPECT_NE(IsRunning(store_, first), IsRunning(store_, second));
+  EXPECT_EQ(IsRunning(store_, std::max(first, second)), true);
+  EXPECT_EQ(Lines().size(), 1u);
+}
+
+TEST_F(MemoryScanTest, ASuspectThatCannotBeOpenedGivesAnEmptyNoLine) {
+  const int id = StartSleeper(store_, kTrojanPath);
+  ASSERT_NE(id, 0);
+  platform::ScopedFault refuse(platform::FaultPoint::kSignal);
+  EXPECT_EQ(Scan(true), MemoryScanResult::kNotTerminated);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"<NO>"}));
+  EXPECT_TRUE(IsRunning(store_, id));
+  EXPECT_TRUE(fs::exists(trojan_));
+  ASSERT_EQ(recorded_.boxes.shown.size(), 1u);
+  EXPECT_EQ(recorded_.boxes.shown[0].caption, "Warning");
+  EXPECT_EQ(recorded_.boxes.shown[0].text,
+            "Trojan found,but it can't be killed,please delete manually or restart system and "
+            "try again!");
+}
+
+TEST_F(MemoryScanTest, WithoutProcessSignaturesNothingIsSuspectAfterThePause) {
+  database_->processSignatures.clear();
+  ASSERT_NE(StartSleeper(store_, kTrojanPath), 0);
+  EXPECT_EQ(Scan(false), MemoryScanResult::kNoSuspect);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"*There's no Trojan in memory!"}));
+  EXPECT_EQ(recorded_.clock.pauses, (std::vector<int>{500}));
+}
+
+TEST_F(MemoryScanTest, AFastScanEndsTheSuspectBeforeItsFilePass) {
+  ASSERT_NE(StartSleeper(store_, kTrojanPath), 0);
+  session_.mode = ScanMode::kFast;
+  EXPECT_EQ(RunScan(store_, database_, session_, recorded_.outputs), ScanOutcome::kFinished);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{std::string("<OK>") + kTrojanLine,
+                                               "*There's no Trojan!",
+                                               "*" + std::string(38, '-'),
+                                               "*2010/7/5 09:03:05 Fast scan finished!", "&"}));
+  EXPECT_TRUE(recorded_.boxes.shown.empty());  // the driver shows the memory scan no boxes
+}
+
+}  // namespace
+}  // namespace kv::testing
