@@ -12,11 +12,14 @@
 namespace kv::platform {
 
 enum class FaultPoint {
-  kRead,    // File::ReadAll sees the file end early, as if it had shrunk
+  kRead,    // File::ReadAll sees the file end early, as if it had shrunk;
+            // File::Read reports a read error
   kClose,   // File::Close reports failure (the file is closed all the same)
   kDelete,  // DeleteStoreFile's unlink fails: kFailed, nothing deleted
   kSignal,  // the host refuses a signal (EPERM): ProcessHandle::Open or
             // Terminate fails, the process is left alone
+  kWrite,   // File::Append writes the first half of its bytes and fails,
+            // as on a full disk
 };
 
 // The next `times` calls at `point` fail (added to any already armed).

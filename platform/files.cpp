@@ -1,11 +1,11 @@
 // File: opening a store file or a host file with the handset's sharing
-// rules, its size and a whole-file read. A store entry's kind is checked
-// before it is opened, and every open is non-blocking and checked again on
-// the open file, because the handset's share modes fail at once rather than
-// block, and neither a scan nor a tool may hang on a pipe, a device or a
-// lock.
+// rules, its size, whole-file and sequential reads, and taking a lock that
+// may wait. A store entry's kind is checked before it is opened, and every
+// open is non-blocking and checked again on the open file, because the
+// handset's share modes fail at once rather than block, and neither a scan
+// nor a tool may hang on a pipe, a device or a lock; a lock is waited for
+// only where the caller names a bound.
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 #include <new>
 
 #include "platform/fault_injection.h"
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/store_path.h"
 
@@ -26,35 +27,41 @@ FileStatus OpenFailure() {
 }
 
 // Checks on the open file itself that it is a regular file, then takes the
-// lock `sharing` asks for without waiting.
-FileStatus CheckAndLock(const UniqueFd& fd, Sharing sharing) {
+// lock `sharing` asks for, waiting no longer than `lockWait`.
+FileStatus CheckAndLock(const UniqueFd& fd, Sharing sharing,
+                        std::chrono::milliseconds lockWait = {}) {
   struct stat status {};
   if (::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return FileStatus::kFailed;
-  const int lock = sharing == Sharing::kNone ? LOCK_EX : LOCK_SH;
-  if (::flock(fd.Get(), lock | LOCK_NB) != 0) return FileStatus::kFailed;
+  if (LockWaiting(fd.Get(), sharing, lockWait) != LockStatus::kLocked) return FileStatus::kFailed;
   return FileStatus::kOk;
 }
 
 }  // namespace
 
-FileStatus File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing, File& file) {
+FileStatus File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing, File& file,
+                                std::chrono::milliseconds lockWait) {
   // Checked before opening: opening a pipe or a device could block or act.
   if (!S_ISREG(entry.status.st_mode)) return FileStatus::kFailed;
   UniqueFd fd(::openat(entry.folder, entry.hostName.c_str(), kReadFlags | O_NOFOLLOW));
   if (!fd.IsValid()) return OpenFailure();
-  const FileStatus locked = CheckAndLock(fd, sharing);
+  const FileStatus locked = CheckAndLock(fd, sharing, lockWait);
   if (locked == FileStatus::kOk) file.fd_ = std::move(fd);
   return locked;
 }
 
 FileStatus File::OpenForRead(const Store& store, std::u16string_view devicePath, Sharing sharing,
                              File& file) {
+  return OpenForRead(store, devicePath, sharing, std::chrono::milliseconds{}, file);
+}
+
+FileStatus File::OpenForRead(const Store& store, std::u16string_view devicePath, Sharing sharing,
+                             std::chrono::milliseconds lockWait, File& file) {
   file.fd_.Reset();
   UniqueFd folder;
   StoreEntry entry;
   const FileStatus found = ResolveStoreEntry(store, devicePath, folder, entry);
   if (found != FileStatus::kOk) return found;
-  return OpenStoreEntry(entry, sharing, file);
+  return OpenStoreEntry(entry, sharing, file, lockWait);
 }
 
 FileStatus File::OpenHostFile(const std::filesystem::path& hostPath, Sharing sharing, File& file) {
@@ -98,6 +105,23 @@ bool File::ReadAll(std::string& content, uint64_t maxSize) const {
     done += static_cast<std::size_t>(got);
   }
   return true;
+}
+
+bool File::Read(std::span<char> buffer, std::size_t& got) {
+  got = 0;
+  if (ConsumeFault(FaultPoint::kRead)) return false;
+  for (;;) {
+    const ssize_t read = ::read(fd_.Get(), buffer.data(), buffer.size());
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) return false;
+    got = static_cast<std::size_t>(read);
+    return true;
+  }
+}
+
+LockStatus File::Lock(Sharing sharing, std::chrono::milliseconds maxWait) {
+  if (!fd_.IsValid()) return LockStatus::kFailed;
+  return LockWaiting(fd_.Get(), sharing, maxWait);
 }
 
 bool File::Close() {

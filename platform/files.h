@@ -1,6 +1,7 @@
 // The handset's file services on the host: open with sharing, size, whole-
-// file read, folder listing, "set attributes to normal", delete; and the
-// opening of a host file the user names on a command line.
+// file and sequential reads, appends under a waiting lock, folder listing,
+// "set attributes to normal", delete; and the opening of a host file the
+// user names on a command line.
 //
 // Entry points: File, FileFinder, SetNormalAttributes, DeleteStoreFile.
 //
@@ -25,10 +26,13 @@
 // SetNormalAttributes has run, as on the handset.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -50,6 +54,10 @@ enum class FileStatus { kOk, kFileNotFound, kFailed };
 // each other just as two processes do.
 enum class Sharing { kNone, kRead };
 
+// The outcome of taking a lock that may have to wait (File::Lock). kBusy:
+// another opener still held a lock against it when the wait was over.
+enum class LockStatus { kLocked, kBusy, kFailed };
+
 struct StoreEntry;
 
 // An open regular file; closes (and so unlocks) on destruction.
@@ -64,6 +72,19 @@ class File {
   // kFailed, as is a lock held against `sharing`.
   [[nodiscard]] static FileStatus OpenForRead(const Store& store, std::u16string_view devicePath,
                                               Sharing sharing, File& file);
+  // The same, but while another opener holds a lock against `sharing`, tries
+  // again until `lockWait` has passed (kFailed if it is still held then).
+  [[nodiscard]] static FileStatus OpenForRead(const Store& store, std::u16string_view devicePath,
+                                              Sharing sharing, std::chrono::milliseconds lockWait,
+                                              File& file);
+
+  // Opens a regular file of the store for appending, creating it empty when
+  // it is missing; no lock is taken (see Lock). Never reaches a file through
+  // a symbolic link nor creates one over a link: a link in its place, a
+  // folder or any other kind of entry is kFailed, and so is a missing
+  // folder. Never kFileNotFound.
+  [[nodiscard]] static FileStatus OpenForAppend(const Store& store, std::u16string_view devicePath,
+                                                File& file);
 
   // Opens a host file the user named (a command-line argument), following
   // links, since the user chose the name. Anything but a regular file (a
@@ -82,13 +103,34 @@ class File {
   // empty file is never read.
   [[nodiscard]] bool ReadAll(std::string& content,
                              uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
+  // The next bytes from the current position (0 at first) into `buffer`;
+  // `got` is 0 at the end of the file. false on a host read error.
+  [[nodiscard]] bool Read(std::span<char> buffer, std::size_t& got);
+
+  // Takes the advisory lock `sharing` calls for on this open file: exclusive
+  // for kNone, shared for kRead (a lock already held is converted). While
+  // another opener holds a lock against it, tries again until `maxWait` has
+  // passed; zero fails at once, as the handset's share modes do.
+  [[nodiscard]] LockStatus Lock(Sharing sharing, std::chrono::milliseconds maxWait);
+
+  // Writes all of `bytes` to a file opened for appending. Every write lands
+  // at the end of the file as it is at that moment, however far another
+  // writer has grown it. false when the host writes fewer bytes, some of
+  // which may then stand at the end (Truncate takes them back).
+  [[nodiscard]] bool Append(std::string_view bytes);
+
+  // Cuts the file back to `size` bytes, undoing an append that failed
+  // half-way. false when the host refuses.
+  [[nodiscard]] bool Truncate(uint64_t size);
+
   // Explicit close; false when closing fails. The file is closed either way.
   [[nodiscard]] bool Close();
 
  private:
   friend class FileFinder;
   // Opens `entry` (a LookUpStoreEntry result) without following a link.
-  static FileStatus OpenStoreEntry(const StoreEntry& entry, Sharing sharing, File& file);
+  static FileStatus OpenStoreEntry(const StoreEntry& entry, Sharing sharing, File& file,
+                                   std::chrono::milliseconds lockWait = {});
   UniqueFd fd_;
 };
 

@@ -3,6 +3,7 @@
 // overflow.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -87,5 +88,16 @@ inline constexpr std::size_t kMaxDatabaseBytes = 0x7ffffffe;
 // The largest registry hive read or written. Ours hold a handful of values;
 // the bound keeps a stray huge file from being loaded into memory whole.
 inline constexpr std::uintmax_t kMaxHiveBytes = std::uintmax_t{16} * 1024 * 1024;
+
+// How long an append to the activity log waits for another process's
+// append or read to finish, and a read for an append. Each holds the log
+// for one short write or one read of the file, so only a stuck holder (or
+// the read of an enormous log) keeps a waiter this long; the waiter then
+// gives up, as the handset gave up at once.
+inline constexpr std::chrono::milliseconds kLogLockWait{2000};
+
+// The log view's line buffer: 512 UTF-16 units plus the terminator. A
+// longer log line is shown cut to this length.
+inline constexpr std::size_t kLogViewLineUnits = 512;
 
 }  // namespace kv::limits

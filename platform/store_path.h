@@ -32,6 +32,9 @@ struct StoreEntry {
 // kOk: the entry exists and is no link, whatever its kind. kFileNotFound:
 // there is no such entry, or it is a link (no file of the handset's).
 // kFailed: the name cannot be a host name, or the folder cannot be read.
+// On kFileNotFound, `entry.hostName` is the name to create the entry under
+// (the link's own name when a link stands there); `entry.folder` is set
+// on kOk only.
 FileStatus LookUpStoreEntry(int folder, std::u16string_view name, StoreEntry& entry);
 
 // Resolves a device path naming an entry of some folder (the root itself is

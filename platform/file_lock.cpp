@@ -1,0 +1,25 @@
+// LockWaiting: non-blocking flock, tried again until a deadline on the
+// steady clock, so that a change of the wall clock cannot stretch a wait.
+#include "platform/file_lock.h"
+
+#include <sys/file.h>
+
+#include <cerrno>
+#include <thread>
+
+namespace kv::platform {
+
+LockStatus LockWaiting(int fd, Sharing sharing, std::chrono::milliseconds maxWait) {
+  constexpr std::chrono::milliseconds kRetryInterval{1};
+  const int operation = (sharing == Sharing::kNone ? LOCK_EX : LOCK_SH) | LOCK_NB;
+  const auto deadline = std::chrono::steady_clock::now() + maxWait;
+  for (;;) {
+    if (::flock(fd, operation) == 0) return LockStatus::kLocked;
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return LockStatus::kFailed;
+    if (std::chrono::steady_clock::now() >= deadline) return LockStatus::kBusy;
+    std::this_thread::sleep_for(kRetryInterval);
+  }
+}
+
+}  // namespace kv::platform

@@ -1,0 +1,74 @@
+// Appending to a store file: the open that creates a missing file, the
+// write that always lands at the end, and the truncation that takes back a
+// write cut short.
+//
+// The file is opened with O_APPEND, so the host moves every write to the
+// end of the file as it is at that moment: a writer that waited for a lock
+// while another grew the file never overwrites what the other wrote.
+// Creation goes through the same no-follow resolution as every store open,
+// and O_NOFOLLOW makes the create itself refuse a link put in place
+// meanwhile.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/fault_injection.h"
+#include "platform/files.h"
+#include "platform/store_path.h"
+
+namespace kv::platform {
+namespace {
+
+constexpr int kAppendFlags =
+    O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+FileStatus File::OpenForAppend(const Store& store, std::u16string_view devicePath, File& file) {
+  file.fd_.Reset();
+  UniqueFd folder;
+  StoreEntry entry;
+  // kFileNotFound leaves in `entry` the host name to create, or the link
+  // standing there, which O_NOFOLLOW then refuses.
+  const FileStatus found = ResolveStoreEntry(store, devicePath, folder, entry);
+  if (found == FileStatus::kFailed) return FileStatus::kFailed;
+  if (found == FileStatus::kOk && !S_ISREG(entry.status.st_mode)) return FileStatus::kFailed;
+  UniqueFd fd(::openat(folder.Get(), entry.hostName.c_str(), kAppendFlags, kNewFileMode));
+  struct stat status {};
+  if (!fd.IsValid() || ::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    return FileStatus::kFailed;
+  }
+  file.fd_ = std::move(fd);
+  return FileStatus::kOk;
+}
+
+bool File::Append(std::string_view bytes) {
+  if (ConsumeFault(FaultPoint::kWrite)) {
+    (void)WriteAll(fd_.Get(), bytes.substr(0, bytes.size() / 2));
+    return false;
+  }
+  return WriteAll(fd_.Get(), bytes);
+}
+
+bool File::Truncate(uint64_t size) {
+  int result;
+  do {
+    result = ::ftruncate(fd_.Get(), static_cast<off_t>(size));
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
+}  // namespace kv::platform

@@ -1,0 +1,131 @@
+// Appending to store files: creation, writes that land at the end whoever
+// grew the file, truncation, what OpenForAppend refuses, locks that wait
+// or report busy, and sequential reads, with their fault points.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <tuple>
+
+#include "platform/fault_injection.h"
+#include "platform/files.h"
+#include "support/temp_files.h"
+
+namespace kv::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+class StoreAppendTest : public ::testing::Test {
+ protected:
+  void TearDown() override { ClearFaults(); }
+
+  File Opened(std::u16string_view path = u"\\Folder\\file.dat") const {
+    File file;
+    EXPECT_EQ(File::OpenForAppend(store_, path, file), FileStatus::kOk);
+    return file;
+  }
+  std::string Content() const { return testing::ReadFile(store_.StorePath() / "Folder/file.dat"); }
+
+  testing::TempPrefix prefix_;
+  const Store& store_ = prefix_.Store();
+};
+
+TEST_F(StoreAppendTest, AppendsLandAtTheEndWhoeverGrewTheFile) {
+  fs::create_directory(store_.StorePath() / "Folder");
+  File first = Opened();
+  File second = Opened(u"\\FOLDER\\FILE.DAT");
+  EXPECT_EQ(Content(), "");
+  EXPECT_TRUE(first.Append("one "));
+  EXPECT_TRUE(second.Append("two "));
+  EXPECT_TRUE(first.Append("three"));
+  EXPECT_EQ(Content(), "one two three");
+  EXPECT_TRUE(second.Truncate(4));
+  EXPECT_EQ(Content(), "one ");
+  FailNext(FaultPoint::kWrite);
+  EXPECT_FALSE(first.Append("halves"));
+  EXPECT_EQ(Content(), "one hal");
+}
+
+TEST_F(StoreAppendTest, OpenForAppendRefusesAnythingButARegularFileOrItsFolder) {
+  const fs::path store = store_.StorePath();
+  testing::WriteFile(prefix_.Path() / "outside.txt", "kept");
+  fs::create_symlink(prefix_.Path() / "outside.txt", store / "link.txt");
+  fs::create_symlink(prefix_.Path() / "nowhere.txt", store / "dangling.txt");
+  fs::create_directory(store / "folder");
+  fs::create_directory_symlink(store / "folder", store / "folderlink");
+  for (const std::u16string_view path :
+       {u"\\link.txt", u"\\dangling.txt", u"\\folder", u"\\missing\\file.txt",
+        u"\\folderlink\\new.txt", u"\\..\\outside.txt"}) {
+    File file;
+    EXPECT_EQ(File::OpenForAppend(store_, path, file), FileStatus::kFailed);
+    EXPECT_FALSE(file.IsOpen());
+  }
+  EXPECT_EQ(testing::ReadFile(prefix_.Path() / "outside.txt"), "kept");
+  EXPECT_FALSE(fs::exists(prefix_.Path() / "nowhere.txt"));
+  EXPECT_TRUE(fs::is_empty(store / "folder"));
+}
+
+TEST_F(StoreAppendTest, LockIsBusyWhileAnotherOpenHoldsOneAgainstIt) {
+  prefix_.WriteStoreFile("Folder/file.dat", "x");
+  // held, asked for, outcome
+  const std::array<std::tuple<Sharing, Sharing, LockStatus>, 4> rows = {{
+      {Sharing::kNone, Sharing::kNone, LockStatus::kBusy},
+      {Sharing::kNone, Sharing::kRead, LockStatus::kBusy},
+      {Sharing::kRead, Sharing::kNone, LockStatus::kBusy},
+      {Sharing::kRead, Sharing::kRead, LockStatus::kLocked},
+  }};
+  for (const auto& [held, asked, outcome] : rows) {
+    File holder;
+    ASSERT_EQ(File::OpenForRead(store_, u"\\Folder\\file.dat", held, holder), FileStatus::kOk);
+    EXPECT_EQ(Opened().Lock(asked, milliseconds(0)), outcome);
+    ASSERT_TRUE(holder.Close());
+    EXPECT_EQ(Opened().Lock(asked, milliseconds(0)), LockStatus::kLocked);
+  }
+}
+
+TEST_F(StoreAppendTest, SequentialReadsGiveTheWholeFileOrAnError) {
+  prefix_.WriteStoreFile("Folder/file.dat", "sequential bytes");
+  File file;
+  ASSERT_EQ(File::OpenForRead(store_, u"\\Folder\\file.dat", Sharing::kRead, file),
+            FileStatus::kOk);
+  std::string content;
+  std::array<char, 5> buffer;
+  std::size_t got = 0;
+  while (file.Read(buffer, got) && got > 0) content.append(buffer.data(), got);
+  EXPECT_EQ(content, "sequential bytes");
+  FailNext(FaultPoint::kRead);
+  EXPECT_FALSE(file.Read(buffer, got));
+}
+
+// Waiting for a holder that lets go while the waiter waits; the bound is
+// only there so that a lock never let go fails the test instead of hanging.
+TEST(StoreAppendThreaded, LockAndReadOpenWaitForAHolderThatLetsGo) {
+  const testing::TempPrefix prefix;
+  prefix.WriteStoreFile("file.dat", "x");
+  for (const bool viaReadOpen : {false, true}) {
+    File holder;
+    ASSERT_EQ(File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kNone, holder),
+              FileStatus::kOk);
+    File waiter;
+    bool locked = false;
+    std::thread waiting([&] {
+      if (viaReadOpen) {
+        locked = File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kRead,
+                                   milliseconds(60000), waiter) == FileStatus::kOk;
+      } else {
+        locked = File::OpenForAppend(prefix.Store(), u"\\file.dat", waiter) == FileStatus::kOk &&
+                 waiter.Lock(Sharing::kNone, milliseconds(60000)) == LockStatus::kLocked;
+      }
+    });
+    EXPECT_TRUE(holder.Close());
+    waiting.join();
+    EXPECT_TRUE(locked) << (viaReadOpen ? "read open" : "lock");
+  }
+}
+
+}  // namespace
+}  // namespace kv::platform
