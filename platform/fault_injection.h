@@ -18,8 +18,12 @@ enum class FaultPoint {
   kDelete,  // DeleteStoreFile's unlink fails: kFailed, nothing deleted
   kSignal,  // the host refuses a signal (EPERM): ProcessHandle::Open or
             // Terminate fails, the process is left alone
-  kWrite,   // File::Append writes the first half of its bytes and fails,
-            // as on a full disk
+  kCreate,  // ReplaceStoreFile cannot create its new file, as in a folder
+            // it may not write: nothing is created
+  kWrite,   // a write fails as on a full disk: File::Append writes the
+            // first half of its bytes and fails; ReplaceStoreFile's write
+            // fails
+  kRename,  // ReplaceStoreFile's rename into place fails
 };
 
 // The next `times` calls at `point` fail (added to any already armed).

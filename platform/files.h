@@ -3,7 +3,8 @@
 // "set attributes to normal", delete; and the opening of a host file the
 // user names on a command line.
 //
-// Entry points: File, FileFinder, SetNormalAttributes, DeleteStoreFile.
+// Entry points: File, FileFinder, SetNormalAttributes, DeleteStoreFile,
+// ReplaceStoreFile.
 //
 // Every store call takes the Store (store.h) first, and every path it takes
 // is a device path: UTF-16, "\"-separated, rooted at the file store (see
@@ -143,6 +144,18 @@ class File {
 // link (a link itself is absent: kFileNotFound), never a file without the
 // owner's write permission (the handset's read-only attribute).
 [[nodiscard]] FileStatus DeleteStoreFile(const Store& store, std::u16string_view devicePath);
+
+// Replaces the store file `devicePath` with `content`, or creates it, so
+// that it is never seen half written: the bytes go to a new file beside it
+// (a hidden name in the same folder), which is flushed to the disk and then
+// renamed over the old one. Any failure (the folder missing or reached
+// through a link, the new file not created, a write or flush failing as on
+// a full disk, the rename refused) removes the new file and leaves the old
+// one as it was; a crash leaves at most a stray hidden file. An existing
+// file matching the name ignoring case keeps its spelling. Anything but a
+// regular file at that name (a folder, a pipe) is never replaced.
+[[nodiscard]] bool ReplaceStoreFile(const Store& store, std::u16string_view devicePath,
+                                    std::string_view content);
 
 // One entry of a folder listing.
 struct FindEntry {

@@ -100,4 +100,20 @@ inline constexpr std::chrono::milliseconds kLogLockWait{2000};
 // longer log line is shown cut to this length.
 inline constexpr std::size_t kLogViewLineUnits = 512;
 
+// The database update's receive buffer: the handset read each answer of the
+// update server into 10240 bytes. A longer answer is refused, not cut: a cut
+// database would be loaded as if it were whole.
+inline constexpr std::size_t kMaxUpdateBodyBytes = 10240;
+
+// How long the update waits for the server. Connecting: the handset gave a
+// data connection 30 seconds to come up. A whole request: a minute, which
+// 10240 bytes need only over a link below 200 bytes a second, so a server
+// that accepts and then never answers, or trickles, cannot hang the program.
+inline constexpr int kUpdateConnectTimeoutMilliseconds = 30'000;
+inline constexpr int kUpdateRequestTimeoutMilliseconds = 60'000;
+
+// The handset's proxy record holds a proxy server name of at most 255
+// characters plus its terminator.
+inline constexpr std::size_t kMaxProxyNameChars = 255;
+
 }  // namespace kv::limits

@@ -57,6 +57,15 @@ inline constexpr int kCannotSetFunction = 6613;
 inline constexpr int kCabMonitorEnabled = 6614;
 inline constexpr int kCabMonitorDisabled = 6616;
 
+// The database update.
+inline constexpr int kCannotDownload = 6618;
+inline constexpr int kCannotConnect = 6620;
+inline constexpr int kCannotGetVersion = 6621;
+inline constexpr int kDatabaseIsLatest = 6622;  // %d: the server's version
+inline constexpr int kUpdateFailed = 6623;
+inline constexpr int kUpdateSucceeded = 6624;
+inline constexpr int kAskConnectToUpdate = 6625;
+
 // The memory scan.
 inline constexpr int kMemoryNotEnough = 6636;
 inline constexpr int kTrojanNotKilled = 6637;

@@ -25,23 +25,6 @@ constexpr std::string_view kFileMarker = "[VirusFile]";
 constexpr std::string_view kProcessMarker = "[VirusProcess]";
 constexpr std::string_view kDeleteFilesMarker = "[DELETE_FILES]";
 
-// The version as atoi reads it: leading white space, an optional sign, then
-// decimal digits up to the first other character; 0 without digits. Values
-// beyond the 32-bit range saturate instead of overflowing.
-int32_t ParseVersion(std::string_view text) {
-  std::size_t pos = text.find_first_not_of(" \t\n\v\f\r");
-  if (pos == std::string_view::npos) return 0;
-  const bool negative = text[pos] == '-';
-  if (text[pos] == '-' || text[pos] == '+') ++pos;
-  const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
-                                 : std::numeric_limits<int32_t>::max();
-  int64_t value = 0;
-  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-    value = std::min(value * 10 + (text[pos] - '0'), limit);
-  }
-  return static_cast<int32_t>(negative ? -value : value);
-}
-
 // The plain text of a stored line, as far as its first zero byte; empty when
 // the line cannot be decoded.
 std::string DecodePlainLine(std::string_view stored) {
@@ -63,6 +46,20 @@ SignatureRecord CharacterRecord(std::string_view plain) {
 }
 
 }  // namespace
+
+int32_t ParseVersion(std::string_view text) {
+  std::size_t pos = text.find_first_not_of(" \t\n\v\f\r");
+  if (pos == std::string_view::npos) return 0;
+  const bool negative = text[pos] == '-';
+  if (text[pos] == '-' || text[pos] == '+') ++pos;
+  const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
+                                 : std::numeric_limits<int32_t>::max();
+  int64_t value = 0;
+  for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+    value = std::min(value * 10 + (text[pos] - '0'), limit);
+  }
+  return static_cast<int32_t>(negative ? -value : value);
+}
 
 std::optional<std::string_view> DatabaseLineCursor::Next() {
   if (lineStart_ >= content_.size()) return std::nullopt;

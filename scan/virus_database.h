@@ -10,9 +10,11 @@
 // pattern. File signatures: a path. Process signatures: an executable name.
 //
 // Entry points: ReadDatabaseLines (the line walk over bytes in memory),
-// LoadVirusDatabase (the file, into a new snapshot).
+// LoadVirusDatabase (the file, into a new snapshot), ParseVersion (the
+// version line's reading, which the update shares).
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "platform/store.h"
@@ -22,6 +24,11 @@ namespace kv {
 
 inline constexpr char16_t kVirusDatabasePath[] = u"\\Program Files\\Quellbrin\\VirusDB.dat";
 inline constexpr char kDatabaseKey[] = "QOPRUX";
+
+// A version as atoi reads it: leading white space, an optional sign, then
+// decimal digits up to the first other character; 0 without digits. Values
+// beyond the 32-bit range saturate instead of overflowing.
+int32_t ParseVersion(std::string_view text);
 
 // Walks the lines of a whole database file held in memory and appends their
 // records to the lists of `database` (which the caller has emptied), sets

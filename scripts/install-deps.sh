@@ -7,7 +7,7 @@
 # Non-interactive and idempotent: a machine that has them all is left alone.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-tidy
+packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-tidy libcurl4-openssl-dev
           qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth x11-utils)
 if [ $# -gt 0 ]; then
   packages=("$@")

@@ -22,7 +22,7 @@
 namespace kv::tarnsig {
 namespace {
 
-constexpr std::array<Verb, 6> kVerbs = {{
+constexpr std::array<Verb, 7> kVerbs = {{
     {"encode", "PLAIN -o VirusDB.dat", "encode a plain signature file (line 1: the version)",
      RunEncode},
     {"decode", "VirusDB.dat", "print the version and every decoded line", RunDecode},
@@ -30,6 +30,7 @@ constexpr std::array<Verb, 6> kVerbs = {{
     {"match", "PATTERN FILE", "print 1 when PATTERN matches FILE's bytes, else 0", RunMatch},
     {"match-batch", "< LINES", "read '<pattern hex>\\t<data hex>' lines, print 1/0/E", RunMatchBatch},
     {"check", "VirusDB.dat FILE...", "print which signature each FILE matches", RunCheck},
+    {"update", "", "update the device prefix's database from the update server", RunUpdate},
 }};
 
 // Reads the whole regular file at `path`, refusing one over `maxSize` bytes
@@ -96,7 +97,14 @@ std::string UsageText() {
       "  -h, --help                    show this help and exit\n"
       "  --version                     show the version and exit\n"
       "\ndecode shows a line that cannot be decoded as <<undecodable line N>>.\n"
-      "Exit status: 0 on success, 2 on a usage or input error.\n";
+      "\nupdate replaces <prefix>/store/Program Files/Quellbrin/VirusDB.dat with the\n"
+      "update server's database when the server's version is greater than its own.\n"
+      "The prefix is $KESTRELVOX_PREFIX (default ~/.kestrelvox), the server\n"
+      "$KESTRELVOX_UPDATE_URL (scheme, host and port, e.g. http://host:8080), the\n"
+      "proxy $http_proxy or $HTTP_PROXY (none: direct). Its messages go to stderr.\n"
+      "\nExit status: 0 on success, 2 on a usage or input error;\n"
+      "update: 0 when the database was replaced or is already current, 1 when the\n"
+      "update failed (the database is left as it was).\n";
   return text;
 }
 

@@ -15,6 +15,7 @@
 namespace kv::tarnsig {
 
 inline constexpr int kExitOk = 0;
+inline constexpr int kExitUpdateFailed = 1;  // update only: the server's answer did not do
 inline constexpr int kExitError = 2;
 
 struct Verb {

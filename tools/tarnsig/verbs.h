@@ -1,6 +1,7 @@
 // The verbs of tarnsig, the signature database tool. Each takes the
 // arguments after its name and returns the process exit status: 0 on
-// success, 2 on a usage or input error (reported as one line on stderr).
+// success, 2 on a usage or input error (reported as one line on stderr);
+// update also 1 when the update failed.
 #pragma once
 
 #include <string>
@@ -16,5 +17,6 @@ int RunList(const Args& args);
 int RunMatch(const Args& args);
 int RunMatchBatch(const Args& args);
 int RunCheck(const Args& args);
+int RunUpdate(const Args& args);
 
 }  // namespace kv::tarnsig

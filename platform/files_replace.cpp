@@ -1,0 +1,120 @@
+// ReplaceStoreFile: write beside, flush, rename into place. The folder is
+// reached by the same no-follow resolution as every store call, and the new
+// file is created with O_EXCL | O_NOFOLLOW in that folder's descriptor, so
+// neither a link on the way nor one planted at the new file's name can send
+// the bytes outside the store. rename(2) replaces the old file in one step:
+// a reader opens either the whole old file or the whole new one.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/device_path.h"
+#include "platform/fault_injection.h"
+#include "platform/files.h"
+#include "platform/host_name.h"
+#include "platform/store_path.h"
+
+namespace kv::platform {
+namespace {
+
+// How many random names are tried for the new file before giving up; a
+// clash needs a stray file of the same random name already there.
+constexpr int kNewNameAttempts = 8;
+
+// The new file beside `target`; removed on destruction unless kept.
+class NewFileBeside {
+ public:
+  NewFileBeside(int folder, const std::string& target) : folder_(folder) {
+    if (ConsumeFault(FaultPoint::kCreate)) return;
+    std::random_device random;
+    for (int attempt = 0; attempt < kNewNameAttempts && !fd_.IsValid(); ++attempt) {
+      std::array<char, 16> suffix{};
+      std::snprintf(suffix.data(), suffix.size(), "%08x", static_cast<unsigned>(random()));
+      name_ = "." + target + ".new-" + suffix.data();
+      fd_.Reset(::openat(folder, name_.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+      if (!fd_.IsValid() && errno != EEXIST) break;
+    }
+    if (!fd_.IsValid()) name_.clear();
+  }
+  NewFileBeside(const NewFileBeside&) = delete;
+  NewFileBeside& operator=(const NewFileBeside&) = delete;
+  ~NewFileBeside() {
+    if (!name_.empty()) (void)::unlinkat(folder_, name_.c_str(), 0);
+  }
+
+  bool IsCreated() const { return fd_.IsValid(); }
+
+  // Writes `content` whole, flushes it to the disk and closes the file.
+  bool WriteAndClose(std::string_view content) {
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t wrote = ConsumeFault(FaultPoint::kWrite)
+                                ? -1
+                                : ::write(fd_.Get(), content.data() + done, content.size() - done);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote <= 0) return false;
+      done += static_cast<std::size_t>(wrote);
+    }
+    return ::fsync(fd_.Get()) == 0 && fd_.Close();
+  }
+
+  // Renames the new file to `target`; it is then no longer removed.
+  bool RenameTo(const std::string& target) {
+    if (ConsumeFault(FaultPoint::kRename) ||
+        ::renameat(folder_, name_.c_str(), folder_, target.c_str()) != 0) {
+      return false;
+    }
+    name_.clear();
+    return true;
+  }
+
+ private:
+  int folder_;
+  std::string name_;
+  UniqueFd fd_;
+};
+
+// Flushes the folder's entries, so that the rename itself survives a crash.
+// A failure here changes nothing that can be undone: the file is in place.
+void SyncFolder(int folder) {
+  const UniqueFd opened(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (opened.IsValid()) (void)::fsync(opened.Get());
+}
+
+}  // namespace
+
+bool ReplaceStoreFile(const Store& store, std::u16string_view devicePath,
+                      std::string_view content) {
+  std::vector<std::u16string> names;
+  if (!SplitDevicePath(devicePath, names) || names.empty()) return false;
+  UniqueFd folder;
+  StoreEntry entry;
+  std::string target;
+  switch (ResolveStoreEntry(store, devicePath, folder, entry)) {
+    case FileStatus::kOk:
+      if (!S_ISREG(entry.status.st_mode)) return false;
+      target = entry.hostName;  // the existing spelling
+      break;
+    case FileStatus::kFileNotFound:
+      if (!DeviceNameToHost(names.back(), target)) return false;
+      break;
+    case FileStatus::kFailed:
+      return false;
+  }
+  NewFileBeside newFile(folder.Get(), target);
+  if (!newFile.IsCreated() || !newFile.WriteAndClose(content) || !newFile.RenameTo(target)) {
+    return false;
+  }
+  SyncFolder(folder.Get());
+  return true;
+}
+
+}  // namespace kv::platform

@@ -1,0 +1,256 @@
+// TestHttpServer: a small HTTP/1.1 server on 127.0.0.1 for the update's
+// tests, on plain sockets, serving scripted answers by request target and
+// recording every request it reads. It also serves as an HTTP proxy: a
+// request for an absolute URL ("GET http://host/path HTTP/1.1") is answered
+// from the script of its path, and recorded with its absolute target, so a
+// test sees that a request really passed through it.
+//
+// One thread serves one connection at a time, each closed after its answer
+// (the client is told "Connection: close"). Answers can be delayed, cut off
+// in the middle of the body, sent without a length (the body ends when the
+// connection closes), or never given: the connection is then held until the
+// client gives up or the server stops. Stopping wakes the thread from any
+// wait through a pipe, so the destructor never hangs.
+//
+// RefusingPort: a port on 127.0.0.1 bound but not listening, so that every
+// connection to it is refused for as long as the object lives.
+#pragma once
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/unique_fd.h"
+
+namespace kv::testing {
+
+struct ScriptedAnswer {
+  enum class Ending {
+    kWhole,         // status line, headers with Content-Length, the body
+    kNoLength,      // no Content-Length: the body ends as the connection closes
+    kCloseMidBody,  // Content-Length of the whole body, half of it, then close
+    kNeverAnswer,   // reads the request and answers nothing
+  };
+  ScriptedAnswer(int status = 200, std::string body = {}, Ending ending = Ending::kWhole,
+                 std::chrono::milliseconds delay = {})
+      : status(status), body(std::move(body)), ending(ending), delay(delay) {}
+  static ScriptedAnswer Redirect(int status, std::string location, std::string body = "moved") {
+    ScriptedAnswer answer(status, std::move(body));
+    answer.location = std::move(location);
+    return answer;
+  }
+
+  int status;
+  std::string body;
+  std::string location;  // sent as Location when not empty
+  Ending ending;
+  std::chrono::milliseconds delay;  // before the answer
+};
+
+struct RecordedRequest {
+  std::string method;
+  std::string target;   // as sent: a path, or an absolute URL through a proxy
+  std::string headers;  // the header lines, each ending in CR LF
+
+  // The value of header `name` (matched ignoring case), or "<none>".
+  std::string Header(std::string_view name) const {
+    std::size_t start = 0;
+    while (start < headers.size()) {
+      const std::size_t end = headers.find("\r\n", start);
+      const std::string_view line = std::string_view(headers).substr(start, end - start);
+      const std::size_t colon = line.find(':');
+      if (colon == name.size() && std::equal(name.begin(), name.end(), line.begin(),
+                                             [](char a, char b) { return Lower(a) == Lower(b); })) {
+        const std::size_t value = line.find_first_not_of(' ', colon + 1);
+        return value == std::string_view::npos ? "" : std::string(line.substr(value));
+      }
+      start = end + 2;
+    }
+    return "<none>";
+  }
+
+ private:
+  static char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+};
+
+// Opens a TCP socket bound to 127.0.0.1 on a port the kernel picks.
+inline platform::UniqueFd BoundLoopbackSocket(int& port) {
+  platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  auto* generic = reinterpret_cast<sockaddr*>(&address);
+  if (!fd.IsValid() || ::bind(fd.Get(), generic, length) != 0 ||
+      ::getsockname(fd.Get(), generic, &length) != 0) {
+    throw std::runtime_error("cannot bind a loopback socket");
+  }
+  port = ntohs(address.sin_port);
+  return fd;
+}
+
+class RefusingPort {
+ public:
+  RefusingPort() : fd_(BoundLoopbackSocket(port_)) {}
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  int port_ = 0;
+  platform::UniqueFd fd_;
+};
+
+class TestHttpServer {
+ public:
+  TestHttpServer() : listener_(BoundLoopbackSocket(port_)) {
+    std::array<int, 2> ends{};
+    if (::listen(listener_.Get(), 16) != 0 || ::pipe2(ends.data(), O_CLOEXEC) != 0) {
+      throw std::runtime_error("cannot start the test server");
+    }
+    wake_ = platform::UniqueFd(ends[0]);
+    stop_ = platform::UniqueFd(ends[1]);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  TestHttpServer(const TestHttpServer&) = delete;
+  TestHttpServer& operator=(const TestHttpServer&) = delete;
+  ~TestHttpServer() {
+    stop_.Reset();  // the read end sees end of file: every wait ends
+    thread_.join();
+  }
+
+  // "http://127.0.0.1:<port>"
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+  // Answers requests for `path` ("/avupd/reqver.php?sys=wm") with `answer`;
+  // a path without an answer gets a 404.
+  void Answer(const std::string& path, ScriptedAnswer answer) {
+    const std::lock_guard lock(mutex_);
+    answers_[path] = std::move(answer);
+  }
+
+  std::vector<RecordedRequest> Requests() const {
+    const std::lock_guard lock(mutex_);
+    return requests_;
+  }
+
+  std::vector<std::string> Targets() const {
+    std::vector<std::string> targets;
+    for (const RecordedRequest& request : Requests()) targets.push_back(request.target);
+    return targets;
+  }
+
+ private:
+  // Waits until `fd` is readable (or closed) or the server stops; false on
+  // a stop.
+  bool WaitReadable(int fd) const {
+    std::array<pollfd, 2> polled{{{fd, POLLIN, 0}, {wake_.Get(), POLLIN, 0}}};
+    while (::poll(polled.data(), polled.size(), -1) < 0 && errno == EINTR) {
+    }
+    return polled[1].revents == 0;
+  }
+
+  // Waits `delay`; false when the server stops first.
+  bool Pause(std::chrono::milliseconds delay) const {
+    pollfd polled{wake_.Get(), POLLIN, 0};
+    return ::poll(&polled, 1, static_cast<int>(delay.count())) == 0;
+  }
+
+  void Serve() {
+    while (WaitReadable(listener_.Get())) {
+      const platform::UniqueFd client(::accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+      if (client.IsValid()) ServeOne(client.Get());
+    }
+  }
+
+  void ServeOne(int client) {
+    std::string received;
+    std::size_t end = std::string::npos;
+    while ((end = received.find("\r\n\r\n")) == std::string::npos) {
+      std::array<char, 4096> chunk{};
+      if (!WaitReadable(client)) return;
+      const ssize_t got = ::recv(client, chunk.data(), chunk.size(), 0);
+      if (got <= 0) return;
+      received.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+    const RecordedRequest request = Parse(received.substr(0, end + 2));
+    ScriptedAnswer answer;
+    {
+      const std::lock_guard lock(mutex_);
+      requests_.push_back(request);
+      const auto found = answers_.find(PathOf(request.target));
+      answer = found != answers_.end() ? found->second : ScriptedAnswer{404, "not found"};
+    }
+    if (answer.delay.count() > 0 && !Pause(answer.delay)) return;
+    if (answer.ending == ScriptedAnswer::Ending::kNeverAnswer) {
+      // Held until the client closes (readable at end of file) or a stop.
+      while (WaitReadable(client)) {
+        char byte;
+        if (::recv(client, &byte, 1, 0) <= 0) return;
+      }
+      return;
+    }
+    Send(client, Response(answer));
+  }
+
+  static std::string Response(const ScriptedAnswer& answer) {
+    std::string head = "HTTP/1.1 " + std::to_string(answer.status) + " Scripted\r\n";
+    if (!answer.location.empty()) head += "Location: " + answer.location + "\r\n";
+    if (answer.ending != ScriptedAnswer::Ending::kNoLength) {
+      head += "Content-Length: " + std::to_string(answer.body.size()) + "\r\n";
+    }
+    head += "Connection: close\r\n\r\n";
+    const bool half = answer.ending == ScriptedAnswer::Ending::kCloseMidBody;
+    return head + answer.body.substr(0, half ? answer.body.size() / 2 : answer.body.size());
+  }
+
+  static void Send(int client, std::string_view bytes) {
+    while (!bytes.empty()) {
+      const ssize_t sent = ::send(client, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+      if (sent <= 0) return;  // the client has gone
+      bytes.remove_prefix(static_cast<std::size_t>(sent));
+    }
+  }
+
+  static RecordedRequest Parse(const std::string& head) {
+    const std::size_t lineEnd = head.find("\r\n");
+    const std::string line = head.substr(0, lineEnd);
+    const std::size_t space = line.find(' ');
+    const std::size_t secondSpace = line.find(' ', space + 1);
+    return {line.substr(0, space), line.substr(space + 1, secondSpace - space - 1),
+            head.substr(lineEnd + 2)};
+  }
+
+  // "http://host:port/p?q" -> "/p?q"; a path stays as it is.
+  static std::string PathOf(const std::string& target) {
+    const std::size_t scheme = target.find("://");
+    if (scheme == std::string::npos) return target;
+    const std::size_t path = target.find('/', scheme + 3);
+    return path == std::string::npos ? "/" : target.substr(path);
+  }
+
+  int port_ = 0;
+  platform::UniqueFd listener_;
+  platform::UniqueFd wake_;
+  platform::UniqueFd stop_;
+  mutable std::mutex mutex_;
+  std::map<std::string, ScriptedAnswer> answers_;
+  std::vector<RecordedRequest> requests_;
+  std::thread thread_;
+};
+
+}  // namespace kv::testing
