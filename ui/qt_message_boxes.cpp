@@ -31,6 +31,8 @@ QMessageBox::StandardButtons ToQtButtons(MessageButtons buttons) {
   switch (buttons) {
     case MessageButtons::kOk:
       return QMessageBox::Ok;
+    case MessageButtons::kOkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
     case MessageButtons::kYesNo:
       return QMessageBox::Yes | QMessageBox::No;
     case MessageButtons::kYesNoCancel:
@@ -45,6 +47,7 @@ MessageAnswer MostCautious(MessageButtons buttons) {
       return MessageAnswer::kOk;
     case MessageButtons::kYesNo:
       return MessageAnswer::kNo;
+    case MessageButtons::kOkCancel:
     case MessageButtons::kYesNoCancel:
       return MessageAnswer::kCancel;
   }

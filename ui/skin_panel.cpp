@@ -11,8 +11,12 @@ namespace kv::ui {
 namespace {
 
 constexpr int kPointsPerInch = 72;
+constexpr int kEnglishTallBanner = 6565;
+constexpr int kEnglishShortBanner = 6566;
 
 }  // namespace
+
+int TitleBannerImage(bool tall) { return tall ? kEnglishTallBanner : kEnglishShortBanner; }
 
 SkinPanelWidget::SkinPanelWidget(QWidget* parent, int imageId, PanelCaption caption)
     : QWidget(parent), imageId_(imageId), caption_(std::move(caption)) {}

@@ -24,6 +24,12 @@ struct PanelCaption {
   int fontSize = 0;
 };
 
+// The banner picture of the main window and the scan dialog: 6565 for a
+// client area taller than 320 pixels, else 6566. The Chinese pictures (6541,
+// 6563) go with a Chinese product name in the string table, which this
+// program's table does not have.
+int TitleBannerImage(bool tall);
+
 class SkinPanelWidget final : public QWidget {
  public:
   SkinPanelWidget(QWidget* parent, int imageId, PanelCaption caption);

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFont>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
+  // As in the program: only the main window's own close ends the loop, so
+  // a test that closes a window leaves no quit behind for the next one.
+  QApplication::setQuitOnLastWindowClosed(false);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
