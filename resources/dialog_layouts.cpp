@@ -16,7 +16,7 @@ constexpr std::array kAboutItems = {
     DialogItem{ids::kAboutDatabaseVersion, DialogItemKind::kText, 7, 85, 126, 11,
                u"VirusDB Version: 20102", 0},
     DialogItem{kNoControlId, DialogItemKind::kText, 7, 104, 157, 24,
-               u"Copyright (C) Quellbrin Software.\nAll rights reserved.", 0},
+               u"(C) Quellbrin Software.\nAll rights reserved.", 0},
     DialogItem{kNoControlId, DialogItemKind::kText, 10, 132, 161, 25,
                u"Updates and help:\nquellbrin.example/kestrelvox", 0},
 };

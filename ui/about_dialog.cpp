@@ -32,7 +32,7 @@ AboutDialog::AboutDialog(const UiContext& context, QWidget* owner)
   (void)titlePanel_.Create(frame.Client(),
                            QRect(0, 0, context.MainClientRect().width(),
                                  Scaled(scale, kTitleDesignHeight)),
-                           ids::kAboutTitlePanel, kAboutTitleImage);
+                           ids::kAboutTitlePanel, kAboutTitleImage, scale);
   if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kAboutDialog)) {
     CreateDialogItems(frame.Client(), *layout, scale);
   }

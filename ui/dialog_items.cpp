@@ -50,6 +50,9 @@ QWidget* MakeControl(QWidget* parent, const DialogItem& item, float scale) {
       list->setSelectionMode(QAbstractItemView::SingleSelection);
       list->setFrameShape(QFrame::Box);
       list->setUniformItemSizes(true);
+      // One column as wide as the list: a longer line is cut, not scrolled.
+      list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      list->setTextElideMode(Qt::ElideRight);
       return list;
     }
   }

@@ -52,7 +52,8 @@ MainWindow::MainWindow(const UiContext& context, MainWindowServices& services)
   titlePanel_ = std::make_unique<SkinPanel>();
   (void)titlePanel_->Create(frame.Client(),
                             QRect(0, 0, client.width(), Scaled(context.Scale(), kPanelDesignHeight)),
-                            ids::kTitlePanel, TitleBannerImage(client.height() > 320));
+                            ids::kTitlePanel, TitleBannerImage(client.height() > 320),
+                            context.Scale());
   AddAccelerators();
 
   const platform::MessageOwner owner = this;

@@ -61,7 +61,7 @@ ScanDialog::ScanDialog(const UiContext& context, ScanServices& services, QWidget
                          kCaptionPoints);
   (void)titlePanel_.Create(frame.Client(),
                            QRect(0, 0, client.width(), Scaled(scale, kPanelDesignHeight)),
-                           ids::kTitlePanel, TitleBannerImage(client.height() > 320));
+                           ids::kTitlePanel, TitleBannerImage(client.height() > 320), scale);
   if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kScanDialog)) {
     CreateDialogItems(frame.Client(), *layout, scale);
   }

@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/handset_screen.h"
+
 namespace kv::ui {
 namespace {
 
@@ -22,7 +24,7 @@ SkinButtonWidget::SkinButtonWidget(QWidget* parent, int imageId, int fontSize, i
 }
 
 int SkinButtonWidget::CaptionPixelHeight() const {
-  return logicalDpiY() * fontSize_ / kCaptionDivisor;
+  return Scaled(scale_, logicalDpiY()) * fontSize_ / kCaptionDivisor;
 }
 
 QRect SkinButtonWidget::CaptionRect() const {

@@ -15,7 +15,7 @@
 //
 // Caption: bold, face "Tahoma", LOGPIXELSY x size / 85 pixels high (85,
 // not 72: the handset's buttons draw their captions smaller than points
-// would), single line, vertically centred, from the left edge plus the
+// would; LOGPIXELSY is the handset's, the host's times the scale), single line, vertically centred, from the left edge plus the
 // indent, in a rectangle that starts one scale unit above the button's top.
 #pragma once
 

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "resources/string_table.h"
+#include "ui/handset_screen.h"
 #include "ui/qt_text.h"
 
 namespace kv::ui {
@@ -18,11 +19,11 @@ constexpr int kEnglishShortBanner = 6566;
 
 int TitleBannerImage(bool tall) { return tall ? kEnglishTallBanner : kEnglishShortBanner; }
 
-SkinPanelWidget::SkinPanelWidget(QWidget* parent, int imageId, PanelCaption caption)
-    : QWidget(parent), imageId_(imageId), caption_(std::move(caption)) {}
+SkinPanelWidget::SkinPanelWidget(QWidget* parent, int imageId, PanelCaption caption, float scale)
+    : QWidget(parent), imageId_(imageId), caption_(std::move(caption)), scale_(scale) {}
 
 int SkinPanelWidget::CaptionPixelHeight() const {
-  return logicalDpiY() * caption_.fontSize / kPointsPerInch;
+  return Scaled(scale_, logicalDpiY()) * caption_.fontSize / kPointsPerInch;
 }
 
 void SkinPanelWidget::paintEvent(QPaintEvent* /*event*/) {
@@ -47,9 +48,10 @@ void SkinPanel::SetCaption(const QString& text, int textX, int textY, int fontSi
   caption_ = PanelCaption{text.left(kMaxCaptionLength), textX, textY, fontSize};
 }
 
-bool SkinPanel::Create(QWidget* parent, const QRect& rect, int controlId, int imageId) {
+bool SkinPanel::Create(QWidget* parent, const QRect& rect, int controlId, int imageId,
+                       float scale) {
   delete widget_.data();
-  widget_ = new SkinPanelWidget(parent, imageId, caption_);
+  widget_ = new SkinPanelWidget(parent, imageId, caption_, scale);
   widget_->setObjectName(QString::number(controlId));
   widget_->setGeometry(rect);
   widget_->show();

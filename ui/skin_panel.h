@@ -4,7 +4,9 @@
 // Entry points: SkinPanel (SetCaption, Create, Widget), SkinPanelWidget.
 // Callers set the caption before Create. The caption (at most 63
 // characters) is drawn in the face of string 6600 ("Tahoma"), normal
-// weight, LOGPIXELSY x size / 72 pixels high, on one line from its offset
+// weight, LOGPIXELSY x size / 72 pixels high (the handset's LOGPIXELSY:
+// the host's times the scale, as a 480-pixel handset reports 192 where a
+// 240-pixel one reports 96), on one line from its offset
 // to the panel's right edge, top-aligned, ending in an ellipsis when it
 // does not fit. The font is made for each painting and dropped after it.
 #pragma once
@@ -32,7 +34,7 @@ int TitleBannerImage(bool tall);
 
 class SkinPanelWidget final : public QWidget {
  public:
-  SkinPanelWidget(QWidget* parent, int imageId, PanelCaption caption);
+  SkinPanelWidget(QWidget* parent, int imageId, PanelCaption caption, float scale);
 
   const PanelCaption& Caption() const { return caption_; }
   int CaptionPixelHeight() const;
@@ -45,6 +47,7 @@ class SkinPanelWidget final : public QWidget {
  private:
   const int imageId_;
   const PanelCaption caption_;
+  const float scale_;
   SkinImage image_;
   QString lastDrawnCaption_;
 };
@@ -62,8 +65,10 @@ class SkinPanel {
   void SetCaption(const QString& text, int textX, int textY, int fontSize);
 
   // Makes the panel's widget, a visible child of `parent` at `rect`, with
-  // `controlId` as its object name.
-  [[nodiscard]] bool Create(QWidget* parent, const QRect& rect, int controlId, int imageId);
+  // `controlId` as its object name; `scale` is the screen's (see
+  // CaptionPixelHeight).
+  [[nodiscard]] bool Create(QWidget* parent, const QRect& rect, int controlId, int imageId,
+                            float scale = 1.0f);
 
   SkinPanelWidget* Widget() const { return widget_; }
 

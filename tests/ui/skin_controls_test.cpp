@@ -138,6 +138,15 @@ TEST(SkinCaptionFonts, ButtonDividesBy85AndPanelBy72) {
   ASSERT_EQ(button.Widget()->logicalDpiY(), 96);
   EXPECT_EQ(button.Widget()->CaptionPixelHeight(), 10);  // 864 / 85
   EXPECT_EQ(panel.Widget()->CaptionPixelHeight(), 12);   // 864 / 72
+
+  // A 480-pixel handset reports twice the dots per inch.
+  SkinButton large;
+  ASSERT_TRUE(large.Create(&parent, QRect(0, 0, 10, 10), QString(), 1, 1, 9, 0, 2.0f));
+  ui::SkinPanel largePanel;
+  largePanel.SetCaption(QStringLiteral("About"), 0, 0, 9);
+  ASSERT_TRUE(largePanel.Create(&parent, QRect(0, 0, 10, 10), 2, 5370, 2.0f));
+  EXPECT_EQ(large.Widget()->CaptionPixelHeight(), 20);       // 1728 / 85
+  EXPECT_EQ(largePanel.Widget()->CaptionPixelHeight(), 24);  // 1728 / 72
 }
 
 TEST(SkinPanelCaption, KeepsSixtyThreeCharactersAndEndsInAnEllipsisWhenCut) {

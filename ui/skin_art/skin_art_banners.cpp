@@ -4,7 +4,7 @@
 // screens) keep the name alone and larger. There is only an English string
 // table, so the Chinese pictures carry the same name on a green band: the
 // identifiers exist and a Chinese build would replace them. The About title
-// is a plain band, since the box draws its caption over it.
+// is a plain light band, since the box draws its caption over it in black.
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -97,8 +97,8 @@ QImage PaintBanner(BannerStyle style) {
 QImage PaintAboutTitle() {
   QImage image(kBannerWidth, kAboutTitleHeight, QImage::Format_ARGB32);
   QPainter painter(&image);
-  FillBand(painter, QRect(0, 0, kBannerWidth, kAboutTitleHeight), QColor(0x2b, 0x5f, 0xa8),
-           QColor(0x10, 0x2c, 0x58));
+  FillBand(painter, QRect(0, 0, kBannerWidth, kAboutTitleHeight), QColor(0xf4, 0xf9, 0xff),
+           QColor(0xbf, 0xd7, 0xf2));
   return image;
 }
 
