@@ -1,7 +1,7 @@
 // Showing a message box on the GUI thread, whoever asks.
 #include "ui/qt_message_boxes.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QThread>
 
 #include "ui/qt_text.h"
@@ -59,7 +59,12 @@ MessageAnswer ShowOnGuiThread(platform::MessageOwner owner, const QString& text,
   QMessageBox box(ToQtIcon(icon), caption, text, ToQtButtons(buttons), OwnerWidget(owner));
   box.setTextFormat(Qt::PlainText);
   box.setEscapeButton(QMessageBox::NoButton);
-  switch (box.exec()) {
+  // The normal cursor over every box, even inside a wait (the update's).
+  const bool waiting = QApplication::overrideCursor() != nullptr;
+  if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  const int pressed = box.exec();
+  if (waiting) QApplication::restoreOverrideCursor();
+  switch (pressed) {
     case QMessageBox::Ok:
       return MessageAnswer::kOk;
     case QMessageBox::Yes:

@@ -8,7 +8,8 @@
 // only one that may touch widgets, is never blocked by it. The owner is the
 // QWidget that owns the box (null: the box stands alone). A box closed
 // without a button (Escape, the window's close) answers its most cautious
-// button: Cancel, else No, else OK.
+// button: Cancel, else No, else OK. The normal cursor shows over a box,
+// even while the program waits with the wait cursor.
 #pragma once
 
 #include <QMessageBox>
