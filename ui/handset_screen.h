@@ -22,7 +22,10 @@ struct HandsetScreen {
   int height = 640;
 
   int ShortSide() const { return width < height ? width : height; }
-  float Scale() const { return static_cast<float>(ShortSide() / 240); }
+  float Scale() const {
+    const int factor = ShortSide() / 240;  // truncated before it becomes a float
+    return static_cast<float>(factor);
+  }
   // Height of the title strip and of the soft-key bar.
   int StripHeight() const;
   int ClientHeight() const { return height - 2 * StripHeight(); }
