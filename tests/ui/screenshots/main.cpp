@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QLabel>
 #include <cstdio>
+#include <exception>
 #include <semaphore>
 
 #include "support/scan_recorders.h"
@@ -67,6 +68,8 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
   return Save(about, out, QStringLiteral("about-") + size) && saved;
 }
 
+bool RenderAll(const QDir& out);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,17 +83,30 @@ int main(int argc, char** argv) {
   QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
   const QDir out(QString::fromLocal8Bit(argv[1]));
   if (!out.mkpath(QStringLiteral("."))) return 1;
+  try {
+    return RenderAll(out) ? 0 : 1;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "kv_gui_screenshots: %s\n", error.what());
+    return 1;
+  }
+}
+
+namespace {
+
+bool RenderAll(const QDir& out) {
   testing::TempPrefix prefix;
   testing::WriteFile(prefix.StorePath() / "Program Files/Quellbrin/mainskin.dll",
                      testing::ReadFile(KV_SKIN_BUNDLE_PATH));
   ui::SkinLibrary skin;
   if (!skin.Load(prefix.Store())) {
     std::fputs("kv_gui_screenshots: cannot load the skin\n", stderr);
-    return 1;
+    return false;
   }
   bool saved = true;
   for (const ui::HandsetScreen screen : {ui::HandsetScreen{240, 320}, ui::HandsetScreen{480, 640}}) {
     saved = RenderScreen(prefix, screen, out) && saved;
   }
-  return saved ? 0 : 1;
+  return saved;
 }
+
+}  // namespace
