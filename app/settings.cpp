@@ -33,13 +33,12 @@ bool ReadRegistryDword(const platform::RegistryHive& hive, platform::RegistryRoo
   return true;
 }
 
-void OnScanStatusChanged(const platform::RegistryHive& hive,
-                         std::atomic<bool>& backgroundScanActive) {
+void OnScanStatusChanged(const platform::RegistryHive& hive, RunningFlag& backgroundScanActive) {
   std::uint32_t status = 0;
   if (ReadRegistryDword(hive, platform::RegistryRoot::kLocalMachine, kKestrelvoxKey,
                         kScanStatusValue, status) &&
       status == kScanStatusStop) {
-    backgroundScanActive = false;
+    backgroundScanActive.Stop();
   }
 }
 

@@ -8,11 +8,11 @@
 // watch thread and the main thread may call them at the same time.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string_view>
 
 #include "platform/registry_hive.h"
+#include "scan/scan_session.h"
 
 namespace kv::app {
 
@@ -51,10 +51,10 @@ inline constexpr std::u16string_view kCabMonitorOffCommand = u"wceload.exe \"%1\
                                      platform::RegistryRoot root, std::u16string_view subkey,
                                      std::u16string_view valueName, std::uint32_t& out);
 
-// The ScanStatus change callback: reads ScanStatus again and clears
-// `backgroundScanActive` only when that read succeeds and gives 0. Any
-// other value, a missing value or an unreadable hive changes nothing.
-void OnScanStatusChanged(const platform::RegistryHive& hive,
-                         std::atomic<bool>& backgroundScanActive);
+// The ScanStatus change callback: reads ScanStatus again and stops
+// `backgroundScanActive` (clearing it and cancelling the search in
+// progress) only when that read succeeds and gives 0. Any other value, a
+// missing value or an unreadable hive changes nothing.
+void OnScanStatusChanged(const platform::RegistryHive& hive, RunningFlag& backgroundScanActive);
 
 }  // namespace kv::app

@@ -51,4 +51,11 @@ void EngineThread::Join() {
   handle_.reset();
 }
 
+void RunOnEngineThread(std::function<void()> body) {
+  EngineThread thread;
+  // Start moves `body` only once the thread exists, so it is still here
+  // when it fails.
+  if (!thread.Start(body)) body();
+}
+
 }  // namespace kv::platform

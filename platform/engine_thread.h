@@ -3,7 +3,7 @@
 // its stack size, and the engine's depth bounds are sized for this one: on
 // a smaller stack a deep but legal search could overflow it.
 //
-// Entry points: Start, Join. The destructor joins.
+// Entry points: Start, Join (the destructor joins), RunOnEngineThread.
 #pragma once
 
 #include <functional>
@@ -29,5 +29,10 @@ class EngineThread {
   struct Handle;
   std::unique_ptr<Handle> handle_;
 };
+
+// Runs `body` on an EngineThread and waits for it. When the host cannot make
+// a thread, `body` runs on the calling thread instead: a scan on the main
+// thread's stack (8 MiB by default on Linux) beats no scan at all.
+void RunOnEngineThread(std::function<void()> body);
 
 }  // namespace kv::platform

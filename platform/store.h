@@ -12,6 +12,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "platform/unique_fd.h"
 
@@ -43,6 +45,13 @@ class Store {
   std::filesystem::path storePath_;
   UniqueFd root_;
 };
+
+// The device path of a host path that lies inside the store
+// ("<store>/My Documents/a.cab" gives "\My Documents\a.cab"), judged on the
+// path's text made absolute, without following links; nothing for a path
+// outside the store or the store root itself.
+std::optional<std::u16string> DevicePathOfHostPath(const Store& store,
+                                                    const std::filesystem::path& hostPath);
 
 // $KESTRELVOX_PREFIX when set and not empty; else $HOME/.kestrelvox; else
 // the account's home from the password database; else "./.kestrelvox": a

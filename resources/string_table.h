@@ -92,11 +92,11 @@ inline constexpr int kSelfScanStarted = 6651;   // dated
 inline constexpr int kSelfScanFinished = 6652;  // dated
 inline constexpr int kCheckCabFile = 6653;      // dated
 inline constexpr int kCabTrojanAlarm = 6654;
-inline constexpr int kLogCabDeleted = 6655;      // %s: the CAB path
+inline constexpr int kLogCabDeleted = 6655;  // %s: the CAB path
 inline constexpr int kCabTrojanDeleted = 6656;
-inline constexpr int kLogCabNotDeleted = 6657;   // %s: the CAB path
-inline constexpr int kLogCabIgnored = 6658;      // %s: the CAB path
-inline constexpr int kLogCabInstalling = 6659;   // %s: the CAB path
+inline constexpr int kLogCabNotDeleted = 6657;  // %s: the CAB path
+inline constexpr int kLogCabIgnored = 6658;     // %s: the CAB path
+inline constexpr int kLogCabInstalling = 6659;  // %s: the CAB path
 inline constexpr int kCannotInstall = 6660;
 
 // The text of `id`; empty for an identifier the table does not hold.

@@ -56,8 +56,7 @@ std::u16string FormatText(std::u16string_view format,
 }
 
 std::u16string FormatDated(std::u16string_view format, const platform::LocalTime& time) {
-  return FormatText(format,
-                    {time.year, time.month, time.day, time.hour, time.minute, time.second});
+  return FormatText(format, {time.year, time.month, time.day, time.hour, time.minute, time.second});
 }
 
 }  // namespace kv::strings

@@ -36,8 +36,7 @@ std::optional<std::string> ReadDeleteLists(const platform::Store& store, std::si
 // cannot be decoded or is longer than the format allows.
 std::string PlainLine(std::string_view stored) {
   std::string plain;
-  if (stored.size() > limits::kMaxEncodedLine ||
-      !DecodeDatabaseLine(kDatabaseKey, stored, plain)) {
+  if (stored.size() > limits::kMaxEncodedLine || !DecodeDatabaseLine(kDatabaseKey, stored, plain)) {
     return {};
   }
   plain.resize(std::min(plain.size(), plain.find('\0')));

@@ -10,13 +10,12 @@
 
 namespace kv {
 
-WalkOutcome FullScanWalk(const platform::Store& store, FileMatcher& matcher,
-                         ScanSession& session, std::u16string_view folder) {
+WalkOutcome FullScanWalk(const platform::Store& store, FileMatcher& matcher, ScanSession& session,
+                         std::u16string_view folder) {
   std::u16string line;
   const WalkOutcome outcome = WalkStoreFolder(
       store, session.running, folder,
-      [&](std::u16string_view path, const platform::FileFinder& listing,
-          std::u16string_view name) {
+      [&](std::u16string_view path, const platform::FileFinder& listing, std::u16string_view name) {
         session.HandOver(path);
         switch (CheckListedFile(matcher, path, listing, name)) {
           case FileCheckResult::kDeleted:
@@ -39,11 +38,11 @@ WalkOutcome FullScanWalk(const platform::Store& store, FileMatcher& matcher,
 
 WalkOutcome SilentScanWalk(const platform::Store& store, FileMatcher& matcher,
                            const RunningFlag& active, std::u16string_view folder) {
-  return WalkStoreFolder(store, active, folder,
-                         [&](std::u16string_view path, const platform::FileFinder& listing,
-                             std::u16string_view name) {
-                           (void)CheckListedFile(matcher, path, listing, name);
-                         });
+  return WalkStoreFolder(
+      store, active, folder,
+      [&](std::u16string_view path, const platform::FileFinder& listing, std::u16string_view name) {
+        (void)CheckListedFile(matcher, path, listing, name);
+      });
 }
 
 }  // namespace kv

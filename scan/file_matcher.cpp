@@ -87,9 +87,8 @@ FileCheckResult FileMatcher::CheckFile(std::u16string_view path, bool deleteOnMa
   return Conclude(path, FindMatchingSignature(path), deleteOnMatch);  // the file is closed again
 }
 
-FileCheckResult FileMatcher::CheckOpenedFile(std::u16string_view path,
-                                             platform::FileStatus opened, platform::File& file,
-                                             bool deleteOnMatch) {
+FileCheckResult FileMatcher::CheckOpenedFile(std::u16string_view path, platform::FileStatus opened,
+                                             platform::File& file, bool deleteOnMatch) {
   SignatureMatch match;
   try {
     match = MatchOpenFile(opened, file);

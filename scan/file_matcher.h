@@ -3,11 +3,12 @@
 // in list order; the first hit decides.
 //
 // Entry points: FileMatcher::CheckFile (with optional deletion; and
-// CheckOpenedFile, for a file a walk opened), FindMatchingSignature (which signature), MatchSignatures (bytes in
-// memory), MatchHostFile (a file named on a command line). A file is read
-// into memory while it is held open with no sharing, never mapped: a mapping
-// dies with the process when another process truncates the file. The read
-// buffer is kept from file to file.
+// CheckOpenedFile, for a file a walk opened), FindMatchingSignature (which
+// signature), MatchSignatures (bytes in memory), MatchHostFile (a file
+// named on a command line). A file is read into memory while it is held
+// open with no sharing, never mapped: a mapping dies with the process when
+// another process truncates the file. The read buffer is kept from file to
+// file.
 //
 // Nothing throws out of here: every outcome, an engine failure included, is
 // a result value, so a scan thread can never be ended by one.

@@ -25,14 +25,12 @@ struct FindingReport {
   platform::MessageIcon icon;
 };
 
-constexpr FindingReport kDeletedReport = {kDeletedMarker, strings::kLogTrojanDeleted,
-                                          strings::kFoundTrojanDeleted,
-                                          strings::kCaptionInformation,
-                                          platform::MessageIcon::kInformation};
-constexpr FindingReport kNotDeletedReport = {kNotDeletedMarker, strings::kLogTrojanNotDeleted,
-                                             strings::kFoundTrojanNotDeleted,
-                                             strings::kCaptionWarning,
-                                             platform::MessageIcon::kWarning};
+constexpr FindingReport kDeletedReport = {
+    kDeletedMarker, strings::kLogTrojanDeleted, strings::kFoundTrojanDeleted,
+    strings::kCaptionInformation, platform::MessageIcon::kInformation};
+constexpr FindingReport kNotDeletedReport = {
+    kNotDeletedMarker, strings::kLogTrojanNotDeleted, strings::kFoundTrojanNotDeleted,
+    strings::kCaptionWarning, platform::MessageIcon::kWarning};
 
 void ReportFinding(const ScanContext& context, const FindingReport& report,
                    std::u16string_view path) {
@@ -40,12 +38,10 @@ void ReportFinding(const ScanContext& context, const FindingReport& report,
   context.session.HandOver(line.append(path));
   if (context.session.mode != ScanMode::kSilentSelf) return;
   const ScanOutputs& outputs = context.outputs;
-  outputs.log.AppendLogRecord(
-      strings::FormatText(strings::LoadString(report.logTextId), {path}));
-  (void)outputs.boxes.Show(outputs.owner,
-                           strings::FormatText(strings::LoadString(report.boxTextId), {path}),
-                           strings::LoadString(report.captionId), platform::MessageButtons::kOk,
-                           report.icon);
+  outputs.log.AppendLogRecord(strings::FormatText(strings::LoadString(report.logTextId), {path}));
+  (void)outputs.boxes.Show(
+      outputs.owner, strings::FormatText(strings::LoadString(report.boxTextId), {path}),
+      strings::LoadString(report.captionId), platform::MessageButtons::kOk, report.icon);
 }
 
 }  // namespace

@@ -30,10 +30,9 @@ void Report(const ScanContext& context, bool showBoxes, std::u16string_view mark
   context.session.HandOver(line.append(text));
   if (!showBoxes) return;
   const ScanOutputs& outputs = context.outputs;
-  (void)outputs.boxes.Show(outputs.owner,
-                           strings::FormatText(strings::LoadString(box.textId), {path}),
-                           strings::LoadString(box.captionId), platform::MessageButtons::kOk,
-                           box.icon);
+  (void)outputs.boxes.Show(
+      outputs.owner, strings::FormatText(strings::LoadString(box.textId), {path}),
+      strings::LoadString(box.captionId), platform::MessageButtons::kOk, box.icon);
 }
 
 // The ended process's executable holds no known signature, or cannot be
@@ -61,10 +60,10 @@ void AskToDelete(const ScanContext& context, bool showBoxes, std::u16string_view
 void HandleEndedProcess(const ScanContext& context, bool showBoxes, std::u16string_view path) {
   switch (context.matcher.CheckFile(path, true)) {
     case FileCheckResult::kDeleted:
-      Report(context, showBoxes, kDeletedMarker, path,
-             {strings::kFoundTrojanDeleted, strings::kCaptionInformation,
-              MessageIcon::kInformation},
-             path);
+      Report(
+          context, showBoxes, kDeletedMarker, path,
+          {strings::kFoundTrojanDeleted, strings::kCaptionInformation, MessageIcon::kInformation},
+          path);
       break;
     case FileCheckResult::kFound:
     case FileCheckResult::kDeleteFailed:
@@ -132,8 +131,7 @@ MemoryScanResult MemoryScan(const ScanContext& context, bool showBoxes) {
       break;
     case MemoryScanResult::kNotTerminated:
       Report(context, showBoxes, kNotDeletedMarker, exePath,
-             {strings::kTrojanNotKilled, strings::kCaptionWarning, MessageIcon::kWarning},
-             exePath);
+             {strings::kTrojanNotKilled, strings::kCaptionWarning, MessageIcon::kWarning}, exePath);
       break;
     case MemoryScanResult::kTerminated:
       HandleEndedProcess(context, showBoxes, exePath);

@@ -24,10 +24,10 @@ namespace kv {
 // The results of KillFirstTrojanProcess and MemoryScan, with the handset's
 // values.
 enum class MemoryScanResult : int {
-  kTerminated = 1,         // a suspect process was ended
-  kNoSuspect = 0,          // no running process is suspect
-  kNotTerminated = -1,     // a suspect process could not be opened or ended
-  kNoProcessList = -2,     // the process list could not be taken
+  kTerminated = 1,      // a suspect process was ended
+  kNoSuspect = 0,       // no running process is suspect
+  kNotTerminated = -1,  // a suspect process could not be opened or ended
+  kNoProcessList = -2,  // the process list could not be taken
 };
 
 // MatchProcess's results.

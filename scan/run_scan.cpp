@@ -42,9 +42,8 @@ void SendClosingLines(ScanSession& session, const ScanClock& clock) {
 
 }  // namespace
 
-ScanOutcome RunScan(const platform::Store& store,
-                    std::shared_ptr<const SignatureDatabase> database, ScanSession& session,
-                    const ScanOutputs& outputs) {
+ScanOutcome RunScan(const platform::Store& store, std::shared_ptr<const SignatureDatabase> database,
+                    ScanSession& session, const ScanOutputs& outputs) {
   if (database == nullptr) database = std::make_shared<const SignatureDatabase>();
   session.running.Set();
   const bool fullScan = session.mode == ScanMode::kFull;

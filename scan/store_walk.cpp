@@ -11,8 +11,8 @@
 namespace kv {
 
 bool PassesExtensionFilter(std::u16string_view name) {
-  static constexpr std::array<std::u16string_view, 6> kExtensions = {
-      u".exe", u".EXE", u".dat", u".DAT", u".cab", u".CAB"};
+  static constexpr std::array<std::u16string_view, 6> kExtensions = {u".exe", u".EXE", u".dat",
+                                                                     u".DAT", u".cab", u".CAB"};
   constexpr std::size_t kLength = 4;
   if (name.size() <= kLength) return false;
   const std::u16string_view ending = name.substr(name.size() - kLength);

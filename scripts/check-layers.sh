@@ -31,7 +31,7 @@ BEGIN {
   # A folder may include its own headers and those of lower ranks; two
   # folders of one rank stay apart. tests/ and bench/ may include anything
   # and no layer may include them.
-  split("platform 0 resources 0 pattern 1 scan 2 log 3 update 3 app 4 ui 5 tools 6", pairs, " ")
+  split("platform 0 resources 1 pattern 1 scan 2 log 3 update 3 app 4 ui 5 tools 6", pairs, " ")
   for (i = 1; i in pairs; i += 2) rank[pairs[i]] = pairs[i + 1]
   anywhere["tests"] = 1
   anywhere["bench"] = 1

@@ -99,9 +99,10 @@ TEST_F(SettingsTest, OnlyAScanStatusThatReadsZeroStopsTheBackgroundScan) {
   // clang-format on
   for (const auto& [hive, stillActive] : cases) {
     WriteFile(hive_.Path(), hive);
-    std::atomic<bool> backgroundScanActive = true;
+    RunningFlag backgroundScanActive;
+    backgroundScanActive.Set();
     OnScanStatusChanged(hive_, backgroundScanActive);
-    EXPECT_EQ(backgroundScanActive, stillActive) << hive;
+    EXPECT_EQ(backgroundScanActive.IsSet(), stillActive) << hive;
   }
 }
 

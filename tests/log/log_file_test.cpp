@@ -73,14 +73,6 @@ TEST_F(LogFileTest, EmptyFileGetsTheMarkAndAnyOtherFileIsAppendedToAsItIs) {
   EXPECT_EQ(LogHex(), testing::Hex("junk") + "0d000a004100");
 }
 
-TEST_F(LogFileTest, LogInAnotherLetterCaseIsTheLog) {
-  prefix_.WriteStoreFile("RUNESKOP.LOG", "\xFF\xFE");
-  EXPECT_EQ(Append(u"A"), LogAppendResult::kAppended);
-  EXPECT_EQ(testing::Hex(testing::ReadFile(prefix_.StorePath() / "RUNESKOP.LOG")),
-            "fffe0d000a004100");
-  EXPECT_FALSE(fs::exists(LogHostPath()));
-}
-
 TEST_F(LogFileTest, LinkOrFolderInTheLogsPlaceIsNotOpenedAndNotTouched) {
   const fs::path target = prefix_.WriteStoreFile("target.txt", "kept");
   fs::create_symlink(target, LogHostPath());

@@ -1,6 +1,7 @@
 // Appending to store files: creation, writes that land at the end whoever
-// grew the file, truncation, what OpenForAppend refuses, locks that wait
-// or report busy, and sequential reads, with their fault points.
+// grew the file, truncation and the write fault point, what OpenForAppend
+// refuses, and locks that wait or report busy. (Sequential reads are
+// exercised by the log readers' tests.)
 #include <gtest/gtest.h>
 
 #include <array>
@@ -85,20 +86,6 @@ TEST_F(StoreAppendTest, LockIsBusyWhileAnotherOpenHoldsOneAgainstIt) {
     ASSERT_TRUE(holder.Close());
     EXPECT_EQ(Opened().Lock(asked, milliseconds(0)), LockStatus::kLocked);
   }
-}
-
-TEST_F(StoreAppendTest, SequentialReadsGiveTheWholeFileOrAnError) {
-  prefix_.WriteStoreFile("Folder/file.dat", "sequential bytes");
-  File file;
-  ASSERT_EQ(File::OpenForRead(store_, u"\\Folder\\file.dat", Sharing::kRead, file),
-            FileStatus::kOk);
-  std::string content;
-  std::array<char, 5> buffer;
-  std::size_t got = 0;
-  while (file.Read(buffer, got) && got > 0) content.append(buffer.data(), got);
-  EXPECT_EQ(content, "sequential bytes");
-  FailNext(FaultPoint::kRead);
-  EXPECT_FALSE(file.Read(buffer, got));
 }
 
 // Waiting for a holder that lets go while the waiter waits; the bound is

@@ -32,15 +32,6 @@ TEST(StringTable, LoadsEveryEntryByItsIdentifierAndNothingElse) {
   }
 }
 
-TEST(StringTable, KeepsLineBreaksAndQuotesAsTheHandsetShowsThem) {
-  EXPECT_EQ(Utf8(LoadString(kProductName)), "Kestrelvox");
-  EXPECT_EQ(Utf8(LoadString(kAskDeleteSuspect)),
-            "Found a program looks like Trojan:\n%s\nDelete it?");
-  EXPECT_EQ(Utf8(LoadString(kCabMonitorEnabled)),
-            "The function of \"Monitor CAB file when installed\" has been enabled.");
-  EXPECT_EQ(Utf8(LoadString(kUserStopLine)), "*>>>>>>>>User stop scan!");
-}
-
 TEST(TextFormat, FillsTheConversionsInOrder) {
   struct Row {
     std::u16string_view format;
@@ -48,7 +39,8 @@ TEST(TextFormat, FillsTheConversionsInOrder) {
     std::string expected;
   };
   const Row rows[] = {
-      {u"Delete Trojan successfully:%s", {u"\\Windows\\evil.exe"},
+      {u"Delete Trojan successfully:%s",
+       {u"\\Windows\\evil.exe"},
        "Delete Trojan successfully:\\Windows\\evil.exe"},
       {u"Virus DB Version:%d", {20102}, "Virus DB Version:20102"},
       {u"%d|%d", {-7, 0}, "-7|0"},

@@ -173,7 +173,7 @@ TEST_F(MemoryScanTest, AFileWithoutAKnownPatternIsKeptWhenTheUserSaysNo) {
   EXPECT_EQ(Scan(false), MemoryScanResult::kTerminated);
   EXPECT_FALSE(IsRunning(store_, id));
   EXPECT_TRUE(fs::exists(trojan_));
-  EXPECT_TRUE(Lines().empty());  // nothing is handed over after the question
+  EXPECT_TRUE(Lines().empty());                 // nothing is handed over after the question
   ASSERT_EQ(recorded_.boxes.shown.size(), 1u);  // asked even without boxes
   const ShownBox& question = recorded_.boxes.shown[0];
   EXPECT_EQ(question.text,
@@ -236,8 +236,7 @@ TEST_F(MemoryScanTest, AFastScanEndsTheSuspectBeforeItsFilePass) {
   session_.mode = ScanMode::kFast;
   EXPECT_EQ(RunScan(store_, database_, session_, recorded_.outputs), ScanOutcome::kFinished);
   EXPECT_EQ(Lines(), (std::vector<std::string>{std::string("<OK>") + kTrojanLine,
-                                               "*There's no Trojan!",
-                                               "*" + std::string(38, '-'),
+                                               "*There's no Trojan!", "*" + std::string(38, '-'),
                                                "*2010/7/5 09:03:05 Fast scan finished!", "&"}));
   EXPECT_TRUE(recorded_.boxes.shown.empty());  // the driver shows the memory scan no boxes
 }

@@ -133,9 +133,9 @@ TEST_F(RunScanTest, AFullScanWalksTheStoreThenCloses) {
       {"\\clean.dat"},
   };
   EXPECT_EQ(GroupByFile(walked), expected);
-  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
-            (std::vector<std::string>{kRule, std::string(kDatedFront) + "Full scan finished!",
-                                      "&"}));
+  EXPECT_EQ(
+      std::vector<std::string>(lines.end() - 3, lines.end()),
+      (std::vector<std::string>{kRule, std::string(kDatedFront) + "Full scan finished!", "&"}));
   EXPECT_EQ(outcome_, ScanOutcome::kFinished);
   EXPECT_TRUE(recorded_.clock.pauses.empty());
 }
@@ -193,17 +193,20 @@ TEST_F(RunScanTest, TheSilentSelfScanLogsThatThereIsNoTrojan) {
 class DeleteListTest : public RunScanTest {
  protected:
   void UseDeleteLists(std::initializer_list<std::string_view> deleteLines) {
-    std::vector<std::string> lines = {"[VirusCharacter]", CharacterLine("Other", "OTHER-MARK"),
-                                      CharacterLine("Evil", "EVIL-MARK"), "[VirusFile]",
-                                      "\\Windows\\evil.exe", "[DELETE_FILES]"};
+    std::vector<std::string> lines = {"[VirusCharacter]",
+                                      CharacterLine("Other", "OTHER-MARK"),
+                                      CharacterLine("Evil", "EVIL-MARK"),
+                                      "[VirusFile]",
+                                      "\\Windows\\evil.exe",
+                                      "[DELETE_FILES]"};
     lines.insert(lines.end(), deleteLines.begin(), deleteLines.end());
     prefix_.WriteStoreFile(kDatabase, DatabaseFileOf(lines));
     auto loaded = std::make_shared<SignatureDatabase>();
     ASSERT_EQ(LoadVirusDatabase(store_, SignatureDatabase{}, *loaded), LoadResult::kRead);
     database_ = loaded;
     Write("Windows/evil.exe");
-    for (const char* companion : {"comp1.dat", "comp2.dat", "odd[1].dat", "other.dat",
-                                  "later.dat", "never.dat"}) {
+    for (const char* companion :
+         {"comp1.dat", "comp2.dat", "odd[1].dat", "other.dat", "later.dat", "never.dat"}) {
       Write(fs::path("Windows") / companion, "companion");
     }
   }
@@ -234,8 +237,8 @@ TEST_F(DeleteListTest, DeletesTheFirstMatchingGroupsCompanionsBeforeTheTrojan) {
 }
 
 TEST_F(DeleteListTest, ACompanionPathHoldingABracketEndsItsGroup) {
-  UseDeleteLists({"[Evil]", "\\Windows\\comp1.dat", "\\Windows\\odd[1].dat",
-                  "\\Windows\\comp2.dat"});
+  UseDeleteLists(
+      {"[Evil]", "\\Windows\\comp1.dat", "\\Windows\\odd[1].dat", "\\Windows\\comp2.dat"});
   (void)Run(ScanMode::kFast);
   EXPECT_EQ(Remaining(), (std::vector<std::string>{"comp2.dat", "later.dat", "never.dat",
                                                    "odd[1].dat", "other.dat"}));

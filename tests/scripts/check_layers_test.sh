@@ -35,7 +35,7 @@ expect() {
 # brackets, tests and bench reaching anywhere, internal headers where allowed.
 lay platform/files.h
 lay platform/files_read.cpp platform/files.h
-lay resources/strings.h
+lay resources/strings.h platform/files.h
 lay pattern/internal/node.h platform/files.h
 lay pattern/compiler.h pattern/internal/node.h
 lay scan/matcher.h pattern/compiler.h
@@ -53,7 +53,7 @@ expect "a clean tree" 0 "layers: ok"
 
 # Each line below is one violation the script must find.
 lay platform/device.h resources/strings.h
-lay resources/menus.h platform/files.h
+lay resources/menus.h pattern/compiler.h
 lay pattern/search.h scan/matcher.h
 lay scan/walk.h ../app/context.h
 mkdir -p "$tree/log"
@@ -75,9 +75,9 @@ app/window_main.cpp:1: implements no header: none of window_main.h, window.h in 
 log/log_file.h:1: log (layer 3) may not include update/http.h (update, layer 3)
 log/scan_view.h:2: includes <QListWidget>: Qt is for ui/ and tests/ui/ only
 pattern/search.h:2: pattern (layer 1) may not include scan/matcher.h (scan, layer 2)
-platform/device.h:2: platform (layer 0) may not include resources/strings.h (resources, layer 0)
+platform/device.h:2: platform (layer 0) may not include resources/strings.h (resources, layer 1)
 platform/main_loop.cpp:1: implements no header: none of main_loop.h, main.h in platform/
-resources/menus.h:2: resources (layer 0) may not include platform/files.h (platform, layer 0)
+resources/menus.h:2: resources (layer 1) may not include pattern/compiler.h (pattern, layer 1)
 scan/scan_driver.cpp:1: implements no header: none of scan_driver.h, scan.h in scan/
 scan/walk.h:2: scan (layer 2) may not include app/context.h (app, layer 4)
 tests/scan/walk_test.cpp:2: includes pattern/internal/node.h: pattern/internal/ is for pattern/, tests/pattern/, tests/fuzz/ and bench/ only

@@ -60,8 +60,8 @@ class RecordingBoxes : public platform::MessageBoxes {
   platform::MessageAnswer Show(platform::MessageOwner owner, std::u16string_view text,
                                std::u16string_view caption, platform::MessageButtons buttons,
                                platform::MessageIcon icon) override {
-    shown.push_back({owner, platform::Utf16ToUtf8(text), platform::Utf16ToUtf8(caption),
-                     buttons, icon});
+    shown.push_back(
+        {owner, platform::Utf16ToUtf8(text), platform::Utf16ToUtf8(caption), buttons, icon});
     if (!answers.empty()) {
       const platform::MessageAnswer answer = answers.front();
       answers.pop_front();

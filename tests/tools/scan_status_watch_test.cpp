@@ -25,7 +25,8 @@ RunResult SetScanStatus(const std::string& status) {
 TEST(ScanStatusWatchThreaded, OnlyAZeroWrittenByAnotherProcessStopsTheBackgroundScan) {
   const ToolPrefix prefix;
   const platform::RegistryHive hive(prefix.Path() / "system.reg");
-  std::atomic<bool> backgroundScanActive = true;
+  RunningFlag backgroundScanActive;
+  backgroundScanActive.Set();
   ChangeCounter counter;
   platform::RegistryWatch watch;
   ASSERT_TRUE(watch.Start(hive.Path(), [&] {
@@ -37,14 +38,14 @@ TEST(ScanStatusWatchThreaded, OnlyAZeroWrittenByAnotherProcessStopsTheBackground
   for (const char* status : {"2", "1"}) {
     ASSERT_EQ(SetScanStatus(status).status, 0);
     ASSERT_TRUE(counter.WaitFor(++changes)) << status;
-    EXPECT_TRUE(backgroundScanActive) << status;
+    EXPECT_TRUE(backgroundScanActive.IsSet()) << status;
   }
   ASSERT_EQ(RunTarnreg({"delete", kKey, "/v", "ScanStatus", "/f"}).status, 0);
   ASSERT_TRUE(counter.WaitFor(++changes));
-  EXPECT_TRUE(backgroundScanActive);
+  EXPECT_TRUE(backgroundScanActive.IsSet());
 
   ASSERT_EQ(SetScanStatus("0").status, 0);
-  EXPECT_TRUE(counter.WaitUntil([&] { return !backgroundScanActive; }));
+  EXPECT_TRUE(counter.WaitUntil([&] { return !backgroundScanActive.IsSet(); }));
 }
 
 }  // namespace

@@ -21,14 +21,7 @@ inline std::string TarnregCommand(const std::vector<std::string>& args) {
 
 // Runs tarnreg with `args`, `input` on its standard input.
 inline RunResult RunTarnreg(const std::vector<std::string>& args, std::string_view input = {}) {
-  const TempDir capture;
-  WriteFile(capture.File("in"), input);
-  const std::string at = ShellQuote(capture.Path().string()) + "/";
-  const std::string command = TarnregCommand(args) + " <" + at + "in >" + at + "out 2>" + at +
-                              "err; echo $? >" + at + "status";
-  if (std::system(command.c_str()) != 0) return {};
-  return {std::atoi(ReadFile(capture.File("status")).c_str()), ReadFile(capture.File("out")),
-          ReadFile(capture.File("err"))};
+  return RunProgram(KV_TARNREG_PATH, args, input);
 }
 
 // Starts one tarnreg process per entry of `runs` all at once (no input),

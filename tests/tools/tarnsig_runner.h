@@ -46,18 +46,28 @@ struct RunResult {
   std::string err;
 };
 
-// Runs tarnsig with `args`, `input` on its standard input.
-inline RunResult RunTarnsig(const std::vector<std::string>& args, std::string_view input = {}) {
+// Runs the program at `binary` with `args`, `input` on its standard input
+// and `environment` ("NAME=value" words) added to its environment.
+inline RunResult RunProgram(const std::string& binary, const std::vector<std::string>& args,
+                            std::string_view input = {},
+                            const std::vector<std::string>& environment = {}) {
   const TempDir capture;
   WriteFile(capture.File("in"), input);
-  std::string command = ShellQuote(KV_TARNSIG_PATH);
-  // Appended: "literal" + std::string trips a false -Wrestrict in GCC 12 at -O3.
-  for (const std::string& arg : args) command.append(" ").append(ShellQuote(arg));
+  std::string command;
+  for (const std::string& setting : environment) command += ShellQuote(setting) + " ";
+  if (!command.empty()) command.insert(0, "env ");
+  command += ShellQuote(binary);
+  for (const std::string& arg : args) command += " " + ShellQuote(arg);
   const std::string at = ShellQuote(capture.Path().string()) + "/";
   command += " <" + at + "in >" + at + "out 2>" + at + "err; echo $? >" + at + "status";
   if (std::system(command.c_str()) != 0) return {};
   return {std::atoi(ReadFile(capture.File("status")).c_str()), ReadFile(capture.File("out")),
           ReadFile(capture.File("err"))};
+}
+
+// Runs tarnsig with `args`, `input` on its standard input.
+inline RunResult RunTarnsig(const std::vector<std::string>& args, std::string_view input = {}) {
+  return RunProgram(KV_TARNSIG_PATH, args, input);
 }
 
 }  // namespace kv::testing

@@ -1,9 +1,8 @@
-// The interactive program end to end: the real binary on a virtual X
+// The interactive program end to end: the real tarnwatch on a virtual X
 // display (Xvfb). The window comes up; a second start ends with 1, and
 // without "-hide" only after the first has come forward (it answers only
 // then); a start whose skin bundle is missing ends with 0 and shows
-// nothing. The binary is kv_test_tarnwatch, a stand-in for tarnwatch's
-// entry that hands over to RunInteractive as the real one does.
+// nothing; without any display the start says so and ends with 1.
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
@@ -66,7 +65,7 @@ QProcessEnvironment ProgramEnvironment(const QString& display, const std::filesy
 void Start(QProcess& program, const QProcessEnvironment& environment, const QStringList& arguments) {
   program.setProcessEnvironment(environment);
   program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  program.start(QStringLiteral(KV_TEST_TARNWATCH_PATH), arguments);
+  program.start(QStringLiteral(KV_TARNWATCH_PATH), arguments);
 }
 
 int RunToEnd(const QProcessEnvironment& environment, const QStringList& arguments) {
@@ -104,6 +103,18 @@ TEST(InteractiveEndToEnd, WindowComesUpASecondStartEndsWithOneAndNoSkinShowsNoth
 
   first.terminate();
   EXPECT_TRUE(first.waitForFinished(kProcessWaitMilliseconds));
+}
+
+TEST(InteractiveEndToEnd, WithoutADisplayTheStartSaysSoAndEndsWithOne) {
+  SkinnedPrefix prefix;
+  QProcessEnvironment environment = ProgramEnvironment(QString(), prefix.Path());
+  environment.remove(QStringLiteral("DISPLAY"));
+  QProcess program;
+  program.setProcessEnvironment(environment);
+  program.start(QStringLiteral(KV_TARNWATCH_PATH), QStringList());
+  ASSERT_TRUE(program.waitForFinished(kProcessWaitMilliseconds));
+  EXPECT_EQ(program.exitCode(), 1);
+  EXPECT_TRUE(program.readAllStandardError().startsWith("tarnwatch: no display"));
 }
 
 }  // namespace

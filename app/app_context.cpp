@@ -1,0 +1,23 @@
+// The start-up steps before the run mode is chosen. A database that cannot
+// be loaded and a watch that cannot be registered are no reason to stop:
+// the scans run with what the loader left, and a background scan then
+// cannot be stopped from outside.
+#include "app/app_context.h"
+
+#include "app/settings.h"
+
+namespace kv::app {
+
+bool OpenAppContext(const std::filesystem::path& prefix,
+                    std::unique_ptr<platform::MessageBoxes> boxes, AppContext& context) {
+  if (!platform::Store::Open(prefix, context.store)) return false;
+  context.hive.emplace(context.store.PrefixPath() / "system.reg");
+  context.boxes = std::move(boxes);
+  (void)context.database.Reload(context.store);
+  (void)context.scanStatusWatch.Start(context.hive->Path(), [&context] {
+    OnScanStatusChanged(*context.hive, context.backgroundScanActive);
+  });
+  return true;
+}
+
+}  // namespace kv::app

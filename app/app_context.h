@@ -1,0 +1,42 @@
+// AppContext: the one application record, made once at start-up and kept
+// for the process's lifetime: the device prefix's store and registry, the
+// published signature database, the message boxes in use, the background
+// scan's flag and the ScanStatus watch.
+//
+// Entry point: OpenAppContext. Declared in the order they must be torn
+// down in reverse: the watch goes first, so its callback never outlives
+// the flag and the hive it touches.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "platform/message_boxes.h"
+#include "platform/registry_hive.h"
+#include "platform/registry_watch.h"
+#include "platform/store.h"
+#include "scan/published_database.h"
+#include "scan/scan_session.h"
+
+namespace kv::app {
+
+struct AppContext {
+  platform::Store store;
+  std::optional<platform::RegistryHive> hive;
+  PublishedDatabase database;
+  std::unique_ptr<platform::MessageBoxes> boxes;
+  // BackgroundScanActive: set by the "-hideandscan" run, stopped by the
+  // ScanStatus callback on the watch's thread.
+  RunningFlag backgroundScanActive;
+  platform::RegistryWatch scanStatusWatch;
+};
+
+// Opens the prefix's store (false when it cannot be created or opened) and
+// then does the handset's first start-up steps: the database is loaded,
+// whatever the outcome, and the ScanStatus watch registered, if it can be.
+[[nodiscard]] bool OpenAppContext(const std::filesystem::path& prefix,
+                                  std::unique_ptr<platform::MessageBoxes> boxes,
+                                  AppContext& context);
+
+}  // namespace kv::app

@@ -1,0 +1,57 @@
+// The real tarnwatch binary (KV_TARNWATCH_PATH) in a temporary prefix for
+// the end-to-end tests of its silent run modes: a handset laid out from a
+// plain signature list, the demo's recording installer, the log decoded.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+#include "support/database_writer.h"
+#include "tarnsig_runner.h"
+
+namespace kv::testing {
+
+class TarnwatchHandset : public ToolPrefix {
+ public:
+  // `plainLines`: the database after its version line, as tarnsig encodes.
+  explicit TarnwatchHandset(std::initializer_list<std::string_view> plainLines) {
+    WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", DatabaseFile("7", plainLines));
+    std::filesystem::create_directories(StorePath() / "Windows");
+    std::filesystem::copy_file(std::string(KV_SOURCE_DIR) +
+                                   "/resources/demo/store/Windows/wceload.exe",
+                               StorePath() / "Windows/wceload.exe");
+  }
+
+  RunResult Run(const std::vector<std::string>& args, std::string_view input = {}) const {
+    return RunProgram(KV_TARNWATCH_PATH, args, input,
+                      {"KESTRELVOX_WCELOAD_LOG=" + InstallerLog().string()});
+  }
+
+  std::filesystem::path InstallerLog() const { return Path() / "wceload.log"; }
+
+  // The activity log's records, the dated ones with their date and time
+  // replaced by "<date>".
+  std::vector<std::string> LogRecords() const {
+    const std::string bytes = ReadFile(StorePath() / "Runeskop.log");
+    std::u16string text;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                    static_cast<unsigned char>(bytes[i + 1]) << 8);
+    }
+    std::vector<std::string> records;
+    for (std::size_t at = 0; (at = text.find(u"\r\n", at)) != std::u16string::npos;) {
+      const std::size_t next = text.find(u"\r\n", at + 2);
+      std::string record = platform::Utf16ToUtf8(text.substr(at + 2, next - at - 2));
+      if (record.size() > 20 && record[4] == '/' && record.find(' ') < 11) {
+        record = "<date>" + record.substr(record.find(' ', record.find(' ') + 1));
+      }
+      records.push_back(record);
+      at = next;
+    }
+    return records;
+  }
+};
+
+}  // namespace kv::testing
