@@ -12,6 +12,9 @@
 #include "log/log_file.h"
 #include "log/log_reader.h"
 #include "resources/command_ids.h"
+#include "scan/published_database.h"
+#include "scan/run_scan.h"
+#include "support/database_writer.h"
 #include "ui/scan_dialog.h"
 #include "ui_test_support.h"
 
@@ -113,6 +116,40 @@ TEST_F(ScanDialogTest, ListsEachFindingAboveItsPathAndLogsThePathFirst) {
   EXPECT_EQ(dialog.StatusLine()->text(), QString());
   EXPECT_FALSE(session_.running.IsSet());
   EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(ScanDialogTest, ARealFastScanDeletesListsAndLogsItsFinding) {
+  std::string database = "20102\r\n";
+  for (const std::string& plain : {std::string("[VirusCharacter]"),
+                                   CharacterLine("Evil", "EVIL-MARK"), std::string("[VirusFile]"),
+                                   std::string("\\Windows\\evil.exe")}) {
+    database += StoredLine(plain) + "\r\n";
+  }
+  prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", database);
+  prefix_.WriteStoreFile("Windows/evil.exe", "..EVIL-MARK..");
+  PublishedDatabase published;
+  ASSERT_EQ(published.Reload(prefix_.Store()), LoadResult::kRead);
+
+  session_.mode = ScanMode::kFast;
+  ui::ScanServices services = Services([&](const ScanOutputs& outputs) {
+    (void)RunScan(prefix_.Store(), published.Current(), session_, outputs);
+  });
+  ui::ScanDialog dialog(context_, services, nullptr);
+  runner_.WaitUntilIdle();
+
+  const std::vector<std::string> expected = {
+      "2010/7/5 09:03:05 Fast scan finished!",
+      "--------------------------------------",
+      "[1].Found Trojan,Delete successfully:",
+      "\\Windows\\evil.exe",
+      "There's no Trojan in memory!",
+      "--------------------------------------",
+      "2010/7/5 09:03:05 Start Fast scanning...",
+  };
+  EXPECT_EQ(ListLines(dialog), expected);
+  EXPECT_EQ(LogRecords(), std::vector<std::string>(expected.rbegin(), expected.rend()));
+  EXPECT_FALSE(std::filesystem::exists(prefix_.StorePath() / "Windows/evil.exe"));
+  EXPECT_FALSE(session_.running.IsSet());
 }
 
 struct StatusRow {
