@@ -1,10 +1,12 @@
 // The main window: its buttons and banner at both screen sizes, the button
 // order, the command table (settings, Full Scan's question, Exit), and the
 // loop's exit code when the window system closes it.
+#include <QLabel>
 #include <QTimer>
 
 #include "app/settings.h"
 #include "resources/command_ids.h"
+#include "ui/about_dialog.h"
 #include "ui/main_window.h"
 #include "ui_test_support.h"
 
@@ -121,6 +123,41 @@ TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
   runner_.WaitUntilIdle();
   const std::string log = ReadFile(prefix_.StorePath() / "Runeskop.log");
   EXPECT_NE(log.find(std::string("F\0u\0l\0l\0 \0s\0c\0a\0n\0n\0i\0n\0g\0", 26)), std::string::npos);
+}
+
+TEST_F(MainWindowTest, UpdateAsksFirstAndTellsWhenNoServerAnswers) {
+  const ui::UiContext context = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context, services);
+  boxes_.answers = {MessageAnswer::kNo};
+  window.OnCommand(ids::kUpdateVirusDb);
+  boxes_.answers = {MessageAnswer::kYes};
+  window.OnCommand(ids::kUpdateVirusDb);
+  ASSERT_EQ(boxes_.shown.size(), 3u);
+  EXPECT_EQ(boxes_.shown[0].text, "To update virus DB need to connect to network,continue?");
+  EXPECT_EQ(boxes_.shown[1].text, boxes_.shown[0].text);
+  EXPECT_EQ(boxes_.shown[2].text,
+            "Unable to connect to the website and download data!\nPlease check the network "
+            "connection and try again.");
+  EXPECT_EQ(boxes_.shown[2].owner, &window);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, AboutOpensTheAboutBoxUntilOk) {
+  const ui::UiContext context = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context, services);
+  QString shown;
+  QTimer ok;
+  QObject::connect(&ok, &QTimer::timeout, [&] {
+    if (auto* about = dynamic_cast<ui::AboutDialog*>(QApplication::activeModalWidget())) {
+      shown = FindControl<QLabel>(about, ids::kAboutDatabaseVersion)->text();
+      ClickSoftKey(about, ids::kOk);
+    }
+  });
+  ok.start(10);
+  window.OnCommand(ids::kAbout);
+  EXPECT_EQ(shown, QStringLiteral("VirusDB Version: 20102"));
 }
 
 TEST_F(MainWindowTest, ExitEndsTheProcessWithZeroAndDropsTheBanner) {
