@@ -1,10 +1,10 @@
 // Making a dialog layout's controls.
 #include "ui/dialog_items.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
+#include <algorithm>
 
 #include "ui/handset_screen.h"
 #include "ui/qt_text.h"
