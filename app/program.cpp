@@ -1,6 +1,6 @@
-// The entry function. The interactive program is not built yet: a start
-// that would open the window says so on one line and ends with 1, as a
-// start without a display does.
+// The entry function. An interactive start goes to the InteractiveStart
+// the program's main handed in; without one it says so on one line and ends
+// with 1, as a start without a display does.
 #include "app/program.h"
 
 #include <iostream>
@@ -36,7 +36,7 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-int RunTarnwatch(const std::vector<std::string>& arguments) {
+int RunTarnwatch(const std::vector<std::string>& arguments, const InteractiveStart& interactive) {
   if (arguments.size() == 1 && arguments[0] == "--help") {
     std::cout << kUsage;
     return kExitOk;
@@ -52,7 +52,8 @@ int RunTarnwatch(const std::vector<std::string>& arguments) {
     std::cerr << "tarnwatch: cannot open the device prefix '" << prefix.string() << "'\n";
     return kExitSilentMode;
   }
-  switch (ChooseRunMode(commandLine)) {
+  const RunMode mode = ChooseRunMode(commandLine);
+  switch (mode) {
     case RunMode::kSelfScan:
       return RunSelfScan(context);
     case RunMode::kBackgroundScan:
@@ -61,9 +62,10 @@ int RunTarnwatch(const std::vector<std::string>& arguments) {
       return RunCabCheck(context, commandLine);
     case RunMode::kInteractive:
     case RunMode::kInteractiveHidden:
+      if (interactive) return interactive(context, mode == RunMode::kInteractiveHidden);
       break;
   }
-  std::cerr << "tarnwatch: the interactive window is not built yet; run -autocheck, "
+  std::cerr << "tarnwatch: this build has no interactive window; run -autocheck, "
                "-hideandscan or a CAB path\n";
   return kExitNoWindow;
 }

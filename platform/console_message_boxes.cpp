@@ -19,6 +19,7 @@ struct Button {
   const char* longWord;
 };
 
+constexpr Button kOkButton{MessageAnswer::kOk, "[O]K", "o", "ok"};
 constexpr Button kYes{MessageAnswer::kYes, "[Y]es", "y", "yes"};
 constexpr Button kNo{MessageAnswer::kNo, "[N]o", "n", "no"};
 constexpr Button kCancel{MessageAnswer::kCancel, "[C]ancel", "c", "cancel"};
@@ -26,6 +27,8 @@ constexpr Button kCancel{MessageAnswer::kCancel, "[C]ancel", "c", "cancel"};
 // A box's buttons, the most cautious last: it answers the end of input.
 std::vector<Button> ButtonsOf(MessageButtons buttons) {
   switch (buttons) {
+    case MessageButtons::kOkCancel:
+      return {kOkButton, kCancel};
     case MessageButtons::kYesNo:
       return {kYes, kNo};
     case MessageButtons::kYesNoCancel:

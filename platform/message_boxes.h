@@ -10,7 +10,8 @@
 
 namespace kv::platform {
 
-enum class MessageButtons { kOk, kYesNo, kYesNoCancel };
+// kOkCancel: the Full Scan question.
+enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 enum class MessageIcon { kInformation, kWarning, kQuestion, kError };
 enum class MessageAnswer { kOk, kYes, kNo, kCancel };
 

@@ -16,6 +16,33 @@ namespace kv::strings {
 
 inline constexpr int kProductName = 128;  // "Kestrelvox"; names the program to other programs
 
+// The skinned controls and the main window's buttons.
+inline constexpr int kSkinFontFace = 6600;  // "Tahoma": the banner caption's face
+inline constexpr int kAboutTitle = 6601;
+inline constexpr int kMemoryScanLabel = 6604;
+inline constexpr int kFullScanLabel = 6605;
+inline constexpr int kFastScanLabel = 6606;
+inline constexpr int kViewLogLabel = 6607;
+
+// The main window's questions. The handset's table gives these no
+// documented place; they and the scan dialog's texts below fill free slots.
+inline constexpr int kAskStartFullScan = 6609;
+inline constexpr int kAskClearLog = 6617;
+
+// The scan and log dialog.
+inline constexpr int kReadyToScan = 6626;
+inline constexpr int kLogViewStatus = 6627;
+inline constexpr int kMemoryScanning = 6628;
+inline constexpr int kFastScanning = 6629;
+inline constexpr int kFullScanning = 6630;
+inline constexpr int kScanStartLine = 6631;         // dated, then the mode's text
+inline constexpr int kFoundTrojanNumbered = 6632;   // %d: the finding's number
+inline constexpr int kFoundTrojanDeletedTail = 6633;
+inline constexpr int kStopScanFirst = 6634;
+inline constexpr int kAskStopScan = 6635;
+inline constexpr int kFoundTrojanNotDeletedTail = 6661;
+inline constexpr int kCreateThreadFailed = 6663;
+
 // Captions of the message boxes.
 inline constexpr int kCaptionError = 6603;
 inline constexpr int kCaptionQuestion = 6608;

@@ -15,8 +15,15 @@ struct StringTableEntry {
 // clang-format off
 inline constexpr StringTableEntry kStringTable[] = {
     {128, u"Kestrelvox"},
+    {6600, u"Tahoma"},
+    {6601, u"About"},
     {6603, u"Error"},
+    {6604, u"Memory Scan"},
+    {6605, u"Full Scan"},
+    {6606, u"Fast Scan"},
+    {6607, u"View Log"},
     {6608, u"Question"},
+    {6609, u"Full Scan will be started,it may take several minutes.\nStart scan?"},
     {6610, u"Information"},
     {6611, u"Fast scan function when startup has been enabled!\nWhen startup,Kestrelvox will run,"
            u"and quit after scan finished,it will not take any resources at normal time."},
@@ -27,6 +34,7 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6614, u"The function of \"Monitor CAB file when installed\" has been enabled."},
     {6615, u"Finished"},
     {6616, u"The function of \"Monitor CAB file when installed\" has been disabled."},
+    {6617, u"Are you sure to delete the log?"},
     {6618, u"Can not download the data!"},
     {6619, u"Warning"},
     {6620, u"Unable to connect to the website and download data!\nPlease check the network "
@@ -36,6 +44,16 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6623, u"Update virus DB failed,please try again!"},
     {6624, u"Update virus DB successfully"},
     {6625, u"To update virus DB need to connect to network,continue?"},
+    {6626, u"Ready to scan..."},
+    {6627, u"The Log:"},
+    {6628, u"Memory scanning..."},
+    {6629, u"Fast scanning..."},
+    {6630, u"Full scanning..."},
+    {6631, u"*%02d/%d/%d %02d:%02d:%02d Start "},
+    {6632, u"[%d].Found Trojan,"},
+    {6633, u"Delete successfully:"},
+    {6634, u"Please stop scan first!\n"},
+    {6635, u"Scan is running,stop it?"},
     {6636, u"Memory not enough,please close other programs and try again!"},
     {6637, u"Trojan found,but it can't be killed,please delete manually or restart system and "
            u"try again!"},
@@ -65,7 +83,9 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6658, u"Ignore Trojan:%s"},
     {6659, u"Continue to install:%s"},
     {6660, u"Unknown error:Can not install!\n"},
+    {6661, u"Can not delete:"},
     {6662, u"*>>>>>>>>User stop scan!"},
+    {6663, u"Create thread failed!"},
 };
 // clang-format on
 

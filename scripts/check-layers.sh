@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the layering of the sources: which folder may include which, who may
-# see the pattern engine's private headers, and that every library source is
-# named after the header it implements. Every library exports the project
+# see the pattern engine's private headers, that only the GUI includes Qt,
+# and that every library source is named after the header it implements. Every library exports the project
 # root as its include path, so the compiler cannot catch a layer reaching
 # up; this does, on every `#include "..."` line of every project .cpp/.h.
 #
@@ -9,6 +9,12 @@
 # anything is installed. Prints one line per violation, "file:line: rule",
 # and exits 1 when there is any; prints "layers: ok" otherwise. ROOT, the
 # tree to check, defaults to this project (the tests give it a made-up one).
+#
+# The GUI is every file under ui/ (the top library layer: skinned controls,
+# dialogs, the scan dialog, the main window, the interactive start, and the
+# skin painter in ui/skin_art/) and its tests under tests/ui/; no other file
+# includes a Qt header, so the engine and the silent modes never need Qt. A
+# program's main.cpp sits on top like tools/ and may include every layer.
 #
 #   scripts/check-layers.sh [ROOT]
 set -euo pipefail
@@ -78,7 +84,7 @@ function check_include(file, line, target,    from, to) {
   if (from in anywhere || from == to) return
   if (to in anywhere) {
     report(file, line, from " may not include " target ": " to "/ is above every layer")
-  } else if ((to in rank) && rank[to] >= rank[from]) {
+  } else if ((to in rank) && rank[to] >= rank[from] && file !~ /(^|\/)main\.cpp$/) {
     report(file, line, from " (layer " rank[from] ") may not include " target \
            " (" to ", layer " rank[to] ")")
   }
@@ -110,6 +116,12 @@ END {
         sub(/^[^"]*"/, "", included)
         sub(/"$/, "", included)
         check_include(file, number, resolve(file, included))
+      } else if (match(text, /^[ \t]*#[ \t]*include[ \t]*<Q[A-Za-z]*[\/>]/) &&
+                 file !~ /^(ui|tests\/ui)\//) {
+        included = substr(text, RSTART, RLENGTH)
+        sub(/^[^<]*</, "", included)
+        sub(/[\/>]$/, "", included)
+        report(file, number, "includes <" included ">: Qt is for ui/ and tests/ui/ only")
       }
     }
     close(file)

@@ -56,6 +56,8 @@ TEST(ConsoleMessageBoxes, AnswerAndTextForEachButtonSetAndInput) {
       {kYesNo, "", MessageAnswer::kNo, kBox + kYesNoPrompt + "\n"},
       {kYesNo, "cancel\n", MessageAnswer::kNo, kBox + kYesNoPrompt + kYesNoPrompt + "\n"},
       {kOk, "", MessageAnswer::kOk, kBox + "[O]K\n"},
+      {MessageButtons::kOkCancel, "ok\n", MessageAnswer::kOk, kBox + "[O]K [C]ancel? "},
+      {MessageButtons::kOkCancel, "", MessageAnswer::kCancel, kBox + "[O]K [C]ancel? \n"},
   };
   // clang-format on
   for (const auto& [buttons, input, answer, written] : rows) {

@@ -43,6 +43,11 @@ lay app/main.cpp scan/matcher.h
 lay tools/tarn/main.cpp app/none.h
 lay tests/pattern/node_test.cpp pattern/internal/node.h tests/support/tmp.h
 lay bench/node_bench.cpp pattern/internal/node.h
+lay ui/main_window.h app/settings.h
+echo '#include <QWidget>' >> "$tree/ui/main_window.h"
+lay tests/ui/main_window_test.cpp ui/main_window.h
+echo '#include <QtTest/QTest>' >> "$tree/tests/ui/main_window_test.cpp"
+lay app/entry/main.cpp ui/main_window.h
 echo '#include <scan/../app/anything.h>' >> "$tree/platform/files.h"
 expect "a clean tree" 0 "layers: ok"
 
@@ -58,8 +63,17 @@ lay tools/tarn/cli.h tests/support/tmp.h
 lay tests/scan/walk_test.cpp pattern/internal/node.h
 lay scan/scan_driver.cpp scan/matcher.h
 lay platform/main_loop.cpp
+lay log/scan_view.h
+echo '#include <QListWidget>  // a list' >> "$tree/log/scan_view.h"
+lay app/gui/window.h
+echo '#  include <QtWidgets/QDialog>' >> "$tree/app/gui/window.h"
+lay app/window_main.cpp ui/main_window.h
 expect "a tree with one of each violation" 1 "\
+app/gui/window.h:2: includes <QtWidgets>: Qt is for ui/ and tests/ui/ only
+app/window_main.cpp:2: app (layer 4) may not include ui/main_window.h (ui, layer 5)
+app/window_main.cpp:1: implements no header: none of window_main.h, window.h in app/
 log/log_file.h:1: log (layer 3) may not include update/http.h (update, layer 3)
+log/scan_view.h:2: includes <QListWidget>: Qt is for ui/ and tests/ui/ only
 pattern/search.h:2: pattern (layer 1) may not include scan/matcher.h (scan, layer 2)
 platform/device.h:2: platform (layer 0) may not include resources/strings.h (resources, layer 1)
 platform/main_loop.cpp:1: implements no header: none of main_loop.h, main.h in platform/

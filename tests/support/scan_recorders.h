@@ -72,6 +72,7 @@ class RecordingBoxes : public platform::MessageBoxes {
         return platform::MessageAnswer::kOk;
       case platform::MessageButtons::kYesNo:
         return platform::MessageAnswer::kNo;
+      case platform::MessageButtons::kOkCancel:
       case platform::MessageButtons::kYesNoCancel:
         break;
     }

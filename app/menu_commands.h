@@ -1,0 +1,41 @@
+// The main window's menu commands that need no window of their own: the
+// four "Auto monitor" settings and "Clear Log". Each tells or asks the user
+// through the message boxes, owned by the main window.
+//
+// Entry points: OnScanWhenStartup, OnMonitorCabFiles, OnEnableCabMonitor,
+// OnDisableCabMonitor, OnClearLog.
+// The CAB monitor lives only in the registry (the shell's open command for
+// CAB packages); nothing is read back, so enabling twice is harmless. The
+// start-up scan is the installation's business: its command only tells.
+#pragma once
+
+#include "platform/message_boxes.h"
+#include "platform/registry_hive.h"
+#include "platform/store.h"
+
+namespace kv::app {
+
+// Tells that the start-up scan is enabled (6611, "Information").
+void OnScanWhenStartup(platform::MessageBoxes& boxes, platform::MessageOwner owner);
+
+// Points CAB packages at this program; the long notice (6612) on success,
+// "Can not set this function" under "Error" with the information icon on
+// failure.
+void OnMonitorCabFiles(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+                       platform::MessageOwner owner);
+
+// The same change with the short notice (6614, "Finished"); the failure box
+// has the error icon.
+void OnEnableCabMonitor(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+                        platform::MessageOwner owner);
+
+// Points CAB packages back at the installer (6616, "Finished").
+void OnDisableCabMonitor(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+                         platform::MessageOwner owner);
+
+// Asks "Are you sure to delete the log?" (Yes/No); on Yes deletes the log,
+// silently whatever comes of it.
+void OnClearLog(const platform::Store& store, platform::MessageBoxes& boxes,
+                platform::MessageOwner owner);
+
+}  // namespace kv::app

@@ -1,0 +1,121 @@
+// The interactive program end to end: the real tarnwatch on a virtual X
+// display (Xvfb). The window comes up; a second start ends with 1, and
+// without "-hide" only after the first has come forward (it answers only
+// then); a start whose skin bundle is missing ends with 0 and shows
+// nothing; without any display the start says so and ends with 1.
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include "ui_test_support.h"
+
+namespace kv::testing {
+namespace {
+
+constexpr int kProcessWaitMilliseconds = 60'000;
+constexpr int kWindowLookups = 600;  // at 100 ms each: a minute at most
+
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                           QStringLiteral("-screen"), QStringLiteral("0"),
+                                           QStringLiteral("800x800x24"),
+                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!server_.waitForStarted(kProcessWaitMilliseconds)) return;
+    while (!server_.canReadLine() && server_.waitForReadyRead(kProcessWaitMilliseconds)) {
+    }
+    const QByteArray number = server_.readLine().trimmed();
+    if (!number.isEmpty()) name_ = QStringLiteral(":") + QString::fromLatin1(number);
+  }
+  ~VirtualDisplay() {
+    server_.terminate();
+    server_.waitForFinished(kProcessWaitMilliseconds);
+  }
+  const QString& Name() const { return name_; }
+
+  // How many top-level windows bear `title`.
+  int WindowsTitled(const QString& title) const {
+    QProcess lookup;
+    lookup.start(QStringLiteral("xwininfo"),
+                 {QStringLiteral("-root"), QStringLiteral("-tree"), QStringLiteral("-display"), name_});
+    lookup.waitForFinished(kProcessWaitMilliseconds);
+    return QString::fromLocal8Bit(lookup.readAllStandardOutput())
+        .count(QStringLiteral("\"") + title + QStringLiteral("\""));
+  }
+
+ private:
+  QProcess server_;
+  QString name_;
+};
+
+QProcessEnvironment ProgramEnvironment(const QString& display, const std::filesystem::path& prefix) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  environment.insert(QStringLiteral("DISPLAY"), display);
+  environment.insert(QStringLiteral("KESTRELVOX_PREFIX"), QString::fromStdString(prefix.string()));
+  environment.insert(QStringLiteral("KESTRELVOX_SCREEN"), QStringLiteral("240x320"));
+  // Qt's and the X libraries' own allocations outlive a sanitizer build's
+  // leak check; the exit code is what the test reads.
+  environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+  return environment;
+}
+
+void Start(QProcess& program, const QProcessEnvironment& environment, const QStringList& arguments) {
+  program.setProcessEnvironment(environment);
+  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  program.start(QStringLiteral(KV_TARNWATCH_PATH), arguments);
+}
+
+int RunToEnd(const QProcessEnvironment& environment, const QStringList& arguments) {
+  QProcess program;
+  Start(program, environment, arguments);
+  if (!program.waitForFinished(kProcessWaitMilliseconds)) return -1000;
+  return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1001;
+}
+
+TEST(InteractiveEndToEnd, WindowComesUpASecondStartEndsWithOneAndNoSkinShowsNothing) {
+  if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+      QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) {
+    GTEST_SKIP() << "Xvfb and xwininfo are needed (scripts/install-deps.sh installs them)";
+  }
+  VirtualDisplay display;
+  ASSERT_FALSE(display.Name().isEmpty());
+  SkinnedPrefix prefix;
+  const QProcessEnvironment environment = ProgramEnvironment(display.Name(), prefix.Path());
+  const QString title = QStringLiteral("Kestrelvox");
+
+  QProcess first;
+  Start(first, environment, {});
+  ASSERT_TRUE(first.waitForStarted(kProcessWaitMilliseconds));
+  int lookups = 0;
+  while (display.WindowsTitled(title) == 0 && lookups++ < kWindowLookups) QThread::msleep(100);
+  ASSERT_EQ(display.WindowsTitled(title), 1);
+
+  EXPECT_EQ(RunToEnd(environment, {}), 1);
+  EXPECT_EQ(RunToEnd(environment, {QStringLiteral("-hide")}), 1);
+  EXPECT_FALSE(first.waitForFinished(0));  // the first instance goes on
+
+  TempPrefix bare;
+  EXPECT_EQ(RunToEnd(ProgramEnvironment(display.Name(), bare.Path()), {}), 0);
+  EXPECT_EQ(display.WindowsTitled(title), 1);
+
+  first.terminate();
+  EXPECT_TRUE(first.waitForFinished(kProcessWaitMilliseconds));
+}
+
+TEST(InteractiveEndToEnd, WithoutADisplayTheStartSaysSoAndEndsWithOne) {
+  SkinnedPrefix prefix;
+  QProcessEnvironment environment = ProgramEnvironment(QString(), prefix.Path());
+  environment.remove(QStringLiteral("DISPLAY"));
+  QProcess program;
+  program.setProcessEnvironment(environment);
+  program.start(QStringLiteral(KV_TARNWATCH_PATH), QStringList());
+  ASSERT_TRUE(program.waitForFinished(kProcessWaitMilliseconds));
+  EXPECT_EQ(program.exitCode(), 1);
+  EXPECT_TRUE(program.readAllStandardError().startsWith("tarnwatch: no display"));
+}
+
+}  // namespace
+}  // namespace kv::testing

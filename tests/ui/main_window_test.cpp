@@ -1,0 +1,184 @@
+// The main window: its buttons and banner at both screen sizes, the button
+// order, the command table (settings, Full Scan's question, Exit), and the
+// loop's exit code when the window system closes it.
+#include <QLabel>
+#include <QTimer>
+
+#include "app/settings.h"
+#include "resources/command_ids.h"
+#include "ui/about_dialog.h"
+#include "ui/main_window.h"
+#include "ui_test_support.h"
+
+namespace kv::testing {
+namespace {
+
+using platform::MessageAnswer;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  ui::MainWindowServices Services() {
+    return ui::MainWindowServices{prefix_.Store(), database_, hive_, nullptr, connection_,
+                                  std::string(), scans_, [this](int code) { ended_.push_back(code); }};
+  }
+
+  SkinnedPrefix prefix_;
+  PublishedDatabase database_;
+  platform::RegistryHive hive_{prefix_.Path() / "system.reg"};
+  DataConnection connection_;
+  ScanSession session_;
+  ui::ScanRunner runner_{session_};
+  RecordingLog scanLog_;
+  FixedClock clock_;
+  ui::ScanServices scans_{prefix_.Store(), runner_, scanLog_, clock_,
+                          [this](const ScanOutputs&) { session_.HandOver(u"&"); }};
+  RecordingBoxes boxes_;
+  std::vector<int> ended_;
+};
+
+struct ButtonRow {
+  int width, height;
+  std::array<QRect, 4> rects;
+  std::array<int, 4> images;
+  QRect panel;
+};
+
+TEST_F(MainWindowTest, ButtonsAndBannerFollowTheClientAreaAndScale) {
+  const ButtonRow rows[] = {
+      {240, 320,
+       {QRect(20, 70, 200, 33), QRect(20, 108, 200, 33), QRect(20, 146, 200, 33),
+        QRect(20, 184, 200, 33)},
+       {6559, 6557, 6555, 6561},
+       QRect(0, 0, 240, 40)},
+      {480, 640,
+       {QRect(40, 140, 400, 66), QRect(40, 216, 400, 66), QRect(40, 292, 400, 66),
+        QRect(40, 368, 400, 66)},
+       {6535, 6533, 6531, 6537},
+       QRect(0, 0, 480, 80)},
+  };
+  const char* const labels[] = {"Memory Scan", "Full Scan", "Fast Scan", "View Log"};
+  const int commands[] = {5000, 5001, 5002, 5003};
+  for (const ButtonRow& row : rows) {
+    const ui::UiContext context = ContextFor(row.width, row.height, boxes_);
+    ui::MainWindowServices services = Services();
+    ui::MainWindow window(context, services);
+    EXPECT_EQ(window.size(), QSize(row.width, row.height));
+    for (int i = 0; i < 4; ++i) {
+      ui::SkinButtonWidget* button = window.Button(i).Widget();
+      ASSERT_NE(button, nullptr);
+      EXPECT_EQ(button->geometry(), row.rects[i]) << row.width << " button " << i;
+      EXPECT_EQ(button->text().toStdString(), labels[i]);
+      EXPECT_EQ(button->objectName().toInt(), commands[i]);
+      (void)button->grab();
+      EXPECT_EQ(button->LastImageId(), row.images[i]);
+      EXPECT_TRUE(button->LastImageDrawn());
+    }
+    ASSERT_NE(window.TitlePanel(), nullptr);
+    EXPECT_EQ(window.TitlePanel()->Widget()->geometry(), row.panel);
+    EXPECT_TRUE(boxes_.shown.empty());
+  }
+}
+
+TEST_F(MainWindowTest, SettingsCommandsChangeTheRegistryWithTheWindowAsOwner) {
+  const ui::UiContext context = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context, services);
+  window.OnCommand(ids::kDisableCabMonitor);
+  platform::RegistryValue value;
+  ASSERT_EQ(hive_.ReadValue(platform::RegistryRoot::kClassesRoot, app::kCabOpenCommandKey, u"",
+                            value),
+            platform::RegistryStatus::kOk);
+  EXPECT_EQ(value.text, app::kCabMonitorOffCommand);
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_EQ(boxes_.shown[0].caption, "Finished");
+  EXPECT_EQ(boxes_.shown[0].owner, &window);
+}
+
+TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
+  const ui::UiContext context = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context, services);
+  session_.mode = ScanMode::kFast;
+  boxes_.answers = {MessageAnswer::kCancel};
+  window.OnCommand(ids::kFullScan);
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_EQ(boxes_.shown[0].text,
+            "Full Scan will be started,it may take several minutes.\nStart scan?");
+  EXPECT_EQ(boxes_.shown[0].buttons, platform::MessageButtons::kOkCancel);
+  EXPECT_EQ(session_.mode, ScanMode::kFast);
+  EXPECT_FALSE(runner_.IsBusy());
+
+  // OK: the dialog opens and runs the scan; Back, pressed until the scan
+  // has ended, closes it.
+  boxes_.answers = {MessageAnswer::kOk};
+  QTimer back;
+  QObject::connect(&back, &QTimer::timeout, [] {
+    if (auto* dialog = dynamic_cast<ui::ScanDialog*>(QApplication::activeModalWidget())) {
+      dialog->OnCommand(ids::kBack);
+    }
+  });
+  back.start(10);
+  window.OnCommand(ids::kFullScan);
+  EXPECT_EQ(session_.mode, ScanMode::kFull);
+  runner_.WaitUntilIdle();
+  const std::string log = ReadFile(prefix_.StorePath() / "Runeskop.log");
+  EXPECT_NE(log.find(std::string("F\0u\0l\0l\0 \0s\0c\0a\0n\0n\0i\0n\0g\0", 26)), std::string::npos);
+}
+
+TEST_F(MainWindowTest, UpdateAsksFirstAndTellsWhenNoServerAnswers) {
+  const ui::UiContext context = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context, services);
+  boxes_.answers = {MessageAnswer::kNo};
+  window.OnCommand(ids::kUpdateVirusDb);
+  boxes_.answers = {MessageAnswer::kYes};
+  window.OnCommand(ids::kUpdateVirusDb);
+  ASSERT_EQ(boxes_.shown.size(), 3u);
+  EXPECT_EQ(boxes_.shown[0].text, "To update virus DB need to connect to network,continue?");
+  EXPECT_EQ(boxes_.shown[1].text, boxes_.shown[0].text);
+  EXPECT_EQ(boxes_.shown[2].text,
+            "Unable to connect to the website and download data!\nPlease check the network "
+            "connection and try again.");
+  EXPECT_EQ(boxes_.shown[2].owner, &window);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, AboutOpensTheAboutBoxUntilOk) {
+  const ui::UiContext context = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context, services);
+  QString shown;
+  QTimer ok;
+  QObject::connect(&ok, &QTimer::timeout, [&] {
+    if (auto* about = dynamic_cast<ui::AboutDialog*>(QApplication::activeModalWidget())) {
+      shown = FindControl<QLabel>(about, ids::kAboutDatabaseVersion)->text();
+      ClickSoftKey(about, ids::kOk);
+    }
+  });
+  ok.start(10);
+  window.OnCommand(ids::kAbout);
+  EXPECT_EQ(shown, QStringLiteral("VirusDB Version: 20102"));
+}
+
+TEST_F(MainWindowTest, ExitEndsTheProcessWithZeroAndDropsTheBanner) {
+  const ui::UiContext context = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context, services);
+  window.OnCommand(ids::kCancel);
+  window.OnCommand(ids::kOk);
+  EXPECT_EQ(ended_, (std::vector<int>{0, 0}));
+  EXPECT_EQ(window.TitlePanel(), nullptr);
+}
+
+TEST_F(MainWindowTest, AWindowSystemCloseEndsTheLoopWithOne) {
+  const ui::UiContext context = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context, services);
+  window.show();
+  QTimer::singleShot(0, &window, [&] { window.close(); });
+  EXPECT_EQ(QApplication::exec(), 1);
+  EXPECT_TRUE(ended_.empty());
+}
+
+}  // namespace
+}  // namespace kv::testing

@@ -1,0 +1,112 @@
+// kv_gui_screenshots: renders the main window, a running full scan and the
+// About box at 240x320 and 480x640 into OUT_DIR (the README's docs/), on
+// Qt's offscreen platform, with the skin the build drew.
+//
+//   kv_gui_screenshots OUT_DIR
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QLabel>
+#include <cstdio>
+#include <exception>
+#include <semaphore>
+
+#include "support/scan_recorders.h"
+#include "support/temp_files.h"
+#include "ui/about_dialog.h"
+#include "ui/main_window.h"
+#include "ui/skin_library.h"
+
+namespace {
+
+using namespace kv;
+
+bool Save(QWidget& window, const QDir& out, const QString& name) {
+  window.show();
+  QCoreApplication::processEvents();
+  const QString file = out.filePath(name + QStringLiteral(".png"));
+  if (window.grab().save(file, "PNG")) return true;
+  std::fprintf(stderr, "kv_gui_screenshots: cannot write %s\n", qPrintable(file));
+  return false;
+}
+
+bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, const QDir& out) {
+  const QString size = QStringLiteral("%1x%2").arg(screen.width).arg(screen.height);
+  testing::RecordingBoxes boxes;
+  const ui::UiContext context{screen, boxes};
+  ScanSession session;
+  ui::ScanRunner runner(session);
+  testing::RecordingLog scanLog;
+  testing::FixedClock clock;
+  std::binary_semaphore go(0);
+  ui::ScanServices scans{prefix.Store(), runner, scanLog, clock, [&](const ScanOutputs&) {
+                           session.HandOver(u"<OK>\\Windows\\evil.exe");
+                           session.HandOver(u"<NO>\\My Documents\\game.cab");
+                           session.HandOver(u"\\Program Files\\Games\\solitaire.exe");
+                           go.acquire();
+                           session.HandOver(u"&");
+                         }};
+  PublishedDatabase database;
+  platform::RegistryHive hive(prefix.Path() / "system.reg");
+  DataConnection connection;
+  ui::MainWindowServices services{prefix.Store(), database, hive, nullptr, connection,
+                                  std::string(), scans, [](int) {}};
+  ui::MainWindow window(context, services);
+  bool saved = Save(window, out, QStringLiteral("main-") + size);
+
+  session.mode = ScanMode::kFull;
+  {
+    ui::ScanDialog dialog(context, scans, &window);
+    while (!dialog.StatusLine()->text().endsWith(QStringLiteral("solitaire.exe"))) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    saved = Save(dialog, out, QStringLiteral("scan-") + size) && saved;
+    go.release();
+    runner.WaitUntilIdle();
+  }
+  ui::AboutDialog about(context, &window);
+  return Save(about, out, QStringLiteral("about-") + size) && saved;
+}
+
+bool RenderAll(const QDir& out);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs("usage: kv_gui_screenshots OUT_DIR\n", stderr);
+    return 2;
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  if (!out.mkpath(QStringLiteral("."))) return 1;
+  try {
+    return RenderAll(out) ? 0 : 1;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "kv_gui_screenshots: %s\n", error.what());
+    return 1;
+  }
+}
+
+namespace {
+
+bool RenderAll(const QDir& out) {
+  testing::TempPrefix prefix;
+  testing::WriteFile(prefix.StorePath() / "Program Files/Quellbrin/mainskin.dll",
+                     testing::ReadFile(KV_SKIN_BUNDLE_PATH));
+  ui::SkinLibrary skin;
+  if (!skin.Load(prefix.Store())) {
+    std::fputs("kv_gui_screenshots: cannot load the skin\n", stderr);
+    return false;
+  }
+  bool saved = true;
+  for (const ui::HandsetScreen screen : {ui::HandsetScreen{240, 320}, ui::HandsetScreen{480, 640}}) {
+    saved = RenderScreen(prefix, screen, out) && saved;
+  }
+  return saved;
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// The single-instance check: the first start holds the lock, a second
+// brings the first forward (or leaves it alone with "-hide") and ends with
+// 1, a first instance that never listens costs 25 tries, and a name taken
+// by something else or missing is an error.
+#include <atomic>
+#include <thread>
+
+#include "platform/instance_lock.h"
+#include "ui/single_instance.h"
+#include "ui_test_support.h"
+
+namespace kv::testing {
+namespace {
+
+// Runs a second start's check on its own thread (it blocks on the socket)
+// while this thread serves the first instance's socket.
+int CheckFromAnotherStart(const std::filesystem::path& run, bool hide, int& pauses) {
+  std::atomic<bool> done{false};
+  int result = -1;
+  std::thread second([&] {
+    ui::SingleInstance instance(run, QStringLiteral("Kestrelvox"), [&](int) { ++pauses; });
+    result = instance.Check(hide);
+    done = true;
+  });
+  while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  second.join();
+  return result;
+}
+
+TEST(SingleInstance, ASecondStartBringsTheFirstForwardAndEndsWithOne) {
+  TempDir dir;
+  const auto run = dir.Path() / "run";
+  int broughtForward = 0;
+  ui::SingleInstance first(run, QStringLiteral("Kestrelvox"), [](int) {});
+  first.SetBringForward([&] { ++broughtForward; });
+  ASSERT_EQ(first.Check(false), ui::kFirstInstance);
+  EXPECT_TRUE(std::filesystem::exists(run / "Kestrelvox.lock"));
+
+  int pauses = 0;
+  EXPECT_EQ(CheckFromAnotherStart(run, false, pauses), ui::kAnotherInstance);
+  EXPECT_EQ(broughtForward, 1);
+  EXPECT_EQ(CheckFromAnotherStart(run, true, pauses), ui::kAnotherInstance);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(broughtForward, 1);
+  EXPECT_EQ(pauses, 0);
+}
+
+TEST(SingleInstance, AFirstInstanceThatNeverAnswersCostsTwentyFiveTries) {
+  TempDir dir;
+  platform::InstanceLock held;
+  ASSERT_EQ(held.Acquire(dir.Path() / "run" / "Kestrelvox.lock"), platform::LockAttempt::kAcquired);
+  int pauses = 0;
+  ui::SingleInstance second(dir.Path() / "run", QStringLiteral("Kestrelvox"),
+                            [&](int milliseconds) {
+                              EXPECT_EQ(milliseconds, 100);
+                              ++pauses;
+                            });
+  EXPECT_EQ(second.Check(false), ui::kFirstInstance);
+  EXPECT_EQ(pauses, ui::kInstanceTries);
+}
+
+TEST(SingleInstance, ANameTakenByAFolderOrNoNameIsAnError) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.Path() / "run" / "Kestrelvox.lock");
+  ui::SingleInstance taken(dir.Path() / "run", QStringLiteral("Kestrelvox"), [](int) {});
+  EXPECT_EQ(taken.Check(false), ui::kInstanceNameTaken);
+  EXPECT_LT(ui::kInstanceNameTaken, 0);
+
+  ui::SingleInstance unnamed(dir.Path() / "run", QString(), [](int) {});
+  EXPECT_EQ(unnamed.Check(false), ui::kInstanceCheckFailed);
+  EXPECT_LT(ui::kInstanceCheckFailed, 0);
+}
+
+TEST(SingleInstance, TheLockIsFreeAgainWhenTheFirstInstanceIsGone) {
+  TempDir dir;
+  {
+    ui::SingleInstance first(dir.Path() / "run", QStringLiteral("Kestrelvox"), [](int) {});
+    ASSERT_EQ(first.Check(false), ui::kFirstInstance);
+  }
+  ui::SingleInstance next(dir.Path() / "run", QStringLiteral("Kestrelvox"), [](int) {});
+  EXPECT_EQ(next.Check(false), ui::kFirstInstance);
+}
+
+}  // namespace
+}  // namespace kv::testing

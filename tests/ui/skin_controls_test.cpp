@@ -1,0 +1,180 @@
+// The skinned button and banner: which picture shows as the stylus goes
+// down, slides off and back, and lifts; the caption's rectangle and font
+// heights; the missing picture; the banner's cut caption.
+#include <QSignalSpy>
+
+#include "ui/skin_button.h"
+#include "ui/skin_panel.h"
+#include "ui_test_support.h"
+
+namespace kv::testing {
+namespace {
+
+using ui::SkinButton;
+using State = ui::SkinButtonWidget::State;
+
+constexpr int kMemoryTall = 6535;
+
+class SkinButtonTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(prefix_.SkinLoaded());
+    parent_.resize(240, 268);
+    ASSERT_TRUE(button_.Create(&parent_, QRect(20, 70, 200, 33), QStringLiteral("Memory Scan"),
+                               5000, kMemoryTall, 9, 45, 1.0f));
+    widget_ = button_.Widget();
+  }
+
+  // Paints the button as the screen would and tells which picture it drew.
+  int Painted() {
+    (void)widget_->grab();
+    return widget_->LastImageId();
+  }
+
+  SkinnedPrefix prefix_;
+  QWidget parent_;
+  SkinButton button_;
+  ui::SkinButtonWidget* widget_ = nullptr;
+};
+
+TEST_F(SkinButtonTest, PressedWhileHeldOverItNormalWhenSlidOffAndPressedWhenBack) {
+  EXPECT_EQ(Painted(), kMemoryTall);
+  EXPECT_TRUE(widget_->LastImageDrawn());
+
+  SendStylus(widget_, QEvent::MouseButtonPress, QPoint(10, 10));
+  EXPECT_EQ(widget_->ButtonState(), State::kPressed);
+  EXPECT_EQ(Painted(), kMemoryTall + 1);
+  EXPECT_TRUE(widget_->LastImageDrawn());
+
+  SendStylus(widget_, QEvent::MouseMove, QPoint(300, 10));
+  EXPECT_EQ(widget_->ButtonState(), State::kNormal);
+  EXPECT_EQ(Painted(), kMemoryTall);
+
+  SendStylus(widget_, QEvent::MouseMove, QPoint(20, 20));
+  EXPECT_EQ(widget_->ButtonState(), State::kPressed);
+  EXPECT_EQ(Painted(), kMemoryTall + 1);
+}
+
+TEST_F(SkinButtonTest, LiftingOverTheButtonClicksAndLiftingOutsideDoesNot) {
+  QSignalSpy clicks(widget_, &QAbstractButton::clicked);
+  SendStylus(widget_, QEvent::MouseButtonPress, QPoint(10, 10));
+  SendStylus(widget_, QEvent::MouseButtonRelease, QPoint(10, 10));
+  EXPECT_EQ(clicks.count(), 1);
+  EXPECT_EQ(widget_->ButtonState(), State::kReleased);
+  EXPECT_EQ(Painted(), kMemoryTall);
+  EXPECT_EQ(widget_->ButtonState(), State::kNormal);
+
+  SendStylus(widget_, QEvent::MouseButtonPress, QPoint(10, 10));
+  SendStylus(widget_, QEvent::MouseMove, QPoint(10, 200));
+  SendStylus(widget_, QEvent::MouseButtonRelease, QPoint(10, 200));
+  EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(SkinButtonTest, NeverTakesTheFocus) {
+  EXPECT_EQ(widget_->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(SkinButtonTest, PressedButtonWithoutPressedPicturePaintsWhite) {
+  SkinButton lonely;
+  // The About title has no N + 1 picture.
+  ASSERT_TRUE(lonely.Create(&parent_, QRect(0, 0, 100, 30), QString(), 1, 5370, 9, 0, 1.0f));
+  SendStylus(lonely.Widget(), QEvent::MouseButtonPress, QPoint(5, 5));
+  const QImage shot = lonely.Widget()->grab().toImage();
+  EXPECT_EQ(lonely.Widget()->LastImageId(), 5371);
+  EXPECT_FALSE(lonely.Widget()->LastImageDrawn());
+  EXPECT_EQ(shot.pixelColor(50, 15), QColor(Qt::white));
+}
+
+TEST(SkinButtonCreate, NegativeIndentMakesNoButtonAndZeroDrawsFromTheLeftEdge) {
+  QWidget parent;
+  SkinButton refused;
+  EXPECT_FALSE(refused.Create(&parent, QRect(0, 0, 100, 30), QStringLiteral("x"), 1, 1, 9, -1,
+                              1.0f));
+  EXPECT_EQ(refused.Widget(), nullptr);
+  EXPECT_TRUE(parent.findChildren<QAbstractButton*>().isEmpty());
+
+  SkinButton flush;
+  ASSERT_TRUE(flush.Create(&parent, QRect(0, 0, 100, 30), QStringLiteral("x"), 1, 1, 9, 0, 1.0f));
+  EXPECT_EQ(flush.Widget()->CaptionRect().left(), 0);
+}
+
+TEST(SkinButtonCreate, DestroyingTheButtonDestroysItsWidget) {
+  QWidget parent;
+  {
+    SkinButton button;
+    ASSERT_TRUE(button.Create(&parent, QRect(0, 0, 10, 10), QString(), 1, 1, 9, 0, 1.0f));
+  }
+  EXPECT_TRUE(parent.findChildren<QAbstractButton*>().isEmpty());
+}
+
+struct CaptionRow {
+  float scale;
+  QRect item;
+  int indent;
+  QRect caption;
+};
+
+TEST(SkinButtonCaption, StartsOneScaleUnitAboveTheItemAndAtItsIndent) {
+  const CaptionRow rows[] = {
+      {1.0f, QRect(20, 70, 200, 33), 45, QRect(QPoint(45, -1), QPoint(199, 32))},
+      {2.0f, QRect(40, 140, 400, 66), 90, QRect(QPoint(90, -2), QPoint(399, 65))},
+  };
+  for (const CaptionRow& row : rows) {
+    QWidget parent;
+    SkinButton button;
+    ASSERT_TRUE(button.Create(&parent, row.item, QStringLiteral("Fast Scan"), 5002, 6531, 9,
+                              row.indent, row.scale));
+    EXPECT_EQ(button.Widget()->CaptionRect(), row.caption) << "scale " << row.scale;
+  }
+}
+
+TEST(SkinCaptionFonts, ButtonDividesBy85AndPanelBy72) {
+  QWidget parent;
+  SkinButton button;
+  ASSERT_TRUE(button.Create(&parent, QRect(0, 0, 10, 10), QString(), 1, 1, 9, 0, 1.0f));
+  ui::SkinPanel panel;
+  panel.SetCaption(QStringLiteral("About"), 0, 0, 9);
+  ASSERT_TRUE(panel.Create(&parent, QRect(0, 0, 10, 10), 2, 5370));
+  ASSERT_EQ(button.Widget()->logicalDpiY(), 96);
+  EXPECT_EQ(button.Widget()->CaptionPixelHeight(), 10);  // 864 / 85
+  EXPECT_EQ(panel.Widget()->CaptionPixelHeight(), 12);   // 864 / 72
+
+  // A 480-pixel handset reports twice the dots per inch.
+  SkinButton large;
+  ASSERT_TRUE(large.Create(&parent, QRect(0, 0, 10, 10), QString(), 1, 1, 9, 0, 2.0f));
+  ui::SkinPanel largePanel;
+  largePanel.SetCaption(QStringLiteral("About"), 0, 0, 9);
+  ASSERT_TRUE(largePanel.Create(&parent, QRect(0, 0, 10, 10), 2, 5370, 2.0f));
+  EXPECT_EQ(large.Widget()->CaptionPixelHeight(), 20);       // 1728 / 85
+  EXPECT_EQ(largePanel.Widget()->CaptionPixelHeight(), 24);  // 1728 / 72
+}
+
+TEST(SkinPanelCaption, KeepsSixtyThreeCharactersAndEndsInAnEllipsisWhenCut) {
+  SkinnedPrefix prefix;
+  QWidget parent;
+  ui::SkinPanel panel;
+  panel.SetCaption(QString(80, QLatin1Char('W')), 12, 4, 12);
+  ASSERT_TRUE(panel.Create(&parent, QRect(0, 0, 120, 40), 5004, 6565));
+  EXPECT_EQ(panel.Widget()->Caption().text.size(), 63);
+  (void)panel.Widget()->grab();
+  EXPECT_TRUE(panel.Widget()->LastDrawnCaption().endsWith(QChar(0x2026)));
+
+  ui::SkinPanel fits;
+  fits.SetCaption(QStringLiteral("About"), 12, 4, 12);
+  ASSERT_TRUE(fits.Create(&parent, QRect(0, 0, 480, 56), 123, 5370));
+  (void)fits.Widget()->grab();
+  EXPECT_EQ(fits.Widget()->LastDrawnCaption(), QStringLiteral("About"));
+}
+
+TEST(SkinLibraryLoad, MissingOrForeignBundleLoadsNothing) {
+  TempPrefix prefix;
+  ui::SkinLibrary missing;
+  EXPECT_FALSE(missing.Load(prefix.Store()));
+  prefix.WriteStoreFile("Program Files/Quellbrin/mainskin.dll", "MZ not a bundle");
+  ui::SkinLibrary foreign;
+  EXPECT_FALSE(foreign.Load(prefix.Store()));
+  EXPECT_FALSE(foreign.IsLoaded());
+}
+
+}  // namespace
+}  // namespace kv::testing

@@ -1,0 +1,101 @@
+// The soft-key bars of menus 4, 130 and 131: their keys, the main menu's
+// pop-up with every item in the handset's order, the commands they send,
+// and the failure box of a bar that cannot be made.
+#include <QMenu>
+#include <QPushButton>
+#include <vector>
+
+#include "resources/command_ids.h"
+#include "ui/soft_key_bar.h"
+#include "ui_test_support.h"
+
+namespace kv::testing {
+namespace {
+
+// "text=command" for commands, "text>" before a sub-menu's items, "<" after
+// them, "-" for separators.
+void Describe(const QMenu& menu, std::vector<std::string>& out) {
+  for (QAction* action : menu.actions()) {
+    if (action->isSeparator()) {
+      out.push_back("-");
+    } else if (action->menu() != nullptr) {
+      out.push_back(action->text().toStdString() + ">");
+      Describe(*action->menu(), out);
+      out.push_back("<");
+    } else {
+      out.push_back(action->text().toStdString() + "=" + std::to_string(action->data().toInt()));
+    }
+  }
+}
+
+struct KeyRow {
+  int menu;
+  std::string left;
+  int leftCommand;
+  std::string right;
+};
+
+TEST(SoftKeyBar, EachMenuHasItsTwoKeys) {
+  const KeyRow rows[] = {
+      {ids::kAboutMenu, "OK", ids::kOk, "Cancel"},
+      {ids::kMainMenu, "Exit", ids::kCancel, "Menu"},
+      {ids::kScanMenu, "Stop", ids::kStopScan, "Back"},
+  };
+  for (const KeyRow& row : rows) {
+    QWidget place;
+    place.resize(480, 52);
+    RecordingBoxes boxes;
+    std::vector<int> sent;
+    QWidget* bar = ui::CreateSoftKeyBar(&place, row.menu, [&](int c) { sent.push_back(c); },
+                                        boxes, nullptr);
+    ASSERT_NE(bar, nullptr) << row.menu;
+    const auto keys = bar->findChildren<QPushButton*>();
+    ASSERT_EQ(keys.size(), 2);
+    EXPECT_EQ(keys[0]->text().toStdString(), row.left);
+    EXPECT_EQ(keys[1]->text().toStdString(), row.right);
+    keys[0]->click();
+    EXPECT_EQ(sent, std::vector<int>{row.leftCommand}) << row.menu;
+    EXPECT_TRUE(boxes.shown.empty());
+  }
+}
+
+TEST(SoftKeyBar, MainMenuPopupHoldsEveryCommandInTheHandsetOrder) {
+  QWidget place;
+  place.resize(480, 52);
+  RecordingBoxes boxes;
+  std::vector<int> sent;
+  QWidget* bar = ui::CreateSoftKeyBar(&place, ids::kMainMenu, [&](int c) { sent.push_back(c); },
+                                      boxes, nullptr);
+  ASSERT_NE(bar, nullptr);
+  auto* menuKey = bar->findChild<QPushButton*>(QStringLiteral("popup"));
+  ASSERT_NE(menuKey, nullptr);
+  ASSERT_NE(menuKey->menu(), nullptr);
+  std::vector<std::string> items;
+  Describe(*menuKey->menu(), items);
+  const std::vector<std::string> expected = {
+      "Scan and Kill>", "Memory Scan(&M)=5000", "Fast Scan(&F)=5002", "Full Scan(&A)...=5001", "<",
+      "Auto monitor>", "Scan when startup(&S)...=1002", "Monitor CAB files(&C)...=1003", "-",
+      "Enable CAB monitor(&O)...=32793", "Disable CAB monitor(&P)...=32794", "<",
+      "Log>", "View Log(&L)...=5003", "Clear Log(&G)...=32785", "<",
+      "-", "Update Virus DB=32801", "-", "About(&A)...=32783"};
+  EXPECT_EQ(items, expected);
+
+  menuKey->menu()->actions().last()->trigger();
+  EXPECT_EQ(sent, std::vector<int>{ids::kAbout});
+}
+
+TEST(SoftKeyBar, AMissingMenuShowsTheFailureBoxAndMakesNoBar) {
+  QWidget place;
+  RecordingBoxes boxes;
+  QWidget owner;
+  EXPECT_EQ(ui::CreateSoftKeyBar(&place, 999, [](int) {}, boxes, &owner), nullptr);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "SHCreateMenuBar Failed");
+  EXPECT_EQ(boxes.shown[0].caption, "Error");
+  EXPECT_EQ(boxes.shown[0].buttons, platform::MessageButtons::kOk);
+  EXPECT_EQ(boxes.shown[0].owner, &owner);
+  EXPECT_TRUE(place.findChildren<QPushButton*>().isEmpty());
+}
+
+}  // namespace
+}  // namespace kv::testing

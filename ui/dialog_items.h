@@ -1,0 +1,33 @@
+// The controls of a dialog layout (resources/dialog_layouts.h) as Qt
+// widgets, placed by turning dialog units into pixels.
+//
+// Entry points: DialogUnitsToPixels, CreateDialogItems, IconPixmap,
+// DialogFontPixels.
+// A dialog unit is 5/4 pixel across and 3/2 pixel down at scale 1 (the
+// 9-point dialog font on the handset's 240-pixel screen), times the scale.
+// Each control's object name is its identifier, so that a dialog finds the
+// controls it re-lays or fills at run time; a control without identifier
+// has none.
+#pragma once
+
+#include <QPixmap>
+#include <QRect>
+#include <QWidget>
+
+#include "resources/dialog_layouts.h"
+#include "resources/icons.h"
+
+namespace kv::ui {
+
+QRect DialogUnitsToPixels(const resources::DialogItem& item, float scale);
+
+// The dialog font's pixel size at `scale`.
+int DialogFontPixels(float scale);
+
+// Makes every control of `layout` as a child of `parent`.
+void CreateDialogItems(QWidget* parent, const resources::DialogLayout& layout, float scale);
+
+// The icon drawn at `size`, each of its pixels a square block.
+QPixmap IconPixmap(const resources::IconResource& icon, QSize size);
+
+}  // namespace kv::ui

@@ -1,0 +1,154 @@
+// The main window: layout, command table, Exit.
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QShortcut>
+
+#include "app/menu_commands.h"
+#include "resources/accelerators.h"
+#include "resources/command_ids.h"
+#include "resources/string_table.h"
+#include "ui/about_dialog.h"
+#include "ui/handset_frame.h"
+#include "ui/qt_text.h"
+#include "ui/soft_key_bar.h"
+#include "update/database_update.h"
+
+namespace kv::ui {
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+struct ButtonSpec {
+  int label;
+  int command;
+  int tallImage;
+  int shortImage;
+};
+
+// In the window's order, which differs from the menu's.
+constexpr std::array<ButtonSpec, 4> kButtons = {{
+    {strings::kMemoryScanLabel, ids::kMemoryScan, 6535, 6559},
+    {strings::kFullScanLabel, ids::kFullScan, 6533, 6557},
+    {strings::kFastScanLabel, ids::kFastScan, 6531, 6555},
+    {strings::kViewLogLabel, ids::kViewLog, 6537, 6561},
+}};
+
+constexpr int kButtonFontSize = 9;
+constexpr int kPanelDesignHeight = 40;
+
+}  // namespace
+
+MainWindow::MainWindow(const UiContext& context, MainWindowServices& services)
+    : context_(context), services_(services) {
+  const CommandHandler onCommand = [this](int command) { OnCommand(command); };
+  HandsetFrame frame(*this, context.screen, LoadQString(strings::kProductName));
+  (void)CreateSoftKeyBar(frame.SoftKeyPlace(), ids::kMainMenu, onCommand, context.boxes, this);
+  CreateButtons(frame.Client());
+  const QRect client = frame.Client()->rect();
+  titlePanel_ = std::make_unique<SkinPanel>();
+  (void)titlePanel_->Create(frame.Client(),
+                            QRect(0, 0, client.width(), Scaled(context.Scale(), kPanelDesignHeight)),
+                            ids::kTitlePanel, TitleBannerImage(client.height() > 320),
+                            context.Scale());
+  AddAccelerators();
+
+  const platform::MessageOwner owner = this;
+  commands_ = {
+      {ids::kOk, [this] { Exit(); }},
+      {ids::kCancel, [this] { Exit(); }},
+      {ids::kMemoryScan, [this] { Scan(ScanMode::kMemory); }},
+      {ids::kFastScan, [this] { Scan(ScanMode::kFast); }},
+      {ids::kFullScan, [this] { StartFullScan(); }},
+      {ids::kViewLog, [this] { Scan(ScanMode::kLogView); }},
+      {ids::kScanWhenStartup, [this, owner] { app::OnScanWhenStartup(context_.boxes, owner); }},
+      {ids::kMonitorCabFiles,
+       [this, owner] { app::OnMonitorCabFiles(services_.hive, context_.boxes, owner); }},
+      {ids::kEnableCabMonitor,
+       [this, owner] { app::OnEnableCabMonitor(services_.hive, context_.boxes, owner); }},
+      {ids::kDisableCabMonitor,
+       [this, owner] { app::OnDisableCabMonitor(services_.hive, context_.boxes, owner); }},
+      {ids::kClearLog, [this, owner] { app::OnClearLog(services_.store, context_.boxes, owner); }},
+      {ids::kUpdateVirusDb, [this] { UpdateVirusDb(); }},
+      {ids::kAbout, [this] { OnAbout(context_, this); }},
+  };
+}
+
+void MainWindow::CreateButtons(QWidget* client) {
+  const float s = context_.Scale();
+  const QRect area = client->rect();
+  const bool tall = area.height() > 320;
+  const int width = Scaled(s, 200);
+  const int x = (area.width() - width) / 2;
+  const int spread = area.height() - Scaled(s, 116);
+  for (std::size_t i = 0; i < kButtons.size(); ++i) {
+    const ButtonSpec& spec = kButtons[i];
+    const int y = Scaled(s, 70) + static_cast<int>(i) * spread / 4;
+    if (!buttons_[i].Create(client, QRect(x, y, width, Scaled(s, 33)), LoadQString(spec.label),
+                            spec.command, tall ? spec.tallImage : spec.shortImage,
+                            kButtonFontSize, Scaled(s, 45), s)) {
+      continue;
+    }
+    const int command = spec.command;
+    connect(buttons_[i].Widget(), &QAbstractButton::clicked, this,
+            [this, command] { OnCommand(command); });
+  }
+}
+
+void MainWindow::AddAccelerators() {
+  for (const resources::Accelerator& accelerator :
+       resources::FindAccelerators(ids::kMainAccelerators)) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(accelerator.key)), this);
+    const int command = accelerator.command;
+    connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
+  }
+}
+
+void MainWindow::OnCommand(int command) {
+  const auto handler = commands_.find(command);
+  if (handler != commands_.end()) handler->second();
+}
+
+void MainWindow::Scan(ScanMode mode) { OpenScanDialog(context_, services_.scans, mode, this); }
+
+void MainWindow::StartFullScan() {
+  const MessageAnswer answer = context_.boxes.Show(
+      this, strings::LoadString(strings::kAskStartFullScan),
+      strings::LoadString(strings::kCaptionQuestion), MessageButtons::kOkCancel,
+      MessageIcon::kQuestion);
+  if (answer != MessageAnswer::kCancel) Scan(ScanMode::kFull);
+}
+
+void MainWindow::UpdateVirusDb() {
+  // The reload must not run beside a scan that outlived its dialog.
+  services_.scans.runner.WaitUntilIdle();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  OnUpdateVirusDb(UpdateContext{services_.store, services_.database, services_.connection,
+                                context_.boxes, this, services_.updateServer});
+  QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::Exit() {
+  if (services_.scanStatusWatch != nullptr) {
+    services_.scanStatusWatch->Stop();
+    services_.scanStatusWatch = nullptr;
+  }
+  titlePanel_.reset();
+  services_.endProcess(0);
+}
+
+void MainWindow::BringForward() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  QCoreApplication::exit(1);
+}
+
+}  // namespace kv::ui

@@ -1,0 +1,31 @@
+// QtMessageBoxes: the message boxes' face in the GUI. A box is a modal Qt
+// message box over its owner; the caller waits for the answer.
+//
+// Entry point: QtMessageBoxes::Show.
+// Any thread may ask: a box asked for on another thread (the scan thread's
+// questions) is shown on the GUI thread through a blocking queued call, so
+// the asking thread waits while the GUI shows it, and the GUI thread, the
+// only one that may touch widgets, is never blocked by it. The owner is the
+// QWidget that owns the box (null: the box stands alone). A box closed
+// without a button (Escape, the window's close) answers its most cautious
+// button: Cancel, else No, else OK. The normal cursor shows over a box,
+// even while the program waits with the wait cursor.
+#pragma once
+
+#include <QMessageBox>
+
+#include "platform/message_boxes.h"
+
+namespace kv::ui {
+
+class QtMessageBoxes final : public platform::MessageBoxes {
+ public:
+  platform::MessageAnswer Show(platform::MessageOwner owner, std::u16string_view text,
+                               std::u16string_view caption, platform::MessageButtons buttons,
+                               platform::MessageIcon icon) override;
+};
+
+// The QWidget a MessageOwner names (null for none).
+QWidget* OwnerWidget(platform::MessageOwner owner);
+
+}  // namespace kv::ui

@@ -1,0 +1,94 @@
+// The interactive start: display, single instance, skin, main window, loop.
+#include "ui/run_interactive.h"
+
+#include <QApplication>
+#include <QFont>
+#include <cstdlib>
+#include <iostream>
+
+#include "app/store_scan_log.h"
+#include "platform/clock.h"
+#include "platform/environment.h"
+#include "resources/string_table.h"
+#include "scan/run_scan.h"
+#include "ui/main_window.h"
+#include "ui/qt_message_boxes.h"
+#include "ui/qt_text.h"
+#include "ui/single_instance.h"
+#include "ui/skin_library.h"
+
+namespace kv::ui {
+namespace {
+
+constexpr int kNoDisplayExitCode = 1;
+
+// Qt ends the process when it cannot reach its display, so the program
+// looks first, and says so in one line instead.
+bool HasDisplay() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const auto value = platform::GetEnvironment(name);
+    if (value && !value->empty()) return true;
+  }
+  return false;
+}
+
+// Creates the main window, shows it, runs the loop and returns its code.
+int RunMainWindow(const UiContext& context, MainWindowServices& services, SingleInstance& instance,
+                  bool hide) {
+  MainWindow window(context, services);
+  instance.SetBringForward([&window] { window.BringForward(); });
+  if (hide) {
+    window.showMinimized();
+  } else {
+    window.show();
+  }
+  const int code = QApplication::exec();
+  instance.SetBringForward({});
+  return code;
+}
+
+}  // namespace
+
+int RunInteractive(InteractiveContext& context, bool hide) {
+  if (!HasDisplay()) {
+    std::cerr << "tarnwatch: no display to show the window on (set DISPLAY); the silent modes "
+                 "-autocheck, -hideandscan and a CAB path need none\n";
+    return kNoDisplayExitCode;
+  }
+  int argc = 1;
+  char program[] = "tarnwatch";
+  char* argv[] = {program, nullptr};
+  QApplication application(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
+
+  SingleInstance instance(context.store.PrefixPath() / "run", LoadQString(strings::kProductName),
+                          [](int milliseconds) { platform::SleepMilliseconds(milliseconds); });
+  if (const int check = instance.Check(hide); check != kFirstInstance) return check;
+
+  SkinLibrary skin;
+  if (!skin.Load(context.store)) return 0;
+
+  QtMessageBoxes boxes;
+  const UiContext ui{ScreenFromEnvironment(), boxes};
+  ScanSession session;
+  ScanRunner runner(session);
+  app::StoreScanLog scanLog(context.store);
+  const HostClock clock;
+  ScanServices scans{context.store, runner, scanLog, clock,
+                     [&context, &session](const ScanOutputs& outputs) {
+                       (void)RunScan(context.store, context.database.Current(), session, outputs);
+                     }};
+  DataConnection connection;
+  MainWindowServices services{context.store,
+                              context.database,
+                              context.hive,
+                              context.scanStatusWatch,
+                              connection,
+                              context.updateServer,
+                              scans,
+                              [](int code) { std::quick_exit(code); }};
+  return RunMainWindow(ui, services, instance, hide);
+}
+
+}  // namespace kv::ui

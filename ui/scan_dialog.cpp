@@ -1,0 +1,222 @@
+// The scan and log dialog: layout, start, hand-over, log view, commands.
+#include "ui/scan_dialog.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+
+#include "log/log_file.h"
+#include "log/log_reader.h"
+#include "platform/limits.h"
+#include "resources/command_ids.h"
+#include "resources/dialog_layouts.h"
+#include "resources/string_table.h"
+#include "resources/text_format.h"
+#include "ui/dialog_items.h"
+#include "ui/handset_frame.h"
+#include "ui/qt_text.h"
+#include "ui/soft_key_bar.h"
+
+namespace kv::ui {
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+constexpr int kCaptionDesignX = 12;
+constexpr int kCaptionDesignY = 4;
+constexpr int kCaptionPoints = 12;
+constexpr int kPanelDesignHeight = 40;
+
+int ModeText(ScanMode mode) {
+  switch (mode) {
+    case ScanMode::kMemory:
+      return strings::kMemoryScanning;
+    case ScanMode::kFast:
+      return strings::kFastScanning;
+    default:
+      return strings::kFullScanning;
+  }
+}
+
+bool IsScanMode(ScanMode mode) {
+  return mode == ScanMode::kMemory || mode == ScanMode::kFast || mode == ScanMode::kFull;
+}
+
+}  // namespace
+
+ScanDialog::ScanDialog(const UiContext& context, ScanServices& services, QWidget* owner)
+    : QDialog(owner, Qt::FramelessWindowHint),
+      context_(context),
+      services_(services),
+      session_(services.runner.Session()) {
+  const float scale = context.Scale();
+  const CommandHandler onCommand = [this](int command) { OnCommand(command); };
+  HandsetFrame frame(*this, context.screen, LoadQString(strings::kProductName), onCommand);
+  if (owner != nullptr) move(owner->mapToGlobal(QPoint(0, 0)));
+  (void)CreateSoftKeyBar(frame.SoftKeyPlace(), ids::kScanMenu, onCommand, context.boxes, this);
+
+  const QRect client = frame.Client()->rect();
+  titlePanel_.SetCaption(QString(), Scaled(scale, kCaptionDesignX), Scaled(scale, kCaptionDesignY),
+                         kCaptionPoints);
+  (void)titlePanel_.Create(frame.Client(),
+                           QRect(0, 0, client.width(), Scaled(scale, kPanelDesignHeight)),
+                           ids::kTitlePanel, TitleBannerImage(client.height() > 320), scale);
+  if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kScanDialog)) {
+    CreateDialogItems(frame.Client(), *layout, scale);
+  }
+  status_ = frame.Client()->findChild<QLabel*>(QString::number(ids::kScanStatus));
+  list_ = frame.Client()->findChild<QListWidget*>(QString::number(ids::kScanList));
+  if (status_ == nullptr || list_ == nullptr) return;
+  Layout(client);
+
+  services_.runner.Attach(this);
+  session_.running.Clear();
+  found_ = 0;
+  if (IsScanMode(session_.mode)) {
+    StartScan();
+  } else if (session_.mode == ScanMode::kLogView) {
+    ShowLog();
+  }
+}
+
+ScanDialog::~ScanDialog() {
+  services_.runner.Detach(this);
+  RestoreCursor();
+}
+
+void ScanDialog::Layout(const QRect& client) {
+  const float s = context_.Scale();
+  status_->setGeometry(Scaled(s, 3), Scaled(s, 50), client.width() - Scaled(s, 6), Scaled(s, 26));
+  list_->setGeometry(Scaled(s, 3), Scaled(s, 100), client.width() - Scaled(s, 6),
+                     client.height() - Scaled(s, 128));
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->clear();
+}
+
+void ScanDialog::StartScan() {
+  std::u16string start =
+      strings::FormatDated(strings::LoadString(strings::kScanStartLine), services_.clock.Now());
+  start += strings::LoadString(ModeText(session_.mode));
+  session_.HandOver(start);
+  session_.HandOver(strings::kScanRuleLine);
+  ShowWaitCursor();
+  const ScanOutputs outputs{services_.scanLog, context_.boxes, parentWidget(), services_.clock};
+  // Running from here, so that Back before the thread's first step already
+  // counts the scan as running.
+  session_.running.Set();
+  // The thread may outlive the dialog: it keeps its own copy of the scan.
+  const bool started = services_.runner.Start(
+      [runScan = services_.runScan, outputs] { runScan(outputs); });
+  if (!started) {
+    session_.running.Clear();
+    (void)context_.boxes.Show(this, strings::LoadString(strings::kCreateThreadFailed),
+                              strings::LoadString(strings::kCaptionWarning), MessageButtons::kOk,
+                              MessageIcon::kWarning);
+  }
+}
+
+void ScanDialog::ShowLog() {
+  status_->setText(LoadQString(strings::kLogViewStatus));
+  ShowWaitCursor();
+  const auto count = CountLogLines(services_.store, kLogPath);
+  if (count) {
+    // One buffer for every line: an index past the end leaves it as it was,
+    // and the handset then showed the previous line again.
+    std::u16string line;
+    for (std::uint64_t i = 0; i < *count; ++i) {
+      const LogLineStatus status =
+          ReadLogLine(services_.store, kLogPath, i, line, limits::kLogViewLineUnits);
+      if (status == LogLineStatus::kEndsAtLine || status == LogLineStatus::kNotALog) break;
+      AddListLine(line, false);
+    }
+  }
+  RestoreCursor();
+}
+
+void ScanDialog::HandleLine(std::u16string_view line) {
+  const bool finding = line.starts_with(u'<');
+  std::u16string_view shown = finding ? line.substr(std::min<std::size_t>(4, line.size())) : line;
+  if (shown.starts_with(u'*') || line == kEndOfScanLine) shown = {};
+  status_->setText(ToQString(shown));
+
+  if (finding) {
+    ++found_;
+    std::u16string found =
+        strings::FormatText(strings::LoadString(strings::kFoundTrojanNumbered), {found_});
+    found += strings::LoadString(line.size() > 1 && line[1] == u'O'
+                                     ? strings::kFoundTrojanDeletedTail
+                                     : strings::kFoundTrojanNotDeletedTail);
+    AddListLine(line.substr(std::min<std::size_t>(4, line.size())), true);
+    AddListLine(found, true);
+  } else if (line.starts_with(u'*')) {
+    AddListLine(line.substr(1), true);
+  } else if (line.starts_with(u'&')) {
+    session_.running.Clear();
+    RestoreCursor();
+  }
+}
+
+void ScanDialog::AddListLine(std::u16string_view text, bool alsoLog) {
+  list_->insertItem(0, ToQString(text));
+  if (alsoLog) (void)AddListLineToLog(services_.store, text, LogFlag::kAlsoLog);
+}
+
+void ScanDialog::OnCommand(int command) {
+  const bool running = session_.running.IsSet();
+  if (command == ids::kBack || command == ids::kOk || command == ids::kCancel) {
+    if (running) {
+      (void)context_.boxes.Show(this, strings::LoadString(strings::kStopScanFirst),
+                                strings::LoadString(strings::kCaptionInformation),
+                                MessageButtons::kOk, MessageIcon::kInformation);
+      return;
+    }
+    closing_ = true;
+    done(0);
+  } else if (command == ids::kStopScan) {
+    if (running) {
+      const MessageAnswer answer = context_.boxes.Show(
+          this, strings::LoadString(strings::kAskStopScan),
+          strings::LoadString(strings::kCaptionQuestion), MessageButtons::kYesNo,
+          MessageIcon::kQuestion);
+      if (answer != MessageAnswer::kYes) return;
+      session_.running.Stop();
+      RestoreCursor();
+    }
+    closing_ = true;
+    done(0);
+  }
+}
+
+void ScanDialog::reject() { OnCommand(ids::kCancel); }
+
+void ScanDialog::closeEvent(QCloseEvent* event) {
+  if (closing_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  OnCommand(ids::kCancel);
+}
+
+void ScanDialog::ShowWaitCursor() {
+  if (waitCursor_) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  waitCursor_ = true;
+}
+
+void ScanDialog::RestoreCursor() {
+  if (!waitCursor_) return;
+  QApplication::restoreOverrideCursor();
+  waitCursor_ = false;
+}
+
+void OpenScanDialog(const UiContext& context, ScanServices& services, ScanMode mode,
+                    QWidget* owner) {
+  services.runner.WaitUntilIdle();
+  services.runner.Session().mode = mode;
+  ScanDialog dialog(context, services, owner);
+  dialog.exec();
+}
+
+}  // namespace kv::ui
