@@ -36,6 +36,13 @@ inline constexpr std::size_t kEngineStackBytes = 8 * 1024 * 1024;
 // does not backtrack over whole lines stays far inside it.
 inline constexpr unsigned long long kPatternStepBase = 1ULL << 24;
 inline constexpr unsigned long long kPatternStepsPerByte = 1024;
+// Node calls of one attempt (one start position) of a signature that may
+// backtrack exponentially, or that went over a bound earlier in the same
+// scan. A sane signature's attempt costs a few to a few thousand calls
+// (`.{0,999}X` over text about 4000), an exploding one runs into this within
+// a few milliseconds, so one hostile signature cannot cost a scan its whole
+// budget on every file.
+inline constexpr unsigned long long kGuardedAttemptSteps = 1ULL << 18;
 // Steps between two looks at a search's cancel token: a cancel ends a search
 // within microseconds, and the look costs nothing measurable.
 inline constexpr unsigned long long kCancelCheckInterval = 4096;
