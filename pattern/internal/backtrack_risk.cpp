@@ -35,9 +35,15 @@ bool IsBacktrackingRepeat(const PatternNode& node) {
          dynamic_cast<const PossessiveRepeatNode*>(&node) == nullptr;
 }
 
-// Whether `node` can match the same text in more than one way.
+// Whether `node` can match the same text in more than one way. Atomic
+// groups, possessive repeats and lookaround match one way only, whatever
+// they hold.
 bool HasChoices(const PatternNode* node) {
-  if (node == nullptr) return false;
+  if (node == nullptr || dynamic_cast<const AtomicGroupNode*>(node) != nullptr ||
+      dynamic_cast<const PossessiveRepeatNode*>(node) != nullptr ||
+      dynamic_cast<const LookaroundNode*>(node) != nullptr) {
+    return false;
+  }
   if (IsBacktrackingRepeat(*node) || dynamic_cast<const ConditionalNode*>(node) != nullptr ||
       dynamic_cast<const BackrefNode*>(node) != nullptr) {
     return true;
