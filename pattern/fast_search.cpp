@@ -34,7 +34,8 @@ int NextCandidate(const StartFilter& filter, std::string_view data, int from) {
       }
       return length + 1;
   }
-  return found == nullptr ? length + 1 : static_cast<int>(static_cast<const char*>(found) - data.data());
+  return found == nullptr ? length + 1
+                          : static_cast<int>(static_cast<const char*>(found) - data.data());
 }
 
 }  // namespace

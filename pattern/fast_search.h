@@ -26,8 +26,7 @@ namespace kv {
 // (kStepBudget) there at once instead of spending the whole budget. A
 // capped search may fail where the reference would still have answered.
 SearchResult FastSearch(const CompiledPattern& pattern, const StartFilter& filter,
-                        std::string_view data, int start = 0,
-                        const CancelToken* cancel = nullptr,
+                        std::string_view data, int start = 0, const CancelToken* cancel = nullptr,
                         std::uint64_t attemptSteps = 0) noexcept;
 
 }  // namespace kv

@@ -55,8 +55,8 @@ LiteralPrefilter LiteralPrefilter::Build(const std::vector<PatternFacts>& facts)
   hs_compile_error_t* error = nullptr;
   if (hs_valid_platform() != HS_SUCCESS ||
       hs_compile_lit_multi(texts.data(), flags.data(), ids.data(), lengths.data(),
-                           static_cast<unsigned>(texts.size()), HS_MODE_BLOCK, nullptr,
-                           &database, &error) != HS_SUCCESS) {
+                           static_cast<unsigned>(texts.size()), HS_MODE_BLOCK, nullptr, &database,
+                           &error) != HS_SUCCESS) {
     if (error != nullptr) hs_free_compile_error(error);
     for (const unsigned id : ids) prefilter.alwaysCandidate_[id] = 1;
     return prefilter;
@@ -80,8 +80,8 @@ bool LiteralPrefilter::FindCandidates(std::string_view data, Scratch& scratch,
   const hs_error_t allocated = hs_alloc_scratch(database, &raw);
   scratch.scratch_.reset(raw);
   if (allocated != HS_SUCCESS) return markAll();
-  if (hs_scan(database, data.data(), static_cast<unsigned int>(data.size()), 0, raw,
-              MarkCandidate, &candidates) != HS_SUCCESS) {
+  if (hs_scan(database, data.data(), static_cast<unsigned int>(data.size()), 0, raw, MarkCandidate,
+              &candidates) != HS_SUCCESS) {
     return markAll();
   }
   return true;

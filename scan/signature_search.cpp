@@ -54,8 +54,7 @@ SignatureMatch MatchSignaturesByReference(const SignatureDatabase& database,
   return {};
 }
 
-FastSignatureSearch::FastSignatureSearch(const SignatureDatabase& database)
-    : database_(database) {}
+FastSignatureSearch::FastSignatureSearch(const SignatureDatabase& database) : database_(database) {}
 
 SignatureMatch FastSignatureSearch::Match(std::string_view data, const CancelToken* cancel) {
   // A cancelled check claims nothing, even where the prefilter could.

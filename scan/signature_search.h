@@ -52,8 +52,7 @@ struct SignatureMatch {
   int Code() const;
 };
 
-SignatureMatch MatchSignaturesByReference(const SignatureDatabase& database,
-                                          std::string_view data);
+SignatureMatch MatchSignaturesByReference(const SignatureDatabase& database, std::string_view data);
 
 class FastSignatureSearch {
  public:

@@ -114,7 +114,8 @@ NodeFactors OfClass(const PatternNode& node) {
   FactorSet exact;
   for (int value = 0; value < 256; ++value) {
     if (!bytes.test(static_cast<std::size_t>(value))) continue;
-    const int other = chartype::IsUpper(value) ? chartype::ToLower(value) : chartype::ToUpper(value);
+    const int other =
+        chartype::IsUpper(value) ? chartype::ToLower(value) : chartype::ToUpper(value);
     const bool bothCases = other != value && bytes.test(static_cast<std::size_t>(other));
     if (!AddFactor(exact, MakeFactor(std::string(1, static_cast<char>(value)), bothCases),
                    kMaxClassBytes)) {
@@ -151,8 +152,8 @@ NodeFactors OfAlternatives(const std::vector<const PatternNode*>& items) {
   for (const PatternNode* item : items) {
     const NodeFactors factors = Analyse(item);
     if (exact.has_value()) {
-      exact = factors.exact.has_value() ? Union(*exact, *factors.exact, kMaxExactTexts)
-                                        : std::nullopt;
+      exact =
+          factors.exact.has_value() ? Union(*exact, *factors.exact, kMaxExactTexts) : std::nullopt;
     }
     if (required.has_value()) {
       required = factors.required.has_value()

@@ -132,7 +132,8 @@ StartFilter AnalyseStart(const CompiledTree& tree) {
   filter.kind = StartFilter::Kind::kFirstBytes;
   for (std::size_t value = 0; value < 256; ++value) {
     filter.firstBytes[value] = first.bytes.test(value);
-    if (first.bytes.count() == 1 && first.bytes.test(value)) filter.prefix = std::string(1, static_cast<char>(value));
+    if (first.bytes.count() == 1 && first.bytes.test(value))
+      filter.prefix = std::string(1, static_cast<char>(value));
   }
   // One byte or a longer literal: memchr or memmem beat the byte table.
   if (prefix.size() >= 2) filter.prefix = prefix;

@@ -36,8 +36,8 @@ SearchResult ExpectSameAnswer(const std::string& pattern, const std::string& dat
   const PatternFacts facts = AnalysePattern(compiled);
   const SearchResult reference = compiled.Search(data, start);
   const SearchResult fast = FastSearch(compiled, facts.start, data, start);
-  const std::string where = "pattern '" + pattern + "' flags " + std::to_string(flags) +
-                            " start " + std::to_string(start) + " data '" + data + "'";
+  const std::string where = "pattern '" + pattern + "' flags " + std::to_string(flags) + " start " +
+                            std::to_string(start) + " data '" + data + "'";
   if (!reference.Failed()) {
     EXPECT_EQ(fast.status, reference.status) << where;
     EXPECT_EQ(fast.spans, reference.spans) << where;
@@ -66,11 +66,44 @@ TEST(FastSearchConformance, EveryRowAnswersAsTheReference) {
 
 // Pieces of patterns, each a construct the analyses treat on its own.
 const char* const kPieces[] = {
-    "ab",     "Ab",      "b",        "[a-c]",   "[^a]",     ".",      "\\d",   "\\w+",
-    "x?",     "a*",      "(ab|c)",   "(?:b|)",  "a{2,3}",   "(a)",    "\\1",   "\\b",
-    "^",      "$",       "(?=ab)",   "(?!b)",   "(?<=a)",   "(?<!c)", "(?i)",  "(?i:bA)",
-    "(?>a+)", "a++",     "c+?",      "(?(1)a|b)", "\\x00",  "[\\x80-\\xff]", "\\s", "(?R)?",
-    "[[:alpha:]]", "\\Z", "\\G",     "(?m)^a",  "[\\x00-\\xff]", "\\x{ff}",
+    "ab",
+    "Ab",
+    "b",
+    "[a-c]",
+    "[^a]",
+    ".",
+    "\\d",
+    "\\w+",
+    "x?",
+    "a*",
+    "(ab|c)",
+    "(?:b|)",
+    "a{2,3}",
+    "(a)",
+    "\\1",
+    "\\b",
+    "^",
+    "$",
+    "(?=ab)",
+    "(?!b)",
+    "(?<=a)",
+    "(?<!c)",
+    "(?i)",
+    "(?i:bA)",
+    "(?>a+)",
+    "a++",
+    "c+?",
+    "(?(1)a|b)",
+    "\\x00",
+    "[\\x80-\\xff]",
+    "\\s",
+    "(?R)?",
+    "[[:alpha:]]",
+    "\\Z",
+    "\\G",
+    "(?m)^a",
+    "[\\x00-\\xff]",
+    "\\x{ff}",
 };
 
 // Data bytes: the pattern's letters, line breaks and zero and high bytes.
