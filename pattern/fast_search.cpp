@@ -42,14 +42,14 @@ int NextCandidate(const StartFilter& filter, std::string_view data, int from) {
 
 SearchResult FastSearch(const CompiledPattern& pattern, const StartFilter& filter,
                         std::string_view data, int start, const CancelToken* cancel,
-                        std::uint64_t attemptSteps) noexcept {
+                        std::uint64_t stepBudget) noexcept {
   if (pattern.CompileStatus() != SearchStatus::kNoMatch) return {pattern.CompileStatus(), {}};
   const CompiledTree* tree = pattern.Tree();
   if (tree == nullptr || tree->top == nullptr) return {};
   if (data.size() > limits::kMaxSearchBytes) return {SearchStatus::kDataTooLarge, {}};
   return GuardSearch([&]() -> MatchSpans {
     SearchRun run(*tree, data, start, cancel);
-    run.CapAttempts(attemptSteps);
+    if (stepBudget != 0) run.LimitBudget(stepBudget);
     if (run.RightToLeft() || filter.kind == StartFilter::Kind::kEveryPosition) {
       for (int position = run.First(); position != run.End(); position += run.Step()) {
         if (run.AttemptAt(position)) return run.Spans();

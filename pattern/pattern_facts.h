@@ -47,8 +47,8 @@ struct PatternFacts {
   // analysis cannot tell, and the pattern must always be searched.
   std::optional<std::vector<LiteralFactor>> requiredFactors;
   // The pattern repeats something that can itself match in several ways
-  // (a repeat or alternation inside an unbounded repeat), or recurses: one
-  // attempt can take exponential time. Scanners bound each of its attempts.
+  // (a repeat or alternation inside a repeat), or recurses: its attempts
+  // can cost far more than the text they cover. Scanners give it less budget.
   bool mayBacktrackHard = false;
 };
 

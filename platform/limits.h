@@ -36,13 +36,19 @@ inline constexpr std::size_t kEngineStackBytes = 8 * 1024 * 1024;
 // does not backtrack over whole lines stays far inside it.
 inline constexpr unsigned long long kPatternStepBase = 1ULL << 24;
 inline constexpr unsigned long long kPatternStepsPerByte = 1024;
-// Node calls of one attempt (one start position) of a signature that may
-// backtrack exponentially, or that went over a bound earlier in the same
-// scan. A sane signature's attempt costs a few to a few thousand calls
-// (`.{0,999}X` over text about 4000), an exploding one runs into this within
-// a few milliseconds, so one hostile signature cannot cost a scan its whole
-// budget on every file.
-inline constexpr unsigned long long kGuardedAttemptSteps = 1ULL << 18;
+// Step budgets of the fast scanner for signatures that can cost a scan
+// dear. One whose shape may backtrack hard (a repeat of something that can
+// match in several ways, recursion) gets a base of about 10 ms and 16 steps
+// a byte: a sane signature of that shape tries a few positions per byte at
+// a few steps each, while one that backtracks over whole lines runs out at
+// once instead of after the full budget (6 s per MiB). A signature that has
+// gone over a bound once in a scan gets far less from then on, so that its
+// failures cost about a millisecond per file: without that, one hostile
+// signature in an update could stall a store scan for hours.
+inline constexpr unsigned long long kGuardedStepBase = 1ULL << 20;
+inline constexpr unsigned long long kGuardedStepsPerByte = 16;
+inline constexpr unsigned long long kStrainedStepBase = 1ULL << 16;
+inline constexpr unsigned long long kStrainedBytesPerStep = 4;
 // Steps between two looks at a search's cancel token: a cancel ends a search
 // within microseconds, and the look costs nothing measurable.
 inline constexpr unsigned long long kCancelCheckInterval = 4096;

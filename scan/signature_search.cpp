@@ -22,6 +22,13 @@ bool IsBoundExceeded(SearchStatus status) {
          status == SearchStatus::kDepthLimit;
 }
 
+// The budget of a costly signature's search, or 0 for the reference's.
+std::uint64_t StepBudget(bool mayBacktrackHard, bool strained, std::size_t bytes) {
+  if (strained) return limits::kStrainedStepBase + bytes / limits::kStrainedBytesPerStep;
+  if (mayBacktrackHard) return limits::kGuardedStepBase + limits::kGuardedStepsPerByte * bytes;
+  return 0;
+}
+
 }  // namespace
 
 int SignatureMatch::Code() const {
@@ -67,14 +74,14 @@ SignatureMatch FastSignatureSearch::Match(std::string_view data, const CancelTok
   // A snapshot whose signatures were not analysed is searched whole.
   const bool analysed = facts.size() == patterns.size();
   const PatternFacts unknown;
-  (void)database_.prefilter.FindCandidates(data, scratch_, candidates_);
+  database_.prefilter.FindCandidates(data, candidates_);
   const bool filtered = analysed && candidates_.size() == patterns.size();
   for (std::size_t i = 0; i < patterns.size(); ++i) {
     if (filtered && candidates_[i] == 0) continue;
     const PatternFacts& known = analysed ? facts[i] : unknown;
-    const bool capped = known.mayBacktrackHard || strained_[i] != 0;
-    const SearchResult result = FastSearch(patterns[i], known.start, data, 0, cancel,
-                                           capped ? limits::kGuardedAttemptSteps : 0);
+    const SearchResult result =
+        FastSearch(patterns[i], known.start, data, 0, cancel,
+                   StepBudget(known.mayBacktrackHard, strained_[i] != 0, data.size()));
     if (result.Matched()) return {SignatureMatch::Kind::kFound, i};
     if (result.Failed()) {
       if (IsBoundExceeded(result.status)) strained_[i] = 1;

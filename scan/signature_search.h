@@ -12,11 +12,12 @@
 //   match; a search that skipped only impossible positions is complete).
 //   It never reports a failure as clean.
 //
-// Hostile signatures: a signature that may backtrack exponentially, or that
-// went over an engine bound once in this search object's life (one scan),
-// has each attempt capped at limits::kGuardedAttemptSteps. One bad
-// signature then costs a few milliseconds per file instead of its whole
-// budget; a file on which it needs more fails (-1), never "clean".
+// Hostile signatures: a signature that may backtrack hard is searched with a
+// smaller step budget than the reference's, and one that went over an
+// engine bound once in this search object's life (one scan) with a much
+// smaller one from then on (platform/limits.h). One bad signature then
+// costs about a millisecond per file instead of its whole budget; a file on
+// which it needs more fails (-1), never "clean".
 #pragma once
 
 #include <cstddef>
@@ -56,21 +57,20 @@ SignatureMatch MatchSignaturesByReference(const SignatureDatabase& database, std
 
 class FastSignatureSearch {
  public:
-  // `database` must outlive this object. Its working memory (prefilter
-  // scratch, candidate marks, strained signatures) belongs to one thread.
+  // `database` must outlive this object. Its working memory (candidate and
+  // strain marks) belongs to one thread.
   explicit FastSignatureSearch(const SignatureDatabase& database);
 
   SignatureMatch Match(std::string_view data, const CancelToken* cancel);
 
   // Whether signature `index` has gone over an engine bound in this search
-  // object's life (its attempts are capped from then on).
+  // object's life (its budget is small from then on).
   bool Strained(std::size_t index) const {
     return index < strained_.size() && strained_[index] != 0;
   }
 
  private:
   const SignatureDatabase& database_;
-  LiteralPrefilter::Scratch scratch_;
   std::vector<std::uint8_t> candidates_;
   std::vector<std::uint8_t> strained_;
 };

@@ -4,7 +4,7 @@
 # Non-interactive and idempotent: a machine that has them all is left alone.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libhyperscan-dev libpcre2-dev)
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libpcre2-dev)
 if [ $# -gt 0 ]; then
   packages=("$@")
 fi

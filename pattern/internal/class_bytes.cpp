@@ -1,8 +1,8 @@
-// AcceptedBytes: a MatchState over a one-byte text, the node's Match at the
-// position its direction reads from.
+// AcceptedBytes: each of the 256 bytes through the node's own membership
+// test (CharClassNode::Holds, the POSIX predicate), embedded classes
+// evaluated the same way.
 #include "pattern/internal/class_bytes.h"
 
-#include "pattern/internal/match_state.h"
 #include "pattern/internal/nodes_leaf.h"
 
 namespace kv {
@@ -13,21 +13,23 @@ bool IsOneByteNode(const PatternNode& node) {
 }
 
 ByteSet AcceptedBytes(const PatternNode& node) {
-  bool rightToLeft = false;
-  if (const auto* cls = dynamic_cast<const CharClassNode*>(&node)) rightToLeft = cls->rightToLeft;
-  if (const auto* posix = dynamic_cast<const PosixClassNode*>(&node)) {
-    rightToLeft = posix->rightToLeft;
-  }
   ByteSet accepted;
-  MatchState state;
-  state.length = 1;
-  state.stepBudget = ~std::uint64_t{0};
+  if (const auto* posix = dynamic_cast<const PosixClassNode*>(&node)) {
+    if (posix->predicate == nullptr) return accepted;  // never matches, negated or not
+    for (int value = 0; value < 256; ++value) {
+      const bool in = posix->predicate(static_cast<signed char>(value));
+      accepted.set(static_cast<std::size_t>(value), in == posix->positive);
+    }
+    return accepted;
+  }
+  const auto* cls = dynamic_cast<const CharClassNode*>(&node);
+  if (cls == nullptr) return accepted;
+  ByteSet embedded;
+  for (const PatternNode* inner : cls->embedded) embedded |= AcceptedBytes(*inner);
   for (int value = 0; value < 256; ++value) {
-    const char byte = static_cast<char>(value);
-    state.text = &byte;
-    state.position = rightToLeft ? 1 : 0;
-    state.steps = 0;
-    if (node.Match(state) != 0) accepted.set(static_cast<std::size_t>(value));
+    const bool in = cls->Holds(static_cast<signed char>(value)) ||
+                    embedded.test(static_cast<std::size_t>(value));
+    accepted.set(static_cast<std::size_t>(value), in == cls->positive);
   }
   return accepted;
 }

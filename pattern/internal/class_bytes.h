@@ -1,7 +1,7 @@
-// The bytes a one-byte node accepts (a CharClassNode or PosixClassNode),
-// found by running the node itself on each of the 256 bytes, so that the
-// analyses see exactly what matching sees: signed ranges, negation,
-// embedded classes, case widening done at build time.
+// The bytes a one-byte node accepts (a CharClassNode or PosixClassNode), as
+// its Match decides for the byte it examines: the ranges and single chars
+// (signed comparisons, case widening done at build time), then the embedded
+// classes, then negation; a POSIX class by its test.
 #pragma once
 
 #include <bitset>

@@ -28,12 +28,14 @@ SearchRun::SearchRun(const CompiledTree& tree, std::string_view data, int start,
   state_.length = length;
   state_.searchStart = start;
   state_.cancel = cancel;
-  budget_ = SearchStepBudget(length);
-  state_.stepBudget = budget_;
+  state_.stepBudget = SearchStepBudget(length);
+}
+
+void SearchRun::LimitBudget(std::uint64_t steps) {
+  state_.stepBudget = std::min(state_.stepBudget, steps);
 }
 
 bool SearchRun::AttemptAt(int position) {
-  if (attemptCap_ != 0) state_.stepBudget = std::min(budget_, state_.steps + attemptCap_);
   state_.backtrack.clear();
   state_.captures.clear();
   state_.captureIndex.clear();

@@ -37,9 +37,8 @@ class SearchRun {
   int Step() const { return step_; }
   bool RightToLeft() const { return step_ < 0; }
 
-  // Caps every later attempt at `steps` node calls (0: no cap besides the
-  // search's budget).
-  void CapAttempts(std::uint64_t steps) { attemptCap_ = steps; }
+  // Lowers the search's step budget to `steps` when that is less.
+  void LimitBudget(std::uint64_t steps);
 
   // Tries a match starting at `position`; true when found (Spans() then
   // tells where).
@@ -50,8 +49,6 @@ class SearchRun {
  private:
   const CompiledTree& tree_;
   MatchState state_;
-  std::uint64_t budget_ = 0;
-  std::uint64_t attemptCap_ = 0;
   int first_ = 0;
   int end_ = 0;
   int step_ = 1;

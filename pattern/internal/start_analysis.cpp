@@ -130,10 +130,10 @@ StartFilter AnalyseStart(const CompiledTree& tree) {
   if (first.nullable || first.bytes.all()) return filter;
   const std::string prefix = LiteralPrefix(tree.top);
   filter.kind = StartFilter::Kind::kFirstBytes;
+  const bool single = first.bytes.count() == 1;
   for (std::size_t value = 0; value < 256; ++value) {
     filter.firstBytes[value] = first.bytes.test(value);
-    if (first.bytes.count() == 1 && first.bytes.test(value))
-      filter.prefix = std::string(1, static_cast<char>(value));
+    if (single && first.bytes.test(value)) filter.prefix = std::string(1, static_cast<char>(value));
   }
   // One byte or a longer literal: memchr or memmem beat the byte table.
   if (prefix.size() >= 2) filter.prefix = prefix;

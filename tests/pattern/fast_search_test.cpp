@@ -150,7 +150,7 @@ TEST(FastSearchDifferential, GeneratedPatternsAndDataAnswerAsTheReference) {
   EXPECT_LT(matched, 5000);
 }
 
-TEST(FastSearchBounds, ACappedAttemptFailsWhereItWouldExplodeAndNeverSaysClean) {
+TEST(FastSearchBounds, ALowerBudgetFailsWhereThePatternExplodesAndNeverSaysClean) {
   const CompiledPattern compiled = CompiledPattern::Compile("(a+)+b");
   const PatternFacts facts = AnalysePattern(compiled);
   const std::string exploding(2000, 'a');

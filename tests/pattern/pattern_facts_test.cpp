@@ -1,7 +1,7 @@
 // Unit tables of the pattern analyses: for each construct, the start filter
 // it yields (every position, a prefix, or the set of first bytes), the
 // required literal factors ("none" where the analysis must not bound them)
-// and whether its attempts are capped as possibly exponential.
+// and whether it is searched with a smaller budget as possibly hard.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -152,15 +152,15 @@ INSTANTIATE_TEST_SUITE_P(Constructs, FactorTable,
 class BacktrackRiskTable : public ::testing::TestWithParam<PatternRow> {};
 
 TEST_P(BacktrackRiskTable, FlagsExactlyTheRepeatsOfAmbiguousParts) {
-  EXPECT_EQ(FactsOf(GetParam()).mayBacktrackHard ? "capped" : "free", GetParam().expected);
+  EXPECT_EQ(FactsOf(GetParam()).mayBacktrackHard ? "guarded" : "free", GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Constructs, BacktrackRiskTable,
                          Rows({
-                             {"(a*)*b", "capped"},
-                             {"(\\w+\\s?)+$", "capped"},
-                             {"(a|aa)*c", "capped"},
-                             {"(?R)", "capped"},
+                             {"(a*)*b", "guarded"},
+                             {"(\\w+\\s?)+$", "guarded"},
+                             {"(a|aa)*c", "guarded"},
+                             {"(?R)", "guarded"},
                              {"x(a|b)?", "free"},
                              {"a*b*c+", "free"},
                              {".{0,999}X", "free"},

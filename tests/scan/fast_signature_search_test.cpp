@@ -125,7 +125,7 @@ TEST(FastSignatureSearch, ProvablyAbsentLiteralsAnswerWhereTheReferenceRunsOutOf
   EXPECT_EQ(fast.Match(clean + "QQ", nullptr).engineStatus, SearchStatus::kStepBudget);
 }
 
-TEST(FastSignatureSearch, AHostileSignatureIsCappedAndNeverSaysClean) {
+TEST(FastSignatureSearch, AHostileSignatureHasASmallBudgetAndNeverSaysClean) {
   const SignatureDatabase database = DatabaseOf({"(a+)+b", "alpha"});
   ASSERT_TRUE(database.signatureFacts[0].mayBacktrackHard);
   FastSignatureSearch fast(database);
@@ -140,7 +140,7 @@ TEST(FastSignatureSearch, AHostileSignatureIsCappedAndNeverSaysClean) {
   EXPECT_EQ(fast.Match("xx alpha", nullptr).Code(), 2);
 }
 
-TEST(FastSignatureSearch, ASignatureThatWentOverABoundHasItsAttemptsCappedAfterwards) {
+TEST(FastSignatureSearch, ASignatureThatWentOverABoundHasASmallBudgetAfterwards) {
   const SignatureDatabase database = DatabaseOf({".{0,999}QQ", "beta"});
   ASSERT_FALSE(database.signatureFacts[0].mayBacktrackHard);
   FastSignatureSearch fast(database);
