@@ -25,9 +25,14 @@ int NextCandidate(const StartFilter& filter, std::string_view data, int from) {
   switch (filter.kind) {
     case StartFilter::Kind::kEveryPosition:
       return from;
-    case StartFilter::Kind::kPrefix:
-      found = memmem(begin, rest, filter.prefix.data(), filter.prefix.size());
+    case StartFilter::Kind::kPrefix: {
+      // Where the match starting at `from` would hold the prefix.
+      const auto offset = static_cast<std::size_t>(filter.prefixOffset);
+      if (offset >= rest) return length + 1;
+      found = memmem(begin + offset, rest - offset, filter.prefix.data(), filter.prefix.size());
+      if (found != nullptr) found = static_cast<const char*>(found) - offset;
       break;
+    }
     case StartFilter::Kind::kFirstBytes:
       for (int position = from; position < length; ++position) {
         if (filter.firstBytes[static_cast<unsigned char>(data[position])]) return position;

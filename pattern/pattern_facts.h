@@ -3,8 +3,9 @@
 //
 // Entry point: AnalysePattern. Two kinds of fact:
 // - where a match can start (StartFilter): the bytes a match can begin
-//   with, or a literal every match begins with, so the search tries only
-//   the positions holding one; FastSearch (fast_search.h) uses it.
+//   with, or a literal every match holds at a fixed distance from its
+//   start, so the search tries only the positions that fit; FastSearch
+//   (fast_search.h) uses it.
 // - which literals a match needs (requiredFactors): at least one of them
 //   occurs in any buffer the pattern matches, so a buffer holding none of
 //   them cannot match and need not be searched at all.
@@ -33,11 +34,12 @@ struct StartFilter {
   enum class Kind {
     kEveryPosition,  // nothing known: every position is tried
     kFirstBytes,     // only positions holding one of firstBytes
-    kPrefix,         // only positions where `prefix` begins
+    kPrefix,         // only positions `prefixOffset` bytes before a `prefix`
   };
   Kind kind = Kind::kEveryPosition;
   std::array<bool, 256> firstBytes{};  // indexed by the byte's unsigned value
   std::string prefix;                  // compared exactly
+  int prefixOffset = 0;                // bytes every match has before `prefix`
 };
 
 struct PatternFacts {

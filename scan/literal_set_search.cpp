@@ -9,7 +9,15 @@ namespace {
 
 constexpr std::size_t kMaxWindow = 8;
 constexpr std::size_t kMinWindow = 4;
-constexpr std::size_t kBlocks = 1 << 16;
+// Independent windows moved in turn: each jump waits for the table lookup
+// of the one before, so one window alone leaves the processor idle.
+constexpr std::size_t kCursors = 8;
+constexpr std::size_t kBlockBytes = 3;
+// The shift table has about four entries per block of the literals, between
+// these bounds: small enough for a few literals to stay in the fastest
+// cache, large enough for thousands to leave most entries free.
+constexpr unsigned kMinTableBits = 12;
+constexpr unsigned kMaxTableBits = 16;
 constexpr unsigned kFilterBits = 1 << 16;
 
 struct FoldTable {
@@ -22,14 +30,48 @@ struct FoldTable {
 };
 constexpr FoldTable kFold;
 
-unsigned Block(const unsigned char* last) {
-  return static_cast<unsigned>(kFold.fold[last[-1]]) << 8 | kFold.fold[last[0]];
+// The table index of the three bytes ending at `last`. Setting bit 0x20 of
+// every byte folds ASCII letters to lower case, and some other bytes
+// together with them: the table only filters, and every literal is then
+// compared as it asks.
+unsigned Block(const unsigned char* last, unsigned tableBits) {
+  const std::uint32_t key =
+      (static_cast<std::uint32_t>(last[-2]) | static_cast<std::uint32_t>(last[-1]) << 8 |
+       static_cast<std::uint32_t>(last[0]) << 16) |
+      0x202020u;
+  return (key * 2654435761u) >> (32 - tableBits);
 }
 
 unsigned WindowHash(const unsigned char* window, std::size_t length) {
   std::uint64_t key = 0;
   for (std::size_t i = 0; i < length; ++i) key = key << 8 | kFold.fold[window[i]];
   return static_cast<unsigned>((key * 0x9E3779B97F4A7C15ULL) >> 48) % kFilterBits;
+}
+
+// How unlike common data (text, zero runs) a byte is: windows ending in
+// such bytes make the table's "may not move" entries rare in real buffers.
+int Rarity(unsigned char byte) {
+  const bool common = (byte >= 'a' && byte <= 'z') || byte == ' ' || byte == 0;
+  return common ? 0 : 1;
+}
+
+// Where in `bytes` the window of `window` bytes goes: the place whose last
+// three bytes, then whose whole window, are rarest; the first such place.
+std::size_t ChooseWindow(const std::string& bytes, std::size_t window) {
+  std::size_t best = 0;
+  int bestScore = -1;
+  for (std::size_t at = 0; at + window <= bytes.size(); ++at) {
+    int score = 0;
+    for (std::size_t i = 0; i < window; ++i) {
+      const int rarity = Rarity(static_cast<unsigned char>(bytes[at + i]));
+      score += i + kBlockBytes >= window ? 16 * rarity : rarity;
+    }
+    if (score > bestScore) {
+      best = at;
+      bestScore = score;
+    }
+  }
+  return best;
 }
 
 bool SameBytes(const unsigned char* data, const OwnedLiteral& literal) {
@@ -61,28 +103,38 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals)
     window_ = 0;
     return;
   }
-  shift_.assign(kBlocks, static_cast<std::uint8_t>(window_ - 1));
+  tableBits_ = kMinTableBits;
+  while (tableBits_ < kMaxTableBits &&
+         (std::size_t{1} << tableBits_) < 4 * longOnes.size() * window_) {
+    ++tableBits_;
+  }
+  const std::size_t blocks = std::size_t{1} << tableBits_;
+  shift_.assign(blocks, static_cast<std::uint8_t>(window_ - kBlockBytes + 1));
   windowFilter_.assign(kFilterBits / 64, 0);
-  std::vector<std::uint32_t> counts(kBlocks + 1, 0);
+  std::vector<std::uint32_t> counts(blocks + 1, 0);
+  windowAt_.assign(literals_.size(), 0);
   for (const std::uint32_t i : longOnes) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(literals_[i].bytes.data());
+    windowAt_[i] = static_cast<std::uint32_t>(ChooseWindow(literals_[i].bytes, window_));
+    const auto* bytes =
+        reinterpret_cast<const unsigned char*>(literals_[i].bytes.data()) + windowAt_[i];
     // A block ending at offset j of the window lets the window jump by
     // window - 1 - j at most.
-    for (std::size_t j = 1; j < window_; ++j) {
-      std::uint8_t& shift = shift_[Block(bytes + j)];
+    for (std::size_t j = kBlockBytes - 1; j < window_; ++j) {
+      std::uint8_t& shift = shift_[Block(bytes + j, tableBits_)];
       shift = std::min<std::uint8_t>(shift, static_cast<std::uint8_t>(window_ - 1 - j));
     }
-    ++counts[Block(bytes + window_ - 1) + 1];
+    ++counts[Block(bytes + window_ - 1, tableBits_) + 1];
     const unsigned bit = WindowHash(bytes, window_);
     windowFilter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   }
-  bucketStart_.assign(kBlocks + 1, 0);
-  for (std::size_t b = 0; b < kBlocks; ++b) bucketStart_[b + 1] = bucketStart_[b] + counts[b + 1];
+  bucketStart_.assign(blocks + 1, 0);
+  for (std::size_t b = 0; b < blocks; ++b) bucketStart_[b + 1] = bucketStart_[b] + counts[b + 1];
   bucketLiterals_.resize(longOnes.size());
   std::vector<std::uint32_t> next(bucketStart_.begin(), bucketStart_.end() - 1);
   for (const std::uint32_t i : longOnes) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(literals_[i].bytes.data());
-    bucketLiterals_[next[Block(bytes + window_ - 1)]++] = i;
+    const auto* bytes =
+        reinterpret_cast<const unsigned char*>(literals_[i].bytes.data()) + windowAt_[i];
+    bucketLiterals_[next[Block(bytes + window_ - 1, tableBits_)]++] = i;
   }
 }
 
@@ -109,29 +161,53 @@ void LiteralSetSearch::MarkShortLiterals(std::string_view data,
   }
 }
 
+void LiteralSetSearch::CheckWindow(const unsigned char* bytes, std::size_t size, std::size_t last,
+                                   std::vector<std::uint8_t>& marks) const {
+  const std::size_t start = last + 1 - window_;
+  if (!MayStartHere(bytes + start)) return;
+  const unsigned block = Block(bytes + last, tableBits_);
+  for (std::uint32_t k = bucketStart_[block]; k < bucketStart_[block + 1]; ++k) {
+    const std::uint32_t index = bucketLiterals_[k];
+    const OwnedLiteral& literal = literals_[index];
+    if (marks[literal.owner] != 0 || windowAt_[index] > start) continue;
+    const std::size_t from = start - windowAt_[index];
+    if (literal.bytes.size() <= size - from && SameBytes(bytes + from, literal)) {
+      marks[literal.owner] = 1;
+    }
+  }
+}
+
 void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_t>& marks) const {
   MarkShortLiterals(data, marks);
   if (window_ == 0 || data.size() < window_) return;
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
   const std::size_t size = data.size();
-  for (std::size_t last = window_ - 1; last < size;) {
-    const unsigned block = Block(bytes + last);
-    const std::uint8_t shift = shift_[block];
-    if (shift != 0) {
-      last += shift;
-      continue;
+  // Cursor k looks at the windows ending in [from[k], to[k]); a jump past
+  // its range lands in the next cursor's, which looks there itself.
+  const std::size_t firstLast = window_ - 1;
+  const std::size_t span = (size - firstLast + kCursors - 1) / kCursors;
+  std::size_t last[kCursors];
+  std::size_t to[kCursors];
+  for (std::size_t k = 0; k < kCursors; ++k) {
+    last[k] = std::min(size, firstLast + k * span);
+    to[k] = std::min(size, firstLast + (k + 1) * span);
+  }
+  auto step = [&](std::size_t k) {
+    const std::uint8_t shift = shift_[Block(bytes + last[k], tableBits_)];
+    if (shift == 0) CheckWindow(bytes, size, last[k], marks);
+    last[k] += shift == 0 ? 1 : shift;
+  };
+  auto allInRange = [&] {
+    for (std::size_t k = 0; k < kCursors; ++k) {
+      if (last[k] >= to[k]) return false;
     }
-    const std::size_t start = last + 1 - window_;
-    if (MayStartHere(bytes + start)) {
-      for (std::uint32_t k = bucketStart_[block]; k < bucketStart_[block + 1]; ++k) {
-        const OwnedLiteral& literal = literals_[bucketLiterals_[k]];
-        if (marks[literal.owner] == 0 && literal.bytes.size() <= size - start &&
-            SameBytes(bytes + start, literal)) {
-          marks[literal.owner] = 1;
-        }
-      }
-    }
-    ++last;
+    return true;
+  };
+  while (allInRange()) {
+    for (std::size_t k = 0; k < kCursors; ++k) step(k);
+  }
+  for (std::size_t k = 0; k < kCursors; ++k) {
+    while (last[k] < to[k]) step(k);
   }
 }
 

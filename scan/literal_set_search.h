@@ -1,14 +1,17 @@
 // LiteralSetSearch: one pass over a buffer finding which of a set of
 // literals occur in it, each literal owned by one signature.
 //
-// A Wu-Manber search: a window of the shortest literal length (at most 8)
-// slides over the buffer; a table indexed by the window's last two bytes
-// tells how far it may jump without passing a literal's start, and only
-// where it may not move at all are the literals ending their window with
-// those two bytes compared. Bytes are folded to lower case for the table, so
-// one table serves exact and caseless literals; each literal is then
-// compared as it asks. Literals shorter than four bytes would make the
-// window too short to skip anything, so they are searched one by one.
+// A Wu-Manber search: a window of the shortest literal length (at most 8),
+// placed in each literal where its bytes look least like common data,
+// slides over the buffer; a table indexed by a hash of the window's last
+// three bytes tells how far it may jump without passing a literal's start,
+// and only where it may not move at all are the literals ending their
+// window with such bytes compared (after a filter on the whole window).
+// Four windows move through four parts of the buffer in turn, so that the
+// table lookups of one overlap those of the others. Bytes are folded to lower case for the table,
+// so one table serves exact and caseless literals; each literal is then compared as it asks.
+// Literals shorter than four bytes would make the window too short to skip anything, so they are
+// searched one by one.
 //
 // We measured Hyperscan's literal mode here first: it scans at about the
 // same speed on this kind of data, but building its database for a
@@ -41,13 +44,18 @@ class LiteralSetSearch {
  private:
   void MarkShortLiterals(std::string_view data, std::vector<std::uint8_t>& marks) const;
   bool MayStartHere(const unsigned char* window) const;
+  // Compares the literals that may start in the window ending at `last`.
+  void CheckWindow(const unsigned char* bytes, std::size_t size, std::size_t last,
+                   std::vector<std::uint8_t>& marks) const;
 
   std::vector<OwnedLiteral> literals_;
   std::vector<std::uint32_t> shortLiterals_;  // indices into literals_
   std::size_t window_ = 0;                    // 0: no literal long enough
+  unsigned tableBits_ = 0;                    // the shift table has 2^tableBits_ entries
   std::vector<std::uint8_t> shift_;           // by folded two-byte block
   std::vector<std::uint32_t> bucketStart_;    // by block: into bucketLiterals_
   std::vector<std::uint32_t> bucketLiterals_;
+  std::vector<std::uint32_t> windowAt_;      // where in each literal its window lies
   std::vector<std::uint64_t> windowFilter_;  // bits by hash of a folded window
 };
 

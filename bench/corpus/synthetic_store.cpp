@@ -4,6 +4,7 @@
 // binary files mix random bytes, zero runs, headers and embedded strings.
 #include "bench/corpus/synthetic_store.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <random>
@@ -67,7 +68,8 @@ std::string MixedCase(Source& source, std::string word) {
 }
 
 SyntheticSignature MakeOne(Source& source, int index) {
-  const std::string token = source.Word(3) + std::to_string(index);
+  // Names mix letters and digits, as the strings signatures quote do.
+  const std::string token = source.Word(1) + std::to_string(index) + source.Word(2);
   SyntheticSignature sig;
   const std::size_t kind = source.Below(100);
   if (kind < 30) {
@@ -176,7 +178,11 @@ std::vector<StoreFile> MakeStore(const StoreOptions& options,
       }
     }
     if (!signatures.empty() && source.Percent(options.plantedPercent)) {
-      Overwrite(source, file.content, signatures[source.Below(signatures.size())].sample);
+      // Evenly from the first 10, the first 100 or all signatures, so that
+      // every leading part of the list finds some files.
+      const std::size_t range[] = {10, 100, signatures.size()};
+      const std::size_t pick = source.Below(std::min(signatures.size(), range[source.Below(3)]));
+      Overwrite(source, file.content, signatures[pick].sample);
     }
     files.push_back(std::move(file));
   }

@@ -10,6 +10,7 @@
 #include "pattern/internal/nodes_leaf.h"
 #include "pattern/internal/nodes_repeat.h"
 #include "pattern/pattern_flags.h"
+#include "platform/limits.h"
 
 namespace kv {
 namespace {
@@ -106,19 +107,52 @@ void Flatten(const PatternNode* node, std::vector<const PatternNode*>& out) {
   for (const PatternNode* item : sequence->items) Flatten(item, out);
 }
 
-// The exact text every match begins with: the case-sensitive literals at
-// the start of the top-level sequence, zero-width items looked through.
-std::string LiteralPrefix(const PatternNode* top) {
+// A literal every match holds at a fixed distance from its start.
+struct Anchor {
+  std::string text;
+  int offset = 0;
+};
+
+// The width of an item that always consumes the same number of bytes
+// leftwards to rightwards (a class, a caseless literal, an exact repeat of
+// those), or -1.
+long long FixedWidth(const PatternNode* node) {
+  if (IsOneByteNode(*node)) {
+    const auto* cls = dynamic_cast<const CharClassNode*>(node);
+    const auto* posix = dynamic_cast<const PosixClassNode*>(node);
+    return (cls != nullptr && cls->rightToLeft) || (posix != nullptr && posix->rightToLeft) ? -1
+                                                                                            : 1;
+  }
+  if (const auto* literal = dynamic_cast<const LiteralNode*>(node)) {
+    return literal->rightToLeft ? -1 : static_cast<long long>(literal->text.size());
+  }
+  const auto* repeat = dynamic_cast<const RepeatNode*>(node);
+  if (repeat == nullptr || dynamic_cast<const GreedyRepeatNode*>(node) != nullptr) return -1;
+  const long long width = FixedWidth(repeat->sub);
+  return width < 0 ? -1 : width * repeat->fixed;
+}
+
+// The first run of case-sensitive literals in the top-level sequence, with
+// the fixed width of what comes before it (zero-width items looked through).
+Anchor FindAnchor(const PatternNode* top) {
   std::vector<const PatternNode*> items;
   Flatten(top, items);
-  std::string prefix;
+  Anchor anchor;
+  long long offset = 0;
   for (const PatternNode* item : items) {
     if (IsZeroWidth(*item)) continue;
     const auto* literal = dynamic_cast<const LiteralNode*>(item);
-    if (literal == nullptr || literal->rightToLeft || literal->ignoreCase) break;
-    prefix += literal->text;
+    if (literal != nullptr && !literal->rightToLeft && !literal->ignoreCase) {
+      anchor.text += literal->text;
+      continue;
+    }
+    if (!anchor.text.empty()) break;
+    const long long width = FixedWidth(item);
+    if (width < 0 || offset + width > limits::kMaxPatternAnchorOffset) break;
+    offset += width;
   }
-  return prefix;
+  anchor.offset = static_cast<int>(offset);
+  return anchor;
 }
 
 }  // namespace
@@ -128,15 +162,19 @@ StartFilter AnalyseStart(const CompiledTree& tree) {
   if (tree.top == nullptr || (tree.flags & PF_RIGHT_TO_LEFT) != 0) return filter;
   const FirstInfo first = First(tree.top);
   if (first.nullable || first.bytes.all()) return filter;
-  const std::string prefix = LiteralPrefix(tree.top);
+  const Anchor anchor = FindAnchor(tree.top);
   filter.kind = StartFilter::Kind::kFirstBytes;
   const bool single = first.bytes.count() == 1;
   for (std::size_t value = 0; value < 256; ++value) {
     filter.firstBytes[value] = first.bytes.test(value);
     if (single && first.bytes.test(value)) filter.prefix = std::string(1, static_cast<char>(value));
   }
-  // One byte or a longer literal: memchr or memmem beat the byte table.
-  if (prefix.size() >= 2) filter.prefix = prefix;
+  // One byte or a longer literal: memchr or memmem beat the byte table; a
+  // literal further in must be longer to be worth the detour.
+  if ((anchor.offset == 0 && anchor.text.size() >= 2) || anchor.text.size() >= 3) {
+    filter.prefix = anchor.text;
+    filter.prefixOffset = anchor.offset;
+  }
   if (!filter.prefix.empty()) filter.kind = StartFilter::Kind::kPrefix;
   return filter;
 }

@@ -23,7 +23,8 @@ std::string ByteText(int value) {
   return std::string("\\x") + kHex[value >> 4] + kHex[value & 15];
 }
 
-// "every", "prefix:TEXT" or "bytes:a-c,x" (runs of bytes as ranges).
+// "every", "prefix:TEXT" ("prefix:TEXT@N" when N bytes come before it) or
+// "bytes:a-c,x" (runs of bytes as ranges).
 std::string StartText(const StartFilter& filter) {
   switch (filter.kind) {
     case StartFilter::Kind::kEveryPosition:
@@ -31,6 +32,7 @@ std::string StartText(const StartFilter& filter) {
     case StartFilter::Kind::kPrefix: {
       std::string text = "prefix:";
       for (const char c : filter.prefix) text += ByteText(static_cast<unsigned char>(c));
+      if (filter.prefixOffset != 0) text += "@" + std::to_string(filter.prefixOffset);
       return text;
     }
     case StartFilter::Kind::kFirstBytes:
@@ -85,6 +87,12 @@ INSTANTIATE_TEST_SUITE_P(Constructs, StartFilterTable,
                              {"ab|cd", "bytes:a,c"},
                              {"(?i)ab", "bytes:A,a"},
                              {"(?i)\\xe9b", "prefix:\\xe9"},
+                             {"([a-z]{3})token\\1", "prefix:token@3"},
+                             {"(?i:ab)\\x00cde", "prefix:\\x00cde@2"},
+                             {"\\d{2}xyz", "prefix:xyz@2"},
+                             {"\\d{2}xy", "bytes:0-9"},
+                             {"a+xyz", "prefix:a"},
+                             {"[ab]{2,}xyz", "bytes:a-b"},
                              {"[a-c]x", "bytes:a-c"},
                              {"[\\x80-\\xff]", "bytes:\\x80-\\xff"},
                              {"[\\x00-\\xff]", "bytes:"},
