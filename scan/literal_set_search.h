@@ -7,10 +7,11 @@
 // three bytes tells how far it may jump without passing a literal's start,
 // and only where it may not move at all are the literals ending their
 // window with such bytes compared (after a filter on the whole window).
-// Four windows move through four parts of the buffer in turn, so that the
-// table lookups of one overlap those of the others. Bytes are folded to lower case for the table,
-// so one table serves exact and caseless literals; each literal is then compared as it asks.
-// Literals shorter than four bytes would make the window too short to skip anything, so they are
+// Eight windows move through eight parts of the buffer in turn, so that
+// the table lookups of one overlap those of the others. Bytes are folded to
+// lower case for the table, so one table serves exact and caseless
+// literals; each literal is then compared as it asks. Literals shorter than
+// four bytes would make the window too short to skip anything, so they are
 // searched one by one.
 //
 // We measured Hyperscan's literal mode here first: it scans at about the
@@ -52,7 +53,7 @@ class LiteralSetSearch {
   std::vector<std::uint32_t> shortLiterals_;  // indices into literals_
   std::size_t window_ = 0;                    // 0: no literal long enough
   unsigned tableBits_ = 0;                    // the shift table has 2^tableBits_ entries
-  std::vector<std::uint8_t> shift_;           // by folded two-byte block
+  std::vector<std::uint8_t> shift_;           // by hashed three-byte block
   std::vector<std::uint32_t> bucketStart_;    // by block: into bucketLiterals_
   std::vector<std::uint32_t> bucketLiterals_;
   std::vector<std::uint32_t> windowAt_;      // where in each literal its window lies
