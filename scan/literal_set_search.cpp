@@ -2,6 +2,7 @@
 #include "scan/literal_set_search.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace kv {
@@ -39,6 +40,16 @@ unsigned Block(const unsigned char* last, unsigned tableBits) {
       (static_cast<std::uint32_t>(last[-2]) | static_cast<std::uint32_t>(last[-1]) << 8 |
        static_cast<std::uint32_t>(last[0]) << 16) |
       0x202020u;
+  return (key * 2654435761u) >> (32 - tableBits);
+}
+
+// Block with one load: it also reads the byte after `last`, which the
+// caller keeps inside the buffer.
+unsigned BlockReadingAhead(const unsigned char* last, unsigned tableBits) {
+  if constexpr (std::endian::native != std::endian::little) return Block(last, tableBits);
+  std::uint32_t word;
+  std::memcpy(&word, last - 2, sizeof word);
+  const std::uint32_t key = (word & 0xffffffu) | 0x202020u;
   return (key * 2654435761u) >> (32 - tableBits);
 }
 
@@ -182,7 +193,7 @@ void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_
   if (window_ == 0 || data.size() < window_) return;
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
   const std::size_t size = data.size();
-  // Cursor k looks at the windows ending in [from[k], to[k]); a jump past
+  // Cursor k looks at the windows ending in [last[k], to[k]); a jump past
   // its range lands in the next cursor's, which looks there itself.
   const std::size_t firstLast = window_ - 1;
   const std::size_t span = (size - firstLast + kCursors - 1) / kCursors;
@@ -192,22 +203,25 @@ void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_
     last[k] = std::min(size, firstLast + k * span);
     to[k] = std::min(size, firstLast + (k + 1) * span);
   }
-  auto step = [&](std::size_t k) {
-    const std::uint8_t shift = shift_[Block(bytes + last[k], tableBits_)];
+  auto move = [&](std::size_t k, std::uint8_t shift) {
     if (shift == 0) CheckWindow(bytes, size, last[k], marks);
     last[k] += shift == 0 ? 1 : shift;
   };
+  // While every cursor is short of its range's end and of the buffer's last
+  // byte, the one-load block is safe.
   auto allInRange = [&] {
     for (std::size_t k = 0; k < kCursors; ++k) {
-      if (last[k] >= to[k]) return false;
+      if (last[k] >= to[k] || last[k] + 1 >= size) return false;
     }
     return true;
   };
   while (allInRange()) {
-    for (std::size_t k = 0; k < kCursors; ++k) step(k);
+    for (std::size_t k = 0; k < kCursors; ++k) {
+      move(k, shift_[BlockReadingAhead(bytes + last[k], tableBits_)]);
+    }
   }
   for (std::size_t k = 0; k < kCursors; ++k) {
-    while (last[k] < to[k]) step(k);
+    while (last[k] < to[k]) move(k, shift_[Block(bytes + last[k], tableBits_)]);
   }
 }
 
