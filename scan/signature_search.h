@@ -27,7 +27,6 @@
 
 #include "pattern/cancel_token.h"
 #include "pattern/search_result.h"
-#include "scan/literal_prefilter.h"
 #include "scan/signature_database.h"
 
 namespace kv {

@@ -1,6 +1,8 @@
-// AnalyseStart: the first-byte set of the top node, and the literal prefix
-// that the top-level sequence begins with after zero-width items. A prefix
-// of two bytes or more is searched with memmem; otherwise the byte set.
+// AnalyseStart: the first-byte set of the top node, and the anchor: the
+// first case-sensitive literal of the top-level sequence with the fixed
+// width of what precedes it (`[a-z]{3}token`: "token" 3 bytes in). An
+// anchor at the start of two bytes or more, or further in of three or more,
+// is searched with memmem; otherwise the byte set (memchr for one byte).
 #include "pattern/internal/start_analysis.h"
 
 #include "pattern/internal/char_types.h"

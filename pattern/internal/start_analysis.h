@@ -8,6 +8,8 @@
 // nothing and are looked through. Whatever can match empty, or cannot be
 // told (back-references, recursion, which may even consume leftwards,
 // anything right-to-left), makes the whole pattern "every position".
+// Better still is a literal every match holds at a fixed distance from its
+// start: the search then jumps from one occurrence to the next.
 #pragma once
 
 #include "pattern/internal/compiled_tree.h"
