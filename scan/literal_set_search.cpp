@@ -208,16 +208,20 @@ void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_
     last[k] += shift == 0 ? 1 : shift;
   };
   // While every cursor is short of its range's end and of the buffer's last
-  // byte, the one-load block is safe.
-  auto allInRange = [&] {
+  // byte, the one-load block is safe. A step moves a cursor by at most
+  // `longest`, so the nearest end says how many rounds may go unchecked.
+  const std::size_t longest = window_ - kBlockBytes + 1;
+  while (true) {
+    std::size_t room = size;
     for (std::size_t k = 0; k < kCursors; ++k) {
-      if (last[k] >= to[k] || last[k] + 1 >= size) return false;
+      const std::size_t end = std::min(to[k], size - 1);
+      room = std::min(room, last[k] < end ? end - last[k] : 0);
     }
-    return true;
-  };
-  while (allInRange()) {
-    for (std::size_t k = 0; k < kCursors; ++k) {
-      move(k, shift_[BlockReadingAhead(bytes + last[k], tableBits_)]);
+    if (room == 0) break;
+    for (std::size_t rounds = (room + longest - 1) / longest; rounds > 0; --rounds) {
+      for (std::size_t k = 0; k < kCursors; ++k) {
+        move(k, shift_[BlockReadingAhead(bytes + last[k], tableBits_)]);
+      }
     }
   }
   for (std::size_t k = 0; k < kCursors; ++k) {
