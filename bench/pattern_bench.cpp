@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "pattern/match_pattern.h"
 #include "pattern/compiled_pattern.h"
+#include "pattern/match_pattern.h"
 
 namespace {
 

@@ -10,36 +10,19 @@
 namespace kv {
 namespace {
 
-SignatureMatch Failed(CheckFailure failure, SearchStatus status = SearchStatus::kNoMatch) {
-  return {SignatureMatch::Kind::kFailed, 0, failure, status};
+SignatureMatch Failed(CheckFailure failure) {
+  return {SignatureMatch::Kind::kFailed, 0, failure, SearchStatus::kNoMatch};
 }
 
 }  // namespace
 
-int SignatureMatch::Code() const {
-  switch (kind) {
-    case Kind::kFound:
-      return static_cast<int>(index + 1);
-    case Kind::kFailed:
-      return -1;
-    case Kind::kNone:
-      break;
-  }
-  return 0;
-}
-
 FileMatcher::FileMatcher(const platform::Store& store, const SignatureDatabase& database,
-                         const CancelToken* cancel)
-    : store_(store), database_(database), cancel_(cancel) {}
+                         const CancelToken* cancel, MatchPath path)
+    : store_(store), database_(database), cancel_(cancel), path_(path), fastSearch_(database) {}
 
-SignatureMatch FileMatcher::MatchSignatures(std::string_view data) const {
-  const std::vector<CompiledPattern>& patterns = database_.compiledSignatures;
-  for (std::size_t i = 0; i < patterns.size(); ++i) {
-    const SearchResult result = patterns[i].Search(data, 0, cancel_);
-    if (result.Matched()) return {SignatureMatch::Kind::kFound, i};
-    if (result.Failed()) return Failed(CheckFailure::kEngine, result.status);
-  }
-  return {};
+SignatureMatch FileMatcher::MatchSignatures(std::string_view data) {
+  if (path_ == MatchPath::kReference) return MatchSignaturesByReference(database_, data);
+  return fastSearch_.Match(data, cancel_);
 }
 
 SignatureMatch FileMatcher::MatchOpenFile(platform::FileStatus opened, platform::File& file) {

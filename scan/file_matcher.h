@@ -5,10 +5,12 @@
 // Entry points: FileMatcher::CheckFile (with optional deletion; and
 // CheckOpenedFile, for a file a walk opened), FindMatchingSignature (which
 // signature), MatchSignatures (bytes in memory), MatchHostFile (a file
-// named on a command line). A file is read into memory while it is held
-// open with no sharing, never mapped: a mapping dies with the process when
-// another process truncates the file. The read buffer is kept from file to
-// file.
+// named on a command line). Bytes are searched the fast way
+// (signature_search.h) unless the matcher is made for the reference way,
+// which tools offer as a yardstick. A file is read into memory while it is
+// held open with no sharing, never mapped: a mapping dies with the process
+// when another process truncates the file. The read buffer is kept from
+// file to file.
 //
 // Nothing throws out of here: every outcome, an engine failure included, is
 // a result value, so a scan thread can never be ended by one.
@@ -24,6 +26,7 @@
 #include "platform/files.h"
 #include "platform/store.h"
 #include "scan/signature_database.h"
+#include "scan/signature_search.h"
 
 namespace kv {
 
@@ -36,33 +39,19 @@ enum class FileCheckResult : int {
   kUnreadable = -1,    // cannot be opened (other than absent) or read, or the engine failed
 };
 
-// Why a file could not be checked.
-enum class CheckFailure {
-  kNone,
-  kOpen,      // it could not be opened: a missing folder, a lock, not a regular file
-  kRead,      // it could not be sized or read whole (it shrank, or the host failed)
-  kTooLarge,  // larger than limits::kMaxScannedFileBytes
-  kEngine,    // a search failed; `engineStatus` says how
-};
-
-// Which character signature a file or buffer matches.
-struct SignatureMatch {
-  enum class Kind { kNone, kFound, kFailed };
-  Kind kind = Kind::kNone;
-  std::size_t index = 0;  // kFound: position in characterSignatures
-  CheckFailure failure = CheckFailure::kNone;
-  SearchStatus engineStatus = SearchStatus::kNoMatch;
-
-  // The handset's answer: position + 1 when found, 0 for none, -1 on failure.
-  int Code() const;
+// How a matcher searches bytes.
+enum class MatchPath {
+  kFast,       // FastSignatureSearch
+  kReference,  // MatchSignaturesByReference (ignores the cancel token)
 };
 
 class FileMatcher {
  public:
   // `database` must outlive the matcher (a scan holds its snapshot);
-  // `cancel` may be null; when it is set, a search in progress fails.
+  // `cancel` may be null; when it is set, a search in progress fails. One
+  // matcher serves one thread; several may share one snapshot.
   FileMatcher(const platform::Store& store, const SignatureDatabase& database,
-              const CancelToken* cancel = nullptr);
+              const CancelToken* cancel = nullptr, MatchPath path = MatchPath::kFast);
 
   // Checks the store file at `path` and deletes it on a hit when asked.
   FileCheckResult CheckFile(std::u16string_view path, bool deleteOnMatch);
@@ -84,7 +73,7 @@ class FileMatcher {
 
   // Which signature the bytes match. Empty bytes are searched like any
   // others (the file checks above never search an empty file).
-  SignatureMatch MatchSignatures(std::string_view data) const;
+  SignatureMatch MatchSignatures(std::string_view data);
 
  private:
   SignatureMatch MatchOpenFile(platform::FileStatus opened, platform::File& file);
@@ -94,6 +83,8 @@ class FileMatcher {
   const platform::Store& store_;
   const SignatureDatabase& database_;
   const CancelToken* cancel_;
+  MatchPath path_;
+  FastSignatureSearch fastSearch_;
   std::string buffer_;
 };
 

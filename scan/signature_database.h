@@ -6,7 +6,10 @@
 // std::shared_ptr<const SignatureDatabase> (published_database.h): a scan
 // keeps the snapshot it started with for as long as it runs, and a reload
 // builds and publishes a new one without disturbing it. Compiled patterns
-// are immutable, so any number of threads may search one snapshot at once.
+// are immutable, so any number of threads may search one snapshot at once;
+// so are the facts the fast search draws from them (each signature's start
+// filter and required literals, and the literal prefilter over all of
+// them), worked out once per load.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +17,8 @@
 #include <vector>
 
 #include "pattern/compiled_pattern.h"
+#include "pattern/pattern_facts.h"
+#include "scan/literal_prefilter.h"
 
 namespace kv {
 
@@ -41,9 +46,14 @@ struct SignatureDatabase {
   // failed stays in its place as failed: a check that reaches it fails, as
   // compiling it for every file did.
   std::vector<CompiledPattern> compiledSignatures;
+  // AnalysePattern of each compiled signature, and the prefilter over all
+  // their required literals.
+  std::vector<PatternFacts> signatureFacts;
+  LiteralPrefilter prefilter;
 };
 
-// Fills `database.compiledSignatures` from its character signatures.
+// Fills `database.compiledSignatures`, `signatureFacts` and `prefilter` from
+// its character signatures.
 void CompileSignatures(SignatureDatabase& database);
 
 }  // namespace kv

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (clang-tidy runs
-# in the test command; g++ brings the ThreadSanitizer runtime; libcurl
+# in the test command; g++ brings the ThreadSanitizer runtime; PCRE2, found
+# through pkg-config, is the benchmark's baseline; libcurl
 # carries the database update's HTTP; Qt 6 Widgets for the GUI, with a font
 # for its offscreen tests and the skin painter, and Xvfb, xauth and xwininfo
 # for the GUI's end-to-end test), when missing, or the packages named as
@@ -8,8 +9,8 @@
 # Non-interactive and idempotent: a machine that has them all is left alone.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libbenchmark-dev clang-tidy libcurl4-openssl-dev
-          qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth x11-utils)
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libpcre2-dev clang-tidy
+          libcurl4-openssl-dev qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth x11-utils)
 if [ $# -gt 0 ]; then
   packages=("$@")
 fi

@@ -110,15 +110,19 @@ TEST_F(TarnsigTest, CheckNamesTheFirstSignatureOfEachFileAndGoesOnAfterFailures)
   WriteFile(File("b"), "beta7");
   WriteFile(File("empty"), "");
   WriteFile(File("loops"), "nothing the first two find");
-  EXPECT_EQ(RunTarnsig({"check", File("db"), File("a")}).status, 0);
-  const RunResult result = RunTarnsig(
-      {"check", File("db"), File("a"), File("missing"), File("b"), File("loops"), File("empty")});
-  EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, File("a") + ": signature 1 First\n" + File("b") + ": signature 2 Second\n" +
-                            File("empty") + ": clean\n");
-  EXPECT_EQ(result.err, "tarnsig: check: cannot open '" + File("missing") + "'\n" +
-                            "tarnsig: check: '" + File("loops") +
-                            "': pattern search exceeded its nesting depth\n");
+  for (const bool reference : {false, true}) {
+    SCOPED_TRACE(reference ? "reference" : "fast");
+    EXPECT_EQ(RunTarnsig(Way(reference, {"check", File("db"), File("a")})).status, 0);
+    const RunResult result =
+        RunTarnsig(Way(reference, {"check", File("db"), File("a"), File("missing"), File("b"),
+                                   File("loops"), File("empty")}));
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, File("a") + ": signature 1 First\n" + File("b") +
+                              ": signature 2 Second\n" + File("empty") + ": clean\n");
+    EXPECT_EQ(result.err, "tarnsig: check: cannot open '" + File("missing") + "'\n" +
+                              "tarnsig: check: '" + File("loops") +
+                              "': pattern search exceeded its nesting depth\n");
+  }
 }
 
 }  // namespace

@@ -24,10 +24,12 @@ TEST(TarnsigMatch, PrintsWhetherThePatternOccursInTheFile) {
       {"^tail", "sample", "0"}, {"tail$", "sample", "1"},
       {"", "empty", "1"}, {"a", "empty", "0"}};
   // clang-format on
-  for (const auto& [pattern, file, answer] : cases) {
-    const RunResult result = RunTarnsig({"match", pattern, dir.File(file)});
-    EXPECT_EQ(result.status, 0) << pattern;
-    EXPECT_EQ(result.out + result.err, answer + "\n") << pattern;
+  for (const bool reference : {false, true}) {
+    for (const auto& [pattern, file, answer] : cases) {
+      const RunResult result = RunTarnsig(Way(reference, {"match", pattern, dir.File(file)}));
+      EXPECT_EQ(result.status, 0) << pattern;
+      EXPECT_EQ(result.out + result.err, answer + "\n") << pattern << " reference " << reference;
+    }
   }
 }
 
@@ -49,25 +51,31 @@ TEST(TarnsigMatch, BatchAnswersEveryLineWithOneZeroOrE) {
     expected += {answer, '\n'};
   }
   // The last line may lack its line feed.
-  const RunResult result = RunTarnsig({"match-batch"}, input + Hex("b") + "\t" + Hex("abc"));
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out + result.err, expected + "1\n");
+  for (const bool reference : {false, true}) {
+    const RunResult result =
+        RunTarnsig(Way(reference, {"match-batch"}), input + Hex("b") + "\t" + Hex("abc"));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out + result.err, expected + "1\n") << "reference " << reference;
+  }
   EXPECT_EQ(RunTarnsig({"match-batch"}).out, "");
 }
 
-TEST(TarnsigMatch, BatchAnswersTheWholeConformanceTable) {
+TEST(TarnsigMatch, BatchAnswersTheWholeConformanceTableBothWays) {
   const std::vector<ConformanceRow> rows = ReadConformanceTable();
   std::string input;
   for (const ConformanceRow& row : rows) input += Hex(row.pattern) + "\t" + Hex(row.data) + "\n";
-  const RunResult result = RunTarnsig({"match-batch"}, input);
-  ASSERT_EQ(result.status, 0) << result.err;
-  std::istringstream answers(result.out);
-  std::string answer;
-  for (const ConformanceRow& row : rows) {
-    ASSERT_TRUE(std::getline(answers, answer)) << "no answer from " << Describe(row);
-    EXPECT_EQ(answer, std::to_string(row.expected)) << Describe(row);
+  for (const bool reference : {false, true}) {
+    SCOPED_TRACE(reference ? "reference" : "fast");
+    const RunResult result = RunTarnsig(Way(reference, {"match-batch"}), input);
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::istringstream answers(result.out);
+    std::string answer;
+    for (const ConformanceRow& row : rows) {
+      ASSERT_TRUE(std::getline(answers, answer)) << "no answer from " << Describe(row);
+      EXPECT_EQ(answer, std::to_string(row.expected)) << Describe(row);
+    }
+    EXPECT_FALSE(std::getline(answers, answer)) << "more answers than lines";
   }
-  EXPECT_FALSE(std::getline(answers, answer)) << "more answers than lines";
 }
 
 }  // namespace

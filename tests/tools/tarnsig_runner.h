@@ -70,4 +70,11 @@ inline RunResult RunTarnsig(const std::vector<std::string>& args, std::string_vi
   return RunProgram(KV_TARNSIG_PATH, args, input);
 }
 
+// `args` (a verb first) with --reference after the verb when `reference`:
+// the matching verbs' tests run both ways and expect the same answers.
+inline std::vector<std::string> Way(bool reference, std::vector<std::string> args) {
+  if (reference) args.insert(args.begin() + 1, "--reference");
+  return args;
+}
+
 }  // namespace kv::testing

@@ -16,7 +16,8 @@ TEST(TarnsigUsage, HelpListsEveryVerbAndVersionIsOneLine) {
   EXPECT_TRUE(help.out.starts_with("Usage: tarnsig VERB [ARGUMENTS]\n")) << help.out;
   for (const char* synopsis :
        {"  encode PLAIN -o VirusDB.dat ", "  decode VirusDB.dat ", "  list VirusDB.dat ",
-        "  match PATTERN FILE ", "  match-batch ", "  check VirusDB.dat FILE... ", "--version"}) {
+        "  match [--reference] PATTERN FILE ", "  match-batch [--reference] ",
+        "  check [--reference] VirusDB.dat FILE... ", "--version"}) {
     EXPECT_NE(help.out.find(synopsis), std::string::npos) << synopsis;
   }
   EXPECT_EQ(RunTarnsig({"-h"}).out, help.out);
@@ -49,12 +50,12 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
       {{"list", "a", "b", "c"},
        "list: unexpected argument 'b' (usage: tarnsig list VirusDB.dat)"},
       {{"list", d}, "list: '" + d + "' is a directory"},
-      {{"match", "a"}, "match: expected 2 arguments (usage: tarnsig match PATTERN FILE)"},
+      {{"match", "a"}, "match: expected 2 arguments (usage: tarnsig match [--reference] PATTERN FILE)"},
       {{"match", "(?R)", d + "/p"}, "match: pattern search exceeded its nesting depth"},
       {{"match-batch", "x"},
-       "match-batch: unexpected argument 'x' (usage: tarnsig match-batch < LINES)"},
+       "match-batch: unexpected argument 'x' (usage: tarnsig match-batch [--reference] < LINES)"},
       {{"check", "db"},
-       "check: needs a database and at least one file (usage: tarnsig check VirusDB.dat FILE...)"},
+       "check: needs a database and at least one file (usage: tarnsig check [--reference] VirusDB.dat FILE...)"},
       {{"check", d + "/none", d + "/p"}, "check: cannot open '" + d + "/none'"}};
   // clang-format on
   for (const auto& [args, message] : cases) {

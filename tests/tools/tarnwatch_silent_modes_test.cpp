@@ -162,14 +162,14 @@ TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwo) {
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Runeskop.log"));   // it writes no log
 }
 
-// The walk is made slow (each file costs a search that runs out of its
-// budget); tarnreg writes ScanStatus 0 again and again until tarnwatch
+// The walk is made slow (each file costs about a second of search: the
+// literal is there, but never 300 bytes into a line); tarnreg writes ScanStatus 0 again and again until tarnwatch
 // ends, so the stop is seen whenever the watch came up.
 TEST(TarnwatchBackgroundScan, AScanStoppedFromOutsideEndsWithoutWritingTwo) {
-  const TarnwatchHandset handset({CharacterLine("Slow", ".{0,999}QQ"),
+  const TarnwatchHandset handset({CharacterLine("Slow", ".{300}QQ"),
                                   CharacterLine("Evil", "EVIL-MARK")});
   for (int i = 0; i < 200; ++i) {
-    handset.WriteStoreFile("Data/f" + std::to_string(i) + ".dat", std::string(64 << 10, 'w'));
+    handset.WriteStoreFile("Data/f" + std::to_string(i) + ".dat", "QQ" + std::string(64 << 10, 'w'));
   }
   const std::string at = ShellQuote(handset.Path().string());
   const std::string command =

@@ -1,6 +1,7 @@
-// tarnsig check VirusDB.dat FILE...: which content signature each file
-// matches, read and searched exactly as the scanner reads and searches a
-// store file (FileMatcher), with the database's compiled signatures.
+// tarnsig check [--reference] VirusDB.dat FILE...: which content signature
+// each file matches, read and searched exactly as the scanner reads and
+// searches a store file (FileMatcher): the fast way, or with --reference
+// the reference way (each pattern compiled per file, every position tried).
 //
 // Output, one line per file, in argument order:
 //   <file>: signature <position> <name>
@@ -59,7 +60,9 @@ std::string CheckOneFile(FileMatcher& matcher, const SignatureDatabase& database
 
 }  // namespace
 
-int RunCheck(const Args& args) {
+int RunCheck(const Args& arguments) {
+  Args args = arguments;
+  const bool reference = TakeReferenceSwitch(args);
   if (args.size() < 2) return UsageError(kVerb, "needs a database and at least one file");
   std::string content;
   if (const int status = ReadDatabaseFile(kVerb, args[0], content); status != kExitOk) {
@@ -71,7 +74,8 @@ int RunCheck(const Args& args) {
 
   // Host files only: the matcher's store is never used.
   const platform::Store noStore;
-  FileMatcher matcher(noStore, database);
+  FileMatcher matcher(noStore, database, nullptr,
+                      reference ? MatchPath::kReference : MatchPath::kFast);
   int status = kExitOk;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string line = CheckOneFile(matcher, database, args[i]);

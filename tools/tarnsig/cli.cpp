@@ -27,9 +27,12 @@ constexpr std::array<Verb, 7> kVerbs = {{
      RunEncode},
     {"decode", "VirusDB.dat", "print the version and every decoded line", RunDecode},
     {"list", "VirusDB.dat", "print what the loader loads", RunList},
-    {"match", "PATTERN FILE", "print 1 when PATTERN matches FILE's bytes, else 0", RunMatch},
-    {"match-batch", "< LINES", "read '<pattern hex>\\t<data hex>' lines, print 1/0/E", RunMatchBatch},
-    {"check", "VirusDB.dat FILE...", "print which signature each FILE matches", RunCheck},
+    {"match", "[--reference] PATTERN FILE", "print 1 when PATTERN matches FILE's bytes, else 0",
+     RunMatch},
+    {"match-batch", "[--reference] < LINES",
+     "read '<pattern hex>\\t<data hex>' lines, print 1/0/E", RunMatchBatch},
+    {"check", "[--reference] VirusDB.dat FILE...", "print which signature each FILE matches",
+     RunCheck},
     {"update", "", "update the prefix's database from the update server", RunUpdate},
 }};
 
@@ -52,6 +55,12 @@ int ReadBoundedFile(std::string_view verb, const std::string& path, uint64_t max
 }
 
 }  // namespace
+
+bool TakeReferenceSwitch(Args& args) {
+  if (args.empty() || args[0] != kReferenceSwitch) return false;
+  args.erase(args.begin());
+  return true;
+}
 
 // Its kind is looked up only after the open failed, without opening it,
 // just to word the error; the open alone decided.

@@ -39,6 +39,14 @@ int Fail(std::string_view message);
 // Reports "tarnsig: <verb>: <problem> (usage: tarnsig <verb> <arguments>)".
 int UsageError(std::string_view verb, std::string_view problem);
 
+// The matching verbs search the fast way (prefilter, start filters)
+// unless their first argument is this switch: then the reference way,
+// compiling each pattern per search and trying every start position.
+inline constexpr std::string_view kReferenceSwitch = "--reference";
+
+// Removes a leading kReferenceSwitch from `args`; true when there was one.
+bool TakeReferenceSwitch(Args& args);
+
 // The single argument of a verb that takes one file, or a usage error.
 // Returns kExitOk and sets `path`, else the reported status.
 int SingleArgument(std::string_view verb, const Args& args, std::string& path);

@@ -2,10 +2,14 @@
 // the file's bytes?) and `match-batch` (one answer per stdin line
 // "<pattern as hex>\t<data as hex>": 1, 0, or E for a malformed line or one
 // whose search went over the engine's bounds). Both compile with no flags
-// and search from offset 0, as the scan engine does.
+// and search from offset 0, as the scan engine does: the fast way (the
+// pattern as the only signature of a snapshot, searched through its literal
+// prefilter and start filter), or with --reference the reference way
+// (MatchPattern; every start position tried).
 //
-// match-batch compiles through CompiledPattern with the pattern's explicit
-// length, so patterns holding zero bytes are taken whole. Answers go to
+// match-batch compiles with the pattern's explicit length, so patterns
+// holding zero bytes are taken whole; its reference way is therefore
+// CompiledPattern::Search, MatchPattern's search without the text's NUL end. Answers go to
 // std::cout one line each without explicit flushes: the C library line-
 // buffers a terminal and block-buffers a pipe or file, and the rest is
 // flushed once at the end.
@@ -17,6 +21,7 @@
 #include "pattern/compiled_pattern.h"
 #include "pattern/engine_failure.h"
 #include "pattern/match_pattern.h"
+#include "scan/signature_search.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
 
@@ -46,8 +51,25 @@ bool DecodeHex(std::string_view hex, std::string& bytes) {
   return true;
 }
 
+// The fast way's answer for one pattern: the only signature of a snapshot.
+SearchResult FastAnswer(const std::string& pattern, std::string_view data) {
+  SignatureDatabase database;
+  database.characterSignatures.push_back({pattern, ""});
+  CompileSignatures(database);
+  const SignatureMatch match = FastSignatureSearch(database).Match(data, nullptr);
+  switch (match.kind) {
+    case SignatureMatch::Kind::kFound:
+      return {SearchStatus::kMatch, {}};
+    case SignatureMatch::Kind::kFailed:
+      return {match.engineStatus, {}};
+    case SignatureMatch::Kind::kNone:
+      break;
+  }
+  return {};
+}
+
 // The answer for one batch line: '1', '0' or 'E'.
-char AnswerLine(std::string_view line) {
+char AnswerLine(std::string_view line, bool reference) {
   // Data hex holds no CR, so a CR before the LF can only be a CR LF line end.
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   const std::size_t tab = line.find('\t');
@@ -57,18 +79,27 @@ char AnswerLine(std::string_view line) {
   if (!DecodeHex(line.substr(0, tab), pattern) || !DecodeHex(line.substr(tab + 1), data)) {
     return 'E';
   }
-  const SearchResult result = CompiledPattern::Compile(pattern).Search(data);
+  const SearchResult result =
+      reference ? CompiledPattern::Compile(pattern).Search(data) : FastAnswer(pattern, data);
   if (result.Failed()) return 'E';
   return result.Matched() ? '1' : '0';
 }
 
 }  // namespace
 
-int RunMatch(const Args& args) {
+int RunMatch(const Args& arguments) {
+  Args args = arguments;
+  const bool reference = TakeReferenceSwitch(args);
   if (args.size() != 2) return UsageError(kMatchVerb, "expected 2 arguments");
   std::string content;
   if (const int status = ReadSearchableFile(kMatchVerb, args[1], content); status != kExitOk) {
     return status;
+  }
+  if (!reference) {
+    const SearchResult result = FastAnswer(args[0], content);
+    if (result.Failed()) return Fail(std::string("match: ") + DescribeSearchStatus(result.status));
+    std::cout << (result.Matched() ? 1 : 0) << '\n' << std::flush;
+    return kExitOk;
   }
   try {
     const int matched =
@@ -82,11 +113,13 @@ int RunMatch(const Args& args) {
   return kExitOk;
 }
 
-int RunMatchBatch(const Args& args) {
+int RunMatchBatch(const Args& arguments) {
+  Args args = arguments;
+  const bool reference = TakeReferenceSwitch(args);
   if (!args.empty()) return UsageError("match-batch", "unexpected argument '" + args[0] + "'");
   std::string line;
   while (std::getline(std::cin, line)) {
-    std::cout << AnswerLine(line) << '\n';
+    std::cout << AnswerLine(line, reference) << '\n';
   }
   std::cout.flush();
   if (std::cin.bad()) return Fail("match-batch: cannot read standard input");

@@ -1,0 +1,232 @@
+// LiteralSetSearch: the tables and the sliding window.
+#include "scan/literal_set_search.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace kv {
+namespace {
+
+constexpr std::size_t kMaxWindow = 8;
+constexpr std::size_t kMinWindow = 4;
+// Independent windows moved in turn: each jump waits for the table lookup
+// of the one before, so one window alone leaves the processor idle.
+constexpr std::size_t kCursors = 8;
+constexpr std::size_t kBlockBytes = 3;
+// The shift table has about four entries per block of the literals, between
+// these bounds: small enough for a few literals to stay in the fastest
+// cache, large enough for thousands to leave most entries free.
+constexpr unsigned kMinTableBits = 12;
+constexpr unsigned kMaxTableBits = 16;
+constexpr unsigned kFilterBits = 1 << 16;
+
+struct FoldTable {
+  unsigned char fold[256];
+  constexpr FoldTable() : fold() {
+    for (int c = 0; c < 256; ++c) {
+      fold[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+  }
+};
+constexpr FoldTable kFold;
+
+// The table index of the three bytes ending at `last`. Setting bit 0x20 of
+// every byte folds ASCII letters to lower case, and some other bytes
+// together with them: the table only filters, and every literal is then
+// compared as it asks.
+unsigned Block(const unsigned char* last, unsigned tableBits) {
+  const std::uint32_t key =
+      (static_cast<std::uint32_t>(last[-2]) | static_cast<std::uint32_t>(last[-1]) << 8 |
+       static_cast<std::uint32_t>(last[0]) << 16) |
+      0x202020u;
+  return (key * 2654435761u) >> (32 - tableBits);
+}
+
+// Block with one load: it also reads the byte after `last`, which the
+// caller keeps inside the buffer.
+unsigned BlockReadingAhead(const unsigned char* last, unsigned tableBits) {
+  if constexpr (std::endian::native != std::endian::little) return Block(last, tableBits);
+  std::uint32_t word;
+  std::memcpy(&word, last - 2, sizeof word);
+  const std::uint32_t key = (word & 0xffffffu) | 0x202020u;
+  return (key * 2654435761u) >> (32 - tableBits);
+}
+
+unsigned WindowHash(const unsigned char* window, std::size_t length) {
+  std::uint64_t key = 0;
+  for (std::size_t i = 0; i < length; ++i) key = key << 8 | kFold.fold[window[i]];
+  return static_cast<unsigned>((key * 0x9E3779B97F4A7C15ULL) >> 48) % kFilterBits;
+}
+
+// How unlike common data (text, zero runs) a byte is: windows ending in
+// such bytes make the table's "may not move" entries rare in real buffers.
+int Rarity(unsigned char byte) {
+  const bool common = (byte >= 'a' && byte <= 'z') || byte == ' ' || byte == 0;
+  return common ? 0 : 1;
+}
+
+// Where in `bytes` the window of `window` bytes goes: the place whose last
+// three bytes, then whose whole window, are rarest; the first such place.
+std::size_t ChooseWindow(const std::string& bytes, std::size_t window) {
+  std::size_t best = 0;
+  int bestScore = -1;
+  for (std::size_t at = 0; at + window <= bytes.size(); ++at) {
+    int score = 0;
+    for (std::size_t i = 0; i < window; ++i) {
+      const int rarity = Rarity(static_cast<unsigned char>(bytes[at + i]));
+      score += i + kBlockBytes >= window ? 16 * rarity : rarity;
+    }
+    if (score > bestScore) {
+      best = at;
+      bestScore = score;
+    }
+  }
+  return best;
+}
+
+bool SameBytes(const unsigned char* data, const OwnedLiteral& literal) {
+  if (!literal.caseless) return std::memcmp(data, literal.bytes.data(), literal.bytes.size()) == 0;
+  for (std::size_t i = 0; i < literal.bytes.size(); ++i) {
+    if (kFold.fold[data[i]] != kFold.fold[static_cast<unsigned char>(literal.bytes[i])]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals)
+    : literals_(std::move(literals)) {
+  std::vector<std::uint32_t> longOnes;
+  window_ = kMaxWindow;
+  for (std::uint32_t i = 0; i < literals_.size(); ++i) {
+    const std::size_t length = literals_[i].bytes.size();
+    if (length < kMinWindow) {
+      shortLiterals_.push_back(i);
+    } else {
+      longOnes.push_back(i);
+      window_ = std::min(window_, length);
+    }
+  }
+  if (longOnes.empty()) {
+    window_ = 0;
+    return;
+  }
+  tableBits_ = kMinTableBits;
+  while (tableBits_ < kMaxTableBits &&
+         (std::size_t{1} << tableBits_) < 4 * longOnes.size() * window_) {
+    ++tableBits_;
+  }
+  const std::size_t blocks = std::size_t{1} << tableBits_;
+  shift_.assign(blocks, static_cast<std::uint8_t>(window_ - kBlockBytes + 1));
+  windowFilter_.assign(kFilterBits / 64, 0);
+  std::vector<std::uint32_t> counts(blocks + 1, 0);
+  windowAt_.assign(literals_.size(), 0);
+  for (const std::uint32_t i : longOnes) {
+    windowAt_[i] = static_cast<std::uint32_t>(ChooseWindow(literals_[i].bytes, window_));
+    const auto* bytes =
+        reinterpret_cast<const unsigned char*>(literals_[i].bytes.data()) + windowAt_[i];
+    // A block ending at offset j of the window lets the window jump by
+    // window - 1 - j at most.
+    for (std::size_t j = kBlockBytes - 1; j < window_; ++j) {
+      std::uint8_t& shift = shift_[Block(bytes + j, tableBits_)];
+      shift = std::min<std::uint8_t>(shift, static_cast<std::uint8_t>(window_ - 1 - j));
+    }
+    ++counts[Block(bytes + window_ - 1, tableBits_) + 1];
+    const unsigned bit = WindowHash(bytes, window_);
+    windowFilter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  }
+  bucketStart_.assign(blocks + 1, 0);
+  for (std::size_t b = 0; b < blocks; ++b) bucketStart_[b + 1] = bucketStart_[b] + counts[b + 1];
+  bucketLiterals_.resize(longOnes.size());
+  std::vector<std::uint32_t> next(bucketStart_.begin(), bucketStart_.end() - 1);
+  for (const std::uint32_t i : longOnes) {
+    const auto* bytes =
+        reinterpret_cast<const unsigned char*>(literals_[i].bytes.data()) + windowAt_[i];
+    bucketLiterals_[next[Block(bytes + window_ - 1, tableBits_)]++] = i;
+  }
+}
+
+bool LiteralSetSearch::MayStartHere(const unsigned char* window) const {
+  const unsigned bit = WindowHash(window, window_);
+  return (windowFilter_[bit / 64] >> (bit % 64) & 1) != 0;
+}
+
+void LiteralSetSearch::MarkShortLiterals(std::string_view data,
+                                         std::vector<std::uint8_t>& marks) const {
+  for (const std::uint32_t i : shortLiterals_) {
+    const OwnedLiteral& literal = literals_[i];
+    if (marks[literal.owner] != 0) continue;
+    if (!literal.caseless) {
+      marks[literal.owner] =
+          memmem(data.data(), data.size(), literal.bytes.data(), literal.bytes.size()) != nullptr;
+      continue;
+    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+    for (std::size_t p = 0; p + literal.bytes.size() <= data.size() && marks[literal.owner] == 0;
+         ++p) {
+      marks[literal.owner] = SameBytes(bytes + p, literal);
+    }
+  }
+}
+
+void LiteralSetSearch::CheckWindow(const unsigned char* bytes, std::size_t size, std::size_t last,
+                                   std::vector<std::uint8_t>& marks) const {
+  const std::size_t start = last + 1 - window_;
+  if (!MayStartHere(bytes + start)) return;
+  const unsigned block = Block(bytes + last, tableBits_);
+  for (std::uint32_t k = bucketStart_[block]; k < bucketStart_[block + 1]; ++k) {
+    const std::uint32_t index = bucketLiterals_[k];
+    const OwnedLiteral& literal = literals_[index];
+    if (marks[literal.owner] != 0 || windowAt_[index] > start) continue;
+    const std::size_t from = start - windowAt_[index];
+    if (literal.bytes.size() <= size - from && SameBytes(bytes + from, literal)) {
+      marks[literal.owner] = 1;
+    }
+  }
+}
+
+void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_t>& marks) const {
+  MarkShortLiterals(data, marks);
+  if (window_ == 0 || data.size() < window_) return;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  const std::size_t size = data.size();
+  // Cursor k looks at the windows ending in [last[k], to[k]); a jump past
+  // its range lands in the next cursor's, which looks there itself.
+  const std::size_t firstLast = window_ - 1;
+  const std::size_t span = (size - firstLast + kCursors - 1) / kCursors;
+  std::size_t last[kCursors];
+  std::size_t to[kCursors];
+  for (std::size_t k = 0; k < kCursors; ++k) {
+    last[k] = std::min(size, firstLast + k * span);
+    to[k] = std::min(size, firstLast + (k + 1) * span);
+  }
+  auto move = [&](std::size_t k, std::uint8_t shift) {
+    if (shift == 0) CheckWindow(bytes, size, last[k], marks);
+    last[k] += shift == 0 ? 1 : shift;
+  };
+  // While every cursor is short of its range's end and of the buffer's last
+  // byte, the one-load block is safe. A step moves a cursor by at most
+  // `longest`, so the nearest end says how many rounds may go unchecked.
+  const std::size_t longest = window_ - kBlockBytes + 1;
+  while (true) {
+    std::size_t room = size;
+    for (std::size_t k = 0; k < kCursors; ++k) {
+      const std::size_t end = std::min(to[k], size - 1);
+      room = std::min(room, last[k] < end ? end - last[k] : 0);
+    }
+    if (room == 0) break;
+    for (std::size_t rounds = (room + longest - 1) / longest; rounds > 0; --rounds) {
+      for (std::size_t k = 0; k < kCursors; ++k) {
+        move(k, shift_[BlockReadingAhead(bytes + last[k], tableBits_)]);
+      }
+    }
+  }
+  for (std::size_t k = 0; k < kCursors; ++k) {
+    while (last[k] < to[k]) move(k, shift_[Block(bytes + last[k], tableBits_)]);
+  }
+}
+
+}  // namespace kv

@@ -1,0 +1,181 @@
+// Unit tables of the pattern analyses: for each construct, the start filter
+// it yields (every position, a prefix, or the set of first bytes), the
+// required literal factors ("none" where the analysis must not bound them)
+// and whether it is searched with a smaller budget as possibly hard.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pattern/compiled_pattern.h"
+#include "pattern/pattern_facts.h"
+#include "pattern/pattern_flags.h"
+#include "pattern_test_support.h"
+
+namespace kv::test {
+namespace {
+
+// A byte as the tables write it: printable ASCII as itself, others \xHH.
+std::string ByteText(int value) {
+  if (value > 0x20 && value < 0x7F && value != ',' && value != '-') {
+    return std::string(1, static_cast<char>(value));
+  }
+  static const char kHex[] = "0123456789abcdef";
+  return std::string("\\x") + kHex[value >> 4] + kHex[value & 15];
+}
+
+// "every", "prefix:TEXT" ("prefix:TEXT@N" when N bytes come before it) or
+// "bytes:a-c,x" (runs of bytes as ranges).
+std::string StartText(const StartFilter& filter) {
+  switch (filter.kind) {
+    case StartFilter::Kind::kEveryPosition:
+      return "every";
+    case StartFilter::Kind::kPrefix: {
+      std::string text = "prefix:";
+      for (const char c : filter.prefix) text += ByteText(static_cast<unsigned char>(c));
+      if (filter.prefixOffset != 0) text += "@" + std::to_string(filter.prefixOffset);
+      return text;
+    }
+    case StartFilter::Kind::kFirstBytes:
+      break;
+  }
+  std::string text = "bytes:";
+  for (int value = 0; value < 256; ++value) {
+    if (!filter.firstBytes[value]) continue;
+    int last = value;
+    while (last + 1 < 256 && filter.firstBytes[last + 1]) ++last;
+    if (text.size() > 6) text += ',';
+    text += ByteText(value);
+    if (last > value) text += "-" + ByteText(last);
+    value = last;
+  }
+  return text;
+}
+
+// "none", or the factors as "{abc,i:def}" (i: caseless).
+std::string FactorText(const PatternFacts& facts) {
+  if (!facts.requiredFactors.has_value()) return "none";
+  std::string text = "{";
+  for (const LiteralFactor& factor : *facts.requiredFactors) {
+    if (text.size() > 1) text += ',';
+    if (factor.caseless) text += "i:";
+    for (const char c : factor.bytes) text += ByteText(static_cast<unsigned char>(c));
+  }
+  return text + "}";
+}
+
+PatternFacts FactsOf(const PatternRow& row) {
+  return AnalysePattern(CompiledPattern::Compile(row.pattern, row.flags));
+}
+
+class StartFilterTable : public ::testing::TestWithParam<PatternRow> {};
+
+TEST_P(StartFilterTable, YieldsTheListedFilter) {
+  EXPECT_EQ(StartText(FactsOf(GetParam()).start), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Constructs, StartFilterTable,
+                         Rows({
+                             {"abc", "prefix:abc"},
+                             {"a", "prefix:a"},
+                             {"\\x00\\xffMZ", "prefix:\\x00\\xffMZ"},
+                             {"(ab)c", "prefix:abc"},
+                             {"\\bword", "prefix:word"},
+                             {"(?<=x)ab", "prefix:ab"},
+                             {"(?=b)ab", "prefix:ab"},
+                             {"^abc", "prefix:abc"},
+                             {"abc|abd", "prefix:a"},
+                             {"ab|cd", "bytes:a,c"},
+                             {"(?i)ab", "bytes:A,a"},
+                             {"(?i)\\xe9b", "prefix:\\xe9"},
+                             {"([a-z]{3})token\\1", "prefix:token@3"},
+                             {"(?i:ab)\\x00cde", "prefix:\\x00cde@2"},
+                             {"\\d{2}xyz", "prefix:xyz@2"},
+                             {"\\d{2}xy", "bytes:0-9"},
+                             {"a+xyz", "prefix:a"},
+                             {"[ab]{2,}xyz", "bytes:a-b"},
+                             {"[a-c]x", "bytes:a-c"},
+                             {"[\\x80-\\xff]", "bytes:\\x80-\\xff"},
+                             {"[\\x00-\\xff]", "bytes:"},
+                             {"[:^digit:]", "bytes:\\x00-/,:-\\xff"},
+                             {"a?b", "bytes:a-b"},
+                             {"a*b", "bytes:a-b"},
+                             {"a{2,}b", "prefix:a"},
+                             {"(?>ab|c)d", "bytes:a,c"},
+                             {"(a)?(?(1)b|c)", "bytes:a-c"},
+                             {".x", "bytes:\\x00-\\x09,\\x0b-\\xff"},
+                             {"(?s).x", "every"},
+                             {"", "every"},
+                             {"a*", "every"},
+                             {"(?=a)", "every"},
+                             {"$", "every"},
+                             {"(a)\\1", "prefix:a"},
+                             {"\\1a", "every"},
+                             {"(?R)?a", "every"},
+                             {"(?(?=a)b)c", "bytes:b-c"},
+                             {"abc", "every", PF_RIGHT_TO_LEFT},
+                         }));
+
+class FactorTable : public ::testing::TestWithParam<PatternRow> {};
+
+TEST_P(FactorTable, YieldsTheListedFactors) {
+  EXPECT_EQ(FactorText(FactsOf(GetParam())), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Constructs, FactorTable,
+                         Rows({
+                             {"abc", "{abc}"},
+                             {"(?i)Trojan", "{i:trojan}"},
+                             {"(?i)12", "{12}"},
+                             {"ab(?i)cd", "{i:abcd}"},
+                             {"foo.*bar", "{foo}"},
+                             {"fo.*barbaz", "{barbaz}"},
+                             {"(foo|bar)baz", "{foobaz,barbaz}"},
+                             {"(foo|bar)[0-9]+", "{foo,bar}"},
+                             {"foo|b", "{foo,b}"},
+                             {"foo|.", "none"},
+                             {"ab?c", "{ac,abc}"},
+                             {"x[ab]y", "{xay,xby}"},
+                             {"x[aA]y", "{i:xay}"},
+                             {"\\x00{4}", "{\\x00\\x00\\x00\\x00}"},
+                             {"(ab){2,}", "{abab}"},
+                             {"a{0,3}", "none"},
+                             {"(?:xyz)*", "none"},
+                             {"(?=needle).", "{needle}"},
+                             {"(?<=MZ)\\x90", "{MZ}"},
+                             {"(?!virus)clean", "{clean}"},
+                             {"(?!virus)", "none"},
+                             {"(\\w+)\\1", "none"},
+                             {"(a)(?R)?", "{a}"},
+                             {"(?R)", "none"},
+                             {"(a)?(?(1)bc|de)", "{bc,de}"},
+                             {"(?(1)bc)", "none"},
+                             {"(?>abc|d)", "{abc,d}"},
+                             {"a[\\x00-\\xff]b", "{}"},
+                             {"[[:alphabet:]]", "{}"},
+                             {"", "none"},
+                             {"a*", "none"},
+                             {"\\bEICAR\\b", "{EICAR}"},
+                         }));
+
+class BacktrackRiskTable : public ::testing::TestWithParam<PatternRow> {};
+
+TEST_P(BacktrackRiskTable, FlagsExactlyTheRepeatsOfAmbiguousParts) {
+  EXPECT_EQ(FactsOf(GetParam()).mayBacktrackHard ? "guarded" : "free", GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Constructs, BacktrackRiskTable,
+                         Rows({
+                             {"(a*)*b", "guarded"},
+                             {"(\\w+\\s?)+$", "guarded"},
+                             {"(a|aa)*c", "guarded"},
+                             {"(?R)", "guarded"},
+                             {"x(a|b)?", "free"},
+                             {"a*b*c+", "free"},
+                             {".{0,999}X", "free"},
+                             {"(ab)+", "free"},
+                             {"(a*)*+b", "free"},
+                             {"(?>a*)*b", "free"},
+                         }));
+
+}  // namespace
+}  // namespace kv::test

@@ -1,0 +1,171 @@
+// The fast way of matching signatures against the reference way: a
+// generated store scanned both ways through FileMatcher, every signature's
+// sample and near miss, the one documented difference (a provably absent
+// literal answers where the reference runs out of budget), hostile
+// signatures, and two threads scanning with one shared snapshot (the
+// GeneratedStoreThreaded suite, run under ThreadSanitizer: KV_TSAN).
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/corpus/synthetic_store.h"
+#include "platform/text.h"
+#include "scan/file_matcher.h"
+#include "scan/signature_database.h"
+#include "scan/signature_search.h"
+#include "support/search_status_printer.h"
+#include "support/temp_files.h"
+
+namespace kv::testing {
+namespace {
+
+SignatureDatabase DatabaseOf(const std::vector<std::string>& patterns) {
+  SignatureDatabase database;
+  for (const std::string& pattern : patterns) database.characterSignatures.push_back({pattern, ""});
+  CompileSignatures(database);
+  return database;
+}
+
+std::vector<std::string> PatternsOf(const std::vector<synthetic::SyntheticSignature>& signatures) {
+  std::vector<std::string> patterns;
+  for (const auto& signature : signatures) patterns.push_back(signature.pattern);
+  return patterns;
+}
+
+std::u16string DevicePath(const std::filesystem::path& relative) {
+  std::u16string path = u"\\" + platform::Utf8ToUtf16(relative.generic_string());
+  for (char16_t& unit : path) unit = unit == u'/' ? u'\\' : unit;
+  return path;
+}
+
+// A small generated store with many planted samples and near misses.
+class GeneratedStore : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    signatures_ = synthetic::MakeSignatures(40, 7);
+    synthetic::StoreOptions options;
+    options.files = 40;
+    options.smallestFile = 512;
+    options.largestFile = std::size_t{48} * 1024;
+    options.plantedPercent = 40;
+    options.nearMissPercent = 40;
+    files_ = synthetic::MakeStore(options, signatures_, 11);
+    synthetic::WriteStore(prefix_.StorePath(), files_);
+    database_ = std::make_shared<const SignatureDatabase>(DatabaseOf(PatternsOf(signatures_)));
+  }
+
+  // The FindMatchingSignature code of every `stride`-th file from `first`
+  // (the others 0), scanned by one matcher.
+  std::vector<int> Scan(MatchPath path, std::size_t first = 0, std::size_t stride = 1) const {
+    FileMatcher matcher(prefix_.Store(), *database_, nullptr, path);
+    std::vector<int> codes(files_.size(), 0);
+    for (std::size_t i = first; i < files_.size(); i += stride) {
+      codes[i] = matcher.FindMatchingSignature(DevicePath(files_[i].relativePath)).Code();
+    }
+    return codes;
+  }
+
+  TempPrefix prefix_;
+  std::vector<synthetic::SyntheticSignature> signatures_;
+  std::vector<synthetic::StoreFile> files_;
+  std::shared_ptr<const SignatureDatabase> database_;
+};
+
+TEST_F(GeneratedStore, ScannedTheFastWayGivesTheReferenceAnswers) {
+  const std::vector<int> reference = Scan(MatchPath::kReference);
+  EXPECT_EQ(Scan(MatchPath::kFast), reference);
+  const auto found = std::count_if(reference.begin(), reference.end(), [](int c) { return c > 0; });
+  EXPECT_GE(found, 8);                                              // planted samples are found...
+  EXPECT_GE(std::count(reference.begin(), reference.end(), 0), 8);  // ...and most files are clean
+}
+
+TEST_F(GeneratedStore, EverySampleAndNearMissAnswersAsTheReference) {
+  FastSignatureSearch fast(*database_);
+  for (std::size_t i = 0; i < signatures_.size(); ++i) {
+    SCOPED_TRACE(signatures_[i].pattern);
+    const SignatureMatch sample = fast.Match("<<" + signatures_[i].sample + ">>", nullptr);
+    EXPECT_EQ(sample.Code(),
+              MatchSignaturesByReference(*database_, "<<" + signatures_[i].sample + ">>").Code());
+    EXPECT_EQ(sample.kind, SignatureMatch::Kind::kFound);
+    EXPECT_LE(sample.index, i);
+    const std::string miss = "<<" + signatures_[i].nearMiss + ">>";
+    EXPECT_EQ(fast.Match(miss, nullptr).Code(),
+              MatchSignaturesByReference(*database_, miss).Code());
+  }
+}
+
+using GeneratedStoreThreaded = GeneratedStore;
+
+TEST_F(GeneratedStoreThreaded, TwoScanningThreadsSharingOneSnapshotGiveTheReferenceAnswers) {
+  // Each thread takes every other file: a file is opened with no sharing,
+  // so two threads on one file would see it locked.
+  const std::vector<int> reference = Scan(MatchPath::kReference);
+  std::vector<int> evens;
+  std::vector<int> odds;
+  std::thread one([&] { evens = Scan(MatchPath::kFast, 0, 2); });
+  std::thread two([&] { odds = Scan(MatchPath::kFast, 1, 2); });
+  one.join();
+  two.join();
+  for (std::size_t i = 0; i < reference.size(); ++i) {
+    EXPECT_EQ((i % 2 == 0 ? evens : odds)[i], reference[i]) << files_[i].relativePath;
+  }
+}
+
+TEST(FastSignatureSearch, ProvablyAbsentLiteralsAnswerWhereTheReferenceRunsOutOfBudget) {
+  // `.{0,999}QQ` costs ~4000 steps a position over a line without breaks.
+  const SignatureDatabase database = DatabaseOf({".{0,999}QQ"});
+  const std::string clean(1 << 14, 'w');
+  EXPECT_EQ(MatchSignaturesByReference(database, clean).engineStatus, SearchStatus::kStepBudget);
+  FastSignatureSearch fast(database);
+  EXPECT_EQ(fast.Match(clean, nullptr).kind, SignatureMatch::Kind::kNone);
+  // With the literal present the search runs, and fails as the reference.
+  EXPECT_EQ(fast.Match(clean + "QQ", nullptr).engineStatus, SearchStatus::kStepBudget);
+}
+
+TEST(FastSignatureSearch, AHostileSignatureHasASmallBudgetAndNeverSaysClean) {
+  const SignatureDatabase database = DatabaseOf({"(a+)+b", "alpha"});
+  ASSERT_TRUE(database.signatureFacts[0].mayBacktrackHard);
+  FastSignatureSearch fast(database);
+  const std::string exploding = "b" + std::string(3000, 'a') + "alpha";
+  const SignatureMatch failed = fast.Match(exploding, nullptr);
+  EXPECT_EQ(failed.Code(), -1);
+  EXPECT_EQ(failed.engineStatus, SearchStatus::kStepBudget);
+  EXPECT_EQ(MatchSignaturesByReference(database, exploding).Code(), -1);
+  EXPECT_TRUE(fast.Strained(0));
+  // A file it can answer within the cap is answered as the reference does.
+  EXPECT_EQ(fast.Match("xxaaab alpha", nullptr).Code(), 1);
+  EXPECT_EQ(fast.Match("xx alpha", nullptr).Code(), 2);
+}
+
+TEST(FastSignatureSearch, ASignatureThatWentOverABoundHasASmallBudgetAfterwards) {
+  const SignatureDatabase database = DatabaseOf({".{0,999}QQ", "beta"});
+  ASSERT_FALSE(database.signatureFacts[0].mayBacktrackHard);
+  FastSignatureSearch fast(database);
+  EXPECT_FALSE(fast.Strained(0));
+  EXPECT_EQ(fast.Match(std::string(1 << 14, 'w') + "QQ", nullptr).Code(), -1);
+  EXPECT_TRUE(fast.Strained(0));
+  EXPECT_EQ(fast.Match("beta wwQQ", nullptr).Code(), 1);
+  EXPECT_EQ(fast.Match("beta", nullptr).Code(), 2);
+}
+
+TEST(FastSignatureSearch, ACompileFailureIsAlwaysSearchedAndFails) {
+  const SignatureDatabase database = DatabaseOf({std::string(1200, '(') + "x", "gamma"});
+  ASSERT_EQ(database.compiledSignatures[0].CompileStatus(), SearchStatus::kNestingLimit);
+  EXPECT_EQ(FastSignatureSearch(database).Match("gamma", nullptr).engineStatus,
+            SearchStatus::kNestingLimit);
+  EXPECT_EQ(MatchSignaturesByReference(database, "gamma").Code(), -1);
+}
+
+TEST(FastSignatureSearch, PatternsThatMatchEmptyMatchEveryBufferAndNeverMatchingOnesNone) {
+  const SignatureDatabase database = DatabaseOf({"[\\x00-\\xff]", "x*"});
+  EXPECT_EQ(FastSignatureSearch(database).Match("anything", nullptr).Code(), 2);
+  EXPECT_EQ(FastSignatureSearch(database).Match("", nullptr).Code(), 2);
+  EXPECT_EQ(FastSignatureSearch(DatabaseOf({"[\\x00-\\xff]"})).Match("\x01\xff", nullptr).Code(),
+            0);
+}
+
+}  // namespace
+}  // namespace kv::testing
