@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QtGlobal>
 #include <cstdlib>
 #include <iostream>
 
@@ -21,6 +22,8 @@ namespace kv::ui {
 namespace {
 
 constexpr int kNoDisplayExitCode = 1;
+constexpr const char* kNoDisplayLine =
+    "the silent modes -autocheck, -hideandscan and a CAB path need none\n";
 
 // Qt ends the process when it cannot reach its display, so the program
 // looks first, and says so in one line instead.
@@ -30,6 +33,21 @@ bool HasDisplay() {
     if (value && !value->empty()) return true;
   }
   return false;
+}
+
+// A display that is named but cannot be reached (a closed X server, a
+// missing plugin) is only found by QApplication, which then aborts; while it
+// is being made, its fatal message becomes the program's one line and 1.
+QtMessageHandler previousHandler = nullptr;
+
+void EndOnUnreachableDisplay(QtMsgType type, const QMessageLogContext& where,
+                             const QString& message) {
+  if (type != QtFatalMsg) {
+    if (previousHandler != nullptr) previousHandler(type, where, message);
+    return;
+  }
+  std::cerr << "tarnwatch: the display cannot be reached; " << kNoDisplayLine;
+  std::_Exit(kNoDisplayExitCode);
 }
 
 // Creates the main window, shows it, runs the loop and returns its code.
@@ -51,14 +69,15 @@ int RunMainWindow(const UiContext& context, MainWindowServices& services, Single
 
 int RunInteractive(InteractiveContext& context, bool hide) {
   if (!HasDisplay()) {
-    std::cerr << "tarnwatch: no display to show the window on (set DISPLAY); the silent modes "
-                 "-autocheck, -hideandscan and a CAB path need none\n";
+    std::cerr << "tarnwatch: no display to show the window on (set DISPLAY); " << kNoDisplayLine;
     return kNoDisplayExitCode;
   }
   int argc = 1;
   char program[] = "tarnwatch";
   char* argv[] = {program, nullptr};
+  previousHandler = qInstallMessageHandler(EndOnUnreachableDisplay);
   QApplication application(argc, argv);
+  qInstallMessageHandler(previousHandler);
   QApplication::setQuitOnLastWindowClosed(false);
   QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
 
