@@ -9,7 +9,7 @@
 
 #include "app/exit_codes.h"
 #include "app/run_mode.h"
-#include "app/scan_log.h"
+#include "app/store_scan_log.h"
 #include "platform/engine_thread.h"
 #include "platform/files.h"
 #include "platform/program_start.h"

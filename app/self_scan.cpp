@@ -4,7 +4,7 @@
 #include "app/self_scan.h"
 
 #include "app/exit_codes.h"
-#include "app/scan_log.h"
+#include "app/store_scan_log.h"
 #include "platform/engine_thread.h"
 #include "resources/string_table.h"
 #include "resources/text_format.h"
