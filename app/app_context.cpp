@@ -8,11 +8,9 @@
 
 namespace kv::app {
 
-bool OpenAppContext(const std::filesystem::path& prefix,
-                    std::unique_ptr<platform::MessageBoxes> boxes, AppContext& context) {
+bool OpenAppContext(const std::filesystem::path& prefix, AppContext& context) {
   if (!platform::Store::Open(prefix, context.store)) return false;
   context.hive.emplace(context.store.PrefixPath() / "system.reg");
-  context.boxes = std::move(boxes);
   (void)context.database.Reload(context.store);
   (void)context.scanStatusWatch.Start(context.hive->Path(), [&context] {
     OnScanStatusChanged(*context.hive, context.backgroundScanActive);

@@ -9,7 +9,6 @@
 #pragma once
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 
 #include "platform/message_boxes.h"
@@ -25,7 +24,8 @@ struct AppContext {
   platform::Store store;
   std::optional<platform::RegistryHive> hive;
   PublishedDatabase database;
-  std::unique_ptr<platform::MessageBoxes> boxes;
+  // The face the run mode uses, owned by the entry (console or Qt).
+  platform::MessageBoxes* boxes = nullptr;
   // BackgroundScanActive: set by the "-hideandscan" run, stopped by the
   // ScanStatus callback on the watch's thread.
   RunningFlag backgroundScanActive;
@@ -35,8 +35,6 @@ struct AppContext {
 // Opens the prefix's store (false when it cannot be created or opened) and
 // then does the handset's first start-up steps: the database is loaded,
 // whatever the outcome, and the ScanStatus watch registered, if it can be.
-[[nodiscard]] bool OpenAppContext(const std::filesystem::path& prefix,
-                                  std::unique_ptr<platform::MessageBoxes> boxes,
-                                  AppContext& context);
+[[nodiscard]] bool OpenAppContext(const std::filesystem::path& prefix, AppContext& context);
 
 }  // namespace kv::app

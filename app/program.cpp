@@ -1,5 +1,5 @@
-// The entry function. An interactive start goes to the InteractiveStart
-// the program's main handed in; without one it says so on one line and ends
+// The entry function. An interactive start goes to the window system the
+// program's main handed in; without one it says so on one line and ends
 // with 1, as a start without a display does.
 #include "app/program.h"
 
@@ -12,6 +12,7 @@
 #include "app/run_mode.h"
 #include "app/self_scan.h"
 #include "platform/console_message_boxes.h"
+#include "platform/display.h"
 
 namespace kv::app {
 namespace {
@@ -30,13 +31,15 @@ constexpr const char* kUsage =
     "  CAB-PATH               check a CAB package, then hand it to\n"
     "                         \\windows\\wceload.exe (a device path, or a host path)\n"
     "\n"
-    "Message boxes appear on the console (answered on standard input).\n"
+    "Message boxes are windows when a display can be reached, else they appear\n"
+    "on the console (answered on standard input); KESTRELVOX_UI=console or gui\n"
+    "chooses.\n"
     "Exit status: 0 when the installer was started or the window closed by\n"
     "Exit, 255 (-1) after a silent mode, 1 when the window cannot open.\n";
 
 }  // namespace
 
-int RunTarnwatch(const std::vector<std::string>& arguments, const InteractiveStart& interactive) {
+int RunTarnwatch(const std::vector<std::string>& arguments, const WindowSystem& windowSystem) {
   if (arguments.size() == 1 && arguments[0] == "--help") {
     std::cout << kUsage;
     return kExitOk;
@@ -48,26 +51,29 @@ int RunTarnwatch(const std::vector<std::string>& arguments, const InteractiveSta
   const std::u16string commandLine = JoinArguments(arguments);
   const std::filesystem::path prefix = platform::PrefixFromEnvironment();
   AppContext context;
-  if (!OpenAppContext(prefix, std::make_unique<platform::ConsoleMessageBoxes>(), context)) {
+  if (!OpenAppContext(prefix, context)) {
     std::cerr << "tarnwatch: cannot open the device prefix '" << prefix.string() << "'\n";
     return kExitSilentMode;
   }
   const RunMode mode = ChooseRunMode(commandLine);
-  switch (mode) {
-    case RunMode::kSelfScan:
-      return RunSelfScan(context);
-    case RunMode::kBackgroundScan:
-      return RunBackgroundScan(context);
-    case RunMode::kCabCheck:
-      return RunCabCheck(context, commandLine);
-    case RunMode::kInteractive:
-    case RunMode::kInteractiveHidden:
-      if (interactive) return interactive(context, mode == RunMode::kInteractiveHidden);
-      break;
+  if (mode == RunMode::kInteractive || mode == RunMode::kInteractiveHidden) {
+    if (windowSystem.interactive) {
+      return windowSystem.interactive(context, mode == RunMode::kInteractiveHidden);
+    }
+    std::cerr << "tarnwatch: this build has no interactive window; run -autocheck, "
+                 "-hideandscan or a CAB path\n";
+    return kExitNoWindow;
   }
-  std::cerr << "tarnwatch: this build has no interactive window; run -autocheck, "
-               "-hideandscan or a CAB path\n";
-  return kExitNoWindow;
+  if (mode == RunMode::kBackgroundScan) return RunBackgroundScan(context);
+  const SilentRun run = [&](platform::MessageBoxes& boxes) {
+    context.boxes = &boxes;
+    return mode == RunMode::kSelfScan ? RunSelfScan(context) : RunCabCheck(context, commandLine);
+  };
+  if (windowSystem.withQtBoxes && platform::ChooseBoxFace() == platform::BoxFace::kGui) {
+    return windowSystem.withQtBoxes(run);
+  }
+  platform::ConsoleMessageBoxes console;
+  return run(console);
 }
 
 }  // namespace kv::app

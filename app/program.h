@@ -8,8 +8,12 @@
 // "--help" and "--version", alone, are answered as Linux programs answer
 // them; no handset argument looks like either.
 //
-// The interactive program lives above the entry, in the GUI; the program's
-// main hands it in (InteractiveStart), so that this layer never needs Qt.
+// The interactive program and the Qt face of the message boxes live above
+// the entry, in the GUI; the program's main hands them in (WindowSystem),
+// so that this layer never needs Qt. The self scan and the CAB check show
+// their boxes in Qt when a display can be reached, on the console
+// otherwise ($KESTRELVOX_UI = console or gui forces one); the background
+// scan shows none.
 #pragma once
 
 #include <functional>
@@ -20,12 +24,18 @@
 
 namespace kv::app {
 
-// Runs the interactive program on the opened record; `hide` for "-hide".
-// Its result is the exit code.
-using InteractiveStart = std::function<int(AppContext& context, bool hide)>;
+// A run mode given the message boxes it is to use; its result is the exit
+// code.
+using SilentRun = std::function<int(platform::MessageBoxes& boxes)>;
 
-// `interactive` empty: a build without the window, which says so and ends
-// with 1 for an interactive start.
-int RunTarnwatch(const std::vector<std::string>& arguments, const InteractiveStart& interactive);
+struct WindowSystem {
+  // Runs the interactive program on the opened record; `hide` for "-hide".
+  // Empty: a build without the window, which says so and ends with 1.
+  std::function<int(AppContext& context, bool hide)> interactive;
+  // Runs a silent mode with Qt message boxes. Empty: console boxes only.
+  std::function<int(const SilentRun& run)> withQtBoxes;
+};
+
+int RunTarnwatch(const std::vector<std::string>& arguments, const WindowSystem& windowSystem);
 
 }  // namespace kv::app

@@ -2,8 +2,6 @@
 #include "ui/run_interactive.h"
 
 #include <QApplication>
-#include <QFont>
-#include <QtGlobal>
 #include <cstdlib>
 #include <iostream>
 
@@ -13,6 +11,7 @@
 #include "resources/string_table.h"
 #include "scan/run_scan.h"
 #include "ui/main_window.h"
+#include "ui/program_application.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/qt_text.h"
 #include "ui/single_instance.h"
@@ -21,33 +20,14 @@
 namespace kv::ui {
 namespace {
 
-constexpr int kNoDisplayExitCode = 1;
-constexpr const char* kNoDisplayLine =
-    "the silent modes -autocheck, -hideandscan and a CAB path need none\n";
-
-// Qt ends the process when it cannot reach its display, so the program
-// looks first, and says so in one line instead.
+// Qt ends the process when it has no display at all, so the program looks
+// first, and says so in one line instead.
 bool HasDisplay() {
   for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
     const auto value = platform::GetEnvironment(name);
     if (value && !value->empty()) return true;
   }
   return false;
-}
-
-// A display that is named but cannot be reached (a closed X server, a
-// missing plugin) is only found by QApplication, which then aborts; while it
-// is being made, its fatal message becomes the program's one line and 1.
-QtMessageHandler previousHandler = nullptr;
-
-void EndOnUnreachableDisplay(QtMsgType type, const QMessageLogContext& where,
-                             const QString& message) {
-  if (type != QtFatalMsg) {
-    if (previousHandler != nullptr) previousHandler(type, where, message);
-    return;
-  }
-  std::cerr << "tarnwatch: the display cannot be reached; " << kNoDisplayLine;
-  std::_Exit(kNoDisplayExitCode);
 }
 
 // Creates the main window, shows it, runs the loop and returns its code.
@@ -69,17 +49,10 @@ int RunMainWindow(const UiContext& context, MainWindowServices& services, Single
 
 int RunInteractive(InteractiveContext& context, bool hide) {
   if (!HasDisplay()) {
-    std::cerr << "tarnwatch: no display to show the window on (set DISPLAY); " << kNoDisplayLine;
+    std::cerr << "tarnwatch: no display to show the window on (set DISPLAY); " << kNoDisplayHint;
     return kNoDisplayExitCode;
   }
-  int argc = 1;
-  char program[] = "tarnwatch";
-  char* argv[] = {program, nullptr};
-  previousHandler = qInstallMessageHandler(EndOnUnreachableDisplay);
-  QApplication application(argc, argv);
-  qInstallMessageHandler(previousHandler);
-  QApplication::setQuitOnLastWindowClosed(false);
-  QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
+  const ProgramApplication application;
 
   SingleInstance instance(context.store.PrefixPath() / "run", LoadQString(strings::kProductName),
                           [](int milliseconds) { platform::SleepMilliseconds(milliseconds); });

@@ -27,8 +27,9 @@ class TarnwatchHandset : public ToolPrefix {
   }
 
   RunResult Run(const std::vector<std::string>& args, std::string_view input = {}) const {
+    // The console face of the boxes, whatever display the machine has.
     return RunProgram(KV_TARNWATCH_PATH, args, input,
-                      {"KESTRELVOX_WCELOAD_LOG=" + InstallerLog().string()});
+                      {"KESTRELVOX_WCELOAD_LOG=" + InstallerLog().string(), "KESTRELVOX_UI=console"});
   }
 
   std::filesystem::path InstallerLog() const { return Path() / "wceload.log"; }

@@ -3,7 +3,7 @@
 // without "-hide" only after the first has come forward (it answers only
 // then); a start whose skin bundle is missing ends with 0 and shows
 // nothing; without a display it can reach the start says so and ends
-// with 1.
+// with 1. A silent run shows its boxes on the display.
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
@@ -104,6 +104,41 @@ TEST(InteractiveEndToEnd, WindowComesUpASecondStartEndsWithOneAndNoSkinShowsNoth
 
   first.terminate();
   EXPECT_TRUE(first.waitForFinished(kProcessWaitMilliseconds));
+}
+
+// A silent run's boxes are windows on a display it can reach, and console
+// boxes when KESTRELVOX_UI says so. An over-long CAB path makes the CAB
+// check show one "Error" box and end.
+TEST(InteractiveEndToEnd, SilentRunShowsItsBoxesOnTheDisplayUnlessTheConsoleIsChosen) {
+  if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+      QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) {
+    GTEST_SKIP() << "Xvfb and xwininfo are needed (scripts/install-deps.sh installs them)";
+  }
+  VirtualDisplay display;
+  ASSERT_FALSE(display.Name().isEmpty());
+  TempPrefix prefix;
+  QProcessEnvironment environment = ProgramEnvironment(display.Name(), prefix.Path());
+  const QStringList overlongCab = {QStringLiteral("\\") + QString(300, QLatin1Char('x')) +
+                                   QStringLiteral(".cab")};
+
+  QProcess windowed;
+  Start(windowed, environment, overlongCab);
+  ASSERT_TRUE(windowed.waitForStarted(kProcessWaitMilliseconds));
+  const QString caption = QStringLiteral("Error");
+  int lookups = 0;
+  while (display.WindowsTitled(caption) == 0 && lookups++ < kWindowLookups) QThread::msleep(100);
+  EXPECT_EQ(display.WindowsTitled(caption), 1);
+  EXPECT_FALSE(windowed.waitForFinished(0));  // the box waits for its OK
+  windowed.kill();
+  windowed.waitForFinished(kProcessWaitMilliseconds);
+
+  environment.insert(QStringLiteral("KESTRELVOX_UI"), QStringLiteral("console"));
+  QProcess console;
+  console.setProcessEnvironment(environment);
+  console.start(QStringLiteral(KV_TARNWATCH_PATH), overlongCab);
+  ASSERT_TRUE(console.waitForFinished(kProcessWaitMilliseconds));
+  EXPECT_EQ(console.exitCode(), 255);
+  EXPECT_EQ(console.readAllStandardError(), QByteArray("Error\nUnknown error:Can not install!\n[O]K\n"));
 }
 
 // Without a display, or with one named that nobody serves, the start says

@@ -1,0 +1,119 @@
+// Which face the message boxes take: the display probe against real
+// listening sockets (a Wayland-style local socket, an X server's TCP port)
+// and names that nothing serves, and KESTRELVOX_UI forcing either face.
+#include "platform/display.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "platform/unique_fd.h"
+#include "support/scoped_environment.h"
+#include "support/temp_files.h"
+
+namespace kv::platform {
+namespace {
+
+using testing::ScopedEnvironment;
+using testing::TempDir;
+
+UniqueFd ListenOnLocalSocket(const std::string& path) {
+  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+      ::listen(fd.Get(), 4) != 0) {
+    return {};
+  }
+  return fd;
+}
+
+// Listens on 127.0.0.1 at the first free X display port from :100 on;
+// `display` is the number it took.
+UniqueFd ListenAsX11Display(int& display) {
+  for (display = 100; display < 400; ++display) {
+    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(6000 + display));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+        ::listen(fd.Get(), 4) == 0) {
+      return fd;
+    }
+  }
+  return {};
+}
+
+class DisplayTest : public ::testing::Test {
+ protected:
+  DisplayTest() {
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY", "KESTRELVOX_UI"}) {
+      environment_.Set(name, std::nullopt);
+    }
+    environment_.Set("XDG_RUNTIME_DIR", runtime_.Path().string());
+  }
+  ScopedEnvironment environment_;
+  TempDir runtime_;
+};
+
+TEST_F(DisplayTest, ReachableOnlyWhereSomethingListens) {
+  const UniqueFd wayland = ListenOnLocalSocket(runtime_.File("wayland-7"));
+  ASSERT_TRUE(wayland.IsValid());
+  int number = 0;
+  const UniqueFd x11 = ListenAsX11Display(number);
+  ASSERT_TRUE(x11.IsValid());
+  const std::string served = "127.0.0.1:" + std::to_string(number);
+
+  const struct {
+    const char* variable;
+    std::string value;
+    bool reachable;
+  } cases[] = {
+      {"WAYLAND_DISPLAY", "wayland-7", true},
+      {"WAYLAND_DISPLAY", runtime_.File("wayland-7"), true},
+      {"WAYLAND_DISPLAY", "wayland-8", false},
+      {"DISPLAY", served, true},
+      {"DISPLAY", served + ".0", true},
+      {"DISPLAY", "127.0.0.1:" + std::to_string(number + 1), false},
+      {"DISPLAY", ":4093", false},  // no such local socket
+      {"DISPLAY", "no-colon", false},
+      {"DISPLAY", ":", false},
+      {"DISPLAY", ":x", false},
+      {"DISPLAY", ":1x", false},
+      {"DISPLAY", ":999999", false},
+      {"QT_QPA_PLATFORM", "offscreen", true},  // the user chose Qt's platform
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.variable) + "=" + c.value);
+    ScopedEnvironment one;
+    one.Set(c.variable, c.value);
+    EXPECT_EQ(DisplayReachable(), c.reachable);
+    EXPECT_EQ(ChooseBoxFace(), c.reachable ? BoxFace::kGui : BoxFace::kConsole);
+  }
+  EXPECT_FALSE(DisplayReachable());  // nothing named at all
+}
+
+TEST_F(DisplayTest, KestrelvoxUiForcesAFace) {
+  int number = 0;
+  const UniqueFd x11 = ListenAsX11Display(number);
+  ASSERT_TRUE(x11.IsValid());
+  environment_.Set("DISPLAY", "127.0.0.1:" + std::to_string(number));
+  environment_.Set("KESTRELVOX_UI", "console");
+  EXPECT_EQ(ChooseBoxFace(), BoxFace::kConsole);
+  environment_.Set("DISPLAY", std::nullopt);
+  environment_.Set("KESTRELVOX_UI", "gui");
+  EXPECT_EQ(ChooseBoxFace(), BoxFace::kGui);
+  environment_.Set("KESTRELVOX_UI", "neither");  // an unknown word chooses nothing
+  EXPECT_EQ(ChooseBoxFace(), BoxFace::kConsole);
+}
+
+}  // namespace
+}  // namespace kv::platform

@@ -1,0 +1,27 @@
+// The GUI thread's loop serving the boxes of a run on another thread.
+#include "ui/run_with_qt_boxes.h"
+
+#include <thread>
+
+#include "ui/program_application.h"
+#include "ui/qt_message_boxes.h"
+
+namespace kv::ui {
+
+int RunWithQtMessageBoxes(const std::function<int(platform::MessageBoxes& boxes)>& run) {
+  ProgramApplication application;
+  QtMessageBoxes boxes;
+  int result = 0;
+  std::thread worker([&] {
+    result = run(boxes);
+    // Queued, so that it takes effect even when the run ends before the
+    // loop has started.
+    QMetaObject::invokeMethod(&application.Get(), [] { QApplication::quit(); },
+                              Qt::QueuedConnection);
+  });
+  QApplication::exec();
+  worker.join();
+  return result;
+}
+
+}  // namespace kv::ui
