@@ -16,6 +16,14 @@ namespace {
 constexpr int kProcessWaitMilliseconds = 60'000;
 constexpr int kWindowLookups = 600;  // at 100 ms each: a minute at most
 
+constexpr const char* kVirtualDisplayNeeds =
+    "Xvfb and xwininfo are needed (scripts/install-deps.sh installs them)";
+
+bool HaveVirtualDisplay() {
+  return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() &&
+         !QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty();
+}
+
 class VirtualDisplay {
  public:
   VirtualDisplay() {
@@ -43,6 +51,14 @@ class VirtualDisplay {
     lookup.waitForFinished(kProcessWaitMilliseconds);
     return QString::fromLocal8Bit(lookup.readAllStandardOutput())
         .count(QStringLiteral("\"") + title + QStringLiteral("\""));
+  }
+
+  // WindowsTitled, once one has come up or after a minute.
+  int AwaitWindowTitled(const QString& title) const {
+    for (int lookup = 0; WindowsTitled(title) == 0 && lookup < kWindowLookups; ++lookup) {
+      QThread::msleep(100);
+    }
+    return WindowsTitled(title);
   }
 
  private:
@@ -77,10 +93,7 @@ int RunToEnd(const QProcessEnvironment& environment, const QStringList& argument
 }
 
 TEST(InteractiveEndToEnd, WindowComesUpASecondStartEndsWithOneAndNoSkinShowsNothing) {
-  if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
-      QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) {
-    GTEST_SKIP() << "Xvfb and xwininfo are needed (scripts/install-deps.sh installs them)";
-  }
+  if (!HaveVirtualDisplay()) GTEST_SKIP() << kVirtualDisplayNeeds;
   VirtualDisplay display;
   ASSERT_FALSE(display.Name().isEmpty());
   SkinnedPrefix prefix;
@@ -90,9 +103,7 @@ TEST(InteractiveEndToEnd, WindowComesUpASecondStartEndsWithOneAndNoSkinShowsNoth
   QProcess first;
   Start(first, environment, {});
   ASSERT_TRUE(first.waitForStarted(kProcessWaitMilliseconds));
-  int lookups = 0;
-  while (display.WindowsTitled(title) == 0 && lookups++ < kWindowLookups) QThread::msleep(100);
-  ASSERT_EQ(display.WindowsTitled(title), 1);
+  ASSERT_EQ(display.AwaitWindowTitled(title), 1);
 
   EXPECT_EQ(RunToEnd(environment, {}), 1);
   EXPECT_EQ(RunToEnd(environment, {QStringLiteral("-hide")}), 1);
@@ -110,10 +121,7 @@ TEST(InteractiveEndToEnd, WindowComesUpASecondStartEndsWithOneAndNoSkinShowsNoth
 // boxes when KESTRELVOX_UI says so. An over-long CAB path makes the CAB
 // check show one "Error" box and end.
 TEST(InteractiveEndToEnd, SilentRunShowsItsBoxesOnTheDisplayUnlessTheConsoleIsChosen) {
-  if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
-      QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) {
-    GTEST_SKIP() << "Xvfb and xwininfo are needed (scripts/install-deps.sh installs them)";
-  }
+  if (!HaveVirtualDisplay()) GTEST_SKIP() << kVirtualDisplayNeeds;
   VirtualDisplay display;
   ASSERT_FALSE(display.Name().isEmpty());
   TempPrefix prefix;
@@ -125,9 +133,7 @@ TEST(InteractiveEndToEnd, SilentRunShowsItsBoxesOnTheDisplayUnlessTheConsoleIsCh
   Start(windowed, environment, overlongCab);
   ASSERT_TRUE(windowed.waitForStarted(kProcessWaitMilliseconds));
   const QString caption = QStringLiteral("Error");
-  int lookups = 0;
-  while (display.WindowsTitled(caption) == 0 && lookups++ < kWindowLookups) QThread::msleep(100);
-  EXPECT_EQ(display.WindowsTitled(caption), 1);
+  EXPECT_EQ(display.AwaitWindowTitled(caption), 1);
   EXPECT_FALSE(windowed.waitForFinished(0));  // the box waits for its OK
   windowed.kill();
   windowed.waitForFinished(kProcessWaitMilliseconds);
