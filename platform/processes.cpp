@@ -26,6 +26,7 @@ namespace {
 // The ids of every process the host lists, ascending; false when /proc
 // cannot be listed.
 bool ListProcessIds(std::vector<int>& ids) {
+  if (ConsumeFault(FaultPoint::kProcessList)) return false;
   const UniqueFd proc(::open("/proc", O_PATH | O_DIRECTORY | O_CLOEXEC));
   FolderListing listing;
   if (!proc.IsValid() || !FolderListing::Open(proc.Get(), listing)) return false;

@@ -223,6 +223,19 @@ TEST_F(MemoryScanTest, ASuspectThatCannotBeOpenedGivesAnEmptyNoLine) {
             "try again!");
 }
 
+TEST_F(MemoryScanTest, AProcessListThatCannotBeTakenIsReportedAndEndsNothing) {
+  const int id = StartSleeper(store_, kTrojanPath);
+  ASSERT_NE(id, 0);
+  platform::ScopedFault unreadable(platform::FaultPoint::kProcessList);
+  EXPECT_EQ(Scan(true), MemoryScanResult::kNoProcessList);
+  EXPECT_TRUE(IsRunning(store_, id));
+  const std::string text = "Memory not enough,please close other programs and try again!";
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"*" + text}));
+  ASSERT_EQ(recorded_.boxes.shown.size(), 1u);
+  EXPECT_EQ(recorded_.boxes.shown[0].caption, "Warning");
+  EXPECT_EQ(recorded_.boxes.shown[0].text, text);
+}
+
 TEST_F(MemoryScanTest, WithoutProcessSignaturesNothingIsSuspectAfterThePause) {
   database_->processSignatures.clear();
   ASSERT_NE(StartSleeper(store_, kTrojanPath), 0);
