@@ -16,13 +16,12 @@ int RunBackgroundScan(AppContext& context) {
   context.backgroundScanActive.Set();
   const std::shared_ptr<const SignatureDatabase> database = context.database.Current();
   FileMatcher matcher(context.store, *database, &context.backgroundScanActive.Cancel());
-  platform::RunOnEngineThread([&] {
-    (void)SilentScanWalk(context.store, matcher, context.backgroundScanActive, u"");
-  });
+  platform::RunOnEngineThread(
+      [&] { (void)SilentScanWalk(context.store, matcher, context.backgroundScanActive, u""); });
   if (context.backgroundScanActive.IsSet()) {
     context.backgroundScanActive.Clear();
-    (void)WriteRegistryDword(*context.hive, platform::RegistryRoot::kLocalMachine,
-                             kKestrelvoxKey, kScanStatusValue, kScanStatusFinished);
+    (void)WriteRegistryDword(*context.hive, platform::RegistryRoot::kLocalMachine, kKestrelvoxKey,
+                             kScanStatusValue, kScanStatusFinished);
   }
   return kExitSilentMode;
 }

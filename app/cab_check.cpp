@@ -86,10 +86,10 @@ int RunCabCheck(AppContext& context, std::u16string_view argument) {
   const std::optional<std::u16string> storePath = StorePathOf(context.store, path);
   if (!HoldsTrojan(context, path, storePath)) return StartInstaller(context, path);
 
-  const MessageAnswer answer = context.boxes->Show(
-      nullptr, strings::LoadString(strings::kCabTrojanAlarm),
-      strings::LoadString(strings::kCaptionWarning), MessageButtons::kYesNoCancel,
-      MessageIcon::kQuestion);
+  const MessageAnswer answer =
+      context.boxes->Show(nullptr, strings::LoadString(strings::kCabTrojanAlarm),
+                          strings::LoadString(strings::kCaptionWarning),
+                          MessageButtons::kYesNoCancel, MessageIcon::kQuestion);
   switch (answer) {
     case MessageAnswer::kYes:
       if (DeleteCab(context.store, storePath)) {

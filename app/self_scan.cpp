@@ -20,9 +20,8 @@ int RunSelfScan(AppContext& context) {
   const ScanOutputs outputs{log, *context.boxes, nullptr, clock};
   log.AppendLogRecord(strings::DatedText(strings::LoadString(strings::kSelfScanStarted)));
   // Mode 4 never stops early: its outcome is always "finished".
-  platform::RunOnEngineThread([&] {
-    (void)RunScan(context.store, context.database.Current(), session, outputs);
-  });
+  platform::RunOnEngineThread(
+      [&] { (void)RunScan(context.store, context.database.Current(), session, outputs); });
   log.AppendLogRecord(strings::DatedText(strings::LoadString(strings::kSelfScanFinished)));
   return kExitSilentMode;
 }

@@ -12,13 +12,13 @@ enum class SearchStatus {
   kNoMatch,
   kMatch,
   // Engine failures:
-  kStepBudget,     // more node calls than the search's budget
-  kMemoryCap,      // the backtrack and capture stacks outgrew their cap
-  kDepthLimit,     // node calls nested deeper than the stack allows
-  kNestingLimit,   // the pattern's groups nest deeper than the compiler allows
-  kDataTooLarge,   // more bytes than the engine can count in positions
-  kOutOfMemory,    // an allocation failed
-  kCancelled,      // the caller's cancel token was set
+  kStepBudget,    // more node calls than the search's budget
+  kMemoryCap,     // the backtrack and capture stacks outgrew their cap
+  kDepthLimit,    // node calls nested deeper than the stack allows
+  kNestingLimit,  // the pattern's groups nest deeper than the compiler allows
+  kDataTooLarge,  // more bytes than the engine can count in positions
+  kOutOfMemory,   // an allocation failed
+  kCancelled,     // the caller's cancel token was set
 };
 
 // A short English phrase for a failure ("exceeded its step budget"), for

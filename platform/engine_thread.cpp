@@ -35,9 +35,8 @@ bool EngineThread::Start(std::function<void()> body) {
   if (::pthread_attr_init(&attributes) != 0) return false;
   auto handle = std::make_unique<Handle>();
   auto owned = std::make_unique<std::function<void()>>(std::move(body));
-  const bool created =
-      ::pthread_attr_setstacksize(&attributes, limits::kEngineStackBytes) == 0 &&
-      ::pthread_create(&handle->thread, &attributes, RunBody, owned.get()) == 0;
+  const bool created = ::pthread_attr_setstacksize(&attributes, limits::kEngineStackBytes) == 0 &&
+                       ::pthread_create(&handle->thread, &attributes, RunBody, owned.get()) == 0;
   ::pthread_attr_destroy(&attributes);
   if (!created) return false;
   static_cast<void>(owned.release());  // the thread owns it now

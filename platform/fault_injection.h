@@ -24,7 +24,8 @@ enum class FaultPoint {
   kCreate,  // ReplaceStoreFile cannot create its new file, as in a folder
             // it may not write: nothing is created
   kRename,  // ReplaceStoreFile's rename into place fails
-  kProcessList,  // TakeProcessSnapshot cannot read the host's process list
+  // TakeProcessSnapshot cannot read the host's process list.
+  kProcessList,
 };
 
 // The next `times` calls at `point` fail (added to any already armed).

@@ -15,9 +15,9 @@
 #include <cerrno>
 
 #include "platform/fault_injection.h"
-#include "platform/unique_fd.h"
 #include "platform/files.h"
 #include "platform/store_path.h"
+#include "platform/unique_fd.h"
 
 namespace kv::platform {
 namespace {

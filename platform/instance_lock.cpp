@@ -16,8 +16,8 @@ LockAttempt InstanceLock::Acquire(const std::filesystem::path& lockFile) {
   std::error_code error;
   std::filesystem::create_directories(lockFile.parent_path(), error);
   if (error) return LockAttempt::kFailed;
-  UniqueFd fd(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
-                     0644));
+  UniqueFd fd(
+      ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644));
   if (!fd.IsValid()) {
     struct stat status {};
     const bool exists = ::lstat(lockFile.c_str(), &status) == 0;

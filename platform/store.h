@@ -51,7 +51,7 @@ class Store {
 // path's text made absolute, without following links; nothing for a path
 // outside the store or the store root itself.
 std::optional<std::u16string> DevicePathOfHostPath(const Store& store,
-                                                    const std::filesystem::path& hostPath);
+                                                   const std::filesystem::path& hostPath);
 
 // $KESTRELVOX_PREFIX when set and not empty; else $HOME/.kestrelvox; else
 // the account's home from the password database; else "./.kestrelvox": a

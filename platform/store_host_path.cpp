@@ -9,7 +9,7 @@
 namespace kv::platform {
 
 std::optional<std::u16string> DevicePathOfHostPath(const Store& store,
-                                                    const std::filesystem::path& hostPath) {
+                                                   const std::filesystem::path& hostPath) {
   std::error_code error;
   const std::filesystem::path absolute = std::filesystem::absolute(hostPath, error);
   if (error || store.StorePath().empty()) return std::nullopt;

@@ -9,8 +9,8 @@
 namespace kv::ids {
 
 // Commands.
-inline constexpr int kOk = 1;       // the caption's OK button, left soft key of menu 4
-inline constexpr int kCancel = 2;   // also the main window's "Exit"
+inline constexpr int kOk = 1;      // the caption's OK button, left soft key of menu 4
+inline constexpr int kCancel = 2;  // also the main window's "Exit"
 inline constexpr int kScanWhenStartup = 1002;
 inline constexpr int kMonitorCabFiles = 1003;
 inline constexpr int kMemoryScan = 5000;

@@ -22,8 +22,8 @@ constexpr std::array kAboutItems = {
 };
 
 constexpr std::array kScanItems = {
-    DialogItem{ids::kScanStatus, DialogItemKind::kBorderedText, 3, 46, 164, 16,
-               u"Ready to scan...", 0},
+    DialogItem{ids::kScanStatus, DialogItemKind::kBorderedText, 3, 46, 164, 16, u"Ready to scan...",
+               0},
     DialogItem{ids::kScanList, DialogItemKind::kListView, 0, 65, 172, 96, {}, 0},
 };
 

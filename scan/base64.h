@@ -25,6 +25,7 @@ namespace kv {
 // number of bytes produced; false on failure, `outLength` untouched. A result that would
 // not fit `out` is a failure too: nothing is written outside `out`, though a
 // failed call may have written a prefix into it.
-[[nodiscard]] bool Base64Decode(std::string_view text, std::span<std::uint8_t> out, std::size_t& outLength);
+[[nodiscard]] bool Base64Decode(std::string_view text, std::span<std::uint8_t> out,
+                                std::size_t& outLength);
 
 }  // namespace kv

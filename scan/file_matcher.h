@@ -32,11 +32,11 @@ namespace kv {
 
 // The result of CheckFile, with the handset's values.
 enum class FileCheckResult : int {
-  kClean = 0,          // no signature found; or absent from its folder; or empty
-  kDeleted = 1,        // found and deleted
-  kFound = 2,          // found, deletion not asked for
-  kDeleteFailed = 3,   // found, deletion asked for and failed
-  kUnreadable = -1,    // cannot be opened (other than absent) or read, or the engine failed
+  kClean = 0,         // no signature found; or absent from its folder; or empty
+  kDeleted = 1,       // found and deleted
+  kFound = 2,         // found, deletion not asked for
+  kDeleteFailed = 3,  // found, deletion asked for and failed
+  kUnreadable = -1,   // cannot be opened (other than absent) or read, or the engine failed
 };
 
 // How a matcher searches bytes.

@@ -22,6 +22,7 @@ namespace kv {
 // true on success: `out` holds exactly the n plain bytes. false when the
 // Base64 step fails or its result would not fit the 320-byte buffer or a
 // 256-byte plain buffer with its terminator; `out` is then left untouched.
-[[nodiscard]] bool DecodeDatabaseLine(std::string_view key, std::string_view line, std::string& out);
+[[nodiscard]] bool DecodeDatabaseLine(std::string_view key, std::string_view line,
+                                      std::string& out);
 
 }  // namespace kv

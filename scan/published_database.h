@@ -30,7 +30,8 @@ class PublishedDatabase {
   LoadResult Reload(const platform::Store& store);
 
  private:
-  mutable std::mutex currentMutex_;  // guards current_ only: taking a snapshot never waits for a load
+  mutable std::mutex
+      currentMutex_;  // guards current_ only: taking a snapshot never waits for a load
   std::mutex reloadMutex_;
   std::shared_ptr<const SignatureDatabase> current_;
 };

@@ -8,7 +8,7 @@
 namespace kv {
 
 bool Rc4Crypt(std::span<const std::uint8_t> data, std::span<const std::uint8_t> key,
-             std::span<std::uint8_t> out, std::size_t& outLength) {
+              std::span<std::uint8_t> out, std::size_t& outLength) {
   if (data.data() == nullptr || key.data() == nullptr || out.data() == nullptr || key.empty() ||
       out.size() < data.size()) {
     return false;

@@ -16,6 +16,6 @@ namespace kv {
 // key is empty (it cannot be repeated over the state) or when `out` is
 // shorter than `data`.
 [[nodiscard]] bool Rc4Crypt(std::span<const std::uint8_t> data, std::span<const std::uint8_t> key,
-             std::span<std::uint8_t> out, std::size_t& outLength);
+                            std::span<std::uint8_t> out, std::size_t& outLength);
 
 }  // namespace kv

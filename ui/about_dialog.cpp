@@ -29,10 +29,10 @@ AboutDialog::AboutDialog(const UiContext& context, QWidget* owner)
 
   titlePanel_.SetCaption(LoadQString(strings::kAboutTitle), Scaled(scale, kCaptionDesignX),
                          Scaled(scale, kCaptionDesignY), kCaptionPoints);
-  (void)titlePanel_.Create(frame.Client(),
-                           QRect(0, 0, context.MainClientRect().width(),
-                                 Scaled(scale, kTitleDesignHeight)),
-                           ids::kAboutTitlePanel, kAboutTitleImage, scale);
+  (void)titlePanel_.Create(
+      frame.Client(),
+      QRect(0, 0, context.MainClientRect().width(), Scaled(scale, kTitleDesignHeight)),
+      ids::kAboutTitlePanel, kAboutTitleImage, scale);
   if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kAboutDialog)) {
     CreateDialogItems(frame.Client(), *layout, scale);
   }

@@ -44,9 +44,9 @@ HandsetFrame::HandsetFrame(QWidget& window, const HandsetScreen& screen, const Q
     ok->setText(QStringLiteral("ok"));
     ok->setFont(font);
     ok->setFocusPolicy(Qt::NoFocus);
-    ok->setStyleSheet(QStringLiteral(
-        "QToolButton { background: #2f6fb8; color: white; border: 1px solid #9cc4ee;"
-        " border-radius: 3px; padding: 0 6px; }"));
+    ok->setStyleSheet(
+        QStringLiteral("QToolButton { background: #2f6fb8; color: white; border: 1px solid #9cc4ee;"
+                       " border-radius: 3px; padding: 0 6px; }"));
     QObject::connect(ok, &QToolButton::clicked, top, [okCommand] { okCommand(ids::kOk); });
     row->addWidget(ok);
   }

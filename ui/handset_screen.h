@@ -32,7 +32,9 @@ struct HandsetScreen {
 };
 
 // A design length times the scale, truncated, as every layout length is.
-inline int Scaled(float scale, int length) { return static_cast<int>(scale * static_cast<float>(length)); }
+inline int Scaled(float scale, int length) {
+  return static_cast<int>(scale * static_cast<float>(length));
+}
 
 // "WIDTHxHEIGHT" with both sides from 240 to 4096 pixels; nothing for
 // anything else.

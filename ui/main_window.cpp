@@ -50,10 +50,9 @@ MainWindow::MainWindow(const UiContext& context, MainWindowServices& services)
   CreateButtons(frame.Client());
   const QRect client = frame.Client()->rect();
   titlePanel_ = std::make_unique<SkinPanel>();
-  (void)titlePanel_->Create(frame.Client(),
-                            QRect(0, 0, client.width(), Scaled(context.Scale(), kPanelDesignHeight)),
-                            ids::kTitlePanel, TitleBannerImage(client.height() > 320),
-                            context.Scale());
+  (void)titlePanel_->Create(
+      frame.Client(), QRect(0, 0, client.width(), Scaled(context.Scale(), kPanelDesignHeight)),
+      ids::kTitlePanel, TitleBannerImage(client.height() > 320), context.Scale());
   AddAccelerators();
 
   const platform::MessageOwner owner = this;
@@ -88,8 +87,8 @@ void MainWindow::CreateButtons(QWidget* client) {
     const ButtonSpec& spec = kButtons[i];
     const int y = Scaled(s, 70) + static_cast<int>(i) * spread / 4;
     if (!buttons_[i].Create(client, QRect(x, y, width, Scaled(s, 33)), LoadQString(spec.label),
-                            spec.command, tall ? spec.tallImage : spec.shortImage,
-                            kButtonFontSize, Scaled(s, 45), s)) {
+                            spec.command, tall ? spec.tallImage : spec.shortImage, kButtonFontSize,
+                            Scaled(s, 45), s)) {
       continue;
     }
     const int command = spec.command;
@@ -115,10 +114,10 @@ void MainWindow::OnCommand(int command) {
 void MainWindow::Scan(ScanMode mode) { OpenScanDialog(context_, services_.scans, mode, this); }
 
 void MainWindow::StartFullScan() {
-  const MessageAnswer answer = context_.boxes.Show(
-      this, strings::LoadString(strings::kAskStartFullScan),
-      strings::LoadString(strings::kCaptionQuestion), MessageButtons::kOkCancel,
-      MessageIcon::kQuestion);
+  const MessageAnswer answer =
+      context_.boxes.Show(this, strings::LoadString(strings::kAskStartFullScan),
+                          strings::LoadString(strings::kCaptionQuestion), MessageButtons::kOkCancel,
+                          MessageIcon::kQuestion);
   if (answer != MessageAnswer::kCancel) Scan(ScanMode::kFull);
 }
 

@@ -31,8 +31,7 @@ int InstallHandler() {
 
 }  // namespace
 
-ProgramApplication::ProgramApplication()
-    : argc_(InstallHandler()), application_(argc_, argv_) {
+ProgramApplication::ProgramApplication() : argc_(InstallHandler()), application_(argc_, argv_) {
   qInstallMessageHandler(previousHandler);
   QApplication::setQuitOnLastWindowClosed(false);
   // The skin's captions name the handset's font.

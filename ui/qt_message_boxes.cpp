@@ -97,8 +97,7 @@ MessageAnswer QtMessageBoxes::Show(platform::MessageOwner owner, std::u16string_
   }
   MessageAnswer answer = MostCautious(buttons);
   QMetaObject::invokeMethod(
-      application,
-      [&] { answer = ShowOnGuiThread(owner, qtText, qtCaption, buttons, icon); },
+      application, [&] { answer = ShowOnGuiThread(owner, qtText, qtCaption, buttons, icon); },
       Qt::BlockingQueuedConnection);
   return answer;
 }

@@ -72,14 +72,9 @@ int RunInteractive(InteractiveContext& context, bool hide) {
                        (void)RunScan(context.store, context.database.Current(), session, outputs);
                      }};
   DataConnection connection;
-  MainWindowServices services{context.store,
-                              context.database,
-                              context.hive,
-                              context.scanStatusWatch,
-                              connection,
-                              context.updateServer,
-                              scans,
-                              [](int code) { std::quick_exit(code); }};
+  MainWindowServices services{
+      context.store, context.database,     context.hive, context.scanStatusWatch,
+      connection,    context.updateServer, scans,        [](int code) { std::quick_exit(code); }};
   return RunMainWindow(ui, services, instance, hide);
 }
 

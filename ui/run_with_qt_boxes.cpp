@@ -16,8 +16,8 @@ int RunWithQtMessageBoxes(const std::function<int(platform::MessageBoxes& boxes)
     result = run(boxes);
     // Queued, so that it takes effect even when the run ends before the
     // loop has started.
-    QMetaObject::invokeMethod(&application.Get(), [] { QApplication::quit(); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &application.Get(), [] { QApplication::quit(); }, Qt::QueuedConnection);
   });
   QApplication::exec();
   worker.join();

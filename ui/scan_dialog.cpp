@@ -106,8 +106,8 @@ void ScanDialog::StartScan() {
   // counts the scan as running.
   session_.running.Set();
   // The thread may outlive the dialog: it keeps its own copy of the scan.
-  const bool started = services_.runner.Start(
-      [runScan = services_.runScan, outputs] { runScan(outputs); });
+  const bool started =
+      services_.runner.Start([runScan = services_.runScan, outputs] { runScan(outputs); });
   if (!started) {
     session_.running.Clear();
     (void)context_.boxes.Show(this, strings::LoadString(strings::kCreateThreadFailed),
@@ -175,10 +175,10 @@ void ScanDialog::OnCommand(int command) {
     done(0);
   } else if (command == ids::kStopScan) {
     if (running) {
-      const MessageAnswer answer = context_.boxes.Show(
-          this, strings::LoadString(strings::kAskStopScan),
-          strings::LoadString(strings::kCaptionQuestion), MessageButtons::kYesNo,
-          MessageIcon::kQuestion);
+      const MessageAnswer answer =
+          context_.boxes.Show(this, strings::LoadString(strings::kAskStopScan),
+                              strings::LoadString(strings::kCaptionQuestion),
+                              MessageButtons::kYesNo, MessageIcon::kQuestion);
       if (answer != MessageAnswer::kYes) return;
       session_.running.Stop();
       RestoreCursor();

@@ -6,9 +6,7 @@
 
 namespace kv::ui {
 
-ScanRunner::ScanRunner(ScanSession& session) : session_(session) {
-  session_.SetReceiver(this);
-}
+ScanRunner::ScanRunner(ScanSession& session) : session_(session) { session_.SetReceiver(this); }
 
 ScanRunner::~ScanRunner() {
   session_.running.Stop();
@@ -22,7 +20,8 @@ bool ScanRunner::Start(std::function<void()> body) {
     body();
     bodyEnded_ = true;
     // Wakes WaitUntilIdle, which may be sleeping in the event loop.
-    QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [] {}, Qt::QueuedConnection);
   });
   return busy_;
 }
@@ -45,7 +44,8 @@ void ScanRunner::Receive(std::u16string_view line) {
     Deliver(line);
     return;
   }
-  QMetaObject::invokeMethod(this, [this, line] { Deliver(line); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, line] { Deliver(line); }, Qt::BlockingQueuedConnection);
 }
 
 void ScanRunner::Deliver(std::u16string_view line) {

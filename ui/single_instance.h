@@ -25,8 +25,8 @@
 namespace kv::ui {
 
 // CheckSingleInstance's results besides 0 and 1, the handset's HRESULTs.
-inline constexpr int kInstanceCheckFailed = static_cast<int>(0x80004005u);     // E_FAIL
-inline constexpr int kInstanceNameTaken = static_cast<int>(0x80070057u);  // E_INVALIDARG
+inline constexpr int kInstanceCheckFailed = static_cast<int>(0x80004005u);  // E_FAIL
+inline constexpr int kInstanceNameTaken = static_cast<int>(0x80070057u);    // E_INVALIDARG
 inline constexpr int kFirstInstance = 0;
 inline constexpr int kAnotherInstance = 1;
 inline constexpr int kInstanceTries = 25;
@@ -42,7 +42,9 @@ class SingleInstance {
   [[nodiscard]] int Check(bool hide);
 
   // What the first instance does when a second asks it to come forward.
-  void SetBringForward(std::function<void()> bringForward) { bringForward_ = std::move(bringForward); }
+  void SetBringForward(std::function<void()> bringForward) {
+    bringForward_ = std::move(bringForward);
+  }
 
   std::filesystem::path SocketPath() const;
 

@@ -15,8 +15,9 @@
 //
 // Caption: bold, face "Tahoma", LOGPIXELSY x size / 85 pixels high (85,
 // not 72: the handset's buttons draw their captions smaller than points
-// would; LOGPIXELSY is the handset's, the host's times the scale), single line, vertically centred, from the left edge plus the
-// indent, in a rectangle that starts one scale unit above the button's top.
+// would; LOGPIXELSY is the handset's, the host's times the scale), single line, vertically centred,
+// from the left edge plus the indent, in a rectangle that starts one scale unit above the button's
+// top.
 #pragma once
 
 #include <QAbstractButton>
@@ -75,8 +76,7 @@ class SkinButton {
   // its siblings, with `caption` as its text and `controlId` as its object
   // name. false, with no widget, when `textIndent` is negative.
   [[nodiscard]] bool Create(QWidget* parent, const QRect& rect, const QString& caption,
-                            int controlId, int imageId, int fontSize, int textIndent,
-                            float scale);
+                            int controlId, int imageId, int fontSize, int textIndent, float scale);
 
   // The widget; null before Create or after a failed one.
   SkinButtonWidget* Widget() const { return widget_; }

@@ -19,7 +19,7 @@ QPushButton* MakeKey(QWidget* bar, const resources::MenuItem& item,
   auto* key = new QPushButton(ToQString(item.text), bar);
   key->setFocusPolicy(Qt::NoFocus);
   key->setObjectName(item.kind == resources::MenuItemKind::kPopup ? QStringLiteral("popup")
-                                                                    : QString::number(item.command));
+                                                                  : QString::number(item.command));
   if (item.kind == resources::MenuItemKind::kPopup) {
     auto* menu = new QMenu(key);
     FillSoftKeyMenu(*menu, item.items, onCommand);

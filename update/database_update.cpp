@@ -56,8 +56,8 @@ bool ConnectFor(DataConnection& connection, const std::string& url) {
 bool FetchOrWarn(const UpdateContext& context, const std::string& url, std::string& body) {
   const FetchResult fetched = FetchUrl(context, url, body);
   if (fetched == FetchResult::kOk) return true;
-  ShowUpdateWarning(context, fetched == FetchResult::kTooLong ? strings::kUpdateFailed
-                                                              : strings::kCannotConnect);
+  ShowUpdateWarning(
+      context, fetched == FetchResult::kTooLong ? strings::kUpdateFailed : strings::kCannotConnect);
   return false;
 }
 
@@ -78,9 +78,9 @@ Exchange FetchNewerDatabase(const UpdateContext& context, std::string& database)
   }
   const int32_t serverVersion = ParseVersion(versionText);
   if (context.database.Current()->dbVersion >= serverVersion) {
-    ShowUpdateInformation(context, strings::FormatText(
-                                       strings::LoadString(strings::kDatabaseIsLatest),
-                                       {static_cast<int>(serverVersion)}));
+    ShowUpdateInformation(context,
+                          strings::FormatText(strings::LoadString(strings::kDatabaseIsLatest),
+                                              {static_cast<int>(serverVersion)}));
     return Exchange::kAlreadyCurrent;
   }
   if (!FetchOrWarn(context, UrlOf(context.server, kDatabasePath), database)) {
@@ -117,10 +117,10 @@ UpdateResult InstallDatabase(const UpdateContext& context, std::string_view data
 }  // namespace
 
 void OnUpdateVirusDb(const UpdateContext& context) {
-  const platform::MessageAnswer answer = context.boxes.Show(
-      context.owner, strings::LoadString(strings::kAskConnectToUpdate),
-      strings::LoadString(strings::kCaptionQuestion), platform::MessageButtons::kYesNo,
-      platform::MessageIcon::kQuestion);
+  const platform::MessageAnswer answer =
+      context.boxes.Show(context.owner, strings::LoadString(strings::kAskConnectToUpdate),
+                         strings::LoadString(strings::kCaptionQuestion),
+                         platform::MessageButtons::kYesNo, platform::MessageIcon::kQuestion);
   if (answer == platform::MessageAnswer::kNo) return;
   // The user learns the outcome from the update's own boxes.
   (void)UpdateVirusDatabase(context);

@@ -43,7 +43,7 @@ struct UpdateContext {
   DataConnection& connection;
   platform::MessageBoxes& boxes;
   platform::MessageOwner owner = nullptr;  // the main window; null without one
-  std::string server;  // "http://host:port"; empty: no update server configured
+  std::string server;                      // "http://host:port"; empty: no update server configured
   platform::HttpTimeouts timeouts = kUpdateTimeouts;
 };
 

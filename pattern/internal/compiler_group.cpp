@@ -8,8 +8,8 @@
 //
 // This is the one place where the builder recurses with the pattern's
 // nesting, so the nesting bound is kept here.
-#include "pattern/internal/char_types.h"
 #include "pattern/engine_failure.h"
+#include "pattern/internal/char_types.h"
 #include "pattern/internal/compiler.h"
 #include "pattern/pattern_flags.h"
 #include "platform/limits.h"

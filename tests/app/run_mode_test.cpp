@@ -39,8 +39,8 @@ TEST(RunMode, TheCabArgumentLosesItsQuotesAndTrailingBlanks) {
   const std::pair<std::u16string, std::u16string> cases[] = {
       {u"\"\\My Documents\\a.cab\"   ", u"\\My Documents\\a.cab"},
       {u"\\a.cab   ", u"\\a.cab"},
-      {u"\"\\a.cab", u""},  // the only quote is the last one: the text is cut there
-      {u"\\a \"b\" c.cab", u"\\a \"b"},    // cut at the last quote
+      {u"\"\\a.cab", u""},               // the only quote is the last one: the text is cut there
+      {u"\\a \"b\" c.cab", u"\\a \"b"},  // cut at the last quote
       {u"   ", u""},
       {u"\"\"", u""},
   };

@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "every 4 Base64 characters give at most 3 bytes");
 
   std::string again = before;
-  Require(kv::DecodeDatabaseLine(kv::kDatabaseKey, kv::testing::StoredLine(out), again) &&
-              again == out,
-          "a decoded line stored again decodes to the same bytes");
+  Require(
+      kv::DecodeDatabaseLine(kv::kDatabaseKey, kv::testing::StoredLine(out), again) && again == out,
+      "a decoded line stored again decodes to the same bytes");
   return 0;
 }

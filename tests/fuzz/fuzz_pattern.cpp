@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kv::fuzz::CheckSpans(first.spans, compiled.HighestGroup(), length);
   kv::fuzz::Require(first.Matched() == first.spans.IsMatched(), "spans are set for a match only");
   const kv::SearchResult again = compiled.Search(dataText, start);
-  kv::fuzz::Require(again.status == first.status && again.spans == first.spans &&
-                        compiled.Dump() == dump,
-                    "a search changes neither the tree nor the next search's answer");
+  kv::fuzz::Require(
+      again.status == first.status && again.spans == first.spans && compiled.Dump() == dump,
+      "a search changes neither the tree nor the next search's answer");
   return 0;
 }

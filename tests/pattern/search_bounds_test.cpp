@@ -9,8 +9,8 @@
 #include <string>
 
 #include "pattern/compiled_pattern.h"
-#include "pattern/match_pattern.h"
 #include "pattern/engine_failure.h"
+#include "pattern/match_pattern.h"
 #include "platform/engine_thread.h"
 #include "platform/limits.h"
 #include "support/search_status_printer.h"
@@ -119,7 +119,7 @@ TEST(Bounds, MatchDepthHoldsAtItsEdgeOnTheLeastEngineStack) {
   SearchStatus beyond = SearchStatus::kNoMatch;
   platform::EngineThread thread;
   ASSERT_TRUE(thread.Start([&] {
-    int low = 1;  // matches
+    int low = 1;                        // matches
     int high = limits::kMaxMatchDepth;  // beyond the bound: each level costs several calls
     while (high - low > 1) {
       const int middle = (low + high) / 2;

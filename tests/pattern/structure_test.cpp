@@ -8,16 +8,16 @@
 //
 // The compiler, through Dump(): stock class contents, class widening, the
 // flags each node records, and group numbers and names resolved after the
-// build; how nodes nest is left to the matching rows. The dump names node kinds (Seq, Alt, Lit, Class, Greedy, ...), `/r`
-// right-to-left, `/i` ignore case, and group marks as OpenN/CloseN.
+// build; how nodes nest is left to the matching rows. The dump names node kinds (Seq, Alt, Lit,
+// Class, Greedy, ...), `/r` right-to-left, `/i` ignore case, and group marks as OpenN/CloseN.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "pattern/compiled_pattern.h"
 #include "pattern/internal/compiler.h"
-#include "pattern/pattern_flags.h"
 #include "pattern/internal/token_reader.h"
+#include "pattern/pattern_flags.h"
 #include "pattern_test_support.h"
 
 namespace kv {

@@ -28,7 +28,10 @@ constexpr HttpTimeouts kPatient{milliseconds(10'000), milliseconds(20'000)};
 constexpr HttpTimeouts kImpatient{milliseconds(10'000), milliseconds(300)};
 
 HttpRequest RequestFor(const std::string& url, const HttpTimeouts& timeouts = kPatient) {
-  return {.url = url, .proxy = "", .userAgent = "client2.exe", .maxBodyBytes = kMax,
+  return {.url = url,
+          .proxy = "",
+          .userAgent = "client2.exe",
+          .maxBodyBytes = kMax,
           .timeouts = timeouts};
 }
 
@@ -51,22 +54,38 @@ TEST_F(HttpGetThreaded, GivesEachKindOfAnswerItsOutcome) {
       {"200", {200, "20103\r\n"}, kPatient, HttpOutcome::kOk, "20103\r\n"},
       {"204 without a body", {204, ""}, kPatient, HttpOutcome::kOk, ""},
       {"a body of exactly the bound", {200, full}, kPatient, HttpOutcome::kOk, full},
-      {"no length, within the bound", {200, "abc", Ending::kNoLength}, kPatient,
-       HttpOutcome::kOk, "abc"},
+      {"no length, within the bound",
+       {200, "abc", Ending::kNoLength},
+       kPatient,
+       HttpOutcome::kOk,
+       "abc"},
       {"a body one byte over the bound", {200, over}, kPatient, HttpOutcome::kTooLong, ""},
-      {"no length, over the bound", {200, over + over, Ending::kNoLength}, kPatient,
-       HttpOutcome::kTooLong, ""},
+      {"no length, over the bound",
+       {200, over + over, Ending::kNoLength},
+       kPatient,
+       HttpOutcome::kTooLong,
+       ""},
       {"404", {404, "<html>not here</html>"}, kPatient, HttpOutcome::kErrorStatus, ""},
       {"500", {500, "<html>broken</html>"}, kPatient, HttpOutcome::kErrorStatus, ""},
       {"400 with a long body", {400, over}, kPatient, HttpOutcome::kErrorStatus, ""},
       {"302", ScriptedAnswer::Redirect(302, "/elsewhere"), kPatient, HttpOutcome::kRedirect, ""},
-      {"301 with a long body", ScriptedAnswer::Redirect(301, "/elsewhere", over), kPatient, HttpOutcome::kRedirect, ""},
-      {"closed mid-body", {200, "0123456789", Ending::kCloseMidBody}, kPatient,
-       HttpOutcome::kFailed, ""},
-      {"never answers", {200, "late", Ending::kNeverAnswer}, kImpatient,
-       HttpOutcome::kTimedOut, ""},
-      {"answers after the time-out", {200, "late", Ending::kWhole, milliseconds(60'000)},
-       kImpatient, HttpOutcome::kTimedOut, ""},
+      {"301 with a long body", ScriptedAnswer::Redirect(301, "/elsewhere", over), kPatient,
+       HttpOutcome::kRedirect, ""},
+      {"closed mid-body",
+       {200, "0123456789", Ending::kCloseMidBody},
+       kPatient,
+       HttpOutcome::kFailed,
+       ""},
+      {"never answers",
+       {200, "late", Ending::kNeverAnswer},
+       kImpatient,
+       HttpOutcome::kTimedOut,
+       ""},
+      {"answers after the time-out",
+       {200, "late", Ending::kWhole, milliseconds(60'000)},
+       kImpatient,
+       HttpOutcome::kTimedOut,
+       ""},
   };
   for (const auto& row : rows) {
     TestHttpServer server;
@@ -84,8 +103,7 @@ TEST_F(HttpGetThreaded, SendsTheAgentAndAsksForNoCachedAnswer) {
   TestHttpServer server;
   server.Answer("/avupd/reqver.php?sys=wm", {200, "1"});
   std::string body;
-  ASSERT_EQ(HttpGet(RequestFor(server.Url() + "/avupd/reqver.php?sys=wm"), body),
-            HttpOutcome::kOk);
+  ASSERT_EQ(HttpGet(RequestFor(server.Url() + "/avupd/reqver.php?sys=wm"), body), HttpOutcome::kOk);
   const std::vector<testing::RecordedRequest> requests = server.Requests();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].method, "GET");

@@ -8,6 +8,7 @@
 
 #include "platform/limits.h"
 #include "platform/registry_hive.h"
+#include "registry_test_text.h"
 #include "support/temp_files.h"
 
 namespace kv::platform {
@@ -15,11 +16,6 @@ namespace {
 
 using testing::ReadFile;
 using testing::WriteFile;
-
-constexpr RegistryRoot kLm = RegistryRoot::kLocalMachine;
-constexpr std::u16string_view kKey = u"software\\quellbrin\\Kestrelvox";
-const std::string kVersion = "Windows Registry Editor Version 5.00\n";
-const std::string kKeyLine = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
 
 // Every operation of the hive, each expected to give `expected`.
 void ExpectEveryOperation(RegistryHive& hive, RegistryStatus expected, const std::string& what) {
@@ -55,7 +51,7 @@ TEST_F(RegistryHiveFailureTest, AMissingOrEmptyHiveIsAnEmptyRegistry) {
     EXPECT_EQ(std::filesystem::exists(hive_.Path()), empty) << "a failed lookup writes nothing";
     ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
     EXPECT_EQ(ReadFile(hive_.Path()),
-              kVersion + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000002\n\n");
+              kVersionLine + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000002\n\n");
     std::filesystem::remove(hive_.Path());
   }
 }
@@ -67,28 +63,28 @@ TEST_F(RegistryHiveFailureTest, AnUnparseableHiveFailsEveryOperationAndStaysAsIt
       "\n",                                                     // no version line
       "Windows Registry Editor Version 4.00\n",
       "REGEDIT4\n\n" + kKeyLine + value,
-      kVersion + value,                                          // value before any key
-      kVersion + "; a comment\n" + kKeyLine + value,
-      kVersion + "[-HKEY_LOCAL_MACHINE\\software]\n",            // deletion entry
-      kVersion + "[HKEY_USERS\\x]\n",                            // unknown root
-      kVersion + "[HKEY_LOCAL_MACHINE\\a\\\\b]\n",               // empty key name
-      kVersion + "[HKEY_LOCAL_MACHINE\\software\n",              // unclosed header
-      kVersion + kKeyLine + "\"Bin\"=hex:01,02\n",               // other data type
-      kVersion + kKeyLine + "\"Gone\"=-\n",                      // deletion of a value
-      kVersion + kKeyLine + "\"D\"=dword:123456789\n",           // nine digits
-      kVersion + kKeyLine + "\"D\"=dword:\n",
-      kVersion + kKeyLine + "\"D\"=dword:12g4\n",
-      kVersion + kKeyLine + "\"S\"=\"open\n",                    // unterminated text
-      kVersion + kKeyLine + "\"S\"=\"a\\nb\"\n",                 // unknown escape
-      kVersion + kKeyLine + "\"S\"=\"a\" \n",                    // text after the quote
-      kVersion + kKeyLine + "\"S\"=\"a\rb\"\n",                  // CR inside text
-      kVersion + kKeyLine + "S=\"a\"\n",                         // unquoted name
-      kVersion + kKeyLine + "\"S\" = \"a\"\n",
-      kVersion + kKeyLine + value + "\"scanstatus\"=dword:0\n",  // a value twice
-      kVersion + kKeyLine + value + kKeyLine + value,
-      kVersion + kKeyLine + "\"S\"=\"bad \xFF byte\"\n",          // ill-formed UTF-8
-      kVersion + kKeyLine + "\"S\"=\"\xED\xA0\x80\"\n",             // encoded surrogate
-      kVersion + kKeyLine + std::string("\"S\"=\"nul\0\"\n", 11),
+      kVersionLine + value,                                          // value before any key
+      kVersionLine + "; a comment\n" + kKeyLine + value,
+      kVersionLine + "[-HKEY_LOCAL_MACHINE\\software]\n",            // deletion entry
+      kVersionLine + "[HKEY_USERS\\x]\n",                            // unknown root
+      kVersionLine + "[HKEY_LOCAL_MACHINE\\a\\\\b]\n",               // empty key name
+      kVersionLine + "[HKEY_LOCAL_MACHINE\\software\n",              // unclosed header
+      kVersionLine + kKeyLine + "\"Bin\"=hex:01,02\n",               // other data type
+      kVersionLine + kKeyLine + "\"Gone\"=-\n",                      // deletion of a value
+      kVersionLine + kKeyLine + "\"D\"=dword:123456789\n",           // nine digits
+      kVersionLine + kKeyLine + "\"D\"=dword:\n",
+      kVersionLine + kKeyLine + "\"D\"=dword:12g4\n",
+      kVersionLine + kKeyLine + "\"S\"=\"open\n",                    // unterminated text
+      kVersionLine + kKeyLine + "\"S\"=\"a\\nb\"\n",                 // unknown escape
+      kVersionLine + kKeyLine + "\"S\"=\"a\" \n",                    // text after the quote
+      kVersionLine + kKeyLine + "\"S\"=\"a\rb\"\n",                  // CR inside text
+      kVersionLine + kKeyLine + "S=\"a\"\n",                         // unquoted name
+      kVersionLine + kKeyLine + "\"S\" = \"a\"\n",
+      kVersionLine + kKeyLine + value + "\"scanstatus\"=dword:0\n",  // a value twice
+      kVersionLine + kKeyLine + value + kKeyLine + value,
+      kVersionLine + kKeyLine + "\"S\"=\"bad \xFF byte\"\n",          // ill-formed UTF-8
+      kVersionLine + kKeyLine + "\"S\"=\"\xED\xA0\x80\"\n",             // encoded surrogate
+      kVersionLine + kKeyLine + std::string("\"S\"=\"nul\0\"\n", 11),
   };
   // clang-format on
   for (const std::string& content : hives) {
@@ -100,7 +96,7 @@ TEST_F(RegistryHiveFailureTest, AnUnparseableHiveFailsEveryOperationAndStaysAsIt
 }
 
 TEST_F(RegistryHiveFailureTest, AHiveOverTheSizeLimitIsNeverLoadedNorReplaced) {
-  WriteFile(hive_.Path(), kVersion);
+  WriteFile(hive_.Path(), kVersionLine);
   std::filesystem::resize_file(hive_.Path(), limits::kMaxHiveBytes + 1);
   ExpectEveryOperation(hive_, RegistryStatus::kCorruptHive, "oversized");
   EXPECT_EQ(std::filesystem::file_size(hive_.Path()), limits::kMaxHiveBytes + 1);
@@ -120,7 +116,7 @@ TEST_F(RegistryHiveFailureTest, AStaleStagingFileFromACrashIsReplaced) {
   WriteFile(dir_.Path() / "system.reg.new", "half a hive from a crash");
   ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 1), RegistryStatus::kOk);
   EXPECT_EQ(ReadFile(hive_.Path()),
-            kVersion + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000001\n\n");
+            kVersionLine + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000001\n\n");
   EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "system.reg.new"));
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "registry_test_text.h"
 #include "support/temp_files.h"
 
 namespace kv::platform {
@@ -17,10 +18,7 @@ namespace {
 using testing::ReadFile;
 using testing::WriteFile;
 
-constexpr RegistryRoot kLm = RegistryRoot::kLocalMachine;
-constexpr std::u16string_view kKey = u"software\\quellbrin\\Kestrelvox";
-const std::string kHeader = "Windows Registry Editor Version 5.00\n\n";
-const std::string kKeyLine = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
+const std::string kHeader = kVersionLine + "\n";
 
 class RegistryHiveTest : public ::testing::Test {
  protected:

@@ -29,8 +29,8 @@ TEST(Menus, MainMenuReachesEveryCommandOfTheMainWindow) {
   ASSERT_NE(menu, nullptr);
   std::set<int> commands;
   CollectCommands(menu->keys, commands);
-  const std::set<int> expected = {2, 1002, 1003, 5000, 5001, 5002, 5003,
-                                  32783, 32785, 32793, 32794, 32801};
+  const std::set<int> expected = {2,    1002,  1003,  5000,  5001,  5002,
+                                  5003, 32783, 32785, 32793, 32794, 32801};
   EXPECT_EQ(commands, expected);
 }
 

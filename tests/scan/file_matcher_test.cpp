@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <atomic>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <thread>
@@ -66,8 +66,7 @@ TEST_F(FileMatcherTest, FirstSignatureInListOrderDecides) {
   for (const auto& [content, expected] : cases) {
     const fs::path file = prefix_.WriteStoreFile("Files/sample.bin", content);
     EXPECT_EQ(FindMatchingSignature(u"\\Files\\sample.bin"), expected) << content;
-    EXPECT_EQ(CheckFile(u"\\files\\SAMPLE.bin", 0), expected ? kFileFound : kFileClean)
-        << content;
+    EXPECT_EQ(CheckFile(u"\\files\\SAMPLE.bin", 0), expected ? kFileFound : kFileClean) << content;
     EXPECT_TRUE(fs::exists(file));
   }
 }

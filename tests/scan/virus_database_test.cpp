@@ -29,7 +29,9 @@ std::string Summary(const SignatureDatabase& store) {
   };
   // Appended: "literal" + std::string trips a false -Wrestrict in GCC 12 at -O3.
   std::string summary = "v";
-  summary.append(std::to_string(store.dbVersion)).append(" c[").append(records(store.characterSignatures));
+  summary.append(std::to_string(store.dbVersion))
+      .append(" c[")
+      .append(records(store.characterSignatures));
   summary.append("] f[").append(records(store.fileSignatures));
   summary.append("] p[").append(records(store.processSignatures));
   summary.append("] d").append(std::to_string(store.deleteFilesOffset));

@@ -28,16 +28,16 @@ class ScopedEnvironment {
   // Sets `name` to `value`, or unsets it for nullopt.
   ScopedEnvironment& Set(const std::string& name, const std::optional<std::string>& value) {
     saved_.emplace_back(name, platform::GetEnvironment(name));
-    const bool done = value ? platform::SetEnvironment(name, *value)
-                            : platform::UnsetEnvironment(name);
+    const bool done =
+        value ? platform::SetEnvironment(name, *value) : platform::UnsetEnvironment(name);
     if (!done) throw std::runtime_error("cannot set " + name);
     return *this;
   }
 
   // Unsets every proxy variable the machine might have set.
   ScopedEnvironment& WithoutProxies() {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
-                             "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
       Set(name, std::nullopt);
     }
     return *this;

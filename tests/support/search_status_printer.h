@@ -8,6 +8,8 @@
 
 namespace kv {
 
-inline void PrintTo(SearchStatus status, std::ostream* out) { *out << DescribeSearchStatus(status); }
+inline void PrintTo(SearchStatus status, std::ostream* out) {
+  *out << DescribeSearchStatus(status);
+}
 
 }  // namespace kv

@@ -46,10 +46,8 @@ inline constexpr platform::HttpTimeouts kPatient{std::chrono::seconds(10),
 inline constexpr platform::HttpTimeouts kImpatient{std::chrono::seconds(10),
                                                    std::chrono::milliseconds(300)};
 
-inline const std::string kOldDatabase =
-    DatabaseFile("100", {"[VirusFile]", "\\Windows\\old.exe"});
-inline const std::string kNewDatabase =
-    DatabaseFile("200", {"[VirusFile]", "\\Windows\\new.exe"});
+inline const std::string kOldDatabase = DatabaseFile("100", {"[VirusFile]", "\\Windows\\old.exe"});
+inline const std::string kNewDatabase = DatabaseFile("200", {"[VirusFile]", "\\Windows\\new.exe"});
 
 class UpdateBench : public ::testing::Test {
  protected:

@@ -21,15 +21,16 @@ class TarnwatchHandset : public ToolPrefix {
   explicit TarnwatchHandset(std::initializer_list<std::string_view> plainLines) {
     WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", DatabaseFile("7", plainLines));
     std::filesystem::create_directories(StorePath() / "Windows");
-    std::filesystem::copy_file(std::string(KV_SOURCE_DIR) +
-                                   "/resources/demo/store/Windows/wceload.exe",
-                               StorePath() / "Windows/wceload.exe");
+    std::filesystem::copy_file(
+        std::string(KV_SOURCE_DIR) + "/resources/demo/store/Windows/wceload.exe",
+        StorePath() / "Windows/wceload.exe");
   }
 
   RunResult Run(const std::vector<std::string>& args, std::string_view input = {}) const {
     // The console face of the boxes, whatever display the machine has.
-    return RunProgram(KV_TARNWATCH_PATH, args, input,
-                      {"KESTRELVOX_WCELOAD_LOG=" + InstallerLog().string(), "KESTRELVOX_UI=console"});
+    return RunProgram(
+        KV_TARNWATCH_PATH, args, input,
+        {"KESTRELVOX_WCELOAD_LOG=" + InstallerLog().string(), "KESTRELVOX_UI=console"});
   }
 
   std::filesystem::path InstallerLog() const { return Path() / "wceload.log"; }

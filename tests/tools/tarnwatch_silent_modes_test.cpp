@@ -30,9 +30,9 @@ TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
   EXPECT_EQ(result.status, 255);
   EXPECT_EQ(result.err,
             "Information\nFound Trojan:\n\\Windows\\evil.exe\nDelete successfully!\n[O]K\n");
-  EXPECT_EQ(handset.LogRecords(), (Records{"<date> Self scan started",
-                                          "Delete Trojan successfully:\\Windows\\evil.exe",
-                                          "<date> Self scan finished"}));
+  EXPECT_EQ(handset.LogRecords(),
+            (Records{"<date> Self scan started", "Delete Trojan successfully:\\Windows\\evil.exe",
+                     "<date> Self scan finished"}));
   EXPECT_EQ(ReadFile(handset.StorePath() / "Runeskop.log").substr(0, 4), "\xff\xfe\r\0"s);
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/evil.exe"));
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/evil.dll"));
@@ -45,12 +45,13 @@ TEST(TarnwatchSelfScan, AnEmptyOrMissingDatabaseFindsNothing) {
   EXPECT_EQ(result.status, 255);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(handset.LogRecords(), (Records{"<date> Self scan started", "*There's no Trojan!",
-                                          "<date> Self scan finished"}));
+                                           "<date> Self scan finished"}));
 }
 
 // `program` started in the background; its pid.
 int StartSleeper(const fs::path& program, const fs::path& pidFile) {
-  const std::string command = ShellQuote(program.string()) + " 60 </dev/null >/dev/null 2>&1 & echo $! >" +
+  const std::string command = ShellQuote(program.string()) +
+                              " 60 </dev/null >/dev/null 2>&1 & echo $! >" +
                               ShellQuote(pidFile.string());
   if (std::system(command.c_str()) != 0) return -1;
   return std::atoi(ReadFile(pidFile).c_str());
@@ -65,8 +66,8 @@ bool IsRunning(int pid) {
 }
 
 TEST(TarnwatchSelfScan, EndsAProcessRunFromTheStoreAndLeavesTheSameNameOutside) {
-  const TarnwatchHandset handset({"[VirusCharacter]", CharacterLine("Evil", "EVIL-MARK"),
-                                  "[VirusProcess]", "DemoTrojan.exe"});
+  const TarnwatchHandset handset(
+      {"[VirusCharacter]", CharacterLine("Evil", "EVIL-MARK"), "[VirusProcess]", "DemoTrojan.exe"});
   const fs::path inStore = handset.StorePath() / "Program Files/Tool/DemoTrojan.exe";
   const fs::path outside = handset.Path() / "elsewhere/DemoTrojan.exe";
   for (const fs::path& copy : {inStore, outside}) {
@@ -147,9 +148,7 @@ TEST(TarnwatchCabCheck, AMissingPackageIsHandedToTheInstallerAndAnOverlongOneRef
   EXPECT_EQ(ReadFile(handset.InstallerLog()), "\\nowhere.cab\n/nodelete\n");
 }
 
-std::string ScanStatus() {
-  return RunTarnreg({"query", kKey, "/v", "ScanStatus"}).out;
-}
+std::string ScanStatus() { return RunTarnreg({"query", kKey, "/v", "ScanStatus"}).out; }
 
 TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwo) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
@@ -159,17 +158,18 @@ TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwo) {
   EXPECT_NE(ScanStatus().find("REG_DWORD    0x2"), std::string::npos) << ScanStatus();
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/a.exe"));
   EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/b.txt"));  // not an extension it checks
-  EXPECT_FALSE(fs::exists(handset.StorePath() / "Runeskop.log"));   // it writes no log
+  EXPECT_FALSE(fs::exists(handset.StorePath() / "Runeskop.log"));  // it writes no log
 }
 
 // The walk is made slow (each file costs about a second of search: the
-// literal is there, but never 300 bytes into a line); tarnreg writes ScanStatus 0 again and again until tarnwatch
-// ends, so the stop is seen whenever the watch came up.
+// literal is there, but never 300 bytes into a line); tarnreg writes ScanStatus 0 again and again
+// until tarnwatch ends, so the stop is seen whenever the watch came up.
 TEST(TarnwatchBackgroundScan, AScanStoppedFromOutsideEndsWithoutWritingTwo) {
-  const TarnwatchHandset handset({CharacterLine("Slow", ".{300}QQ"),
-                                  CharacterLine("Evil", "EVIL-MARK")});
+  const TarnwatchHandset handset(
+      {CharacterLine("Slow", ".{300}QQ"), CharacterLine("Evil", "EVIL-MARK")});
   for (int i = 0; i < 200; ++i) {
-    handset.WriteStoreFile("Data/f" + std::to_string(i) + ".dat", "QQ" + std::string(64 << 10, 'w'));
+    handset.WriteStoreFile("Data/f" + std::to_string(i) + ".dat",
+                           "QQ" + std::string(64 << 10, 'w'));
   }
   const std::string at = ShellQuote(handset.Path().string());
   const std::string command =

@@ -16,10 +16,8 @@ struct ScreenRow {
 
 TEST(HandsetScreen, SizesScaleAndClientArea) {
   const ScreenRow rows[] = {
-      {"240x320", 240, 320, 1.0f, 268},
-      {"320x240", 320, 240, 1.0f, 188},
-      {"320x320", 320, 320, 1.0f, 268},
-      {"480x640", 480, 640, 2.0f, 536},
+      {"240x320", 240, 320, 1.0f, 268}, {"320x240", 320, 240, 1.0f, 188},
+      {"320x320", 320, 320, 1.0f, 268}, {"480x640", 480, 640, 2.0f, 536},
       {"479x640", 479, 640, 1.0f, 588},
   };
   for (const ScreenRow& row : rows) {
@@ -33,8 +31,8 @@ TEST(HandsetScreen, SizesScaleAndClientArea) {
 }
 
 TEST(HandsetScreen, AnythingElseIsNoScreen) {
-  for (const char* text : {"", "480", "480x", "x640", "480X640", "239x320", "480x640x2",
-                           "480 x640", "4097x640", "-480x640", "480x6401"}) {
+  for (const char* text : {"", "480", "480x", "x640", "480X640", "239x320", "480x640x2", "480 x640",
+                           "4097x640", "-480x640", "480x6401"}) {
     EXPECT_FALSE(ParseScreenSize(text)) << text;
   }
 }

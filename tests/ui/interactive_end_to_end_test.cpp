@@ -27,10 +27,10 @@ bool HaveVirtualDisplay() {
 class VirtualDisplay {
  public:
   VirtualDisplay() {
-    server_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                           QStringLiteral("-screen"), QStringLiteral("0"),
-                                           QStringLiteral("800x800x24"),
-                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    server_.start(QStringLiteral("Xvfb"),
+                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                   QStringLiteral("0"), QStringLiteral("800x800x24"), QStringLiteral("-nolisten"),
+                   QStringLiteral("tcp")});
     if (!server_.waitForStarted(kProcessWaitMilliseconds)) return;
     while (!server_.canReadLine() && server_.waitForReadyRead(kProcessWaitMilliseconds)) {
     }
@@ -46,8 +46,8 @@ class VirtualDisplay {
   // How many top-level windows bear `title`.
   int WindowsTitled(const QString& title) const {
     QProcess lookup;
-    lookup.start(QStringLiteral("xwininfo"),
-                 {QStringLiteral("-root"), QStringLiteral("-tree"), QStringLiteral("-display"), name_});
+    lookup.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree"),
+                                              QStringLiteral("-display"), name_});
     lookup.waitForFinished(kProcessWaitMilliseconds);
     return QString::fromLocal8Bit(lookup.readAllStandardOutput())
         .count(QStringLiteral("\"") + title + QStringLiteral("\""));
@@ -66,7 +66,8 @@ class VirtualDisplay {
   QString name_;
 };
 
-QProcessEnvironment ProgramEnvironment(const QString& display, const std::filesystem::path& prefix) {
+QProcessEnvironment ProgramEnvironment(const QString& display,
+                                       const std::filesystem::path& prefix) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
   environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -79,7 +80,8 @@ QProcessEnvironment ProgramEnvironment(const QString& display, const std::filesy
   return environment;
 }
 
-void Start(QProcess& program, const QProcessEnvironment& environment, const QStringList& arguments) {
+void Start(QProcess& program, const QProcessEnvironment& environment,
+           const QStringList& arguments) {
   program.setProcessEnvironment(environment);
   program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   program.start(QStringLiteral(KV_TARNWATCH_PATH), arguments);
@@ -144,7 +146,8 @@ TEST(InteractiveEndToEnd, SilentRunShowsItsBoxesOnTheDisplayUnlessTheConsoleIsCh
   console.start(QStringLiteral(KV_TARNWATCH_PATH), overlongCab);
   ASSERT_TRUE(console.waitForFinished(kProcessWaitMilliseconds));
   EXPECT_EQ(console.exitCode(), 255);
-  EXPECT_EQ(console.readAllStandardError(), QByteArray("Error\nUnknown error:Can not install!\n[O]K\n"));
+  EXPECT_EQ(console.readAllStandardError(),
+            QByteArray("Error\nUnknown error:Can not install!\n[O]K\n"));
 }
 
 // Without a display, or with one named that nobody serves, the start says

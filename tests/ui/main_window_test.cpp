@@ -18,8 +18,9 @@ using platform::MessageAnswer;
 class MainWindowTest : public ::testing::Test {
  protected:
   ui::MainWindowServices Services() {
-    return ui::MainWindowServices{prefix_.Store(), database_, hive_, nullptr, connection_,
-                                  std::string(), scans_, [this](int code) { ended_.push_back(code); }};
+    return ui::MainWindowServices{
+        prefix_.Store(), database_,     hive_,  nullptr,
+        connection_,     std::string(), scans_, [this](int code) { ended_.push_back(code); }};
   }
 
   SkinnedPrefix prefix_;
@@ -45,12 +46,14 @@ struct ButtonRow {
 
 TEST_F(MainWindowTest, ButtonsAndBannerFollowTheClientAreaAndScale) {
   const ButtonRow rows[] = {
-      {240, 320,
+      {240,
+       320,
        {QRect(20, 70, 200, 33), QRect(20, 108, 200, 33), QRect(20, 146, 200, 33),
         QRect(20, 184, 200, 33)},
        {6559, 6557, 6555, 6561},
        QRect(0, 0, 240, 40)},
-      {480, 640,
+      {480,
+       640,
        {QRect(40, 140, 400, 66), QRect(40, 216, 400, 66), QRect(40, 292, 400, 66),
         QRect(40, 368, 400, 66)},
        {6535, 6533, 6531, 6537},
@@ -85,9 +88,9 @@ TEST_F(MainWindowTest, SettingsCommandsChangeTheRegistryWithTheWindowAsOwner) {
   ui::MainWindow window(context, services);
   window.OnCommand(ids::kDisableCabMonitor);
   platform::RegistryValue value;
-  ASSERT_EQ(hive_.ReadValue(platform::RegistryRoot::kClassesRoot, app::kCabOpenCommandKey, u"",
-                            value),
-            platform::RegistryStatus::kOk);
+  ASSERT_EQ(
+      hive_.ReadValue(platform::RegistryRoot::kClassesRoot, app::kCabOpenCommandKey, u"", value),
+      platform::RegistryStatus::kOk);
   EXPECT_EQ(value.text, app::kCabMonitorOffCommand);
   ASSERT_EQ(boxes_.shown.size(), 1u);
   EXPECT_EQ(boxes_.shown[0].caption, "Finished");
@@ -122,7 +125,8 @@ TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
   EXPECT_EQ(session_.mode, ScanMode::kFull);
   runner_.WaitUntilIdle();
   const std::string log = ReadFile(prefix_.StorePath() / "Runeskop.log");
-  EXPECT_NE(log.find(std::string("F\0u\0l\0l\0 \0s\0c\0a\0n\0n\0i\0n\0g\0", 26)), std::string::npos);
+  EXPECT_NE(log.find(std::string("F\0u\0l\0l\0 \0s\0c\0a\0n\0n\0i\0n\0g\0", 26)),
+            std::string::npos);
 }
 
 TEST_F(MainWindowTest, UpdateAsksFirstAndTellsWhenNoServerAnswers) {

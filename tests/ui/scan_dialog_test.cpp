@@ -120,9 +120,9 @@ TEST_F(ScanDialogTest, ListsEachFindingAboveItsPathAndLogsThePathFirst) {
 
 TEST_F(ScanDialogTest, ARealFastScanDeletesListsAndLogsItsFinding) {
   std::string database = "20102\r\n";
-  for (const std::string& plain : {std::string("[VirusCharacter]"),
-                                   CharacterLine("Evil", "EVIL-MARK"), std::string("[VirusFile]"),
-                                   std::string("\\Windows\\evil.exe")}) {
+  for (const std::string& plain :
+       {std::string("[VirusCharacter]"), CharacterLine("Evil", "EVIL-MARK"),
+        std::string("[VirusFile]"), std::string("\\Windows\\evil.exe")}) {
     database += StoredLine(plain) + "\r\n";
   }
   prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", database);
@@ -174,9 +174,9 @@ TEST_F(ScanDialogTest, StatusLineShowsPlainTextsAndPathsButNotListLines) {
   const int listed = dialog.List()->count();
   session_.HandOver(u"Scanning \\Windows");
   EXPECT_EQ(dialog.List()->count(), listed);
-  EXPECT_EQ(LogRecords(), (std::vector<std::string>{"\\a.exe", "[1].Found Trojan,Can not delete:",
-                                                    "There's no Trojan!", "*odd",
-                                                    "[2].Found Trojan,Delete successfully:"}));
+  EXPECT_EQ(LogRecords(), (std::vector<std::string>{
+                              "\\a.exe", "[1].Found Trojan,Can not delete:", "There's no Trojan!",
+                              "*odd", "[2].Found Trojan,Delete successfully:"}));
 }
 
 struct LayoutRow {

@@ -70,9 +70,7 @@ TEST_F(SkinButtonTest, LiftingOverTheButtonClicksAndLiftingOutsideDoesNot) {
   EXPECT_EQ(clicks.count(), 1);
 }
 
-TEST_F(SkinButtonTest, NeverTakesTheFocus) {
-  EXPECT_EQ(widget_->focusPolicy(), Qt::NoFocus);
-}
+TEST_F(SkinButtonTest, NeverTakesTheFocus) { EXPECT_EQ(widget_->focusPolicy(), Qt::NoFocus); }
 
 TEST_F(SkinButtonTest, PressedButtonWithoutPressedPicturePaintsWhite) {
   SkinButton lonely;
@@ -88,8 +86,8 @@ TEST_F(SkinButtonTest, PressedButtonWithoutPressedPicturePaintsWhite) {
 TEST(SkinButtonCreate, NegativeIndentMakesNoButtonAndZeroDrawsFromTheLeftEdge) {
   QWidget parent;
   SkinButton refused;
-  EXPECT_FALSE(refused.Create(&parent, QRect(0, 0, 100, 30), QStringLiteral("x"), 1, 1, 9, -1,
-                              1.0f));
+  EXPECT_FALSE(
+      refused.Create(&parent, QRect(0, 0, 100, 30), QStringLiteral("x"), 1, 1, 9, -1, 1.0f));
   EXPECT_EQ(refused.Widget(), nullptr);
   EXPECT_TRUE(parent.findChildren<QAbstractButton*>().isEmpty());
 

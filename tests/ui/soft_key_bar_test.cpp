@@ -46,8 +46,8 @@ TEST(SoftKeyBar, EachMenuHasItsTwoKeys) {
     place.resize(480, 52);
     RecordingBoxes boxes;
     std::vector<int> sent;
-    QWidget* bar = ui::CreateSoftKeyBar(&place, row.menu, [&](int c) { sent.push_back(c); },
-                                        boxes, nullptr);
+    QWidget* bar = ui::CreateSoftKeyBar(
+        &place, row.menu, [&](int c) { sent.push_back(c); }, boxes, nullptr);
     ASSERT_NE(bar, nullptr) << row.menu;
     const auto keys = bar->findChildren<QPushButton*>();
     ASSERT_EQ(keys.size(), 2);
@@ -64,20 +64,34 @@ TEST(SoftKeyBar, MainMenuPopupHoldsEveryCommandInTheHandsetOrder) {
   place.resize(480, 52);
   RecordingBoxes boxes;
   std::vector<int> sent;
-  QWidget* bar = ui::CreateSoftKeyBar(&place, ids::kMainMenu, [&](int c) { sent.push_back(c); },
-                                      boxes, nullptr);
+  QWidget* bar = ui::CreateSoftKeyBar(
+      &place, ids::kMainMenu, [&](int c) { sent.push_back(c); }, boxes, nullptr);
   ASSERT_NE(bar, nullptr);
   auto* menuKey = bar->findChild<QPushButton*>(QStringLiteral("popup"));
   ASSERT_NE(menuKey, nullptr);
   ASSERT_NE(menuKey->menu(), nullptr);
   std::vector<std::string> items;
   Describe(*menuKey->menu(), items);
-  const std::vector<std::string> expected = {
-      "Scan and Kill>", "Memory Scan(&M)=5000", "Fast Scan(&F)=5002", "Full Scan(&A)...=5001", "<",
-      "Auto monitor>", "Scan when startup(&S)...=1002", "Monitor CAB files(&C)...=1003", "-",
-      "Enable CAB monitor(&O)...=32793", "Disable CAB monitor(&P)...=32794", "<",
-      "Log>", "View Log(&L)...=5003", "Clear Log(&G)...=32785", "<",
-      "-", "Update Virus DB=32801", "-", "About(&A)...=32783"};
+  const std::vector<std::string> expected = {"Scan and Kill>",
+                                             "Memory Scan(&M)=5000",
+                                             "Fast Scan(&F)=5002",
+                                             "Full Scan(&A)...=5001",
+                                             "<",
+                                             "Auto monitor>",
+                                             "Scan when startup(&S)...=1002",
+                                             "Monitor CAB files(&C)...=1003",
+                                             "-",
+                                             "Enable CAB monitor(&O)...=32793",
+                                             "Disable CAB monitor(&P)...=32794",
+                                             "<",
+                                             "Log>",
+                                             "View Log(&L)...=5003",
+                                             "Clear Log(&G)...=32785",
+                                             "<",
+                                             "-",
+                                             "Update Virus DB=32801",
+                                             "-",
+                                             "About(&A)...=32783"};
   EXPECT_EQ(items, expected);
 
   menuKey->menu()->actions().last()->trigger();
@@ -88,7 +102,9 @@ TEST(SoftKeyBar, AMissingMenuShowsTheFailureBoxAndMakesNoBar) {
   QWidget place;
   RecordingBoxes boxes;
   QWidget owner;
-  EXPECT_EQ(ui::CreateSoftKeyBar(&place, 999, [](int) {}, boxes, &owner), nullptr);
+  EXPECT_EQ(ui::CreateSoftKeyBar(
+                &place, 999, [](int) {}, boxes, &owner),
+            nullptr);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "SHCreateMenuBar Failed");
   EXPECT_EQ(boxes.shown[0].caption, "Error");

@@ -49,7 +49,10 @@ TEST_F(DatabaseUpdateThreaded, ReadsTheVersionAsAtoiDoes) {
   } rows[] = {
       {"150\n", true, kSucceededBox},
       {"  150 and more", true, kSucceededBox},
-      {std::string("150\0" "999", 7), true, kSucceededBox},
+      {std::string("150\0"
+                   "999",
+                   7),
+       true, kSucceededBox},
       {std::string(10237, '0') + "150", true, kSucceededBox},  // 10240 bytes, read to the end
       {"100", false, LatestBox(100)},
       {"99\r\n", false, LatestBox(99)},
@@ -116,8 +119,7 @@ TEST_F(DatabaseUpdateThreaded, TheMenuCommandAsksFirstAndNoMeansNoUpdate) {
   TestHttpServer server;
   server.Answer(kVersionPath, {200, "200"});
   server.Answer(kDatabasePath, {200, kNewDatabase});
-  const std::string question =
-      "Question|To update virus DB need to connect to network,continue?";
+  const std::string question = "Question|To update virus DB need to connect to network,continue?";
 
   boxes_.answers = {platform::MessageAnswer::kNo};
   OnUpdateVirusDb(Context(server.Url()));

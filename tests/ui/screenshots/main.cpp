@@ -49,8 +49,8 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
   PublishedDatabase database;
   platform::RegistryHive hive(prefix.Path() / "system.reg");
   DataConnection connection;
-  ui::MainWindowServices services{prefix.Store(), database, hive, nullptr, connection,
-                                  std::string(), scans, [](int) {}};
+  ui::MainWindowServices services{prefix.Store(), database,      hive,  nullptr,
+                                  connection,     std::string(), scans, [](int) {}};
   ui::MainWindow window(context, services);
   bool saved = Save(window, out, QStringLiteral("main-") + size);
 
@@ -103,7 +103,8 @@ bool RenderAll(const QDir& out) {
     return false;
   }
   bool saved = true;
-  for (const ui::HandsetScreen screen : {ui::HandsetScreen{240, 320}, ui::HandsetScreen{480, 640}}) {
+  for (const ui::HandsetScreen screen :
+       {ui::HandsetScreen{240, 320}, ui::HandsetScreen{480, 640}}) {
     saved = RenderScreen(prefix, screen, out) && saved;
   }
   return saved;
