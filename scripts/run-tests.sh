@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command, and CI's. Stops at the first failure, cheapest check
 # first:
-#   1. the layering check (seconds; needs nothing installed);
+#   1. the layering check (seconds; needs nothing installed), then
+#      clang-format's check of every C++ file;
 #   2. a normal build and every test, then clang-tidy over its sources;
 #   3. a build with AddressSanitizer and UndefinedBehaviorSanitizer and
 #      every test;
@@ -18,6 +19,10 @@ scripts/check-layers.sh
 
 scripts/install-deps.sh
 jobs=$(nproc)
+
+echo "== format =="
+find app bench log pattern platform resources scan tests tools ui update -type f \
+  \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
 
 configure() {
   local dir=$1; shift
