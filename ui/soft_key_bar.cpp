@@ -1,8 +1,10 @@
 // Building the soft-key bar from a menu resource.
 #include "ui/soft_key_bar.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <algorithm>
 
 #include "ui/qt_text.h"
 
@@ -14,6 +16,37 @@ const char* const kKeyStyle =
     "QPushButton:pressed { background: #2f6fb8; }"
     "QPushButton::menu-indicator { image: none; width: 0; }";
 
+// A soft key's menu opens upwards from the bar, over the screen, as on the
+// handset, whatever room the display leaves below the window; its sub-menus
+// open to the left of it where the window ends on the right. All stay
+// inside the window's width and above the bar.
+class KeepMenuOnScreen final : public QObject {
+ public:
+  explicit KeepMenuOnScreen(QPushButton* key) : QObject(key), key_(key) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Show) return false;
+    auto* menu = static_cast<QMenu*>(watched);
+    const QWidget* window = key_->window();
+    const int left = window->mapToGlobal(QPoint(0, 0)).x();
+    const int right = left + window->width();
+    const QPoint keyTop = key_->mapToGlobal(QPoint(0, 0));
+    const QRect at = menu->geometry();
+    if (menu == key_->menu()) {
+      menu->move(std::max(left, std::min(keyTop.x(), right - at.width())),
+                 keyTop.y() - at.height());
+      return false;
+    }
+    int x = at.x();
+    if (at.x() + at.width() > right) x = menu->parentWidget()->geometry().x() - at.width();
+    menu->move(std::max(left, x), std::min(at.y(), keyTop.y() - at.height()));
+    return false;
+  }
+
+ private:
+  QPushButton* key_;
+};
+
 QPushButton* MakeKey(QWidget* bar, const resources::MenuItem& item,
                      const CommandHandler& onCommand) {
   auto* key = new QPushButton(ToQString(item.text), bar);
@@ -24,6 +57,9 @@ QPushButton* MakeKey(QWidget* bar, const resources::MenuItem& item,
     auto* menu = new QMenu(key);
     FillSoftKeyMenu(*menu, item.items, onCommand);
     key->setMenu(menu);
+    auto* placing = new KeepMenuOnScreen(key);
+    menu->installEventFilter(placing);
+    for (QMenu* subMenu : menu->findChildren<QMenu*>()) subMenu->installEventFilter(placing);
   } else {
     const int command = item.command;
     QObject::connect(key, &QPushButton::clicked, bar, [onCommand, command] { onCommand(command); });

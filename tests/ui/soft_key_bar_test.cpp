@@ -3,6 +3,8 @@
 // and the failure box of a bar that cannot be made.
 #include <QMenu>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <vector>
 
 #include "resources/command_ids.h"
@@ -96,6 +98,41 @@ TEST(SoftKeyBar, MainMenuPopupHoldsEveryCommandInTheHandsetOrder) {
 
   menuKey->menu()->actions().last()->trigger();
   EXPECT_EQ(sent, std::vector<int>{ids::kAbout});
+}
+
+// The menu opens upwards from the bar and stays within the window, even
+// with room below the window on the display; so does a sub-menu asked to
+// open past the window's right edge.
+TEST(SoftKeyBar, TheMenuOpensAboveItsKeyInsideTheWindow) {
+  QWidget window;
+  window.setGeometry(40, 10, 240, 320);
+  auto* place = new QWidget(&window);
+  place->setGeometry(0, 294, 240, 26);
+  RecordingBoxes boxes;
+  QWidget* bar = ui::CreateSoftKeyBar(
+      place, ids::kMainMenu, [](int) {}, boxes, nullptr);
+  ASSERT_NE(bar, nullptr);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  auto* menuKey = bar->findChild<QPushButton*>(QStringLiteral("popup"));
+  QRect opened;
+  QRect subOpened;
+  QTimer::singleShot(0, [&] {
+    opened = menuKey->menu()->geometry();
+    QMenu* sub = menuKey->menu()->findChildren<QMenu*>().first();
+    sub->popup(QPoint(window.geometry().right(), opened.top()));
+    subOpened = sub->geometry();
+    sub->close();
+    menuKey->menu()->close();
+  });
+  menuKey->showMenu();
+  const QPoint keyTop = menuKey->mapToGlobal(QPoint(0, 0));
+  EXPECT_EQ(opened.bottom() + 1, keyTop.y());
+  for (const QRect& menu : {opened, subOpened}) {
+    EXPECT_LE(menu.right(), window.geometry().right());
+    EXPECT_GE(menu.left(), window.geometry().left());
+    EXPECT_LE(menu.bottom() + 1, keyTop.y());
+  }
 }
 
 TEST(SoftKeyBar, AMissingMenuShowsTheFailureBoxAndMakesNoBar) {
