@@ -8,7 +8,7 @@
 namespace kv::platform {
 namespace {
 
-constexpr std::size_t kPointCount = static_cast<std::size_t>(FaultPoint::kRename) + 1;
+constexpr std::size_t kPointCount = static_cast<std::size_t>(FaultPoint::kCount);
 std::array<std::atomic<int>, kPointCount> armed{};
 
 std::atomic<int>& Counter(FaultPoint point) { return armed[static_cast<std::size_t>(point)]; }

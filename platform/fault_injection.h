@@ -26,6 +26,7 @@ enum class FaultPoint {
   kRename,  // ReplaceStoreFile's rename into place fails
   // TakeProcessSnapshot cannot read the host's process list.
   kProcessList,
+  kCount,  // the number of points above, not a point: keep it last
 };
 
 // The next `times` calls at `point` fail (added to any already armed).

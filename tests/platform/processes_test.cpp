@@ -3,6 +3,7 @@
 // a blank and a byte that is not UTF-8. Which are listed and under what
 // name, which open and with what device path, and that Terminate kills
 // (the test reaps its own children and reads their wait status).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -25,14 +26,23 @@ namespace {
 namespace fs = std::filesystem;
 
 // A sleeping child started from `program`, killed and reaped at the end
-// unless the test has reaped it.
+// unless the test has reaped it. It holds none of the test's descriptors,
+// so that a test that dies before killing it does not keep the runner
+// waiting for the end of its output.
 class Child {
  public:
   explicit Child(const fs::path& program) {
     char name[] = "sleep";
     char seconds[] = "1000";
     char* argv[] = {name, seconds, nullptr};
-    if (::posix_spawn(&id_, program.c_str(), nullptr, nullptr, argv, environ) != 0) id_ = -1;
+    posix_spawn_file_actions_t detached;
+    ::posix_spawn_file_actions_init(&detached);
+    for (const int fd : {0, 1, 2}) {
+      ::posix_spawn_file_actions_addopen(&detached, fd, "/dev/null", O_RDWR, 0);
+    }
+    ::posix_spawn_file_actions_addclosefrom_np(&detached, 3);
+    if (::posix_spawn(&id_, program.c_str(), &detached, nullptr, argv, environ) != 0) id_ = -1;
+    ::posix_spawn_file_actions_destroy(&detached);
   }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
