@@ -5,6 +5,7 @@
 #include <array>
 
 #include "resources/command_ids.h"
+#include "resources/find_by_id.h"
 
 namespace kv::resources {
 namespace {
@@ -34,11 +35,6 @@ constexpr std::array kLayouts = {
 
 }  // namespace
 
-const DialogLayout* FindDialogLayout(int id) {
-  for (const DialogLayout& layout : kLayouts) {
-    if (layout.id == id) return &layout;
-  }
-  return nullptr;
-}
+const DialogLayout* FindDialogLayout(int id) { return FindById<DialogLayout>(kLayouts, id); }
 
 }  // namespace kv::resources

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "resources/command_ids.h"
+#include "resources/find_by_id.h"
 
 namespace kv::resources {
 namespace {
@@ -40,11 +41,6 @@ constexpr std::array kIcons = {IconResource{ids::kProgramIcon, kShieldRows, kShi
 
 }  // namespace
 
-const IconResource* FindIcon(int id) {
-  for (const IconResource& icon : kIcons) {
-    if (icon.id == id) return &icon;
-  }
-  return nullptr;
-}
+const IconResource* FindIcon(int id) { return FindById<IconResource>(kIcons, id); }
 
 }  // namespace kv::resources

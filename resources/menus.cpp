@@ -6,6 +6,7 @@
 #include <array>
 
 #include "resources/command_ids.h"
+#include "resources/find_by_id.h"
 
 namespace kv::resources {
 namespace {
@@ -56,11 +57,6 @@ constexpr std::array kMenus = {
 
 }  // namespace
 
-const MenuResource* FindMenu(int id) {
-  for (const MenuResource& menu : kMenus) {
-    if (menu.id == id) return &menu;
-  }
-  return nullptr;
-}
+const MenuResource* FindMenu(int id) { return FindById<MenuResource>(kMenus, id); }
 
 }  // namespace kv::resources
