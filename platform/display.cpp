@@ -83,6 +83,13 @@ bool WaylandDisplayAnswers(const std::string& name) {
 
 }  // namespace
 
+bool DisplayNamed() {
+  for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"}) {
+    if (!EnvironmentOrEmpty(name).empty()) return true;
+  }
+  return false;
+}
+
 bool DisplayReachable() {
   if (!EnvironmentOrEmpty("QT_QPA_PLATFORM").empty()) return true;
   const std::string wayland = EnvironmentOrEmpty("WAYLAND_DISPLAY");

@@ -2,10 +2,14 @@
 // boxes of a silent run take: Qt boxes on a display, console boxes without
 // one.
 //
-// Entry points: DisplayReachable, ChooseBoxFace.
+// Entry points: DisplayNamed, DisplayReachable, ChooseBoxFace.
 #pragma once
 
 namespace kv::platform {
+
+// True when the environment names a display at all ($QT_QPA_PLATFORM,
+// $WAYLAND_DISPLAY or $DISPLAY not empty), reachable or not.
+bool DisplayNamed();
 
 // True when a display answers: a Wayland socket ($WAYLAND_DISPLAY, under
 // $XDG_RUNTIME_DIR when relative), an X server ($DISPLAY: a local socket,

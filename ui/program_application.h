@@ -1,8 +1,9 @@
 // ProgramApplication: the one QApplication of a tarnwatch process, for the
-// window and for the boxes of a silent run alike. A display that is named
-// but cannot be reached is only found by QApplication, which then aborts;
-// while it is being made, its fatal message becomes the program's one line
-// and exit code 1 instead.
+// window and for the boxes of a silent run alike. The display is probed
+// before (platform/display.h), but one that takes the connection and then
+// refuses it (its authorisation, say) is only found by QApplication, which
+// then aborts; while it is being made, its fatal message becomes the
+// program's one line and exit code 1 instead.
 #pragma once
 
 #include <QApplication>

@@ -7,7 +7,7 @@
 
 #include "app/store_scan_log.h"
 #include "platform/clock.h"
-#include "platform/environment.h"
+#include "platform/display.h"
 #include "resources/string_table.h"
 #include "scan/run_scan.h"
 #include "ui/main_window.h"
@@ -19,16 +19,6 @@
 
 namespace kv::ui {
 namespace {
-
-// Qt ends the process when it has no display at all, so the program looks
-// first, and says so in one line instead.
-bool HasDisplay() {
-  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
-    const auto value = platform::GetEnvironment(name);
-    if (value && !value->empty()) return true;
-  }
-  return false;
-}
 
 // Creates the main window, shows it, runs the loop and returns its code.
 int RunMainWindow(const UiContext& context, MainWindowServices& services, SingleInstance& instance,
@@ -48,8 +38,12 @@ int RunMainWindow(const UiContext& context, MainWindowServices& services, Single
 }  // namespace
 
 int RunInteractive(InteractiveContext& context, bool hide) {
-  if (!HasDisplay()) {
-    std::cerr << "tarnwatch: no display to show the window on (set DISPLAY); " << kNoDisplayHint;
+  // Qt would end the process on a display it cannot reach, so look first.
+  if (!platform::DisplayReachable()) {
+    std::cerr << (platform::DisplayNamed() ? "tarnwatch: the display cannot be reached; "
+                                           : "tarnwatch: no display to show the window on (set "
+                                             "DISPLAY); ")
+              << kNoDisplayHint;
     return kNoDisplayExitCode;
   }
   const ProgramApplication application;
