@@ -1,8 +1,6 @@
-// Two real processes appending to one log at the same time: the lock and
-// the append at the end must keep every record, whole and once, each
-// process's records in the order it wrote them, under a single mark. The
-// test holds the log locked while the two start, so that both begin by
-// waiting and then run side by side rather than one after the other.
+// Two real processes appending to one log at once keep every record whole
+// and once, each process's in its order, under a single mark. The log is
+// held locked while both start, so that they then run side by side.
 #include <gtest/gtest.h>
 
 #include <chrono>

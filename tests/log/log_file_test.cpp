@@ -1,7 +1,7 @@
-// The log writer against a real store: the exact bytes of records and of a
-// log cleared and begun again; the mark for an empty file; what an append
-// and a clear do with a file that is no log, a link, a folder, a writer
-// that keeps the lock, and a write that fails half-way.
+// The log writer against a real store: the exact bytes (UTF-16LE, the mark,
+// a CR LF before each record) of records and of a log cleared and begun
+// again; what an append and a clear do with a file that is no log, a link,
+// a folder, a writer that keeps the lock, and a write that fails half-way.
 #include "log/log_file.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "platform/fault_injection.h"
@@ -36,23 +35,23 @@ class LogFileTest : public ::testing::Test {
 };
 
 TEST_F(LogFileTest, RecordsAndClearsGiveTheseBytes) {
-  // A step is a record to append, or nullopt for a clear.
-  struct Row {
-    const char* label;
+  // The file before (nullopt: none), then records to append (nullopt: a clear).
+  const struct {
+    std::optional<std::string> before;
     std::vector<std::optional<std::u16string>> steps;
     std::string hex;
+  } rows[] = {
+      {std::nullopt, {u"A", u"B"}, "fffe0d000a0041000d000a004200"},
+      {std::nullopt, {u"A", u""}, "fffe0d000a0041000d000a00"},  // an empty record
+      {std::nullopt, {u"\u00C4\U0001F600"}, "fffe0d000a00c4003dd800de"},
+      {std::nullopt, {u"A", std::nullopt, u"B"}, "fffe0d000a004200"},  // a fresh mark
+      {"", {u"A"}, "fffe0d000a004100"},                                // an empty file
+      {"junk", {u"A"}, testing::Hex("junk") + "0d000a004100"},         // no log: as it is
   };
-  const Row rows[] = {
-      {"first record", {u"A"}, "fffe0d000a004100"},
-      {"second record", {u"A", u"B"}, "fffe0d000a0041000d000a004200"},
-      {"empty record is its separator", {u"A", u""}, "fffe0d000a0041000d000a00"},
-      {"latin-1 and euro", {u"\\\u00C4rger\u20AC"}, "fffe0d000a005c00c4007200670065007200ac20"},
-      {"surrogate pair", {u"\U0001F600"}, "fffe0d000a003dd800de"},
-      {"after a clear, a fresh mark", {u"A", std::nullopt, u"B"}, "fffe0d000a004200"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.label);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.hex);
     fs::remove(LogHostPath());
+    if (row.before) prefix_.WriteStoreFile("Runeskop.log", *row.before);
     for (const auto& step : row.steps) {
       if (step) {
         EXPECT_EQ(Append(*step), LogAppendResult::kAppended);
@@ -62,15 +61,6 @@ TEST_F(LogFileTest, RecordsAndClearsGiveTheseBytes) {
     }
     EXPECT_EQ(LogHex(), row.hex);
   }
-}
-
-TEST_F(LogFileTest, EmptyFileGetsTheMarkAndAnyOtherFileIsAppendedToAsItIs) {
-  prefix_.WriteStoreFile("Runeskop.log", "");
-  EXPECT_EQ(Append(u"A"), LogAppendResult::kAppended);
-  EXPECT_EQ(LogHex(), "fffe0d000a004100");
-  prefix_.WriteStoreFile("Runeskop.log", "junk");
-  EXPECT_EQ(Append(u"A"), LogAppendResult::kAppended);
-  EXPECT_EQ(LogHex(), testing::Hex("junk") + "0d000a004100");
 }
 
 TEST_F(LogFileTest, LinkOrFolderInTheLogsPlaceIsNotOpenedAndNotTouched) {
@@ -85,51 +75,36 @@ TEST_F(LogFileTest, LinkOrFolderInTheLogsPlaceIsNotOpenedAndNotTouched) {
   EXPECT_TRUE(fs::is_directory(LogHostPath()));
 }
 
-TEST_F(LogFileTest, ListLineReachesTheLogOnlyWithTheLogFlag) {
+TEST_F(LogFileTest, OnlyTheLogFlagLogsAListLineAndARefusedClearKeepsTheLog) {
+  EXPECT_EQ(ClearLog(prefix_.Store()), LogClearResult::kAbsent);
   EXPECT_EQ(AddListLineToLog(prefix_.Store(), u"A", LogFlag::kListOnly),
             LogAppendResult::kNotLogged);
   EXPECT_FALSE(fs::exists(LogHostPath()));
   EXPECT_EQ(AddListLineToLog(prefix_.Store(), u"A", LogFlag::kAlsoLog), LogAppendResult::kAppended);
-  EXPECT_EQ(LogHex(), "fffe0d000a004100");
-}
-
-TEST_F(LogFileTest, ClearOfNoLogIsNoErrorAndARefusedClearKeepsTheLog) {
-  EXPECT_EQ(ClearLog(prefix_.Store()), LogClearResult::kAbsent);
-  ASSERT_EQ(Append(u"A"), LogAppendResult::kAppended);
   platform::FailNext(platform::FaultPoint::kDelete);
   EXPECT_EQ(ClearLog(prefix_.Store()), LogClearResult::kRefused);
   EXPECT_EQ(LogHex(), "fffe0d000a004100");
 }
 
-TEST_F(LogFileTest, WriterThatKeepsTheLogPastTheWaitCostsOnlyTheNewRecord) {
-  ASSERT_EQ(Append(u"A"), LogAppendResult::kAppended);
+TEST_F(LogFileTest, ABusyLogOrAFailedWriteCostsOnlyTheNewRecord) {
+  for (const bool existing : {false, true}) {
+    SCOPED_TRACE(existing ? "existing log" : "new log");
+    fs::remove(LogHostPath());
+    const std::string before = existing ? "fffe0d000a004100" : "";
+    if (existing) prefix_.WriteStoreFile("Runeskop.log", std::string("\xFF\xFE\r\0\n\0A\0", 8));
+    platform::FailNext(platform::FaultPoint::kWrite);  // fails half-way through
+    EXPECT_EQ(Append(u"Bad"), LogAppendResult::kWriteFailed);
+    EXPECT_EQ(LogHex(), before);
+    EXPECT_EQ(Append(u"C"), LogAppendResult::kAppended);
+    EXPECT_EQ(LogHex(), (existing ? before : "fffe") + "0d000a004300");
+  }
   platform::File holder;
   ASSERT_EQ(
       platform::File::OpenForRead(prefix_.Store(), kLogPath, platform::Sharing::kNone, holder),
       platform::FileStatus::kOk);
   EXPECT_EQ(Append(u"B"), LogAppendResult::kBusy);
   ASSERT_TRUE(holder.Close());
-  EXPECT_EQ(Append(u"C"), LogAppendResult::kAppended);
   EXPECT_EQ(LogHex(), "fffe0d000a0041000d000a004300");
-}
-
-TEST_F(LogFileTest, WriteThatFailsHalfWayLeavesTheLogAsItWas) {
-  // label, log before ("" for none), then after the failed and the next append
-  const std::tuple<const char*, std::string, std::string, std::string> rows[] = {
-      {"existing log", std::string("\xFF\xFE\x0D\x00\x0A\x00\x41\x00", 8), "fffe0d000a004100",
-       "fffe0d000a0041000d000a004300"},
-      {"new log", "", "", "fffe0d000a004300"},
-  };
-  for (const auto& [label, before, afterFailure, afterNext] : rows) {
-    SCOPED_TRACE(label);
-    fs::remove(LogHostPath());
-    if (!before.empty()) prefix_.WriteStoreFile("Runeskop.log", before);
-    platform::FailNext(platform::FaultPoint::kWrite);
-    EXPECT_EQ(Append(u"Bad"), LogAppendResult::kWriteFailed);
-    EXPECT_EQ(LogHex(), afterFailure);
-    EXPECT_EQ(Append(u"C"), LogAppendResult::kAppended);
-    EXPECT_EQ(LogHex(), afterNext);
-  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The log readers on hand-made files: which lines they find (empty lines,
 // CR LF, lone CR and LF, an odd last byte, separators astride the read
-// chunks), what lies past the last line, files that are no log, cut lines,
+// chunks, cut lines), what lies past the last line, files that are no log,
 // and a round trip through the writer.
 #include "log/log_reader.h"
 
@@ -18,20 +18,18 @@
 namespace kv {
 namespace {
 
-std::string Units(std::u16string_view text) {
-  std::string bytes;
-  for (const char16_t unit : text)
-    bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+// The mark and `text` in UTF-16LE.
+std::string Log(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t unit : text) bytes += {char(unit & 0xFF), char(unit >> 8)};
   return bytes;
 }
-
-std::string Log(std::u16string_view text) { return "\xFF\xFE" + Units(text); }
 
 class LogReaderTest : public ::testing::Test {
  protected:
   void TearDown() override { platform::ClearFaults(); }
 
-  // Line `index` read with `capacity`, or the status's name when not kRead.
+  // Line `index` read with `capacity`, or the untouched text in <> when not kRead.
   std::u16string Line(std::uint64_t index, std::size_t capacity = limits::kLogViewLineUnits) {
     std::u16string line = u"untouched";
     const LogLineStatus status = ReadLogLine(prefix_.Store(), kLogPath, index, line, capacity);
@@ -42,42 +40,32 @@ class LogReaderTest : public ::testing::Test {
 };
 
 TEST_F(LogReaderTest, HandMadeFilesGiveTheseLines) {
-  struct Row {
+  using enum LogLineStatus;
+  const struct {
     const char* label;
     std::string file;
     std::optional<std::uint64_t> count;
     std::vector<std::u16string> lines;
     LogLineStatus pastLastLine;  // reading line `lines.size()`
+  } rows[] = {
+      {"mark only", Log(u""), 0, {}, kEndsAtLine},
+      {"as written", Log(u"\r\nA\r\nBc"), 2, {u"A", u"Bc"}, kPastLastLine},
+      {"empty lines", Log(u"\r\n\r\nA\r\n\r\n\r\nB\r\n"), 2, {u"A", u"B"}, kEndsAtLine},
+      {"lone CR takes the next unit", Log(u"\r\nAB\rCD\r\nE"), 2, {u"ABD", u"E"}, kPastLastLine},
+      {"CR before CR LF takes the CR", Log(u"A\r\r\nB"), 1, {u"A\nB"}, kPastLastLine},
+      {"lone LF is text", Log(u"\n\r\nA\nB"), 2, {u"\n", u"A\nB"}, kPastLastLine},
+      {"odd last byte after CR LF", Log(u"A\r\n") + "B", 1, {u"A"}, kEndsAtLine},
+      {"big-endian mark", "\xFE\xFF" + Log(u"A").substr(2), std::nullopt, {}, kNotALog},
   };
-  constexpr auto kPast = LogLineStatus::kPastLastLine;
-  constexpr auto kEnds = LogLineStatus::kEndsAtLine;
-  constexpr auto kNoLog = LogLineStatus::kNotALog;
-  const Row rows[] = {
-      {"mark only", Log(u""), 0, {}, kEnds},
-      {"as written", Log(u"\r\nA\r\nBc"), 2, {u"A", u"Bc"}, kPast},
-      {"no separator first", Log(u"A\r\nB"), 2, {u"A", u"B"}, kPast},
-      {"empty lines", Log(u"\r\n\r\nA\r\n\r\n\r\nB\r\n"), 2, {u"A", u"B"}, kEnds},
-      {"empty lines at the end", Log(u"A\r\n\r\n"), 1, {u"A"}, kPast},
-      {"lone CR takes the next unit", Log(u"\r\nAB\rCD\r\nE"), 2, {u"ABD", u"E"}, kPast},
-      {"CR before CR LF takes the CR", Log(u"A\r\r\nB"), 1, {u"A\nB"}, kPast},
-      {"lone LF is text", Log(u"\n\r\nA\nB"), 2, {u"\n", u"A\nB"}, kPast},
-      {"swallowed pair is no text", Log(u"\rX\r\nA"), 1, {u"A"}, kPast},
-      {"CR at the end", Log(u"A\r"), 1, {u"A"}, kPast},
-      {"odd last byte", Log(u"\r\nA") + "B", 1, {u"A"}, kPast},
-      {"odd last byte after CR LF", Log(u"A\r\n") + "B", 1, {u"A"}, kEnds},
-      {"no mark", Units(u"\r\nA"), std::nullopt, {}, kNoLog},
-      {"big-endian mark", "\xFE\xFF" + Units(u"A"), std::nullopt, {}, kNoLog},
-      {"half a mark", "\xFF", std::nullopt, {}, kNoLog},
-      {"empty file", "", std::nullopt, {}, kNoLog},
-  };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.label);
     prefix_.WriteStoreFile("Runeskop.log", row.file);
     EXPECT_EQ(CountLogLines(prefix_.Store(), kLogPath), row.count);
     for (std::size_t i = 0; i < row.lines.size(); ++i) EXPECT_EQ(Line(i), row.lines[i]);
     std::u16string line = u"untouched";
     EXPECT_EQ(ReadLogLine(prefix_.Store(), kLogPath, row.lines.size(), line, 9), row.pastLastLine);
-    EXPECT_EQ(ReadLogLine(prefix_.Store(), kLogPath, 99, line, 9), row.count ? kPast : kNoLog);
+    EXPECT_EQ(ReadLogLine(prefix_.Store(), kLogPath, 99, line, 9),
+              row.count ? kPastLastLine : kNotALog);
     EXPECT_EQ(line, u"untouched");
   }
 }
@@ -90,15 +78,6 @@ TEST_F(LogReaderTest, MissingOrUnreadableFileIsNoLog) {
   EXPECT_EQ(CountLogLines(prefix_.Store(), kLogPath), std::nullopt);
 }
 
-TEST_F(LogReaderTest, LongLinesAreCutAtTheCapacity) {
-  const std::u16string longLine(600, u'x');
-  prefix_.WriteStoreFile("Runeskop.log", Log(u"\r\n" + longLine + u"\r\nabcdef"));
-  EXPECT_EQ(Line(0), longLine.substr(0, 512));
-  EXPECT_EQ(Line(1, 3), u"abc");
-  EXPECT_EQ(Line(1, 0), u"");
-  EXPECT_EQ(Line(1), u"abcdef");
-}
-
 TEST_F(LogReaderTest, SeparatorsAstrideReadChunksReadLikeAnyOther) {
   // The CR of the second separator falls at bytes 65530 to 65538, around
   // the end of a 64 KiB chunk; then the same for a lone CR.
@@ -108,6 +87,7 @@ TEST_F(LogReaderTest, SeparatorsAstrideReadChunksReadLikeAnyOther) {
     prefix_.WriteStoreFile("Runeskop.log", Log(u"\r\n" + first + u"\r\nB\rXC"));
     EXPECT_EQ(CountLogLines(prefix_.Store(), kLogPath), 2u);
     EXPECT_EQ(Line(0, units + 5), first);
+    EXPECT_EQ(Line(0).size(), limits::kLogViewLineUnits);  // cut at the capacity
     EXPECT_EQ(Line(1), u"BC");
     prefix_.WriteStoreFile("Runeskop.log", Log(u"\r\n" + first + u"\rX\r\nB"));
     EXPECT_EQ(Line(0, units + 5), first);
@@ -115,12 +95,14 @@ TEST_F(LogReaderTest, SeparatorsAstrideReadChunksReadLikeAnyOther) {
   }
 }
 
+// The log view reads from the last index down, newest first: the indices
+// must follow the order of writing.
 TEST_F(LogReaderTest, RecordsWrittenReadBackInOrder) {
   for (const char16_t* record : {u"A", u"", u"B\u00E9", u"C"}) {
     ASSERT_EQ(AppendLogRecord(prefix_.Store(), kLogPath, record), LogAppendResult::kAppended);
   }
   EXPECT_EQ(CountLogLines(prefix_.Store(), kLogPath), 3u);
-  EXPECT_EQ(Line(0) + Line(1) + Line(2), u"AB\u00E9C");
+  EXPECT_EQ(Line(2) + Line(1) + Line(0), u"CB\u00E9A");
 }
 
 }  // namespace

@@ -65,46 +65,13 @@ TEST(FastSearchConformance, EveryRowAnswersAsTheReference) {
 }
 
 // Pieces of patterns, each a construct the analyses treat on its own.
+// clang-format off
 const char* const kPieces[] = {
-    "ab",
-    "Ab",
-    "b",
-    "[a-c]",
-    "[^a]",
-    ".",
-    "\\d",
-    "\\w+",
-    "x?",
-    "a*",
-    "(ab|c)",
-    "(?:b|)",
-    "a{2,3}",
-    "(a)",
-    "\\1",
-    "\\b",
-    "^",
-    "$",
-    "(?=ab)",
-    "(?!b)",
-    "(?<=a)",
-    "(?<!c)",
-    "(?i)",
-    "(?i:bA)",
-    "(?>a+)",
-    "a++",
-    "c+?",
-    "(?(1)a|b)",
-    "\\x00",
-    "[\\x80-\\xff]",
-    "\\s",
-    "(?R)?",
-    "[[:alpha:]]",
-    "\\Z",
-    "\\G",
-    "(?m)^a",
-    "[\\x00-\\xff]",
-    "\\x{ff}",
-};
+    "ab", "Ab", "b", "[a-c]", "[^a]", ".", "\\d", "\\w+", "x?", "a*", "(ab|c)", "(?:b|)",
+    "a{2,3}", "(a)", "\\1", "\\b", "^", "$", "(?=ab)", "(?!b)", "(?<=a)", "(?<!c)", "(?i)",
+    "(?i:bA)", "(?>a+)", "a++", "c+?", "(?(1)a|b)", "\\x00", "[\\x80-\\xff]", "\\s", "(?R)?",
+    "[[:alpha:]]", "\\Z", "\\G", "(?m)^a", "[\\x00-\\xff]", "\\x{ff}"};
+// clang-format on
 
 // Data bytes: the pattern's letters, line breaks and zero and high bytes.
 const char kDataBytes[] = "aabbcxAB\n\r \x00\xff\x80_1";
@@ -157,18 +124,6 @@ TEST(FastSearchBounds, ALowerBudgetFailsWhereThePatternExplodesAndNeverSaysClean
   EXPECT_EQ(FastSearch(compiled, facts.start, exploding, 0, nullptr, 1000).status,
             SearchStatus::kStepBudget);
   EXPECT_EQ(FastSearch(compiled, facts.start, "aaab", 0, nullptr, 1000).status,
-            SearchStatus::kMatch);
-}
-
-TEST(FastSearchBounds, SkippedPositionsLeaveTheBudgetForTheRest) {
-  // `.{0,999}QQ` over a long line costs ~4000 steps a position: the
-  // reference runs out, the prefix search of `QQ.{0,999}` does not.
-  const std::string data = std::string(1 << 14, 'w') + "QQ";
-  const CompiledPattern gap = CompiledPattern::Compile(".{0,999}QQ");
-  EXPECT_EQ(gap.Search(data).status, SearchStatus::kStepBudget);
-  EXPECT_EQ(FastSearch(gap, AnalysePattern(gap).start, data).status, SearchStatus::kStepBudget);
-  const CompiledPattern prefixed = CompiledPattern::Compile("QQ.{0,999}");
-  EXPECT_EQ(FastSearch(prefixed, AnalysePattern(prefixed).start, data).status,
             SearchStatus::kMatch);
 }
 

@@ -1,6 +1,6 @@
 // Console message boxes on string streams: for each set of buttons and
-// lines of input, the answer and the exact text written; the end of input;
-// an OK box that reads nothing; and two threads asking at once.
+// lines of input, the answer, the exact text written and the input left;
+// texts printed as UTF-8; and two threads asking at once.
 #include "platform/console_message_boxes.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <sstream>
 #include <string>
 #include <thread>
-#include <tuple>
 
 namespace kv::platform {
 namespace {
@@ -16,10 +15,7 @@ namespace {
 constexpr MessageButtons kOk = MessageButtons::kOk;
 constexpr MessageButtons kYesNo = MessageButtons::kYesNo;
 constexpr MessageButtons kYesNoCancel = MessageButtons::kYesNoCancel;
-
-const std::string kBox = "Question\nDelete it?\n";
 const std::string kYesNoPrompt = "[Y]es [N]o? ";
-const std::string kAllPrompt = "[Y]es [N]o [C]ancel? ";
 
 struct Shown {
   MessageAnswer answer;
@@ -38,56 +34,47 @@ Shown ShowBox(MessageButtons buttons, const std::string& input,
   return {answer, errors.str(), unread};
 }
 
-TEST(ConsoleMessageBoxes, AnswerAndTextForEachButtonSetAndInput) {
-  // clang-format off
-  const std::tuple<MessageButtons, std::string, MessageAnswer, std::string> rows[] = {
-      {kYesNoCancel, "y\n", MessageAnswer::kYes, kBox + kAllPrompt},
-      {kYesNoCancel, "  NO \n", MessageAnswer::kNo, kBox + kAllPrompt},
-      {kYesNoCancel, "Cancel\r\n", MessageAnswer::kCancel, kBox + kAllPrompt},
-      {kYesNoCancel, "C", MessageAnswer::kCancel, kBox + kAllPrompt},
-      {kYesNoCancel, "maybe\n\nyEs\n", MessageAnswer::kYes,
-       kBox + kAllPrompt + kAllPrompt + kAllPrompt},
-      {kYesNo, "c\nn\n", MessageAnswer::kNo, kBox + kYesNoPrompt + kYesNoPrompt},
-      {kYesNo, "ok\nYES\n", MessageAnswer::kYes, kBox + kYesNoPrompt + kYesNoPrompt},
-      {kYesNo, "y es\nN\n", MessageAnswer::kNo, kBox + kYesNoPrompt + kYesNoPrompt},
+TEST(ConsoleMessageBoxes, AnswerTextAndInputTakenForEachButtonSetAndInput) {
+  const std::string box = "Question\nDelete it?\n";
+  const std::string all = "[Y]es [N]o [C]ancel? ";
+  const std::string yn = kYesNoPrompt;
+  const struct {
+    MessageButtons buttons;
+    std::string input;
+    MessageAnswer answer;
+    std::string written;
+    std::string unread;
+  } rows[] = {
+      // clang-format off
+      {kYesNoCancel, "  NO \nyes\n", MessageAnswer::kNo, box + all, "yes\n"},
+      {kYesNoCancel, "Cancel\r\n", MessageAnswer::kCancel, box + all, ""},
+      {kYesNoCancel, "maybe\n\nyEs\n", MessageAnswer::kYes, box + all + all + all, ""},
+      {kYesNo, "c\nn\n", MessageAnswer::kNo, box + yn + yn, ""},
+      {kYesNo, "y es\nY\n", MessageAnswer::kYes, box + yn + yn, ""},
+      {MessageButtons::kOkCancel, "ok\n", MessageAnswer::kOk, box + "[O]K [C]ancel? ", ""},
       // the end of the input: the most cautious button
-      {kYesNoCancel, "", MessageAnswer::kCancel, kBox + kAllPrompt + "\n"},
-      {kYesNoCancel, "x\n", MessageAnswer::kCancel, kBox + kAllPrompt + kAllPrompt + "\n"},
-      {kYesNo, "", MessageAnswer::kNo, kBox + kYesNoPrompt + "\n"},
-      {kYesNo, "cancel\n", MessageAnswer::kNo, kBox + kYesNoPrompt + kYesNoPrompt + "\n"},
-      {kOk, "", MessageAnswer::kOk, kBox + "[O]K\n"},
-      {MessageButtons::kOkCancel, "ok\n", MessageAnswer::kOk, kBox + "[O]K [C]ancel? "},
-      {MessageButtons::kOkCancel, "", MessageAnswer::kCancel, kBox + "[O]K [C]ancel? \n"},
+      {kYesNoCancel, "x\n", MessageAnswer::kCancel, box + all + all + "\n", ""},
+      {kYesNo, "cancel\n", MessageAnswer::kNo, box + yn + yn + "\n", ""},
+      {MessageButtons::kOkCancel, "", MessageAnswer::kCancel, box + "[O]K [C]ancel? \n", ""},
+      // an OK box reads nothing
+      {kOk, "y\nn\n", MessageAnswer::kOk, box + "[O]K\n", "y\nn\n"},
+      // clang-format on
   };
-  // clang-format on
-  for (const auto& [buttons, input, answer, written] : rows) {
-    const Shown shown = ShowBox(buttons, input);
-    EXPECT_EQ(shown.answer, answer) << input;
-    EXPECT_EQ(shown.written, written) << input;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.input);
+    const Shown shown = ShowBox(row.buttons, row.input);
+    EXPECT_EQ(shown.answer, row.answer);
+    EXPECT_EQ(shown.written, row.written);
+    EXPECT_EQ(shown.unread, row.unread);
   }
-}
-
-TEST(ConsoleMessageBoxes, AnswerLineIsTheOnlyInputTaken) {
-  EXPECT_EQ(ShowBox(kYesNo, "n\ny\n").unread, "y\n");
-  const Shown ok = ShowBox(kOk, "y\nn\n");
-  EXPECT_EQ(ok.answer, MessageAnswer::kOk);
-  EXPECT_EQ(ok.unread, "y\nn\n");
 }
 
 TEST(ConsoleMessageBoxes, TextsPrintAsUtf8WithOneLineBreakAfterTheText) {
-  // clang-format off
-  const std::tuple<std::u16string, std::u16string, std::string> rows[] = {
-      {u"Information", u"Delete successfully!", "Information\nDelete successfully!\n[O]K\n"},
-      {u"Warning", u"Can not delete!\n", "Warning\nCan not delete!\n[O]K\n"},
-      {u"Error", u"", "Error\n[O]K\n"},
-      {u"\u8b66\u544a", u"Line one\nline two \u20AC",
-       "\xE8\xAD\xA6\xE5\x91\x8A\nLine one\nline two \xE2\x82\xAC\n[O]K\n"},
-      {u"Lone", u"\xDC00", "Lone\n\xEF\xBF\xBD\n[O]K\n"},
-  };
-  // clang-format on
-  for (const auto& [caption, text, written] : rows) {
-    EXPECT_EQ(ShowBox(kOk, "", text, caption).written, written);
-  }
+  EXPECT_EQ(ShowBox(kOk, "", u"Can not delete!\n", u"Warning").written,
+            "Warning\nCan not delete!\n[O]K\n");
+  EXPECT_EQ(ShowBox(kOk, "", u"", u"Error").written, "Error\n[O]K\n");
+  EXPECT_EQ(ShowBox(kOk, "", u"line \u20AC \xDC00", u"\u8b66\u544a").written,
+            "\xE8\xAD\xA6\xE5\x91\x8A\nline \xE2\x82\xAC \xEF\xBF\xBD\n[O]K\n");
 }
 
 TEST(ConsoleMessageBoxes, TwoThreadsAskingAtOnceGetWholeBoxesInTurn) {

@@ -85,8 +85,6 @@ TEST_F(DisplayTest, ReachableOnlyWhereSomethingListens) {
       {"DISPLAY", "127.0.0.1:" + std::to_string(number + 1), false},
       {"DISPLAY", ":4093", false},  // no such local socket
       {"DISPLAY", "no-colon", false},
-      {"DISPLAY", ":", false},
-      {"DISPLAY", ":x", false},
       {"DISPLAY", ":1x", false},
       {"DISPLAY", ":999999", false},
       {"QT_QPA_PLATFORM", "offscreen", true},  // the user chose Qt's platform
@@ -102,14 +100,9 @@ TEST_F(DisplayTest, ReachableOnlyWhereSomethingListens) {
 }
 
 TEST_F(DisplayTest, KestrelvoxUiForcesAFace) {
-  int number = 0;
-  const UniqueFd x11 = ListenAsX11Display(number);
-  ASSERT_TRUE(x11.IsValid());
-  environment_.Set("DISPLAY", "127.0.0.1:" + std::to_string(number));
-  environment_.Set("KESTRELVOX_UI", "console");
+  environment_.Set("QT_QPA_PLATFORM", "offscreen").Set("KESTRELVOX_UI", "console");
   EXPECT_EQ(ChooseBoxFace(), BoxFace::kConsole);
-  environment_.Set("DISPLAY", std::nullopt);
-  environment_.Set("KESTRELVOX_UI", "gui");
+  environment_.Set("QT_QPA_PLATFORM", std::nullopt).Set("KESTRELVOX_UI", "gui");
   EXPECT_EQ(ChooseBoxFace(), BoxFace::kGui);
   environment_.Set("KESTRELVOX_UI", "neither");  // an unknown word chooses nothing
   EXPECT_EQ(ChooseBoxFace(), BoxFace::kConsole);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -25,15 +26,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A sleeping child started from `program`, killed and reaped at the end
-// unless the test has reaped it. It holds none of the test's descriptors,
-// so that a test that dies before killing it does not keep the runner
-// waiting for the end of its output.
+// A sleeping child started from `program`, holding none of the test's
+// descriptors (a test that dies early must not keep the runner waiting for
+// its output); killed and reaped at the end unless the test reaped it.
 class Child {
  public:
   explicit Child(const fs::path& program) {
-    char name[] = "sleep";
-    char seconds[] = "1000";
+    char name[] = "sleep", seconds[] = "1000";
     char* argv[] = {name, seconds, nullptr};
     posix_spawn_file_actions_t detached;
     ::posix_spawn_file_actions_init(&detached);
@@ -98,113 +97,44 @@ class ProcessesTest : public ::testing::Test {
   fs::path trojan_;
 };
 
-TEST_F(ProcessesTest, SnapshotListsStoreProgramsOnlyByTheirFileNames) {
-  Child inside(trojan_);
-  Child outside("/bin/sleep");
-  ASSERT_GT(inside.Id(), 0);
-  ASSERT_GT(outside.Id(), 0);
-
-  const std::optional<ProcessEntry> listed = Listed(store_, inside.Id());
-  ASSERT_TRUE(listed.has_value());
-  EXPECT_EQ(listed->exeName, u"DemoTrojan.exe");
-  EXPECT_FALSE(Listed(store_, outside.Id()).has_value());
-}
-
-TEST_F(ProcessesTest, OpenGivesTheDevicePathAndTerminateKills) {
-  Child inside(trojan_);
-  ProcessHandle handle;
-  ASSERT_TRUE(ProcessHandle::Open(store_, inside.Id(), handle));
-  EXPECT_EQ(handle.ExecutablePath(), u"\\Program Files\\Tool\\DemoTrojan.exe");
-
-  ASSERT_TRUE(handle.Terminate());
-  const int status = inside.Wait();
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
-}
-
-TEST_F(ProcessesTest, OpenRefusesOutsideEndedAndImpossibleProcesses) {
-  Child outside("/bin/sleep");
-  Child ended(trojan_);
-  ASSERT_EQ(::kill(ended.Id(), SIGKILL), 0);
-  const int endedId = ended.Id();
-  ended.Wait();
-
-  for (const int id : {outside.Id(), endedId, 0, -1}) {
-    ProcessHandle handle;
-    EXPECT_FALSE(ProcessHandle::Open(store_, id, handle)) << id;
-    EXPECT_TRUE(handle.ExecutablePath().empty()) << id;
-    EXPECT_FALSE(handle.Terminate()) << id;
-  }
-}
-
-TEST_F(ProcessesTest, ProcessEndedAfterOpenCountsAsTerminated) {
-  Child inside(trojan_);
-  ProcessHandle handle;
-  ASSERT_TRUE(ProcessHandle::Open(store_, inside.Id(), handle));
-  ASSERT_EQ(::kill(inside.Id(), SIGTERM), 0);
-  EXPECT_EQ(WTERMSIG(inside.Wait()), SIGTERM);
-  EXPECT_TRUE(handle.Terminate());
-}
-
-TEST_F(ProcessesTest, StoreNotOpenedListsAndOpensNothing) {
-  Child inside(trojan_);
-  const Store none;
-  std::vector<ProcessEntry> processes;
-  EXPECT_FALSE(TakeProcessSnapshot(none, processes));
-  ProcessHandle handle;
-  EXPECT_FALSE(ProcessHandle::Open(none, inside.Id(), handle));
-}
-
-// An executable deleted while it runs still belongs to the handset: the
-// memory scan must still be able to end it.
-TEST_F(ProcessesTest, DeletedExecutableIsStillListedOpenedAndKilled) {
-  Child inside(trojan_);
-  ASSERT_TRUE(fs::remove(trojan_));
-
-  const std::optional<ProcessEntry> listed = Listed(store_, inside.Id());
-  ASSERT_TRUE(listed.has_value());
-  EXPECT_EQ(listed->exeName, u"DemoTrojan.exe");
-  ProcessHandle handle;
-  ASSERT_TRUE(ProcessHandle::Open(store_, inside.Id(), handle));
-  EXPECT_EQ(handle.ExecutablePath(), u"\\Program Files\\Tool\\DemoTrojan.exe");
-  ASSERT_TRUE(handle.Terminate());
-  EXPECT_EQ(WTERMSIG(inside.Wait()), SIGKILL);
-}
-
-TEST_F(ProcessesTest, WhereTheProgramLiesDecidesWhetherAndHowItIsListed) {
-  const fs::path outsideCopy = dir_.Path() / "outside.exe";
-  fs::copy_file("/bin/sleep", outsideCopy);
-  fs::create_symlink(outsideCopy, store_.StorePath() / "InLink.exe");
+TEST_F(ProcessesTest, WhereTheProgramLiesDecidesWhetherItIsListedOpenedAndKilled) {
+  const fs::path store = store_.StorePath();
+  fs::create_symlink("/bin/sleep", store / "InLink.exe");
   fs::create_symlink(trojan_, dir_.Path() / "OutLink.exe");
   // "\" + folder + "\x.exe": 255 and 256 units
-  const std::string folder255(255 - 7, 'f');
-  const std::string folder256(256 - 7, 'f');
+  const std::string f255(255 - 7, 'f');
+  const std::string f256(256 - 7, 'f');
   struct Row {
     const char* label;
     fs::path started;           // host path the child is started from
+    bool deleted;               // the program is deleted while it runs
     std::u16string devicePath;  // empty: not listed
     bool opens;
   };
   // clang-format off
   const Row rows[] = {
-      {"host name that is not utf-8", store_.StorePath() / "Bad\xFF/x.exe",
-       u"\\Bad\xDCFF\\x.exe", true},
-      {"a name like a deleted file's", store_.StorePath() / "x.exe (deleted)",
-       u"\\x.exe (deleted)", true},
-      {"a name no device path can spell", store_.StorePath() / "a\\b.exe", u"", false},
-      {"through a store link to a program outside", store_.StorePath() / "InLink.exe", u"", false},
-      {"through an outside link into the store", dir_.Path() / "OutLink.exe",
+      {"in the store", trojan_, false, u"\\Program Files\\Tool\\DemoTrojan.exe", true},
+      {"deleted while it runs", store / "Gone.exe", true, u"\\Gone.exe", true},
+      {"host name that is not utf-8", store / "Bad\xFF/x.exe", false, u"\\Bad\xDCFF\\x.exe", true},
+      {"a name like a deleted file's", store / "x.exe (deleted)", false, u"\\x.exe (deleted)", true},
+      {"a name no device path can spell", store / "a\\b.exe", false, u"", false},
+      {"through a store link to a program outside", store / "InLink.exe", false, u"", false},
+      {"through an outside link into the store", dir_.Path() / "OutLink.exe", false,
        u"\\Program Files\\Tool\\DemoTrojan.exe", true},
-      {"device path of 255 units", store_.StorePath() / folder255 / "x.exe",
-       u"\\" + std::u16string(folder255.begin(), folder255.end()) + u"\\x.exe", true},
-      {"device path of 256 units", store_.StorePath() / folder256 / "x.exe",
-       u"\\" + std::u16string(folder256.begin(), folder256.end()) + u"\\x.exe", false},
+      {"device path of 255 units", store / f255 / "x.exe", false,
+       u"\\" + std::u16string(f255.begin(), f255.end()) + u"\\x.exe", true},
+      {"device path of 256 units", store / f256 / "x.exe", false,
+       u"\\" + std::u16string(f256.begin(), f256.end()) + u"\\x.exe", false},
   };
   // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
-    if (!fs::exists(row.started)) Install(fs::relative(row.started, store_.StorePath()));
+    if (!fs::exists(row.started)) Install(fs::relative(row.started, store));
     Child child(row.started);
     ASSERT_GT(child.Id(), 0);
+    if (row.deleted) {
+      ASSERT_TRUE(fs::remove(row.started));
+    }
 
     const std::optional<ProcessEntry> listed = Listed(store_, child.Id());
     EXPECT_EQ(listed.has_value(), !row.devicePath.empty());
@@ -214,27 +144,43 @@ TEST_F(ProcessesTest, WhereTheProgramLiesDecidesWhetherAndHowItIsListed) {
     ProcessHandle handle;
     EXPECT_EQ(ProcessHandle::Open(store_, child.Id(), handle), row.opens);
     EXPECT_EQ(handle.ExecutablePath(), row.opens ? row.devicePath : u"");
+    EXPECT_EQ(handle.Terminate(), row.opens);
+    if (row.opens) {
+      const int status = child.Wait();
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    }
   }
 }
 
-TEST_F(ProcessesTest, RefusedSignalsFailOpenAndTerminateAndLeaveTheProcessAlone) {
+// Refused signals fail Open and Terminate and leave the process alone; one
+// that ends after Open counts as terminated; an ended one, an impossible id
+// or a store not opened opens nothing.
+TEST_F(ProcessesTest, RefusedSignalsAndEndedProcesses) {
   Child inside(trojan_);
+  const int id = inside.Id();
   ProcessHandle handle;
   {
     const ScopedFault refused(FaultPoint::kSignal);
-    EXPECT_FALSE(ProcessHandle::Open(store_, inside.Id(), handle));
+    EXPECT_FALSE(ProcessHandle::Open(store_, id, handle));
   }
-  ASSERT_TRUE(ProcessHandle::Open(store_, inside.Id(), handle));
+  EXPECT_FALSE(ProcessHandle::Open(Store(), id, handle));
+  ASSERT_TRUE(ProcessHandle::Open(store_, id, handle));
   {
     const ScopedFault refused(FaultPoint::kSignal);
     EXPECT_FALSE(handle.Terminate());
   }
   int status = 0;
-  EXPECT_EQ(::waitpid(inside.Id(), &status, WNOHANG), 0) << "the process was ended";
+  EXPECT_EQ(::waitpid(id, &status, WNOHANG), 0) << "the process was ended";
 
+  ASSERT_EQ(::kill(id, SIGTERM), 0);
+  EXPECT_EQ(WTERMSIG(inside.Wait()), SIGTERM);
   ProcessHandle moved = std::move(handle);
   EXPECT_TRUE(moved.Terminate());
-  EXPECT_EQ(WTERMSIG(inside.Wait()), SIGKILL);
+  for (const int ended : {id, 0, -1}) {
+    ProcessHandle none;
+    EXPECT_FALSE(ProcessHandle::Open(store_, ended, none)) << ended;
+    EXPECT_FALSE(none.Terminate()) << ended;
+  }
 }
 
 }  // namespace

@@ -6,11 +6,8 @@
 // test sees that a request really passed through it.
 //
 // One thread serves one connection at a time, each closed after its answer
-// (the client is told "Connection: close"). Answers can be delayed, cut off
-// in the middle of the body, sent without a length (the body ends when the
-// connection closes), or never given: the connection is then held until the
-// client gives up or the server stops. Stopping wakes the thread from any
-// wait through a pipe, so the destructor never hangs.
+// (ScriptedAnswer::Ending says how). Stopping wakes the thread from any wait
+// through a pipe, so the destructor never hangs.
 //
 // RefusingPort: a port on 127.0.0.1 bound but not listening, so that every
 // connection to it is refused for as long as the object lives.
@@ -89,6 +86,8 @@ struct RecordedRequest {
   static char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 };
 
+inline std::string LoopbackUrl(int port) { return "http://127.0.0.1:" + std::to_string(port); }
+
 // Opens a TCP socket bound to 127.0.0.1 on a port the kernel picks.
 inline platform::UniqueFd BoundLoopbackSocket(int& port) {
   platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
@@ -108,7 +107,7 @@ inline platform::UniqueFd BoundLoopbackSocket(int& port) {
 class RefusingPort {
  public:
   RefusingPort() : fd_(BoundLoopbackSocket(port_)) {}
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+  std::string Url() const { return LoopbackUrl(port_); }
 
  private:
   int port_ = 0;
@@ -133,8 +132,7 @@ class TestHttpServer {
     thread_.join();
   }
 
-  // "http://127.0.0.1:<port>"
-  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+  std::string Url() const { return LoopbackUrl(port_); }
 
   // Answers requests for `path` ("/avupd/reqver.php?sys=wm") with `answer`;
   // a path without an answer gets a 404.

@@ -1,6 +1,6 @@
-// The real tarnwatch binary (KV_TARNWATCH_PATH) in a temporary prefix for
-// the end-to-end tests of its silent run modes: a handset laid out from a
-// plain signature list, the demo's recording installer, the log decoded.
+// The real tarnwatch binary (KV_TARNWATCH_PATH) in a temporary prefix: a
+// handset laid out from a plain signature list, the demo's recording
+// installer, the log decoded.
 #pragma once
 
 #include <chrono>
@@ -26,8 +26,8 @@ class TarnwatchHandset : public ToolPrefix {
         StorePath() / "Windows/wceload.exe");
   }
 
+  // Boxes shown on the console, whatever display the machine has.
   RunResult Run(const std::vector<std::string>& args, std::string_view input = {}) const {
-    // The console face of the boxes, whatever display the machine has.
     return RunProgram(
         KV_TARNWATCH_PATH, args, input,
         {"KESTRELVOX_WCELOAD_LOG=" + InstallerLog().string(), "KESTRELVOX_UI=console"});
@@ -35,9 +35,8 @@ class TarnwatchHandset : public ToolPrefix {
 
   std::filesystem::path InstallerLog() const { return Path() / "wceload.log"; }
 
-  // What the installer logged. It runs detached and may still be starting
-  // when tarnwatch has ended, so an empty log is read again for a while
-  // when `expected` is not empty.
+  // What the installer logged. It runs detached, so a non-empty `expected`
+  // not yet logged is waited for a while.
   std::string InstallerArguments(const std::string& expected) const {
     std::string logged = ReadFile(InstallerLog());
     for (int i = 0; i < 500 && logged != expected && !expected.empty(); ++i) {
@@ -47,8 +46,7 @@ class TarnwatchHandset : public ToolPrefix {
     return logged;
   }
 
-  // The activity log's records, the dated ones with their date and time
-  // replaced by "<date>".
+  // The activity log's records, dates and times replaced by "<date>".
   std::vector<std::string> LogRecords() const {
     const std::string bytes = ReadFile(StorePath() / "Runeskop.log");
     std::u16string text;

@@ -1,5 +1,5 @@
 // The GUI's message boxes: shown on the GUI thread whoever asks, the asker
-// waiting for the answer; texts, caption, buttons and the answer mapped.
+// waiting for the answer; text, caption and the pressed button mapped.
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
@@ -37,46 +37,42 @@ void AnswerNextBox(QMessageBox::StandardButton button, SeenBox& seen) {
   timer->start(10);
 }
 
-TEST(QtMessageBoxes, AnotherThreadWaitsForTheAnswerGivenOnTheGuiThread) {
-  ui::QtMessageBoxes boxes;
-  SeenBox seen;
-  AnswerNextBox(QMessageBox::Yes, seen);
-  std::atomic<bool> answered{false};
-  MessageAnswer answer = MessageAnswer::kOk;
-  std::thread asker([&] {
-    answer = boxes.Show(nullptr, u"Scan is running,stop it?", u"Question", MessageButtons::kYesNo,
-                        MessageIcon::kQuestion);
-    answered = true;
-  });
-  while (!answered) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  asker.join();
-  EXPECT_EQ(answer, MessageAnswer::kYes);
-  EXPECT_EQ(seen.text, QStringLiteral("Scan is running,stop it?"));
-  EXPECT_EQ(seen.caption, QStringLiteral("Question"));
-  EXPECT_TRUE(seen.onGuiThread);
-}
-
 struct AnswerRow {
   MessageButtons buttons;
   QMessageBox::StandardButton pressed;
   MessageAnswer answer;
+  bool fromAnotherThread;  // which waits for the answer given on the GUI thread
 };
 
-TEST(QtMessageBoxes, TheGuiThreadGetsThePressedButton) {
+TEST(QtMessageBoxes, TheAskerGetsTheButtonPressedOnTheGuiThread) {
   const AnswerRow rows[] = {
-      {MessageButtons::kOk, QMessageBox::Ok, MessageAnswer::kOk},
-      {MessageButtons::kYesNo, QMessageBox::No, MessageAnswer::kNo},
-      {MessageButtons::kYesNoCancel, QMessageBox::Cancel, MessageAnswer::kCancel},
-      {MessageButtons::kYesNoCancel, QMessageBox::Yes, MessageAnswer::kYes},
+      {MessageButtons::kYesNo, QMessageBox::Yes, MessageAnswer::kYes, true},
+      {MessageButtons::kYesNo, QMessageBox::No, MessageAnswer::kNo, false},
+      {MessageButtons::kYesNoCancel, QMessageBox::Cancel, MessageAnswer::kCancel, false},
   };
   ui::QtMessageBoxes boxes;
   for (const AnswerRow& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.answer));
     SeenBox seen;
     AnswerNextBox(row.pressed, seen);
-    EXPECT_EQ(boxes.Show(nullptr, u"Please stop scan first!\n", u"Information", row.buttons,
-                         MessageIcon::kInformation),
-              row.answer);
-    EXPECT_EQ(seen.text, QStringLiteral("Please stop scan first!\n"));
+    std::atomic<bool> answered{false};
+    MessageAnswer answer = MessageAnswer::kOk;
+    auto ask = [&] {
+      answer = boxes.Show(nullptr, u"Scan is running,stop it?", u"Question", row.buttons,
+                          MessageIcon::kQuestion);
+      answered = true;
+    };
+    if (row.fromAnotherThread) {
+      std::thread asker(ask);
+      while (!answered) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+      asker.join();
+    } else {
+      ask();
+    }
+    EXPECT_EQ(answer, row.answer);
+    EXPECT_EQ(seen.text, QStringLiteral("Scan is running,stop it?"));
+    EXPECT_EQ(seen.caption, QStringLiteral("Question"));
+    EXPECT_TRUE(seen.onGuiThread);
   }
 }
 

@@ -1,6 +1,6 @@
 // Helpers of the GUI tests: a device prefix holding the skin bundle the
-// build drew, loaded as the program loads it; stylus events; and clicking
-// the soft keys and boxes a window shows.
+// build drew, loaded as the program loads it; stylus events; finding a
+// control and clicking a soft key.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,8 +36,7 @@ inline ui::UiContext ContextFor(int width, int height, platform::MessageBoxes& b
   return ui::UiContext{ui::HandsetScreen{width, height}, boxes};
 }
 
-// A stylus event at `point` of `widget`, the left button held from a press
-// until the release.
+// A stylus event at `point` of `widget`, held from the press to the release.
 inline void SendStylus(QWidget* widget, QEvent::Type type, QPoint point) {
   const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
   const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
@@ -45,7 +44,7 @@ inline void SendStylus(QWidget* widget, QEvent::Type type, QPoint point) {
   QApplication::sendEvent(widget, &event);
 }
 
-// The child of `root` named `name` (a control identifier), or null.
+// The child of `root` of control identifier `id`, or null.
 template <typename T>
 T* FindControl(QWidget* root, int id) {
   return root->findChild<T*>(QString::number(id));
