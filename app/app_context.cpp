@@ -13,7 +13,7 @@ bool OpenAppContext(const std::filesystem::path& prefix, AppContext& context) {
   context.hive.emplace(context.store.PrefixPath() / "system.reg");
   (void)context.database.Reload(context.store);
   (void)context.scanStatusWatch.Start(context.hive->Path(), [&context] {
-    OnScanStatusChanged(*context.hive, context.backgroundScanActive);
+    OnScanStatusChanged(*context.hive, context.backgroundScanStop);
   });
   return true;
 }

@@ -16,7 +16,7 @@
 #include "platform/registry_watch.h"
 #include "platform/store.h"
 #include "scan/published_database.h"
-#include "scan/scan_session.h"
+#include "scan/stop_token.h"
 
 namespace kv::app {
 
@@ -26,9 +26,11 @@ struct AppContext {
   PublishedDatabase database;
   // The face the run mode uses, owned by the entry (console or Qt).
   platform::MessageBoxes* boxes = nullptr;
-  // BackgroundScanActive: set by the "-hideandscan" run, stopped by the
-  // ScanStatus callback on the watch's thread.
-  RunningFlag backgroundScanActive;
+  // The background scan's stop: made running before the watch can fire and
+  // never re-armed, so a ScanStatus 0 that arrives before the scan starts
+  // still stops it. Stopped by the ScanStatus callback on the watch's
+  // thread.
+  StopToken backgroundScanStop;
   platform::RegistryWatch scanStatusWatch;
 };
 

@@ -1,7 +1,9 @@
 // The CAB check, step by step as the handset took it: clean up the
 // argument, log the check, check the file without deleting it, ask on a
 // hit (Yes deletes and stops, Cancel stops, No installs), then start the
-// installer.
+// installer. A CAB that could not be checked (absent, locked, too large,
+// not a regular file, no database) is never installed in silence: the
+// user is asked first.
 #include "app/cab_check.h"
 
 #include <optional>
@@ -9,14 +11,14 @@
 
 #include "app/exit_codes.h"
 #include "app/run_mode.h"
-#include "app/store_scan_log.h"
+#include "log/log_file.h"
 #include "platform/engine_thread.h"
-#include "platform/files.h"
 #include "platform/program_start.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
 #include "resources/text_format.h"
 #include "scan/file_matcher.h"
+#include "scan/file_removal.h"
 
 namespace kv::app {
 namespace {
@@ -27,34 +29,42 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
 
-// The CAB file as the store sees it, when it lies in the store.
+// The CAB file as the store sees it, when it lies in the store: an argument
+// beginning with "\" is a device path; anything else is a host path,
+// relative ones taken from the working directory.
 std::optional<std::u16string> StorePathOf(const platform::Store& store, std::u16string_view path) {
-  if (path.empty() || path.front() != u'/') return std::u16string(path);
+  if (path.starts_with(u'\\')) return std::u16string(path);
+  if (path.empty()) return std::nullopt;
   return platform::DevicePathOfHostPath(store, platform::Utf16ToUtf8(path));
 }
 
-// Whether the file holds a Trojan; an unreadable, empty or missing file
-// does not, as on the handset.
-bool HoldsTrojan(const AppContext& context, std::u16string_view path,
+Verdict CheckCab(const AppContext& context, std::u16string_view path,
                  const std::optional<std::u16string>& storePath) {
   const std::shared_ptr<const SignatureDatabase> database = context.database.Current();
   FileMatcher matcher(context.store, *database);
-  bool found = false;
+  Verdict verdict = Verdict::NotChecked(NotCheckedReason::kUnreadable);
   platform::RunOnEngineThread([&] {
-    found = storePath ? static_cast<int>(matcher.CheckFile(*storePath, false)) > 0
-                      : matcher.MatchHostFile(platform::Utf16ToUtf8(path)).Code() > 0;
+    try {
+      verdict = storePath ? matcher.CheckFile(*storePath)
+                          : matcher.CheckHostFile(platform::Utf16ToUtf8(path));
+    } catch (const std::exception&) {
+      // Not checked, as set above: never installed without a question.
+    }
   });
-  return found;
+  return verdict;
 }
 
 bool DeleteCab(const platform::Store& store, const std::optional<std::u16string>& storePath) {
   if (!storePath) return false;  // never anything outside the store
-  (void)platform::SetNormalAttributes(store, *storePath);
-  return platform::DeleteStoreFile(store, *storePath) == platform::FileStatus::kOk;
+  return RemoveStoreFile(store, *storePath);
 }
 
 std::u16string Text(int id, std::u16string_view path) {
   return strings::FormatText(strings::LoadString(id), {path});
+}
+
+void Log(const platform::Store& store, std::u16string_view record) {
+  (void)AppendLogRecord(store, kLogPath, record);
 }
 
 int StartInstaller(AppContext& context, std::u16string_view path) {
@@ -66,6 +76,18 @@ int StartInstaller(AppContext& context, std::u16string_view path) {
                             strings::LoadString(strings::kCaptionError), MessageButtons::kOk,
                             MessageIcon::kError);
   return kExitSilentMode;
+}
+
+// A CAB that could not be checked is installed only on the user's Yes.
+int AskToInstallUnchecked(AppContext& context, std::u16string_view path) {
+  Log(context.store, Text(strings::kCannotCheck, path));
+  const MessageAnswer answer =
+      context.boxes->Show(nullptr, strings::LoadString(strings::kAskInstallUnchecked),
+                          strings::LoadString(strings::kCaptionWarning), MessageButtons::kYesNo,
+                          MessageIcon::kQuestion);
+  if (answer != MessageAnswer::kYes) return kExitSilentMode;
+  Log(context.store, Text(strings::kLogCabInstalling, path));
+  return StartInstaller(context, path);
 }
 
 }  // namespace
@@ -80,11 +102,12 @@ int RunCabCheck(AppContext& context, std::u16string_view argument) {
     return kExitSilentMode;
   }
   const std::u16string& path = *cleaned;
-  StoreScanLog log(context.store);
-  log.AppendLogRecord(strings::DatedText(strings::LoadString(strings::kCheckCabFile)));
+  Log(context.store, strings::DatedText(strings::LoadString(strings::kCheckCabFile)));
 
   const std::optional<std::u16string> storePath = StorePathOf(context.store, path);
-  if (!HoldsTrojan(context, path, storePath)) return StartInstaller(context, path);
+  const Verdict verdict = CheckCab(context, path, storePath);
+  if (verdict.IsClean()) return StartInstaller(context, path);
+  if (verdict.IsNotChecked()) return AskToInstallUnchecked(context, path);
 
   const MessageAnswer answer =
       context.boxes->Show(nullptr, strings::LoadString(strings::kCabTrojanAlarm),
@@ -93,22 +116,22 @@ int RunCabCheck(AppContext& context, std::u16string_view argument) {
   switch (answer) {
     case MessageAnswer::kYes:
       if (DeleteCab(context.store, storePath)) {
-        log.AppendLogRecord(Text(strings::kLogCabDeleted, path));
+        Log(context.store, Text(strings::kLogCabDeleted, path));
         (void)context.boxes->Show(nullptr, strings::LoadString(strings::kCabTrojanDeleted),
                                   strings::LoadString(strings::kCaptionInformation),
                                   MessageButtons::kOk, MessageIcon::kInformation);
       } else {
-        log.AppendLogRecord(Text(strings::kLogCabNotDeleted, path));
+        Log(context.store, Text(strings::kLogCabNotDeleted, path));
         (void)context.boxes->Show(nullptr, strings::LoadString(strings::kCannotDelete),
                                   strings::LoadString(strings::kCaptionWarning),
                                   MessageButtons::kOk, MessageIcon::kWarning);
       }
       return kExitSilentMode;
     case MessageAnswer::kCancel:
-      log.AppendLogRecord(Text(strings::kLogCabIgnored, path));
+      Log(context.store, Text(strings::kLogCabIgnored, path));
       return kExitSilentMode;
     case MessageAnswer::kNo:
-      log.AppendLogRecord(Text(strings::kLogCabInstalling, path));
+      Log(context.store, Text(strings::kLogCabInstalling, path));
       break;
     case MessageAnswer::kOk:
       break;  // no such button here; the handset went on without a line

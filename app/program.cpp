@@ -6,11 +6,10 @@
 #include <iostream>
 
 #include "app/app_context.h"
-#include "app/background_scan.h"
 #include "app/cab_check.h"
 #include "app/exit_codes.h"
 #include "app/run_mode.h"
-#include "app/self_scan.h"
+#include "app/silent_scans.h"
 #include "platform/console_message_boxes.h"
 #include "platform/display.h"
 

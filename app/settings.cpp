@@ -33,12 +33,12 @@ bool ReadRegistryDword(const platform::RegistryHive& hive, platform::RegistryRoo
   return true;
 }
 
-void OnScanStatusChanged(const platform::RegistryHive& hive, RunningFlag& backgroundScanActive) {
+void OnScanStatusChanged(const platform::RegistryHive& hive, StopToken& backgroundScanStop) {
   std::uint32_t status = 0;
   if (ReadRegistryDword(hive, platform::RegistryRoot::kLocalMachine, kKestrelvoxKey,
                         kScanStatusValue, status) &&
       status == kScanStatusStop) {
-    backgroundScanActive.Stop();
+    backgroundScanStop.Stop();
   }
 }
 

@@ -12,16 +12,18 @@
 #include <string_view>
 
 #include "platform/registry_hive.h"
-#include "scan/scan_session.h"
+#include "scan/stop_token.h"
 
 namespace kv::app {
 
 // HKEY_LOCAL_MACHINE: the background scan's stop and completion channel.
 inline constexpr std::u16string_view kKestrelvoxKey = u"software\\quellbrin\\Kestrelvox";
 inline constexpr std::u16string_view kScanStatusValue = u"ScanStatus";
-// ScanStatus 0: stop the background scan; 2: it ran to its end.
+// ScanStatus 0: stop the background scan; 2: it ran to its end; 3: it
+// ended without a database, so no file was checked.
 inline constexpr std::uint32_t kScanStatusStop = 0;
 inline constexpr std::uint32_t kScanStatusFinished = 2;
+inline constexpr std::uint32_t kScanStatusNoDatabase = 3;
 
 // HKEY_CLASSES_ROOT: the shell's open command for CAB packages (default
 // value), pointing at this program (monitor on) or the installer (off).
@@ -51,10 +53,10 @@ inline constexpr std::u16string_view kCabMonitorOffCommand = u"wceload.exe \"%1\
                                      platform::RegistryRoot root, std::u16string_view subkey,
                                      std::u16string_view valueName, std::uint32_t& out);
 
-// The ScanStatus change callback: reads ScanStatus again and stops
-// `backgroundScanActive` (clearing it and cancelling the search in
-// progress) only when that read succeeds and gives 0. Any other value, a
-// missing value or an unreadable hive changes nothing.
-void OnScanStatusChanged(const platform::RegistryHive& hive, RunningFlag& backgroundScanActive);
+// The ScanStatus change callback: reads ScanStatus again and stops the
+// background scan (cancelling the search in progress too) only when that
+// read succeeds and gives 0. Any other value, a missing value or an
+// unreadable hive changes nothing.
+void OnScanStatusChanged(const platform::RegistryHive& hive, StopToken& backgroundScanStop);
 
 }  // namespace kv::app

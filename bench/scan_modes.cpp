@@ -63,7 +63,7 @@ ScanOutcome MatcherScan(const platform::Store& store, const SignatureDatabase& d
   FileMatcher matcher(store, database, nullptr, path);
   const TimePoint start = Now();
   for (const std::u16string& file : paths) {
-    outcome.codes.push_back(matcher.FindMatchingSignature(file).Code());
+    outcome.codes.push_back(matcher.CheckFile(file).Code());
   }
   outcome.seconds = SecondsSince(start);
   return outcome;

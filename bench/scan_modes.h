@@ -6,7 +6,7 @@
 // - Pcre2Scan: PCRE2 with its JIT, the same signatures one after another,
 //   the baseline (signatures PCRE2 cannot compile are left out and counted).
 // Each returns one code per file, as FindMatchingSignature gives them
-// (signature position + 1, 0 clean, -1 failed).
+// (signature position + 1, 0 clean, -1 not checked).
 #pragma once
 
 #include <cstddef>

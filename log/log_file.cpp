@@ -65,6 +65,8 @@ LogClearResult ClearLog(const platform::Store& store) {
     case platform::FileStatus::kFileNotFound:
       return LogClearResult::kAbsent;
     case platform::FileStatus::kFailed:
+    case platform::FileStatus::kLocked:
+    case platform::FileStatus::kNotRegular:
       break;
   }
   return LogClearResult::kRefused;

@@ -1,6 +1,7 @@
 // EngineThread over pthreads, which let the stack size be chosen. The body
-// is moved into the thread; an exception escaping it would end the process,
-// as it would from any thread, so callers hand over bodies that catch.
+// is moved into the thread. Callers hand over bodies that catch and report
+// their own failures; whatever still escapes is caught here, so that it
+// cannot end the process.
 #include "platform/engine_thread.h"
 
 #include <pthread.h>
@@ -19,7 +20,12 @@ namespace {
 
 void* RunBody(void* argument) {
   std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(argument));
-  (*body)();
+  try {
+    (*body)();
+  } catch (...) {
+    // The last net: bodies turn their own failures into outcomes, and one
+    // that still escapes must not end the whole process from here.
+  }
   return nullptr;
 }
 

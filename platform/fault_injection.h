@@ -26,6 +26,8 @@ enum class FaultPoint {
   kRename,  // ReplaceStoreFile's rename into place fails
   // TakeProcessSnapshot cannot read the host's process list.
   kProcessList,
+  // FileFinder::FindNext runs out of memory: it throws std::bad_alloc.
+  kListingMemory,
   kCount,  // the number of points above, not a point: keep it last
 };
 

@@ -31,9 +31,17 @@ FileStatus OpenFailure() {
 FileStatus CheckAndLock(const UniqueFd& fd, Sharing sharing,
                         std::chrono::milliseconds lockWait = {}) {
   struct stat status {};
-  if (::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return FileStatus::kFailed;
-  if (LockWaiting(fd.Get(), sharing, lockWait) != LockStatus::kLocked) return FileStatus::kFailed;
-  return FileStatus::kOk;
+  if (::fstat(fd.Get(), &status) != 0) return FileStatus::kFailed;
+  if (!S_ISREG(status.st_mode)) return FileStatus::kNotRegular;
+  switch (LockWaiting(fd.Get(), sharing, lockWait)) {
+    case LockStatus::kLocked:
+      return FileStatus::kOk;
+    case LockStatus::kBusy:
+      return FileStatus::kLocked;
+    case LockStatus::kFailed:
+      break;
+  }
+  return FileStatus::kFailed;
 }
 
 }  // namespace
@@ -41,7 +49,7 @@ FileStatus CheckAndLock(const UniqueFd& fd, Sharing sharing,
 FileStatus File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing, File& file,
                                 std::chrono::milliseconds lockWait) {
   // Checked before opening: opening a pipe or a device could block or act.
-  if (!S_ISREG(entry.status.st_mode)) return FileStatus::kFailed;
+  if (!S_ISREG(entry.status.st_mode)) return FileStatus::kNotRegular;
   UniqueFd fd(::openat(entry.folder, entry.hostName.c_str(), kReadFlags | O_NOFOLLOW));
   if (!fd.IsValid()) return OpenFailure();
   const FileStatus locked = CheckAndLock(fd, sharing, lockWait);

@@ -44,9 +44,12 @@ namespace kv::platform {
 
 // kFileNotFound: the folder exists, the file does not (the handset's
 // error 2); a symbolic link counts as absent, as it is no file of the
-// handset's. kFailed: anything else (missing folder or a link on the way
-// there, lock, no access, bad path, a directory).
-enum class FileStatus { kOk, kFileNotFound, kFailed };
+// handset's. The opens also say why a file that is there could not be
+// opened: kLocked (another opener holds a lock against the sharing asked
+// for) and kNotRegular (a directory, pipe, socket or device). kFailed:
+// anything else (missing folder or a link on the way there, no access, bad
+// path).
+enum class FileStatus { kOk, kFileNotFound, kFailed, kLocked, kNotRegular };
 
 // The handset's share modes, emulated with advisory flock locks taken
 // without waiting. kNone (no sharing) fails at once when another opener

@@ -1,6 +1,9 @@
 // FileFinder: find-first/find-next over one store folder, listing only
 // folders and regular files (see files.h for why), and opening the files it
 // lists relative to the folder it holds open.
+#include <new>
+
+#include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
 #include "platform/host_name.h"
@@ -26,6 +29,7 @@ FileStatus FileFinder::FindFirst(const Store& store, std::u16string_view folderP
 
 bool FileFinder::FindNext(FindEntry& entry) {
   if (!listing_) return false;
+  if (ConsumeFault(FaultPoint::kListingMemory)) throw std::bad_alloc();
   std::string hostName;
   EntryKind kind;
   while (listing_->Next(hostName, kind)) {

@@ -107,6 +107,8 @@ bool ReplaceStoreFile(const Store& store, std::u16string_view devicePath,
       if (!DeviceNameToHost(names.back(), target)) return false;
       break;
     case FileStatus::kFailed:
+    case FileStatus::kLocked:
+    case FileStatus::kNotRegular:
       return false;
   }
   NewFileBeside newFile(folder.Get(), target);

@@ -54,14 +54,11 @@ inline constexpr long long kMaxPatternAnchorOffset = 64;
 // match in several ways, recursion) gets a base of about 3 ms and 8 steps a
 // byte: a sane signature of that shape tries a few positions per byte at a
 // few steps each, while one that backtracks over whole lines runs out at
-// once instead of after the full budget (6 s per MiB). A signature that has
-// gone over a bound once in a scan gets far less from then on, so that its
-// failures cost a fraction of a millisecond per file: without that, one
-// hostile signature in an update could stall a store scan for hours.
+// once instead of after the full budget (6 s per MiB). The budget is the
+// same for every file: a file's verdict never depends on the files searched
+// before it.
 inline constexpr unsigned long long kGuardedStepBase = 1ULL << 18;
 inline constexpr unsigned long long kGuardedStepsPerByte = 8;
-inline constexpr unsigned long long kStrainedStepBase = 1ULL << 14;
-inline constexpr unsigned long long kStrainedBytesPerStep = 8;
 // Steps between two looks at a search's cancel token: a cancel ends a search
 // within microseconds, and the look costs nothing measurable.
 inline constexpr unsigned long long kCancelCheckInterval = 4096;

@@ -54,7 +54,13 @@ void WatchLoop(int changes, int wake, const std::string& hiveName,
     }
     if (waits[1].revents != 0) return;
     if ((waits[0].revents & POLLIN) == 0) return;
-    if (HiveChanged(changes, hiveName)) onChange();
+    if (!HiveChanged(changes, hiveName)) continue;
+    try {
+      onChange();
+    } catch (...) {
+      // A callback that failed (memory exhausted, say) misses one change;
+      // the watch goes on, and the process with it.
+    }
   }
 }
 

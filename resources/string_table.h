@@ -99,6 +99,14 @@ inline constexpr int kLogCabIgnored = 6658;     // %s: the CAB path
 inline constexpr int kLogCabInstalling = 6659;  // %s: the CAB path
 inline constexpr int kCannotInstall = 6660;
 
+// Honest verdicts and records of every action, in every mode that logs.
+inline constexpr int kCannotCheck = 6664;          // %s: the path
+inline constexpr int kDatabaseNotLoaded = 6665;    // replaces kNoTrojanLine without signatures
+inline constexpr int kLogProcessKilled = 6666;     // %s: the executable's path
+inline constexpr int kLogCompanionDeleted = 6667;  // %s: the path
+inline constexpr int kAskInstallUnchecked = 6668;
+inline constexpr int kScanFailed = 6669;  // %s: what failed
+
 // The text of `id`; empty for an identifier the table does not hold.
 std::u16string_view LoadString(int id);
 

@@ -86,6 +86,12 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6661, u"Can not delete:"},
     {6662, u"*>>>>>>>>User stop scan!"},
     {6663, u"Create thread failed!"},
+    {6664, u"Can not check:%s"},
+    {6665, u"*Virus DB is not loaded!"},
+    {6666, u"Kill Trojan process:%s"},
+    {6667, u"Delete related file:%s"},
+    {6668, u"Can not check the CAB file,install it anyway?"},
+    {6669, u"*Scan failed:%s"},
 };
 // clang-format on
 

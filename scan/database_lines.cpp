@@ -1,14 +1,17 @@
 // ReadDatabaseLines: the loader's walk over the lines of a database file
 // (format in virus_database.h), and the line cursor it walks with.
 //
-// Lines that the format forbids are skipped, never stored: an encoded line
-// over 159 characters (the handset's line buffer) and a character-section
-// line shorter than its 20-character name field. A line that fails to decode
-// reads as an empty plain line, and a plain line ends at its first zero byte.
+// Lines that the format forbids are never stored: an encoded line over 159
+// characters (the handset's line buffer) reads as one that fails to decode,
+// an empty plain line, and a character-section line shorter than its
+// 20-character name field is skipped. A plain line ends at its first zero
+// byte. What the handset passed over in silence is counted, for the update's
+// checks and the tools.
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "platform/limits.h"
 #include "scan/database_lines.h"
@@ -25,11 +28,13 @@ constexpr std::string_view kFileMarker = "[VirusFile]";
 constexpr std::string_view kProcessMarker = "[VirusProcess]";
 constexpr std::string_view kDeleteFilesMarker = "[DELETE_FILES]";
 
-// The plain text of a stored line, as far as its first zero byte; empty when
-// the line cannot be decoded.
-std::string DecodePlainLine(std::string_view stored) {
+// The plain text of a stored line, as far as its first zero byte; nullopt
+// when the line is longer than the format allows or cannot be decoded.
+std::optional<std::string> DecodePlainLine(std::string_view stored) {
   std::string plain;
-  if (!DecodeDatabaseLine(kDatabaseKey, stored, plain)) return {};
+  if (stored.size() > limits::kMaxEncodedLine || !DecodeDatabaseLine(kDatabaseKey, stored, plain)) {
+    return std::nullopt;
+  }
   plain.resize(std::min(plain.size(), plain.find('\0')));
   return plain;
 }
@@ -72,18 +77,28 @@ std::optional<std::string_view> DatabaseLineCursor::Next() {
   return text;
 }
 
-void ReadDatabaseLines(std::string_view content, SignatureDatabase& database) {
+DatabaseContents ReadDatabaseLines(std::string_view content) {
+  DatabaseContents contents;
   content = content.substr(0, limits::kMaxDatabaseBytes);
+  contents.lastLineCut = !content.empty() && !content.ends_with("\r\n");
   DatabaseLineCursor cursor(content);
   const std::optional<std::string_view> versionLine = cursor.Next();
-  if (!versionLine) return;
-  database.dbVersion = ParseVersion(*versionLine);
+  if (!versionLine) return contents;
+  contents.version = ParseVersion(*versionLine);
+
+  // A stored line's plain text; one that cannot be decoded reads as an
+  // empty line, as on the handset, and is counted.
+  const auto plainOf = [&contents](std::string_view stored) {
+    std::optional<std::string> plain = DecodePlainLine(stored);
+    if (!plain) ++contents.undecodableLines;
+    return plain.value_or(std::string());
+  };
 
   Section section = Section::kCharacter;
   while (const std::optional<std::string_view> stored = cursor.Next()) {
+    const std::string plain = plainOf(*stored);
+    // The handset's line buffer could not hold it: never stored.
     if (stored->size() > limits::kMaxEncodedLine) continue;
-    const std::string plain = DecodePlainLine(*stored);
-
     if (plain.find(kCharacterMarker) != std::string::npos) {
       section = Section::kCharacter;
       continue;
@@ -97,24 +112,28 @@ void ReadDatabaseLines(std::string_view content, SignatureDatabase& database) {
       continue;
     }
     if (plain.find(kDeleteFilesMarker) != std::string::npos) {
-      database.deleteFilesOffset = static_cast<int32_t>(cursor.Consumed());
-      return;
+      contents.deleteFilesOffset = static_cast<int32_t>(cursor.Consumed());
+      while (const std::optional<std::string_view> listLine = cursor.Next()) {
+        contents.deleteListLines.push_back(plainOf(*listLine));
+      }
+      return contents;
     }
 
     switch (section) {
       case Section::kCharacter:
         if (plain.size() < limits::kNameFieldLength) continue;
-        database.characterSignatures.push_back(CharacterRecord(plain));
+        contents.characterSignatures.push_back(CharacterRecord(plain));
         break;
       case Section::kFile:
-        database.fileSignatures.push_back(SignatureRecord{plain, {}});
+        contents.fileSignatures.push_back(SignatureRecord{plain, {}});
         break;
       case Section::kProcess:
-        database.processSignatures.push_back(SignatureRecord{plain, {}});
+        contents.processSignatures.push_back(SignatureRecord{plain, {}});
         break;
     }
-    if (cursor.Consumed() >= content.size()) return;
+    if (cursor.Consumed() >= content.size()) return contents;
   }
+  return contents;
 }
 
 }  // namespace kv

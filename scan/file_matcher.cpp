@@ -1,6 +1,6 @@
 // The file matcher. A file is opened with no sharing and read whole into
 // the matcher's buffer; it stays open (and so locked) while it is searched
-// and is closed before any deletion.
+// and is closed before the verdict goes back, so a caller may delete it.
 #include "scan/file_matcher.h"
 
 #include <new>
@@ -8,96 +8,56 @@
 #include "platform/limits.h"
 
 namespace kv {
-namespace {
-
-SignatureMatch Failed(CheckFailure failure) {
-  return {SignatureMatch::Kind::kFailed, 0, failure, SearchStatus::kNoMatch};
-}
-
-}  // namespace
 
 FileMatcher::FileMatcher(const platform::Store& store, const SignatureDatabase& database,
                          const CancelToken* cancel, MatchPath path)
     : store_(store), database_(database), cancel_(cancel), path_(path), fastSearch_(database) {}
 
-SignatureMatch FileMatcher::MatchSignatures(std::string_view data) {
+Verdict FileMatcher::MatchSignatures(std::string_view data) {
+  if (!database_.HasCharacterSignatures())
+    return Verdict::NotChecked(NotCheckedReason::kNoDatabase);
   if (path_ == MatchPath::kReference) return MatchSignaturesByReference(database_, data);
   return fastSearch_.Match(data, cancel_);
 }
 
-SignatureMatch FileMatcher::MatchOpenFile(platform::FileStatus opened, platform::File& file) {
-  switch (opened) {
-    case platform::FileStatus::kOk:
-      break;
-    case platform::FileStatus::kFileNotFound:
-      return {};
-    case platform::FileStatus::kFailed:
-      return Failed(CheckFailure::kOpen);
-  }
+Verdict FileMatcher::CheckOpen(platform::FileStatus opened, platform::File& file) {
+  lastBytes_ = 0;
+  if (opened != platform::FileStatus::kOk) return VerdictOfOpen(opened);
   std::uint64_t size = 0;
-  if (!file.Size(size)) return Failed(CheckFailure::kRead);
-  if (size == 0) return {};
-  if (size > limits::kMaxScannedFileBytes) return Failed(CheckFailure::kTooLarge);
-  if (!file.ReadAll(buffer_, limits::kMaxScannedFileBytes)) return Failed(CheckFailure::kRead);
+  if (!file.Size(size)) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
+  if (size == 0) return Verdict::Clean();
+  if (size > limits::kMaxScannedFileBytes) return Verdict::NotChecked(NotCheckedReason::kTooLarge);
+  if (!database_.HasCharacterSignatures())
+    return Verdict::NotChecked(NotCheckedReason::kNoDatabase);
+  try {
+    if (!file.ReadAll(buffer_, limits::kMaxScannedFileBytes)) {
+      return Verdict::NotChecked(NotCheckedReason::kUnreadable);
+    }
+  } catch (const std::bad_alloc&) {
+    return Verdict::NotChecked(NotCheckedReason::kUnreadable);
+  }
+  lastBytes_ = size;
   return MatchSignatures(buffer_);
 }
 
-SignatureMatch FileMatcher::FindMatchingSignature(std::u16string_view path) {
-  try {
-    platform::File file;
-    const platform::FileStatus opened =
-        platform::File::OpenForRead(store_, path, platform::Sharing::kNone, file);
-    return MatchOpenFile(opened, file);
-  } catch (const std::bad_alloc&) {
-    return Failed(CheckFailure::kRead);
-  }
+Verdict FileMatcher::CheckOpenedFile(platform::FileStatus opened, platform::File& file) {
+  const Verdict verdict = CheckOpen(opened, file);
+  file = platform::File();  // closed, and so unlocked, before any deletion
+  return verdict;
 }
 
-SignatureMatch FileMatcher::MatchHostFile(const std::filesystem::path& path) {
-  try {
-    platform::File file;
-    const platform::FileStatus opened =
-        platform::File::OpenHostFile(path, platform::Sharing::kNone, file);
-    // A file the user named must be there: its absence is no clean answer.
-    if (opened == platform::FileStatus::kFileNotFound) return Failed(CheckFailure::kOpen);
-    return MatchOpenFile(opened, file);
-  } catch (const std::bad_alloc&) {
-    return Failed(CheckFailure::kRead);
-  }
+Verdict FileMatcher::CheckFile(std::u16string_view path) {
+  platform::File file;
+  const platform::FileStatus opened =
+      platform::File::OpenForRead(store_, path, platform::Sharing::kNone, file);
+  return CheckOpenedFile(opened, file);
 }
 
-FileCheckResult FileMatcher::CheckFile(std::u16string_view path, bool deleteOnMatch) {
-  return Conclude(path, FindMatchingSignature(path), deleteOnMatch);  // the file is closed again
-}
-
-FileCheckResult FileMatcher::CheckOpenedFile(std::u16string_view path, platform::FileStatus opened,
-                                             platform::File& file, bool deleteOnMatch) {
-  SignatureMatch match;
-  try {
-    match = MatchOpenFile(opened, file);
-  } catch (const std::bad_alloc&) {
-    match = Failed(CheckFailure::kRead);
-  }
-  file = platform::File();  // closed, and so unlocked, before a deletion
-  return Conclude(path, match, deleteOnMatch);
-}
-
-FileCheckResult FileMatcher::Conclude(std::u16string_view path, const SignatureMatch& match,
-                                      bool deleteOnMatch) {
-  switch (match.kind) {
-    case SignatureMatch::Kind::kNone:
-      return FileCheckResult::kClean;
-    case SignatureMatch::Kind::kFailed:
-      return FileCheckResult::kUnreadable;
-    case SignatureMatch::Kind::kFound:
-      break;
-  }
-  if (!deleteOnMatch) return FileCheckResult::kFound;
-  // A failure to clear the attributes shows up as a failed deletion.
-  (void)platform::SetNormalAttributes(store_, path);
-  return platform::DeleteStoreFile(store_, path) == platform::FileStatus::kOk
-             ? FileCheckResult::kDeleted
-             : FileCheckResult::kDeleteFailed;
+Verdict FileMatcher::CheckHostFile(const std::filesystem::path& path) {
+  platform::File file;
+  const platform::FileStatus opened =
+      platform::File::OpenHostFile(path, platform::Sharing::kNone, file);
+  return CheckOpenedFile(opened, file);
 }
 
 }  // namespace kv

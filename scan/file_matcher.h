@@ -1,43 +1,35 @@
-// The file matcher: decides whether one file is a Trojan by searching its
-// whole content with every character signature of one database snapshot,
-// in list order; the first hit decides.
+// The file matcher: checks one file's whole content with every character
+// signature of one database snapshot, and gives its verdict
+// (signature_search.h has the rule that combines the signatures).
 //
-// Entry points: FileMatcher::CheckFile (with optional deletion; and
-// CheckOpenedFile, for a file a walk opened), FindMatchingSignature (which
-// signature), MatchSignatures (bytes in memory), MatchHostFile (a file
-// named on a command line). Bytes are searched the fast way
-// (signature_search.h) unless the matcher is made for the reference way,
-// which tools offer as a yardstick. A file is read into memory while it is
-// held open with no sharing, never mapped: a mapping dies with the process
-// when another process truncates the file. The read buffer is kept from
-// file to file.
+// Entry points: FileMatcher::CheckFile (a store file by device path),
+// CheckOpenedFile (a file a walk opened from its listing), CheckHostFile (a
+// file named on a command line), MatchSignatures (bytes in memory). Bytes
+// are searched the fast way unless the matcher is made for the reference
+// way, which tools offer as a yardstick. A file is read into memory while
+// it is held open with no sharing, never mapped: a mapping dies with the
+// process when another process truncates the file. The read buffer is kept
+// from file to file. An empty file is clean; a file that is absent,
+// locked, too large, not a regular file or unreadable is not checked, and
+// so is every file when the snapshot holds no character signature.
 //
-// Nothing throws out of here: every outcome, an engine failure included, is
-// a result value, so a scan thread can never be ended by one.
+// Nothing throws out of here: every outcome, an engine failure and an
+// exhausted memory included, is a verdict. The matcher never deletes.
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "pattern/cancel_token.h"
-#include "pattern/search_result.h"
 #include "platform/files.h"
 #include "platform/store.h"
 #include "scan/signature_database.h"
 #include "scan/signature_search.h"
+#include "scan/verdict.h"
 
 namespace kv {
-
-// The result of CheckFile, with the handset's values.
-enum class FileCheckResult : int {
-  kClean = 0,         // no signature found; or absent from its folder; or empty
-  kDeleted = 1,       // found and deleted
-  kFound = 2,         // found, deletion not asked for
-  kDeleteFailed = 3,  // found, deletion asked for and failed
-  kUnreadable = -1,   // cannot be opened (other than absent) or read, or the engine failed
-};
 
 // How a matcher searches bytes.
 enum class MatchPath {
@@ -48,37 +40,30 @@ enum class MatchPath {
 class FileMatcher {
  public:
   // `database` must outlive the matcher (a scan holds its snapshot);
-  // `cancel` may be null; when it is set, a search in progress fails. One
-  // matcher serves one thread; several may share one snapshot.
+  // `cancel` may be null; when it is set, a search in progress ends and the
+  // file is not checked. One matcher serves one thread; several may share
+  // one snapshot.
   FileMatcher(const platform::Store& store, const SignatureDatabase& database,
               const CancelToken* cancel = nullptr, MatchPath path = MatchPath::kFast);
 
-  // Checks the store file at `path` and deletes it on a hit when asked.
-  FileCheckResult CheckFile(std::u16string_view path, bool deleteOnMatch);
+  // The store file at `path`.
+  Verdict CheckFile(std::u16string_view path);
 
-  // As CheckFile, for the file at `path` that the caller has opened already
-  // (with no sharing) and whose open gave `opened`: a walk opens what it
-  // lists from the folder it holds open. `file` is closed before any
-  // deletion, which goes by `path`.
-  FileCheckResult CheckOpenedFile(std::u16string_view path, platform::FileStatus opened,
-                                  platform::File& file, bool deleteOnMatch);
+  // A file the caller has opened already (with no sharing), whose open gave
+  // `opened`; it is closed again before this returns.
+  Verdict CheckOpenedFile(platform::FileStatus opened, platform::File& file);
 
-  // Which signature the store file at `path` matches; an absent or empty
-  // file matches none. Never deletes.
-  SignatureMatch FindMatchingSignature(std::u16string_view path);
+  // A host file named by the user (a link is followed; anything but a
+  // regular file is not checked).
+  Verdict CheckHostFile(const std::filesystem::path& path);
 
-  // As FindMatchingSignature, for a host file named by the user (a link is
-  // followed; anything but a regular file is a failure to open).
-  SignatureMatch MatchHostFile(const std::filesystem::path& path);
+  Verdict MatchSignatures(std::string_view data);
 
-  // Which signature the bytes match. Empty bytes are searched like any
-  // others (the file checks above never search an empty file).
-  SignatureMatch MatchSignatures(std::string_view data);
+  // The size of the file the last check read; 0 when it read none.
+  std::uint64_t LastFileBytes() const { return lastBytes_; }
 
  private:
-  SignatureMatch MatchOpenFile(platform::FileStatus opened, platform::File& file);
-  FileCheckResult Conclude(std::u16string_view path, const SignatureMatch& match,
-                           bool deleteOnMatch);
+  Verdict CheckOpen(platform::FileStatus opened, platform::File& file);
 
   const platform::Store& store_;
   const SignatureDatabase& database_;
@@ -86,6 +71,7 @@ class FileMatcher {
   MatchPath path_;
   FastSignatureSearch fastSearch_;
   std::string buffer_;
+  std::uint64_t lastBytes_ = 0;
 };
 
 }  // namespace kv

@@ -1,7 +1,8 @@
 // The file-signature pass. The read-only attribute of a named file is
 // cleared before anything else, whether the file exists or not, so that a
-// found file can be deleted; a file that is absent, clean or unreadable is
-// passed over in silence.
+// found file can be deleted; a named file that is absent is passed over,
+// but one that is there and cannot be read (locked, say) is not checked,
+// never passed over as the handset did.
 #include "scan/file_signature_pass.h"
 
 #include <string>
@@ -11,66 +12,64 @@
 #include "platform/text.h"
 #include "resources/string_table.h"
 #include "resources/text_format.h"
-#include "scan/delete_list.h"
 
 namespace kv {
 namespace {
 
-// How one Trojan file's deletion is reported.
-struct FindingReport {
-  std::u16string_view marker;
-  int logTextId;
-  int boxTextId;
-  int captionId;
-  platform::MessageIcon icon;
-};
-
-constexpr FindingReport kDeletedReport = {
-    kDeletedMarker, strings::kLogTrojanDeleted, strings::kFoundTrojanDeleted,
-    strings::kCaptionInformation, platform::MessageIcon::kInformation};
-constexpr FindingReport kNotDeletedReport = {
-    kNotDeletedMarker, strings::kLogTrojanNotDeleted, strings::kFoundTrojanNotDeleted,
-    strings::kCaptionWarning, platform::MessageIcon::kWarning};
-
-void ReportFinding(const ScanContext& context, const FindingReport& report,
-                   std::u16string_view path) {
-  std::u16string line(report.marker);
-  context.session.HandOver(line.append(path));
-  if (context.session.mode != ScanMode::kSilentSelf) return;
+void ShowRemovalBox(const ScanContext& context, std::u16string_view path, bool removed) {
   const ScanOutputs& outputs = context.outputs;
-  outputs.log.AppendLogRecord(strings::FormatText(strings::LoadString(report.logTextId), {path}));
   (void)outputs.boxes.Show(
-      outputs.owner, strings::FormatText(strings::LoadString(report.boxTextId), {path}),
-      strings::LoadString(report.captionId), platform::MessageButtons::kOk, report.icon);
+      outputs.owner,
+      strings::FormatText(strings::LoadString(removed ? strings::kFoundTrojanDeleted
+                                                      : strings::kFoundTrojanNotDeleted),
+                          {path}),
+      strings::LoadString(removed ? strings::kCaptionInformation : strings::kCaptionWarning),
+      platform::MessageButtons::kOk,
+      removed ? platform::MessageIcon::kInformation : platform::MessageIcon::kWarning);
+}
+
+void RemoveCompanions(const ScanContext& context, std::string_view signatureName) {
+  for (const std::string& companion : context.database.CompanionFiles(signatureName)) {
+    const std::u16string path = platform::WidenAnsi(companion);
+    // Deleted as it stands (its read-only attribute kept, as the handset
+    // did); one that is not there was never a finding, nothing to record.
+    const platform::FileStatus status = platform::DeleteStoreFile(context.store, path);
+    if (status == platform::FileStatus::kFileNotFound) continue;
+    context.events.Send(ActionTaken{ActionKind::kDeleteCompanion, path, signatureName,
+                                    status == platform::FileStatus::kOk});
+  }
 }
 
 }  // namespace
 
-bool FileExists(const platform::Store& store, std::u16string_view path) {
-  platform::File file;
-  return platform::File::OpenForRead(store, path, platform::Sharing::kRead, file) ==
-         platform::FileStatus::kOk;
-}
-
 void FileSignaturePass(const ScanContext& context) {
   const SignatureDatabase& database = context.database;
-  bool found = false;
-  for (const SignatureRecord& signature : database.fileSignatures) {
+  if (!database.HasCharacterSignatures()) {
+    context.events.Send(ScanNoted{ScanNote::kDatabaseNotLoaded, {}});
+    return;
+  }
+  // "No Trojan" is said only when every named file there was checked.
+  bool foundOrUnchecked = false;
+  for (const SignatureRecord& signature : database.FileSignatures()) {
     const std::u16string path = platform::WidenAnsi(signature.pattern);
     (void)platform::SetNormalAttributes(context.store, path);
-    if (!FileExists(context.store, path)) continue;
-    const SignatureMatch match = context.matcher.FindMatchingSignature(path);
-    if (match.kind != SignatureMatch::Kind::kFound) continue;
-    found = true;
-    ProcessDeleteList(context.store, database, database.characterSignatures[match.index].name);
-    const bool deleted =
+    const Verdict verdict = context.matcher.CheckFile(path);
+    // Most named files are not on a given handset: no finding at all.
+    if (verdict.IsNotChecked() && verdict.reason == NotCheckedReason::kAbsent) continue;
+    const std::string_view name = verdict.IsInfected()
+                                      ? database.CharacterSignatures()[verdict.signature].name
+                                      : std::string_view();
+    context.events.Send(FileVerdict{path, verdict, name, context.matcher.LastFileBytes()});
+    if (verdict.IsClean()) continue;
+    foundOrUnchecked = true;
+    if (verdict.IsNotChecked()) continue;
+    RemoveCompanions(context, name);
+    const bool removed =
         platform::DeleteStoreFile(context.store, path) == platform::FileStatus::kOk;
-    ReportFinding(context, deleted ? kDeletedReport : kNotDeletedReport, path);
+    context.events.Send(ActionTaken{ActionKind::kDeleteInfected, path, name, removed});
+    if (context.mode == ScanMode::kSilentSelf) ShowRemovalBox(context, path, removed);
   }
-  if (found) return;
-  const std::u16string_view noTrojan = strings::LoadString(strings::kNoTrojanLine);
-  context.session.HandOver(noTrojan);
-  if (context.session.mode == ScanMode::kSilentSelf) context.outputs.log.AppendLogRecord(noTrojan);
+  if (!foundOrUnchecked) context.events.Send(ScanNoted{ScanNote::kNoTrojan, {}});
 }
 
 }  // namespace kv

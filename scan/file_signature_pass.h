@@ -1,9 +1,9 @@
 // The file-signature pass of the fast scan and the silent self scan: every
 // file that the database names by path is checked with all content
-// signatures; a hit deletes the companion files of the signature found
-// (delete_list.h), then the file itself.
+// signatures; an infected one has the companion files of its signature
+// (SignatureDatabase::CompanionFiles) removed first, then itself.
 //
-// Entry points: FileSignaturePass, FileExists.
+// Entry point: FileSignaturePass.
 #pragma once
 
 #include <string_view>
@@ -13,15 +13,12 @@
 
 namespace kv {
 
-// true when the store file at `path` can be opened for reading (sharing it
-// for reading, as the standard file functions open it); it is closed again
-// at once.
-[[nodiscard]] bool FileExists(const platform::Store& store, std::u16string_view path);
-
-// Runs the pass. Lines: "<OK>" + path for each Trojan file deleted, "<NO>"
-// + path for one that could not be; "*There's no Trojan!" when none was
-// found. In the silent self scan each finding also goes to the log and into
-// a box, and so does the no-Trojan line.
+// Runs the pass. Events: for each named file that is there, its
+// FileVerdict; for an infected one the ActionTaken of each companion
+// removed and of its own removal; the note kNoTrojan when every file there
+// was checked and none was infected, or kDatabaseNotLoaded instead of the
+// whole pass when the snapshot holds no character signature. In the silent self scan each removal
+// is also told in a box.
 void FileSignaturePass(const ScanContext& context);
 
 }  // namespace kv

@@ -5,11 +5,11 @@
 
 #include <vector>
 
-#include "platform/files.h"
 #include "platform/message_boxes.h"
 #include "platform/text.h"
 #include "resources/string_table.h"
 #include "resources/text_format.h"
+#include "scan/file_removal.h"
 
 namespace kv {
 namespace {
@@ -23,59 +23,54 @@ struct OutcomeBox {
   MessageIcon icon;
 };
 
-// Hands over `marker` + `text`, then, with boxes, shows `box`.
-void Report(const ScanContext& context, bool showBoxes, std::u16string_view marker,
-            std::u16string_view text, const OutcomeBox& box, std::u16string_view path) {
-  std::u16string line(marker);
-  context.session.HandOver(line.append(text));
-  if (!showBoxes) return;
+constexpr OutcomeBox kDeletedBox = {strings::kFoundTrojanDeleted, strings::kCaptionInformation,
+                                    MessageIcon::kInformation};
+constexpr OutcomeBox kNotDeletedBox = {strings::kFoundTrojanNotDeleted, strings::kCaptionWarning,
+                                       MessageIcon::kWarning};
+
+void ShowBox(const ScanContext& context, const OutcomeBox& box, std::u16string_view path) {
   const ScanOutputs& outputs = context.outputs;
   (void)outputs.boxes.Show(
       outputs.owner, strings::FormatText(strings::LoadString(box.textId), {path}),
       strings::LoadString(box.captionId), platform::MessageButtons::kOk, box.icon);
 }
 
-// The ended process's executable holds no known signature, or cannot be
-// read: the user decides whether it goes, with or without boxes.
-void AskToDelete(const ScanContext& context, bool showBoxes, std::u16string_view path) {
+// The ended process's executable holds no known signature, or could not be
+// checked: the user decides whether it goes, with or without boxes.
+void AskToDelete(const ScanContext& context, bool showBoxes, std::u16string_view path,
+                 std::string_view processName) {
   const ScanOutputs& outputs = context.outputs;
   const platform::MessageAnswer answer = outputs.boxes.Show(
       outputs.owner, strings::FormatText(strings::LoadString(strings::kAskDeleteSuspect), {path}),
       strings::LoadString(strings::kCaptionQuestion), platform::MessageButtons::kYesNo,
       MessageIcon::kQuestion);
   if (answer != platform::MessageAnswer::kYes) return;
-  (void)platform::SetNormalAttributes(context.store, path);
-  if (platform::DeleteStoreFile(context.store, path) == platform::FileStatus::kOk) {
-    Report(context, showBoxes, kDeletedMarker, path,
-           {strings::kDeleteSucceeded, strings::kCaptionInformation, MessageIcon::kInformation},
-           path);
-  } else {
-    Report(context, showBoxes, kNotDeletedMarker, path,
-           {strings::kCannotDelete, strings::kCaptionWarning, MessageIcon::kWarning}, path);
-  }
+  const bool deleted = RemoveStoreFile(context.store, path);
+  context.events.Send(ActionTaken{ActionKind::kDeleteSuspect, path, processName, deleted});
+  if (!showBoxes) return;
+  ShowBox(context,
+          deleted
+              ? OutcomeBox{strings::kDeleteSucceeded, strings::kCaptionInformation,
+                           MessageIcon::kInformation}
+              : OutcomeBox{strings::kCannotDelete, strings::kCaptionWarning, MessageIcon::kWarning},
+          path);
 }
 
-// The suspect was ended: its executable is checked and deleted, or asked
+// The suspect was ended: its executable is checked and removed, or asked
 // about.
-void HandleEndedProcess(const ScanContext& context, bool showBoxes, std::u16string_view path) {
-  switch (context.matcher.CheckFile(path, true)) {
-    case FileCheckResult::kDeleted:
-      Report(
-          context, showBoxes, kDeletedMarker, path,
-          {strings::kFoundTrojanDeleted, strings::kCaptionInformation, MessageIcon::kInformation},
-          path);
-      break;
-    case FileCheckResult::kFound:
-    case FileCheckResult::kDeleteFailed:
-      Report(context, showBoxes, kNotDeletedMarker, path,
-             {strings::kFoundTrojanNotDeleted, strings::kCaptionWarning, MessageIcon::kWarning},
-             path);
-      break;
-    case FileCheckResult::kClean:
-    case FileCheckResult::kUnreadable:
-      AskToDelete(context, showBoxes, path);
-      break;
+void HandleEndedProcess(const ScanContext& context, bool showBoxes, std::u16string_view path,
+                        std::string_view processName) {
+  const Verdict verdict = context.matcher.CheckFile(path);
+  if (!verdict.IsInfected()) {
+    context.events.Send(FileVerdict{path, verdict, {}, context.matcher.LastFileBytes()});
+    AskToDelete(context, showBoxes, path, processName);
+    return;
   }
+  const std::string_view name = context.database.CharacterSignatures()[verdict.signature].name;
+  context.events.Send(FileVerdict{path, verdict, name, context.matcher.LastFileBytes()});
+  const bool deleted = RemoveStoreFile(context.store, path);
+  context.events.Send(ActionTaken{ActionKind::kDeleteInfected, path, name, deleted});
+  if (showBoxes) ShowBox(context, deleted ? kDeletedBox : kNotDeletedBox, path);
 }
 
 }  // namespace
@@ -83,9 +78,11 @@ void HandleEndedProcess(const ScanContext& context, bool showBoxes, std::u16stri
 void CloseMessagingWindows(const ScanClock& clock) { clock.Pause(kMessagingWindowsPauseMs); }
 
 ProcessMatch MatchProcess(const platform::Store& store, const SignatureList& processSignatures,
-                          const platform::ProcessEntry& process, std::u16string& exePath) {
+                          const platform::ProcessEntry& process, std::u16string& exePath,
+                          std::string& processName) {
   for (const SignatureRecord& signature : processSignatures) {
     if (platform::WidenAnsi(signature.pattern) != process.exeName) continue;
+    processName = signature.pattern;
     platform::ProcessHandle handle;
     if (!platform::ProcessHandle::Open(store, process.id, handle)) {
       return ProcessMatch::kNotTerminated;
@@ -98,12 +95,13 @@ ProcessMatch MatchProcess(const platform::Store& store, const SignatureList& pro
 
 MemoryScanResult KillFirstTrojanProcess(const platform::Store& store,
                                         const SignatureList& processSignatures,
-                                        const ScanClock& clock, std::u16string& exePath) {
+                                        const ScanClock& clock, std::u16string& exePath,
+                                        std::string& processName) {
   CloseMessagingWindows(clock);
   std::vector<platform::ProcessEntry> processes;
   if (!platform::TakeProcessSnapshot(store, processes)) return MemoryScanResult::kNoProcessList;
   for (const platform::ProcessEntry& process : processes) {
-    switch (MatchProcess(store, processSignatures, process, exePath)) {
+    switch (MatchProcess(store, processSignatures, process, exePath, processName)) {
       case ProcessMatch::kTerminated:
         return MemoryScanResult::kTerminated;
       case ProcessMatch::kNotTerminated:
@@ -117,24 +115,37 @@ MemoryScanResult KillFirstTrojanProcess(const platform::Store& store,
 
 MemoryScanResult MemoryScan(const ScanContext& context, bool showBoxes) {
   std::u16string exePath;
-  const MemoryScanResult result = KillFirstTrojanProcess(
-      context.store, context.database.processSignatures, context.outputs.clock, exePath);
+  std::string processName;
+  const MemoryScanResult result =
+      KillFirstTrojanProcess(context.store, context.database.ProcessSignatures(),
+                             context.outputs.clock, exePath, processName);
   switch (result) {
     case MemoryScanResult::kNoProcessList:
-      Report(context, showBoxes, kListLineMarker, strings::LoadString(strings::kMemoryNotEnough),
-             {strings::kMemoryNotEnough, strings::kCaptionWarning, MessageIcon::kWarning}, {});
+      context.events.Send(ScanNoted{ScanNote::kNoProcessList, {}});
+      if (showBoxes) {
+        ShowBox(context,
+                {strings::kMemoryNotEnough, strings::kCaptionWarning, MessageIcon::kWarning}, {});
+      }
       break;
     case MemoryScanResult::kNoSuspect:
-      Report(context, showBoxes, kListLineMarker, strings::LoadString(strings::kNoTrojanInMemory),
-             {strings::kFoundNoTrojans, strings::kCaptionInformation, MessageIcon::kInformation},
-             {});
+      context.events.Send(ScanNoted{ScanNote::kNoTrojanInMemory, {}});
+      if (showBoxes) {
+        ShowBox(context,
+                {strings::kFoundNoTrojans, strings::kCaptionInformation, MessageIcon::kInformation},
+                {});
+      }
       break;
     case MemoryScanResult::kNotTerminated:
-      Report(context, showBoxes, kNotDeletedMarker, exePath,
-             {strings::kTrojanNotKilled, strings::kCaptionWarning, MessageIcon::kWarning}, exePath);
+      context.events.Send(ProcessEnded{exePath, processName, false});
+      if (showBoxes) {
+        ShowBox(context,
+                {strings::kTrojanNotKilled, strings::kCaptionWarning, MessageIcon::kWarning},
+                exePath);
+      }
       break;
     case MemoryScanResult::kTerminated:
-      HandleEndedProcess(context, showBoxes, exePath);
+      context.events.Send(ProcessEnded{exePath, processName, true});
+      HandleEndedProcess(context, showBoxes, exePath, processName);
       break;
   }
   return result;

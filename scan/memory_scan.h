@@ -47,25 +47,27 @@ void CloseMessagingWindows(const ScanClock& clock);
 
 // Checks `process` against `processSignatures` and ends it when one names
 // it. `exePath` receives its executable's device path once it is opened
-// (empty when it cannot be).
+// (empty when it cannot be), `processName` the signature that named it.
 [[nodiscard]] ProcessMatch MatchProcess(const platform::Store& store,
                                         const SignatureList& processSignatures,
                                         const platform::ProcessEntry& process,
-                                        std::u16string& exePath);
+                                        std::u16string& exePath, std::string& processName);
 
 // Closes the messaging windows, then walks the process list in its order
 // and ends the first suspect process (MatchProcess).
 [[nodiscard]] MemoryScanResult KillFirstTrojanProcess(const platform::Store& store,
                                                       const SignatureList& processSignatures,
                                                       const ScanClock& clock,
-                                                      std::u16string& exePath);
+                                                      std::u16string& exePath,
+                                                      std::string& processName);
 
-// The memory scan. Its lines: "*" + "Memory not enough..." when the
-// process list cannot be taken, "*" + "There's no Trojan in memory!" when
-// no process is suspect, "<NO>" + path when the suspect cannot be ended,
-// and for an ended one "<OK>" or "<NO>" + its executable's path. With
-// `showBoxes` each outcome is also told in a box. The question whether to
-// delete an executable in which no signature is found is always asked.
+// The memory scan. Its events: a note when the process list cannot be
+// taken or no process is suspect; ProcessEnded for the suspect, ended or
+// not; for an ended one its executable's FileVerdict and, when infected,
+// the ActionTaken of its removal. With `showBoxes` each outcome is also
+// told in a box. The question whether to delete an executable in which no
+// signature is found, or which could not be checked, is always asked, and
+// a Yes gives the ActionTaken of that deletion.
 MemoryScanResult MemoryScan(const ScanContext& context, bool showBoxes);
 
 }  // namespace kv

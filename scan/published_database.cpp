@@ -15,14 +15,17 @@ std::shared_ptr<const SignatureDatabase> PublishedDatabase::Current() const {
 
 LoadResult PublishedDatabase::Reload(const platform::Store& store) {
   const std::lock_guard<std::mutex> reloading(reloadMutex_);
-  auto loaded = std::make_shared<SignatureDatabase>();
-  const LoadResult result = LoadVirusDatabase(store, *Current(), *loaded);
-  std::shared_ptr<const SignatureDatabase> published = std::move(loaded);
+  LoadedDatabase loaded = LoadVirusDatabase(store, *Current());
+  Publish(std::move(loaded.snapshot));
+  return loaded.result;
+}
+
+void PublishedDatabase::Publish(std::shared_ptr<const SignatureDatabase> snapshot) {
   {
     const std::lock_guard<std::mutex> lock(currentMutex_);
-    current_.swap(published);
+    current_.swap(snapshot);
   }
-  return result;  // the old snapshot is released here, outside the lock
+  // The old snapshot is released here, outside the lock.
 }
 
 }  // namespace kv

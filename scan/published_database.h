@@ -29,6 +29,9 @@ class PublishedDatabase {
   // left its lists after a failure.
   LoadResult Reload(const platform::Store& store);
 
+  // Publishes a snapshot built elsewhere (the update's, already checked).
+  void Publish(std::shared_ptr<const SignatureDatabase> snapshot);
+
  private:
   mutable std::mutex
       currentMutex_;  // guards current_ only: taking a snapshot never waits for a load

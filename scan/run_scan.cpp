@@ -1,12 +1,11 @@
-// RunScan. Only the full scan's search can be cancelled by a stop: the
+// RunScan. Only a store walk's search can be cancelled by a stop: the
 // memory scan and the file-signature pass run to their end whatever the
-// running flag says, so their searches are given no cancel token.
+// stop token says, so their searches are given no cancel token.
 #include "scan/run_scan.h"
 
-#include <string>
+#include <exception>
 
-#include "resources/string_table.h"
-#include "resources/text_format.h"
+#include "platform/text.h"
 #include "scan/directory_walk.h"
 #include "scan/file_matcher.h"
 #include "scan/file_signature_pass.h"
@@ -16,59 +15,54 @@
 namespace kv {
 namespace {
 
-// The text behind the dated closing line; none for the other modes.
-std::u16string_view ClosingText(ScanMode mode) {
-  switch (mode) {
-    case ScanMode::kMemory:
-      return strings::LoadString(strings::kMemoryScanFinished);
-    case ScanMode::kFast:
-      return strings::LoadString(strings::kFastScanFinished);
-    case ScanMode::kFull:
-      return strings::LoadString(strings::kFullScanFinished);
-    case ScanMode::kLogView:
-    case ScanMode::kSilentSelf:
-      break;
-  }
-  return {};
-}
+bool WalksStore(ScanMode mode) { return mode == ScanMode::kFull || mode == ScanMode::kBackground; }
 
-void SendClosingLines(ScanSession& session, const ScanClock& clock) {
-  session.running.Clear();
-  session.HandOver(strings::kScanRuleLine);
-  session.HandOver(strings::FormatDated(strings::kScanClosingDateFormat, clock.Now())
-                       .append(ClosingText(session.mode)));
-  session.HandOver(kEndOfScanLine);
-}
-
-}  // namespace
-
-ScanOutcome RunScan(const platform::Store& store, std::shared_ptr<const SignatureDatabase> database,
-                    ScanSession& session, const ScanOutputs& outputs) {
-  if (database == nullptr) database = std::make_shared<const SignatureDatabase>();
-  session.running.Set();
-  const bool fullScan = session.mode == ScanMode::kFull;
-  FileMatcher matcher(store, *database, fullScan ? &session.running.Cancel() : nullptr);
-  const ScanContext context{store, *database, matcher, session, outputs};
-
-  switch (session.mode) {
+ScanOutcome RunSteps(const ScanContext& context) {
+  const bool noDatabase = !context.database.HasCharacterSignatures();
+  switch (context.mode) {
     case ScanMode::kMemory:
       (void)MemoryScan(context, false);
-      break;
+      return ScanOutcome::kFinished;
     case ScanMode::kFast:
     case ScanMode::kSilentSelf:
       (void)MemoryScan(context, false);
       FileSignaturePass(context);
       break;
     case ScanMode::kFull:
-      if (FullScanWalk(store, matcher, session, u"") == WalkOutcome::kStopped) {
-        return ScanOutcome::kStopped;
+    case ScanMode::kBackground:
+      if (noDatabase) {
+        context.events.Send(ScanNoted{ScanNote::kDatabaseNotLoaded, {}});
+        break;
       }
+      if (ScanStoreFiles(context, u"") == WalkOutcome::kStopped) return ScanOutcome::kStopped;
       break;
     case ScanMode::kLogView:
-      break;
+      return ScanOutcome::kFinished;
   }
-  SendClosingLines(session, outputs.clock);
-  return ScanOutcome::kFinished;
+  return noDatabase ? ScanOutcome::kNoDatabase : ScanOutcome::kFinished;
+}
+
+}  // namespace
+
+ScanOutcome RunScan(const platform::Store& store, std::shared_ptr<const SignatureDatabase> database,
+                    ScanMode mode, const StopToken& stop, ScanEvents& events,
+                    const ScanOutputs& outputs) {
+  if (database == nullptr) database = std::make_shared<const SignatureDatabase>();
+  FileMatcher matcher(store, *database, WalksStore(mode) ? &stop.Cancel() : nullptr);
+  const ScanContext context{store, *database, matcher, mode, stop, events, outputs};
+
+  events.Send(ScanStarted{mode, outputs.clock.Now(), database->Version(),
+                          database->CharacterSignatures().size(), database->FileSignatures().size(),
+                          database->ProcessSignatures().size()});
+  ScanOutcome outcome = ScanOutcome::kFailed;
+  try {
+    outcome = RunSteps(context);
+  } catch (const std::exception& failure) {
+    events.Send(ScanNoted{ScanNote::kScanFailed, platform::Utf8ToUtf16(failure.what())});
+  }
+  events.Send(
+      ScanFinished{mode, outputs.clock.Now(), outcome == ScanOutcome::kStopped, events.Tally()});
+  return outcome;
 }
 
 }  // namespace kv

@@ -1,12 +1,13 @@
 // ScanContext: what every step of one scan works with, gathered once by
-// RunScan so that the steps take one argument instead of six.
+// RunScan so that the steps take one argument instead of eight.
 #pragma once
 
 #include "platform/store.h"
 #include "scan/file_matcher.h"
+#include "scan/scan_events.h"
 #include "scan/scan_outputs.h"
-#include "scan/scan_session.h"
 #include "scan/signature_database.h"
+#include "scan/stop_token.h"
 
 namespace kv {
 
@@ -15,7 +16,9 @@ struct ScanContext {
   // The snapshot the scan started with; RunScan holds it to the end.
   const SignatureDatabase& database;
   FileMatcher& matcher;
-  ScanSession& session;
+  ScanMode mode;
+  const StopToken& stop;
+  ScanEvents& events;
   const ScanOutputs& outputs;
 };
 

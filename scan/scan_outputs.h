@@ -1,9 +1,9 @@
-// ScanOutputs: where a scan's results go besides the hand-over lines, and
-// the clock it dates them by. The scan engine sits below the log file and
-// the user interface, so it reports through these interfaces and the
-// program's entry wires them to the log file and the console or GUI boxes.
+// ScanOutputs: the message boxes a scan asks and tells the user through,
+// and the clock it dates its events by. The scan engine sits below the user
+// interface, so the program's entry wires these to the console or GUI
+// boxes; what a scan did goes out as events (scan_events.h).
 //
-// Entry points: ScanLog, ScanClock (HostClock: the host's), ScanOutputs.
+// Entry points: ScanClock (HostClock: the host's), ScanOutputs.
 // The clock is an interface so that a scan's dated lines and its pauses
 // can be pinned by a test instead of timed.
 #pragma once
@@ -14,14 +14,6 @@
 #include "platform/message_boxes.h"
 
 namespace kv {
-
-// The activity log, as far as a scan writes to it (the silent self scan's
-// records).
-class ScanLog {
- public:
-  virtual ~ScanLog() = default;
-  virtual void AppendLogRecord(std::u16string_view text) = 0;
-};
 
 class ScanClock {
  public:
@@ -38,7 +30,6 @@ class HostClock final : public ScanClock {
 };
 
 struct ScanOutputs {
-  ScanLog& log;
   platform::MessageBoxes& boxes;
   // Owns the boxes: the scan dialog, or null without a window.
   platform::MessageOwner owner = nullptr;

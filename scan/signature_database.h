@@ -1,19 +1,26 @@
 // SignatureDatabase: everything one load of the signature database produces,
 // as one immutable snapshot: the three signature lists, every character
-// signature compiled once, the version and the delete-list offset.
+// signature compiled and analysed once, the version, and the delete lists.
 //
-// A snapshot is built by the loader (virus_database.h), then shared as
-// std::shared_ptr<const SignatureDatabase> (published_database.h): a scan
-// keeps the snapshot it started with for as long as it runs, and a reload
-// builds and publishes a new one without disturbing it. Compiled patterns
-// are immutable, so any number of threads may search one snapshot at once;
-// so are the facts the fast search draws from them (each signature's start
-// filter and required literals, and the literal prefilter over all of
-// them), worked out once per load.
+// Entry points: SignatureRecord, DatabaseContents, SignatureDatabase.
+// A snapshot with signatures in it is made by Build, from a database
+// file's bytes: decoded, compiled, analysed and its delete lists kept, all
+// at once, so a half-built snapshot (signatures without their compiled
+// patterns, say) cannot exist. A default one is empty.
+//
+// Snapshots are shared as std::shared_ptr<const SignatureDatabase>
+// (published_database.h): a scan keeps the snapshot it started with for as
+// long as it runs, delete lists included, and a reload builds a new one
+// without disturbing it. Compiled patterns are immutable, so any number of
+// threads may search one snapshot at once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "pattern/compiled_pattern.h"
@@ -32,28 +39,69 @@ struct SignatureRecord {
 
 using SignatureList = std::vector<SignatureRecord>;
 
-struct SignatureDatabase {
+// What the line walk (virus_database.h) reads from a database file's bytes.
+struct DatabaseContents {
   SignatureList characterSignatures;
   SignatureList fileSignatures;
   SignatureList processSignatures;
-  // Offset of the first byte after the "[DELETE_FILES]" line; 0 until a load
-  // meets that marker, and kept by a load that does not.
-  int32_t deleteFilesOffset = 0;
-  // The version read from the first line; 0 until a load has read one, and
-  // kept by a load that reads none.
-  int32_t dbVersion = 0;
-  // characterSignatures[i] compiled with no flags. A pattern whose compile
-  // failed stays in its place as failed: a check that reaches it fails, as
-  // compiling it for every file did.
-  std::vector<CompiledPattern> compiledSignatures;
-  // AnalysePattern of each compiled signature, and the prefilter over all
-  // their required literals.
-  std::vector<PatternFacts> signatureFacts;
-  LiteralPrefilter prefilter;
+  std::optional<int32_t> version;            // from the first line, when there is one
+  std::optional<int32_t> deleteFilesOffset;  // when the "[DELETE_FILES]" line was met
+  std::vector<std::string> deleteListLines;  // the plain lines after it
+  std::size_t undecodableLines = 0;          // stored lines that failed to decode
+  bool lastLineCut = false;                  // bytes stand after the last line end
 };
 
-// Fills `database.compiledSignatures`, `signatureFacts` and `prefilter` from
-// its character signatures.
-void CompileSignatures(SignatureDatabase& database);
+class SignatureDatabase {
+ public:
+  // Empty: no signatures, version 0, no delete lists.
+  SignatureDatabase() = default;
+
+  // The snapshot of a whole database file's bytes. Where the bytes set no
+  // version or meet no "[DELETE_FILES]" line, the version and offset are
+  // `previous`'s, as the handset's loader kept them; the delete lists
+  // themselves always come from these bytes.
+  static std::shared_ptr<const SignatureDatabase> Build(std::string_view fileBytes,
+                                                        const SignatureDatabase& previous);
+
+  // A snapshot of character signatures given as they are, compiled and
+  // analysed the same way: for tools that search with patterns of their
+  // own, which need not fit a database line.
+  static std::shared_ptr<const SignatureDatabase> OfCharacterSignatures(SignatureList signatures);
+
+  const SignatureList& CharacterSignatures() const { return contents_.characterSignatures; }
+  const SignatureList& FileSignatures() const { return contents_.fileSignatures; }
+  const SignatureList& ProcessSignatures() const { return contents_.processSignatures; }
+  bool HasCharacterSignatures() const { return !contents_.characterSignatures.empty(); }
+  int32_t Version() const { return version_; }
+  int32_t DeleteFilesOffset() const { return deleteFilesOffset_; }
+  // What the bytes held that the loader passes over.
+  std::size_t UndecodableLines() const { return contents_.undecodableLines; }
+  bool LastLineCut() const { return contents_.lastLineCut; }
+
+  // CharacterSignatures()[i] compiled with no flags. A pattern whose compile
+  // failed stays in its place as failed: a search that reaches it fails.
+  const std::vector<CompiledPattern>& CompiledSignatures() const { return compiled_; }
+  // AnalysePattern of each compiled signature, and the prefilter over all
+  // their required literals.
+  const std::vector<PatternFacts>& SignatureFacts() const { return facts_; }
+  const LiteralPrefilter& Prefilter() const { return prefilter_; }
+
+  // The companion files listed for `signatureName` under "[DELETE_FILES]":
+  // each group is a header line "[" name "]" and then paths, one a line. A
+  // plain line holding "[" anywhere is a header, named by the line without
+  // its first and last character. The first group whose name equals the
+  // signature's (case-sensitively) is taken; the next header ends it.
+  std::vector<std::string> CompanionFiles(std::string_view signatureName) const;
+
+ private:
+  void Compile();
+
+  DatabaseContents contents_;
+  int32_t version_ = 0;
+  int32_t deleteFilesOffset_ = 0;
+  std::vector<CompiledPattern> compiled_;
+  std::vector<PatternFacts> facts_;
+  LiteralPrefilter prefilter_;
+};
 
 }  // namespace kv

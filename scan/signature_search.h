@@ -1,26 +1,25 @@
 // Searching bytes with every character signature of a snapshot, in list
-// order, the first hit deciding: the two ways the scanner can do it.
+// order: the two ways the scanner can do it, with one rule for the verdict.
 //
 // - MatchSignaturesByReference: the plain way, kept as the yardstick:
 //   MatchPattern for each signature (compiled anew, every start position
-//   tried), exactly as the handset did.
+//   tried), as the handset did.
 // - FastSignatureSearch: the snapshot's literal prefilter picks the
 //   signatures that may match; only those are searched, in list order, each
-//   with FastSearch and its start filter. It gives the reference's answer,
-//   except where the reference would fail on an engine bound: there it may
-//   answer what it can prove (a signature whose literals are absent cannot
-//   match; a search that skipped only impossible positions is complete).
-//   It never reports a failure as clean.
+//   with FastSearch and its start filter. Where the reference would fail on
+//   an engine bound it may answer what it can prove (a signature whose
+//   literals are absent cannot match).
 //
-// Hostile signatures: a signature that may backtrack hard is searched with a
-// smaller step budget than the reference's, and one that went over an
-// engine bound once in this search object's life (one scan) with a much
-// smaller one from then on (platform/limits.h). One bad signature then
-// costs about a millisecond per file instead of its whole budget; a file on
-// which it needs more fails (-1), never "clean".
+// The verdict (SignatureVerdicts): the first signature in list order that
+// answers "found" makes the bytes infected. A signature whose search fails
+// on a bound does not end the check: the remaining signatures are still
+// tried, so a costly signature listed first cannot shield a file from a
+// later one. Only when none is found and one failed are the bytes not
+// checked. A cancel ends the check at once, not checked. No state is kept
+// from one search to the next, so a file's verdict depends only on its
+// bytes and the snapshot, never on the files searched before it.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -28,50 +27,38 @@
 #include "pattern/cancel_token.h"
 #include "pattern/search_result.h"
 #include "scan/signature_database.h"
+#include "scan/verdict.h"
 
 namespace kv {
 
-// Why a file could not be checked.
-enum class CheckFailure {
-  kNone,
-  kOpen,      // it could not be opened: a missing folder, a lock, not a regular file
-  kRead,      // it could not be sized or read whole (it shrank, or the host failed)
-  kTooLarge,  // larger than limits::kMaxScannedFileBytes
-  kEngine,    // a search failed; `engineStatus` says how
+// Folds the answers of the signatures, in list order, into a verdict.
+class SignatureVerdicts {
+ public:
+  // Takes the answer of signature `index`; true when the verdict is settled
+  // and no further signature need be searched.
+  bool Take(std::size_t index, SearchStatus status);
+  Verdict Result() const;
+
+ private:
+  Verdict settled_;
+  bool done_ = false;
+  bool failed_ = false;
+  SearchStatus firstFailure_ = SearchStatus::kNoMatch;
 };
 
-// Which character signature a file or buffer matches.
-struct SignatureMatch {
-  enum class Kind { kNone, kFound, kFailed };
-  Kind kind = Kind::kNone;
-  std::size_t index = 0;  // kFound: position in characterSignatures
-  CheckFailure failure = CheckFailure::kNone;
-  SearchStatus engineStatus = SearchStatus::kNoMatch;
-
-  // The handset's answer: position + 1 when found, 0 for none, -1 on failure.
-  int Code() const;
-};
-
-SignatureMatch MatchSignaturesByReference(const SignatureDatabase& database, std::string_view data);
+Verdict MatchSignaturesByReference(const SignatureDatabase& database, std::string_view data);
 
 class FastSignatureSearch {
  public:
-  // `database` must outlive this object. Its working memory (candidate and
-  // strain marks) belongs to one thread.
+  // `database` must outlive this object. Its working memory (candidate
+  // marks) belongs to one thread.
   explicit FastSignatureSearch(const SignatureDatabase& database);
 
-  SignatureMatch Match(std::string_view data, const CancelToken* cancel);
-
-  // Whether signature `index` has gone over an engine bound in this search
-  // object's life (its budget is small from then on).
-  bool Strained(std::size_t index) const {
-    return index < strained_.size() && strained_[index] != 0;
-  }
+  Verdict Match(std::string_view data, const CancelToken* cancel);
 
  private:
   const SignatureDatabase& database_;
   std::vector<std::uint8_t> candidates_;
-  std::vector<std::uint8_t> strained_;
 };
 
 }  // namespace kv

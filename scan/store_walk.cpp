@@ -24,9 +24,9 @@ bool PassesExtensionFilter(std::u16string_view name) {
 
 bool IsWalkedFolder(std::u16string_view name) { return !name.starts_with(u".."); }
 
-WalkOutcome WalkStoreFolder(const platform::Store& store, const RunningFlag& running,
+WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
                             std::u16string_view folder, const ListedFileVisitor& visit) {
-  if (!running.IsSet()) return WalkOutcome::kStopped;
+  if (stop.IsStopped()) return WalkOutcome::kStopped;
   platform::FileFinder listing;
   platform::FindEntry entry;
   switch (platform::FileFinder::FindFirst(store, folder, listing, entry)) {
@@ -35,32 +35,28 @@ WalkOutcome WalkStoreFolder(const platform::Store& store, const RunningFlag& run
     case platform::FileStatus::kFileNotFound:  // an empty folder
       return WalkOutcome::kCompleted;
     case platform::FileStatus::kFailed:
+    case platform::FileStatus::kLocked:
+    case platform::FileStatus::kNotRegular:
       return WalkOutcome::kUnlistable;
   }
   std::u16string path;
   do {
     path.assign(folder).append(u"\\").append(entry.name);
-    if (path.size() <= limits::kMaxDevicePathUnits) {
-      if (entry.isDirectory) {
-        if (IsWalkedFolder(entry.name) &&
-            WalkStoreFolder(store, running, path, visit) == WalkOutcome::kStopped) {
-          return WalkOutcome::kStopped;
-        }
-      } else if (PassesExtensionFilter(entry.name)) {
-        visit(path, listing, entry.name);
+    const bool fits = path.size() <= limits::kMaxDevicePathUnits;
+    if (entry.isDirectory) {
+      if (!IsWalkedFolder(entry.name)) {
+        // Skipped by design, as the handset did.
+      } else if (!fits) {
+        visit(path, nullptr, entry.name);  // a whole folder that cannot be checked
+      } else if (WalkStoreFolder(store, stop, path, visit) == WalkOutcome::kStopped) {
+        return WalkOutcome::kStopped;
       }
+    } else if (PassesExtensionFilter(entry.name)) {
+      visit(path, fits ? &listing : nullptr, entry.name);
     }
-    if (!running.IsSet()) return WalkOutcome::kStopped;
+    if (stop.IsStopped()) return WalkOutcome::kStopped;
   } while (listing.FindNext(entry));
   return WalkOutcome::kCompleted;
-}
-
-FileCheckResult CheckListedFile(FileMatcher& matcher, std::u16string_view path,
-                                const platform::FileFinder& listing, std::u16string_view name) {
-  if (name.find(u'\\') != std::u16string_view::npos) return matcher.CheckFile(path, true);
-  platform::File file;
-  const platform::FileStatus opened = listing.OpenFile(name, platform::Sharing::kNone, file);
-  return matcher.CheckOpenedFile(path, opened, file, true);
 }
 
 }  // namespace kv

@@ -12,9 +12,14 @@
 // Entry points: ReadDatabaseLines (the line walk over bytes in memory),
 // LoadVirusDatabase (the file, into a new snapshot), ParseVersion (the
 // version line's reading, which the update shares).
+//
+// Delete lists (after "[DELETE_FILES]"): groups, each a header line "["
+// name "]" followed by the device paths of a signature's companion files,
+// one a line; see SignatureDatabase::CompanionFiles.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "platform/store.h"
@@ -30,11 +35,9 @@ inline constexpr char kDatabaseKey[] = "QOPRUX";
 // beyond the 32-bit range saturate instead of overflowing.
 int32_t ParseVersion(std::string_view text);
 
-// Walks the lines of a whole database file held in memory and appends their
-// records to the lists of `database` (which the caller has emptied), sets
-// its dbVersion from the first line and its deleteFilesOffset when the
-// marker is met; both keep their values otherwise. Compiles nothing.
-void ReadDatabaseLines(std::string_view content, SignatureDatabase& database);
+// Walks the lines of a whole database file held in memory. Compiles
+// nothing: SignatureDatabase::Build does, from what this reads.
+DatabaseContents ReadDatabaseLines(std::string_view content);
 
 // The loader's two results; both callers (start-up and the update) go on
 // either way.
@@ -43,14 +46,17 @@ enum class LoadResult : int {
   kFailed = -1,  // it could not be opened, sized, read or closed
 };
 
-// Loads the store's database file into `loaded`: the lists and their
-// compiled patterns from the file, the version and delete-list offset from
-// the file where it sets them and from `previous` where it does not. When
-// the file cannot be opened or read (kFailed) the lists are empty and
-// version and offset are `previous`'s; when only its close fails (kFailed
-// too) the snapshot holds what was read.
-[[nodiscard]] LoadResult LoadVirusDatabase(const platform::Store& store,
-                                           const SignatureDatabase& previous,
-                                           SignatureDatabase& loaded);
+struct LoadedDatabase {
+  LoadResult result = LoadResult::kFailed;
+  std::shared_ptr<const SignatureDatabase> snapshot;  // never null
+};
+
+// Loads the store's database file into a new snapshot, carrying `previous`'s
+// version and delete-list offset where the file sets none. When the file
+// cannot be opened or read the snapshot has no signatures and `previous`'s
+// version and offset; when only its close fails (kFailed too) it holds what
+// was read.
+[[nodiscard]] LoadedDatabase LoadVirusDatabase(const platform::Store& store,
+                                               const SignatureDatabase& previous);
 
 }  // namespace kv

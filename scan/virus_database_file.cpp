@@ -16,28 +16,18 @@
 
 namespace kv {
 
-LoadResult LoadVirusDatabase(const platform::Store& store, const SignatureDatabase& previous,
-                             SignatureDatabase& loaded) {
-  loaded = SignatureDatabase{};
-  loaded.dbVersion = previous.dbVersion;
-  loaded.deleteFilesOffset = previous.deleteFilesOffset;
-
+LoadedDatabase LoadVirusDatabase(const platform::Store& store, const SignatureDatabase& previous) {
   platform::File file;
-  if (platform::File::OpenForRead(store, kVirusDatabasePath, platform::Sharing::kNone, file) !=
-      platform::FileStatus::kOk) {
-    return LoadResult::kFailed;
-  }
   // ReadAll sizes the file before it allocates: a failed size query, a file
-  // over the bound and a failed or short read all end here.
+  // over the bound and a failed or short read all end as an empty file.
   std::string content;
-  if (!file.ReadAll(content, limits::kMaxDatabaseFileBytes)) {
-    (void)file.Close();  // the read failed already; its close adds nothing
-    return LoadResult::kFailed;
-  }
-  ReadDatabaseLines(content, loaded);
-  const bool closed = file.Close();
-  CompileSignatures(loaded);
-  return closed ? LoadResult::kRead : LoadResult::kFailed;
+  const bool read = platform::File::OpenForRead(store, kVirusDatabasePath, platform::Sharing::kNone,
+                                                file) == platform::FileStatus::kOk &&
+                    file.ReadAll(content, limits::kMaxDatabaseFileBytes);
+  if (!read) content.clear();
+  const bool closed = file.IsOpen() ? file.Close() : false;
+  return {read && closed ? LoadResult::kRead : LoadResult::kFailed,
+          SignatureDatabase::Build(content, previous)};
 }
 
 }  // namespace kv

@@ -97,6 +97,11 @@ void MainWindow::CreateButtons(QWidget* client) {
   }
 }
 
+MainWindow::~MainWindow() {
+  services_.scans.runner.Stop();
+  services_.scans.runner.WaitUntilIdle();
+}
+
 void MainWindow::AddAccelerators() {
   for (const resources::Accelerator& accelerator :
        resources::FindAccelerators(ids::kMainAccelerators)) {

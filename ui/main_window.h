@@ -52,6 +52,9 @@ struct MainWindowServices {
 class MainWindow final : public QWidget {
  public:
   MainWindow(const UiContext& context, MainWindowServices& services);
+  // Stops a scan that outlived its dialog and waits for it: its boxes are
+  // owned by this window.
+  ~MainWindow() override;
 
   // Runs the command `command`; unknown commands do nothing.
   void OnCommand(int command);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app/store_scan_log.h"
+#include "log/scan_log_writer.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "resources/string_table.h"
@@ -57,13 +57,17 @@ int RunInteractive(InteractiveContext& context, bool hide) {
 
   QtMessageBoxes boxes;
   const UiContext ui{ScreenFromEnvironment(), boxes};
-  ScanSession session;
-  ScanRunner runner(session);
-  app::StoreScanLog scanLog(context.store);
+  ScanRunner runner;
   const HostClock clock;
-  ScanServices scans{context.store, runner, scanLog, clock,
-                     [&context, &session](const ScanOutputs& outputs) {
-                       (void)RunScan(context.store, context.database.Current(), session, outputs);
+  ScanServices scans{context.store, runner, clock,
+                     [&context](ScanMode mode, const StopToken& stop, ScanObserver& view,
+                                const ScanOutputs& outputs) {
+                       ScanLogWriter log(context.store);
+                       ScanEvents events;
+                       events.Add(log);
+                       events.Add(view);
+                       (void)RunScan(context.store, context.database.Current(), mode, stop, events,
+                                     outputs);
                      }};
   DataConnection connection;
   MainWindowServices services{

@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "app/exit_codes.h"
 #include "ui/program_application.h"
 #include "ui/qt_message_boxes.h"
 
@@ -13,7 +14,11 @@ int RunWithQtMessageBoxes(const std::function<int(platform::MessageBoxes& boxes)
   QtMessageBoxes boxes;
   int result = 0;
   std::thread worker([&] {
-    result = run(boxes);
+    try {
+      result = run(boxes);
+    } catch (const std::exception&) {
+      result = app::kExitSilentMode;  // the run's own outcome was lost; it ended all the same
+    }
     // Queued, so that it takes effect even when the run ends before the
     // loop has started.
     QMetaObject::invokeMethod(

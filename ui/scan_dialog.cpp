@@ -28,28 +28,15 @@ constexpr int kCaptionDesignY = 4;
 constexpr int kCaptionPoints = 12;
 constexpr int kPanelDesignHeight = 40;
 
-int ModeText(ScanMode mode) {
-  switch (mode) {
-    case ScanMode::kMemory:
-      return strings::kMemoryScanning;
-    case ScanMode::kFast:
-      return strings::kFastScanning;
-    default:
-      return strings::kFullScanning;
-  }
-}
-
 bool IsScanMode(ScanMode mode) {
   return mode == ScanMode::kMemory || mode == ScanMode::kFast || mode == ScanMode::kFull;
 }
 
 }  // namespace
 
-ScanDialog::ScanDialog(const UiContext& context, ScanServices& services, QWidget* owner)
-    : QDialog(owner, Qt::FramelessWindowHint),
-      context_(context),
-      services_(services),
-      session_(services.runner.Session()) {
+ScanDialog::ScanDialog(const UiContext& context, ScanServices& services, ScanMode mode,
+                       QWidget* owner)
+    : QDialog(owner, Qt::FramelessWindowHint), context_(context), services_(services), mode_(mode) {
   const float scale = context.Scale();
   const CommandHandler onCommand = [this](int command) { OnCommand(command); };
   HandsetFrame frame(*this, context.screen, LoadQString(strings::kProductName), onCommand);
@@ -71,11 +58,9 @@ ScanDialog::ScanDialog(const UiContext& context, ScanServices& services, QWidget
   Layout(client);
 
   services_.runner.Attach(this);
-  session_.running.Clear();
-  found_ = 0;
-  if (IsScanMode(session_.mode)) {
+  if (IsScanMode(mode_)) {
     StartScan();
-  } else if (session_.mode == ScanMode::kLogView) {
+  } else if (mode_ == ScanMode::kLogView) {
     ShowLog();
   }
 }
@@ -95,21 +80,17 @@ void ScanDialog::Layout(const QRect& client) {
 }
 
 void ScanDialog::StartScan() {
-  std::u16string start =
-      strings::FormatDated(strings::LoadString(strings::kScanStartLine), services_.clock.Now());
-  start += strings::LoadString(ModeText(session_.mode));
-  session_.HandOver(start);
-  session_.HandOver(strings::kScanRuleLine);
   ShowWaitCursor();
-  const ScanOutputs outputs{services_.scanLog, context_.boxes, parentWidget(), services_.clock};
+  const ScanOutputs outputs{context_.boxes, parentWidget(), services_.clock};
   // Running from here, so that Back before the thread's first step already
   // counts the scan as running.
-  session_.running.Set();
+  running_ = true;
   // The thread may outlive the dialog: it keeps its own copy of the scan.
-  const bool started =
-      services_.runner.Start([runScan = services_.runScan, outputs] { runScan(outputs); });
+  const bool started = services_.runner.Start(
+      [runScan = services_.runScan, mode = mode_, &runner = services_.runner,
+       outputs](const StopToken& stop) { runScan(mode, stop, runner, outputs); });
   if (!started) {
-    session_.running.Clear();
+    running_ = false;
     (void)context_.boxes.Show(this, strings::LoadString(strings::kCreateThreadFailed),
                               strings::LoadString(strings::kCaptionWarning), MessageButtons::kOk,
                               MessageIcon::kWarning);
@@ -128,42 +109,26 @@ void ScanDialog::ShowLog() {
       const LogLineStatus status =
           ReadLogLine(services_.store, kLogPath, i, line, limits::kLogViewLineUnits);
       if (status == LogLineStatus::kEndsAtLine || status == LogLineStatus::kNotALog) break;
-      AddListLine(line, false);
+      AddListLine(line);
     }
   }
   RestoreCursor();
 }
 
-void ScanDialog::HandleLine(std::u16string_view line) {
-  const bool finding = line.starts_with(u'<');
-  std::u16string_view shown = finding ? line.substr(std::min<std::size_t>(4, line.size())) : line;
-  if (shown.starts_with(u'*') || line == kEndOfScanLine) shown = {};
-  status_->setText(ToQString(shown));
-
-  if (finding) {
-    ++found_;
-    std::u16string found =
-        strings::FormatText(strings::LoadString(strings::kFoundTrojanNumbered), {found_});
-    found += strings::LoadString(line.size() > 1 && line[1] == u'O'
-                                     ? strings::kFoundTrojanDeletedTail
-                                     : strings::kFoundTrojanNotDeletedTail);
-    AddListLine(line.substr(std::min<std::size_t>(4, line.size())), true);
-    AddListLine(found, true);
-  } else if (line.starts_with(u'*')) {
-    AddListLine(line.substr(1), true);
-  } else if (line.starts_with(u'&')) {
-    session_.running.Clear();
+void ScanDialog::HandleScanEvent(const ScanEvent& event) {
+  const ScanLines lines = lines_.Lines(event);
+  if (lines.status) status_->setText(ToQString(*lines.status));
+  for (const std::u16string& line : lines.list) AddListLine(line);
+  if (lines.ended) {
+    running_ = false;
     RestoreCursor();
   }
 }
 
-void ScanDialog::AddListLine(std::u16string_view text, bool alsoLog) {
-  list_->insertItem(0, ToQString(text));
-  if (alsoLog) (void)AddListLineToLog(services_.store, text, LogFlag::kAlsoLog);
-}
+void ScanDialog::AddListLine(std::u16string_view text) { list_->insertItem(0, ToQString(text)); }
 
 void ScanDialog::OnCommand(int command) {
-  const bool running = session_.running.IsSet();
+  const bool running = running_;
   if (command == ids::kBack || command == ids::kOk || command == ids::kCancel) {
     if (running) {
       (void)context_.boxes.Show(this, strings::LoadString(strings::kStopScanFirst),
@@ -180,7 +145,8 @@ void ScanDialog::OnCommand(int command) {
                               strings::LoadString(strings::kCaptionQuestion),
                               MessageButtons::kYesNo, MessageIcon::kQuestion);
       if (answer != MessageAnswer::kYes) return;
-      session_.running.Stop();
+      services_.runner.Stop();
+      running_ = false;
       RestoreCursor();
     }
     closing_ = true;
@@ -214,8 +180,7 @@ void ScanDialog::RestoreCursor() {
 void OpenScanDialog(const UiContext& context, ScanServices& services, ScanMode mode,
                     QWidget* owner) {
   services.runner.WaitUntilIdle();
-  services.runner.Session().mode = mode;
-  ScanDialog dialog(context, services, owner);
+  ScanDialog dialog(context, services, mode, owner);
   dialog.exec();
 }
 

@@ -11,18 +11,16 @@
 // the client width less 6 s and the client height less 128 s. Soft keys of
 // menu 131: Stop and Back.
 //
-// Hand-over, by the line's first character: "<OK>"/"<NO>" and a path count
-// a finding and put the path into list and log, then, above it in the list
-// and after it in the log, "[n].Found Trojan," with "Delete successfully:"
-// or "Can not delete:"; "*" and text put the text into list and log; "&"
-// ends the scan (running flag cleared, normal cursor). The status line
-// shows the line (the path for a finding), but nothing for a "*" line or
-// the end marker; a plain status text changes only the status line.
+// The scan's events arrive through the runner and are shown as the
+// handset's lines (ScanLineFormatter): each list line is inserted at the
+// top, so a finding's "[n].Found Trojan," line stands above its path. The
+// scan's own log writer logs the same lines; the dialog logs nothing
+// itself. The end of the scan clears the running state and the cursor.
 //
 // Back (and OK and Cancel) during a scan say "Please stop scan first!";
-// Stop during a scan asks "Scan is running,stop it?" and on Yes clears the
-// running flag and closes the dialog at once, leaving the scan thread to
-// the runner (scan_runner.h). Without a scan both close at once.
+// Stop during a scan asks "Scan is running,stop it?" and on Yes stops the
+// scan and closes the dialog at once, leaving the scan thread to the
+// runner (scan_runner.h). Without a scan both close at once.
 #pragma once
 
 #include <QDialog>
@@ -31,6 +29,7 @@
 #include <functional>
 
 #include "platform/store.h"
+#include "scan/scan_lines.h"
 #include "scan/scan_outputs.h"
 #include "ui/scan_runner.h"
 #include "ui/skin_panel.h"
@@ -39,25 +38,27 @@
 namespace kv::ui {
 
 struct ScanServices {
-  const platform::Store& store;  // whose log the dialog writes and reads
+  const platform::Store& store;  // whose log the dialog reads
   ScanRunner& runner;
-  ScanLog& scanLog;  // the log as the scan itself writes it
   const ScanClock& clock;
-  // The scan the thread runs, RunScan in the program; given the outputs
-  // whose boxes the dialog's owner window owns.
-  std::function<void(const ScanOutputs&)> runScan;
+  // The scan the thread runs (RunScan with the log writer, in the program),
+  // sending its events to `view`, with the outputs whose boxes the dialog's
+  // owner window owns.
+  std::function<void(ScanMode mode, const StopToken& stop, ScanObserver& view,
+                     const ScanOutputs& outputs)>
+      runScan;
 };
 
-class ScanDialog final : public QDialog, private ScanLineView {
+class ScanDialog final : public QDialog, private ScanView {
  public:
-  // Lays the dialog out and starts the scan or fills the log view for the
-  // session's mode. Call only while the runner is idle.
-  ScanDialog(const UiContext& context, ScanServices& services, QWidget* owner);
+  // Lays the dialog out and starts the scan or fills the log view for
+  // `mode`. Call only while the runner is idle.
+  ScanDialog(const UiContext& context, ScanServices& services, ScanMode mode, QWidget* owner);
   ~ScanDialog() override;
 
   QLabel* StatusLine() const { return status_; }
   QListWidget* List() const { return list_; }
-  int FoundCount() const { return found_; }
+  int FoundCount() const { return lines_.Found(); }
   SkinPanel& TitlePanel() { return titlePanel_; }
 
   void OnCommand(int command);
@@ -67,27 +68,28 @@ class ScanDialog final : public QDialog, private ScanLineView {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void HandleLine(std::u16string_view line) override;
+  void HandleScanEvent(const ScanEvent& event) override;
   void Layout(const QRect& client);
   void StartScan();
   void ShowLog();
-  void AddListLine(std::u16string_view text, bool alsoLog);
+  void AddListLine(std::u16string_view text);
   void ShowWaitCursor();
   void RestoreCursor();
 
   const UiContext& context_;
   ScanServices& services_;
-  ScanSession& session_;
+  const ScanMode mode_;
   SkinPanel titlePanel_;
   QLabel* status_ = nullptr;
   QListWidget* list_ = nullptr;
-  int found_ = 0;
+  ScanLineFormatter lines_;
+  bool running_ = false;
   bool waitCursor_ = false;
   bool closing_ = false;
 };
 
-// Stores `mode` in the session and runs the dialog modally over `owner`,
-// once the runner is idle; returns when the dialog has ended.
+// Runs the dialog for `mode` modally over `owner`, once the runner is idle;
+// returns when the dialog has ended.
 void OpenScanDialog(const UiContext& context, ScanServices& services, ScanMode mode,
                     QWidget* owner);
 

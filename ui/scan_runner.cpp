@@ -1,4 +1,4 @@
-// Running a scan thread and carrying its lines to the GUI thread.
+// Running a scan thread and carrying its events to the GUI thread.
 #include "ui/scan_runner.h"
 
 #include <QApplication>
@@ -6,24 +6,26 @@
 
 namespace kv::ui {
 
-ScanRunner::ScanRunner(ScanSession& session) : session_(session) { session_.SetReceiver(this); }
-
 ScanRunner::~ScanRunner() {
-  session_.running.Stop();
+  Stop();
   WaitUntilIdle();
-  session_.SetReceiver(nullptr);
 }
 
-bool ScanRunner::Start(std::function<void()> body) {
+bool ScanRunner::Start(std::function<void(const StopToken& stop)> body) {
   bodyEnded_ = false;
-  busy_ = thread_.Start([this, body = std::move(body)] {
-    body();
+  stop_ = std::make_shared<StopToken>();
+  busy_ = thread_.Start([this, stop = stop_, body = std::move(body)] {
+    body(*stop);
     bodyEnded_ = true;
     // Wakes WaitUntilIdle, which may be sleeping in the event loop.
     QMetaObject::invokeMethod(
         this, [] {}, Qt::QueuedConnection);
   });
   return busy_;
+}
+
+void ScanRunner::Stop() {
+  if (stop_ != nullptr) stop_->Stop();
 }
 
 void ScanRunner::WaitUntilIdle() {
@@ -36,20 +38,21 @@ void ScanRunner::WaitUntilIdle() {
   }
   thread_.Join();
   busy_ = false;
+  stop_.reset();
   if (withCursor) QApplication::restoreOverrideCursor();
 }
 
-void ScanRunner::Receive(std::u16string_view line) {
+void ScanRunner::OnScanEvent(const ScanEvent& event) {
   if (QThread::currentThread() == thread()) {
-    Deliver(line);
+    Deliver(event);
     return;
   }
   QMetaObject::invokeMethod(
-      this, [this, line] { Deliver(line); }, Qt::BlockingQueuedConnection);
+      this, [this, &event] { Deliver(event); }, Qt::BlockingQueuedConnection);
 }
 
-void ScanRunner::Deliver(std::u16string_view line) {
-  if (view_ != nullptr) view_->HandleLine(line);
+void ScanRunner::Deliver(const ScanEvent& event) {
+  if (view_ != nullptr) view_->HandleScanEvent(event);
 }
 
 }  // namespace kv::ui

@@ -77,7 +77,7 @@ Exchange FetchNewerDatabase(const UpdateContext& context, std::string& database)
     return Exchange::kFailed;
   }
   const int32_t serverVersion = ParseVersion(versionText);
-  if (context.database.Current()->dbVersion >= serverVersion) {
+  if (context.database.Current()->Version() >= serverVersion) {
     ShowUpdateInformation(context,
                           strings::FormatText(strings::LoadString(strings::kDatabaseIsLatest),
                                               {static_cast<int>(serverVersion)}));

@@ -99,10 +99,9 @@ TEST_F(SettingsTest, OnlyAScanStatusThatReadsZeroStopsTheBackgroundScan) {
   // clang-format on
   for (const auto& [hive, stillActive] : cases) {
     WriteFile(hive_.Path(), hive);
-    RunningFlag backgroundScanActive;
-    backgroundScanActive.Set();
-    OnScanStatusChanged(hive_, backgroundScanActive);
-    EXPECT_EQ(backgroundScanActive.IsSet(), stillActive) << hive;
+    StopToken backgroundScanStop;
+    OnScanStatusChanged(hive_, backgroundScanStop);
+    EXPECT_EQ(backgroundScanStop.IsStopped(), !stillActive) << hive;
   }
 }
 

@@ -17,7 +17,6 @@ namespace kv::fuzz {
 namespace {
 
 constexpr int32_t kVersionBefore = -7;
-constexpr int32_t kOffsetBefore = -9;
 // The longest plain line a stored line within the length limit can give.
 constexpr std::size_t kMaxLoadedLine = limits::kMaxEncodedLine / 4 * 3;
 
@@ -45,11 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using kv::fuzz::CheckRecord;
   using kv::fuzz::Require;
   const std::string_view content(reinterpret_cast<const char*>(data), size);
-  kv::SignatureDatabase store;
-  store.deleteFilesOffset = kv::fuzz::kOffsetBefore;
-  store.dbVersion = kv::fuzz::kVersionBefore;
-  kv::ReadDatabaseLines(content, store);
-  const int32_t version = store.dbVersion;
+  const kv::DatabaseContents store = kv::ReadDatabaseLines(content);
+  const int32_t version = store.version.value_or(kv::fuzz::kVersionBefore);
   for (const kv::SignatureRecord& record : store.characterSignatures) CheckRecord(record, true);
   for (const kv::SignatureRecord& record : store.fileSignatures) CheckRecord(record, false);
   for (const kv::SignatureRecord& record : store.processSignatures) CheckRecord(record, false);
@@ -61,10 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(lines > 0 || version == kv::fuzz::kVersionBefore, "the version comes from a first line");
   Require(records + 1 <= std::max<std::size_t>(lines, 1), "at most one record a line after line 1");
 
-  if (store.deleteFilesOffset == kv::fuzz::kOffsetBefore) return 0;
-  const auto offset = static_cast<std::size_t>(store.deleteFilesOffset);
+  Require(store.lastLineCut == (!content.empty() && !content.ends_with("\r\n")),
+          "a cut last line is told");
+  if (!store.deleteFilesOffset) return 0;
+  const auto offset = static_cast<std::size_t>(*store.deleteFilesOffset);
   Require(
-      store.deleteFilesOffset >= 4 && offset <= content.size() + 1 && content[offset - 2] == '\r',
+      *store.deleteFilesOffset >= 4 && offset <= content.size() + 1 && content[offset - 2] == '\r',
       "the delete-list offset lies one byte past a line's CR, within the content size + 1");
   return 0;
 }

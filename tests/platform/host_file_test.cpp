@@ -26,9 +26,9 @@ TEST(OpenHostFile, OpensRegularFilesOnlyAndNeverBlocks) {
   const std::tuple<fs::path, FileStatus, std::string> cases[] = {
       {dir.Path() / "file.dat", FileStatus::kOk, "bytes"},
       {dir.Path() / "link.dat", FileStatus::kOk, "bytes"},
-      {dir.Path(), FileStatus::kFailed, ""},
-      {dir.Path() / "fifo", FileStatus::kFailed, ""},
-      {"/dev/zero", FileStatus::kFailed, ""},
+      {dir.Path(), FileStatus::kNotRegular, ""},
+      {dir.Path() / "fifo", FileStatus::kNotRegular, ""},
+      {"/dev/zero", FileStatus::kNotRegular, ""},
       {dir.Path() / "missing", FileStatus::kFileNotFound, ""},
       {dir.Path() / "missing" / "file", FileStatus::kFileNotFound, ""}};
   // clang-format on
@@ -51,7 +51,7 @@ TEST(OpenHostFile, TakesTheStoresLocks) {
   ASSERT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kNone, holder), FileStatus::kOk);
   File second;
   EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead, second),
-            FileStatus::kFailed);
+            FileStatus::kLocked);
   EXPECT_TRUE(holder.Close());
   EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead, second), FileStatus::kOk);
 }

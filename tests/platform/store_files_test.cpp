@@ -59,6 +59,8 @@ class StoreTest : public ::testing::Test {
 constexpr FileStatus kOk = FileStatus::kOk;
 constexpr FileStatus kNotFound = FileStatus::kFileNotFound;
 constexpr FileStatus kFailed = FileStatus::kFailed;
+constexpr FileStatus kLocked = FileStatus::kLocked;
+constexpr FileStatus kNotRegular = FileStatus::kNotRegular;
 
 TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
   // label, path, status, and what the opened file holds
@@ -79,7 +81,7 @@ TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
       {"missing file in an existing folder", u"\\DOCS\\missing.txt", kNotFound, ""},
       {"missing folder", u"\\Nowhere\\readme.txt", kFailed, ""},
       {"a file used as a folder", u"\\Docs\\Notes.txt\\x", kFailed, ""},
-      {"a directory", u"\\Docs", kFailed, ""},
+      {"a directory", u"\\Docs", kNotRegular, ""},
       {"dot dot out of the store", u"\\..\\outside\\secret.txt", kFailed, ""},
       // A link is no file: absent from its folder, or the folder is absent.
       {"link to a file inside", u"\\inlink.TXT", kNotFound, ""},
@@ -157,7 +159,7 @@ TEST_F(StoreTest, FinderOpensWhatItListsFromTheFolderItHoldsByTheRulesOfOpenForR
   EXPECT_EQ(finder.OpenFile(u"Notes.txt", Sharing::kRead, second), kOk);
   EXPECT_EQ(finder.OpenFile(u"NOTES.TXT", Sharing::kRead, second), kOk) << "case ignored";
   EXPECT_EQ(finder.OpenFile(u"absent.txt", Sharing::kRead, second), kNotFound);
-  EXPECT_EQ(finder.OpenFile(u"..dots", Sharing::kRead, second), kFailed);
+  EXPECT_EQ(finder.OpenFile(u"..dots", Sharing::kRead, second), kNotRegular);
   EXPECT_EQ(finder.OpenFile(u"..", Sharing::kRead, second), kFailed);
   ASSERT_EQ(FileFinder::FindFirst(store_, u"\\", finder, entry), kOk);
   EXPECT_EQ(finder.OpenFile(u"InLink.txt", Sharing::kRead, second), kNotFound);
@@ -166,8 +168,8 @@ TEST_F(StoreTest, FinderOpensWhatItListsFromTheFolderItHoldsByTheRulesOfOpenForR
 TEST_F(StoreTest, SecondOpenObeysTheFirstOpenersShareModeUntilItCloses) {
   // clang-format off
   const std::tuple<const char*, Sharing, Sharing, FileStatus> cases[] = {
-      {"no sharing twice", Sharing::kNone, Sharing::kNone, kFailed},
-      {"read sharing, then none", Sharing::kRead, Sharing::kNone, kFailed},
+      {"no sharing twice", Sharing::kNone, Sharing::kNone, kLocked},
+      {"read sharing, then none", Sharing::kRead, Sharing::kNone, kLocked},
       {"read sharing twice", Sharing::kRead, Sharing::kRead, kOk}};
   // clang-format on
   for (const auto& [label, firstSharing, secondSharing, whileOpen] : cases) {

@@ -1,15 +1,16 @@
-// The directory scans on real stores: which files are checked (the
-// extension and folder filters), the exact lines the full scan hands over,
-// links, over-long paths, names that are not UTF-8, a folder removed
-// mid-walk, and the stops: before the start, from the receiver (which also
-// cancels the search in progress), from another thread mid-walk, and the
-// silent walk's flag.
+// The store walks on real stores: which files are checked (the extension
+// and folder filters), what is reported and removed, links, over-long paths,
+// names that are not UTF-8, a folder removed mid-walk, and the stops: before
+// the start, during a check (which also cancels the search in progress),
+// from the walk's own visitor, and from another thread mid-walk.
 #include "scan/directory_walk.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,40 +20,53 @@
 #include "scan/signature_database.h"
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
-#include "support/walk_lines.h"
 
 namespace kv::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 constexpr char kInfected[] = "header TROJAN-MARK trailer";
 constexpr char kClean[] = "nothing to see";
-constexpr char kStopLine[] = "*>>>>>>>>User stop scan!";
+
+std::shared_ptr<const SignatureDatabase> MarkDatabase() {
+  return SignatureDatabase::OfCharacterSignatures({{"TROJAN-MARK", "Mark"}});
+}
 
 class WalkTest : public ::testing::Test {
  protected:
-  WalkTest() {
-    database_.characterSignatures.push_back({"TROJAN-MARK", "Mark"});
-    CompileSignatures(database_);
-    session_.SetReceiver(&receiver_);
-    session_.running.Set();
-  }
-
   WalkOutcome FullWalk(std::u16string_view folder = u"") {
-    return FullScanWalk(store_, matcher_, session_, folder);
+    ScanEvents events = recorded_.Events();
+    const ScanContext context{store_, *database_, matcher_,         ScanMode::kFull,
+                              stop_,  events,     recorded_.outputs};
+    return ScanStoreFiles(context, folder);
   }
   fs::path Write(const fs::path& relative, std::string_view content = kInfected) {
     return prefix_.WriteStoreFile(relative, content);
   }
-  std::vector<std::string> Lines() const { return receiver_.Utf8Lines(); }
+  // Each file's verdict and what became of it ("\a.exe: infected 1
+  // removed"), sorted: the host lists a folder in its own order.
+  Lines Outcomes() const {
+    Lines outcomes;
+    for (const std::string& event : recorded_.observer.events) {
+      if (event.starts_with("verdict ")) {
+        outcomes.push_back(event.substr(8));
+      } else if (event.starts_with("action ")) {
+        outcomes.back() += event.ends_with(" ok") ? " removed" : " kept";
+      }
+    }
+    std::sort(outcomes.begin(), outcomes.end());
+    return outcomes;
+  }
+  const Lines& Events() const { return recorded_.observer.events; }
 
   TempPrefix prefix_;
   const platform::Store& store_ = prefix_.Store();
-  SignatureDatabase database_;
-  ScanSession session_;
-  RecordingReceiver receiver_;
-  FileMatcher matcher_{store_, database_, &session_.running.Cancel()};
+  std::shared_ptr<const SignatureDatabase> database_ = MarkDatabase();
+  StopToken stop_;
+  RecordedScan recorded_;
+  FileMatcher matcher_{store_, *database_, &stop_.Cancel()};
 };
 
 TEST_F(WalkTest, ChecksExactlyTheNamesThatPassTheFilters) {
@@ -71,24 +85,22 @@ TEST_F(WalkTest, ChecksExactlyTheNamesThatPassTheFilters) {
       {".hidden/in.exe", true},   {"Sub/a.b.dat", true},       {"Sub/..dots.exe", true},
   };
   // clang-format on
-
   for (const Row& row : rows) Write(row.relative);
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
 
-  LineGroups expected;
+  Lines expected;
   for (const Row& row : rows) {
-    const bool present = fs::exists(prefix_.StorePath() / row.relative);
-    EXPECT_EQ(present, !row.checked) << row.relative;
+    EXPECT_EQ(fs::exists(prefix_.StorePath() / row.relative), !row.checked) << row.relative;
     if (!row.checked) continue;
     std::string path = "\\" + std::string(row.relative);
     std::replace(path.begin(), path.end(), '/', '\\');
-    expected.push_back({path, "<OK>" + path});
+    expected.push_back(path + " infected 1 removed");
   }
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(GroupByFile(Lines()), expected);
+  EXPECT_EQ(Outcomes(), expected);
 }
 
-TEST_F(WalkTest, HandsOverEachCheckedPathAndItsFinding) {
+TEST_F(WalkTest, ReportsEachCheckedFileThenItsRemoval) {
   Write("root.exe", kClean);
   Write("Windows/evil.exe");
   Write("Windows/System/deep.dat");
@@ -96,23 +108,26 @@ TEST_F(WalkTest, HandsOverEachCheckedPathAndItsFinding) {
   Write("Windows/stuck.cab");
   Write("Program Files/Tool/tool.exe", kClean);
   fs::create_directories(prefix_.StorePath() / "Empty Folder");
-  // The deletion of stuck.cab fails: armed once its status line is in.
-  receiver_.onLine = [](std::u16string_view line) {
-    if (line == u"\\Windows\\stuck.cab") platform::FailNext(platform::FaultPoint::kDelete);
+  // The deletion of stuck.cab fails: armed when its check is announced.
+  recorded_.observer.onEvent = [](const ScanEvent& event) {
+    const auto* checking = std::get_if<FileChecking>(&event);
+    if (checking != nullptr && checking->path == u"\\Windows\\stuck.cab") {
+      platform::FailNext(platform::FaultPoint::kDelete);
+    }
   };
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-
-  const LineGroups expected = {
-      {"\\Program Files\\Tool\\tool.exe"},
-      {"\\Windows\\System\\deep.dat", "<OK>\\Windows\\System\\deep.dat"},
-      {"\\Windows\\empty.cab"},
-      {"\\Windows\\evil.exe", "<OK>\\Windows\\evil.exe"},
-      {"\\Windows\\stuck.cab", "<NO>\\Windows\\stuck.cab"},
-      {"\\root.exe"},
-  };
-  EXPECT_EQ(GroupByFile(Lines()), expected);
+  EXPECT_EQ(Outcomes(),
+            (Lines{"\\Program Files\\Tool\\tool.exe clean",
+                   "\\Windows\\System\\deep.dat infected 1 removed", "\\Windows\\empty.cab clean",
+                   "\\Windows\\evil.exe infected 1 removed", "\\Windows\\stuck.cab infected 1 kept",
+                   "\\root.exe clean"}));
+  // Each file is announced just before its verdict.
+  for (std::size_t i = 0; i < Events().size(); ++i) {
+    if (!Events()[i].starts_with("verdict ")) continue;
+    ASSERT_GT(i, 0u);
+    EXPECT_TRUE(Events()[i - 1].starts_with("checking \\")) << Events()[i];
+  }
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Windows/stuck.cab"));
-  EXPECT_FALSE(fs::exists(prefix_.StorePath() / "Windows/evil.exe"));
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / "root.exe"));
 }
 
@@ -126,7 +141,7 @@ TEST_F(WalkTest, NeitherFollowsNorChecksLinks) {
   fs::create_symlink(prefix_.StorePath() / "Windows/real.exe", prefix_.StorePath() / "inner.exe");
 
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"\\Windows\\real.exe", "<OK>\\Windows\\real.exe"}));
+  EXPECT_EQ(Outcomes(), (Lines{"\\Windows\\real.exe infected 1 removed"}));
   EXPECT_TRUE(fs::exists(outside.Path() / "Folder/evil.exe"));
   EXPECT_TRUE(fs::exists(outside.Path() / "evil.exe"));
   EXPECT_TRUE(fs::is_symlink(prefix_.StorePath() / "Windows/link.exe"));
@@ -149,36 +164,40 @@ fs::path HostRelative(std::string devicePath) {
   return devicePath.substr(1);
 }
 
-TEST_F(WalkTest, SkipsPathsLongerThanTheHandsetCanHold) {
+TEST_F(WalkTest, PathsLongerThanADevicePathAreReportedNotChecked) {
   const std::string longest = PathOfLength(259, 'a');
   const std::string tooLong = PathOfLength(260, 'b');
-  const std::string farTooLong = PathOfLength(300, 'c');
-  ASSERT_EQ(longest.size() + tooLong.size() + farTooLong.size(), 259u + 260u + 300u);
   Write(HostRelative(longest));
   Write(HostRelative(tooLong));
-  Write(HostRelative(farTooLong));
+  // A folder too long to enter is reported whole, with what it holds.
+  const std::string deepFolder = PathOfLength(300, 'c').substr(0, 270);
+  Write(HostRelative(deepFolder + "\\in.exe"));
 
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{longest, "<OK>" + longest}));
+  const Lines outcomes = Outcomes();
+  ASSERT_EQ(outcomes.size(), 3u);
+  EXPECT_EQ(outcomes[0], longest + " infected 1 removed");
+  EXPECT_EQ(outcomes[1], tooLong + " not checked (name too long for the store)");
+  EXPECT_TRUE(outcomes[2].starts_with("\\ccc")) << outcomes[2];
+  EXPECT_TRUE(outcomes[2].ends_with(" not checked (name too long for the store)"));
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / HostRelative(tooLong)));
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / HostRelative(farTooLong)));
+  EXPECT_TRUE(fs::exists(prefix_.StorePath() / HostRelative(deepFolder + "\\in.exe")));
 }
 
-TEST_F(WalkTest, ChecksAndDeletesAFileWhoseNameIsNotUtf8) {
+TEST_F(WalkTest, ChecksAndRemovesAFileWhoseNameIsNotUtf8) {
   const fs::path file = Write("Bad/evil\xff\xfe.exe");
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
   // Each byte of the ill-formed name is the escape U+DC00 + byte.
-  const std::u16string path = u"\\Bad\\evil\xDCFF\xDCFE.exe";
-  EXPECT_EQ(receiver_.lines, (std::vector<std::u16string>{path, u"<OK>" + path}));
+  EXPECT_EQ(Events()[0], "checking " + Utf8(u"\\Bad\\evil\xDCFF\xDCFE.exe"));
   EXPECT_FALSE(fs::exists(file));
 }
 
 TEST_F(WalkTest, ANameHoldingABackslashIsCheckedByItsDevicePath) {
   // The listed name "a\\b.exe" spells the path of b.exe in the folder a,
-  // which does not exist: CheckFile on that path finds nothing to check.
+  // which does not exist: that path cannot be checked.
   const fs::path odd = Write("a\\b.exe");
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"\\a\\b.exe"}));
+  EXPECT_EQ(Outcomes(), (Lines{"\\a\\b.exe not checked (unreadable)"}));
   EXPECT_TRUE(fs::exists(odd));
 }
 
@@ -186,27 +205,29 @@ TEST_F(WalkTest, PassesOverAFolderRemovedBeforeItsTurn) {
   Write("One/x.exe");
   Write("Two/y.exe");
   // Whichever folder comes first removes the other.
-  receiver_.onLine = [this](std::u16string_view line) {
-    if (line == u"\\One\\x.exe") fs::remove_all(prefix_.StorePath() / "Two");
-    if (line == u"\\Two\\y.exe") fs::remove_all(prefix_.StorePath() / "One");
+  recorded_.observer.onEvent = [this](const ScanEvent& event) {
+    const auto* checking = std::get_if<FileChecking>(&event);
+    if (checking == nullptr) return;
+    if (checking->path == u"\\One\\x.exe") fs::remove_all(prefix_.StorePath() / "Two");
+    if (checking->path == u"\\Two\\y.exe") fs::remove_all(prefix_.StorePath() / "One");
   };
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-  ASSERT_EQ(Lines().size(), 2u);
-  EXPECT_EQ("<OK>" + Lines()[0], Lines()[1]);
+  ASSERT_EQ(Outcomes().size(), 1u);
+  EXPECT_TRUE(Outcomes()[0].ends_with(" infected 1 removed"));
 }
 
 TEST_F(WalkTest, AFolderThatCannotBeListedIsReportedAsSuch) {
   EXPECT_EQ(FullWalk(u"\\Missing"), WalkOutcome::kUnlistable);
   Write("file.exe");
   EXPECT_EQ(FullWalk(u"\\file.exe"), WalkOutcome::kUnlistable);
-  EXPECT_TRUE(Lines().empty());
+  EXPECT_TRUE(Events().empty());
 }
 
-TEST_F(WalkTest, AStopBeforeTheStartSendsOnlyTheStopLine) {
+TEST_F(WalkTest, AStopBeforeTheStartSendsOnlyTheStop) {
   Write("Windows/evil.exe");
-  session_.running.Stop();
+  stop_.Stop();
   EXPECT_EQ(FullWalk(), WalkOutcome::kStopped);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{kStopLine}));
+  EXPECT_EQ(Events(), (Lines{"stopped"}));
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Windows/evil.exe"));
 }
 
@@ -215,85 +236,41 @@ TEST_F(WalkTest, AStopDuringACheckCancelsItsSearchAndUnwindsEveryLevel) {
   Write("A/B/C/evil.exe", std::string(1 << 16, 'x') + kInfected);
   Write("A/B/C/D/later.exe");
   Write("A/B/second.exe");
-  // The dialog's Stop, taken while the scan waits on the hand-over of the
-  // path: the search that follows is cancelled, so the file is unreadable
-  // (-1), neither deleted nor reported.
-  receiver_.onLine = [this](std::u16string_view line) {
-    if (line == u"\\A\\B\\C\\evil.exe") session_.running.Stop();
+  // The dialog's Stop, taken while the scan waits on the announcement of
+  // the file: the search that follows is cancelled, so the file is not
+  // checked, and neither removed nor passed as clean.
+  recorded_.observer.onEvent = [this](const ScanEvent& event) {
+    const auto* checking = std::get_if<FileChecking>(&event);
+    if (checking != nullptr && checking->path == u"\\A\\B\\C\\evil.exe") stop_.Stop();
   };
   EXPECT_EQ(FullWalk(), WalkOutcome::kStopped);
-
-  const std::vector<std::string> lines = Lines();
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), kStopLine);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), kStopLine), 1);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "\\A\\B\\C\\evil.exe"), 1);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "<OK>\\A\\B\\C\\evil.exe"), 0);
+  ASSERT_GE(Events().size(), 3u);
+  EXPECT_EQ(Lines(Events().end() - 3, Events().end()),
+            (Lines{"checking \\A\\B\\C\\evil.exe",
+                   "verdict \\A\\B\\C\\evil.exe not checked (cancelled)", "stopped"}));
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / "A/B/C/evil.exe"));
-  // The stop took effect after the entry in progress: the line before the
-  // stop line is that file's own.
-  EXPECT_EQ(lines[lines.size() - 2], "\\A\\B\\C\\evil.exe");
 }
 
-class SilentWalkTest : public WalkTest {};
-
-TEST_F(SilentWalkTest, DeletesWhatItFindsAndReportsNothing) {
-  RunningFlag active;
-  active.Set();
-  Write("Windows/evil.exe");
-  Write("Windows/System/evil.dat");
-  Write("..skip/evil.exe");
-  Write("notes.txt");
-  Write("clean.exe", kClean);
-  FileMatcher matcher(store_, database_, &active.Cancel());
-  EXPECT_EQ(SilentScanWalk(store_, matcher, active, u""), WalkOutcome::kCompleted);
-  EXPECT_FALSE(fs::exists(prefix_.StorePath() / "Windows/evil.exe"));
-  EXPECT_FALSE(fs::exists(prefix_.StorePath() / "Windows/System/evil.dat"));
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "..skip/evil.exe"));
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "notes.txt"));
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "clean.exe"));
-  EXPECT_TRUE(Lines().empty());
-}
-
-TEST_F(SilentWalkTest, AClearedFlagLeavesEverythingUnvisited) {
-  RunningFlag active;  // never set: the background scan was stopped already
-  Write("Windows/evil.exe");
-  FileMatcher matcher(store_, database_, &active.Cancel());
-  EXPECT_EQ(SilentScanWalk(store_, matcher, active, u""), WalkOutcome::kStopped);
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Windows/evil.exe"));
-  EXPECT_EQ(SilentScanWalk(store_, matcher, active, u"\\Missing"), WalkOutcome::kStopped);
-}
-
-// The silent walk is the shared walk with a checking visitor; here the
-// visitor also clears the flag after its first file, as the registry watch
+// The visitor stops the walk after its first file, as the registry watch
 // would: the walk unwinds at once and leaves the rest unvisited.
-TEST_F(SilentWalkTest, AFlagClearedMidwayLeavesTheRestUnvisited) {
-  RunningFlag active;
-  active.Set();
+TEST_F(WalkTest, AStopMidwayLeavesTheRestUnvisited) {
   for (const char* folder : {"A", "B", "C"}) {
     for (const char* file : {"1.exe", "2.exe", "3.exe"}) Write(fs::path(folder) / file);
   }
-  FileMatcher matcher(store_, database_, &active.Cancel());
-  int checked = 0;
-  const WalkOutcome outcome = WalkStoreFolder(
-      store_, active, u"",
-      [&](std::u16string_view path, const platform::FileFinder& listing, std::u16string_view name) {
-        (void)CheckListedFile(matcher, path, listing, name);
-        ++checked;
-        active.Stop();
-      });
+  int visited = 0;
+  const WalkOutcome outcome =
+      WalkStoreFolder(store_, stop_, u"",
+                      [&](std::u16string_view, const platform::FileFinder*, std::u16string_view) {
+                        ++visited;
+                        stop_.Stop();
+                      });
   EXPECT_EQ(outcome, WalkOutcome::kStopped);
-  EXPECT_EQ(checked, 1);
-  int remaining = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(prefix_.StorePath())) {
-    remaining += entry.is_regular_file() ? 1 : 0;
-  }
-  EXPECT_EQ(remaining, 8);
+  EXPECT_EQ(visited, 1);
 }
 
-// The dialog's stop, from another thread, while the scan thread hands a
-// line over: one stop line, then nothing, not even the closing lines.
-TEST(FullScanThreaded, AStopFromAnotherThreadEndsTheScanWithOneStopLine) {
+// The dialog's stop, from another thread, while the scan thread hands an
+// event over: one stop, then only the closing event.
+TEST(FullScanThreaded, AStopFromAnotherThreadEndsTheScanWithOneStop) {
   TempPrefix prefix;
   for (int folder = 0; folder < 40; ++folder) {
     for (int file = 0; file < 25; ++file) {
@@ -301,39 +278,35 @@ TEST(FullScanThreaded, AStopFromAnotherThreadEndsTheScanWithOneStopLine) {
                             kClean);
     }
   }
-  auto database = std::make_shared<SignatureDatabase>();
-  database->characterSignatures.push_back({"TROJAN-MARK", "Mark"});
-  CompileSignatures(*database);
-  ScanSession session;
-  session.mode = ScanMode::kFull;
-  RecordingReceiver receiver;
-  session.SetReceiver(&receiver);
-  RecordedOutputs outputs;
-
-  std::promise<void> reachedLine50;
+  RecordedScan recorded;
+  StopToken stop;
+  std::promise<void> reachedEvent50;
   std::promise<void> stopped;
   std::shared_future<void> stoppedFuture = stopped.get_future().share();
-  receiver.onLine = [&](std::u16string_view) {
-    if (receiver.lines.size() != 50) return;
-    reachedLine50.set_value();
+  recorded.observer.onEvent = [&](const ScanEvent&) {
+    if (recorded.observer.events.size() != 50) return;
+    reachedEvent50.set_value();
     stoppedFuture.wait();
   };
+  ScanEvents events = recorded.Events();
   ScanOutcome outcome = ScanOutcome::kFinished;
   platform::EngineThread scanThread;
-  ASSERT_TRUE(scanThread.Start(
-      [&] { outcome = RunScan(prefix.Store(), database, session, outputs.outputs); }));
-  reachedLine50.get_future().wait();
-  session.running.Stop();
+  ASSERT_TRUE(scanThread.Start([&] {
+    outcome =
+        RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, events, recorded.outputs);
+  }));
+  reachedEvent50.get_future().wait();
+  stop.Stop();
   stopped.set_value();
   scanThread.Join();
 
   EXPECT_EQ(outcome, ScanOutcome::kStopped);
-  const std::vector<std::string> lines = receiver.Utf8Lines();
-  ASSERT_EQ(lines.size(), 51u);
-  EXPECT_EQ(lines.back(), kStopLine);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), kStopLine), 1);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "&"), 0);
-  EXPECT_FALSE(session.running.IsSet());
+  const Lines& dump = recorded.observer.events;
+  ASSERT_GE(dump.size(), 52u);
+  EXPECT_EQ(std::count(dump.begin(), dump.end(), "stopped"), 1);
+  EXPECT_EQ(dump[dump.size() - 2], "stopped");
+  EXPECT_TRUE(dump.back().starts_with("stopped-finished ")) << dump.back();
+  EXPECT_EQ(recorded.observer.lines.back(), ">>>>>>>>User stop scan!");
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The fast way of matching signatures against the reference way: a
 // generated store scanned both ways through FileMatcher, every signature's
 // sample and near miss, the one documented difference (a provably absent
-// literal answers where the reference runs out of budget), hostile and
-// strained signatures, and two threads scanning with one shared snapshot (the
-// GeneratedStoreThreaded suite, run under ThreadSanitizer: KV_TSAN).
+// literal answers where the reference runs out of budget), the rule that
+// combines the signatures' answers, hostile signatures, and two threads scanning with one shared
+// snapshot (the GeneratedStoreThreaded suite, run under ThreadSanitizer: KV_TSAN).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -22,11 +22,10 @@
 namespace kv::testing {
 namespace {
 
-SignatureDatabase DatabaseOf(const std::vector<std::string>& patterns) {
-  SignatureDatabase database;
-  for (const std::string& pattern : patterns) database.characterSignatures.push_back({pattern, ""});
-  CompileSignatures(database);
-  return database;
+std::shared_ptr<const SignatureDatabase> DatabaseOf(const std::vector<std::string>& patterns) {
+  SignatureList signatures;
+  for (const std::string& pattern : patterns) signatures.push_back({pattern, ""});
+  return SignatureDatabase::OfCharacterSignatures(signatures);
 }
 
 std::vector<std::string> PatternsOf(const std::vector<synthetic::SyntheticSignature>& signatures) {
@@ -54,16 +53,16 @@ class GeneratedStore : public ::testing::Test {
     options.nearMissPercent = 40;
     files_ = synthetic::MakeStore(options, signatures_, 11);
     synthetic::WriteStore(prefix_.StorePath(), files_);
-    database_ = std::make_shared<const SignatureDatabase>(DatabaseOf(PatternsOf(signatures_)));
+    database_ = DatabaseOf(PatternsOf(signatures_));
   }
 
-  // The FindMatchingSignature code of every `stride`-th file from `first`
+  // The verdict code of every `stride`-th file from `first`
   // (the others 0), scanned by one matcher.
   std::vector<int> Scan(MatchPath path, std::size_t first = 0, std::size_t stride = 1) const {
     FileMatcher matcher(prefix_.Store(), *database_, nullptr, path);
     std::vector<int> codes(files_.size(), 0);
     for (std::size_t i = first; i < files_.size(); i += stride) {
-      codes[i] = matcher.FindMatchingSignature(DevicePath(files_[i].relativePath)).Code();
+      codes[i] = matcher.CheckFile(DevicePath(files_[i].relativePath)).Code();
     }
     return codes;
   }
@@ -86,11 +85,11 @@ TEST_F(GeneratedStore, EverySampleAndNearMissAnswersAsTheReference) {
   FastSignatureSearch fast(*database_);
   for (std::size_t i = 0; i < signatures_.size(); ++i) {
     SCOPED_TRACE(signatures_[i].pattern);
-    const SignatureMatch sample = fast.Match("<<" + signatures_[i].sample + ">>", nullptr);
+    const Verdict sample = fast.Match("<<" + signatures_[i].sample + ">>", nullptr);
     EXPECT_EQ(sample.Code(),
               MatchSignaturesByReference(*database_, "<<" + signatures_[i].sample + ">>").Code());
-    EXPECT_EQ(sample.kind, SignatureMatch::Kind::kFound);
-    EXPECT_LE(sample.index, i);
+    EXPECT_TRUE(sample.IsInfected());
+    EXPECT_LE(sample.signature, i);
     const std::string miss = "<<" + signatures_[i].nearMiss + ">>";
     EXPECT_EQ(fast.Match(miss, nullptr).Code(),
               MatchSignaturesByReference(*database_, miss).Code());
@@ -114,54 +113,75 @@ TEST_F(GeneratedStoreThreaded, TwoScanningThreadsSharingOneSnapshotGiveTheRefere
   }
 }
 
+TEST(SignatureVerdicts, TheFirstAnsweringHitWinsAndAFailureOnlyCountsWithoutOne) {
+  using S = SearchStatus;
+  const struct {
+    std::vector<S> answers;  // of the signatures in list order
+    Verdict expected;
+  } rows[] = {
+      {{}, Verdict::Clean()},
+      {{S::kNoMatch, S::kNoMatch}, Verdict::Clean()},
+      {{S::kNoMatch, S::kMatch, S::kMatch}, Verdict::Infected(1)},
+      {{S::kStepBudget, S::kNoMatch, S::kMatch}, Verdict::Infected(2)},
+      {{S::kMemoryCap, S::kStepBudget, S::kNoMatch},
+       Verdict::NotChecked(NotCheckedReason::kEngineBound, S::kMemoryCap)},
+      {{S::kNoMatch, S::kCancelled, S::kMatch},
+       Verdict::NotChecked(NotCheckedReason::kCancelled, S::kCancelled)},
+  };
+  for (const auto& row : rows) {
+    SignatureVerdicts verdicts;
+    std::size_t taken = 0;
+    while (taken < row.answers.size() && !verdicts.Take(taken, row.answers[taken])) ++taken;
+    EXPECT_EQ(verdicts.Result(), row.expected) << row.answers.size();
+  }
+}
+
+// A costly signature listed first runs out of its budget on a padded file;
+// the later signature that matches is still tried, both ways.
+TEST(FastSignatureSearch, ASignatureThatFailsCannotShieldAFileFromALaterOne) {
+  const auto database = DatabaseOf({".{0,999}QQ", "EVIL"});
+  const std::string padded = "EVIL" + std::string(1 << 14, 'A') + "QQ";
+  EXPECT_EQ(MatchSignaturesByReference(*database, padded), Verdict::Infected(1));
+  EXPECT_EQ(FastSignatureSearch(*database).Match(padded, nullptr), Verdict::Infected(1));
+}
+
 TEST(FastSignatureSearch, ProvablyAbsentLiteralsAnswerWhereTheReferenceRunsOutOfBudget) {
   // `.{0,999}QQ` costs ~4000 steps a position over a line without breaks.
-  const SignatureDatabase database = DatabaseOf({".{0,999}QQ"});
+  const auto database = DatabaseOf({".{0,999}QQ"});
   const std::string clean(1 << 14, 'w');
-  EXPECT_EQ(MatchSignaturesByReference(database, clean).engineStatus, SearchStatus::kStepBudget);
-  FastSignatureSearch fast(database);
-  EXPECT_EQ(fast.Match(clean, nullptr).kind, SignatureMatch::Kind::kNone);
+  EXPECT_EQ(MatchSignaturesByReference(*database, clean).engineStatus, SearchStatus::kStepBudget);
+  FastSignatureSearch fast(*database);
+  EXPECT_TRUE(fast.Match(clean, nullptr).IsClean());
   // With the literal present the search runs, and fails as the reference.
   EXPECT_EQ(fast.Match(clean + "QQ", nullptr).engineStatus, SearchStatus::kStepBudget);
 }
 
-TEST(FastSignatureSearch, AHostileOrStrainedSignatureFailsNeverCleanThenHasASmallBudget) {
-  const struct {
-    std::string pattern;
-    bool hostile;
-    std::string failing;
-    std::string answerable;  // matches within the small budget
-  } rows[] = {
-      {"(a+)+b", true, "b" + std::string(3000, 'a') + "alpha", "xxaaab alpha"},
-      {".{0,999}QQ", false, std::string(1 << 14, 'w') + "QQ", "alpha wwQQ"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.pattern);
-    const SignatureDatabase database = DatabaseOf({row.pattern, "alpha"});
-    EXPECT_EQ(database.signatureFacts[0].mayBacktrackHard, row.hostile);
-    FastSignatureSearch fast(database);
-    EXPECT_FALSE(fast.Strained(0));
-    const SignatureMatch failed = fast.Match(row.failing, nullptr);
-    EXPECT_EQ(failed.Code(), -1);
-    EXPECT_EQ(failed.engineStatus, SearchStatus::kStepBudget);
-    EXPECT_EQ(MatchSignaturesByReference(database, row.failing).Code(), -1);
-    EXPECT_TRUE(fast.Strained(0));
-    EXPECT_EQ(fast.Match(row.answerable, nullptr).Code(), 1);
-    EXPECT_EQ(fast.Match("xx alpha", nullptr).Code(), 2);
-  }
+// A hostile signature's failure on one buffer leaves no trace: the next
+// buffer is searched with the same budget as by a fresh search.
+TEST(FastSignatureSearch, AVerdictDoesNotDependOnWhatWasSearchedBefore) {
+  const auto database = DatabaseOf({"(a+)+b", "alpha"});
+  ASSERT_TRUE(database->SignatureFacts()[0].mayBacktrackHard);
+  const std::string failing = "b" + std::string(3000, 'a') + "alpha";
+  const std::string answerable = "xx" + std::string(20, 'a') + "b alpha";
+  const Verdict alone = FastSignatureSearch(*database).Match(answerable, nullptr);
+  FastSignatureSearch reused(*database);
+  EXPECT_EQ(reused.Match(failing, nullptr), Verdict::Infected(1));
+  EXPECT_EQ(reused.Match(answerable, nullptr), alone);
+  EXPECT_EQ(alone, Verdict::Infected(0));
 }
 
 TEST(FastSignatureSearch, ACompileFailureIsAlwaysSearchedAndFails) {
-  const SignatureDatabase database = DatabaseOf({std::string(1200, '(') + "x", "gamma"});
-  ASSERT_EQ(database.compiledSignatures[0].CompileStatus(), SearchStatus::kNestingLimit);
-  EXPECT_EQ(FastSignatureSearch(database).Match("gamma", nullptr).engineStatus,
+  const auto database = DatabaseOf({std::string(1200, '(') + "x", "gamma"});
+  ASSERT_EQ(database->CompiledSignatures()[0].CompileStatus(), SearchStatus::kNestingLimit);
+  EXPECT_EQ(FastSignatureSearch(*database).Match("gamma", nullptr), Verdict::Infected(1));
+  EXPECT_EQ(FastSignatureSearch(*database).Match("delta", nullptr).engineStatus,
             SearchStatus::kNestingLimit);
-  EXPECT_EQ(MatchSignaturesByReference(database, "gamma").Code(), -1);
+  EXPECT_EQ(MatchSignaturesByReference(*database, "delta").Code(), -1);
 }
 
 TEST(FastSignatureSearch, AnEmptyMatchMatchesEveryBufferAndAnEmptyByteSetNone) {
-  const SignatureDatabase database = DatabaseOf({"[\\x00-\\xff]", "x*"});
-  FastSignatureSearch fast(database);
+  const auto database = DatabaseOf({"[\\x00-\\xff]", "x*"});
+  FastSignatureSearch fast(*database);
   EXPECT_EQ(fast.Match("\x01\xff", nullptr).Code(), 2);
   EXPECT_EQ(fast.Match("", nullptr).Code(), 2);
 }

@@ -1,8 +1,8 @@
 // The file matcher on real files in a temporary store: which signature
-// decides, wherever the hit lies; the results for absent, unreadable, empty,
-// locked and linked files; deletion, of read-only files too; a short read
-// and a refused deletion; and engine failures, which give -1 and leave the
-// file alone.
+// decides, wherever the hit lies; the verdicts for absent, unreadable,
+// empty, locked, linked, too large and special files; a short read; engine
+// failures, which never hide a later signature's hit and leave the file
+// alone; a cancel; and a database without character signatures.
 #include "scan/file_matcher.h"
 
 #include <gtest/gtest.h>
@@ -10,13 +10,16 @@
 #include <atomic>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "platform/fault_injection.h"
 #include "platform/files.h"
+#include "platform/limits.h"
 #include "platform/text.h"
 #include "scan/signature_database.h"
+#include "support/scan_recorders.h"
 #include "support/search_status_printer.h"
 #include "support/temp_files.h"
 
@@ -25,140 +28,115 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A matcher over a database of `patterns`, with the handset's int results.
+// A verdict as DumpEvent writes it, without the path.
+std::string Describe(const Verdict& verdict) {
+  const std::string line = DumpEvent(FileVerdict{u"", verdict, {}, 0});
+  return line.substr(std::string("verdict  ").size());
+}
+
 class FileMatcherTest : public ::testing::Test {
  protected:
   void SetUp() override { UseSignatures({"alpha", "beta[0-9]+", "gamma$"}); }
 
-  void UseSignatures(std::initializer_list<const char*> patterns) {
-    database_ = SignatureDatabase{};
-    for (const char* pattern : patterns) database_.characterSignatures.push_back({pattern, ""});
-    CompileSignatures(database_);
+  void UseSignatures(std::initializer_list<std::string> patterns) {
+    SignatureList signatures;
+    for (const std::string& pattern : patterns) signatures.push_back({pattern, ""});
+    database_ = SignatureDatabase::OfCharacterSignatures(signatures);
+    matcher_ = std::make_unique<FileMatcher>(store_, *database_, &cancel_);
   }
-  int CheckFile(std::u16string_view path, bool deleteOnMatch) {
-    return static_cast<int>(matcher_.CheckFile(path, deleteOnMatch));
-  }
-  int FindMatchingSignature(std::u16string_view path) {
-    return matcher_.FindMatchingSignature(path).Code();
-  }
+  std::string Check(std::u16string_view path) { return Describe(matcher_->CheckFile(path)); }
 
   TempPrefix prefix_;
   const platform::Store& store_ = prefix_.Store();
-  SignatureDatabase database_;
+  std::shared_ptr<const SignatureDatabase> database_;
   CancelToken cancel_;
-  FileMatcher matcher_{store_, database_, &cancel_};
+  std::unique_ptr<FileMatcher> matcher_;
 };
-
-constexpr int kFileClean = static_cast<int>(FileCheckResult::kClean);
-constexpr int kFileDeleted = static_cast<int>(FileCheckResult::kDeleted);
-constexpr int kFileFound = static_cast<int>(FileCheckResult::kFound);
-constexpr int kFileDeleteFailed = static_cast<int>(FileCheckResult::kDeleteFailed);
-constexpr int kFileUnreadable = static_cast<int>(FileCheckResult::kUnreadable);
 
 TEST_F(FileMatcherTest, FirstSignatureInListOrderDecides) {
   // Zero and high bytes are ordinary bytes.
   // clang-format off
-  const std::pair<std::string, int> cases[] = {
-      {"xx alpha xx", 1}, {"beta7", 2}, {"...gamma", 3}, {"gamma alpha", 1}, {"gamma!", 0},
-      {std::string("\0\0beta\0" "42", 9), 0}, {std::string("\0\0\0alpha", 8), 1},
-      {"\xff\x80" "beta1\xfe", 2}};
+  const std::pair<std::string, std::string> cases[] = {
+      {"xx alpha xx", "infected 1"}, {"beta7", "infected 2"}, {"...gamma", "infected 3"},
+      {"gamma alpha", "infected 1"}, {"gamma!", "clean"},
+      {std::string("\0\0beta\0" "42", 9), "clean"}, {std::string("\0\0\0alpha", 8), "infected 1"},
+      {"\xff\x80" "beta1\xfe", "infected 2"},
+      {std::string(1u << 20, 'x') + "alpha", "infected 1"}};
   // clang-format on
   for (const auto& [content, expected] : cases) {
     const fs::path file = prefix_.WriteStoreFile("Files/sample.bin", content);
-    EXPECT_EQ(FindMatchingSignature(u"\\Files\\sample.bin"), expected) << content;
-    EXPECT_EQ(CheckFile(u"\\files\\SAMPLE.bin", 0), expected ? kFileFound : kFileClean) << content;
-    EXPECT_TRUE(fs::exists(file));
+    EXPECT_EQ(Check(u"\\files\\SAMPLE.bin"), expected) << content.substr(0, 20);
+    EXPECT_TRUE(fs::exists(file));  // the matcher never deletes
   }
 }
 
-TEST_F(FileMatcherTest, FindsAHitInTheLastBytesOfALargeFile) {
-  prefix_.WriteStoreFile("big.dat", std::string(1u << 20, 'x') + "alpha");
-  EXPECT_EQ(FindMatchingSignature(u"\\big.dat"), 1);
-}
-
-TEST_F(FileMatcherTest, DeletesAFoundFileOnlyWhenAskedEvenIfReadOnly) {
-  const fs::path found = prefix_.WriteStoreFile("Windows/evil.exe", "..alpha..");
-  const fs::path clean = prefix_.WriteStoreFile("Windows/clean.exe", "nothing here");
-  fs::permissions(found, fs::perms::owner_write, fs::perm_options::remove);
-  EXPECT_EQ(CheckFile(u"\\Windows\\clean.exe", 1), kFileClean);
-  EXPECT_EQ(CheckFile(u"\\Windows\\evil.exe", 0), kFileFound);
-  EXPECT_TRUE(fs::exists(found));
-  EXPECT_EQ(CheckFile(u"\\Windows\\evil.exe", 1), kFileDeleted);
-  EXPECT_FALSE(fs::exists(found));
-  EXPECT_TRUE(fs::exists(clean));
-}
-
-TEST_F(FileMatcherTest, AbsentOrEmptyFilesAreCleanAndUnreadableOnesAnError) {
+TEST_F(FileMatcherTest, FilesItCannotReadAreNotCheckedAndEmptyOnesClean) {
   prefix_.WriteStoreFile("empty.exe", "");
   const fs::path locked = prefix_.WriteStoreFile("locked.exe", "alpha");
   fs::create_symlink(locked, prefix_.StorePath() / "link.exe");
+  fs::create_directory(prefix_.StorePath() / "folder.exe");
+  const fs::path large = prefix_.WriteStoreFile("large.exe", "");
+  fs::resize_file(large, limits::kMaxScannedFileBytes + 1);
   platform::File holder;
   ASSERT_EQ(platform::File::OpenForRead(store_, u"\\locked.exe", platform::Sharing::kRead, holder),
             platform::FileStatus::kOk);
-  // clang-format off
-  const std::pair<std::u16string_view, int> cases[] = {
-      {u"\\missing.exe", 0}, {u"\\empty.exe", 0}, {u"\\NoFolder\\missing.exe", -1},
-      {u"\\locked.exe", -1}, {u"\\link.exe", 0}};
-  // clang-format on
+  const std::pair<std::u16string_view, std::string> cases[] = {
+      {u"\\missing.exe", "not checked (absent)"},
+      {u"\\empty.exe", "clean"},
+      {u"\\NoFolder\\missing.exe", "not checked (unreadable)"},
+      {u"\\locked.exe", "not checked (locked)"},
+      {u"\\link.exe", "not checked (absent)"},  // a link is no file of the store's
+      {u"\\folder.exe", "not checked (not a regular file)"},
+      {u"\\large.exe", "not checked (too large)"},
+  };
   for (const auto& [path, expected] : cases) {
-    EXPECT_EQ(CheckFile(path, 1), expected) << platform::Utf16ToUtf8(path);
-    EXPECT_EQ(FindMatchingSignature(path), expected) << platform::Utf16ToUtf8(path);
+    EXPECT_EQ(Check(path), expected) << platform::Utf16ToUtf8(path);
   }
-  EXPECT_TRUE(fs::exists(locked));
   EXPECT_TRUE(holder.Close());
   UseSignatures({"x*"});  // matches the empty text, so any file but an empty one
-  EXPECT_EQ(CheckFile(u"\\empty.exe", 1), kFileClean);
-  EXPECT_EQ(CheckFile(u"\\locked.exe", 0), kFileFound);
+  EXPECT_EQ(Check(u"\\empty.exe"), "clean");
+  EXPECT_EQ(Check(u"\\locked.exe"), "infected 1");
+  const platform::ScopedFault shortRead(platform::FaultPoint::kRead);
+  EXPECT_EQ(Check(u"\\locked.exe"), "not checked (unreadable)");
 }
 
-TEST_F(FileMatcherTest, ShortReadIsAnErrorAndARefusedDeletionIsReported) {
-  const fs::path file = prefix_.WriteStoreFile("Windows/evil.exe", "..alpha..");
-  {
-    const platform::ScopedFault fault(platform::FaultPoint::kRead);
-    EXPECT_EQ(CheckFile(u"\\Windows\\evil.exe", 1), kFileUnreadable);
-  }
-  {
-    const platform::ScopedFault fault(platform::FaultPoint::kDelete);
-    EXPECT_EQ(CheckFile(u"\\Windows\\evil.exe", 1), kFileDeleteFailed);
-  }
-  EXPECT_TRUE(fs::exists(file));
-  EXPECT_EQ(CheckFile(u"\\Windows\\evil.exe", 1), kFileDeleted);
-}
-
-TEST_F(FileMatcherTest, EngineFailureIsAnErrorAndReleasesTheFile) {
-  // The second signature re-enters itself without consuming text; the third
-  // would match but must not be tried.
-  UseSignatures({"nomatch", "(?R)", "alpha"});
+TEST_F(FileMatcherTest, AFailingSignatureNeverHidesALaterOnesHit) {
   const fs::path file = prefix_.WriteStoreFile("f.exe", "alpha");
-  EXPECT_EQ(CheckFile(u"\\f.exe", 1), kFileUnreadable);
-  EXPECT_EQ(FindMatchingSignature(u"\\f.exe"), -1);
-  EXPECT_TRUE(fs::exists(file));
+  // The second signature re-enters itself without consuming text.
+  UseSignatures({"nomatch", "(?R)", "alpha"});
+  EXPECT_EQ(Check(u"\\f.exe"), "infected 3");
+  UseSignatures({"nomatch", "(?R)"});
+  EXPECT_EQ(Check(u"\\f.exe"), "not checked (engine bound)");
+  EXPECT_EQ(matcher_->CheckFile(u"\\f.exe").engineStatus, SearchStatus::kDepthLimit);
+  // A signature whose compile failed fails every check that reaches it.
+  UseSignatures({"nomatch", std::string(1001, '(') + "a"});
+  EXPECT_EQ(matcher_->MatchSignatures("alpha").engineStatus, SearchStatus::kNestingLimit);
+  // The file is left alone and unlocked.
   platform::File again;
   EXPECT_EQ(platform::File::OpenForRead(store_, u"\\f.exe", platform::Sharing::kNone, again),
             platform::FileStatus::kOk);
-  EXPECT_TRUE(again.Close());
-  // A signature whose compile failed fails every check that reaches it.
-  UseSignatures({"nomatch", (std::string(1001, '(') + "a").c_str(), "alpha"});
-  EXPECT_EQ(FindMatchingSignature(u"\\f.exe"), -1);
-  EXPECT_EQ(matcher_.MatchSignatures("alpha").engineStatus, SearchStatus::kNestingLimit);
-  UseSignatures({"alpha", std::string(1001, '(').c_str()});
-  EXPECT_EQ(FindMatchingSignature(u"\\f.exe"), 1);  // found before the failing one is reached
 }
 
-TEST_F(FileMatcherTest, ACancelledCheckIsAFailureNotClean) {
+TEST_F(FileMatcherTest, ACancelledCheckIsNotCheckedNeverClean) {
   UseSignatures({".{0,999}QQ"});
   prefix_.WriteStoreFile("long.txt", std::string(1 << 20, 'w'));
   cancel_.Cancel();
-  const SignatureMatch match = matcher_.FindMatchingSignature(u"\\long.txt");
-  EXPECT_EQ(match.Code(), -1);
-  EXPECT_EQ(match.engineStatus, SearchStatus::kCancelled);
+  const Verdict verdict = matcher_->CheckFile(u"\\long.txt");
+  EXPECT_EQ(Describe(verdict), "not checked (cancelled)");
+}
+
+TEST_F(FileMatcherTest, WithoutACharacterSignatureNoFileIsChecked) {
+  database_ = std::make_shared<SignatureDatabase>();
+  matcher_ = std::make_unique<FileMatcher>(store_, *database_);
+  prefix_.WriteStoreFile("a.exe", "alpha");
+  EXPECT_EQ(Check(u"\\a.exe"), "not checked (no database)");
 }
 
 // A writer that ignores the advisory lock truncates and refills the file
 // while it is checked again and again: every check ends with a defined
-// result (the file is read into memory, so no truncation can reach a
+// verdict (the file is read into memory, so no truncation can reach a
 // search in progress) and never with a signal.
-TEST_F(FileMatcherTest, AFileTruncatedByAnotherWriterGivesADefinedResult) {
+TEST_F(FileMatcherTest, AFileTruncatedByAnotherWriterGivesADefinedVerdict) {
   const std::string content = std::string(4 << 20, 'x') + "alpha";
   const fs::path file = prefix_.WriteStoreFile("moving.dat", content);
   std::atomic<bool> done{false};
@@ -169,23 +147,23 @@ TEST_F(FileMatcherTest, AFileTruncatedByAnotherWriterGivesADefinedResult) {
     }
   });
   for (int i = 0; i < 50; ++i) {
-    const int result = FindMatchingSignature(u"\\moving.dat");
-    EXPECT_TRUE(result == 0 || result == 1 || result == -1) << result;
+    const int code = matcher_->CheckFile(u"\\moving.dat").Code();
+    EXPECT_TRUE(code == 0 || code == 1 || code == -1) << code;
   }
   done.store(true);
   writer.join();
-  EXPECT_EQ(FindMatchingSignature(u"\\moving.dat"), 1);
+  EXPECT_EQ(Check(u"\\moving.dat"), "infected 1");
 }
 
-TEST_F(FileMatcherTest, HostFilesAreMatchedAsStoreFilesAre) {
+TEST_F(FileMatcherTest, HostFilesAreCheckedAsStoreFilesAre) {
   const fs::path file = prefix_.Path() / "outside.bin";
   WriteFile(file, "..beta12..");
-  EXPECT_EQ(matcher_.MatchHostFile(file).Code(), 2);
+  EXPECT_EQ(Describe(matcher_->CheckHostFile(file)), "infected 2");
   WriteFile(file, "");
-  EXPECT_EQ(matcher_.MatchHostFile(file).Code(), 0);
-  const SignatureMatch missing = matcher_.MatchHostFile(prefix_.Path() / "missing.bin");
-  EXPECT_EQ(missing.Code(), -1);
-  EXPECT_EQ(missing.failure, CheckFailure::kOpen);
+  EXPECT_EQ(Describe(matcher_->CheckHostFile(file)), "clean");
+  EXPECT_EQ(Describe(matcher_->CheckHostFile(prefix_.Path() / "missing.bin")),
+            "not checked (absent)");
+  EXPECT_EQ(Describe(matcher_->CheckHostFile("/dev/zero")), "not checked (not a regular file)");
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "platform/processes.h"
 #include "platform/program_start.h"
 #include "scan/file_matcher.h"
+#include "support/database_writer.h"
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
 
@@ -82,41 +83,50 @@ class MemoryScanTest : public ::testing::Test {
   void SetUp() override {
     trojan_ = InstallSleeper(prefix_, "Program Files/Tool/DemoTrojan.exe");
     UseSignatures("DemoTrojan.exe", kMarker);
-    session_.SetReceiver(&receiver_);
   }
   void TearDown() override { EndAll(store_); }
 
-  void UseSignatures(const char* processName, const char* pattern) {
-    database_ = std::make_shared<SignatureDatabase>();
-    database_->processSignatures.push_back({processName, ""});
-    database_->characterSignatures.push_back({pattern, "Demo"});
-    CompileSignatures(*database_);
+  // `processName` empty: no process signature at all.
+  void UseSignatures(const std::string& processName, const std::string& pattern) {
+    const std::string character = CharacterLine("Demo", pattern);
+    database_ = SignatureDatabase::Build(
+        processName.empty() ? DatabaseFile("1", {character})
+                            : DatabaseFile("1", {character, "[VirusProcess]", processName}),
+        SignatureDatabase());
   }
   MemoryScanResult Scan(bool showBoxes) {
     FileMatcher matcher(store_, *database_);
-    const ScanContext context{store_, *database_, matcher, session_, recorded_.outputs};
+    ScanEvents events = recorded_->Events();
+    const ScanContext context{store_, *database_, matcher,           ScanMode::kMemory,
+                              stop_,  events,     recorded_->outputs};
     return MemoryScan(context, showBoxes);
   }
-  std::vector<std::string> Lines() const { return receiver_.Utf8Lines(); }
+  std::vector<std::string> Lines() const { return recorded_->observer.lines; }
+  void Forget() {
+    auto answers = recorded_->boxes.answers;
+    recorded_ = std::make_unique<RecordedScan>();
+    recorded_->boxes.answers = answers;
+  }
 
   TempPrefix prefix_;
   const platform::Store& store_ = prefix_.Store();
   fs::path trojan_;
-  std::shared_ptr<SignatureDatabase> database_;
-  ScanSession session_;
-  RecordingReceiver receiver_;
-  RecordedOutputs recorded_;
+  std::shared_ptr<const SignatureDatabase> database_;
+  StopToken stop_;
+  std::unique_ptr<RecordedScan> recorded_ = std::make_unique<RecordedScan>();
 };
 
 TEST_F(MemoryScanTest, EndsTheSuspectAndDeletesItsFileWhenASignatureIsFound) {
   const int id = StartSleeper(store_, kTrojanPath);
   ASSERT_NE(id, 0);
   EXPECT_EQ(Scan(false), MemoryScanResult::kTerminated);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{std::string("<OK>") + kTrojanLine}));
+  EXPECT_EQ(Lines(),
+            (std::vector<std::string>{std::string("Kill Trojan process:") + kTrojanLine,
+                                      kTrojanLine, "[1].Found Trojan,Delete successfully:"}));
   EXPECT_FALSE(IsRunning(store_, id));
   EXPECT_FALSE(fs::exists(trojan_));
-  EXPECT_TRUE(recorded_.boxes.shown.empty());
-  EXPECT_EQ(recorded_.clock.pauses, (std::vector<int>{500}));
+  EXPECT_TRUE(recorded_->boxes.shown.empty());
+  EXPECT_EQ(recorded_->clock.pauses, (std::vector<int>{500}));
 }
 
 TEST_F(MemoryScanTest, LeavesTheSameNameRunningFromOutsideTheStoreAlone) {
@@ -125,7 +135,7 @@ TEST_F(MemoryScanTest, LeavesTheSameNameRunningFromOutsideTheStoreAlone) {
   const int outsider = StartSleeper(other.Store(), kTrojanPath);
   ASSERT_NE(outsider, 0);
   EXPECT_EQ(Scan(false), MemoryScanResult::kNoSuspect);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"*There's no Trojan in memory!"}));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"There's no Trojan in memory!"}));
   EXPECT_TRUE(IsRunning(other.Store(), outsider));
   EXPECT_TRUE(fs::exists(other.StorePath() / "Program Files/Tool/DemoTrojan.exe"));
   EndAll(other.Store());
@@ -136,15 +146,13 @@ TEST_F(MemoryScanTest, NoSuspectWithoutAProcessSignatureOfTheExactName) {
   ASSERT_NE(id, 0);
   for (const bool none : {false, true}) {
     SCOPED_TRACE(none ? "no process signatures" : "name differing in letter case");
-    UseSignatures("demotrojan.exe", kMarker);
-    if (none) database_->processSignatures.clear();
-    receiver_.lines.clear();
-    recorded_.boxes.shown.clear();
+    UseSignatures(none ? "" : "demotrojan.exe", kMarker);
+    Forget();
     EXPECT_EQ(Scan(true), MemoryScanResult::kNoSuspect);
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"*There's no Trojan in memory!"}));
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"There's no Trojan in memory!"}));
     EXPECT_TRUE(IsRunning(store_, id));
-    ASSERT_EQ(recorded_.boxes.shown.size(), 1u);
-    EXPECT_EQ(recorded_.boxes.shown[0].text, "Found no Trojans!");
+    ASSERT_EQ(recorded_->boxes.shown.size(), 1u);
+    EXPECT_EQ(recorded_->boxes.shown[0].text, "Found no Trojans!");
   }
 }
 
@@ -158,17 +166,18 @@ TEST_F(MemoryScanTest, AFileWithoutAKnownPatternGoesOnlyWhenTheUserSaysYes) {
     SCOPED_TRACE(yes ? "yes" : "no");
     const int id = StartSleeper(store_, kTrojanPath);
     ASSERT_NE(id, 0);
-    receiver_.lines.clear();
-    recorded_.boxes.shown.clear();
-    recorded_.boxes.answers = {answer};
+    Forget();
+    recorded_->boxes.answers = {answer};
     EXPECT_EQ(Scan(false), MemoryScanResult::kTerminated);  // asked even without boxes
     EXPECT_FALSE(IsRunning(store_, id));
     EXPECT_EQ(fs::exists(trojan_), !yes);
-    EXPECT_EQ(Lines(), yes ? std::vector<std::string>{std::string("<OK>") + kTrojanLine}
-                           : std::vector<std::string>{});
-    ASSERT_FALSE(recorded_.boxes.shown.empty());
-    EXPECT_EQ(recorded_.boxes.shown[0].text, question);
-    EXPECT_EQ(recorded_.boxes.shown[0].buttons, platform::MessageButtons::kYesNo);
+    std::vector<std::string> expected = {std::string("Kill Trojan process:") + kTrojanLine};
+    if (yes)
+      expected.insert(expected.end(), {kTrojanLine, "[1].Found Trojan,Delete successfully:"});
+    EXPECT_EQ(Lines(), expected);
+    ASSERT_FALSE(recorded_->boxes.shown.empty());
+    EXPECT_EQ(recorded_->boxes.shown[0].text, question);
+    EXPECT_EQ(recorded_->boxes.shown[0].buttons, platform::MessageButtons::kYesNo);
   }
 }
 
@@ -182,7 +191,7 @@ TEST_F(MemoryScanTest, EndsOnlyTheFirstOfTwoSuspects) {
   // The process list is in ascending ids: the lower one goes.
   EXPECT_FALSE(IsRunning(store_, std::min(first, second)));
   EXPECT_TRUE(IsRunning(store_, std::max(first, second)));
-  EXPECT_EQ(Lines().size(), 1u);
+  EXPECT_EQ(Lines().size(), 3u);
 }
 
 TEST_F(MemoryScanTest, ASuspectThatCannotBeEndedGivesAnEmptyNoLineAndKeepsItsFile) {
@@ -190,11 +199,11 @@ TEST_F(MemoryScanTest, ASuspectThatCannotBeEndedGivesAnEmptyNoLineAndKeepsItsFil
   ASSERT_NE(id, 0);
   platform::ScopedFault refuse(platform::FaultPoint::kSignal);
   EXPECT_EQ(Scan(true), MemoryScanResult::kNotTerminated);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"<NO>"}));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"", "[1].Found Trojan,Can not delete:"}));
   EXPECT_TRUE(IsRunning(store_, id));
   EXPECT_TRUE(fs::exists(trojan_));
-  ASSERT_EQ(recorded_.boxes.shown.size(), 1u);
-  EXPECT_EQ(recorded_.boxes.shown[0].caption, "Warning");
+  ASSERT_EQ(recorded_->boxes.shown.size(), 1u);
+  EXPECT_EQ(recorded_->boxes.shown[0].caption, "Warning");
 }
 
 TEST_F(MemoryScanTest, AProcessListThatCannotBeTakenIsReportedAndEndsNothing) {
@@ -204,9 +213,9 @@ TEST_F(MemoryScanTest, AProcessListThatCannotBeTakenIsReportedAndEndsNothing) {
   EXPECT_EQ(Scan(true), MemoryScanResult::kNoProcessList);
   EXPECT_TRUE(IsRunning(store_, id));
   const std::string text = "Memory not enough,please close other programs and try again!";
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"*" + text}));
-  ASSERT_EQ(recorded_.boxes.shown.size(), 1u);
-  EXPECT_EQ(recorded_.boxes.shown[0].text, text);
+  EXPECT_EQ(Lines(), (std::vector<std::string>{text}));
+  ASSERT_EQ(recorded_->boxes.shown.size(), 1u);
+  EXPECT_EQ(recorded_->boxes.shown[0].text, text);
 }
 
 }  // namespace

@@ -26,20 +26,20 @@ void WriteDatabase(const TempPrefix& prefix, std::string_view version, std::stri
 TEST(PublishedDatabase, StartsEmptyAndAFailedReloadKeepsVersionAndOffset) {
   const TempPrefix prefix;
   PublishedDatabase published;
-  EXPECT_EQ(published.Current()->dbVersion, 0);
-  EXPECT_TRUE(published.Current()->characterSignatures.empty());
+  EXPECT_EQ(published.Current()->Version(), 0);
+  EXPECT_TRUE(published.Current()->CharacterSignatures().empty());
   WriteDatabase(prefix, "7", "alpha");
   ASSERT_EQ(published.Reload(prefix.Store()), LoadResult::kRead);
   const auto seven = published.Current();
-  EXPECT_EQ(seven->dbVersion, 7);
-  ASSERT_EQ(seven->compiledSignatures.size(), 1u);
+  EXPECT_EQ(seven->Version(), 7);
+  ASSERT_EQ(seven->CompiledSignatures().size(), 1u);
 
   std::filesystem::remove(prefix.StorePath() / kDatabase);
   EXPECT_EQ(published.Reload(prefix.Store()), LoadResult::kFailed);
-  EXPECT_EQ(published.Current()->dbVersion, 7);
-  EXPECT_TRUE(published.Current()->compiledSignatures.empty());
+  EXPECT_EQ(published.Current()->Version(), 7);
+  EXPECT_TRUE(published.Current()->CompiledSignatures().empty());
   // The snapshot taken before is untouched.
-  EXPECT_EQ(seven->characterSignatures.at(0).pattern, "alpha");
+  EXPECT_EQ(seven->CharacterSignatures().at(0).pattern, "alpha");
 }
 
 // Two scanning threads take a snapshot each and search it again and again
@@ -64,7 +64,7 @@ TEST(SnapshotThreaded, AReloadNeverDisturbsScansOfTheOldSnapshot) {
       for (int i = 0; i < 200 || !stop.load(); ++i) {
         const bool alphaFound = matcher.MatchSignatures("..alpha..").Code() == 1;
         const bool betaClean = matcher.MatchSignatures("..beta..").Code() == 0;
-        if (snapshot->dbVersion != 1 || !alphaFound || !betaClean) ++mismatches[t];
+        if (snapshot->Version() != 1 || !alphaFound || !betaClean) ++mismatches[t];
       }
     }));
   }
@@ -79,7 +79,7 @@ TEST(SnapshotThreaded, AReloadNeverDisturbsScansOfTheOldSnapshot) {
   EXPECT_EQ(mismatches[0], 0);
   EXPECT_EQ(mismatches[1], 0);
   const auto latest = published.Current();
-  EXPECT_EQ(latest->dbVersion, 3);
+  EXPECT_EQ(latest->Version(), 3);
   EXPECT_EQ(FileMatcher(prefix.Store(), *latest).MatchSignatures("..beta..").Code(), 1);
 }
 

@@ -1,6 +1,7 @@
-// The scan driver on real stores and real database files: the closing lines
-// of every mode, the file-signature pass, the delete lists read back from
-// the database file, and the silent self scan's log records and boxes.
+// The scan driver on real stores and real database files: the events and
+// handset lines of every mode, the file-signature pass with its delete
+// lists, files that cannot be checked, a scan without a database, a stop
+// that comes before the walk, and a failure of the host inside a scan.
 #include "scan/run_scan.h"
 
 #include <gtest/gtest.h>
@@ -13,44 +14,41 @@
 #include <vector>
 
 #include "platform/fault_injection.h"
-#include "scan/virus_database.h"
+#include "platform/files.h"
+#include "platform/limits.h"
 #include "support/database_writer.h"
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
-#include "support/walk_lines.h"
 
 namespace kv::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
-const std::string kRule = "*" + std::string(38, '-');
-constexpr char kNoTrojanInMemory[] = "*There's no Trojan in memory!";
-constexpr char kNoTrojan[] = "*There's no Trojan!";
-constexpr char kDatedFront[] = "*2010/7/5 09:03:05 ";
+const std::string kRule(38, '-');
+constexpr char kNoTrojanInMemory[] = "There's no Trojan in memory!";
+constexpr char kDated[] = "2010/7/5 09:03:05 ";
 
 class RunScanTest : public ::testing::Test {
  protected:
-  RunScanTest() { session_.SetReceiver(&receiver_); }
-
-  // Writes VirusDB.dat holding the content signature "Evil", then `lines`,
-  // and loads it as the scan's snapshot.
-  void UseDatabase(const std::vector<std::string>& lines) {
+  // The snapshot of a VirusDB.dat holding the content signature "Evil", then
+  // `lines`; it is also written to the store, where a reload would find it.
+  void UseDatabase(const Lines& lines) {
     std::string file = "20102\r\n" + StoredLine("[VirusCharacter]") + "\r\n" +
                        StoredLine(CharacterLine("Evil", "EVIL-MARK")) + "\r\n";
     for (const std::string& plain : lines) file += StoredLine(plain) + "\r\n";
     prefix_.WriteStoreFile(kDatabase, file);
-    auto loaded = std::make_shared<SignatureDatabase>();
-    ASSERT_EQ(LoadVirusDatabase(store_, SignatureDatabase{}, *loaded), LoadResult::kRead);
-    database_ = loaded;
+    database_ = SignatureDatabase::Build(file, SignatureDatabase());
   }
 
-  std::vector<std::string> Run(ScanMode mode) {
-    receiver_.lines.clear();
-    session_.mode = mode;
-    outcome_ = RunScan(store_, database_, session_, recorded_.outputs);
-    return receiver_.Utf8Lines();
+  Lines Run(ScanMode mode) {
+    recorded_ = std::make_unique<RecordedScan>();
+    ScanEvents events = recorded_->Events();
+    outcome_ = RunScan(store_, database_, mode, stop_, events, recorded_->outputs);
+    return recorded_->observer.lines;
   }
+  const Lines& Events() const { return recorded_->observer.events; }
   fs::path Write(const fs::path& relative, std::string_view content = "..EVIL-MARK..") {
     return prefix_.WriteStoreFile(relative, content);
   }
@@ -60,38 +58,48 @@ class RunScanTest : public ::testing::Test {
   TempPrefix prefix_;
   const platform::Store& store_ = prefix_.Store();
   std::shared_ptr<const SignatureDatabase> database_ = std::make_shared<SignatureDatabase>();
-  ScanSession session_;
-  RecordingReceiver receiver_;
-  RecordedOutputs recorded_;
-  ScanOutcome outcome_ = ScanOutcome::kStopped;
+  StopToken stop_;
+  std::unique_ptr<RecordedScan> recorded_;
+  ScanOutcome outcome_ = ScanOutcome::kFailed;
 };
 
-TEST_F(RunScanTest, EachModeSendsItsLinesThenTheClosingLines) {
+TEST_F(RunScanTest, EachModeListsItsLinesBetweenTheStartAndTheClosingLines) {
+  UseDatabase({});
   const struct {
     ScanMode mode;
-    std::vector<std::string> lines;
+    Lines lines;
   } rows[] = {
       {ScanMode::kMemory,
-       {kNoTrojanInMemory, kRule, std::string(kDatedFront) + "Memory scan finished!", "&"}},
+       {std::string(kDated) + "Start Memory scanning...", kRule, kNoTrojanInMemory, kRule,
+        std::string(kDated) + "Memory scan finished!"}},
       {ScanMode::kFast,
-       {kNoTrojanInMemory, kNoTrojan, kRule, std::string(kDatedFront) + "Fast scan finished!",
-        "&"}},
-      {ScanMode::kLogView, {kRule, kDatedFront, "&"}},
-      {static_cast<ScanMode>(7), {kRule, kDatedFront, "&"}},
+       {std::string(kDated) + "Start Fast scanning...", kRule, kNoTrojanInMemory,
+        "There's no Trojan!", kRule, std::string(kDated) + "Fast scan finished!"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(static_cast<int>(row.mode));
     EXPECT_EQ(Run(row.mode), row.lines);
     EXPECT_EQ(outcome_, ScanOutcome::kFinished);
-    EXPECT_FALSE(session_.running.IsSet());
   }
-  EXPECT_TRUE(recorded_.log.records.empty());
-  EXPECT_TRUE(recorded_.boxes.shown.empty());
+  EXPECT_TRUE(recorded_->boxes.shown.empty());
 }
 
-TEST_F(RunScanTest, TheFastScanDeletesNamedFilesThatHoldASignatureOrSaysItCannot) {
+TEST_F(RunScanTest, WithoutACharacterSignatureNothingIsCheckedAndTheScanSaysSo) {
+  Write("Windows/evil.exe");
+  for (const ScanMode mode : {ScanMode::kFast, ScanMode::kFull, ScanMode::kBackground}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    const Lines lines = Run(mode);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Virus DB is not loaded!"), lines.end());
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "There's no Trojan!"), lines.end());
+    EXPECT_EQ(outcome_, ScanOutcome::kNoDatabase);
+    EXPECT_EQ(Events().back(), "finished checked=0 infected=0 not-checked=0 failed=0");
+  }
+  EXPECT_TRUE(Exists("Windows/evil.exe"));
+}
+
+TEST_F(RunScanTest, TheFastScanRemovesNamedFilesThatHoldASignatureOrSaysItCannot) {
   UseDatabase({"[VirusFile]", "\\Windows\\evil.exe", "\\Windows\\missing.exe",
-               "\\Windows\\clean.exe", "\\Windows\\empty.exe", "\\Windows\\Locked\\in.exe"});
+               "\\Windows\\clean.exe", "\\Windows\\empty.exe"});
   Write("Windows/clean.exe", "nothing here");
   Write("Windows/empty.exe", "");
   for (const bool refuse : {true, false}) {
@@ -99,79 +107,80 @@ TEST_F(RunScanTest, TheFastScanDeletesNamedFilesThatHoldASignatureOrSaysItCannot
     std::optional<platform::ScopedFault> fault;
     if (refuse) fault.emplace(platform::FaultPoint::kDelete);
     if (!refuse) fs::permissions(evil, fs::perms::owner_write, fs::perm_options::remove);
+    const Lines lines = Run(ScanMode::kFast);
     // A found file leaves out the line that there is no Trojan.
-    EXPECT_EQ(
-        Run(ScanMode::kFast),
-        (std::vector<std::string>{kNoTrojanInMemory,
-                                  (refuse ? "<NO>" : "<OK>") + std::string("\\Windows\\evil.exe"),
-                                  kRule, std::string(kDatedFront) + "Fast scan finished!", "&"}));
+    EXPECT_EQ(Lines(lines.begin() + 2, lines.end() - 2),
+              (Lines{kNoTrojanInMemory, "\\Windows\\evil.exe",
+                     refuse ? "[1].Found Trojan,Can not delete:"
+                            : "[1].Found Trojan,Delete successfully:"}));
     EXPECT_EQ(Exists("Windows/evil.exe"), refuse);
+    EXPECT_EQ(Events().back(), std::string("finished checked=3 infected=1 not-checked=0 failed=") +
+                                   (refuse ? "1" : "0"));
   }
   EXPECT_TRUE(Exists("Windows/clean.exe"));
-  EXPECT_TRUE(Exists("Windows/empty.exe"));
 }
 
-TEST_F(RunScanTest, AFullScanWalksTheStoreThenCloses) {
+TEST_F(RunScanTest, AFullScanRemovesWhatItFindsAndListsWhatItCouldNotCheck) {
   Write("Windows/evil.exe");
   Write("clean.dat", "nothing here");
+  Write("locked.exe", "..EVIL-MARK..");
+  const fs::path large = Write("large.cab", "");
+  fs::resize_file(large, limits::kMaxScannedFileBytes + 1);  // sparse: nothing is written
+  const std::string deep = std::string(limits::kMaxDevicePathUnits, 'd');
   UseDatabase({});
-  const std::vector<std::string> lines = Run(ScanMode::kFull);
-  ASSERT_GE(lines.size(), 3u);
-  const LineGroups expected = {
-      {"\\Program Files\\Quellbrin\\VirusDB.dat"},
-      {"\\Windows\\evil.exe", "<OK>\\Windows\\evil.exe"},
-      {"\\clean.dat"},
-  };
-  EXPECT_EQ(GroupByFile(std::vector<std::string>(lines.begin(), lines.end() - 3)), expected);
-  EXPECT_EQ(
-      std::vector<std::string>(lines.end() - 3, lines.end()),
-      (std::vector<std::string>{kRule, std::string(kDatedFront) + "Full scan finished!", "&"}));
-  EXPECT_TRUE(recorded_.clock.pauses.empty());
+  platform::File holder;  // another opener's lock
+  ASSERT_EQ(platform::File::OpenForRead(store_, u"\\locked.exe", platform::Sharing::kNone, holder),
+            platform::FileStatus::kOk);
+
+  Lines lines = Run(ScanMode::kFull);
+  EXPECT_EQ(outcome_, ScanOutcome::kFinished);
+  EXPECT_EQ(Lines(lines.end() - 2, lines.end()),
+            (Lines{kRule, std::string(kDated) + "Full scan finished!"}));
+  lines = Lines(lines.begin() + 2, lines.end() - 2);
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(lines, (Lines{"Can not check:\\large.cab", "Can not check:\\locked.exe",
+                          "[1].Found Trojan,Delete successfully:", "\\Windows\\evil.exe"}));
+  Lines verdicts;
+  for (const std::string& event : Events()) {
+    if (event.starts_with("verdict")) verdicts.push_back(event);
+  }
+  std::sort(verdicts.begin(), verdicts.end());
+  EXPECT_EQ(verdicts, (Lines{"verdict \\Program Files\\Quellbrin\\VirusDB.dat clean",
+                             "verdict \\Windows\\evil.exe infected 1", "verdict \\clean.dat clean",
+                             "verdict \\large.cab not checked (too large)",
+                             "verdict \\locked.exe not checked (locked)"}));
+  EXPECT_EQ(Events().back(), "finished checked=3 infected=1 not-checked=2 failed=0");
+  EXPECT_TRUE(Exists("locked.exe"));
+  EXPECT_TRUE(recorded_->clock.pauses.empty());
 }
 
-TEST_F(RunScanTest, TheSilentSelfScanLogsAndShowsWhatItFound) {
-  const struct {
-    const char* listed;
-    bool refuseDelete;
-    std::string record;
-    std::string box;  // empty: none shown
-  } rows[] = {
-      {"\\Windows\\evil.exe", false, "Delete Trojan successfully:\\Windows\\evil.exe",
-       "Found Trojan:\n\\Windows\\evil.exe\nDelete successfully!\n"},
-      {"\\Windows\\evil.exe", true, "Can not delete Trojan:\\Windows\\evil.exe",
-       "Found Trojan:\n\\Windows\\evil.exe\nIt can not be deleted!please delete it manually or "
-       "restart system and try again!\n"},
-      {"\\Windows\\missing.exe", false, kNoTrojan, ""},
-  };
-  session_.SetReceiver(nullptr);  // no window: the lines go nowhere
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.record);
-    UseDatabase({"[VirusFile]", row.listed});
-    Write("Windows/evil.exe");
-    recorded_.log.records.clear();
-    recorded_.boxes.shown.clear();
-    std::optional<platform::ScopedFault> refuse;
-    if (row.refuseDelete) refuse.emplace(platform::FaultPoint::kDelete);
-    EXPECT_TRUE(Run(ScanMode::kSilentSelf).empty());
-    EXPECT_EQ(session_.ScanMessageBuffer(), u"&");
-    EXPECT_EQ(recorded_.log.Utf8Records(), (std::vector<std::string>{row.record}));
-    EXPECT_EQ(Exists("Windows/evil.exe"), row.refuseDelete || row.box.empty());
-    if (row.box.empty()) {
-      EXPECT_TRUE(recorded_.boxes.shown.empty());
-      continue;
-    }
-    ASSERT_EQ(recorded_.boxes.shown.size(), 1u);
-    EXPECT_EQ(recorded_.boxes.shown[0].text, row.box);
-    EXPECT_EQ(recorded_.boxes.shown[0].owner, nullptr);
-  }
+TEST_F(RunScanTest, AStopBeforeTheWalkBeginsIsHonoured) {
+  UseDatabase({});
+  Write("Windows/evil.exe");
+  stop_.Stop();
+  EXPECT_EQ(Run(ScanMode::kFull), (Lines{std::string(kDated) + "Start Full scanning...", kRule,
+                                         ">>>>>>>>User stop scan!"}));
+  EXPECT_EQ(outcome_, ScanOutcome::kStopped);
+  EXPECT_EQ(Events().back(), "stopped-finished checked=0 infected=0 not-checked=0 failed=0");
+  EXPECT_TRUE(Exists("Windows/evil.exe"));
+}
+
+TEST_F(RunScanTest, AFailureOfTheHostEndsTheScanWithItsOutcomeInsteadOfTheProcess) {
+  UseDatabase({});
+  Write("Windows/evil.exe");
+  const platform::ScopedFault noMemory(platform::FaultPoint::kListingMemory);
+  const Lines lines = Run(ScanMode::kFull);
+  EXPECT_EQ(outcome_, ScanOutcome::kFailed);
+  EXPECT_EQ(lines[2], "Scan failed:std::bad_alloc");
+  EXPECT_EQ(lines.back(), std::string(kDated) + "Full scan finished!");
 }
 
 // Delete lists: the Trojan "\Windows\evil.exe" matches the signature Evil.
 class DeleteListTest : public RunScanTest {
  protected:
-  void UseDeleteLists(const std::vector<std::string>& deleteLines) {
-    std::vector<std::string> lines = {CharacterLine("Other", "OTHER-MARK"), "[VirusFile]",
-                                      "\\Windows\\evil.exe", "[DELETE_FILES]"};
+  void UseDeleteLists(const Lines& deleteLines) {
+    Lines lines = {CharacterLine("Other", "OTHER-MARK"), "[VirusFile]", "\\Windows\\evil.exe",
+                   "[DELETE_FILES]"};
     lines.insert(lines.end(), deleteLines.begin(), deleteLines.end());
     UseDatabase(lines);
     Write("Windows/evil.exe");
@@ -180,8 +189,8 @@ class DeleteListTest : public RunScanTest {
       Write(fs::path("Windows") / companion, "companion");
     }
   }
-  std::vector<std::string> Remaining() const {
-    std::vector<std::string> names;
+  Lines Remaining() const {
+    Lines names;
     for (const auto& entry : fs::directory_iterator(prefix_.StorePath() / "Windows")) {
       names.push_back(entry.path().filename().string());
     }
@@ -190,10 +199,10 @@ class DeleteListTest : public RunScanTest {
   }
 };
 
-TEST_F(DeleteListTest, DeletesTheFirstMatchingGroupsCompanionsBeforeTheTrojan) {
+TEST_F(DeleteListTest, RemovesTheFirstMatchingGroupsCompanionsBeforeTheTrojan) {
   const struct {
-    std::vector<std::string> lists;
-    std::vector<std::string> remaining;
+    Lines lists;
+    Lines remaining;
   } rows[] = {
       {{"[Other]", "\\Windows\\other.dat", "[Evil]", "\\Windows\\comp1.dat", "\\windows\\COMP2.DAT",
         "[Later]", "\\Windows\\later.dat", "[Evil]", "\\Windows\\never.dat"},
@@ -205,31 +214,33 @@ TEST_F(DeleteListTest, DeletesTheFirstMatchingGroupsCompanionsBeforeTheTrojan) {
       {{"[Other]", "\\Windows\\other.dat", "[evil]", "\\Windows\\comp1.dat"},
        {"comp1.dat", "comp2.dat", "later.dat", "never.dat", "odd[1].dat", "other.dat"}},
   };
-  std::vector<std::string> atTheLine;
-  receiver_.onLine = [&](std::u16string_view line) {
-    if (line == u"<OK>\\Windows\\evil.exe") atTheLine = Remaining();
-  };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.lists[1]);
     UseDeleteLists(row.lists);
-    atTheLine.clear();
-    (void)Run(ScanMode::kFast);
+    Lines atTheTrojan;
+    recorded_ = std::make_unique<RecordedScan>();
+    recorded_->observer.onEvent = [&](const ScanEvent& event) {
+      const auto* action = std::get_if<ActionTaken>(&event);
+      if (action != nullptr && action->kind == ActionKind::kDeleteInfected) {
+        atTheTrojan = Remaining();
+      }
+    };
+    ScanEvents events = recorded_->Events();
+    (void)RunScan(store_, database_, ScanMode::kFast, stop_, events, recorded_->outputs);
     EXPECT_EQ(Remaining(), row.remaining);
-    EXPECT_EQ(atTheLine, row.remaining);  // companions and Trojan gone before the line
+    EXPECT_EQ(atTheTrojan, row.remaining);  // companions and Trojan gone before the event
   }
 }
 
-TEST_F(DeleteListTest, ADatabaseFileGoneOrShortenedSinceTheLoadDeletesNoCompanion) {
-  for (const std::string_view replacement : {std::string_view(), std::string_view("1\r\n")}) {
-    UseDeleteLists({"[Evil]", "\\Windows\\comp1.dat"});
-    if (replacement.empty()) {
-      fs::remove(prefix_.StorePath() / kDatabase);
-    } else {
-      prefix_.WriteStoreFile(kDatabase, replacement);
-    }
-    EXPECT_EQ(Run(ScanMode::kFast)[1], "<OK>\\Windows\\evil.exe");
-    EXPECT_TRUE(Exists("Windows/comp1.dat"));
-  }
+TEST_F(DeleteListTest, CompanionsComeFromTheSnapshotAndEachRemovalIsListed) {
+  UseDeleteLists({"[Evil]", "\\Windows\\comp1.dat", "\\Windows\\gone.dat"});
+  // The file on disk no longer holds the lists: the scan's snapshot does.
+  prefix_.WriteStoreFile(kDatabase, "1\r\n");
+  const Lines lines = Run(ScanMode::kFast);
+  EXPECT_EQ(Lines(lines.begin() + 3, lines.end() - 2),
+            (Lines{"Delete related file:\\Windows\\comp1.dat", "\\Windows\\evil.exe",
+                   "[1].Found Trojan,Delete successfully:"}));
+  EXPECT_FALSE(Exists("Windows/comp1.dat"));
 }
 
 TEST_F(DeleteListTest, CompanionsOutsideTheStoreAreNeverDeleted) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "platform/fault_injection.h"
 #include "platform/files.h"
@@ -21,7 +22,8 @@ namespace {
 
 // What a load left, on one line: "v<version> c[...] f[...] p[...]
 // d<deleteFilesOffset>", each list as "<name>/<pattern>;" per record.
-std::string Summary(const SignatureDatabase& store) {
+std::string Summary(int32_t version, const SignatureList& characters, const SignatureList& files,
+                    const SignatureList& processes, int32_t offset) {
   const auto records = [](const SignatureList& list) {
     std::string text;
     for (const SignatureRecord& record : list) text += record.name + "/" + record.pattern + ";";
@@ -29,24 +31,25 @@ std::string Summary(const SignatureDatabase& store) {
   };
   // Appended: "literal" + std::string trips a false -Wrestrict in GCC 12 at -O3.
   std::string summary = "v";
-  summary.append(std::to_string(store.dbVersion))
-      .append(" c[")
-      .append(records(store.characterSignatures));
-  summary.append("] f[").append(records(store.fileSignatures));
-  summary.append("] p[").append(records(store.processSignatures));
-  summary.append("] d").append(std::to_string(store.deleteFilesOffset));
+  summary.append(std::to_string(version)).append(" c[").append(records(characters));
+  summary.append("] f[").append(records(files));
+  summary.append("] p[").append(records(processes));
+  summary.append("] d").append(std::to_string(offset));
   return summary;
+}
+
+std::string Summary(const SignatureDatabase& database) {
+  return Summary(database.Version(), database.CharacterSignatures(), database.FileSignatures(),
+                 database.ProcessSignatures(), database.DeleteFilesOffset());
 }
 
 std::string Line(std::string_view plain) { return StoredLine(plain) + "\r\n"; }
 
-// Loads `content` over version -7 and offset 4242.
+// Walks `content`; -7 and 4242 stand for a version and offset not read.
 std::string Walk(std::string_view content) {
-  SignatureDatabase database;
-  database.deleteFilesOffset = 4242;
-  database.dbVersion = -7;
-  ReadDatabaseLines(content, database);
-  return Summary(database);
+  const DatabaseContents read = ReadDatabaseLines(content);
+  return Summary(read.version.value_or(-7), read.characterSignatures, read.fileSignatures,
+                 read.processSignatures, read.deleteFilesOffset.value_or(4242));
 }
 
 TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
@@ -104,6 +107,44 @@ TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
   for (const auto& [label, content, loaded] : cases) EXPECT_EQ(Walk(content), loaded) << label;
 }
 
+TEST(ReadDatabaseLines, CountsWhatTheLoaderPassesOverAndKeepsTheDeleteLists) {
+  const struct {
+    const char* label;
+    std::string content;
+    std::size_t undecodable;
+    bool cut;
+    std::vector<std::string> deleteLines;
+  } rows[] = {
+      {"a sound file", DatabaseFile("1", {"[VirusFile]", "\\a.exe"}), 0, false, {}},
+      {"undecodable and over-long lines",
+       DatabaseFile("1", {}) + "!!!!\r\n" + std::string(200, 'A') + "\r\n",
+       2,
+       false,
+       {}},
+      {"a last line without its line end",
+       DatabaseFile("1", {"[VirusFile]"}) + "QUJD",
+       0,
+       true,
+       {}},
+      {"a last line ending in a CR alone",
+       DatabaseFile("1", {"[VirusFile]"}) + "QUJD\r",
+       0,
+       true,
+       {}},
+      {"delete lists, undecodable lines read as empty",
+       DatabaseFile("1", {"[DELETE_FILES]", "[Evil]", "\\c.dll"}) + "!!!!\r\n",
+       1,
+       false,
+       {"[Evil]", "\\c.dll", ""}},
+  };
+  for (const auto& row : rows) {
+    const DatabaseContents read = ReadDatabaseLines(row.content);
+    EXPECT_EQ(read.undecodableLines, row.undecodable) << row.label;
+    EXPECT_EQ(read.lastLineCut, row.cut) << row.label;
+    EXPECT_EQ(read.deleteListLines, row.deleteLines) << row.label;
+  }
+}
+
 const std::filesystem::path kDatabase = "Program Files/Quellbrin/VirusDB.dat";
 
 // Starts every test from a snapshot whose lists a load must replace and
@@ -111,57 +152,57 @@ const std::filesystem::path kDatabase = "Program Files/Quellbrin/VirusDB.dat";
 // next one's previous snapshot, as reloads chain.
 class LoaderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_.characterSignatures = {{"stale", "Stale"}};
-    previous_.fileSignatures = {{"\\stale.exe", ""}};
-    previous_.processSignatures = {{"stale.exe", ""}};
-    previous_.deleteFilesOffset = 4242;
-    previous_.dbVersion = 11;
-  }
   void ExpectLoad(int result, const std::string& loaded) {
-    SignatureDatabase next;
-    EXPECT_EQ(static_cast<int>(LoadVirusDatabase(prefix_.Store(), previous_, next)), result);
-    EXPECT_EQ(Summary(next), loaded);
-    EXPECT_EQ(next.compiledSignatures.size(), next.characterSignatures.size());
-    previous_ = std::move(next);
+    const LoadedDatabase next = LoadVirusDatabase(prefix_.Store(), *previous_);
+    EXPECT_EQ(static_cast<int>(next.result), result);
+    EXPECT_EQ(Summary(*next.snapshot), loaded);
+    EXPECT_EQ(next.snapshot->CompiledSignatures().size(),
+              next.snapshot->CharacterSignatures().size());
+    previous_ = next.snapshot;
   }
 
+  static inline const std::string kStale =
+      DatabaseFile("11", {CharacterLine("stale", "Stale"), "[VirusFile]", "\\stale.exe",
+                          "[VirusProcess]", "stale.exe", "[DELETE_FILES]"});
+  // The stale snapshot's delete-list offset, as a summary ends with it.
+  const std::string d_ = " d" + std::to_string(kStale.size());
   TempPrefix prefix_;
-  SignatureDatabase previous_;
+  std::shared_ptr<const SignatureDatabase> previous_ =
+      SignatureDatabase::Build(kStale, SignatureDatabase());
 };
 
 TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
-  ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+  ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
   prefix_.WriteStoreFile(kDatabase, "");
-  ExpectLoad(0, "v11 c[] f[] p[] d4242");  // an empty file loads nothing
+  ExpectLoad(0, "v11 c[] f[] p[]" + d_);  // an empty file loads nothing
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
   platform::File holder;  // shares reading, yet the loader wants the file alone
   ASSERT_EQ(platform::File::OpenForRead(prefix_.Store(), kVirusDatabasePath,
                                         platform::Sharing::kRead, holder),
             platform::FileStatus::kOk);
-  ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+  ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
 }
 
 TEST_F(LoaderTest, FileOverTheSizeBoundFailsAndOneAtItLoads) {
   std::string content = "9\r\n";
   content.resize(limits::kMaxDatabaseFileBytes, 'x');
   prefix_.WriteStoreFile(kDatabase, content + "x");
-  ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+  ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
   prefix_.WriteStoreFile(kDatabase, content);
-  ExpectLoad(0, "v9 c[] f[] p[] d4242");
+  ExpectLoad(0, "v9 c[] f[] p[]" + d_);
 }
 
 TEST_F(LoaderTest, AShortReadLoadsNothingAndAFailedCloseKeepsWhatWasRead) {
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
   {
     const platform::ScopedFault fault(platform::FaultPoint::kRead);
-    ExpectLoad(-1, "v11 c[] f[] p[] d4242");
+    ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
   }
   {
     const platform::ScopedFault fault(platform::FaultPoint::kClose);
-    ExpectLoad(-1, "v20102 c[Sig/abc;] f[] p[] d4242");
+    ExpectLoad(-1, "v20102 c[Sig/abc;] f[] p[]" + d_);
   }
-  ExpectLoad(0, "v20102 c[Sig/abc;] f[] p[] d4242");
+  ExpectLoad(0, "v20102 c[Sig/abc;] f[] p[]" + d_);
 }
 
 TEST_F(LoaderTest, LoadsEveryListAndKeepsTheOffsetOnReload) {

@@ -1,6 +1,7 @@
-// Stand-ins for a scan's outputs: a receiver, a log and message boxes that
+// Stand-ins for a scan's surroundings: an observer that records its events
+// (as a compact dump and as the handset's list lines), message boxes that
 // record what they are given, and a clock that is always the same moment
-// and records its pauses. They let a test pin a scan's lines, records and
+// and records its pauses. They let a test pin a scan's events, lines and
 // boxes byte for byte; everything else a scan touches is real.
 #pragma once
 
@@ -12,37 +13,67 @@
 
 #include "platform/message_boxes.h"
 #include "platform/text.h"
+#include "scan/scan_events.h"
+#include "scan/scan_lines.h"
 #include "scan/scan_outputs.h"
-#include "scan/scan_session.h"
 
 namespace kv::testing {
 
-// UTF-8 copies of UTF-16 lines, for readable expectations and failures.
-inline std::vector<std::string> ToUtf8(const std::vector<std::u16string>& lines) {
-  std::vector<std::string> out;
-  for (const std::u16string& line : lines) out.push_back(platform::Utf16ToUtf8(line));
-  return out;
+inline std::string Utf8(std::u16string_view text) { return platform::Utf16ToUtf8(text); }
+
+// One event as a short line: "verdict \a.exe infected 1", "action
+// delete-infected \a.exe ok", "finished checked=2 infected=1 ...".
+inline std::string DumpEvent(const ScanEvent& event) {
+  if (const auto* started = std::get_if<ScanStarted>(&event)) {
+    return "started " + std::to_string(static_cast<int>(started->mode));
+  }
+  if (const auto* checking = std::get_if<FileChecking>(&event)) {
+    return "checking " + Utf8(checking->path);
+  }
+  if (const auto* checked = std::get_if<FileVerdict>(&event)) {
+    const Verdict& verdict = checked->verdict;
+    std::string line = "verdict " + Utf8(checked->path) + " ";
+    if (verdict.IsInfected()) return line + "infected " + std::to_string(verdict.signature + 1);
+    if (verdict.IsClean()) return line + "clean";
+    return line + "not checked (" + std::string(DescribeReason(verdict.reason)) + ")";
+  }
+  if (const auto* action = std::get_if<ActionTaken>(&event)) {
+    static constexpr const char* kKinds[] = {"delete-infected", "delete-suspect",
+                                             "delete-companion"};
+    return std::string("action ") + kKinds[static_cast<int>(action->kind)] + " " +
+           Utf8(action->path) + (action->succeeded ? " ok" : " failed");
+  }
+  if (const auto* ended = std::get_if<ProcessEnded>(&event)) {
+    return "process " + Utf8(ended->executablePath) + (ended->succeeded ? " ended" : " not ended");
+  }
+  if (const auto* noted = std::get_if<ScanNoted>(&event)) {
+    return "note " + Utf8(NoteLine(*noted));
+  }
+  if (std::holds_alternative<ScanStopped>(event)) return "stopped";
+  const auto& finished = std::get<ScanFinished>(event);
+  const ScanTally& tally = finished.tally;
+  return std::string(finished.stopped ? "stopped-finished" : "finished") +
+         " checked=" + std::to_string(tally.filesChecked) +
+         " infected=" + std::to_string(tally.infected) +
+         " not-checked=" + std::to_string(tally.notChecked) +
+         " failed=" + std::to_string(tally.actionsFailed);
 }
 
-class RecordingReceiver : public ScanLineReceiver {
+class RecordingObserver : public ScanObserver {
  public:
-  void Receive(std::u16string_view line) override {
-    lines.emplace_back(line);
-    if (onLine) onLine(line);
+  void OnScanEvent(const ScanEvent& event) override {
+    events.push_back(DumpEvent(event));
+    for (const std::u16string& line : formatter_.Lines(event).list) lines.push_back(Utf8(line));
+    if (onEvent) onEvent(event);
   }
-  std::vector<std::string> Utf8Lines() const { return ToUtf8(lines); }
 
-  std::vector<std::u16string> lines;
-  // Called after each line is recorded, on the scan's thread.
-  std::function<void(std::u16string_view)> onLine;
-};
+  std::vector<std::string> events;  // DumpEvent of each
+  std::vector<std::string> lines;   // the handset's list lines, oldest first
+  // Called after each event is recorded, on the scan's thread.
+  std::function<void(const ScanEvent&)> onEvent;
 
-class RecordingLog : public ScanLog {
- public:
-  void AppendLogRecord(std::u16string_view text) override { records.emplace_back(text); }
-  std::vector<std::string> Utf8Records() const { return ToUtf8(records); }
-
-  std::vector<std::u16string> records;
+ private:
+  ScanLineFormatter formatter_;
 };
 
 struct ShownBox {
@@ -60,8 +91,7 @@ class RecordingBoxes : public platform::MessageBoxes {
   platform::MessageAnswer Show(platform::MessageOwner owner, std::u16string_view text,
                                std::u16string_view caption, platform::MessageButtons buttons,
                                platform::MessageIcon icon) override {
-    shown.push_back(
-        {owner, platform::Utf16ToUtf8(text), platform::Utf16ToUtf8(caption), buttons, icon});
+    shown.push_back({owner, Utf8(text), Utf8(caption), buttons, icon});
     if (!answers.empty()) {
       const platform::MessageAnswer answer = answers.front();
       answers.pop_front();
@@ -92,12 +122,17 @@ class FixedClock : public ScanClock {
   mutable std::vector<int> pauses;
 };
 
-// The outputs of one test scan, owned together.
-struct RecordedOutputs {
-  RecordingLog log;
+// The surroundings of one test scan, owned together.
+struct RecordedScan {
+  RecordingObserver observer;
   RecordingBoxes boxes;
   FixedClock clock;
-  ScanOutputs outputs{log, boxes, nullptr, clock};
+  ScanOutputs outputs{boxes, nullptr, clock};
+  ScanEvents Events() {
+    ScanEvents events;
+    events.Add(observer);
+    return events;
+  }
 };
 
 }  // namespace kv::testing

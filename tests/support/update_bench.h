@@ -56,7 +56,7 @@ class UpdateBench : public ::testing::Test {
     prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", kOldDatabase);
     (void)database_.Reload(prefix_.Store());
     oldSnapshot_ = database_.Current();
-    ASSERT_EQ(oldSnapshot_->dbVersion, 100);
+    ASSERT_EQ(oldSnapshot_->Version(), 100);
   }
   void TearDown() override { platform::ClearFaults(); }
 

@@ -25,12 +25,11 @@ RunResult SetScanStatus(const std::string& status) {
 TEST(ScanStatusWatchThreaded, OnlyAZeroWrittenByAnotherProcessStopsTheBackgroundScan) {
   const ToolPrefix prefix;
   const platform::RegistryHive hive(prefix.Path() / "system.reg");
-  RunningFlag backgroundScanActive;
-  backgroundScanActive.Set();
+  StopToken backgroundScanStop;
   ChangeCounter counter;
   platform::RegistryWatch watch;
   ASSERT_TRUE(watch.Start(hive.Path(), [&] {
-    app::OnScanStatusChanged(hive, backgroundScanActive);
+    app::OnScanStatusChanged(hive, backgroundScanStop);
     counter.Count();
   }));
 
@@ -38,14 +37,14 @@ TEST(ScanStatusWatchThreaded, OnlyAZeroWrittenByAnotherProcessStopsTheBackground
   for (const char* status : {"2", "1"}) {
     ASSERT_EQ(SetScanStatus(status).status, 0);
     ASSERT_TRUE(counter.WaitFor(++changes)) << status;
-    EXPECT_TRUE(backgroundScanActive.IsSet()) << status;
+    EXPECT_FALSE(backgroundScanStop.IsStopped()) << status;
   }
   ASSERT_EQ(RunTarnreg({"delete", kKey, "/v", "ScanStatus", "/f"}).status, 0);
   ASSERT_TRUE(counter.WaitFor(++changes));
-  EXPECT_TRUE(backgroundScanActive.IsSet());
+  EXPECT_FALSE(backgroundScanStop.IsStopped());
 
   ASSERT_EQ(SetScanStatus("0").status, 0);
-  EXPECT_TRUE(counter.WaitUntil([&] { return !backgroundScanActive.IsSet(); }));
+  EXPECT_TRUE(counter.WaitUntil([&] { return backgroundScanStop.IsStopped(); }));
 }
 
 }  // namespace

@@ -125,5 +125,24 @@ TEST_F(TarnsigTest, CheckNamesTheFirstSignatureOfEachFileAndGoesOnAfterFailures)
   }
 }
 
+// A costly signature listed first cannot shield a padded file from a later
+// one, and a file's verdict is the same alone and after a file that ran a
+// signature out of its budget.
+TEST_F(TarnsigTest, CheckGivesAFileTheSameVerdictAloneAndAfterABudgetBreaker) {
+  ASSERT_EQ(Encode("7\nCostly              .{0,999}QQ\nEvil                EVIL\n").status, 0);
+  const std::string padding(1 << 14, 'A');
+  WriteFile(File("breaker"), padding + "QQ");
+  WriteFile(File("target"), "EVIL" + padding + "QQ");
+  const std::string verdict = File("target") + ": signature 2 Evil\n";
+  for (const bool reference : {false, true}) {
+    SCOPED_TRACE(reference ? "reference" : "fast");
+    EXPECT_EQ(RunTarnsig(Way(reference, {"check", File("db"), File("target")})).out, verdict);
+    const RunResult after =
+        RunTarnsig(Way(reference, {"check", File("db"), File("breaker"), File("target")}));
+    EXPECT_EQ(after.out, verdict);
+    EXPECT_EQ(after.status, 2);  // the breaker itself could not be checked
+  }
+}
+
 }  // namespace
 }  // namespace kv::testing

@@ -4,10 +4,12 @@
 // and the background scan left to finish or stopped from outside by tarnreg.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "tarnreg_runner.h"
 #include "tarnwatch_runner.h"
 
@@ -30,9 +32,10 @@ TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
   EXPECT_EQ(result.status, 255);
   EXPECT_EQ(result.err,
             "Information\nFound Trojan:\n\\Windows\\evil.exe\nDelete successfully!\n[O]K\n");
-  EXPECT_EQ(handset.LogRecords(),
-            (Records{"<date> Self scan started", "Delete Trojan successfully:\\Windows\\evil.exe",
-                     "<date> Self scan finished"}));
+  EXPECT_EQ(
+      handset.LogRecords(),
+      (Records{"<date> Self scan started", "Delete related file:\\Windows\\evil.dll",
+               "Delete Trojan successfully:\\Windows\\evil.exe", "<date> Self scan finished"}));
   EXPECT_EQ(ReadFile(handset.StorePath() / "Runeskop.log").substr(0, 4), "\xff\xfe\r\0"s);
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/evil.exe"));
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/evil.dll"));
@@ -71,6 +74,10 @@ TEST(TarnwatchSelfScan, EndsAProcessRunFromTheStoreAndLeavesTheSameNameOutside) 
   EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);
   EXPECT_FALSE(IsRunning(storePid));
   EXPECT_FALSE(fs::exists(inStore));
+  const std::string exe = "\\Program Files\\Tool\\DemoTrojan.exe";
+  EXPECT_EQ(handset.LogRecords(), (Records{"<date> Self scan started", "Kill Trojan process:" + exe,
+                                           "Delete Trojan successfully:" + exe,
+                                           "*There's no Trojan!", "<date> Self scan finished"}));
   EXPECT_TRUE(IsRunning(outsidePid));
   EXPECT_TRUE(fs::exists(outside));
   std::system(("kill -9 " + std::to_string(outsidePid)).c_str());
@@ -123,17 +130,119 @@ TEST(TarnwatchCabCheck, AHostPathOutsideTheStoreIsCheckedButNeverDeleted) {
   EXPECT_FALSE(fs::exists(handset.StorePath() / "a.cab"));
 }
 
-TEST(TarnwatchCabCheck, AMissingPackageIsHandedToTheInstallerAndAnOverlongOneRefused) {
+// The working directory of the test process, for the run of one block.
+class ScopedWorkingDirectory {
+ public:
+  explicit ScopedWorkingDirectory(const fs::path& path) : saved_(fs::current_path()) {
+    fs::current_path(path);
+  }
+  ~ScopedWorkingDirectory() { fs::current_path(saved_); }
+
+ private:
+  fs::path saved_;
+};
+
+TEST(TarnwatchCabCheck, OnlyABackslashMakesADevicePathAndARelativeOneIsTheHostFile) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
-  EXPECT_EQ(handset.Run({"\\nowhere.cab"}).status, 0);
-  EXPECT_EQ(handset.InstallerArguments("\\nowhere.cab\n/nodelete\n"), "\\nowhere.cab\n/nodelete\n");
+  WriteFile(handset.Path() / "evil.cab", "..EVIL-MARK..");
+  const ScopedWorkingDirectory here(handset.Path());
+  for (const std::string argument : {"evil.cab", "./evil.cab"}) {
+    SCOPED_TRACE(argument);
+    EXPECT_EQ(handset.Run({argument}).status, 255);  // no answer: Cancel
+    EXPECT_EQ(handset.LogRecords().back(), "Ignore Trojan:" + argument);
+    EXPECT_EQ(handset.InstallerArguments(""), "");
+  }
+}
+
+// Each CAB that cannot be checked is installed only on the user's Yes.
+TEST(TarnwatchCabCheck, APackageThatCannotBeCheckedIsInstalledOnlyOnYes) {
+  const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
+  const fs::path store = handset.StorePath();
+  WriteFile(store / "big.cab", "");
+  fs::resize_file(store / "big.cab", std::uint64_t{257} << 20);  // sparse, over the bound
+  WriteFile(store / "locked.cab", "harmless");
+  fs::create_directories(store / "folder.cab");
+  WriteFile(handset.Path() / "outside.cab", "..EVIL-MARK..");
+  fs::create_symlink(handset.Path() / "outside.cab", store / "link.cab");
+  ASSERT_EQ(std::system(("mkfifo " + ShellQuote((handset.Path() / "fifo.cab").string())).c_str()),
+            0);
+  platform::File holder;
+  ASSERT_EQ(platform::File::OpenHostFile(store / "locked.cab", platform::Sharing::kNone, holder),
+            platform::FileStatus::kOk);
+  const std::string question =
+      "Warning\nCan not check the CAB file,install it anyway?\n[Y]es [N]o?";
+  const std::vector<std::string> arguments = {"\\nowhere.cab",
+                                              "\\big.cab",
+                                              "\\locked.cab",
+                                              "\\folder.cab",
+                                              (store / "link.cab").string(),
+                                              (handset.Path() / "fifo.cab").string(),
+                                              "/dev/zero"};
+  for (const std::string& argument : arguments) {
+    SCOPED_TRACE(argument);
+    for (const bool yes : {false, true}) {
+      fs::remove(handset.InstallerLog());
+      fs::remove(store / "Runeskop.log");
+      const RunResult result = handset.Run({argument}, yes ? "y\n" : "");
+      EXPECT_EQ(result.status, yes ? 0 : 255);
+      EXPECT_EQ(result.err.substr(0, question.size()), question);
+      Records expected = {"<date> Check CAB file", "Can not check:" + argument};
+      if (yes) expected.push_back("Continue to install:" + argument);
+      EXPECT_EQ(handset.LogRecords(), expected);
+      const std::string installed = yes ? argument + "\n/nodelete\n" : "";
+      EXPECT_EQ(handset.InstallerArguments(installed), installed);
+    }
+  }
   const RunResult overlong = handset.Run({"\\" + std::string(300, 'x') + ".cab"});
   EXPECT_EQ(overlong.status, 255);
   EXPECT_EQ(overlong.err, "Error\nUnknown error:Can not install!\n[O]K\n");
-  EXPECT_EQ(ReadFile(handset.InstallerLog()), "\\nowhere.cab\n/nodelete\n");
+}
+
+TEST(TarnwatchSelfScan, FilesItCannotCheckAreLoggedAndNeverReadAsNoTrojan) {
+  const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK"), "[VirusFile]",
+                                  "\\Windows\\big.exe", "\\Windows\\locked.exe"});
+  WriteFile(handset.StorePath() / "Windows/big.exe", "");
+  fs::resize_file(handset.StorePath() / "Windows/big.exe", std::uint64_t{257} << 20);
+  WriteFile(handset.StorePath() / "Windows/locked.exe", "..EVIL-MARK..");
+  platform::File holder;
+  ASSERT_EQ(platform::File::OpenHostFile(handset.StorePath() / "Windows/locked.exe",
+                                         platform::Sharing::kNone, holder),
+            platform::FileStatus::kOk);
+  EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);
+  EXPECT_EQ(handset.LogRecords(),
+            (Records{"<date> Self scan started", "Can not check:\\Windows\\big.exe",
+                     "Can not check:\\Windows\\locked.exe", "<date> Self scan finished"}));
+  EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/locked.exe"));
 }
 
 std::string ScanStatus() { return RunTarnreg({"query", kKey, "/v", "ScanStatus"}).out; }
+
+// A database that is missing, empty, cut, undecodable or has only line
+// ends without CR: no mode may read that as "no Trojan".
+TEST(TarnwatchWithoutADatabase, EveryModeSaysSoInsteadOfNoTrojan) {
+  const std::string evil = "..EVIL-MARK..";
+  for (const std::string& database :
+       {std::string("none"), std::string(""), std::string("7\r\n"), std::string("7\r\n!!!!\r\n"),
+        DatabaseFile("7", {CharacterLine("Evil", "EVIL-MARK")}).substr(0, 5)}) {
+    SCOPED_TRACE(database);
+    const TarnwatchHandset handset({});
+    const fs::path db = handset.StorePath() / "Program Files/Quellbrin/VirusDB.dat";
+    if (database == "none") {
+      fs::remove(db);
+    } else {
+      WriteFile(db, database);
+    }
+    handset.WriteStoreFile("Windows/a.exe", evil);
+    EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);
+    EXPECT_EQ(handset.LogRecords(), (Records{"<date> Self scan started", "*Virus DB is not loaded!",
+                                             "<date> Self scan finished"}));
+    EXPECT_EQ(handset.Run({"-hideandscan"}).status, 255);
+    EXPECT_NE(ScanStatus().find("REG_DWORD    0x3"), std::string::npos) << ScanStatus();
+    EXPECT_EQ(handset.Run({"\\Windows\\a.exe"}).status, 255);  // asked, no answer: not installed
+    EXPECT_EQ(handset.LogRecords().back(), "Can not check:\\Windows\\a.exe");
+    EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/a.exe"));
+  }
+}
 
 TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwo) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});

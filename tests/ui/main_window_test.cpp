@@ -2,6 +2,7 @@
 // question, Exit, and the loop's exit code when the window system closes it.
 #include <QTimer>
 
+#include "log/scan_log_writer.h"
 #include "resources/command_ids.h"
 #include "ui/main_window.h"
 #include "ui_test_support.h"
@@ -23,12 +24,20 @@ class MainWindowTest : public ::testing::Test {
   PublishedDatabase database_;
   platform::RegistryHive hive_{prefix_.Path() / "system.reg"};
   DataConnection connection_;
-  ScanSession session_;
-  ui::ScanRunner runner_{session_};
-  RecordingLog scanLog_;
+  ui::ScanRunner runner_;
   FixedClock clock_;
-  ui::ScanServices scans_{prefix_.Store(), runner_, scanLog_, clock_,
-                          [this](const ScanOutputs&) { session_.HandOver(u"&"); }};
+  ui::ScanServices scans_{
+      prefix_.Store(), runner_, clock_,
+      [this](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
+        scanned_.push_back(mode);
+        ScanLogWriter log(prefix_.Store());
+        ScanEvents events;
+        events.Add(log);
+        events.Add(view);
+        events.Send(ScanStarted{mode, clock_.Now(), 0, 0, 0, 0});
+        events.Send(ScanFinished{mode, clock_.Now(), false, {}});
+      }};
+  std::vector<ScanMode> scanned_;
   RecordingBoxes boxes_;
   std::vector<int> ended_;
   const ui::UiContext context_ = ContextFor(240, 320, boxes_);
@@ -81,12 +90,11 @@ TEST_F(MainWindowTest, ButtonsAndBannerFollowTheClientAreaAndScale) {
 TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
   ui::MainWindowServices services = Services();
   ui::MainWindow window(context_, services);
-  session_.mode = ScanMode::kFast;
   boxes_.answers = {MessageAnswer::kCancel};
   window.OnCommand(ids::kFullScan);
   ASSERT_EQ(boxes_.shown.size(), 1u);
   EXPECT_EQ(boxes_.shown[0].buttons, platform::MessageButtons::kOkCancel);
-  EXPECT_EQ(session_.mode, ScanMode::kFast);
+  EXPECT_TRUE(scanned_.empty());
   EXPECT_FALSE(runner_.IsBusy());
 
   // OK: the dialog opens and runs the scan; Back, pressed until the scan
@@ -100,8 +108,8 @@ TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
   });
   back.start(10);
   window.OnCommand(ids::kFullScan);
-  EXPECT_EQ(session_.mode, ScanMode::kFull);
   runner_.WaitUntilIdle();
+  EXPECT_EQ(scanned_, std::vector<ScanMode>{ScanMode::kFull});
   const std::string log = ReadFile(prefix_.StorePath() / "Runeskop.log");
   EXPECT_NE(log.find(std::string("F\0u\0l\0l\0 \0s\0c\0a\0n\0n\0i\0n\0g\0", 26)),
             std::string::npos);

@@ -1,6 +1,6 @@
-// The scan and log dialog: the list, status line and log for scripted
-// hand-over lines, Back and Stop during a scan with scripted answers, a scan
-// thread that outlives its dialog, and the log view.
+// The scan and log dialog: the list and status line for scripted scan
+// events, Back and Stop during a scan with scripted answers, a scan thread
+// that outlives its dialog and still logs what it does, and the log view.
 #include <QLabel>
 #include <QListWidget>
 #include <functional>
@@ -10,6 +10,7 @@
 
 #include "log/log_file.h"
 #include "log/log_reader.h"
+#include "log/scan_log_writer.h"
 #include "resources/command_ids.h"
 #include "ui/scan_dialog.h"
 #include "ui_test_support.h"
@@ -23,18 +24,31 @@ void PumpUntil(const std::function<bool()>& done) {
   while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+using Script = std::function<void(ScanEvents& events)>;
+
 class ScanDialogTest : public ::testing::Test {
  protected:
-  ui::ScanServices Services(std::function<void(const ScanOutputs&)> scan) {
-    return ui::ScanServices{prefix_.Store(), runner_, scanLog_, clock_, std::move(scan)};
+  // A scan that sends the events of `script` to the dialog and to the
+  // store's log writer, as the program's scan does.
+  ui::ScanServices Services(Script script) {
+    return ui::ScanServices{
+        prefix_.Store(), runner_, clock_,
+        [this, script](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
+          ScanLogWriter log(prefix_.Store());
+          ScanEvents events;
+          events.Add(log);
+          events.Add(view);
+          events.Send(ScanStarted{mode, clock_.Now(), 1, 1, 0, 0});
+          if (script) script(events);
+        }};
   }
 
-  // A scan that shows a status, waits for `go_`, then sends `rest`.
-  std::function<void(const ScanOutputs&)> HeldScan(std::vector<std::u16string> rest) {
-    return [this, rest](const ScanOutputs&) {
-      session_.HandOver(u"\\Windows\\calc.exe");
+  // A script that announces a file, waits for `go_`, then runs `rest`.
+  Script Held(Script rest) {
+    return [this, rest](ScanEvents& events) {
+      events.Send(FileChecking{u"\\Windows\\calc.exe"});
       go_.acquire();
-      for (const std::u16string& line : rest) session_.HandOver(line);
+      rest(events);
     };
   }
 
@@ -62,52 +76,54 @@ class ScanDialogTest : public ::testing::Test {
     return records;
   }
 
+  static void Finish(ScanEvents& events, bool stopped = false) {
+    events.Send(ScanFinished{ScanMode::kFull, {2010, 7, 5, 9, 4, 0}, stopped, events.Tally()});
+  }
+
   SkinnedPrefix prefix_;
-  ScanSession session_;
-  ui::ScanRunner runner_{session_};
-  RecordingLog scanLog_;
+  ui::ScanRunner runner_;
   FixedClock clock_;
   RecordingBoxes boxes_;
   ui::UiContext context_ = ContextFor(240, 320, boxes_);
   std::binary_semaphore go_{0};
 };
 
-TEST_F(ScanDialogTest, ListsEachFindingAboveItsPathAndLogsThePathFirst) {
-  session_.mode = ScanMode::kFull;
-  const std::vector<std::u16string> script = {
-      u"\\Windows\\calc.exe",
-      u"<OK>\\Windows\\evil.exe",
-      u"Scanning \\Windows",  // status only: never listed or logged
-      u"<NO>\\Storage Card\\bad.cab",
-      u"*--------------------------------------",
-      u"*2010/7/5 09:04:00 Full scan finished!",
-      u"&",
-  };
-  ui::ScanServices services = Services([&](const ScanOutputs&) {
-    for (const std::u16string& line : script) session_.HandOver(line);
+TEST_F(ScanDialogTest, ListsEachFindingAboveItsPathAndTheLogKeepsThePathFirst) {
+  ui::ScanServices services = Services([](ScanEvents& events) {
+    events.Send(FileChecking{u"\\Windows\\calc.exe"});
+    events.Send(FileVerdict{u"\\Windows\\calc.exe", Verdict::Clean(), {}, 10});
+    events.Send(ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\evil.exe", "Evil", true});
+    events.Send(FileVerdict{
+        u"\\Storage Card\\big.cab", Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
+    events.Send(
+        ActionTaken{ActionKind::kDeleteInfected, u"\\Storage Card\\bad.cab", "Evil", false});
+    Finish(events);
   });
-  ui::ScanDialog dialog(context_, services, nullptr);
+  ui::ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
   runner_.WaitUntilIdle();
 
   const std::vector<std::string> listed = {
-      "2010/7/5 09:04:00 Full scan finished!",  "--------------------------------------",
-      "[2].Found Trojan,Can not delete:",       "\\Storage Card\\bad.cab",
-      "[1].Found Trojan,Delete successfully:",  "\\Windows\\evil.exe",
-      "--------------------------------------", "2010/7/5 09:03:05 Start Full scanning...",
+      "2010/7/5 09:04:00 Full scan finished!",
+      "--------------------------------------",
+      "[2].Found Trojan,Can not delete:",
+      "\\Storage Card\\bad.cab",
+      "Can not check:\\Storage Card\\big.cab",
+      "[1].Found Trojan,Delete successfully:",
+      "\\Windows\\evil.exe",
+      "--------------------------------------",
+      "2010/7/5 09:03:05 Start Full scanning...",
   };
   EXPECT_EQ(ListLines(dialog), listed);
   // The log holds the same lines oldest first, so each path precedes its finding.
   EXPECT_EQ(LogRecords(), std::vector<std::string>(listed.rbegin(), listed.rend()));
   EXPECT_EQ(dialog.FoundCount(), 2);
   EXPECT_EQ(dialog.StatusLine()->text(), QString());
-  EXPECT_FALSE(session_.running.IsSet());
   EXPECT_TRUE(boxes_.shown.empty());
 }
 
 TEST_F(ScanDialogTest, BackDuringAScanAsksToStopFirstAndClosesAfterIt) {
-  session_.mode = ScanMode::kMemory;
-  ui::ScanServices services = Services(HeldScan({u"&"}));
-  ui::ScanDialog dialog(context_, services, nullptr);
+  ui::ScanServices services = Services(Held([](ScanEvents& events) { Finish(events); }));
+  ui::ScanDialog dialog(context_, services, ScanMode::kMemory, nullptr);
   dialog.show();
   AwaitStatus(dialog);
 
@@ -124,32 +140,43 @@ TEST_F(ScanDialogTest, BackDuringAScanAsksToStopFirstAndClosesAfterIt) {
   EXPECT_FALSE(dialog.isVisible());
 }
 
-TEST_F(ScanDialogTest, StopAnsweredNoKeepsTheScanAndYesClosesAtOnce) {
-  session_.mode = ScanMode::kFast;
-  ui::ScanServices services = Services(HeldScan({u"*late line", u"&"}));
+// After a confirmed Stop the dialog is gone, but what the scan still does
+// is logged by the scan's own log writer.
+TEST_F(ScanDialogTest, StopAnsweredNoKeepsTheScanAndYesClosesAtOnceYetFindingsAreLogged) {
+  const StopToken* seen = nullptr;
+  ui::ScanServices services = Services(Held([](ScanEvents& events) {
+    events.Send(ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\late.exe", "Evil", true});
+    Finish(events);
+  }));
+  const auto run = services.runScan;
+  services.runScan = [&seen, run](ScanMode mode, const StopToken& stop, ScanObserver& view,
+                                  const ScanOutputs& outputs) {
+    seen = &stop;
+    run(mode, stop, view, outputs);
+  };
   {
-    ui::ScanDialog dialog(context_, services, nullptr);
+    ui::ScanDialog dialog(context_, services, ScanMode::kFast, nullptr);
     dialog.show();
     AwaitStatus(dialog);
 
     boxes_.answers = {MessageAnswer::kNo, MessageAnswer::kYes};
     dialog.OnCommand(ids::kStopScan);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(session_.running.IsSet());
+    EXPECT_FALSE(seen->IsStopped());
     dialog.OnCommand(ids::kStopScan);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_FALSE(session_.running.IsSet());
+    EXPECT_TRUE(seen->IsStopped());
     ASSERT_EQ(boxes_.shown.size(), 2u);
     EXPECT_EQ(boxes_.shown[1].text, "Scan is running,stop it?");
     EXPECT_EQ(boxes_.shown[1].buttons, platform::MessageButtons::kYesNo);
   }
-  // The thread outlives its dialog; its last lines reach no list and no log.
   EXPECT_TRUE(runner_.IsBusy());
   go_.release();
   runner_.WaitUntilIdle();
-  const auto records = LogRecords();
-  EXPECT_EQ(records.size(), 2u);
-  EXPECT_EQ(std::count(records.begin(), records.end(), "late line"), 0);
+  const std::vector<std::string> records = LogRecords();
+  ASSERT_EQ(records.size(), 6u);
+  EXPECT_EQ(records[2], "\\Windows\\late.exe");
+  EXPECT_EQ(records[3], "[1].Found Trojan,Delete successfully:");
 }
 
 TEST_F(ScanDialogTest, LogViewShowsTheNewestLineFirstAndWritesNothing) {
@@ -157,9 +184,8 @@ TEST_F(ScanDialogTest, LogViewShowsTheNewestLineFirstAndWritesNothing) {
     ASSERT_EQ(AppendLogRecord(prefix_.Store(), kLogPath, record), LogAppendResult::kAppended);
   }
   const std::string before = ReadFile(prefix_.StorePath() / "Runeskop.log");
-  session_.mode = ScanMode::kLogView;
   ui::ScanServices services = Services({});
-  ui::ScanDialog dialog(context_, services, nullptr);
+  ui::ScanDialog dialog(context_, services, ScanMode::kLogView, nullptr);
   EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("The Log:"));
   EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"C", "B", "A"}));
   EXPECT_EQ(ReadFile(prefix_.StorePath() / "Runeskop.log"), before);

@@ -18,7 +18,7 @@ class DatabaseUpdateThreaded : public UpdateBench {
  protected:
   void ExpectReplacedBy(const std::string& database, int version) {
     EXPECT_EQ(DatabaseOnDisk(), database);
-    EXPECT_EQ(database_.Current()->dbVersion, version);
+    EXPECT_EQ(database_.Current()->Version(), version);
     EXPECT_FALSE(connection_.IsConnected());
     const std::filesystem::path folder = prefix_.StorePath() / "Program Files" / "Quellbrin";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
@@ -44,8 +44,8 @@ TEST_F(DatabaseUpdateThreaded, TheMenuCommandAsksThenReplacesTheDatabase) {
   OnUpdateVirusDb(Context(server.Url() + "/"));
   EXPECT_EQ(TakeBoxes(), (std::vector<std::string>{question, kSucceededBox}));
   ExpectReplacedBy(kNewDatabase, 200);
-  EXPECT_EQ(database_.Current()->fileSignatures.at(0).pattern, "\\Windows\\new.exe");
-  EXPECT_EQ(scanning->fileSignatures.at(0).pattern, "\\Windows\\old.exe");  // kept whole
+  EXPECT_EQ(database_.Current()->FileSignatures().at(0).pattern, "\\Windows\\new.exe");
+  EXPECT_EQ(scanning->FileSignatures().at(0).pattern, "\\Windows\\old.exe");  // kept whole
   EXPECT_EQ(server.Targets(), (std::vector<std::string>{kVersionPath, kDatabasePath}));
 }
 
@@ -73,7 +73,7 @@ TEST_F(DatabaseUpdateThreaded, ReadsTheVersionAsAtoiDoes) {
     EXPECT_EQ(UpdateVirusDatabase(Context(server.Url())), UpdateResult::kDone);
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{row.box});
     EXPECT_EQ(server.Targets().size(), row.downloads ? 2u : 1u);
-    EXPECT_EQ(database_.Current()->dbVersion, row.downloads ? 150 : 100);
+    EXPECT_EQ(database_.Current()->Version(), row.downloads ? 150 : 100);
     if (!row.downloads) ExpectNothingChanged("not newer");
   }
 }

@@ -26,35 +26,37 @@ namespace {
 constexpr std::string_view kVerb = "check";
 
 // The error line's text after "check: " for a file that could not be checked.
-std::string FailureText(const std::string& path, const SignatureMatch& match) {
-  switch (match.failure) {
-    case CheckFailure::kOpen:
+std::string FailureText(const std::string& path, const Verdict& verdict) {
+  switch (verdict.reason) {
+    case NotCheckedReason::kAbsent:
+    case NotCheckedReason::kNotRegularFile:
+    case NotCheckedReason::kUnreadable:
       return OpenProblem(path);
-    case CheckFailure::kTooLarge:
+    case NotCheckedReason::kTooLarge:
       return "'" + path + "' is too large to search";
-    case CheckFailure::kEngine:
-      return "'" + path + "': " + DescribeSearchStatus(match.engineStatus);
-    case CheckFailure::kRead:
-    case CheckFailure::kNone:
+    case NotCheckedReason::kEngineBound:
+    case NotCheckedReason::kCancelled:
+      return "'" + path + "': " + DescribeSearchStatus(verdict.engineStatus);
+    default:
       break;
   }
-  return "cannot read '" + path + "'";
+  return "'" + path + "': not checked (" + std::string(DescribeReason(verdict.reason)) + ")";
 }
 
 // The result line for one file, or an empty string after reporting a failure.
 std::string CheckOneFile(FileMatcher& matcher, const SignatureDatabase& database,
                          const std::string& path) {
-  const SignatureMatch match = matcher.MatchHostFile(path);
-  switch (match.kind) {
-    case SignatureMatch::Kind::kNone:
+  const Verdict verdict = matcher.CheckHostFile(path);
+  switch (verdict.kind) {
+    case Verdict::Kind::kClean:
       return path + ": clean";
-    case SignatureMatch::Kind::kFound:
-      return path + ": signature " + std::to_string(match.Code()) + " " +
-             Printable(database.characterSignatures[match.index].name);
-    case SignatureMatch::Kind::kFailed:
+    case Verdict::Kind::kInfected:
+      return path + ": signature " + std::to_string(verdict.Code()) + " " +
+             Printable(database.CharacterSignatures()[verdict.signature].name);
+    case Verdict::Kind::kNotChecked:
       break;
   }
-  Fail(std::string(kVerb) + ": " + FailureText(path, match));
+  Fail(std::string(kVerb) + ": " + FailureText(path, verdict));
   return {};
 }
 
@@ -68,17 +70,16 @@ int RunCheck(const Args& arguments) {
   if (const int status = ReadDatabaseFile(kVerb, args[0], content); status != kExitOk) {
     return status;
   }
-  SignatureDatabase database;
-  ReadDatabaseLines(content, database);
-  CompileSignatures(database);
+  const std::shared_ptr<const SignatureDatabase> database =
+      SignatureDatabase::Build(content, SignatureDatabase());
 
   // Host files only: the matcher's store is never used.
   const platform::Store noStore;
-  FileMatcher matcher(noStore, database, nullptr,
+  FileMatcher matcher(noStore, *database, nullptr,
                       reference ? MatchPath::kReference : MatchPath::kFast);
   int status = kExitOk;
   for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string line = CheckOneFile(matcher, database, args[i]);
+    const std::string line = CheckOneFile(matcher, *database, args[i]);
     if (line.empty()) {
       status = kExitError;
     } else {

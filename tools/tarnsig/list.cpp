@@ -50,15 +50,14 @@ int RunList(const Args& args) {
   std::string content;
   if (const int status = ReadDatabaseFile(kVerb, path, content); status != kExitOk) return status;
 
-  SignatureDatabase database;
-  ReadDatabaseLines(content, database);
+  const DatabaseContents database = ReadDatabaseLines(content);
 
-  std::string text = "version " + std::to_string(database.dbVersion) + "\n";
+  std::string text = "version " + std::to_string(database.version.value_or(0)) + "\n";
   AppendSection(text, "character", database.characterSignatures, true, "pattern");
   AppendSection(text, "file", database.fileSignatures, false, "path");
   AppendSection(text, "process", database.processSignatures, false, "exe");
   text += "delete-files-offset ";
-  text += database.deleteFilesOffset == 0 ? "none" : std::to_string(database.deleteFilesOffset);
+  text += database.deleteFilesOffset ? std::to_string(*database.deleteFilesOffset) : "none";
   text += "\n";
   std::cout << text << std::flush;
   return kExitOk;

@@ -53,16 +53,15 @@ bool DecodeHex(std::string_view hex, std::string& bytes) {
 
 // The fast way's answer for one pattern: the only signature of a snapshot.
 SearchResult FastAnswer(const std::string& pattern, std::string_view data) {
-  SignatureDatabase database;
-  database.characterSignatures.push_back({pattern, ""});
-  CompileSignatures(database);
-  const SignatureMatch match = FastSignatureSearch(database).Match(data, nullptr);
-  switch (match.kind) {
-    case SignatureMatch::Kind::kFound:
+  const std::shared_ptr<const SignatureDatabase> database =
+      SignatureDatabase::OfCharacterSignatures({{pattern, ""}});
+  const Verdict verdict = FastSignatureSearch(*database).Match(data, nullptr);
+  switch (verdict.kind) {
+    case Verdict::Kind::kInfected:
       return {SearchStatus::kMatch, {}};
-    case SignatureMatch::Kind::kFailed:
-      return {match.engineStatus, {}};
-    case SignatureMatch::Kind::kNone:
+    case Verdict::Kind::kNotChecked:
+      return {verdict.engineStatus, {}};
+    case Verdict::Kind::kClean:
       break;
   }
   return {};

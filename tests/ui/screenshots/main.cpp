@@ -34,18 +34,21 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
   const QString size = QStringLiteral("%1x%2").arg(screen.width).arg(screen.height);
   testing::RecordingBoxes boxes;
   const ui::UiContext context{screen, boxes};
-  ScanSession session;
-  ui::ScanRunner runner(session);
-  testing::RecordingLog scanLog;
+  ui::ScanRunner runner;
   testing::FixedClock clock;
   std::binary_semaphore go(0);
-  ui::ScanServices scans{prefix.Store(), runner, scanLog, clock, [&](const ScanOutputs&) {
-                           session.HandOver(u"<OK>\\Windows\\evil.exe");
-                           session.HandOver(u"<NO>\\My Documents\\game.cab");
-                           session.HandOver(u"\\Program Files\\Games\\solitaire.exe");
-                           go.acquire();
-                           session.HandOver(u"&");
-                         }};
+  ui::ScanServices scans{
+      prefix.Store(), runner, clock,
+      [&](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
+        view.OnScanEvent(ScanStarted{mode, clock.Now(), 1, 1, 0, 0});
+        view.OnScanEvent(
+            ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\evil.exe", "", true});
+        view.OnScanEvent(
+            ActionTaken{ActionKind::kDeleteInfected, u"\\My Documents\\game.cab", "", false});
+        view.OnScanEvent(FileChecking{u"\\Program Files\\Games\\solitaire.exe"});
+        go.acquire();
+        view.OnScanEvent(ScanFinished{mode, clock.Now(), false, {}});
+      }};
   PublishedDatabase database;
   platform::RegistryHive hive(prefix.Path() / "system.reg");
   DataConnection connection;
@@ -54,9 +57,8 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
   ui::MainWindow window(context, services);
   bool saved = Save(window, out, QStringLiteral("main-") + size);
 
-  session.mode = ScanMode::kFull;
   {
-    ui::ScanDialog dialog(context, scans, &window);
+    ui::ScanDialog dialog(context, scans, ScanMode::kFull, &window);
     while (!dialog.StatusLine()->text().endsWith(QStringLiteral("solitaire.exe"))) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
