@@ -106,7 +106,8 @@ inline constexpr std::uintmax_t kMaxHiveBytes = std::uintmax_t{16} * 1024 * 1024
 // append or read to finish, and a read for an append. Each holds the log
 // for one short write or one read of the file, so only a stuck holder (or
 // the read of an enormous log) keeps a waiter this long; the waiter then
-// gives up, as the handset gave up at once.
+// gives up, as the handset gave up at once. A registry write waits as long
+// for another writer's lock on the hive, held for one short rewrite too.
 inline constexpr std::chrono::milliseconds kLogLockWait{2000};
 
 // The log view's line buffer: 512 UTF-16 units plus the terminator. A

@@ -1,18 +1,25 @@
-// A process's executable located in the store. The kernel names it by path
-// (/proc/<pid>/exe); a path that begins with the store root's is turned into
-// a device path and resolved again through the store, without links, to the
-// very file (device and inode) the process runs. So a name that only looks
-// right (a file named "x (deleted)", a name holding "\", a store reached
-// through another mount) never passes for the executable.
+// A process's executable located in the store. The running file is opened
+// through /proc/<pid>/exe, which reaches the very file the process runs even
+// from another mount namespace; its path and its identity are then read
+// from that one open file, so an exec in between cannot mix two programs.
+// The path only says where to look: a path that begins with the store root's
+// is turned into a device path and resolved again through the store, without
+// links, and the file found there must be that very file (device and inode).
+// So a name that only looks right (a file named "x (deleted)", a name
+// holding "\", another program mounted at a store file's path in another
+// namespace) never passes for the executable.
 #include "platform/process_executable.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <string_view>
 
 #include "platform/host_link.h"
 #include "platform/host_name.h"
 #include "platform/store_path.h"
+#include "platform/unique_fd.h"
 
 namespace kv::platform {
 namespace {
@@ -35,6 +42,28 @@ bool DevicePathOfRelativeHostPath(std::string_view relative, std::u16string& dev
   return !devicePath.empty();
 }
 
+// The id of the mount `fd` lies on; false when the host cannot tell.
+bool MountId(int fd, std::uint64_t& id) {
+  struct statx status {};
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_MNT_ID, &status) != 0 ||
+      !(status.stx_mask & STATX_MNT_ID)) {
+    return false;
+  }
+  id = status.stx_mnt_id;
+  return true;
+}
+
+// A deleted file cannot be resolved again. It was the store's own when it
+// lies on the store root's very mount (a mount belongs to one namespace, so
+// a file mounted in another never does) and the kernel places it inside the
+// store: on one mount, that path is where the file last was.
+bool WasStoreFile(const Store& store, int executable) {
+  std::uint64_t executableMount = 0;
+  std::uint64_t storeMount = 0;
+  return MountId(executable, executableMount) && MountId(store.RootDescriptor(), storeMount) &&
+         executableMount == storeMount;
+}
+
 }  // namespace
 
 bool StoreRootHostPath(const Store& store, std::string& rootPath) {
@@ -48,15 +77,19 @@ bool StoreRootHostPath(const Store& store, std::string& rootPath) {
 bool FindProcessExecutable(const Store& store, const std::string& rootPath, int id,
                            std::u16string& devicePath) {
   const std::string exeLink = "/proc/" + std::to_string(id) + "/exe";
+  const UniqueFd executable(::open(exeLink.c_str(), O_PATH | O_CLOEXEC));
   std::string target;
-  struct stat executable {};
-  if (!ReadHostLink(exeLink, target) || ::stat(exeLink.c_str(), &executable) != 0) return false;
+  struct stat status {};
+  if (!executable.IsValid() || !DescriptorHostPath(executable.Get(), target) ||
+      ::fstat(executable.Get(), &status) != 0) {
+    return false;
+  }
   std::string_view relative(target);
   if (!relative.starts_with(rootPath)) return false;
   relative.remove_prefix(rootPath.size());
 
-  if (executable.st_nlink == 0) {  // deleted: no file left to check against
-    if (!relative.ends_with(kDeletedMark)) return false;
+  if (status.st_nlink == 0) {  // deleted: no file left to check against
+    if (!relative.ends_with(kDeletedMark) || !WasStoreFile(store, executable.Get())) return false;
     relative.remove_suffix(kDeletedMark.size());
     return DevicePathOfRelativeHostPath(relative, devicePath);
   }
@@ -64,7 +97,7 @@ bool FindProcessExecutable(const Store& store, const std::string& rootPath, int 
   StoreEntry entry;
   return DevicePathOfRelativeHostPath(relative, devicePath) &&
          ResolveStoreEntry(store, devicePath, folder, entry) == FileStatus::kOk &&
-         entry.status.st_dev == executable.st_dev && entry.status.st_ino == executable.st_ino;
+         entry.status.st_dev == status.st_dev && entry.status.st_ino == status.st_ino;
 }
 
 }  // namespace kv::platform

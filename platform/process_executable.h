@@ -15,16 +15,20 @@ namespace kv::platform {
 // executables' paths against. false for a Store not opened.
 [[nodiscard]] bool StoreRootHostPath(const Store& store, std::string& rootPath);
 
-// The device path of process `id`'s executable when that file lies inside
-// the store whose root the kernel calls `rootPath`. false when it lies
-// elsewhere, or when that cannot be told: the process is gone, is a kernel
-// thread, or is not ours to inspect.
+// The device path of process `id`'s executable when that file is the
+// store's own: the file the device path names, reached through the store
+// without links, is the very file the process runs (device and inode). The
+// path text alone never decides. false when it is another file, or when that
+// cannot be told: the process is gone, is a kernel thread, or is not ours to
+// inspect.
 //
 // An executable deleted from the store after the process started still
-// counts, under the device path it had: a program that deletes its own file
-// is still a handset program, and the memory scan must still be able to
-// end it. (The host lets a running program's file be deleted, which the
-// handset never did.)
+// counts, under the device path it had, when it lies on the store root's own
+// mount (not a mount of another namespace) and the kernel places it in the
+// store: a program that deletes its own file is still a handset program, and
+// the memory scan must still be able to end it. (The host lets a running
+// program's file be deleted, which the handset never did.) A deleted file
+// that cannot be shown to be the store's is no handset process.
 [[nodiscard]] bool FindProcessExecutable(const Store& store, const std::string& rootPath, int id,
                                          std::u16string& devicePath);
 

@@ -1,9 +1,12 @@
 // The handset's processes on the host: the host processes whose executable
-// lies inside the store. A process running a program from outside the
-// store is not on the handset and is never listed, opened or touched. A
-// process whose executable was deleted from the store after it started
-// stays a handset process, under the path its file had, so that it can
-// still be ended.
+// is a file of the store itself (the same device and inode, not merely the
+// same path text: another mount namespace may show another program at a
+// store file's path). A process running any other program is not on the
+// handset and is never listed, opened or touched. A process whose executable
+// was deleted from the store after it started stays a handset process, under
+// the path its file had, so that it can still be ended, as long as the file
+// lay on the store's own mount; one started from another mount namespace
+// cannot be shown to be the store's once its file is gone, and is not one.
 //
 // Entry points: TakeProcessSnapshot (the process list, with executable
 // names), ProcessHandle (open one, its executable's device path,
@@ -37,7 +40,7 @@ class ProcessHandle {
   ~ProcessHandle();
 
   // Opens the handset process `id`. false when it is gone, is not a handset
-  // process (its executable is not in the store) or the host refuses
+  // process (its executable is not the store's file) or the host refuses
   // signals to it.
   [[nodiscard]] static bool Open(const Store& store, int id, ProcessHandle& handle);
 

@@ -34,14 +34,16 @@
 //
 // Why it is built this way: reads parse the whole hive and take no lock,
 // because every writer replaces the hive by rename, so a reader sees the old
-// or the new hive and never a torn one. Every write takes an exclusive flock
-// on "<hive>.lock" (a lock on the hive itself would be lost with the file it
-// names), re-reads the hive under that lock, writes the whole new hive to
-// "<hive>.new", fsyncs it and renames it into place: two processes writing
-// at once lose no update and a crash never loses the hive. A hive that
-// cannot be parsed is never rewritten: losing the user's registry is worse
-// than a failed write. A RegistryHive holds no state but its path, so one
-// object may be used from several threads at once.
+// or the new hive and never a torn one, and no holder of the lock can make a
+// reader wait. Every write takes an exclusive flock on "<hive>.lock" (a lock
+// on the hive itself would be lost with the file it names), waiting for
+// another writer at most limits::kLogLockWait and else failing (kFailed)
+// without touching the hive; it re-reads the hive under that lock, writes
+// the whole new hive to "<hive>.new", fsyncs it and renames it into place:
+// two processes writing at once lose no update and a crash never loses the
+// hive. A hive that cannot be parsed is never rewritten: losing the user's
+// registry is worse than a failed write. A RegistryHive holds no state but
+// its path, so one object may be used from several threads at once.
 #pragma once
 
 #include <cstdint>
@@ -62,7 +64,8 @@ enum class RegistryStatus {
   kNotFound,      // the key or value does not exist (a missing hive is empty)
   kCorruptHive,   // the hive cannot be parsed; it is left as it was
   kInvalidInput,  // a name or text the hive cannot hold, or it would grow too large
-  kFailed,        // the host refused: reading, locking, writing or renaming
+  kFailed,        // the host refused: reading, locking (or the lock stayed
+                  // busy), writing or renaming
 };
 
 struct RegistryValue {

@@ -4,7 +4,6 @@
 #include "platform/registry_hive_file.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/file_lock.h"
 #include "platform/limits.h"
 #include "platform/unique_fd.h"
 
@@ -72,12 +72,11 @@ bool HiveWriteLock::Acquire(const std::filesystem::path& hivePath) {
   fd_.Reset(
       OpenRetrying(Beside(hivePath, ".lock"), O_RDWR | O_CREAT | O_NOFOLLOW | O_NOCTTY, 0644));
   if (!fd_.IsValid()) return false;
-  int locked;
-  do {
-    locked = ::flock(fd_.Get(), LOCK_EX);
-  } while (locked != 0 && errno == EINTR);
-  if (locked != 0) fd_.Reset();
-  return locked == 0;
+  if (LockWaiting(fd_.Get(), Sharing::kNone, limits::kLogLockWait) == LockStatus::kLocked) {
+    return true;
+  }
+  fd_.Reset();
+  return false;
 }
 
 bool ReplaceHiveFile(const std::filesystem::path& hivePath, std::string_view content) {

@@ -26,7 +26,10 @@ namespace kv::platform {
                                           std::string& content);
 
 // An exclusive flock on "<hive>.lock", held until destruction. Acquire
-// waits for the holder: writers hold it only while they rewrite the hive.
+// waits for the holder, since writers hold it only while they rewrite the
+// hive, but at most limits::kLogLockWait: a holder that never lets go (a
+// stuck process, anyone's flock on the file) must not hang the program.
+// false when the wait is over or the lock cannot be taken.
 class HiveWriteLock {
  public:
   [[nodiscard]] bool Acquire(const std::filesystem::path& hivePath);

@@ -1,20 +1,25 @@
 // The handset's processes against real ones: copies of /bin/sleep started
 // from inside a store and from outside it, under a prefix whose path holds
-// a blank and a byte that is not UTF-8. Which are listed and under what
-// name, which open and with what device path, and that Terminate kills
-// (the test reaps its own children and reads their wait status).
+// a blank and a byte that is not UTF-8, and from another mount namespace
+// where another program stands at the store file's path. Which are listed
+// and under what name, which open and with what device path, and that
+// Terminate kills (the test reaps its own children and reads their wait
+// status).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/fault_injection.h"
@@ -26,21 +31,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A sleeping child started from `program`, holding none of the test's
-// descriptors (a test that dies early must not keep the runner waiting for
-// its output); killed and reaped at the end unless the test reaped it.
+// A child running `program` (found on PATH unless it holds a "/") with
+// `arguments`, by default a sleep, holding none of the test's descriptors
+// (a test that dies early must not keep the runner waiting for its output);
+// killed and reaped at the end unless the test reaped it.
 class Child {
  public:
-  explicit Child(const fs::path& program) {
-    char name[] = "sleep", seconds[] = "1000";
-    char* argv[] = {name, seconds, nullptr};
+  explicit Child(const fs::path& program, std::vector<std::string> arguments = {"sleep", "1000"}) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     posix_spawn_file_actions_t detached;
     ::posix_spawn_file_actions_init(&detached);
     for (const int fd : {0, 1, 2}) {
       ::posix_spawn_file_actions_addopen(&detached, fd, "/dev/null", O_RDWR, 0);
     }
     ::posix_spawn_file_actions_addclosefrom_np(&detached, 3);
-    if (::posix_spawn(&id_, program.c_str(), &detached, nullptr, argv, environ) != 0) id_ = -1;
+    if (::posix_spawnp(&id_, program.c_str(), &detached, nullptr, argv.data(), environ) != 0) {
+      id_ = -1;
+    }
     ::posix_spawn_file_actions_destroy(&detached);
   }
   Child(const Child&) = delete;
@@ -180,6 +189,80 @@ TEST_F(ProcessesTest, RefusedSignalsAndEndedProcesses) {
     ProcessHandle none;
     EXPECT_FALSE(ProcessHandle::Open(store_, ended, none)) << ended;
     EXPECT_FALSE(none.Terminate()) << ended;
+  }
+}
+
+// Waits until process `id` runs `program` (given by its identity, since its
+// path may be gone): the shell in between needs a moment to exec it. false
+// when it never does.
+bool WaitUntilRunning(int id, const struct stat& program) {
+  const std::string exe = "/proc/" + std::to_string(id) + "/exe";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  struct stat running {};
+  while (::stat(exe.c_str(), &running) != 0 || running.st_dev != program.st_dev ||
+         running.st_ino != program.st_ino) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+// Only the store's file itself makes a handset process: another program
+// bind-mounted at the same host path in a mount namespace of its own reads
+// as that path (with " (deleted)" once its own file is gone) but is never
+// listed, opened or killed. The store's file still counts when another
+// namespace starts it.
+TEST_F(ProcessesTest, AnotherProgramAtTheStoreFilesPathInAnotherMountNamespaceIsNoHandsetProcess) {
+  Child probe("unshare", {"unshare", "--mount", "--propagation", "private", "true"});
+  if (probe.Id() <= 0 || probe.Wait() != 0) {
+    GTEST_SKIP() << "unshare --mount cannot make a mount namespace here";
+  }
+  const fs::path evil = Install("Windows/evil.exe");
+  struct Row {
+    const char* label;
+    bool inNamespace;     // started through unshare --mount
+    bool impostor;        // a copy of sleep from outside the store is mounted over evil.exe
+    bool impostorGone;    // ... and its own file deleted before it starts
+    bool handsetProcess;  // listed, opened and killed
+  };
+  // clang-format off
+  const Row rows[] = {
+      {"the store's file", false, false, false, true},
+      {"the store's file from another namespace", true, false, false, true},
+      {"another program mounted at its path", true, true, false, false},
+      {"another program mounted at its path, its file deleted", true, true, true, false},
+  };
+  // clang-format on
+  int count = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    const fs::path impostor = dir_.Path() / ("impostor" + std::to_string(++count));
+    fs::copy_file("/bin/sleep", impostor);
+    struct stat program {};
+    ASSERT_EQ(::stat((row.impostor ? impostor : evil).c_str(), &program), 0);
+    std::string script = "exec \"$1\" 1000";
+    if (row.impostorGone) script = "rm \"$0\" && " + script;
+    if (row.impostor) script = "mount --bind \"$0\" \"$1\" && " + script;
+    std::vector<std::string> arguments = {"sh", "-c", script, impostor, evil};
+    if (row.inNamespace) {
+      arguments.insert(arguments.begin(), {"unshare", "--mount", "--propagation", "private"});
+    }
+    Child child(arguments.front(), arguments);
+    ASSERT_GT(child.Id(), 0);
+    ASSERT_TRUE(WaitUntilRunning(child.Id(), program));
+
+    const std::optional<ProcessEntry> listed = Listed(store_, child.Id());
+    EXPECT_EQ(listed.has_value(), row.handsetProcess);
+    if (listed) {
+      EXPECT_EQ(listed->exeName, u"evil.exe");
+    }
+    ProcessHandle handle;
+    EXPECT_EQ(ProcessHandle::Open(store_, child.Id(), handle), row.handsetProcess);
+    EXPECT_EQ(handle.ExecutablePath(), row.handsetProcess ? u"\\Windows\\evil.exe" : u"");
+    EXPECT_EQ(handle.Terminate(), row.handsetProcess);
+    if (row.handsetProcess) {
+      EXPECT_EQ(WTERMSIG(child.Wait()), SIGKILL);
+    }
   }
 }
 

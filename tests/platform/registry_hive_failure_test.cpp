@@ -1,6 +1,7 @@
 // The registry hive when its file is missing, empty, unparseable, too large
-// or not a file: reads fail cleanly, and no write ever replaces a hive it
-// could not read (the file stays byte for byte as it was).
+// or not a file, or its writers' lock is held: reads fail cleanly, and no
+// write ever replaces a hive it could not read or lock (the file stays byte
+// for byte as it was).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include "platform/limits.h"
 #include "platform/registry_hive.h"
+#include "platform/registry_hive_file.h"
 #include "registry_test_text.h"
 #include "support/temp_files.h"
 
@@ -118,6 +120,24 @@ TEST_F(RegistryHiveFailureTest, AStaleStagingFileFromACrashIsReplaced) {
   EXPECT_EQ(ReadFile(hive_.Path()),
             kVersionLine + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000001\n\n");
   EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "system.reg.new"));
+}
+
+// A holder that never lets go (here a second descriptor, which flock treats
+// as another process) makes a write wait its bounded time and fail as a
+// refused write; readers take no lock and read on.
+TEST_F(RegistryHiveFailureTest, AWriteGivesUpOnAHeldLockAndAReadGoesOn) {
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
+  const std::string before = ReadFile(hive_.Path());
+  {
+    HiveWriteLock holder;
+    ASSERT_TRUE(holder.Acquire(hive_.Path()));
+    EXPECT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0), RegistryStatus::kFailed);
+    EXPECT_EQ(ReadFile(hive_.Path()), before);
+    RegistryValue value;
+    EXPECT_EQ(hive_.ReadValue(kLm, kKey, u"ScanStatus", value), RegistryStatus::kOk);
+    EXPECT_EQ(value.dword, 2u);
+  }
+  EXPECT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0), RegistryStatus::kOk);
 }
 
 }  // namespace
