@@ -4,7 +4,9 @@
 // shows its own, so the user sees two in a row, as on the handset. Each
 // failure leaves its cause in the report: the status, or the seconds that
 // passed before a time-out.
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <optional>
 
 #include "platform/environment.h"
@@ -48,27 +50,29 @@ FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::
   const auto started = std::chrono::steady_clock::now();
   long status = 0;
   const platform::HttpOutcome outcome = platform::HttpGet(request, body, status);
-  report.number = status;
+  report.number = 0;
   switch (outcome) {
     case platform::HttpOutcome::kOk:
-      report.number = 0;
       return FetchResult::kOk;
     case platform::HttpOutcome::kTooLong:
       report.cause = UpdateCause::kTooLong;
       return FetchResult::kTooLong;
     case platform::HttpOutcome::kErrorStatus:
       report.cause = UpdateCause::kHttpStatus;
+      report.number = status;
       break;
     case platform::HttpOutcome::kRedirect:
       report.cause = UpdateCause::kRedirect;
+      report.number = status;
       break;
     case platform::HttpOutcome::kTimedOut:
-      // Which of the two time-outs ran out, the time taken tells.
+      // Which of the two time-outs ran out, the time taken tells: whole
+      // seconds, at least 1.
       report.cause = UpdateCause::kTimedOut;
-      report.number =
-          std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() -
-                                                           started + std::chrono::milliseconds(500))
-              .count();
+      report.number = std::max<std::int64_t>(
+          1, std::chrono::duration_cast<std::chrono::seconds>(
+                 std::chrono::steady_clock::now() - started + std::chrono::milliseconds(500))
+                 .count());
       break;
     case platform::HttpOutcome::kFailed:
       report.cause = UpdateCause::kNoAnswer;
