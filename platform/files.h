@@ -154,7 +154,8 @@ class File {
 // renamed over the old one. Any failure (the folder missing or reached
 // through a link, the new file not created, a write or flush failing as on
 // a full disk, the rename refused) removes the new file and leaves the old
-// one as it was; a crash leaves at most a stray hidden file. An existing
+// one as it was; a crash leaves at most a stray hidden file, which
+// RemoveStrayReplacements (replacement_files.h) clears. An existing
 // file matching the name ignoring case keeps its spelling. Anything but a
 // regular file at that name (a folder, a pipe) is never replaced.
 [[nodiscard]] bool ReplaceStoreFile(const Store& store, std::u16string_view devicePath,

@@ -8,9 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,6 +17,7 @@
 #include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/host_name.h"
+#include "platform/replacement_files.h"
 #include "platform/store_path.h"
 
 namespace kv::platform {
@@ -35,9 +34,7 @@ class NewFileBeside {
     if (ConsumeFault(FaultPoint::kCreate)) return;
     std::random_device random;
     for (int attempt = 0; attempt < kNewNameAttempts && !fd_.IsValid(); ++attempt) {
-      std::array<char, 16> suffix{};
-      std::snprintf(suffix.data(), suffix.size(), "%08x", static_cast<unsigned>(random()));
-      name_ = "." + target + ".new-" + suffix.data();
+      name_ = ReplacementFileName(target, static_cast<unsigned>(random()));
       fd_.Reset(::openat(folder, name_.c_str(),
                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
       if (!fd_.IsValid() && errno != EEXIST) break;

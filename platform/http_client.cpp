@@ -105,7 +105,13 @@ HttpOutcome Classify(CURLcode result, long status, bool tooLong) {
 }  // namespace
 
 HttpOutcome HttpGet(const HttpRequest& request, std::string& body) {
+  long status = 0;
+  return HttpGet(request, body, status);
+}
+
+HttpOutcome HttpGet(const HttpRequest& request, std::string& body, long& status) {
   body.clear();
+  status = 0;
   if (!CurlReady()) return HttpOutcome::kFailed;
   const EasyHandle handle(curl_easy_init());
   const HeaderList headers = NoCacheHeaders();
@@ -114,7 +120,6 @@ HttpOutcome HttpGet(const HttpRequest& request, std::string& body) {
     return HttpOutcome::kFailed;
   }
   const CURLcode result = curl_easy_perform(handle.get());
-  long status = 0;
   if (curl_easy_getinfo(handle.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) status = 0;
   const HttpOutcome outcome = Classify(result, status, sink.tooLong);
   if (outcome != HttpOutcome::kOk) body.clear();

@@ -55,4 +55,8 @@ enum class HttpOutcome {
 // GETs `request.url` into `body` (empty unless kOk).
 [[nodiscard]] HttpOutcome HttpGet(const HttpRequest& request, std::string& body);
 
+// The same, also giving the answer's status (0 when none came), so that a
+// failure can be named.
+[[nodiscard]] HttpOutcome HttpGet(const HttpRequest& request, std::string& body, long& status);
+
 }  // namespace kv::platform

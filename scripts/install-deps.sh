@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need (clang-tidy and
 # clang-format run in the test command; g++ brings the ThreadSanitizer
 # runtime; PCRE2, found through pkg-config, is the benchmark's baseline;
-# libcurl carries the database update's HTTP; Qt 6 Widgets for the GUI, with
+# libcurl carries the database update's HTTP and libsodium checks its
+# Ed25519 signatures; Qt 6 Widgets for the GUI, with
 # a font for its offscreen tests and the skin painter, and Xvfb, xauth and
 # xwininfo for the GUI's end-to-end test), when missing, or the packages
 # named as arguments instead (scripts/fuzz.sh asks for clang).
@@ -10,7 +11,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libpcre2-dev
-          clang-tidy clang-format libcurl4-openssl-dev
+          clang-tidy clang-format libcurl4-openssl-dev libsodium-dev
           qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth x11-utils)
 if [ $# -gt 0 ]; then
   packages=("$@")

@@ -130,8 +130,11 @@ void MainWindow::UpdateVirusDb() {
   // The reload must not run beside a scan that outlived its dialog.
   services_.scans.runner.WaitUntilIdle();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  OnUpdateVirusDb(UpdateContext{services_.store, services_.database, services_.connection,
-                                context_.boxes, this, services_.updateServer});
+  UpdateContext update{
+      services_.store,       services_.database, services_.connection, context_.boxes, this,
+      services_.updateServer};
+  update.trustKeyFile = TrustKeyFileFromEnvironment();
+  OnUpdateVirusDb(update);
   QApplication::restoreOverrideCursor();
 }
 

@@ -2,25 +2,42 @@
 // from the update server, and tells the user how it went in a message box.
 //
 // Entry points: OnUpdateVirusDb (the menu command: asks first),
-// UpdateVirusDatabase (the update itself), FetchUrl (one GET of it),
-// UpdateServerFromEnvironment.
+// UpdateVirusDatabase (the update itself), RollBackVirusDatabase (puts the
+// kept previous database back), FetchUrl (one GET of it),
+// UpdateServerFromEnvironment, TrustKeyFileFromEnvironment.
 //
-// The exchange is two HTTP GETs of fixed paths on the server named by
+// The exchange is HTTP GETs of fixed paths on the server named by
 // $KESTRELVOX_UPDATE_URL (scheme, host and port):
-//   /avupd/reqver.php?sys=wm   the server's database version, decimal text
-//                              read as atoi reads it, up to a zero byte;
+//   /avupd/reqver.php?sys=wm   the server's database version: one line of
+//                              decimal digits within 32 bits, optionally
+//                              ended by CR LF, and nothing else;
 //   /avupd/reqavdb.php?sys=wm  the whole database file, asked for only when
-//                              that version is greater than the loaded one.
-// Each answer may hold at most limits::kMaxUpdateBodyBytes bytes. A status
-// of 400 or above, a redirect, a broken or timed-out answer, an answer that
-// is too long, and a database whose first line is no version all fail the
-// update and change nothing: the new file is written beside the old one
-// and renamed into place only when whole, then loaded and published as the
-// new snapshot (a scan running meanwhile keeps its own). The data
-// connection is given back on every way out.
+//                              that version is greater than the loaded one
+//                              (or always, when forced);
+//   /avupd/reqavdb.php?sys=wm&sig=ed25519
+//                              only when a trust key is present: the
+//                              signature line of that database body
+//                              (format in signature_line.h).
+// Each answer may hold at most limits::kMaxUpdateBodyBytes bytes. The new
+// database must pass, in order: the signature check (with a trust key),
+// then the load in memory (database_candidate.h): its version line equal
+// to the announced version, every line decodable, its end a whole line, at
+// least one character signature. Any failure changes nothing. Only then is
+// the old file kept as VirusDB.dat.old, the new one written beside it and
+// renamed into place, then loaded and published as the new snapshot (a scan
+// running meanwhile keeps its own). The data connection is given back on
+// every way out.
+//
+// The trust key is the file the context names, else <prefix>/keys/update.pub
+// when that exists (outside the store: no scan or update writes there).
+// A named file that is missing, and any key file that cannot be read or
+// holds no key line, refuse the update: a broken key never means "unsigned".
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "platform/http_client.h"
@@ -29,6 +46,7 @@
 #include "platform/store.h"
 #include "scan/published_database.h"
 #include "update/data_connection.h"
+#include "update/database_candidate.h"
 
 namespace kv {
 
@@ -45,6 +63,10 @@ struct UpdateContext {
   platform::MessageOwner owner = nullptr;  // the main window; null without one
   std::string server;                      // "http://host:port"; empty: no update server configured
   platform::HttpTimeouts timeouts = kUpdateTimeouts;
+  // Install the server's database even when its version is not greater.
+  bool force = false;
+  // The trust key's file; empty: <prefix>/keys/update.pub when it exists.
+  std::filesystem::path trustKeyFile{};
 };
 
 enum class UpdateResult : int {
@@ -58,22 +80,74 @@ enum class FetchResult : int {
   kTooLong = -2,  // the body is longer than limits::kMaxUpdateBodyBytes
 };
 
+// What really happened, for a report beside the boxes (whose texts stay
+// the handset's). Texts are made by whoever shows them.
+enum class UpdateCause {
+  kNone,                // replaced, already current, or rolled back
+  kNoServer,            // no update URL set
+  kNotHttpUrl,          // the URL set is no http or https URL
+  kProxyUnusable,       // the proxy setting is too long to use
+  kHttpStatus,          // `number`: the status (400 and above)
+  kRedirect,            // `number`: the status (300 to 399)
+  kTimedOut,            // `number`: seconds waited
+  kNoAnswer,            // no connection, or an answer broken off
+  kTooLong,             // an answer over limits::kMaxUpdateBodyBytes
+  kEmptyVersion,        // the version answer is empty
+  kVersionNotDigits,    // the version answer is not one line of digits
+  kVersionOver32Bits,   // the version answer's number needs more than 32 bits
+  kTrustKeyUnusable,    // the trust key file cannot be read or holds no key
+  kSignatureMissing,    // the signature request failed: `request` says how
+  kSignatureMalformed,  // the signature answer is no signature line
+  kSignatureInvalid,    // a signature line, but not the key's over this body
+  kDatabaseRefused,     // the body did not load: `refusal` says why
+  kKeepOldFailed,       // the old database could not be kept as VirusDB.dat.old
+  kWriteFailed,         // the new database could not be written into place
+  kNoPreviousDatabase,  // rollback: no VirusDB.dat.old
+};
+
+struct UpdateReport {
+  UpdateCause cause = UpdateCause::kNone;
+  // kSignatureMissing: the failed request's own cause, with its `number`.
+  UpdateCause request = UpdateCause::kNone;
+  std::int64_t number = 0;
+  std::string url;  // the request that failed, when one did
+  DatabaseRefusal refusal;
+  bool signatureChecked = false;  // the installed database's signature was verified
+  std::int32_t announced = 0;     // the version the server announced
+  std::int32_t version = 0;       // the version installed, current or restored
+};
+
 // The menu command: asks whether to connect (Yes/No) and, unless the
 // answer is No, runs the update. The command is always handled.
 void OnUpdateVirusDb(const UpdateContext& context);
 
 // The whole update; every outcome ends in one message box (a failed proxy
-// query shows a second, "Can not download the data!", first).
+// query shows a second, "Can not download the data!", first). Before
+// anything else it removes new files that an interrupted update left
+// beside the database.
 [[nodiscard]] UpdateResult UpdateVirusDatabase(const UpdateContext& context);
+[[nodiscard]] UpdateResult UpdateVirusDatabase(const UpdateContext& context, UpdateReport& report);
+
+// Puts VirusDB.dat.old back in place of VirusDB.dat (the kept copy stays)
+// and publishes it, after the same load in memory as an update's database
+// with its own version line as the announced one. No box, no network.
+[[nodiscard]] UpdateResult RollBackVirusDatabase(const UpdateContext& context,
+                                                 UpdateReport& report);
 
 // One GET of `url` through the connection's proxy into `body` (empty
 // unless kOk). When the proxy cannot be learnt it shows its own box and
-// fails; every other failure is left to the caller to tell.
+// fails; every other failure is left to the caller to tell. `report` gets
+// the failure's cause and the url.
 [[nodiscard]] FetchResult FetchUrl(const UpdateContext& context, const std::string& url,
                                    std::string& body);
+[[nodiscard]] FetchResult FetchUrl(const UpdateContext& context, const std::string& url,
+                                   std::string& body, UpdateReport& report);
 
 // $KESTRELVOX_UPDATE_URL, or empty when unset. Read once by a program's
 // entry and handed to the update in its context.
 std::string UpdateServerFromEnvironment();
+
+// $KESTRELVOX_UPDATE_KEY, or empty when unset or empty; read like the URL.
+std::filesystem::path TrustKeyFileFromEnvironment();
 
 }  // namespace kv

@@ -1,7 +1,12 @@
 // FetchUrl: one GET of the update, through the proxy that the data
 // connection reports, with the handset's user agent. Only a failed proxy
 // query shows a box here ("Can not download the data!"); the caller then
-// shows its own, so the user sees two in a row, as on the handset.
+// shows its own, so the user sees two in a row, as on the handset. Each
+// failure leaves its cause in the report: the status, or the seconds that
+// passed before a time-out.
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <optional>
 
 #include "platform/environment.h"
@@ -20,10 +25,18 @@ constexpr char kUpdateUserAgent[] = "client2.exe";
 }  // namespace
 
 FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::string& body) {
+  UpdateReport report;
+  return FetchUrl(context, url, body, report);
+}
+
+FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::string& body,
+                     UpdateReport& report) {
   body.clear();
+  report.url = url;
   ProxyAccess access = ProxyAccess::kDirect;
   std::optional<std::string> proxyName;
   if (!context.connection.QueryProxy(access, proxyName)) {
+    report.cause = UpdateCause::kProxyUnusable;
     ShowUpdateWarning(context, strings::kCannotDownload);
     return FetchResult::kFailed;
   }
@@ -34,15 +47,35 @@ FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::
       .maxBodyBytes = limits::kMaxUpdateBodyBytes,
       .timeouts = context.timeouts,
   };
-  switch (platform::HttpGet(request, body)) {
+  const auto started = std::chrono::steady_clock::now();
+  long status = 0;
+  const platform::HttpOutcome outcome = platform::HttpGet(request, body, status);
+  report.number = 0;
+  switch (outcome) {
     case platform::HttpOutcome::kOk:
       return FetchResult::kOk;
     case platform::HttpOutcome::kTooLong:
+      report.cause = UpdateCause::kTooLong;
       return FetchResult::kTooLong;
     case platform::HttpOutcome::kErrorStatus:
+      report.cause = UpdateCause::kHttpStatus;
+      report.number = status;
+      break;
     case platform::HttpOutcome::kRedirect:
+      report.cause = UpdateCause::kRedirect;
+      report.number = status;
+      break;
     case platform::HttpOutcome::kTimedOut:
+      // Which of the two time-outs ran out, the time taken tells: whole
+      // seconds, at least 1.
+      report.cause = UpdateCause::kTimedOut;
+      report.number = std::max<std::int64_t>(
+          1, std::chrono::duration_cast<std::chrono::seconds>(
+                 std::chrono::steady_clock::now() - started + std::chrono::milliseconds(500))
+                 .count());
+      break;
     case platform::HttpOutcome::kFailed:
+      report.cause = UpdateCause::kNoAnswer;
       break;
   }
   return FetchResult::kFailed;
@@ -50,6 +83,10 @@ FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::
 
 std::string UpdateServerFromEnvironment() {
   return platform::GetEnvironment("KESTRELVOX_UPDATE_URL").value_or("");
+}
+
+std::filesystem::path TrustKeyFileFromEnvironment() {
+  return platform::GetEnvironment("KESTRELVOX_UPDATE_KEY").value_or("");
 }
 
 }  // namespace kv

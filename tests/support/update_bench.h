@@ -1,12 +1,14 @@
 // The update's test bench: a prefix holding a version-100 database that is
 // loaded and published, a real update server on 127.0.0.1, recording
 // message boxes, and checks that the old database is still on disk byte for
-// byte and still the published snapshot.
+// byte, alone in its folder and still the published snapshot.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,8 +48,15 @@ inline constexpr platform::HttpTimeouts kPatient{std::chrono::seconds(10),
 inline constexpr platform::HttpTimeouts kImpatient{std::chrono::seconds(10),
                                                    std::chrono::milliseconds(300)};
 
-inline const std::string kOldDatabase = DatabaseFile("100", {"[VirusFile]", "\\Windows\\old.exe"});
-inline const std::string kNewDatabase = DatabaseFile("200", {"[VirusFile]", "\\Windows\\new.exe"});
+// A database of `version` that the update accepts: one character
+// signature, and `file` as its file signature.
+inline std::string UpdateDatabase(std::string_view version, std::string_view file = "\\x.exe") {
+  return DatabaseFile(version,
+                      {"[VirusCharacter]", CharacterLine("Test", "KVTEST"), "[VirusFile]", file});
+}
+
+inline const std::string kOldDatabase = UpdateDatabase("100", "\\Windows\\old.exe");
+inline const std::string kNewDatabase = UpdateDatabase("200", "\\Windows\\new.exe");
 
 class UpdateBench : public ::testing::Test {
  protected:
@@ -83,11 +92,26 @@ class UpdateBench : public ::testing::Test {
     return ReadFile(prefix_.StorePath() / "Program Files" / "Quellbrin" / "VirusDB.dat");
   }
 
+  std::filesystem::path DatabaseFolder() const {
+    return prefix_.StorePath() / "Program Files" / "Quellbrin";
+  }
+
+  // The names in the database's folder, sorted.
+  std::vector<std::string> FolderEntries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(DatabaseFolder())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
   // The old database is on disk byte for byte, still the one published,
-  // and the connection has been given back.
+  // alone in its folder, and the connection has been given back.
   void ExpectNothingChanged(const std::string& what) const {
     EXPECT_EQ(DatabaseOnDisk(), kOldDatabase) << what;
     EXPECT_EQ(database_.Current(), oldSnapshot_) << what;
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"VirusDB.dat"}) << what;
     EXPECT_FALSE(connection_.IsConnected()) << what;
   }
 

@@ -1,7 +1,8 @@
 // tarnsig update end to end: the real binary against a real server on
 // 127.0.0.1, in a temporary prefix. Each row pins the exit status, the
-// console box on stderr and the database file afterwards; a failure leaves
-// the old file as it was. (The finer failure rows are in tests/update.)
+// console box on stderr with the cause line of a failure, and the database
+// file afterwards; a failure leaves the old file as it was. (The finer
+// failure rows are in tests/update.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,9 +20,10 @@ namespace {
 
 constexpr char kVersionPath[] = "/avupd/reqver.php?sys=wm";
 constexpr char kDatabasePath[] = "/avupd/reqavdb.php?sys=wm";
-const std::string kOld = DatabaseFile("100", {"[VirusFile]", "\\Windows\\old.exe"});
-const std::string kNew = DatabaseFile("200", {"[VirusFile]", "\\Windows\\new.exe"});
+const std::string kOld = DatabaseFile("100", {"[VirusCharacter]", CharacterLine("Old", "OLD")});
+const std::string kNew = DatabaseFile("200", {"[VirusCharacter]", CharacterLine("New", "NEW")});
 const std::string kSucceeded = "Information\nUpdate virus DB successfully\n[O]K\n";
+const std::string kFailed = "Warning\nUpdate virus DB failed,please try again!\n[O]K\n";
 const std::string kCannotConnect =
     "Warning\nUnable to connect to the website and download data!\n"
     "Please check the network connection and try again.\n[O]K\n";
@@ -29,7 +31,8 @@ const std::string kCannotConnect =
 class TarnsigUpdateThreaded : public ::testing::Test {
  protected:
   void SetUp() override {
-    environment_.WithoutProxies();
+    environment_.WithoutProxies().Set("KESTRELVOX_UPDATE_KEY", std::nullopt);
+    environment_.Set("KESTRELVOX_UPDATE_URL", std::nullopt);
     prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", kOld);
   }
   std::filesystem::path DatabasePath() const {
@@ -59,18 +62,24 @@ TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
        {200, ""},
        none,
        1,
-       "Warning\nCan not get the version of virus DB,please try again!\n[O]K\n"},
-      {"version 404", {404, "200"}, none, 1, kCannotConnect},
+       "Warning\nCan not get the version of virus DB,please try again!\n[O]K\n"
+       "tarnsig: update: the version answer is empty ({url}/avupd/reqver.php?sys=wm)\n"},
+      {"version 404",
+       {404, "200"},
+       none,
+       1,
+       kCannotConnect + "tarnsig: update: HTTP status 404 from {url}/avupd/reqver.php?sys=wm\n"},
       {"database closed mid-body",
        {200, "200"},
        ScriptedAnswer{200, kNew, ScriptedAnswer::Ending::kCloseMidBody},
        1,
-       kCannotConnect},
+       kCannotConnect + "tarnsig: update: no answer from {url}/avupd/reqavdb.php?sys=wm (no "
+                        "connection, or the answer broke off)\n"},
       {"garbage database",
        {200, "200"},
        ScriptedAnswer{200, "<html>Bad gateway</html>"},
        1,
-       "Warning\nUpdate virus DB failed,please try again!\n[O]K\n"},
+       kFailed + "tarnsig: update: database refused: its first line is not a version\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -82,7 +91,11 @@ TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
     const RunResult result = RunTarnsig({"update"});
     EXPECT_EQ(result.status, row.status);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, row.err);
+    std::string err = row.err;
+    if (const std::size_t at = err.find("{url}"); at != std::string::npos) {
+      err.replace(at, 5, server.Url());
+    }
+    EXPECT_EQ(result.err, err);
     EXPECT_EQ(ReadFile(DatabasePath()), row.status == 0 && row.database ? kNew : kOld);
     EXPECT_EQ(server.Targets().size(), row.database ? 2u : 1u);
   }
@@ -103,10 +116,29 @@ TEST_F(TarnsigUpdateThreaded, GoesThroughTheProxyOfHttpProxy) {
 }
 
 TEST_F(TarnsigUpdateThreaded, RefusesArgumentsWithStatus2) {
-  const RunResult result = RunTarnsig({"update", "now"});
-  EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "tarnsig: update: unexpected argument 'now' (usage: tarnsig update)\n");
+  const std::string usage = " (usage: tarnsig update [--force | --rollback])\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } rows[] = {
+      {{"update", "now"}, "tarnsig: update: unexpected argument 'now'" + usage},
+      {{"update", "--force", "--force"}, "tarnsig: update: unexpected argument '--force'" + usage},
+      {{"update", "--rollback", "--force"},
+       "tarnsig: update: --force and --rollback exclude each other" + usage},
+  };
+  for (const auto& row : rows) {
+    const RunResult result = RunTarnsig(row.args);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, row.err);
+  }
   EXPECT_EQ(ReadFile(DatabasePath()), kOld);
+}
+
+TEST_F(TarnsigUpdateThreaded, NamesTheCauseWhenNoServerIsSet) {
+  const RunResult result = RunTarnsig({"update"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            kCannotConnect + "tarnsig: update: no update URL set ($KESTRELVOX_UPDATE_URL)\n");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Every way the update can fail, against a real server: each row's box
-// (owned by the window), the failed result, and the old database still on
-// disk byte for byte and still the published snapshot, with the connection
-// given back.
+// (owned by the window), the cause it reports, the failed result, and the
+// old database still on disk byte for byte, alone in its folder and still
+// the published snapshot, with the connection given back.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -15,56 +15,95 @@ namespace {
 
 using Ending = ScriptedAnswer::Ending;
 using platform::FaultPoint;
+using Reason = DatabaseRefusal::Reason;
 
 class DatabaseUpdateFailureThreaded : public UpdateBench {
  protected:
-  void ExpectFails(const std::string& server, const std::vector<std::string>& boxes,
-                   const platform::HttpTimeouts& timeouts = kPatient) {
-    EXPECT_EQ(UpdateVirusDatabase(Context(server, timeouts)), UpdateResult::kFailed);
+  UpdateReport ExpectFails(const std::string& server, const std::vector<std::string>& boxes,
+                           const platform::HttpTimeouts& timeouts = kPatient) {
+    UpdateReport report;
+    EXPECT_EQ(UpdateVirusDatabase(Context(server, timeouts), report), UpdateResult::kFailed);
     for (const ShownBox& box : boxes_.shown) EXPECT_EQ(box.owner, &window_);
     EXPECT_EQ(TakeBoxes(), boxes);
     ExpectNothingChanged(server);
+    return report;
   }
 };
 
 TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
   const std::string tooLong = "200\r\n" + std::string(10236, 'A');  // 10241 bytes
+  const std::string whole = UpdateDatabase("200");
   const ScriptedAnswer v200{200, "200"};
   const struct {
     const char* what;
     ScriptedAnswer version;
     std::optional<ScriptedAnswer> database;
     std::string box;
+    UpdateCause cause;
+    long number = 0;  // the status, or the refused line's number
     platform::HttpTimeouts timeouts = kPatient;
     std::optional<FaultPoint> fault = std::nullopt;
   } rows[] = {
-      {"no version", {200, ""}, std::nullopt, kNoVersionBox},
-      {"version: 500", {500, "200"}, std::nullopt, kCannotConnectBox},
-      {"version: too long", {200, std::string(10241, '2')}, std::nullopt, kUpdateFailedBox},
+      {"no version", {200, ""}, std::nullopt, kNoVersionBox, UpdateCause::kEmptyVersion},
+      {"version: html",
+       {200, "<html>200</html>"},
+       {},
+       kNoVersionBox,
+       UpdateCause::kVersionNotDigits},
+      {"version: word", {200, "latest"}, {}, kNoVersionBox, UpdateCause::kVersionNotDigits},
+      {"version: blank first", {200, " 200"}, {}, kNoVersionBox, UpdateCause::kVersionNotDigits},
+      {"version: LF only", {200, "200\n"}, {}, kNoVersionBox, UpdateCause::kVersionNotDigits},
+      {"version: zero byte",
+       {200, std::string("200\0", 4)},
+       {},
+       kNoVersionBox,
+       UpdateCause::kVersionNotDigits},
+      {"version: over 32 bits",
+       {200, "2147483648"},
+       {},
+       kNoVersionBox,
+       UpdateCause::kVersionOver32Bits},
+      {"version: 500",
+       {500, "200"},
+       std::nullopt,
+       kCannotConnectBox,
+       UpdateCause::kHttpStatus,
+       500},
+      {"version: too long",
+       {200, std::string(10241, '2')},
+       std::nullopt,
+       kUpdateFailedBox,
+       UpdateCause::kTooLong},
       {"version: closed mid-body",
        {200, "2000000", Ending::kCloseMidBody},
        std::nullopt,
-       kCannotConnectBox},
+       kCannotConnectBox,
+       UpdateCause::kNoAnswer},
       {"version: never answers",
        {200, "200", Ending::kNeverAnswer},
        std::nullopt,
        kCannotConnectBox,
+       UpdateCause::kTimedOut,
+       1,  // 0.3 s, in whole seconds
        kImpatient},
-      {"database: 404", v200, ScriptedAnswer{404, kNewDatabase}, kCannotConnectBox},
+      {"database: 404", v200, ScriptedAnswer{404, kNewDatabase}, kCannotConnectBox,
+       UpdateCause::kHttpStatus, 404},
       {"database: redirect", v200, ScriptedAnswer::Redirect(301, "/elsewhere", kNewDatabase),
-       kCannotConnectBox},
-      {"database: too long", v200, ScriptedAnswer{200, tooLong}, kUpdateFailedBox},
+       kCannotConnectBox, UpdateCause::kRedirect, 301},
+      {"database: too long", v200, ScriptedAnswer{200, tooLong}, kUpdateFailedBox,
+       UpdateCause::kTooLong},
       {"database: too long, no length", v200, ScriptedAnswer{200, tooLong, Ending::kNoLength},
-       kUpdateFailedBox},
-      {"database: garbage", v200, ScriptedAnswer{200, "<html>busy</html>"}, kUpdateFailedBox},
-      {"database: negative version", v200, ScriptedAnswer{200, "-200\r\n"}, kUpdateFailedBox},
-      {"database: version line without an end", v200, ScriptedAnswer{200, "200"}, kUpdateFailedBox},
-      {"no folder", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox, kPatient,
-       FaultPoint::kCreate},
-      {"write fails", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox, kPatient,
-       FaultPoint::kWrite},
-      {"rename refused", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox, kPatient,
-       FaultPoint::kRename},
+       kUpdateFailedBox, UpdateCause::kTooLong},
+      {"database: closed before its length", v200,
+       ScriptedAnswer{200, whole, Ending::kCloseMidBody}, kCannotConnectBox,
+       UpdateCause::kNoAnswer},
+      // The kept copy is written first: each fault stops the install there.
+      {"no folder", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox,
+       UpdateCause::kKeepOldFailed, 0, kPatient, FaultPoint::kCreate},
+      {"write fails", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox,
+       UpdateCause::kKeepOldFailed, 0, kPatient, FaultPoint::kWrite},
+      {"rename refused", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox,
+       UpdateCause::kKeepOldFailed, 0, kPatient, FaultPoint::kRename},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -72,8 +111,46 @@ TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
     server.Answer(kVersionPath, row.version);
     if (row.database) server.Answer(kDatabasePath, *row.database);
     if (row.fault) platform::FailNext(*row.fault);
-    ExpectFails(server.Url(), {row.box}, row.timeouts);
+    const UpdateReport report = ExpectFails(server.Url(), {row.box}, row.timeouts);
+    EXPECT_EQ(report.cause, row.cause);
+    EXPECT_EQ(report.number, row.number);
+    EXPECT_EQ(server.Targets().size(), row.database ? 2u : 1u);
     platform::ClearFaults();
+  }
+}
+
+// A body the server sent whole, but no whole database of the announced
+// version: refused after the download, before anything is written.
+TEST_F(DatabaseUpdateFailureThreaded, RefusesABodyThatDoesNotLoad) {
+  std::string halfLines = UpdateDatabase("200");
+  halfLines.resize(halfLines.size() - 5);  // the last line cut, as by a closed connection
+  const struct {
+    const char* what;
+    std::string body;
+    Reason reason;
+    long number;
+  } rows[] = {
+      {"html page", "<html>busy</html>", Reason::kNoVersionLine, 0},
+      {"negative version", "-200\r\n", Reason::kNoVersionLine, 0},
+      {"version line without an end", "200", Reason::kNoVersionLine, 0},
+      {"other version", UpdateDatabase("2147483647"), Reason::kVersionMismatch, 2147483647},
+      {"version alone", "200\r\n", Reason::kNoCharacterSignature, 0},
+      {"file signatures only", DatabaseFile("200", {"[VirusFile]", "\\a.exe"}),
+       Reason::kNoCharacterSignature, 0},
+      {"garbage after the version", "200\r\ngarbage", Reason::kCutLastLine, 0},
+      {"cut last line, no length", halfLines, Reason::kCutLastLine, 0},
+      {"undecodable line", UpdateDatabase("200") + "!!!!\r\n", Reason::kUndecodableLine, 6},
+      {"line over 159", "200\r\n" + std::string(160, 'A') + "\r\n", Reason::kLineTooLong, 2},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    TestHttpServer server;
+    server.Answer(kVersionPath, {200, "200\r\n"});
+    server.Answer(kDatabasePath, {200, row.body, Ending::kNoLength});
+    const UpdateReport report = ExpectFails(server.Url(), {kUpdateFailedBox});
+    EXPECT_EQ(report.cause, UpdateCause::kDatabaseRefused);
+    EXPECT_EQ(report.refusal.reason, row.reason);
+    EXPECT_EQ(report.refusal.number, row.number);
   }
 }
 
@@ -82,14 +159,21 @@ TEST_F(DatabaseUpdateFailureThreaded, NoUsableServerOrProxyFailsWithoutARequest)
   server.Answer(kVersionPath, {200, "200"});
   const std::string port = server.Url().substr(server.Url().rfind(':'));
   const RefusingPort refusing;
-  for (const std::string& configured :
-       {std::string(), "127.0.0.1" + port, "ftp://127.0.0.1" + port, refusing.Url()}) {
-    ExpectFails(configured, {kCannotConnectBox});
+  const struct {
+    std::string configured;
+    UpdateCause cause;
+  } servers[] = {{"", UpdateCause::kNoServer},
+                 {"127.0.0.1" + port, UpdateCause::kNotHttpUrl},
+                 {"ftp://127.0.0.1" + port, UpdateCause::kNotHttpUrl},
+                 {refusing.Url(), UpdateCause::kNoAnswer}};
+  for (const auto& row : servers) {
+    EXPECT_EQ(ExpectFails(row.configured, {kCannotConnectBox}).cause, row.cause) << row.configured;
   }
   environment_.Set("http_proxy", refusing.Url());
-  ExpectFails(server.Url(), {kCannotConnectBox});
+  EXPECT_EQ(ExpectFails(server.Url(), {kCannotConnectBox}).cause, UpdateCause::kNoAnswer);
   environment_.Set("http_proxy", std::string(256, 'p'));  // cannot be learnt
-  ExpectFails(server.Url(), {kCannotDownloadBox, kCannotConnectBox});
+  EXPECT_EQ(ExpectFails(server.Url(), {kCannotDownloadBox, kCannotConnectBox}).cause,
+            UpdateCause::kProxyUnusable);
   EXPECT_TRUE(server.Targets().empty());
 }
 

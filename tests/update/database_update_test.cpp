@@ -1,8 +1,8 @@
 // The update's good endings against a real server: after the menu command's
 // question, a greater version is downloaded, written, loaded and published
-// while a scan's snapshot stays as it was; an equal or lower one is not
-// downloaded and the "latest" box shows the server's number; the requests
-// pass through a proxy given in http_proxy.
+// while a scan's snapshot stays as it was, and the old file is kept; an
+// equal or lower one is not downloaded and the "latest" box shows the
+// server's number; the requests pass through a proxy given in http_proxy.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,8 +20,9 @@ class DatabaseUpdateThreaded : public UpdateBench {
     EXPECT_EQ(DatabaseOnDisk(), database);
     EXPECT_EQ(database_.Current()->Version(), version);
     EXPECT_FALSE(connection_.IsConnected());
-    const std::filesystem::path folder = prefix_.StorePath() / "Program Files" / "Quellbrin";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    // The replaced one is kept beside it for a rollback, and nothing else.
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"VirusDB.dat", "VirusDB.dat.old"}));
+    EXPECT_EQ(ReadFile(DatabaseFolder() / "VirusDB.dat.old"), kOldDatabase);
   }
 };
 
@@ -49,27 +50,25 @@ TEST_F(DatabaseUpdateThreaded, TheMenuCommandAsksThenReplacesTheDatabase) {
   EXPECT_EQ(server.Targets(), (std::vector<std::string>{kVersionPath, kDatabasePath}));
 }
 
-TEST_F(DatabaseUpdateThreaded, ReadsTheVersionAsAtoiDoes) {
+TEST_F(DatabaseUpdateThreaded, ReadsTheVersionAnswerAsDecimalDigits) {
   const struct {
     std::string body;
     bool downloads;
     std::string box;
   } rows[] = {
-      {"  150 and more", true, kSucceededBox},
-      {std::string("150\0"
-                   "999",
-                   7),
-       true, kSucceededBox},
+      {"150", true, kSucceededBox},
+      {"150\r\n", true, kSucceededBox},
       {std::string(10237, '0') + "150", true, kSucceededBox},  // 10240 bytes, read to the end
       {"100", false, LatestBox(100)},
-      {"latest", false, LatestBox(0)},
+      {"0\r\n", false, LatestBox(0)},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.body.substr(0, 20));
     SetUp();  // the version-100 database again
+    std::filesystem::remove(DatabaseFolder() / "VirusDB.dat.old");
     TestHttpServer server;
     server.Answer(kVersionPath, {200, row.body});
-    server.Answer(kDatabasePath, {200, DatabaseFile("150", {})});
+    server.Answer(kDatabasePath, {200, UpdateDatabase("150")});
     EXPECT_EQ(UpdateVirusDatabase(Context(server.Url())), UpdateResult::kDone);
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{row.box});
     EXPECT_EQ(server.Targets().size(), row.downloads ? 2u : 1u);
@@ -79,15 +78,23 @@ TEST_F(DatabaseUpdateThreaded, ReadsTheVersionAsAtoiDoes) {
 }
 
 TEST_F(DatabaseUpdateThreaded, TakesADatabaseOfExactlyTheBoundThroughTheProxy) {
-  std::string database = DatabaseFile("300", {"[VirusFile]"});
-  database.resize(10240, 'A');  // text after the last line end is no line
+  // Whole file-signature lines fill it up to the bound: a line is 4n + 2
+  // bytes for 3n plain bytes, at most 159 + 2.
+  std::string database = UpdateDatabase("3000");
+  const auto add = [&database](std::size_t bytes) {
+    database += StoredLine(std::string((bytes - 2) / 4 * 3, 'x')) + "\r\n";
+  };
+  while (10240 - database.size() > 167) add(158);
+  while ((10240 - database.size()) % 4 != 2 || 10240 - database.size() > 161) add(6);
+  add(10240 - database.size());
+  ASSERT_EQ(database.size(), 10240u);
   TestHttpServer proxy;
-  proxy.Answer(kVersionPath, {200, "300"});
+  proxy.Answer(kVersionPath, {200, "3000"});
   proxy.Answer(kDatabasePath, {200, database});
   environment_.Set("http_proxy", proxy.Url());
   // No such server exists: only the proxy can have answered.
   EXPECT_EQ(UpdateVirusDatabase(Context("http://update.invalid:8080")), UpdateResult::kDone);
-  ExpectReplacedBy(database, 300);
+  ExpectReplacedBy(database, 3000);
   const std::vector<RecordedRequest> requests = proxy.Requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[0].target, "http://update.invalid:8080/avupd/reqver.php?sys=wm");

@@ -22,7 +22,7 @@
 namespace kv::tarnsig {
 namespace {
 
-constexpr std::array<Verb, 7> kVerbs = {{
+constexpr std::array<Verb, 10> kVerbs = {{
     {"encode", "PLAIN -o VirusDB.dat", "encode a plain signature file (line 1: the version)",
      RunEncode},
     {"decode", "VirusDB.dat", "print the version and every decoded line", RunDecode},
@@ -33,7 +33,13 @@ constexpr std::array<Verb, 7> kVerbs = {{
      RunMatchBatch},
     {"check", "[--reference] VirusDB.dat FILE...", "print which signature each FILE matches",
      RunCheck},
-    {"update", "", "update the prefix's database from the update server", RunUpdate},
+    {"update", "[--force | --rollback]", "update the prefix's database from the update server",
+     RunUpdate},
+    {"keygen", "PRIVATE-FILE PUBLIC-FILE", "make an Ed25519 key pair for signing databases",
+     RunKeygen},
+    {"sign", "PRIVATE-FILE DB-FILE", "print the signature line of a database file", RunSign},
+    {"verify", "PUBLIC-FILE DB-FILE SIG-FILE", "check a signature line: 0 valid, 1 invalid",
+     RunVerify},
 }};
 
 // Reads the whole regular file at `path`, refusing one over `maxSize` bytes
@@ -110,10 +116,16 @@ std::string UsageText() {
       "update server's database when the server's version is greater than its own.\n"
       "The prefix is $KESTRELVOX_PREFIX (default ~/.kestrelvox), the server\n"
       "$KESTRELVOX_UPDATE_URL (scheme, host and port, e.g. http://host:8080), the\n"
-      "proxy $http_proxy or $HTTP_PROXY (none: direct). Its messages go to stderr.\n"
+      "proxy $http_proxy or $HTTP_PROXY (none: direct). Its messages go to stderr,\n"
+      "and a failure's cause as one line after them. With a trust key\n"
+      "($KESTRELVOX_UPDATE_KEY, else <prefix>/keys/update.pub when it exists) the\n"
+      "database must carry a valid Ed25519 signature. The replaced database is kept\n"
+      "as VirusDB.dat.old: --rollback puts it back. --force installs the server's\n"
+      "database even when its version is not greater.\n"
       "\nExit status: 0 on success, 2 on a usage or input error;\n"
-      "update: 0 when the database was replaced or is already current, 1 when the\n"
-      "update failed (the database is left as it was).\n";
+      "update: 0 when the database was replaced, is already current or was rolled\n"
+      "back, 1 when that failed (the database is left as it was);\n"
+      "verify: 0 valid, 1 invalid.\n";
   return text;
 }
 

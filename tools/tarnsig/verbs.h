@@ -1,7 +1,7 @@
 // The verbs of tarnsig, the signature database tool. Each takes the
 // arguments after its name and returns the process exit status: 0 on
 // success, 2 on a usage or input error (reported as one line on stderr);
-// update also 1 when the update failed.
+// update also 1 when the update failed, verify 1 for an invalid signature.
 #pragma once
 
 #include <string>
@@ -18,5 +18,8 @@ int RunMatch(const Args& args);
 int RunMatchBatch(const Args& args);
 int RunCheck(const Args& args);
 int RunUpdate(const Args& args);
+int RunKeygen(const Args& args);
+int RunSign(const Args& args);
+int RunVerify(const Args& args);
 
 }  // namespace kv::tarnsig

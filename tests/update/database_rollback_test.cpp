@@ -1,0 +1,133 @@
+// The ways back: --force installs the server's database when its version
+// is not greater (off a pinned version), a rollback puts the kept copy
+// back, the next update removes the new files an interrupted one left, and
+// a process killed at any moment of an install leaves a whole database,
+// old or new, never a mix.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/update_bench.h"
+#include "update/database_install.h"
+
+namespace kv::testing {
+namespace {
+
+class DatabaseRollbackThreaded : public UpdateBench {
+ protected:
+  std::string KeptOnDisk() const { return ReadFile(DatabaseFolder() / "VirusDB.dat.old"); }
+};
+
+TEST_F(DatabaseRollbackThreaded, ForceLeavesAPinnedVersionAndRollbackComesBack) {
+  const std::string pinned = UpdateDatabase("2147483647", "\\pinned.exe");
+  TestHttpServer server;
+  server.Answer(kVersionPath, {200, "2147483647"});
+  server.Answer(kDatabasePath, {200, pinned});
+  ASSERT_EQ(UpdateVirusDatabase(Context(server.Url())), UpdateResult::kDone);
+
+  server.Answer(kVersionPath, {200, "200"});
+  server.Answer(kDatabasePath, {200, kNewDatabase});
+  EXPECT_EQ(UpdateVirusDatabase(Context(server.Url())), UpdateResult::kDone);
+  EXPECT_EQ(DatabaseOnDisk(), pinned);  // "latest": the pin holds without force
+  UpdateContext forced = Context(server.Url());
+  forced.force = true;
+  EXPECT_EQ(UpdateVirusDatabase(forced), UpdateResult::kDone);
+  EXPECT_EQ(DatabaseOnDisk(), kNewDatabase);
+  EXPECT_EQ(KeptOnDisk(), pinned);
+  EXPECT_EQ(database_.Current()->Version(), 200);
+
+  UpdateReport report;
+  EXPECT_EQ(RollBackVirusDatabase(forced, report), UpdateResult::kDone);
+  EXPECT_EQ(report.version, 2147483647);
+  EXPECT_EQ(DatabaseOnDisk(), pinned);
+  EXPECT_EQ(KeptOnDisk(), pinned);
+  EXPECT_EQ(database_.Current()->Version(), 2147483647);
+
+  // Forced, a refused body is still refused.
+  server.Answer(kDatabasePath, {200, "200\r\n"});
+  EXPECT_EQ(UpdateVirusDatabase(forced, report), UpdateResult::kFailed);
+  EXPECT_EQ(report.cause, UpdateCause::kDatabaseRefused);
+  EXPECT_EQ(DatabaseOnDisk(), pinned);
+}
+
+TEST_F(DatabaseRollbackThreaded, RollbackNeedsAKeptCopyThatLoads) {
+  UpdateReport report;
+  EXPECT_EQ(RollBackVirusDatabase(Context(""), report), UpdateResult::kFailed);
+  EXPECT_EQ(report.cause, UpdateCause::kNoPreviousDatabase);
+  ExpectNothingChanged("no copy");
+  WriteFile(DatabaseFolder() / "VirusDB.dat.old", "100\r\n");
+  EXPECT_EQ(RollBackVirusDatabase(Context(""), report), UpdateResult::kFailed);
+  EXPECT_EQ(report.cause, UpdateCause::kDatabaseRefused);
+  EXPECT_EQ(report.refusal.reason, DatabaseRefusal::Reason::kNoCharacterSignature);
+  EXPECT_EQ(DatabaseOnDisk(), kOldDatabase);
+  WriteFile(DatabaseFolder() / "VirusDB.dat.old", kNewDatabase);
+  platform::FailNext(platform::FaultPoint::kRename);
+  EXPECT_EQ(RollBackVirusDatabase(Context(""), report), UpdateResult::kFailed);
+  EXPECT_EQ(report.cause, UpdateCause::kWriteFailed);
+  EXPECT_EQ(DatabaseOnDisk(), kOldDatabase);
+  EXPECT_EQ(database_.Current(), oldSnapshot_);
+  EXPECT_TRUE(TakeBoxes().empty());
+}
+
+TEST_F(DatabaseRollbackThreaded, TheNextUpdateRemovesLeftoversAndOnlyThem) {
+  for (const char* name : {".VirusDB.dat.new-0123abcd", ".virusdb.dat.old.new-deadbeef",
+                           ".VirusDB.dat.new-xyz", "VirusDB.dat.new-0123abcd"}) {
+    WriteFile(DatabaseFolder() / name, "stray");
+  }
+  TestHttpServer server;
+  server.Answer(kVersionPath, {200, "100"});  // already current
+  EXPECT_EQ(UpdateVirusDatabase(Context(server.Url())), UpdateResult::kDone);
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{".VirusDB.dat.new-xyz", "VirusDB.dat",
+                                                       "VirusDB.dat.new-0123abcd"}));
+}
+
+// A child installs two databases by turns until it is killed at a random
+// moment; each time the database is one of the three whole files. The next
+// update then leaves nothing but the database and its kept copy.
+TEST_F(DatabaseRollbackThreaded, AKillDuringTheInstallLeavesAWholeDatabase) {
+  const std::string first = UpdateDatabase("300", "\\first.exe");
+  const std::string second = UpdateDatabase("400", "\\second.exe");
+  const auto firstSnapshot = SignatureDatabase::Build(first, SignatureDatabase());
+  const auto secondSnapshot = SignatureDatabase::Build(second, SignatureDatabase());
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<int> delay(0, 4000);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  int kills = 0;
+  for (; kills < 40 && std::chrono::steady_clock::now() < deadline; ++kills) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      UpdateReport report;
+      for (int i = 0;; ++i) {
+        const bool even = i % 2 == 0;
+        (void)InstallDatabase(prefix_.Store(), database_, even ? first : second,
+                              even ? firstSnapshot : secondSnapshot, report);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+    ASSERT_EQ(::kill(child, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    const std::string onDisk = DatabaseOnDisk();
+    EXPECT_TRUE(onDisk == kOldDatabase || onDisk == first || onDisk == second) << kills;
+  }
+  EXPECT_GE(kills, 10);
+  TestHttpServer server;
+  server.Answer(kVersionPath, {200, "1"});
+  EXPECT_EQ(UpdateVirusDatabase(Context(server.Url())), UpdateResult::kDone);
+  const std::vector<std::string> entries = FolderEntries();
+  EXPECT_EQ(entries.front(), "VirusDB.dat");
+  EXPECT_LE(entries.size(), 2u);
+}
+
+}  // namespace
+}  // namespace kv::testing

@@ -1,0 +1,108 @@
+// The signed exchange against a real server: with a trust key in the
+// prefix the update asks for the database's signature as a third request
+// and installs only a body the key signed; a forged body, a wrong, a
+// malformed or a missing signature is refused with the update-failed box
+// and leaves the old database as it was. A named key file that is missing
+// refuses the update before any request.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/update_bench.h"
+#include "update/signature_line.h"
+
+namespace kv::testing {
+namespace {
+
+constexpr char kSignaturePath[] = "/avupd/reqavdb.php?sys=wm&sig=ed25519";
+
+class SignedUpdateThreaded : public UpdateBench {
+ protected:
+  void SetUp() override {
+    UpdateBench::SetUp();
+    ASSERT_TRUE(GenerateKeyPair(publicKey_, secretKey_));
+    std::filesystem::create_directories(prefix_.Path() / "keys");
+    WriteFile(prefix_.Path() / "keys" / "update.pub", KeyLine(publicKey_));
+  }
+
+  std::string SignatureLine(const std::string& database, const SecretKey& key) const {
+    DatabaseSignature signature{};
+    EXPECT_TRUE(SignDatabase(key, database, signature));
+    std::string line = KeyLine(signature);
+    line.insert(line.size() - 1, "\r");  // served with CR LF
+    return line;
+  }
+
+  PublicKey publicKey_{};
+  SecretKey secretKey_{};
+};
+
+TEST_F(SignedUpdateThreaded, InstallsADatabaseTheKeySigned) {
+  TestHttpServer server;
+  server.Answer(kVersionPath, {200, "200"});
+  server.Answer(kDatabasePath, {200, kNewDatabase});
+  server.Answer(kSignaturePath, {200, SignatureLine(kNewDatabase, secretKey_)});
+  UpdateReport report;
+  EXPECT_EQ(UpdateVirusDatabase(Context(server.Url()), report), UpdateResult::kDone);
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kSucceededBox});
+  EXPECT_TRUE(report.signatureChecked);
+  EXPECT_EQ(DatabaseOnDisk(), kNewDatabase);
+  EXPECT_EQ(database_.Current()->Version(), 200);
+  EXPECT_EQ(server.Targets(),
+            (std::vector<std::string>{kVersionPath, kDatabasePath, kSignaturePath}));
+}
+
+TEST_F(SignedUpdateThreaded, RefusesWhatTheKeyDidNotSign) {
+  PublicKey otherPublic{};
+  SecretKey otherSecret{};
+  ASSERT_TRUE(GenerateKeyPair(otherPublic, otherSecret));
+  const std::string forged = UpdateDatabase("200", "\\Windows\\clean.exe");
+  const struct {
+    const char* what;
+    std::string body;
+    ScriptedAnswer signature;
+    UpdateCause cause;
+  } rows[] = {
+      {"forged body",
+       forged,
+       {200, SignatureLine(kNewDatabase, secretKey_)},
+       UpdateCause::kSignatureInvalid},
+      {"another key",
+       kNewDatabase,
+       {200, SignatureLine(kNewDatabase, otherSecret)},
+       UpdateCause::kSignatureInvalid},
+      {"malformed", kNewDatabase, {200, "not a signature\r\n"}, UpdateCause::kSignatureMalformed},
+      {"empty", kNewDatabase, {200, ""}, UpdateCause::kSignatureMalformed},
+      {"missing", kNewDatabase, {404, "no such file"}, UpdateCause::kSignatureMissing},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    TestHttpServer server;
+    server.Answer(kVersionPath, {200, "200"});
+    server.Answer(kDatabasePath, {200, row.body});
+    server.Answer(kSignaturePath, row.signature);
+    UpdateReport report;
+    EXPECT_EQ(UpdateVirusDatabase(Context(server.Url()), report), UpdateResult::kFailed);
+    EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kUpdateFailedBox});
+    EXPECT_EQ(report.cause, row.cause);
+    ExpectNothingChanged(row.what);
+    EXPECT_EQ(server.Targets().size(), 3u);
+  }
+}
+
+TEST_F(SignedUpdateThreaded, ANamedKeyFileThatIsMissingRefusesBeforeAnyRequest) {
+  TestHttpServer server;
+  server.Answer(kVersionPath, {200, "200"});
+  UpdateContext context = Context(server.Url());
+  context.trustKeyFile = prefix_.Path() / "keys" / "missing.pub";
+  UpdateReport report;
+  EXPECT_EQ(UpdateVirusDatabase(context, report), UpdateResult::kFailed);
+  EXPECT_EQ(report.cause, UpdateCause::kTrustKeyUnusable);
+  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kUpdateFailedBox});
+  EXPECT_TRUE(server.Targets().empty());
+  ExpectNothingChanged("missing key");
+}
+
+}  // namespace
+}  // namespace kv::testing

@@ -1,0 +1,90 @@
+// InstallDatabase and the kept copy. Both files go through
+// ReplaceStoreFile, so each is replaced whole or not at all; the copy is
+// written first, so that a kill between the two leaves the old database in
+// place and its copy beside it.
+#include "update/database_install.h"
+
+#include <utility>
+
+#include "platform/files.h"
+#include "platform/limits.h"
+#include "platform/replacement_files.h"
+#include "scan/virus_database.h"
+
+namespace kv {
+namespace {
+
+enum class StoreRead { kRead, kNotFound, kFailed };
+
+StoreRead ReadStoreFile(const platform::Store& store, std::u16string_view path,
+                        std::string& content) {
+  platform::File file;
+  switch (platform::File::OpenForRead(store, path, platform::Sharing::kRead, file)) {
+    case platform::FileStatus::kOk:
+      break;
+    case platform::FileStatus::kFileNotFound:
+      return StoreRead::kNotFound;
+    case platform::FileStatus::kFailed:
+    case platform::FileStatus::kLocked:
+    case platform::FileStatus::kNotRegular:
+      return StoreRead::kFailed;
+  }
+  return file.ReadAll(content, limits::kMaxDatabaseFileBytes) ? StoreRead::kRead
+                                                              : StoreRead::kFailed;
+}
+
+}  // namespace
+
+void RemoveUpdateLeftovers(const platform::Store& store) {
+  // Nothing to do about a folder that cannot be read: the install that
+  // follows fails there too, and says so.
+  (void)platform::RemoveStrayReplacements(store, kVirusDatabasePath);
+  (void)platform::RemoveStrayReplacements(store, kKeptDatabasePath);
+}
+
+bool InstallDatabase(const platform::Store& store, PublishedDatabase& published,
+                     std::string_view database, std::shared_ptr<const SignatureDatabase> snapshot,
+                     UpdateReport& report) {
+  std::string current;
+  switch (ReadStoreFile(store, kVirusDatabasePath, current)) {
+    case StoreRead::kRead:
+      if (!platform::ReplaceStoreFile(store, kKeptDatabasePath, current)) {
+        report.cause = UpdateCause::kKeepOldFailed;
+        return false;
+      }
+      break;
+    case StoreRead::kNotFound:  // the first database: nothing to keep
+      break;
+    case StoreRead::kFailed:
+      report.cause = UpdateCause::kKeepOldFailed;
+      return false;
+  }
+  return PutDatabaseInPlace(store, published, database, std::move(snapshot), report);
+}
+
+bool PutDatabaseInPlace(const platform::Store& store, PublishedDatabase& published,
+                        std::string_view database,
+                        std::shared_ptr<const SignatureDatabase> snapshot, UpdateReport& report) {
+  if (!platform::ReplaceStoreFile(store, kVirusDatabasePath, database)) {
+    report.cause = UpdateCause::kWriteFailed;
+    return false;
+  }
+  // The checked snapshot of the bytes just written: nothing is read back
+  // that another writer could have changed meanwhile.
+  published.Publish(std::move(snapshot));
+  return true;
+}
+
+KeptDatabase ReadKeptDatabase(const platform::Store& store, std::string& content) {
+  switch (ReadStoreFile(store, kKeptDatabasePath, content)) {
+    case StoreRead::kRead:
+      return KeptDatabase::kRead;
+    case StoreRead::kNotFound:
+      return KeptDatabase::kNone;
+    case StoreRead::kFailed:
+      break;
+  }
+  return KeptDatabase::kFailed;
+}
+
+}  // namespace kv
