@@ -22,7 +22,8 @@ ScanOutcome RunWithoutWindow(AppContext& context, ScanMode mode, const StopToken
   const ScanOutputs outputs{boxes, nullptr, clock};
   ScanOutcome outcome = ScanOutcome::kFailed;
   platform::RunOnEngineThread([&] {
-    outcome = RunScan(context.store, context.database.Current(), mode, stop, events, outputs);
+    outcome = RunScan(context.store, context.database.Current(), mode, stop, events, outputs,
+                      DefaultScanThreads());
   });
   return outcome;
 }

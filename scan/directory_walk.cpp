@@ -1,8 +1,11 @@
-// ScanStoreFiles over the shared walk. The stop event is sent after the
-// walk has unwound: nothing is sent while it unwinds.
+// ScanStoreFiles over the shared walk, on the scan's own thread or with a
+// pool of checking threads whose verdicts come back in walk order. The
+// stop event is sent after the walk has unwound and every file handed out
+// has its verdict.
 #include "scan/directory_walk.h"
 
 #include "scan/file_removal.h"
+#include "scan/parallel_checker.h"
 
 namespace kv {
 namespace {
@@ -19,25 +22,59 @@ Verdict CheckListedFile(FileMatcher& matcher, std::u16string_view path,
   return matcher.CheckOpenedFile(opened, file);
 }
 
-}  // namespace
+// The same file opened from its listing for a worker to check.
+CheckedFile OpenListedFile(std::u16string_view path, const platform::FileFinder* listing,
+                           std::u16string_view name) {
+  CheckedFile file;
+  file.path = path;
+  if (listing == nullptr) {
+    file.known = Verdict::NotChecked(NotCheckedReason::kUnnamable);
+  } else if (name.find(u'\\') != std::u16string_view::npos) {
+    file.byPath = true;
+  } else {
+    file.opened = listing->OpenFile(name, platform::Sharing::kNone, file.file);
+  }
+  return file;
+}
 
-void ReportAndRemove(const ScanContext& context, std::u16string_view path, const Verdict& verdict) {
+// Reports `path`'s verdict, and removes the file when it is infected.
+void ReportAndRemove(const ScanContext& context, std::u16string_view path, const Verdict& verdict,
+                     std::uint64_t bytes) {
   const std::string_view name = verdict.IsInfected()
                                     ? context.database.CharacterSignatures()[verdict.signature].name
                                     : std::string_view();
-  context.events.Send(FileVerdict{path, verdict, name, context.matcher.LastFileBytes()});
+  context.events.Send(FileVerdict{path, verdict, name, bytes});
   if (!verdict.IsInfected()) return;
   const bool removed = RemoveStoreFile(context.store, path);
   context.events.Send(ActionTaken{ActionKind::kDeleteInfected, path, name, removed});
 }
 
+}  // namespace
+
 WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folder) {
-  const WalkOutcome outcome = WalkStoreFolder(
-      context.store, context.stop, folder,
-      [&](std::u16string_view path, const platform::FileFinder* listing, std::u16string_view name) {
-        context.events.Send(FileChecking{path});
-        ReportAndRemove(context, path, CheckListedFile(context.matcher, path, listing, name));
-      });
+  WalkOutcome outcome = WalkOutcome::kCompleted;
+  if (context.threads <= 1) {
+    outcome = WalkStoreFolder(
+        context.store, context.stop, folder,
+        [&](std::u16string_view path, const platform::FileFinder* listing,
+            std::u16string_view name) {
+          context.events.Send(FileChecking{path});
+          const Verdict verdict = CheckListedFile(context.matcher, path, listing, name);
+          ReportAndRemove(context, path, verdict, context.matcher.LastFileBytes());
+        });
+  } else {
+    ParallelChecker checker(
+        context.store, context.database, &context.stop.Cancel(), context.threads,
+        [&](std::u16string_view path, const Verdict& verdict, std::uint64_t bytes) {
+          context.events.Send(FileChecking{path});
+          ReportAndRemove(context, path, verdict, bytes);
+        });
+    outcome = WalkStoreFolder(
+        context.store, context.stop, folder,
+        [&](std::u16string_view path, const platform::FileFinder* listing,
+            std::u16string_view name) { checker.Submit(OpenListedFile(path, listing, name)); });
+    checker.Finish();
+  }
   if (outcome == WalkOutcome::kStopped) context.events.Send(ScanStopped{});
   return outcome;
 }

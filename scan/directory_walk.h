@@ -2,9 +2,11 @@
 // scan ("-hideandscan") walk the whole store (store_walk.h) and check every
 // file that passes the extension filter, removing each infected one.
 //
-// Entry point: ScanStoreFiles. Events, for each file: FileChecking, its
-// FileVerdict, and for an infected file the ActionTaken of its removal; a
-// file or folder too long for a device path is not checked. On a stop:
+// Entry point: ScanStoreFiles. Events, for each file in walk order,
+// whatever the context's number of threads: FileChecking, its FileVerdict,
+// and for an infected file the ActionTaken of its removal; a file or folder
+// too long for a device path is not checked. Removals are made by the
+// scan's own thread, in that order. On a stop:
 // ScanStopped, once, after the walk has unwound. Symbolic links are neither
 // followed nor checked: the folder listing never gives them.
 #pragma once
@@ -20,8 +22,5 @@ namespace kv {
 // matcher should carry the stop token's cancel, so that a stop also ends
 // the search in progress.
 [[nodiscard]] WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folder);
-
-// Reports `path`'s verdict, and removes the file when it is infected.
-void ReportAndRemove(const ScanContext& context, std::u16string_view path, const Verdict& verdict);
 
 }  // namespace kv

@@ -3,7 +3,9 @@
 // stop token says, so their searches are given no cancel token.
 #include "scan/run_scan.h"
 
+#include <algorithm>
 #include <exception>
+#include <thread>
 
 #include "platform/text.h"
 #include "scan/directory_walk.h"
@@ -44,12 +46,14 @@ ScanOutcome RunSteps(const ScanContext& context) {
 
 }  // namespace
 
+unsigned DefaultScanThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
+
 ScanOutcome RunScan(const platform::Store& store, std::shared_ptr<const SignatureDatabase> database,
                     ScanMode mode, const StopToken& stop, ScanEvents& events,
-                    const ScanOutputs& outputs) {
+                    const ScanOutputs& outputs, unsigned threads) {
   if (database == nullptr) database = std::make_shared<const SignatureDatabase>();
   FileMatcher matcher(store, *database, WalksStore(mode) ? &stop.Cancel() : nullptr);
-  const ScanContext context{store, *database, matcher, mode, stop, events, outputs};
+  const ScanContext context{store, *database, matcher, mode, stop, events, outputs, threads};
 
   events.Send(ScanStarted{mode, outputs.clock.Now(), database->Version(),
                           database->CharacterSignatures().size(), database->FileSignatures().size(),

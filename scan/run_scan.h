@@ -35,10 +35,14 @@ enum class ScanOutcome : int {
 
 // Runs the scan of `mode` over `database`, which it holds until it returns,
 // so that a reload meanwhile does not disturb it (a null snapshot is an
-// empty one). `stop` is read before every entry of a store walk.
+// empty one). `stop` is read before every entry of a store walk, whose
+// files `threads` threads check (the events are the same for any number).
 [[nodiscard]] ScanOutcome RunScan(const platform::Store& store,
                                   std::shared_ptr<const SignatureDatabase> database, ScanMode mode,
                                   const StopToken& stop, ScanEvents& events,
-                                  const ScanOutputs& outputs);
+                                  const ScanOutputs& outputs, unsigned threads = 1);
+
+// The host's number of cores, at least 1: the store walks' default.
+unsigned DefaultScanThreads();
 
 }  // namespace kv

@@ -1,5 +1,5 @@
 // ScanContext: what every step of one scan works with, gathered once by
-// RunScan so that the steps take one argument instead of eight.
+// RunScan so that the steps take one argument instead of nine.
 #pragma once
 
 #include "platform/store.h"
@@ -20,6 +20,9 @@ struct ScanContext {
   const StopToken& stop;
   ScanEvents& events;
   const ScanOutputs& outputs;
+  // Threads that check the files of a store walk; 1 checks them on the
+  // scan's own thread.
+  unsigned threads;
 };
 
 }  // namespace kv

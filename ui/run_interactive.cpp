@@ -67,7 +67,7 @@ int RunInteractive(InteractiveContext& context, bool hide) {
                        events.Add(log);
                        events.Add(view);
                        (void)RunScan(context.store, context.database.Current(), mode, stop, events,
-                                     outputs);
+                                     outputs, DefaultScanThreads());
                      }};
   DataConnection connection;
   MainWindowServices services{

@@ -38,8 +38,8 @@ class WalkTest : public ::testing::Test {
  protected:
   WalkOutcome FullWalk(std::u16string_view folder = u"") {
     ScanEvents events = recorded_.Events();
-    const ScanContext context{store_, *database_, matcher_,         ScanMode::kFull,
-                              stop_,  events,     recorded_.outputs};
+    const ScanContext context{store_, *database_, matcher_,          ScanMode::kFull,
+                              stop_,  events,     recorded_.outputs, 1};
     return ScanStoreFiles(context, folder);
   }
   fs::path Write(const fs::path& relative, std::string_view content = kInfected) {
@@ -307,6 +307,59 @@ TEST(FullScanThreaded, AStopFromAnotherThreadEndsTheScanWithOneStop) {
   EXPECT_EQ(dump[dump.size() - 2], "stopped");
   EXPECT_TRUE(dump.back().starts_with("stopped-finished ")) << dump.back();
   EXPECT_EQ(recorded.observer.lines.back(), ">>>>>>>>User stop scan!");
+}
+
+// The same store scanned with 1, 2 and 4 checking threads gives the same
+// events in the same order: verdicts come back in walk order, and removals
+// are made in that order by the scan's own thread.
+TEST(PooledScanThreaded, AnyNumberOfThreadsGivesTheSameEvents) {
+  const auto scan = [](unsigned threads) {
+    TempPrefix prefix;
+    for (int folder = 0; folder < 6; ++folder) {
+      for (int file = 0; file < 12; ++file) {
+        const std::string name = "F" + std::to_string(folder) + "/f" + std::to_string(file);
+        prefix.WriteStoreFile(name + ".exe", file % 3 == 0 ? kInfected : kClean);
+        prefix.WriteStoreFile(name + ".txt", kInfected);  // never checked
+      }
+    }
+    prefix.WriteStoreFile("F2/empty.dat", "");
+    RecordedScan recorded;
+    ScanEvents events = recorded.Events();
+    const StopToken stop;
+    EXPECT_EQ(RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, events,
+                      recorded.outputs, threads),
+              ScanOutcome::kFinished);
+    return recorded.observer.events;
+  };
+  const Lines one = scan(1);
+  EXPECT_EQ(one.back(), "finished checked=73 infected=24 not-checked=0 failed=0");
+  EXPECT_EQ(scan(2), one);
+  EXPECT_EQ(scan(4), one);
+}
+
+// A stop while four threads check: the walk hands out nothing more, the
+// files in flight come back (cancelled or checked), and the scan ends.
+TEST(PooledScanThreaded, AStopEndsAPooledScanWithFewFilesAfterIt) {
+  TempPrefix prefix;
+  for (int file = 0; file < 200; ++file) {
+    prefix.WriteStoreFile("F/f" + std::to_string(file) + ".exe", kClean);
+  }
+  RecordedScan recorded;
+  StopToken stop;
+  std::size_t verdictsAtStop = 0;
+  recorded.observer.onEvent = [&](const ScanEvent& event) {
+    if (std::holds_alternative<FileVerdict>(event) && ++verdictsAtStop == 20) stop.Stop();
+  };
+  ScanEvents events = recorded.Events();
+  EXPECT_EQ(RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, events,
+                    recorded.outputs, 4),
+            ScanOutcome::kStopped);
+  const Lines& dump = recorded.observer.events;
+  const auto verdicts = std::count_if(dump.begin(), dump.end(), [](const std::string& event) {
+    return event.starts_with("verdict ");
+  });
+  EXPECT_LE(verdicts, 20 + 8 + 1);  // those in flight: two a thread, and the one being opened
+  EXPECT_EQ(dump[dump.size() - 2], "stopped");
 }
 
 }  // namespace

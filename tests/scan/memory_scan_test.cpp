@@ -97,8 +97,8 @@ class MemoryScanTest : public ::testing::Test {
   MemoryScanResult Scan(bool showBoxes) {
     FileMatcher matcher(store_, *database_);
     ScanEvents events = recorded_->Events();
-    const ScanContext context{store_, *database_, matcher,           ScanMode::kMemory,
-                              stop_,  events,     recorded_->outputs};
+    const ScanContext context{store_, *database_,         matcher, ScanMode::kMemory, stop_,
+                              events, recorded_->outputs, 1};
     return MemoryScan(context, showBoxes);
   }
   std::vector<std::string> Lines() const { return recorded_->observer.lines; }

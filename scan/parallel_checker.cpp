@@ -1,0 +1,101 @@
+// ParallelChecker. The submitting thread waits for the next verdict in
+// order only when the pipeline is full, so walking, opening and the
+// delivery of verdicts overlap the workers' reading and searching.
+#include "scan/parallel_checker.h"
+
+#include <exception>
+#include <utility>
+
+namespace kv {
+
+ParallelChecker::ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
+                                 const CancelToken* cancel, unsigned threads, Deliver deliver)
+    : store_(store),
+      database_(database),
+      cancel_(cancel),
+      deliver_(std::move(deliver)),
+      maxInFlight_(2 * std::max(threads, 1u)) {
+  for (unsigned i = 0; i < std::max(threads, 1u); ++i) {
+    auto worker = std::make_unique<platform::EngineThread>();
+    if (!worker->Start([this] { Work(); })) break;
+    workers_.push_back(std::move(worker));
+  }
+  if (workers_.empty()) inlineMatcher_ = std::make_unique<FileMatcher>(store_, database_, cancel_);
+}
+
+ParallelChecker::~ParallelChecker() {
+  Finish();
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    closing_ = true;
+  }
+  workReady_.notify_all();
+  workers_.clear();  // joins
+}
+
+ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile& file) const {
+  Result result{std::move(file.path), Verdict::NotChecked(NotCheckedReason::kUnreadable), 0};
+  try {
+    if (file.known) {
+      result.verdict = *file.known;
+    } else if (file.byPath) {
+      result.verdict = matcher.CheckFile(result.path);
+    } else {
+      result.verdict = matcher.CheckOpenedFile(file.opened, file.file);
+    }
+    result.bytes = matcher.LastFileBytes();
+  } catch (const std::exception&) {
+    // Not checked, as set above: a worker never ends the process.
+  }
+  file.file = platform::File();
+  return result;
+}
+
+void ParallelChecker::Work() {
+  FileMatcher matcher(store_, database_, cancel_);
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    workReady_.wait(lock, [this] { return closing_ || !pending_.empty(); });
+    if (pending_.empty()) return;  // closing, and nothing left
+    auto [sequence, file] = std::move(pending_.front());
+    pending_.pop_front();
+    lock.unlock();
+    Result result = Check(matcher, file);
+    lock.lock();
+    done_.emplace(sequence, std::move(result));
+    resultReady_.notify_one();
+  }
+}
+
+void ParallelChecker::DeliverReady(std::unique_lock<std::mutex>& lock, bool waitForOne) {
+  if (waitForOne) resultReady_.wait(lock, [this] { return done_.contains(delivered_); });
+  for (auto next = done_.find(delivered_); next != done_.end(); next = done_.find(delivered_)) {
+    Result result = std::move(next->second);
+    done_.erase(next);
+    ++delivered_;
+    // Delivered unlocked: the caller reports and removes files meanwhile.
+    lock.unlock();
+    deliver_(result.path, result.verdict, result.bytes);
+    lock.lock();
+  }
+}
+
+void ParallelChecker::Submit(CheckedFile file) {
+  if (inlineMatcher_ != nullptr) {
+    const Result result = Check(*inlineMatcher_, file);
+    deliver_(result.path, result.verdict, result.bytes);
+    return;
+  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  pending_.emplace_back(submitted_++, std::move(file));
+  workReady_.notify_one();
+  DeliverReady(lock, false);
+  while (submitted_ - delivered_ >= maxInFlight_) DeliverReady(lock, true);
+}
+
+void ParallelChecker::Finish() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (delivered_ < submitted_) DeliverReady(lock, true);
+}
+
+}  // namespace kv

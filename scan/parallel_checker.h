@@ -1,0 +1,96 @@
+// ParallelChecker: checks the files a walk hands it on a pool of engine
+// threads, and gives their verdicts back on the walking thread in the order
+// the files were handed in, so that everything a scan reports or removes
+// happens in walk order, whatever the number of threads.
+//
+// Entry points: ParallelChecker (Submit, Finish), CheckedFile.
+// The walk opens each file from the folder it holds open (the locks and
+// link rules of a listed open) and hands the open file over; a worker reads
+// and searches it and closes it. At most two files a thread are in flight,
+// so open descriptors and read buffers stay bounded. One snapshot and one
+// cancel token are shared by every worker; each has its own matcher.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pattern/cancel_token.h"
+#include "platform/engine_thread.h"
+#include "platform/files.h"
+#include "platform/store.h"
+#include "scan/file_matcher.h"
+#include "scan/signature_database.h"
+#include "scan/verdict.h"
+
+namespace kv {
+
+// One file to check: opened by the walk, to be checked by its device path,
+// or with its verdict known already (a path too long to open).
+struct CheckedFile {
+  std::u16string path;
+  platform::FileStatus opened = platform::FileStatus::kFailed;
+  platform::File file;
+  bool byPath = false;
+  std::optional<Verdict> known;
+};
+
+class ParallelChecker {
+ public:
+  // Called on the submitting thread, in submission order.
+  using Deliver =
+      std::function<void(std::u16string_view path, const Verdict& verdict, std::uint64_t bytes)>;
+
+  // Starts `threads` workers (at least 1); when the host cannot start one,
+  // the files are checked on the submitting thread instead.
+  ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
+                  const CancelToken* cancel, unsigned threads, Deliver deliver);
+  // Finishes, then ends the workers.
+  ~ParallelChecker();
+  ParallelChecker(const ParallelChecker&) = delete;
+  ParallelChecker& operator=(const ParallelChecker&) = delete;
+
+  void Submit(CheckedFile file);
+
+  // Delivers every verdict still outstanding.
+  void Finish();
+
+ private:
+  struct Result {
+    std::u16string path;
+    Verdict verdict;
+    std::uint64_t bytes = 0;
+  };
+
+  void Work();
+  Result Check(FileMatcher& matcher, CheckedFile& file) const;
+  // Delivers the results that are next in order; with `waitForOne`, first
+  // waits until the next one is there.
+  void DeliverReady(std::unique_lock<std::mutex>& lock, bool waitForOne);
+
+  const platform::Store& store_;
+  const SignatureDatabase& database_;
+  const CancelToken* cancel_;
+  Deliver deliver_;
+  std::size_t maxInFlight_;
+
+  std::mutex mutex_;
+  std::condition_variable workReady_;
+  std::condition_variable resultReady_;
+  std::deque<std::pair<std::uint64_t, CheckedFile>> pending_;  // guarded by mutex_
+  std::map<std::uint64_t, Result> done_;                       // guarded by mutex_
+  bool closing_ = false;                                       // guarded by mutex_
+  std::uint64_t submitted_ = 0;                                // submitting thread only
+  std::uint64_t delivered_ = 0;                                // submitting thread only
+  std::vector<std::unique_ptr<platform::EngineThread>> workers_;
+  std::unique_ptr<FileMatcher> inlineMatcher_;  // when no worker could start
+};
+
+}  // namespace kv
