@@ -26,6 +26,13 @@ enum class FaultPoint {
   kRename,  // ReplaceStoreFile's rename into place fails
   // TakeProcessSnapshot cannot read the host's process list.
   kProcessList,
+  // The quarantine (quarantine.h): the rename of a file into or out of
+  // the quarantine fails; the rename reports another file system, so the
+  // file is copied; a write of that copy fails; the index append fails.
+  kQuarantineMove,
+  kQuarantineCrossDevice,
+  kQuarantineCopy,
+  kQuarantineRecord,
   kCount,  // the number of points above, not a point: keep it last
 };
 

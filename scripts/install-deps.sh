@@ -10,7 +10,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libpcre2-dev
-          clang-tidy clang-format libcurl4-openssl-dev
+          clang-tidy clang-format libcurl4-openssl-dev libsodium-dev
           qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth x11-utils)
 if [ $# -gt 0 ]; then
   packages=("$@")
