@@ -79,14 +79,15 @@ void FinishMove(const Store& store, int folder, const std::string& pendingName, 
   if (!ReadSmallFile(pending, line) || !ParseRecordLine(line, record) || !IsItemId(record.id)) {
     return;  // not ours to judge: left for a person to look at
   }
+  if (record.outcome == QuarantineOutcome::kQuarantined) {
+    // The crash may have come before the permissions were taken away.
+    const UniqueFd item(::openat(folder, record.id.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (item.IsValid()) (void)::fchmod(item.Get(), S_IRUSR | S_IWUSR);
+  }
   if (!IndexHolds(folder, record)) {
     bool happened = false;
     if (record.outcome == QuarantineOutcome::kQuarantined) {
       happened = ExistsAsFile(folder, record.id);
-      if (happened) {
-        const UniqueFd item(::openat(folder, record.id.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-        if (item.IsValid()) (void)::fchmod(item.Get(), S_IRUSR | S_IWUSR);
-      }
     } else {
       UniqueFd storeFolder;
       StoreEntry entry;
