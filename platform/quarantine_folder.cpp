@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "platform/fault_injection.h"
+#include "platform/file_lock.h"
+#include "platform/limits.h"
 #include "platform/store_path.h"
 
 namespace kv::platform {
@@ -100,6 +102,20 @@ void FinishMove(const Store& store, int folder, const std::string& pendingName, 
   (void)::unlinkat(folder, pendingName.c_str(), 0);
 }
 
+// The index's lock, held while a pending record is created and locked and
+// while a stray "<id>.pending-new" is judged: without it, a file just
+// created and not yet locked would look like a crashed mover's.
+UniqueFd HoldIndexLock(int folder) {
+  UniqueFd index(::openat(folder, kIndexName,
+                          O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                          S_IRUSR | S_IWUSR));
+  if (index.IsValid() &&
+      LockWaiting(index.Get(), Sharing::kNone, limits::kLogLockWait) != LockStatus::kLocked) {
+    index.Reset();
+  }
+  return index;
+}
+
 }  // namespace
 
 bool OpenQuarantineFolder(const Store& store, bool create, UniqueFd& folder, bool* missing) {
@@ -131,6 +147,8 @@ void FinishInterruptedMoves(const Store& store, int folder) {
       }
       continue;
     }
+    UniqueFd indexLock;
+    if (pendingNew && !(indexLock = HoldIndexLock(folder)).IsValid()) continue;
     const UniqueFd fd(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.IsValid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) continue;  // a live mover
     if (pendingNew) {
@@ -145,12 +163,20 @@ void FinishInterruptedMoves(const Store& store, int folder) {
 PendingRecord::PendingRecord(int folder, const QuarantineRecord& record)
     : folder_(folder), name_(record.id + std::string(kPendingSuffix)) {
   const std::string newName = record.id + std::string(kPendingNewSuffix);
-  fd_.Reset(::openat(folder, newName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                     S_IRUSR | S_IWUSR));
+  {
+    const UniqueFd indexLock = HoldIndexLock(folder);
+    if (!indexLock.IsValid()) return;
+    fd_.Reset(::openat(folder, newName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                       S_IRUSR | S_IWUSR));
+    // The lock goes with the open file through the rename below.
+    if (fd_.IsValid() && ::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
+      (void)::unlinkat(folder, newName.c_str(), 0);
+      fd_.Reset();
+    }
+  }
   if (!fd_.IsValid()) return;
-  // The lock goes with the open file through the rename below.
-  if (::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0 || !WriteAll(fd_.Get(), RecordLine(record)) ||
-      ::fsync(fd_.Get()) != 0 || ::renameat(folder, newName.c_str(), folder, name_.c_str()) != 0) {
+  if (!WriteAll(fd_.Get(), RecordLine(record)) || ::fsync(fd_.Get()) != 0 ||
+      ::renameat(folder, newName.c_str(), folder, name_.c_str()) != 0) {
     (void)::unlinkat(folder, newName.c_str(), 0);
     fd_.Reset();
     return;

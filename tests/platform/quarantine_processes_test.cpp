@@ -1,7 +1,9 @@
-// The quarantine under kill -9: a child process quarantines file after file
-// and is killed at a random moment, again and again; after each kill the
-// next listing must find every file in the store or in the quarantine with
-// its record, never neither and never both, and no leftover of the move.
+// The quarantine across processes. Under kill -9: a child quarantines file
+// after file and is killed at a random moment, again and again; after each
+// kill the next listing must find every file in the store or in the
+// quarantine with its record, never neither and never both, and no leftover
+// of the move. At once: movers in several processes, each finishing what
+// it believes a crash left, must neither lose nor break one another's moves.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <thread>
@@ -17,6 +20,7 @@
 
 #include "platform/quarantine.h"
 #include "platform/quarantine_folder.h"
+#include "support/child_processes.h"
 #include "support/temp_files.h"
 
 namespace kv::platform {
@@ -108,6 +112,40 @@ TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNin
   }
   // Otherwise every kill came before the first move or after the last.
   EXPECT_GT(cutShort, 0);
+}
+
+TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
+  constexpr int kProcesses = 4;
+  constexpr int kFilesEach = 6;
+  const testing::TempPrefix prefix;
+  std::vector<std::function<int()>> movers;
+  for (int p = 0; p < kProcesses; ++p) {
+    for (int i = 0; i < kFilesEach; ++i) {
+      prefix.WriteStoreFile("p" + std::to_string(p) + "/f" + std::to_string(i), Content(p, i));
+    }
+    movers.push_back([&prefix, p] {
+      int failed = 0;
+      for (int i = 0; i < kFilesEach; ++i) {
+        const std::string name = "\\p" + std::to_string(p) + "\\f" + std::to_string(i);
+        failed += QuarantineStoreFile(prefix.Store(), std::u16string(name.begin(), name.end()),
+                                      {u"Trojan.Many", u"hideandscan"})
+                              .status == QuarantineStatus::kQuarantined
+                      ? 0
+                      : 1;
+      }
+      return failed;
+    });
+  }
+  EXPECT_EQ(testing::RunInChildProcesses(movers), std::vector<int>(kProcesses, 0));
+  QuarantineListing listing;
+  ASSERT_TRUE(ListQuarantine(prefix.Store(), listing));
+  EXPECT_EQ(listing.unreadableLines, 0u);
+  ASSERT_EQ(listing.items.size(), std::size_t{kProcesses * kFilesEach});
+  for (const QuarantineItem& item : listing.items) {
+    EXPECT_EQ(item.state, QuarantineItemState::kQuarantined);
+    EXPECT_EQ(item.record.size,
+              testing::ReadFile(prefix.Path() / "quarantine" / item.record.id).size());
+  }
 }
 
 }  // namespace
