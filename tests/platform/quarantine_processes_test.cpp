@@ -140,7 +140,7 @@ TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
   QuarantineListing listing;
   ASSERT_TRUE(ListQuarantine(prefix.Store(), listing));
   EXPECT_EQ(listing.unreadableLines, 0u);
-  ASSERT_EQ(listing.items.size(), std::size_t{kProcesses * kFilesEach});
+  ASSERT_EQ(listing.items.size(), std::size_t{kProcesses} * kFilesEach);
   for (const QuarantineItem& item : listing.items) {
     EXPECT_EQ(item.state, QuarantineItemState::kQuarantined);
     EXPECT_EQ(item.record.size,
