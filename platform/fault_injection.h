@@ -28,6 +28,13 @@ enum class FaultPoint {
   kProcessList,
   // FileFinder::FindNext runs out of memory: it throws std::bad_alloc.
   kListingMemory,
+  // The quarantine (quarantine.h): the rename of a file into or out of
+  // the quarantine fails; the rename reports another file system, so the
+  // file is copied; a write of that copy fails; the index append fails.
+  kQuarantineMove,
+  kQuarantineCrossDevice,
+  kQuarantineCopy,
+  kQuarantineRecord,
   kCount,  // the number of points above, not a point: keep it last
 };
 

@@ -351,9 +351,9 @@ TEST(PooledScanThreaded, AStopEndsAPooledScanWithFewFilesAfterIt) {
     if (std::holds_alternative<FileVerdict>(event) && ++verdictsAtStop == 20) stop.Stop();
   };
   ScanEvents events = recorded.Events();
-  EXPECT_EQ(RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, events,
-                    recorded.outputs, 4),
-            ScanOutcome::kStopped);
+  EXPECT_EQ(
+      RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, events, recorded.outputs, 4),
+      ScanOutcome::kStopped);
   const Lines& dump = recorded.observer.events;
   const auto verdicts = std::count_if(dump.begin(), dump.end(), [](const std::string& event) {
     return event.starts_with("verdict ");

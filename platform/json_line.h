@@ -1,0 +1,58 @@
+// One flat JSON object on one line: the writer and the reader of the
+// quarantine's index (quarantine_index.h), and the form in which tarnscan
+// prints records for scripts.
+//
+// Entry points: JsonObject, WriteJsonLine, ReadJsonLine.
+//
+// The object holds string and number fields only, in the order given:
+//
+//   {"id":"20261207T041615Z-1a2b3c4d","size":123,"path":"\\Windows\\a.exe"}
+//
+// - Numbers are unsigned decimal integers (no sign, fraction or exponent).
+// - Strings are UTF-16 in memory. The writer puts each character out as
+//   UTF-8, except '"' and '\' (escaped as \" and \\), the control
+//   characters U+0000-U+001F (as \u00XX) and lone surrogates (as \uDCXX),
+//   which a device path holds for each byte of a host name that is not
+//   UTF-8 (host_name.h): so every path survives the round trip unchanged.
+// - No blanks are written; the reader takes blanks between tokens, every
+//   JSON string escape, and refuses anything else: nested values, true,
+//   false, null, signs, fractions, duplicate names, trailing text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace kv::platform {
+
+struct JsonField {
+  std::string name;  // ASCII, never escaped by the writer
+  std::variant<std::u16string, std::uint64_t> value;
+};
+
+class JsonObject {
+ public:
+  JsonObject& Add(std::string name, std::u16string_view text);
+  JsonObject& Add(std::string name, std::uint64_t number);
+
+  // The field's value, or null when it is absent or of the other kind.
+  const std::u16string* Text(std::string_view name) const;
+  const std::uint64_t* Number(std::string_view name) const;
+
+  const std::vector<JsonField>& Fields() const { return fields_; }
+
+ private:
+  friend bool ReadJsonLine(std::string_view line, JsonObject& object);
+  std::vector<JsonField> fields_;
+};
+
+// The object as one line of JSON, without a line break.
+std::string WriteJsonLine(const JsonObject& object);
+
+// Parses one line (a trailing line break is allowed) into `object`; false
+// when the line is not such an object, and `object` is then empty.
+[[nodiscard]] bool ReadJsonLine(std::string_view line, JsonObject& object);
+
+}  // namespace kv::platform

@@ -1,0 +1,155 @@
+// RestoreQuarantineItem, PurgeQuarantineItem and PurgeQuarantineOlderThan
+// (quarantine.h). Both take the item's file out of the folder first and
+// record it afterwards: a crash between leaves a record whose file has
+// gone, which the list shows as "missing", never a file silently lost.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/fault_injection.h"
+#include "platform/host_name.h"
+#include "platform/quarantine.h"
+#include "platform/quarantine_folder.h"
+#include "platform/store_path.h"
+
+namespace kv::platform {
+namespace {
+
+// The quarantine opened and settled, and the item `id`'s first record when
+// its file is in the quarantine (or, with `missingToo`, has gone).
+QuarantineChange FindItem(const Store& store, std::string_view id, bool missingToo,
+                          UniqueFd& folder, QuarantineRecord& record) {
+  if (!IsItemId(id)) return QuarantineChange::kNoSuchItem;
+  QuarantineListing listing;
+  if (!ListQuarantine(store, listing)) return QuarantineChange::kFailed;
+  for (const QuarantineItem& item : listing.items) {
+    if (item.record.id != id) continue;
+    const bool present = item.state == QuarantineItemState::kQuarantined;
+    if (!present && !(missingToo && item.state == QuarantineItemState::kMissing)) break;
+    record = item.record;
+    return OpenQuarantineFolder(store, false, folder) ? QuarantineChange::kDone
+                                                      : QuarantineChange::kFailed;
+  }
+  return QuarantineChange::kNoSuchItem;
+}
+
+QuarantineChange Record(int folder, QuarantineRecord record, QuarantineOutcome outcome,
+                        std::u16string_view to = {}) {
+  const auto now = std::chrono::system_clock::now();
+  record.outcome = outcome;
+  record.time = UtcTimeText(now);
+  record.to = to;
+  return AppendIndexLine(folder, RecordLine(record)) ? QuarantineChange::kDone
+                                                     : QuarantineChange::kNotRecorded;
+}
+
+// Moves item `id` to `name` in `toFolder`, never replacing an entry: a
+// rename, or on another file system a copy and the removal of the item.
+QuarantineChange MoveOut(int folder, const std::string& id, int toFolder, const std::string& name,
+                         mode_t mode) {
+  const UniqueFd item(::openat(folder, id.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  if (!item.IsValid()) return QuarantineChange::kNoSuchItem;
+  int moved = -1;
+  if (ConsumeFault(FaultPoint::kQuarantineMove)) {
+    errno = EIO;
+  } else if (ConsumeFault(FaultPoint::kQuarantineCrossDevice)) {
+    errno = EXDEV;
+  } else {
+    moved = ::renameat2(folder, id.c_str(), toFolder, name.c_str(), RENAME_NOREPLACE);
+  }
+  if (moved != 0) {
+    if (errno == EEXIST) return QuarantineChange::kTargetExists;
+    if (errno == ENOENT) return QuarantineChange::kTargetMissing;
+    if (errno != EXDEV) return QuarantineChange::kFailed;
+    if (!CopyFileInto(item.Get(), toFolder, name, mode)) {
+      return errno == EEXIST ? QuarantineChange::kTargetExists : QuarantineChange::kFailed;
+    }
+    if (::unlinkat(folder, id.c_str(), 0) != 0) {
+      (void)::unlinkat(toFolder, name.c_str(), 0);
+      return QuarantineChange::kFailed;
+    }
+  }
+  (void)::fchmod(item.Get(), mode);
+  (void)::fsync(item.Get());
+  SyncFolder(toFolder);
+  SyncFolder(folder);
+  return QuarantineChange::kDone;
+}
+
+}  // namespace
+
+QuarantineChange RestoreQuarantineItem(const Store& store, std::string_view id,
+                                       const std::optional<std::filesystem::path>& hostPath) {
+  UniqueFd folder;
+  QuarantineRecord record;
+  if (const QuarantineChange found = FindItem(store, id, false, folder, record);
+      found != QuarantineChange::kDone) {
+    return found;
+  }
+  const mode_t mode = record.permissions & 07777;
+  QuarantineChange moved;
+  std::u16string to;
+  if (hostPath) {
+    const std::filesystem::path absolute = std::filesystem::absolute(*hostPath);
+    moved = MoveOut(folder.Get(), record.id, AT_FDCWD, absolute.string(), mode);
+    to = HostNameToDevice(absolute.native());
+  } else {
+    UniqueFd storeFolder;
+    StoreEntry entry;
+    switch (ResolveStoreEntry(store, record.path, storeFolder, entry)) {
+      case FileStatus::kOk:
+        return QuarantineChange::kTargetExists;
+      case FileStatus::kFailed:
+      case FileStatus::kLocked:
+      case FileStatus::kNotRegular:
+        return QuarantineChange::kTargetMissing;
+      case FileStatus::kFileNotFound:
+        break;
+    }
+    moved = MoveOut(folder.Get(), record.id, storeFolder.Get(), entry.hostName, mode);
+    to = record.path;
+  }
+  if (moved != QuarantineChange::kDone) return moved;
+  return Record(folder.Get(), record, QuarantineOutcome::kRestored, to);
+}
+
+QuarantineChange PurgeQuarantineItem(const Store& store, std::string_view id) {
+  UniqueFd folder;
+  QuarantineRecord record;
+  if (const QuarantineChange found = FindItem(store, id, true, folder, record);
+      found != QuarantineChange::kDone) {
+    return found;
+  }
+  if (::unlinkat(folder.Get(), record.id.c_str(), 0) != 0 && errno != ENOENT) {
+    return QuarantineChange::kFailed;
+  }
+  SyncFolder(folder.Get());
+  return Record(folder.Get(), record, QuarantineOutcome::kPurged);
+}
+
+QuarantineChange PurgeQuarantineOlderThan(const Store& store, std::uint64_t days,
+                                          std::chrono::system_clock::time_point now,
+                                          std::size_t& purged) {
+  purged = 0;
+  QuarantineListing listing;
+  if (!ListQuarantine(store, listing)) return QuarantineChange::kFailed;
+  const auto age = std::chrono::hours(24) * static_cast<std::int64_t>(days);
+  QuarantineChange result = QuarantineChange::kDone;
+  for (const QuarantineItem& item : listing.items) {
+    std::chrono::system_clock::time_point when;
+    const bool held = item.state == QuarantineItemState::kQuarantined ||
+                      item.state == QuarantineItemState::kMissing;
+    if (!held || !ParseUtcTime(item.record.time, when) || now - when < age) continue;
+    const QuarantineChange change = PurgeQuarantineItem(store, item.record.id);
+    if (change == QuarantineChange::kDone) {
+      ++purged;
+    } else {
+      result = QuarantineChange::kFailed;
+    }
+  }
+  return result;
+}
+
+}  // namespace kv::platform

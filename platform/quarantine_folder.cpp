@@ -1,0 +1,285 @@
+// The quarantine folder's building blocks (quarantine_folder.h), and the
+// completion of moves a crash interrupted.
+#include "platform/quarantine_folder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <vector>
+
+#include "platform/fault_injection.h"
+#include "platform/file_lock.h"
+#include "platform/limits.h"
+#include "platform/store_path.h"
+
+namespace kv::platform {
+namespace {
+
+constexpr std::string_view kPendingSuffix = ".pending";
+constexpr std::string_view kPendingNewSuffix = ".pending-new";
+constexpr std::string_view kPartialSuffix = ".partial";
+
+// The names of the folder's entries.
+std::vector<std::string> EntryNames(int folder) {
+  std::vector<std::string> names;
+  const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listed < 0) return names;
+  DIR* dir = ::fdopendir(listed);
+  if (dir == nullptr) {
+    ::close(listed);
+    return names;
+  }
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+bool ExistsAsFile(int folder, const std::string& name) {
+  struct stat status {};
+  return ::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISREG(status.st_mode);
+}
+
+bool ReadSmallFile(int fd, std::string& content) {
+  std::array<char, 8192> buffer{};
+  content.clear();
+  for (off_t at = 0;;) {
+    const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 || content.size() > 65536) return false;
+    if (got == 0) return true;
+    content.append(buffer.data(), static_cast<std::size_t>(got));
+    at += got;
+  }
+}
+
+bool IndexHolds(int folder, const QuarantineRecord& record) {
+  std::vector<QuarantineRecord> records;
+  std::size_t unreadable = 0;
+  if (!ReadIndex(folder, records, unreadable)) return false;
+  return std::any_of(records.begin(), records.end(), [&](const QuarantineRecord& seen) {
+    return seen.id == record.id && seen.outcome == record.outcome;
+  });
+}
+
+// Decides one pending record whose mover is gone (its lock is ours).
+void FinishMove(const Store& store, int folder, const std::string& pendingName, int pending) {
+  std::string line;
+  QuarantineRecord record;
+  if (!ReadSmallFile(pending, line) || !ParseRecordLine(line, record) || !IsItemId(record.id)) {
+    return;  // not ours to judge: left for a person to look at
+  }
+  if (record.outcome == QuarantineOutcome::kQuarantined) {
+    // The crash may have come before the permissions were taken away.
+    const UniqueFd item(::openat(folder, record.id.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (item.IsValid()) (void)::fchmod(item.Get(), S_IRUSR | S_IWUSR);
+  }
+  if (!IndexHolds(folder, record)) {
+    bool happened = false;
+    if (record.outcome == QuarantineOutcome::kQuarantined) {
+      happened = ExistsAsFile(folder, record.id);
+    } else {
+      UniqueFd storeFolder;
+      StoreEntry entry;
+      happened = ResolveStoreEntry(store, record.path, storeFolder, entry) != FileStatus::kOk;
+    }
+    // Not happened: the file is still in the store; the record is dropped.
+    if (happened && !AppendIndexLine(folder, RecordLine(record))) return;
+  }
+  (void)::unlinkat(folder, (record.id + std::string(kPartialSuffix)).c_str(), 0);
+  (void)::unlinkat(folder, pendingName.c_str(), 0);
+}
+
+// The index's lock, held while a pending record is created and locked and
+// while a stray "<id>.pending-new" is judged: without it, a file just
+// created and not yet locked would look like a crashed mover's.
+UniqueFd HoldIndexLock(int folder) {
+  UniqueFd index(::openat(folder, kIndexName,
+                          O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                          S_IRUSR | S_IWUSR));
+  if (index.IsValid() &&
+      LockWaiting(index.Get(), Sharing::kNone, limits::kLogLockWait) != LockStatus::kLocked) {
+    index.Reset();
+  }
+  return index;
+}
+
+}  // namespace
+
+bool OpenQuarantineFolder(const Store& store, bool create, UniqueFd& folder, bool* missing) {
+  if (missing != nullptr) *missing = false;
+  if (store.PrefixPath().empty()) return false;
+  const UniqueFd prefix(::open(store.PrefixPath().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!prefix.IsValid()) return false;
+  if (create && ::mkdirat(prefix.Get(), "quarantine", S_IRWXU) != 0 && errno != EEXIST) {
+    return false;
+  }
+  folder.Reset(
+      ::openat(prefix.Get(), "quarantine", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!folder.IsValid() && missing != nullptr) *missing = errno == ENOENT;
+  return folder.IsValid();
+}
+
+void FinishInterruptedMoves(const Store& store, int folder) {
+  for (const std::string& name : EntryNames(folder)) {
+    const bool pending = name.ends_with(kPendingSuffix);
+    const bool pendingNew = name.ends_with(kPendingNewSuffix);
+    const bool partial = name.ends_with(kPartialSuffix);
+    if (!pending && !pendingNew && !partial) continue;
+    const std::string id = name.substr(0, name.rfind('.'));
+    if (partial) {
+      // A copy outlives its pending record only when a crash cut the move.
+      if (!ExistsAsFile(folder, id + std::string(kPendingSuffix)) &&
+          !ExistsAsFile(folder, id + std::string(kPendingNewSuffix))) {
+        (void)::unlinkat(folder, name.c_str(), 0);
+      }
+      continue;
+    }
+    UniqueFd indexLock;
+    if (pendingNew && !(indexLock = HoldIndexLock(folder)).IsValid()) continue;
+    const UniqueFd fd(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.IsValid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) continue;  // a live mover
+    if (pendingNew) {
+      // Written before any move began: the file is still in the store.
+      (void)::unlinkat(folder, name.c_str(), 0);
+      continue;
+    }
+    FinishMove(store, folder, name, fd.Get());
+  }
+}
+
+PendingRecord::PendingRecord(int folder, const QuarantineRecord& record)
+    : folder_(folder), name_(record.id + std::string(kPendingSuffix)) {
+  const std::string newName = record.id + std::string(kPendingNewSuffix);
+  {
+    const UniqueFd indexLock = HoldIndexLock(folder);
+    if (!indexLock.IsValid()) return;
+    fd_.Reset(::openat(folder, newName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                       S_IRUSR | S_IWUSR));
+    // The lock goes with the open file through the rename below.
+    if (fd_.IsValid() && ::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
+      (void)::unlinkat(folder, newName.c_str(), 0);
+      fd_.Reset();
+    }
+  }
+  if (!fd_.IsValid()) return;
+  if (!WriteAll(fd_.Get(), RecordLine(record)) || ::fsync(fd_.Get()) != 0 ||
+      ::renameat(folder, newName.c_str(), folder, name_.c_str()) != 0) {
+    (void)::unlinkat(folder, newName.c_str(), 0);
+    fd_.Reset();
+    return;
+  }
+  SyncFolder(folder);
+  written_ = true;
+}
+
+void PendingRecord::Drop() {
+  if (!written_) return;
+  (void)::unlinkat(folder_, name_.c_str(), 0);
+  fd_.Reset();
+  written_ = false;
+}
+
+std::uint64_t ItemBytes(int folder) {
+  std::uint64_t total = 0;
+  for (const std::string& name : EntryNames(folder)) {
+    struct stat status {};
+    if ((IsItemId(name) || name.ends_with(kPartialSuffix)) &&
+        ::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(status.st_mode)) {
+      total += static_cast<std::uint64_t>(status.st_size);
+    }
+  }
+  return total;
+}
+
+bool IsItemId(std::string_view name) {
+  // 20261207T041615Z-1a2b3c4d
+  if (name.size() != 25 || name[8] != 'T' || name[15] != 'Z' || name[16] != '-') return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (i == 8 || i == 15 || i == 16) continue;
+    const char c = name[i];
+    const bool digit = c >= '0' && c <= '9';
+    if (i < 16 ? !digit : !(digit || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
+std::string NewItemId(std::chrono::system_clock::time_point now) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  std::tm utc{};
+  ::gmtime_r(&seconds, &utc);
+  std::array<char, 64> text{};
+  std::snprintf(text.data(), text.size(), "%04d%02d%02dT%02d%02d%02dZ-%08x", utc.tm_year + 1900,
+                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                static_cast<unsigned>(std::random_device()()));
+  return text.data();
+}
+
+std::string UtcTimeText(std::chrono::system_clock::time_point time) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+  std::tm utc{};
+  ::gmtime_r(&seconds, &utc);
+  std::array<char, 64> text{};
+  std::snprintf(text.data(), text.size(), "%04d-%02d-%02dT%02d:%02d:%02dZ", utc.tm_year + 1900,
+                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
+  return text.data();
+}
+
+bool ParseUtcTime(std::string_view text, std::chrono::system_clock::time_point& time) {
+  std::tm utc{};
+  char end = 0;
+  const std::string copy(text);
+  if (text.size() != 20 ||
+      std::sscanf(copy.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &utc.tm_year, &utc.tm_mon,
+                  &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &end) != 7 ||
+      end != 'Z') {
+    return false;
+  }
+  utc.tm_year -= 1900;
+  utc.tm_mon -= 1;
+  time = std::chrono::system_clock::from_time_t(::timegm(&utc));
+  return true;
+}
+
+void SyncFolder(int folder) {
+  const UniqueFd opened(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (opened.IsValid()) (void)::fsync(opened.Get());
+}
+
+bool CopyFileInto(int from, int folder, const std::string& name, mode_t mode) {
+  UniqueFd to(
+      ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+  if (!to.IsValid()) return false;
+  std::vector<char> buffer(std::size_t{1} << 16);
+  bool copied = true;
+  for (off_t at = 0; copied;) {
+    const ssize_t got = ::pread(from, buffer.data(), buffer.size(), at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      copied = got == 0;
+      break;
+    }
+    copied = !ConsumeFault(FaultPoint::kQuarantineCopy) &&
+             WriteAll(to.Get(), std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    at += got;
+  }
+  // fchmod too: the creation mode is cut by the umask.
+  copied = copied && ::fchmod(to.Get(), mode) == 0 && ::fsync(to.Get()) == 0 && to.Close();
+  if (!copied) (void)::unlinkat(folder, name.c_str(), 0);
+  return copied;
+}
+
+}  // namespace kv::platform

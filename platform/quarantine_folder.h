@@ -1,0 +1,79 @@
+// The quarantine folder's building blocks, shared by the move, the list,
+// the restore and the purge. Internal to the platform layer.
+//
+// Entry points: OpenQuarantineFolder, FinishInterruptedMoves, PendingRecord,
+// ItemBytes, IsItemId, NewItemId, UtcTimeText, ParseUtcTime, SyncFolder,
+// CopyFileInto.
+//
+// Beside the index and the item files (named by id) the folder holds, only
+// while a move runs or after a crash: "<id>.pending-new" (a pending record
+// being written), "<id>.pending" (the record the move will append, locked by
+// the mover) and "<id>.partial" (a cross-file-system copy being written).
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/quarantine_index.h"
+#include "platform/store.h"
+#include "platform/unique_fd.h"
+
+namespace kv::platform {
+
+// Opens <prefix>/quarantine (never through a link), creating it with
+// permissions 0700 when `create` and missing. false when it cannot; with
+// `create` false, a missing folder is false with `missing` set.
+[[nodiscard]] bool OpenQuarantineFolder(const Store& store, bool create, UniqueFd& folder,
+                                        bool* missing = nullptr);
+
+// Completes or rolls back every move a crash interrupted (quarantine.h),
+// passing over the pending records a live mover still holds.
+void FinishInterruptedMoves(const Store& store, int folder);
+
+// The record of a move under way: written to "<id>.pending-new", flushed,
+// renamed to "<id>.pending" and held under an exclusive lock until it is
+// dropped, so that FinishInterruptedMoves never takes a live move for a
+// crashed one.
+class PendingRecord {
+ public:
+  PendingRecord(int folder, const QuarantineRecord& record);
+  PendingRecord(const PendingRecord&) = delete;
+  PendingRecord& operator=(const PendingRecord&) = delete;
+
+  bool IsWritten() const { return written_; }
+  // Removes the pending file: the move is finished or rolled back.
+  void Drop();
+
+ private:
+  int folder_;
+  std::string name_;
+  UniqueFd fd_;
+  bool written_ = false;
+};
+
+// The bytes the item files in the folder take together.
+std::uint64_t ItemBytes(int folder);
+
+// true for a name NewItemId can give: 16 characters of UTC time, '-', 8
+// lower-case hex digits.
+bool IsItemId(std::string_view name);
+std::string NewItemId(std::chrono::system_clock::time_point now);
+
+// "2026-12-07T04:16:15Z" and back; ParseUtcTime false for any other shape.
+std::string UtcTimeText(std::chrono::system_clock::time_point time);
+[[nodiscard]] bool ParseUtcTime(std::string_view text, std::chrono::system_clock::time_point& time);
+
+// Flushes a folder's entries to the disk, so that a rename in it survives a
+// crash; `folder` may be an O_PATH descriptor.
+void SyncFolder(int folder);
+
+// Copies the whole file `from` (read with pread from 0) to a new file `name`
+// in `folder` (O_EXCL, never through a link) with `mode`, and flushes it.
+// On failure the new file is removed. `fault` is armed for the write.
+[[nodiscard]] bool CopyFileInto(int from, int folder, const std::string& name, mode_t mode);
+
+}  // namespace kv::platform

@@ -1,0 +1,188 @@
+// QuarantineStoreFile (quarantine.h): hash, pending record, move, record.
+// The store file is reached as DeleteStoreFile reaches it, one component at
+// a time without links, and moved with renameat2(RENAME_NOREPLACE) from its
+// folder's descriptor; the inode that arrives is checked against the one
+// hashed, so a name swapped in between is moved back, not quarantined.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <vector>
+
+#include "platform/device_path.h"
+#include "platform/fault_injection.h"
+#include "platform/file_digest.h"
+#include "platform/host_name.h"
+#include "platform/quarantine.h"
+#include "platform/quarantine_folder.h"
+#include "platform/store_path.h"
+
+namespace kv::platform {
+namespace {
+
+bool SameInode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// renameat2 without replacing; a fault may refuse it or call it a move
+// across file systems (EXDEV).
+int RenameNoReplace(int fromFolder, const std::string& from, int toFolder, const std::string& to) {
+  if (ConsumeFault(FaultPoint::kQuarantineMove)) {
+    errno = EIO;
+    return -1;
+  }
+  if (ConsumeFault(FaultPoint::kQuarantineCrossDevice)) {
+    errno = EXDEV;
+    return -1;
+  }
+  return ::renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE);
+}
+
+// The device path with its last name spelt as on the host, so that a
+// restore brings the file back under its own name.
+std::u16string RecordedPath(std::u16string_view devicePath, const std::string& hostName) {
+  std::vector<std::u16string> names;
+  (void)SplitDevicePath(devicePath, names);
+  std::u16string path;
+  for (std::size_t i = 0; i + 1 < names.size(); ++i) path += u"\\" + names[i];
+  return path + u"\\" + HostNameToDevice(hostName);
+}
+
+// The file as it was found: its folder, its name there, and an open
+// descriptor on the very inode.
+struct FoundFile {
+  UniqueFd folder;
+  StoreEntry entry;
+  UniqueFd fd;
+  struct stat status {};
+};
+
+QuarantineStatus FindFile(const Store& store, std::u16string_view devicePath, FoundFile& found) {
+  switch (ResolveStoreEntry(store, devicePath, found.folder, found.entry)) {
+    case FileStatus::kOk:
+      break;
+    case FileStatus::kFileNotFound:
+      return QuarantineStatus::kNotFound;
+    case FileStatus::kFailed:
+    case FileStatus::kLocked:
+    case FileStatus::kNotRegular:
+      return QuarantineStatus::kFailed;
+  }
+  const struct stat& seen = found.entry.status;
+  if (!S_ISREG(seen.st_mode) || !(seen.st_mode & S_IWUSR)) return QuarantineStatus::kFailed;
+  found.fd.Reset(::openat(found.entry.folder, found.entry.hostName.c_str(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!found.fd.IsValid()) {
+    return errno == ENOENT || errno == ELOOP ? QuarantineStatus::kNotFound
+                                             : QuarantineStatus::kFailed;
+  }
+  if (::fstat(found.fd.Get(), &found.status) != 0 || !SameInode(found.status, seen)) {
+    return QuarantineStatus::kFailed;
+  }
+  return QuarantineStatus::kQuarantined;
+}
+
+// Moves the found file into the quarantine as `id`: a rename, or on another
+// file system a copy and the unlink of the original. false when the file
+// stays in the store (and nothing of it in the quarantine).
+bool MoveIn(FoundFile& found, int quarantine, const std::string& id) {
+  const std::string& name = found.entry.hostName;
+  if (RenameNoReplace(found.entry.folder, name, quarantine, id) == 0) {
+    struct stat arrived {};
+    if (::fstatat(quarantine, id.c_str(), &arrived, AT_SYMLINK_NOFOLLOW) == 0 &&
+        SameInode(arrived, found.status)) {
+      return true;
+    }
+    // Another entry was swapped in under the name: it goes back.
+    (void)::renameat2(quarantine, id.c_str(), found.entry.folder, name.c_str(), RENAME_NOREPLACE);
+    return false;
+  }
+  if (errno != EXDEV) return false;
+  const std::string partial = id + ".partial";
+  if (!CopyFileInto(found.fd.Get(), quarantine, partial, S_IRUSR | S_IWUSR)) return false;
+  struct stat still {};
+  const bool same = ::fstatat(found.entry.folder, name.c_str(), &still, AT_SYMLINK_NOFOLLOW) == 0 &&
+                    SameInode(still, found.status);
+  if (!same || ::renameat(quarantine, partial.c_str(), quarantine, id.c_str()) != 0) {
+    (void)::unlinkat(quarantine, partial.c_str(), 0);
+    return false;
+  }
+  SyncFolder(quarantine);
+  if (ConsumeFault(FaultPoint::kDelete) || ::unlinkat(found.entry.folder, name.c_str(), 0) != 0) {
+    (void)::unlinkat(quarantine, id.c_str(), 0);
+    return false;
+  }
+  return true;
+}
+
+// Puts a moved file back where it was found; false when it cannot (then it
+// stays in the quarantine, and its pending record is kept for the next
+// start to complete).
+bool MoveBack(FoundFile& found, int quarantine, const std::string& id) {
+  (void)::fchmod(found.fd.Get(), found.status.st_mode & 07777);
+  return RenameNoReplace(quarantine, id, found.entry.folder, found.entry.hostName) == 0;
+}
+
+}  // namespace
+
+QuarantineResult QuarantineStoreFile(const Store& store, std::u16string_view devicePath,
+                                     const QuarantineNote& note, std::uint64_t capBytes) {
+  QuarantineResult result;
+  UniqueFd quarantine;
+  if (!OpenQuarantineFolder(store, true, quarantine)) return result;
+  FinishInterruptedMoves(store, quarantine.Get());
+  FoundFile found;
+  result.status = FindFile(store, devicePath, found);
+  if (result.status != QuarantineStatus::kQuarantined) return result;
+  result.status = QuarantineStatus::kFailed;
+
+  const auto now = std::chrono::system_clock::now();
+  QuarantineRecord record;
+  record.id = NewItemId(now);
+  record.time = UtcTimeText(now);
+  record.path = RecordedPath(devicePath, found.entry.hostName);
+  record.signature = note.signature;
+  record.scanMode = note.scanMode;
+  record.permissions = found.status.st_mode & 07777;
+  if (!Sha256OfFile(found.fd.Get(), record.sha256, record.size)) return result;
+  const std::uint64_t held = ItemBytes(quarantine.Get());
+  const bool full = held > capBytes || record.size > capBytes - held;
+  record.outcome = full ? QuarantineOutcome::kDeleted : QuarantineOutcome::kQuarantined;
+
+  PendingRecord pending(quarantine.Get(), record);
+  if (!pending.IsWritten()) return result;
+  if (full) {
+    // Deleted as before the quarantine existed; DeleteStoreFile's fault.
+    if (ConsumeFault(FaultPoint::kDelete) ||
+        ::unlinkat(found.entry.folder, found.entry.hostName.c_str(), 0) != 0) {
+      pending.Drop();
+      return result;
+    }
+  } else {
+    if (!MoveIn(found, quarantine.Get(), record.id)) {
+      pending.Drop();
+      return result;
+    }
+    (void)::fchmod(found.fd.Get(), S_IRUSR | S_IWUSR);  // nothing in the quarantine runs
+  }
+  SyncFolder(quarantine.Get());
+  SyncFolder(found.entry.folder);
+  if (!AppendIndexLine(quarantine.Get(), RecordLine(record))) {
+    if (!full && MoveBack(found, quarantine.Get(), record.id)) {
+      pending.Drop();
+      return result;
+    }
+    // Gone from the store: the pending record stays for the next start.
+    result.status = full ? QuarantineStatus::kDeleted : QuarantineStatus::kQuarantined;
+    result.id = record.id;
+    return result;
+  }
+  pending.Drop();
+  result.status = full ? QuarantineStatus::kDeleted : QuarantineStatus::kQuarantined;
+  result.id = record.id;
+  return result;
+}
+
+}  // namespace kv::platform

@@ -1,0 +1,79 @@
+// The flat JSON line: what the writer puts out for each kind of character,
+// that every written line reads back as it was, and which lines the reader
+// refuses.
+#include "platform/json_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kv::platform {
+namespace {
+
+TEST(JsonLine, WritesEscapesOnlyWhereJsonNeedsThemAndReadsEveryLineBack) {
+  const struct {
+    std::u16string text;
+    std::string written;
+  } rows[] = {
+      {u"plain", R"("plain")"},
+      {u"a\"b\\c", R"("a\"b\\c")"},
+      {u"\\Windows\\evil.exe", R"("\\Windows\\evil.exe")"},
+      {u"tab\tline\nnul" + std::u16string(1, u'\0') + u"\x1f",
+       R"("tab\u0009line\u000Anul\u0000\u001F")"},
+      {u"caf\u00e9 \u20ac \U0001F600", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
+      {u"byte\xDC80"
+       u"escape\xD800",
+       R"("byte\uDC80escape\uD800")"},
+      {u"", R"("")"},
+  };
+  for (const auto& row : rows) {
+    JsonObject object;
+    object.Add("s", row.text).Add("n", std::uint64_t{18446744073709551615u});
+    const std::string line = WriteJsonLine(object);
+    EXPECT_EQ(line, "{\"s\":" + row.written + ",\"n\":18446744073709551615}");
+    JsonObject read;
+    ASSERT_TRUE(ReadJsonLine(line + "\n", read)) << line;
+    ASSERT_NE(read.Text("s"), nullptr);
+    EXPECT_EQ(*read.Text("s"), row.text) << line;
+    EXPECT_EQ(*read.Number("n"), 18446744073709551615u);
+    EXPECT_EQ(read.Number("s"), nullptr);
+    EXPECT_EQ(read.Text("absent"), nullptr);
+  }
+}
+
+TEST(JsonLine, ReadsBlanksAndEveryEscapeAndRefusesAnythingElse) {
+  JsonObject object;
+  ASSERT_TRUE(ReadJsonLine(R"( { "a" : "\/\b\f\n\r\t\u00e9\ud83d\ude00" , "b" : 0 } )", object));
+  EXPECT_EQ(*object.Text("a"), u"/\b\f\n\r\t\u00e9\U0001F600");
+  EXPECT_EQ(*object.Number("b"), 0u);
+  ASSERT_TRUE(ReadJsonLine("{}", object));
+  EXPECT_TRUE(object.Fields().empty());
+  const std::vector<std::string> refused = {
+      "",
+      "{",
+      R"({"a":1}x)",
+      R"({"a":1,})",
+      R"({"a":-1})",
+      R"({"a":01})",
+      R"({"a":1.5})",
+      R"({"a":18446744073709551616})",
+      R"({"a":true})",
+      R"({"a":null})",
+      R"({"a":{"b":1}})",
+      R"({"a":[1]})",
+      R"({"a":1,"a":2})",
+      "{\"a\":\"raw\x01\"}",
+      R"({"a":"\q"})",
+      R"({"a":"\u12"})",
+      R"({"a":"unended})",
+      R"({a:1})",
+  };
+  for (const std::string& line : refused) {
+    EXPECT_FALSE(ReadJsonLine(line, object)) << line;
+    EXPECT_TRUE(object.Fields().empty()) << line;
+  }
+}
+
+}  // namespace
+}  // namespace kv::platform

@@ -1,0 +1,152 @@
+// The quarantine across processes. Under kill -9: a child quarantines file
+// after file and is killed at a random moment, again and again; after each
+// kill the next listing must find every file in the store or in the
+// quarantine with its record, never neither and never both, and no leftover
+// of the move. At once: movers in several processes, each finishing what
+// it believes a crash left, must neither lose nor break one another's moves.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/quarantine.h"
+#include "platform/quarantine_folder.h"
+#include "support/child_processes.h"
+#include "support/temp_files.h"
+
+namespace kv::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kIterations = 30;
+constexpr int kFilesPerRun = 8;
+
+// Quarantines the run's files in a child, killed after `killAfter` unless
+// that is zero; returns how long the child lived.
+std::chrono::microseconds RunChild(const Store& store, int run,
+                                   std::chrono::microseconds killAfter) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    for (int i = 0; i < kFilesPerRun; ++i) {
+      const std::string name = "\\run" + std::to_string(run) + "\\f" + std::to_string(i);
+      (void)QuarantineStoreFile(store, std::u16string(name.begin(), name.end()),
+                                {u"Trojan.Kill", u"autocheck"});
+    }
+    ::_exit(0);
+  }
+  if (killAfter.count() > 0) {
+    std::this_thread::sleep_for(killAfter);
+    ::kill(pid, SIGKILL);
+  }
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                               start);
+}
+
+std::string Content(int run, int i) {
+  return "run " + std::to_string(run) + " file " + std::to_string(i);
+}
+
+TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNine) {
+  const testing::TempPrefix prefix;
+  const fs::path folder = prefix.Path() / "quarantine";
+  std::mt19937 random(std::random_device{}());
+  std::chrono::microseconds fullRun{0};
+  int cutShort = 0;
+  for (int run = 0; run <= kIterations; ++run) {
+    for (int i = 0; i < kFilesPerRun; ++i) {
+      prefix.WriteStoreFile("run" + std::to_string(run) + "/f" + std::to_string(i),
+                            Content(run, i));
+    }
+    // The first run is not killed: it measures how long a whole run takes.
+    std::uniform_int_distribution<long> moment(1, std::max<long>(2, fullRun.count()));
+    const auto lived =
+        RunChild(prefix.Store(), run, std::chrono::microseconds(run == 0 ? 0 : moment(random)));
+    if (run == 0) fullRun = lived;
+
+    QuarantineListing listing;
+    ASSERT_TRUE(ListQuarantine(prefix.Store(), listing));
+    EXPECT_EQ(listing.unreadableLines, 0u);
+    std::vector<int> held(kFilesPerRun, 0);
+    for (const QuarantineItem& item : listing.items) {
+      ASSERT_NE(item.state, QuarantineItemState::kUnrecorded) << item.record.id;
+      ASSERT_NE(item.state, QuarantineItemState::kMissing) << item.record.id;
+      const std::string content = testing::ReadFile(folder / item.record.id);
+      for (int i = 0; i < kFilesPerRun; ++i) {
+        if (content != Content(run, i)) continue;
+        ++held[i];
+        EXPECT_EQ(item.record.size, content.size());
+        const std::string path = "\\run" + std::to_string(run) + "\\f" + std::to_string(i);
+        EXPECT_EQ(item.record.path, std::u16string(path.begin(), path.end()));
+      }
+    }
+    int inStore = 0;
+    for (int i = 0; i < kFilesPerRun; ++i) {
+      const fs::path file =
+          prefix.StorePath() / ("run" + std::to_string(run)) / ("f" + std::to_string(i));
+      const bool there = fs::exists(file);
+      inStore += there ? 1 : 0;
+      EXPECT_EQ(held[i] + (there ? 1 : 0), 1) << "run " << run << " file " << i;
+      if (there) {
+        EXPECT_EQ(testing::ReadFile(file), Content(run, i));
+      }
+    }
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == kIndexName || IsItemId(name)) << "leftover " << name;
+    }
+    if (inStore > 0 && inStore < kFilesPerRun) ++cutShort;
+  }
+  // Otherwise every kill came before the first move or after the last.
+  EXPECT_GT(cutShort, 0);
+}
+
+TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
+  constexpr int kProcesses = 4;
+  constexpr int kFilesEach = 6;
+  const testing::TempPrefix prefix;
+  std::vector<std::function<int()>> movers;
+  for (int p = 0; p < kProcesses; ++p) {
+    for (int i = 0; i < kFilesEach; ++i) {
+      prefix.WriteStoreFile("p" + std::to_string(p) + "/f" + std::to_string(i), Content(p, i));
+    }
+    movers.push_back([&prefix, p] {
+      int failed = 0;
+      for (int i = 0; i < kFilesEach; ++i) {
+        const std::string name = "\\p" + std::to_string(p) + "\\f" + std::to_string(i);
+        failed += QuarantineStoreFile(prefix.Store(), std::u16string(name.begin(), name.end()),
+                                      {u"Trojan.Many", u"hideandscan"})
+                              .status == QuarantineStatus::kQuarantined
+                      ? 0
+                      : 1;
+      }
+      return failed;
+    });
+  }
+  EXPECT_EQ(testing::RunInChildProcesses(movers), std::vector<int>(kProcesses, 0));
+  QuarantineListing listing;
+  ASSERT_TRUE(ListQuarantine(prefix.Store(), listing));
+  EXPECT_EQ(listing.unreadableLines, 0u);
+  ASSERT_EQ(listing.items.size(), std::size_t{kProcesses} * kFilesEach);
+  for (const QuarantineItem& item : listing.items) {
+    EXPECT_EQ(item.state, QuarantineItemState::kQuarantined);
+    EXPECT_EQ(item.record.size,
+              testing::ReadFile(prefix.Path() / "quarantine" / item.record.id).size());
+  }
+}
+
+}  // namespace
+}  // namespace kv::platform

@@ -1,0 +1,314 @@
+// The quarantine on real files: a move with its record, the refusals it
+// shares with deletion, the size cap, restore and purge; each failure the
+// fault seam can cause, and each state a crash can leave, ending with the
+// file in the store or an item with its record, never neither.
+#include "platform/quarantine.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/fault_injection.h"
+#include "platform/quarantine_folder.h"
+#include "support/temp_files.h"
+
+namespace kv::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::WriteFile;
+
+constexpr char kAbcSha256[] = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+constexpr QuarantineNote kNote{u"Trojan.Test", u"autocheck"};
+
+class QuarantineTest : public ::testing::Test {
+ protected:
+  void TearDown() override { ClearFaults(); }
+
+  fs::path Store(const std::string& relative) const { return prefix_.StorePath() / relative; }
+  fs::path Folder() const { return prefix_.Path() / "quarantine"; }
+
+  QuarantineListing List() const {
+    QuarantineListing listing;
+    EXPECT_TRUE(ListQuarantine(prefix_.Store(), listing));
+    return listing;
+  }
+
+  // The folder's names other than the index and the item files: leftovers.
+  std::vector<std::string> Leftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Folder())) {
+      const std::string name = entry.path().filename().string();
+      if (name != kIndexName && !IsItemId(name)) names.push_back(name);
+    }
+    return names;
+  }
+
+  // The invariant after any failure or crash: the file is in the store with
+  // its bytes and no item holds it, or it is gone and exactly one item holds
+  // it with its record.
+  void ExpectInStoreOrQuarantined(const std::string& relative, const std::string& bytes) const {
+    const QuarantineListing listing = List();
+    std::size_t holding = 0;
+    for (const QuarantineItem& item : listing.items) {
+      if (item.state != QuarantineItemState::kQuarantined) continue;
+      if (ReadFile(Folder() / item.record.id) == bytes) ++holding;
+    }
+    if (fs::exists(Store(relative))) {
+      EXPECT_EQ(ReadFile(Store(relative)), bytes) << relative;
+      EXPECT_EQ(holding, 0u) << relative << " is both in the store and in the quarantine";
+    } else {
+      EXPECT_EQ(holding, 1u) << relative << " is neither in the store nor in the quarantine";
+    }
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+  }
+
+  testing::TempPrefix prefix_;
+};
+
+TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBits) {
+  WriteFile(Store("Windows/Evil.exe"), "abc");
+  fs::permissions(Store("Windows/Evil.exe"), fs::perms(0755));
+  const QuarantineResult result =
+      QuarantineStoreFile(prefix_.Store(), u"\\windows\\EVIL.EXE", kNote);
+  ASSERT_EQ(result.status, QuarantineStatus::kQuarantined);
+  EXPECT_TRUE(result.Removed());
+  EXPECT_TRUE(IsItemId(result.id)) << result.id;
+  EXPECT_FALSE(fs::exists(Store("Windows/Evil.exe")));
+  EXPECT_EQ(ReadFile(Folder() / result.id), "abc");
+  EXPECT_EQ(fs::status(Folder() / result.id).permissions(), fs::perms(0600));
+  EXPECT_EQ(fs::status(Folder()).permissions(), fs::perms(0700));
+
+  const QuarantineListing listing = List();
+  ASSERT_EQ(listing.items.size(), 1u);
+  const QuarantineRecord& record = listing.items[0].record;
+  EXPECT_EQ(listing.items[0].state, QuarantineItemState::kQuarantined);
+  EXPECT_EQ(record.id, result.id);
+  EXPECT_EQ(record.path, u"\\windows\\Evil.exe") << "the file's own name, as the host spells it";
+  EXPECT_EQ(record.size, 3u);
+  EXPECT_EQ(record.sha256, kAbcSha256);
+  EXPECT_EQ(record.signature, u"Trojan.Test");
+  EXPECT_EQ(record.scanMode, u"autocheck");
+  EXPECT_EQ(record.permissions, 0755u);
+  std::chrono::system_clock::time_point when;
+  ASSERT_TRUE(ParseUtcTime(record.time, when)) << record.time;
+  EXPECT_LT(std::chrono::abs(std::chrono::system_clock::now() - when), std::chrono::minutes(1));
+  EXPECT_EQ(listing.unreadableLines, 0u);
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+}
+
+TEST_F(QuarantineTest, RefusesWhatDeletionRefusesAndLeavesItWhereItIs) {
+  WriteFile(Store("read-only.exe"), "abc");
+  fs::permissions(Store("read-only.exe"), fs::perms(0444));
+  fs::create_directories(Store("Folder"));
+  WriteFile(prefix_.Path() / "outside.exe", "abc");
+  fs::create_symlink(prefix_.Path() / "outside.exe", Store("link.exe"));
+  const struct {
+    std::u16string path;
+    QuarantineStatus expected;
+  } rows[] = {
+      {u"\\absent.exe", QuarantineStatus::kNotFound},
+      {u"\\link.exe", QuarantineStatus::kNotFound},
+      {u"\\Folder", QuarantineStatus::kFailed},
+      {u"\\read-only.exe", QuarantineStatus::kFailed},
+      {u"\\no-folder\\a.exe", QuarantineStatus::kFailed},
+      {u"\\..\\outside.exe", QuarantineStatus::kFailed},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(QuarantineStoreFile(prefix_.Store(), row.path, kNote).status, row.expected);
+  }
+  EXPECT_EQ(ReadFile(Store("read-only.exe")), "abc");
+  EXPECT_TRUE(fs::is_directory(Store("Folder")));
+  EXPECT_TRUE(fs::is_symlink(Store("link.exe")));
+  EXPECT_EQ(ReadFile(prefix_.Path() / "outside.exe"), "abc");
+  EXPECT_TRUE(List().items.empty());
+}
+
+TEST_F(QuarantineTest, AFileThatWouldPassTheCapIsDeletedAndRecordedAsDeleted) {
+  WriteFile(Store("first.exe"), "123456");
+  WriteFile(Store("second.exe"), "abc");
+  EXPECT_EQ(QuarantineStoreFile(prefix_.Store(), u"\\first.exe", kNote, 8).status,
+            QuarantineStatus::kQuarantined);
+  const QuarantineResult second = QuarantineStoreFile(prefix_.Store(), u"\\second.exe", kNote, 8);
+  EXPECT_EQ(second.status, QuarantineStatus::kDeleted);
+  EXPECT_TRUE(second.Removed());
+  EXPECT_FALSE(fs::exists(Store("second.exe")));
+  EXPECT_FALSE(fs::exists(Folder() / second.id));
+  const QuarantineListing listing = List();
+  ASSERT_EQ(listing.items.size(), 2u);
+  EXPECT_EQ(listing.items[1].state, QuarantineItemState::kDeleted);
+  EXPECT_EQ(listing.items[1].record.sha256, kAbcSha256);
+  EXPECT_EQ(listing.items[1].record.path, u"\\second.exe");
+}
+
+TEST_F(QuarantineTest, RestoresByteForByteWithItsPermissionsAndNeverOverwrites) {
+  WriteFile(Store("Windows/a.exe"), "abc");
+  fs::permissions(Store("Windows/a.exe"), fs::perms(0750));
+  const std::string id = QuarantineStoreFile(prefix_.Store(), u"\\Windows\\a.exe", kNote).id;
+  WriteFile(Store("Windows/A.EXE"), "new");
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id), QuarantineChange::kTargetExists);
+  EXPECT_EQ(ReadFile(Store("Windows/A.EXE")), "new");
+  fs::remove(Store("Windows/A.EXE"));
+  WriteFile(prefix_.Path() / "taken", "mine");
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id, prefix_.Path() / "taken"),
+            QuarantineChange::kTargetExists);
+  EXPECT_EQ(ReadFile(prefix_.Path() / "taken"), "mine");
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id, prefix_.Path() / "no-folder" / "a"),
+            QuarantineChange::kTargetMissing);
+
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id), QuarantineChange::kDone);
+  EXPECT_EQ(ReadFile(Store("Windows/a.exe")), "abc");
+  EXPECT_EQ(fs::status(Store("Windows/a.exe")).permissions(), fs::perms(0750));
+  EXPECT_FALSE(fs::exists(Folder() / id));
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id), QuarantineChange::kNoSuchItem);
+  const QuarantineListing listing = List();
+  ASSERT_EQ(listing.items.size(), 1u);
+  EXPECT_EQ(listing.items[0].state, QuarantineItemState::kRestored);
+  EXPECT_EQ(listing.items[0].latest.to, u"\\Windows\\a.exe");
+
+  // Across file systems (as the fault makes it look) by a copy.
+  const std::string again = QuarantineStoreFile(prefix_.Store(), u"\\Windows\\a.exe", kNote).id;
+  FailNext(FaultPoint::kQuarantineCrossDevice);
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), again, prefix_.Path() / "copy.exe"),
+            QuarantineChange::kDone);
+  EXPECT_EQ(ReadFile(prefix_.Path() / "copy.exe"), "abc");
+  EXPECT_FALSE(fs::exists(Folder() / again));
+}
+
+TEST_F(QuarantineTest, PurgesOneItemOrEveryItemOlderThanTheGivenDays) {
+  std::vector<std::string> ids;
+  for (const char* name : {"a.exe", "b.exe", "c.exe"}) {
+    WriteFile(Store(name), name);
+    ids.push_back(
+        QuarantineStoreFile(prefix_.Store(), u"\\" + std::u16string(name, name + 5), kNote).id);
+  }
+  EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), ids[0]), QuarantineChange::kDone);
+  EXPECT_FALSE(fs::exists(Folder() / ids[0]));
+  EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), ids[0]), QuarantineChange::kNoSuchItem);
+  EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), "../index.ndjson"), QuarantineChange::kNoSuchItem);
+  std::size_t purged = 0;
+  const auto inTwoDays = std::chrono::system_clock::now() + std::chrono::hours(48);
+  EXPECT_EQ(PurgeQuarantineOlderThan(prefix_.Store(), 3, inTwoDays, purged),
+            QuarantineChange::kDone);
+  EXPECT_EQ(purged, 0u);
+  EXPECT_EQ(PurgeQuarantineOlderThan(prefix_.Store(), 1, inTwoDays, purged),
+            QuarantineChange::kDone);
+  EXPECT_EQ(purged, 2u);
+  std::vector<QuarantineItemState> states;
+  for (const QuarantineItem& item : List().items) states.push_back(item.state);
+  EXPECT_EQ(states, std::vector<QuarantineItemState>(3, QuarantineItemState::kPurged));
+}
+
+TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithItsRecord) {
+  const struct {
+    const char* what;
+    std::vector<FaultPoint> faults;
+    QuarantineStatus expected;
+  } rows[] = {
+      {"the rename in fails", {FaultPoint::kQuarantineMove}, QuarantineStatus::kFailed},
+      {"another file system: copied",
+       {FaultPoint::kQuarantineCrossDevice},
+       QuarantineStatus::kQuarantined},
+      {"the copy's write fails",
+       {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineCopy},
+       QuarantineStatus::kFailed},
+      {"the original's unlink after the copy fails",
+       {FaultPoint::kQuarantineCrossDevice, FaultPoint::kDelete},
+       QuarantineStatus::kFailed},
+      {"the record fails: moved back", {FaultPoint::kQuarantineRecord}, QuarantineStatus::kFailed},
+      {"the record fails after a copy: moved back",
+       {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineRecord},
+       QuarantineStatus::kFailed},
+  };
+  int n = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string name = "file" + std::to_string(n++) + ".exe";
+    const std::string bytes = "bytes of " + name;
+    WriteFile(Store(name), bytes);
+    for (const FaultPoint point : row.faults) FailNext(point);
+    const QuarantineResult result = QuarantineStoreFile(
+        prefix_.Store(), u"\\" + std::u16string(name.begin(), name.end()), kNote);
+    ClearFaults();
+    EXPECT_EQ(result.status, row.expected);
+    ExpectInStoreOrQuarantined(name, bytes);
+  }
+}
+
+// What a crash leaves in the folder, set out by hand, and what the next
+// start makes of it.
+TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
+  const std::string id = "20261207T041615Z-0000abcd";
+  QuarantineRecord record;
+  record.id = id;
+  record.time = "2026-12-07T04:16:15Z";
+  record.path = u"\\a.exe";
+  record.size = 3;
+  record.sha256 = kAbcSha256;
+  record.signature = u"Trojan.Test";
+  record.scanMode = u"autocheck";
+  record.permissions = 0644;
+  QuarantineRecord deleted = record;
+  deleted.outcome = QuarantineOutcome::kDeleted;
+  const std::string line = RecordLine(record);
+  const struct {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> files;  // in the folder
+    bool storeFile;
+    std::vector<QuarantineItemState> listed;
+  } rows[] = {
+      {"moved, not recorded",
+       {{id + ".pending", line}, {id, "abc"}},
+       false,
+       {QuarantineItemState::kQuarantined}},
+      {"pending record, not moved", {{id + ".pending", line}}, true, {}},
+      {"pending record cut while written", {{id + ".pending-new", line.substr(0, 9)}}, true, {}},
+      {"copy cut while written", {{id + ".pending", line}, {id + ".partial", "a"}}, true, {}},
+      {"copy left without its record", {{id + ".partial", "a"}}, true, {}},
+      {"recorded, pending not yet removed",
+       {{id + ".pending", line}, {id, "abc"}, {kIndexName, line}},
+       false,
+       {QuarantineItemState::kQuarantined}},
+      {"deleted for the cap, not recorded",
+       {{id + ".pending", RecordLine(deleted)}},
+       false,
+       {QuarantineItemState::kDeleted}},
+      {"deletion for the cap not done", {{id + ".pending", RecordLine(deleted)}}, true, {}},
+      {"a file nobody recorded", {{id, "abc"}}, true, {QuarantineItemState::kUnrecorded}},
+      {"a record whose file has gone", {{kIndexName, line}}, true, {QuarantineItemState::kMissing}},
+      {"a line cut by a crash, then a record",
+       {{kIndexName, line.substr(0, 20) + "\n" + line}, {id, "abc"}},
+       false,
+       {QuarantineItemState::kQuarantined}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(Folder());
+    fs::create_directories(Folder());
+    for (const auto& [name, content] : row.files) WriteFile(Folder() / name, content);
+    fs::remove(Store("a.exe"));
+    if (row.storeFile) WriteFile(Store("a.exe"), "abc");
+    QuarantineListing listing = List();
+    std::vector<QuarantineItemState> states;
+    for (const QuarantineItem& item : listing.items) states.push_back(item.state);
+    EXPECT_EQ(states, row.listed);
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+    const bool pending = row.files[0].first == id + ".pending";
+    if (pending && !row.storeFile && states == row.listed && !states.empty() &&
+        states[0] == QuarantineItemState::kQuarantined) {
+      EXPECT_EQ(ReadFile(Folder() / id), "abc");
+      EXPECT_EQ(fs::status(Folder() / id).permissions(), fs::perms(0600));
+    }
+    // Listing again changes nothing: no record is added twice.
+    const QuarantineListing again = List();
+    EXPECT_EQ(again.items.size(), listing.items.size());
+  }
+}
+
+}  // namespace
+}  // namespace kv::platform

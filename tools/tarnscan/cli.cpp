@@ -1,0 +1,110 @@
+// The verb table, usage text and error reports of cli.h.
+#include "tools/tarnscan/cli.h"
+
+#include <array>
+#include <cstdio>
+#include <iostream>
+
+#include "platform/text.h"
+#include "tools/tarnscan/verbs.h"
+
+namespace kv::tarnscan {
+namespace {
+
+constexpr std::array<Verb, 4> kVerbs = {{
+    {"log", "", "[--newest-first]", RunLog},
+    {"quarantine", "list", "[--format text|ndjson]", RunQuarantineList},
+    {"quarantine", "restore", "ID [--to HOST-PATH]", RunQuarantineRestore},
+    {"quarantine", "purge", "ID | --older-than DAYS", RunQuarantinePurge},
+}};
+
+}  // namespace
+
+const Verb* FindVerb(const Args& args, std::size_t& used) {
+  for (const Verb& verb : kVerbs) {
+    if (args.empty() || args[0] != verb.name) continue;
+    if (verb.subVerb.empty()) {
+      used = 1;
+      return &verb;
+    }
+    if (args.size() > 1 && args[1] == verb.subVerb) {
+      used = 2;
+      return &verb;
+    }
+  }
+  return nullptr;
+}
+
+std::string VerbName(const Verb& verb) {
+  return verb.subVerb.empty() ? std::string(verb.name)
+                              : std::string(verb.name) + " " + std::string(verb.subVerb);
+}
+
+std::string UsageText() {
+  std::string text;
+  for (const Verb& verb : kVerbs) {
+    text += (text.empty() ? "Usage: " : "       ");
+    text += "tarnscan " + VerbName(verb) + " " + std::string(verb.arguments) + "\n";
+  }
+  text +=
+      "       tarnscan -h | --help | --version\n"
+      "Kestrelvox on the command line, for people and scripts, on the device prefix\n"
+      "$KESTRELVOX_PREFIX (default ~/.kestrelvox).\n"
+      "\n"
+      "  log                 prints the activity log as UTF-8, one record a line,\n"
+      "                      oldest first (--newest-first: the other way round);\n"
+      "                      a missing log prints nothing\n"
+      "  quarantine list     lists every item the scans removed: id, state\n"
+      "                      (quarantined, missing, deleted, restored, purged,\n"
+      "                      unrecorded), time (UTC), size, signature, path;\n"
+      "                      --format ndjson prints one JSON object a line\n"
+      "  quarantine restore  moves item ID back to where it was found in the\n"
+      "                      store, or to HOST-PATH with --to; never overwrites\n"
+      "  quarantine purge    deletes item ID, or every item quarantined more than\n"
+      "                      DAYS days ago, for good\n"
+      "  -h, --help          show this help and exit\n"
+      "  --version           show the version and exit\n"
+      "\n"
+      "Exit status: 0 on success, 1 when a request is refused (no such item,\n"
+      "something already at the target, its folder missing), 2 on a usage error\n"
+      "or when the prefix, the log or the quarantine cannot be read or changed.\n";
+  return text;
+}
+
+int Fail(std::string_view message, int status) {
+  std::string shown;
+  for (const char c : message) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      std::array<char, 5> escape{};
+      std::snprintf(escape.data(), escape.size(), "\\x%02X", byte);
+      shown += escape.data();
+    } else {
+      shown += c;
+    }
+  }
+  std::cerr << "tarnscan: " << shown << '\n';
+  return status;
+}
+
+int UsageError(const Verb& verb, std::string_view problem) {
+  return Fail(VerbName(verb) + ": " + std::string(problem) + " (usage: tarnscan " + VerbName(verb) +
+              " " + std::string(verb.arguments) + ")");
+}
+
+bool OpenPrefix(platform::Store& store) {
+  const std::filesystem::path prefix = platform::PrefixFromEnvironment();
+  if (platform::Store::Open(prefix, store)) return true;
+  Fail("cannot open the device prefix '" + prefix.string() + "'");
+  return false;
+}
+
+std::string TerminalText(std::u16string_view text) {
+  std::u16string shown(text);
+  for (char16_t& unit : shown) {
+    if ((unit < 0x20 && unit != u'\t') || unit == 0x7F) unit = u'\uFFFD';
+  }
+  return platform::Utf16ToUtf8(shown);
+}
+
+}  // namespace kv::tarnscan

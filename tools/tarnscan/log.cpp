@@ -1,0 +1,59 @@
+// tarnscan log [--newest-first]: the activity log as UTF-8 text, one
+// record a line, in file order or the other way round. Lines are read by
+// the log's own token reader, so they are exactly the lines the log view
+// shows (empty ones passed over), but whole, never cut. A missing log has
+// no records; a file that is not a log, or cannot be read, exits 2.
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "log/log_file.h"
+#include "log/log_tokens.h"
+#include "platform/files.h"
+#include "tools/tarnscan/verbs.h"
+
+namespace kv::tarnscan {
+
+int RunLog(const Verb& verb, const Args& args) {
+  bool newestFirst = false;
+  for (const std::string& arg : args) {
+    if (arg == "--newest-first" && !newestFirst) {
+      newestFirst = true;
+    } else {
+      return UsageError(verb, "unexpected argument '" + arg + "'");
+    }
+  }
+  platform::Store store;
+  if (!OpenPrefix(store)) return kExitError;
+  const std::string where = (store.StorePath() / "Runeskop.log").string();
+  {
+    platform::File probe;
+    if (platform::File::OpenForRead(store, kLogPath, platform::Sharing::kRead, probe) ==
+        platform::FileStatus::kFileNotFound) {
+      return kExitOk;
+    }
+  }
+  LogTokenReader reader;
+  if (!reader.Open(store, kLogPath)) {
+    return Fail("log: cannot read '" + where + "' as an activity log");
+  }
+  std::vector<std::u16string> lines(1);
+  char16_t unit = 0;
+  for (LogToken token; (token = reader.Next(unit)) != LogToken::kEnd;) {
+    if (token == LogToken::kText) {
+      lines.back() += unit;
+    } else if (!lines.back().empty()) {
+      lines.emplace_back();
+    }
+  }
+  if (reader.Failed()) return Fail("log: cannot read '" + where + "' to its end");
+  if (lines.back().empty()) lines.pop_back();
+  if (newestFirst) std::reverse(lines.begin(), lines.end());
+  std::string out;
+  for (const std::u16string& line : lines) out += TerminalText(line) + "\n";
+  std::cout << out << std::flush;
+  return std::cout ? kExitOk : kExitError;
+}
+
+}  // namespace kv::tarnscan

@@ -1,0 +1,28 @@
+// ReportChangeFailure (quarantine_reports.h).
+#include "tools/tarnscan/quarantine_reports.h"
+
+namespace kv::tarnscan {
+
+int ReportChangeFailure(const Verb& verb, std::string_view id, platform::QuarantineChange change,
+                        const std::string& target) {
+  const std::string prefix = VerbName(verb) + ": ";
+  const std::string item = "'" + std::string(id) + "'";
+  switch (change) {
+    case platform::QuarantineChange::kNoSuchItem:
+      return Fail(prefix + "no item " + item + " in the quarantine", kExitRefused);
+    case platform::QuarantineChange::kTargetExists:
+      return Fail(prefix + "something already stands at " + target + "; nothing restored",
+                  kExitRefused);
+    case platform::QuarantineChange::kTargetMissing:
+      return Fail(prefix + "the folder of " + target + " does not exist; nothing restored",
+                  kExitRefused);
+    case platform::QuarantineChange::kNotRecorded:
+      return Fail(prefix + "done for " + item + ", but the index could not record it");
+    case platform::QuarantineChange::kDone:
+    case platform::QuarantineChange::kFailed:
+      break;
+  }
+  return Fail(prefix + "cannot change the quarantine for " + item);
+}
+
+}  // namespace kv::tarnscan
