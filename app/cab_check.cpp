@@ -38,10 +38,9 @@ std::optional<std::u16string> StorePathOf(const platform::Store& store, std::u16
   return platform::DevicePathOfHostPath(store, platform::Utf16ToUtf8(path));
 }
 
-Verdict CheckCab(const AppContext& context, std::u16string_view path,
-                 const std::optional<std::u16string>& storePath) {
-  const std::shared_ptr<const SignatureDatabase> database = context.database.Current();
-  FileMatcher matcher(context.store, *database);
+Verdict CheckCab(const AppContext& context, const SignatureDatabase& database,
+                 std::u16string_view path, const std::optional<std::u16string>& storePath) {
+  FileMatcher matcher(context.store, database);
   Verdict verdict = Verdict::NotChecked(NotCheckedReason::kUnreadable);
   platform::RunOnEngineThread([&] {
     try {
@@ -54,9 +53,11 @@ Verdict CheckCab(const AppContext& context, std::u16string_view path,
   return verdict;
 }
 
-bool DeleteCab(const platform::Store& store, const std::optional<std::u16string>& storePath) {
+// Into the quarantine, as the scans remove what they find.
+bool DeleteCab(const platform::Store& store, const std::optional<std::u16string>& storePath,
+               std::string_view signatureName) {
   if (!storePath) return false;  // never anything outside the store
-  return RemoveStoreFile(store, *storePath);
+  return RemoveFoundFile(store, *storePath, platform::WidenAnsi(signatureName), u"cab").Removed();
 }
 
 std::u16string Text(int id, std::u16string_view path) {
@@ -105,7 +106,8 @@ int RunCabCheck(AppContext& context, std::u16string_view argument) {
   Log(context.store, strings::DatedText(strings::LoadString(strings::kCheckCabFile)));
 
   const std::optional<std::u16string> storePath = StorePathOf(context.store, path);
-  const Verdict verdict = CheckCab(context, path, storePath);
+  const std::shared_ptr<const SignatureDatabase> database = context.database.Current();
+  const Verdict verdict = CheckCab(context, *database, path, storePath);
   if (verdict.IsClean()) return StartInstaller(context, path);
   if (verdict.IsNotChecked()) return AskToInstallUnchecked(context, path);
 
@@ -115,7 +117,8 @@ int RunCabCheck(AppContext& context, std::u16string_view argument) {
                           MessageButtons::kYesNoCancel, MessageIcon::kQuestion);
   switch (answer) {
     case MessageAnswer::kYes:
-      if (DeleteCab(context.store, storePath)) {
+      if (DeleteCab(context.store, storePath,
+                    database->CharacterSignatures()[verdict.signature].name)) {
         Log(context.store, Text(strings::kLogCabDeleted, path));
         (void)context.boxes->Show(nullptr, strings::LoadString(strings::kCabTrojanDeleted),
                                   strings::LoadString(strings::kCaptionInformation),

@@ -4,6 +4,7 @@
 // has its verdict.
 #include "scan/directory_walk.h"
 
+#include "platform/text.h"
 #include "scan/file_removal.h"
 #include "scan/parallel_checker.h"
 
@@ -45,8 +46,9 @@ void ReportAndRemove(const ScanContext& context, std::u16string_view path, const
                                     : std::string_view();
   context.events.Send(FileVerdict{path, verdict, name, bytes});
   if (!verdict.IsInfected()) return;
-  const bool removed = RemoveStoreFile(context.store, path);
-  context.events.Send(ActionTaken{ActionKind::kDeleteInfected, path, name, removed});
+  const platform::QuarantineResult removed =
+      RemoveFoundFile(context.store, path, platform::WidenAnsi(name), ScanModeName(context.mode));
+  context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
 }
 
 }  // namespace

@@ -1,15 +1,37 @@
-// RemoveStoreFile: how a scan takes a found file out of the store. One
-// place for it, so that every mode removes files the same way.
+// RemoveStoreFile: how a scan takes a found file out of the store, in every
+// mode: into the prefix's quarantine with its record, so that a false
+// positive can be undone (tarnscan quarantine restore). One place for it,
+// so that every mode removes files the same way.
 #pragma once
 
 #include <string_view>
 
+#include "platform/quarantine.h"
 #include "platform/store.h"
+#include "scan/scan_events.h"
 
 namespace kv {
 
-// Clears the file's read-only attribute and deletes it; true when it is
-// gone. Only ever a file inside the store.
-[[nodiscard]] bool RemoveStoreFile(const platform::Store& store, std::u16string_view path);
+// Moves the store file at `path` into the quarantine, recording the
+// signature that found it and the scan (`scanMode`); when the quarantine
+// is full it is deleted instead, and recorded so. Refuses what a deletion
+// refuses: a folder, a link, a read-only file (the handset's attribute),
+// anything outside the store.
+[[nodiscard]] platform::QuarantineResult RemoveStoreFile(const platform::Store& store,
+                                                         std::u16string_view path,
+                                                         std::u16string_view signature,
+                                                         std::u16string_view scanMode);
+
+// As RemoveStoreFile, after clearing the file's read-only attribute, as
+// the handset did before deleting a found file.
+[[nodiscard]] platform::QuarantineResult RemoveFoundFile(const platform::Store& store,
+                                                         std::u16string_view path,
+                                                         std::u16string_view signature,
+                                                         std::u16string_view scanMode);
+
+// The event of an action whose removal gave `result`; it refers to
+// `result`, which must outlive it.
+ActionTaken ActionOf(ActionKind kind, std::u16string_view path, std::string_view signatureName,
+                     const platform::QuarantineResult& result);
 
 }  // namespace kv

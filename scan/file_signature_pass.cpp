@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "resources/string_table.h"
 #include "resources/text_format.h"
+#include "scan/file_removal.h"
 
 namespace kv {
 namespace {
@@ -29,14 +30,15 @@ void ShowRemovalBox(const ScanContext& context, std::u16string_view path, bool r
 }
 
 void RemoveCompanions(const ScanContext& context, std::string_view signatureName) {
+  const std::u16string companionOf = u"companion of " + platform::WidenAnsi(signatureName);
   for (const std::string& companion : context.database.CompanionFiles(signatureName)) {
     const std::u16string path = platform::WidenAnsi(companion);
     // Deleted as it stands (its read-only attribute kept, as the handset
     // did); one that is not there was never a finding, nothing to record.
-    const platform::FileStatus status = platform::DeleteStoreFile(context.store, path);
-    if (status == platform::FileStatus::kFileNotFound) continue;
-    context.events.Send(ActionTaken{ActionKind::kDeleteCompanion, path, signatureName,
-                                    status == platform::FileStatus::kOk});
+    const platform::QuarantineResult removed =
+        RemoveStoreFile(context.store, path, companionOf, ScanModeName(context.mode));
+    if (removed.status == platform::QuarantineStatus::kNotFound) continue;
+    context.events.Send(ActionOf(ActionKind::kDeleteCompanion, path, signatureName, removed));
   }
 }
 
@@ -64,10 +66,10 @@ void FileSignaturePass(const ScanContext& context) {
     foundOrUnchecked = true;
     if (verdict.IsNotChecked()) continue;
     RemoveCompanions(context, name);
-    const bool removed =
-        platform::DeleteStoreFile(context.store, path) == platform::FileStatus::kOk;
-    context.events.Send(ActionTaken{ActionKind::kDeleteInfected, path, name, removed});
-    if (context.mode == ScanMode::kSilentSelf) ShowRemovalBox(context, path, removed);
+    const platform::QuarantineResult removed =
+        RemoveStoreFile(context.store, path, platform::WidenAnsi(name), ScanModeName(context.mode));
+    context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
+    if (context.mode == ScanMode::kSilentSelf) ShowRemovalBox(context, path, removed.Removed());
   }
   if (!foundOrUnchecked) context.events.Send(ScanNoted{ScanNote::kNoTrojan, {}});
 }

@@ -45,8 +45,10 @@ void AskToDelete(const ScanContext& context, bool showBoxes, std::u16string_view
       strings::LoadString(strings::kCaptionQuestion), platform::MessageButtons::kYesNo,
       MessageIcon::kQuestion);
   if (answer != platform::MessageAnswer::kYes) return;
-  const bool deleted = RemoveStoreFile(context.store, path);
-  context.events.Send(ActionTaken{ActionKind::kDeleteSuspect, path, processName, deleted});
+  const platform::QuarantineResult removed = RemoveFoundFile(
+      context.store, path, platform::WidenAnsi(processName), ScanModeName(context.mode));
+  context.events.Send(ActionOf(ActionKind::kDeleteSuspect, path, processName, removed));
+  const bool deleted = removed.Removed();
   if (!showBoxes) return;
   ShowBox(context,
           deleted
@@ -68,8 +70,10 @@ void HandleEndedProcess(const ScanContext& context, bool showBoxes, std::u16stri
   }
   const std::string_view name = context.database.CharacterSignatures()[verdict.signature].name;
   context.events.Send(FileVerdict{path, verdict, name, context.matcher.LastFileBytes()});
-  const bool deleted = RemoveStoreFile(context.store, path);
-  context.events.Send(ActionTaken{ActionKind::kDeleteInfected, path, name, deleted});
+  const platform::QuarantineResult removed =
+      RemoveFoundFile(context.store, path, platform::WidenAnsi(name), ScanModeName(context.mode));
+  context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
+  const bool deleted = removed.Removed();
   if (showBoxes) ShowBox(context, deleted ? kDeletedBox : kNotDeletedBox, path);
 }
 

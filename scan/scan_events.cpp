@@ -4,6 +4,24 @@
 
 namespace kv {
 
+std::u16string_view ScanModeName(ScanMode mode) {
+  switch (mode) {
+    case ScanMode::kMemory:
+      return u"memory";
+    case ScanMode::kFast:
+      return u"fast";
+    case ScanMode::kFull:
+      return u"full";
+    case ScanMode::kLogView:
+      return u"log";
+    case ScanMode::kSilentSelf:
+      return u"autocheck";
+    case ScanMode::kBackground:
+      break;
+  }
+  return u"hideandscan";
+}
+
 void ScanEvents::Send(const ScanEvent& event) {
   if (const auto* checked = std::get_if<FileVerdict>(&event)) {
     if (checked->verdict.IsNotChecked()) {

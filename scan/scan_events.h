@@ -30,6 +30,10 @@ enum class ScanMode : int {
   kBackground = 5,  // "-hideandscan": the whole store, no window, no log
 };
 
+// The mode's name in records: "memory", "fast", "full", "autocheck",
+// "hideandscan".
+std::u16string_view ScanModeName(ScanMode mode);
+
 // A scan begins; the database it runs with.
 struct ScanStarted {
   ScanMode mode = ScanMode::kMemory;
@@ -59,12 +63,15 @@ enum class ActionKind {
   kDeleteCompanion,  // a file the delete list names beside an infected one
 };
 
-// An action on a file, and whether it succeeded.
+// An action on a file, and whether it succeeded: the file left the store
+// for the quarantine, or (the quarantine full) was deleted for good.
 struct ActionTaken {
   ActionKind kind = ActionKind::kDeleteInfected;
   std::u16string_view path;
   std::string_view signatureName;  // the signature that led to it
   bool succeeded = false;
+  bool quarantined = false;  // in the quarantine, as `item`
+  std::string_view item;     // the quarantine's record id; empty when it stayed
 };
 
 // A process a process signature named: ended, or it could not be.

@@ -112,7 +112,7 @@ TEST_F(WalkTest, ReportsEachCheckedFileThenItsRemoval) {
   recorded_.observer.onEvent = [](const ScanEvent& event) {
     const auto* checking = std::get_if<FileChecking>(&event);
     if (checking != nullptr && checking->path == u"\\Windows\\stuck.cab") {
-      platform::FailNext(platform::FaultPoint::kDelete);
+      platform::FailNext(platform::FaultPoint::kQuarantineMove);
     }
   };
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);

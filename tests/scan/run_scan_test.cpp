@@ -105,7 +105,7 @@ TEST_F(RunScanTest, TheFastScanRemovesNamedFilesThatHoldASignatureOrSaysItCannot
   for (const bool refuse : {true, false}) {
     const fs::path evil = Write("Windows/evil.exe");
     std::optional<platform::ScopedFault> fault;
-    if (refuse) fault.emplace(platform::FaultPoint::kDelete);
+    if (refuse) fault.emplace(platform::FaultPoint::kQuarantineMove);
     if (!refuse) fs::permissions(evil, fs::perms::owner_write, fs::perm_options::remove);
     const Lines lines = Run(ScanMode::kFast);
     // A found file leaves out the line that there is no Trojan.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/quarantine.h"
 #include "tarnreg_runner.h"
 #include "tarnwatch_runner.h"
 
@@ -39,6 +40,21 @@ TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
   EXPECT_EQ(ReadFile(handset.StorePath() / "Runeskop.log").substr(0, 4), "\xff\xfe\r\0"s);
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/evil.exe"));
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/evil.dll"));
+
+  // Both went to the quarantine with their records; a restore brings the
+  // Trojan back byte for byte.
+  platform::QuarantineListing listing;
+  ASSERT_TRUE(platform::ListQuarantine(handset.Store(), listing));
+  ASSERT_EQ(listing.items.size(), 2u);
+  EXPECT_EQ(listing.items[0].record.path, u"\\Windows\\evil.dll");
+  EXPECT_EQ(listing.items[0].record.signature, u"companion of Evil");
+  EXPECT_EQ(listing.items[1].record.path, u"\\Windows\\evil.exe");
+  EXPECT_EQ(listing.items[1].record.signature, u"Evil");
+  EXPECT_EQ(listing.items[1].record.scanMode, u"autocheck");
+  EXPECT_EQ(
+      RunProgram(KV_TARNSCAN_PATH, {"quarantine", "restore", listing.items[1].record.id}).status,
+      0);
+  EXPECT_EQ(ReadFile(handset.StorePath() / "Windows/evil.exe"), "..EVIL-MARK..");
 }
 
 // `program` started in the background; its pid.
@@ -253,6 +269,10 @@ TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwo) {
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/a.exe"));
   EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/b.txt"));  // not an extension it checks
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Runeskop.log"));  // it writes no log
+  platform::QuarantineListing listing;
+  ASSERT_TRUE(platform::ListQuarantine(handset.Store(), listing));
+  ASSERT_EQ(listing.items.size(), 1u);
+  EXPECT_EQ(listing.items[0].record.scanMode, u"hideandscan");
 }
 
 // The walk is made slow (each file costs about a second of search: the

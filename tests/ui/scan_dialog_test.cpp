@@ -92,11 +92,12 @@ TEST_F(ScanDialogTest, ListsEachFindingAboveItsPathAndTheLogKeepsThePathFirst) {
   ui::ScanServices services = Services([](ScanEvents& events) {
     events.Send(FileChecking{u"\\Windows\\calc.exe"});
     events.Send(FileVerdict{u"\\Windows\\calc.exe", Verdict::Clean(), {}, 10});
-    events.Send(ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\evil.exe", "Evil", true});
+    events.Send(
+        ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\evil.exe", "Evil", true, false, {}});
     events.Send(FileVerdict{
         u"\\Storage Card\\big.cab", Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
-    events.Send(
-        ActionTaken{ActionKind::kDeleteInfected, u"\\Storage Card\\bad.cab", "Evil", false});
+    events.Send(ActionTaken{
+        ActionKind::kDeleteInfected, u"\\Storage Card\\bad.cab", "Evil", false, false, {}});
     Finish(events);
   });
   ui::ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
@@ -145,7 +146,8 @@ TEST_F(ScanDialogTest, BackDuringAScanAsksToStopFirstAndClosesAfterIt) {
 TEST_F(ScanDialogTest, StopAnsweredNoKeepsTheScanAndYesClosesAtOnceYetFindingsAreLogged) {
   const StopToken* seen = nullptr;
   ui::ScanServices services = Services(Held([](ScanEvents& events) {
-    events.Send(ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\late.exe", "Evil", true});
+    events.Send(
+        ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\late.exe", "Evil", true, false, {}});
     Finish(events);
   }));
   const auto run = services.runScan;

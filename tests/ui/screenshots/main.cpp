@@ -42,9 +42,9 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
       [&](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
         view.OnScanEvent(ScanStarted{mode, clock.Now(), 1, 1, 0, 0});
         view.OnScanEvent(
-            ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\evil.exe", "", true});
-        view.OnScanEvent(
-            ActionTaken{ActionKind::kDeleteInfected, u"\\My Documents\\game.cab", "", false});
+            ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\evil.exe", "", true, false, {}});
+        view.OnScanEvent(ActionTaken{
+            ActionKind::kDeleteInfected, u"\\My Documents\\game.cab", "", false, false, {}});
         view.OnScanEvent(FileChecking{u"\\Program Files\\Games\\solitaire.exe"});
         go.acquire();
         view.OnScanEvent(ScanFinished{mode, clock.Now(), false, {}});
