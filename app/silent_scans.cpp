@@ -5,7 +5,7 @@
 
 #include "app/exit_codes.h"
 #include "app/settings.h"
-#include "log/scan_log_writer.h"
+#include "log/scan_records.h"
 #include "platform/console_message_boxes.h"
 #include "platform/engine_thread.h"
 #include "scan/run_scan.h"
@@ -15,9 +15,9 @@ namespace {
 
 ScanOutcome RunWithoutWindow(AppContext& context, ScanMode mode, const StopToken& stop,
                              platform::MessageBoxes& boxes) {
-  ScanLogWriter log(context.store);
+  ScanRecords records(context.store);
   ScanEvents events;
-  events.Add(log);
+  records.ObserveWith(events);
   const HostClock clock;
   const ScanOutputs outputs{boxes, nullptr, clock};
   ScanOutcome outcome = ScanOutcome::kFailed;

@@ -109,6 +109,12 @@ inline constexpr std::uintmax_t kMaxHiveBytes = std::uintmax_t{16} * 1024 * 1024
 // gives up, as the handset gave up at once. A registry write waits as long
 // for another writer's lock on the hive, held for one short rewrite too.
 inline constexpr std::chrono::milliseconds kLogLockWait{2000};
+// The scan reports' file is rotated past 4 MiB (some ten thousand scans of
+// a handset's store, or a few full scans that list many files they could
+// not check), keeping 3 older generations: enough history to read, never a
+// file that fills the disk.
+inline constexpr std::uint64_t kMaxReportBytes = std::uint64_t{4} * 1024 * 1024;
+inline constexpr int kReportGenerations = 3;
 
 // The log view's line buffer: 512 UTF-16 units plus the terminator. A
 // longer log line is shown cut to this length.

@@ -2,7 +2,7 @@
 // the restore and the purge. Internal to the platform layer.
 //
 // Entry points: OpenQuarantineFolder, FinishInterruptedMoves, PendingRecord,
-// ItemBytes, IsItemId, NewItemId, UtcTimeText, ParseUtcTime, SyncFolder,
+// ItemBytes, SyncFolder,
 // CopyFileInto.
 //
 // Beside the index and the item files (named by id) the folder holds, only
@@ -21,6 +21,7 @@
 #include "platform/quarantine_index.h"
 #include "platform/store.h"
 #include "platform/unique_fd.h"
+#include "platform/utc_time.h"
 
 namespace kv::platform {
 
@@ -57,15 +58,6 @@ class PendingRecord {
 
 // The bytes the item files in the folder take together.
 std::uint64_t ItemBytes(int folder);
-
-// true for a name NewItemId can give: 16 characters of UTC time, '-', 8
-// lower-case hex digits.
-bool IsItemId(std::string_view name);
-std::string NewItemId(std::chrono::system_clock::time_point now);
-
-// "2026-12-07T04:16:15Z" and back; ParseUtcTime false for any other shape.
-std::string UtcTimeText(std::chrono::system_clock::time_point time);
-[[nodiscard]] bool ParseUtcTime(std::string_view text, std::chrono::system_clock::time_point& time);
 
 // Flushes a folder's entries to the disk, so that a rename in it survives a
 // crash; `folder` may be an O_PATH descriptor.

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "log/scan_log_writer.h"
+#include "log/scan_records.h"
 #include "platform/clock.h"
 #include "platform/display.h"
 #include "resources/string_table.h"
@@ -62,9 +62,9 @@ int RunInteractive(InteractiveContext& context, bool hide) {
   ScanServices scans{context.store, runner, clock,
                      [&context](ScanMode mode, const StopToken& stop, ScanObserver& view,
                                 const ScanOutputs& outputs) {
-                       ScanLogWriter log(context.store);
+                       ScanRecords records(context.store);
                        ScanEvents events;
-                       events.Add(log);
+                       records.ObserveWith(events);
                        events.Add(view);
                        (void)RunScan(context.store, context.database.Current(), mode, stop, events,
                                      outputs, DefaultScanThreads());

@@ -159,6 +159,7 @@ TEST(TarnscanUsage, HelpVersionAndEveryUsageErrorAsOneLineWithStatus2) {
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(
       help.out.starts_with("Usage: tarnscan log [--newest-first]\n"
+                           "       tarnscan report [--last | --all] [--format text|ndjson]\n"
                            "       tarnscan quarantine list [--format text|ndjson]\n"
                            "       tarnscan quarantine restore ID [--to HOST-PATH]\n"
                            "       tarnscan quarantine purge ID | --older-than DAYS\n"))
@@ -180,6 +181,9 @@ TEST(TarnscanUsage, HelpVersionAndEveryUsageErrorAsOneLineWithStatus2) {
       {{"quarantine", "show"}, "unknown verb 'quarantine show' (see 'tarnscan --help')"},
       {{"log", "--oldest"},
        "log: unexpected argument '--oldest' (usage: tarnscan log [--newest-first])"},
+      {{"report", "--newest"},
+       "report: unexpected argument '--newest' (usage: tarnscan report [--last | --all] "
+       "[--format text|ndjson])"},
       {{"quarantine", "list", "--format", "xml"},
        "quarantine list: unknown format 'xml' (text or ndjson)" + list},
       {{"quarantine", "list", "--format"}, "quarantine list: --format needs text or ndjson" + list},

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -231,6 +232,13 @@ TEST(TarnwatchSelfScan, FilesItCannotCheckAreLoggedAndNeverReadAsNoTrojan) {
   EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/locked.exe"));
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 std::string ScanStatus() { return RunTarnreg({"query", kKey, "/v", "ScanStatus"}).out; }
 
 // A database that is missing, empty, cut, undecodable or has only line
@@ -294,6 +302,47 @@ TEST(TarnwatchBackgroundScan, AScanStoppedFromOutsideEndsWithoutWritingTwo) {
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(ReadFile(handset.Path() / "status"), "255\n");
   EXPECT_NE(ScanStatus().find("REG_DWORD    0x0"), std::string::npos) << ScanStatus();
+}
+
+RunResult RunTarnscan(const std::vector<std::string>& args) {
+  return RunProgram(KV_TARNSCAN_PATH, args);
+}
+
+// Every scan leaves a report, whatever its mode; two at once leave two
+// complete ones, told apart by their scan ids.
+TEST(TarnwatchReports, EachScanLeavesACompleteReportEvenTwoAtOnce) {
+  const TarnwatchHandset handset(
+      {CharacterLine("Evil", "EVIL-MARK"), "[VirusFile]", "\\Windows\\evil.exe"});
+  handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
+  handset.WriteStoreFile("Windows/evil.exe", "..EVIL-MARK..");
+  EXPECT_EQ(handset.Run({"-hideandscan"}).status, 255);
+  const RunResult report = RunTarnscan({"report"});
+  EXPECT_EQ(report.status, 0);
+  const std::vector<std::string> lines = Lines(report.out);
+  ASSERT_GE(lines.size(), 3u) << report.out;
+  EXPECT_TRUE(lines[0].starts_with("scan ")) << lines[0];
+  EXPECT_NE(lines[0].find("  hideandscan  "), std::string::npos) << lines[0];
+  // The database and the installer are checked too.
+  EXPECT_TRUE(lines.back().starts_with(
+      "  summary: 4 files checked, 2 infected, 0 not checked, 0 actions failed, "))
+      << lines.back();
+
+  const std::string tarnwatch = ShellQuote(KV_TARNWATCH_PATH);
+  handset.WriteStoreFile("Windows/evil.exe", "..EVIL-MARK..");
+  ASSERT_EQ(std::system(("KESTRELVOX_UI=console " + tarnwatch +
+                         " -autocheck </dev/null >/dev/null 2>&1 & " + "KESTRELVOX_UI=console " +
+                         tarnwatch + " -autocheck </dev/null >/dev/null 2>&1; wait")
+                            .c_str()),
+            0);
+  const RunResult all = RunTarnscan({"report", "--all", "--format", "ndjson"});
+  int starts = 0;
+  int ends = 0;
+  for (const std::string& line : Lines(all.out)) {
+    starts += line.find("\"event\":\"start\"") != std::string::npos ? 1 : 0;
+    ends += line.find("\"event\":\"end\"") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_EQ(starts, 3);
+  EXPECT_EQ(ends, 3);
 }
 
 }  // namespace

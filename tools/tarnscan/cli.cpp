@@ -11,8 +11,9 @@
 namespace kv::tarnscan {
 namespace {
 
-constexpr std::array<Verb, 4> kVerbs = {{
+constexpr std::array<Verb, 5> kVerbs = {{
     {"log", "", "[--newest-first]", RunLog},
+    {"report", "", "[--last | --all] [--format text|ndjson]", RunReport},
     {"quarantine", "list", "[--format text|ndjson]", RunQuarantineList},
     {"quarantine", "restore", "ID [--to HOST-PATH]", RunQuarantineRestore},
     {"quarantine", "purge", "ID | --older-than DAYS", RunQuarantinePurge},
@@ -54,6 +55,9 @@ std::string UsageText() {
       "  log                 prints the activity log as UTF-8, one record a line,\n"
       "                      oldest first (--newest-first: the other way round);\n"
       "                      a missing log prints nothing\n"
+      "  report              prints the last scan's report (--all: every scan's\n"
+      "                      kept), its findings and its summary; --format\n"
+      "                      ndjson prints the report's own lines\n"
       "  quarantine list     lists every item the scans removed: id, state\n"
       "                      (quarantined, missing, deleted, restored, purged,\n"
       "                      unrecorded), time (UTC), size, signature, path;\n"
@@ -90,6 +94,16 @@ int Fail(std::string_view message, int status) {
 int UsageError(const Verb& verb, std::string_view problem) {
   return Fail(VerbName(verb) + ": " + std::string(problem) + " (usage: tarnscan " + VerbName(verb) +
               " " + std::string(verb.arguments) + ")");
+}
+
+int TakeFormat(const Verb& verb, const Args& args, std::size_t& i, std::string& format) {
+  if (!format.empty()) return UsageError(verb, "--format given twice");
+  if (i + 1 == args.size()) return UsageError(verb, "--format needs text or ndjson");
+  format = args[++i];
+  if (format != "text" && format != "ndjson") {
+    return UsageError(verb, "unknown format '" + format + "' (text or ndjson)");
+  }
+  return kExitOk;
 }
 
 bool OpenPrefix(platform::Store& store) {

@@ -48,6 +48,10 @@ int UsageError(const Verb& verb, std::string_view problem);
 // "quarantine list", "log": the verb as typed in messages.
 std::string VerbName(const Verb& verb);
 
+// Takes "--format text|ndjson" at `args[i]` into `format` (moving `i` to its
+// value); kExitOk, or the usage error's status after reporting it.
+int TakeFormat(const Verb& verb, const Args& args, std::size_t& i, std::string& format);
+
 // Opens the prefix $KESTRELVOX_PREFIX as a store; false after reporting.
 bool OpenPrefix(platform::Store& store);
 

@@ -51,12 +51,7 @@ int RunQuarantineList(const Verb& verb, const Args& args) {
   std::string format;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] != "--format") return UsageError(verb, "unexpected argument '" + args[i] + "'");
-    if (!format.empty()) return UsageError(verb, "--format given twice");
-    if (i + 1 == args.size()) return UsageError(verb, "--format needs text or ndjson");
-    format = args[++i];
-    if (format != "text" && format != "ndjson") {
-      return UsageError(verb, "unknown format '" + format + "' (text or ndjson)");
-    }
+    if (const int status = TakeFormat(verb, args, i, format); status != kExitOk) return status;
   }
   platform::Store store;
   if (!OpenPrefix(store)) return kExitError;

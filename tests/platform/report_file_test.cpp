@@ -1,0 +1,49 @@
+// The scan reports' file: lines appended in order, read back oldest first,
+// and the rotation past its size bound that keeps a few generations.
+#include "platform/report_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/limits.h"
+#include "support/temp_files.h"
+
+namespace kv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+TEST(ReportFile, AppendsInOrderAndRotatesPastItsBoundKeepingAFewGenerations) {
+  const TempPrefix prefix;
+  Lines lines;
+  ASSERT_TRUE(platform::ReadReportLines(prefix.Store(), true, lines));
+  EXPECT_TRUE(lines.empty());  // no report yet
+  const fs::path file = prefix.Path() / "reports/scans.ndjson";
+  const std::string filler(limits::kMaxReportBytes, 'x');
+  for (int generation = 0; generation <= limits::kReportGenerations + 1; ++generation) {
+    ASSERT_TRUE(platform::AppendReportLine(prefix.Store(), "g" + std::to_string(generation)));
+    WriteFile(file, ReadFile(file) + filler + "\n");  // now past the bound
+  }
+  ASSERT_TRUE(platform::AppendReportLine(prefix.Store(), "last"));
+  ASSERT_TRUE(platform::ReadReportLines(prefix.Store(), false, lines));
+  EXPECT_EQ(lines, Lines{"last"});
+  ASSERT_TRUE(platform::ReadReportLines(prefix.Store(), true, lines));
+  // The oldest generations are gone; the kept ones come oldest first.
+  for (std::string& line : lines) {
+    if (line == filler) line = "filler";
+  }
+  Lines expected;
+  for (int generation = 2; generation <= limits::kReportGenerations + 1; ++generation) {
+    expected.insert(expected.end(), {"g" + std::to_string(generation), "filler"});
+  }
+  expected.push_back("last");
+  EXPECT_EQ(lines, expected);
+  EXPECT_FALSE(fs::exists(prefix.Path() / "reports/scans.ndjson.4"));
+}
+
+}  // namespace
+}  // namespace kv::testing
