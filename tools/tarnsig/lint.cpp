@@ -1,9 +1,8 @@
 // tarnsig lint FILE: checks a signature database for authoring mistakes,
 // either the plain file that encode reads or an encoded VirusDB.dat.
 //
-// A file is taken as encoded when its lines end in CR LF and its second
-// line is Base64 text (no plain line after the version can be: a section
-// header holds brackets, a signature line blanks). Encoded lines are walked
+// A file is taken as encoded when its lines end in CR LF and most lines
+// after the version are Base64 text. Encoded lines are walked
 // and decoded as the loader does; a line that is too long or cannot be
 // decoded, and bytes after the last CR LF, are errors. Plain lines are
 // checked as encode checks them before storing.
@@ -37,11 +36,19 @@ constexpr int kExitWarnings = 1;
 constexpr std::string_view kBase64Text =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
 
+// Most lines of an encoded file after the version are Base64 text (one
+// that is not cannot be decoded); no plain line is: a header holds
+// brackets, a signature line blanks, a path backslashes, a name a dot.
 bool LooksEncoded(std::string_view content) {
   DatabaseLineCursor cursor(content);
   if (!cursor.Next()) return false;
-  const std::optional<std::string_view> second = cursor.Next();
-  return second && !second->empty() && second->find_first_not_of(kBase64Text) == second->npos;
+  std::size_t base64 = 0;
+  std::size_t other = 0;
+  while (const std::optional<std::string_view> line = cursor.Next()) {
+    if (line->empty()) continue;
+    ++(line->find_first_not_of(kBase64Text) == line->npos ? base64 : other);
+  }
+  return base64 > other;
 }
 
 struct ReadLines {
