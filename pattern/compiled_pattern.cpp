@@ -38,6 +38,10 @@ std::string CompiledPattern::Dump() const {
   return out;
 }
 
+std::optional<BracketSlip> CompiledPattern::FirstBracketSlip() const {
+  return tree_ != nullptr ? tree_->bracketSlip : std::nullopt;
+}
+
 int CompiledPattern::Flags() const { return tree_ != nullptr ? tree_->flags : 0; }
 
 int CompiledPattern::HighestGroup() const { return tree_ != nullptr ? tree_->highestGroup : 0; }

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,14 @@
 namespace kv {
 
 struct CompiledTree;
+
+// A bracket the compiler let pass (it never fails on syntax): a `(` or `[`
+// left open, or a `)` that closes nothing and so ends the pattern early.
+// For tools that lint patterns; searching ignores it.
+struct BracketSlip {
+  char bracket = 0;  // '(', '[' or ')'
+  int position = 0;  // index of the bracket in the pattern text
+};
 
 class CompiledPattern {
  public:
@@ -47,6 +56,9 @@ class CompiledPattern {
 
   // kNoMatch when compiled, else why compiling failed.
   SearchStatus CompileStatus() const { return compileStatus_; }
+
+  // The leftmost bracket slip of the compile, if any.
+  std::optional<BracketSlip> FirstBracketSlip() const;
 
   // The tree in compact text form, for tests and tools ("" when nothing
   // is compiled).

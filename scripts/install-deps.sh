@@ -5,14 +5,16 @@
 # libcurl carries the database update's HTTP and libsodium checks its
 # Ed25519 signatures; Qt 6 Widgets for the GUI, with
 # a font for its offscreen tests and the skin painter, and Xvfb, xauth and
-# xwininfo for the GUI's end-to-end test), when missing, or the packages
+# xwininfo for the GUI's end-to-end test; dpkg-dev, file and groff-base for
+# the Debian package's dependency list and man page check), when missing, or the packages
 # named as arguments instead (scripts/fuzz.sh asks for clang).
 # Non-interactive and idempotent: a machine that has them all is left alone.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libpcre2-dev
           clang-tidy clang-format libcurl4-openssl-dev libsodium-dev
-          qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth x11-utils)
+          qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth x11-utils
+          dpkg-dev file groff-base)
 if [ $# -gt 0 ]; then
   packages=("$@")
 fi

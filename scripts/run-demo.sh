@@ -13,7 +13,9 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)"
+# Only what the demo runs: the two programs and the demo prefix (which
+# draws the skin); no tests, no benchmarks.
+cmake --build build -j "$(nproc)" --target tarnwatch tarnsig demo-prefix
 
 export KESTRELVOX_PREFIX="$PWD/build/demo-prefix"
 store="$KESTRELVOX_PREFIX/store"

@@ -3,7 +3,9 @@
 # first:
 #   1. the layering check (seconds; needs nothing installed), then
 #      clang-format's check of every C++ file;
-#   2. a normal build and every test, then clang-tidy over its sources;
+#   2. a normal build and every test, then its installation and Debian
+#      package checked against dist/package-files.txt (seconds), then
+#      clang-tidy over its sources;
 #   3. a build with AddressSanitizer and UndefinedBehaviorSanitizer and
 #      every test;
 #   4. a build with ThreadSanitizer and the threaded tests only: every
@@ -38,6 +40,8 @@ run_suite() {
 
 echo "== normal build =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== package =="
+scripts/check-package.sh build
 echo "== clang-tidy =="
 scripts/clang-tidy.sh build
 

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "pattern/compiled_pattern.h"
 #include "pattern/internal/pattern_node.h"
 
 namespace kv {
@@ -16,6 +18,7 @@ struct CompiledTree {
   const PatternNode* top = nullptr;
   int flags = 0;
   int highestGroup = 0;
+  std::optional<BracketSlip> bracketSlip;  // the leftmost one
 };
 
 }  // namespace kv

@@ -38,6 +38,8 @@ std::unique_ptr<CompiledTree> PatternCompiler::Compile(std::string_view pattern,
   PatternCompiler compiler(flags);
   compiler.reader_.Start(pattern.data(), static_cast<int>(pattern.size()), flags);
   const PatternNode* top = compiler.BuildAlternation(flags);
+  // Only a `)` stops the top alternation before the end.
+  if (!IsEnd(compiler.Curr())) compiler.NoteBracketSlip(')', compiler.Curr().pos);
   compiler.CompleteTree(top);
   compiler.tree_->top = top;
   compiler.tree_->highestGroup = compiler.highestGroup_;

@@ -112,6 +112,13 @@ class PatternCompiler {
   PatternNode* BuildModifiedGroup(int& flags);
   void SkipSpaceTokens();
 
+  void NoteBracketSlip(char bracket, int position) {
+    // The leftmost one: an outer group's `(` before the `[` it holds.
+    if (!tree_->bracketSlip || position < tree_->bracketSlip->position) {
+      tree_->bracketSlip = BracketSlip{bracket, position};
+    }
+  }
+
   void Advance() { reader_.Advance(); }
   const PatternToken& Curr() const { return reader_.Curr(); }
   const PatternToken& Next() const { return reader_.Next(); }

@@ -49,6 +49,7 @@ void WidenCase(CharClassNode& node) {
 
 PatternNode* PatternCompiler::BuildClass(int& flags) {
   const int kind = Curr().ch;
+  const int open = Curr().pos;
   Advance();
   const bool rightToLeft = (flags & PF_RIGHT_TO_LEFT) != 0;
   if (kind != '[')
@@ -72,6 +73,7 @@ PatternNode* PatternCompiler::BuildClass(int& flags) {
       Advance();
     }
   }
+  if (!IsSpecial(Curr(), ']')) NoteBracketSlip('[', open);
   Advance();  // the `]`
   if ((flags & PF_IGNORE_CASE) != 0) WidenCase(*node);
   return node;

@@ -52,6 +52,7 @@ int ModifierBit(int ch) {
 
 PatternNode* PatternCompiler::BuildGroup(int& flags) {
   NestingGuard guard(nesting_);
+  const int open = Curr().pos;
   Advance();  // the `(`
   PatternNode* group = nullptr;
   if (!IsSpecial(Curr(), '?')) {
@@ -82,6 +83,7 @@ PatternNode* PatternCompiler::BuildGroup(int& flags) {
       group = BuildModifiedGroup(flags);
     }
   }
+  if (!IsSpecial(Curr(), ')')) NoteBracketSlip('(', open);
   Advance();  // the closing `)`
   return group;
 }

@@ -15,8 +15,8 @@ TEST(TarnsigUsage, HelpListsEveryVerbAndVersionIsOneLine) {
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.starts_with("Usage: tarnsig VERB [ARGUMENTS]\n")) << help.out;
   for (const char* synopsis :
-       {"  encode PLAIN -o VirusDB.dat ", "  decode VirusDB.dat ", "  list VirusDB.dat ",
-        "  match [--reference] PATTERN FILE ", "  match-batch [--reference] ",
+       {"  encode [--force] PLAIN -o VirusDB.dat ", "  decode VirusDB.dat ", "  list VirusDB.dat ",
+        "  lint FILE ", "  match [--reference] PATTERN FILE ", "  match-batch [--reference] ",
         "  check [--reference] VirusDB.dat FILE... ", "--version"}) {
     EXPECT_NE(help.out.find(synopsis), std::string::npos) << synopsis;
   }
@@ -31,7 +31,7 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
   const TempDir dir;
   const std::string d = dir.Path().string();
   WriteFile(d + "/p", "1\n");
-  const std::string encodeUsage = " (usage: tarnsig encode PLAIN -o VirusDB.dat)";
+  const std::string encodeUsage = " (usage: tarnsig encode [--force] PLAIN -o VirusDB.dat)";
   // clang-format off
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{}, "missing verb (see 'tarnsig --help')"},
@@ -56,7 +56,9 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
        "match-batch: unexpected argument 'x' (usage: tarnsig match-batch [--reference] < LINES)"},
       {{"check", "db"},
        "check: needs a database and at least one file (usage: tarnsig check [--reference] VirusDB.dat FILE...)"},
-      {{"check", d + "/none", d + "/p"}, "check: cannot open '" + d + "/none'"}};
+      {{"check", d + "/none", d + "/p"}, "check: cannot open '" + d + "/none'"},
+      {{"lint"}, "lint: missing argument (usage: tarnsig lint FILE)"},
+      {{"lint", d + "/none"}, "lint: cannot open '" + d + "/none'"}};
   // clang-format on
   for (const auto& [args, message] : cases) {
     const RunResult result = RunTarnsig(args);

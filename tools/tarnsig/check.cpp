@@ -8,8 +8,10 @@
 //   <file>: clean
 // Positions count from 1; an empty file is clean, as the scanner never
 // matches one. A file that cannot be read or searched (an engine failure)
-// is reported on stderr; the others are still checked and the exit status
-// is then 2.
+// is reported on stderr and the others are still checked. Exit status, as
+// tarnscan's: 1 when any file matched; otherwise 2 when any file could not
+// be checked (or on a usage error); otherwise 0. A finding outranks a
+// failure, so a script never takes "found" for "could not check".
 #include <iostream>
 #include <string>
 
@@ -24,6 +26,7 @@ namespace kv::tarnsig {
 namespace {
 
 constexpr std::string_view kVerb = "check";
+constexpr int kExitFound = 1;
 
 // The error line's text after "check: " for a file that could not be checked.
 std::string FailureText(const std::string& path, const Verdict& verdict) {
@@ -43,14 +46,16 @@ std::string FailureText(const std::string& path, const Verdict& verdict) {
   return "'" + path + "': not checked (" + std::string(DescribeReason(verdict.reason)) + ")";
 }
 
-// The result line for one file, or an empty string after reporting a failure.
+// The result line for one file, or an empty string after reporting a
+// failure; sets `found` when the file matched.
 std::string CheckOneFile(FileMatcher& matcher, const SignatureDatabase& database,
-                         const std::string& path) {
+                         const std::string& path, bool& found) {
   const Verdict verdict = matcher.CheckHostFile(path);
   switch (verdict.kind) {
     case Verdict::Kind::kClean:
       return path + ": clean";
     case Verdict::Kind::kInfected:
+      found = true;
       return path + ": signature " + std::to_string(verdict.Code()) + " " +
              Printable(database.CharacterSignatures()[verdict.signature].name);
     case Verdict::Kind::kNotChecked:
@@ -77,17 +82,19 @@ int RunCheck(const Args& arguments) {
   const platform::Store noStore;
   FileMatcher matcher(noStore, *database, nullptr,
                       reference ? MatchPath::kReference : MatchPath::kFast);
-  int status = kExitOk;
+  bool found = false;
+  bool failed = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string line = CheckOneFile(matcher, *database, args[i]);
+    const std::string line = CheckOneFile(matcher, *database, args[i], found);
     if (line.empty()) {
-      status = kExitError;
+      failed = true;
     } else {
       std::cout << line << '\n';
     }
   }
   std::cout << std::flush;
-  return status;
+  if (found) return kExitFound;
+  return failed ? kExitError : kExitOk;
 }
 
 }  // namespace kv::tarnsig

@@ -22,11 +22,12 @@
 namespace kv::tarnsig {
 namespace {
 
-constexpr std::array<Verb, 10> kVerbs = {{
-    {"encode", "PLAIN -o VirusDB.dat", "encode a plain signature file (line 1: the version)",
-     RunEncode},
+constexpr std::array<Verb, 11> kVerbs = {{
+    {"encode", "[--force] PLAIN -o VirusDB.dat",
+     "encode a plain signature file (line 1: the version)", RunEncode},
     {"decode", "VirusDB.dat", "print the version and every decoded line", RunDecode},
     {"list", "VirusDB.dat", "print what the loader loads", RunList},
+    {"lint", "FILE", "check a plain or encoded database for authoring mistakes", RunLint},
     {"match", "[--reference] PATTERN FILE", "print 1 when PATTERN matches FILE's bytes, else 0",
      RunMatch},
     {"match-batch", "[--reference] < LINES", "read '<pattern hex>\\t<data hex>' lines, print 1/0/E",
@@ -122,7 +123,11 @@ std::string UsageText() {
       "database must carry a valid Ed25519 signature. The replaced database is kept\n"
       "as VirusDB.dat.old: --rollback puts it back. --force installs the server's\n"
       "database even when its version is not greater.\n"
+      "\nencode refuses a file in which lint finds an error, unless --force is given.\n"
+      "lint prints FILE:LINE[:COLUMN]: error|warning: MESSAGE lines.\n"
       "\nExit status: 0 on success, 2 on a usage or input error;\n"
+      "check: 1 when any file matched, else 2 when any could not be checked, else 0;\n"
+      "lint: 0 clean, 1 warnings only, 2 errors;\n"
       "update: 0 when the database was replaced, is already current or was rolled\n"
       "back, 1 when that failed (the database is left as it was);\n"
       "verify: 0 valid, 1 invalid.\n";

@@ -1,21 +1,23 @@
-// tarnsig encode PLAIN -o VirusDB.dat: writes a signature database from a
-// plain text file.
+// tarnsig encode [--force] PLAIN -o VirusDB.dat: writes a signature
+// database from a plain text file (plain_lines.h).
 //
-// PLAIN: lines ending in LF or CR LF (a last line without one counts too).
 // Line 1, the version, is copied as it is; every later line is stored in its
 // encoded form (line_encoder.h). Every output line ends in CR LF.
 // The whole file is checked before anything is written, so a refused input
-// leaves no partial database: a line holding a NUL byte (decoding would cut
-// it there), a CR that does not end the line (it would split the line), or
-// a plain line whose encoded form would exceed 159 characters.
+// leaves no partial database: first that every line can be stored (no NUL
+// byte, no CR inside a line, an encoded form of at most 159 characters),
+// then the checks of tarnsig lint: what lint calls an error is refused,
+// each error on a line of its own, unless --force is given. Lint's warnings
+// are not shown here.
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/limits.h"
 #include "scan/virus_database.h"
 #include "tools/tarnsig/cli.h"
+#include "tools/tarnsig/database_lint.h"
 #include "tools/tarnsig/line_encoder.h"
+#include "tools/tarnsig/plain_lines.h"
 #include "tools/tarnsig/verbs.h"
 
 namespace kv::tarnsig {
@@ -23,29 +25,20 @@ namespace {
 
 constexpr std::string_view kVerb = "encode";
 
-// The lines of a plain file: split at LF, one CR before each LF dropped, no
-// empty line after a final LF.
-std::vector<std::string_view> SplitPlainLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const std::size_t lf = text.find('\n');
-    std::string_view line = text.substr(0, lf);
-    if (lf != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
-    lines.push_back(line);
-    text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
+// Reports every lint error of the plain lines; true when there was one.
+bool RefusedByLint(const std::string& plainPath, const std::vector<std::string_view>& lines) {
+  std::vector<NumberedLine> numbered;
+  for (std::size_t i = 1; i < lines.size(); ++i) numbered.push_back({i + 1, std::string(lines[i])});
+  std::size_t errors = 0;
+  for (const LintFinding& finding : LintDatabaseLines(lines[0], numbered)) {
+    if (finding.severity != LintSeverity::kError) continue;
+    (void)Fail(std::string(kVerb) + ": " + FormatFinding(plainPath, finding));
+    ++errors;
   }
-  return lines;
-}
-
-// Why line `line` cannot be stored, or empty when it can.
-std::string LineProblem(std::string_view line, bool isVersion) {
-  if (line.find('\0') != std::string_view::npos) return "line holds a NUL byte";
-  if (line.find('\r') != std::string_view::npos) return "line holds a CR that does not end it";
-  if (!isVersion && EncodedLength(line.size()) > limits::kMaxEncodedLine) {
-    return "encoded line would be " + std::to_string(EncodedLength(line.size())) +
-           " characters, more than " + std::to_string(limits::kMaxEncodedLine);
-  }
-  return {};
+  if (errors == 0) return false;
+  (void)Fail(std::string(kVerb) + ": " + plainPath + ": not encoded: " + std::to_string(errors) +
+             (errors == 1 ? " error" : " errors") + " (--force encodes it anyway)");
+  return true;
 }
 
 }  // namespace
@@ -54,8 +47,11 @@ int RunEncode(const Args& args) {
   std::string plainPath;
   std::string outPath;
   bool haveOut = false;
+  bool force = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-o") {
+    if (args[i] == "--force" && !force) {
+      force = true;
+    } else if (args[i] == "-o") {
       if (i + 1 == args.size()) return UsageError(kVerb, "-o needs a file name");
       if (haveOut) return UsageError(kVerb, "-o given twice");
       outPath = args[++i];
@@ -76,13 +72,18 @@ int RunEncode(const Args& args) {
   const std::vector<std::string_view> lines = SplitPlainLines(plain);
   if (lines.empty()) return Fail(std::string(kVerb) + ": " + plainPath + ": no version line");
 
-  std::string database;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const bool isVersion = i == 0;
-    if (const std::string problem = LineProblem(lines[i], isVersion); !problem.empty()) {
+    if (const std::string problem = StorageProblem(lines[i], isVersion); !problem.empty()) {
       return Fail(std::string(kVerb) + ": " + plainPath + ":" + std::to_string(i + 1) + ": " +
                   problem);
     }
+  }
+  if (!force && RefusedByLint(plainPath, lines)) return kExitError;
+
+  std::string database;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const bool isVersion = i == 0;
     database += isVersion ? std::string(lines[i]) : EncodeDatabaseLine(kDatabaseKey, lines[i]);
     database += "\r\n";
   }
