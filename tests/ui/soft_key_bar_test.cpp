@@ -93,6 +93,7 @@ TEST(SoftKeyBar, MainMenuHoldsEveryCommandAndOpensAboveItsKeyInsideTheWindow) {
                                              "<",
                                              "Log>",
                                              "View Log(&L)...=5003",
+                                             "Quarantine(&Q)...=5005",
                                              "Clear Log(&G)...=32785",
                                              "<",
                                              "-",
