@@ -1,0 +1,215 @@
+// The quarantine dialog: layout, the list of items, Restore and Delete.
+#include "ui/quarantine_dialog.h"
+
+#include <algorithm>
+#include <ranges>
+
+#include "resources/command_ids.h"
+#include "resources/dialog_layouts.h"
+#include "resources/string_table.h"
+#include "resources/text_format.h"
+#include "ui/dialog_items.h"
+#include "ui/handset_frame.h"
+#include "ui/qt_text.h"
+#include "ui/soft_key_bar.h"
+
+namespace kv::ui {
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using platform::QuarantineChange;
+using platform::QuarantineItem;
+using platform::QuarantineItemState;
+
+constexpr int kCaptionDesignX = 12;
+constexpr int kCaptionDesignY = 4;
+constexpr int kCaptionPoints = 12;
+constexpr int kPanelDesignHeight = 40;
+
+// "2026-12-07T04:16:15Z" as "2026-12-07 04:16"; anything else as it is.
+std::u16string ShownTime(const std::string& stored) {
+  std::string shown = stored;
+  if (shown.size() >= 16 && shown[10] == 'T') {
+    shown.resize(16);
+    shown[10] = ' ';
+  }
+  return std::u16string(shown.begin(), shown.end());
+}
+
+bool IsListed(const QuarantineItem& item) {
+  return item.state == QuarantineItemState::kQuarantined ||
+         item.state == QuarantineItemState::kMissing;
+}
+
+}  // namespace
+
+std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& listing) {
+  std::vector<QuarantineLine> lines;
+  // The index is appended in time order: reversed it is newest first, and
+  // the stable sort only mends a clock that went back.
+  for (const QuarantineItem& item : std::views::reverse(listing.items)) {
+    if (!IsListed(item)) continue;
+    const int detail = item.state == QuarantineItemState::kMissing ? strings::kQuarantineItemMissing
+                                                                   : strings::kQuarantineItemDetail;
+    const std::u16string text =
+        item.record.path + u"\n" +
+        strings::FormatText(strings::LoadString(detail),
+                            {item.record.signature, ShownTime(item.record.time)});
+    lines.push_back({item, ToQString(text)});
+  }
+  std::ranges::stable_sort(lines, std::ranges::greater{},
+                           [](const QuarantineLine& line) { return line.item.record.time; });
+  return lines;
+}
+
+QuarantineDialog::QuarantineDialog(const UiContext& context, const platform::Store& store,
+                                   QWidget* owner)
+    : QDialog(owner, Qt::FramelessWindowHint), context_(context), store_(store) {
+  const float scale = context.Scale();
+  const CommandHandler onCommand = [this](int command) { OnCommand(command); };
+  HandsetFrame frame(*this, context.screen, LoadQString(strings::kProductName), onCommand);
+  if (owner != nullptr) move(owner->mapToGlobal(QPoint(0, 0)));
+  (void)CreateSoftKeyBar(frame.SoftKeyPlace(), ids::kQuarantineMenu, onCommand, context.boxes,
+                         this);
+
+  const QRect client = frame.Client()->rect();
+  titlePanel_.SetCaption(LoadQString(strings::kQuarantineTitle), Scaled(scale, kCaptionDesignX),
+                         Scaled(scale, kCaptionDesignY), kCaptionPoints);
+  (void)titlePanel_.Create(frame.Client(),
+                           QRect(0, 0, client.width(), Scaled(scale, kPanelDesignHeight)),
+                           ids::kTitlePanel, TitleBannerImage(client.height() > 320), scale);
+  // The scan dialog's controls, so that both dialogs look alike.
+  if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kScanDialog)) {
+    CreateDialogItems(frame.Client(), *layout, scale);
+  }
+  status_ = frame.Client()->findChild<QLabel*>(QString::number(ids::kScanStatus));
+  list_ = frame.Client()->findChild<QListWidget*>(QString::number(ids::kScanList));
+  if (status_ == nullptr || list_ == nullptr) return;
+  Layout(client);
+  connect(list_, &QListWidget::currentRowChanged, this, [this] { ShowSelected(); });
+  Refresh(0);
+}
+
+void QuarantineDialog::Layout(const QRect& client) {
+  const float s = context_.Scale();
+  status_->setGeometry(Scaled(s, 3), Scaled(s, 50), client.width() - Scaled(s, 6), Scaled(s, 26));
+  list_->setGeometry(Scaled(s, 3), Scaled(s, 100), client.width() - Scaled(s, 6),
+                     client.height() - Scaled(s, 128));
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  // A path cut in the middle keeps its file's name.
+  list_->setTextElideMode(Qt::ElideMiddle);
+}
+
+void QuarantineDialog::Refresh(int row) {
+  platform::QuarantineListing listing;
+  readable_ = platform::ListQuarantine(store_, listing);
+  lines_ = readable_ ? QuarantineLines(listing) : std::vector<QuarantineLine>{};
+  const QSignalBlocker quiet(list_);
+  list_->clear();
+  for (const QuarantineLine& line : lines_) list_->addItem(line.text);
+  if (!lines_.empty())
+    list_->setCurrentRow(std::clamp(row, 0, static_cast<int>(lines_.size()) - 1));
+  ShowSelected();
+}
+
+void QuarantineDialog::ShowSelected() {
+  if (const QuarantineItem* item = Selected()) {
+    status_->setText(ToQString(item->record.path));
+  } else if (!lines_.empty()) {
+    status_->clear();
+  } else {
+    status_->setText(
+        LoadQString(readable_ ? strings::kQuarantineEmpty : strings::kQuarantineUnreadable));
+  }
+}
+
+const QuarantineItem* QuarantineDialog::Selected() const {
+  const int row = list_ == nullptr ? -1 : list_->currentRow();
+  if (row < 0 || row >= static_cast<int>(lines_.size())) return nullptr;
+  return &lines_[static_cast<std::size_t>(row)].item;
+}
+
+void QuarantineDialog::OnCommand(int command) {
+  if (command == ids::kRestoreItem) {
+    RestoreSelected();
+  } else if (command == ids::kPurgeItem) {
+    PurgeSelected();
+  } else if (command == ids::kBack || command == ids::kOk || command == ids::kCancel) {
+    done(0);
+  }
+}
+
+void QuarantineDialog::RestoreSelected() {
+  const QuarantineItem* item = Selected();
+  if (item == nullptr) return;
+  const std::u16string path = item->record.path;
+  const std::string id = item->record.id;
+  if (!Ask(strings::kAskRestoreItem, path)) return;
+  switch (platform::RestoreQuarantineItem(store_, id)) {
+    case QuarantineChange::kDone:
+      Tell(strings::kItemRestored, path, strings::kCaptionFinished, MessageIcon::kInformation);
+      break;
+    case QuarantineChange::kTargetExists:
+      Tell(strings::kRestoreTargetExists, path, strings::kCaptionWarning, MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kTargetMissing:
+      Tell(strings::kRestoreFolderMissing, path, strings::kCaptionWarning, MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kNoSuchItem:
+      Tell(strings::kItemNoLongerQuarantined, path, strings::kCaptionWarning,
+           MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kNotRecorded:
+      Tell(strings::kItemChangeNotRecorded, path, strings::kCaptionWarning, MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kFailed:
+      Tell(strings::kCannotRestoreItem, path, strings::kCaptionError, MessageIcon::kError);
+      break;
+  }
+  Refresh(list_->currentRow());
+}
+
+void QuarantineDialog::PurgeSelected() {
+  const QuarantineItem* item = Selected();
+  if (item == nullptr) return;
+  const std::u16string path = item->record.path;
+  const std::string id = item->record.id;
+  if (!Ask(strings::kAskPurgeItem, path)) return;
+  switch (platform::PurgeQuarantineItem(store_, id)) {
+    case QuarantineChange::kDone:
+      break;
+    case QuarantineChange::kNoSuchItem:
+      Tell(strings::kItemNoLongerQuarantined, path, strings::kCaptionWarning,
+           MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kNotRecorded:
+      Tell(strings::kItemChangeNotRecorded, path, strings::kCaptionWarning, MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kTargetExists:
+    case QuarantineChange::kTargetMissing:
+    case QuarantineChange::kFailed:
+      Tell(strings::kCannotPurgeItem, path, strings::kCaptionError, MessageIcon::kError);
+      break;
+  }
+  Refresh(list_->currentRow());
+}
+
+bool QuarantineDialog::Ask(int text, const std::u16string& path) {
+  return context_.boxes.Show(this, strings::FormatText(strings::LoadString(text), {path}),
+                             strings::LoadString(strings::kCaptionQuestion), MessageButtons::kYesNo,
+                             MessageIcon::kQuestion) == MessageAnswer::kYes;
+}
+
+void QuarantineDialog::Tell(int text, const std::u16string& path, int caption, MessageIcon icon) {
+  (void)context_.boxes.Show(this, strings::FormatText(strings::LoadString(text), {path}),
+                            strings::LoadString(caption), MessageButtons::kOk, icon);
+}
+
+void OpenQuarantineDialog(const UiContext& context, const platform::Store& store, QWidget* owner) {
+  QuarantineDialog dialog(context, store, owner);
+  dialog.exec();
+}
+
+}  // namespace kv::ui
