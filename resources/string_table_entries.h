@@ -95,8 +95,8 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6680, u"Quarantine"},
     {6681, u"There's no file in quarantine."},
     {6682, u"Can not read the quarantine!"},
-    {6683, u"%s  %s UTC"},
-    {6684, u"%s  %s UTC (file missing)"},
+    {6683, u"%s  %s"},
+    {6684, u"%s  %s (missing)"},
     {6685, u"Restore this file to its place?\n%s"},
     {6686, u"Delete this file from the quarantine?It can not be restored afterwards.\n%s"},
     {6687, u"Restore successfully:\n%s"},
@@ -106,6 +106,7 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6691, u"Can not delete from the quarantine:\n%s"},
     {6692, u"It is no longer in the quarantine:\n%s"},
     {6693, u"Done,but the quarantine could not record it:\n%s"},
+    {6694, u"%d/%d/%d %02d:%02d"},
 };
 // clang-format on
 

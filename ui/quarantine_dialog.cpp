@@ -1,6 +1,8 @@
 // The quarantine dialog: layout, the list of items, Restore and Delete.
 #include "ui/quarantine_dialog.h"
 
+#include <QDateTime>
+#include <QStyle>
 #include <algorithm>
 #include <ranges>
 
@@ -28,14 +30,15 @@ constexpr int kCaptionDesignY = 4;
 constexpr int kCaptionPoints = 12;
 constexpr int kPanelDesignHeight = 40;
 
-// "2026-12-07T04:16:15Z" as "2026-12-07 04:16"; anything else as it is.
+// The record's UTC time "2026-12-07T04:16:15Z" in local time, as the log
+// dates its lines; a time that does not parse as it stands.
 std::u16string ShownTime(const std::string& stored) {
-  std::string shown = stored;
-  if (shown.size() >= 16 && shown[10] == 'T') {
-    shown.resize(16);
-    shown[10] = ' ';
-  }
-  return std::u16string(shown.begin(), shown.end());
+  const QDateTime utc = QDateTime::fromString(QString::fromStdString(stored), Qt::ISODate);
+  if (!utc.isValid()) return std::u16string(stored.begin(), stored.end());
+  const QDateTime local = utc.toLocalTime();
+  return strings::FormatText(strings::LoadString(strings::kQuarantineItemTime),
+                             {local.date().year(), local.date().month(), local.date().day(),
+                              local.time().hour(), local.time().minute()});
 }
 
 bool IsListed(const QuarantineItem& item) {
@@ -45,19 +48,24 @@ bool IsListed(const QuarantineItem& item) {
 
 }  // namespace
 
-std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& listing) {
+std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& listing,
+                                            const QFontMetrics& metrics, int width) {
   std::vector<QuarantineLine> lines;
   // The index is appended in time order: reversed it is newest first, and
   // the stable sort only mends a clock that went back.
   for (const QuarantineItem& item : std::views::reverse(listing.items)) {
     if (!IsListed(item)) continue;
-    const int detail = item.state == QuarantineItemState::kMissing ? strings::kQuarantineItemMissing
-                                                                   : strings::kQuarantineItemDetail;
-    const std::u16string text =
-        item.record.path + u"\n" +
-        strings::FormatText(strings::LoadString(detail),
-                            {item.record.signature, ShownTime(item.record.time)});
-    lines.push_back({item, ToQString(text)});
+    const std::u16string_view detail = strings::LoadString(
+        item.state == QuarantineItemState::kMissing ? strings::kQuarantineItemMissing
+                                                    : strings::kQuarantineItemDetail);
+    const std::u16string time = ShownTime(item.record.time);
+    // The time stays whole; a long signature gives way to it.
+    const int room =
+        width - metrics.horizontalAdvance(ToQString(strings::FormatText(detail, {u"", time})));
+    const std::u16string signature =
+        FromQString(metrics.elidedText(ToQString(item.record.signature), Qt::ElideRight, room));
+    lines.push_back({item, ToQString(item.record.path + u"\n" +
+                                     strings::FormatText(detail, {signature, time}))});
   }
   std::ranges::stable_sort(lines, std::ranges::greater{},
                            [](const QuarantineLine& line) { return line.item.record.time; });
@@ -69,14 +77,15 @@ QuarantineDialog::QuarantineDialog(const UiContext& context, const platform::Sto
     : QDialog(owner, Qt::FramelessWindowHint), context_(context), store_(store) {
   const float scale = context.Scale();
   const CommandHandler onCommand = [this](int command) { OnCommand(command); };
-  HandsetFrame frame(*this, context.screen, LoadQString(strings::kProductName), onCommand);
+  HandsetFrame frame(*this, context.screen, LoadQString(strings::kQuarantineTitle), onCommand);
   if (owner != nullptr) move(owner->mapToGlobal(QPoint(0, 0)));
   (void)CreateSoftKeyBar(frame.SoftKeyPlace(), ids::kQuarantineMenu, onCommand, context.boxes,
                          this);
 
   const QRect client = frame.Client()->rect();
-  titlePanel_.SetCaption(LoadQString(strings::kQuarantineTitle), Scaled(scale, kCaptionDesignX),
-                         Scaled(scale, kCaptionDesignY), kCaptionPoints);
+  // The banner's picture names the program; the title strip names the dialog.
+  titlePanel_.SetCaption(QString(), Scaled(scale, kCaptionDesignX), Scaled(scale, kCaptionDesignY),
+                         kCaptionPoints);
   (void)titlePanel_.Create(frame.Client(),
                            QRect(0, 0, client.width(), Scaled(scale, kPanelDesignHeight)),
                            ids::kTitlePanel, TitleBannerImage(client.height() > 320), scale);
@@ -105,7 +114,18 @@ void QuarantineDialog::Layout(const QRect& client) {
 void QuarantineDialog::Refresh(int row) {
   platform::QuarantineListing listing;
   readable_ = platform::ListQuarantine(store_, listing);
-  lines_ = readable_ ? QuarantineLines(listing) : std::vector<QuarantineLine>{};
+  // The room of a line's text: the list's inside, less the item's margins
+  // and the scroll bar that a list longer than the view shows.
+  const QFontMetrics metrics(list_->font());
+  const QStyle* style = list_->style();
+  const QRect inside = list_->contentsRect();
+  int width =
+      inside.width() - 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1);
+  lines_ = readable_ ? QuarantineLines(listing, metrics, width) : std::vector<QuarantineLine>{};
+  if (static_cast<int>(lines_.size()) * 2 * metrics.lineSpacing() > inside.height()) {
+    width -= style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
+    lines_ = QuarantineLines(listing, metrics, width);
+  }
   const QSignalBlocker quiet(list_);
   list_->clear();
   for (const QuarantineLine& line : lines_) list_->addItem(line.text);

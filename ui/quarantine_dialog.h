@@ -8,9 +8,11 @@
 // 1007). Soft keys of menu 132: Restore, and Menu with Delete and Back.
 // Only items whose file is quarantined, or recorded so but gone
 // ("missing"), are listed; restored, purged and deleted ones are history.
-// Each item is two lines, its device path and "signature  time UTC", cut
-// in the middle where too long so that the file's name stays in sight;
-// the status line shows the selected item's path.
+// Each item is two lines: its device path, cut in the middle where too
+// long so that the file's name stays in sight, and "signature  time" (the
+// record's UTC time in local time, as the log's lines), the signature cut
+// so that the time stays whole. The title strip says
+// "Quarantine"; the status line shows the selected item's path.
 //
 // Restore and Delete ask Yes/No first; a refusal (a file already at the
 // path, its folder gone, the item gone meanwhile) is told in a box and the
@@ -20,6 +22,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QString>
@@ -32,12 +35,14 @@
 
 namespace kv::ui {
 
-// The items a listing shows, newest first, each as its list text.
+// The items a listing shows, newest first, each as its list text, with the
+// signature cut to leave the time whole in `width` pixels of `metrics`.
 struct QuarantineLine {
   platform::QuarantineItem item;
   QString text;
 };
-std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& listing);
+std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& listing,
+                                            const QFontMetrics& metrics, int width);
 
 class QuarantineDialog final : public QDialog {
  public:

@@ -1,6 +1,7 @@
 // The quarantine dialog on a real quarantine: what it lists and how, Restore
 // and Delete with scripted answers and refusals, and the main window's Log
 // menu command that opens it.
+#include <QDateTime>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -58,14 +59,6 @@ class QuarantineDialogTest : public ::testing::Test {
     return QuarantineItemState::kUnrecorded;
   }
 
-  static std::vector<std::string> Texts(const ui::QuarantineDialog& dialog) {
-    std::vector<std::string> texts;
-    for (int i = 0; i < dialog.List()->count(); ++i) {
-      texts.push_back(dialog.List()->item(i)->text().toStdString());
-    }
-    return texts;
-  }
-
   SkinnedPrefix prefix_;
   RecordingBoxes boxes_;
   ui::UiContext context_ = ContextFor(240, 320, boxes_);
@@ -82,10 +75,10 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
   std::filesystem::remove(prefix_.Path() / "quarantine" / gone);
 
   ui::QuarantineDialog dialog(context_, prefix_.Store(), nullptr);
-  const QString time = QStringLiteral("  \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d UTC");
+  const QString time = QStringLiteral("  \\d{4}/\\d{1,2}/\\d{1,2} \\d\\d:\\d\\d");
   const QString expected[] = {
       QStringLiteral("^\\\\My Documents\\\\game\\.cab\nTrojan\\.B") + time + QStringLiteral("$"),
-      QStringLiteral("^\\\\gone\\.exe\nTrojan\\.G") + time + QStringLiteral(" \\(file missing\\)$"),
+      QStringLiteral("^\\\\gone\\.exe\nTrojan\\.G") + time + QStringLiteral(" \\(missing\\)$"),
       QStringLiteral("^\\\\Windows\\\\evil\\.exe\nTrojan\\.A") + time + QStringLiteral("$"),
   };
   ASSERT_EQ(dialog.List()->count(), 3);
@@ -95,16 +88,38 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
   }
   EXPECT_EQ(dialog.Lines()[0].item.record.id, newer);
   EXPECT_EQ(dialog.Lines()[2].item.record.id, older);
-  // The time shown is the record's, to the minute.
-  const std::string& stored = dialog.Lines()[0].item.record.time;
-  EXPECT_NE(Texts(dialog)[0].find(stored.substr(0, 10) + " " + stored.substr(11, 5)),
-            std::string::npos);
+  // The time shown is the record's UTC time in local time, to the minute.
+  const QDateTime stored = QDateTime::fromString(
+      QString::fromStdString(dialog.Lines()[0].item.record.time), Qt::ISODate);
+  ASSERT_TRUE(stored.isValid());
+  EXPECT_TRUE(dialog.List()->item(0)->text().endsWith(
+      stored.toLocalTime().toString(QStringLiteral("  yyyy/M/d hh:mm"))));
 
   EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("\\My Documents\\game.cab"));
   dialog.List()->setCurrentRow(2);
   EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("\\Windows\\evil.exe"));
-  EXPECT_EQ(dialog.TitlePanel().Widget()->Caption().text, QStringLiteral("Quarantine"));
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quarantine"));
   EXPECT_TRUE(boxes_.shown.empty());
+}
+
+// A signature too long for the line is cut; the time and the path are not.
+TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
+  (void)Quarantine("evil.exe", u"\\evil.exe", u"Trojan.With.A.Very.Long.Family.Name.Variant.B");
+  platform::QuarantineListing listing;
+  ASSERT_TRUE(platform::ListQuarantine(prefix_.Store(), listing));
+  const QFontMetrics metrics(QApplication::font());
+  const int width = metrics.horizontalAdvance(QStringLiteral("Trojan.With  2026/12/7 05:08"));
+  const std::vector<ui::QuarantineLine> lines = ui::QuarantineLines(listing, metrics, width);
+  ASSERT_EQ(lines.size(), 1u);
+  const QStringList parts = lines[0].text.split(u'\n');
+  ASSERT_EQ(parts.size(), 2);
+  EXPECT_EQ(parts[0], QStringLiteral("\\evil.exe"));
+  EXPECT_TRUE(parts[1].startsWith(QStringLiteral("Trojan."))) << parts[1].toStdString();
+  EXPECT_TRUE(parts[1].contains(QChar(0x2026))) << parts[1].toStdString();
+  EXPECT_LE(metrics.horizontalAdvance(parts[1]), width);
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("  \\d{4}/\\d{1,2}/\\d{1,2} \\d\\d:\\d\\d$"))
+                  .match(parts[1])
+                  .hasMatch());
 }
 
 TEST_F(QuarantineDialogTest, AnEmptyQuarantineSaysSoAndItsKeysDoNothing) {
