@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QStyle>
 #include <algorithm>
-#include <ranges>
 
 #include "resources/command_ids.h"
 #include "resources/dialog_layouts.h"
@@ -53,7 +52,8 @@ std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& l
   std::vector<QuarantineLine> lines;
   // The index is appended in time order: reversed it is newest first, and
   // the stable sort only mends a clock that went back.
-  for (const QuarantineItem& item : std::views::reverse(listing.items)) {
+  for (auto at = listing.items.rbegin(); at != listing.items.rend(); ++at) {
+    const QuarantineItem& item = *at;
     if (!IsListed(item)) continue;
     const std::u16string_view detail = strings::LoadString(
         item.state == QuarantineItemState::kMissing ? strings::kQuarantineItemMissing
@@ -67,8 +67,10 @@ std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& l
     lines.push_back({item, ToQString(item.record.path + u"\n" +
                                      strings::FormatText(detail, {signature, time}))});
   }
-  std::ranges::stable_sort(lines, std::ranges::greater{},
-                           [](const QuarantineLine& line) { return line.item.record.time; });
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const QuarantineLine& a, const QuarantineLine& b) {
+                     return a.item.record.time > b.item.record.time;
+                   });
   return lines;
 }
 
@@ -129,8 +131,9 @@ void QuarantineDialog::Refresh(int row) {
   const QSignalBlocker quiet(list_);
   list_->clear();
   for (const QuarantineLine& line : lines_) list_->addItem(line.text);
-  if (!lines_.empty())
+  if (!lines_.empty()) {
     list_->setCurrentRow(std::clamp(row, 0, static_cast<int>(lines_.size()) - 1));
+  }
   ShowSelected();
 }
 
