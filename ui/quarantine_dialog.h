@@ -11,8 +11,8 @@
 // Each item is two lines: its device path, cut in the middle where too
 // long so that the file's name stays in sight, and "signature  time" (the
 // record's UTC time in local time, as the log's lines), the signature cut
-// so that the time stays whole. The title strip says
-// "Quarantine"; the status line shows the selected item's path.
+// so that the time stays whole. The title strip says "Quarantine"; the
+// status line shows the selected item's path.
 //
 // Restore and Delete ask Yes/No first; a refusal (a file already at the
 // path, its folder gone, the item gone meanwhile) is told in a box and the
