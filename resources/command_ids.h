@@ -17,6 +17,7 @@ inline constexpr int kMemoryScan = 5000;
 inline constexpr int kFullScan = 5001;
 inline constexpr int kFastScan = 5002;
 inline constexpr int kViewLog = 5003;
+inline constexpr int kQuarantine = 5005;  // 5004 is the title panel's
 inline constexpr int kStopScan = 32780;
 inline constexpr int kBack = 32781;
 inline constexpr int kAbout = 32783;
@@ -24,11 +25,14 @@ inline constexpr int kClearLog = 32785;
 inline constexpr int kEnableCabMonitor = 32793;
 inline constexpr int kDisableCabMonitor = 32794;
 inline constexpr int kUpdateVirusDb = 32801;
+inline constexpr int kRestoreItem = 32802;  // the quarantine dialog's soft keys
+inline constexpr int kPurgeItem = 32803;
 
 // Menus, dialog layouts, the accelerator table and the icon.
 inline constexpr int kAboutMenu = 4;
 inline constexpr int kMainMenu = 130;
 inline constexpr int kScanMenu = 131;
+inline constexpr int kQuarantineMenu = 132;
 inline constexpr int kAboutDialog = 100;
 inline constexpr int kScanDialog = 130;
 inline constexpr int kMainAccelerators = 128;

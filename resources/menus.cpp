@@ -33,6 +33,7 @@ constexpr std::array kAutoMonitor = {
 };
 constexpr std::array kLog = {
     Command(ids::kViewLog, u"View Log(&L)..."),
+    Command(ids::kQuarantine, u"Quarantine(&Q)..."),
     Command(ids::kClearLog, u"Clear Log(&G)..."),
 };
 constexpr std::array kMainPopup = {
@@ -48,11 +49,19 @@ constexpr std::array kMainPopup = {
 constexpr std::array kAboutKeys = {Command(ids::kOk, u"OK"), Command(ids::kCancel, u"Cancel")};
 constexpr std::array kMainKeys = {Command(ids::kCancel, u"Exit"), Popup(u"Menu", kMainPopup)};
 constexpr std::array kScanKeys = {Command(ids::kStopScan, u"Stop"), Command(ids::kBack, u"Back")};
+constexpr std::array kQuarantinePopup = {
+    Command(ids::kPurgeItem, u"Delete(&D)..."),
+    kSeparator,
+    Command(ids::kBack, u"Back(&B)"),
+};
+constexpr std::array kQuarantineKeys = {Command(ids::kRestoreItem, u"Restore"),
+                                        Popup(u"Menu", kQuarantinePopup)};
 
 constexpr std::array kMenus = {
     MenuResource{ids::kAboutMenu, kAboutKeys},
     MenuResource{ids::kMainMenu, kMainKeys},
     MenuResource{ids::kScanMenu, kScanKeys},
+    MenuResource{ids::kQuarantineMenu, kQuarantineKeys},
 };
 
 }  // namespace

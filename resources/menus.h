@@ -1,5 +1,5 @@
-// The program's menu resources 4, 130 and 131: the soft-key bars of the
-// About box, the main window and the scan dialog.
+// The program's menu resources 4, 130, 131 and 132: the soft-key bars of
+// the About box, the main window, the scan dialog and the quarantine dialog.
 //
 // Entry points: MenuItem, MenuResource, FindMenu.
 // A menu resource's top-level items are the two soft keys, left then right;

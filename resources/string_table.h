@@ -107,6 +107,23 @@ inline constexpr int kLogCompanionDeleted = 6667;  // %s: the path
 inline constexpr int kAskInstallUnchecked = 6668;
 inline constexpr int kScanFailed = 6669;  // %s: what failed
 
+// The quarantine dialog. %s is the item's device path where not said.
+inline constexpr int kQuarantineTitle = 6680;
+inline constexpr int kQuarantineEmpty = 6681;
+inline constexpr int kQuarantineUnreadable = 6682;
+inline constexpr int kQuarantineItemDetail = 6683;   // %s: the signature, %s: the time (6694)
+inline constexpr int kQuarantineItemMissing = 6684;  // as 6683, for an item whose file has gone
+inline constexpr int kAskRestoreItem = 6685;
+inline constexpr int kAskPurgeItem = 6686;
+inline constexpr int kItemRestored = 6687;
+inline constexpr int kRestoreTargetExists = 6688;
+inline constexpr int kRestoreFolderMissing = 6689;
+inline constexpr int kCannotRestoreItem = 6690;
+inline constexpr int kCannotPurgeItem = 6691;
+inline constexpr int kItemNoLongerQuarantined = 6692;
+inline constexpr int kItemChangeNotRecorded = 6693;
+inline constexpr int kQuarantineItemTime = 6694;  // year, month, day, hour, minute (local)
+
 // The text of `id`; empty for an identifier the table does not hold.
 std::u16string_view LoadString(int id);
 

@@ -92,6 +92,21 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6667, u"Delete related file:%s"},
     {6668, u"Can not check the CAB file,install it anyway?"},
     {6669, u"*Scan failed:%s"},
+    {6680, u"Quarantine"},
+    {6681, u"There's no file in quarantine."},
+    {6682, u"Can not read the quarantine!"},
+    {6683, u"%s  %s"},
+    {6684, u"%s  %s (missing)"},
+    {6685, u"Restore this file to its place?\n%s"},
+    {6686, u"Delete this file from the quarantine?It can not be restored afterwards.\n%s"},
+    {6687, u"Restore successfully:\n%s"},
+    {6688, u"Can not restore,there is already a file at:\n%s"},
+    {6689, u"Can not restore,the file's folder does not exist:\n%s"},
+    {6690, u"Can not restore:\n%s"},
+    {6691, u"Can not delete from the quarantine:\n%s"},
+    {6692, u"It is no longer in the quarantine:\n%s"},
+    {6693, u"Done,but the quarantine could not record it:\n%s"},
+    {6694, u"%d/%d/%d %02d:%02d"},
 };
 // clang-format on
 

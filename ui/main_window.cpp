@@ -12,6 +12,7 @@
 #include "ui/about_dialog.h"
 #include "ui/handset_frame.h"
 #include "ui/qt_text.h"
+#include "ui/quarantine_dialog.h"
 #include "ui/soft_key_bar.h"
 #include "update/database_update.h"
 
@@ -63,6 +64,12 @@ MainWindow::MainWindow(const UiContext& context, MainWindowServices& services)
       {ids::kFastScan, [this] { Scan(ScanMode::kFast); }},
       {ids::kFullScan, [this] { StartFullScan(); }},
       {ids::kViewLog, [this] { Scan(ScanMode::kLogView); }},
+      {ids::kQuarantine,
+       [this] {
+         // A scan that outlived its dialog may still be moving files in.
+         services_.scans.runner.WaitUntilIdle();
+         OpenQuarantineDialog(context_, services_.store, this);
+       }},
       {ids::kScanWhenStartup, [this, owner] { app::OnScanWhenStartup(context_.boxes, owner); }},
       {ids::kMonitorCabFiles,
        [this, owner] { app::OnMonitorCabFiles(services_.hive, context_.boxes, owner); }},

@@ -14,8 +14,8 @@
 // Exit (the left soft key, and the OK command) stops the ScanStatus watch
 // and ends the process at once with 0, a scan thread still running
 // included. A close by the window system ends the program's loop with 1.
-// Scans, the log view and the update wait first for a scan thread that
-// outlived its dialog (scan_runner.h).
+// Scans, the log view, the quarantine and the update wait first for a scan
+// thread that outlived its dialog (scan_runner.h).
 #pragma once
 
 #include <QWidget>

@@ -27,8 +27,8 @@ TEST(Menus, MainMenuAndAcceleratorsReachEveryCommandOfTheMainWindow) {
   const MenuResource* menu = FindMenu(ids::kMainMenu);
   ASSERT_NE(menu, nullptr);
   const std::set<int> commands = MenuCommands(menu->keys);
-  EXPECT_EQ(commands, (std::set<int>{2, 1002, 1003, 5000, 5001, 5002, 5003, 32783, 32785, 32793,
-                                     32794, 32801}));
+  EXPECT_EQ(commands, (std::set<int>{2, 1002, 1003, 5000, 5001, 5002, 5003, 5005, 32783, 32785,
+                                     32793, 32794, 32801}));
   const auto accelerators = FindAccelerators(ids::kMainAccelerators);
   ASSERT_FALSE(accelerators.empty());
   for (const Accelerator& accelerator : accelerators) {

@@ -1,4 +1,4 @@
-// The soft-key bars of menus 4, 130 and 131: their keys and the commands
+// The soft-key bars of menus 4, 130, 131 and 132: their keys and the commands
 // they send, the main menu's pop-up with every item in the handset's order
 // opening above its key, and the failure box of a bar that cannot be made.
 #include <QMenu>
@@ -42,6 +42,7 @@ TEST(SoftKeyBar, EachMenuHasItsTwoKeys) {
       {ids::kAboutMenu, "OK", ids::kOk, "Cancel"},
       {ids::kMainMenu, "Exit", ids::kCancel, "Menu"},
       {ids::kScanMenu, "Stop", ids::kStopScan, "Back"},
+      {ids::kQuarantineMenu, "Restore", ids::kRestoreItem, "Menu"},
   };
   for (const KeyRow& row : rows) {
     SCOPED_TRACE(row.menu);
@@ -93,6 +94,7 @@ TEST(SoftKeyBar, MainMenuHoldsEveryCommandAndOpensAboveItsKeyInsideTheWindow) {
                                              "<",
                                              "Log>",
                                              "View Log(&L)...=5003",
+                                             "Quarantine(&Q)...=5005",
                                              "Clear Log(&G)...=32785",
                                              "<",
                                              "-",

@@ -1,5 +1,5 @@
-// kv_gui_screenshots: renders the main window, a running full scan and the
-// About box at 240x320 and 480x640 into OUT_DIR (the README's docs/), on
+// kv_gui_screenshots: renders the main window, a running full scan, the
+// About box and the quarantine at 240x320 and 480x640 into OUT_DIR (the README's docs/), on
 // Qt's offscreen platform, with the skin the build drew.
 //
 //   kv_gui_screenshots OUT_DIR
@@ -15,6 +15,7 @@
 #include "support/temp_files.h"
 #include "ui/about_dialog.h"
 #include "ui/main_window.h"
+#include "ui/quarantine_dialog.h"
 #include "ui/skin_library.h"
 
 namespace {
@@ -66,8 +67,36 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
     go.release();
     runner.WaitUntilIdle();
   }
+  {
+    ui::QuarantineDialog quarantine(context, prefix.Store(), &window);
+    quarantine.List()->setCurrentRow(1);
+    saved = Save(quarantine, out, QStringLiteral("quarantine-") + size) && saved;
+  }
   ui::AboutDialog about(context, &window);
   return Save(about, out, QStringLiteral("about-") + size) && saved;
+}
+
+// A few items in the quarantine, as scans leave them.
+bool FillQuarantine(const testing::TempPrefix& prefix) {
+  struct Item {
+    const char* file;
+    std::u16string_view path;
+    std::u16string_view signature;
+  };
+  const Item items[] = {
+      {"Storage Card/Program Files/Downloaded Tools/helper.dll",
+       u"\\Storage Card\\Program Files\\Downloaded Tools\\helper.dll", u"companion of evil.exe"},
+      {"Windows/evil.exe", u"\\Windows\\evil.exe", u"Trojan.Spy.Mobile"},
+      {"My Documents/game.cab", u"\\My Documents\\game.cab", u"Trojan.Dropper.Cab"},
+  };
+  for (const Item& item : items) {
+    prefix.WriteStoreFile(item.file, "harmless sample");
+    if (!platform::QuarantineStoreFile(prefix.Store(), item.path, {item.signature, u"interactive"})
+             .Removed()) {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool RenderAll(const QDir& out);
@@ -102,6 +131,10 @@ bool RenderAll(const QDir& out) {
   ui::SkinLibrary skin;
   if (!skin.Load(prefix.Store())) {
     std::fputs("kv_gui_screenshots: cannot load the skin\n", stderr);
+    return false;
+  }
+  if (!FillQuarantine(prefix)) {
+    std::fputs("kv_gui_screenshots: cannot fill the quarantine\n", stderr);
     return false;
   }
   bool saved = true;

@@ -1,0 +1,197 @@
+// The quarantine dialog on a real quarantine: what it lists and how, Restore
+// and Delete with scripted answers and refusals, and the main window's Log
+// menu command that opens it.
+#include <QDateTime>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/quarantine.h"
+#include "platform/text.h"
+#include "resources/command_ids.h"
+#include "ui/main_window.h"
+#include "ui/quarantine_dialog.h"
+#include "ui_test_support.h"
+
+namespace kv::testing {
+namespace {
+
+using platform::MessageAnswer;
+using State = platform::QuarantineItemState;
+
+// Bytes a text copy would mangle: NUL, CR LF, high bytes.
+constexpr char kEvilLiteral[] = "MZ\x90\0\r\n\xff\xfe evil";
+const std::string kEvilBytes(kEvilLiteral, sizeof kEvilLiteral - 1);
+
+// Triggers `command` in the menu of the right soft key; false when absent.
+bool ChooseFromSoftKeyMenu(QWidget* window, int command) {
+  auto* key = window->findChild<QPushButton*>(QStringLiteral("popup"));
+  for (QAction* action : key == nullptr ? QList<QAction*>() : key->menu()->actions()) {
+    if (action->data().toInt() != command) continue;
+    action->trigger();
+    return true;
+  }
+  return false;
+}
+
+class QuarantineDialogTest : public ::testing::Test {
+ protected:
+  // Puts a store file into the quarantine as a scan would; returns its id.
+  std::string Quarantine(const std::string& relative, std::u16string_view signature) {
+    prefix_.WriteStoreFile(relative, kEvilBytes);
+    std::u16string path = u"\\" + platform::Utf8ToUtf16(relative);
+    std::replace(path.begin(), path.end(), u'/', u'\\');
+    return platform::QuarantineStoreFile(prefix_.Store(), path, {signature, u"interactive"}).id;
+  }
+
+  SkinnedPrefix prefix_;
+  RecordingBoxes boxes_;
+  ui::UiContext context_ = ContextFor(240, 320, boxes_);
+};
+
+QString LocalMinute(const std::string& utc) {
+  return QDateTime::fromString(QString::fromStdString(utc), Qt::ISODate)
+      .toLocalTime()
+      .toString(QStringLiteral("yyyy/M/d hh:mm"));
+}
+
+TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathSignatureAndTime) {
+  const std::string older = Quarantine("Windows/evil.exe", u"Trojan.A");
+  const std::string gone = Quarantine("gone.exe", u"Trojan.G");
+  const std::string newer = Quarantine("My Documents/game.cab", u"Trojan.B");
+  const std::string restored = Quarantine("back.exe", u"Trojan.R");
+  ASSERT_EQ(platform::RestoreQuarantineItem(prefix_.Store(), restored),
+            platform::QuarantineChange::kDone);
+  std::filesystem::remove(prefix_.Path() / "quarantine" / gone);
+
+  ui::QuarantineDialog dialog(context_, prefix_.Store(), nullptr);
+  const std::vector<std::string> ids = {newer, gone, older};
+  const QString texts[] = {QStringLiteral("\\My Documents\\game.cab\nTrojan.B  %1"),
+                           QStringLiteral("\\gone.exe\nTrojan.G  %1 (missing)"),
+                           QStringLiteral("\\Windows\\evil.exe\nTrojan.A  %1")};
+  ASSERT_EQ(dialog.List()->count(), 3);
+  for (int i = 0; i < 3; ++i) {
+    const platform::QuarantineRecord& record = dialog.Lines()[i].item.record;
+    EXPECT_EQ(record.id, ids[i]);
+    EXPECT_EQ(dialog.List()->item(i)->text(), texts[i].arg(LocalMinute(record.time)));
+  }
+  EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quarantine"));
+  EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("\\My Documents\\game.cab"));
+  dialog.List()->setCurrentRow(2);
+  EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("\\Windows\\evil.exe"));
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
+// A signature too long for the line is cut; the time and the path are not.
+TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
+  (void)Quarantine("evil.exe", u"Trojan.With.A.Very.Long.Family.Name");
+  platform::QuarantineListing listing;
+  ASSERT_TRUE(platform::ListQuarantine(prefix_.Store(), listing));
+  const QFontMetrics metrics(QApplication::font());
+  const int width = metrics.horizontalAdvance(QStringLiteral("Trojan.With  2026/12/7 05:08"));
+  const auto lines = ui::QuarantineLines(listing, metrics, width);
+  ASSERT_EQ(lines.size(), 1u);
+  const QString time = LocalMinute(lines[0].item.record.time);
+  const QStringList parts = lines[0].text.split(u'\n');
+  ASSERT_EQ(parts.size(), 2);
+  EXPECT_EQ(parts[0], QStringLiteral("\\evil.exe"));
+  EXPECT_TRUE(parts[1].startsWith(QStringLiteral("Trojan."))) << parts[1].toStdString();
+  EXPECT_TRUE(parts[1].endsWith(QChar(0x2026) + QStringLiteral("  ") + time));
+  EXPECT_LE(metrics.horizontalAdvance(parts[1]), width);
+}
+
+struct ChangeRow {
+  const char* name;
+  int command;
+  MessageAnswer answer;
+  const char* before;     // "file": a file stands at the path; "folder": its folder is gone
+  std::string told;       // the box after the question, if any
+  State state;            // the item's state afterwards
+  std::string storeFile;  // the file at the path afterwards; "-": none
+};
+
+TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListAgain) {
+  const std::string path = "\\Windows\\evil.exe";
+  // clang-format off
+  const ChangeRow rows[] = {
+      {"restore", ids::kRestoreItem, MessageAnswer::kYes, "",
+       "Restore successfully:\n" + path, State::kRestored, kEvilBytes},
+      {"restore answered No", ids::kRestoreItem, MessageAnswer::kNo, "", "", State::kQuarantined,
+       "-"},
+      {"restore over a file", ids::kRestoreItem, MessageAnswer::kYes, "file",
+       "Can not restore,there is already a file at:\n" + path, State::kQuarantined, "mine"},
+      {"restore without its folder", ids::kRestoreItem, MessageAnswer::kYes, "folder",
+       "Can not restore,the file's folder does not exist:\n" + path, State::kQuarantined, "-"},
+      {"delete", ids::kPurgeItem, MessageAnswer::kYes, "", "", State::kPurged, "-"},
+      {"delete answered No", ids::kPurgeItem, MessageAnswer::kNo, "", "", State::kQuarantined, "-"},
+  };
+  // clang-format on
+  for (const ChangeRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    SkinnedPrefix prefix;
+    prefix.WriteStoreFile("Windows/evil.exe", kEvilBytes);
+    const std::string id =
+        platform::QuarantineStoreFile(prefix.Store(), u"\\Windows\\evil.exe", {u"Trojan.A", u""})
+            .id;
+    if (row.before == std::string("file")) prefix.WriteStoreFile("Windows/evil.exe", "mine");
+    if (row.before == std::string("folder"))
+      std::filesystem::remove(prefix.StorePath() / "Windows");
+    RecordingBoxes boxes;
+    boxes.answers = {row.answer};
+    const ui::UiContext context = ContextFor(240, 320, boxes);
+    ui::QuarantineDialog dialog(context, prefix.Store(), nullptr);
+
+    ASSERT_TRUE(row.command == ids::kRestoreItem ? ClickSoftKey(&dialog, row.command)
+                                                 : ChooseFromSoftKeyMenu(&dialog, row.command));
+    std::vector<std::string> shown;
+    for (const ShownBox& box : boxes.shown) shown.push_back(box.text);
+    ASSERT_EQ(shown.size(), row.told.empty() ? 1u : 2u);
+    EXPECT_EQ(boxes.shown[0].buttons, platform::MessageButtons::kYesNo);
+    EXPECT_TRUE(shown[0].ends_with("\n" + path)) << shown[0];
+    EXPECT_EQ(shown.back(), row.told.empty() ? shown[0] : row.told);
+
+    platform::QuarantineListing listing;
+    ASSERT_TRUE(platform::ListQuarantine(prefix.Store(), listing));
+    ASSERT_EQ(listing.items.size(), 1u);
+    EXPECT_EQ(listing.items[0].record.id, id);
+    EXPECT_EQ(listing.items[0].state, row.state);
+    const bool listed = row.state == State::kQuarantined;
+    EXPECT_EQ(dialog.List()->count(), listed ? 1 : 0);
+    EXPECT_EQ(dialog.StatusLine()->text().toStdString(),
+              listed ? path : "There's no file in quarantine.");
+    const std::filesystem::path file = prefix.StorePath() / "Windows/evil.exe";
+    EXPECT_EQ(std::filesystem::exists(file) ? ReadFile(file) : "-", row.storeFile);
+  }
+}
+
+TEST_F(QuarantineDialogTest, TheLogMenusCommandOpensTheDialogAndBackClosesIt) {
+  const std::string id = Quarantine("evil.exe", u"Trojan.A");
+  PublishedDatabase database;
+  platform::RegistryHive hive{prefix_.Path() / "system.reg"};
+  DataConnection connection;
+  ui::ScanRunner runner;
+  FixedClock clock;
+  ui::ScanServices scans{prefix_.Store(), runner, clock, {}};
+  ui::MainWindowServices services{prefix_.Store(), database,      hive,  nullptr,
+                                  connection,      std::string(), scans, [](int) {}};
+  ui::MainWindow window(context_, services);
+
+  std::vector<std::string> seen;
+  QTimer back;
+  QObject::connect(&back, &QTimer::timeout, [&] {
+    if (auto* dialog = dynamic_cast<ui::QuarantineDialog*>(QApplication::activeModalWidget())) {
+      for (const ui::QuarantineLine& line : dialog->Lines()) seen.push_back(line.item.record.id);
+      EXPECT_TRUE(ChooseFromSoftKeyMenu(dialog, ids::kBack));
+    }
+  });
+  back.start(10);
+  window.OnCommand(ids::kQuarantine);  // returns once Back has closed the dialog
+  EXPECT_EQ(seen, std::vector<std::string>{id});
+}
+
+}  // namespace
+}  // namespace kv::testing

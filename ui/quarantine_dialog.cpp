@@ -1,0 +1,238 @@
+// The quarantine dialog: layout, the list of items, Restore and Delete.
+#include "ui/quarantine_dialog.h"
+
+#include <QDateTime>
+#include <QStyle>
+#include <algorithm>
+
+#include "resources/command_ids.h"
+#include "resources/dialog_layouts.h"
+#include "resources/string_table.h"
+#include "resources/text_format.h"
+#include "ui/dialog_items.h"
+#include "ui/handset_frame.h"
+#include "ui/qt_text.h"
+#include "ui/soft_key_bar.h"
+
+namespace kv::ui {
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using platform::QuarantineChange;
+using platform::QuarantineItem;
+using platform::QuarantineItemState;
+
+constexpr int kCaptionDesignX = 12;
+constexpr int kCaptionDesignY = 4;
+constexpr int kCaptionPoints = 12;
+constexpr int kPanelDesignHeight = 40;
+
+// The record's UTC time "2026-12-07T04:16:15Z" in local time, as the log
+// dates its lines; a time that does not parse as it stands.
+std::u16string ShownTime(const std::string& stored) {
+  const QDateTime utc = QDateTime::fromString(QString::fromStdString(stored), Qt::ISODate);
+  if (!utc.isValid()) return std::u16string(stored.begin(), stored.end());
+  const QDateTime local = utc.toLocalTime();
+  return strings::FormatText(strings::LoadString(strings::kQuarantineItemTime),
+                             {local.date().year(), local.date().month(), local.date().day(),
+                              local.time().hour(), local.time().minute()});
+}
+
+bool IsListed(const QuarantineItem& item) {
+  return item.state == QuarantineItemState::kQuarantined ||
+         item.state == QuarantineItemState::kMissing;
+}
+
+}  // namespace
+
+std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& listing,
+                                            const QFontMetrics& metrics, int width) {
+  std::vector<QuarantineLine> lines;
+  // The index is appended in time order: reversed it is newest first, and
+  // the stable sort only mends a clock that went back.
+  for (auto at = listing.items.rbegin(); at != listing.items.rend(); ++at) {
+    const QuarantineItem& item = *at;
+    if (!IsListed(item)) continue;
+    const std::u16string_view detail = strings::LoadString(
+        item.state == QuarantineItemState::kMissing ? strings::kQuarantineItemMissing
+                                                    : strings::kQuarantineItemDetail);
+    const std::u16string time = ShownTime(item.record.time);
+    // The time stays whole; a long signature gives way to it.
+    const int room =
+        width - metrics.horizontalAdvance(ToQString(strings::FormatText(detail, {u"", time})));
+    const std::u16string signature =
+        FromQString(metrics.elidedText(ToQString(item.record.signature), Qt::ElideRight, room));
+    lines.push_back({item, ToQString(item.record.path + u"\n" +
+                                     strings::FormatText(detail, {signature, time}))});
+  }
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const QuarantineLine& a, const QuarantineLine& b) {
+                     return a.item.record.time > b.item.record.time;
+                   });
+  return lines;
+}
+
+QuarantineDialog::QuarantineDialog(const UiContext& context, const platform::Store& store,
+                                   QWidget* owner)
+    : QDialog(owner, Qt::FramelessWindowHint), context_(context), store_(store) {
+  const float scale = context.Scale();
+  const CommandHandler onCommand = [this](int command) { OnCommand(command); };
+  HandsetFrame frame(*this, context.screen, LoadQString(strings::kQuarantineTitle), onCommand);
+  if (owner != nullptr) move(owner->mapToGlobal(QPoint(0, 0)));
+  (void)CreateSoftKeyBar(frame.SoftKeyPlace(), ids::kQuarantineMenu, onCommand, context.boxes,
+                         this);
+
+  const QRect client = frame.Client()->rect();
+  // The banner's picture names the program; the title strip names the dialog.
+  titlePanel_.SetCaption(QString(), Scaled(scale, kCaptionDesignX), Scaled(scale, kCaptionDesignY),
+                         kCaptionPoints);
+  (void)titlePanel_.Create(frame.Client(),
+                           QRect(0, 0, client.width(), Scaled(scale, kPanelDesignHeight)),
+                           ids::kTitlePanel, TitleBannerImage(client.height() > 320), scale);
+  // The scan dialog's controls, so that both dialogs look alike.
+  if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kScanDialog)) {
+    CreateDialogItems(frame.Client(), *layout, scale);
+  }
+  status_ = frame.Client()->findChild<QLabel*>(QString::number(ids::kScanStatus));
+  list_ = frame.Client()->findChild<QListWidget*>(QString::number(ids::kScanList));
+  if (status_ == nullptr || list_ == nullptr) return;
+  Layout(client);
+  connect(list_, &QListWidget::currentRowChanged, this, [this] { ShowSelected(); });
+  Refresh(0);
+}
+
+void QuarantineDialog::Layout(const QRect& client) {
+  const float s = context_.Scale();
+  status_->setGeometry(Scaled(s, 3), Scaled(s, 50), client.width() - Scaled(s, 6), Scaled(s, 26));
+  list_->setGeometry(Scaled(s, 3), Scaled(s, 100), client.width() - Scaled(s, 6),
+                     client.height() - Scaled(s, 128));
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  // A path cut in the middle keeps its file's name.
+  list_->setTextElideMode(Qt::ElideMiddle);
+}
+
+void QuarantineDialog::Refresh(int row) {
+  platform::QuarantineListing listing;
+  readable_ = platform::ListQuarantine(store_, listing);
+  // The room of a line's text: the list's inside, less the item's margins
+  // and the scroll bar that a list longer than the view shows.
+  const QFontMetrics metrics(list_->font());
+  const QStyle* style = list_->style();
+  const QRect inside = list_->contentsRect();
+  int width =
+      inside.width() - 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1);
+  lines_ = readable_ ? QuarantineLines(listing, metrics, width) : std::vector<QuarantineLine>{};
+  if (static_cast<int>(lines_.size()) * 2 * metrics.lineSpacing() > inside.height()) {
+    width -= style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
+    lines_ = QuarantineLines(listing, metrics, width);
+  }
+  const QSignalBlocker quiet(list_);
+  list_->clear();
+  for (const QuarantineLine& line : lines_) list_->addItem(line.text);
+  if (!lines_.empty()) {
+    list_->setCurrentRow(std::clamp(row, 0, static_cast<int>(lines_.size()) - 1));
+  }
+  ShowSelected();
+}
+
+void QuarantineDialog::ShowSelected() {
+  if (const QuarantineItem* item = Selected()) {
+    status_->setText(ToQString(item->record.path));
+  } else if (!lines_.empty()) {
+    status_->clear();
+  } else {
+    status_->setText(
+        LoadQString(readable_ ? strings::kQuarantineEmpty : strings::kQuarantineUnreadable));
+  }
+}
+
+const QuarantineItem* QuarantineDialog::Selected() const {
+  const int row = list_ == nullptr ? -1 : list_->currentRow();
+  if (row < 0 || row >= static_cast<int>(lines_.size())) return nullptr;
+  return &lines_[static_cast<std::size_t>(row)].item;
+}
+
+void QuarantineDialog::OnCommand(int command) {
+  if (command == ids::kRestoreItem) {
+    RestoreSelected();
+  } else if (command == ids::kPurgeItem) {
+    PurgeSelected();
+  } else if (command == ids::kBack || command == ids::kOk || command == ids::kCancel) {
+    done(0);
+  }
+}
+
+void QuarantineDialog::RestoreSelected() {
+  const QuarantineItem* item = Selected();
+  if (item == nullptr) return;
+  const std::u16string path = item->record.path;
+  const std::string id = item->record.id;
+  if (!Ask(strings::kAskRestoreItem, path)) return;
+  switch (platform::RestoreQuarantineItem(store_, id)) {
+    case QuarantineChange::kDone:
+      Tell(strings::kItemRestored, path, strings::kCaptionFinished, MessageIcon::kInformation);
+      break;
+    case QuarantineChange::kTargetExists:
+      Tell(strings::kRestoreTargetExists, path, strings::kCaptionWarning, MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kTargetMissing:
+      Tell(strings::kRestoreFolderMissing, path, strings::kCaptionWarning, MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kNoSuchItem:
+      Tell(strings::kItemNoLongerQuarantined, path, strings::kCaptionWarning,
+           MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kNotRecorded:
+      Tell(strings::kItemChangeNotRecorded, path, strings::kCaptionWarning, MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kFailed:
+      Tell(strings::kCannotRestoreItem, path, strings::kCaptionError, MessageIcon::kError);
+      break;
+  }
+  Refresh(list_->currentRow());
+}
+
+void QuarantineDialog::PurgeSelected() {
+  const QuarantineItem* item = Selected();
+  if (item == nullptr) return;
+  const std::u16string path = item->record.path;
+  const std::string id = item->record.id;
+  if (!Ask(strings::kAskPurgeItem, path)) return;
+  switch (platform::PurgeQuarantineItem(store_, id)) {
+    case QuarantineChange::kDone:
+      break;
+    case QuarantineChange::kNoSuchItem:
+      Tell(strings::kItemNoLongerQuarantined, path, strings::kCaptionWarning,
+           MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kNotRecorded:
+      Tell(strings::kItemChangeNotRecorded, path, strings::kCaptionWarning, MessageIcon::kWarning);
+      break;
+    case QuarantineChange::kTargetExists:
+    case QuarantineChange::kTargetMissing:
+    case QuarantineChange::kFailed:
+      Tell(strings::kCannotPurgeItem, path, strings::kCaptionError, MessageIcon::kError);
+      break;
+  }
+  Refresh(list_->currentRow());
+}
+
+bool QuarantineDialog::Ask(int text, const std::u16string& path) {
+  return context_.boxes.Show(this, strings::FormatText(strings::LoadString(text), {path}),
+                             strings::LoadString(strings::kCaptionQuestion), MessageButtons::kYesNo,
+                             MessageIcon::kQuestion) == MessageAnswer::kYes;
+}
+
+void QuarantineDialog::Tell(int text, const std::u16string& path, int caption, MessageIcon icon) {
+  (void)context_.boxes.Show(this, strings::FormatText(strings::LoadString(text), {path}),
+                            strings::LoadString(caption), MessageButtons::kOk, icon);
+}
+
+void OpenQuarantineDialog(const UiContext& context, const platform::Store& store, QWidget* owner) {
+  QuarantineDialog dialog(context, store, owner);
+  dialog.exec();
+}
+
+}  // namespace kv::ui
