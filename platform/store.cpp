@@ -46,11 +46,23 @@ bool Store::Open(const std::filesystem::path& prefix, Store& store) {
   return true;
 }
 
-std::filesystem::path PrefixFromEnvironment() {
-  if (auto configured = GetEnvironment("KESTRELVOX_PREFIX"); configured && !configured->empty()) {
-    return *configured;
+std::filesystem::path ChoosePrefix(const std::optional<std::string>& configured,
+                                   const std::filesystem::path& home,
+                                   const std::optional<std::string>& xdgDataHome) {
+  if (configured && !configured->empty()) return *configured;
+  std::error_code error;
+  const std::filesystem::path earlier = home / ".kestrelvox";
+  if (std::filesystem::exists(earlier, error)) return earlier;
+  if (xdgDataHome && std::filesystem::path(*xdgDataHome).is_absolute()) {
+    return std::filesystem::path(*xdgDataHome) / "kestrelvox";
   }
-  return HomeDirectory() / ".kestrelvox";
+  return home / ".local" / "share" / "kestrelvox";
+}
+
+std::filesystem::path PrefixFromEnvironment() {
+  const std::optional<std::string> configured = GetEnvironment("KESTRELVOX_PREFIX");
+  if (configured && !configured->empty()) return *configured;
+  return ChoosePrefix(configured, HomeDirectory(), GetEnvironment("XDG_DATA_HOME"));
 }
 
 }  // namespace kv::platform

@@ -1,6 +1,7 @@
 // The device prefix and its file store, resolved once when a program starts.
 //
-// Entry points: Store (Open, PrefixPath, StorePath), PrefixFromEnvironment.
+// Entry points: Store (Open, PrefixPath, StorePath), PrefixFromEnvironment,
+// ChoosePrefix.
 // A program's entry reads the prefix from the environment once
 // (PrefixFromEnvironment), opens it as a Store and hands that Store to every
 // store file call (files.h). Nothing reads the environment or creates
@@ -53,9 +54,18 @@ class Store {
 std::optional<std::u16string> DevicePathOfHostPath(const Store& store,
                                                    const std::filesystem::path& hostPath);
 
-// $KESTRELVOX_PREFIX when set and not empty; else $HOME/.kestrelvox; else
-// the account's home from the password database; else "./.kestrelvox": a
-// prefix must always have somewhere to live. Read once by a program's entry.
+// The default prefix: `configured` ($KESTRELVOX_PREFIX) when set and not
+// empty; else <home>/.kestrelvox when it exists (where earlier versions put
+// every prefix); else <xdgDataHome>/kestrelvox, where a `xdgDataHome` that is
+// unset, empty or relative is ignored for <home>/.local/share, as the XDG
+// base directory rules say.
+std::filesystem::path ChoosePrefix(const std::optional<std::string>& configured,
+                                   const std::filesystem::path& home,
+                                   const std::optional<std::string>& xdgDataHome);
+
+// ChoosePrefix on $KESTRELVOX_PREFIX, the home ($HOME; else the account's
+// home from the password database; else ".": a prefix must always have
+// somewhere to live) and $XDG_DATA_HOME. Read once by a program's entry.
 std::filesystem::path PrefixFromEnvironment();
 
 }  // namespace kv::platform

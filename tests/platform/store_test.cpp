@@ -1,6 +1,6 @@
 // The Store: what Open creates and refuses, that resolution starts from the
 // root it opened (not from its host path again), and where the prefix comes
-// from in the environment.
+// from: the variable, an earlier ~/.kestrelvox, the XDG data folder.
 #include "platform/store.h"
 
 #include <gtest/gtest.h>
@@ -72,34 +72,61 @@ TEST(Store, ResolvesFromTheRootItOpenedEvenWhenTheHostPathNowNamesAnother) {
   EXPECT_TRUE(fs::exists(prefix.StorePath() / "Docs" / "a.txt"));
 }
 
+TEST(ChoosePrefix, TakesTheVariableThenAnEarlierPrefixThenTheXdgDataFolder) {
+  const kv::testing::TempDir fresh;
+  const kv::testing::TempDir earlier;
+  fs::create_directory(earlier.Path() / ".kestrelvox");
+  const std::optional<std::string> unset;
+  // KESTRELVOX_PREFIX, whether ~/.kestrelvox exists, XDG_DATA_HOME, the prefix
+  // clang-format off
+  const std::tuple<std::optional<std::string>, bool, std::optional<std::string>, fs::path> cases[] = {
+      {"/srv/handset", true, "/xdg", "/srv/handset"},
+      {"", true, "/xdg", earlier.Path() / ".kestrelvox"},
+      {unset, true, unset, earlier.Path() / ".kestrelvox"},
+      {unset, false, "/xdg", "/xdg/kestrelvox"},
+      {unset, false, unset, fresh.Path() / ".local/share/kestrelvox"},
+      {unset, false, "", fresh.Path() / ".local/share/kestrelvox"},
+      {unset, false, "relative/data", fresh.Path() / ".local/share/kestrelvox"}};
+  // clang-format on
+  for (const auto& [configured, hasEarlier, xdg, expected] : cases) {
+    EXPECT_EQ(ChoosePrefix(configured, hasEarlier ? earlier.Path() : fresh.Path(), xdg), expected)
+        << configured.value_or("unset") << " " << hasEarlier << " " << xdg.value_or("unset");
+  }
+}
+
 // The environment is process-wide: this test sets it while it alone runs
 // (ctest runs every test in a process of its own) and puts it back.
-TEST(PrefixFromEnvironment, FallsBackFromTheVariableToHomeToTheAccountsHome) {
-  const std::optional<std::string> savedPrefix = GetEnvironment("KESTRELVOX_PREFIX");
-  const std::optional<std::string> savedHome = GetEnvironment("HOME");
+TEST(PrefixFromEnvironment, ReadsTheVariablesAndFallsBackToTheAccountsHome) {
+  const kv::testing::TempDir home;
+  const std::optional<std::string> saved[] = {
+      GetEnvironment("KESTRELVOX_PREFIX"), GetEnvironment("HOME"), GetEnvironment("XDG_DATA_HOME")};
   const passwd* account = ::getpwuid(::getuid());
   ASSERT_NE(account, nullptr);
   const fs::path accountHome = account->pw_dir;
-  // KESTRELVOX_PREFIX, HOME (nullopt: unset), the prefix
+  const std::string h = home.Path().string();
+  // KESTRELVOX_PREFIX, HOME (nullopt: unset), XDG_DATA_HOME, the prefix
   // clang-format off
-  const std::tuple<std::optional<std::string>, std::optional<std::string>, fs::path> cases[] = {
-      {"/srv/handset", "/home/me", "/srv/handset"},
-      {"", "/home/me", "/home/me/.kestrelvox"},
-      {std::nullopt, "/home/me", "/home/me/.kestrelvox"},
-      {std::nullopt, "", accountHome / ".kestrelvox"},
-      {std::nullopt, std::nullopt, accountHome / ".kestrelvox"}};
+  const std::tuple<std::optional<std::string>, std::optional<std::string>,
+                   std::optional<std::string>, fs::path> cases[] = {
+      {"/srv/handset", h, "/xdg", "/srv/handset"},
+      {"", h, "/xdg", "/xdg/kestrelvox"},
+      {std::nullopt, h, std::nullopt, home.Path() / ".local/share/kestrelvox"},
+      {std::nullopt, "", "/xdg", ChoosePrefix(std::nullopt, accountHome, "/xdg")},
+      {std::nullopt, std::nullopt, "/xdg", ChoosePrefix(std::nullopt, accountHome, "/xdg")}};
   // clang-format on
   const auto put = [](const char* name, const std::optional<std::string>& value) {
     ASSERT_TRUE(value ? SetEnvironment(name, *value) : UnsetEnvironment(name));
   };
-  for (const auto& [prefix, home, expected] : cases) {
+  for (const auto& [prefix, homeVariable, xdg, expected] : cases) {
     put("KESTRELVOX_PREFIX", prefix);
-    put("HOME", home);
+    put("HOME", homeVariable);
+    put("XDG_DATA_HOME", xdg);
     EXPECT_EQ(PrefixFromEnvironment(), expected)
-        << prefix.value_or("unset") << " " << home.value_or("unset");
+        << prefix.value_or("unset") << " " << homeVariable.value_or("unset");
   }
-  put("KESTRELVOX_PREFIX", savedPrefix);
-  put("HOME", savedHome);
+  put("KESTRELVOX_PREFIX", saved[0]);
+  put("HOME", saved[1]);
+  put("XDG_DATA_HOME", saved[2]);
 }
 
 }  // namespace
