@@ -11,12 +11,13 @@
 namespace kv::tarnscan {
 namespace {
 
-constexpr std::array<Verb, 5> kVerbs = {{
+constexpr std::array<Verb, 6> kVerbs = {{
     {"log", "", "[--newest-first]", RunLog},
     {"report", "", "[--last | --all] [--format text|ndjson]", RunReport},
     {"quarantine", "list", "[--format text|ndjson]", RunQuarantineList},
     {"quarantine", "restore", "ID [--to HOST-PATH]", RunQuarantineRestore},
     {"quarantine", "purge", "ID | --older-than DAYS", RunQuarantinePurge},
+    {"init", "", "[PREFIX] [--database FILE]", RunInit},
 }};
 
 }  // namespace
@@ -50,7 +51,8 @@ std::string UsageText() {
   text +=
       "       tarnscan -h | --help | --version\n"
       "Kestrelvox on the command line, for people and scripts, on the device prefix\n"
-      "$KESTRELVOX_PREFIX (default ~/.kestrelvox).\n"
+      "$KESTRELVOX_PREFIX (default ~/.kestrelvox when it exists, else\n"
+      "$XDG_DATA_HOME/kestrelvox).\n"
       "\n"
       "  log                 prints the activity log as UTF-8, one record a line,\n"
       "                      oldest first (--newest-first: the other way round);\n"
@@ -66,6 +68,12 @@ std::string UsageText() {
       "                      store, or to HOST-PATH with --to; never overwrites\n"
       "  quarantine purge    deletes item ID, or every item quarantined more than\n"
       "                      DAYS days ago, for good\n"
+      "  init                lays out a working prefix (PREFIX, else the default):\n"
+      "                      the store's folders, the skin, the installer and an\n"
+      "                      empty registry from the data folder\n"
+      "                      ($KESTRELVOX_DATA_DIR, else ../share/kestrelvox beside\n"
+      "                      the program), its trust key, the database FILE;\n"
+      "                      keeps whatever is there\n"
       "  -h, --help          show this help and exit\n"
       "  --version           show the version and exit\n"
       "\n"

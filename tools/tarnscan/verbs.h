@@ -12,5 +12,6 @@ int RunReport(const Verb& verb, const Args& args);
 int RunQuarantineList(const Verb& verb, const Args& args);
 int RunQuarantineRestore(const Verb& verb, const Args& args);
 int RunQuarantinePurge(const Verb& verb, const Args& args);
+int RunInit(const Verb& verb, const Args& args);
 
 }  // namespace kv::tarnscan
