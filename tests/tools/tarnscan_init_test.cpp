@@ -44,11 +44,12 @@ class TarnscanInit : public ::testing::Test {
   // else "exited <status>".
   std::string StartWindow() const {
     const std::string out = data_.File("window");
+    // The subshell keeps the job's "Terminated" notice off the test's output.
     const std::string command =
-        "QT_QPA_PLATFORM=offscreen " + ShellQuote(KV_TARNWATCH_PATH) +
-        " </dev/null >/dev/null 2>&1 & pid=$!; sleep 3; if kill -0 $pid 2>/dev/null; then kill "
-        "$pid; wait $pid; echo up; else wait $pid; echo exited $?; fi >" +
-        ShellQuote(out);
+        "(QT_QPA_PLATFORM=offscreen " + ShellQuote(KV_TARNWATCH_PATH) +
+        " </dev/null >/dev/null 2>&1 & pid=$!; sleep 3; if kill -0 $pid; then kill $pid; wait "
+        "$pid; echo up; else wait $pid; echo exited $?; fi >" +
+        ShellQuote(out) + ") 2>/dev/null";
     return std::system(command.c_str()) == 0 ? ReadFile(out) : "<not run>";
   }
 
