@@ -220,6 +220,16 @@ const std::uint64_t* JsonObject::Number(std::string_view name) const {
   return nullptr;
 }
 
+JsonObject& JsonObject::Add(std::string name, const JsonObject& object) {
+  fields_.push_back({std::move(name), JsonNested{WriteJsonLine(object)}});
+  return *this;
+}
+
+JsonObject& JsonObject::AddNull(std::string name) {
+  fields_.push_back({std::move(name), JsonNested{"null"}});
+  return *this;
+}
+
 std::string WriteJsonLine(const JsonObject& object) {
   std::string out = "{";
   for (const JsonField& field : object.Fields()) {
@@ -227,6 +237,8 @@ std::string WriteJsonLine(const JsonObject& object) {
     out += '"' + field.name + "\":";
     if (const auto* text = std::get_if<std::u16string>(&field.value)) {
       WriteString(out, *text);
+    } else if (const auto* nested = std::get_if<JsonNested>(&field.value)) {
+      out += nested->text;
     } else {
       out += std::to_string(std::get<std::uint64_t>(field.value));
     }

@@ -14,6 +14,8 @@
 //   characters U+0000-U+001F (as \u00XX) and lone surrogates (as \uDCXX),
 //   which a device path holds for each byte of a host name that is not
 //   UTF-8 (host_name.h): so every path survives the round trip unchanged.
+// - The tools' own output may also nest an object or write null
+//   (JsonNested); the index never does, and the reader refuses both.
 // - No blanks are written; the reader takes blanks between tokens, every
 //   JSON string escape, and refuses anything else: nested values, true,
 //   false, null, signs, fractions, duplicate names, trailing text.
@@ -27,15 +29,24 @@
 
 namespace kv::platform {
 
+// An object written into another (or null): kept as its written text.
+struct JsonNested {
+  std::string text;  // "null", or a written object
+  bool operator==(const JsonNested&) const = default;
+};
+
 struct JsonField {
   std::string name;  // ASCII, never escaped by the writer
-  std::variant<std::u16string, std::uint64_t> value;
+  std::variant<std::u16string, std::uint64_t, JsonNested> value;
 };
 
 class JsonObject {
  public:
   JsonObject& Add(std::string name, std::u16string_view text);
   JsonObject& Add(std::string name, std::uint64_t number);
+  // For written lines only (the reader takes no nesting and no null).
+  JsonObject& Add(std::string name, const JsonObject& object);
+  JsonObject& AddNull(std::string name);
 
   // The field's value, or null when it is absent or of the other kind.
   const std::u16string* Text(std::string_view name) const;

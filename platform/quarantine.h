@@ -70,6 +70,13 @@ struct QuarantineResult {
     const Store& store, std::u16string_view devicePath, const QuarantineNote& note,
     std::uint64_t capBytes = limits::kMaxQuarantineBytes);
 
+// The same for a host file outside the store (the command-line scanner's
+// --quarantine): the record's path is the file's absolute host path, where
+// a restore without a target puts it back. A link is never followed.
+[[nodiscard]] QuarantineResult QuarantineHostFile(
+    const Store& store, const std::filesystem::path& path, const QuarantineNote& note,
+    std::uint64_t capBytes = limits::kMaxQuarantineBytes);
+
 // How an item stands, as the list shows it.
 enum class QuarantineItemState {
   kQuarantined,  // its file is in the quarantine

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <cerrno>
 
@@ -78,6 +79,20 @@ QuarantineChange MoveOut(int folder, const std::string& id, int toFolder, const 
   return QuarantineChange::kDone;
 }
 
+// "/home/me/a.exe" as the host bytes it was recorded from, name by name.
+bool HostPathOfRecord(std::u16string_view path, std::string& hostPath) {
+  hostPath.clear();
+  while (!path.empty()) {
+    path.remove_prefix(1);  // the '/' in front of each name
+    const std::size_t end = std::min(path.find(u'/'), path.size());
+    std::string name;
+    if (!DeviceNameToHost(path.substr(0, end), name)) return false;
+    hostPath += "/" + name;
+    path.remove_prefix(end);
+  }
+  return !hostPath.empty();
+}
+
 }  // namespace
 
 QuarantineChange RestoreQuarantineItem(const Store& store, std::string_view id,
@@ -91,8 +106,15 @@ QuarantineChange RestoreQuarantineItem(const Store& store, std::string_view id,
   const mode_t mode = record.permissions & 07777;
   QuarantineChange moved;
   std::u16string to;
-  if (hostPath) {
-    const std::filesystem::path absolute = std::filesystem::absolute(*hostPath);
+  // A host file's record holds its absolute host path: it goes back there.
+  std::optional<std::filesystem::path> target = hostPath;
+  std::string recordedHostPath;
+  if (!target && record.path.starts_with(u'/')) {
+    if (!HostPathOfRecord(record.path, recordedHostPath)) return QuarantineChange::kFailed;
+    target = recordedHostPath;
+  }
+  if (target) {
+    const std::filesystem::path absolute = std::filesystem::absolute(*target);
     moved = MoveOut(folder.Get(), record.id, AT_FDCWD, absolute.string(), mode);
     to = HostNameToDevice(absolute.native());
   } else {

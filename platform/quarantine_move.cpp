@@ -59,6 +59,8 @@ struct FoundFile {
   struct stat status {};
 };
 
+QuarantineStatus OpenFound(FoundFile& found);
+
 QuarantineStatus FindFile(const Store& store, std::u16string_view devicePath, FoundFile& found) {
   switch (ResolveStoreEntry(store, devicePath, found.folder, found.entry)) {
     case FileStatus::kOk:
@@ -70,6 +72,26 @@ QuarantineStatus FindFile(const Store& store, std::u16string_view devicePath, Fo
     case FileStatus::kNotRegular:
       return QuarantineStatus::kFailed;
   }
+  return OpenFound(found);
+}
+
+// A host file the user named for the quarantine (tarnscan scan): its
+// folder opened as it stands, its own name never followed as a link.
+QuarantineStatus FindHostFile(const std::filesystem::path& path, FoundFile& found) {
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  found.folder.Reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!found.folder.IsValid()) return QuarantineStatus::kFailed;
+  found.entry.folder = found.folder.Get();
+  found.entry.hostName = path.filename().string();
+  if (::fstatat(found.entry.folder, found.entry.hostName.c_str(), &found.entry.status,
+                AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno == ENOENT ? QuarantineStatus::kNotFound : QuarantineStatus::kFailed;
+  }
+  if (S_ISLNK(found.entry.status.st_mode)) return QuarantineStatus::kNotFound;
+  return OpenFound(found);
+}
+
+QuarantineStatus OpenFound(FoundFile& found) {
   const struct stat& seen = found.entry.status;
   if (!S_ISREG(seen.st_mode) || !(seen.st_mode & S_IWUSR)) return QuarantineStatus::kFailed;
   found.fd.Reset(::openat(found.entry.folder, found.entry.hostName.c_str(),
@@ -127,31 +149,27 @@ bool MoveBack(FoundFile& found, int quarantine, const std::string& id) {
 
 }  // namespace
 
-QuarantineResult QuarantineStoreFile(const Store& store, std::u16string_view devicePath,
-                                     const QuarantineNote& note, std::uint64_t capBytes) {
+// Moves the found file in with its record (quarantine.h); `recordedPath`
+// is where a restore puts it back.
+QuarantineResult QuarantineFoundImpl(int quarantineFolder, FoundFile& found,
+                                     std::u16string recordedPath, const QuarantineNote& note,
+                                     std::uint64_t capBytes) {
   QuarantineResult result;
-  UniqueFd quarantine;
-  if (!OpenQuarantineFolder(store, true, quarantine)) return result;
-  FinishInterruptedMoves(store, quarantine.Get());
-  FoundFile found;
-  result.status = FindFile(store, devicePath, found);
-  if (result.status != QuarantineStatus::kQuarantined) return result;
-  result.status = QuarantineStatus::kFailed;
 
   const auto now = std::chrono::system_clock::now();
   QuarantineRecord record;
   record.id = NewItemId(now);
   record.time = UtcTimeText(now);
-  record.path = RecordedPath(devicePath, found.entry.hostName);
+  record.path = std::move(recordedPath);
   record.signature = note.signature;
   record.scanMode = note.scanMode;
   record.permissions = found.status.st_mode & 07777;
   if (!Sha256OfFile(found.fd.Get(), record.sha256, record.size)) return result;
-  const std::uint64_t held = ItemBytes(quarantine.Get());
+  const std::uint64_t held = ItemBytes(quarantineFolder);
   const bool full = held > capBytes || record.size > capBytes - held;
   record.outcome = full ? QuarantineOutcome::kDeleted : QuarantineOutcome::kQuarantined;
 
-  PendingRecord pending(quarantine.Get(), record);
+  PendingRecord pending(quarantineFolder, record);
   if (!pending.IsWritten()) return result;
   if (full) {
     // Deleted as before the quarantine existed; DeleteStoreFile's fault.
@@ -161,16 +179,16 @@ QuarantineResult QuarantineStoreFile(const Store& store, std::u16string_view dev
       return result;
     }
   } else {
-    if (!MoveIn(found, quarantine.Get(), record.id)) {
+    if (!MoveIn(found, quarantineFolder, record.id)) {
       pending.Drop();
       return result;
     }
     (void)::fchmod(found.fd.Get(), S_IRUSR | S_IWUSR);  // nothing in the quarantine runs
   }
-  SyncFolder(quarantine.Get());
+  SyncFolder(quarantineFolder);
   SyncFolder(found.entry.folder);
-  if (!AppendIndexLine(quarantine.Get(), RecordLine(record))) {
-    if (!full && MoveBack(found, quarantine.Get(), record.id)) {
+  if (!AppendIndexLine(quarantineFolder, RecordLine(record))) {
+    if (!full && MoveBack(found, quarantineFolder, record.id)) {
       pending.Drop();
       return result;
     }
@@ -183,6 +201,31 @@ QuarantineResult QuarantineStoreFile(const Store& store, std::u16string_view dev
   result.status = full ? QuarantineStatus::kDeleted : QuarantineStatus::kQuarantined;
   result.id = record.id;
   return result;
+}
+
+QuarantineResult QuarantineStoreFile(const Store& store, std::u16string_view devicePath,
+                                     const QuarantineNote& note, std::uint64_t capBytes) {
+  UniqueFd quarantine;
+  if (!OpenQuarantineFolder(store, true, quarantine)) return {};
+  FinishInterruptedMoves(store, quarantine.Get());
+  FoundFile found;
+  const QuarantineStatus status = FindFile(store, devicePath, found);
+  if (status != QuarantineStatus::kQuarantined) return {status, {}};
+  return QuarantineFoundImpl(quarantine.Get(), found,
+                             RecordedPath(devicePath, found.entry.hostName), note, capBytes);
+}
+
+QuarantineResult QuarantineHostFile(const Store& store, const std::filesystem::path& path,
+                                    const QuarantineNote& note, std::uint64_t capBytes) {
+  UniqueFd quarantine;
+  if (!OpenQuarantineFolder(store, true, quarantine)) return {};
+  FinishInterruptedMoves(store, quarantine.Get());
+  FoundFile found;
+  const std::filesystem::path absolute = std::filesystem::absolute(path);
+  const QuarantineStatus status = FindHostFile(absolute, found);
+  if (status != QuarantineStatus::kQuarantined) return {status, {}};
+  return QuarantineFoundImpl(quarantine.Get(), found, HostNameToDevice(absolute.native()), note,
+                             capBytes);
 }
 
 }  // namespace kv::platform

@@ -67,7 +67,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
   } else {
     ParallelChecker checker(
         context.store, context.database, &context.stop.Cancel(), context.threads,
-        [&](std::u16string_view path, const Verdict& verdict, std::uint64_t bytes) {
+        [&](std::u16string_view path, const Verdict& verdict, std::uint64_t bytes, std::uint64_t) {
           context.events.Send(FileChecking{path});
           ReportAndRemove(context, path, verdict, bytes);
         });

@@ -3,6 +3,7 @@
 // delivery of verdicts overlap the workers' reading and searching.
 #include "scan/parallel_checker.h"
 
+#include <chrono>
 #include <exception>
 #include <utility>
 
@@ -34,20 +35,23 @@ ParallelChecker::~ParallelChecker() {
 }
 
 ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile& file) const {
-  Result result{std::move(file.path), Verdict::NotChecked(NotCheckedReason::kUnreadable), 0};
+  Result result{std::move(file.path), Verdict::NotChecked(NotCheckedReason::kUnreadable), 0, 0};
+  const auto start = std::chrono::steady_clock::now();
   try {
     if (file.known) {
       result.verdict = *file.known;
-    } else if (file.byPath) {
-      result.verdict = matcher.CheckFile(result.path);
     } else {
-      result.verdict = matcher.CheckOpenedFile(file.opened, file.file);
+      result.verdict = file.byPath ? matcher.CheckFile(result.path)
+                                   : matcher.CheckOpenedFile(file.opened, file.file);
+      result.bytes = matcher.LastFileBytes();
     }
-    result.bytes = matcher.LastFileBytes();
   } catch (const std::exception&) {
     // Not checked, as set above: a worker never ends the process.
   }
   file.file = platform::File();
+  result.micros = static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+          .count());
   return result;
 }
 
@@ -75,7 +79,7 @@ void ParallelChecker::DeliverReady(std::unique_lock<std::mutex>& lock, bool wait
     ++delivered_;
     // Delivered unlocked: the caller reports and removes files meanwhile.
     lock.unlock();
-    deliver_(result.path, result.verdict, result.bytes);
+    deliver_(result.path, result.verdict, result.bytes, result.micros);
     lock.lock();
   }
 }
@@ -83,7 +87,7 @@ void ParallelChecker::DeliverReady(std::unique_lock<std::mutex>& lock, bool wait
 void ParallelChecker::Submit(CheckedFile file) {
   if (inlineMatcher_ != nullptr) {
     const Result result = Check(*inlineMatcher_, file);
-    deliver_(result.path, result.verdict, result.bytes);
+    deliver_(result.path, result.verdict, result.bytes, result.micros);
     return;
   }
   std::unique_lock<std::mutex> lock(mutex_);

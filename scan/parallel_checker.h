@@ -45,8 +45,9 @@ struct CheckedFile {
 class ParallelChecker {
  public:
   // Called on the submitting thread, in submission order.
-  using Deliver =
-      std::function<void(std::u16string_view path, const Verdict& verdict, std::uint64_t bytes)>;
+  // `micros`: how long the worker took to read and search the file.
+  using Deliver = std::function<void(std::u16string_view path, const Verdict& verdict,
+                                     std::uint64_t bytes, std::uint64_t micros)>;
 
   // Starts `threads` workers (at least 1); when the host cannot start one,
   // the files are checked on the submitting thread instead.
@@ -67,6 +68,7 @@ class ParallelChecker {
     std::u16string path;
     Verdict verdict;
     std::uint64_t bytes = 0;
+    std::uint64_t micros = 0;
   };
 
   void Work();

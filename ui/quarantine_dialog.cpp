@@ -6,13 +6,10 @@
 #include <algorithm>
 
 #include "resources/command_ids.h"
-#include "resources/dialog_layouts.h"
 #include "resources/string_table.h"
 #include "resources/text_format.h"
-#include "ui/dialog_items.h"
-#include "ui/handset_frame.h"
+#include "ui/list_dialog.h"
 #include "ui/qt_text.h"
-#include "ui/soft_key_bar.h"
 
 namespace kv::ui {
 namespace {
@@ -23,11 +20,6 @@ using platform::MessageIcon;
 using platform::QuarantineChange;
 using platform::QuarantineItem;
 using platform::QuarantineItemState;
-
-constexpr int kCaptionDesignX = 12;
-constexpr int kCaptionDesignY = 4;
-constexpr int kCaptionPoints = 12;
-constexpr int kPanelDesignHeight = 40;
 
 // The record's UTC time "2026-12-07T04:16:15Z" in local time, as the log
 // dates its lines; a time that does not parse as it stands.
@@ -77,40 +69,16 @@ std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& l
 QuarantineDialog::QuarantineDialog(const UiContext& context, const platform::Store& store,
                                    QWidget* owner)
     : QDialog(owner, Qt::FramelessWindowHint), context_(context), store_(store) {
-  const float scale = context.Scale();
-  const CommandHandler onCommand = [this](int command) { OnCommand(command); };
-  HandsetFrame frame(*this, context.screen, LoadQString(strings::kQuarantineTitle), onCommand);
-  if (owner != nullptr) move(owner->mapToGlobal(QPoint(0, 0)));
-  (void)CreateSoftKeyBar(frame.SoftKeyPlace(), ids::kQuarantineMenu, onCommand, context.boxes,
-                         this);
-
-  const QRect client = frame.Client()->rect();
-  // The banner's picture names the program; the title strip names the dialog.
-  titlePanel_.SetCaption(QString(), Scaled(scale, kCaptionDesignX), Scaled(scale, kCaptionDesignY),
-                         kCaptionPoints);
-  (void)titlePanel_.Create(frame.Client(),
-                           QRect(0, 0, client.width(), Scaled(scale, kPanelDesignHeight)),
-                           ids::kTitlePanel, TitleBannerImage(client.height() > 320), scale);
-  // The scan dialog's controls, so that both dialogs look alike.
-  if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kScanDialog)) {
-    CreateDialogItems(frame.Client(), *layout, scale);
-  }
-  status_ = frame.Client()->findChild<QLabel*>(QString::number(ids::kScanStatus));
-  list_ = frame.Client()->findChild<QListWidget*>(QString::number(ids::kScanList));
+  const ListDialogControls controls = CreateListDialog(
+      *this, context, LoadQString(strings::kQuarantineTitle), ids::kQuarantineMenu,
+      [this](int command) { OnCommand(command); }, owner, titlePanel_);
+  status_ = controls.status;
+  list_ = controls.list;
   if (status_ == nullptr || list_ == nullptr) return;
-  Layout(client);
-  connect(list_, &QListWidget::currentRowChanged, this, [this] { ShowSelected(); });
-  Refresh(0);
-}
-
-void QuarantineDialog::Layout(const QRect& client) {
-  const float s = context_.Scale();
-  status_->setGeometry(Scaled(s, 3), Scaled(s, 50), client.width() - Scaled(s, 6), Scaled(s, 26));
-  list_->setGeometry(Scaled(s, 3), Scaled(s, 100), client.width() - Scaled(s, 6),
-                     client.height() - Scaled(s, 128));
-  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   // A path cut in the middle keeps its file's name.
   list_->setTextElideMode(Qt::ElideMiddle);
+  connect(list_, &QListWidget::currentRowChanged, this, [this] { ShowSelected(); });
+  Refresh(0);
 }
 
 void QuarantineDialog::Refresh(int row) {

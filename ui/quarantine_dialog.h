@@ -57,7 +57,6 @@ class QuarantineDialog final : public QDialog {
   void OnCommand(int command);
 
  private:
-  void Layout(const QRect& client);
   void Refresh(int row);
   void ShowSelected();
   const platform::QuarantineItem* Selected() const;

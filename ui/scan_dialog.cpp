@@ -8,13 +8,10 @@
 #include "log/log_reader.h"
 #include "platform/limits.h"
 #include "resources/command_ids.h"
-#include "resources/dialog_layouts.h"
 #include "resources/string_table.h"
 #include "resources/text_format.h"
-#include "ui/dialog_items.h"
-#include "ui/handset_frame.h"
+#include "ui/list_dialog.h"
 #include "ui/qt_text.h"
-#include "ui/soft_key_bar.h"
 
 namespace kv::ui {
 namespace {
@@ -22,11 +19,6 @@ namespace {
 using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
-
-constexpr int kCaptionDesignX = 12;
-constexpr int kCaptionDesignY = 4;
-constexpr int kCaptionPoints = 12;
-constexpr int kPanelDesignHeight = 40;
 
 bool IsScanMode(ScanMode mode) {
   return mode == ScanMode::kMemory || mode == ScanMode::kFast || mode == ScanMode::kFull;
@@ -37,25 +29,12 @@ bool IsScanMode(ScanMode mode) {
 ScanDialog::ScanDialog(const UiContext& context, ScanServices& services, ScanMode mode,
                        QWidget* owner)
     : QDialog(owner, Qt::FramelessWindowHint), context_(context), services_(services), mode_(mode) {
-  const float scale = context.Scale();
-  const CommandHandler onCommand = [this](int command) { OnCommand(command); };
-  HandsetFrame frame(*this, context.screen, LoadQString(strings::kProductName), onCommand);
-  if (owner != nullptr) move(owner->mapToGlobal(QPoint(0, 0)));
-  (void)CreateSoftKeyBar(frame.SoftKeyPlace(), ids::kScanMenu, onCommand, context.boxes, this);
-
-  const QRect client = frame.Client()->rect();
-  titlePanel_.SetCaption(QString(), Scaled(scale, kCaptionDesignX), Scaled(scale, kCaptionDesignY),
-                         kCaptionPoints);
-  (void)titlePanel_.Create(frame.Client(),
-                           QRect(0, 0, client.width(), Scaled(scale, kPanelDesignHeight)),
-                           ids::kTitlePanel, TitleBannerImage(client.height() > 320), scale);
-  if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kScanDialog)) {
-    CreateDialogItems(frame.Client(), *layout, scale);
-  }
-  status_ = frame.Client()->findChild<QLabel*>(QString::number(ids::kScanStatus));
-  list_ = frame.Client()->findChild<QListWidget*>(QString::number(ids::kScanList));
+  const ListDialogControls controls = CreateListDialog(
+      *this, context, LoadQString(strings::kProductName), ids::kScanMenu,
+      [this](int command) { OnCommand(command); }, owner, titlePanel_);
+  status_ = controls.status;
+  list_ = controls.list;
   if (status_ == nullptr || list_ == nullptr) return;
-  Layout(client);
 
   services_.runner.Attach(this);
   if (IsScanMode(mode_)) {
@@ -68,15 +47,6 @@ ScanDialog::ScanDialog(const UiContext& context, ScanServices& services, ScanMod
 ScanDialog::~ScanDialog() {
   services_.runner.Detach(this);
   RestoreCursor();
-}
-
-void ScanDialog::Layout(const QRect& client) {
-  const float s = context_.Scale();
-  status_->setGeometry(Scaled(s, 3), Scaled(s, 50), client.width() - Scaled(s, 6), Scaled(s, 26));
-  list_->setGeometry(Scaled(s, 3), Scaled(s, 100), client.width() - Scaled(s, 6),
-                     client.height() - Scaled(s, 128));
-  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list_->clear();
 }
 
 void ScanDialog::StartScan() {

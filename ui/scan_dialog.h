@@ -69,7 +69,6 @@ class ScanDialog final : public QDialog, private ScanView {
 
  private:
   void HandleScanEvent(const ScanEvent& event) override;
-  void Layout(const QRect& client);
   void StartScan();
   void ShowLog();
   void AddListLine(std::u16string_view text);

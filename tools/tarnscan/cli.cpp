@@ -11,7 +11,8 @@
 namespace kv::tarnscan {
 namespace {
 
-constexpr std::array<Verb, 6> kVerbs = {{
+constexpr std::array<Verb, 7> kVerbs = {{
+    {"scan", "", "[OPTIONS] PATH...", RunScan},
     {"log", "", "[--newest-first]", RunLog},
     {"report", "", "[--last | --all] [--format text|ndjson]", RunReport},
     {"quarantine", "list", "[--format text|ndjson]", RunQuarantineList},
@@ -54,6 +55,14 @@ std::string UsageText() {
       "$KESTRELVOX_PREFIX (default ~/.kestrelvox when it exists, else\n"
       "$XDG_DATA_HOME/kestrelvox).\n"
       "\n"
+      "  scan                scans host files and folders (recursively, links\n"
+      "                      never followed) and reports what it finds:\n"
+      "                      --database FILE, --quarantine or --remove (report\n"
+      "                      only by default), --handset-filter, --max-filesize\n"
+      "                      SIZE[K|M|G], --exclude GLOB, --one-file-system,\n"
+      "                      --verbose, -i/--infected, --format text|ndjson,\n"
+      "                      --no-summary, --progress=auto|always|never,\n"
+      "                      --threads N; exit 1 found, else 2 not checked\n"
       "  log                 prints the activity log as UTF-8, one record a line,\n"
       "                      oldest first (--newest-first: the other way round);\n"
       "                      a missing log prints nothing\n"

@@ -9,6 +9,7 @@ namespace kv::tarnscan {
 
 int RunLog(const Verb& verb, const Args& args);
 int RunReport(const Verb& verb, const Args& args);
+int RunScan(const Verb& verb, const Args& args);
 int RunQuarantineList(const Verb& verb, const Args& args);
 int RunQuarantineRestore(const Verb& verb, const Args& args);
 int RunQuarantinePurge(const Verb& verb, const Args& args);

@@ -1,0 +1,52 @@
+// Walking host folders for the command-line scanner: every entry below the
+// paths a user names, in name order, so that the same tree always gives
+// the same order. Symbolic links are never followed, nor reported as files;
+// pipes, sockets and devices are reported as special; a folder that cannot
+// be listed is reported too, so that nothing below it passes unseen.
+//
+// Entry points: HostTreeOptions, HostEntry, WalkHostTree, OpenWalkedFile,
+// DeleteHostFile, StandardErrorIsTerminal.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace kv::platform {
+
+struct HostTreeOptions {
+  bool oneFileSystem = false;         // never leave the file system of a named path
+  std::vector<std::string> excludes;  // globs (fnmatch) matched against names and whole paths
+};
+
+struct HostEntry {
+  enum class Kind { kFile, kSpecial, kUnlistableFolder, kMissing };
+  std::filesystem::path path;
+  Kind kind = Kind::kFile;
+  std::uint64_t size = 0;  // kFile
+};
+
+// Visits the file or folder `root` and everything below it; returns false
+// as soon as `visit` does (a stop). A named root that is a link is
+// followed: the user chose it. An entry that matches an exclude is passed
+// over, with all it holds.
+bool WalkHostTree(const std::filesystem::path& root, const HostTreeOptions& options,
+                  const std::function<bool(const HostEntry&)>& visit);
+
+// Opens a file the walk gave, for reading with `sharing`; a link found in
+// its place just before the open is not followed (absent).
+[[nodiscard]] FileStatus OpenWalkedFile(const std::filesystem::path& path, Sharing sharing,
+                                        File& file);
+
+// Deletes a host file the user had scanned (--remove): never a link or a
+// folder. true when it is gone.
+[[nodiscard]] bool DeleteHostFile(const std::filesystem::path& path);
+
+// Whether standard error is a terminal (live progress goes there).
+bool StandardErrorIsTerminal();
+
+}  // namespace kv::platform
