@@ -15,7 +15,7 @@ ParallelChecker::ParallelChecker(const platform::Store& store, const SignatureDa
       database_(database),
       cancel_(cancel),
       deliver_(std::move(deliver)),
-      maxInFlight_(2 * std::max(threads, 1u)) {
+      maxInFlight_(std::size_t{2} * std::max(threads, 1u)) {
   for (unsigned i = 0; i < std::max(threads, 1u); ++i) {
     auto worker = std::make_unique<platform::EngineThread>();
     if (!worker->Start([this] { Work(); })) break;

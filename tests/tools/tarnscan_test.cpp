@@ -158,11 +158,13 @@ TEST(TarnscanUsage, HelpVersionAndEveryUsageErrorAsOneLineWithStatus2) {
   const RunResult help = RunTarnscan({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(
-      help.out.starts_with("Usage: tarnscan log [--newest-first]\n"
+      help.out.starts_with("Usage: tarnscan scan [OPTIONS] PATH...\n"
+                           "       tarnscan log [--newest-first]\n"
                            "       tarnscan report [--last | --all] [--format text|ndjson]\n"
                            "       tarnscan quarantine list [--format text|ndjson]\n"
                            "       tarnscan quarantine restore ID [--to HOST-PATH]\n"
-                           "       tarnscan quarantine purge ID | --older-than DAYS\n"))
+                           "       tarnscan quarantine purge ID | --older-than DAYS\n"
+                           "       tarnscan init [PREFIX] [--database FILE]\n"))
       << help.out;
   EXPECT_EQ(RunTarnscan({"-h"}).out, help.out);
   const RunResult version = RunTarnscan({"--version"});
@@ -176,7 +178,8 @@ TEST(TarnscanUsage, HelpVersionAndEveryUsageErrorAsOneLineWithStatus2) {
   const std::string purge = " (usage: tarnscan quarantine purge ID | --older-than DAYS)";
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{}, "missing verb (see 'tarnscan --help')"},
-      {{"scan"}, "unknown verb 'scan' (see 'tarnscan --help')"},
+      {{"scan"}, "scan: needs at least one PATH (usage: tarnscan scan [OPTIONS] PATH...)"},
+      {{"sweep"}, "unknown verb 'sweep' (see 'tarnscan --help')"},
       {{"quarantine"}, "quarantine: missing list, restore or purge (see 'tarnscan --help')"},
       {{"quarantine", "show"}, "unknown verb 'quarantine show' (see 'tarnscan --help')"},
       {{"log", "--oldest"},

@@ -49,7 +49,8 @@ std::string UsageText() {
   text +=
       "       tarnreg -h | --help | --version\n"
       "Kestrelvox registry tool: reads and changes the handset's registry,\n"
-      "$KESTRELVOX_PREFIX/system.reg (default ~/.kestrelvox/system.reg).\n"
+      "$KESTRELVOX_PREFIX/system.reg (the prefix's default: ~/.kestrelvox when it\n"
+      "exists, else $XDG_DATA_HOME/kestrelvox).\n"
       "\n"
       "KEY is ROOT\\subkey, ROOT one of HKEY_LOCAL_MACHINE (HKLM),\n"
       "HKEY_CLASSES_ROOT (HKCR) or HKEY_CURRENT_USER (HKCU); quote it for the shell.\n"
