@@ -54,7 +54,7 @@ SearchResult FastSearch(const CompiledPattern& pattern, const StartFilter& filte
   if (data.size() > limits::kMaxSearchBytes) return {SearchStatus::kDataTooLarge, {}};
   return GuardSearch([&]() -> MatchSpans {
     SearchRun run(*tree, data, start, cancel);
-    if (stepBudget != 0) run.LimitBudget(stepBudget);
+    run.RaiseBudget(stepBudget);
     if (run.RightToLeft() || filter.kind == StartFilter::Kind::kEveryPosition) {
       for (int position = run.First(); position != run.End(); position += run.Step()) {
         if (run.AttemptAt(position)) return run.Spans();

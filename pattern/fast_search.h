@@ -7,8 +7,8 @@
 // start, so it finds the same first match with the same spans. Its step
 // budget is the reference's; since it spends none on skipped positions, it
 // can finish where the reference runs out of budget, and its answer is then
-// still exact. When it fails itself, the reference fails too (unless a
-// lower budget is given, see below).
+// still exact. When it fails itself, the reference fails too: no budget
+// given to it can be lower than the reference's.
 #pragma once
 
 #include <cstdint>
@@ -21,10 +21,9 @@
 
 namespace kv {
 
-// `stepBudget`, when not 0 and below the reference's budget, is the search's
-// budget instead: a costly pattern then fails (kStepBudget) early instead
-// of spending the whole budget. Such a search may fail where the reference
-// would still have answered; it never answers otherwise than it.
+// `stepBudget`, when above the reference's budget, is the search's budget
+// instead; a lower one (0 included) counts as the reference's, so that the
+// fast search never fails where the reference answers.
 SearchResult FastSearch(const CompiledPattern& pattern, const StartFilter& filter,
                         std::string_view data, int start = 0, const CancelToken* cancel = nullptr,
                         std::uint64_t stepBudget = 0) noexcept;

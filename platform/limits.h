@@ -49,16 +49,6 @@ inline constexpr unsigned long long kPatternStepsPerByte = 1024;
 // How far into a match the fast search looks for a literal to jump to
 // (`[a-z]{3}token`): far enough for the fixed-width heads signatures have.
 inline constexpr long long kMaxPatternAnchorOffset = 64;
-// Step budgets of the fast scanner for signatures that can cost a scan
-// dear. One whose shape may backtrack hard (a repeat of something that can
-// match in several ways, recursion) gets a base of about 3 ms and 8 steps a
-// byte: a sane signature of that shape tries a few positions per byte at a
-// few steps each, while one that backtracks over whole lines runs out at
-// once instead of after the full budget (6 s per MiB). The budget is the
-// same for every file: a file's verdict never depends on the files searched
-// before it.
-inline constexpr unsigned long long kGuardedStepBase = 1ULL << 18;
-inline constexpr unsigned long long kGuardedStepsPerByte = 8;
 // Steps between two looks at a search's cancel token: a cancel ends a search
 // within microseconds, and the look costs nothing measurable.
 inline constexpr unsigned long long kCancelCheckInterval = 4096;

@@ -31,8 +31,8 @@ SearchRun::SearchRun(const CompiledTree& tree, std::string_view data, int start,
   state_.stepBudget = SearchStepBudget(length);
 }
 
-void SearchRun::LimitBudget(std::uint64_t steps) {
-  state_.stepBudget = std::min(state_.stepBudget, steps);
+void SearchRun::RaiseBudget(std::uint64_t steps) {
+  state_.stepBudget = std::max(state_.stepBudget, steps);
 }
 
 bool SearchRun::AttemptAt(int position) {

@@ -37,8 +37,9 @@ class SearchRun {
   int Step() const { return step_; }
   bool RightToLeft() const { return step_ < 0; }
 
-  // Lowers the search's step budget to `steps` when that is less.
-  void LimitBudget(std::uint64_t steps);
+  // Raises the search's step budget to `steps` when that is more; it is
+  // never lowered below the reference's.
+  void RaiseBudget(std::uint64_t steps);
 
   // Tries a match starting at `position`; true when found (Spans() then
   // tells where).
