@@ -16,6 +16,10 @@ struct CompiledTree {
   const PatternNode* top = nullptr;
   int flags = 0;
   int highestGroup = 0;
+  // Set by PlanMemo (memo_plan.h): whether searches may memoize, and how
+  // many nodes have a memo slot.
+  bool memoizable = false;
+  int memoSlots = 0;
 };
 
 }  // namespace kv

@@ -57,6 +57,30 @@ int MatchState::FindRecordBelow(int group, int from) const {
   return -1;
 }
 
+RepeatPhase::RepeatPhase(MatchState& state, bool resuming, int copyStart)
+    : state_(state), mask_(state.phaseMask), copyStart_(state.copyStart) {
+  // Beyond 64 levels the phases cannot be told apart: no facts there.
+  barrier_ = state.repeatLevel >= 64;
+  if (barrier_) {
+    ++state.memoBarriers;
+    return;
+  }
+  const std::uint64_t bit = std::uint64_t{1} << state.repeatLevel;
+  state.phaseMask = resuming ? (state.phaseMask | bit) : (state.phaseMask & ~bit);
+  ++state.repeatLevel;
+  if (copyStart != MatchState::kNoCopyStart) state.copyStart = copyStart;
+}
+
+RepeatPhase::~RepeatPhase() {
+  if (barrier_) {
+    --state_.memoBarriers;
+    return;
+  }
+  --state_.repeatLevel;
+  state_.phaseMask = mask_;
+  state_.copyStart = copyStart_;
+}
+
 NodeCallGuard::NodeCallGuard(MatchState& state) : state_(state) {
   if (++state_.steps > state_.stepBudget) throw PatternEngineFailure(SearchStatus::kStepBudget);
   if (state_.steps % limits::kCancelCheckInterval == 0 && state_.cancel != nullptr &&

@@ -13,12 +13,23 @@
 // then, the depth of nested node calls is limited, and the backtrack and
 // capture stacks together have a cap (see platform/limits.h). Going over
 // any of them, or a cancel, throws PatternEngineFailure.
+//
+// A memoized search (memo set) also tracks where each node runs, since a
+// fact about a node holds only where what follows it is the same: how many
+// memo barriers enclose it (lookaround, atomic group, conditional, lazy,
+// possessive or counted repeat: their copies' futures depend on more than
+// the position), the phase of each enclosing unbounded greedy repeat (bit
+// set: the repeat is resuming that copy, which then cannot grow further;
+// clear: still growing or matching its one fixed copy), and where the
+// innermost growing copy began (a way that ends there is empty and the
+// repeat refuses it).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "pattern/cancel_token.h"
+#include "pattern/internal/memo_table.h"
 #include "pattern/internal/pattern_node.h"
 
 namespace kv {
@@ -43,6 +54,19 @@ struct MatchState {
   std::uint64_t stepBudget = 0;
   int depth = 0;
   const CancelToken* cancel = nullptr;
+
+  MemoTable* memo = nullptr;
+  int memoBarriers = 0;
+  int repeatLevel = 0;          // enclosing unbounded greedy repeats
+  std::uint64_t phaseMask = 0;  // bit i: the i-th of them (outermost 0) is resuming
+  int copyStart = kNoCopyStart;
+
+  static constexpr int kNoCopyStart = -2;
+
+  // Whether a fact about a node at `position` may be learnt or used here.
+  bool MemoHolds(int position) const {
+    return memo != nullptr && memoBarriers == 0 && position != copyStart;
+  }
 
   // The byte at `index` as a signed value; the caller keeps index in range.
   int ByteAt(int index) const { return static_cast<signed char>(text[index]); }
@@ -81,6 +105,35 @@ struct MatchState {
  private:
   // Throws when the stacks have reached their cap.
   void CheckStackRoom() const;
+};
+
+// Counts one enclosing memo barrier for its lifetime.
+class MemoBarrier {
+ public:
+  explicit MemoBarrier(MatchState& state) : state_(state) { ++state_.memoBarriers; }
+  MemoBarrier(const MemoBarrier&) = delete;
+  MemoBarrier& operator=(const MemoBarrier&) = delete;
+  ~MemoBarrier() { --state_.memoBarriers; }
+
+ private:
+  MatchState& state_;
+};
+
+// Marks, for its lifetime, that an unbounded greedy repeat runs its sub
+// node: growing a copy that began at `copyStart` (or its fixed copy, with
+// no start to refuse: kNoCopyStart keeps the enclosing one), or resuming.
+class RepeatPhase {
+ public:
+  RepeatPhase(MatchState& state, bool resuming, int copyStart);
+  RepeatPhase(const RepeatPhase&) = delete;
+  RepeatPhase& operator=(const RepeatPhase&) = delete;
+  ~RepeatPhase();
+
+ private:
+  MatchState& state_;
+  std::uint64_t mask_;
+  int copyStart_;
+  bool barrier_;
 };
 
 // Counts one step and one level of nesting for the duration of a node call.

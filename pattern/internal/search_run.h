@@ -25,11 +25,18 @@ namespace kv {
 // for every start position (platform/limits.h).
 std::uint64_t SearchStepBudget(int length);
 
+// The sanity budget of a memoized search of `length` bytes.
+std::uint64_t MemoizedStepBudget(int length);
+
 class SearchRun {
  public:
   // `start` is clamped as the search loop has always done: negative means
   // the natural first position, past the end means none (left to right).
-  SearchRun(const CompiledTree& tree, std::string_view data, int start, const CancelToken* cancel);
+  // `memo`, when set, makes the attempts memoized (the tree must be
+  // memoizable); it outlives the run and may serve several runs of the same
+  // buffer, since what it holds is true of the buffer.
+  SearchRun(const CompiledTree& tree, std::string_view data, int start, const CancelToken* cancel,
+            MemoTable* memo = nullptr);
 
   int First() const { return first_; }
   // One past the last position, in the direction of Step().
