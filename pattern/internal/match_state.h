@@ -22,7 +22,9 @@
 // set: the repeat is resuming that copy, which then cannot grow further;
 // clear: still growing or matching its one fixed copy), and where the
 // innermost growing copy began (a way that ends there is empty and the
-// repeat refuses it).
+// repeat refuses it). A fact is used only where no enclosing greedy repeat
+// is growing: a growing copy that fails turns into a resumed one, so
+// skipping its failure would go on in the wrong phase.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +33,7 @@
 #include "pattern/cancel_token.h"
 #include "pattern/internal/memo_table.h"
 #include "pattern/internal/pattern_node.h"
+#include "platform/limits.h"
 
 namespace kv {
 
@@ -60,13 +63,16 @@ struct MatchState {
   int repeatLevel = 0;          // enclosing unbounded greedy repeats
   std::uint64_t phaseMask = 0;  // bit i: the i-th of them (outermost 0) is resuming
   int copyStart = kNoCopyStart;
+  int growing = 0;  // enclosing greedy repeats growing a copy
 
   static constexpr int kNoCopyStart = -2;
 
-  // Whether a fact about a node at `position` may be learnt or used here.
+  // Whether a fact about a node at `position` may be learnt here.
   bool MemoHolds(int position) const {
     return memo != nullptr && memoBarriers == 0 && position != copyStart;
   }
+  // Whether one may be used here.
+  bool MemoUsable(int position) const { return growing == 0 && MemoHolds(position); }
 
   // The byte at `index` as a signed value; the caller keeps index in range.
   int ByteAt(int index) const { return static_cast<signed char>(text[index]); }
@@ -119,12 +125,13 @@ class MemoBarrier {
   MatchState& state_;
 };
 
-// Marks, for its lifetime, that an unbounded greedy repeat runs its sub
-// node: growing a copy that began at `copyStart` (or its fixed copy, with
-// no start to refuse: kNoCopyStart keeps the enclosing one), or resuming.
+// Marks, for its lifetime, that an unbounded repeat runs its sub node: a
+// copy that began at `copyStart` (the repeat refuses its empty ways;
+// kNoCopyStart keeps the enclosing start, for a fixed copy or a resumed
+// one), resuming or not, growing a greedy repeat or not.
 class RepeatPhase {
  public:
-  RepeatPhase(MatchState& state, bool resuming, int copyStart);
+  RepeatPhase(MatchState& state, bool resuming, int copyStart, bool growing = false);
   RepeatPhase(const RepeatPhase&) = delete;
   RepeatPhase& operator=(const RepeatPhase&) = delete;
   ~RepeatPhase();
@@ -134,17 +141,30 @@ class RepeatPhase {
   std::uint64_t mask_;
   int copyStart_;
   bool barrier_;
+  bool growing_;
 };
 
 // Counts one step and one level of nesting for the duration of a node call.
+// The common case is inline: it runs on every node call.
 class NodeCallGuard {
  public:
-  explicit NodeCallGuard(MatchState& state);
+  explicit NodeCallGuard(MatchState& state) : state_(state) {
+    static_assert((limits::kCancelCheckInterval & (limits::kCancelCheckInterval - 1)) == 0);
+    ++state.steps;
+    if (state.steps > state.stepBudget || (state.steps & (limits::kCancelCheckInterval - 1)) == 0 ||
+        state.depth >= limits::kMaxMatchDepth) {
+      CheckBounds(state);
+    }
+    ++state.depth;
+  }
   NodeCallGuard(const NodeCallGuard&) = delete;
   NodeCallGuard& operator=(const NodeCallGuard&) = delete;
   ~NodeCallGuard() { --state_.depth; }
 
  private:
+  // Throws when a bound is exceeded or the search is cancelled.
+  static void CheckBounds(const MatchState& state);
+
   MatchState& state_;
 };
 

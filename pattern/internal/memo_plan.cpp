@@ -47,6 +47,8 @@ void PlanMemo(CompiledTree& tree) {
       auto& repeat = static_cast<GreedyRepeatNode&>(node);
       repeat.memoSlot = slots++;
       repeat.oneByteStep = OneByteStep(repeat.sub);
+    } else if (auto* lazy = dynamic_cast<LazyRepeatNode*>(&node)) {
+      lazy->memoSlot = slots++;
     }
   }
   tree.memoizable = true;

@@ -6,8 +6,8 @@
 // recursion or subroutine call, no condition on a group. Then whether the
 // rest of an attempt can succeed from a node depends only on the position
 // and on where the node runs (match_state.h), never on the captures, and a
-// failure found once is found again. Each greedy repeat and alternation
-// gets a slot; a greedy repeat of a node that consumes exactly one byte is
+// failure found once is found again. Each greedy or lazy repeat and
+// alternation gets a slot; a greedy repeat of a node that consumes exactly one byte is
 // marked as such, since it can count its copies instead of matching them.
 #pragma once
 

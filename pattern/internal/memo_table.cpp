@@ -11,13 +11,6 @@ namespace kv {
 MemoTable::MemoTable(int slots, int length)
     : slots_(static_cast<std::size_t>(slots)), length_(length) {}
 
-bool MemoTable::Failed(int slot, int position, std::uint64_t mask) const {
-  const Slot& s = slots_[static_cast<std::size_t>(slot)];
-  if (s.bits.empty() || !MaskCovers(s.bitsMask, mask)) return false;
-  const auto index = static_cast<std::size_t>(position);
-  return ((s.bits[index / 64] >> (index % 64)) & 1U) != 0;
-}
-
 void MemoTable::MarkFailed(int slot, int position, std::uint64_t mask) {
   Slot& s = slots_[static_cast<std::size_t>(slot)];
   if (s.refused) return;

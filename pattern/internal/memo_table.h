@@ -43,7 +43,12 @@ class MemoTable {
   // `slots` memoized nodes over positions 0..length.
   MemoTable(int slots, int length);
 
-  bool Failed(int slot, int position, std::uint64_t mask) const;
+  bool Failed(int slot, int position, std::uint64_t mask) const {
+    const Slot& s = slots_[static_cast<std::size_t>(slot)];
+    if (s.bits.empty() || (s.bitsMask & ~mask) != 0) return false;
+    const auto index = static_cast<std::size_t>(position);
+    return ((s.bits[index / 64] >> (index % 64)) & 1U) != 0;
+  }
   void MarkFailed(int slot, int position, std::uint64_t mask);
 
   // Whether `position` lies in a failed interval of `slot` that holds under

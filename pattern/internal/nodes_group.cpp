@@ -118,7 +118,10 @@ int AlternationNode::Match(MatchState& state) const {
   if (items.empty()) return 1;
   // The chosen branch goes on the stack with the memo flag above it.
   const int holds = memoSlot >= 0 && state.MemoHolds(state.position) ? kMemoHolds : 0;
-  if (holds != 0 && state.memo->Failed(memoSlot, state.position, state.phaseMask)) return 0;
+  if (holds != 0 && state.growing == 0 &&
+      state.memo->Failed(memoSlot, state.position, state.phaseMask)) {
+    return 0;
+  }
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (MatchChild(*items[i], state) != 0) {
       state.Push(static_cast<int>(i) | holds);

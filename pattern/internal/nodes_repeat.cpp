@@ -10,9 +10,9 @@
 //
 // Memoized searches (state.memo set) keep the same stack layout, with memo
 // flags in the count's top bits, and tell the state where the sub node
-// runs: a counted or lazy or possessive repeat's copies are behind a memo
-// barrier (their future depends on the count or on more than the position),
-// an unbounded greedy repeat's copies carry its phase.
+// runs: a counted or possessive repeat's copies are behind a memo barrier
+// (their future depends on the count, or is cut short), an unbounded
+// greedy or lazy repeat's copies carry its phase.
 #include "pattern/internal/nodes_repeat.h"
 
 #include <algorithm>
@@ -136,15 +136,16 @@ void GreedyRepeatNode::MatchMoreMemo(MatchState& state) const {
   if (state.memoBarriers == 0) {
     flags = kMemoHolds | (state.position == state.copyStart ? kMemoFirstAtCopyStart : 0);
   }
+  const bool usable = state.growing == 0;
   int count = 0;
   while (count < extra) {
     const int at = state.position;
     const bool facts =
         (flags & kMemoHolds) != 0 && (count > 0 || (flags & kMemoFirstAtCopyStart) == 0);
-    if (facts && state.memo->Failed(memoSlot, at, state.phaseMask)) break;
+    if (facts && usable && state.memo->Failed(memoSlot, at, state.phaseMask)) break;
     int moved = 0;
     {
-      const RepeatPhase phase(state, false, at);
+      const RepeatPhase phase(state, false, at, true);
       moved = MatchMoving(state);
     }
     if (moved == 0) {
@@ -208,14 +209,14 @@ int GreedyRepeatNode::MatchNextMoreOneByte(MatchState& state) const {
   state.position -= oneByteStep;
   int low = 0;
   int high = 0;
-  if (state.MemoHolds(state.position) &&
+  if (state.MemoUsable(state.position) &&
       memo.ContinuationFailed(memoSlot, state.position, state.phaseMask, low, high)) {
     const int next = oneByteStep > 0 ? low - 1 : high + 1;  // the first way outside the run
     const bool past = oneByteStep > 0 ? next < none : next > none;
     if (past) {
       state.position = none;
       count = 0;
-      if (state.MemoHolds(none)) return 0;  // `none` lies in the run too
+      if (state.MemoUsable(none)) return 0;  // `none` lies in the run too
     } else {
       state.position = next;
       count = (next - none) * oneByteStep;
@@ -226,16 +227,27 @@ int GreedyRepeatNode::MatchNextMoreOneByte(MatchState& state) const {
 }
 
 int LazyRepeatNode::Match(MatchState& state) const {
-  const MemoBarrier barrier(state);
-  if (MatchFixed(state) == 0) return 0;
+  if (state.memo != nullptr && (memoSlot < 0 || !Unbounded(state))) {
+    const MemoBarrier barrier(state);
+    if (MatchFixed(state) == 0) return 0;
+  } else if (MatchFixed(state, extra) == 0) {
+    return 0;
+  }
   state.Push(0);
   return 1;
 }
 
 int LazyRepeatNode::MatchNext(MatchState& state) const {
-  const MemoBarrier barrier(state);
-  if (LazyMatchNextMore(state) != 0) return 1;
-  if (MatchNextFixed(state) == 0) return 0;
+  if (state.memo != nullptr && (memoSlot < 0 || !Unbounded(state))) {
+    const MemoBarrier barrier(state);
+    if (LazyMatchNextMore(state) != 0) return 1;
+    if (MatchNextFixed(state) == 0) return 0;
+  } else {
+    if ((state.memo != nullptr ? LazyMatchNextMoreMemo(state) : LazyMatchNextMore(state)) != 0) {
+      return 1;
+    }
+    if (MatchNextFixed(state, extra) == 0) return 0;
+  }
   state.Push(0);
   return 1;
 }
@@ -260,6 +272,49 @@ int LazyRepeatNode::LazyMatchNextMore(MatchState& state) const {
         return 1;
       }
     }
+    --count;
+  }
+  return 0;
+}
+
+// An unbounded lazy repeat learns, like the greedy one, which copy starts
+// lead nowhere; its copies have one phase only, since every way of a copy
+// is followed alike (the rest of the attempt, then a further copy), and a
+// copy's start is kept under its count with the memo flag above it.
+int LazyRepeatNode::LazyMatchNextMoreMemo(MatchState& state) const {
+  const int start = state.position;
+  int count = state.Pop();
+  const int holds = state.memoBarriers == 0 && start != state.copyStart ? kMemoHolds : 0;
+  if (holds == 0 || state.growing != 0 || !state.memo->Failed(memoSlot, start, state.phaseMask)) {
+    int moved = 0;
+    {
+      const RepeatPhase phase(state, false, start);
+      moved = MatchMoving(state);
+    }
+    if (moved != 0) {
+      state.Push(start | holds);
+      state.Push(count + 1);
+      return 1;
+    }
+    if (holds != 0) state.memo->MarkFailed(memoSlot, start, state.phaseMask);
+  }
+  while (count > 0) {
+    const int raw = state.Pop();
+    const int copyStart = raw & kMemoCountMask;
+    while (true) {
+      int found = 0;
+      {
+        const RepeatPhase phase(state, false, copyStart);
+        found = MatchNextChild(*sub, state);
+      }
+      if (found == 0) break;
+      if (state.position != copyStart) {
+        state.Push(raw);
+        state.Push(count);
+        return 1;
+      }
+    }
+    if ((raw & kMemoHolds) != 0) state.memo->MarkFailed(memoSlot, copyStart, state.phaseMask);
     --count;
   }
   return 0;

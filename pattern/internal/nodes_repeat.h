@@ -7,8 +7,8 @@
 // sub node for other ways until one moves the position, else stops, so that
 // `(a*)*` ends.
 //
-// In a memoized search (match_state.h) a greedy repeat also learns: an
-// unbounded one, which copy starts lead nowhere, so that a later attempt
+// In a memoized search (match_state.h) a greedy or lazy repeat also
+// learns: an unbounded one, which copy starts lead nowhere, so that a later attempt
 // stops growing there at once; one of a one-byte node, its copies by a
 // cached count instead of a call each, and the positions after it where the
 // rest of the attempt failed, which it then skips. Either gives the same
@@ -63,9 +63,11 @@ class GreedyRepeatNode : public RepeatNode {
   void MatchMore(MatchState& state) const;
   int MatchNextMore(MatchState& state) const;
 
- private:
+ protected:
   // Whether the count can never reach `extra` in this buffer.
   bool Unbounded(const MatchState& state) const;
+
+ private:
   void MatchMoreMemo(MatchState& state) const;
   int MatchNextMoreMemo(MatchState& state) const;
   void MatchMoreOneByte(MatchState& state) const;
@@ -81,6 +83,7 @@ class LazyRepeatNode : public GreedyRepeatNode {
 
  private:
   int LazyMatchNextMore(MatchState& state) const;
+  int LazyMatchNextMoreMemo(MatchState& state) const;
 };
 
 class PossessiveRepeatNode : public GreedyRepeatNode {

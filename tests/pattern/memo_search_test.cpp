@@ -97,6 +97,16 @@ TEST(MemoSearch, AnAttemptThatOutgrowsTheStacksAnswersAfterLearningBackwards) {
   EXPECT_EQ(Fast(pattern, as).status, SearchStatus::kNoMatch);
 }
 
+// A growing copy whose way fails turns into a resumed one, which accepts
+// an empty way: the inner repeat's failed ways must not be skipped while
+// the outer copy grows (group 1 ends empty, inside a resumed copy).
+TEST(MemoSearch, FailuresLearntInAResumedCopyAreNotSkippedWhileAnotherGrows) {
+  const std::string pattern = "(?:(.*)+?(?=a))+(a|b)*y";
+  const CompiledPattern compiled = CompiledPattern::Compile(pattern);
+  ASSERT_EQ(Spans(pattern, "aaya", 0, 0), "g0=0,3 g1=1,1 g2=1,2");
+  EXPECT_EQ(Fast(pattern, "aaya").spans, compiled.Search("aaya").spans);
+}
+
 // Generated patterns: nested repeats, alternations (some with empty or
 // overlapping branches), lazy, possessive and counted repeats, lookaround
 // and atomic groups, built as a tree so that they nest.
@@ -115,8 +125,15 @@ std::string RandomPattern(std::mt19937& random, int depth) {
   return std::string(pick(kOpeners)) + inner + ")" + pick(kQuantifiers);
 }
 
+// What follows the generated part: often a byte the subject rarely holds,
+// so that many attempts fail late and the memo has much to learn.
+std::string RandomTail(std::mt19937& random) {
+  static const char* const kTails[] = {"", "y", "y", "(a|b)*y", "\\z"};
+  return kTails[random() % std::size(kTails)];
+}
+
 std::string RandomSubject(std::mt19937& random) {
-  static const char kBytes[] = "aaaabbbcx\n";
+  static const char kBytes[] = "aaaabbbcx\nyab";
   std::string data;
   const int length = static_cast<int>(random() % 40);
   for (int i = 0; i < length; ++i) data += kBytes[random() % (sizeof kBytes - 1)];
@@ -130,8 +147,8 @@ TEST(MemoSearchDifferential, GeneratedMemoizablePatternsAnswerAsTheReference) {
   int matched = 0;
   int answeredOnlyByMemo = 0;
   for (int i = 0; i < 6000; ++i) {
-    const std::string pattern =
-        RandomPattern(random, 1 + static_cast<int>(random() % 4)) + RandomPattern(random, 1);
+    const std::string pattern = RandomPattern(random, 1 + static_cast<int>(random() % 4)) +
+                                RandomPattern(random, 1) + RandomTail(random);
     const std::string data = RandomSubject(random);
     const int flags = flagSets[random() % std::size(flagSets)];
     const CompiledPattern compiled = CompiledPattern::Compile(pattern, flags);
@@ -151,7 +168,7 @@ TEST(MemoSearchDifferential, GeneratedMemoizablePatternsAnswerAsTheReference) {
     if (::testing::Test::HasFailure()) break;
   }
   EXPECT_GT(matched, 1500);
-  EXPECT_LT(matched, 5000);
+  EXPECT_LT(matched, 4500);
   RecordProperty("answeredOnlyByMemo", answeredOnlyByMemo);
 }
 
