@@ -4,11 +4,14 @@
 //
 // Every attempt it makes is the very attempt the reference search makes at
 // that position, and the positions it skips are ones where no match can
-// start, so it finds the same first match with the same spans. Its step
-// budget is the reference's; since it spends none on skipped positions, it
-// can finish where the reference runs out of budget, and its answer is then
-// still exact. When it fails itself, the reference fails too: no budget
-// given to it can be lower than the reference's.
+// start, so it finds the same first match with the same spans. A pattern
+// with no back-reference, recursion or condition on a group is searched
+// memoized: no attempt explores a state an earlier one saw fail, under a
+// sanity budget above the reference's (platform/limits.h); other patterns
+// get the reference's budget. Since it spends nothing on skipped positions
+// and failed states, it can finish where the reference runs out of a bound,
+// and its answer is then still exact. When it fails itself, the reference
+// fails too: no budget given to it can be lower than the reference's.
 #pragma once
 
 #include <cstdint>
