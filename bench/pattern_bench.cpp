@@ -1,15 +1,19 @@
 // Cost of the reference pattern engine as the scan engine uses it:
 // MatchPattern of representative signatures over a 1 MiB buffer that holds
 // no match (every start position is tried, so this is the full cost of a
-// clean file), and the cost of compiling each signature, which is paid again
-// for every file checked.
+// clean file), the cost of compiling each signature, which is paid again
+// for every file checked, and the memoized fast search of the shapes that
+// used to run the reference out of its bounds, over 16 MiB that hold no
+// match (a failure is reported as an error, never timed).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <string>
 
 #include "pattern/compiled_pattern.h"
+#include "pattern/fast_search.h"
 #include "pattern/match_pattern.h"
+#include "pattern/pattern_facts.h"
 
 namespace {
 
@@ -62,5 +66,30 @@ void BM_Compile(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Compile)->DenseRange(0, 3);
+
+struct HostileShape {
+  const char* pattern;
+  char filler;  // the 16 MiB are this byte throughout
+};
+
+const HostileShape kHostileShapes[] = {{"(a|b)*c", 'a'}, {"(a*)*b", 'a'}, {".{0,999}QQ", 'w'}};
+
+void BM_MemoizedFastSearch(benchmark::State& state) {
+  const HostileShape& shape = kHostileShapes[state.range(0)];
+  const std::string data(std::size_t{16} << 20, shape.filler);
+  const kv::CompiledPattern compiled = kv::CompiledPattern::Compile(shape.pattern);
+  const kv::PatternFacts facts = kv::AnalysePattern(compiled);
+  state.SetLabel(shape.pattern);
+  for (auto _ : state) {
+    const kv::SearchResult result = kv::FastSearch(compiled, facts.start, data);
+    if (result.status != kv::SearchStatus::kNoMatch) {
+      state.SkipWithError(kv::DescribeSearchStatus(result.status));
+      break;
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(data.size()));
+}
+BENCHMARK(BM_MemoizedFastSearch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

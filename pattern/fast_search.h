@@ -4,11 +4,14 @@
 //
 // Every attempt it makes is the very attempt the reference search makes at
 // that position, and the positions it skips are ones where no match can
-// start, so it finds the same first match with the same spans. Its step
-// budget is the reference's; since it spends none on skipped positions, it
-// can finish where the reference runs out of budget, and its answer is then
-// still exact. When it fails itself, the reference fails too (unless a
-// lower budget is given, see below).
+// start, so it finds the same first match with the same spans. A pattern
+// with no back-reference, recursion or condition on a group is searched
+// memoized: no attempt explores a state an earlier one saw fail, under a
+// sanity budget above the reference's (platform/limits.h); other patterns
+// get the reference's budget. Since it spends nothing on skipped positions
+// and failed states, it can finish where the reference runs out of a bound,
+// and its answer is then still exact. When it fails itself, the reference
+// fails too: no budget given to it can be lower than the reference's.
 #pragma once
 
 #include <cstdint>
@@ -21,10 +24,9 @@
 
 namespace kv {
 
-// `stepBudget`, when not 0 and below the reference's budget, is the search's
-// budget instead: a costly pattern then fails (kStepBudget) early instead
-// of spending the whole budget. Such a search may fail where the reference
-// would still have answered; it never answers otherwise than it.
+// `stepBudget`, when above the reference's budget, is the search's budget
+// instead; a lower one (0 included) counts as the reference's, so that the
+// fast search never fails where the reference answers.
 SearchResult FastSearch(const CompiledPattern& pattern, const StartFilter& filter,
                         std::string_view data, int start = 0, const CancelToken* cancel = nullptr,
                         std::uint64_t stepBudget = 0) noexcept;

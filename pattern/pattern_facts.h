@@ -50,7 +50,8 @@ struct PatternFacts {
   std::optional<std::vector<LiteralFactor>> requiredFactors;
   // The pattern repeats something that can itself match in several ways
   // (a repeat or alternation inside a repeat), or recurses: its attempts
-  // can cost far more than the text they cover. Scanners give it less budget.
+  // can cost far more than the text they cover. A diagnostic: every search
+  // gets at least the reference's budget, whatever its shape.
   bool mayBacktrackHard = false;
 };
 

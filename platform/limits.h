@@ -49,16 +49,19 @@ inline constexpr unsigned long long kPatternStepsPerByte = 1024;
 // How far into a match the fast search looks for a literal to jump to
 // (`[a-z]{3}token`): far enough for the fixed-width heads signatures have.
 inline constexpr long long kMaxPatternAnchorOffset = 64;
-// Step budgets of the fast scanner for signatures that can cost a scan
-// dear. One whose shape may backtrack hard (a repeat of something that can
-// match in several ways, recursion) gets a base of about 3 ms and 8 steps a
-// byte: a sane signature of that shape tries a few positions per byte at a
-// few steps each, while one that backtracks over whole lines runs out at
-// once instead of after the full budget (6 s per MiB). The budget is the
-// same for every file: a file's verdict never depends on the files searched
-// before it.
-inline constexpr unsigned long long kGuardedStepBase = 1ULL << 18;
-inline constexpr unsigned long long kGuardedStepsPerByte = 8;
+// A memoized search (a signature with no back-reference, recursion or
+// condition on a group, searched by the fast scanner) learns where attempts
+// fail and never explores a failed state twice; the shapes that used to
+// explode (`(a|b)*c`, `(a*)*b`, `.{0,999}QQ`) then take a few dozen steps a
+// byte. Its budget is a sanity bound four times the reference's: far above
+// what such a search takes, it still ends a shape the memo does not tame
+// (lazy or counted repeats of repeats) within about 25 s per MiB.
+inline constexpr unsigned long long kMemoizedStepsPerByte = 4 * kPatternStepsPerByte;
+// What a memoized search may keep besides its stacks: one bit per position
+// for each repeat and alternation that needs them, 32 MiB in all (two rows
+// for a 128 MiB file, sixteen for 16 MiB). A row that does not fit is not
+// kept, and the search does that node's work every time.
+inline constexpr std::size_t kMaxMemoBytes = std::size_t{32} * 1024 * 1024;
 // Steps between two looks at a search's cancel token: a cancel ends a search
 // within microseconds, and the look costs nothing measurable.
 inline constexpr unsigned long long kCancelCheckInterval = 4096;

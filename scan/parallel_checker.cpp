@@ -49,9 +49,9 @@ ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile
     // Not checked, as set above: a worker never ends the process.
   }
   file.file = platform::File();
-  result.micros = static_cast<std::uint64_t>(
-      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
-          .count());
+  result.micros = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                                 std::chrono::steady_clock::now() - start)
+                                                 .count());
   return result;
 }
 

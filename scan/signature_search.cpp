@@ -12,10 +12,11 @@
 namespace kv {
 namespace {
 
-// The budget of a costly signature's search, or 0 for the reference's.
-std::uint64_t StepBudget(bool mayBacktrackHard, std::size_t bytes) {
-  if (mayBacktrackHard) return limits::kGuardedStepBase + limits::kGuardedStepsPerByte * bytes;
-  return 0;
+// The budget of a signature's search: the reference's, whatever its shape.
+// A smaller one would fail searches the reference completes; FastSearch
+// never goes below the reference's budget anyway.
+std::uint64_t StepBudget(std::size_t bytes) {
+  return limits::kPatternStepBase + limits::kPatternStepsPerByte * (bytes + 1);
 }
 
 }  // namespace
@@ -80,8 +81,8 @@ Verdict FastSignatureSearch::Match(std::string_view data, const CancelToken* can
   SignatureVerdicts verdicts;
   for (std::size_t i = 0; i < patterns.size(); ++i) {
     if (candidates_[i] == 0) continue;
-    const SearchResult result = FastSearch(patterns[i], facts[i].start, data, 0, cancel,
-                                           StepBudget(facts[i].mayBacktrackHard, data.size()));
+    const SearchResult result =
+        FastSearch(patterns[i], facts[i].start, data, 0, cancel, StepBudget(data.size()));
     if (verdicts.Take(i, result.status)) break;
   }
   return verdicts.Result();

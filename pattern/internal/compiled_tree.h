@@ -19,6 +19,10 @@ struct CompiledTree {
   int flags = 0;
   int highestGroup = 0;
   std::optional<BracketSlip> bracketSlip;  // the leftmost one
+  // Set by PlanMemo (memo_plan.h): whether searches may memoize, and how
+  // many nodes have a memo slot.
+  bool memoizable = false;
+  int memoSlots = 0;
 };
 
 }  // namespace kv

@@ -6,6 +6,7 @@
 
 #include "pattern/internal/char_types.h"
 #include "pattern/internal/compiler.h"
+#include "pattern/internal/memo_plan.h"
 #include "pattern/pattern_flags.h"
 
 namespace kv {
@@ -43,6 +44,7 @@ std::unique_ptr<CompiledTree> PatternCompiler::Compile(std::string_view pattern,
   compiler.CompleteTree(top);
   compiler.tree_->top = top;
   compiler.tree_->highestGroup = compiler.highestGroup_;
+  PlanMemo(*compiler.tree_);
   return std::move(compiler.tree_);
 }
 

@@ -57,14 +57,39 @@ int MatchState::FindRecordBelow(int group, int from) const {
   return -1;
 }
 
-NodeCallGuard::NodeCallGuard(MatchState& state) : state_(state) {
-  if (++state_.steps > state_.stepBudget) throw PatternEngineFailure(SearchStatus::kStepBudget);
-  if (state_.steps % limits::kCancelCheckInterval == 0 && state_.cancel != nullptr &&
-      state_.cancel->IsCancelled()) {
+RepeatPhase::RepeatPhase(MatchState& state, bool resuming, int copyStart, bool growing)
+    : state_(state), mask_(state.phaseMask), copyStart_(state.copyStart), growing_(growing) {
+  if (growing) ++state.growing;
+  // Beyond 64 levels the phases cannot be told apart: no facts there.
+  barrier_ = state.repeatLevel >= 64;
+  if (barrier_) {
+    ++state.memoBarriers;
+    return;
+  }
+  const std::uint64_t bit = std::uint64_t{1} << state.repeatLevel;
+  state.phaseMask = resuming ? (state.phaseMask | bit) : (state.phaseMask & ~bit);
+  ++state.repeatLevel;
+  if (copyStart != MatchState::kNoCopyStart) state.copyStart = copyStart;
+}
+
+RepeatPhase::~RepeatPhase() {
+  if (growing_) --state_.growing;
+  if (barrier_) {
+    --state_.memoBarriers;
+    return;
+  }
+  --state_.repeatLevel;
+  state_.phaseMask = mask_;
+  state_.copyStart = copyStart_;
+}
+
+void NodeCallGuard::CheckBounds(const MatchState& state) {
+  if (state.steps > state.stepBudget) throw PatternEngineFailure(SearchStatus::kStepBudget);
+  if (state.steps % limits::kCancelCheckInterval == 0 && state.cancel != nullptr &&
+      state.cancel->IsCancelled()) {
     throw PatternEngineFailure(SearchStatus::kCancelled);
   }
-  if (state_.depth >= limits::kMaxMatchDepth) throw PatternEngineFailure(SearchStatus::kDepthLimit);
-  ++state_.depth;
+  if (state.depth >= limits::kMaxMatchDepth) throw PatternEngineFailure(SearchStatus::kDepthLimit);
 }
 
 }  // namespace kv

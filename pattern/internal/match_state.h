@@ -13,13 +13,27 @@
 // then, the depth of nested node calls is limited, and the backtrack and
 // capture stacks together have a cap (see platform/limits.h). Going over
 // any of them, or a cancel, throws PatternEngineFailure.
+//
+// A memoized search (memo set) also tracks where each node runs, since a
+// fact about a node holds only where what follows it is the same: how many
+// memo barriers enclose it (lookaround, atomic group, conditional, lazy,
+// possessive or counted repeat: their copies' futures depend on more than
+// the position), the phase of each enclosing unbounded greedy repeat (bit
+// set: the repeat is resuming that copy, which then cannot grow further;
+// clear: still growing or matching its one fixed copy), and where the
+// innermost growing copy began (a way that ends there is empty and the
+// repeat refuses it). A fact is used only where no enclosing greedy repeat
+// is growing: a growing copy that fails turns into a resumed one, so
+// skipping its failure would go on in the wrong phase.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "pattern/cancel_token.h"
+#include "pattern/internal/memo_table.h"
 #include "pattern/internal/pattern_node.h"
+#include "platform/limits.h"
 
 namespace kv {
 
@@ -43,6 +57,22 @@ struct MatchState {
   std::uint64_t stepBudget = 0;
   int depth = 0;
   const CancelToken* cancel = nullptr;
+
+  MemoTable* memo = nullptr;
+  int memoBarriers = 0;
+  int repeatLevel = 0;          // enclosing unbounded greedy repeats
+  std::uint64_t phaseMask = 0;  // bit i: the i-th of them (outermost 0) is resuming
+  int copyStart = kNoCopyStart;
+  int growing = 0;  // enclosing greedy repeats growing a copy
+
+  static constexpr int kNoCopyStart = -2;
+
+  // Whether a fact about a node at `position` may be learnt here.
+  bool MemoHolds(int position) const {
+    return memo != nullptr && memoBarriers == 0 && position != copyStart;
+  }
+  // Whether one may be used here.
+  bool MemoUsable(int position) const { return growing == 0 && MemoHolds(position); }
 
   // The byte at `index` as a signed value; the caller keeps index in range.
   int ByteAt(int index) const { return static_cast<signed char>(text[index]); }
@@ -83,15 +113,58 @@ struct MatchState {
   void CheckStackRoom() const;
 };
 
+// Counts one enclosing memo barrier for its lifetime.
+class MemoBarrier {
+ public:
+  explicit MemoBarrier(MatchState& state) : state_(state) { ++state_.memoBarriers; }
+  MemoBarrier(const MemoBarrier&) = delete;
+  MemoBarrier& operator=(const MemoBarrier&) = delete;
+  ~MemoBarrier() { --state_.memoBarriers; }
+
+ private:
+  MatchState& state_;
+};
+
+// Marks, for its lifetime, that an unbounded repeat runs its sub node: a
+// copy that began at `copyStart` (the repeat refuses its empty ways;
+// kNoCopyStart keeps the enclosing start, for a fixed copy or a resumed
+// one), resuming or not, growing a greedy repeat or not.
+class RepeatPhase {
+ public:
+  RepeatPhase(MatchState& state, bool resuming, int copyStart, bool growing = false);
+  RepeatPhase(const RepeatPhase&) = delete;
+  RepeatPhase& operator=(const RepeatPhase&) = delete;
+  ~RepeatPhase();
+
+ private:
+  MatchState& state_;
+  std::uint64_t mask_;
+  int copyStart_;
+  bool barrier_;
+  bool growing_;
+};
+
 // Counts one step and one level of nesting for the duration of a node call.
+// The common case is inline: it runs on every node call.
 class NodeCallGuard {
  public:
-  explicit NodeCallGuard(MatchState& state);
+  explicit NodeCallGuard(MatchState& state) : state_(state) {
+    static_assert((limits::kCancelCheckInterval & (limits::kCancelCheckInterval - 1)) == 0);
+    ++state.steps;
+    if (state.steps > state.stepBudget || (state.steps & (limits::kCancelCheckInterval - 1)) == 0 ||
+        state.depth >= limits::kMaxMatchDepth) {
+      CheckBounds(state);
+    }
+    ++state.depth;
+  }
   NodeCallGuard(const NodeCallGuard&) = delete;
   NodeCallGuard& operator=(const NodeCallGuard&) = delete;
   ~NodeCallGuard() { --state_.depth; }
 
  private:
+  // Throws when a bound is exceeded or the search is cancelled.
+  static void CheckBounds(const MatchState& state);
+
   MatchState& state_;
 };
 

@@ -3,6 +3,10 @@
 // Captures made inside a positive lookaround, an atomic group or a
 // conditional's condition stay visible after it; each of these pushes the
 // capture stack's count from before, so that its MatchNext can drop them.
+//
+// What runs inside lookaround, an atomic group or a conditional is behind a
+// memo barrier (match_state.h): its future is cut short or chosen by the
+// node, so a memoized search learns nothing there.
 #include "pattern/internal/nodes_control.h"
 
 #include "pattern/internal/match_state.h"
@@ -15,6 +19,7 @@ int LookaroundNode::Match(MatchState& state) const {
   const int position = state.position;
   const int stackCount = state.BacktrackCount();
   const int captureCount = state.CaptureCount();
+  const MemoBarrier barrier(state);
   const bool found = MatchChild(*sub, state) != 0;
   state.TruncateBacktrack(stackCount);
   state.position = position;
@@ -38,6 +43,7 @@ void LookaroundNode::Dump(std::string& out) const {
 }
 
 int AtomicGroupNode::Match(MatchState& state) const {
+  const MemoBarrier barrier(state);
   return MatchSealed(state, [&] { return MatchChild(*sub, state); });
 }
 
@@ -61,6 +67,7 @@ bool ConditionalNode::ConditionHolds(MatchState& state) const {
 }
 
 int ConditionalNode::Match(MatchState& state) const {
+  const MemoBarrier barrier(state);
   const int captureCount = state.CaptureCount();
   const bool holds = ConditionHolds(state);
   const PatternNode* branch = Branch(holds);
@@ -74,6 +81,7 @@ int ConditionalNode::Match(MatchState& state) const {
 }
 
 int ConditionalNode::MatchNext(MatchState& state) const {
+  const MemoBarrier barrier(state);
   const bool holds = state.Pop() != 0;
   const int captureCount = state.Pop();
   const PatternNode* branch = Branch(holds);

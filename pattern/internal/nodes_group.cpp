@@ -116,29 +116,40 @@ void SequenceNode::Dump(std::string& out) const {
 
 int AlternationNode::Match(MatchState& state) const {
   if (items.empty()) return 1;
+  // The chosen branch goes on the stack with the memo flag above it.
+  const int holds = memoSlot >= 0 && state.MemoHolds(state.position) ? kMemoHolds : 0;
+  if (holds != 0 && state.growing == 0 &&
+      state.memo->Failed(memoSlot, state.position, state.phaseMask)) {
+    return 0;
+  }
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (MatchChild(*items[i], state) != 0) {
-      state.Push(static_cast<int>(i));
+      state.Push(static_cast<int>(i) | holds);
       return 1;
     }
   }
+  if (holds != 0) state.memo->MarkFailed(memoSlot, state.position, state.phaseMask);
   return 0;
 }
 
 int AlternationNode::MatchNext(MatchState& state) const {
   if (items.empty()) return 0;
-  const int chosen = state.Pop();
+  const int raw = state.Pop();
+  const int holds = raw & kMemoHolds;
+  const int chosen = raw & ~kMemoHolds;
   if (chosen < 0 || chosen >= static_cast<int>(items.size())) return 0;
   if (MatchNextChild(*items[static_cast<std::size_t>(chosen)], state) != 0) {
-    state.Push(chosen);
+    state.Push(raw);
     return 1;
   }
   for (std::size_t i = static_cast<std::size_t>(chosen) + 1; i < items.size(); ++i) {
     if (MatchChild(*items[i], state) != 0) {
-      state.Push(static_cast<int>(i));
+      state.Push(static_cast<int>(i) | holds);
       return 1;
     }
   }
+  // Every branch and all that followed each failed, from this position.
+  if (holds != 0) state.memo->MarkFailed(memoSlot, state.position, state.phaseMask);
   return 0;
 }
 

@@ -36,6 +36,9 @@ class SequenceNode : public PatternNode {
   bool rightToLeft;  // items are matched from last to first
 };
 
+// In a memoized search an alternation learns the positions where none of
+// its branches leads to a match (see match_state.h), and fails there at
+// once the next time.
 class AlternationNode : public PatternNode {
  public:
   int Match(MatchState& state) const override;
@@ -43,6 +46,7 @@ class AlternationNode : public PatternNode {
   void Dump(std::string& out) const override;
 
   std::vector<const PatternNode*> items;
+  int memoSlot = -1;  // set by PlanMemo
 };
 
 }  // namespace kv

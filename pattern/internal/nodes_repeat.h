@@ -6,6 +6,13 @@
 // An optional copy that matches empty is not counted: the repeat asks the
 // sub node for other ways until one moves the position, else stops, so that
 // `(a*)*` ends.
+//
+// In a memoized search (match_state.h) a greedy or lazy repeat also
+// learns: an unbounded one, which copy starts lead nowhere, so that a later attempt
+// stops growing there at once; one of a one-byte node, its copies by a
+// cached count instead of a call each, and the positions after it where the
+// rest of the attempt failed, which it then skips. Either gives the same
+// ways in the same order as the plain search, less the ones known to fail.
 #pragma once
 
 #include <string>
@@ -25,11 +32,18 @@ class RepeatNode : public PatternNode {
   int fixed;
 
  protected:
-  int MatchFixed(MatchState& state) const;
-  int MatchNextFixed(MatchState& state) const;
+  // The fixed copies; `extraAfter` is the number of optional copies that
+  // follow them (0 for a repeat with none, so nothing depends on the copy).
+  int MatchFixed(MatchState& state, int extraAfter = 0) const;
+  int MatchNextFixed(MatchState& state, int extraAfter = 0) const;
   // Matches the sub node and, when that consumed nothing, asks it for other
   // ways until one moves the position. 0 (sub node undone) when none does.
   int MatchMoving(MatchState& state) const;
+
+ private:
+  int FixedChain(MatchState& state, bool resume, int extraAfter) const;
+
+ protected:
   void DumpAs(std::string& out, const char* kind, long long extra) const;
 };
 
@@ -42,10 +56,22 @@ class GreedyRepeatNode : public RepeatNode {
   void Dump(std::string& out) const override;
 
   int extra;
+  int memoSlot = -1;    // set by PlanMemo
+  int oneByteStep = 0;  // set by PlanMemo: +1/-1 when sub consumes one byte
 
  protected:
   void MatchMore(MatchState& state) const;
   int MatchNextMore(MatchState& state) const;
+
+ protected:
+  // Whether the count can never reach `extra` in this buffer.
+  bool Unbounded(const MatchState& state) const;
+
+ private:
+  void MatchMoreMemo(MatchState& state) const;
+  int MatchNextMoreMemo(MatchState& state) const;
+  void MatchMoreOneByte(MatchState& state) const;
+  int MatchNextMoreOneByte(MatchState& state) const;
 };
 
 class LazyRepeatNode : public GreedyRepeatNode {
@@ -57,6 +83,7 @@ class LazyRepeatNode : public GreedyRepeatNode {
 
  private:
   int LazyMatchNextMore(MatchState& state) const;
+  int LazyMatchNextMoreMemo(MatchState& state) const;
 };
 
 class PossessiveRepeatNode : public GreedyRepeatNode {

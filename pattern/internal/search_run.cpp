@@ -14,8 +14,13 @@ std::uint64_t SearchStepBudget(int length) {
          limits::kPatternStepsPerByte * (static_cast<std::uint64_t>(length) + 1);
 }
 
+std::uint64_t MemoizedStepBudget(int length) {
+  return limits::kPatternStepBase +
+         limits::kMemoizedStepsPerByte * (static_cast<std::uint64_t>(length) + 1);
+}
+
 SearchRun::SearchRun(const CompiledTree& tree, std::string_view data, int start,
-                     const CancelToken* cancel)
+                     const CancelToken* cancel, MemoTable* memo)
     : tree_(tree) {
   const int length = static_cast<int>(data.size());
   const bool rightToLeft = (tree.flags & PF_RIGHT_TO_LEFT) != 0;
@@ -29,10 +34,11 @@ SearchRun::SearchRun(const CompiledTree& tree, std::string_view data, int start,
   state_.searchStart = start;
   state_.cancel = cancel;
   state_.stepBudget = SearchStepBudget(length);
+  state_.memo = memo;
 }
 
-void SearchRun::LimitBudget(std::uint64_t steps) {
-  state_.stepBudget = std::min(state_.stepBudget, steps);
+void SearchRun::RaiseBudget(std::uint64_t steps) {
+  state_.stepBudget = std::max(state_.stepBudget, steps);
 }
 
 bool SearchRun::AttemptAt(int position) {

@@ -25,11 +25,18 @@ namespace kv {
 // for every start position (platform/limits.h).
 std::uint64_t SearchStepBudget(int length);
 
+// The sanity budget of a memoized search of `length` bytes.
+std::uint64_t MemoizedStepBudget(int length);
+
 class SearchRun {
  public:
   // `start` is clamped as the search loop has always done: negative means
   // the natural first position, past the end means none (left to right).
-  SearchRun(const CompiledTree& tree, std::string_view data, int start, const CancelToken* cancel);
+  // `memo`, when set, makes the attempts memoized (the tree must be
+  // memoizable); it outlives the run and may serve several runs of the same
+  // buffer, since what it holds is true of the buffer.
+  SearchRun(const CompiledTree& tree, std::string_view data, int start, const CancelToken* cancel,
+            MemoTable* memo = nullptr);
 
   int First() const { return first_; }
   // One past the last position, in the direction of Step().
@@ -37,8 +44,9 @@ class SearchRun {
   int Step() const { return step_; }
   bool RightToLeft() const { return step_ < 0; }
 
-  // Lowers the search's step budget to `steps` when that is less.
-  void LimitBudget(std::uint64_t steps);
+  // Raises the search's step budget to `steps` when that is more; it is
+  // never lowered below the reference's.
+  void RaiseBudget(std::uint64_t steps);
 
   // Tries a match starting at `position`; true when found (Spans() then
   // tells where).

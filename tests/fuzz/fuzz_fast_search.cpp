@@ -6,9 +6,11 @@
 //   byte 2: which required literal of the pattern to plant in the data, and
 //           where, so that the prefilter's literals are met often;
 //   then the pattern bytes, then the data (at most kMaxData bytes).
-// Where the reference answers, the fast search must give the same status
-// and spans; where the reference fails on a bound, the fast search may
-// answer, or fail the same way. A reference match must hold one of the
+// The fast search is asked for the lowest budget there is, which it must
+// raise to the reference's. Where the reference answers, the fast search
+// must give the same status and spans (a failure is a disagreement); where
+// the reference fails on a bound, the fast search may answer, or fail the
+// same way. A reference match must hold one of the
 // pattern's required literals.
 #include <algorithm>
 #include <cstdint>
@@ -58,11 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int start = starts[data[1] >> 6];
 
   const kv::SearchResult reference = compiled.Search(text, start);
-  const kv::SearchResult fast = kv::FastSearch(compiled, facts.start, text, start);
+  const kv::SearchResult fast = kv::FastSearch(compiled, facts.start, text, start, nullptr, 1);
   if (reference.Failed()) {
     Require(!fast.Failed() || fast.status == reference.status,
             "the fast search fails only as the reference does");
   } else {
+    Require(!fast.Failed(), "the fast search fails nowhere the reference answers");
     Require(fast.status == reference.status && fast.spans == reference.spans,
             "the fast search answers as the reference, spans included");
   }

@@ -136,10 +136,10 @@ TEST(SignatureVerdicts, TheFirstAnsweringHitWinsAndAFailureOnlyCountsWithoutOne)
   }
 }
 
-// A costly signature listed first runs out of its budget on a padded file;
-// the later signature that matches is still tried, both ways.
+// A signature listed first that fails on an engine bound (here it recurses
+// without end) cannot shield a file from a later one, either way.
 TEST(FastSignatureSearch, ASignatureThatFailsCannotShieldAFileFromALaterOne) {
-  const auto database = DatabaseOf({".{0,999}QQ", "EVIL"});
+  const auto database = DatabaseOf({"(?R)", "EVIL"});
   const std::string padded = "EVIL" + std::string(1 << 14, 'A') + "QQ";
   EXPECT_EQ(MatchSignaturesByReference(*database, padded), Verdict::Infected(1));
   EXPECT_EQ(FastSignatureSearch(*database).Match(padded, nullptr), Verdict::Infected(1));
@@ -152,8 +152,9 @@ TEST(FastSignatureSearch, ProvablyAbsentLiteralsAnswerWhereTheReferenceRunsOutOf
   EXPECT_EQ(MatchSignaturesByReference(*database, clean).engineStatus, SearchStatus::kStepBudget);
   FastSignatureSearch fast(*database);
   EXPECT_TRUE(fast.Match(clean, nullptr).IsClean());
-  // With the literal present the search runs, and fails as the reference.
-  EXPECT_EQ(fast.Match(clean + "QQ", nullptr).engineStatus, SearchStatus::kStepBudget);
+  // With the literal present the search runs, memoized: it answers in
+  // linear time where the reference runs out of budget.
+  EXPECT_EQ(fast.Match(clean + "QQ", nullptr), Verdict::Infected(0));
 }
 
 // A hostile signature's failure on one buffer leaves no trace: the next

@@ -297,9 +297,9 @@ class HostScan {
     lastProgress_ = now;
     const double seconds = Seconds();
     std::array<char, 96> head{};
+    const std::uint64_t files = checked_ + notChecked_;
     std::snprintf(head.data(), head.size(), "%llu files, %.1f MB, %.1f MB/s  ",
-                  static_cast<unsigned long long>(checked_ + notChecked_),
-                  static_cast<double>(bytes_) / 1e6,
+                  static_cast<unsigned long long>(files), static_cast<double>(bytes_) / 1e6,
                   seconds > 0 ? static_cast<double>(bytes_) / 1e6 / seconds : 0.0);
     std::string shown = TerminalText(platform::HostNameToDevice(path.native()));
     if (shown.size() > 60) shown = "..." + shown.substr(shown.size() - 57);
