@@ -19,25 +19,25 @@ bool WriteRegistryDword(platform::RegistryHive& hive, platform::RegistryRoot roo
   return hive.SetDword(root, subkey, valueName, data) == platform::RegistryStatus::kOk;
 }
 
-bool ReadRegistryDword(const platform::RegistryHive& hive, platform::RegistryRoot root,
-                       std::u16string_view subkey, std::u16string_view valueName,
-                       std::uint32_t& out) {
+std::optional<std::uint32_t> ReadRegistryDword(const platform::RegistryHive& hive,
+                                               platform::RegistryRoot root,
+                                               std::u16string_view subkey,
+                                               std::u16string_view valueName) {
   platform::RegistryValue value;
-  if (hive.ReadValue(root, subkey, valueName, value) != platform::RegistryStatus::kOk) return false;
+  if (hive.ReadValue(root, subkey, valueName, value) != platform::RegistryStatus::kOk) {
+    return std::nullopt;
+  }
   const std::string data = value.Data();
   std::uint32_t word = 0;
   for (std::size_t i = 0; i < std::min<std::size_t>(data.size(), 4); ++i) {
     word |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
   }
-  out = word;
-  return true;
+  return word;
 }
 
 void OnScanStatusChanged(const platform::RegistryHive& hive, StopToken& backgroundScanStop) {
-  std::uint32_t status = 0;
   if (ReadRegistryDword(hive, platform::RegistryRoot::kLocalMachine, kKestrelvoxKey,
-                        kScanStatusValue, status) &&
-      status == kScanStatusStop) {
+                        kScanStatusValue) == kScanStatusStop) {
     backgroundScanStop.Stop();
   }
 }

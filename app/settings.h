@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "platform/registry_hive.h"
@@ -47,11 +48,11 @@ inline constexpr std::u16string_view kCabMonitorOffCommand = u"wceload.exe \"%1\
 // the handset's 4-byte query does: a REG_DWORD gives its value; a REG_SZ
 // gives its first 4 bytes of UTF-16LE data (terminator included) read as a
 // little-endian word, missing high bytes zero, so "" reads 0 and "2" reads
-// 0x32. false, with `out` untouched, when the key or value is missing or
-// the hive cannot be read.
-[[nodiscard]] bool ReadRegistryDword(const platform::RegistryHive& hive,
-                                     platform::RegistryRoot root, std::u16string_view subkey,
-                                     std::u16string_view valueName, std::uint32_t& out);
+// 0x32. Nothing when the key or value is missing or the hive cannot be read.
+std::optional<std::uint32_t> ReadRegistryDword(const platform::RegistryHive& hive,
+                                               platform::RegistryRoot root,
+                                               std::u16string_view subkey,
+                                               std::u16string_view valueName);
 
 // The ScanStatus change callback: reads ScanStatus again and stops the
 // background scan (cancelling the search in progress too) only when that

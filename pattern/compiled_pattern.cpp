@@ -32,12 +32,6 @@ CompiledPattern CompiledPattern::Compile(std::string_view pattern, int flags) {
   return compiled;
 }
 
-std::string CompiledPattern::Dump() const {
-  std::string out;
-  if (tree_ != nullptr && tree_->top != nullptr) tree_->top->Dump(out);
-  return out;
-}
-
 std::optional<BracketSlip> CompiledPattern::FirstBracketSlip() const {
   return tree_ != nullptr ? tree_->bracketSlip : std::nullopt;
 }

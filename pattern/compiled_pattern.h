@@ -62,7 +62,6 @@ class CompiledPattern {
 
   // The tree in compact text form, for tests and tools ("" when nothing
   // is compiled).
-  std::string Dump() const;
 
   int Flags() const;
   int HighestGroup() const;

@@ -10,7 +10,6 @@
 #include "pattern/internal/nodes_control.h"
 
 #include "pattern/internal/match_state.h"
-#include "pattern/internal/pattern_dump.h"
 #include "pattern/internal/sealed_match.h"
 
 namespace kv {
@@ -36,24 +35,12 @@ int LookaroundNode::MatchNext(MatchState& state) const {
   return 0;
 }
 
-void LookaroundNode::Dump(std::string& out) const {
-  out += positive ? "Look(" : "NotLook(";
-  dump::AppendNode(out, sub);
-  out += ')';
-}
-
 int AtomicGroupNode::Match(MatchState& state) const {
   const MemoBarrier barrier(state);
   return MatchSealed(state, [&] { return MatchChild(*sub, state); });
 }
 
 int AtomicGroupNode::MatchNext(MatchState& state) const { return UndoSealed(state); }
-
-void AtomicGroupNode::Dump(std::string& out) const {
-  out += "Atomic(";
-  dump::AppendNode(out, sub);
-  out += ')';
-}
 
 bool ConditionalNode::ConditionHolds(MatchState& state) const {
   if (group >= 0) return state.FindRecord(group) >= 0;
@@ -94,30 +81,12 @@ int ConditionalNode::MatchNext(MatchState& state) const {
   return 0;
 }
 
-void ConditionalNode::Dump(std::string& out) const {
-  out += "Cond(";
-  if (group >= 0 || condition == nullptr) out += std::to_string(group);
-  dump::AppendName(out, name);
-  if (condition != nullptr) dump::AppendNode(out, condition);
-  out += ' ';
-  dump::AppendNode(out, yes);
-  out += ' ';
-  dump::AppendNode(out, no);
-  out += ')';
-}
-
 int RecursionNode::Match(MatchState& state) const {
   return target == nullptr ? 1 : MatchChild(*target, state);
 }
 
 int RecursionNode::MatchNext(MatchState& state) const {
   return target == nullptr ? 0 : MatchNextChild(*target, state);
-}
-
-void RecursionNode::Dump(std::string& out) const {
-  out += "Recurse(" + std::to_string(group);
-  dump::AppendName(out, name);
-  out += ')';
 }
 
 }  // namespace kv

@@ -17,7 +17,6 @@ class LookaroundNode : public PatternNode {
   LookaroundNode(const PatternNode* sub, bool positive) : sub(sub), positive(positive) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   const PatternNode* sub;
   bool positive;
@@ -28,7 +27,6 @@ class AtomicGroupNode : public PatternNode {
   explicit AtomicGroupNode(const PatternNode* sub) : sub(sub) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   const PatternNode* sub;
 };
@@ -37,7 +35,6 @@ class ConditionalNode : public PatternNode {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   int group = -1;  // -1: the condition is the condition node (or true)
   std::string name;
@@ -54,7 +51,6 @@ class RecursionNode : public PatternNode {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   const PatternNode* target = nullptr;  // null: matches empty
   int group = 0;                        // -3 while it is a name

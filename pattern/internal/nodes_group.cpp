@@ -9,7 +9,6 @@
 
 #include "pattern/internal/match_state.h"
 #include "pattern/internal/node_chain.h"
-#include "pattern/internal/pattern_dump.h"
 
 namespace kv {
 namespace {
@@ -83,12 +82,6 @@ int GroupMarkNode::MatchNext(MatchState& state) const {
   return 0;
 }
 
-void GroupMarkNode::Dump(std::string& out) const {
-  out += closing ? "Close" : "Open";
-  out += std::to_string(group);
-  dump::AppendName(out, name);
-}
-
 // The items of `sequence` in matching order: last to first right-to-left.
 auto InMatchOrder(const SequenceNode& sequence) {
   return [&sequence](int i) -> const PatternNode& {
@@ -104,14 +97,6 @@ int SequenceNode::Match(MatchState& state) const {
 
 int SequenceNode::MatchNext(MatchState& state) const {
   return MatchChain(state, static_cast<int>(items.size()), InMatchOrder(*this), true);
-}
-
-void SequenceNode::Dump(std::string& out) const {
-  out += "Seq";
-  dump::AppendFlags(out, rightToLeft, false);
-  out += '[';
-  dump::AppendNodes(out, items);
-  out += ']';
 }
 
 int AlternationNode::Match(MatchState& state) const {
@@ -151,12 +136,6 @@ int AlternationNode::MatchNext(MatchState& state) const {
   // Every branch and all that followed each failed, from this position.
   if (holds != 0) state.memo->MarkFailed(memoSlot, state.position, state.phaseMask);
   return 0;
-}
-
-void AlternationNode::Dump(std::string& out) const {
-  out += "Alt[";
-  dump::AppendNodes(out, items);
-  out += ']';
 }
 
 }  // namespace kv

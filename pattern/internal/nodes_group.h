@@ -18,7 +18,6 @@ class GroupMarkNode : public PatternNode {
   GroupMarkNode(int group, bool closing) : group(group), closing(closing) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   int group;     // -1 until a named group is numbered after the build
   bool closing;  // this mark ends the capture in matching order
@@ -30,7 +29,6 @@ class SequenceNode : public PatternNode {
   explicit SequenceNode(bool rightToLeft) : rightToLeft(rightToLeft) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   std::vector<const PatternNode*> items;
   bool rightToLeft;  // items are matched from last to first
@@ -43,7 +41,6 @@ class AlternationNode : public PatternNode {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   std::vector<const PatternNode*> items;
   int memoSlot = -1;  // set by PlanMemo

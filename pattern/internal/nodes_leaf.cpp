@@ -8,7 +8,6 @@
 
 #include "pattern/internal/char_types.h"
 #include "pattern/internal/match_state.h"
-#include "pattern/internal/pattern_dump.h"
 
 namespace kv {
 namespace {
@@ -38,8 +37,6 @@ bool SameText(const MatchState& state, int a, int b, int count, bool ignoreCase)
 
 int EmptyNode::Match(MatchState&) const { return 1; }
 int EmptyNode::MatchNext(MatchState&) const { return 0; }
-void EmptyNode::Dump(std::string& out) const { out += "Empty"; }
-
 int LiteralNode::Match(MatchState& state) const {
   const int count = static_cast<int>(text.size());
   const int from = rightToLeft ? state.position - count : state.position;
@@ -58,14 +55,6 @@ int LiteralNode::MatchNext(MatchState& state) const {
   const int count = static_cast<int>(text.size());
   state.position += rightToLeft ? count : -count;
   return 0;
-}
-
-void LiteralNode::Dump(std::string& out) const {
-  out += "Lit";
-  dump::AppendFlags(out, rightToLeft, ignoreCase);
-  out += '"';
-  for (const char c : text) dump::AppendByte(out, static_cast<signed char>(c), "\"");
-  out += '"';
 }
 
 bool CharClassNode::Holds(int c) const {
@@ -94,33 +83,6 @@ int CharClassNode::MatchNext(MatchState& state) const {
   return 0;
 }
 
-void CharClassNode::Dump(std::string& out) const {
-  out += "Class";
-  dump::AppendFlags(out, rightToLeft, false);
-  if (!positive) out += '^';
-  out += '[';
-  bool first = true;
-  auto separate = [&] {
-    if (!first) out += ' ';
-    first = false;
-  };
-  for (const CharRange& range : ranges) {
-    separate();
-    dump::AppendByte(out, range.low, "-[]");
-    out += '-';
-    dump::AppendByte(out, range.high, "-[]");
-  }
-  for (const signed char c : singles) {
-    separate();
-    dump::AppendByte(out, c, "-[]");
-  }
-  for (const PatternNode* node : embedded) {
-    separate();
-    dump::AppendNode(out, node);
-  }
-  out += ']';
-}
-
 int PosixClassNode::Match(MatchState& state) const {
   if (predicate == nullptr) return 0;
   const int c = ExaminedByte(state, rightToLeft);
@@ -132,14 +94,6 @@ int PosixClassNode::Match(MatchState& state) const {
 int PosixClassNode::MatchNext(MatchState& state) const {
   StepOne(state, rightToLeft, false);
   return 0;
-}
-
-void PosixClassNode::Dump(std::string& out) const {
-  out += "Posix";
-  dump::AppendFlags(out, rightToLeft, false);
-  out += positive ? "[:" : "[:^";
-  out += PosixClassName(predicate);
-  out += ":]";
 }
 
 int BoundaryNode::Match(MatchState& state) const {
@@ -176,20 +130,11 @@ int BoundaryNode::Match(MatchState& state) const {
 
 int BoundaryNode::MatchNext(MatchState&) const { return 0; }
 
-void BoundaryNode::Dump(std::string& out) const {
-  static constexpr const char* kNames[] = {"TextStart", "TextEnd", "TextEndOrFinalBreak",
-                                           "LineStart", "LineEnd", "WordEdge"};
-  if (!positive) out += '!';
-  out += kNames[static_cast<int>(kind)];
-}
-
 int SearchStartNode::Match(MatchState& state) const {
   return state.position == state.searchStart ? 1 : 0;
 }
 
 int SearchStartNode::MatchNext(MatchState&) const { return 0; }
-
-void SearchStartNode::Dump(std::string& out) const { out += "SearchStart"; }
 
 int BackrefNode::Match(MatchState& state) const {
   const int record = state.FindRecord(group);
@@ -210,14 +155,6 @@ int BackrefNode::Match(MatchState& state) const {
 int BackrefNode::MatchNext(MatchState& state) const {
   state.position = state.Pop();
   return 0;
-}
-
-void BackrefNode::Dump(std::string& out) const {
-  out += "Backref";
-  dump::AppendFlags(out, rightToLeft, ignoreCase);
-  out += '(' + std::to_string(group);
-  dump::AppendName(out, name);
-  out += ')';
 }
 
 }  // namespace kv

@@ -17,7 +17,6 @@ class EmptyNode : public PatternNode {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 };
 
 class LiteralNode : public PatternNode {
@@ -26,7 +25,6 @@ class LiteralNode : public PatternNode {
       : text(std::move(text)), rightToLeft(rightToLeft), ignoreCase(ignoreCase) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   std::string text;  // may hold zero bytes; its size is what is matched
   bool rightToLeft;
@@ -43,7 +41,6 @@ class CharClassNode : public PatternNode {
   CharClassNode(bool rightToLeft, bool positive) : rightToLeft(rightToLeft), positive(positive) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   // Whether `c` lies in one of the ranges or is one of the single chars
   // (embedded classes and negation not considered).
@@ -62,7 +59,6 @@ class PosixClassNode : public PatternNode {
       : predicate(predicate), rightToLeft(rightToLeft), positive(positive) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   PosixPredicate predicate;  // null: the node never matches
   bool rightToLeft;
@@ -83,7 +79,6 @@ class BoundaryNode : public PatternNode {
   BoundaryNode(BoundaryKind kind, bool positive) : kind(kind), positive(positive) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   BoundaryKind kind;
   bool positive;
@@ -93,7 +88,6 @@ class SearchStartNode : public PatternNode {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 };
 
 // Group numbers of back-references, conditions and recursions that are not
@@ -107,7 +101,6 @@ class BackrefNode : public PatternNode {
       : group(group), rightToLeft(rightToLeft), ignoreCase(ignoreCase) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   int group;
   bool rightToLeft;

@@ -20,7 +20,6 @@
 
 #include "pattern/internal/match_state.h"
 #include "pattern/internal/node_chain.h"
-#include "pattern/internal/pattern_dump.h"
 #include "pattern/internal/sealed_match.h"
 
 namespace kv {
@@ -28,8 +27,6 @@ namespace kv {
 int RepeatNode::Match(MatchState& state) const { return MatchFixed(state); }
 
 int RepeatNode::MatchNext(MatchState& state) const { return MatchNextFixed(state); }
-
-void RepeatNode::Dump(std::string& out) const { DumpAs(out, "Repeat", 0); }
 
 int RepeatNode::FixedChain(MatchState& state, bool resume, int extraAfter) const {
   const auto chain = [&] {
@@ -64,19 +61,6 @@ int RepeatNode::MatchMoving(MatchState& state) const {
   return 1;
 }
 
-void RepeatNode::DumpAs(std::string& out, const char* kind, long long extra) const {
-  out += kind;
-  out += '{' + std::to_string(fixed);
-  if (extra != 0) {
-    const long long most = fixed + extra;
-    out += ',';
-    out += most >= INT_MAX ? "+inf" : std::to_string(most);
-  }
-  out += "}(";
-  dump::AppendNode(out, sub);
-  out += ')';
-}
-
 bool GreedyRepeatNode::Unbounded(const MatchState& state) const {
   // Every counted copy moves the position, so the count stays <= length.
   return extra > state.length;
@@ -94,8 +78,6 @@ int GreedyRepeatNode::MatchNext(MatchState& state) const {
   MatchMore(state);
   return 1;
 }
-
-void GreedyRepeatNode::Dump(std::string& out) const { DumpAs(out, "Greedy", extra); }
 
 void GreedyRepeatNode::MatchMore(MatchState& state) const {
   if (state.memo != nullptr) {
@@ -252,8 +234,6 @@ int LazyRepeatNode::MatchNext(MatchState& state) const {
   return 1;
 }
 
-void LazyRepeatNode::Dump(std::string& out) const { DumpAs(out, "Lazy", extra); }
-
 int LazyRepeatNode::LazyMatchNextMore(MatchState& state) const {
   const int start = state.position;
   int count = state.Pop();
@@ -326,7 +306,5 @@ int PossessiveRepeatNode::Match(MatchState& state) const {
 }
 
 int PossessiveRepeatNode::MatchNext(MatchState& state) const { return UndoSealed(state); }
-
-void PossessiveRepeatNode::Dump(std::string& out) const { DumpAs(out, "Possessive", extra); }
 
 }  // namespace kv

@@ -26,7 +26,6 @@ class RepeatNode : public PatternNode {
   RepeatNode(const PatternNode* sub, int fixed) : sub(sub), fixed(fixed) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   const PatternNode* sub;
   int fixed;
@@ -42,9 +41,6 @@ class RepeatNode : public PatternNode {
 
  private:
   int FixedChain(MatchState& state, bool resume, int extraAfter) const;
-
- protected:
-  void DumpAs(std::string& out, const char* kind, long long extra) const;
 };
 
 class GreedyRepeatNode : public RepeatNode {
@@ -53,7 +49,6 @@ class GreedyRepeatNode : public RepeatNode {
       : RepeatNode(sub, fixed), extra(extra) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
   int extra;
   int memoSlot = -1;    // set by PlanMemo
@@ -79,7 +74,6 @@ class LazyRepeatNode : public GreedyRepeatNode {
   using GreedyRepeatNode::GreedyRepeatNode;
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 
  private:
   int LazyMatchNextMore(MatchState& state) const;
@@ -91,7 +85,6 @@ class PossessiveRepeatNode : public GreedyRepeatNode {
   using GreedyRepeatNode::GreedyRepeatNode;
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
-  void Dump(std::string& out) const override;
 };
 
 }  // namespace kv

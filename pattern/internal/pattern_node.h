@@ -34,10 +34,6 @@ class PatternNode {
 
   virtual int Match(MatchState& state) const = 0;
   virtual int MatchNext(MatchState& state) const = 0;
-
-  // Appends a compact text form of this node and its children (not of a
-  // recursion's target), used by tests to pin what the compiler builds.
-  virtual void Dump(std::string& out) const = 0;
 };
 
 }  // namespace kv

@@ -43,11 +43,4 @@ PosixPredicate FindPosixPredicate(std::string_view name) {
   return nullptr;
 }
 
-std::string_view PosixClassName(PosixPredicate predicate) {
-  for (const PosixClass& posix : kPosixClasses) {
-    if (posix.predicate == predicate) return posix.keyword.substr(0, posix.keyword.size() - 1);
-  }
-  return "?";
-}
-
 }  // namespace kv

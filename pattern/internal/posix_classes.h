@@ -15,7 +15,4 @@ using PosixPredicate = bool (*)(int c);
 // is.
 PosixPredicate FindPosixPredicate(std::string_view name);
 
-// The keyword of `predicate` without its colon ("alpha"), or "?" for null.
-std::string_view PosixClassName(PosixPredicate predicate);
-
 }  // namespace kv

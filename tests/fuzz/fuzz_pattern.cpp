@@ -7,11 +7,10 @@
 // Pattern and data sit in buffers of exactly their size, so a read past the
 // given length is caught. A failed search (a bound exceeded) is an allowed
 // outcome; a match must be well formed, and a second search of the same
-// compiled tree must give the same answer and leave the tree as it was.
+// compiled tree must give the same answer.
 #include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "fuzz/fuzz_target.h"
 #include "pattern/compiled_pattern.h"
@@ -55,13 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view patternText(pattern.get(), patternSize);
   const std::string_view dataText(text.get(), dataSize);
   const kv::CompiledPattern compiled = kv::CompiledPattern::Compile(patternText, data[1] & 0x3f);
-  const std::string dump = compiled.Dump();
   const kv::SearchResult first = compiled.Search(dataText, start);
   kv::fuzz::CheckSpans(first.spans, compiled.HighestGroup(), length);
   kv::fuzz::Require(first.Matched() == first.spans.IsMatched(), "spans are set for a match only");
   const kv::SearchResult again = compiled.Search(dataText, start);
-  kv::fuzz::Require(
-      again.status == first.status && again.spans == first.spans && compiled.Dump() == dump,
-      "a search changes neither the tree nor the next search's answer");
+  kv::fuzz::Require(again.status == first.status && again.spans == first.spans,
+                    "a search does not change the next search's answer");
   return 0;
 }

@@ -2,12 +2,24 @@
 #include "pattern_test_support.h"
 
 #include "pattern/compiled_pattern.h"
-#include "pattern/internal/pattern_dump.h"
 #include "pattern/internal/token_reader.h"
 #include "pattern/match_pattern.h"
 
 namespace kv::test {
 namespace {
+
+// Byte `c` as itself when it is printable ASCII other than a blank or a
+// backslash, else as \xHH.
+void AppendByte(std::string& out, int c) {
+  if (c > 0x20 && c < 0x7F && c != '\\') {
+    out += static_cast<char>(c);
+    return;
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += "\\x";
+  out += kHex[(c & 0xFF) >> 4];
+  out += kHex[c & 0xF];
+}
 
 // The tokens up to and including the end token. A bound on the count
 // guards the test against a reader that never ends.
@@ -24,7 +36,7 @@ std::vector<PatternToken> Read(const std::string& pattern, int flags) {
 
 std::string Shown(const std::string& bytes) {
   std::string shown;
-  for (const char c : bytes) dump::AppendByte(shown, static_cast<signed char>(c), "");
+  for (const char c : bytes) AppendByte(shown, static_cast<signed char>(c));
   return shown;
 }
 
@@ -49,7 +61,7 @@ std::string Tokens(const std::string& pattern, int flags) {
     if (IsEnd(token)) break;
     if (!out.empty()) out += ' ';
     if (token.special != 0) out += '!';
-    dump::AppendByte(out, token.ch, "");
+    AppendByte(out, token.ch);
   }
   return out;
 }
@@ -61,10 +73,6 @@ std::string Positions(const std::string& pattern, int flags) {
     out += std::to_string(token.pos) + '+' + std::to_string(token.len);
   }
   return out;
-}
-
-std::string Compiled(const std::string& pattern, int flags) {
-  return CompiledPattern::Compile(pattern, flags).Dump();
 }
 
 std::string Spans(const std::string& pattern, const std::string& data, int flags, int start) {

@@ -51,9 +51,6 @@ std::string Tokens(const std::string& pattern, int flags);
 // Each token's "pos+len", the end token's included.
 std::string Positions(const std::string& pattern, int flags);
 
-// The compiler's Dump of the pattern.
-std::string Compiled(const std::string& pattern, int flags);
-
 // The match spans as "g0=s,e g1=s,e ..." ("-" for a group that took no
 // part), or "no match".
 std::string Spans(const std::string& pattern, const std::string& data, int flags, int start);

@@ -1,8 +1,8 @@
 // The store walks on real stores: which files are checked (the extension
 // and folder filters), what is reported and removed, links, over-long paths,
-// names that are not UTF-8, a folder removed mid-walk, and the stops: before
-// the start, during a check (which also cancels the search in progress),
-// from the walk's own visitor, and from another thread mid-walk.
+// names that are not UTF-8, a folder removed mid-walk, and the stops:
+// during a check (which also cancels the search in progress), from the
+// walk's own visitor, and from another thread mid-walk.
 #include "scan/directory_walk.h"
 
 #include <gtest/gtest.h>
@@ -221,14 +221,6 @@ TEST_F(WalkTest, AFolderThatCannotBeListedIsReportedAsSuch) {
   Write("file.exe");
   EXPECT_EQ(FullWalk(u"\\file.exe"), WalkOutcome::kUnlistable);
   EXPECT_TRUE(Events().empty());
-}
-
-TEST_F(WalkTest, AStopBeforeTheStartSendsOnlyTheStop) {
-  Write("Windows/evil.exe");
-  stop_.Stop();
-  EXPECT_EQ(FullWalk(), WalkOutcome::kStopped);
-  EXPECT_EQ(Events(), (Lines{"stopped"}));
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Windows/evil.exe"));
 }
 
 TEST_F(WalkTest, AStopDuringACheckCancelsItsSearchAndUnwindsEveryLevel) {

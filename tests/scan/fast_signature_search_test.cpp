@@ -73,14 +73,6 @@ class GeneratedStore : public ::testing::Test {
   std::shared_ptr<const SignatureDatabase> database_;
 };
 
-TEST_F(GeneratedStore, ScannedTheFastWayGivesTheReferenceAnswers) {
-  const std::vector<int> reference = Scan(MatchPath::kReference);
-  EXPECT_EQ(Scan(MatchPath::kFast), reference);
-  const auto found = std::count_if(reference.begin(), reference.end(), [](int c) { return c > 0; });
-  EXPECT_GE(found, 8);                                              // planted samples are found...
-  EXPECT_GE(std::count(reference.begin(), reference.end(), 0), 8);  // ...and most files are clean
-}
-
 TEST_F(GeneratedStore, EverySampleAndNearMissAnswersAsTheReference) {
   FastSignatureSearch fast(*database_);
   for (std::size_t i = 0; i < signatures_.size(); ++i) {
@@ -111,6 +103,9 @@ TEST_F(GeneratedStoreThreaded, TwoScanningThreadsSharingOneSnapshotGiveTheRefere
   for (std::size_t i = 0; i < reference.size(); ++i) {
     EXPECT_EQ((i % 2 == 0 ? evens : odds)[i], reference[i]) << files_[i].relativePath;
   }
+  const auto found = std::count_if(reference.begin(), reference.end(), [](int c) { return c > 0; });
+  EXPECT_GE(found, 8);                                              // planted samples are found...
+  EXPECT_GE(std::count(reference.begin(), reference.end(), 0), 8);  // ...and most files are clean
 }
 
 TEST(SignatureVerdicts, TheFirstAnsweringHitWinsAndAFailureOnlyCountsWithoutOne) {

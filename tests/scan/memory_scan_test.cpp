@@ -2,7 +2,6 @@
 // the store as "DemoTrojan.exe", with a marker appended that a content
 // signature finds. Which process is ended, what becomes of its file, the
 // question asked when no signature is found, and the failures reported.
-// A process from outside the store is never touched.
 #include "scan/memory_scan.h"
 
 #include <gtest/gtest.h>
@@ -127,18 +126,6 @@ TEST_F(MemoryScanTest, EndsTheSuspectAndDeletesItsFileWhenASignatureIsFound) {
   EXPECT_FALSE(fs::exists(trojan_));
   EXPECT_TRUE(recorded_->boxes.shown.empty());
   EXPECT_EQ(recorded_->clock.pauses, (std::vector<int>{500}));
-}
-
-TEST_F(MemoryScanTest, LeavesTheSameNameRunningFromOutsideTheStoreAlone) {
-  TempPrefix other;
-  InstallSleeper(other, "Program Files/Tool/DemoTrojan.exe");
-  const int outsider = StartSleeper(other.Store(), kTrojanPath);
-  ASSERT_NE(outsider, 0);
-  EXPECT_EQ(Scan(false), MemoryScanResult::kNoSuspect);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"There's no Trojan in memory!"}));
-  EXPECT_TRUE(IsRunning(other.Store(), outsider));
-  EXPECT_TRUE(fs::exists(other.StorePath() / "Program Files/Tool/DemoTrojan.exe"));
-  EndAll(other.Store());
 }
 
 TEST_F(MemoryScanTest, NoSuspectWithoutAProcessSignatureOfTheExactName) {

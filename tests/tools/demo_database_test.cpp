@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "tarnsig_runner.h"
+#include "support/program_runner.h"
 
 namespace kv::testing {
 namespace {

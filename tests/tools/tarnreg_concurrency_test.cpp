@@ -2,11 +2,13 @@
 // the writers' lock and the re-read under it must keep every update.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/registry_hive.h"
-#include "tarnreg_runner.h"
+#include "support/child_processes.h"
+#include "support/program_runner.h"
 
 namespace kv::testing {
 namespace {
@@ -14,16 +16,17 @@ namespace {
 TEST(TarnregConcurrency, ProcessesWritingAtOnceLoseNoUpdate) {
   const ToolPrefix prefix;
   constexpr int kWriters = 24;
-  std::vector<std::vector<std::string>> runs;
+  std::vector<std::function<int()>> writers;
   for (int i = 0; i < kWriters; ++i) {
     // Two keys, so that writers also create keys beside each other.
     const std::string key = i % 2 ? "HKLM\\software\\odd" : "HKLM\\software\\even";
-    runs.push_back({"add", key, "/v", "Value" + std::to_string(i), "/t", "REG_DWORD", "/d",
-                    std::to_string(1000 + i), "/f"});
+    writers.emplace_back([key, i] {
+      return RunTarnreg({"add", key, "/v", "Value" + std::to_string(i), "/t", "REG_DWORD", "/d",
+                         std::to_string(1000 + i), "/f"})
+          .status;
+    });
   }
-  for (const RunResult& result : RunTarnregConcurrently(runs)) {
-    EXPECT_EQ(result.status, 0) << result.err;
-  }
+  for (const int status : RunInChildProcesses(writers)) EXPECT_EQ(status, 0);
   const platform::RegistryHive hive(prefix.Path() / "system.reg");
   for (int i = 0; i < kWriters; ++i) {
     platform::RegistryValue value;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tarnreg_runner.h"
+#include "support/program_runner.h"
 
 namespace kv::testing {
 namespace {

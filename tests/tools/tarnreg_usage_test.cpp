@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/environment.h"
-#include "tarnreg_runner.h"
+#include "support/program_runner.h"
 
 namespace kv::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tarnsig_runner.h"
+#include "support/program_runner.h"
 
 namespace kv::testing {
 namespace {

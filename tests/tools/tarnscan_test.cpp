@@ -12,7 +12,7 @@
 #include "log/log_file.h"
 #include "platform/json_line.h"
 #include "platform/quarantine.h"
-#include "tarnsig_runner.h"
+#include "support/program_runner.h"
 
 namespace kv::testing {
 namespace {

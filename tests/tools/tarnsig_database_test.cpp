@@ -9,7 +9,7 @@
 #include <string>
 
 #include "support/database_writer.h"
-#include "tarnsig_runner.h"
+#include "support/program_runner.h"
 
 namespace kv::testing {
 namespace {

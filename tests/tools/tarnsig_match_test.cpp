@@ -1,15 +1,11 @@
 // tarnsig match and match-batch end to end on the real binary: answers over
-// zero and high bytes, malformed batch lines, and the whole pattern
-// conformance table run through match-batch.
+// zero and high bytes, and malformed batch lines.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
-#include <vector>
 
-#include "support/conformance_table.h"
 #include "support/hex.h"
-#include "tarnsig_runner.h"
+#include "support/program_runner.h"
 
 namespace kv::testing {
 namespace {
@@ -58,24 +54,6 @@ TEST(TarnsigMatch, BatchAnswersEveryLineWithOneZeroOrE) {
     EXPECT_EQ(result.out + result.err, expected + "1\n") << "reference " << reference;
   }
   EXPECT_EQ(RunTarnsig({"match-batch"}).out, "");
-}
-
-TEST(TarnsigMatch, BatchAnswersTheWholeConformanceTableBothWays) {
-  const std::vector<ConformanceRow> rows = ReadConformanceTable();
-  std::string input;
-  for (const ConformanceRow& row : rows) input += Hex(row.pattern) + "\t" + Hex(row.data) + "\n";
-  for (const bool reference : {false, true}) {
-    SCOPED_TRACE(reference ? "reference" : "fast");
-    const RunResult result = RunTarnsig(Way(reference, {"match-batch"}), input);
-    ASSERT_EQ(result.status, 0) << result.err;
-    std::istringstream answers(result.out);
-    std::string answer;
-    for (const ConformanceRow& row : rows) {
-      ASSERT_TRUE(std::getline(answers, answer)) << "no answer from " << Describe(row);
-      EXPECT_EQ(answer, std::to_string(row.expected)) << Describe(row);
-    }
-    EXPECT_FALSE(std::getline(answers, answer)) << "more answers than lines";
-  }
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 
 #include "support/database_writer.h"
 #include "support/http_test_server.h"
+#include "support/program_runner.h"
 #include "support/scoped_environment.h"
-#include "tarnsig_runner.h"
 
 namespace kv::testing {
 namespace {

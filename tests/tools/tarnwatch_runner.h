@@ -11,7 +11,7 @@
 
 #include "platform/text.h"
 #include "support/database_writer.h"
-#include "tarnsig_runner.h"
+#include "support/program_runner.h"
 
 namespace kv::testing {
 

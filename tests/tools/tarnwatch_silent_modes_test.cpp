@@ -12,7 +12,7 @@
 
 #include "platform/files.h"
 #include "platform/quarantine.h"
-#include "tarnreg_runner.h"
+#include "support/program_runner.h"
 #include "tarnwatch_runner.h"
 
 namespace kv::testing {

@@ -1,6 +1,7 @@
-// Runs the real tarnsig binary (KV_TARNSIG_PATH) for the end-to-end tests,
-// capturing its exit status, stdout and stderr through the shell, which keeps
-// these tests free of process APIs.
+// Runs the real programs (tarnsig, tarnreg, tarnscan, tarnwatch) for the
+// end-to-end tests, capturing each run's exit status, stdout and stderr
+// through the shell, which keeps these tests free of process APIs. The
+// children inherit KESTRELVOX_PREFIX, so a ToolPrefix points them at it.
 #pragma once
 
 #include <cstdlib>
@@ -68,6 +69,11 @@ inline RunResult RunProgram(const std::string& binary, const std::vector<std::st
 // Runs tarnsig with `args`, `input` on its standard input.
 inline RunResult RunTarnsig(const std::vector<std::string>& args, std::string_view input = {}) {
   return RunProgram(KV_TARNSIG_PATH, args, input);
+}
+
+// Runs tarnreg with `args`, `input` on its standard input.
+inline RunResult RunTarnreg(const std::vector<std::string>& args, std::string_view input = {}) {
+  return RunProgram(KV_TARNREG_PATH, args, input);
 }
 
 // `args` (a verb first) with --reference after the verb when `reference`:
