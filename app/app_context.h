@@ -11,11 +11,11 @@
 #include <filesystem>
 #include <optional>
 
+#include "database/published_database.h"
 #include "platform/message_boxes.h"
 #include "platform/registry_hive.h"
 #include "platform/registry_watch.h"
 #include "platform/store.h"
-#include "scan/published_database.h"
 #include "scan/stop_token.h"
 
 namespace kv::app {

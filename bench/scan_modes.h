@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "database/signature_database.h"
 #include "platform/store.h"
 #include "scan/file_matcher.h"
-#include "scan/signature_database.h"
 
 namespace kv::bench {
 

@@ -22,8 +22,8 @@
 
 #include "bench/corpus/synthetic_store.h"
 #include "bench/scan_modes.h"
+#include "database/virus_database.h"
 #include "platform/text.h"
-#include "scan/virus_database.h"
 #include "tools/tarnsig/line_encoder.h"
 
 namespace kv::bench {

@@ -22,10 +22,10 @@
 #include <string>
 #include <string_view>
 
+#include "database/signature_database.h"
 #include "pattern/cancel_token.h"
 #include "platform/files.h"
 #include "platform/store.h"
-#include "scan/signature_database.h"
 #include "scan/signature_search.h"
 #include "scan/verdict.h"
 

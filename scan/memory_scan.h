@@ -13,11 +13,11 @@
 
 #include <string>
 
+#include "database/signature_database.h"
 #include "platform/processes.h"
 #include "platform/store.h"
 #include "scan/scan_context.h"
 #include "scan/scan_outputs.h"
-#include "scan/signature_database.h"
 
 namespace kv {
 

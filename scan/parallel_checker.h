@@ -22,12 +22,12 @@
 #include <string>
 #include <vector>
 
+#include "database/signature_database.h"
 #include "pattern/cancel_token.h"
 #include "platform/engine_thread.h"
 #include "platform/files.h"
 #include "platform/store.h"
 #include "scan/file_matcher.h"
-#include "scan/signature_database.h"
 #include "scan/verdict.h"
 
 namespace kv {

@@ -18,10 +18,10 @@
 
 #include <memory>
 
+#include "database/signature_database.h"
 #include "platform/store.h"
 #include "scan/scan_events.h"
 #include "scan/scan_outputs.h"
-#include "scan/signature_database.h"
 #include "scan/stop_token.h"
 
 namespace kv {

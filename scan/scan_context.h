@@ -2,11 +2,11 @@
 // RunScan so that the steps take one argument instead of nine.
 #pragma once
 
+#include "database/signature_database.h"
 #include "platform/store.h"
 #include "scan/file_matcher.h"
 #include "scan/scan_events.h"
 #include "scan/scan_outputs.h"
-#include "scan/signature_database.h"
 #include "scan/stop_token.h"
 
 namespace kv {

@@ -24,9 +24,9 @@
 #include <string_view>
 #include <vector>
 
+#include "database/signature_database.h"
 #include "pattern/cancel_token.h"
 #include "pattern/search_result.h"
-#include "scan/signature_database.h"
 #include "scan/verdict.h"
 
 namespace kv {

@@ -11,17 +11,18 @@
 # tree to check, defaults to this project (the tests give it a made-up one).
 #
 # The GUI is every file under ui/ (the top library layer: skinned controls,
-# dialogs, the scan dialog, the main window, the interactive start, and the
-# skin painter in ui/skin_art/) and its tests under tests/ui/; no other file
-# includes a Qt header, so the engine and the silent modes never need Qt. A
-# program's main.cpp sits on top like tools/ and may include every layer.
+# dialogs, the scan dialog, the main window, the interactive start), its
+# tests under tests/ui/, and the build-time tools that draw the skin and
+# render screenshots (tools/skin_art/, tools/screenshots/); no other file
+# includes a Qt header, so the engine and the silent modes never need Qt.
+# Every program's main.cpp lives under tools/, the top layer.
 #
 #   scripts/check-layers.sh [ROOT]
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
 folders=()
-for folder in platform resources pattern scan log update app ui tools tests bench; do
+for folder in platform resources pattern registry database scan log update app ui tools tests bench; do
   if [ -d "$folder" ]; then folders+=("$folder"); fi
 done
 
@@ -31,14 +32,15 @@ BEGIN {
   # A folder may include its own headers and those of lower ranks; two
   # folders of one rank stay apart. tests/ and bench/ may include anything
   # and no layer may include them.
-  split("platform 0 resources 1 pattern 1 scan 2 log 3 update 3 app 4 ui 5 tools 6", pairs, " ")
+  split("platform 0 resources 1 pattern 1 registry 1 database 2 scan 3 log 4 update 4 app 5 ui 6 tools 7", pairs, " ")
   for (i = 1; i in pairs; i += 2) rank[pairs[i]] = pairs[i + 1]
   anywhere["tests"] = 1
   anywhere["bench"] = 1
   # Sources named after no header are flagged in these folders only.
-  split("platform resources pattern scan log update app ui", names, " ")
+  split("platform resources pattern registry database scan log update app ui", names, " ")
   for (i in names) library[names[i]] = 1
   violations = 0
+  posix = "^[ \t]*#[ \t]*include[ \t]*<((sys|netinet|arpa|linux)\\/|(unistd|fcntl|poll|dirent|signal|spawn|pthread|termios|netdb|pwd|grp)\\.h>)"
 }
 
 { files[++count] = $0; present[$0] = 1 }
@@ -84,7 +86,7 @@ function check_include(file, line, target,    from, to) {
   if (from in anywhere || from == to) return
   if (to in anywhere) {
     report(file, line, from " may not include " target ": " to "/ is above every layer")
-  } else if ((to in rank) && rank[to] >= rank[from] && file !~ /(^|\/)main\.cpp$/) {
+  } else if ((to in rank) && rank[to] >= rank[from]) {
     report(file, line, from " (layer " rank[from] ") may not include " target \
            " (" to ", layer " rank[to] ")")
   }
@@ -117,11 +119,15 @@ END {
         sub(/"$/, "", included)
         check_include(file, number, resolve(file, included))
       } else if (match(text, /^[ \t]*#[ \t]*include[ \t]*<Q[A-Za-z]*[\/>]/) &&
-                 file !~ /^(ui|tests\/ui)\//) {
+                 file !~ /^(ui|tests\/ui|tools\/skin_art|tools\/screenshots)\//) {
         included = substr(text, RSTART, RLENGTH)
         sub(/^[^<]*</, "", included)
         sub(/[\/>]$/, "", included)
-        report(file, number, "includes <" included ">: Qt is for ui/ and tests/ui/ only")
+        report(file, number, "includes <" included ">: Qt is for ui/, tests/ui/ and the build-time tools only")
+      } else if (match(text, posix) && file !~ /^(platform|tests|bench)\//) {
+        report(file, number, "includes a POSIX or Linux header: only platform/ calls the host")
+      } else if (match(text, /^[ \t]*#[ \t]*include[ \t]*<curl\//) && file !~ /^update\//) {
+        report(file, number, "includes libcurl: only update/ speaks HTTP")
       }
     }
     close(file)

@@ -36,7 +36,7 @@ echo "== started $trojan (pid $trojanPid) =="
 
 echo "== tarnwatch -autocheck (message boxes answered on the console) =="
 status=0
-KESTRELVOX_UI=console build/app/tarnwatch -autocheck </dev/null || status=$?
+KESTRELVOX_UI=console build/tools/tarnwatch -autocheck </dev/null || status=$?
 echo "== exit status $status (the handset's -1) =="
 if grep -qs '^State:.*[RS]' "/proc/$trojanPid/status"; then
   echo "== the demo Trojan is still running (pid $trojanPid) =="

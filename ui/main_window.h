@@ -25,10 +25,10 @@
 #include <memory>
 #include <string>
 
+#include "database/published_database.h"
 #include "platform/registry_hive.h"
 #include "platform/registry_watch.h"
 #include "platform/store.h"
-#include "scan/published_database.h"
 #include "ui/scan_dialog.h"
 #include "ui/skin_button.h"
 #include "ui/skin_panel.h"

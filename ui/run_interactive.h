@@ -15,10 +15,10 @@
 
 #include <string>
 
+#include "database/published_database.h"
 #include "platform/registry_hive.h"
 #include "platform/registry_watch.h"
 #include "platform/store.h"
-#include "scan/published_database.h"
 
 namespace kv::ui {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <system_error>
 
+#include "database/database_lines.h"
+#include "database/line_decoder.h"
+#include "database/signature_database.h"
+#include "database/virus_database.h"
 #include "platform/limits.h"
-#include "scan/database_lines.h"
-#include "scan/line_decoder.h"
-#include "scan/signature_database.h"
-#include "scan/virus_database.h"
 
 namespace kv {
 namespace {

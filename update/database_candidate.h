@@ -12,7 +12,7 @@
 #include <string_view>
 #include <variant>
 
-#include "scan/signature_database.h"
+#include "database/signature_database.h"
 
 namespace kv {
 

@@ -6,10 +6,10 @@
 
 #include <utility>
 
+#include "database/virus_database.h"
 #include "platform/files.h"
 #include "platform/limits.h"
 #include "platform/replacement_files.h"
-#include "scan/virus_database.h"
 
 namespace kv {
 namespace {

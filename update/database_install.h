@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "database/published_database.h"
 #include "platform/store.h"
-#include "scan/published_database.h"
 #include "update/database_update.h"
 
 namespace kv {

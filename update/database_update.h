@@ -40,17 +40,17 @@
 #include <optional>
 #include <string>
 
-#include "platform/http_client.h"
+#include "database/published_database.h"
 #include "platform/limits.h"
 #include "platform/message_boxes.h"
 #include "platform/store.h"
-#include "scan/published_database.h"
 #include "update/data_connection.h"
 #include "update/database_candidate.h"
+#include "update/http_client.h"
 
 namespace kv {
 
-inline constexpr platform::HttpTimeouts kUpdateTimeouts{
+inline constexpr HttpTimeouts kUpdateTimeouts{
     std::chrono::milliseconds(limits::kUpdateConnectTimeoutMilliseconds),
     std::chrono::milliseconds(limits::kUpdateRequestTimeoutMilliseconds)};
 
@@ -62,7 +62,7 @@ struct UpdateContext {
   platform::MessageBoxes& boxes;
   platform::MessageOwner owner = nullptr;  // the main window; null without one
   std::string server;                      // "http://host:port"; empty: no update server configured
-  platform::HttpTimeouts timeouts = kUpdateTimeouts;
+  HttpTimeouts timeouts = kUpdateTimeouts;
   // Install the server's database even when its version is not greater.
   bool force = false;
   // The trust key's file; empty: <prefix>/keys/update.pub when it exists.

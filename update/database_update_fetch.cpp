@@ -10,10 +10,10 @@
 #include <optional>
 
 #include "platform/environment.h"
-#include "platform/http_client.h"
 #include "platform/limits.h"
 #include "resources/string_table.h"
 #include "update/database_update.h"
+#include "update/http_client.h"
 #include "update/update_boxes.h"
 
 namespace kv {
@@ -40,7 +40,7 @@ FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::
     ShowUpdateWarning(context, strings::kCannotDownload);
     return FetchResult::kFailed;
   }
-  const platform::HttpRequest request{
+  const HttpRequest request{
       .url = url,
       .proxy = access == ProxyAccess::kProxy ? proxyName.value_or("") : "",
       .userAgent = kUpdateUserAgent,
@@ -49,23 +49,23 @@ FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::
   };
   const auto started = std::chrono::steady_clock::now();
   long status = 0;
-  const platform::HttpOutcome outcome = platform::HttpGet(request, body, status);
+  const HttpOutcome outcome = HttpGet(request, body, status);
   report.number = 0;
   switch (outcome) {
-    case platform::HttpOutcome::kOk:
+    case HttpOutcome::kOk:
       return FetchResult::kOk;
-    case platform::HttpOutcome::kTooLong:
+    case HttpOutcome::kTooLong:
       report.cause = UpdateCause::kTooLong;
       return FetchResult::kTooLong;
-    case platform::HttpOutcome::kErrorStatus:
+    case HttpOutcome::kErrorStatus:
       report.cause = UpdateCause::kHttpStatus;
       report.number = status;
       break;
-    case platform::HttpOutcome::kRedirect:
+    case HttpOutcome::kRedirect:
       report.cause = UpdateCause::kRedirect;
       report.number = status;
       break;
-    case platform::HttpOutcome::kTimedOut:
+    case HttpOutcome::kTimedOut:
       // Which of the two time-outs ran out, the time taken tells: whole
       // seconds, at least 1.
       report.cause = UpdateCause::kTimedOut;
@@ -74,7 +74,7 @@ FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::
                  std::chrono::steady_clock::now() - started + std::chrono::milliseconds(500))
                  .count());
       break;
-    case platform::HttpOutcome::kFailed:
+    case HttpOutcome::kFailed:
       report.cause = UpdateCause::kNoAnswer;
       break;
   }

@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "database/signature_database.h"
+#include "database/virus_database.h"
 #include "fuzz/fuzz_target.h"
 #include "platform/limits.h"
-#include "scan/signature_database.h"
-#include "scan/virus_database.h"
 
 namespace kv::fuzz {
 namespace {

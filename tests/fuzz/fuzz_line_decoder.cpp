@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "database/line_decoder.h"
+#include "database/virus_database.h"
 #include "fuzz/fuzz_target.h"
 #include "platform/limits.h"
-#include "scan/line_decoder.h"
-#include "scan/virus_database.h"
 #include "support/database_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "database/signature_database.h"
 #include "platform/engine_thread.h"
 #include "platform/fault_injection.h"
 #include "scan/run_scan.h"
-#include "scan/signature_database.h"
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
 

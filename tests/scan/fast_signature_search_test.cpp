@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "bench/corpus/synthetic_store.h"
+#include "database/signature_database.h"
 #include "platform/text.h"
 #include "scan/file_matcher.h"
-#include "scan/signature_database.h"
 #include "scan/signature_search.h"
 #include "support/search_status_printer.h"
 #include "support/temp_files.h"

@@ -14,11 +14,11 @@
 #include <string>
 #include <thread>
 
+#include "database/signature_database.h"
 #include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/limits.h"
 #include "platform/text.h"
-#include "scan/signature_database.h"
 #include "support/scan_recorders.h"
 #include "support/search_status_printer.h"
 #include "support/temp_files.h"

@@ -1,7 +1,7 @@
 // Publishing database snapshots: a reload publishes a new snapshot while
 // scans keep the one they started with, on two threads at once; a failed
 // load publishes empty lists and keeps version and offset.
-#include "scan/published_database.h"
+#include "database/published_database.h"
 
 #include <gtest/gtest.h>
 

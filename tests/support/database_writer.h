@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "scan/md5.h"
-#include "scan/rc4.h"
+#include "database/md5.h"
+#include "database/rc4.h"
 
 namespace kv::testing {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "database/published_database.h"
 #include "platform/fault_injection.h"
-#include "scan/published_database.h"
 #include "support/database_writer.h"
 #include "support/http_test_server.h"
 #include "support/scan_recorders.h"
@@ -43,10 +43,8 @@ inline std::string LatestBox(int version) {
 
 // Time-outs for answers that come; and short ones for a server that never
 // answers, which end the request by the bound within a fraction of a second.
-inline constexpr platform::HttpTimeouts kPatient{std::chrono::seconds(10),
-                                                 std::chrono::seconds(20)};
-inline constexpr platform::HttpTimeouts kImpatient{std::chrono::seconds(10),
-                                                   std::chrono::milliseconds(300)};
+inline constexpr HttpTimeouts kPatient{std::chrono::seconds(10), std::chrono::seconds(20)};
+inline constexpr HttpTimeouts kImpatient{std::chrono::seconds(10), std::chrono::milliseconds(300)};
 
 // A database of `version` that the update accepts: one character
 // signature, and `file` as its file signature.
@@ -69,8 +67,7 @@ class UpdateBench : public ::testing::Test {
   }
   void TearDown() override { platform::ClearFaults(); }
 
-  UpdateContext Context(const std::string& server,
-                        const platform::HttpTimeouts& timeouts = kPatient) {
+  UpdateContext Context(const std::string& server, const HttpTimeouts& timeouts = kPatient) {
     return {.store = prefix_.Store(),
             .database = database_,
             .connection = connection_,

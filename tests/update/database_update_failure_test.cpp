@@ -20,7 +20,7 @@ using Reason = DatabaseRefusal::Reason;
 class DatabaseUpdateFailureThreaded : public UpdateBench {
  protected:
   UpdateReport ExpectFails(const std::string& server, const std::vector<std::string>& boxes,
-                           const platform::HttpTimeouts& timeouts = kPatient) {
+                           const HttpTimeouts& timeouts = kPatient) {
     UpdateReport report;
     EXPECT_EQ(UpdateVirusDatabase(Context(server, timeouts), report), UpdateResult::kFailed);
     for (const ShownBox& box : boxes_.shown) EXPECT_EQ(box.owner, &window_);
@@ -41,7 +41,7 @@ TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
     std::string box;
     UpdateCause cause;
     long number = 0;  // the status, or the refused line's number
-    platform::HttpTimeouts timeouts = kPatient;
+    HttpTimeouts timeouts = kPatient;
     std::optional<FaultPoint> fault = std::nullopt;
   } rows[] = {
       {"no version", {200, ""}, std::nullopt, kNoVersionBox, UpdateCause::kEmptyVersion},

@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 
+#include "database/virus_database.h"
 #include "platform/files.h"
 #include "platform/host_name.h"
 #include "platform/host_tree.h"
@@ -31,7 +32,6 @@
 #include "scan/parallel_checker.h"
 #include "scan/run_scan.h"
 #include "scan/store_walk.h"
-#include "scan/virus_database.h"
 #include "tools/tarnscan/verbs.h"
 
 namespace kv::tarnscan {

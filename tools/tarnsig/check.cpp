@@ -15,10 +15,10 @@
 #include <iostream>
 #include <string>
 
+#include "database/signature_database.h"
+#include "database/virus_database.h"
 #include "platform/store.h"
 #include "scan/file_matcher.h"
-#include "scan/signature_database.h"
-#include "scan/virus_database.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
 

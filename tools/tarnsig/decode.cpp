@@ -9,9 +9,9 @@
 #include <iostream>
 #include <string>
 
-#include "scan/database_lines.h"
-#include "scan/line_decoder.h"
-#include "scan/virus_database.h"
+#include "database/database_lines.h"
+#include "database/line_decoder.h"
+#include "database/virus_database.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
 

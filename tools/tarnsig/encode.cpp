@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "scan/virus_database.h"
+#include "database/virus_database.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/database_lint.h"
 #include "tools/tarnsig/line_encoder.h"

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "scan/md5.h"
-#include "scan/rc4.h"
+#include "database/md5.h"
+#include "database/rc4.h"
 
 namespace kv::tarnsig {
 namespace {

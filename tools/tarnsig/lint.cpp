@@ -18,10 +18,10 @@
 #include <string_view>
 #include <vector>
 
+#include "database/database_lines.h"
+#include "database/line_decoder.h"
+#include "database/virus_database.h"
 #include "platform/limits.h"
-#include "scan/database_lines.h"
-#include "scan/line_decoder.h"
-#include "scan/virus_database.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/database_lint.h"
 #include "tools/tarnsig/plain_lines.h"

@@ -19,8 +19,8 @@
 #include <iostream>
 #include <string>
 
-#include "scan/signature_database.h"
-#include "scan/virus_database.h"
+#include "database/signature_database.h"
+#include "database/virus_database.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
 

@@ -23,10 +23,10 @@
 #include <iostream>
 #include <string>
 
+#include "database/published_database.h"
 #include "platform/console_message_boxes.h"
 #include "platform/limits.h"
 #include "platform/store.h"
-#include "scan/published_database.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
 #include "update/data_connection.h"

@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "ui/skin_art/skin_art.h"
+#include "tools/skin_art/skin_art.h"
 
 namespace kv::skin_art {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "scan/literal_set_search.h"
+#include "pattern/literal_set_search.h"
 
 namespace kv::testing {
 namespace {

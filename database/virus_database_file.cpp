@@ -10,9 +10,9 @@
 // and the update) go on either way.
 #include <string>
 
+#include "database/virus_database.h"
 #include "platform/files.h"
 #include "platform/limits.h"
-#include "scan/virus_database.h"
 
 namespace kv {
 

@@ -1,10 +1,10 @@
 // Building a snapshot: the line walk, then every character signature
 // compiled and analysed once, then the prefilter over all of them.
-#include "scan/signature_database.h"
+#include "database/signature_database.h"
 
 #include <utility>
 
-#include "scan/virus_database.h"
+#include "database/virus_database.h"
 
 namespace kv {
 namespace {

@@ -1,6 +1,6 @@
 // PublishedDatabase: a load runs outside the snapshot lock, so a scan that
 // takes the current snapshot meanwhile gets the old one at once.
-#include "scan/published_database.h"
+#include "database/published_database.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
 // Base64 decoding group by group, as documented in base64.h. The value of a
 // character is found by a switch over ranges rather than a 256-entry table:
 // signed and unsigned chars then need no care.
-#include "scan/base64.h"
+#include "database/base64.h"
 
 #include <array>
 

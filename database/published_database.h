@@ -11,9 +11,9 @@
 #include <memory>
 #include <mutex>
 
+#include "database/signature_database.h"
+#include "database/virus_database.h"
 #include "platform/store.h"
-#include "scan/signature_database.h"
-#include "scan/virus_database.h"
 
 namespace kv {
 

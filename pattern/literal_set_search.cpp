@@ -1,5 +1,5 @@
 // LiteralSetSearch: the tables and the sliding window.
-#include "scan/literal_set_search.h"
+#include "pattern/literal_set_search.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
 // LiteralPrefilter: the required literals of all signatures in one
 // LiteralSetSearch, each owned by its signature.
-#include "scan/literal_prefilter.h"
+#include "pattern/literal_prefilter.h"
 
 namespace kv {
 

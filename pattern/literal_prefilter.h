@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pattern/literal_set_search.h"
 #include "pattern/pattern_facts.h"
-#include "scan/literal_set_search.h"
 
 namespace kv {
 

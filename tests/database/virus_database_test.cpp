@@ -10,10 +10,10 @@
 #include <tuple>
 #include <vector>
 
+#include "database/virus_database.h"
 #include "platform/fault_injection.h"
 #include "platform/files.h"
 #include "platform/limits.h"
-#include "scan/virus_database.h"
 #include "support/database_writer.h"
 #include "support/temp_files.h"
 

@@ -1,7 +1,7 @@
 // The line decoder and its three parts: MD5 and RC4 against published
 // vectors, Base64 against RFC 4648 and the lenient rules the database relies
 // on, and DecodeDatabaseLine on lines stored by the test encoder.
-#include "scan/line_decoder.h"
+#include "database/line_decoder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "scan/base64.h"
-#include "scan/md5.h"
-#include "scan/rc4.h"
-#include "scan/virus_database.h"
+#include "database/base64.h"
+#include "database/md5.h"
+#include "database/rc4.h"
+#include "database/virus_database.h"
 #include "support/database_writer.h"
 #include "support/hex.h"
 

@@ -2,16 +2,16 @@
 // that a line of any length is either decoded whole or refused without a
 // write outside a buffer. The digest is computed per call: the key is a
 // handful of bytes and callers may pass any key.
-#include "scan/line_decoder.h"
+#include "database/line_decoder.h"
 
 #include <array>
 #include <cstdint>
 #include <span>
 
+#include "database/base64.h"
+#include "database/md5.h"
+#include "database/rc4.h"
 #include "platform/limits.h"
-#include "scan/base64.h"
-#include "scan/md5.h"
-#include "scan/rc4.h"
 
 namespace kv {
 

@@ -1,6 +1,6 @@
 // The list of the skin's pictures by identifier, and the dispatch to the
 // painter of each kind.
-#include "ui/skin_art/skin_art.h"
+#include "tools/skin_art/skin_art.h"
 
 #include <array>
 

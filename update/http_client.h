@@ -27,7 +27,7 @@
 #include <cstddef>
 #include <string>
 
-namespace kv::platform {
+namespace kv {
 
 struct HttpTimeouts {
   std::chrono::milliseconds connect;  // until the server's socket is connected
@@ -59,4 +59,4 @@ enum class HttpOutcome {
 // failure can be named.
 [[nodiscard]] HttpOutcome HttpGet(const HttpRequest& request, std::string& body, long& status);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -3,7 +3,7 @@
 // proxy it goes through. The time-out rows use time-outs of a fraction of a
 // second against a server that never answers in time, so they end by the
 // bound, not by waiting for the production time-outs.
-#include "platform/http_client.h"
+#include "update/http_client.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include "support/http_test_server.h"
 #include "support/scoped_environment.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 using testing::RefusingPort;
@@ -122,4 +122,4 @@ TEST_F(HttpGetThreaded, FailsWhenNothingAnswersOrTheUrlIsNotHttp) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

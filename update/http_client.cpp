@@ -6,13 +6,13 @@
 // function-local static, which C++ initialises exactly once however many
 // threads race to it. It is never cleaned up: a thread still fetching at
 // exit would otherwise find the library torn down under it.
-#include "platform/http_client.h"
+#include "update/http_client.h"
 
 #include <curl/curl.h>
 
 #include <memory>
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 bool CurlReady() {
@@ -126,4 +126,4 @@ HttpOutcome HttpGet(const HttpRequest& request, std::string& body, long& status)
   return outcome;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

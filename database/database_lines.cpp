@@ -13,10 +13,10 @@
 #include <string>
 #include <utility>
 
+#include "database/database_lines.h"
+#include "database/line_decoder.h"
+#include "database/virus_database.h"
 #include "platform/limits.h"
-#include "scan/database_lines.h"
-#include "scan/line_decoder.h"
-#include "scan/virus_database.h"
 
 namespace kv {
 namespace {

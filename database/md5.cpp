@@ -1,7 +1,7 @@
 // MD5 (RFC 1321): four 32-bit state words updated by 64 steps per 64-byte
 // block; the message is padded with 0x80, zeros and its bit length.
 // Written for clarity over speed: the key is 6 bytes long.
-#include "scan/md5.h"
+#include "database/md5.h"
 
 #include <cstddef>
 #include <vector>

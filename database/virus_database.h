@@ -22,8 +22,8 @@
 #include <memory>
 #include <string_view>
 
+#include "database/signature_database.h"
 #include "platform/store.h"
-#include "scan/signature_database.h"
 
 namespace kv {
 

@@ -10,7 +10,7 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "ui/skin_art/skin_art.h"
+#include "tools/skin_art/skin_art.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "pattern/compiled_pattern.h"
+#include "pattern/literal_prefilter.h"
 #include "pattern/pattern_facts.h"
-#include "scan/literal_prefilter.h"
 
 namespace kv {
 
