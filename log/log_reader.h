@@ -1,53 +1,44 @@
-// The two readers of the activity log (format in log_file.h): counting its
-// lines and reading one line by its index, as the log view does.
+// The log view's reader of the activity log (format in log_file.h): every
+// line of the log in one pass, oldest first.
 //
-// Entry points: CountLogLines, ReadLogLine.
+// Entry points: ReadLogLines, LogReadStatus.
 // A line is what stands between two CR LF (or between the mark or a CR LF
-// and the end of the file). Lines with no text are passed over: they are
-// neither counted nor given an index, so a log written by AppendLogRecord,
-// whose first line is the empty one before the first separator, has exactly
-// one line per non-empty record. A CR not followed by LF is dropped together
-// with the unit after it, wherever it stands; a lone LF is text; an odd byte
-// at the end is ignored (log_tokens.h). A file that does not begin with the
-// mark FF FE is no log and gives no lines at all.
+// and the end of the file). Lines with no text are passed over, so a log
+// written by AppendLogRecord, whose first line is the empty one before the
+// first separator, gives exactly one line per non-empty record. A CR not
+// followed by LF is dropped together with the unit after it, wherever it
+// stands; a lone LF is text; an odd byte at the end is ignored
+// (log_tokens.h). A file that does not begin with the mark FF FE is no log
+// and gives no lines at all.
 //
-// Each call opens the file, shares it for reading while it reads (waiting
-// up to limits::kLogLockWait for an append under way, so it never sees half
-// a record) and closes it again.
+// One pass, linear in the log's size: the handset reopened the file and
+// passed over every earlier line for each line it showed, which grows with
+// the square of the log. The file is shared for reading while it is read
+// (waiting up to limits::kLogLockWait for an append under way, so it never
+// sees half a record) and closed again.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/store.h"
 
 namespace kv {
 
-// The number of lines of the log at `path` (a device path); nothing (the
-// handset's -1) when the file cannot be opened or read or does not begin
-// with the mark.
-[[nodiscard]] std::optional<std::uint64_t> CountLogLines(const platform::Store& store,
-                                                         std::u16string_view path);
-
-enum class LogLineStatus {
-  kRead,          // `line` holds the line, cut to `capacity` units (the
-                  // handset's 0)
-  kPastLastLine,  // there is no such line; `line` is untouched (0)
-  kEndsAtLine,    // no such line, and the file ends exactly where it would
-                  // begin: right behind the mark or a CR LF; `line` is
-                  // untouched (-1)
-  kNotALog,       // the file cannot be opened or read, or does not begin
-                  // with the mark; `line` is untouched (-1)
+enum class LogReadStatus {
+  kRead,       // `lines` holds every line of the log
+  kNotALog,    // the file cannot be opened or does not begin with the
+               // mark; `lines` is empty
+  kBrokenOff,  // a read failed part-way: `lines` holds the whole lines
+               // read before it
 };
 
-// Reads line `index` (from 0, lines as counted by CountLogLines) of the log
-// at `path` into `line`, at most `capacity` units of it: a longer line is
-// cut there. The log view reads with limits::kLogViewLineUnits.
-[[nodiscard]] LogLineStatus ReadLogLine(const platform::Store& store, std::u16string_view path,
-                                        std::uint64_t index, std::u16string& line,
-                                        std::size_t capacity);
+// Reads the lines of the log at `path` (a device path) into `lines`, each
+// cut to at most `capacity` units. The log view reads with
+// limits::kLogViewLineUnits.
+[[nodiscard]] LogReadStatus ReadLogLines(const platform::Store& store, std::u16string_view path,
+                                         std::size_t capacity, std::vector<std::u16string>& lines);
 
 }  // namespace kv

@@ -124,6 +124,11 @@ inline constexpr int kItemNoLongerQuarantined = 6692;
 inline constexpr int kItemChangeNotRecorded = 6693;
 inline constexpr int kQuarantineItemTime = 6694;  // year, month, day, hour, minute (local)
 
+// The main window's line about the loaded database.
+inline constexpr int kDatabaseLine = 6695;           // %d: the version, %s: the signature count
+inline constexpr int kDatabaseLineOne = 6696;        // %d: the version; one signature
+inline constexpr int kDatabaseLineNotLoaded = 6697;  // no signature to scan with
+
 // The text of `id`; empty for an identifier the table does not hold.
 std::u16string_view LoadString(int id);
 

@@ -107,6 +107,9 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6692, u"It is no longer in the quarantine:\n%s"},
     {6693, u"Done,but the quarantine could not record it:\n%s"},
     {6694, u"%d/%d/%d %02d:%02d"},
+    {6695, u"VirusDB %d \u00B7 %s signatures"},
+    {6696, u"VirusDB %d \u00B7 1 signature"},
+    {6697, u"Virus DB is not loaded!"},
 };
 // clang-format on
 

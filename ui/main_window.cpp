@@ -5,11 +5,13 @@
 #include <QCloseEvent>
 #include <QShortcut>
 
+#include "app/database_line.h"
 #include "app/menu_commands.h"
 #include "resources/accelerators.h"
 #include "resources/command_ids.h"
 #include "resources/string_table.h"
 #include "ui/about_dialog.h"
+#include "ui/background_work.h"
 #include "ui/handset_frame.h"
 #include "ui/qt_text.h"
 #include "ui/quarantine_dialog.h"
@@ -40,6 +42,7 @@ constexpr std::array<ButtonSpec, 4> kButtons = {{
 
 constexpr int kButtonFontSize = 9;
 constexpr int kPanelDesignHeight = 40;
+constexpr int kDatabaseLineDesignPixels = 11;
 
 }  // namespace
 
@@ -49,6 +52,9 @@ MainWindow::MainWindow(const UiContext& context, MainWindowServices& services)
   HandsetFrame frame(*this, context.screen, LoadQString(strings::kProductName));
   (void)CreateSoftKeyBar(frame.SoftKeyPlace(), ids::kMainMenu, onCommand, context.boxes, this);
   CreateButtons(frame.Client());
+  // The keyboard starts on the first button.
+  if (buttons_[0].Widget() != nullptr) buttons_[0].Widget()->setFocus();
+  CreateDatabaseLine(frame.Client());
   const QRect client = frame.Client()->rect();
   titlePanel_ = std::make_unique<SkinPanel>();
   (void)titlePanel_->Create(
@@ -104,6 +110,25 @@ void MainWindow::CreateButtons(QWidget* client) {
   }
 }
 
+void MainWindow::CreateDatabaseLine(QWidget* client) {
+  const float s = context_.Scale();
+  const QRect area = client->rect();
+  // The space between the last button and the soft keys.
+  const int top = Scaled(s, 70) + 3 * (area.height() - Scaled(s, 116)) / 4 + Scaled(s, 33);
+  databaseLine_ = new QLabel(client);
+  databaseLine_->setObjectName(QStringLiteral("databaseLine"));
+  databaseLine_->setGeometry(0, top, area.width(), area.height() - top);
+  databaseLine_->setAlignment(Qt::AlignCenter);
+  QFont font = databaseLine_->font();
+  font.setPixelSize(Scaled(s, kDatabaseLineDesignPixels));
+  databaseLine_->setFont(font);
+  RenewDatabaseLine();
+}
+
+void MainWindow::RenewDatabaseLine() {
+  databaseLine_->setText(ToQString(app::DatabaseLine(*services_.database.Current())));
+}
+
 MainWindow::~MainWindow() {
   services_.scans.runner.Stop();
   services_.scans.runner.WaitUntilIdle();
@@ -136,13 +161,13 @@ void MainWindow::StartFullScan() {
 void MainWindow::UpdateVirusDb() {
   // The reload must not run beside a scan that outlived its dialog.
   services_.scans.runner.WaitUntilIdle();
-  QApplication::setOverrideCursor(Qt::WaitCursor);
   UpdateContext update{
       services_.store,       services_.database, services_.connection, context_.boxes, this,
       services_.updateServer};
   update.trustKeyFile = TrustKeyFileFromEnvironment();
-  OnUpdateVirusDb(update);
-  QApplication::restoreOverrideCursor();
+  OnUpdateVirusDb(update,
+                  [this](const std::function<void()>& exchange) { RunBusy(*this, exchange); });
+  RenewDatabaseLine();
 }
 
 void MainWindow::Exit() {

@@ -9,7 +9,10 @@
 // centred across; with A = client height - 116 s, button i stands at
 // y = 70 s + i A / 4 (integers). The tall pictures are used when the
 // client height exceeds 320 pixels. The banner spans the client's width,
-// 40 s high.
+// 40 s high. Below the buttons, centred in the room left, one line names
+// the loaded database's version and signature count, renewed after every
+// update (app/database_line.h). The update runs on a worker under the wait
+// cursor, its controls disabled, while the window keeps painting.
 //
 // Exit (the left soft key, and the OK command) stops the ScanStatus watch
 // and ends the process at once with 0, a scan thread still running
@@ -18,6 +21,7 @@
 // thread that outlived its dialog (scan_runner.h).
 #pragma once
 
+#include <QLabel>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -64,12 +68,15 @@ class MainWindow final : public QWidget {
 
   SkinButton& Button(int index) { return buttons_.at(static_cast<std::size_t>(index)); }
   SkinPanel* TitlePanel() const { return titlePanel_.get(); }
+  QLabel* DatabaseLine() const { return databaseLine_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateButtons(QWidget* client);
+  void CreateDatabaseLine(QWidget* client);
+  void RenewDatabaseLine();
   void AddAccelerators();
   void Scan(ScanMode mode);
   void StartFullScan();
@@ -80,6 +87,7 @@ class MainWindow final : public QWidget {
   MainWindowServices& services_;
   std::array<SkinButton, 4> buttons_;
   std::unique_ptr<SkinPanel> titlePanel_;
+  QLabel* databaseLine_ = nullptr;  // owned by the client area
   std::map<int, std::function<void()>> commands_;
 };
 

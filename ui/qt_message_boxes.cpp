@@ -2,8 +2,11 @@
 #include "ui/qt_message_boxes.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QThread>
 
+#include "ui/handset_frame.h"
 #include "ui/qt_text.h"
 
 namespace kv::ui {
@@ -54,9 +57,45 @@ MessageAnswer MostCautious(MessageButtons buttons) {
   return MessageAnswer::kOk;
 }
 
+// A QMessageBox held to the handset screen's width. Qt sizes the box
+// again whenever it is shown or its layout changes, so it is held after
+// each time.
+class FittedMessageBox final : public QMessageBox {
+ public:
+  FittedMessageBox(MessageIcon icon, const QString& caption, const QString& text,
+                   MessageButtons buttons, QWidget* owner, const HandsetScreen& screen)
+      : QMessageBox(ToQtIcon(icon), caption, text, ToQtButtons(buttons), owner),
+        maxWidth_(screen.width) {
+    QFont frameFont = font();
+    frameFont.setPixelSize(FrameFontPixels(screen.Scale()));
+    setFont(frameFont);
+  }
+
+ protected:
+  bool event(QEvent* event) override {
+    const bool handled = QMessageBox::event(event);
+    if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) Fit();
+    return handled;
+  }
+
+ private:
+  void Fit() {
+    if (width() <= maxWidth_) return;
+    if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+      label->setWordWrap(true);
+    }
+    const int height =
+        layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(maxWidth_) : this->height();
+    setFixedSize(maxWidth_, height);
+  }
+
+  int maxWidth_;
+};
+
 MessageAnswer ShowOnGuiThread(platform::MessageOwner owner, const QString& text,
-                              const QString& caption, MessageButtons buttons, MessageIcon icon) {
-  QMessageBox box(ToQtIcon(icon), caption, text, ToQtButtons(buttons), OwnerWidget(owner));
+                              const QString& caption, MessageButtons buttons, MessageIcon icon,
+                              const HandsetScreen& screen) {
+  FittedMessageBox box(icon, caption, text, buttons, OwnerWidget(owner), screen);
   box.setTextFormat(Qt::PlainText);
   box.setEscapeButton(QMessageBox::NoButton);
   // The normal cursor over every box, even inside a wait (the update's).
@@ -93,11 +132,12 @@ MessageAnswer QtMessageBoxes::Show(platform::MessageOwner owner, std::u16string_
   QCoreApplication* application = QCoreApplication::instance();
   if (application == nullptr) return MostCautious(buttons);
   if (QThread::currentThread() == application->thread()) {
-    return ShowOnGuiThread(owner, qtText, qtCaption, buttons, icon);
+    return ShowOnGuiThread(owner, qtText, qtCaption, buttons, icon, screen_);
   }
   MessageAnswer answer = MostCautious(buttons);
   QMetaObject::invokeMethod(
-      application, [&] { answer = ShowOnGuiThread(owner, qtText, qtCaption, buttons, icon); },
+      application,
+      [&] { answer = ShowOnGuiThread(owner, qtText, qtCaption, buttons, icon, screen_); },
       Qt::BlockingQueuedConnection);
   return answer;
 }

@@ -10,19 +10,31 @@
 // without a button (Escape, the window's close) answers its most cautious
 // button: Cancel, else No, else OK. The normal cursor shows over a box,
 // even while the program waits with the wait cursor.
+//
+// A box fits the handset screen: its text in the frame's font for the
+// screen's scale, wrapped, and the box never wider than the screen (Qt
+// would size it by the host's display, 391 pixels for a question on a
+// 240-pixel handset). A word longer than a line, a path say, is cut at the
+// box's edge rather than widen it.
 #pragma once
 
 #include <QMessageBox>
 
 #include "platform/message_boxes.h"
+#include "ui/handset_screen.h"
 
 namespace kv::ui {
 
 class QtMessageBoxes final : public platform::MessageBoxes {
  public:
+  explicit QtMessageBoxes(HandsetScreen screen = ScreenFromEnvironment()) : screen_(screen) {}
+
   platform::MessageAnswer Show(platform::MessageOwner owner, std::u16string_view text,
                                std::u16string_view caption, platform::MessageButtons buttons,
                                platform::MessageIcon icon) override;
+
+ private:
+  HandsetScreen screen_;
 };
 
 // The QWidget a MessageOwner names (null for none).

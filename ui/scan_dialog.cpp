@@ -70,18 +70,24 @@ void ScanDialog::StartScan() {
 void ScanDialog::ShowLog() {
   status_->setText(LoadQString(strings::kLogViewStatus));
   ShowWaitCursor();
-  const auto count = CountLogLines(services_.store, kLogPath);
-  if (count) {
-    // One buffer for every line: an index past the end leaves it as it was,
-    // and the handset then showed the previous line again.
-    std::u16string line;
-    for (std::uint64_t i = 0; i < *count; ++i) {
-      const LogLineStatus status =
-          ReadLogLine(services_.store, kLogPath, i, line, limits::kLogViewLineUnits);
-      if (status == LogLineStatus::kEndsAtLine || status == LogLineStatus::kNotALog) break;
-      AddListLine(line);
-    }
+  logLoad_.Start(
+      this,
+      [this] {
+        (void)ReadLogLines(services_.store, kLogPath, limits::kLogViewLineUnits, logLines_);
+      },
+      [this] { ShowLogLines(); });
+}
+
+void ScanDialog::ShowLogLines() {
+  // Newest first, put in at once: inserting each line at the top would
+  // move every line already there.
+  QStringList newestFirst;
+  newestFirst.reserve(static_cast<qsizetype>(logLines_.size()));
+  for (auto line = logLines_.rbegin(); line != logLines_.rend(); ++line) {
+    newestFirst.append(ToQString(*line));
   }
+  logLines_.clear();
+  list_->addItems(newestFirst);
   RestoreCursor();
 }
 

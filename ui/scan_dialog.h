@@ -1,7 +1,7 @@
 // ScanDialog: the scan and log dialog, layout 130. In the scan modes it
 // writes the start lines, starts the scan thread and shows and logs every
 // line the scan hands over; in the log mode it shows the activity log,
-// newest line first.
+// newest line first, read on a worker while the dialog keeps answering.
 //
 // Entry points: ScanServices, ScanDialog, OpenScanDialog.
 //
@@ -27,10 +27,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/store.h"
 #include "scan/scan_lines.h"
 #include "scan/scan_outputs.h"
+#include "ui/background_work.h"
 #include "ui/scan_runner.h"
 #include "ui/skin_panel.h"
 #include "ui/ui_context.h"
@@ -71,6 +74,7 @@ class ScanDialog final : public QDialog, private ScanView {
   void HandleScanEvent(const ScanEvent& event) override;
   void StartScan();
   void ShowLog();
+  void ShowLogLines();
   void AddListLine(std::u16string_view text);
   void ShowWaitCursor();
   void RestoreCursor();
@@ -85,6 +89,8 @@ class ScanDialog final : public QDialog, private ScanView {
   bool running_ = false;
   bool waitCursor_ = false;
   bool closing_ = false;
+  std::vector<std::u16string> logLines_;  // the worker's until it hands over
+  BackgroundWork logLoad_;                // last: waits for the worker first
 };
 
 // Runs the dialog for `mode` modally over `owner`, once the runner is idle;

@@ -1,8 +1,10 @@
 // The skinned button's painting and its stylus states.
 #include "ui/skin_button.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "ui/handset_screen.h"
 
@@ -10,6 +12,8 @@ namespace kv::ui {
 namespace {
 
 constexpr int kCaptionDivisor = 85;
+constexpr int kFocusRingDesignWidth = 2;
+constexpr QRgb kFocusRingColour = 0xff2f6fb8;  // the soft keys' pressed blue
 
 }  // namespace
 
@@ -20,7 +24,7 @@ SkinButtonWidget::SkinButtonWidget(QWidget* parent, int imageId, int fontSize, i
       fontSize_(fontSize),
       textIndent_(textIndent),
       scale_(scale) {
-  setFocusPolicy(Qt::NoFocus);
+  setFocusPolicy(Qt::StrongFocus);
 }
 
 int SkinButtonWidget::CaptionPixelHeight() const {
@@ -63,6 +67,12 @@ void SkinButtonWidget::paintEvent(QPaintEvent* /*event*/) {
     painter.setPen(textColour);
     painter.drawText(CaptionRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text());
   }
+  if (hasFocus()) {
+    const int ring = std::max(1, Scaled(scale_, kFocusRingDesignWidth));
+    painter.setPen(QPen(QColor(kFocusRingColour), ring));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(ring / 2, ring / 2, -(ring + 1) / 2, -(ring + 1) / 2));
+  }
 }
 
 void SkinButtonWidget::mousePressEvent(QMouseEvent* event) {
@@ -80,9 +90,27 @@ void SkinButtonWidget::mouseReleaseEvent(QMouseEvent* event) {
   QAbstractButton::mouseReleaseEvent(event);
 }
 
-// The button never shows or takes a focus look.
-void SkinButtonWidget::focusInEvent(QFocusEvent* /*event*/) {}
-void SkinButtonWidget::focusOutEvent(QFocusEvent* /*event*/) {}
+void SkinButtonWidget::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Select:
+      click();
+      break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+      focusNextChild();
+      break;
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+      focusPreviousChild();
+      break;
+    default:
+      QAbstractButton::keyPressEvent(event);  // Space, Tab
+      return;
+  }
+  event->accept();
+}
 
 SkinButton::~SkinButton() { delete widget_.data(); }
 

@@ -9,9 +9,14 @@
 // button, 1 (normal) when it slides off, 2 (released) when it is lifted; a
 // painting with the button not held down resets it to 1. The pressed
 // picture shows only while the button is held down and the state is 3.
-// The button never takes the focus and so never shows a focus look. The
-// click reaches the owner as QAbstractButton::clicked when the stylus is
+// The click reaches the owner as QAbstractButton::clicked when the stylus is
 // lifted over the button.
+//
+// Keyboard: the button takes the focus by Tab and by the stylus; the arrow
+// keys move it to the next (Down, Right) or previous (Up, Left) control of
+// the window, and Return, Enter, Select and Space click it. A button with
+// the focus is drawn with a ring inside its edge, so a keyboard user sees
+// where it is.
 //
 // Caption: bold, face "Tahoma", LOGPIXELSY x size / 85 pixels high (85,
 // not 72: the handset's buttons draw their captions smaller than points
@@ -49,8 +54,7 @@ class SkinButtonWidget final : public QAbstractButton {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   const int imageId_;

@@ -4,7 +4,9 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <algorithm>
+#include <array>
 
 #include "ui/qt_text.h"
 
@@ -108,11 +110,15 @@ QWidget* CreateSoftKeyBar(QWidget* place, int menuId, const CommandHandler& onCo
   row->setSpacing(0);
   QFont font = place->font();
   font.setPixelSize(place->height() / 2);
-  for (const resources::MenuItem& item : menu->keys) {
-    QPushButton* key = MakeKey(bar, item, onCommand);
+  // The handset's soft-key buttons send F1 (left) and F2 (right).
+  const std::array<Qt::Key, 2> hardKeys = {Qt::Key_F1, Qt::Key_F2};
+  for (std::size_t i = 0; i < hardKeys.size(); ++i) {
+    QPushButton* key = MakeKey(bar, menu->keys[i], onCommand);
     key->setFont(font);
     key->setMinimumHeight(place->height());
     row->addWidget(key, 1);
+    auto* shortcut = new QShortcut(QKeySequence(hardKeys[i]), place->window());
+    QObject::connect(shortcut, &QShortcut::activated, key, &QPushButton::click);
   }
   bar->show();
   return bar;

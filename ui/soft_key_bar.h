@@ -1,6 +1,8 @@
 // CreateSoftKeyBar: the soft-key bar of a full-screen window, made from one
 // of the program's menu resources (4, 130 or 131): its left key and right
-// key; a key that is a pop-up opens its items as a menu.
+// key; a key that is a pop-up opens its items as a menu. F1 presses the
+// left key and F2 the right, anywhere in the window, as the handset's
+// soft-key buttons do.
 //
 // Entry point: CreateSoftKeyBar, SoftKeyMenu.
 // When the window has no place for a bar or the menu resource is missing,

@@ -164,14 +164,19 @@ UpdateResult FailWith(const UpdateContext& context, UpdateCause cause, UpdateRep
 
 }  // namespace
 
-void OnUpdateVirusDb(const UpdateContext& context) {
+void OnUpdateVirusDb(const UpdateContext& context, const RunUpdate& run) {
   const platform::MessageAnswer answer =
       context.boxes.Show(context.owner, strings::LoadString(strings::kAskConnectToUpdate),
                          strings::LoadString(strings::kCaptionQuestion),
                          platform::MessageButtons::kYesNo, platform::MessageIcon::kQuestion);
   if (answer == platform::MessageAnswer::kNo) return;
   // The user learns the outcome from the update's own boxes.
-  (void)UpdateVirusDatabase(context);
+  const auto update = [&context] { (void)UpdateVirusDatabase(context); };
+  if (run) {
+    run(update);
+  } else {
+    update();
+  }
 }
 
 UpdateResult UpdateVirusDatabase(const UpdateContext& context) {

@@ -37,6 +37,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -117,9 +118,15 @@ struct UpdateReport {
   std::int32_t version = 0;       // the version installed, current or restored
 };
 
+// Where the menu command runs the update once the user has agreed: on the
+// calling thread when empty; the GUI hands it to a worker, so that the
+// window keeps answering through the network's timeouts.
+using RunUpdate = std::function<void(const std::function<void()>& update)>;
+
 // The menu command: asks whether to connect (Yes/No) and, unless the
-// answer is No, runs the update. The command is always handled.
-void OnUpdateVirusDb(const UpdateContext& context);
+// answer is No, runs the update through `run`. The command is always
+// handled.
+void OnUpdateVirusDb(const UpdateContext& context, const RunUpdate& run = {});
 
 // The whole update; every outcome ends in one message box (a failed proxy
 // query shows a second, "Can not download the data!", first). Before

@@ -1,9 +1,13 @@
 // The main window: its buttons and banner at both screen sizes, Full Scan's
 // question, Exit, and the loop's exit code when the window system closes it.
+#include <QTest>
 #include <QTimer>
 
 #include "log/scan_log_writer.h"
 #include "resources/command_ids.h"
+#include "support/http_test_server.h"
+#include "support/scoped_environment.h"
+#include "support/update_bench.h"
 #include "ui/main_window.h"
 #include "ui_test_support.h"
 
@@ -131,6 +135,88 @@ TEST_F(MainWindowTest, AWindowSystemCloseEndsTheLoopWithOne) {
   QTimer::singleShot(0, &window, [&] { window.close(); });
   EXPECT_EQ(QApplication::exec(), 1);
   EXPECT_TRUE(ended_.empty());
+}
+
+// Arrows and Tab move the focus over the buttons, the focused one wears
+// the ring, Return clicks it, and F1 presses the left soft key (Exit).
+TEST_F(MainWindowTest, TheKeyboardMovesTheFocusActivatesAndPressesTheSoftKeys) {
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context_, services);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  std::vector<int> clicked;
+  for (int i = 0; i < 4; ++i) {
+    QObject::connect(window.Button(i).Widget(), &QAbstractButton::clicked,
+                     [&clicked, i] { clicked.push_back(i); });
+  }
+  const auto focused = [&window] {
+    for (int i = 0; i < 4; ++i) {
+      if (window.Button(i).Widget()->hasFocus()) return i;
+    }
+    return -1;
+  };
+  EXPECT_EQ(focused(), 0);
+  const struct {
+    Qt::Key key;
+    int focus;
+  } moves[] = {
+      {Qt::Key_Down, 1}, {Qt::Key_Tab, 2}, {Qt::Key_Right, 3}, {Qt::Key_Up, 2}, {Qt::Key_Left, 1}};
+  for (const auto& move : moves) {
+    QTest::keyClick(QApplication::focusWidget(), move.key);
+    EXPECT_EQ(focused(), move.focus) << move.key;
+  }
+  // The ring shows on the focused button's edge only.
+  const QRgb ring = 0xff2f6fb8;
+  EXPECT_EQ(window.Button(1).Widget()->grab().toImage().pixel(0, 16), ring);
+  EXPECT_NE(window.Button(2).Widget()->grab().toImage().pixel(0, 16), ring);
+
+  // A Return on the Fast Scan button (its click runs nothing here but the
+  // connection above: the scan's dialog is stopped before it opens).
+  window.Button(2).Widget()->setFocus();
+  QObject::disconnect(window.Button(2).Widget(), &QAbstractButton::clicked, &window, nullptr);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(clicked, std::vector<int>{2});
+  QTest::keyClick(&window, Qt::Key_F1);
+  EXPECT_EQ(ended_, std::vector<int>{0});
+}
+
+TEST_F(MainWindowTest, TheDatabaseLineIsRenewedByAnUpdateRunOnAWorker) {
+  ScopedEnvironment environment;
+  environment.WithoutProxies();
+  prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", kOldDatabase);
+  (void)database_.Reload(prefix_.Store());
+  // The server holds its version answer back, so the update is still
+  // waiting for it while the window's loop must go on.
+  TestHttpServer server;
+  server.Answer(kVersionPath,
+                {200, "200\r\n", ScriptedAnswer::Ending::kWhole, std::chrono::milliseconds(300)});
+  server.Answer(kDatabasePath, {200, kNewDatabase});
+  ui::MainWindowServices services = Services();
+  services.updateServer = server.Url();
+  ui::MainWindow window(context_, services);
+  EXPECT_EQ(window.DatabaseLine()->text(), QStringLiteral("VirusDB 100 \u00B7 2 signatures"));
+  EXPECT_LT(window.DatabaseLine()->geometry().top(), window.height());
+  EXPECT_GE(window.DatabaseLine()->geometry().top(),
+            window.Button(3).Widget()->geometry().bottom());
+
+  int ticks = 0;
+  bool buttonsHeld = true;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    ++ticks;
+    buttonsHeld = buttonsHeld && !window.Button(0).Widget()->isEnabled();
+  });
+  timer.start(10);
+  boxes_.answers = {MessageAnswer::kYes};
+  window.OnCommand(ids::kUpdateVirusDb);
+  timer.stop();
+  EXPECT_GE(ticks, 10);
+  EXPECT_TRUE(buttonsHeld);
+  EXPECT_TRUE(window.Button(0).Widget()->isEnabled());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  ASSERT_EQ(boxes_.shown.size(), 2u);
+  EXPECT_EQ(boxes_.shown[1].text, "Update virus DB successfully");
+  EXPECT_EQ(window.DatabaseLine()->text(), QStringLiteral("VirusDB 200 \u00B7 2 signatures"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // that outlives its dialog and still logs what it does, and the log view.
 #include <QLabel>
 #include <QListWidget>
+#include <QTimer>
 #include <functional>
 #include <semaphore>
 #include <string>
@@ -11,6 +12,8 @@
 #include "log/log_file.h"
 #include "log/log_reader.h"
 #include "log/scan_log_writer.h"
+#include "platform/files.h"
+#include "platform/limits.h"
 #include "resources/command_ids.h"
 #include "ui/scan_dialog.h"
 #include "ui_test_support.h"
@@ -65,14 +68,10 @@ class ScanDialogTest : public ::testing::Test {
   }
 
   std::vector<std::string> LogRecords() const {
+    std::vector<std::u16string> lines;
+    (void)ReadLogLines(prefix_.Store(), kLogPath, limits::kLogViewLineUnits, lines);
     std::vector<std::string> records;
-    const auto count = CountLogLines(prefix_.Store(), kLogPath);
-    for (std::uint64_t i = 0; count && i < *count; ++i) {
-      std::u16string line;
-      if (ReadLogLine(prefix_.Store(), kLogPath, i, line, 512) == LogLineStatus::kRead) {
-        records.push_back(platform::Utf16ToUtf8(line));
-      }
-    }
+    for (const std::u16string& line : lines) records.push_back(platform::Utf16ToUtf8(line));
     return records;
   }
 
@@ -189,9 +188,35 @@ TEST_F(ScanDialogTest, LogViewShowsTheNewestLineFirstAndWritesNothing) {
   ui::ScanServices services = Services({});
   ui::ScanDialog dialog(context_, services, ScanMode::kLogView, nullptr);
   EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("The Log:"));
+  PumpUntil([] { return QApplication::overrideCursor() == nullptr; });  // loaded
   EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"C", "B", "A"}));
   EXPECT_EQ(ReadFile(prefix_.StorePath() / "Runeskop.log"), before);
   EXPECT_FALSE(runner_.IsBusy());
+}
+
+// The reader waits for an append under way (here a lock the test holds);
+// meanwhile the dialog's loop keeps running timers, one of which lets go.
+TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
+  for (const char16_t* record : {u"A", u"B", u"C"}) {
+    ASSERT_EQ(AppendLogRecord(prefix_.Store(), kLogPath, record), LogAppendResult::kAppended);
+  }
+  platform::File writer;
+  ASSERT_EQ(platform::File::OpenForAppend(prefix_.Store(), kLogPath, writer),
+            platform::FileStatus::kOk);
+  ASSERT_EQ(writer.Lock(platform::Sharing::kNone, {}), platform::LockStatus::kLocked);
+  ui::ScanServices services = Services({});
+  ui::ScanDialog dialog(context_, services, ScanMode::kLogView, nullptr);
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    if (++ticks == 5) {
+      EXPECT_TRUE(writer.Close());
+    }
+  });
+  timer.start(5);
+  PumpUntil([] { return QApplication::overrideCursor() == nullptr; });
+  EXPECT_GE(ticks, 5);
+  EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"C", "B", "A"}));
 }
 
 }  // namespace

@@ -1,15 +1,16 @@
 // tarnscan log [--newest-first]: the activity log as UTF-8 text, one
 // record a line, in file order or the other way round. Lines are read by
-// the log's own token reader, so they are exactly the lines the log view
+// the log view's own reader, so they are exactly the lines the log view
 // shows (empty ones passed over), but whole, never cut. A missing log has
 // no records; a file that is not a log, or cannot be read, exits 2.
 #include <algorithm>
 #include <iostream>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "log/log_file.h"
-#include "log/log_tokens.h"
+#include "log/log_reader.h"
 #include "platform/files.h"
 #include "tools/tarnscan/verbs.h"
 
@@ -34,21 +35,15 @@ int RunLog(const Verb& verb, const Args& args) {
       return kExitOk;
     }
   }
-  LogTokenReader reader;
-  if (!reader.Open(store, kLogPath)) {
-    return Fail("log: cannot read '" + where + "' as an activity log");
+  std::vector<std::u16string> lines;
+  switch (ReadLogLines(store, kLogPath, std::numeric_limits<std::size_t>::max(), lines)) {
+    case LogReadStatus::kRead:
+      break;
+    case LogReadStatus::kNotALog:
+      return Fail("log: cannot read '" + where + "' as an activity log");
+    case LogReadStatus::kBrokenOff:
+      return Fail("log: cannot read '" + where + "' to its end");
   }
-  std::vector<std::u16string> lines(1);
-  char16_t unit = 0;
-  for (LogToken token; (token = reader.Next(unit)) != LogToken::kEnd;) {
-    if (token == LogToken::kText) {
-      lines.back() += unit;
-    } else if (!lines.back().empty()) {
-      lines.emplace_back();
-    }
-  }
-  if (reader.Failed()) return Fail("log: cannot read '" + where + "' to its end");
-  if (lines.back().empty()) lines.pop_back();
   if (newestFirst) std::reverse(lines.begin(), lines.end());
   std::string out;
   for (const std::u16string& line : lines) out += TerminalText(line) + "\n";
