@@ -27,12 +27,9 @@ int RunLog(const Verb& verb, const Args& args) {
   platform::Store store;
   if (!OpenPrefix(store)) return kExitError;
   const std::string where = (store.StorePath() / "Runeskop.log").string();
-  {
-    platform::File probe;
-    if (platform::File::OpenForRead(store, kLogPath, platform::Sharing::kRead, probe) ==
-        platform::FileStatus::kFileNotFound) {
-      return kExitOk;
-    }
+  if (platform::File::OpenForRead(store, kLogPath, platform::Sharing::kRead).status ==
+      platform::FileStatus::kFileNotFound) {
+    return kExitOk;
   }
   LogTokenReader reader;
   if (!reader.Open(store, kLogPath)) {
