@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scan/signature_database.h"
+#include "database/signature_database.h"
 
 namespace kv::app {
 

@@ -27,12 +27,9 @@ double SecondsSince(TimePoint start) {
 
 // Reads the store file at `path` into `buffer`; false when it cannot.
 bool ReadStoreFile(const platform::Store& store, const std::u16string& path, std::string& buffer) {
-  platform::File file;
-  if (platform::File::OpenForRead(store, path, platform::Sharing::kNone, file) !=
-      platform::FileStatus::kOk) {
-    return false;
-  }
-  return file.ReadAll(buffer, limits::kMaxScannedFileBytes);
+  const platform::Result<platform::File> opened =
+      platform::File::OpenForRead(store, path, platform::Sharing::kNone);
+  return opened.Ok() && opened.value.ReadAllInto(buffer, limits::kMaxScannedFileBytes).Ok();
 }
 
 struct CodeFree {

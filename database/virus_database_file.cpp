@@ -17,17 +17,17 @@
 namespace kv {
 
 LoadedDatabase LoadVirusDatabase(const platform::Store& store, const SignatureDatabase& previous) {
-  platform::File file;
   // ReadAll sizes the file before it allocates: a failed size query, a file
   // over the bound and a failed or short read all end as an empty file.
-  std::string content;
-  const bool read = platform::File::OpenForRead(store, kVirusDatabasePath, platform::Sharing::kNone,
-                                                file) == platform::FileStatus::kOk &&
-                    file.ReadAll(content, limits::kMaxDatabaseFileBytes);
-  if (!read) content.clear();
-  const bool closed = file.IsOpen() ? file.Close() : false;
+  platform::Result<platform::File> opened =
+      platform::File::OpenForRead(store, kVirusDatabasePath, platform::Sharing::kNone);
+  platform::Result<std::string> content = opened.Ok()
+                                              ? opened.value.ReadAll(limits::kMaxDatabaseFileBytes)
+                                              : platform::Result<std::string>(opened.Error());
+  const bool read = content.Ok();
+  const bool closed = opened.Ok() && opened.value.Close().Ok();
   return {read && closed ? LoadResult::kRead : LoadResult::kFailed,
-          SignatureDatabase::Build(content, previous)};
+          SignatureDatabase::Build(content.value, previous)};
 }
 
 }  // namespace kv

@@ -27,10 +27,9 @@ void AppendUtf16Le(std::u16string_view text, std::string& bytes) {
 
 LogAppendResult AppendLogRecord(const platform::Store& store, std::u16string_view path,
                                 std::u16string_view text) {
-  platform::File file;
-  if (platform::File::OpenForAppend(store, path, file) != platform::FileStatus::kOk) {
-    return LogAppendResult::kNotOpened;
-  }
+  platform::Result<platform::File> opened = platform::File::OpenForAppend(store, path);
+  if (!opened.Ok()) return LogAppendResult::kNotOpened;
+  platform::File& file = opened.value;
   switch (file.Lock(platform::Sharing::kNone, limits::kLogLockWait)) {
     case platform::LockStatus::kLocked:
       break;
@@ -39,13 +38,14 @@ LogAppendResult AppendLogRecord(const platform::Store& store, std::u16string_vie
     case platform::LockStatus::kFailed:
       return LogAppendResult::kNotOpened;
   }
-  std::uint64_t size = 0;
-  if (!file.Size(size)) return LogAppendResult::kNotOpened;
+  const platform::Result<std::uint64_t> sized = file.Size();
+  if (!sized.Ok()) return LogAppendResult::kNotOpened;
+  const std::uint64_t size = sized.value;
   std::string bytes(size == 0 ? kMark : std::string_view());
   bytes.reserve(bytes.size() + kSeparator.size() + 2 * text.size());
   bytes += kSeparator;
   AppendUtf16Le(text, bytes);
-  if (file.Append(bytes)) return LogAppendResult::kAppended;
+  if (file.Append(bytes).Ok()) return LogAppendResult::kAppended;
   // Nothing else can have written meanwhile: the lock is still held. Should
   // the cut fail too, the log keeps the part written, as the handset did.
   (void)file.Truncate(size);
@@ -59,7 +59,7 @@ LogAppendResult AddListLineToLog(const platform::Store& store, std::u16string_vi
 }
 
 LogClearResult ClearLog(const platform::Store& store) {
-  switch (platform::DeleteStoreFile(store, kLogPath)) {
+  switch (platform::DeleteStoreFile(store, kLogPath).status) {
     case platform::FileStatus::kOk:
       return LogClearResult::kCleared;
     case platform::FileStatus::kFileNotFound:

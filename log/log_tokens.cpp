@@ -15,10 +15,10 @@ constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 }  // namespace
 
 bool LogTokenReader::Open(const platform::Store& store, std::u16string_view path) {
-  if (platform::File::OpenForRead(store, path, platform::Sharing::kRead, limits::kLogLockWait,
-                                  file_) != platform::FileStatus::kOk) {
-    return false;
-  }
+  platform::Result<platform::File> opened =
+      platform::File::OpenForRead(store, path, platform::Sharing::kRead, limits::kLogLockWait);
+  if (!opened.Ok()) return false;
+  file_ = std::move(opened.value);
   buffer_.resize(kChunkBytes);
   char16_t mark = 0;
   return NextUnit(mark) && mark == 0xFEFF;
@@ -30,13 +30,13 @@ bool LogTokenReader::Fill() {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
-    std::size_t got = 0;
-    if (!file_.Read(std::span(buffer_).subspan(end_), got)) {
+    const platform::Result<std::size_t> got = file_.Read(std::span(buffer_).subspan(end_));
+    if (!got.Ok()) {
       failed_ = true;
       return false;
     }
-    if (got == 0) return false;
-    end_ += got;
+    if (got.value == 0) return false;
+    end_ += got.value;
   }
   return true;
 }

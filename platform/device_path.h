@@ -14,12 +14,14 @@
 // (host_name.h).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kv::platform {
 
-bool SplitDevicePath(std::u16string_view path, std::vector<std::u16string>& names);
+// The path's names, root first; nullopt when the path fails.
+std::optional<std::vector<std::u16string>> SplitDevicePath(std::u16string_view path);
 
 }  // namespace kv::platform

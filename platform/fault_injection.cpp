@@ -3,6 +3,7 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 
 namespace kv::platform {
@@ -12,6 +13,23 @@ constexpr std::size_t kPointCount = static_cast<std::size_t>(FaultPoint::kCount)
 std::array<std::atomic<int>, kPointCount> armed{};
 
 std::atomic<int>& Counter(FaultPoint point) { return armed[static_cast<std::size_t>(point)]; }
+
+// The errno a real failure of each kind would leave, in FaultPoint's order.
+constexpr std::array<int, kPointCount> kCauses = {
+    EIO,     // kRead
+    EIO,     // kClose
+    EPERM,   // kDelete
+    EPERM,   // kSignal
+    ENOSPC,  // kWrite
+    EACCES,  // kCreate
+    EACCES,  // kRename
+    EACCES,  // kProcessList
+    ENOMEM,  // kListingMemory
+    EACCES,  // kQuarantineMove
+    EXDEV,   // kQuarantineCrossDevice
+    ENOSPC,  // kQuarantineCopy
+    ENOSPC,  // kQuarantineRecord
+};
 
 }  // namespace
 
@@ -32,7 +50,10 @@ bool ConsumeFault(FaultPoint point) {
   int left = counter.load(std::memory_order_relaxed);
   // Take one armed failure unless another thread took the last one first.
   while (left > 0) {
-    if (counter.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) return true;
+    if (counter.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) {
+      errno = kCauses[static_cast<std::size_t>(point)];
+      return true;
+    }
   }
   return false;
 }

@@ -56,7 +56,10 @@ class ScopedFault {
   FaultPoint point_;
 };
 
-// For platform/ only: true when a failure is armed at `point`, using it up.
+// For platform/ only: true when a failure is armed at `point`, using it up;
+// errno is then set to the cause the host would give for such a failure
+// (EIO for a read or close, ENOSPC for a write, EPERM for a refused delete
+// or signal...), so the failure carries a cause like a real one.
 [[nodiscard]] bool ConsumeFault(FaultPoint point);
 
 }  // namespace kv::platform

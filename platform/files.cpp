@@ -22,82 +22,87 @@ namespace {
 
 constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
-FileStatus OpenFailure() {
-  return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
+Failure OpenFailure() {
+  return HostFailure(errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed);
 }
 
 // Checks on the open file itself that it is a regular file, then takes the
 // lock `sharing` asks for, waiting no longer than `lockWait`.
-FileStatus CheckAndLock(const UniqueFd& fd, Sharing sharing,
-                        std::chrono::milliseconds lockWait = {}) {
+Result<void> CheckAndLock(const UniqueFd& fd, Sharing sharing,
+                          std::chrono::milliseconds lockWait = {}) {
   struct stat status {};
-  if (::fstat(fd.Get(), &status) != 0) return FileStatus::kFailed;
-  if (!S_ISREG(status.st_mode)) return FileStatus::kNotRegular;
+  if (::fstat(fd.Get(), &status) != 0) return HostFailure();
+  if (!S_ISREG(status.st_mode)) return Failure{FileStatus::kNotRegular, 0};
   switch (LockWaiting(fd.Get(), sharing, lockWait)) {
     case LockStatus::kLocked:
-      return FileStatus::kOk;
+      return {};
     case LockStatus::kBusy:
-      return FileStatus::kLocked;
+      return Failure{FileStatus::kLocked, EWOULDBLOCK};
     case LockStatus::kFailed:
       break;
   }
-  return FileStatus::kFailed;
+  return HostFailure();
 }
 
 }  // namespace
 
-FileStatus File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing, File& file,
-                                std::chrono::milliseconds lockWait) {
+Result<File> File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
+                                  std::chrono::milliseconds lockWait) {
   // Checked before opening: opening a pipe or a device could block or act.
-  if (!S_ISREG(entry.status.st_mode)) return FileStatus::kNotRegular;
+  if (!S_ISREG(entry.status.st_mode)) return Failure{FileStatus::kNotRegular, 0};
   UniqueFd fd(::openat(entry.folder, entry.hostName.c_str(), kReadFlags | O_NOFOLLOW));
   if (!fd.IsValid()) return OpenFailure();
-  const FileStatus locked = CheckAndLock(fd, sharing, lockWait);
-  if (locked == FileStatus::kOk) file.fd_ = std::move(fd);
-  return locked;
+  const Result<void> locked = CheckAndLock(fd, sharing, lockWait);
+  if (!locked.Ok()) return locked.Error();
+  File file;
+  file.fd_ = std::move(fd);
+  return file;
 }
 
-FileStatus File::OpenForRead(const Store& store, std::u16string_view devicePath, Sharing sharing,
-                             File& file) {
-  return OpenForRead(store, devicePath, sharing, std::chrono::milliseconds{}, file);
+Result<File> File::OpenForRead(const Store& store, std::u16string_view devicePath, Sharing sharing,
+                               std::chrono::milliseconds lockWait) {
+  const Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
+  if (!found.Ok()) return found.Error();
+  return OpenStoreEntry(found.value.entry, sharing, lockWait);
 }
 
-FileStatus File::OpenForRead(const Store& store, std::u16string_view devicePath, Sharing sharing,
-                             std::chrono::milliseconds lockWait, File& file) {
-  file.fd_.Reset();
-  UniqueFd folder;
-  StoreEntry entry;
-  const FileStatus found = ResolveStoreEntry(store, devicePath, folder, entry);
-  if (found != FileStatus::kOk) return found;
-  return OpenStoreEntry(entry, sharing, file, lockWait);
-}
-
-FileStatus File::OpenHostFile(const std::filesystem::path& hostPath, Sharing sharing, File& file) {
-  file.fd_.Reset();
+Result<File> File::OpenHostFile(const std::filesystem::path& hostPath, Sharing sharing) {
   // Opening a pipe without O_NONBLOCK waits for a writer; with it, the open
   // returns at once and the check on the open file refuses it unread.
   UniqueFd fd(::open(hostPath.c_str(), kReadFlags));
   if (!fd.IsValid()) return OpenFailure();
-  const FileStatus locked = CheckAndLock(fd, sharing);
-  if (locked == FileStatus::kOk) file.fd_ = std::move(fd);
-  return locked;
+  const Result<void> locked = CheckAndLock(fd, sharing);
+  if (!locked.Ok()) return locked.Error();
+  File file;
+  file.fd_ = std::move(fd);
+  return file;
 }
 
-bool File::Size(uint64_t& size) const {
+Result<uint64_t> File::Size() const {
+  if (!fd_.IsValid()) return Failure{FileStatus::kFailed, EBADF};
   struct stat status {};
-  if (!fd_.IsValid() || ::fstat(fd_.Get(), &status) != 0) return false;
-  size = static_cast<uint64_t>(status.st_size);
-  return true;
+  if (::fstat(fd_.Get(), &status) != 0) return HostFailure();
+  return static_cast<uint64_t>(status.st_size);
 }
 
-bool File::ReadAll(std::string& content, uint64_t maxSize) const {
+Result<std::string> File::ReadAll(uint64_t maxSize) const {
+  Result<std::string> read;
+  const Result<void> done = ReadAllInto(read.value, maxSize);
+  if (!done.Ok()) return done.Error();
+  return read;
+}
+
+Result<void> File::ReadAllInto(std::string& content, uint64_t maxSize) const {
   content.clear();  // keeps the capacity for the next file
-  uint64_t size = 0;
-  if (!Size(size) || size > maxSize || size > content.max_size()) return false;
+  const Result<uint64_t> size = Size();
+  if (!size.Ok()) return size.Error();
+  if (size.value > maxSize || size.value > content.max_size()) {
+    return Failure{FileStatus::kFailed, EFBIG};
+  }
   try {
-    content.resize(static_cast<std::size_t>(size));
+    content.resize(static_cast<std::size_t>(size.value));
   } catch (const std::bad_alloc&) {
-    return false;
+    return Failure{FileStatus::kFailed, ENOMEM};
   }
   std::size_t done = 0;
   while (done < content.size()) {
@@ -106,24 +111,27 @@ bool File::ReadAll(std::string& content, uint64_t maxSize) const {
                             : ::pread(fd_.Get(), content.data() + done, content.size() - done,
                                       static_cast<off_t>(done));
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {  // an error, or the file shrank under us
+    if (got < 0) {
+      const Failure failed = HostFailure();
       content.clear();
-      return false;
+      return failed;
+    }
+    if (got == 0) {  // the file shrank under us: a short read
+      content.clear();
+      return Failure{FileStatus::kFailed, EIO};
     }
     done += static_cast<std::size_t>(got);
   }
-  return true;
+  return {};
 }
 
-bool File::Read(std::span<char> buffer, std::size_t& got) {
-  got = 0;
-  if (ConsumeFault(FaultPoint::kRead)) return false;
+Result<std::size_t> File::Read(std::span<char> buffer) {
+  if (ConsumeFault(FaultPoint::kRead)) return HostFailure();
   for (;;) {
     const ssize_t read = ::read(fd_.Get(), buffer.data(), buffer.size());
     if (read < 0 && errno == EINTR) continue;
-    if (read < 0) return false;
-    got = static_cast<std::size_t>(read);
-    return true;
+    if (read < 0) return HostFailure();
+    return static_cast<std::size_t>(read);
   }
 }
 
@@ -132,10 +140,11 @@ LockStatus File::Lock(Sharing sharing, std::chrono::milliseconds maxWait) {
   return LockWaiting(fd_.Get(), sharing, maxWait);
 }
 
-bool File::Close() {
-  if (!fd_.IsValid()) return true;
-  const bool closed = fd_.Close();
-  return !ConsumeFault(FaultPoint::kClose) && closed;
+Result<void> File::Close() {
+  if (!fd_.IsValid()) return {};
+  const Failure closeFailure = fd_.Close() ? Failure{FileStatus::kOk, 0} : HostFailure();
+  if (ConsumeFault(FaultPoint::kClose)) return HostFailure();
+  return closeFailure;
 }
 
 }  // namespace kv::platform

@@ -20,10 +20,10 @@
 // that another process truncates kills the reader with SIGBUS, and the
 // advisory locks below stop no one who ignores them.
 //
-// Results keep the handset's distinction that the scan engine depends on:
-// "the folder exists, the file does not" (its error 2) apart from every
-// other failure. The handset's read-only attribute is the owner's write
-// permission: a file without it cannot be deleted until
+// Results (result.h) keep the handset's distinction that the scan engine
+// depends on: "the folder exists, the file does not" (its error 2) apart
+// from every other failure, and carry the host's cause of a failure. The handset's read-only
+// attribute is the owner's write permission: a file without it cannot be deleted until
 // SetNormalAttributes has run, as on the handset.
 #pragma once
 
@@ -33,23 +33,16 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "platform/result.h"
 #include "platform/store.h"
 #include "platform/unique_fd.h"
 
 namespace kv::platform {
-
-// kFileNotFound: the folder exists, the file does not (the handset's
-// error 2); a symbolic link counts as absent, as it is no file of the
-// handset's. The opens also say why a file that is there could not be
-// opened: kLocked (another opener holds a lock against the sharing asked
-// for) and kNotRegular (a directory, pipe, socket or device). kFailed:
-// anything else (missing folder or a link on the way there, no access, bad
-// path).
-enum class FileStatus { kOk, kFileNotFound, kFailed, kLocked, kNotRegular };
 
 // The handset's share modes, emulated with advisory flock locks taken
 // without waiting. kNone (no sharing) fails at once when another opener
@@ -73,43 +66,45 @@ class File {
 
   // Opens an existing regular file of the store for reading. A symbolic
   // link is kFileNotFound; a directory or any other kind of entry is
-  // kFailed, as is a lock held against `sharing`.
-  [[nodiscard]] static FileStatus OpenForRead(const Store& store, std::u16string_view devicePath,
-                                              Sharing sharing, File& file);
-  // The same, but while another opener holds a lock against `sharing`, tries
-  // again until `lockWait` has passed (kFailed if it is still held then).
-  [[nodiscard]] static FileStatus OpenForRead(const Store& store, std::u16string_view devicePath,
-                                              Sharing sharing, std::chrono::milliseconds lockWait,
-                                              File& file);
+  // kNotRegular. While another opener holds a lock against `sharing`, tries
+  // again until `lockWait` has passed (kLocked if it is still held then).
+  [[nodiscard]] static Result<File> OpenForRead(const Store& store, std::u16string_view devicePath,
+                                                Sharing sharing,
+                                                std::chrono::milliseconds lockWait = {});
 
   // Opens a regular file of the store for appending, creating it empty when
   // it is missing; no lock is taken (see Lock). Never reaches a file through
   // a symbolic link nor creates one over a link: a link in its place, a
   // folder or any other kind of entry is kFailed, and so is a missing
   // folder. Never kFileNotFound.
-  [[nodiscard]] static FileStatus OpenForAppend(const Store& store, std::u16string_view devicePath,
-                                                File& file);
+  [[nodiscard]] static Result<File> OpenForAppend(const Store& store,
+                                                  std::u16string_view devicePath);
 
   // Opens a host file the user named (a command-line argument), following
   // links, since the user chose the name. Anything but a regular file (a
   // directory, pipe, socket or device) is kFailed without blocking or
   // reading from it; a missing file is kFileNotFound. Locked as store opens
   // are.
-  [[nodiscard]] static FileStatus OpenHostFile(const std::filesystem::path& hostPath,
-                                               Sharing sharing, File& file);
+  [[nodiscard]] static Result<File> OpenHostFile(const std::filesystem::path& hostPath,
+                                                 Sharing sharing);
 
   bool IsOpen() const { return fd_.IsValid(); }
-  [[nodiscard]] bool Size(uint64_t& size) const;
-  // The whole file from offset 0 into `content`, replacing what it held but
-  // keeping its capacity, so that one buffer serves file after file. false
-  // on a failed or short read, and when the file is larger than `maxSize`
-  // (checked before anything is allocated); `content` is then empty. An
-  // empty file is never read.
-  [[nodiscard]] bool ReadAll(std::string& content,
-                             uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
+  [[nodiscard]] Result<uint64_t> Size() const;
+  // The whole file from offset 0. Fails on a failed or short read (a short
+  // read's cause is EIO), and when the file is larger than `maxSize`
+  // (checked before anything is allocated, with the cause EFBIG). An empty
+  // file is never read.
+  [[nodiscard]] Result<std::string> ReadAll(
+      uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
+  // ReadAll into `content`, replacing what it held but keeping its capacity:
+  // a scan reads file after file into one buffer, and a fresh string per
+  // file would cost an allocation each in the scan's hot path. `content` is
+  // empty after a failure.
+  [[nodiscard]] Result<void> ReadAllInto(
+      std::string& content, uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
   // The next bytes from the current position (0 at first) into `buffer`;
-  // `got` is 0 at the end of the file. false on a host read error.
-  [[nodiscard]] bool Read(std::span<char> buffer, std::size_t& got);
+  // gives how many, 0 at the end of the file.
+  [[nodiscard]] Result<std::size_t> Read(std::span<char> buffer);
 
   // Takes the advisory lock `sharing` calls for on this open file: exclusive
   // for kNone, shared for kRead (a lock already held is converted). While
@@ -119,34 +114,35 @@ class File {
 
   // Writes all of `bytes` to a file opened for appending. Every write lands
   // at the end of the file as it is at that moment, however far another
-  // writer has grown it. false when the host writes fewer bytes, some of
+  // writer has grown it. Fails when the host writes fewer bytes, some of
   // which may then stand at the end (Truncate takes them back).
-  [[nodiscard]] bool Append(std::string_view bytes);
+  [[nodiscard]] Result<void> Append(std::string_view bytes);
 
   // Cuts the file back to `size` bytes, undoing an append that failed
-  // half-way. false when the host refuses.
-  [[nodiscard]] bool Truncate(uint64_t size);
+  // half-way.
+  [[nodiscard]] Result<void> Truncate(uint64_t size);
 
-  // Explicit close; false when closing fails. The file is closed either way.
-  [[nodiscard]] bool Close();
+  // Explicit close, failing when closing fails. The file is closed either
+  // way.
+  [[nodiscard]] Result<void> Close();
 
  private:
   friend class FileFinder;
   // Opens `entry` (a LookUpStoreEntry result) without following a link.
-  static FileStatus OpenStoreEntry(const StoreEntry& entry, Sharing sharing, File& file,
-                                   std::chrono::milliseconds lockWait = {});
+  static Result<File> OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
+                                     std::chrono::milliseconds lockWait = {});
   UniqueFd fd_;
 };
 
 // Adds the owner's write permission to a regular file (clearing the
 // handset's read-only attribute). kFileNotFound when the folder exists and
 // the file does not, or it is a link; a directory is kFailed.
-[[nodiscard]] FileStatus SetNormalAttributes(const Store& store, std::u16string_view devicePath);
+[[nodiscard]] Result<void> SetNormalAttributes(const Store& store, std::u16string_view devicePath);
 
 // Deletes a regular file of the store. Never a directory, never through a
 // link (a link itself is absent: kFileNotFound), never a file without the
 // owner's write permission (the handset's read-only attribute).
-[[nodiscard]] FileStatus DeleteStoreFile(const Store& store, std::u16string_view devicePath);
+[[nodiscard]] Result<void> DeleteStoreFile(const Store& store, std::u16string_view devicePath);
 
 // Replaces the store file `devicePath` with `content`, or creates it, so
 // that it is never seen half written: the bytes go to a new file beside it
@@ -158,8 +154,8 @@ class File {
 // RemoveStrayReplacements (replacement_files.h) clears. An existing
 // file matching the name ignoring case keeps its spelling. Anything but a
 // regular file at that name (a folder, a pipe) is never replaced.
-[[nodiscard]] bool ReplaceStoreFile(const Store& store, std::u16string_view devicePath,
-                                    std::string_view content);
+[[nodiscard]] Result<void> ReplaceStoreFile(const Store& store, std::u16string_view devicePath,
+                                            std::string_view content);
 
 // One entry of a folder listing.
 struct FindEntry {
@@ -168,6 +164,7 @@ struct FindEntry {
 };
 
 class FolderListing;
+struct FirstFound;
 
 // Find-first/find-next listing of one folder, in the host's order, with the
 // folder held open so that a walk opens the files it lists from there
@@ -184,21 +181,27 @@ class FileFinder {
   ~FileFinder();
 
   // Opens the folder `folderPath` ("" or "\" for the store root; a folder
-  // path, not a search pattern) and gives its first entry. kFileNotFound
-  // when the folder lists no entry; kFailed when it cannot be listed (it is
-  // missing, not a folder, a link, or the path is bad).
-  [[nodiscard]] static FileStatus FindFirst(const Store& store, std::u16string_view folderPath,
-                                            FileFinder& finder, FindEntry& entry);
-  // The next entry; false at the end of the listing (or when the host
+  // path, not a search pattern) and gives the finder with its first entry.
+  // kFileNotFound when the folder lists no entry; kFailed when it cannot be
+  // listed (it is missing, not a folder, a link, or the path is bad).
+  [[nodiscard]] static Result<FirstFound> FindFirst(const Store& store,
+                                                    std::u16string_view folderPath);
+  // The next entry; nullopt at the end of the listing (or when the host
   // cannot read further).
-  bool FindNext(FindEntry& entry);
+  std::optional<FindEntry> FindNext();
 
   // Opens the entry `name` (a name this listing gave) of the listed folder
   // by the rules of File::OpenForRead. kFailed when no folder is listed.
-  [[nodiscard]] FileStatus OpenFile(std::u16string_view name, Sharing sharing, File& file) const;
+  [[nodiscard]] Result<File> OpenFile(std::u16string_view name, Sharing sharing) const;
 
  private:
   std::unique_ptr<FolderListing> listing_;
+};
+
+// A folder's finder and the first entry it listed.
+struct FirstFound {
+  FileFinder finder;
+  FindEntry entry;
 };
 
 }  // namespace kv::platform

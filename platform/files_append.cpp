@@ -28,38 +28,43 @@ constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
 
 }  // namespace
 
-FileStatus File::OpenForAppend(const Store& store, std::u16string_view devicePath, File& file) {
-  file.fd_.Reset();
-  UniqueFd folder;
-  StoreEntry entry;
-  // kFileNotFound leaves in `entry` the host name to create, or the link
-  // standing there, which O_NOFOLLOW then refuses.
-  const FileStatus found = ResolveStoreEntry(store, devicePath, folder, entry);
-  if (found == FileStatus::kFailed) return FileStatus::kFailed;
-  if (found == FileStatus::kOk && !S_ISREG(entry.status.st_mode)) return FileStatus::kFailed;
-  UniqueFd fd(::openat(folder.Get(), entry.hostName.c_str(), kAppendFlags, kNewFileMode));
+Result<File> File::OpenForAppend(const Store& store, std::u16string_view devicePath) {
+  // kFileNotFound leaves the host name to create, or the link standing
+  // there, which O_NOFOLLOW then refuses.
+  const Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
+  if (found.status != FileStatus::kOk && found.status != FileStatus::kFileNotFound) {
+    return Failure{FileStatus::kFailed, found.cause};
+  }
+  const StoreEntry& entry = found.value.entry;
+  if (found.Ok() && !S_ISREG(entry.status.st_mode)) return Failure{};
+  UniqueFd fd(
+      ::openat(found.value.folder.Get(), entry.hostName.c_str(), kAppendFlags, kNewFileMode));
+  if (!fd.IsValid()) return HostFailure();
   struct stat status {};
-  if (!fd.IsValid() || ::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-    return FileStatus::kFailed;
-  }
+  if (::fstat(fd.Get(), &status) != 0) return HostFailure();
+  if (!S_ISREG(status.st_mode)) return Failure{};
+  File file;
   file.fd_ = std::move(fd);
-  return FileStatus::kOk;
+  return file;
 }
 
-bool File::Append(std::string_view bytes) {
+Result<void> File::Append(std::string_view bytes) {
   if (ConsumeFault(FaultPoint::kWrite)) {
+    const Failure full = HostFailure();
     (void)WriteAll(fd_.Get(), bytes.substr(0, bytes.size() / 2));
-    return false;
+    return full;
   }
-  return WriteAll(fd_.Get(), bytes);
+  if (!WriteAll(fd_.Get(), bytes)) return HostFailure();
+  return {};
 }
 
-bool File::Truncate(uint64_t size) {
+Result<void> File::Truncate(uint64_t size) {
   int result;
   do {
     result = ::ftruncate(fd_.Get(), static_cast<off_t>(size));
   } while (result != 0 && errno == EINTR);
-  return result == 0;
+  if (result != 0) return HostFailure();
+  return {};
 }
 
 }  // namespace kv::platform

@@ -1,7 +1,9 @@
 // FileFinder: find-first/find-next over one store folder, listing only
 // folders and regular files (see files.h for why), and opening the files it
 // lists relative to the folder it holds open.
+#include <cerrno>
 #include <new>
+#include <optional>
 
 #include "platform/fault_injection.h"
 #include "platform/files.h"
@@ -16,38 +18,36 @@ FileFinder::FileFinder(FileFinder&&) noexcept = default;
 FileFinder& FileFinder::operator=(FileFinder&&) noexcept = default;
 FileFinder::~FileFinder() = default;
 
-FileStatus FileFinder::FindFirst(const Store& store, std::u16string_view folderPath,
-                                 FileFinder& finder, FindEntry& entry) {
-  finder.listing_.reset();
-  UniqueFd folder;
-  if (OpenStoreFolder(store, folderPath, folder) != FileStatus::kOk) return FileStatus::kFailed;
+Result<FirstFound> FileFinder::FindFirst(const Store& store, std::u16string_view folderPath) {
+  const Result<UniqueFd> folder = OpenStoreFolder(store, folderPath);
+  if (!folder.Ok()) return Failure{FileStatus::kFailed, folder.cause};
   auto listing = std::make_unique<FolderListing>();
-  if (!FolderListing::Open(folder.Get(), *listing)) return FileStatus::kFailed;
-  finder.listing_ = std::move(listing);
-  return finder.FindNext(entry) ? FileStatus::kOk : FileStatus::kFileNotFound;
+  if (!FolderListing::Open(folder.value.Get(), *listing)) return HostFailure();
+  Result<FirstFound> found;
+  found.value.finder.listing_ = std::move(listing);
+  std::optional<FindEntry> first = found.value.finder.FindNext();
+  if (!first) return Failure{FileStatus::kFileNotFound, 0};
+  found.value.entry = std::move(*first);
+  return found;
 }
 
-bool FileFinder::FindNext(FindEntry& entry) {
-  if (!listing_) return false;
+std::optional<FindEntry> FileFinder::FindNext() {
+  if (!listing_) return std::nullopt;
   if (ConsumeFault(FaultPoint::kListingMemory)) throw std::bad_alloc();
   std::string hostName;
   EntryKind kind;
   while (listing_->Next(hostName, kind)) {
     if (kind == EntryKind::kOther) continue;
-    entry.name = HostNameToDevice(hostName);
-    entry.isDirectory = kind == EntryKind::kFolder;
-    return true;
+    return FindEntry{HostNameToDevice(hostName), kind == EntryKind::kFolder};
   }
-  return false;
+  return std::nullopt;
 }
 
-FileStatus FileFinder::OpenFile(std::u16string_view name, Sharing sharing, File& file) const {
-  file = File();
-  if (!listing_) return FileStatus::kFailed;
-  StoreEntry entry;
-  const FileStatus found = LookUpStoreEntry(listing_->Descriptor(), name, entry);
-  if (found != FileStatus::kOk) return found;
-  return File::OpenStoreEntry(entry, sharing, file);
+Result<File> FileFinder::OpenFile(std::u16string_view name, Sharing sharing) const {
+  if (!listing_) return Failure{FileStatus::kFailed, EBADF};
+  const Result<StoreEntry> found = LookUpStoreEntry(listing_->Descriptor(), name);
+  if (!found.Ok()) return found.Error();
+  return File::OpenStoreEntry(found.value, sharing);
 }
 
 }  // namespace kv::platform

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -31,7 +32,10 @@ constexpr int kNewNameAttempts = 8;
 class NewFileBeside {
  public:
   NewFileBeside(int folder, const std::string& target) : folder_(folder) {
-    if (ConsumeFault(FaultPoint::kCreate)) return;
+    if (ConsumeFault(FaultPoint::kCreate)) {
+      createCause_ = errno;
+      return;
+    }
     std::random_device random;
     for (int attempt = 0; attempt < kNewNameAttempts && !fd_.IsValid(); ++attempt) {
       name_ = ReplacementFileName(target, static_cast<unsigned>(random()));
@@ -39,7 +43,10 @@ class NewFileBeside {
                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
       if (!fd_.IsValid() && errno != EEXIST) break;
     }
-    if (!fd_.IsValid()) name_.clear();
+    if (!fd_.IsValid()) {
+      createCause_ = errno;
+      name_.clear();
+    }
   }
   NewFileBeside(const NewFileBeside&) = delete;
   NewFileBeside& operator=(const NewFileBeside&) = delete;
@@ -47,34 +54,41 @@ class NewFileBeside {
     if (!name_.empty()) (void)::unlinkat(folder_, name_.c_str(), 0);
   }
 
-  bool IsCreated() const { return fd_.IsValid(); }
+  // Whether the new file was created, and if not, why.
+  Result<void> Created() const {
+    if (fd_.IsValid()) return {};
+    return Failure{FileStatus::kFailed, createCause_};
+  }
 
   // Writes `content` whole, flushes it to the disk and closes the file.
-  bool WriteAndClose(std::string_view content) {
+  Result<void> WriteAndClose(std::string_view content) {
     std::size_t done = 0;
     while (done < content.size()) {
       const ssize_t wrote = ConsumeFault(FaultPoint::kWrite)
                                 ? -1
                                 : ::write(fd_.Get(), content.data() + done, content.size() - done);
       if (wrote < 0 && errno == EINTR) continue;
-      if (wrote <= 0) return false;
+      if (wrote < 0) return HostFailure();
+      if (wrote == 0) return Failure{FileStatus::kFailed, ENOSPC};
       done += static_cast<std::size_t>(wrote);
     }
-    return ::fsync(fd_.Get()) == 0 && fd_.Close();
+    if (::fsync(fd_.Get()) != 0 || !fd_.Close()) return HostFailure();
+    return {};
   }
 
   // Renames the new file to `target`; it is then no longer removed.
-  bool RenameTo(const std::string& target) {
+  Result<void> RenameTo(const std::string& target) {
     if (ConsumeFault(FaultPoint::kRename) ||
         ::renameat(folder_, name_.c_str(), folder_, target.c_str()) != 0) {
-      return false;
+      return HostFailure();
     }
     name_.clear();
-    return true;
+    return {};
   }
 
  private:
   int folder_;
+  int createCause_ = 0;
   std::string name_;
   UniqueFd fd_;
 };
@@ -88,32 +102,36 @@ void SyncFolder(int folder) {
 
 }  // namespace
 
-bool ReplaceStoreFile(const Store& store, std::u16string_view devicePath,
-                      std::string_view content) {
-  std::vector<std::u16string> names;
-  if (!SplitDevicePath(devicePath, names) || names.empty()) return false;
-  UniqueFd folder;
-  StoreEntry entry;
+Result<void> ReplaceStoreFile(const Store& store, std::u16string_view devicePath,
+                              std::string_view content) {
+  const std::optional<std::vector<std::u16string>> names = SplitDevicePath(devicePath);
+  if (!names || names->empty()) return Failure{};
+  const Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
   std::string target;
-  switch (ResolveStoreEntry(store, devicePath, folder, entry)) {
+  switch (found.status) {
     case FileStatus::kOk:
-      if (!S_ISREG(entry.status.st_mode)) return false;
-      target = entry.hostName;  // the existing spelling
+      if (!S_ISREG(found.value.entry.status.st_mode)) return Failure{};
+      target = found.value.entry.hostName;  // the existing spelling
       break;
-    case FileStatus::kFileNotFound:
-      if (!DeviceNameToHost(names.back(), target)) return false;
+    case FileStatus::kFileNotFound: {
+      std::optional<std::string> hostName = DeviceNameToHost(names->back());
+      if (!hostName) return Failure{};
+      target = std::move(*hostName);
       break;
+    }
     case FileStatus::kFailed:
     case FileStatus::kLocked:
     case FileStatus::kNotRegular:
-      return false;
+      return found.Error();
   }
-  NewFileBeside newFile(folder.Get(), target);
-  if (!newFile.IsCreated() || !newFile.WriteAndClose(content) || !newFile.RenameTo(target)) {
-    return false;
-  }
-  SyncFolder(folder.Get());
-  return true;
+  const int folder = found.value.folder.Get();
+  NewFileBeside newFile(folder, target);
+  Result<void> done = newFile.Created();
+  if (done.Ok()) done = newFile.WriteAndClose(content);
+  if (done.Ok()) done = newFile.RenameTo(target);
+  if (!done.Ok()) return done;
+  SyncFolder(folder);
+  return {};
 }
 
 }  // namespace kv::platform

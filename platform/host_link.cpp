@@ -9,21 +9,20 @@
 
 namespace kv::platform {
 
-bool ReadHostLink(const std::string& linkPath, std::string& target) {
+std::optional<std::string> ReadHostLink(const std::string& linkPath) {
   std::vector<char> buffer(4096);
   for (;;) {
     const ssize_t length = ::readlink(linkPath.c_str(), buffer.data(), buffer.size());
-    if (length < 0) return false;
+    if (length < 0) return std::nullopt;
     if (static_cast<std::size_t>(length) < buffer.size()) {
-      target.assign(buffer.data(), static_cast<std::size_t>(length));
-      return true;
+      return std::string(buffer.data(), static_cast<std::size_t>(length));
     }
     buffer.resize(buffer.size() * 2);  // filled to the brim: maybe cut
   }
 }
 
-bool DescriptorHostPath(int fd, std::string& path) {
-  return ReadHostLink("/proc/self/fd/" + std::to_string(fd), path);
+std::optional<std::string> DescriptorHostPath(int fd) {
+  return ReadHostLink("/proc/self/fd/" + std::to_string(fd));
 }
 
 }  // namespace kv::platform

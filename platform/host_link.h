@@ -9,16 +9,17 @@
 // store's path holds.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace kv::platform {
 
-// The target of the link `linkPath`, whatever its length. false when it
+// The target of the link `linkPath`, whatever its length. nullopt when it
 // cannot be read (no such link, no access, a process gone).
-[[nodiscard]] bool ReadHostLink(const std::string& linkPath, std::string& target);
+[[nodiscard]] std::optional<std::string> ReadHostLink(const std::string& linkPath);
 
 // The host path of the folder or file open as `fd`, as the kernel sees it
 // now (links resolved, later renames followed).
-[[nodiscard]] bool DescriptorHostPath(int fd, std::string& path);
+[[nodiscard]] std::optional<std::string> DescriptorHostPath(int fd);
 
 }  // namespace kv::platform

@@ -12,13 +12,17 @@ std::u16string HostNameToDevice(std::string_view hostName) {
   return DecodeUtf8(hostName, IllFormedUtf8::kEscapeBytes);
 }
 
-bool DeviceNameToHost(std::u16string_view deviceName, std::string& hostName) {
-  if (deviceName.empty() || deviceName == u"." || deviceName == u"..") return false;
+std::optional<std::string> DeviceNameToHost(std::u16string_view deviceName) {
+  if (deviceName.empty() || deviceName == u"." || deviceName == u"..") return std::nullopt;
   if (deviceName.find_first_of(std::u16string_view(u"/\0", 2)) != std::u16string_view::npos) {
-    return false;
+    return std::nullopt;
   }
-  if (!EncodeUtf8(deviceName, LoneSurrogate::kUnescapeBytes, hostName)) return false;
-  return HostNameToDevice(hostName) == deviceName;
+  std::string hostName;
+  if (!EncodeUtf8(deviceName, LoneSurrogate::kUnescapeBytes, hostName) ||
+      HostNameToDevice(hostName) != deviceName) {
+    return std::nullopt;
+  }
+  return hostName;
 }
 
 }  // namespace kv::platform

@@ -7,6 +7,7 @@
 // UTF-8 subsequence becomes the lone surrogate U+DC00 + byte, and back.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,10 +15,10 @@ namespace kv::platform {
 
 std::u16string HostNameToDevice(std::string_view hostName);
 
-// false when `deviceName` cannot be one host folder entry: empty, "." or
+// nullopt when `deviceName` cannot be one host folder entry: empty, "." or
 // "..", holding '/' or NUL, holding a lone surrogate other than the byte
 // escapes, or holding escapes that would spell well-formed UTF-8 (so every
 // host name has exactly one device name).
-bool DeviceNameToHost(std::u16string_view deviceName, std::string& hostName);
+std::optional<std::string> DeviceNameToHost(std::u16string_view deviceName);
 
 }  // namespace kv::platform

@@ -80,11 +80,11 @@ bool WalkHostTree(const std::filesystem::path& root, const HostTreeOptions& opti
   return Walker(options, visit).Visit(root, status, status.st_dev);
 }
 
-FileStatus OpenWalkedFile(const std::filesystem::path& path, Sharing sharing, File& file) {
+Result<File> OpenWalkedFile(const std::filesystem::path& path, Sharing sharing) {
   struct stat status {};
-  if (::lstat(path.c_str(), &status) != 0) return FileStatus::kFileNotFound;
-  if (S_ISLNK(status.st_mode)) return FileStatus::kFileNotFound;
-  return File::OpenHostFile(path, sharing, file);
+  if (::lstat(path.c_str(), &status) != 0) return HostFailure(FileStatus::kFileNotFound);
+  if (S_ISLNK(status.st_mode)) return Failure{FileStatus::kFileNotFound, 0};
+  return File::OpenHostFile(path, sharing);
 }
 
 bool DeleteHostFile(const std::filesystem::path& path) {

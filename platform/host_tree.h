@@ -39,8 +39,7 @@ bool WalkHostTree(const std::filesystem::path& root, const HostTreeOptions& opti
 
 // Opens a file the walk gave, for reading with `sharing`; a link found in
 // its place just before the open is not followed (absent).
-[[nodiscard]] FileStatus OpenWalkedFile(const std::filesystem::path& path, Sharing sharing,
-                                        File& file);
+[[nodiscard]] Result<File> OpenWalkedFile(const std::filesystem::path& path, Sharing sharing);
 
 // Deletes a host file the user had scanned (--remove): never a link or a
 // folder. true when it is gone.

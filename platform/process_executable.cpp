@@ -67,9 +67,10 @@ bool WasStoreFile(const Store& store, int executable) {
 }  // namespace
 
 bool StoreRootHostPath(const Store& store, std::string& rootPath) {
-  if (store.RootDescriptor() < 0 || !DescriptorHostPath(store.RootDescriptor(), rootPath)) {
-    return false;
-  }
+  if (store.RootDescriptor() < 0) return false;
+  std::optional<std::string> path = DescriptorHostPath(store.RootDescriptor());
+  if (!path) return false;
+  rootPath = std::move(*path);
   if (!rootPath.ends_with('/')) rootPath += '/';  // only "/" itself ends so
   return true;
 }
@@ -78,13 +79,11 @@ bool FindProcessExecutable(const Store& store, const std::string& rootPath, int 
                            std::u16string& devicePath) {
   const std::string exeLink = "/proc/" + std::to_string(id) + "/exe";
   const UniqueFd executable(::open(exeLink.c_str(), O_PATH | O_CLOEXEC));
-  std::string target;
+  if (!executable.IsValid()) return false;
+  const std::optional<std::string> target = DescriptorHostPath(executable.Get());
   struct stat status {};
-  if (!executable.IsValid() || !DescriptorHostPath(executable.Get(), target) ||
-      ::fstat(executable.Get(), &status) != 0) {
-    return false;
-  }
-  std::string_view relative(target);
+  if (!target || ::fstat(executable.Get(), &status) != 0) return false;
+  std::string_view relative(*target);
   if (!relative.starts_with(rootPath)) return false;
   relative.remove_prefix(rootPath.size());
 
@@ -93,11 +92,10 @@ bool FindProcessExecutable(const Store& store, const std::string& rootPath, int 
     relative.remove_suffix(kDeletedMark.size());
     return DevicePathOfRelativeHostPath(relative, devicePath);
   }
-  UniqueFd folder;
-  StoreEntry entry;
-  return DevicePathOfRelativeHostPath(relative, devicePath) &&
-         ResolveStoreEntry(store, devicePath, folder, entry) == FileStatus::kOk &&
-         entry.status.st_dev == status.st_dev && entry.status.st_ino == status.st_ino;
+  if (!DevicePathOfRelativeHostPath(relative, devicePath)) return false;
+  const Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
+  return found.Ok() && found.value.entry.status.st_dev == status.st_dev &&
+         found.value.entry.status.st_ino == status.st_ino;
 }
 
 }  // namespace kv::platform

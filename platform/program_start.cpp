@@ -27,20 +27,17 @@ std::string HostArgument(std::u16string_view argument) {
 
 bool StartStoreProgram(const Store& store, std::u16string_view programPath,
                        std::u16string_view commandLine) {
-  UniqueFd folder;
-  StoreEntry entry;
-  std::string folderPath;
-  if (ResolveStoreEntry(store, programPath, folder, entry) != FileStatus::kOk ||
-      !S_ISREG(entry.status.st_mode) || !DescriptorHostPath(folder.Get(), folderPath)) {
-    return false;
-  }
-  std::vector<std::string> arguments{folderPath + "/" + entry.hostName};
+  const Result<ResolvedEntry> found = ResolveStoreEntry(store, programPath);
+  if (!found.Ok() || !S_ISREG(found.value.entry.status.st_mode)) return false;
+  const std::optional<std::string> folderPath = DescriptorHostPath(found.value.folder.Get());
+  if (!folderPath) return false;
+  std::vector<std::string> arguments{*folderPath + "/" + found.value.entry.hostName};
   for (const std::u16string& argument : SplitWindowsCommandLine(commandLine)) {
     // A host argument ends at its first zero byte: refused, not cut short.
     if (argument.find(u'\0') != std::u16string::npos) return false;
     arguments.push_back(HostArgument(argument));
   }
-  return StartDetached(folder.Get(), entry.hostName, arguments);
+  return StartDetached(found.value.folder.Get(), found.value.entry.hostName, arguments);
 }
 
 }  // namespace kv::platform

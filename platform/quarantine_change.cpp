@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <optional>
 
 #include <cerrno>
 
@@ -85,9 +86,9 @@ bool HostPathOfRecord(std::u16string_view path, std::string& hostPath) {
   while (!path.empty()) {
     path.remove_prefix(1);  // the '/' in front of each name
     const std::size_t end = std::min(path.find(u'/'), path.size());
-    std::string name;
-    if (!DeviceNameToHost(path.substr(0, end), name)) return false;
-    hostPath += "/" + name;
+    const std::optional<std::string> name = DeviceNameToHost(path.substr(0, end));
+    if (!name) return false;
+    hostPath += "/" + *name;
     path.remove_prefix(end);
   }
   return !hostPath.empty();
@@ -118,9 +119,8 @@ QuarantineChange RestoreQuarantineItem(const Store& store, std::string_view id,
     moved = MoveOut(folder.Get(), record.id, AT_FDCWD, absolute.string(), mode);
     to = HostNameToDevice(absolute.native());
   } else {
-    UniqueFd storeFolder;
-    StoreEntry entry;
-    switch (ResolveStoreEntry(store, record.path, storeFolder, entry)) {
+    const Result<ResolvedEntry> found = ResolveStoreEntry(store, record.path);
+    switch (found.status) {
       case FileStatus::kOk:
         return QuarantineChange::kTargetExists;
       case FileStatus::kFailed:
@@ -130,7 +130,8 @@ QuarantineChange RestoreQuarantineItem(const Store& store, std::string_view id,
       case FileStatus::kFileNotFound:
         break;
     }
-    moved = MoveOut(folder.Get(), record.id, storeFolder.Get(), entry.hostName, mode);
+    moved = MoveOut(folder.Get(), record.id, found.value.folder.Get(), found.value.entry.hostName,
+                    mode);
     to = record.path;
   }
   if (moved != QuarantineChange::kDone) return moved;

@@ -91,9 +91,7 @@ void FinishMove(const Store& store, int folder, const std::string& pendingName, 
     if (record.outcome == QuarantineOutcome::kQuarantined) {
       happened = ExistsAsFile(folder, record.id);
     } else {
-      UniqueFd storeFolder;
-      StoreEntry entry;
-      happened = ResolveStoreEntry(store, record.path, storeFolder, entry) != FileStatus::kOk;
+      happened = !ResolveStoreEntry(store, record.path).Ok();
     }
     // Not happened: the file is still in the store; the record is dropped.
     if (happened && !AppendIndexLine(folder, RecordLine(record))) return;

@@ -43,8 +43,8 @@ int RenameNoReplace(int fromFolder, const std::string& from, int toFolder, const
 // The device path with its last name spelt as on the host, so that a
 // restore brings the file back under its own name.
 std::u16string RecordedPath(std::u16string_view devicePath, const std::string& hostName) {
-  std::vector<std::u16string> names;
-  (void)SplitDevicePath(devicePath, names);
+  const std::vector<std::u16string> names =
+      SplitDevicePath(devicePath).value_or(std::vector<std::u16string>{});
   std::u16string path;
   for (std::size_t i = 0; i + 1 < names.size(); ++i) path += u"\\" + names[i];
   return path + u"\\" + HostNameToDevice(hostName);
@@ -62,7 +62,10 @@ struct FoundFile {
 QuarantineStatus OpenFound(FoundFile& found);
 
 QuarantineStatus FindFile(const Store& store, std::u16string_view devicePath, FoundFile& found) {
-  switch (ResolveStoreEntry(store, devicePath, found.folder, found.entry)) {
+  Result<ResolvedEntry> resolved = ResolveStoreEntry(store, devicePath);
+  found.folder = std::move(resolved.value.folder);
+  found.entry = std::move(resolved.value.entry);
+  switch (resolved.status) {
     case FileStatus::kOk:
       break;
     case FileStatus::kFileNotFound:

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/device_path.h"
@@ -65,16 +66,14 @@ std::string ReplacementFileName(std::string_view target, unsigned random) {
 }
 
 int RemoveStrayReplacements(const Store& store, std::u16string_view devicePath) {
-  std::vector<std::u16string> names;
-  std::string target;
-  if (!SplitDevicePath(devicePath, names) || names.empty() ||
-      !DeviceNameToHost(names.back(), target)) {
-    return -1;
-  }
-  UniqueFd folder;
-  StoreEntry entry;
-  if (ResolveStoreEntry(store, devicePath, folder, entry) == FileStatus::kFailed) return -1;
-  const int listed = ::openat(folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::optional<std::vector<std::u16string>> names = SplitDevicePath(devicePath);
+  if (!names || names->empty()) return -1;
+  const std::optional<std::string> target = DeviceNameToHost(names->back());
+  if (!target) return -1;
+  const Result<ResolvedEntry> resolved = ResolveStoreEntry(store, devicePath);
+  if (resolved.status == FileStatus::kFailed) return -1;
+  const int folder = resolved.value.folder.Get();
+  const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listed < 0) return -1;
   const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(listed));
   if (!dir) {
@@ -84,13 +83,13 @@ int RemoveStrayReplacements(const Store& store, std::u16string_view devicePath) 
   // Names first, removals after: unlinking while readdir runs may skip some.
   std::vector<std::string> strays;
   while (const dirent* found = ::readdir(dir.get())) {
-    if (IsReplacementOf(found->d_name, target)) strays.emplace_back(found->d_name);
+    if (IsReplacementOf(found->d_name, *target)) strays.emplace_back(found->d_name);
   }
   int removed = 0;
   for (const std::string& stray : strays) {
     struct stat status {};
-    if (::fstatat(folder.Get(), stray.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(status.st_mode) && ::unlinkat(folder.Get(), stray.c_str(), 0) == 0) {
+    if (::fstatat(folder, stray.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(status.st_mode) && ::unlinkat(folder, stray.c_str(), 0) == 0) {
       ++removed;
     }
   }

@@ -14,38 +14,39 @@
 
 namespace kv::platform {
 
-FileStatus SetNormalAttributes(const Store& store, std::u16string_view devicePath) {
-  UniqueFd folder;
-  StoreEntry entry;
-  const FileStatus found = ResolveStoreEntry(store, devicePath, folder, entry);
-  if (found != FileStatus::kOk) return found;
-  if (!S_ISREG(entry.status.st_mode)) return FileStatus::kFailed;
-  if (entry.status.st_mode & S_IWUSR) return FileStatus::kOk;
+Result<void> SetNormalAttributes(const Store& store, std::u16string_view devicePath) {
+  const Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
+  if (!found.Ok()) return found.Error();
+  const StoreEntry& entry = found.value.entry;
+  if (!S_ISREG(entry.status.st_mode)) return Failure{};
+  if (entry.status.st_mode & S_IWUSR) return {};
   // Change the very inode that was checked: an O_PATH handle on it, changed
   // through its /proc name. Linux has no fchmod for O_PATH handles, and a
   // chmod by name would follow a link swapped in after the check.
   UniqueFd target(::openat(entry.folder, entry.hostName.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
-  if (!target.IsValid()) return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
+  if (!target.IsValid()) {
+    return HostFailure(errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed);
+  }
   struct stat status {};
-  if (::fstat(target.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return FileStatus::kFailed;
+  if (::fstat(target.Get(), &status) != 0) return HostFailure();
+  if (!S_ISREG(status.st_mode)) return Failure{};
   const std::string handle = "/proc/self/fd/" + std::to_string(target.Get());
-  if (::chmod(handle.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0) return FileStatus::kFailed;
-  return FileStatus::kOk;
+  if (::chmod(handle.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0) return HostFailure();
+  return {};
 }
 
-FileStatus DeleteStoreFile(const Store& store, std::u16string_view devicePath) {
-  UniqueFd folder;
-  StoreEntry entry;
-  const FileStatus found = ResolveStoreEntry(store, devicePath, folder, entry);
-  if (found != FileStatus::kOk) return found;
-  if (!S_ISREG(entry.status.st_mode) || !(entry.status.st_mode & S_IWUSR)) {
-    return FileStatus::kFailed;
-  }
-  if (ConsumeFault(FaultPoint::kDelete)) return FileStatus::kFailed;
+Result<void> DeleteStoreFile(const Store& store, std::u16string_view devicePath) {
+  const Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
+  if (!found.Ok()) return found.Error();
+  const StoreEntry& entry = found.value.entry;
+  if (!S_ISREG(entry.status.st_mode)) return Failure{};
+  // The handset's read-only attribute refuses the deletion, as EACCES would.
+  if (!(entry.status.st_mode & S_IWUSR)) return Failure{FileStatus::kFailed, EACCES};
+  if (ConsumeFault(FaultPoint::kDelete)) return HostFailure();
   // unlinkat never follows the last name and refuses a folder without
   // AT_REMOVEDIR, whatever was swapped in since the check.
-  if (::unlinkat(entry.folder, entry.hostName.c_str(), 0) == 0) return FileStatus::kOk;
-  return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
+  if (::unlinkat(entry.folder, entry.hostName.c_str(), 0) == 0) return {};
+  return HostFailure(errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed);
 }
 
 }  // namespace kv::platform

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 #include "platform/case_fold.h"
@@ -25,18 +26,20 @@ std::u16string Folded(std::u16string_view name) {
   return folded;
 }
 
-// The host name of the entry `name` in `folder`: the exact spelling when it
-// exists, else the byte-wise first entry equal to it ignoring case.
-FileStatus FindHostName(int folder, std::u16string_view name, std::string& hostName,
-                        struct stat& status) {
-  if (!DeviceNameToHost(name, hostName)) return FileStatus::kFailed;
-  if (::fstatat(folder, hostName.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
-    return FileStatus::kOk;
+// The entry `name` in `folder`: the exact spelling when it exists, else the
+// byte-wise first entry equal to it ignoring case. `folder` is left unset.
+Result<StoreEntry> FindHostName(int folder, std::u16string_view name) {
+  std::optional<std::string> exact = DeviceNameToHost(name);
+  if (!exact) return Failure{};
+  Result<StoreEntry> found;
+  if (::fstatat(folder, exact->c_str(), &found.value.status, AT_SYMLINK_NOFOLLOW) == 0) {
+    found.value.hostName = std::move(*exact);
+    return found;
   }
-  if (errno != ENOENT) return FileStatus::kFailed;
+  if (errno != ENOENT) return HostFailure();
 
   FolderListing listing;
-  if (!FolderListing::Open(folder, listing)) return FileStatus::kFailed;
+  if (!FolderListing::Open(folder, listing)) return HostFailure();
   const std::u16string wanted = Folded(name);
   std::string best;
   std::string candidate;
@@ -46,70 +49,75 @@ FileStatus FindHostName(int folder, std::u16string_view name, std::string& hostN
       best = candidate;
     }
   }
-  if (best.empty()) return FileStatus::kFileNotFound;
-  if (::fstatat(folder, best.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-    return errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed;
+  if (best.empty()) {
+    found.status = FileStatus::kFileNotFound;
+    found.value.hostName = std::move(*exact);
+    return found;
   }
-  hostName = std::move(best);
-  return FileStatus::kOk;
+  if (::fstatat(folder, best.c_str(), &found.value.status, AT_SYMLINK_NOFOLLOW) != 0) {
+    return HostFailure(errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed);
+  }
+  found.value.hostName = std::move(best);
+  return found;
 }
 
 // Opens the subfolder `name` of `folder`, refusing anything that is not a
 // real folder at the moment it is opened.
-FileStatus OpenSubfolder(int folder, std::u16string_view name, UniqueFd& subfolder) {
-  std::string hostName;
-  struct stat status {};
-  if (FindHostName(folder, name, hostName, status) != FileStatus::kOk) return FileStatus::kFailed;
-  UniqueFd opened(
-      ::openat(folder, hostName.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+Result<UniqueFd> OpenSubfolder(int folder, std::u16string_view name) {
+  const Result<StoreEntry> found = FindHostName(folder, name);
+  if (!found.Ok()) return Failure{FileStatus::kFailed, found.cause};
+  UniqueFd opened(::openat(folder, found.value.hostName.c_str(),
+                           O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!opened.IsValid()) return HostFailure();
   // O_PATH | O_NOFOLLOW may open a link itself; the stat makes sure it is not.
-  if (!opened.IsValid() || ::fstat(opened.Get(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-    return FileStatus::kFailed;
-  }
-  subfolder = std::move(opened);
-  return FileStatus::kOk;
+  struct stat status {};
+  if (::fstat(opened.Get(), &status) != 0) return HostFailure();
+  if (!S_ISDIR(status.st_mode)) return Failure{FileStatus::kFailed, ENOTDIR};
+  return opened;
 }
 
 // Opens each of the first `count` of `names` in turn, from the store root.
-FileStatus OpenFolderChain(const Store& store, const std::vector<std::u16string>& names,
-                           std::size_t count, UniqueFd& folder) {
+Result<UniqueFd> OpenFolderChain(const Store& store, const std::vector<std::u16string>& names,
+                                 std::size_t count) {
   UniqueFd current(::fcntl(store.RootDescriptor(), F_DUPFD_CLOEXEC, 0));
-  if (!current.IsValid()) return FileStatus::kFailed;
+  if (!current.IsValid()) return HostFailure();
   for (std::size_t i = 0; i < count; ++i) {
-    UniqueFd next;
-    if (OpenSubfolder(current.Get(), names[i], next) != FileStatus::kOk) return FileStatus::kFailed;
-    current = std::move(next);
+    Result<UniqueFd> next = OpenSubfolder(current.Get(), names[i]);
+    if (!next.Ok()) return next.Error();
+    current = std::move(next.value);
   }
-  folder = std::move(current);
-  return FileStatus::kOk;
+  return current;
 }
 
 }  // namespace
 
-FileStatus OpenStoreFolder(const Store& store, std::u16string_view path, UniqueFd& folder) {
-  std::vector<std::u16string> names;
-  if (!SplitDevicePath(path, names)) return FileStatus::kFailed;
-  return OpenFolderChain(store, names, names.size(), folder);
+Result<UniqueFd> OpenStoreFolder(const Store& store, std::u16string_view path) {
+  const std::optional<std::vector<std::u16string>> names = SplitDevicePath(path);
+  if (!names) return Failure{};
+  return OpenFolderChain(store, *names, names->size());
 }
 
-FileStatus LookUpStoreEntry(int folder, std::u16string_view name, StoreEntry& entry) {
-  const FileStatus found = FindHostName(folder, name, entry.hostName, entry.status);
-  if (found != FileStatus::kOk) return found;
+Result<StoreEntry> LookUpStoreEntry(int folder, std::u16string_view name) {
+  Result<StoreEntry> found = FindHostName(folder, name);
   // A link is no file of the handset's: it is absent from its folder, just as
   // a link on the way there makes the folder absent.
-  if (S_ISLNK(entry.status.st_mode)) return FileStatus::kFileNotFound;
-  entry.folder = folder;
-  return FileStatus::kOk;
+  if (found.Ok() && S_ISLNK(found.value.status.st_mode)) found.status = FileStatus::kFileNotFound;
+  if (found.Ok()) found.value.folder = folder;
+  return found;
 }
 
-FileStatus ResolveStoreEntry(const Store& store, std::u16string_view path, UniqueFd& folder,
-                             StoreEntry& entry) {
-  std::vector<std::u16string> names;
-  if (!SplitDevicePath(path, names) || names.empty()) return FileStatus::kFailed;
-  if (OpenFolderChain(store, names, names.size() - 1, folder) != FileStatus::kOk) {
-    return FileStatus::kFailed;
-  }
-  return LookUpStoreEntry(folder.Get(), names.back(), entry);
+Result<ResolvedEntry> ResolveStoreEntry(const Store& store, std::u16string_view path) {
+  const std::optional<std::vector<std::u16string>> names = SplitDevicePath(path);
+  if (!names || names->empty()) return Failure{};
+  Result<UniqueFd> folder = OpenFolderChain(store, *names, names->size() - 1);
+  if (!folder.Ok()) return Failure{FileStatus::kFailed, folder.cause};
+  Result<StoreEntry> found = LookUpStoreEntry(folder.value.Get(), names->back());
+  Result<ResolvedEntry> resolved;
+  resolved.status = found.status;
+  resolved.cause = found.cause;
+  resolved.value.folder = std::move(folder.value);
+  resolved.value.entry = std::move(found.value);
+  return resolved;
 }
 
 }  // namespace kv::platform

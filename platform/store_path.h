@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/files.h"
+#include "platform/result.h"
 #include "platform/store.h"
 #include "platform/unique_fd.h"
 
@@ -18,7 +18,7 @@ namespace kv::platform {
 
 // Opens (O_PATH) the folder a device path names. Anything short of a real
 // folder reached without links is kFailed.
-FileStatus OpenStoreFolder(const Store& store, std::u16string_view path, UniqueFd& folder);
+Result<UniqueFd> OpenStoreFolder(const Store& store, std::u16string_view path);
 
 // One entry of an open folder, as found by name.
 struct StoreEntry {
@@ -32,16 +32,22 @@ struct StoreEntry {
 // kOk: the entry exists and is no link, whatever its kind. kFileNotFound:
 // there is no such entry, or it is a link (no file of the handset's).
 // kFailed: the name cannot be a host name, or the folder cannot be read.
-// On kFileNotFound, `entry.hostName` is the name to create the entry under
-// (the link's own name when a link stands there); `entry.folder` is set
-// on kOk only.
-FileStatus LookUpStoreEntry(int folder, std::u16string_view name, StoreEntry& entry);
+// On kFileNotFound the value is kept too: its `hostName` is the name to
+// create the entry under (the link's own name when a link stands there);
+// `folder` is set on kOk only.
+Result<StoreEntry> LookUpStoreEntry(int folder, std::u16string_view name);
+
+// An entry of some folder, with that folder held open; `entry.folder` is
+// `folder`'s descriptor.
+struct ResolvedEntry {
+  UniqueFd folder;
+  StoreEntry entry;
+};
 
 // Resolves a device path naming an entry of some folder (the root itself is
-// no entry: kFailed), opening that folder into `folder`, which `entry`
-// refers to. Statuses as LookUpStoreEntry's, and kFailed when the folder
+// no entry: kFailed), opening that folder. Statuses as LookUpStoreEntry's,
+// the value kept on kFileNotFound as there, and kFailed when the folder
 // cannot be reached.
-FileStatus ResolveStoreEntry(const Store& store, std::u16string_view path, UniqueFd& folder,
-                             StoreEntry& entry);
+Result<ResolvedEntry> ResolveStoreEntry(const Store& store, std::u16string_view path);
 
 }  // namespace kv::platform

@@ -23,6 +23,9 @@ bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
+    // A write that takes nothing leaves errno as it was: name the likely
+    // cause, so that no caller reports a stale one.
+    if (written == 0) errno = ENOSPC;
     if (written <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }

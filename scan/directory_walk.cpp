@@ -18,9 +18,8 @@ Verdict CheckListedFile(FileMatcher& matcher, std::u16string_view path,
                         const platform::FileFinder* listing, std::u16string_view name) {
   if (listing == nullptr) return Verdict::NotChecked(NotCheckedReason::kUnnamable);
   if (name.find(u'\\') != std::u16string_view::npos) return matcher.CheckFile(path);
-  platform::File file;
-  const platform::FileStatus opened = listing->OpenFile(name, platform::Sharing::kNone, file);
-  return matcher.CheckOpenedFile(opened, file);
+  platform::Result<platform::File> opened = listing->OpenFile(name, platform::Sharing::kNone);
+  return matcher.CheckOpenedFile(opened.status, opened.value);
 }
 
 // The same file opened from its listing for a worker to check.
@@ -33,7 +32,9 @@ CheckedFile OpenListedFile(std::u16string_view path, const platform::FileFinder*
   } else if (name.find(u'\\') != std::u16string_view::npos) {
     file.byPath = true;
   } else {
-    file.opened = listing->OpenFile(name, platform::Sharing::kNone, file.file);
+    platform::Result<platform::File> opened = listing->OpenFile(name, platform::Sharing::kNone);
+    file.opened = opened.status;
+    file.file = std::move(opened.value);
   }
   return file;
 }

@@ -23,14 +23,15 @@ Verdict FileMatcher::MatchSignatures(std::string_view data) {
 Verdict FileMatcher::CheckOpen(platform::FileStatus opened, platform::File& file) {
   lastBytes_ = 0;
   if (opened != platform::FileStatus::kOk) return VerdictOfOpen(opened);
-  std::uint64_t size = 0;
-  if (!file.Size(size)) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
+  const platform::Result<std::uint64_t> sized = file.Size();
+  if (!sized.Ok()) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
+  const std::uint64_t size = sized.value;
   if (size == 0) return Verdict::Clean();
   if (size > limits::kMaxScannedFileBytes) return Verdict::NotChecked(NotCheckedReason::kTooLarge);
   if (!database_.HasCharacterSignatures())
     return Verdict::NotChecked(NotCheckedReason::kNoDatabase);
   try {
-    if (!file.ReadAll(buffer_, limits::kMaxScannedFileBytes)) {
+    if (!file.ReadAllInto(buffer_, limits::kMaxScannedFileBytes).Ok()) {
       return Verdict::NotChecked(NotCheckedReason::kUnreadable);
     }
   } catch (const std::bad_alloc&) {
@@ -47,17 +48,15 @@ Verdict FileMatcher::CheckOpenedFile(platform::FileStatus opened, platform::File
 }
 
 Verdict FileMatcher::CheckFile(std::u16string_view path) {
-  platform::File file;
-  const platform::FileStatus opened =
-      platform::File::OpenForRead(store_, path, platform::Sharing::kNone, file);
-  return CheckOpenedFile(opened, file);
+  platform::Result<platform::File> opened =
+      platform::File::OpenForRead(store_, path, platform::Sharing::kNone);
+  return CheckOpenedFile(opened.status, opened.value);
 }
 
 Verdict FileMatcher::CheckHostFile(const std::filesystem::path& path) {
-  platform::File file;
-  const platform::FileStatus opened =
-      platform::File::OpenHostFile(path, platform::Sharing::kNone, file);
-  return CheckOpenedFile(opened, file);
+  platform::Result<platform::File> opened =
+      platform::File::OpenHostFile(path, platform::Sharing::kNone);
+  return CheckOpenedFile(opened.status, opened.value);
 }
 
 }  // namespace kv

@@ -4,6 +4,7 @@
 #include "scan/store_walk.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "platform/limits.h"
@@ -27,9 +28,8 @@ bool IsWalkedFolder(std::u16string_view name) { return !name.starts_with(u"..");
 WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
                             std::u16string_view folder, const ListedFileVisitor& visit) {
   if (stop.IsStopped()) return WalkOutcome::kStopped;
-  platform::FileFinder listing;
-  platform::FindEntry entry;
-  switch (platform::FileFinder::FindFirst(store, folder, listing, entry)) {
+  platform::Result<platform::FirstFound> first = platform::FileFinder::FindFirst(store, folder);
+  switch (first.status) {
     case platform::FileStatus::kOk:
       break;
     case platform::FileStatus::kFileNotFound:  // an empty folder
@@ -39,8 +39,11 @@ WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
     case platform::FileStatus::kNotRegular:
       return WalkOutcome::kUnlistable;
   }
+  platform::FileFinder& listing = first.value.finder;
+  std::optional<platform::FindEntry> next = std::move(first.value.entry);
   std::u16string path;
   do {
+    const platform::FindEntry& entry = *next;
     path.assign(folder).append(u"\\").append(entry.name);
     const bool fits = path.size() <= limits::kMaxDevicePathUnits;
     if (entry.isDirectory) {
@@ -55,7 +58,7 @@ WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
       visit(path, fits ? &listing : nullptr, entry.name);
     }
     if (stop.IsStopped()) return WalkOutcome::kStopped;
-  } while (listing.FindNext(entry));
+  } while ((next = listing.FindNext()));
   return WalkOutcome::kCompleted;
 }
 

@@ -23,14 +23,12 @@ SkinLibrary::~SkinLibrary() {
 
 bool SkinLibrary::Load(const platform::Store& store, std::u16string_view devicePath) {
   if (registered_) return false;
-  platform::File file;
-  if (platform::File::OpenForRead(store, devicePath, platform::Sharing::kRead, file) !=
-      platform::FileStatus::kOk) {
-    return false;
-  }
-  std::string bytes;
-  if (!file.ReadAll(bytes, kMaxSkinBytes) || bytes.empty()) return false;
-  bytes_ = std::move(bytes);
+  const platform::Result<platform::File> opened =
+      platform::File::OpenForRead(store, devicePath, platform::Sharing::kRead);
+  if (!opened.Ok()) return false;
+  platform::Result<std::string> bytes = opened.value.ReadAll(kMaxSkinBytes);
+  if (!bytes.Ok() || bytes.value.empty()) return false;
+  bytes_ = std::move(bytes.value);
   registered_ = QResource::registerResource(Data(bytes_));
   if (!registered_) bytes_.clear();
   return registered_;

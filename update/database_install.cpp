@@ -18,8 +18,9 @@ enum class StoreRead { kRead, kNotFound, kFailed };
 
 StoreRead ReadStoreFile(const platform::Store& store, std::u16string_view path,
                         std::string& content) {
-  platform::File file;
-  switch (platform::File::OpenForRead(store, path, platform::Sharing::kRead, file)) {
+  const platform::Result<platform::File> opened =
+      platform::File::OpenForRead(store, path, platform::Sharing::kRead);
+  switch (opened.status) {
     case platform::FileStatus::kOk:
       break;
     case platform::FileStatus::kFileNotFound:
@@ -29,8 +30,10 @@ StoreRead ReadStoreFile(const platform::Store& store, std::u16string_view path,
     case platform::FileStatus::kNotRegular:
       return StoreRead::kFailed;
   }
-  return file.ReadAll(content, limits::kMaxDatabaseFileBytes) ? StoreRead::kRead
-                                                              : StoreRead::kFailed;
+  platform::Result<std::string> read = opened.value.ReadAll(limits::kMaxDatabaseFileBytes);
+  if (!read.Ok()) return StoreRead::kFailed;
+  content = std::move(read.value);
+  return StoreRead::kRead;
 }
 
 }  // namespace
@@ -48,7 +51,7 @@ bool InstallDatabase(const platform::Store& store, PublishedDatabase& published,
   std::string current;
   switch (ReadStoreFile(store, kVirusDatabasePath, current)) {
     case StoreRead::kRead:
-      if (!platform::ReplaceStoreFile(store, kKeptDatabasePath, current)) {
+      if (!platform::ReplaceStoreFile(store, kKeptDatabasePath, current).Ok()) {
         report.cause = UpdateCause::kKeepOldFailed;
         return false;
       }
@@ -65,7 +68,7 @@ bool InstallDatabase(const platform::Store& store, PublishedDatabase& published,
 bool PutDatabaseInPlace(const platform::Store& store, PublishedDatabase& published,
                         std::string_view database,
                         std::shared_ptr<const SignatureDatabase> snapshot, UpdateReport& report) {
-  if (!platform::ReplaceStoreFile(store, kVirusDatabasePath, database)) {
+  if (!platform::ReplaceStoreFile(store, kVirusDatabasePath, database).Ok()) {
     report.cause = UpdateCause::kWriteFailed;
     return false;
   }

@@ -18,8 +18,9 @@ TrustKeyStatus LoadTrustKey(const platform::Store& store, const std::filesystem:
                             PublicKey& key) {
   const bool named = !namedFile.empty();
   const std::filesystem::path path = named ? namedFile : store.PrefixPath() / "keys" / "update.pub";
-  platform::File file;
-  switch (platform::File::OpenHostFile(path, platform::Sharing::kRead, file)) {
+  const platform::Result<platform::File> opened =
+      platform::File::OpenHostFile(path, platform::Sharing::kRead);
+  switch (opened.status) {
     case platform::FileStatus::kOk:
       break;
     case platform::FileStatus::kFileNotFound:
@@ -29,8 +30,8 @@ TrustKeyStatus LoadTrustKey(const platform::Store& store, const std::filesystem:
     case platform::FileStatus::kNotRegular:
       return TrustKeyStatus::kUnusable;
   }
-  std::string line;
-  if (!file.ReadAll(line, kMaxKeyFileBytes) || !ParsePublicKeyLine(line, key)) {
+  const platform::Result<std::string> line = opened.value.ReadAll(kMaxKeyFileBytes);
+  if (!line.Ok() || !ParsePublicKeyLine(line.value, key)) {
     return TrustKeyStatus::kUnusable;
   }
   return TrustKeyStatus::kLoaded;

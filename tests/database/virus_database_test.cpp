@@ -176,10 +176,10 @@ TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
   prefix_.WriteStoreFile(kDatabase, "");
   ExpectLoad(0, "v11 c[] f[] p[]" + d_);  // an empty file loads nothing
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
-  platform::File holder;  // shares reading, yet the loader wants the file alone
-  ASSERT_EQ(platform::File::OpenForRead(prefix_.Store(), kVirusDatabasePath,
-                                        platform::Sharing::kRead, holder),
-            platform::FileStatus::kOk);
+  platform::Result<platform::File> holder = platform::File::OpenForRead(
+      prefix_.Store(), kVirusDatabasePath,
+      platform::Sharing::kRead);  // shares reading, yet the loader wants the file alone
+  ASSERT_EQ(holder.status, platform::FileStatus::kOk);
   ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
 }
 

@@ -6,6 +6,7 @@
 // name it gives is such an entry name and maps back to the same units, so no
 // two device names reach one host file.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,9 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using kv::fuzz::Require;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   if (IsEntryName(bytes)) {
-    std::string back;
-    Require(kv::platform::DeviceNameToHost(kv::platform::HostNameToDevice(bytes), back) &&
-                back == bytes,
+    Require(kv::platform::DeviceNameToHost(kv::platform::HostNameToDevice(bytes)) == bytes,
             "a host entry name maps to a device name and back to the same bytes");
   }
 
@@ -35,10 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i + 1 < size; i += 2) {
     units += static_cast<char16_t>(data[i] | data[i + 1] << 8);
   }
-  std::string host;
-  if (kv::platform::DeviceNameToHost(units, host)) {
-    Require(IsEntryName(host), "an accepted device name gives a host entry name");
-    Require(kv::platform::HostNameToDevice(host) == units,
+  if (const std::optional<std::string> host = kv::platform::DeviceNameToHost(units)) {
+    Require(IsEntryName(*host), "an accepted device name gives a host entry name");
+    Require(kv::platform::HostNameToDevice(*host) == units,
             "an accepted device name comes back from its host name unchanged");
   }
   return 0;

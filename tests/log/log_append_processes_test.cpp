@@ -28,9 +28,10 @@ std::u16string Record(char16_t process, int number) {
 
 TEST(LogAppendProcesses, TwoProcessesAppendingAtOnceKeepEveryRecordWholeAndOnce) {
   const testing::TempPrefix prefix;
-  platform::File holder;
-  ASSERT_EQ(platform::File::OpenForAppend(prefix.Store(), kLogPath, holder),
-            platform::FileStatus::kOk);
+  platform::Result<platform::File> holderOpened =
+      platform::File::OpenForAppend(prefix.Store(), kLogPath);
+  ASSERT_EQ(holderOpened.status, platform::FileStatus::kOk);
+  platform::File& holder = holderOpened.value;
   ASSERT_EQ(holder.Lock(platform::Sharing::kNone, {}), platform::LockStatus::kLocked);
   const auto appender = [&prefix, &holder](char16_t process) {
     return [&prefix, &holder, process] {

@@ -98,12 +98,12 @@ TEST_F(LogFileTest, ABusyLogOrAFailedWriteCostsOnlyTheNewRecord) {
     EXPECT_EQ(Append(u"C"), LogAppendResult::kAppended);
     EXPECT_EQ(LogHex(), (existing ? before : "fffe") + "0d000a004300");
   }
-  platform::File holder;
-  ASSERT_EQ(
-      platform::File::OpenForRead(prefix_.Store(), kLogPath, platform::Sharing::kNone, holder),
-      platform::FileStatus::kOk);
+  platform::Result<platform::File> holderOpened =
+      platform::File::OpenForRead(prefix_.Store(), kLogPath, platform::Sharing::kNone);
+  ASSERT_EQ(holderOpened.status, platform::FileStatus::kOk);
+  platform::File& holder = holderOpened.value;
   EXPECT_EQ(Append(u"B"), LogAppendResult::kBusy);
-  ASSERT_TRUE(holder.Close());
+  ASSERT_TRUE(holder.Close().Ok());
   EXPECT_EQ(LogHex(), "fffe0d000a0041000d000a004300");
 }
 

@@ -33,27 +33,25 @@ TEST(OpenHostFile, OpensRegularFilesOnlyAndNeverBlocks) {
       {dir.Path() / "missing" / "file", FileStatus::kFileNotFound, ""}};
   // clang-format on
   for (const auto& [path, status, content] : cases) {
-    File file;
-    EXPECT_EQ(File::OpenHostFile(path, Sharing::kRead, file), status) << path;
-    EXPECT_EQ(file.IsOpen(), status == FileStatus::kOk) << path;
-    std::string read;
-    if (file.IsOpen()) {
-      EXPECT_TRUE(file.ReadAll(read)) << path;
-    }
-    EXPECT_EQ(read, content) << path;
+    const Result<File> file = File::OpenHostFile(path, Sharing::kRead);
+    EXPECT_EQ(file.status, status) << path;
+    EXPECT_EQ(file.value.IsOpen(), status == FileStatus::kOk) << path;
+    const Result<std::string> read =
+        file.value.IsOpen() ? file.value.ReadAll() : Result<std::string>();
+    EXPECT_TRUE(read.Ok()) << path;
+    EXPECT_EQ(read.value, content) << path;
   }
 }
 
 TEST(OpenHostFile, TakesTheStoresLocks) {
   const testing::TempDir dir;
   testing::WriteFile(dir.Path() / "file.dat", "bytes");
-  File holder;
-  ASSERT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kNone, holder), FileStatus::kOk);
-  File second;
-  EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead, second),
+  Result<File> holder = File::OpenHostFile(dir.Path() / "file.dat", Sharing::kNone);
+  ASSERT_EQ(holder.status, FileStatus::kOk);
+  EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead).status,
             FileStatus::kLocked);
-  EXPECT_TRUE(holder.Close());
-  EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead, second), FileStatus::kOk);
+  EXPECT_TRUE(holder.value.Close().Ok());
+  EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead).status, FileStatus::kOk);
 }
 
 }  // namespace

@@ -24,9 +24,9 @@ class StoreAppendTest : public ::testing::Test {
   void TearDown() override { ClearFaults(); }
 
   File Opened(std::u16string_view path = u"\\Folder\\file.dat") const {
-    File file;
-    EXPECT_EQ(File::OpenForAppend(store_, path, file), FileStatus::kOk);
-    return file;
+    Result<File> file = File::OpenForAppend(store_, path);
+    EXPECT_EQ(file.status, FileStatus::kOk);
+    return std::move(file.value);
   }
 
   testing::TempPrefix prefix_;
@@ -39,13 +39,13 @@ TEST_F(StoreAppendTest, AppendsLandAtTheEndWhoeverGrewTheFile) {
   File second = Opened(u"\\FOLDER\\FILE.DAT");
   const auto content = [&] { return testing::ReadFile(store_.StorePath() / "Folder/file.dat"); };
   EXPECT_EQ(content(), "");
-  EXPECT_TRUE(first.Append("one "));
-  EXPECT_TRUE(second.Append("two "));
-  EXPECT_TRUE(first.Append("three"));
+  EXPECT_TRUE(first.Append("one ").Ok());
+  EXPECT_TRUE(second.Append("two ").Ok());
+  EXPECT_TRUE(first.Append("three").Ok());
   EXPECT_EQ(content(), "one two three");
-  EXPECT_TRUE(second.Truncate(4));
+  EXPECT_TRUE(second.Truncate(4).Ok());
   FailNext(FaultPoint::kWrite);  // a full disk takes half the bytes
-  EXPECT_FALSE(first.Append("halves"));
+  EXPECT_FALSE(first.Append("halves").Ok());
   EXPECT_EQ(content(), "one hal");
 }
 
@@ -58,9 +58,9 @@ TEST_F(StoreAppendTest, OpenForAppendRefusesAnythingButARegularFileOrItsFolder) 
   fs::create_directory_symlink(store / "folder", store / "folderlink");
   for (const std::u16string_view path : {u"\\link.txt", u"\\dangling.txt", u"\\folder",
                                          u"\\folderlink\\new.txt", u"\\..\\outside.txt"}) {
-    File file;
-    EXPECT_EQ(File::OpenForAppend(store_, path, file), FileStatus::kFailed);
-    EXPECT_FALSE(file.IsOpen());
+    const Result<File> file = File::OpenForAppend(store_, path);
+    EXPECT_EQ(file.status, FileStatus::kFailed);
+    EXPECT_FALSE(file.value.IsOpen());
   }
   EXPECT_EQ(testing::ReadFile(prefix_.Path() / "outside.txt"), "kept");
   EXPECT_FALSE(fs::exists(prefix_.Path() / "nowhere.txt"));
@@ -77,10 +77,11 @@ TEST_F(StoreAppendTest, LockIsBusyWhileAnotherOpenHoldsOneAgainstIt) {
       {Sharing::kRead, Sharing::kRead, LockStatus::kLocked},
   };
   for (const auto& [held, asked, outcome] : rows) {
-    File holder;
-    ASSERT_EQ(File::OpenForRead(store_, u"\\Folder\\file.dat", held, holder), FileStatus::kOk);
+    Result<File> opened = File::OpenForRead(store_, u"\\Folder\\file.dat", held);
+    ASSERT_EQ(opened.status, FileStatus::kOk);
+    File& holder = opened.value;
     EXPECT_EQ(Opened().Lock(asked, milliseconds(0)), outcome);
-    ASSERT_TRUE(holder.Close());
+    ASSERT_TRUE(holder.Close().Ok());
     EXPECT_EQ(Opened().Lock(asked, milliseconds(0)), LockStatus::kLocked);
   }
 }
@@ -91,21 +92,23 @@ TEST(StoreAppendThreaded, LockAndReadOpenWaitForAHolderThatLetsGo) {
   const testing::TempPrefix prefix;
   prefix.WriteStoreFile("file.dat", "x");
   for (const bool viaReadOpen : {false, true}) {
-    File holder;
-    ASSERT_EQ(File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kNone, holder),
-              FileStatus::kOk);
-    File waiter;
+    Result<File> opened = File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kNone);
+    ASSERT_EQ(opened.status, FileStatus::kOk);
+    File& holder = opened.value;
+    Result<File> waiter;
     bool locked = false;
     std::thread waiting([&] {
       if (viaReadOpen) {
-        locked = File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kRead,
-                                   milliseconds(60000), waiter) == FileStatus::kOk;
+        waiter =
+            File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kRead, milliseconds(60000));
+        locked = waiter.Ok();
       } else {
-        locked = File::OpenForAppend(prefix.Store(), u"\\file.dat", waiter) == FileStatus::kOk &&
-                 waiter.Lock(Sharing::kNone, milliseconds(60000)) == LockStatus::kLocked;
+        waiter = File::OpenForAppend(prefix.Store(), u"\\file.dat");
+        locked = waiter.Ok() &&
+                 waiter.value.Lock(Sharing::kNone, milliseconds(60000)) == LockStatus::kLocked;
       }
     });
-    EXPECT_TRUE(holder.Close());
+    EXPECT_TRUE(holder.Close().Ok());
     waiting.join();
     EXPECT_TRUE(locked) << (viaReadOpen ? "read open" : "lock");
   }

@@ -93,27 +93,26 @@ TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
       {"byte escapes spelling utf-8", u"\\M\u00FCsic\\\xDCC3\xDC84rger.exe", kFailed, ""}};
   // clang-format on
   for (const auto& [label, path, status, content] : cases) {
-    File file;
-    EXPECT_EQ(File::OpenForRead(store_, path, Sharing::kRead, file), status) << label;
-    std::string read;
-    if (file.IsOpen()) {
-      EXPECT_TRUE(file.ReadAll(read)) << label;
-    }
-    EXPECT_EQ(read, content) << label;
+    const Result<File> file = File::OpenForRead(store_, path, Sharing::kRead);
+    EXPECT_EQ(file.status, status) << label;
+    const Result<std::string> read =
+        file.value.IsOpen() ? file.value.ReadAll() : Result<std::string>();
+    EXPECT_TRUE(read.Ok()) << label;
+    EXPECT_EQ(read.value, content) << label;
   }
 }
 
 using Listing = std::multimap<std::u16string, bool>;  // name -> isDirectory
 
 FileStatus ListFolder(const Store& store, std::u16string_view folder, Listing& listing) {
-  FileFinder finder;
-  FindEntry entry;
-  const FileStatus status = FileFinder::FindFirst(store, folder, finder, entry);
-  for (bool more = status == kOk; more; more = finder.FindNext(entry)) {
-    listing.emplace(entry.name, entry.isDirectory);
+  Result<FirstFound> first = FileFinder::FindFirst(store, folder);
+  FileFinder& finder = first.value.finder;
+  for (std::optional<FindEntry> entry = first.value.entry; first.Ok() && entry;
+       entry = finder.FindNext()) {
+    listing.emplace(entry->name, entry->isDirectory);
   }
-  EXPECT_FALSE(finder.FindNext(entry)) << "the end of a listing stays the end";
-  return status;
+  EXPECT_FALSE(finder.FindNext()) << "the end of a listing stays the end";
+  return first.status;
 }
 
 TEST_F(StoreTest, ListsFoldersAndFilesButNoLinksNorDotsAndFailsForAnythingElse) {
@@ -136,33 +135,35 @@ TEST_F(StoreTest, ListsFoldersAndFilesButNoLinksNorDotsAndFailsForAnythingElse) 
 }
 
 TEST_F(StoreTest, FinderOpensWhatItListsFromTheFolderItHoldsByTheRulesOfOpenForRead) {
-  FileFinder finder;
-  FindEntry entry;
-  File file;
-  EXPECT_EQ(finder.OpenFile(u"Notes.txt", Sharing::kRead, file), kFailed) << "nothing listed";
-  ASSERT_EQ(FileFinder::FindFirst(store_, u"\\Docs", finder, entry), kOk);
+  EXPECT_EQ(FileFinder().OpenFile(u"Notes.txt", Sharing::kRead).status, kFailed)
+      << "nothing listed";
+  Result<FirstFound> first = FileFinder::FindFirst(store_, u"\\Docs");
+  ASSERT_EQ(first.status, kOk);
+  FileFinder& finder = first.value.finder;
+  Result<File> file;
   // The walk's folder stays the one listed, wherever the host moves it.
   fs::rename(prefix_.StorePath() / "Docs", prefix_.StorePath() / "Moved");
   std::map<std::u16string, std::string> read;
-  for (bool more = true; more; more = finder.FindNext(entry)) {
-    if (entry.isDirectory) continue;
-    ASSERT_EQ(finder.OpenFile(entry.name, Sharing::kNone, file), kOk) << Utf16ToUtf8(entry.name);
-    ASSERT_TRUE(file.ReadAll(read[entry.name]));
+  for (std::optional<FindEntry> entry = first.value.entry; entry; entry = finder.FindNext()) {
+    if (entry->isDirectory) continue;
+    file = finder.OpenFile(entry->name, Sharing::kNone);
+    ASSERT_EQ(file.status, kOk) << Utf16ToUtf8(entry->name);
+    ASSERT_TRUE(file.value.ReadAllInto(read[entry->name]).Ok());
   }
   const std::map<std::u16string, std::string> expected = {{u"readme.txt", "lower"},
                                                           {u"ReadMe.TXT", "mixed"},
                                                           {u"README.TXT", "upper"},
                                                           {u"Notes.txt", "notes"}};
   EXPECT_EQ(read, expected);
-  EXPECT_TRUE(file.Close());
-  File second;
-  EXPECT_EQ(finder.OpenFile(u"Notes.txt", Sharing::kRead, second), kOk);
-  EXPECT_EQ(finder.OpenFile(u"NOTES.TXT", Sharing::kRead, second), kOk) << "case ignored";
-  EXPECT_EQ(finder.OpenFile(u"absent.txt", Sharing::kRead, second), kNotFound);
-  EXPECT_EQ(finder.OpenFile(u"..dots", Sharing::kRead, second), kNotRegular);
-  EXPECT_EQ(finder.OpenFile(u"..", Sharing::kRead, second), kFailed);
-  ASSERT_EQ(FileFinder::FindFirst(store_, u"\\", finder, entry), kOk);
-  EXPECT_EQ(finder.OpenFile(u"InLink.txt", Sharing::kRead, second), kNotFound);
+  EXPECT_TRUE(file.value.Close().Ok());
+  EXPECT_EQ(finder.OpenFile(u"Notes.txt", Sharing::kRead).status, kOk);
+  EXPECT_EQ(finder.OpenFile(u"NOTES.TXT", Sharing::kRead).status, kOk) << "case ignored";
+  EXPECT_EQ(finder.OpenFile(u"absent.txt", Sharing::kRead).status, kNotFound);
+  EXPECT_EQ(finder.OpenFile(u"..dots", Sharing::kRead).status, kNotRegular);
+  EXPECT_EQ(finder.OpenFile(u"..", Sharing::kRead).status, kFailed);
+  first = FileFinder::FindFirst(store_, u"\\");
+  ASSERT_EQ(first.status, kOk);
+  EXPECT_EQ(first.value.finder.OpenFile(u"InLink.txt", Sharing::kRead).status, kNotFound);
 }
 
 TEST_F(StoreTest, SecondOpenObeysTheFirstOpenersShareModeUntilItCloses) {
@@ -173,30 +174,30 @@ TEST_F(StoreTest, SecondOpenObeysTheFirstOpenersShareModeUntilItCloses) {
       {"read sharing twice", Sharing::kRead, Sharing::kRead, kOk}};
   // clang-format on
   for (const auto& [label, firstSharing, secondSharing, whileOpen] : cases) {
-    File first;
-    File second;
-    ASSERT_EQ(File::OpenForRead(store_, u"\\Docs\\Notes.txt", firstSharing, first), kOk);
-    EXPECT_EQ(File::OpenForRead(store_, u"\\docs\\notes.TXT", secondSharing, second), whileOpen)
+    Result<File> first = File::OpenForRead(store_, u"\\Docs\\Notes.txt", firstSharing);
+    ASSERT_EQ(first.status, kOk);
+    EXPECT_EQ(File::OpenForRead(store_, u"\\docs\\notes.TXT", secondSharing).status, whileOpen)
         << label;
-    EXPECT_TRUE(first.Close());
-    EXPECT_EQ(File::OpenForRead(store_, u"\\Docs\\Notes.txt", secondSharing, second), kOk) << label;
+    EXPECT_TRUE(first.value.Close().Ok());
+    EXPECT_EQ(File::OpenForRead(store_, u"\\Docs\\Notes.txt", secondSharing).status, kOk) << label;
   }
 }
 
 TEST_F(StoreTest, SizeAndReadAllGiveTheWholeFileAndKeepTheBuffersCapacity) {
-  File file;
-  ASSERT_EQ(File::OpenForRead(store_, u"\\Windows\\evil.exe", Sharing::kNone, file), kOk);
-  uint64_t size = 0;
-  ASSERT_TRUE(file.Size(size));
-  EXPECT_EQ(size, kBinary.size());
+  Result<File> file = File::OpenForRead(store_, u"\\Windows\\evil.exe", Sharing::kNone);
+  ASSERT_EQ(file.status, kOk);
+  const Result<uint64_t> size = file.value.Size();
+  ASSERT_TRUE(size.Ok());
+  EXPECT_EQ(size.value, kBinary.size());
   std::string content(1000, 'x');
   const std::size_t capacity = content.capacity();
-  EXPECT_FALSE(file.ReadAll(content, size - 1)) << "over the limit";
+  EXPECT_FALSE(file.value.ReadAllInto(content, size.value - 1).Ok()) << "over the limit";
   EXPECT_EQ(content, "");
-  ASSERT_TRUE(file.ReadAll(content, size));
+  ASSERT_TRUE(file.value.ReadAllInto(content, size.value).Ok());
   EXPECT_EQ(content, kBinary);
-  ASSERT_EQ(File::OpenForRead(store_, u"\\Windows\\empty.dat", Sharing::kNone, file), kOk);
-  ASSERT_TRUE(file.ReadAll(content));
+  file = File::OpenForRead(store_, u"\\Windows\\empty.dat", Sharing::kNone);
+  ASSERT_EQ(file.status, kOk);
+  ASSERT_TRUE(file.value.ReadAllInto(content).Ok());
   EXPECT_EQ(content, "");
   EXPECT_EQ(content.capacity(), capacity);
 }
@@ -204,13 +205,13 @@ TEST_F(StoreTest, SizeAndReadAllGiveTheWholeFileAndKeepTheBuffersCapacity) {
 TEST_F(StoreTest, ReadOnlyFileIsDeletedOnlyAfterSetNormalAttributes) {
   const fs::path file = prefix_.StorePath() / "Windows/evil.exe";
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write, fs::perm_options::remove);
-  EXPECT_EQ(DeleteStoreFile(store_, u"\\Windows\\evil.exe"), kFailed);
+  EXPECT_EQ(DeleteStoreFile(store_, u"\\Windows\\evil.exe").status, kFailed);
   EXPECT_TRUE(fs::exists(file));
-  EXPECT_EQ(SetNormalAttributes(store_, u"\\WINDOWS\\Evil.exe"), kOk);
+  EXPECT_EQ(SetNormalAttributes(store_, u"\\WINDOWS\\Evil.exe").status, kOk);
   // Only the owner's write permission is added.
   EXPECT_EQ(fs::status(file).permissions() & (fs::perms::owner_write | fs::perms::group_write),
             fs::perms::owner_write);
-  EXPECT_EQ(DeleteStoreFile(store_, u"\\windows\\EVIL.exe"), kOk);
+  EXPECT_EQ(DeleteStoreFile(store_, u"\\windows\\EVIL.exe").status, kOk);
   EXPECT_FALSE(fs::exists(file));
 }
 
@@ -218,13 +219,13 @@ TEST_F(StoreTest, AttributesAndDeleteRefuseFoldersLinksAndMissingFolders) {
   const fs::path secret = prefix_.Path() / "outside/secret.txt";
   fs::permissions(secret, fs::perms::owner_write, fs::perm_options::remove);
   for (const std::u16string_view path : {u"\\Docs", u"\\OutDir\\secret.txt", u"\\Nowhere\\x"}) {
-    EXPECT_EQ(SetNormalAttributes(store_, path), kFailed) << Utf16ToUtf8(path);
-    EXPECT_EQ(DeleteStoreFile(store_, path), kFailed) << Utf16ToUtf8(path);
+    EXPECT_EQ(SetNormalAttributes(store_, path).status, kFailed) << Utf16ToUtf8(path);
+    EXPECT_EQ(DeleteStoreFile(store_, path).status, kFailed) << Utf16ToUtf8(path);
   }
   for (const std::u16string_view path :
        {u"\\Docs\\absent.txt", u"\\InLink.txt", u"\\OutLink.txt"}) {
-    EXPECT_EQ(SetNormalAttributes(store_, path), kNotFound) << Utf16ToUtf8(path);
-    EXPECT_EQ(DeleteStoreFile(store_, path), kNotFound) << Utf16ToUtf8(path);
+    EXPECT_EQ(SetNormalAttributes(store_, path).status, kNotFound) << Utf16ToUtf8(path);
+    EXPECT_EQ(DeleteStoreFile(store_, path).status, kNotFound) << Utf16ToUtf8(path);
   }
   EXPECT_TRUE(fs::is_symlink(prefix_.StorePath() / "InLink.txt"));
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Docs/Notes.txt"));

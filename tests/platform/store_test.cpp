@@ -22,13 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string ReadStoreFile(const Store& store, std::u16string_view path) {
-  File file;
-  std::string content;
-  if (File::OpenForRead(store, path, Sharing::kRead, file) != FileStatus::kOk ||
-      !file.ReadAll(content)) {
-    return "<unreadable>";
-  }
-  return content;
+  const Result<File> file = File::OpenForRead(store, path, Sharing::kRead);
+  const Result<std::string> content = file.Ok() ? file.value.ReadAll() : file.Error();
+  return content.Ok() ? content.value : "<unreadable>";
 }
 
 TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnce) {
@@ -53,11 +49,8 @@ TEST(Store, OpenFailsWhereNoStoreFolderCanBeAndSuchAStoreOpensNothing) {
   for (const fs::path& prefix : {dir.Path() / "file", dir.Path() / "prefix"}) {
     Store store;
     EXPECT_FALSE(Store::Open(prefix, store)) << prefix;
-    File file;
-    EXPECT_EQ(File::OpenForRead(store, u"\\store", Sharing::kRead, file), FileStatus::kFailed);
-    FileFinder finder;
-    FindEntry entry;
-    EXPECT_EQ(FileFinder::FindFirst(store, u"\\", finder, entry), FileStatus::kFailed);
+    EXPECT_EQ(File::OpenForRead(store, u"\\store", Sharing::kRead).status, FileStatus::kFailed);
+    EXPECT_EQ(FileFinder::FindFirst(store, u"\\").status, FileStatus::kFailed);
   }
 }
 
@@ -67,7 +60,7 @@ TEST(Store, ResolvesFromTheRootItOpenedEvenWhenTheHostPathNowNamesAnother) {
   fs::rename(prefix.StorePath(), prefix.Path() / "moved");
   testing::WriteFile(prefix.StorePath() / "Docs" / "a.txt", "second store");
   EXPECT_EQ(ReadStoreFile(prefix.Store(), u"\\Docs\\a.txt"), "first store");
-  EXPECT_EQ(DeleteStoreFile(prefix.Store(), u"\\Docs\\a.txt"), FileStatus::kOk);
+  EXPECT_EQ(DeleteStoreFile(prefix.Store(), u"\\Docs\\a.txt").status, FileStatus::kOk);
   EXPECT_FALSE(fs::exists(prefix.Path() / "moved" / "Docs" / "a.txt"));
   EXPECT_TRUE(fs::exists(prefix.StorePath() / "Docs" / "a.txt"));
 }

@@ -77,9 +77,10 @@ TEST_F(FileMatcherTest, FilesItCannotReadAreNotCheckedAndEmptyOnesClean) {
   fs::create_directory(prefix_.StorePath() / "folder.exe");
   const fs::path large = prefix_.WriteStoreFile("large.exe", "");
   fs::resize_file(large, limits::kMaxScannedFileBytes + 1);
-  platform::File holder;
-  ASSERT_EQ(platform::File::OpenForRead(store_, u"\\locked.exe", platform::Sharing::kRead, holder),
-            platform::FileStatus::kOk);
+  platform::Result<platform::File> holderOpened =
+      platform::File::OpenForRead(store_, u"\\locked.exe", platform::Sharing::kRead);
+  ASSERT_EQ(holderOpened.status, platform::FileStatus::kOk);
+  platform::File& holder = holderOpened.value;
   const std::pair<std::u16string_view, std::string> cases[] = {
       {u"\\missing.exe", "not checked (absent)"},
       {u"\\empty.exe", "clean"},
@@ -92,7 +93,7 @@ TEST_F(FileMatcherTest, FilesItCannotReadAreNotCheckedAndEmptyOnesClean) {
   for (const auto& [path, expected] : cases) {
     EXPECT_EQ(Check(path), expected) << platform::Utf16ToUtf8(path);
   }
-  EXPECT_TRUE(holder.Close());
+  EXPECT_TRUE(holder.Close().Ok());
   UseSignatures({"x*"});  // matches the empty text, so any file but an empty one
   EXPECT_EQ(Check(u"\\empty.exe"), "clean");
   EXPECT_EQ(Check(u"\\locked.exe"), "infected 1");
@@ -112,8 +113,7 @@ TEST_F(FileMatcherTest, AFailingSignatureNeverHidesALaterOnesHit) {
   UseSignatures({"nomatch", std::string(1001, '(') + "a"});
   EXPECT_EQ(matcher_->MatchSignatures("alpha").engineStatus, SearchStatus::kNestingLimit);
   // The file is left alone and unlocked.
-  platform::File again;
-  EXPECT_EQ(platform::File::OpenForRead(store_, u"\\f.exe", platform::Sharing::kNone, again),
+  EXPECT_EQ(platform::File::OpenForRead(store_, u"\\f.exe", platform::Sharing::kNone).status,
             platform::FileStatus::kOk);
 }
 

@@ -128,9 +128,9 @@ TEST_F(RunScanTest, AFullScanRemovesWhatItFindsAndListsWhatItCouldNotCheck) {
   fs::resize_file(large, limits::kMaxScannedFileBytes + 1);  // sparse: nothing is written
   const std::string deep = std::string(limits::kMaxDevicePathUnits, 'd');
   UseDatabase({});
-  platform::File holder;  // another opener's lock
-  ASSERT_EQ(platform::File::OpenForRead(store_, u"\\locked.exe", platform::Sharing::kNone, holder),
-            platform::FileStatus::kOk);
+  platform::Result<platform::File> holder = platform::File::OpenForRead(
+      store_, u"\\locked.exe", platform::Sharing::kNone);  // another opener's lock
+  ASSERT_EQ(holder.status, platform::FileStatus::kOk);
 
   Lines lines = Run(ScanMode::kFull);
   EXPECT_EQ(outcome_, ScanOutcome::kFinished);

@@ -37,7 +37,7 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
       {{}, "missing verb (see 'tarnsig --help')"},
       {{"ENCODE", "a", "-o", "b"}, "unknown verb 'ENCODE' (see 'tarnsig --help')"},
       {{"encode"}, "encode: missing PLAIN" + encodeUsage},
-      {{"encode", d + "/none", "-o", "x"}, "encode: cannot open '" + d + "/none'"},
+      {{"encode", d + "/none", "-o", "x"}, "encode: cannot open '" + d + "/none': No such file or directory"},
       {{"encode", "p.txt"}, "encode: missing -o VirusDB.dat" + encodeUsage},
       {{"encode", "p.txt", "-o"}, "encode: -o needs a file name" + encodeUsage},
       {{"encode", "p.txt", "-o", "a", "-o", "b"}, "encode: -o given twice" + encodeUsage},
@@ -56,9 +56,9 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
        "match-batch: unexpected argument 'x' (usage: tarnsig match-batch [--reference] < LINES)"},
       {{"check", "db"},
        "check: needs a database and at least one file (usage: tarnsig check [--reference] VirusDB.dat FILE...)"},
-      {{"check", d + "/none", d + "/p"}, "check: cannot open '" + d + "/none'"},
+      {{"check", d + "/none", d + "/p"}, "check: cannot open '" + d + "/none': No such file or directory"},
       {{"lint"}, "lint: missing argument (usage: tarnsig lint FILE)"},
-      {{"lint", d + "/none"}, "lint: cannot open '" + d + "/none'"}};
+      {{"lint", d + "/none"}, "lint: cannot open '" + d + "/none': No such file or directory"}};
   // clang-format on
   for (const auto& [args, message] : cases) {
     const RunResult result = RunTarnsig(args);

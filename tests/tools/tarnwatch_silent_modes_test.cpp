@@ -183,9 +183,9 @@ TEST(TarnwatchCabCheck, APackageThatCannotBeCheckedIsInstalledOnlyOnYes) {
   fs::create_symlink(handset.Path() / "outside.cab", store / "link.cab");
   ASSERT_EQ(std::system(("mkfifo " + ShellQuote((handset.Path() / "fifo.cab").string())).c_str()),
             0);
-  platform::File holder;
-  ASSERT_EQ(platform::File::OpenHostFile(store / "locked.cab", platform::Sharing::kNone, holder),
-            platform::FileStatus::kOk);
+  platform::Result<platform::File> holder =
+      platform::File::OpenHostFile(store / "locked.cab", platform::Sharing::kNone);
+  ASSERT_EQ(holder.status, platform::FileStatus::kOk);
   const std::string question =
       "Warning\nCan not check the CAB file,install it anyway?\n[Y]es [N]o?";
   const std::vector<std::string> arguments = {"\\nowhere.cab",
@@ -221,10 +221,9 @@ TEST(TarnwatchSelfScan, FilesItCannotCheckAreLoggedAndNeverReadAsNoTrojan) {
   WriteFile(handset.StorePath() / "Windows/big.exe", "");
   fs::resize_file(handset.StorePath() / "Windows/big.exe", std::uint64_t{257} << 20);
   WriteFile(handset.StorePath() / "Windows/locked.exe", "..EVIL-MARK..");
-  platform::File holder;
-  ASSERT_EQ(platform::File::OpenHostFile(handset.StorePath() / "Windows/locked.exe",
-                                         platform::Sharing::kNone, holder),
-            platform::FileStatus::kOk);
+  platform::Result<platform::File> holder = platform::File::OpenHostFile(
+      handset.StorePath() / "Windows/locked.exe", platform::Sharing::kNone);
+  ASSERT_EQ(holder.status, platform::FileStatus::kOk);
   EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);
   EXPECT_EQ(handset.LogRecords(),
             (Records{"<date> Self scan started", "Can not check:\\Windows\\big.exe",

@@ -200,9 +200,10 @@ TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
   for (const char16_t* record : {u"A", u"B", u"C"}) {
     ASSERT_EQ(AppendLogRecord(prefix_.Store(), kLogPath, record), LogAppendResult::kAppended);
   }
-  platform::File writer;
-  ASSERT_EQ(platform::File::OpenForAppend(prefix_.Store(), kLogPath, writer),
-            platform::FileStatus::kOk);
+  platform::Result<platform::File> opened =
+      platform::File::OpenForAppend(prefix_.Store(), kLogPath);
+  ASSERT_EQ(opened.status, platform::FileStatus::kOk);
+  platform::File& writer = opened.value;
   ASSERT_EQ(writer.Lock(platform::Sharing::kNone, {}), platform::LockStatus::kLocked);
   ui::ScanServices services = Services({});
   ui::ScanDialog dialog(context_, services, ScanMode::kLogView, nullptr);
@@ -210,7 +211,7 @@ TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     if (++ticks == 5) {
-      EXPECT_TRUE(writer.Close());
+      EXPECT_TRUE(writer.Close().Ok());
     }
   });
   timer.start(5);

@@ -28,12 +28,9 @@ int RunLog(const Verb& verb, const Args& args) {
   platform::Store store;
   if (!OpenPrefix(store)) return kExitError;
   const std::string where = (store.StorePath() / "Runeskop.log").string();
-  {
-    platform::File probe;
-    if (platform::File::OpenForRead(store, kLogPath, platform::Sharing::kRead, probe) ==
-        platform::FileStatus::kFileNotFound) {
-      return kExitOk;
-    }
+  if (platform::File::OpenForRead(store, kLogPath, platform::Sharing::kRead).status ==
+      platform::FileStatus::kFileNotFound) {
+    return kExitOk;
   }
   std::vector<std::u16string> lines;
   switch (ReadLogLines(store, kLogPath, std::numeric_limits<std::size_t>::max(), lines)) {

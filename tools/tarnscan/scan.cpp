@@ -133,17 +133,15 @@ int ParseOptions(const Verb& verb, const Args& args, ScanOptions& options) {
   return kExitOk;
 }
 
-std::shared_ptr<const SignatureDatabase> LoadDatabase(const ScanOptions& options,
-                                                      const platform::Store& store) {
+platform::Result<std::shared_ptr<const SignatureDatabase>> LoadDatabase(
+    const ScanOptions& options, const platform::Store& store) {
   if (!options.database) return LoadVirusDatabase(store, SignatureDatabase()).snapshot;
-  platform::File file;
-  std::string content;
-  if (platform::File::OpenHostFile(*options.database, platform::Sharing::kRead, file) !=
-          platform::FileStatus::kOk ||
-      !file.ReadAll(content, limits::kMaxDatabaseFileBytes)) {
-    return nullptr;
-  }
-  return SignatureDatabase::Build(content, SignatureDatabase());
+  const platform::Result<platform::File> opened =
+      platform::File::OpenHostFile(*options.database, platform::Sharing::kRead);
+  if (!opened.Ok()) return opened.Error();
+  const platform::Result<std::string> content = opened.value.ReadAll(limits::kMaxDatabaseFileBytes);
+  if (!content.Ok()) return content.Error();
+  return SignatureDatabase::Build(content.value, SignatureDatabase());
 }
 
 class HostScan {
@@ -171,7 +169,10 @@ class HostScan {
         if (entry.size > options_.maxFileSize) {
           file.known = Verdict::NotChecked(NotCheckedReason::kTooLarge);
         } else {
-          file.opened = platform::OpenWalkedFile(entry.path, platform::Sharing::kNone, file.file);
+          platform::Result<platform::File> opened =
+              platform::OpenWalkedFile(entry.path, platform::Sharing::kNone);
+          file.opened = opened.status;
+          file.file = std::move(opened.value);
         }
         break;
       case Kind::kSpecial:
@@ -346,10 +347,13 @@ int RunScan(const Verb& verb, const Args& args) {
   platform::Store store;
   const bool needsPrefix = !options.database || options.action == Action::kQuarantine;
   if (needsPrefix && !OpenPrefix(store)) return kExitError;
-  const std::shared_ptr<const SignatureDatabase> database = LoadDatabase(options, store);
-  if (database == nullptr) {
-    return Fail("scan: cannot read the database '" + options.database->string() + "'");
+  const platform::Result<std::shared_ptr<const SignatureDatabase>> loaded =
+      LoadDatabase(options, store);
+  if (!loaded.Ok()) {
+    return Fail(platform::WithCause(
+        "scan: cannot read the database '" + options.database->string() + "'", loaded.cause));
   }
+  const std::shared_ptr<const SignatureDatabase>& database = loaded.value;
   if (!database->HasCharacterSignatures()) {
     return Fail("scan: the database holds no content signature: no file can be checked");
   }

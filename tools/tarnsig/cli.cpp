@@ -48,16 +48,17 @@ constexpr std::array<Verb, 11> kVerbs = {{
 int ReadBoundedFile(std::string_view verb, const std::string& path, uint64_t maxSize,
                     std::string& content) {
   const std::string prefix = std::string(verb) + ": ";
-  platform::File file;
-  if (platform::File::OpenHostFile(path, platform::Sharing::kRead, file) !=
-      platform::FileStatus::kOk) {
-    return Fail(prefix + OpenProblem(path));
-  }
-  uint64_t size = 0;
-  if (file.Size(size) && size > maxSize) {
+  const platform::Result<platform::File> opened =
+      platform::File::OpenHostFile(path, platform::Sharing::kRead);
+  if (!opened.Ok()) return Fail(prefix + platform::WithCause(OpenProblem(path), opened.cause));
+  const platform::Result<uint64_t> size = opened.value.Size();
+  if (size.Ok() && size.value > maxSize) {
     return Fail(prefix + "'" + path + "' is too large to search");
   }
-  if (!file.ReadAll(content, maxSize)) return Fail(prefix + "cannot read '" + path + "'");
+  platform::Result<std::string> read = opened.value.ReadAll(maxSize);
+  if (!read.Ok())
+    return Fail(prefix + platform::WithCause("cannot read '" + path + "'", read.cause));
+  content = std::move(read.value);
   return kExitOk;
 }
 
