@@ -10,9 +10,9 @@ namespace kv::app {
 
 bool OpenAppContext(const std::filesystem::path& prefix, AppContext& context) {
   if (!platform::Store::Open(prefix, context.store)) return false;
-  context.hive.emplace(context.store.PrefixPath() / "system.reg");
+  context.hive.emplace(HivePath(context.store));
   (void)context.database.Reload(context.store);
-  (void)context.scanStatusWatch.Start(context.hive->Path(), [&context] {
+  (void)context.scanStatusWatch.Start(*context.hive, [&context] {
     OnScanStatusChanged(*context.hive, context.backgroundScanStop);
   });
   return true;

@@ -13,16 +13,16 @@
 
 #include "database/published_database.h"
 #include "platform/message_boxes.h"
-#include "platform/registry_hive.h"
-#include "platform/registry_watch.h"
 #include "platform/store.h"
+#include "registry/hive.h"
+#include "registry/watch.h"
 #include "scan/stop_token.h"
 
 namespace kv::app {
 
 struct AppContext {
   platform::Store store;
-  std::optional<platform::RegistryHive> hive;
+  std::optional<RegistryHive> hive;
   PublishedDatabase database;
   // The face the run mode uses, owned by the entry (console or Qt).
   platform::MessageBoxes* boxes = nullptr;
@@ -31,7 +31,7 @@ struct AppContext {
   // still stops it. Stopped by the ScanStatus callback on the watch's
   // thread.
   StopToken backgroundScanStop;
-  platform::RegistryWatch scanStatusWatch;
+  RegistryWatch scanStatusWatch;
 };
 
 // Opens the prefix's store (false when it cannot be created or opened) and

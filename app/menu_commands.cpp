@@ -17,14 +17,13 @@ void Tell(platform::MessageBoxes& boxes, platform::MessageOwner owner, int text,
                    MessageButtons::kOk, icon);
 }
 
-bool SetCabOpenCommand(platform::RegistryHive& hive, std::u16string_view command) {
-  return WriteRegistryString(hive, platform::RegistryRoot::kClassesRoot, kCabOpenCommandKey, u"",
-                             command);
+bool SetCabOpenCommand(RegistryHive& hive, std::u16string_view command) {
+  return WriteRegistryString(hive, RegistryRoot::kClassesRoot, kCabOpenCommandKey, u"", command);
 }
 
 // One CAB monitor command: the registry change, then its notice or the
 // failure box.
-void SwitchCabMonitor(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+void SwitchCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
                       platform::MessageOwner owner, std::u16string_view command, int notice,
                       int noticeCaption, MessageIcon failureIcon) {
   if (SetCabOpenCommand(hive, command)) {
@@ -41,19 +40,19 @@ void OnScanWhenStartup(platform::MessageBoxes& boxes, platform::MessageOwner own
        MessageIcon::kInformation);
 }
 
-void OnMonitorCabFiles(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+void OnMonitorCabFiles(RegistryHive& hive, platform::MessageBoxes& boxes,
                        platform::MessageOwner owner) {
   SwitchCabMonitor(hive, boxes, owner, kCabMonitorOnCommand, strings::kCabScanEnabled,
                    strings::kCaptionInformation, MessageIcon::kInformation);
 }
 
-void OnEnableCabMonitor(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+void OnEnableCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
                         platform::MessageOwner owner) {
   SwitchCabMonitor(hive, boxes, owner, kCabMonitorOnCommand, strings::kCabMonitorEnabled,
                    strings::kCaptionFinished, MessageIcon::kError);
 }
 
-void OnDisableCabMonitor(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+void OnDisableCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
                          platform::MessageOwner owner) {
   SwitchCabMonitor(hive, boxes, owner, kCabMonitorOffCommand, strings::kCabMonitorDisabled,
                    strings::kCaptionFinished, MessageIcon::kError);

@@ -10,8 +10,8 @@
 #pragma once
 
 #include "platform/message_boxes.h"
-#include "platform/registry_hive.h"
 #include "platform/store.h"
+#include "registry/hive.h"
 
 namespace kv::app {
 
@@ -21,16 +21,16 @@ void OnScanWhenStartup(platform::MessageBoxes& boxes, platform::MessageOwner own
 // Points CAB packages at this program; the long notice (6612) on success,
 // "Can not set this function" under "Error" with the information icon on
 // failure.
-void OnMonitorCabFiles(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+void OnMonitorCabFiles(RegistryHive& hive, platform::MessageBoxes& boxes,
                        platform::MessageOwner owner);
 
 // The same change with the short notice (6614, "Finished"); the failure box
 // has the error icon.
-void OnEnableCabMonitor(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+void OnEnableCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
                         platform::MessageOwner owner);
 
 // Points CAB packages back at the installer (6616, "Finished").
-void OnDisableCabMonitor(platform::RegistryHive& hive, platform::MessageBoxes& boxes,
+void OnDisableCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
                          platform::MessageOwner owner);
 
 // Asks "Are you sure to delete the log?" (Yes/No); on Yes deletes the log,

@@ -7,27 +7,22 @@
 
 namespace kv::app {
 
-bool WriteRegistryString(platform::RegistryHive& hive, platform::RegistryRoot root,
-                         std::u16string_view subkey, std::u16string_view valueName,
-                         std::u16string_view text) {
-  return hive.SetString(root, subkey, valueName, text) == platform::RegistryStatus::kOk;
+bool WriteRegistryString(RegistryHive& hive, RegistryRoot root, std::u16string_view subkey,
+                         std::u16string_view valueName, std::u16string_view text) {
+  return hive.SetString(root, subkey, valueName, text).Ok();
 }
 
-bool WriteRegistryDword(platform::RegistryHive& hive, platform::RegistryRoot root,
-                        std::u16string_view subkey, std::u16string_view valueName,
-                        std::uint32_t data) {
-  return hive.SetDword(root, subkey, valueName, data) == platform::RegistryStatus::kOk;
+bool WriteRegistryDword(RegistryHive& hive, RegistryRoot root, std::u16string_view subkey,
+                        std::u16string_view valueName, std::uint32_t data) {
+  return hive.SetDword(root, subkey, valueName, data).Ok();
 }
 
-std::optional<std::uint32_t> ReadRegistryDword(const platform::RegistryHive& hive,
-                                               platform::RegistryRoot root,
+std::optional<std::uint32_t> ReadRegistryDword(const RegistryHive& hive, RegistryRoot root,
                                                std::u16string_view subkey,
                                                std::u16string_view valueName) {
-  platform::RegistryValue value;
-  if (hive.ReadValue(root, subkey, valueName, value) != platform::RegistryStatus::kOk) {
-    return std::nullopt;
-  }
-  const std::string data = value.Data();
+  const RegistryResult<RegistryValue> read = hive.ReadValue(root, subkey, valueName);
+  if (!read.Ok()) return std::nullopt;
+  const std::string data = read.value.Data();
   std::uint32_t word = 0;
   for (std::size_t i = 0; i < std::min<std::size_t>(data.size(), 4); ++i) {
     word |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
@@ -35,9 +30,9 @@ std::optional<std::uint32_t> ReadRegistryDword(const platform::RegistryHive& hiv
   return word;
 }
 
-void OnScanStatusChanged(const platform::RegistryHive& hive, StopToken& backgroundScanStop) {
-  if (ReadRegistryDword(hive, platform::RegistryRoot::kLocalMachine, kKestrelvoxKey,
-                        kScanStatusValue) == kScanStatusStop) {
+void OnScanStatusChanged(const RegistryHive& hive, StopToken& backgroundScanStop) {
+  if (ReadRegistryDword(hive, RegistryRoot::kLocalMachine, kKestrelvoxKey, kScanStatusValue) ==
+      kScanStatusStop) {
     backgroundScanStop.Stop();
   }
 }

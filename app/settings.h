@@ -12,7 +12,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/registry_hive.h"
+#include "registry/hive.h"
 #include "scan/stop_token.h"
 
 namespace kv::app {
@@ -35,12 +35,12 @@ inline constexpr std::u16string_view kCabMonitorOffCommand = u"wceload.exe \"%1\
 // Creates the key when missing and sets the REG_SZ value (stored with its
 // terminator). false when the hive refuses: unparseable, unwritable, or a
 // name or text it cannot hold.
-[[nodiscard]] bool WriteRegistryString(platform::RegistryHive& hive, platform::RegistryRoot root,
+[[nodiscard]] bool WriteRegistryString(RegistryHive& hive, RegistryRoot root,
                                        std::u16string_view subkey, std::u16string_view valueName,
                                        std::u16string_view text);
 
 // The same for a REG_DWORD value.
-[[nodiscard]] bool WriteRegistryDword(platform::RegistryHive& hive, platform::RegistryRoot root,
+[[nodiscard]] bool WriteRegistryDword(RegistryHive& hive, RegistryRoot root,
                                       std::u16string_view subkey, std::u16string_view valueName,
                                       std::uint32_t data);
 
@@ -49,8 +49,7 @@ inline constexpr std::u16string_view kCabMonitorOffCommand = u"wceload.exe \"%1\
 // gives its first 4 bytes of UTF-16LE data (terminator included) read as a
 // little-endian word, missing high bytes zero, so "" reads 0 and "2" reads
 // 0x32. Nothing when the key or value is missing or the hive cannot be read.
-std::optional<std::uint32_t> ReadRegistryDword(const platform::RegistryHive& hive,
-                                               platform::RegistryRoot root,
+std::optional<std::uint32_t> ReadRegistryDword(const RegistryHive& hive, RegistryRoot root,
                                                std::u16string_view subkey,
                                                std::u16string_view valueName);
 
@@ -58,6 +57,6 @@ std::optional<std::uint32_t> ReadRegistryDword(const platform::RegistryHive& hiv
 // background scan (cancelling the search in progress too) only when that
 // read succeeds and gives 0. Any other value, a missing value or an
 // unreadable hive changes nothing.
-void OnScanStatusChanged(const platform::RegistryHive& hive, StopToken& backgroundScanStop);
+void OnScanStatusChanged(const RegistryHive& hive, StopToken& backgroundScanStop);
 
 }  // namespace kv::app

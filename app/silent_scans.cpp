@@ -53,7 +53,7 @@ int RunBackgroundScan(AppContext& context) {
   }
   // A stop that came after the walk's last look still counts as a stop.
   if (context.backgroundScanStop.IsStopped()) return kExitSilentMode;
-  (void)WriteRegistryDword(*context.hive, platform::RegistryRoot::kLocalMachine, kKestrelvoxKey,
+  (void)WriteRegistryDword(*context.hive, RegistryRoot::kLocalMachine, kKestrelvoxKey,
                            kScanStatusValue, status);
   return kExitSilentMode;
 }

@@ -23,7 +23,7 @@ scripts/install-deps.sh
 jobs=$(nproc)
 
 echo "== format =="
-find app bench database log pattern platform resources scan tests tools ui update -type f \
+find app bench database log pattern platform registry resources scan tests tools ui update -type f \
   \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
 
 configure() {

@@ -30,9 +30,9 @@
 #include <string>
 
 #include "database/published_database.h"
-#include "platform/registry_hive.h"
-#include "platform/registry_watch.h"
 #include "platform/store.h"
+#include "registry/hive.h"
+#include "registry/watch.h"
 #include "ui/scan_dialog.h"
 #include "ui/skin_button.h"
 #include "ui/skin_panel.h"
@@ -44,8 +44,8 @@ namespace kv::ui {
 struct MainWindowServices {
   const platform::Store& store;
   PublishedDatabase& database;
-  platform::RegistryHive& hive;
-  platform::RegistryWatch* scanStatusWatch;  // null: none was registered
+  RegistryHive& hive;
+  RegistryWatch* scanStatusWatch;  // null: none was registered
   DataConnection& connection;
   std::string updateServer;  // $KESTRELVOX_UPDATE_URL, read once by the entry
   ScanServices& scans;

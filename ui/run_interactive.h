@@ -16,9 +16,9 @@
 #include <string>
 
 #include "database/published_database.h"
-#include "platform/registry_hive.h"
-#include "platform/registry_watch.h"
 #include "platform/store.h"
+#include "registry/hive.h"
+#include "registry/watch.h"
 
 namespace kv::ui {
 
@@ -26,9 +26,9 @@ namespace kv::ui {
 struct InteractiveContext {
   const platform::Store& store;
   PublishedDatabase& database;  // loaded by the entry
-  platform::RegistryHive& hive;
+  RegistryHive& hive;
   // The ScanStatus watch, stopped by Exit; null when none was registered.
-  platform::RegistryWatch* scanStatusWatch = nullptr;
+  RegistryWatch* scanStatusWatch = nullptr;
   // $KESTRELVOX_UPDATE_URL as read once by the entry; empty: no server.
   std::string updateServer;
 };

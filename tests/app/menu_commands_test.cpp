@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/settings.h"
-#include "platform/registry_hive.h"
+#include "registry/hive.h"
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
 
@@ -22,7 +22,7 @@ using testing::RecordingBoxes;
 const int kOwner = 0;
 constexpr platform::MessageOwner kWindow = &kOwner;
 
-using Command = void (*)(platform::RegistryHive&, platform::MessageBoxes&, platform::MessageOwner);
+using Command = void (*)(RegistryHive&, platform::MessageBoxes&, platform::MessageOwner);
 
 TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrite) {
   const std::string kFunction =
@@ -49,8 +49,8 @@ TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrit
   for (const auto& row : rows) {
     SCOPED_TRACE(row.box);
     testing::TempDir dir;
-    if (!row.hive.empty()) testing::WriteFile(dir.Path() / "system.reg", row.hive);
-    platform::RegistryHive hive(dir.Path() / "system.reg");
+    if (!row.hive.empty()) testing::WriteFile(dir.Path() / "hive.reg", row.hive);
+    RegistryHive hive(dir.Path() / "hive.reg");
     RecordingBoxes boxes;
     row.command(hive, boxes, kWindow);
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -58,11 +58,10 @@ TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrit
     EXPECT_EQ(box.substr(0, box.find('\n')), row.box);
     EXPECT_EQ(boxes.shown[0].icon, row.icon);
     EXPECT_EQ(boxes.shown[0].owner, kWindow);
-    platform::RegistryValue value;
-    (void)hive.ReadValue(platform::RegistryRoot::kClassesRoot, kCabOpenCommandKey, u"", value);
-    EXPECT_EQ(value.text, row.openCommand);
+    EXPECT_EQ(hive.ReadValue(RegistryRoot::kClassesRoot, kCabOpenCommandKey, u"").value.text,
+              row.openCommand);
     if (row.hive == kNoHive) {
-      EXPECT_EQ(testing::ReadFile(dir.Path() / "system.reg"), kNoHive);  // left as it was
+      EXPECT_EQ(testing::ReadFile(dir.Path() / "hive.reg"), kNoHive);  // left as it was
     }
   }
 }

@@ -13,7 +13,6 @@
 namespace kv::app {
 namespace {
 
-using platform::RegistryRoot;
 using testing::ReadFile;
 using testing::WriteFile;
 
@@ -27,7 +26,7 @@ class SettingsTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  platform::RegistryHive hive_{dir_.Path() / "system.reg"};
+  RegistryHive hive_{dir_.Path() / "hive.reg"};
 };
 
 TEST_F(SettingsTest, WritesTheCabMonitorCommandAndScanStatus) {

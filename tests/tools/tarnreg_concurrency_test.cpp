@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_hive.h"
+#include "registry/hive.h"
 #include "support/child_processes.h"
 #include "support/program_runner.h"
 
@@ -27,16 +27,14 @@ TEST(TarnregConcurrency, ProcessesWritingAtOnceLoseNoUpdate) {
     });
   }
   for (const int status : RunInChildProcesses(writers)) EXPECT_EQ(status, 0);
-  const platform::RegistryHive hive(prefix.Path() / "system.reg");
+  const RegistryHive hive(HivePath(prefix.Store()));
   for (int i = 0; i < kWriters; ++i) {
-    platform::RegistryValue value;
     const std::u16string key = i % 2 ? u"software\\odd" : u"software\\even";
     const std::string name = "Value" + std::to_string(i);
-    ASSERT_EQ(hive.ReadValue(platform::RegistryRoot::kLocalMachine, key,
-                             std::u16string(name.begin(), name.end()), value),
-              platform::RegistryStatus::kOk)
-        << name;
-    EXPECT_EQ(value.dword, static_cast<std::uint32_t>(1000 + i)) << name;
+    const RegistryResult<RegistryValue> read =
+        hive.ReadValue(RegistryRoot::kLocalMachine, key, std::u16string(name.begin(), name.end()));
+    ASSERT_EQ(read.status, RegistryStatus::kOk) << name;
+    EXPECT_EQ(read.value.dword, static_cast<std::uint32_t>(1000 + i)) << name;
   }
 }
 

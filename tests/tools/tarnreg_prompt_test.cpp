@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "registry/hive.h"
 #include "support/program_runner.h"
 
 namespace kv::testing {
@@ -62,19 +63,19 @@ TEST(TarnregPrompt, AsksBeforeOverwritingOrDeletingAndHonoursTheAnswer) {
   // clang-format on
   for (const Row& row : rows) {
     const ToolPrefix prefix;
-    WriteFile(prefix.Path() / "system.reg", kHive);
+    WriteFile(HivePath(prefix.Store()), kHive);
     const RunResult result = RunTarnreg(row.args, row.input);
     const std::string what = row.args[0] + " " + row.args.back() + " answered '" + row.input + "'";
     EXPECT_EQ(result.status, row.status) << what;
     EXPECT_EQ(result.out, row.out) << what;
     EXPECT_EQ(result.err, "") << what;
-    EXPECT_EQ(ReadFile(prefix.Path() / "system.reg"), row.hiveAfter) << what;
+    EXPECT_EQ(ReadFile(HivePath(prefix.Store())), row.hiveAfter) << what;
   }
 }
 
 TEST(TarnregPrompt, AMissingTargetExits1WithoutAQuestion) {
   const ToolPrefix prefix;
-  WriteFile(prefix.Path() / "system.reg", kHive);
+  WriteFile(HivePath(prefix.Store()), kHive);
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"delete", kKey, "/v", "Nope"}, "value Nope in '" + kKey + "' not found"},
       {{"delete", kKey, "/ve"}, "value (Default) in '" + kKey + "' not found"},
@@ -85,7 +86,7 @@ TEST(TarnregPrompt, AMissingTargetExits1WithoutAQuestion) {
     EXPECT_EQ(result.status, 1) << error;
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "tarnreg: delete: " + error + "\n");
-    EXPECT_EQ(ReadFile(prefix.Path() / "system.reg"), kHive);
+    EXPECT_EQ(ReadFile(HivePath(prefix.Store())), kHive);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "registry/hive.h"
 #include "support/program_runner.h"
 
 namespace kv::testing {
@@ -17,7 +18,7 @@ const std::string kDone = "The operation completed successfully.\n";
 
 class TarnregTest : public ::testing::Test {
  protected:
-  std::string Hive() const { return ReadFile(prefix_.Path() / "system.reg"); }
+  std::string Hive() const { return ReadFile(HivePath(prefix_.Store())); }
   void Add(const std::vector<std::string>& args) const {
     std::vector<std::string> command = {"add"};
     command.insert(command.end(), args.begin(), args.end());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/environment.h"
+#include "registry/hive.h"
 #include "support/program_runner.h"
 
 namespace kv::testing {
@@ -83,7 +84,7 @@ TEST(TarnregUsage, ReportsEveryUsageErrorAsOneLineWithStatus2AndTouchesNoPrefix)
 
 TEST(TarnregUsage, AnUnparseableHiveIsReportedAndLeftAsItWas) {
   const ToolPrefix prefix;
-  const std::filesystem::path hive = prefix.Path() / "system.reg";
+  const std::filesystem::path hive = HivePath(prefix.Store());
   const std::string content = "Windows Registry Editor Version 5.00\n\n[HKLM\\a]\nbroken\n";
   WriteFile(hive, content);
   const std::string message = "'" + hive.string() + "' cannot be parsed; it is left as it is\n";

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "registry/hive.h"
 #include "support/program_runner.h"
 
 namespace kv::testing {
@@ -73,7 +74,7 @@ TEST_F(TarnscanInit, LaysOutAPrefixOnWhichTheAutocheckAndTheWindowStart) {
                           "No database at " +
                           kDatabase +
                           " (give one with --database FILE, or run 'tarnsig update')\n");
-  EXPECT_EQ(ReadFile(prefix_.Path() / "system.reg"), "Windows Registry Editor Version 5.00\n\n");
+  EXPECT_EQ(ReadFile(HivePath(prefix_.Store())), "Windows Registry Editor Version 5.00\n\n");
   EXPECT_EQ(fs::status(prefix_.StorePath() / "Windows/wceload.exe").permissions(),
             fs::status(data_.File("wceload.exe")).permissions());
 
@@ -102,7 +103,7 @@ TEST_F(TarnscanInit, LaysOutAPrefixOnWhichTheAutocheckAndTheWindowStart) {
 
 TEST_F(TarnscanInit, KeepsWhatIsThereAndNeverReplacesADatabase) {
   WriteFile(prefix_.Path() / kDatabase, "the user's database");
-  WriteFile(prefix_.Path() / "system.reg", "the user's registry");
+  WriteFile(HivePath(prefix_.Store()), "the user's registry");
   ASSERT_EQ(Run(KV_TARNSCAN_PATH, {"init"}).status, 0);
   const auto before = Files();
   const RunResult again = Run(KV_TARNSCAN_PATH, {"init", prefix_.Path().string()});
@@ -118,7 +119,7 @@ TEST_F(TarnscanInit, KeepsWhatIsThereAndNeverReplacesADatabase) {
                            "Kept keys (already there)\n"
                            "Kept keys/update.pub (already there)\n");
   EXPECT_EQ(Files(), before);
-  EXPECT_EQ(ReadFile(prefix_.Path() / "system.reg"), "the user's registry");
+  EXPECT_EQ(ReadFile(HivePath(prefix_.Store())), "the user's registry");
 
   const RunResult replace = Run(KV_TARNSCAN_PATH, {"init", "--database", data_.File("update.pub")});
   EXPECT_EQ(replace.status, 1);

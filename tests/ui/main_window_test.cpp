@@ -26,7 +26,7 @@ class MainWindowTest : public ::testing::Test {
 
   SkinnedPrefix prefix_;
   PublishedDatabase database_;
-  platform::RegistryHive hive_{prefix_.Path() / "system.reg"};
+  RegistryHive hive_{HivePath(prefix_.Store())};
   DataConnection connection_;
   ui::ScanRunner runner_;
   FixedClock clock_;

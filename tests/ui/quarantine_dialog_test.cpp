@@ -171,7 +171,7 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
 TEST_F(QuarantineDialogTest, TheLogMenusCommandOpensTheDialogAndBackClosesIt) {
   const std::string id = Quarantine("evil.exe", u"Trojan.A");
   PublishedDatabase database;
-  platform::RegistryHive hive{prefix_.Path() / "system.reg"};
+  RegistryHive hive{HivePath(prefix_.Store())};
   DataConnection connection;
   ui::ScanRunner runner;
   FixedClock clock;

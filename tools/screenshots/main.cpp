@@ -51,7 +51,7 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
         view.OnScanEvent(ScanFinished{mode, clock.Now(), false, {}});
       }};
   PublishedDatabase database;
-  platform::RegistryHive hive(prefix.Path() / "system.reg");
+  RegistryHive hive(HivePath(prefix.Store()));
   DataConnection connection;
   ui::MainWindowServices services{prefix.Store(), database,      hive,  nullptr,
                                   connection,     std::string(), scans, [](int) {}};

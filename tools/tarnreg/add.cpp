@@ -10,9 +10,9 @@ namespace {
 
 constexpr std::string_view kVerb = "add";
 
-platform::RegistryStatus SetValue(platform::RegistryHive& hive, const Command& command) {
-  const platform::RegistryValue& value = command.value;
-  if (value.type == platform::RegistryType::kDword) {
+RegistryResult<> SetValue(RegistryHive& hive, const Command& command) {
+  const RegistryValue& value = command.value;
+  if (value.type == RegistryType::kDword) {
     return hive.SetDword(command.root, command.subkey, value.name, value.dword);
   }
   return hive.SetString(command.root, command.subkey, value.name, value.text);
@@ -20,30 +20,26 @@ platform::RegistryStatus SetValue(platform::RegistryHive& hive, const Command& c
 
 }  // namespace
 
-int RunAdd(platform::RegistryHive& hive, const Command& command) {
+int RunAdd(RegistryHive& hive, const Command& command) {
   if (command.target == Target::kKey) {
-    const platform::RegistryStatus created = hive.CreateKey(command.root, command.subkey);
-    if (created != platform::RegistryStatus::kOk) {
-      return ReportFailure(kVerb, created, hive, KeySubject(command));
+    const RegistryResult<> created = hive.CreateKey(command.root, command.subkey);
+    if (!created.Ok()) {
+      return ReportFailure(kVerb, created.status, created.cause, hive, KeySubject(command));
     }
     return Completed();
   }
   if (!command.force) {
-    platform::RegistryValue existing;
-    const platform::RegistryStatus read =
-        hive.ReadValue(command.root, command.subkey, command.value.name, existing);
-    if (read == platform::RegistryStatus::kOk &&
-        !Confirm("Value " + DisplayName(existing.name) + " exists, overwrite")) {
+    const RegistryResult<RegistryValue> read =
+        hive.ReadValue(command.root, command.subkey, command.value.name);
+    if (read.Ok() && !Confirm("Value " + DisplayName(read.value.name) + " exists, overwrite")) {
       return kExitNo;
     }
-    if (read != platform::RegistryStatus::kOk && read != platform::RegistryStatus::kNotFound) {
-      return ReportFailure(kVerb, read, hive, ValueSubject(command));
+    if (!read.Ok() && read.status != RegistryStatus::kNotFound) {
+      return ReportFailure(kVerb, read.status, read.cause, hive, ValueSubject(command));
     }
   }
-  const platform::RegistryStatus set = SetValue(hive, command);
-  if (set != platform::RegistryStatus::kOk) {
-    return ReportFailure(kVerb, set, hive, ValueSubject(command));
-  }
+  const RegistryResult<> set = SetValue(hive, command);
+  if (!set.Ok()) return ReportFailure(kVerb, set.status, set.cause, hive, ValueSubject(command));
   return Completed();
 }
 

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "platform/case_fold.h"
+#include "platform/result.h"
 #include "platform/text.h"
 #include "tools/tarnreg/verbs.h"
 
@@ -104,23 +105,23 @@ std::string ValueSubject(const Command& command) {
   return "value " + DisplayName(command.value.name) + " in '" + command.keyText + "'";
 }
 
-int ReportFailure(std::string_view verb, platform::RegistryStatus status,
-                  const platform::RegistryHive& hive, const std::string& subject) {
+int ReportFailure(std::string_view verb, RegistryStatus status, int cause, const RegistryHive& hive,
+                  const std::string& subject) {
   const std::string prefix = std::string(verb) + ": ";
   const std::string hivePath = "'" + hive.Path().string() + "'";
   switch (status) {
-    case platform::RegistryStatus::kNotFound:
+    case RegistryStatus::kNotFound:
       Fail(prefix + subject + " not found");
       return kExitNo;
-    case platform::RegistryStatus::kCorruptHive:
+    case RegistryStatus::kCorruptHive:
       return Fail(prefix + hivePath + " cannot be parsed; it is left as it is");
-    case platform::RegistryStatus::kInvalidInput:
+    case RegistryStatus::kInvalidInput:
       return Fail(prefix + "the hive would grow past its size limit");
-    case platform::RegistryStatus::kOk:
-    case platform::RegistryStatus::kFailed:
+    case RegistryStatus::kOk:
+    case RegistryStatus::kFailed:
       break;
   }
-  return Fail(prefix + "cannot read or write " + hivePath);
+  return Fail(platform::WithCause(prefix + "cannot read or write " + hivePath, cause));
 }
 
 bool Confirm(const std::string& question) {
@@ -142,12 +143,10 @@ std::string DisplayName(std::u16string_view valueName) {
   return valueName.empty() ? "(Default)" : platform::Utf16ToUtf8(valueName);
 }
 
-const platform::RegistryValue* FindListedValue(const platform::RegistryKeyListing& listing,
-                                               std::u16string_view name) {
-  const auto found = std::find_if(listing.values.begin(), listing.values.end(),
-                                  [name](const platform::RegistryValue& value) {
-                                    return platform::EqualIgnoringCase(value.name, name);
-                                  });
+const RegistryValue* FindListedValue(const RegistryKeyListing& listing, std::u16string_view name) {
+  const auto found = std::find_if(
+      listing.values.begin(), listing.values.end(),
+      [name](const RegistryValue& value) { return platform::EqualIgnoringCase(value.name, name); });
   return found == listing.values.end() ? nullptr : &*found;
 }
 

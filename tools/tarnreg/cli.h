@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry_hive.h"
+#include "registry/hive.h"
 #include "tools/tarnreg/command.h"
 
 namespace kv::tarnreg {
@@ -24,7 +24,7 @@ struct Verb {
   std::string_view name;
   std::string_view arguments;  // as shown in the usage text
   unsigned switches;           // the switch bits (command.h) the verb accepts
-  int (*run)(platform::RegistryHive& hive, const Command& command);
+  int (*run)(RegistryHive& hive, const Command& command);
 };
 
 // The verb named `name` in any letter case, or null.
@@ -45,9 +45,10 @@ std::string KeySubject(const Command& command);
 std::string ValueSubject(const Command& command);
 
 // Reports a hive answer other than kOk for `verb`: kNotFound says that
-// `subject` was not found and returns kExitNo; the rest return kExitError.
-int ReportFailure(std::string_view verb, platform::RegistryStatus status,
-                  const platform::RegistryHive& hive, const std::string& subject);
+// `subject` was not found and returns kExitNo; the rest return kExitError,
+// a host failure naming its `cause`.
+int ReportFailure(std::string_view verb, RegistryStatus status, int cause, const RegistryHive& hive,
+                  const std::string& subject);
 
 // Asks "<question> (Yes/No)? " on stdout and reads a line from stdin: true
 // for y or yes in any case; anything else, and end of input, is No.
@@ -60,7 +61,6 @@ int Completed();
 std::string DisplayName(std::u16string_view valueName);
 
 // The value of `listing` named `name` ignoring case, or null.
-const platform::RegistryValue* FindListedValue(const platform::RegistryKeyListing& listing,
-                                               std::u16string_view name);
+const RegistryValue* FindListedValue(const RegistryKeyListing& listing, std::u16string_view name);
 
 }  // namespace kv::tarnreg

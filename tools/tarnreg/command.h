@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/registry_hive.h"
+#include "registry/hive.h"
 
 namespace kv::tarnreg {
 
@@ -24,12 +24,12 @@ enum class Target {
 
 struct Command {
   std::string keyText;  // KEY as typed, for messages
-  platform::RegistryRoot root{};
+  RegistryRoot root{};
   std::u16string subkey;
   Target target = Target::kKey;
   // The value's name, and for add its type (REG_SZ unless /t says
   // otherwise) and data (empty text or 0 without /d).
-  platform::RegistryValue value;
+  RegistryValue value;
   bool force = false;
 };
 

@@ -25,7 +25,7 @@ std::string Lowered(std::string text) {
 // be stored as U+FFFD) and for what IsValidRegistryText refuses.
 bool ToHiveText(const std::string& argument, std::u16string& text) {
   text = platform::Utf8ToUtf16(argument);
-  return platform::Utf16ToUtf8(text) == argument && platform::IsValidRegistryText(text);
+  return platform::Utf16ToUtf8(text) == argument && IsValidRegistryText(text);
 }
 
 // Decimal or 0x hex, 0 to 0xFFFFFFFF, nothing around it.
@@ -82,7 +82,7 @@ std::string Resolve(const Seen& seen, Command& command) {
   command.force = seen.contains("/f");
   const std::string typeName = Lowered(type.value_or("REG_SZ"));
   if (typeName == "reg_dword") {
-    command.value.type = platform::RegistryType::kDword;
+    command.value.type = RegistryType::kDword;
     if (data && !ParseDwordData(*data, command.value.dword)) {
       return "REG_DWORD data '" + *data + "' is not a number from 0 to 4294967295 (or 0x hex)";
     }
@@ -100,10 +100,11 @@ std::string Resolve(const Seen& seen, Command& command) {
 std::string ResolveKey(const std::string& key, Command& command) {
   command.keyText = key;
   const std::u16string wide = platform::Utf8ToUtf16(key);
-  if (!platform::SplitRegistryKeyPath(wide, command.root, command.subkey)) {
-    return "unknown root in key '" + key + "' (HKLM, HKCR, HKCU or their long names)";
-  }
-  if (platform::Utf16ToUtf8(wide) != key || !platform::IsValidRegistrySubkey(command.subkey)) {
+  const std::optional<RegistryKeyPath> split = SplitRegistryKeyPath(wide);
+  if (!split) return "unknown root in key '" + key + "' (HKLM, HKCR, HKCU or their long names)";
+  command.root = split->root;
+  command.subkey = split->subkey;
+  if (platform::Utf16ToUtf8(wide) != key || !IsValidRegistrySubkey(command.subkey)) {
     return "invalid key '" + key + "' (empty name, control character or invalid UTF-8)";
   }
   return {};

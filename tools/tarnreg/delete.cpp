@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::string_view kVerb = "delete";
 
-platform::RegistryStatus Delete(platform::RegistryHive& hive, const Command& command) {
+RegistryResult<> Delete(RegistryHive& hive, const Command& command) {
   switch (command.target) {
     case Target::kValue:
       return hive.DeleteValue(command.root, command.subkey, command.value.name);
@@ -27,8 +27,8 @@ platform::RegistryStatus Delete(platform::RegistryHive& hive, const Command& com
 }
 
 // The question before deleting; `value` is the listed value for kValue.
-std::string Question(const Command& command, const platform::RegistryKeyListing& listing,
-                     const platform::RegistryValue* value) {
+std::string Question(const Command& command, const RegistryKeyListing& listing,
+                     const RegistryValue* value) {
   const std::string key = platform::Utf16ToUtf8(listing.path);
   switch (command.target) {
     case Target::kValue:
@@ -43,23 +43,21 @@ std::string Question(const Command& command, const platform::RegistryKeyListing&
 
 }  // namespace
 
-int RunDelete(platform::RegistryHive& hive, const Command& command) {
-  platform::RegistryKeyListing listing;
-  const platform::RegistryStatus listed = hive.ListKey(command.root, command.subkey, listing);
-  if (listed != platform::RegistryStatus::kOk) {
-    return ReportFailure(kVerb, listed, hive, KeySubject(command));
+int RunDelete(RegistryHive& hive, const Command& command) {
+  const RegistryResult<RegistryKeyListing> listed = hive.ListKey(command.root, command.subkey);
+  if (!listed.Ok()) {
+    return ReportFailure(kVerb, listed.status, listed.cause, hive, KeySubject(command));
   }
+  const RegistryKeyListing& listing = listed.value;
   const bool isValue = command.target == Target::kValue;
   const std::string subject = isValue ? ValueSubject(command) : KeySubject(command);
-  const platform::RegistryValue* value = FindListedValue(listing, command.value.name);
+  const RegistryValue* value = FindListedValue(listing, command.value.name);
   if (isValue && value == nullptr) {
-    return ReportFailure(kVerb, platform::RegistryStatus::kNotFound, hive, subject);
+    return ReportFailure(kVerb, RegistryStatus::kNotFound, 0, hive, subject);
   }
   if (!command.force && !Confirm(Question(command, listing, value))) return kExitNo;
-  const platform::RegistryStatus deleted = Delete(hive, command);
-  if (deleted != platform::RegistryStatus::kOk) {
-    return ReportFailure(kVerb, deleted, hive, subject);
-  }
+  const RegistryResult<> deleted = Delete(hive, command);
+  if (!deleted.Ok()) return ReportFailure(kVerb, deleted.status, deleted.cause, hive, subject);
   return Completed();
 }
 

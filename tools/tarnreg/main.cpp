@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry_hive.h"
 #include "platform/store.h"
+#include "registry/hive.h"
 #include "tools/tarnreg/cli.h"
 #include "tools/tarnreg/command_line.h"
 
@@ -39,6 +39,6 @@ int main(int argc, char** argv) {
   if (!kv::platform::Store::Open(prefix, store)) {
     return Fail("cannot open the device prefix '" + prefix.string() + "'");
   }
-  kv::platform::RegistryHive hive(store.PrefixPath() / "system.reg");
+  kv::RegistryHive hive(kv::HivePath(store));
   return verb->run(hive, command);
 }

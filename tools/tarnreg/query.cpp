@@ -15,9 +15,9 @@
 namespace kv::tarnreg {
 namespace {
 
-std::string ValueLine(const platform::RegistryValue& value) {
+std::string ValueLine(const RegistryValue& value) {
   std::string line = "    " + DisplayName(value.name) + "    ";
-  if (value.type == platform::RegistryType::kDword) {
+  if (value.type == RegistryType::kDword) {
     std::array<char, 11> hex{};
     std::snprintf(hex.data(), hex.size(), "0x%x", static_cast<unsigned>(value.dword));
     return line + "REG_DWORD    " + hex.data() + "\n";
@@ -27,21 +27,21 @@ std::string ValueLine(const platform::RegistryValue& value) {
 
 }  // namespace
 
-int RunQuery(platform::RegistryHive& hive, const Command& command) {
-  platform::RegistryKeyListing listing;
-  const platform::RegistryStatus status = hive.ListKey(command.root, command.subkey, listing);
-  if (status != platform::RegistryStatus::kOk)
-    return ReportFailure("query", status, hive, KeySubject(command));
+int RunQuery(RegistryHive& hive, const Command& command) {
+  const RegistryResult<RegistryKeyListing> listed = hive.ListKey(command.root, command.subkey);
+  if (!listed.Ok()) {
+    return ReportFailure("query", listed.status, listed.cause, hive, KeySubject(command));
+  }
+  const RegistryKeyListing& listing = listed.value;
   std::string out = platform::Utf16ToUtf8(listing.path) + "\n";
   if (command.target == Target::kValue) {
-    const platform::RegistryValue* value = FindListedValue(listing, command.value.name);
+    const RegistryValue* value = FindListedValue(listing, command.value.name);
     if (value == nullptr) {
-      return ReportFailure("query", platform::RegistryStatus::kNotFound, hive,
-                           ValueSubject(command));
+      return ReportFailure("query", RegistryStatus::kNotFound, 0, hive, ValueSubject(command));
     }
     out += ValueLine(*value);
   } else {
-    for (const platform::RegistryValue& value : listing.values) out += ValueLine(value);
+    for (const RegistryValue& value : listing.values) out += ValueLine(value);
     if (!listing.subkeys.empty()) out += "\n";
     for (const std::u16string& subkey : listing.subkeys) {
       out += platform::Utf16ToUtf8(listing.path + u"\\" + subkey) + "\n";

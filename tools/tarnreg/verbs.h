@@ -2,13 +2,13 @@
 // hive and its parsed command and returns the process exit status (cli.h).
 #pragma once
 
-#include "platform/registry_hive.h"
+#include "registry/hive.h"
 #include "tools/tarnreg/command.h"
 
 namespace kv::tarnreg {
 
-int RunQuery(platform::RegistryHive& hive, const Command& command);
-int RunAdd(platform::RegistryHive& hive, const Command& command);
-int RunDelete(platform::RegistryHive& hive, const Command& command);
+int RunQuery(RegistryHive& hive, const Command& command);
+int RunAdd(RegistryHive& hive, const Command& command);
+int RunDelete(RegistryHive& hive, const Command& command);
 
 }  // namespace kv::tarnreg

@@ -16,7 +16,7 @@
 #include <system_error>
 
 #include "platform/program_location.h"
-#include "platform/registry_tree.h"
+#include "registry/tree.h"
 #include "tools/tarnscan/verbs.h"
 
 namespace kv::tarnscan {
@@ -129,7 +129,7 @@ int RunInit(const Verb& verb, const Args& args) {
       layout.Folder("store/Program Files/Quellbrin") &&
       layout.Copy(data / "mainskin.dll", "store/Program Files/Quellbrin/mainskin.dll") &&
       layout.Copy(data / "wceload.exe", "store/Windows/wceload.exe") &&
-      layout.Write(std::string(platform::kHiveVersionLine) + "\n\n", "system.reg",
+      layout.Write(std::string(kHiveVersionLine) + "\n\n", HivePath(store).filename(),
                    " (an empty registry)") &&
       (!IsThere(data / "update.pub") ||
        (layout.Folder("keys") && layout.Copy(data / "update.pub", "keys/update.pub"))) &&

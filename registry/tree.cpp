@@ -1,14 +1,14 @@
-// The in-memory registry tree, root names and name rules (registry_tree.h,
-// registry_hive.h). Lookups walk one name at a time; a hive holds a few
+// The in-memory registry tree, root names and name rules (tree.h,
+// hive.h). Lookups walk one name at a time; a hive holds a few
 // dozen keys, so linear searches keep the order the file had.
-#include "platform/registry_tree.h"
+#include "registry/tree.h"
 
 #include <algorithm>
 #include <array>
 
 #include "platform/case_fold.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 struct RootNames {
@@ -41,7 +41,7 @@ bool HasLoneSurrogate(std::u16string_view text) {
 template <typename Items>
 auto FindByName(Items& items, std::u16string_view name) -> decltype(&*items.begin()) {
   const auto found = std::find_if(items.begin(), items.end(), [name](const auto& item) {
-    return EqualIgnoringCase(item.name, name);
+    return platform::EqualIgnoringCase(item.name, name);
   });
   return found == items.end() ? nullptr : &*found;
 }
@@ -76,18 +76,18 @@ std::u16string_view RegistryRootName(RegistryRoot root) {
   return kRoots[static_cast<std::size_t>(root)].longName;
 }
 
-bool SplitRegistryKeyPath(std::u16string_view keyPath, RegistryRoot& root, std::u16string& subkey) {
+std::optional<RegistryKeyPath> SplitRegistryKeyPath(std::u16string_view keyPath) {
   const std::size_t separator = keyPath.find(u'\\');
   const std::u16string_view rootName = keyPath.substr(0, separator);
   for (const RootNames& names : kRoots) {
-    if (EqualIgnoringCase(rootName, names.longName) ||
-        EqualIgnoringCase(rootName, names.shortName)) {
-      root = names.root;
-      subkey = separator == std::u16string_view::npos ? u"" : keyPath.substr(separator + 1);
-      return true;
+    if (platform::EqualIgnoringCase(rootName, names.longName) ||
+        platform::EqualIgnoringCase(rootName, names.shortName)) {
+      return RegistryKeyPath{names.root, std::u16string(separator == std::u16string_view::npos
+                                                            ? u""
+                                                            : keyPath.substr(separator + 1))};
     }
   }
-  return false;
+  return std::nullopt;
 }
 
 bool IsValidRegistrySubkey(std::u16string_view subkey) {
@@ -159,4 +159,4 @@ RegistryKey& RegistryTree::CreateKey(RegistryRoot root, std::u16string_view subk
   return *key;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

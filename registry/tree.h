@@ -1,6 +1,6 @@
 // The registry as a tree in memory: what the hive parser builds, the
 // writer prints and every RegistryHive operation works on. Internal to the
-// platform layer.
+// registry.
 //
 // Entry points: RegistryKey, RegistryTree, SplitSubkey, ParseHive, FormatHive.
 // Children are kept in the order they were created (or read), so a rewrite
@@ -8,13 +8,14 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/registry_hive.h"
+#include "registry/hive.h"
 
-namespace kv::platform {
+namespace kv {
 
 struct RegistryKey {
   std::u16string name;
@@ -46,12 +47,11 @@ inline constexpr std::string_view kHiveVersionLine = "Windows Registry Editor Ve
 // The "\"-separated names of a subkey; none for "".
 std::vector<std::u16string_view> SplitSubkey(std::u16string_view subkey);
 
-// Parses a whole hive file; false when it does not follow the syntax of
-// registry_hive.h (`tree` is then unspecified). Empty content is an empty
-// registry.
-[[nodiscard]] bool ParseHive(std::string_view content, RegistryTree& tree);
+// Parses a whole hive file; nothing when it does not follow the syntax of
+// hive.h. Empty content is an empty registry.
+std::optional<RegistryTree> ParseHive(std::string_view content);
 
 // The hive file for `tree`, in the syntax ParseHive reads.
 std::string FormatHive(const RegistryTree& tree);
 
-}  // namespace kv::platform
+}  // namespace kv

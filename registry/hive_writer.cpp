@@ -1,20 +1,20 @@
-// The hive writer (FormatHive of registry_tree.h): tree to hive text, in the
-// syntax documented in registry_hive.h. A key gets a header of its own only
+// The hive writer (FormatHive of tree.h): tree to hive text, in the
+// syntax documented in hive.h. A key gets a header of its own only
 // when it holds values or has no subkeys: a parent is implied by its
 // children's headers, so the usual hive is one header per key that matters.
 #include <array>
 #include <cstdio>
 #include <string>
 
-#include "platform/registry_tree.h"
 #include "platform/text.h"
+#include "registry/tree.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 std::string Quoted(std::u16string_view text) {
   std::string quoted = "\"";
-  for (const char c : Utf16ToUtf8(text)) {
+  for (const char c : platform::Utf16ToUtf8(text)) {
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += c;
   }
@@ -41,7 +41,7 @@ void AppendKey(const RegistryKey& key, const std::string& path, bool isRoot, std
     out += '\n';
   }
   for (const RegistryKey& subkey : key.subkeys) {
-    AppendKey(subkey, path + "\\" + Utf16ToUtf8(subkey.name), false, out);
+    AppendKey(subkey, path + "\\" + platform::Utf16ToUtf8(subkey.name), false, out);
   }
 }
 
@@ -49,8 +49,9 @@ void AppendKey(const RegistryKey& key, const std::string& path, bool isRoot, std
 
 std::string FormatHive(const RegistryTree& tree) {
   std::string out = std::string(kHiveVersionLine) + "\n\n";
-  for (const RegistryKey& root : tree.roots) AppendKey(root, Utf16ToUtf8(root.name), true, out);
+  for (const RegistryKey& root : tree.roots)
+    AppendKey(root, platform::Utf16ToUtf8(root.name), true, out);
   return out;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

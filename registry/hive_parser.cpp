@@ -1,14 +1,14 @@
-// The hive parser (ParseHive of registry_tree.h): hive text to tree, for the
-// syntax documented in registry_hive.h. It is strict on purpose: whatever it
+// The hive parser (ParseHive of tree.h): hive text to tree, for the
+// syntax documented in hive.h. It is strict on purpose: whatever it
 // cannot read exactly makes the whole hive unparseable, because a hive that
 // was read loosely would be rewritten without what was skipped.
 #include <string>
 #include <string_view>
 
-#include "platform/registry_tree.h"
 #include "platform/text.h"
+#include "registry/tree.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -16,7 +16,9 @@ constexpr std::string_view kDwordPrefix = "dword:";
 
 // Valid UTF-8 survives the replacing round trip unchanged; anything
 // ill-formed comes back with U+FFFD in its place.
-bool IsWellFormedUtf8(std::string_view text) { return Utf16ToUtf8(Utf8ToUtf16(text)) == text; }
+bool IsWellFormedUtf8(std::string_view text) {
+  return platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)) == text;
+}
 
 bool IsBlank(std::string_view line) {
   return line.find_first_not_of(" \t") == std::string_view::npos;
@@ -50,7 +52,7 @@ bool ParseQuoted(std::string_view line, std::size_t& pos, std::u16string& text) 
     char c = line[pos];
     if (c == '"') {
       ++pos;
-      text = Utf8ToUtf16(bytes);
+      text = platform::Utf8ToUtf16(bytes);
       return IsValidRegistryText(text);
     }
     if (c == '\\') {
@@ -85,13 +87,10 @@ bool ParseValueLine(std::string_view line, RegistryValue& value) {
 // "[ROOT\sub\key]" opens (and creates) its key.
 RegistryKey* ParseKeyHeader(std::string_view line, RegistryTree& tree) {
   if (line.size() < 2 || line.back() != ']') return nullptr;
-  RegistryRoot root{};
-  std::u16string subkey;
-  if (!SplitRegistryKeyPath(Utf8ToUtf16(line.substr(1, line.size() - 2)), root, subkey) ||
-      !IsValidRegistrySubkey(subkey)) {
-    return nullptr;
-  }
-  return &tree.CreateKey(root, subkey);
+  const std::optional<RegistryKeyPath> key =
+      SplitRegistryKeyPath(platform::Utf8ToUtf16(line.substr(1, line.size() - 2)));
+  if (!key || !IsValidRegistrySubkey(key->subkey)) return nullptr;
+  return &tree.CreateKey(key->root, key->subkey);
 }
 
 // The next line of `content` from `pos`, without its LF or CR LF.
@@ -105,29 +104,29 @@ std::string_view NextLine(std::string_view content, std::size_t& pos) {
 
 }  // namespace
 
-bool ParseHive(std::string_view content, RegistryTree& tree) {
-  tree = RegistryTree{};
+std::optional<RegistryTree> ParseHive(std::string_view content) {
+  RegistryTree tree;
   if (content.starts_with(kByteOrderMark)) content.remove_prefix(kByteOrderMark.size());
-  if (content.empty()) return true;
-  if (!IsWellFormedUtf8(content)) return false;
+  if (content.empty()) return tree;
+  if (!IsWellFormedUtf8(content)) return std::nullopt;
   std::size_t pos = 0;
-  if (NextLine(content, pos) != kHiveVersionLine) return false;
+  if (NextLine(content, pos) != kHiveVersionLine) return std::nullopt;
   RegistryKey* key = nullptr;
   while (pos < content.size()) {
     const std::string_view line = NextLine(content, pos);
     if (IsBlank(line)) continue;
     if (line.starts_with('[')) {
       key = ParseKeyHeader(line, tree);
-      if (key == nullptr) return false;
+      if (key == nullptr) return std::nullopt;
       continue;
     }
     RegistryValue value;
     if (key == nullptr || !ParseValueLine(line, value) || key->FindValue(value.name) != nullptr) {
-      return false;
+      return std::nullopt;
     }
     key->values.push_back(std::move(value));
   }
-  return true;
+  return tree;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

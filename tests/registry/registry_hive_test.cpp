@@ -2,17 +2,18 @@
 // written as and read back from, what hand-written hives may look like,
 // names that ignore letter case and keep their spelling, listings, and
 // deletion of values and keys.
-#include "platform/registry_hive.h"
+#include "registry/hive.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "registry_test_text.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 using testing::ReadFile;
@@ -25,14 +26,13 @@ class RegistryHiveTest : public ::testing::Test {
   std::string Content() const { return ReadFile(hive_.Path()); }
   void SetContent(std::string_view content) const { WriteFile(hive_.Path(), content); }
   RegistryValue Read(std::u16string_view subkey, std::u16string_view name) const {
-    RegistryValue value;
-    EXPECT_EQ(hive_.ReadValue(kLm, subkey, name, value), RegistryStatus::kOk)
-        << std::string(name.begin(), name.end());
-    return value;
+    const RegistryResult<RegistryValue> read = hive_.ReadValue(kLm, subkey, name);
+    EXPECT_EQ(read.status, RegistryStatus::kOk) << std::string(name.begin(), name.end());
+    return read.value;
   }
 
   testing::TempDir dir_;
-  RegistryHive hive_{dir_.Path() / "system.reg"};
+  RegistryHive hive_{dir_.Path() / "hive.reg"};
 };
 
 TEST_F(RegistryHiveTest, WritesEachValueFormAndReadsItBack) {
@@ -59,8 +59,8 @@ TEST_F(RegistryHiveTest, WritesEachValueFormAndReadsItBack) {
   for (const Row& row : rows) {
     std::filesystem::remove(hive_.Path());
     const RegistryStatus set = row.type == RegistryType::kDword
-                                   ? hive_.SetDword(kLm, kKey, row.name, row.dword)
-                                   : hive_.SetString(kLm, kKey, row.name, row.text);
+                                   ? hive_.SetDword(kLm, kKey, row.name, row.dword).status
+                                   : hive_.SetString(kLm, kKey, row.name, row.text).status;
     ASSERT_EQ(set, RegistryStatus::kOk) << row.line;
     EXPECT_EQ(Content(), kHeader + kKeyLine + row.line + "\n\n");
     const RegistryValue value = Read(kKey, row.name);
@@ -106,12 +106,15 @@ TEST_F(RegistryHiveTest, ReadsTheFormsAHandWrittenHiveMayTake) {
 }
 
 TEST_F(RegistryHiveTest, WritesAHeaderOnlyForKeysWithValuesOrNoSubkeys) {
-  ASSERT_EQ(hive_.CreateKey(RegistryRoot::kCurrentUser, u"Empty\\Leaf"), RegistryStatus::kOk);
-  ASSERT_EQ(hive_.SetString(RegistryRoot::kClassesRoot, u"cabfile\\Shell\\Open\\Command", u"",
-                            u"wceload.exe \"%1\" /nodelete"),
+  ASSERT_EQ(hive_.CreateKey(RegistryRoot::kCurrentUser, u"Empty\\Leaf").status,
             RegistryStatus::kOk);
-  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0), RegistryStatus::kOk);
-  ASSERT_EQ(hive_.SetDword(kLm, u"software", u"Top", 1), RegistryStatus::kOk);
+  ASSERT_EQ(hive_
+                .SetString(RegistryRoot::kClassesRoot, u"cabfile\\Shell\\Open\\Command", u"",
+                           u"wceload.exe \"%1\" /nodelete")
+                .status,
+            RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0).status, RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, u"software", u"Top", 1).status, RegistryStatus::kOk);
   EXPECT_EQ(Content(), kHeader + "[HKEY_LOCAL_MACHINE\\software]\n\"Top\"=dword:00000001\n\n" +
                            kKeyLine +
                            "\"ScanStatus\"=dword:00000000\n\n"
@@ -120,57 +123,63 @@ TEST_F(RegistryHiveTest, WritesAHeaderOnlyForKeysWithValuesOrNoSubkeys) {
                            "[HKEY_CURRENT_USER\\Empty\\Leaf]\n\n");
   // What was written reads back as the same hive: rewriting changes nothing.
   const std::string written = Content();
-  ASSERT_EQ(hive_.CreateKey(kLm, u"SOFTWARE"), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.CreateKey(kLm, u"SOFTWARE").status, RegistryStatus::kOk);
   EXPECT_EQ(Content(), written);
 }
 
 TEST_F(RegistryHiveTest, NamesIgnoreCaseAndKeepTheSpellingTheyWereCreatedWith) {
-  ASSERT_EQ(hive_.SetDword(kLm, u"Software\\\u00C4rger", u"ScanStatus", 1), RegistryStatus::kOk);
-  ASSERT_EQ(hive_.SetDword(kLm, u"SOFTWARE\\\u00E4RGER", u"scanstatus", 0), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, u"Software\\\u00C4rger", u"ScanStatus", 1).status,
+            RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, u"SOFTWARE\\\u00E4RGER", u"scanstatus", 0).status,
+            RegistryStatus::kOk);
   EXPECT_EQ(Read(u"software\\\u00E4rger", u"SCANSTATUS").dword, 0u);
   EXPECT_EQ(
       Content(),
       kHeader + "[HKEY_LOCAL_MACHINE\\Software\\\xC3\x84rger]\n\"ScanStatus\"=dword:00000000\n\n");
-  RegistryValue value;
-  EXPECT_EQ(hive_.ReadValue(kLm, u"Software\\Arger", u"ScanStatus", value),
+  EXPECT_EQ(hive_.ReadValue(kLm, u"Software\\Arger", u"ScanStatus").status,
             RegistryStatus::kNotFound);
 }
 
 TEST_F(RegistryHiveTest, ListsValuesAndSubkeysInHiveOrderWithStoredSpelling) {
-  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
-  ASSERT_EQ(hive_.SetString(kLm, kKey, u"", u"d"), RegistryStatus::kOk);
-  ASSERT_EQ(hive_.CreateKey(kLm, u"software\\quellbrin\\Kestrelvox\\Zeta"), RegistryStatus::kOk);
-  ASSERT_EQ(hive_.CreateKey(kLm, u"software\\quellbrin\\Kestrelvox\\Alpha"), RegistryStatus::kOk);
-  RegistryKeyListing listing;
-  ASSERT_EQ(hive_.ListKey(kLm, u"SOFTWARE\\QUELLBRIN\\KESTRELVOX", listing), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2).status, RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetString(kLm, kKey, u"", u"d").status, RegistryStatus::kOk);
+  ASSERT_EQ(hive_.CreateKey(kLm, u"software\\quellbrin\\Kestrelvox\\Zeta").status,
+            RegistryStatus::kOk);
+  ASSERT_EQ(hive_.CreateKey(kLm, u"software\\quellbrin\\Kestrelvox\\Alpha").status,
+            RegistryStatus::kOk);
+  const RegistryResult<RegistryKeyListing> listed =
+      hive_.ListKey(kLm, u"SOFTWARE\\QUELLBRIN\\KESTRELVOX");
+  ASSERT_EQ(listed.status, RegistryStatus::kOk);
+  const RegistryKeyListing& listing = listed.value;
   EXPECT_EQ(listing.path, u"HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox");
   ASSERT_EQ(listing.values.size(), 2u);
   EXPECT_EQ(listing.values[0].name, u"ScanStatus");
   EXPECT_EQ(listing.values[1].name, u"");
   EXPECT_EQ(listing.subkeys, (std::vector<std::u16string>{u"Zeta", u"Alpha"}));
-  EXPECT_EQ(hive_.ListKey(kLm, u"software\\nothing", listing), RegistryStatus::kNotFound);
+  EXPECT_EQ(hive_.ListKey(kLm, u"software\\nothing").status, RegistryStatus::kNotFound);
 }
 
 TEST_F(RegistryHiveTest, DeletesValuesAndKeysWithTheirSubkeys) {
-  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
-  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"Other", 3), RegistryStatus::kOk);
-  ASSERT_EQ(hive_.SetDword(kLm, u"software\\quellbrin\\Kestrelvox\\Sub\\Deep", u"X", 4),
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2).status, RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"Other", 3).status, RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, u"software\\quellbrin\\Kestrelvox\\Sub\\Deep", u"X", 4).status,
             RegistryStatus::kOk);
-  ASSERT_EQ(hive_.SetDword(kLm, u"software\\quellbrin\\Sibling", u"Y", 5), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, u"software\\quellbrin\\Sibling", u"Y", 5).status,
+            RegistryStatus::kOk);
 
-  EXPECT_EQ(hive_.DeleteValue(kLm, kKey, u"SCANSTATUS"), RegistryStatus::kOk);
-  EXPECT_EQ(hive_.DeleteValue(kLm, kKey, u"ScanStatus"), RegistryStatus::kNotFound);
-  EXPECT_EQ(hive_.DeleteValue(kLm, u"software\\none", u"Other"), RegistryStatus::kNotFound);
+  EXPECT_EQ(hive_.DeleteValue(kLm, kKey, u"SCANSTATUS").status, RegistryStatus::kOk);
+  EXPECT_EQ(hive_.DeleteValue(kLm, kKey, u"ScanStatus").status, RegistryStatus::kNotFound);
+  EXPECT_EQ(hive_.DeleteValue(kLm, u"software\\none", u"Other").status, RegistryStatus::kNotFound);
   EXPECT_EQ(Read(kKey, u"Other").dword, 3u);
 
-  EXPECT_EQ(hive_.DeleteAllValues(kLm, kKey), RegistryStatus::kOk);
-  EXPECT_EQ(hive_.DeleteKey(kLm, u"software\\quellbrin\\kestrelvox"), RegistryStatus::kOk);
-  EXPECT_EQ(hive_.DeleteKey(kLm, kKey), RegistryStatus::kNotFound);
-  EXPECT_EQ(hive_.DeleteKey(kLm, u""), RegistryStatus::kInvalidInput);
+  EXPECT_EQ(hive_.DeleteAllValues(kLm, kKey).status, RegistryStatus::kOk);
+  EXPECT_EQ(hive_.DeleteKey(kLm, u"software\\quellbrin\\kestrelvox").status, RegistryStatus::kOk);
+  EXPECT_EQ(hive_.DeleteKey(kLm, kKey).status, RegistryStatus::kNotFound);
+  EXPECT_EQ(hive_.DeleteKey(kLm, u"").status, RegistryStatus::kInvalidInput);
   EXPECT_EQ(Content(), kHeader +
                            "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Sibling]\n"
                            "\"Y\"=dword:00000005\n\n");
-  ASSERT_EQ(hive_.DeleteKey(kLm, u"software"), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.DeleteKey(kLm, u"software").status, RegistryStatus::kOk);
   EXPECT_EQ(Content(), kHeader);
 }
 
@@ -182,16 +191,13 @@ TEST(RegistryKeyPath, SplitsRootAndSubkey) {
       {u"HkCu", RegistryRoot::kCurrentUser, u""}};
   // clang-format on
   for (const auto& [path, root, subkey] : cases) {
-    RegistryRoot splitRoot{};
-    std::u16string splitSubkey;
-    ASSERT_TRUE(SplitRegistryKeyPath(path, splitRoot, splitSubkey));
-    EXPECT_EQ(splitRoot, root);
-    EXPECT_EQ(splitSubkey, subkey);
+    const std::optional<RegistryKeyPath> split = SplitRegistryKeyPath(path);
+    ASSERT_TRUE(split);
+    EXPECT_EQ(split->root, root);
+    EXPECT_EQ(split->subkey, subkey);
   }
-  RegistryRoot root{};
-  std::u16string subkey;
   for (const std::u16string_view bad : {u"", u"HKU\\x", u"HKLMx\\y", u"\\HKLM"}) {
-    EXPECT_FALSE(SplitRegistryKeyPath(bad, root, subkey));
+    EXPECT_FALSE(SplitRegistryKeyPath(bad));
   }
 }
 
@@ -209,11 +215,11 @@ TEST(RegistryKeyPath, RefusesNamesAndTextTheHiveCannotHold) {
 }
 
 TEST_F(RegistryHiveTest, RefusesToStoreWhatItCannotHoldAndWritesNothing) {
-  EXPECT_EQ(hive_.SetString(kLm, kKey, u"V", u"two\nlines"), RegistryStatus::kInvalidInput);
-  EXPECT_EQ(hive_.SetDword(kLm, kKey, u"a\rb", 1), RegistryStatus::kInvalidInput);
-  EXPECT_EQ(hive_.SetDword(kLm, u"a\\\\b", u"V", 1), RegistryStatus::kInvalidInput);
+  EXPECT_EQ(hive_.SetString(kLm, kKey, u"V", u"two\nlines").status, RegistryStatus::kInvalidInput);
+  EXPECT_EQ(hive_.SetDword(kLm, kKey, u"a\rb", 1).status, RegistryStatus::kInvalidInput);
+  EXPECT_EQ(hive_.SetDword(kLm, u"a\\\\b", u"V", 1).status, RegistryStatus::kInvalidInput);
   EXPECT_FALSE(std::filesystem::exists(hive_.Path()));
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

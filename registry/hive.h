@@ -1,8 +1,8 @@
 // The handset's registry on the host: one text hive file, <prefix>/system.reg.
 //
-// Entry points: RegistryHive (read, list, set, create, delete),
-// SplitRegistryKeyPath, RegistryRootName, IsValidRegistrySubkey,
-// IsValidRegistryText.
+// Entry points: RegistryHive (read, list, set, create, delete), HivePath,
+// RegistryResult, SplitRegistryKeyPath, RegistryRootName,
+// IsValidRegistrySubkey, IsValidRegistryText.
 //
 // On-disk syntax (UTF-8, lines end in LF; CR LF and a UTF-8 byte-order mark
 // are accepted on reading):
@@ -48,12 +48,16 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
-namespace kv::platform {
+#include "platform/store.h"
+
+namespace kv {
 
 enum class RegistryRoot { kLocalMachine, kClassesRoot, kCurrentUser };
 
@@ -66,6 +70,17 @@ enum class RegistryStatus {
   kInvalidInput,  // a name or text the hive cannot hold, or it would grow too large
   kFailed,        // the host refused: reading, locking (or the lock stayed
                   // busy), writing or renaming
+};
+
+// What a registry call gives back: its status, the host's error number
+// when a host call failed (0 otherwise), and on success the value read.
+template <typename T = std::monostate>
+struct RegistryResult {
+  [[nodiscard]] bool Ok() const { return status == RegistryStatus::kOk; }
+
+  RegistryStatus status = RegistryStatus::kOk;
+  int cause = 0;
+  T value{};
 };
 
 struct RegistryValue {
@@ -88,11 +103,15 @@ struct RegistryKeyListing {
 // "HKEY_LOCAL_MACHINE", "HKEY_CLASSES_ROOT" or "HKEY_CURRENT_USER".
 std::u16string_view RegistryRootName(RegistryRoot root);
 
+struct RegistryKeyPath {
+  RegistryRoot root = RegistryRoot::kLocalMachine;
+  std::u16string subkey;  // "" for the root itself
+};
+
 // Splits "HKLM\software\x" (long or short root name, any letter case) into
-// its root and subkey ("" for the root itself). false for an unknown root.
-// The subkey is not checked: see IsValidRegistrySubkey.
-[[nodiscard]] bool SplitRegistryKeyPath(std::u16string_view keyPath, RegistryRoot& root,
-                                        std::u16string& subkey);
+// its root and subkey. Nothing for an unknown root. The subkey is not
+// checked: see IsValidRegistrySubkey.
+std::optional<RegistryKeyPath> SplitRegistryKeyPath(std::u16string_view keyPath);
 
 // "" or "\"-separated names, none empty and none holding a control
 // character (below U+0020) or a lone surrogate.
@@ -103,34 +122,36 @@ bool IsValidRegistrySubkey(std::u16string_view subkey);
 // (it has no UTF-8 form).
 bool IsValidRegistryText(std::u16string_view text);
 
+// The prefix's hive, <prefix>/system.reg.
+std::filesystem::path HivePath(const platform::Store& store);
+
 class RegistryHive {
  public:
   explicit RegistryHive(std::filesystem::path hivePath) : path_(std::move(hivePath)) {}
 
   const std::filesystem::path& Path() const { return path_; }
 
-  [[nodiscard]] RegistryStatus ReadValue(RegistryRoot root, std::u16string_view subkey,
-                                         std::u16string_view name, RegistryValue& value) const;
-  [[nodiscard]] RegistryStatus ListKey(RegistryRoot root, std::u16string_view subkey,
-                                       RegistryKeyListing& listing) const;
+  RegistryResult<RegistryValue> ReadValue(RegistryRoot root, std::u16string_view subkey,
+                                          std::u16string_view name) const;
+  RegistryResult<RegistryKeyListing> ListKey(RegistryRoot root, std::u16string_view subkey) const;
 
   // Set* create the key and its parents when missing, and replace a value
   // of the same name whatever its type (it keeps its stored spelling).
-  [[nodiscard]] RegistryStatus SetString(RegistryRoot root, std::u16string_view subkey,
-                                         std::u16string_view name, std::u16string_view text);
-  [[nodiscard]] RegistryStatus SetDword(RegistryRoot root, std::u16string_view subkey,
-                                        std::u16string_view name, std::uint32_t data);
-  [[nodiscard]] RegistryStatus CreateKey(RegistryRoot root, std::u16string_view subkey);
+  [[nodiscard]] RegistryResult<> SetString(RegistryRoot root, std::u16string_view subkey,
+                                           std::u16string_view name, std::u16string_view text);
+  [[nodiscard]] RegistryResult<> SetDword(RegistryRoot root, std::u16string_view subkey,
+                                          std::u16string_view name, std::uint32_t data);
+  [[nodiscard]] RegistryResult<> CreateKey(RegistryRoot root, std::u16string_view subkey);
 
-  [[nodiscard]] RegistryStatus DeleteValue(RegistryRoot root, std::u16string_view subkey,
-                                           std::u16string_view name);
+  [[nodiscard]] RegistryResult<> DeleteValue(RegistryRoot root, std::u16string_view subkey,
+                                             std::u16string_view name);
   // Every value of the key; its subkeys stay.
-  [[nodiscard]] RegistryStatus DeleteAllValues(RegistryRoot root, std::u16string_view subkey);
+  [[nodiscard]] RegistryResult<> DeleteAllValues(RegistryRoot root, std::u16string_view subkey);
   // The key with all its subkeys. A root cannot be deleted (kInvalidInput).
-  [[nodiscard]] RegistryStatus DeleteKey(RegistryRoot root, std::u16string_view subkey);
+  [[nodiscard]] RegistryResult<> DeleteKey(RegistryRoot root, std::u16string_view subkey);
 
  private:
   std::filesystem::path path_;
 };
 
-}  // namespace kv::platform
+}  // namespace kv

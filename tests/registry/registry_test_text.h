@@ -4,13 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry_hive.h"
+#include "registry/hive.h"
 
-namespace kv::platform {
+namespace kv {
 
 inline constexpr RegistryRoot kLm = RegistryRoot::kLocalMachine;
 inline constexpr std::u16string_view kKey = u"software\\quellbrin\\Kestrelvox";
 inline const std::string kVersionLine = "Windows Registry Editor Version 5.00\n";
 inline const std::string kKeyLine = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
 
-}  // namespace kv::platform
+}  // namespace kv

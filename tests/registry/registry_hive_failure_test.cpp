@@ -8,12 +8,12 @@
 #include <string>
 
 #include "platform/limits.h"
-#include "platform/registry_hive.h"
-#include "platform/registry_hive_file.h"
+#include "platform/whole_file.h"
+#include "registry/hive.h"
 #include "registry_test_text.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 using testing::ReadFile;
@@ -21,37 +21,36 @@ using testing::WriteFile;
 
 // Every operation of the hive, each expected to give `expected`.
 void ExpectEveryOperation(RegistryHive& hive, RegistryStatus expected, const std::string& what) {
-  RegistryValue value;
-  RegistryKeyListing listing;
-  EXPECT_EQ(hive.ReadValue(kLm, kKey, u"ScanStatus", value), expected) << what;
-  EXPECT_EQ(hive.ListKey(kLm, kKey, listing), expected) << what;
-  EXPECT_EQ(hive.SetString(kLm, kKey, u"S", u"s"), expected) << what;
-  EXPECT_EQ(hive.SetDword(kLm, kKey, u"ScanStatus", 0), expected) << what;
-  EXPECT_EQ(hive.CreateKey(kLm, u"software\\new"), expected) << what;
-  EXPECT_EQ(hive.DeleteValue(kLm, kKey, u"ScanStatus"), expected) << what;
-  EXPECT_EQ(hive.DeleteAllValues(kLm, kKey), expected) << what;
-  EXPECT_EQ(hive.DeleteKey(kLm, kKey), expected) << what;
+  EXPECT_EQ(hive.ReadValue(kLm, kKey, u"ScanStatus").status, expected) << what;
+  EXPECT_EQ(hive.ListKey(kLm, kKey).status, expected) << what;
+  EXPECT_EQ(hive.SetString(kLm, kKey, u"S", u"s").status, expected) << what;
+  EXPECT_EQ(hive.SetDword(kLm, kKey, u"ScanStatus", 0).status, expected) << what;
+  EXPECT_EQ(hive.CreateKey(kLm, u"software\\new").status, expected) << what;
+  EXPECT_EQ(hive.DeleteValue(kLm, kKey, u"ScanStatus").status, expected) << what;
+  EXPECT_EQ(hive.DeleteAllValues(kLm, kKey).status, expected) << what;
+  EXPECT_EQ(hive.DeleteKey(kLm, kKey).status, expected) << what;
 }
 
 class RegistryHiveFailureTest : public ::testing::Test {
  protected:
   testing::TempDir dir_;
-  RegistryHive hive_{dir_.Path() / "system.reg"};
+  RegistryHive hive_{dir_.Path() / "hive.reg"};
 };
 
 TEST_F(RegistryHiveFailureTest, AMissingOrEmptyHiveIsAnEmptyRegistry) {
   for (const bool empty : {false, true}) {
     if (empty) WriteFile(hive_.Path(), "");
-    RegistryValue value;
-    RegistryKeyListing listing;
-    EXPECT_EQ(hive_.ReadValue(kLm, kKey, u"ScanStatus", value), RegistryStatus::kNotFound);
-    EXPECT_EQ(hive_.ListKey(kLm, kKey, listing), RegistryStatus::kNotFound);
-    EXPECT_EQ(hive_.DeleteKey(kLm, kKey), RegistryStatus::kNotFound);
-    ASSERT_EQ(hive_.ListKey(RegistryRoot::kCurrentUser, u"", listing), RegistryStatus::kOk);
+    EXPECT_EQ(hive_.ReadValue(kLm, kKey, u"ScanStatus").status, RegistryStatus::kNotFound);
+    EXPECT_EQ(hive_.ListKey(kLm, kKey).status, RegistryStatus::kNotFound);
+    EXPECT_EQ(hive_.DeleteKey(kLm, kKey).status, RegistryStatus::kNotFound);
+    const RegistryResult<RegistryKeyListing> listed =
+        hive_.ListKey(RegistryRoot::kCurrentUser, u"");
+    ASSERT_EQ(listed.status, RegistryStatus::kOk);
+    const RegistryKeyListing& listing = listed.value;
     EXPECT_EQ(listing.path, u"HKEY_CURRENT_USER");
     EXPECT_TRUE(listing.values.empty() && listing.subkeys.empty());
     EXPECT_EQ(std::filesystem::exists(hive_.Path()), empty) << "a failed lookup writes nothing";
-    ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
+    ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2).status, RegistryStatus::kOk);
     EXPECT_EQ(ReadFile(hive_.Path()),
               kVersionLine + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000002\n\n");
     std::filesystem::remove(hive_.Path());
@@ -93,7 +92,7 @@ TEST_F(RegistryHiveFailureTest, AnUnparseableHiveFailsEveryOperationAndStaysAsIt
     WriteFile(hive_.Path(), content);
     ExpectEveryOperation(hive_, RegistryStatus::kCorruptHive, content);
     EXPECT_EQ(ReadFile(hive_.Path()), content);
-    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "system.reg.new")) << content;
+    EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "hive.reg.new")) << content;
   }
 }
 
@@ -109,36 +108,36 @@ TEST_F(RegistryHiveFailureTest, AHiveThatIsNoFileOrHasNoFolderFails) {
   ExpectEveryOperation(hive_, RegistryStatus::kFailed, "folder in the hive's place");
   EXPECT_TRUE(std::filesystem::is_directory(hive_.Path()));
 
-  RegistryHive homeless(dir_.Path() / "missing" / "system.reg");
-  EXPECT_EQ(homeless.SetDword(kLm, kKey, u"ScanStatus", 0), RegistryStatus::kFailed);
+  RegistryHive homeless(dir_.Path() / "missing" / "hive.reg");
+  EXPECT_EQ(homeless.SetDword(kLm, kKey, u"ScanStatus", 0).status, RegistryStatus::kFailed);
   EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "missing"));
 }
 
 TEST_F(RegistryHiveFailureTest, AStaleStagingFileFromACrashIsReplaced) {
-  WriteFile(dir_.Path() / "system.reg.new", "half a hive from a crash");
-  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 1), RegistryStatus::kOk);
+  WriteFile(dir_.Path() / "hive.reg.new", "half a hive from a crash");
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 1).status, RegistryStatus::kOk);
   EXPECT_EQ(ReadFile(hive_.Path()),
             kVersionLine + "\n" + kKeyLine + "\"ScanStatus\"=dword:00000001\n\n");
-  EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "system.reg.new"));
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "hive.reg.new"));
 }
 
 // A holder that never lets go (here a second descriptor, which flock treats
 // as another process) makes a write wait its bounded time and fail as a
 // refused write; readers take no lock and read on.
 TEST_F(RegistryHiveFailureTest, AWriteGivesUpOnAHeldLockAndAReadGoesOn) {
-  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2), RegistryStatus::kOk);
+  ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2).status, RegistryStatus::kOk);
   const std::string before = ReadFile(hive_.Path());
   {
-    HiveWriteLock holder;
-    ASSERT_TRUE(holder.Acquire(hive_.Path()));
-    EXPECT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0), RegistryStatus::kFailed);
+    platform::WriterLock holder;
+    ASSERT_TRUE(holder.Acquire(hive_.Path(), {}).Ok());
+    EXPECT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0).status, RegistryStatus::kFailed);
     EXPECT_EQ(ReadFile(hive_.Path()), before);
-    RegistryValue value;
-    EXPECT_EQ(hive_.ReadValue(kLm, kKey, u"ScanStatus", value), RegistryStatus::kOk);
-    EXPECT_EQ(value.dword, 2u);
+    const RegistryResult<RegistryValue> read = hive_.ReadValue(kLm, kKey, u"ScanStatus");
+    EXPECT_EQ(read.status, RegistryStatus::kOk);
+    EXPECT_EQ(read.value.dword, 2u);
   }
-  EXPECT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0), RegistryStatus::kOk);
+  EXPECT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0).status, RegistryStatus::kOk);
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

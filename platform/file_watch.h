@@ -1,14 +1,14 @@
-// RegistryWatch: tells a callback that the hive has changed, as the
-// handset's registry notification does.
+// FileWatch: tells a callback that a file has changed (the registry's hive,
+// for the handset's registry notification).
 //
-// Entry point: RegistryWatch (Start, Stop; the destructor stops).
-// Writers replace the hive by rename, so a watch on the hive's inode would
+// Entry point: FileWatch (Start, Stop; the destructor stops).
+// Writers replace the file by rename, so a watch on the file's inode would
 // go deaf after the first write: the watch is an inotify watch on the
-// hive's folder, filtered to the hive's name (renamed into place, created,
+// file's folder, filtered to the file's name (renamed into place, created,
 // written and closed, deleted or renamed away). The callback runs on a
 // watcher thread of its own and is given nothing but the fact of a change;
 // one callback may stand for several changes that arrived together, and it
-// is the callee's part to read the hive again. Stopping wakes the thread
+// is the callee's part to read the file again. Stopping wakes the thread
 // through an eventfd, so the destructor returns as soon as a running
 // callback has finished, with no polling.
 #pragma once
@@ -21,18 +21,18 @@
 
 namespace kv::platform {
 
-class RegistryWatch {
+class FileWatch {
  public:
-  RegistryWatch() = default;
-  RegistryWatch(const RegistryWatch&) = delete;
-  RegistryWatch& operator=(const RegistryWatch&) = delete;
-  ~RegistryWatch() { Stop(); }
+  FileWatch() = default;
+  FileWatch(const FileWatch&) = delete;
+  FileWatch& operator=(const FileWatch&) = delete;
+  ~FileWatch() { Stop(); }
 
-  // Starts watching `hivePath` (which need not exist yet; its folder must).
+  // Starts watching `path` (which need not exist yet; its folder must).
   // false, with nothing running, when the watch is already running, the
   // folder cannot be watched, or the host offers no inotify or thread.
   // `onChange` must not throw, and must not stop or destroy this watch.
-  [[nodiscard]] bool Start(const std::filesystem::path& hivePath, std::function<void()> onChange);
+  [[nodiscard]] bool Start(const std::filesystem::path& path, std::function<void()> onChange);
 
   // Stops the thread and waits for it; a callback that has begun finishes
   // first, and none begins after Stop returns. Harmless when not running.

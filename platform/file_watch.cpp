@@ -1,7 +1,7 @@
-// RegistryWatch (registry_watch.h): inotify on the hive's folder and an
+// FileWatch (file_watch.h): inotify on the file's folder and an
 // eventfd for stopping, both waited on with one poll() in the watcher
 // thread, so it sleeps until there is something to do.
-#include "platform/registry_watch.h"
+#include "platform/file_watch.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -18,14 +18,14 @@
 namespace kv::platform {
 namespace {
 
-// What can happen to the hive's name: writers rename a new hive onto it;
+// What can happen to the file's name: writers rename a new file onto it;
 // an editor may write it in place, create it, or remove it.
-constexpr std::uint32_t kHiveEvents =
+constexpr std::uint32_t kFileEvents =
     IN_MOVED_TO | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_ONLYDIR;
 
-// Drains the pending events; true when one of them concerns `hiveName` or
+// Drains the pending events; true when one of them concerns `name` or
 // events were lost (queue overflow), which may have hidden one.
-bool HiveChanged(int changes, const std::string& hiveName) {
+bool NameChanged(int changes, const std::string& name) {
   alignas(inotify_event) std::array<char, 4096> buffer;
   bool changed = false;
   for (;;) {
@@ -35,8 +35,10 @@ bool HiveChanged(int changes, const std::string& hiveName) {
     for (ssize_t offset = 0; offset < got;) {
       inotify_event event;
       std::memcpy(&event, buffer.data() + offset, sizeof event);
-      const char* name = buffer.data() + offset + sizeof event;
-      if ((event.mask & IN_Q_OVERFLOW) != 0 || (event.len > 0 && hiveName == name)) changed = true;
+      const char* eventName = buffer.data() + offset + sizeof event;
+      if ((event.mask & IN_Q_OVERFLOW) != 0 || (event.len > 0 && name == eventName)) {
+        changed = true;
+      }
       offset += static_cast<ssize_t>(sizeof event + event.len);
     }
   }
@@ -44,7 +46,7 @@ bool HiveChanged(int changes, const std::string& hiveName) {
 
 // The watcher thread: returns when woken through `wake` or when the
 // descriptors fail (then no further change could be reported anyway).
-void WatchLoop(int changes, int wake, const std::string& hiveName,
+void WatchLoop(int changes, int wake, const std::string& name,
                const std::function<void()>& onChange) {
   std::array<pollfd, 2> waits = {{{changes, POLLIN, 0}, {wake, POLLIN, 0}}};
   for (;;) {
@@ -54,7 +56,7 @@ void WatchLoop(int changes, int wake, const std::string& hiveName,
     }
     if (waits[1].revents != 0) return;
     if ((waits[0].revents & POLLIN) == 0) return;
-    if (!HiveChanged(changes, hiveName)) continue;
+    if (!NameChanged(changes, name)) continue;
     try {
       onChange();
     } catch (...) {
@@ -66,18 +68,18 @@ void WatchLoop(int changes, int wake, const std::string& hiveName,
 
 }  // namespace
 
-bool RegistryWatch::Start(const std::filesystem::path& hivePath, std::function<void()> onChange) {
+bool FileWatch::Start(const std::filesystem::path& path, std::function<void()> onChange) {
   if (thread_.joinable() || !onChange) return false;
   const std::filesystem::path folder =
-      hivePath.has_parent_path() ? hivePath.parent_path() : std::filesystem::path(".");
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   UniqueFd changes(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
   UniqueFd wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
   if (!changes.IsValid() || !wake.IsValid() ||
-      ::inotify_add_watch(changes.Get(), folder.c_str(), kHiveEvents) < 0) {
+      ::inotify_add_watch(changes.Get(), folder.c_str(), kFileEvents) < 0) {
     return false;
   }
   try {
-    thread_ = std::thread(WatchLoop, changes.Get(), wake.Get(), hivePath.filename().string(),
+    thread_ = std::thread(WatchLoop, changes.Get(), wake.Get(), path.filename().string(),
                           std::move(onChange));
   } catch (const std::system_error&) {
     return false;
@@ -87,7 +89,7 @@ bool RegistryWatch::Start(const std::filesystem::path& hivePath, std::function<v
   return true;
 }
 
-void RegistryWatch::Stop() {
+void FileWatch::Stop() {
   if (!thread_.joinable()) return;
   const std::uint64_t one = 1;
   // Cannot fail: the counter is far from overflowing and the descriptor is ours.
