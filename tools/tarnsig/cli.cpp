@@ -32,7 +32,7 @@ constexpr std::array<Verb, 11> kVerbs = {{
      RunMatch},
     {"match-batch", "[--reference] < LINES", "read '<pattern hex>\\t<data hex>' lines, print 1/0/E",
      RunMatchBatch},
-    {"check", "[--reference] VirusDB.dat FILE...", "print which signature each FILE matches",
+    {"check", "[--reference] [--threads N] VirusDB.dat FILE...", "print which signature each FILE matches",
      RunCheck},
     {"update", "[--force | --rollback]", "update the prefix's database from the update server",
      RunUpdate},
