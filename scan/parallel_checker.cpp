@@ -23,7 +23,8 @@ ParallelChecker::ParallelChecker(const platform::Store& store, const SignatureDa
     if (!worker->Start([this] { Work(); })) break;
     workers_.push_back(std::move(worker));
   }
-  if (workers_.empty()) inlineMatcher_ = std::make_unique<FileMatcher>(store_, database_, cancel_, path_);
+  if (workers_.empty())
+    inlineMatcher_ = std::make_unique<FileMatcher>(store_, database_, cancel_, path_);
 }
 
 ParallelChecker::~ParallelChecker() {

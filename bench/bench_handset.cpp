@@ -1,0 +1,127 @@
+// BenchHandset. The programs are run through the shell (RunProgram), which
+// keeps the benchmark free of process calls.
+#include "bench/bench_handset.h"
+
+#include <chrono>
+#include <sstream>
+
+#include "bench/bench_report.h"
+#include "tools/tarnsig_runner.h"
+
+namespace kv::bench {
+namespace {
+
+constexpr const char* kDatabaseInStore = "Program Files/Quellbrin/VirusDB.dat";
+
+std::size_t CountFiles(const std::filesystem::path& root) {
+  std::size_t count = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    count += entry.is_regular_file();
+  }
+  return count;
+}
+
+std::size_t CountLines(const std::string& text, const std::string& mark) {
+  std::size_t count = 0;
+  for (std::size_t at = 0; (at = text.find(mark, at)) != std::string::npos; at += mark.size()) {
+    ++count;
+  }
+  return count;
+}
+
+ProcessRun Timed(const std::string& binary, const std::vector<std::string>& args,
+                 const std::filesystem::path& prefix) {
+  const auto start = std::chrono::steady_clock::now();
+  const testing::RunResult result =
+      testing::RunProgram(binary, args, {}, {"KESTRELVOX_PREFIX=" + prefix.string()});
+  ProcessRun run;
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.status = result.status;
+  run.out = result.out;
+  return run;
+}
+
+}  // namespace
+
+BenchHandset::BenchHandset(const std::vector<synthetic::StoreFile>& files)
+    : master_(root_.Path() / "master"),
+      prefix_(root_.Path() / "prefix"),
+      database_(root_.Path() / "VirusDB.dat"),
+      patterns_(root_.Path() / "patterns.txt") {
+  synthetic::WriteStore(master_, files);
+  for (const synthetic::StoreFile& file : files) bytes_ += file.content.size();
+  files_ = files.size() + 1;  // and the database
+}
+
+void BenchHandset::UseDatabase(const std::vector<std::string>& patterns) {
+  const std::string encoded = EncodedDatabase(patterns);
+  testing::WriteFile(database_, encoded);
+  std::string lines;
+  for (const std::string& pattern : patterns) lines += pattern + "\n";
+  testing::WriteFile(patterns_, lines);
+  testing::WriteFile(master_ / kDatabaseInStore, encoded);
+  bytes_ = bytes_ - databaseBytes_ + encoded.size();
+  databaseBytes_ = encoded.size();
+  stale_ = true;
+}
+
+void BenchHandset::Refresh() {
+  if (!stale_) return;
+  std::filesystem::remove_all(prefix_);
+  std::filesystem::create_directories(prefix_);
+  std::filesystem::copy(master_, prefix_ / "store", std::filesystem::copy_options::recursive);
+  stale_ = false;
+}
+
+ProcessRun BenchHandset::Tarnwatch(bool oneCore) {
+  Refresh();
+  std::vector<std::string> args = {KV_TARNWATCH_PATH, "-hideandscan"};
+  if (oneCore) args.insert(args.begin(), {"-c", "0"});
+  ProcessRun run =
+      Timed(oneCore ? "taskset" : args[0],
+            oneCore ? args : std::vector<std::string>(args.begin() + 1, args.end()), prefix_);
+  stale_ = true;
+  run.flagged = files_ - CountFiles(prefix_ / "store");
+  return run;
+}
+
+ProcessRun BenchHandset::Tarnscan(const std::vector<std::string>& targets, unsigned threads) {
+  std::vector<std::string> args = {"scan",
+                                   "--database",
+                                   database_.string(),
+                                   "--threads",
+                                   std::to_string(threads),
+                                   "--progress=never",
+                                   "--no-summary"};
+  args.insert(args.end(), targets.begin(), targets.end());
+  ProcessRun run = Timed(KV_TARNSCAN_PATH, args, prefix_);
+  run.flagged = CountLines(run.out, ": FOUND ");
+  run.failed = CountLines(run.out, ": NOT CHECKED ");
+  return run;
+}
+
+ProcessRun BenchHandset::Tarnscan(unsigned threads) {
+  Refresh();
+  return Tarnscan({"--handset-filter", (prefix_ / "store").string()}, threads);
+}
+
+ProcessRun BenchHandset::ScanHostFile(const std::filesystem::path& file) {
+  return Tarnscan({file.string()}, 1);
+}
+
+ProcessRun BenchHandset::Walker(const std::string& mode) {
+  Refresh();
+  std::vector<std::string> args = {mode, prefix_.string()};
+  if (mode == "pcre2") args.push_back(patterns_.string());
+  ProcessRun run = Timed(KV_STORE_WALKER_PATH, args, prefix_);
+  std::istringstream counts(run.out);
+  std::string word;
+  std::size_t value = 0;
+  while (counts >> word >> value) {
+    if (word == "flagged") run.flagged = value;
+    if (word == "failed") run.failed = value;
+  }
+  return run;
+}
+
+}  // namespace kv::bench
