@@ -13,14 +13,6 @@ namespace {
 
 constexpr const char* kDatabaseInStore = "Program Files/Quellbrin/VirusDB.dat";
 
-std::size_t CountFiles(const std::filesystem::path& root) {
-  std::size_t count = 0;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    count += entry.is_regular_file();
-  }
-  return count;
-}
-
 std::size_t CountLines(const std::string& text, const std::string& mark) {
   std::size_t count = 0;
   for (std::size_t at = 0; (at = text.find(mark, at)) != std::string::npos; at += mark.size()) {
@@ -49,8 +41,11 @@ BenchHandset::BenchHandset(const std::vector<synthetic::StoreFile>& files)
       database_(root_.Path() / "VirusDB.dat"),
       patterns_(root_.Path() / "patterns.txt") {
   synthetic::WriteStore(master_, files);
-  for (const synthetic::StoreFile& file : files) bytes_ += file.content.size();
-  files_ = files.size() + 1;  // and the database
+  for (const synthetic::StoreFile& file : files) {
+    bytes_ += file.content.size();
+    relativePaths_.push_back(file.relativePath);
+  }
+  relativePaths_.emplace_back(kDatabaseInStore);
 }
 
 void BenchHandset::UseDatabase(const std::vector<std::string>& patterns) {
@@ -62,26 +57,41 @@ void BenchHandset::UseDatabase(const std::vector<std::string>& patterns) {
   testing::WriteFile(master_ / kDatabaseInStore, encoded);
   bytes_ = bytes_ - databaseBytes_ + encoded.size();
   databaseBytes_ = encoded.size();
-  stale_ = true;
+  databaseChanged_ = true;
 }
 
 void BenchHandset::Refresh() {
-  if (!stale_) return;
-  std::filesystem::remove_all(prefix_);
-  std::filesystem::create_directories(prefix_);
-  std::filesystem::copy(master_, prefix_ / "store", std::filesystem::copy_options::recursive);
-  stale_ = false;
+  if (!copied_) {
+    std::filesystem::create_directories(prefix_);
+    std::filesystem::copy(master_, prefix_ / "store", std::filesystem::copy_options::recursive);
+    copied_ = true;
+  }
+  if (databaseChanged_) {
+    std::filesystem::copy_file(master_ / kDatabaseInStore, prefix_ / "store" / kDatabaseInStore,
+                               std::filesystem::copy_options::overwrite_existing);
+    databaseChanged_ = false;
+  }
+}
+
+// Copying a large store anew takes minutes; only the files a run removed
+// are put back, and the quarantine it filled is emptied.
+std::size_t BenchHandset::PutBackRemoved() {
+  std::size_t removed = 0;
+  for (const std::filesystem::path& relative : relativePaths_) {
+    if (std::filesystem::exists(prefix_ / "store" / relative)) continue;
+    ++removed;
+    std::filesystem::copy_file(master_ / relative, prefix_ / "store" / relative);
+  }
+  std::filesystem::remove_all(prefix_ / "quarantine");
+  return removed;
 }
 
 ProcessRun BenchHandset::Tarnwatch(bool oneCore) {
   Refresh();
-  std::vector<std::string> args = {KV_TARNWATCH_PATH, "-hideandscan"};
-  if (oneCore) args.insert(args.begin(), {"-c", "0"});
-  ProcessRun run =
-      Timed(oneCore ? "taskset" : args[0],
-            oneCore ? args : std::vector<std::string>(args.begin() + 1, args.end()), prefix_);
-  stale_ = true;
-  run.flagged = files_ - CountFiles(prefix_ / "store");
+  ProcessRun run = oneCore
+                       ? Timed("taskset", {"-c", "0", KV_TARNWATCH_PATH, "-hideandscan"}, prefix_)
+                       : Timed(KV_TARNWATCH_PATH, {"-hideandscan"}, prefix_);
+  run.flagged = PutBackRemoved();
   return run;
 }
 

@@ -6,9 +6,8 @@
 //
 // Entry points: BenchHandset (UseDatabase, Tarnwatch, Tarnscan, Walker,
 // ScanHostFile), ProcessRun.
-// The master store is written once; the working copy is made afresh before
-// a run whenever a tarnwatch run has removed files from it, so every run
-// sees the same files.
+// The master store is written once and copied once; the files a tarnwatch
+// run removes are put back after it, so every run sees the same files.
 #pragma once
 
 #include <cstddef>
@@ -50,11 +49,13 @@ class BenchHandset {
 
   // Bytes and files of the store the runs scan, the database included.
   std::size_t Bytes() const { return bytes_; }
-  std::size_t Files() const { return files_; }
+  std::size_t Files() const { return relativePaths_.size(); }
   const std::filesystem::path& Root() const { return root_.Path(); }
 
  private:
   void Refresh();
+  // Puts back the store files missing after a run; how many there were.
+  std::size_t PutBackRemoved();
   ProcessRun Tarnscan(const std::vector<std::string>& targets, unsigned threads);
 
   testing::TempDir root_;
@@ -64,8 +65,9 @@ class BenchHandset {
   std::filesystem::path patterns_;
   std::size_t bytes_ = 0;
   std::size_t databaseBytes_ = 0;
-  std::size_t files_ = 0;
-  bool stale_ = true;
+  std::vector<std::filesystem::path> relativePaths_;  // the store's files and the database
+  bool copied_ = false;
+  bool databaseChanged_ = false;
 };
 
 }  // namespace kv::bench
