@@ -75,4 +75,25 @@ void WriteReadmeSection(const std::filesystem::path& readme, std::string_view ma
   std::ofstream(readme, std::ios::trunc) << text;
 }
 
+bool ReadFlags(int argc, char** argv, const FlagSetters& setters, std::string_view usage) {
+  for (int i = 1; i < argc; i += 2) {
+    const auto setter = setters.find(argv[i]);
+    if (setter == setters.end() || i + 1 == argc) {
+      std::cerr << "usage: " << usage << "\n";
+      return false;
+    }
+    setter->second(argv[i + 1]);
+  }
+  return true;
+}
+
+FlagSetters StoreFlags(StoreOptions& options) {
+  return {{"--files", [&options](const std::string& value) { options.files = std::stoi(value); }},
+          {"--seed",
+           [&options](const std::string& value) {
+             options.seed = static_cast<std::uint32_t>(std::stoul(value));
+           }},
+          {"--readme", [&options](const std::string& value) { options.readme = value; }}};
+}
+
 }  // namespace kv::bench

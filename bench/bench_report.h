@@ -3,7 +3,10 @@
 // table they write between their markers.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,6 +42,22 @@ std::string Format(const char* format, double a, double b = 0, double c = 0);
 // in `readme` with `table`; says so on stderr when the markers are missing.
 void WriteReadmeSection(const std::filesystem::path& readme, std::string_view marker,
                         const std::string& table);
+
+// The options every store benchmark takes: --files, --seed, --readme.
+struct StoreOptions {
+  int files = 300;
+  std::uint32_t seed = 2026;
+  std::filesystem::path readme = std::filesystem::path(KV_SOURCE_DIR) / "bench" / "README.md";
+};
+
+// Reads the "--flag value" pairs of a command line into the setter named
+// by each flag; false, after printing "usage: `usage`", on an unknown flag
+// or a flag without its value.
+using FlagSetters = std::map<std::string, std::function<void(const std::string& value)>>;
+bool ReadFlags(int argc, char** argv, const FlagSetters& setters, std::string_view usage);
+
+// The setters of the StoreOptions flags, writing into `options`.
+FlagSetters StoreFlags(StoreOptions& options);
 
 // The best of two runs of `run` (by its `seconds`): the machine is shared,
 // the lower time is the truer.

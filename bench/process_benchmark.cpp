@@ -20,11 +20,8 @@
 namespace kv::bench {
 namespace {
 
-struct Options {
-  int files = 300;
+struct Options : StoreOptions {
   int smallFiles = 100000;
-  std::uint32_t seed = 2026;
-  std::filesystem::path readme = std::filesystem::path(KV_SOURCE_DIR) / "bench" / "README.md";
 };
 
 // The runs of one store under one database.
@@ -196,21 +193,14 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   kv::bench::Options options;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string flag = argv[i];
-    if (flag == "--files") {
-      options.files = std::stoi(argv[i + 1]);
-    } else if (flag == "--small-files") {
-      options.smallFiles = std::stoi(argv[i + 1]);
-    } else if (flag == "--seed") {
-      options.seed = static_cast<std::uint32_t>(std::stoul(argv[i + 1]));
-    } else if (flag == "--readme") {
-      options.readme = argv[i + 1];
-    } else {
-      std::cerr << "usage: kv_process_benchmark [--files N] [--small-files N] [--seed S] "
-                   "[--readme PATH]\n";
-      return 2;
-    }
+  kv::bench::FlagSetters setters = kv::bench::StoreFlags(options);
+  setters["--small-files"] = [&](const std::string& value) {
+    options.smallFiles = std::stoi(value);
+  };
+  if (!kv::bench::ReadFlags(argc, argv, setters,
+                            "kv_process_benchmark [--files N] [--small-files N] [--seed S] "
+                            "[--readme PATH]")) {
+    return 2;
   }
   return kv::bench::Run(options);
 }

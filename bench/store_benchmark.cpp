@@ -23,11 +23,7 @@
 namespace kv::bench {
 namespace {
 
-struct Options {
-  int files = 300;
-  std::uint32_t seed = 2026;
-  std::filesystem::path readme = std::filesystem::path(KV_SOURCE_DIR) / "bench" / "README.md";
-};
+using Options = StoreOptions;
 
 struct Sample {
   std::vector<std::u16string> paths;
@@ -154,18 +150,9 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   kv::bench::Options options;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string flag = argv[i];
-    if (flag == "--files") {
-      options.files = std::stoi(argv[i + 1]);
-    } else if (flag == "--seed") {
-      options.seed = static_cast<std::uint32_t>(std::stoul(argv[i + 1]));
-    } else if (flag == "--readme") {
-      options.readme = argv[i + 1];
-    } else {
-      std::cerr << "usage: kv_store_benchmark [--files N] [--seed S] [--readme PATH]\n";
-      return 2;
-    }
+  if (!kv::bench::ReadFlags(argc, argv, kv::bench::StoreFlags(options),
+                            "kv_store_benchmark [--files N] [--seed S] [--readme PATH]")) {
+    return 2;
   }
   return kv::bench::Run(options);
 }
