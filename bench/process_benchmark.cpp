@@ -7,6 +7,7 @@
 // among 100. Writes its tables into bench/README.md (between the process
 // markers) as ratios against the baselines of the same run.
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -197,10 +198,15 @@ int main(int argc, char** argv) {
   setters["--small-files"] = [&](const std::string& value) {
     options.smallFiles = std::stoi(value);
   };
-  if (!kv::bench::ReadFlags(argc, argv, setters,
-                            "kv_process_benchmark [--files N] [--small-files N] [--seed S] "
-                            "[--readme PATH]")) {
-    return 2;
+  try {
+    if (!kv::bench::ReadFlags(argc, argv, setters,
+                              "kv_process_benchmark [--files N] [--small-files N] [--seed S] "
+                              "[--readme PATH]")) {
+      return 2;
+    }
+    return kv::bench::Run(options);
+  } catch (const std::exception& failure) {  // a bad number, a store not written or copied
+    std::cerr << "kv_process_benchmark: " << failure.what() << "\n";
+    return 1;
   }
-  return kv::bench::Run(options);
 }
