@@ -60,17 +60,23 @@ void BenchHandset::UseDatabase(const std::vector<std::string>& patterns) {
   databaseChanged_ = true;
 }
 
+// A store's files are at rest on the disk, not freshly written: otherwise
+// every fsync of a quarantine move would write the file's data first.
 void BenchHandset::Refresh() {
   if (!copied_) {
     std::filesystem::create_directories(prefix_);
     std::filesystem::copy(master_, prefix_ / "store", std::filesystem::copy_options::recursive);
     copied_ = true;
+    unsynced_ = true;
   }
   if (databaseChanged_) {
     std::filesystem::copy_file(master_ / kDatabaseInStore, prefix_ / "store" / kDatabaseInStore,
                                std::filesystem::copy_options::overwrite_existing);
     databaseChanged_ = false;
+    unsynced_ = true;
   }
+  if (unsynced_) (void)testing::RunProgram("sync", {});
+  unsynced_ = false;
 }
 
 // Copying a large store anew takes minutes; only the files a run removed
@@ -81,6 +87,7 @@ std::size_t BenchHandset::PutBackRemoved() {
     if (std::filesystem::exists(prefix_ / "store" / relative)) continue;
     ++removed;
     std::filesystem::copy_file(master_ / relative, prefix_ / "store" / relative);
+    unsynced_ = true;
   }
   std::filesystem::remove_all(prefix_ / "quarantine");
   return removed;

@@ -7,7 +7,8 @@
 // Entry points: BenchHandset (UseDatabase, Tarnwatch, Tarnscan, Walker,
 // ScanHostFile), ProcessRun.
 // The master store is written once and copied once; the files a tarnwatch
-// run removes are put back after it, so every run sees the same files.
+// run removes are put back after it, so every run sees the same files, and
+// written to the disk (sync) before the next run starts.
 #pragma once
 
 #include <cstddef>
@@ -68,6 +69,7 @@ class BenchHandset {
   std::vector<std::filesystem::path> relativePaths_;  // the store's files and the database
   bool copied_ = false;
   bool databaseChanged_ = false;
+  bool unsynced_ = false;  // store files written since the last sync
 };
 
 }  // namespace kv::bench
