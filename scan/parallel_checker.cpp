@@ -18,7 +18,9 @@ ParallelChecker::ParallelChecker(const platform::Store& store, const SignatureDa
       deliver_(std::move(deliver)),
       path_(path),
       maxInFlight_(std::size_t{2} * std::max(threads, 1u)) {
-  for (unsigned i = 0; i < std::max(threads, 1u); ++i) {
+  // One thread checks on the submitting thread: a single worker would only
+  // add a hand-over per file.
+  for (unsigned i = 0; threads > 1 && i < threads; ++i) {
     auto worker = std::make_unique<platform::EngineThread>();
     if (!worker->Start([this] { Work(); })) break;
     workers_.push_back(std::move(worker));

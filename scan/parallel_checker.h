@@ -49,8 +49,8 @@ class ParallelChecker {
   using Deliver = std::function<void(std::u16string_view path, const Verdict& verdict,
                                      std::uint64_t bytes, std::uint64_t micros)>;
 
-  // Starts `threads` workers (at least 1); when the host cannot start one,
-  // the files are checked on the submitting thread instead. Every matcher
+  // Starts `threads` workers; with one thread, or when the host cannot
+  // start one, the files are checked on the submitting thread instead. Every matcher
   // searches the `path` way.
   ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
                   const CancelToken* cancel, unsigned threads, Deliver deliver,
