@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bench/hostile_shapes.h"
 #include "pattern/compiled_pattern.h"
 #include "pattern/fast_search.h"
 #include "pattern/match_pattern.h"
@@ -67,16 +68,9 @@ void BM_Compile(benchmark::State& state) {
 }
 BENCHMARK(BM_Compile)->DenseRange(0, 3);
 
-struct HostileShape {
-  const char* pattern;
-  char filler;  // the 16 MiB are this byte throughout
-};
-
-const HostileShape kHostileShapes[] = {{"(a|b)*c", 'a'}, {"(a*)*b", 'a'}, {".{0,999}QQ", 'w'}};
-
 void BM_MemoizedFastSearch(benchmark::State& state) {
-  const HostileShape& shape = kHostileShapes[state.range(0)];
-  const std::string data(std::size_t{16} << 20, shape.filler);
+  const kv::bench::HostileShape& shape = kv::bench::kHostileShapes[state.range(0)];
+  const std::string data(kv::bench::kHostileSubjectBytes, shape.filler);
   const kv::CompiledPattern compiled = kv::CompiledPattern::Compile(shape.pattern);
   const kv::PatternFacts facts = kv::AnalysePattern(compiled);
   state.SetLabel(shape.pattern);

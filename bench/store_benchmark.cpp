@@ -9,36 +9,21 @@
 // 1000 signatures, so it scans a share of the files (taken evenly through
 // the store) and its MB/s is measured on that share; the table says which.
 #include <algorithm>
-#include <cstdio>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "bench/bench_report.h"
 #include "bench/corpus/synthetic_store.h"
 #include "bench/scan_modes.h"
-#include "database/virus_database.h"
 #include "platform/text.h"
-#include "tools/tarnsig/line_encoder.h"
 
 namespace kv::bench {
 namespace {
 
-// Catastrophic on text: the nested repeat splits every line of words in
-// exponentially many ways before the missing digit fails it, and its
-// literal ".\n" ends half the text lines, so the prefilter lets it run.
-constexpr const char* kHostileSignature = "([a-z]+ ?)+[0-9]\\.\\n";
-
-struct Options {
-  int files = 300;
-  std::uint32_t seed = 2026;
-  std::filesystem::path readme = std::filesystem::path(KV_SOURCE_DIR) / "bench" / "README.md";
-};
+using Options = StoreOptions;
 
 struct Sample {
   std::vector<std::u16string> paths;
@@ -58,83 +43,12 @@ Sample TakeShare(const std::vector<synthetic::StoreFile>& files, int percent) {
   return sample;
 }
 
-// The encoded database file of `patterns`, as tarnsig encode writes it.
-std::string EncodedDatabase(const std::vector<std::string>& patterns) {
-  std::string content =
-      "1\r\n" + tarnsig::EncodeDatabaseLine(kDatabaseKey, "[VirusCharacter]") + "\r\n";
-  for (std::size_t i = 0; i < patterns.size(); ++i) {
-    std::string name = "Syn" + std::to_string(i);
-    name.resize(20, ' ');
-    content += tarnsig::EncodeDatabaseLine(kDatabaseKey, name + patterns[i]) + "\r\n";
-  }
-  return content;
-}
-
-std::shared_ptr<const SignatureDatabase> Load(const std::string& encoded) {
-  return SignatureDatabase::Build(encoded, SignatureDatabase());
-}
-
-// The fastest of five loads, in milliseconds.
-double LoadMilliseconds(const std::string& encoded) {
-  double best = 1e9;
-  for (int i = 0; i < 5; ++i) {
-    const std::clock_t start = std::clock();
-    const std::shared_ptr<const SignatureDatabase> database = Load(encoded);
-    best = std::min(best, 1000.0 * static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
-  }
-  return best;
-}
-
 // Files whose codes differ between `a` and `b` (over the files `a` scanned
 // when `a` is a share taken with `stride`).
 int Differences(const std::vector<int>& a, const std::vector<int>& b, std::size_t stride = 1) {
   int differences = 0;
   for (std::size_t i = 0; i < a.size(); ++i) differences += (a[i] > 0) != (b[i * stride] > 0);
   return differences;
-}
-
-std::string MachineLine() {
-  std::ifstream cpuinfo("/proc/cpuinfo");
-  std::string line;
-  std::string model = "unknown processor";
-  while (std::getline(cpuinfo, line)) {
-    if (line.rfind("model name", 0) == 0) {
-      model = line.substr(line.find(':') + 2);
-      break;
-    }
-  }
-  return model + ", " + std::to_string(std::thread::hardware_concurrency()) + " cores";
-}
-
-std::string Format(const char* format, double a, double b = 0, double c = 0) {
-  char text[160];
-  std::snprintf(text, sizeof text, format, a, b, c);
-  return text;
-}
-
-void WriteReadme(const std::filesystem::path& readme, const std::string& table) {
-  std::ifstream in(readme);
-  std::stringstream whole;
-  whole << in.rdbuf();
-  std::string text = whole.str();
-  const std::string begin = "<!-- results -->\n";
-  const std::string end = "<!-- /results -->";
-  const std::size_t from = text.find(begin);
-  const std::size_t to = text.find(end);
-  if (from == std::string::npos || to == std::string::npos || to < from) {
-    std::cerr << "no results markers in " << readme << "; table not written\n";
-    return;
-  }
-  text.replace(from + begin.size(), to - from - begin.size(), table);
-  std::ofstream(readme, std::ios::trunc) << text;
-}
-
-// Best of two runs: the machine is shared, the lower time is the truer.
-template <typename Scan>
-auto BestOfTwo(Scan scan) {
-  auto first = scan();
-  auto second = scan();
-  return first.seconds <= second.seconds ? first : second;
 }
 
 int Run(const Options& options) {
@@ -172,7 +86,7 @@ int Run(const Options& options) {
   bool agree = true;
   for (const std::size_t count : {10u, 100u, 1000u}) {
     const std::shared_ptr<const SignatureDatabase> database =
-        Load(EncodedDatabase(patternsOf(count)));
+        LoadDatabase(EncodedDatabase(patternsOf(count)));
     ScanOutcome fast =
         BestOfTwo([&] { return MatcherScan(store, *database, MatchPath::kFast, whole.paths); });
     fast.bytes = whole.bytes;
@@ -209,7 +123,8 @@ int Run(const Options& options) {
 
   std::vector<std::string> hostile = patternsOf(100);
   hostile.insert(hostile.begin() + 50, kHostileSignature);
-  const std::shared_ptr<const SignatureDatabase> hostileDatabase = Load(EncodedDatabase(hostile));
+  const std::shared_ptr<const SignatureDatabase> hostileDatabase =
+      LoadDatabase(EncodedDatabase(hostile));
   const ScanOutcome withHostile = BestOfTwo(
       [&] { return MatcherScan(store, *hostileDatabase, MatchPath::kFast, whole.paths); });
   const auto failed = std::count(withHostile.codes.begin(), withHostile.codes.end(), -1);
@@ -225,7 +140,7 @@ int Run(const Options& options) {
            "; " + std::to_string(failed) +
            " files fail (-1) on it instead of being reported clean.\n";
   std::cout << table;
-  WriteReadme(options.readme, table);
+  WriteReadmeSection(options.readme, "results", table);
   std::filesystem::remove_all(prefix);
   return agree ? 0 : 3;
 }
@@ -235,18 +150,9 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   kv::bench::Options options;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string flag = argv[i];
-    if (flag == "--files") {
-      options.files = std::stoi(argv[i + 1]);
-    } else if (flag == "--seed") {
-      options.seed = static_cast<std::uint32_t>(std::stoul(argv[i + 1]));
-    } else if (flag == "--readme") {
-      options.readme = argv[i + 1];
-    } else {
-      std::cerr << "usage: kv_store_benchmark [--files N] [--seed S] [--readme PATH]\n";
-      return 2;
-    }
+  if (!kv::bench::ReadFlags(argc, argv, kv::bench::StoreFlags(options),
+                            "kv_store_benchmark [--files N] [--seed S] [--readme PATH]")) {
+    return 2;
   }
   return kv::bench::Run(options);
 }

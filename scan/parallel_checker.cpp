@@ -10,18 +10,23 @@
 namespace kv {
 
 ParallelChecker::ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
-                                 const CancelToken* cancel, unsigned threads, Deliver deliver)
+                                 const CancelToken* cancel, unsigned threads, Deliver deliver,
+                                 MatchPath path)
     : store_(store),
       database_(database),
       cancel_(cancel),
       deliver_(std::move(deliver)),
+      path_(path),
       maxInFlight_(std::size_t{2} * std::max(threads, 1u)) {
-  for (unsigned i = 0; i < std::max(threads, 1u); ++i) {
+  // One thread checks on the submitting thread: a single worker would only
+  // add a hand-over per file.
+  for (unsigned i = 0; threads > 1 && i < threads; ++i) {
     auto worker = std::make_unique<platform::EngineThread>();
     if (!worker->Start([this] { Work(); })) break;
     workers_.push_back(std::move(worker));
   }
-  if (workers_.empty()) inlineMatcher_ = std::make_unique<FileMatcher>(store_, database_, cancel_);
+  if (workers_.empty())
+    inlineMatcher_ = std::make_unique<FileMatcher>(store_, database_, cancel_, path_);
 }
 
 ParallelChecker::~ParallelChecker() {
@@ -56,7 +61,7 @@ ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile
 }
 
 void ParallelChecker::Work() {
-  FileMatcher matcher(store_, database_, cancel_);
+  FileMatcher matcher(store_, database_, cancel_, path_);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     workReady_.wait(lock, [this] { return closing_ || !pending_.empty(); });

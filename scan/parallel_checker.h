@@ -49,10 +49,12 @@ class ParallelChecker {
   using Deliver = std::function<void(std::u16string_view path, const Verdict& verdict,
                                      std::uint64_t bytes, std::uint64_t micros)>;
 
-  // Starts `threads` workers (at least 1); when the host cannot start one,
-  // the files are checked on the submitting thread instead.
+  // Starts `threads` workers; with one thread, or when the host cannot
+  // start one, the files are checked on the submitting thread instead. Every matcher
+  // searches the `path` way.
   ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
-                  const CancelToken* cancel, unsigned threads, Deliver deliver);
+                  const CancelToken* cancel, unsigned threads, Deliver deliver,
+                  MatchPath path = MatchPath::kFast);
   // Finishes, then ends the workers.
   ~ParallelChecker();
   ParallelChecker(const ParallelChecker&) = delete;
@@ -81,6 +83,7 @@ class ParallelChecker {
   const SignatureDatabase& database_;
   const CancelToken* cancel_;
   Deliver deliver_;
+  MatchPath path_;
   std::size_t maxInFlight_;
 
   std::mutex mutex_;

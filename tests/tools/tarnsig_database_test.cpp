@@ -1,12 +1,14 @@
 // tarnsig encode, decode, list and check end to end on the real binary:
 // random round trips checked against the test encoder, the refusals naming
 // the line, the pinned list output, undecodable lines, and check's answers
-// and exit statuses (1 found, else 2 not checked, else 0).
+// and exit statuses (1 found, else 2 not checked, else 0), in argument order
+// on any number of threads.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "support/database_writer.h"
 #include "support/program_runner.h"
@@ -149,6 +151,48 @@ TEST_F(TarnsigTest, CheckGivesAFileTheSameVerdictAloneAndAfterABudgetBreaker) {
         RunTarnsig(Way(reference, {"check", File("db"), File("breaker"), File("target")}));
     EXPECT_EQ(after.out, verdict);
     EXPECT_EQ(after.status, 1);  // found, though the breaker could not be checked
+  }
+}
+
+// The pool finishes files out of order (large and small, failures among
+// them); the answers still come in argument order, the same on 1 and 4.
+TEST_F(TarnsigTest, CheckAnswersInArgumentOrderOnOneAndFourThreads) {
+  const char* plain =
+      "7\nFirst               alpha\nSecond              beta[0-9]+\n"
+      "Looping             (?R)\n";
+  ASSERT_EQ(Encode(plain).status, 0);
+  std::vector<std::string> args = {"check", "--threads", "1", File("db")};
+  std::string out;
+  std::string err;
+  for (int i = 0; i < 40; ++i) {
+    const std::string file = File("f" + std::to_string(i));
+    args.push_back(file);
+    const std::string padding(i % 3 == 0 ? 1 << 20 : 10, '-');
+    switch (i % 4) {
+      case 0:
+        WriteFile(file, padding + "alpha");
+        out += file + ": signature 1 First\n";
+        break;
+      case 1:
+        WriteFile(file, "beta" + std::to_string(i) + padding);
+        out += file + ": signature 2 Second\n";
+        break;
+      case 2:
+        WriteFile(file, padding);
+        err += "tarnsig: check: '" + file + "': pattern search exceeded its nesting depth\n";
+        break;
+      default:
+        err += "tarnsig: check: cannot open '" + file + "'\n";
+        break;
+    }
+  }
+  for (const char* threads : {"1", "4"}) {
+    SCOPED_TRACE(threads);
+    args[2] = threads;
+    const RunResult result = RunTarnsig(args);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, out);
+    EXPECT_EQ(result.err, err);
   }
 }
 

@@ -17,7 +17,7 @@ TEST(TarnsigUsage, HelpListsEveryVerbAndVersionIsOneLine) {
   for (const char* synopsis :
        {"  encode [--force] PLAIN -o VirusDB.dat ", "  decode VirusDB.dat ", "  list VirusDB.dat ",
         "  lint FILE ", "  match [--reference] PATTERN FILE ", "  match-batch [--reference] ",
-        "  check [--reference] VirusDB.dat FILE... ", "--version"}) {
+        "  check [--reference] [--threads N] VirusDB.dat FILE... ", "--version"}) {
     EXPECT_NE(help.out.find(synopsis), std::string::npos) << synopsis;
   }
   EXPECT_EQ(RunTarnsig({"-h"}).out, help.out);
@@ -55,8 +55,10 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
       {{"match-batch", "x"},
        "match-batch: unexpected argument 'x' (usage: tarnsig match-batch [--reference] < LINES)"},
       {{"check", "db"},
-       "check: needs a database and at least one file (usage: tarnsig check [--reference] VirusDB.dat FILE...)"},
+       "check: needs a database and at least one file (usage: tarnsig check [--reference] [--threads N] VirusDB.dat FILE...)"},
       {{"check", d + "/none", d + "/p"}, "check: cannot open '" + d + "/none': No such file or directory"},
+      {{"check", "--threads", "0", d + "/none", d + "/p"},
+       "check: --threads takes a number from 1 to 256 (usage: tarnsig check [--reference] [--threads N] VirusDB.dat FILE...)"},
       {{"lint"}, "lint: missing argument (usage: tarnsig lint FILE)"},
       {{"lint", d + "/none"}, "lint: cannot open '" + d + "/none': No such file or directory"}};
   // clang-format on

@@ -1,7 +1,9 @@
-// tarnsig check [--reference] VirusDB.dat FILE...: which content signature
-// each file matches, read and searched exactly as the scanner reads and
-// searches a store file (FileMatcher): the fast way, or with --reference
-// the reference way (each pattern compiled per file, every position tried).
+// tarnsig check [--reference] [--threads N] VirusDB.dat FILE...: which
+// content signature each file matches, read and searched exactly as the
+// scanner reads and searches a store file (FileMatcher): the fast way, or
+// with --reference the reference way (each pattern compiled per file, every
+// position tried). The files are checked on a pool of N threads (default:
+// one a core), opened one after another here.
 //
 // Output, one line per file, in argument order:
 //   <file>: signature <position> <name>
@@ -12,13 +14,16 @@
 // tarnscan's: 1 when any file matched; otherwise 2 when any file could not
 // be checked (or on a usage error); otherwise 0. A finding outranks a
 // failure, so a script never takes "found" for "could not check".
+#include <deque>
 #include <iostream>
 #include <string>
 
 #include "database/signature_database.h"
 #include "database/virus_database.h"
+#include "platform/files.h"
 #include "platform/store.h"
-#include "scan/file_matcher.h"
+#include "scan/parallel_checker.h"
+#include "scan/run_scan.h"
 #include "tools/tarnsig/cli.h"
 #include "tools/tarnsig/verbs.h"
 
@@ -48,9 +53,8 @@ std::string FailureText(const std::string& path, const Verdict& verdict) {
 
 // The result line for one file, or an empty string after reporting a
 // failure; sets `found` when the file matched.
-std::string CheckOneFile(FileMatcher& matcher, const SignatureDatabase& database,
-                         const std::string& path, bool& found) {
-  const Verdict verdict = matcher.CheckHostFile(path);
+std::string ResultLine(const SignatureDatabase& database, const std::string& path,
+                       const Verdict& verdict, bool& found) {
   switch (verdict.kind) {
     case Verdict::Kind::kClean:
       return path + ": clean";
@@ -65,11 +69,35 @@ std::string CheckOneFile(FileMatcher& matcher, const SignatureDatabase& database
   return {};
 }
 
+// Takes the leading --reference and --threads N; kExitOk, or the usage
+// error's status after reporting it.
+int TakeOptions(Args& args, bool& reference, unsigned& threads) {
+  while (!args.empty()) {
+    if (TakeReferenceSwitch(args)) {
+      reference = true;
+    } else if (args[0] == "--threads") {
+      const bool number = args.size() > 1 && !args[1].empty() && args[1].size() <= 3 &&
+                          args[1].find_first_not_of("0123456789") == std::string::npos;
+      const unsigned value = number ? static_cast<unsigned>(std::stoul(args[1])) : 0;
+      if (value == 0 || value > 256) {
+        return UsageError(kVerb, "--threads takes a number from 1 to 256");
+      }
+      threads = value;
+      args.erase(args.begin(), args.begin() + 2);
+    } else {
+      break;
+    }
+  }
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunCheck(const Args& arguments) {
   Args args = arguments;
-  const bool reference = TakeReferenceSwitch(args);
+  bool reference = false;
+  unsigned threads = DefaultScanThreads();
+  if (const int status = TakeOptions(args, reference, threads); status != kExitOk) return status;
   if (args.size() < 2) return UsageError(kVerb, "needs a database and at least one file");
   std::string content;
   if (const int status = ReadDatabaseFile(kVerb, args[0], content); status != kExitOk) {
@@ -78,19 +106,34 @@ int RunCheck(const Args& arguments) {
   const std::shared_ptr<const SignatureDatabase> database =
       SignatureDatabase::Build(content, SignatureDatabase());
 
-  // Host files only: the matcher's store is never used.
-  const platform::Store noStore;
-  FileMatcher matcher(noStore, *database, nullptr,
-                      reference ? MatchPath::kReference : MatchPath::kFast);
   bool found = false;
   bool failed = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string line = CheckOneFile(matcher, *database, args[i], found);
-    if (line.empty()) {
-      failed = true;
-    } else {
-      std::cout << line << '\n';
+  std::deque<std::string> paths;  // handed to the pool, not yet reported
+  // Host files only: the checkers' store is never used.
+  const platform::Store noStore;
+  {
+    ParallelChecker checker(
+        noStore, *database, nullptr, threads,
+        [&](std::u16string_view, const Verdict& verdict, std::uint64_t, std::uint64_t) {
+          const std::string line = ResultLine(*database, paths.front(), verdict, found);
+          paths.pop_front();
+          if (line.empty()) {
+            failed = true;
+          } else {
+            std::cout << line << '\n';
+          }
+        },
+        reference ? MatchPath::kReference : MatchPath::kFast);
+    for (std::size_t i = 1; i < args.size(); ++i) {
+      CheckedFile file;
+      platform::Result<platform::File> opened =
+          platform::File::OpenHostFile(args[i], platform::Sharing::kNone);
+      file.opened = opened.status;
+      file.file = std::move(opened.value);
+      paths.push_back(args[i]);
+      checker.Submit(std::move(file));
     }
+    checker.Finish();
   }
   std::cout << std::flush;
   if (found) return kExitFound;
