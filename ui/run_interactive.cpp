@@ -50,7 +50,16 @@ int RunInteractive(InteractiveContext& context, bool hide) {
 
   SingleInstance instance(context.store.PrefixPath() / "run", LoadQString(strings::kProductName),
                           [](int milliseconds) { platform::SleepMilliseconds(milliseconds); });
-  if (const int check = instance.Check(hide); check != kFirstInstance) return check;
+  if (const int check = instance.Check(hide); check != kFirstInstance) {
+    // The handset ended with the check's HRESULT; on the host only the
+    // documented statuses go out, so a check that failed ends as a start
+    // that cannot go on, and says why.
+    if (check != kAnotherInstance) {
+      std::cerr << "tarnwatch: cannot take the single-instance lock in '"
+                << instance.SocketPath().parent_path().string() << "'\n";
+    }
+    return kAnotherInstance;
+  }
 
   SkinLibrary skin;
   if (!skin.Load(context.store)) return 0;

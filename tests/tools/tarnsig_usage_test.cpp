@@ -2,6 +2,8 @@
 // as one line on stderr, nothing on stdout, and exit status 2.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,8 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
   const TempDir dir;
   const std::string d = dir.Path().string();
   WriteFile(d + "/p", "1\n");
+  WriteFile(d + "/huge", "");
+  std::filesystem::resize_file(d + "/huge", (std::uint64_t{4} << 20) + 1);  // sparse
   const std::string encodeUsage = " (usage: tarnsig encode [--force] PLAIN -o VirusDB.dat)";
   // clang-format off
   const std::pair<std::vector<std::string>, std::string> cases[] = {
@@ -60,7 +64,8 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
       {{"check", "--threads", "0", d + "/none", d + "/p"},
        "check: --threads takes a number from 1 to 256 (usage: tarnsig check [--reference] [--threads N] VirusDB.dat FILE...)"},
       {{"lint"}, "lint: missing argument (usage: tarnsig lint FILE)"},
-      {{"lint", d + "/none"}, "lint: cannot open '" + d + "/none': No such file or directory"}};
+      {{"lint", d + "/none"}, "lint: cannot open '" + d + "/none': No such file or directory"},
+      {{"list", d + "/huge"}, "list: '" + d + "/huge' is larger than any database file can be (4 MiB)"}};
   // clang-format on
   for (const auto& [args, message] : cases) {
     const RunResult result = RunTarnsig(args);

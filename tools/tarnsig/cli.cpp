@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <limits>
 #include <system_error>
 
 #include "platform/files.h"
@@ -44,16 +43,16 @@ constexpr std::array<Verb, 11> kVerbs = {{
 }};
 
 // Reads the whole regular file at `path`, refusing one over `maxSize` bytes
-// (only a search has a bound) before reading it.
+// (`tooLarge` says why) before anything is allocated for it.
 int ReadBoundedFile(std::string_view verb, const std::string& path, uint64_t maxSize,
-                    std::string& content) {
+                    std::string_view tooLarge, std::string& content) {
   const std::string prefix = std::string(verb) + ": ";
   const platform::Result<platform::File> opened =
       platform::File::OpenHostFile(path, platform::Sharing::kRead);
   if (!opened.Ok()) return Fail(prefix + platform::WithCause(OpenProblem(path), opened.cause));
   const platform::Result<uint64_t> size = opened.value.Size();
   if (size.Ok() && size.value > maxSize) {
-    return Fail(prefix + "'" + path + "' is too large to search");
+    return Fail(prefix + "'" + path + "' " + std::string(tooLarge));
   }
   platform::Result<std::string> read = opened.value.ReadAll(maxSize);
   if (!read.Ok())
@@ -156,11 +155,14 @@ int SingleArgument(std::string_view verb, const Args& args, std::string& path) {
 }
 
 int ReadWholeFile(std::string_view verb, const std::string& path, std::string& content) {
-  return ReadBoundedFile(verb, path, std::numeric_limits<uint64_t>::max(), content);
+  static const std::string tooLarge = "is larger than any database file can be (" +
+                                      std::to_string(limits::kMaxDatabaseFileBytes >> 20) + " MiB)";
+  return ReadBoundedFile(verb, path, limits::kMaxDatabaseFileBytes, tooLarge, content);
 }
 
 int ReadSearchableFile(std::string_view verb, const std::string& path, std::string& content) {
-  return ReadBoundedFile(verb, path, limits::kMaxScannedFileBytes, content);
+  return ReadBoundedFile(verb, path, limits::kMaxScannedFileBytes, "is too large to search",
+                         content);
 }
 
 int WriteWholeFile(std::string_view verb, const std::string& path, std::string_view content) {

@@ -58,7 +58,9 @@ std::string OpenProblem(const std::string& path);
 // Reads the whole regular file at `path` as bytes; reports a failure for
 // `verb`: a missing or unopenable file, a directory, anything else that is
 // not a regular file (a pipe or a device is refused at once, never read),
-// or a failed read.
+// a file over limits::kMaxDatabaseFileBytes (databases, their plain text,
+// keys and signature lines are all far smaller; the bound keeps a wrong
+// argument from taking memory), or a failed read.
 int ReadWholeFile(std::string_view verb, const std::string& path, std::string& content);
 
 // ReadWholeFile for a file to be searched by the pattern engine, which
