@@ -8,7 +8,8 @@
 // link rules of a listed open) and hands the open file over; a worker reads
 // and searches it and closes it. At most two files a thread are in flight,
 // so open descriptors and read buffers stay bounded. One snapshot and one
-// cancel token are shared by every worker; each has its own matcher.
+// stop token are shared by every worker; each has its own matcher. While
+// the token is paused a worker finishes the file in hand but begins none.
 #pragma once
 
 #include <condition_variable>
@@ -22,12 +23,12 @@
 #include <string>
 #include <vector>
 
-#include "pattern/cancel_token.h"
 #include "platform/engine_thread.h"
 #include "platform/files.h"
 #include "platform/store.h"
 #include "scan/file_matcher.h"
 #include "scan/signature_database.h"
+#include "scan/stop_token.h"
 #include "scan/verdict.h"
 
 namespace kv {
@@ -50,9 +51,10 @@ class ParallelChecker {
                                      std::uint64_t bytes, std::uint64_t micros)>;
 
   // Starts `threads` workers (at least 1); when the host cannot start one,
-  // the files are checked on the submitting thread instead.
+  // the files are checked on the submitting thread instead. `stop` (none:
+  // never stopped) cancels the searches and pauses the workers.
   ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
-                  const CancelToken* cancel, unsigned threads, Deliver deliver);
+                  const StopToken* stop, unsigned threads, Deliver deliver);
   // Finishes, then ends the workers.
   ~ParallelChecker();
   ParallelChecker(const ParallelChecker&) = delete;
@@ -79,6 +81,7 @@ class ParallelChecker {
 
   const platform::Store& store_;
   const SignatureDatabase& database_;
+  const StopToken* stop_;
   const CancelToken* cancel_;
   Deliver deliver_;
   std::size_t maxInFlight_;

@@ -41,6 +41,8 @@ WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
   }
   std::u16string path;
   do {
+    stop.WaitWhilePaused();
+    if (stop.IsStopped()) return WalkOutcome::kStopped;
     path.assign(folder).append(u"\\").append(entry.name);
     const bool fits = path.size() <= limits::kMaxDevicePathUnits;
     if (entry.isDirectory) {
@@ -57,6 +59,16 @@ WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
     if (stop.IsStopped()) return WalkOutcome::kStopped;
   } while (listing.FindNext(entry));
   return WalkOutcome::kCompleted;
+}
+
+std::optional<std::uint64_t> CountStoreFiles(const platform::Store& store, const StopToken& stop,
+                                             std::u16string_view folder) {
+  std::uint64_t files = 0;
+  const WalkOutcome outcome = WalkStoreFolder(
+      store, stop, folder,
+      [&files](std::u16string_view, const platform::FileFinder*, std::u16string_view) { ++files; });
+  if (outcome == WalkOutcome::kStopped) return std::nullopt;
+  return files;
 }
 
 }  // namespace kv
