@@ -261,7 +261,7 @@ TEST_F(ScanDialogTest, TheStopQuestionHoldsARealScanUntilNoLetsItGoOnOrYesStopsI
 }
 
 TEST_F(ScanDialogTest, ALongLineIsElidedWithItsFullTextAsTooltipAndWholeWhenSelected) {
-  const std::u16string path = u"\Storage Card\Program Files\Some Vendor\Game Data\levels.dat";
+  const std::u16string path = u"\\Storage Card\\Program Files\\Some Vendor\\Game Data\\levels.dat";
   ui::ScanServices services = Services([&path](ScanEvents& events) {
     events.Send(FileVerdict{path, Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
     Finish(events);
