@@ -94,7 +94,7 @@ inline constexpr StringTableEntry kStringTable[] = {
     {6669, u"*Scan failed:%s"},
     {6670, u"%d of %d files   %s MB/s   %d:%02d"},
     {6671, u"%d files   %s MB/s   %d:%02d"},
-    {6672, u"Files checked: %d, Trojans found: %d, not checked: %d"},
+    {6672, u"Checked: %d, found: %d, not checked: %d"},
     {6680, u"Quarantine"},
     {6681, u"There's no file in quarantine."},
     {6682, u"Can not read the quarantine!"},

@@ -45,7 +45,7 @@ class ScanProgress {
 // "n of N files   r MB/s   m:ss", or without "of N" while N is unknown.
 std::u16string ProgressLine(const ProgressValues& values);
 
-// "Files checked: n, Trojans found: n, not checked: n".
+// "Checked: n, found: n, not checked: n": files checked, Trojans found.
 std::u16string SummaryLine(const ScanTally& tally);
 
 }  // namespace kv

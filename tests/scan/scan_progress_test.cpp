@@ -77,7 +77,7 @@ TEST(ScanProgressTest, SummaryCountsCheckedFoundAndNotChecked) {
   tally.filesChecked = 12;
   tally.infected = 2;
   tally.notChecked = 3;
-  EXPECT_EQ(Utf8(SummaryLine(tally)), "Files checked: 12, Trojans found: 2, not checked: 3");
+  EXPECT_EQ(Utf8(SummaryLine(tally)), "Checked: 12, found: 2, not checked: 3");
 }
 
 }  // namespace

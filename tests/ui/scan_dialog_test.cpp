@@ -141,7 +141,7 @@ TEST_F(ScanDialogTest, ListsEachFindingAboveItsPathAndTheLogKeepsThePathFirst) {
       "--------------------------------------",
       "2010/7/5 09:03:05 Start Full scanning...",
   };
-  std::vector<std::string> shown = {"Files checked: 1, Trojans found: 0, not checked: 1"};
+  std::vector<std::string> shown = {"Checked: 1, found: 0, not checked: 1"};
   shown.insert(shown.end(), listed.begin(), listed.end());
   EXPECT_EQ(ListLines(dialog), shown);
   // The log holds the same lines oldest first, so each path precedes its
@@ -249,7 +249,7 @@ TEST_F(ScanDialogTest, TheStopQuestionHoldsARealScanUntilNoLetsItGoOnOrYesStopsI
         return std::filesystem::exists(prefix_.StorePath() / file);
       }));
       EXPECT_EQ(dialog.List()->item(0)->text(),
-                QStringLiteral("Files checked: 3, Trojans found: 3, not checked: 0"));
+                QStringLiteral("Checked: 3, found: 3, not checked: 0"));
       EXPECT_TRUE(dialog.ProgressLabel()->text().startsWith(QStringLiteral("3 of 3 files")));
       EXPECT_EQ(dialog.ProgressBar()->value(), 100);
       EXPECT_TRUE(dialog.isVisible());

@@ -54,7 +54,7 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
             ActionKind::kDeleteInfected, u"\\My Documents\\game.cab", "", false, false, {}});
         view.OnScanEvent(FileChecking{u"\\Program Files\\Games\\solitaire.exe"});
         go.acquire();
-        view.OnScanEvent(ScanFinished{mode, clock.Now(), false, {}});
+        view.OnScanEvent(ScanFinished{mode, clock.Now(), false, {734, 2, 0, 1, 0}});
       }};
   PublishedDatabase database;
   platform::RegistryHive hive(prefix.Path() / "system.reg");
