@@ -107,6 +107,12 @@ inline constexpr int kLogCompanionDeleted = 6667;  // %s: the path
 inline constexpr int kAskInstallUnchecked = 6668;
 inline constexpr int kScanFailed = 6669;  // %s: what failed
 
+// The scan dialog's progress (files, of the files expected; the rate; the
+// elapsed minutes and seconds) and its closing summary.
+inline constexpr int kScanProgressOf = 6670;
+inline constexpr int kScanProgress = 6671;  // while the files expected are unknown
+inline constexpr int kScanSummary = 6672;   // checked, found, not checked
+
 // The quarantine dialog. %s is the item's device path where not said.
 inline constexpr int kQuarantineTitle = 6680;
 inline constexpr int kQuarantineEmpty = 6681;

@@ -1,7 +1,7 @@
 // ScanStoreFiles over the shared walk, on the scan's own thread or with a
 // pool of checking threads whose verdicts come back in walk order. The
 // stop event is sent after the walk has unwound and every file handed out
-// has its verdict.
+// has its verdict. A pause holds removals too, wherever it finds the walk.
 #include "scan/directory_walk.h"
 
 #include "platform/text.h"
@@ -47,6 +47,7 @@ void ReportAndRemove(const ScanContext& context, std::u16string_view path, const
                                     : std::string_view();
   context.events.Send(FileVerdict{path, verdict, name, bytes});
   if (!verdict.IsInfected()) return;
+  context.stop.WaitWhilePaused();
   const platform::QuarantineResult removed =
       RemoveFoundFile(context.store, path, platform::WidenAnsi(name), ScanModeName(context.mode));
   context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
@@ -67,7 +68,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
         });
   } else {
     ParallelChecker checker(
-        context.store, context.database, &context.stop.Cancel(), context.threads,
+        context.store, context.database, &context.stop, context.threads,
         [&](std::u16string_view path, const Verdict& verdict, std::uint64_t bytes, std::uint64_t) {
           context.events.Send(FileChecking{path});
           ReportAndRemove(context, path, verdict, bytes);

@@ -2,7 +2,8 @@
 // cleared before anything else, whether the file exists or not, so that a
 // found file can be deleted; a named file that is absent is passed over,
 // but one that is there and cannot be read (locked, say) is not checked,
-// never passed over as the handset did.
+// never passed over as the handset did. A paused stop token holds the pass
+// before each named file and before each removal; only a store walk stops.
 #include "scan/file_signature_pass.h"
 
 #include <string>
@@ -53,7 +54,9 @@ void FileSignaturePass(const ScanContext& context) {
   // "No Trojan" is said only when every named file there was checked.
   bool foundOrUnchecked = false;
   for (const SignatureRecord& signature : database.FileSignatures()) {
+    context.stop.WaitWhilePaused();
     const std::u16string path = platform::WidenAnsi(signature.pattern);
+    context.events.Send(FileChecking{path});
     (void)platform::SetNormalAttributes(context.store, path);
     const Verdict verdict = context.matcher.CheckFile(path);
     // Most named files are not on a given handset: no finding at all.
@@ -65,6 +68,7 @@ void FileSignaturePass(const ScanContext& context) {
     if (verdict.IsClean()) continue;
     foundOrUnchecked = true;
     if (verdict.IsNotChecked()) continue;
+    context.stop.WaitWhilePaused();
     RemoveCompanions(context, name);
     const platform::QuarantineResult removed =
         RemoveStoreFile(context.store, path, platform::WidenAnsi(name), ScanModeName(context.mode));

@@ -13,8 +13,9 @@
 
 namespace kv {
 
-// Runs the pass. Events: for each named file that is there, its
-// FileVerdict; for an infected one the ActionTaken of each companion
+// Runs the pass. Events: for each named file FileChecking (the progress
+// counts them against the number of file signatures), and when it is there
+// its FileVerdict; for an infected one the ActionTaken of each companion
 // removed and of its own removal; the note kNoTrojan when every file there
 // was checked and none was infected, or kDatabaseNotLoaded instead of the
 // whole pass when the snapshot holds no character signature. In the silent self scan each removal

@@ -70,6 +70,7 @@ void HandleEndedProcess(const ScanContext& context, bool showBoxes, std::u16stri
   }
   const std::string_view name = context.database.CharacterSignatures()[verdict.signature].name;
   context.events.Send(FileVerdict{path, verdict, name, context.matcher.LastFileBytes()});
+  context.stop.WaitWhilePaused();
   const platform::QuarantineResult removed =
       RemoveFoundFile(context.store, path, platform::WidenAnsi(name), ScanModeName(context.mode));
   context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));

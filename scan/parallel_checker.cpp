@@ -10,11 +10,12 @@
 namespace kv {
 
 ParallelChecker::ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
-                                 const CancelToken* cancel, unsigned threads, Deliver deliver,
+                                 const StopToken* stop, unsigned threads, Deliver deliver,
                                  MatchPath path)
     : store_(store),
       database_(database),
-      cancel_(cancel),
+      stop_(stop),
+      cancel_(stop != nullptr ? &stop->Cancel() : nullptr),
       deliver_(std::move(deliver)),
       path_(path),
       maxInFlight_(std::size_t{2} * std::max(threads, 1u)) {
@@ -69,6 +70,7 @@ void ParallelChecker::Work() {
     auto [sequence, file] = std::move(pending_.front());
     pending_.pop_front();
     lock.unlock();
+    if (stop_ != nullptr) stop_->WaitWhilePaused();
     Result result = Check(matcher, file);
     lock.lock();
     done_.emplace(sequence, std::move(result));

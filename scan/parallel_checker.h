@@ -8,7 +8,8 @@
 // link rules of a listed open) and hands the open file over; a worker reads
 // and searches it and closes it. At most two files a thread are in flight,
 // so open descriptors and read buffers stay bounded. One snapshot and one
-// cancel token are shared by every worker; each has its own matcher.
+// stop token are shared by every worker; each has its own matcher. While
+// the token is paused a worker finishes the file in hand but begins none.
 #pragma once
 
 #include <condition_variable>
@@ -23,11 +24,11 @@
 #include <vector>
 
 #include "database/signature_database.h"
-#include "pattern/cancel_token.h"
 #include "platform/engine_thread.h"
 #include "platform/files.h"
 #include "platform/store.h"
 #include "scan/file_matcher.h"
+#include "scan/stop_token.h"
 #include "scan/verdict.h"
 
 namespace kv {
@@ -50,10 +51,11 @@ class ParallelChecker {
                                      std::uint64_t bytes, std::uint64_t micros)>;
 
   // Starts `threads` workers; with one thread, or when the host cannot
-  // start one, the files are checked on the submitting thread instead. Every matcher
-  // searches the `path` way.
+  // start one, the files are checked on the submitting thread instead. Every
+  // matcher searches the `path` way. `stop` (none: never stopped) cancels
+  // the searches and pauses the workers.
   ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
-                  const CancelToken* cancel, unsigned threads, Deliver deliver,
+                  const StopToken* stop, unsigned threads, Deliver deliver,
                   MatchPath path = MatchPath::kFast);
   // Finishes, then ends the workers.
   ~ParallelChecker();
@@ -81,6 +83,7 @@ class ParallelChecker {
 
   const platform::Store& store_;
   const SignatureDatabase& database_;
+  const StopToken* stop_;
   const CancelToken* cancel_;
   Deliver deliver_;
   MatchPath path_;

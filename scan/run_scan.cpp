@@ -13,6 +13,7 @@
 #include "scan/file_signature_pass.h"
 #include "scan/memory_scan.h"
 #include "scan/scan_context.h"
+#include "scan/store_walk.h"
 
 namespace kv {
 namespace {
@@ -35,6 +36,12 @@ ScanOutcome RunSteps(const ScanContext& context) {
       if (noDatabase) {
         context.events.Send(ScanNoted{ScanNote::kDatabaseNotLoaded, {}});
         break;
+      }
+      // Only the dialog's full scan shows how far it is.
+      if (context.mode == ScanMode::kFull) {
+        if (const auto files = CountStoreFiles(context.store, context.stop, u"")) {
+          context.events.Send(ScanCounted{*files});
+        }
       }
       if (ScanStoreFiles(context, u"") == WalkOutcome::kStopped) return ScanOutcome::kStopped;
       break;

@@ -5,7 +5,8 @@
 // own (an EngineThread: the pattern engine needs its stack); the silent
 // self scan and the background scan run it on an engine thread and wait.
 // Modes: memory scan (0), fast scan (1: memory scan, then the
-// file-signature pass), full scan (2: the whole store), log view (3:
+// file-signature pass), full scan (2: ScanCounted from a count of the
+// store's files by name, then the whole store), log view (3:
 // nothing to scan), silent self scan (4: as the fast scan, with a box for
 // each removal), background scan (5: the whole store, no window).
 //
@@ -36,7 +37,8 @@ enum class ScanOutcome : int {
 // Runs the scan of `mode` over `database`, which it holds until it returns,
 // so that a reload meanwhile does not disturb it (a null snapshot is an
 // empty one). `stop` is read before every entry of a store walk, whose
-// files `threads` threads check (the events are the same for any number).
+// files `threads` threads check (the events are the same for any number);
+// a pause holds every step before its next file and its next removal.
 [[nodiscard]] ScanOutcome RunScan(const platform::Store& store,
                                   std::shared_ptr<const SignatureDatabase> database, ScanMode mode,
                                   const StopToken& stop, ScanEvents& events,

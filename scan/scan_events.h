@@ -44,7 +44,14 @@ struct ScanStarted {
   std::size_t processSignatures = 0;
 };
 
-// A file is about to be checked (the full scan's status line).
+// The full scan's quick count of the files its walk will check, made
+// before the walk from the names alone; the walk may find a few more or
+// fewer if the store changes meanwhile.
+struct ScanCounted {
+  std::uint64_t files = 0;
+};
+
+// A file is about to be checked (the status line; the progress counts it).
 struct FileChecking {
   std::u16string_view path;
 };
@@ -114,8 +121,8 @@ struct ScanFinished {
   ScanTally tally;
 };
 
-using ScanEvent = std::variant<ScanStarted, FileChecking, FileVerdict, ActionTaken, ProcessEnded,
-                               ScanNoted, ScanStopped, ScanFinished>;
+using ScanEvent = std::variant<ScanStarted, ScanCounted, FileChecking, FileVerdict, ActionTaken,
+                               ProcessEnded, ScanNoted, ScanStopped, ScanFinished>;
 
 class ScanObserver {
  public:

@@ -43,6 +43,8 @@ WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
   std::optional<platform::FindEntry> next = std::move(first.value.entry);
   std::u16string path;
   do {
+    stop.WaitWhilePaused();
+    if (stop.IsStopped()) return WalkOutcome::kStopped;
     const platform::FindEntry& entry = *next;
     path.assign(folder).append(u"\\").append(entry.name);
     const bool fits = path.size() <= limits::kMaxDevicePathUnits;
@@ -60,6 +62,16 @@ WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
     if (stop.IsStopped()) return WalkOutcome::kStopped;
   } while ((next = listing.FindNext()));
   return WalkOutcome::kCompleted;
+}
+
+std::optional<std::uint64_t> CountStoreFiles(const platform::Store& store, const StopToken& stop,
+                                             std::u16string_view folder) {
+  std::uint64_t files = 0;
+  const WalkOutcome outcome = WalkStoreFolder(
+      store, stop, folder,
+      [&files](std::u16string_view, const platform::FileFinder*, std::u16string_view) { ++files; });
+  if (outcome == WalkOutcome::kStopped) return std::nullopt;
+  return files;
 }
 
 }  // namespace kv

@@ -1,15 +1,19 @@
 // WalkStoreFolder: the recursive walk of the store that the full scan and
 // the background scan share (directory_walk.h).
 //
-// Entry points: WalkStoreFolder, PassesExtensionFilter, IsWalkedFolder.
+// Entry points: WalkStoreFolder, CountStoreFiles, PassesExtensionFilter,
+// IsWalkedFolder.
 // Paths are built as folder + "\" + name from the empty root path "", so a
-// root file is "\name". The stop token is read before every entry; a stop
-// unwinds every level at once with kStopped and nothing more is visited.
+// root file is "\name". The stop token is read before every entry, and a
+// paused token holds the walk there; a stop unwinds every level at once
+// with kStopped and nothing more is visited.
 // Each level holds its folder open (FileFinder), so files are opened from
 // there instead of being resolved from the root again.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "platform/files.h"
@@ -45,5 +49,11 @@ bool IsWalkedFolder(std::u16string_view name);
 [[nodiscard]] WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
                                           std::u16string_view folder,
                                           const ListedFileVisitor& visit);
+
+// The number of files WalkStoreFolder would give its visitor from `folder`,
+// from the folder listings alone; nothing when the stop token stopped it.
+[[nodiscard]] std::optional<std::uint64_t> CountStoreFiles(const platform::Store& store,
+                                                           const StopToken& stop,
+                                                           std::u16string_view folder);
 
 }  // namespace kv

@@ -13,6 +13,8 @@ constexpr int kCaptionDesignX = 12;
 constexpr int kCaptionDesignY = 4;
 constexpr int kCaptionPoints = 12;
 constexpr int kPanelDesignHeight = 40;
+// The lines' font: the dialog font's 12 design pixels cut most lines.
+constexpr int kListFontDesignPixels = 10;
 
 }  // namespace
 
@@ -43,6 +45,11 @@ ListDialogControls CreateListDialog(QDialog& dialog, const UiContext& context, c
   controls.list->setGeometry(Scaled(s, 3), Scaled(s, 100), client.width() - Scaled(s, 6),
                              client.height() - Scaled(s, 128));
   controls.list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  QFont font = controls.list->font();
+  font.setPixelSize(Scaled(s, kListFontDesignPixels));
+  controls.list->setFont(font);
+  // A path cut in the middle keeps its file's name.
+  controls.list->setTextElideMode(Qt::ElideMiddle);
   return controls;
 }
 

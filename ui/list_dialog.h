@@ -3,7 +3,8 @@
 // and the status line and list of layout 130 placed as the scan dialog
 // places them (s the scale: the status line at 3 s, 50 s, the client width
 // less 6 s across and 26 s high; the list at 3 s, 100 s, the client width
-// less 6 s and the client height less 128 s).
+// less 6 s and the client height less 128 s). The list's font is 10 s
+// pixels and its lines elide in the middle.
 //
 // Entry points: ListDialogControls, CreateListDialog.
 #pragma once

@@ -2,12 +2,12 @@
 #include "ui/quarantine_dialog.h"
 
 #include <QDateTime>
-#include <QStyle>
 #include <algorithm>
 
 #include "resources/command_ids.h"
 #include "resources/string_table.h"
 #include "resources/text_format.h"
+#include "ui/line_list.h"
 #include "ui/list_dialog.h"
 #include "ui/qt_text.h"
 
@@ -75,8 +75,6 @@ QuarantineDialog::QuarantineDialog(const UiContext& context, const platform::Sto
   status_ = controls.status;
   list_ = controls.list;
   if (status_ == nullptr || list_ == nullptr) return;
-  // A path cut in the middle keeps its file's name.
-  list_->setTextElideMode(Qt::ElideMiddle);
   connect(list_, &QListWidget::currentRowChanged, this, [this] { ShowSelected(); });
   Refresh(0);
 }
@@ -84,17 +82,13 @@ QuarantineDialog::QuarantineDialog(const UiContext& context, const platform::Sto
 void QuarantineDialog::Refresh(int row) {
   platform::QuarantineListing listing;
   readable_ = platform::ListQuarantine(store_, listing);
-  // The room of a line's text: the list's inside, less the item's margins
-  // and the scroll bar that a list longer than the view shows.
+  // The scroll bar takes room only from a list longer than the view.
   const QFontMetrics metrics(list_->font());
-  const QStyle* style = list_->style();
-  const QRect inside = list_->contentsRect();
-  int width =
-      inside.width() - 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1);
-  lines_ = readable_ ? QuarantineLines(listing, metrics, width) : std::vector<QuarantineLine>{};
-  if (static_cast<int>(lines_.size()) * 2 * metrics.lineSpacing() > inside.height()) {
-    width -= style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
-    lines_ = QuarantineLines(listing, metrics, width);
+  lines_ = readable_ ? QuarantineLines(listing, metrics, ListTextRoom(*list_, false))
+                     : std::vector<QuarantineLine>{};
+  if (static_cast<int>(lines_.size()) * 2 * metrics.lineSpacing() >
+      list_->contentsRect().height()) {
+    lines_ = QuarantineLines(listing, metrics, ListTextRoom(*list_, true));
   }
   const QSignalBlocker quiet(list_);
   list_->clear();

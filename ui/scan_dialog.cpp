@@ -10,6 +10,7 @@
 #include "resources/command_ids.h"
 #include "resources/string_table.h"
 #include "resources/text_format.h"
+#include "ui/line_list.h"
 #include "ui/list_dialog.h"
 #include "ui/qt_text.h"
 
@@ -19,6 +20,9 @@ namespace {
 using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
+
+constexpr int kProgressFontDesignPixels = 10;
+constexpr int kTickMilliseconds = 1000;
 
 bool IsScanMode(ScanMode mode) {
   return mode == ScanMode::kMemory || mode == ScanMode::kFast || mode == ScanMode::kFull;
@@ -36,8 +40,10 @@ ScanDialog::ScanDialog(const UiContext& context, ScanServices& services, ScanMod
   list_ = controls.list;
   if (status_ == nullptr || list_ == nullptr) return;
 
+  ShowSelectedLineWhole(*list_);
   services_.runner.Attach(this);
   if (IsScanMode(mode_)) {
+    CreateProgress();
     StartScan();
   } else if (mode_ == ScanMode::kLogView) {
     ShowLog();
@@ -47,6 +53,39 @@ ScanDialog::ScanDialog(const UiContext& context, ScanServices& services, ScanMod
 ScanDialog::~ScanDialog() {
   services_.runner.Detach(this);
   RestoreCursor();
+}
+
+void ScanDialog::CreateProgress() {
+  const float s = context_.Scale();
+  QWidget* client = status_->parentWidget();
+  const int width = client->width() - Scaled(s, 6);
+  bar_ = new QProgressBar(client);
+  bar_->setTextVisible(false);
+  bar_->setGeometry(Scaled(s, 3), Scaled(s, 79), width, Scaled(s, 6));
+  progressLine_ = new QLabel(client);
+  progressLine_->setTextFormat(Qt::PlainText);
+  QFont font = progressLine_->font();
+  font.setPixelSize(Scaled(s, kProgressFontDesignPixels));
+  progressLine_->setFont(font);
+  progressLine_->setGeometry(Scaled(s, 3), Scaled(s, 86), width, Scaled(s, 13));
+  bar_->show();
+  progressLine_->show();
+  elapsed_.start();
+  tick_.setInterval(kTickMilliseconds);
+  connect(&tick_, &QTimer::timeout, this, [this] { ShowProgress(); });
+  tick_.start();
+  ShowProgress();
+}
+
+void ScanDialog::ShowProgress() {
+  const ProgressValues values = progress_.Values(std::chrono::milliseconds(elapsed_.elapsed()));
+  if (values.percent) {
+    bar_->setRange(0, 100);
+    bar_->setValue(*values.percent);
+  } else {
+    bar_->setRange(0, 0);  // busy: nothing to measure against
+  }
+  progressLine_->setText(ToQString(ProgressLine(values)));
 }
 
 void ScanDialog::StartScan() {
@@ -95,13 +134,21 @@ void ScanDialog::HandleScanEvent(const ScanEvent& event) {
   const ScanLines lines = lines_.Lines(event);
   if (lines.status) status_->setText(ToQString(*lines.status));
   for (const std::u16string& line : lines.list) AddListLine(line);
+  if (bar_ != nullptr) {
+    progress_.Add(event);
+    ShowProgress();
+  }
   if (lines.ended) {
+    if (const auto* finished = std::get_if<ScanFinished>(&event)) {
+      AddListLine(SummaryLine(finished->tally));
+    }
+    tick_.stop();
     running_ = false;
     RestoreCursor();
   }
 }
 
-void ScanDialog::AddListLine(std::u16string_view text) { list_->insertItem(0, ToQString(text)); }
+void ScanDialog::AddListLine(std::u16string_view text) { AddLineAtTop(*list_, ToQString(text)); }
 
 void ScanDialog::OnCommand(int command) {
   const bool running = running_;
@@ -116,11 +163,16 @@ void ScanDialog::OnCommand(int command) {
     done(0);
   } else if (command == ids::kStopScan) {
     if (running) {
+      // Held while asked: the box's own event loop still shows its lines.
+      services_.runner.Pause();
       const MessageAnswer answer =
           context_.boxes.Show(this, strings::LoadString(strings::kAskStopScan),
                               strings::LoadString(strings::kCaptionQuestion),
                               MessageButtons::kYesNo, MessageIcon::kQuestion);
-      if (answer != MessageAnswer::kYes) return;
+      if (answer != MessageAnswer::kYes) {
+        services_.runner.Resume();
+        return;
+      }
       services_.runner.Stop();
       running_ = false;
       RestoreCursor();

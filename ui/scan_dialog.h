@@ -8,24 +8,32 @@
 // Layout (s the scale): the title panel across the top, 40 s high, without
 // caption; the status line (control 1008) at 3 s, 50 s, the client width
 // less 6 s across and 26 s high; the list (control 1007) at 3 s, 100 s,
-// the client width less 6 s and the client height less 128 s. Soft keys of
-// menu 131: Stop and Back.
+// the client width less 6 s and the client height less 128 s. Between
+// them, in a scan, the progress: a bar at 3 s, 79 s, 6 s high, and below it
+// "n of N files", the rate and the elapsed time (ScanProgress), renewed by
+// every file and every second. Soft keys of menu 131: Stop and Back.
 //
 // The scan's events arrive through the runner and are shown as the
 // handset's lines (ScanLineFormatter): each list line is inserted at the
 // top, so a finding's "[n].Found Trojan," line stands above its path. The
 // scan's own log writer logs the same lines; the dialog logs nothing
-// itself. The end of the scan clears the running state and the cursor.
+// itself. The end of the scan adds the summary line (list only), and
+// clears the running state and the cursor. Every line can be read whole
+// (line_list.h).
 //
 // Back (and OK and Cancel) during a scan say "Please stop scan first!";
-// Stop during a scan asks "Scan is running,stop it?" and on Yes stops the
-// scan and closes the dialog at once, leaving the scan thread to the
-// runner (scan_runner.h). Without a scan both close at once.
+// Stop during a scan asks "Scan is running,stop it?", holding the scan
+// while it asks, so nothing is removed before the answer; No lets it go on,
+// Yes stops it and closes the dialog at once, leaving the scan thread to
+// the runner (scan_runner.h). Without a scan both close at once.
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
+#include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,6 +41,7 @@
 #include "platform/store.h"
 #include "scan/scan_lines.h"
 #include "scan/scan_outputs.h"
+#include "scan/scan_progress.h"
 #include "ui/background_work.h"
 #include "ui/scan_runner.h"
 #include "ui/skin_panel.h"
@@ -61,6 +70,8 @@ class ScanDialog final : public QDialog, private ScanView {
 
   QLabel* StatusLine() const { return status_; }
   QListWidget* List() const { return list_; }
+  QProgressBar* ProgressBar() const { return bar_; }
+  QLabel* ProgressLabel() const { return progressLine_; }
   int FoundCount() const { return lines_.Found(); }
   SkinPanel& TitlePanel() { return titlePanel_; }
 
@@ -73,6 +84,8 @@ class ScanDialog final : public QDialog, private ScanView {
  private:
   void HandleScanEvent(const ScanEvent& event) override;
   void StartScan();
+  void CreateProgress();
+  void ShowProgress();
   void ShowLog();
   void ShowLogLines();
   void AddListLine(std::u16string_view text);
@@ -86,6 +99,11 @@ class ScanDialog final : public QDialog, private ScanView {
   QLabel* status_ = nullptr;
   QListWidget* list_ = nullptr;
   ScanLineFormatter lines_;
+  ScanProgress progress_;
+  QProgressBar* bar_ = nullptr;
+  QLabel* progressLine_ = nullptr;
+  QElapsedTimer elapsed_;
+  QTimer tick_;
   bool running_ = false;
   bool waitCursor_ = false;
   bool closing_ = false;

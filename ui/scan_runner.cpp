@@ -28,6 +28,14 @@ void ScanRunner::Stop() {
   if (stop_ != nullptr) stop_->Stop();
 }
 
+void ScanRunner::Pause() {
+  if (stop_ != nullptr) stop_->Pause();
+}
+
+void ScanRunner::Resume() {
+  if (stop_ != nullptr) stop_->Resume();
+}
+
 void ScanRunner::WaitUntilIdle() {
   if (!busy_) return;
   const bool withCursor = QApplication::instance() != nullptr;

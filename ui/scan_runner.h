@@ -1,8 +1,8 @@
 // ScanRunner: runs the interactive scans one at a time on an engine
 // thread, and carries each scan event to the scan dialog on the GUI thread.
 //
-// Entry points: ScanRunner (Start, Stop, IsBusy, WaitUntilIdle, Attach,
-// Detach), ScanView.
+// Entry points: ScanRunner (Start, Stop, Pause, Resume, IsBusy,
+// WaitUntilIdle, Attach, Detach), ScanView.
 //
 // Each scan gets a stop token of its own, made by Start and kept by the
 // runner, so a Stop reaches the scan it was meant for and nothing re-arms
@@ -50,6 +50,11 @@ class ScanRunner final : public QObject, public ScanObserver {
 
   // Asks the running scan, if any, to stop.
   void Stop();
+
+  // Holds the running scan, if any, at its next file or removal, until
+  // Resume or Stop.
+  void Pause();
+  void Resume();
 
   // Whether a scan thread has been started and has not yet ended.
   bool IsBusy() const { return busy_; }

@@ -27,6 +27,9 @@ inline std::string DumpEvent(const ScanEvent& event) {
   if (const auto* started = std::get_if<ScanStarted>(&event)) {
     return "started " + std::to_string(static_cast<int>(started->mode));
   }
+  if (const auto* counted = std::get_if<ScanCounted>(&event)) {
+    return "counted " + std::to_string(counted->files);
+  }
   if (const auto* checking = std::get_if<FileChecking>(&event)) {
     return "checking " + Utf8(checking->path);
   }

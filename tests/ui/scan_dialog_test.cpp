@@ -1,9 +1,14 @@
 // The scan and log dialog: the list and status line for scripted scan
 // events, Back and Stop during a scan with scripted answers, a scan thread
-// that outlives its dialog and still logs what it does, and the log view.
+// that outlives its dialog and still logs what it does, a real scan held
+// by the stop question, long lines, and the log view.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QTimer>
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <semaphore>
 #include <string>
@@ -15,6 +20,9 @@
 #include "platform/files.h"
 #include "platform/limits.h"
 #include "resources/command_ids.h"
+#include "scan/run_scan.h"
+#include "support/database_writer.h"
+#include "ui/qt_text.h"
 #include "ui/scan_dialog.h"
 #include "ui_test_support.h"
 
@@ -26,6 +34,25 @@ using platform::MessageAnswer;
 void PumpUntil(const std::function<bool()>& done) {
   while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
+
+void PumpFor(int milliseconds) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// Runs `whileAsked` before it gives its one answer, as a user looks at the
+// window before answering.
+class AskingBoxes : public platform::MessageBoxes {
+ public:
+  platform::MessageAnswer Show(platform::MessageOwner, std::u16string_view, std::u16string_view,
+                               platform::MessageButtons, platform::MessageIcon) override {
+    whileAsked();
+    return answer;
+  }
+  std::function<void()> whileAsked;
+  MessageAnswer answer = MessageAnswer::kNo;
+};
 
 using Script = std::function<void(ScanEvents& events)>;
 
@@ -113,8 +140,11 @@ TEST_F(ScanDialogTest, ListsEachFindingAboveItsPathAndTheLogKeepsThePathFirst) {
       "--------------------------------------",
       "2010/7/5 09:03:05 Start Full scanning...",
   };
-  EXPECT_EQ(ListLines(dialog), listed);
-  // The log holds the same lines oldest first, so each path precedes its finding.
+  std::vector<std::string> shown = {"Checked: 1, found: 0, not checked: 1"};
+  shown.insert(shown.end(), listed.begin(), listed.end());
+  EXPECT_EQ(ListLines(dialog), shown);
+  // The log holds the same lines oldest first, so each path precedes its
+  // finding; the summary is the dialog's alone.
   EXPECT_EQ(LogRecords(), std::vector<std::string>(listed.rbegin(), listed.rend()));
   EXPECT_EQ(dialog.FoundCount(), 2);
   EXPECT_EQ(dialog.StatusLine()->text(), QString());
@@ -178,6 +208,80 @@ TEST_F(ScanDialogTest, StopAnsweredNoKeepsTheScanAndYesClosesAtOnceYetFindingsAr
   ASSERT_EQ(records.size(), 6u);
   EXPECT_EQ(records[2], "\\Windows\\late.exe");
   EXPECT_EQ(records[3], "[1].Found Trojan,Delete successfully:");
+}
+
+TEST_F(ScanDialogTest, TheStopQuestionHoldsARealScanUntilNoLetsItGoOnOrYesStopsIt) {
+  const char* const infected[] = {"a.exe", "Windows/b.exe", "Windows/c.cab"};
+  const auto database = SignatureDatabase::Build(
+      DatabaseFile("1", {"[VirusCharacter]", CharacterLine("Evil", "EVIL-MARK")}),
+      SignatureDatabase());
+  const auto allThere = [&] {
+    return std::ranges::all_of(infected, [&](const char* file) {
+      return std::filesystem::exists(prefix_.StorePath() / file);
+    });
+  };
+  for (const MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
+    SCOPED_TRACE(answer == MessageAnswer::kNo ? "No" : "Yes");
+    for (const char* file : infected) prefix_.WriteStoreFile(file, "..EVIL-MARK..");
+    ui::ScanServices services{
+        prefix_.Store(), runner_, clock_,
+        [&](ScanMode mode, const StopToken& stop, ScanObserver& view, const ScanOutputs& outputs) {
+          go_.acquire();
+          ScanEvents events;
+          events.Add(view);
+          (void)RunScan(prefix_.Store(), database, mode, stop, events, outputs, 2);
+        }};
+    AskingBoxes asking;
+    const ui::UiContext context = ContextFor(240, 320, asking);
+    ui::ScanDialog dialog(context, services, ScanMode::kFull, nullptr);
+    dialog.show();
+    asking.answer = answer;
+    asking.whileAsked = [&] {
+      go_.release();
+      PumpFor(300);  // the scan's lines keep coming; its removals must not
+      EXPECT_TRUE(allThere());
+    };
+    dialog.OnCommand(ids::kStopScan);
+    runner_.WaitUntilIdle();
+    if (answer == MessageAnswer::kNo) {
+      EXPECT_TRUE(std::ranges::none_of(infected, [&](const char* file) {
+        return std::filesystem::exists(prefix_.StorePath() / file);
+      }));
+      EXPECT_EQ(dialog.List()->item(0)->text(),
+                QStringLiteral("Checked: 3, found: 3, not checked: 0"));
+      EXPECT_TRUE(dialog.ProgressLabel()->text().startsWith(QStringLiteral("3 of 3 files")));
+      EXPECT_EQ(dialog.ProgressBar()->value(), 100);
+      EXPECT_TRUE(dialog.isVisible());
+    } else {
+      EXPECT_TRUE(allThere());
+      EXPECT_FALSE(dialog.isVisible());
+    }
+  }
+}
+
+TEST_F(ScanDialogTest, ALongLineIsElidedWithItsFullTextAsTooltipAndWholeWhenSelected) {
+  const std::u16string path = u"\\Storage Card\\Program Files\\Some Vendor\\Game Data\\levels.dat";
+  ui::ScanServices services = Services([&path](ScanEvents& events) {
+    events.Send(FileVerdict{path, Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
+    Finish(events);
+  });
+  ui::ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
+  runner_.WaitUntilIdle();
+  QListWidget& list = *dialog.List();
+  const QString full = QStringLiteral("Can not check:") + ui::ToQString(path);
+  const QList<QListWidgetItem*> found = list.findItems(full, Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  QListWidgetItem* line = found[0];
+  EXPECT_EQ(line->toolTip(), full);
+  EXPECT_EQ(list.textElideMode(), Qt::ElideMiddle);
+  EXPECT_EQ(list.font().pixelSize(), 10);
+  ASSERT_GT(QFontMetrics(list.font()).horizontalAdvance(full), list.width());
+
+  list.setCurrentItem(line);
+  EXPECT_TRUE(line->text().contains(u'\n'));
+  EXPECT_EQ(line->text().remove(u'\n'), full);
+  list.setCurrentRow(0);
+  EXPECT_EQ(line->text(), full);
 }
 
 TEST_F(ScanDialogTest, LogViewShowsTheNewestLineFirstAndWritesNothing) {

@@ -1,6 +1,7 @@
-// kv_gui_screenshots: renders the main window, a running full scan, the
-// About box and the quarantine at 240x320 and 480x640 into OUT_DIR (the README's docs/), on
-// Qt's offscreen platform, with the skin the build drew.
+// kv_gui_screenshots: renders the main window, a running full scan with
+// its progress, the finished scan with its summary line, the About box and the quarantine at
+// 240x320 and 480x640 into OUT_DIR (the README's docs/), on Qt's offscreen platform, with the skin
+// the build drew.
 //
 //   kv_gui_screenshots OUT_DIR
 #include <QApplication>
@@ -42,13 +43,18 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
       prefix.Store(), runner, clock,
       [&](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
         view.OnScanEvent(ScanStarted{mode, clock.Now(), 1, 1, 0, 0});
+        view.OnScanEvent(ScanCounted{2200});
+        for (int i = 0; i < 733; ++i) {
+          view.OnScanEvent(FileChecking{u"\\Windows\\clean.exe"});
+          view.OnScanEvent(FileVerdict{u"\\Windows\\clean.exe", Verdict::Clean(), {}, 48'000});
+        }
         view.OnScanEvent(
             ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\evil.exe", "", true, false, {}});
         view.OnScanEvent(ActionTaken{
             ActionKind::kDeleteInfected, u"\\My Documents\\game.cab", "", false, false, {}});
         view.OnScanEvent(FileChecking{u"\\Program Files\\Games\\solitaire.exe"});
         go.acquire();
-        view.OnScanEvent(ScanFinished{mode, clock.Now(), false, {}});
+        view.OnScanEvent(ScanFinished{mode, clock.Now(), false, {734, 2, 0, 1, 0}});
       }};
   PublishedDatabase database;
   RegistryHive hive(HivePath(prefix.Store()));
@@ -66,6 +72,7 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
     saved = Save(dialog, out, QStringLiteral("scan-") + size) && saved;
     go.release();
     runner.WaitUntilIdle();
+    saved = Save(dialog, out, QStringLiteral("scan-finished-") + size) && saved;
   }
   {
     ui::QuarantineDialog quarantine(context, prefix.Store(), &window);
