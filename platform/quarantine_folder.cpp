@@ -172,16 +172,18 @@ PendingRecord::PendingRecord(int folder, const QuarantineRecord& record)
     }
     fd_.Reset(::openat(folder, newName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                        S_IRUSR | S_IWUSR));
+    if (!fd_.IsValid()) {
+      cause_ = errno;
+      return;
+    }
     // The lock goes with the open file through the rename below.
-    if (fd_.IsValid() && ::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
       cause_ = errno;
       (void)::unlinkat(folder, newName.c_str(), 0);
       fd_.Reset();
-    } else if (!fd_.IsValid()) {
-      cause_ = errno;
+      return;
     }
   }
-  if (!fd_.IsValid()) return;
   if (!WriteAll(fd_.Get(), RecordLine(record)) || ::fsync(fd_.Get()) != 0 ||
       ::renameat(folder, newName.c_str(), folder, name_.c_str()) != 0) {
     cause_ = errno;
