@@ -4,12 +4,16 @@
 // cannot be stopped from outside.
 #include "app/app_context.h"
 
+#include <utility>
+
 #include "app/settings.h"
 
 namespace kv::app {
 
 bool OpenAppContext(const std::filesystem::path& prefix, AppContext& context) {
-  if (!platform::Store::Open(prefix, context.store)) return false;
+  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+  if (!opened.Ok()) return false;
+  context.store = std::move(opened.value);
   context.hive.emplace(HivePath(context.store));
   (void)context.database.Reload(context.store);
   (void)context.scanStatusWatch.Start(*context.hive, [&context] {

@@ -68,11 +68,12 @@ int Run(const Options& options) {
   const std::filesystem::path prefix =
       std::filesystem::temp_directory_path() / ("kestrelvox-bench-" + std::to_string(options.seed));
   std::filesystem::remove_all(prefix);
-  platform::Store store;
-  if (!platform::Store::Open(prefix, store)) {
+  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+  if (!opened.Ok()) {
     std::cerr << "cannot make the store at " << prefix << "\n";
     return 1;
   }
+  const platform::Store store = std::move(opened.value);
   synthetic::WriteStore(store.StorePath(), files);
   const Sample whole = TakeShare(files, 100);
   const ScanOutcome read = BestOfTwo([&] { return PlainRead(store, whole.paths); });

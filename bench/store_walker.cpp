@@ -21,8 +21,9 @@
 namespace {
 
 int Run(const std::string& mode, const std::string& prefix, const std::string& patternsFile) {
-  kv::platform::Store store;
-  if (!kv::platform::Store::Open(prefix, store)) return 2;
+  kv::platform::Result<kv::platform::Store> opened = kv::platform::Store::Open(prefix);
+  if (!opened.Ok()) return 2;
+  const kv::platform::Store& store = opened.value;
   const kv::StopToken neverStopped;
   std::vector<std::u16string> paths;
   const kv::WalkOutcome walked = kv::WalkStoreFolder(

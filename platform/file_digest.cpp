@@ -10,26 +10,25 @@
 
 namespace kv::platform {
 
-bool Sha256OfFile(int fd, std::string& hexDigest, std::uint64_t& size) {
-  if (sodium_init() < 0) return false;
+Result<FileDigest> Sha256OfFile(int fd) {
+  if (sodium_init() < 0) return Failure{};
   crypto_hash_sha256_state state;
   crypto_hash_sha256_init(&state);
   std::vector<unsigned char> buffer(std::size_t{1} << 16);
-  size = 0;
+  FileDigest read;
   for (;;) {
-    const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(size));
+    const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(read.size));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
+    if (got < 0) return HostFailure();
     if (got == 0) break;
     crypto_hash_sha256_update(&state, buffer.data(), static_cast<unsigned long long>(got));
-    size += static_cast<std::uint64_t>(got);
+    read.size += static_cast<std::uint64_t>(got);
   }
   std::array<unsigned char, crypto_hash_sha256_BYTES> digest{};
   crypto_hash_sha256_final(&state, digest.data());
   static constexpr char kDigits[] = "0123456789abcdef";
-  hexDigest.clear();
-  for (const unsigned char byte : digest) hexDigest += {kDigits[byte >> 4], kDigits[byte & 15]};
-  return true;
+  for (const unsigned char byte : digest) read.sha256 += {kDigits[byte >> 4], kDigits[byte & 15]};
+  return read;
 }
 
 }  // namespace kv::platform

@@ -10,10 +10,17 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/result.h"
+
 namespace kv::platform {
 
-// The SHA-256 of the whole file behind `fd` as 64 lower-case hex digits,
-// and its size in bytes; false when it cannot be read to the end.
-[[nodiscard]] bool Sha256OfFile(int fd, std::string& hexDigest, std::uint64_t& size);
+struct FileDigest {
+  std::string sha256;  // 64 lower-case hex digits
+  std::uint64_t size = 0;
+};
+
+// The SHA-256 of the whole file behind `fd`, and its size in bytes; fails
+// when it cannot be read to the end.
+[[nodiscard]] Result<FileDigest> Sha256OfFile(int fd);
 
 }  // namespace kv::platform

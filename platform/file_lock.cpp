@@ -3,6 +3,7 @@
 #include "platform/file_lock.h"
 
 #include <sys/file.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <thread>
@@ -20,6 +21,21 @@ LockStatus LockWaiting(int fd, Sharing sharing, std::chrono::milliseconds maxWai
     if (std::chrono::steady_clock::now() >= deadline) return LockStatus::kBusy;
     std::this_thread::sleep_for(kRetryInterval);
   }
+}
+
+Result<void> CheckAndLock(int fd, Sharing sharing, std::chrono::milliseconds lockWait) {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return HostFailure();
+  if (!S_ISREG(status.st_mode)) return Failure{FileStatus::kNotRegular, 0};
+  switch (LockWaiting(fd, sharing, lockWait)) {
+    case LockStatus::kLocked:
+      return {};
+    case LockStatus::kBusy:
+      return Failure{FileStatus::kLocked, EWOULDBLOCK};
+    case LockStatus::kFailed:
+      break;
+  }
+  return HostFailure();
 }
 
 }  // namespace kv::platform

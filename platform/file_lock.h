@@ -2,7 +2,7 @@
 // Internal to the platform layer: the lock behind File::Lock and the waiting
 // read open.
 //
-// Entry point: LockWaiting.
+// Entry points: LockWaiting, CheckAndLock.
 // Linux has no timed flock, and a blocking one could hang a program on a
 // holder that never lets go, so a busy lock is tried again every
 // millisecond until the wait is over. Holders of our files keep them for
@@ -12,11 +12,18 @@
 #include <chrono>
 
 #include "platform/files.h"
+#include "platform/result.h"
 
 namespace kv::platform {
 
 // Takes the exclusive (kNone) or shared (kRead) lock on `fd`, trying again
 // while another open holds a lock against it until `maxWait` has passed.
 [[nodiscard]] LockStatus LockWaiting(int fd, Sharing sharing, std::chrono::milliseconds maxWait);
+
+// Checks on the open file itself that it is a regular file (kNotRegular),
+// then takes the lock `sharing` asks for, waiting no longer than `lockWait`
+// (kLocked when it is still held then).
+[[nodiscard]] Result<void> CheckAndLock(int fd, Sharing sharing,
+                                        std::chrono::milliseconds lockWait = {});
 
 }  // namespace kv::platform

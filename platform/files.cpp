@@ -26,24 +26,6 @@ Failure OpenFailure() {
   return HostFailure(errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed);
 }
 
-// Checks on the open file itself that it is a regular file, then takes the
-// lock `sharing` asks for, waiting no longer than `lockWait`.
-Result<void> CheckAndLock(const UniqueFd& fd, Sharing sharing,
-                          std::chrono::milliseconds lockWait = {}) {
-  struct stat status {};
-  if (::fstat(fd.Get(), &status) != 0) return HostFailure();
-  if (!S_ISREG(status.st_mode)) return Failure{FileStatus::kNotRegular, 0};
-  switch (LockWaiting(fd.Get(), sharing, lockWait)) {
-    case LockStatus::kLocked:
-      return {};
-    case LockStatus::kBusy:
-      return Failure{FileStatus::kLocked, EWOULDBLOCK};
-    case LockStatus::kFailed:
-      break;
-  }
-  return HostFailure();
-}
-
 }  // namespace
 
 Result<File> File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
@@ -52,7 +34,7 @@ Result<File> File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
   if (!S_ISREG(entry.status.st_mode)) return Failure{FileStatus::kNotRegular, 0};
   UniqueFd fd(::openat(entry.folder, entry.hostName.c_str(), kReadFlags | O_NOFOLLOW));
   if (!fd.IsValid()) return OpenFailure();
-  const Result<void> locked = CheckAndLock(fd, sharing, lockWait);
+  const Result<void> locked = CheckAndLock(fd.Get(), sharing, lockWait);
   if (!locked.Ok()) return locked.Error();
   File file;
   file.fd_ = std::move(fd);
@@ -71,7 +53,7 @@ Result<File> File::OpenHostFile(const std::filesystem::path& hostPath, Sharing s
   // returns at once and the check on the open file refuses it unread.
   UniqueFd fd(::open(hostPath.c_str(), kReadFlags));
   if (!fd.IsValid()) return OpenFailure();
-  const Result<void> locked = CheckAndLock(fd, sharing);
+  const Result<void> locked = CheckAndLock(fd.Get(), sharing);
   if (!locked.Ok()) return locked.Error();
   File file;
   file.fd_ = std::move(fd);

@@ -21,10 +21,10 @@ FileFinder::~FileFinder() = default;
 Result<FirstFound> FileFinder::FindFirst(const Store& store, std::u16string_view folderPath) {
   const Result<UniqueFd> folder = OpenStoreFolder(store, folderPath);
   if (!folder.Ok()) return Failure{FileStatus::kFailed, folder.cause};
-  auto listing = std::make_unique<FolderListing>();
-  if (!FolderListing::Open(folder.value.Get(), *listing)) return HostFailure();
+  Result<FolderListing> listing = FolderListing::Open(folder.value.Get());
+  if (!listing.Ok()) return listing.Error();
   Result<FirstFound> found;
-  found.value.finder.listing_ = std::move(listing);
+  found.value.finder.listing_ = std::make_unique<FolderListing>(std::move(listing.value));
   std::optional<FindEntry> first = found.value.finder.FindNext();
   if (!first) return Failure{FileStatus::kFileNotFound, 0};
   found.value.entry = std::move(*first);
@@ -34,11 +34,9 @@ Result<FirstFound> FileFinder::FindFirst(const Store& store, std::u16string_view
 std::optional<FindEntry> FileFinder::FindNext() {
   if (!listing_) return std::nullopt;
   if (ConsumeFault(FaultPoint::kListingMemory)) throw std::bad_alloc();
-  std::string hostName;
-  EntryKind kind;
-  while (listing_->Next(hostName, kind)) {
-    if (kind == EntryKind::kOther) continue;
-    return FindEntry{HostNameToDevice(hostName), kind == EntryKind::kFolder};
+  while (std::optional<ListedEntry> listed = listing_->Next()) {
+    if (listed->kind == EntryKind::kOther) continue;
+    return FindEntry{HostNameToDevice(listed->hostName), listed->kind == EntryKind::kFolder};
   }
   return std::nullopt;
 }

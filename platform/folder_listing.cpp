@@ -21,20 +21,22 @@ EntryKind KindOfMode(mode_t mode) {
 
 }  // namespace
 
-bool FolderListing::Open(int folder, FolderListing& listing) {
+Result<FolderListing> FolderListing::Open(int folder) {
   UniqueFd own(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!own.IsValid()) return false;
+  if (!own.IsValid()) return HostFailure();
   DIR* dir = ::fdopendir(own.Get());
-  if (dir == nullptr) return false;
+  if (dir == nullptr) return HostFailure();
   own.Release();  // now owned by the DIR stream
+  FolderListing listing;
   listing.dir_.reset(dir);
-  return true;
+  return listing;
 }
 
-bool FolderListing::Next(std::string& hostName, EntryKind& kind) {
-  if (!dir_) return false;
+std::optional<ListedEntry> FolderListing::Next() {
+  if (!dir_) return std::nullopt;
   while (const dirent* entry = ::readdir(dir_.get())) {
     if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    EntryKind kind = EntryKind::kOther;
     switch (entry->d_type) {
       case DT_DIR:
         kind = EntryKind::kFolder;
@@ -54,10 +56,9 @@ bool FolderListing::Next(std::string& hostName, EntryKind& kind) {
         kind = EntryKind::kOther;
         break;
     }
-    hostName = entry->d_name;
-    return true;
+    return ListedEntry{entry->d_name, kind};
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace kv::platform

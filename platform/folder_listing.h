@@ -5,21 +5,29 @@
 #include <dirent.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/result.h"
 
 namespace kv::platform {
 
 enum class EntryKind { kFile, kFolder, kOther };  // kOther: links, pipes, devices...
 
+struct ListedEntry {
+  std::string hostName;
+  EntryKind kind = EntryKind::kOther;
+};
+
 class FolderListing {
  public:
   // Lists the folder open as `folder` (an O_PATH descriptor will do)
   // through a descriptor of its own.
-  static bool Open(int folder, FolderListing& listing);
+  [[nodiscard]] static Result<FolderListing> Open(int folder);
 
-  // The next entry other than "." and ".."; false at the end or when the
+  // The next entry other than "." and ".."; nothing at the end or when the
   // host cannot read further.
-  bool Next(std::string& hostName, EntryKind& kind);
+  std::optional<ListedEntry> Next();
 
   // The listed folder's own descriptor, for opening its entries (which
   // leaves the listing's position alone); -1 when nothing is listed.

@@ -17,11 +17,8 @@ std::optional<std::string> DeviceNameToHost(std::u16string_view deviceName) {
   if (deviceName.find_first_of(std::u16string_view(u"/\0", 2)) != std::u16string_view::npos) {
     return std::nullopt;
   }
-  std::string hostName;
-  if (!EncodeUtf8(deviceName, LoneSurrogate::kUnescapeBytes, hostName) ||
-      HostNameToDevice(hostName) != deviceName) {
-    return std::nullopt;
-  }
+  std::optional<std::string> hostName = EncodeUtf8(deviceName, LoneSurrogate::kUnescapeBytes);
+  if (!hostName || HostNameToDevice(*hostName) != deviceName) return std::nullopt;
   return hostName;
 }
 

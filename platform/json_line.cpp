@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 
+#include "platform/text.h"
 #include "platform/utf_codec.h"
 
 namespace kv::platform {
@@ -25,9 +27,7 @@ void WriteString(std::string& out, std::u16string_view text) {
   std::size_t plainStart = 0;
   // Runs of plain characters go through the codec in one piece.
   const auto flush = [&](std::size_t end) {
-    std::string utf8;
-    (void)EncodeUtf8(text.substr(plainStart, end - plainStart), LoneSurrogate::kReplace, utf8);
-    out += utf8;
+    out += Utf16ToUtf8(text.substr(plainStart, end - plainStart));
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
@@ -64,12 +64,12 @@ class Parser {
       JsonField field;
       std::u16string name;
       if (!String(name) || !Take(':') || !Value(field)) return false;
-      std::string ascii;
-      if (!EncodeUtf8(name, LoneSurrogate::kUnescapeBytes, ascii)) return false;
-      const bool duplicate = std::any_of(fields.begin(), fields.end(),
-                                         [&](const JsonField& seen) { return seen.name == ascii; });
+      std::optional<std::string> ascii = EncodeUtf8(name, LoneSurrogate::kUnescapeBytes);
+      if (!ascii) return false;
+      const bool duplicate = std::any_of(
+          fields.begin(), fields.end(), [&](const JsonField& seen) { return seen.name == *ascii; });
       if (duplicate) return false;
-      field.name = std::move(ascii);
+      field.name = std::move(*ascii);
       fields.push_back(std::move(field));
     } while (Take(','));
     return Take('}') && AtEnd();
@@ -246,13 +246,12 @@ std::string WriteJsonLine(const JsonObject& object) {
   return out + "}";
 }
 
-bool ReadJsonLine(std::string_view line, JsonObject& object) {
-  object.fields_.clear();
+std::optional<JsonObject> ReadJsonLine(std::string_view line) {
   if (line.ends_with('\n')) line.remove_suffix(1);
   Parser parser(line);
-  if (parser.Object(object.fields_)) return true;
-  object.fields_.clear();
-  return false;
+  JsonObject object;
+  if (!parser.Object(object.fields_)) return std::nullopt;
+  return object;
 }
 
 }  // namespace kv::platform

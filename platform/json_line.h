@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -55,15 +56,15 @@ class JsonObject {
   const std::vector<JsonField>& Fields() const { return fields_; }
 
  private:
-  friend bool ReadJsonLine(std::string_view line, JsonObject& object);
+  friend std::optional<JsonObject> ReadJsonLine(std::string_view line);
   std::vector<JsonField> fields_;
 };
 
 // The object as one line of JSON, without a line break.
 std::string WriteJsonLine(const JsonObject& object);
 
-// Parses one line (a trailing line break is allowed) into `object`; false
-// when the line is not such an object, and `object` is then empty.
-[[nodiscard]] bool ReadJsonLine(std::string_view line, JsonObject& object);
+// Parses one line (a trailing line break is allowed); nothing when the line
+// is not such an object.
+std::optional<JsonObject> ReadJsonLine(std::string_view line);
 
 }  // namespace kv::platform

@@ -13,7 +13,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "platform/host_link.h"
@@ -27,19 +29,20 @@ namespace {
 // What the kernel appends to the path of a file that has been deleted.
 constexpr std::string_view kDeletedMark = " (deleted)";
 
-// "Program Files/Tool/evil.exe" -> "\Program Files\Tool\evil.exe". false
+// "Program Files/Tool/evil.exe" -> "\Program Files\Tool\evil.exe". Nothing
 // for a name that no device path can spell (empty, or holding "\").
-bool DevicePathOfRelativeHostPath(std::string_view relative, std::u16string& devicePath) {
-  devicePath.clear();
+std::optional<std::u16string> DevicePathOfRelativeHostPath(std::string_view relative) {
+  std::u16string devicePath;
   while (!relative.empty()) {
     const std::size_t slash = relative.find('/');
     const std::u16string name = HostNameToDevice(relative.substr(0, slash));
-    if (name.empty() || name.find(u'\\') != std::u16string::npos) return false;
+    if (name.empty() || name.find(u'\\') != std::u16string::npos) return std::nullopt;
     devicePath += u'\\';
     devicePath += name;
     relative = slash == std::string_view::npos ? std::string_view() : relative.substr(slash + 1);
   }
-  return !devicePath.empty();
+  if (devicePath.empty()) return std::nullopt;
+  return devicePath;
 }
 
 // The id of the mount `fd` lies on; false when the host cannot tell.
@@ -66,36 +69,44 @@ bool WasStoreFile(const Store& store, int executable) {
 
 }  // namespace
 
-bool StoreRootHostPath(const Store& store, std::string& rootPath) {
-  if (store.RootDescriptor() < 0) return false;
+Result<std::string> StoreRootHostPath(const Store& store) {
+  if (store.RootDescriptor() < 0) return Failure{FileStatus::kFailed, EBADF};
   std::optional<std::string> path = DescriptorHostPath(store.RootDescriptor());
-  if (!path) return false;
-  rootPath = std::move(*path);
-  if (!rootPath.ends_with('/')) rootPath += '/';  // only "/" itself ends so
-  return true;
+  if (!path) return HostFailure();
+  if (!path->ends_with('/')) *path += '/';  // only "/" itself ends so
+  return std::move(*path);
 }
 
-bool FindProcessExecutable(const Store& store, const std::string& rootPath, int id,
-                           std::u16string& devicePath) {
+Result<std::u16string> FindProcessExecutable(const Store& store, const std::string& rootPath,
+                                             int id) {
+  const Failure notTheStores{FileStatus::kFileNotFound, 0};
   const std::string exeLink = "/proc/" + std::to_string(id) + "/exe";
   const UniqueFd executable(::open(exeLink.c_str(), O_PATH | O_CLOEXEC));
-  if (!executable.IsValid()) return false;
+  if (!executable.IsValid()) return HostFailure();
   const std::optional<std::string> target = DescriptorHostPath(executable.Get());
   struct stat status {};
-  if (!target || ::fstat(executable.Get(), &status) != 0) return false;
+  if (!target || ::fstat(executable.Get(), &status) != 0) return HostFailure();
   std::string_view relative(*target);
-  if (!relative.starts_with(rootPath)) return false;
+  if (!relative.starts_with(rootPath)) return notTheStores;
   relative.remove_prefix(rootPath.size());
 
-  if (status.st_nlink == 0) {  // deleted: no file left to check against
-    if (!relative.ends_with(kDeletedMark) || !WasStoreFile(store, executable.Get())) return false;
+  const bool deleted = status.st_nlink == 0;  // no file left to check against
+  if (deleted) {
+    if (!relative.ends_with(kDeletedMark) || !WasStoreFile(store, executable.Get())) {
+      return notTheStores;
+    }
     relative.remove_suffix(kDeletedMark.size());
-    return DevicePathOfRelativeHostPath(relative, devicePath);
   }
-  if (!DevicePathOfRelativeHostPath(relative, devicePath)) return false;
-  const Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
-  return found.Ok() && found.value.entry.status.st_dev == status.st_dev &&
-         found.value.entry.status.st_ino == status.st_ino;
+  std::optional<std::u16string> devicePath = DevicePathOfRelativeHostPath(relative);
+  if (!devicePath) return notTheStores;
+  if (deleted) return std::move(*devicePath);
+  const Result<ResolvedEntry> found = ResolveStoreEntry(store, *devicePath);
+  if (!found.Ok()) return found.Error();
+  if (found.value.entry.status.st_dev != status.st_dev ||
+      found.value.entry.status.st_ino != status.st_ino) {
+    return notTheStores;
+  }
+  return std::move(*devicePath);
 }
 
 }  // namespace kv::platform

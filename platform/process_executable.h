@@ -7,20 +7,21 @@
 
 #include <string>
 
+#include "platform/result.h"
 #include "platform/store.h"
 
 namespace kv::platform {
 
-// The store root's host path as the kernel writes paths now, to hold the
-// executables' paths against. false for a Store not opened.
-[[nodiscard]] bool StoreRootHostPath(const Store& store, std::string& rootPath);
+// The store root's host path as the kernel writes paths now, ending in "/",
+// to hold the executables' paths against. Fails for a Store not opened.
+[[nodiscard]] Result<std::string> StoreRootHostPath(const Store& store);
 
 // The device path of process `id`'s executable when that file is the
 // store's own: the file the device path names, reached through the store
 // without links, is the very file the process runs (device and inode). The
-// path text alone never decides. false when it is another file, or when that
-// cannot be told: the process is gone, is a kernel thread, or is not ours to
-// inspect.
+// path text alone never decides. kFileNotFound (no cause) when it is
+// another file; kFailed when that cannot be told: the process is gone, is a
+// kernel thread, or is not ours to inspect.
 //
 // An executable deleted from the store after the process started still
 // counts, under the device path it had, when it lies on the store root's own
@@ -29,7 +30,7 @@ namespace kv::platform {
 // the memory scan must still be able to end it. (The host lets a running
 // program's file be deleted, which the handset never did.) A deleted file
 // that cannot be shown to be the store's is no handset process.
-[[nodiscard]] bool FindProcessExecutable(const Store& store, const std::string& rootPath, int id,
-                                         std::u16string& devicePath);
+[[nodiscard]] Result<std::u16string> FindProcessExecutable(const Store& store,
+                                                           const std::string& rootPath, int id);
 
 }  // namespace kv::platform

@@ -23,23 +23,23 @@
 namespace kv::platform {
 namespace {
 
-// The ids of every process the host lists, ascending; false when /proc
-// cannot be listed.
-bool ListProcessIds(std::vector<int>& ids) {
-  if (ConsumeFault(FaultPoint::kProcessList)) return false;
+// The ids of every process the host lists, ascending.
+Result<std::vector<int>> ListProcessIds() {
+  if (ConsumeFault(FaultPoint::kProcessList)) return HostFailure();
   const UniqueFd proc(::open("/proc", O_PATH | O_DIRECTORY | O_CLOEXEC));
-  FolderListing listing;
-  if (!proc.IsValid() || !FolderListing::Open(proc.Get(), listing)) return false;
-  std::string name;
-  EntryKind kind;
-  while (listing.Next(name, kind)) {
+  if (!proc.IsValid()) return HostFailure();
+  Result<FolderListing> listing = FolderListing::Open(proc.Get());
+  if (!listing.Ok()) return listing.Error();
+  std::vector<int> ids;
+  while (const std::optional<ListedEntry> listed = listing.value.Next()) {
+    const std::string& name = listed->hostName;
     int id = 0;
     const char* end = name.data() + name.size();
     const auto [stop, error] = std::from_chars(name.data(), end, id);
     if (error == std::errc() && stop == end && id > 0) ids.push_back(id);
   }
   std::sort(ids.begin(), ids.end());
-  return true;
+  return ids;
 }
 
 // Signal 0 only asks whether the process lives and may be signalled.
@@ -66,18 +66,20 @@ void WaitForExit(int pidfd) {
 
 }  // namespace
 
-bool TakeProcessSnapshot(const Store& store, std::vector<ProcessEntry>& processes) {
-  processes.clear();
-  std::string rootPath;
-  std::vector<int> ids;
-  if (!StoreRootHostPath(store, rootPath) || !ListProcessIds(ids)) return false;
-  std::u16string devicePath;
-  for (const int id : ids) {
+Result<std::vector<ProcessEntry>> TakeProcessSnapshot(const Store& store) {
+  const Result<std::string> rootPath = StoreRootHostPath(store);
+  if (!rootPath.Ok()) return rootPath.Error();
+  const Result<std::vector<int>> ids = ListProcessIds();
+  if (!ids.Ok()) return ids.Error();
+  std::vector<ProcessEntry> processes;
+  for (const int id : ids.value) {
     // A process that ends meanwhile is simply not found.
-    if (!FindProcessExecutable(store, rootPath, id, devicePath)) continue;
-    processes.push_back({id, devicePath.substr(devicePath.rfind(u'\\') + 1)});
+    const Result<std::u16string> devicePath = FindProcessExecutable(store, rootPath.value, id);
+    if (!devicePath.Ok()) continue;
+    const std::u16string& path = devicePath.value;
+    processes.push_back({id, path.substr(path.rfind(u'\\') + 1)});
   }
-  return true;
+  return processes;
 }
 
 struct ProcessHandle::Host {
@@ -89,23 +91,24 @@ ProcessHandle::ProcessHandle(ProcessHandle&&) noexcept = default;
 ProcessHandle& ProcessHandle::operator=(ProcessHandle&&) noexcept = default;
 ProcessHandle::~ProcessHandle() = default;
 
-bool ProcessHandle::Open(const Store& store, int id, ProcessHandle& handle) {
-  handle = ProcessHandle();
-  if (id <= 0) return false;
+Result<ProcessHandle> ProcessHandle::Open(const Store& store, int id) {
+  if (id <= 0) return Failure{FileStatus::kFailed, ESRCH};
   UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, id, 0)));  // close-on-exec
-  std::string rootPath;
-  std::u16string devicePath;
-  if (!pidfd.IsValid() || !StoreRootHostPath(store, rootPath) ||
-      !FindProcessExecutable(store, rootPath, id, devicePath) ||
-      devicePath.size() > limits::kMaxExecutablePathUnits) {
-    return false;
+  if (!pidfd.IsValid()) return HostFailure();
+  const Result<std::string> rootPath = StoreRootHostPath(store);
+  if (!rootPath.Ok()) return rootPath.Error();
+  Result<std::u16string> devicePath = FindProcessExecutable(store, rootPath.value, id);
+  if (!devicePath.Ok()) return devicePath.Error();
+  if (devicePath.value.size() > limits::kMaxExecutablePathUnits) {
+    return Failure{FileStatus::kFailed, ENAMETOOLONG};
   }
   // Asked last: if the pinned process still lives now, the id was still
   // its own when its executable was read above.
-  if (!SendSignal(pidfd.Get(), 0)) return false;
+  if (!SendSignal(pidfd.Get(), 0)) return HostFailure();
+  ProcessHandle handle;
   handle.host_ = std::make_unique<Host>(Host{std::move(pidfd)});
-  handle.executablePath_ = std::move(devicePath);
-  return true;
+  handle.executablePath_ = std::move(devicePath.value);
+  return handle;
 }
 
 bool ProcessHandle::Terminate() {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "platform/store.h"
 
 namespace kv::platform {
@@ -26,9 +27,9 @@ struct ProcessEntry {
   std::u16string exeName;  // the executable's file name, as in the store ("evil.exe")
 };
 
-// The handset's processes in the host's order (ascending ids). false when the
-// host's process list cannot be read.
-[[nodiscard]] bool TakeProcessSnapshot(const Store& store, std::vector<ProcessEntry>& processes);
+// The handset's processes in the host's order (ascending ids). Fails when
+// the host's process list cannot be read.
+[[nodiscard]] Result<std::vector<ProcessEntry>> TakeProcessSnapshot(const Store& store);
 
 // One opened process. The handle pins the process itself, so a process that
 // ends and whose id is reused is never mistaken for another.
@@ -39,10 +40,10 @@ class ProcessHandle {
   ProcessHandle& operator=(ProcessHandle&&) noexcept;
   ~ProcessHandle();
 
-  // Opens the handset process `id`. false when it is gone, is not a handset
-  // process (its executable is not the store's file) or the host refuses
-  // signals to it.
-  [[nodiscard]] static bool Open(const Store& store, int id, ProcessHandle& handle);
+  // Opens the handset process `id`. Fails when it is gone, is not a handset
+  // process (its executable is not the store's file: kFileNotFound) or the
+  // host refuses signals to it.
+  [[nodiscard]] static Result<ProcessHandle> Open(const Store& store, int id);
 
   // The device path of its executable ("\Program Files\Tool\evil.exe"), at
   // most 255 units; empty for a handle not opened.

@@ -18,8 +18,8 @@ namespace kv::platform {
 namespace {
 
 std::string HostArgument(std::u16string_view argument) {
-  std::string bytes;
-  if (EncodeUtf8(argument, LoneSurrogate::kUnescapeBytes, bytes)) return bytes;
+  std::optional<std::string> bytes = EncodeUtf8(argument, LoneSurrogate::kUnescapeBytes);
+  if (bytes) return std::move(*bytes);
   return Utf16ToUtf8(argument);  // other lone surrogates: U+FFFD
 }
 

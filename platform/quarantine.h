@@ -35,6 +35,7 @@
 
 #include "platform/quarantine_index.h"
 #include "platform/quarantine_limits.h"
+#include "platform/result.h"
 #include "platform/store.h"
 
 namespace kv::platform {
@@ -55,6 +56,7 @@ enum class QuarantineStatus {
 struct QuarantineResult {
   QuarantineStatus status = QuarantineStatus::kFailed;
   std::string id;  // the item's id for kQuarantined and kDeleted
+  int cause = 0;   // for kFailed: the host's errno (result.h), 0 when no host call failed
   // true when the file is gone from the store, as DeleteStoreFile's kOk.
   bool Removed() const {
     return status == QuarantineStatus::kQuarantined || status == QuarantineStatus::kDeleted;
@@ -101,9 +103,9 @@ struct QuarantineListing {
 };
 
 // Every item the index records, and every file without a record, after
-// finishing interrupted moves. false when the quarantine folder or its
+// finishing interrupted moves. Fails when the quarantine folder or its
 // index cannot be read (a prefix without a quarantine lists nothing).
-[[nodiscard]] bool ListQuarantine(const Store& store, QuarantineListing& listing);
+[[nodiscard]] Result<QuarantineListing> ListQuarantine(const Store& store);
 
 enum class QuarantineChange {
   kDone,
@@ -114,21 +116,29 @@ enum class QuarantineChange {
   kFailed,         // the quarantine or the target could not be changed
 };
 
+struct QuarantineChangeResult {
+  QuarantineChange change = QuarantineChange::kDone;
+  int cause = 0;  // for kFailed and kNotRecorded: the host's errno, when a host call failed
+};
+
 // Moves item `id` back to its device path in the store, or to `hostPath`,
 // never over an existing entry, with its permissions as they were, and
 // records "restored".
-[[nodiscard]] QuarantineChange RestoreQuarantineItem(
+[[nodiscard]] QuarantineChangeResult RestoreQuarantineItem(
     const Store& store, std::string_view id,
     const std::optional<std::filesystem::path>& hostPath = std::nullopt);
 
 // Deletes item `id` from the quarantine (a missing file too) and records
 // "purged".
-[[nodiscard]] QuarantineChange PurgeQuarantineItem(const Store& store, std::string_view id);
+[[nodiscard]] QuarantineChangeResult PurgeQuarantineItem(const Store& store, std::string_view id);
 
-// Purges every item quarantined more than `days` days before `now`;
-// `purged` counts them. kFailed when any could not be purged.
-[[nodiscard]] QuarantineChange PurgeQuarantineOlderThan(const Store& store, std::uint64_t days,
-                                                        std::chrono::system_clock::time_point now,
-                                                        std::size_t& purged);
+struct QuarantinePurge {
+  QuarantineChangeResult result;  // kFailed (with the last cause) when any could not be purged
+  std::size_t purged = 0;
+};
+
+// Purges every item quarantined more than `days` days before `now`.
+[[nodiscard]] QuarantinePurge PurgeQuarantineOlderThan(const Store& store, std::uint64_t days,
+                                                       std::chrono::system_clock::time_point now);
 
 }  // namespace kv::platform

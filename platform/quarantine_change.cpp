@@ -19,65 +19,64 @@
 namespace kv::platform {
 namespace {
 
+QuarantineChangeResult Failed(int cause) { return {QuarantineChange::kFailed, cause}; }
+
 // The quarantine opened and settled, and the item `id`'s first record when
 // its file is in the quarantine (or, with `missingToo`, has gone).
-QuarantineChange FindItem(const Store& store, std::string_view id, bool missingToo,
-                          UniqueFd& folder, QuarantineRecord& record) {
-  if (!IsItemId(id)) return QuarantineChange::kNoSuchItem;
-  QuarantineListing listing;
-  if (!ListQuarantine(store, listing)) return QuarantineChange::kFailed;
-  for (const QuarantineItem& item : listing.items) {
+QuarantineChangeResult FindItem(const Store& store, std::string_view id, bool missingToo,
+                                UniqueFd& folder, QuarantineRecord& record) {
+  if (!IsItemId(id)) return {QuarantineChange::kNoSuchItem, 0};
+  const Result<QuarantineListing> listing = ListQuarantine(store);
+  if (!listing.Ok()) return Failed(listing.cause);
+  for (const QuarantineItem& item : listing.value.items) {
     if (item.record.id != id) continue;
     const bool present = item.state == QuarantineItemState::kQuarantined;
     if (!present && !(missingToo && item.state == QuarantineItemState::kMissing)) break;
     record = item.record;
-    return OpenQuarantineFolder(store, false, folder) ? QuarantineChange::kDone
-                                                      : QuarantineChange::kFailed;
+    Result<UniqueFd> opened = OpenQuarantineFolder(store, false);
+    if (!opened.Ok()) return Failed(opened.cause);
+    folder = std::move(opened.value);
+    return {};
   }
-  return QuarantineChange::kNoSuchItem;
+  return {QuarantineChange::kNoSuchItem, 0};
 }
 
-QuarantineChange Record(int folder, QuarantineRecord record, QuarantineOutcome outcome,
-                        std::u16string_view to = {}) {
+QuarantineChangeResult Record(int folder, QuarantineRecord record, QuarantineOutcome outcome,
+                              std::u16string_view to = {}) {
   const auto now = std::chrono::system_clock::now();
   record.outcome = outcome;
   record.time = UtcTimeText(now);
   record.to = to;
-  return AppendIndexLine(folder, RecordLine(record)) ? QuarantineChange::kDone
-                                                     : QuarantineChange::kNotRecorded;
+  const Result<void> appended = AppendIndexLine(folder, RecordLine(record));
+  if (appended.Ok()) return {};
+  return {QuarantineChange::kNotRecorded, appended.cause};
 }
 
 // Moves item `id` to `name` in `toFolder`, never replacing an entry: a
 // rename, or on another file system a copy and the removal of the item.
-QuarantineChange MoveOut(int folder, const std::string& id, int toFolder, const std::string& name,
-                         mode_t mode) {
+QuarantineChangeResult MoveOut(int folder, const std::string& id, int toFolder,
+                               const std::string& name, mode_t mode) {
   const UniqueFd item(::openat(folder, id.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-  if (!item.IsValid()) return QuarantineChange::kNoSuchItem;
-  int moved = -1;
-  if (ConsumeFault(FaultPoint::kQuarantineMove)) {
-    errno = EIO;
-  } else if (ConsumeFault(FaultPoint::kQuarantineCrossDevice)) {
-    errno = EXDEV;
-  } else {
-    moved = ::renameat2(folder, id.c_str(), toFolder, name.c_str(), RENAME_NOREPLACE);
-  }
-  if (moved != 0) {
-    if (errno == EEXIST) return QuarantineChange::kTargetExists;
-    if (errno == ENOENT) return QuarantineChange::kTargetMissing;
-    if (errno != EXDEV) return QuarantineChange::kFailed;
-    if (!CopyFileInto(item.Get(), toFolder, name, mode)) {
-      return errno == EEXIST ? QuarantineChange::kTargetExists : QuarantineChange::kFailed;
+  if (!item.IsValid()) return {QuarantineChange::kNoSuchItem, 0};
+  if (RenameNoReplace(folder, id, toFolder, name) != 0) {
+    if (errno == EEXIST) return {QuarantineChange::kTargetExists, 0};
+    if (errno == ENOENT) return {QuarantineChange::kTargetMissing, 0};
+    if (errno != EXDEV) return Failed(errno);
+    if (const Result<void> copied = CopyFileInto(item.Get(), toFolder, name, mode); !copied.Ok()) {
+      if (copied.cause == EEXIST) return {QuarantineChange::kTargetExists, 0};
+      return Failed(copied.cause);
     }
     if (::unlinkat(folder, id.c_str(), 0) != 0) {
+      const int cause = errno;
       (void)::unlinkat(toFolder, name.c_str(), 0);
-      return QuarantineChange::kFailed;
+      return Failed(cause);
     }
   }
   (void)::fchmod(item.Get(), mode);
   (void)::fsync(item.Get());
   SyncFolder(toFolder);
   SyncFolder(folder);
-  return QuarantineChange::kDone;
+  return {};
 }
 
 // "/home/me/a.exe" as the host bytes it was recorded from, name by name.
@@ -96,22 +95,22 @@ bool HostPathOfRecord(std::u16string_view path, std::string& hostPath) {
 
 }  // namespace
 
-QuarantineChange RestoreQuarantineItem(const Store& store, std::string_view id,
-                                       const std::optional<std::filesystem::path>& hostPath) {
+QuarantineChangeResult RestoreQuarantineItem(const Store& store, std::string_view id,
+                                             const std::optional<std::filesystem::path>& hostPath) {
   UniqueFd folder;
   QuarantineRecord record;
-  if (const QuarantineChange found = FindItem(store, id, false, folder, record);
-      found != QuarantineChange::kDone) {
+  if (const QuarantineChangeResult found = FindItem(store, id, false, folder, record);
+      found.change != QuarantineChange::kDone) {
     return found;
   }
   const mode_t mode = record.permissions & 07777;
-  QuarantineChange moved;
+  QuarantineChangeResult moved;
   std::u16string to;
   // A host file's record holds its absolute host path: it goes back there.
   std::optional<std::filesystem::path> target = hostPath;
   std::string recordedHostPath;
   if (!target && record.path.starts_with(u'/')) {
-    if (!HostPathOfRecord(record.path, recordedHostPath)) return QuarantineChange::kFailed;
+    if (!HostPathOfRecord(record.path, recordedHostPath)) return Failed(0);
     target = recordedHostPath;
   }
   if (target) {
@@ -122,11 +121,11 @@ QuarantineChange RestoreQuarantineItem(const Store& store, std::string_view id,
     const Result<ResolvedEntry> found = ResolveStoreEntry(store, record.path);
     switch (found.status) {
       case FileStatus::kOk:
-        return QuarantineChange::kTargetExists;
+        return {QuarantineChange::kTargetExists, 0};
       case FileStatus::kFailed:
       case FileStatus::kLocked:
       case FileStatus::kNotRegular:
-        return QuarantineChange::kTargetMissing;
+        return {QuarantineChange::kTargetMissing, 0};
       case FileStatus::kFileNotFound:
         break;
     }
@@ -134,45 +133,44 @@ QuarantineChange RestoreQuarantineItem(const Store& store, std::string_view id,
                     mode);
     to = record.path;
   }
-  if (moved != QuarantineChange::kDone) return moved;
+  if (moved.change != QuarantineChange::kDone) return moved;
   return Record(folder.Get(), record, QuarantineOutcome::kRestored, to);
 }
 
-QuarantineChange PurgeQuarantineItem(const Store& store, std::string_view id) {
+QuarantineChangeResult PurgeQuarantineItem(const Store& store, std::string_view id) {
   UniqueFd folder;
   QuarantineRecord record;
-  if (const QuarantineChange found = FindItem(store, id, true, folder, record);
-      found != QuarantineChange::kDone) {
+  if (const QuarantineChangeResult found = FindItem(store, id, true, folder, record);
+      found.change != QuarantineChange::kDone) {
     return found;
   }
   if (::unlinkat(folder.Get(), record.id.c_str(), 0) != 0 && errno != ENOENT) {
-    return QuarantineChange::kFailed;
+    return Failed(errno);
   }
   SyncFolder(folder.Get());
   return Record(folder.Get(), record, QuarantineOutcome::kPurged);
 }
 
-QuarantineChange PurgeQuarantineOlderThan(const Store& store, std::uint64_t days,
-                                          std::chrono::system_clock::time_point now,
-                                          std::size_t& purged) {
-  purged = 0;
-  QuarantineListing listing;
-  if (!ListQuarantine(store, listing)) return QuarantineChange::kFailed;
+QuarantinePurge PurgeQuarantineOlderThan(const Store& store, std::uint64_t days,
+                                         std::chrono::system_clock::time_point now) {
+  QuarantinePurge purge;
+  const Result<QuarantineListing> listing = ListQuarantine(store);
+  if (!listing.Ok()) return {Failed(listing.cause)};
   const auto age = std::chrono::hours(24) * static_cast<std::int64_t>(days);
-  QuarantineChange result = QuarantineChange::kDone;
-  for (const QuarantineItem& item : listing.items) {
-    std::chrono::system_clock::time_point when;
+  for (const QuarantineItem& item : listing.value.items) {
     const bool held = item.state == QuarantineItemState::kQuarantined ||
                       item.state == QuarantineItemState::kMissing;
-    if (!held || !ParseUtcTime(item.record.time, when) || now - when < age) continue;
-    const QuarantineChange change = PurgeQuarantineItem(store, item.record.id);
-    if (change == QuarantineChange::kDone) {
-      ++purged;
+    const std::optional<std::chrono::system_clock::time_point> when =
+        ParseUtcTime(item.record.time);
+    if (!held || !when || now - *when < age) continue;
+    const QuarantineChangeResult change = PurgeQuarantineItem(store, item.record.id);
+    if (change.change == QuarantineChange::kDone) {
+      ++purge.purged;
     } else {
-      result = QuarantineChange::kFailed;
+      purge.result = Failed(change.cause);
     }
   }
-  return result;
+  return purge;
 }
 
 }  // namespace kv::platform

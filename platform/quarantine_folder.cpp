@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -66,9 +67,9 @@ bool ReadSmallFile(int fd, std::string& content) {
 }
 
 bool IndexHolds(int folder, const QuarantineRecord& record) {
-  std::vector<QuarantineRecord> records;
-  std::size_t unreadable = 0;
-  if (!ReadIndex(folder, records, unreadable)) return false;
+  const Result<IndexRecords> index = ReadIndex(folder);
+  if (!index.Ok()) return false;
+  const std::vector<QuarantineRecord>& records = index.value.records;
   return std::any_of(records.begin(), records.end(), [&](const QuarantineRecord& seen) {
     return seen.id == record.id && seen.outcome == record.outcome;
   });
@@ -77,10 +78,11 @@ bool IndexHolds(int folder, const QuarantineRecord& record) {
 // Decides one pending record whose mover is gone (its lock is ours).
 void FinishMove(const Store& store, int folder, const std::string& pendingName, int pending) {
   std::string line;
-  QuarantineRecord record;
-  if (!ReadSmallFile(pending, line) || !ParseRecordLine(line, record) || !IsItemId(record.id)) {
+  std::optional<QuarantineRecord> parsed;
+  if (!ReadSmallFile(pending, line) || !(parsed = ParseRecordLine(line)) || !IsItemId(parsed->id)) {
     return;  // not ours to judge: left for a person to look at
   }
+  const QuarantineRecord& record = *parsed;
   if (record.outcome == QuarantineOutcome::kQuarantined) {
     // The crash may have come before the permissions were taken away.
     const UniqueFd item(::openat(folder, record.id.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
@@ -94,7 +96,7 @@ void FinishMove(const Store& store, int folder, const std::string& pendingName, 
       happened = !ResolveStoreEntry(store, record.path).Ok();
     }
     // Not happened: the file is still in the store; the record is dropped.
-    if (happened && !AppendIndexLine(folder, RecordLine(record))) return;
+    if (happened && !AppendIndexLine(folder, RecordLine(record)).Ok()) return;
   }
   (void)::unlinkat(folder, (record.id + std::string(kPartialSuffix)).c_str(), 0);
   (void)::unlinkat(folder, pendingName.c_str(), 0);
@@ -116,18 +118,19 @@ UniqueFd HoldIndexLock(int folder) {
 
 }  // namespace
 
-bool OpenQuarantineFolder(const Store& store, bool create, UniqueFd& folder, bool* missing) {
-  if (missing != nullptr) *missing = false;
-  if (store.PrefixPath().empty()) return false;
+Result<UniqueFd> OpenQuarantineFolder(const Store& store, bool create) {
+  if (store.PrefixPath().empty()) return Failure{FileStatus::kFailed, EBADF};
   const UniqueFd prefix(::open(store.PrefixPath().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!prefix.IsValid()) return false;
+  if (!prefix.IsValid()) return HostFailure();
   if (create && ::mkdirat(prefix.Get(), "quarantine", S_IRWXU) != 0 && errno != EEXIST) {
-    return false;
+    return HostFailure();
   }
-  folder.Reset(
+  UniqueFd folder(
       ::openat(prefix.Get(), "quarantine", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!folder.IsValid() && missing != nullptr) *missing = errno == ENOENT;
-  return folder.IsValid();
+  if (!folder.IsValid()) {
+    return HostFailure(errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed);
+  }
+  return folder;
 }
 
 void FinishInterruptedMoves(const Store& store, int folder) {
@@ -163,18 +166,27 @@ PendingRecord::PendingRecord(int folder, const QuarantineRecord& record)
   const std::string newName = record.id + std::string(kPendingNewSuffix);
   {
     const UniqueFd indexLock = HoldIndexLock(folder);
-    if (!indexLock.IsValid()) return;
+    if (!indexLock.IsValid()) {
+      cause_ = errno;
+      return;
+    }
     fd_.Reset(::openat(folder, newName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                        S_IRUSR | S_IWUSR));
+    if (!fd_.IsValid()) {
+      cause_ = errno;
+      return;
+    }
     // The lock goes with the open file through the rename below.
-    if (fd_.IsValid() && ::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
+      cause_ = errno;
       (void)::unlinkat(folder, newName.c_str(), 0);
       fd_.Reset();
+      return;
     }
   }
-  if (!fd_.IsValid()) return;
   if (!WriteAll(fd_.Get(), RecordLine(record)) || ::fsync(fd_.Get()) != 0 ||
       ::renameat(folder, newName.c_str(), folder, name_.c_str()) != 0) {
+    cause_ = errno;
     (void)::unlinkat(folder, newName.c_str(), 0);
     fd_.Reset();
     return;
@@ -208,10 +220,18 @@ void SyncFolder(int folder) {
   if (opened.IsValid()) (void)::fsync(opened.Get());
 }
 
-bool CopyFileInto(int from, int folder, const std::string& name, mode_t mode) {
+int RenameNoReplace(int fromFolder, const std::string& from, int toFolder, const std::string& to) {
+  if (ConsumeFault(FaultPoint::kQuarantineMove) ||
+      ConsumeFault(FaultPoint::kQuarantineCrossDevice)) {
+    return -1;
+  }
+  return ::renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE);
+}
+
+Result<void> CopyFileInto(int from, int folder, const std::string& name, mode_t mode) {
   UniqueFd to(
       ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
-  if (!to.IsValid()) return false;
+  if (!to.IsValid()) return HostFailure();
   std::vector<char> buffer(std::size_t{1} << 16);
   bool copied = true;
   for (off_t at = 0; copied;) {
@@ -227,8 +247,10 @@ bool CopyFileInto(int from, int folder, const std::string& name, mode_t mode) {
   }
   // fchmod too: the creation mode is cut by the umask.
   copied = copied && ::fchmod(to.Get(), mode) == 0 && ::fsync(to.Get()) == 0 && to.Close();
-  if (!copied) (void)::unlinkat(folder, name.c_str(), 0);
-  return copied;
+  if (copied) return {};
+  const Failure failed = HostFailure();
+  (void)::unlinkat(folder, name.c_str(), 0);
+  return failed;
 }
 
 }  // namespace kv::platform

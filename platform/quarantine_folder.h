@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "platform/quarantine_index.h"
+#include "platform/result.h"
 #include "platform/store.h"
 #include "platform/unique_fd.h"
 #include "platform/utc_time.h"
@@ -26,10 +27,9 @@
 namespace kv::platform {
 
 // Opens <prefix>/quarantine (never through a link), creating it with
-// permissions 0700 when `create` and missing. false when it cannot; with
-// `create` false, a missing folder is false with `missing` set.
-[[nodiscard]] bool OpenQuarantineFolder(const Store& store, bool create, UniqueFd& folder,
-                                        bool* missing = nullptr);
+// permissions 0700 when `create` and missing. With `create` false, a
+// missing folder is kFileNotFound.
+[[nodiscard]] Result<UniqueFd> OpenQuarantineFolder(const Store& store, bool create);
 
 // Completes or rolls back every move a crash interrupted (quarantine.h),
 // passing over the pending records a live mover still holds.
@@ -46,6 +46,8 @@ class PendingRecord {
   PendingRecord& operator=(const PendingRecord&) = delete;
 
   bool IsWritten() const { return written_; }
+  // Why it is not written: the host's cause.
+  int Cause() const { return cause_; }
   // Removes the pending file: the move is finished or rolled back.
   void Drop();
 
@@ -54,6 +56,7 @@ class PendingRecord {
   std::string name_;
   UniqueFd fd_;
   bool written_ = false;
+  int cause_ = 0;
 };
 
 // The bytes the item files in the folder take together.
@@ -63,9 +66,13 @@ std::uint64_t ItemBytes(int folder);
 // crash; `folder` may be an O_PATH descriptor.
 void SyncFolder(int folder);
 
+// renameat2 without replacing; a fault may refuse it or call it a move
+// across file systems (EXDEV).
+int RenameNoReplace(int fromFolder, const std::string& from, int toFolder, const std::string& to);
+
 // Copies the whole file `from` (read with pread from 0) to a new file `name`
 // in `folder` (O_EXCL, never through a link) with `mode`, and flushes it.
 // On failure the new file is removed. `fault` is armed for the write.
-[[nodiscard]] bool CopyFileInto(int from, int folder, const std::string& name, mode_t mode);
+[[nodiscard]] Result<void> CopyFileInto(int from, int folder, const std::string& name, mode_t mode);
 
 }  // namespace kv::platform

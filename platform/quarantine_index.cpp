@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -30,16 +31,16 @@ bool IsItemRecord(QuarantineOutcome outcome) {
 
 std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 
-// The field as ASCII text, or false when absent or not ASCII.
-bool AsciiField(const JsonObject& object, std::string_view name, std::string& out) {
+// The field as ASCII text; nothing when absent or not ASCII.
+std::optional<std::string> AsciiField(const JsonObject& object, std::string_view name) {
   const std::u16string* text = object.Text(name);
-  if (text == nullptr) return false;
-  out.clear();
+  if (text == nullptr) return std::nullopt;
+  std::string out;
   for (const char16_t unit : *text) {
-    if (unit < 0x20 || unit > 0x7E) return false;
+    if (unit < 0x20 || unit > 0x7E) return std::nullopt;
     out += static_cast<char>(unit);
   }
-  return true;
+  return out;
 }
 
 bool IsHexDigest(std::string_view text) {
@@ -71,102 +72,107 @@ std::string RecordLine(const QuarantineRecord& record) {
   return WriteJsonLine(object) + "\n";
 }
 
-bool ParseRecordLine(std::string_view line, QuarantineRecord& record) {
-  JsonObject object;
-  std::string outcome;
-  if (!ReadJsonLine(line, object) || !AsciiField(object, "id", record.id) ||
-      !AsciiField(object, "time", record.time) || !AsciiField(object, "outcome", outcome) ||
-      object.Text("path") == nullptr || record.id.empty()) {
-    return false;
+std::optional<QuarantineRecord> ParseRecordLine(std::string_view line) {
+  const std::optional<JsonObject> object = ReadJsonLine(line);
+  if (!object) return std::nullopt;
+  const std::optional<std::string> id = AsciiField(*object, "id");
+  const std::optional<std::string> time = AsciiField(*object, "time");
+  const std::optional<std::string> outcome = AsciiField(*object, "outcome");
+  if (!id || !time || !outcome || object->Text("path") == nullptr || id->empty()) {
+    return std::nullopt;
   }
-  record.path = *object.Text("path");
-  bool known = false;
-  for (std::size_t i = 0; i < kOutcomeNames.size(); ++i) {
-    if (outcome == kOutcomeNames[i]) {
-      record.outcome = static_cast<QuarantineOutcome>(i);
-      known = true;
-    }
-  }
-  if (!known) return false;
+  QuarantineRecord record;
+  record.id = *id;
+  record.time = *time;
+  record.path = *object->Text("path");
+  const auto* named = std::find(kOutcomeNames.begin(), kOutcomeNames.end(), *outcome);
+  if (named == kOutcomeNames.end()) return std::nullopt;
+  record.outcome = static_cast<QuarantineOutcome>(named - kOutcomeNames.begin());
   if (IsItemRecord(record.outcome)) {
-    std::string permissions;
-    const std::uint64_t* size = object.Number("size");
-    if (size == nullptr || !AsciiField(object, "sha256", record.sha256) ||
-        !IsHexDigest(record.sha256) || object.Text("signature") == nullptr ||
-        object.Text("scan_mode") == nullptr || !AsciiField(object, "permissions", permissions) ||
-        permissions.size() != 4 || permissions.find_first_not_of("01234567") != permissions.npos) {
-      return false;
+    const std::uint64_t* size = object->Number("size");
+    const std::optional<std::string> sha256 = AsciiField(*object, "sha256");
+    const std::optional<std::string> permissions = AsciiField(*object, "permissions");
+    if (size == nullptr || !sha256 || !IsHexDigest(*sha256) ||
+        object->Text("signature") == nullptr || object->Text("scan_mode") == nullptr ||
+        !permissions || permissions->size() != 4 ||
+        permissions->find_first_not_of("01234567") != std::string::npos) {
+      return std::nullopt;
     }
     record.size = *size;
-    record.signature = *object.Text("signature");
-    record.scanMode = *object.Text("scan_mode");
-    record.permissions = static_cast<unsigned>(std::stoul(permissions, nullptr, 8));
+    record.sha256 = *sha256;
+    record.signature = *object->Text("signature");
+    record.scanMode = *object->Text("scan_mode");
+    record.permissions = static_cast<unsigned>(std::stoul(*permissions, nullptr, 8));
   }
   if (record.outcome == QuarantineOutcome::kRestored) {
-    if (object.Text("to") == nullptr) return false;
-    record.to = *object.Text("to");
+    if (object->Text("to") == nullptr) return std::nullopt;
+    record.to = *object->Text("to");
   }
-  return true;
+  return record;
 }
 
-bool AppendIndexLine(int folder, std::string_view line) {
+Result<void> AppendIndexLine(int folder, std::string_view line) {
   const UniqueFd index(::openat(folder, kIndexName,
                                 O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
                                 S_IRUSR | S_IWUSR));
-  if (!index.IsValid() ||
-      LockWaiting(index.Get(), Sharing::kNone, limits::kLogLockWait) != LockStatus::kLocked) {
-    return false;
+  if (!index.IsValid()) return HostFailure();
+  if (Result<void> locked = CheckAndLock(index.Get(), Sharing::kNone, limits::kLogLockWait);
+      !locked.Ok()) {
+    return locked.Error();
   }
   struct stat status {};
-  if (::fstat(index.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  if (::fstat(index.Get(), &status) != 0) return HostFailure();
   std::string bytes(line);
   // A line a crash cut short is ended here, so that it spoils only itself.
   char last = '\n';
-  if (status.st_size > 0 && ::pread(index.Get(), &last, 1, status.st_size - 1) != 1) return false;
+  if (status.st_size > 0 && ::pread(index.Get(), &last, 1, status.st_size - 1) != 1) {
+    return HostFailure();
+  }
   if (last != '\n') bytes.insert(0, 1, '\n');
   const bool wrote = !ConsumeFault(FaultPoint::kQuarantineRecord) && WriteAll(index.Get(), bytes);
   if (!wrote || ::fsync(index.Get()) != 0) {
+    const Failure failed = HostFailure();
     (void)::ftruncate(index.Get(), status.st_size);
-    return false;
+    return failed;
   }
-  return true;
+  return {};
 }
 
-bool ReadIndex(int folder, std::vector<QuarantineRecord>& records, std::size_t& unreadable) {
-  records.clear();
-  unreadable = 0;
+Result<IndexRecords> ReadIndex(int folder) {
   const UniqueFd index(::openat(folder, kIndexName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
-  if (!index.IsValid()) return errno == ENOENT;
-  struct stat status {};
-  if (::fstat(index.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-      static_cast<std::uint64_t>(status.st_size) > limits::kMaxQuarantineIndexBytes ||
-      LockWaiting(index.Get(), Sharing::kRead, limits::kLogLockWait) != LockStatus::kLocked) {
-    return false;
+  if (!index.IsValid()) {
+    if (errno == ENOENT) return IndexRecords{};
+    return HostFailure();
+  }
+  if (Result<void> locked = CheckAndLock(index.Get(), Sharing::kRead, limits::kLogLockWait);
+      !locked.Ok()) {
+    return locked.Error();
   }
   std::string content;
   std::array<char, 1 << 16> buffer{};
   for (;;) {
     const ssize_t got = ::read(index.Get(), buffer.data(), buffer.size());
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
+    if (got < 0) return HostFailure();
     if (got == 0) break;
     content.append(buffer.data(), static_cast<std::size_t>(got));
-    if (content.size() > limits::kMaxQuarantineIndexBytes) return false;
+    if (content.size() > limits::kMaxQuarantineIndexBytes)
+      return Failure{FileStatus::kFailed, EFBIG};
   }
+  IndexRecords read;
   std::size_t start = 0;
   while (start < content.size()) {
     std::size_t end = content.find('\n', start);
     if (end == content.npos) end = content.size();
     const std::string_view line(content.data() + start, end - start);
-    QuarantineRecord record;
-    if (ParseRecordLine(line, record)) {
-      records.push_back(std::move(record));
+    if (std::optional<QuarantineRecord> record = ParseRecordLine(line)) {
+      read.records.push_back(std::move(*record));
     } else if (!line.empty()) {
-      ++unreadable;
+      ++read.unreadable;
     }
     start = end + 1;
   }
-  return true;
+  return read;
 }
 
 }  // namespace kv::platform

@@ -33,9 +33,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/result.h"
 
 namespace kv::platform {
 
@@ -62,19 +65,23 @@ inline constexpr char kIndexName[] = "index.ndjson";
 // The record as one index line, with its LF.
 std::string RecordLine(const QuarantineRecord& record);
 
-// Parses one index line; false when it is no record of the format above.
-[[nodiscard]] bool ParseRecordLine(std::string_view line, QuarantineRecord& record);
+// Parses one index line; nothing when it is no record of the format above.
+std::optional<QuarantineRecord> ParseRecordLine(std::string_view line);
 
 // Appends `line` to the index in the open quarantine folder `folder`,
 // creating it, under an exclusive lock held for the one write, and flushes
-// it to the disk. A write cut short is taken back. false when the line is
+// it to the disk. A write cut short is taken back. Fails when the line is
 // not wholly in the index.
-[[nodiscard]] bool AppendIndexLine(int folder, std::string_view line);
+[[nodiscard]] Result<void> AppendIndexLine(int folder, std::string_view line);
 
-// Every record of the index in file order; `unreadable` counts the lines
-// that are not records. A missing index holds no records. false when it
-// cannot be read (or is larger than limits::kMaxQuarantineIndexBytes).
-[[nodiscard]] bool ReadIndex(int folder, std::vector<QuarantineRecord>& records,
-                             std::size_t& unreadable);
+struct IndexRecords {
+  std::vector<QuarantineRecord> records;  // in file order
+  std::size_t unreadable = 0;             // lines that are not records
+};
+
+// Every record of the index. A missing index holds no records. Fails when
+// it cannot be read, or is larger than limits::kMaxQuarantineIndexBytes
+// (the cause EFBIG).
+[[nodiscard]] Result<IndexRecords> ReadIndex(int folder);
 
 }  // namespace kv::platform

@@ -69,16 +69,17 @@ std::string_view ItemStateName(QuarantineItemState state) {
   return kStateNames[static_cast<std::size_t>(state)];
 }
 
-bool ListQuarantine(const Store& store, QuarantineListing& listing) {
-  listing = {};
-  UniqueFd folder;
-  bool missing = false;
-  if (!OpenQuarantineFolder(store, false, folder, &missing)) return missing;
-  FinishInterruptedMoves(store, folder.Get());
-  std::vector<QuarantineRecord> records;
-  if (!ReadIndex(folder.Get(), records, listing.unreadableLines)) return false;
+Result<QuarantineListing> ListQuarantine(const Store& store) {
+  const Result<UniqueFd> folder = OpenQuarantineFolder(store, false);
+  if (folder.status == FileStatus::kFileNotFound) return QuarantineListing{};
+  if (!folder.Ok()) return folder.Error();
+  FinishInterruptedMoves(store, folder.value.Get());
+  Result<IndexRecords> index = ReadIndex(folder.value.Get());
+  if (!index.Ok()) return index.Error();
+  QuarantineListing listing;
+  listing.unreadableLines = index.value.unreadable;
   std::map<std::string, std::size_t> byId;
-  for (QuarantineRecord& record : records) {
+  for (QuarantineRecord& record : index.value.records) {
     const auto known = byId.find(record.id);
     const bool opens = record.outcome == QuarantineOutcome::kQuarantined ||
                        record.outcome == QuarantineOutcome::kDeleted;
@@ -93,9 +94,9 @@ bool ListQuarantine(const Store& store, QuarantineListing& listing) {
       listing.items[known->second].latest = std::move(record);
     }
   }
-  for (QuarantineItem& item : listing.items) item.state = StateOf(item.latest, folder.Get());
-  AddUnrecorded(folder.Get(), byId, listing);
-  return true;
+  for (QuarantineItem& item : listing.items) item.state = StateOf(item.latest, folder.value.Get());
+  AddUnrecorded(folder.value.Get(), byId, listing);
+  return listing;
 }
 
 }  // namespace kv::platform

@@ -26,20 +26,6 @@ bool SameInode(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// renameat2 without replacing; a fault may refuse it or call it a move
-// across file systems (EXDEV).
-int RenameNoReplace(int fromFolder, const std::string& from, int toFolder, const std::string& to) {
-  if (ConsumeFault(FaultPoint::kQuarantineMove)) {
-    errno = EIO;
-    return -1;
-  }
-  if (ConsumeFault(FaultPoint::kQuarantineCrossDevice)) {
-    errno = EXDEV;
-    return -1;
-  }
-  return ::renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE);
-}
-
 // The device path with its last name spelt as on the host, so that a
 // restore brings the file back under its own name.
 std::u16string RecordedPath(std::u16string_view devicePath, const std::string& hostName) {
@@ -59,9 +45,15 @@ struct FoundFile {
   struct stat status {};
 };
 
-QuarantineStatus OpenFound(FoundFile& found);
+// A failed quarantine with the host's cause as errno stands now.
+QuarantineResult HostRefused(QuarantineStatus status = QuarantineStatus::kFailed) {
+  return {status, {}, status == QuarantineStatus::kFailed ? errno : 0};
+}
 
-QuarantineStatus FindFile(const Store& store, std::u16string_view devicePath, FoundFile& found) {
+// What the lookup or open found: kQuarantined stands for "found and open".
+QuarantineResult OpenFound(FoundFile& found);
+
+QuarantineResult FindFile(const Store& store, std::u16string_view devicePath, FoundFile& found) {
   Result<ResolvedEntry> resolved = ResolveStoreEntry(store, devicePath);
   found.folder = std::move(resolved.value.folder);
   found.entry = std::move(resolved.value.entry);
@@ -69,77 +61,82 @@ QuarantineStatus FindFile(const Store& store, std::u16string_view devicePath, Fo
     case FileStatus::kOk:
       break;
     case FileStatus::kFileNotFound:
-      return QuarantineStatus::kNotFound;
+      return {QuarantineStatus::kNotFound, {}, 0};
     case FileStatus::kFailed:
     case FileStatus::kLocked:
     case FileStatus::kNotRegular:
-      return QuarantineStatus::kFailed;
+      return {QuarantineStatus::kFailed, {}, resolved.cause};
   }
   return OpenFound(found);
 }
 
 // A host file the user named for the quarantine (tarnscan scan): its
 // folder opened as it stands, its own name never followed as a link.
-QuarantineStatus FindHostFile(const std::filesystem::path& path, FoundFile& found) {
+QuarantineResult FindHostFile(const std::filesystem::path& path, FoundFile& found) {
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
   found.folder.Reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!found.folder.IsValid()) return QuarantineStatus::kFailed;
+  if (!found.folder.IsValid()) return HostRefused();
   found.entry.folder = found.folder.Get();
   found.entry.hostName = path.filename().string();
   if (::fstatat(found.entry.folder, found.entry.hostName.c_str(), &found.entry.status,
                 AT_SYMLINK_NOFOLLOW) != 0) {
-    return errno == ENOENT ? QuarantineStatus::kNotFound : QuarantineStatus::kFailed;
+    return HostRefused(errno == ENOENT ? QuarantineStatus::kNotFound : QuarantineStatus::kFailed);
   }
-  if (S_ISLNK(found.entry.status.st_mode)) return QuarantineStatus::kNotFound;
+  if (S_ISLNK(found.entry.status.st_mode)) return {QuarantineStatus::kNotFound, {}, 0};
   return OpenFound(found);
 }
 
-QuarantineStatus OpenFound(FoundFile& found) {
+QuarantineResult OpenFound(FoundFile& found) {
   const struct stat& seen = found.entry.status;
-  if (!S_ISREG(seen.st_mode) || !(seen.st_mode & S_IWUSR)) return QuarantineStatus::kFailed;
+  // What DeleteStoreFile refuses: no host call failed, so no cause.
+  if (!S_ISREG(seen.st_mode) || !(seen.st_mode & S_IWUSR)) return {};
   found.fd.Reset(::openat(found.entry.folder, found.entry.hostName.c_str(),
                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (!found.fd.IsValid()) {
-    return errno == ENOENT || errno == ELOOP ? QuarantineStatus::kNotFound
-                                             : QuarantineStatus::kFailed;
+    return HostRefused(errno == ENOENT || errno == ELOOP ? QuarantineStatus::kNotFound
+                                                         : QuarantineStatus::kFailed);
   }
-  if (::fstat(found.fd.Get(), &found.status) != 0 || !SameInode(found.status, seen)) {
-    return QuarantineStatus::kFailed;
-  }
-  return QuarantineStatus::kQuarantined;
+  if (::fstat(found.fd.Get(), &found.status) != 0) return HostRefused();
+  if (!SameInode(found.status, seen)) return {};
+  return {QuarantineStatus::kQuarantined, {}, 0};
 }
 
 // Moves the found file into the quarantine as `id`: a rename, or on another
-// file system a copy and the unlink of the original. false when the file
+// file system a copy and the unlink of the original. Fails when the file
 // stays in the store (and nothing of it in the quarantine).
-bool MoveIn(FoundFile& found, int quarantine, const std::string& id) {
+Result<void> MoveIn(FoundFile& found, int quarantine, const std::string& id) {
   const std::string& name = found.entry.hostName;
   if (RenameNoReplace(found.entry.folder, name, quarantine, id) == 0) {
     struct stat arrived {};
     if (::fstatat(quarantine, id.c_str(), &arrived, AT_SYMLINK_NOFOLLOW) == 0 &&
         SameInode(arrived, found.status)) {
-      return true;
+      return {};
     }
     // Another entry was swapped in under the name: it goes back.
     (void)::renameat2(quarantine, id.c_str(), found.entry.folder, name.c_str(), RENAME_NOREPLACE);
-    return false;
+    return Failure{};
   }
-  if (errno != EXDEV) return false;
+  if (errno != EXDEV) return HostFailure();
   const std::string partial = id + ".partial";
-  if (!CopyFileInto(found.fd.Get(), quarantine, partial, S_IRUSR | S_IWUSR)) return false;
+  if (Result<void> copied = CopyFileInto(found.fd.Get(), quarantine, partial, S_IRUSR | S_IWUSR);
+      !copied.Ok()) {
+    return copied;
+  }
   struct stat still {};
   const bool same = ::fstatat(found.entry.folder, name.c_str(), &still, AT_SYMLINK_NOFOLLOW) == 0 &&
                     SameInode(still, found.status);
   if (!same || ::renameat(quarantine, partial.c_str(), quarantine, id.c_str()) != 0) {
+    const Failure failed{FileStatus::kFailed, same ? errno : 0};
     (void)::unlinkat(quarantine, partial.c_str(), 0);
-    return false;
+    return failed;
   }
   SyncFolder(quarantine);
   if (ConsumeFault(FaultPoint::kDelete) || ::unlinkat(found.entry.folder, name.c_str(), 0) != 0) {
+    const Failure failed = HostFailure();
     (void)::unlinkat(quarantine, id.c_str(), 0);
-    return false;
+    return failed;
   }
-  return true;
+  return {};
 }
 
 // Puts a moved file back where it was found; false when it cannot (then it
@@ -167,22 +164,27 @@ QuarantineResult QuarantineFoundImpl(int quarantineFolder, FoundFile& found,
   record.signature = note.signature;
   record.scanMode = note.scanMode;
   record.permissions = found.status.st_mode & 07777;
-  if (!Sha256OfFile(found.fd.Get(), record.sha256, record.size)) return result;
+  const Result<FileDigest> digest = Sha256OfFile(found.fd.Get());
+  if (!digest.Ok()) return {QuarantineStatus::kFailed, {}, digest.cause};
+  record.sha256 = digest.value.sha256;
+  record.size = digest.value.size;
   const std::uint64_t held = ItemBytes(quarantineFolder);
   const bool full = held > capBytes || record.size > capBytes - held;
   record.outcome = full ? QuarantineOutcome::kDeleted : QuarantineOutcome::kQuarantined;
 
   PendingRecord pending(quarantineFolder, record);
-  if (!pending.IsWritten()) return result;
+  if (!pending.IsWritten()) return {QuarantineStatus::kFailed, {}, pending.Cause()};
   if (full) {
     // Deleted as before the quarantine existed; DeleteStoreFile's fault.
     if (ConsumeFault(FaultPoint::kDelete) ||
         ::unlinkat(found.entry.folder, found.entry.hostName.c_str(), 0) != 0) {
+      result.cause = errno;
       pending.Drop();
       return result;
     }
   } else {
-    if (!MoveIn(found, quarantineFolder, record.id)) {
+    if (const Result<void> moved = MoveIn(found, quarantineFolder, record.id); !moved.Ok()) {
+      result.cause = moved.cause;
       pending.Drop();
       return result;
     }
@@ -190,8 +192,10 @@ QuarantineResult QuarantineFoundImpl(int quarantineFolder, FoundFile& found,
   }
   SyncFolder(quarantineFolder);
   SyncFolder(found.entry.folder);
-  if (!AppendIndexLine(quarantineFolder, RecordLine(record))) {
+  if (const Result<void> recorded = AppendIndexLine(quarantineFolder, RecordLine(record));
+      !recorded.Ok()) {
     if (!full && MoveBack(found, quarantineFolder, record.id)) {
+      result.cause = recorded.cause;
       pending.Drop();
       return result;
     }
@@ -208,27 +212,31 @@ QuarantineResult QuarantineFoundImpl(int quarantineFolder, FoundFile& found,
 
 QuarantineResult QuarantineStoreFile(const Store& store, std::u16string_view devicePath,
                                      const QuarantineNote& note, std::uint64_t capBytes) {
-  UniqueFd quarantine;
-  if (!OpenQuarantineFolder(store, true, quarantine)) return {};
-  FinishInterruptedMoves(store, quarantine.Get());
+  const Result<UniqueFd> quarantine = OpenQuarantineFolder(store, true);
+  if (!quarantine.Ok()) return {QuarantineStatus::kFailed, {}, quarantine.cause};
+  FinishInterruptedMoves(store, quarantine.value.Get());
   FoundFile found;
-  const QuarantineStatus status = FindFile(store, devicePath, found);
-  if (status != QuarantineStatus::kQuarantined) return {status, {}};
-  return QuarantineFoundImpl(quarantine.Get(), found,
+  if (QuarantineResult opened = FindFile(store, devicePath, found);
+      opened.status != QuarantineStatus::kQuarantined) {
+    return opened;
+  }
+  return QuarantineFoundImpl(quarantine.value.Get(), found,
                              RecordedPath(devicePath, found.entry.hostName), note, capBytes);
 }
 
 QuarantineResult QuarantineHostFile(const Store& store, const std::filesystem::path& path,
                                     const QuarantineNote& note, std::uint64_t capBytes) {
-  UniqueFd quarantine;
-  if (!OpenQuarantineFolder(store, true, quarantine)) return {};
-  FinishInterruptedMoves(store, quarantine.Get());
+  const Result<UniqueFd> quarantine = OpenQuarantineFolder(store, true);
+  if (!quarantine.Ok()) return {QuarantineStatus::kFailed, {}, quarantine.cause};
+  FinishInterruptedMoves(store, quarantine.value.Get());
   FoundFile found;
   const std::filesystem::path absolute = std::filesystem::absolute(path);
-  const QuarantineStatus status = FindHostFile(absolute, found);
-  if (status != QuarantineStatus::kQuarantined) return {status, {}};
-  return QuarantineFoundImpl(quarantine.Get(), found, HostNameToDevice(absolute.native()), note,
-                             capBytes);
+  if (QuarantineResult opened = FindHostFile(absolute, found);
+      opened.status != QuarantineStatus::kQuarantined) {
+    return opened;
+  }
+  return QuarantineFoundImpl(quarantine.value.Get(), found, HostNameToDevice(absolute.native()),
+                             note, capBytes);
 }
 
 }  // namespace kv::platform

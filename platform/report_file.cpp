@@ -66,19 +66,19 @@ bool AppendReportLine(const Store& store, std::string_view line) {
   return file.IsValid() && WriteAll(file.Get(), bytes);
 }
 
-bool ReadReportLines(const Store& store, bool withOlder, std::vector<std::string>& lines) {
-  lines.clear();
+Result<std::vector<std::string>> ReadReportLines(const Store& store, bool withOlder) {
+  std::vector<std::string> lines;
   const std::filesystem::path folder = store.PrefixPath() / kFolderName;
   for (int number = withOlder ? limits::kReportGenerations : 0; number >= 0; --number) {
     const std::filesystem::path path = folder / Generation(number);
     std::error_code error;
     if (!std::filesystem::exists(path, error)) continue;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in) return HostFailure();
     for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
-    if (in.bad()) return false;
+    if (in.bad()) return HostFailure();
   }
-  return true;
+  return lines;
 }
 
 }  // namespace kv::platform

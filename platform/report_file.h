@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
 #include "platform/store.h"
 
 namespace kv::platform {
@@ -26,8 +27,7 @@ namespace kv::platform {
 
 // The report's lines, oldest first: the current file's, with `withOlder`
 // those of the kept generations before them. An absent file has none;
-// false when one that is there cannot be read.
-[[nodiscard]] bool ReadReportLines(const Store& store, bool withOlder,
-                                   std::vector<std::string>& lines);
+// fails when one that is there cannot be read.
+[[nodiscard]] Result<std::vector<std::string>> ReadReportLines(const Store& store, bool withOlder);
 
 }  // namespace kv::platform

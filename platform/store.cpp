@@ -30,20 +30,18 @@ std::filesystem::path HomeDirectory() {
 
 }  // namespace
 
-bool Store::Open(const std::filesystem::path& prefix, Store& store) {
-  store = Store();
+Result<Store> Store::Open(const std::filesystem::path& prefix) {
   std::error_code error;
   Store opened;
   opened.prefixPath_ = std::filesystem::absolute(prefix, error);
-  if (error) return false;
+  if (error) return Failure{FileStatus::kFailed, error.value()};
   opened.storePath_ = opened.prefixPath_ / "store";
   // Creation failing is not yet failure: another program may have made the
   // folder meanwhile. Whether the root opens decides.
   std::filesystem::create_directories(opened.storePath_, error);
   opened.root_ = UniqueFd(::open(opened.storePath_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!opened.root_.IsValid()) return false;
-  store = std::move(opened);
-  return true;
+  if (!opened.root_.IsValid()) return HostFailure();
+  return opened;
 }
 
 std::filesystem::path ChoosePrefix(const std::optional<std::string>& configured,

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/result.h"
 #include "platform/unique_fd.h"
 
 namespace kv::platform {
@@ -29,10 +30,10 @@ class Store {
   Store& operator=(const Store&) = delete;
 
   // Creates `prefix` and its "store" folder when missing and opens the
-  // store's root. false when either cannot be created or the root cannot be
-  // opened; `store` is then left opening nothing. The paths kept are
-  // absolute, so a later change of the current folder cannot move them.
-  [[nodiscard]] static bool Open(const std::filesystem::path& prefix, Store& store);
+  // store's root. Fails when either cannot be created or the root cannot be
+  // opened. The paths kept are absolute, so a later change of the current
+  // folder cannot move them.
+  [[nodiscard]] static Result<Store> Open(const std::filesystem::path& prefix);
 
   const std::filesystem::path& PrefixPath() const { return prefixPath_; }
   const std::filesystem::path& StorePath() const { return storePath_; }

@@ -38,15 +38,14 @@ Result<StoreEntry> FindHostName(int folder, std::u16string_view name) {
   }
   if (errno != ENOENT) return HostFailure();
 
-  FolderListing listing;
-  if (!FolderListing::Open(folder, listing)) return HostFailure();
+  Result<FolderListing> listing = FolderListing::Open(folder);
+  if (!listing.Ok()) return listing.Error();
   const std::u16string wanted = Folded(name);
   std::string best;
-  std::string candidate;
-  EntryKind kind;
-  while (listing.Next(candidate, kind)) {
-    if ((best.empty() || candidate < best) && Folded(HostNameToDevice(candidate)) == wanted) {
-      best = candidate;
+  while (std::optional<ListedEntry> candidate = listing.value.Next()) {
+    if ((best.empty() || candidate->hostName < best) &&
+        Folded(HostNameToDevice(candidate->hostName)) == wanted) {
+      best = std::move(candidate->hostName);
     }
   }
   if (best.empty()) {

@@ -26,9 +26,8 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  EncodeUtf8(text, LoneSurrogate::kReplace, out);  // cannot fail in this mode
-  return out;
+  // Never nothing in this mode.
+  return EncodeUtf8(text, LoneSurrogate::kReplace).value_or(std::string());
 }
 
 std::u16string WidenAnsi(std::string_view text) {

@@ -41,7 +41,7 @@ std::string UtcTimeText(std::chrono::system_clock::time_point time) {
   return text.data();
 }
 
-bool ParseUtcTime(std::string_view text, std::chrono::system_clock::time_point& time) {
+std::optional<std::chrono::system_clock::time_point> ParseUtcTime(std::string_view text) {
   std::tm utc{};
   char end = 0;
   const std::string copy(text);
@@ -49,12 +49,11 @@ bool ParseUtcTime(std::string_view text, std::chrono::system_clock::time_point& 
       std::sscanf(copy.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &utc.tm_year, &utc.tm_mon,
                   &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &end) != 7 ||
       end != 'Z') {
-    return false;
+    return std::nullopt;
   }
   utc.tm_year -= 1900;
   utc.tm_mon -= 1;
-  time = std::chrono::system_clock::from_time_t(::timegm(&utc));
-  return true;
+  return std::chrono::system_clock::from_time_t(::timegm(&utc));
 }
 
 }  // namespace kv::platform

@@ -5,14 +5,15 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace kv::platform {
 
-// "2026-12-07T04:16:15Z" and back; ParseUtcTime false for any other shape.
+// "2026-12-07T04:16:15Z" and back; ParseUtcTime nothing for any other shape.
 std::string UtcTimeText(std::chrono::system_clock::time_point time);
-[[nodiscard]] bool ParseUtcTime(std::string_view text, std::chrono::system_clock::time_point& time);
+std::optional<std::chrono::system_clock::time_point> ParseUtcTime(std::string_view text);
 
 // An id that sorts by time: "20261207T041615Z-1a2b3c4d", the UTC time and
 // 8 random lower-case hex digits.

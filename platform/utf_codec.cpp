@@ -108,8 +108,8 @@ std::u16string DecodeUtf8(std::string_view text, IllFormedUtf8 mode) {
   return out;
 }
 
-bool EncodeUtf8(std::u16string_view text, LoneSurrogate mode, std::string& out) {
-  out.clear();
+std::optional<std::string> EncodeUtf8(std::u16string_view text, LoneSurrogate mode) {
+  std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t u = text[i];
@@ -123,10 +123,10 @@ bool EncodeUtf8(std::u16string_view text, LoneSurrogate mode, std::string& out) 
     } else if (u >= kLowSurrogateBase + 0x80 && u <= kLowSurrogateBase + 0xFF) {
       out.push_back(static_cast<char>(u - kLowSurrogateBase));
     } else {
-      return false;
+      return std::nullopt;
     }
   }
-  return true;
+  return out;
 }
 
 }  // namespace kv::platform

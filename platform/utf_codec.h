@@ -5,6 +5,7 @@
 // Entry points: DecodeUtf8, EncodeUtf8.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,8 @@ enum class LoneSurrogate {
 
 std::u16string DecodeUtf8(std::string_view text, IllFormedUtf8 mode);
 
-// false only in kUnescapeBytes mode, for a lone surrogate outside
-// U+DC80..U+DCFF; `out` is then unspecified.
-bool EncodeUtf8(std::u16string_view text, LoneSurrogate mode, std::string& out);
+// Nothing only in kUnescapeBytes mode, for a lone surrogate outside
+// U+DC80..U+DCFF.
+std::optional<std::string> EncodeUtf8(std::u16string_view text, LoneSurrogate mode);
 
 }  // namespace kv::platform

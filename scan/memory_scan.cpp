@@ -88,12 +88,11 @@ ProcessMatch MatchProcess(const platform::Store& store, const SignatureList& pro
   for (const SignatureRecord& signature : processSignatures) {
     if (platform::WidenAnsi(signature.pattern) != process.exeName) continue;
     processName = signature.pattern;
-    platform::ProcessHandle handle;
-    if (!platform::ProcessHandle::Open(store, process.id, handle)) {
-      return ProcessMatch::kNotTerminated;
-    }
-    exePath = handle.ExecutablePath();
-    return handle.Terminate() ? ProcessMatch::kTerminated : ProcessMatch::kNotTerminated;
+    platform::Result<platform::ProcessHandle> handle =
+        platform::ProcessHandle::Open(store, process.id);
+    if (!handle.Ok()) return ProcessMatch::kNotTerminated;
+    exePath = handle.value.ExecutablePath();
+    return handle.value.Terminate() ? ProcessMatch::kTerminated : ProcessMatch::kNotTerminated;
   }
   return ProcessMatch::kNotSuspect;
 }
@@ -103,9 +102,10 @@ MemoryScanResult KillFirstTrojanProcess(const platform::Store& store,
                                         const ScanClock& clock, std::u16string& exePath,
                                         std::string& processName) {
   CloseMessagingWindows(clock);
-  std::vector<platform::ProcessEntry> processes;
-  if (!platform::TakeProcessSnapshot(store, processes)) return MemoryScanResult::kNoProcessList;
-  for (const platform::ProcessEntry& process : processes) {
+  const platform::Result<std::vector<platform::ProcessEntry>> processes =
+      platform::TakeProcessSnapshot(store);
+  if (!processes.Ok()) return MemoryScanResult::kNoProcessList;
+  for (const platform::ProcessEntry& process : processes.value) {
     switch (MatchProcess(store, processSignatures, process, exePath, processName)) {
       case ProcessMatch::kTerminated:
         return MemoryScanResult::kTerminated;

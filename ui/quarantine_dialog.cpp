@@ -80,8 +80,9 @@ QuarantineDialog::QuarantineDialog(const UiContext& context, const platform::Sto
 }
 
 void QuarantineDialog::Refresh(int row) {
-  platform::QuarantineListing listing;
-  readable_ = platform::ListQuarantine(store_, listing);
+  const platform::Result<platform::QuarantineListing> listed = platform::ListQuarantine(store_);
+  readable_ = listed.Ok();
+  const platform::QuarantineListing& listing = listed.value;
   // The scroll bar takes room only from a list longer than the view.
   const QFontMetrics metrics(list_->font());
   lines_ = readable_ ? QuarantineLines(listing, metrics, ListTextRoom(*list_, false))
@@ -132,7 +133,7 @@ void QuarantineDialog::RestoreSelected() {
   const std::u16string path = item->record.path;
   const std::string id = item->record.id;
   if (!Ask(strings::kAskRestoreItem, path)) return;
-  switch (platform::RestoreQuarantineItem(store_, id)) {
+  switch (platform::RestoreQuarantineItem(store_, id).change) {
     case QuarantineChange::kDone:
       Tell(strings::kItemRestored, path, strings::kCaptionFinished, MessageIcon::kInformation);
       break;
@@ -162,7 +163,7 @@ void QuarantineDialog::PurgeSelected() {
   const std::u16string path = item->record.path;
   const std::string id = item->record.id;
   if (!Ask(strings::kAskPurgeItem, path)) return;
-  switch (platform::PurgeQuarantineItem(store_, id)) {
+  switch (platform::PurgeQuarantineItem(store_, id).change) {
     case QuarantineChange::kDone:
       break;
     case QuarantineChange::kNoSuchItem:

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "platform/environment.h"
 #include "platform/limits.h"
@@ -48,22 +49,22 @@ FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::
       .timeouts = context.timeouts,
   };
   const auto started = std::chrono::steady_clock::now();
-  long status = 0;
-  const HttpOutcome outcome = HttpGet(request, body, status);
+  HttpAnswer answer = HttpGet(request);
   report.number = 0;
-  switch (outcome) {
+  switch (answer.outcome) {
     case HttpOutcome::kOk:
+      body = std::move(answer.body);
       return FetchResult::kOk;
     case HttpOutcome::kTooLong:
       report.cause = UpdateCause::kTooLong;
       return FetchResult::kTooLong;
     case HttpOutcome::kErrorStatus:
       report.cause = UpdateCause::kHttpStatus;
-      report.number = status;
+      report.number = answer.status;
       break;
     case HttpOutcome::kRedirect:
       report.cause = UpdateCause::kRedirect;
-      report.number = status;
+      report.number = answer.status;
       break;
     case HttpOutcome::kTimedOut:
       // Which of the two time-outs ran out, the time taken tells: whole

@@ -104,26 +104,22 @@ HttpOutcome Classify(CURLcode result, long status, bool tooLong) {
 
 }  // namespace
 
-HttpOutcome HttpGet(const HttpRequest& request, std::string& body) {
-  long status = 0;
-  return HttpGet(request, body, status);
-}
-
-HttpOutcome HttpGet(const HttpRequest& request, std::string& body, long& status) {
-  body.clear();
-  status = 0;
-  if (!CurlReady()) return HttpOutcome::kFailed;
+HttpAnswer HttpGet(const HttpRequest& request) {
+  HttpAnswer answer;
+  if (!CurlReady()) return answer;
   const EasyHandle handle(curl_easy_init());
   const HeaderList headers = NoCacheHeaders();
-  BodySink sink{body, request.maxBodyBytes};
+  BodySink sink{answer.body, request.maxBodyBytes};
   if (!handle || !headers || !SetUp(handle.get(), request, headers.get(), sink)) {
-    return HttpOutcome::kFailed;
+    return answer;
   }
   const CURLcode result = curl_easy_perform(handle.get());
-  if (curl_easy_getinfo(handle.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) status = 0;
-  const HttpOutcome outcome = Classify(result, status, sink.tooLong);
-  if (outcome != HttpOutcome::kOk) body.clear();
-  return outcome;
+  if (curl_easy_getinfo(handle.get(), CURLINFO_RESPONSE_CODE, &answer.status) != CURLE_OK) {
+    answer.status = 0;
+  }
+  answer.outcome = Classify(result, answer.status, sink.tooLong);
+  if (answer.outcome != HttpOutcome::kOk) answer.body.clear();
+  return answer;
 }
 
 }  // namespace kv

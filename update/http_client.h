@@ -52,11 +52,13 @@ enum class HttpOutcome {
                  // certificate, a proxy that refuses, an unsupported URL
 };
 
-// GETs `request.url` into `body` (empty unless kOk).
-[[nodiscard]] HttpOutcome HttpGet(const HttpRequest& request, std::string& body);
+struct HttpAnswer {
+  HttpOutcome outcome = HttpOutcome::kFailed;
+  long status = 0;   // the answer's status (0 when none came), so that a failure can be named
+  std::string body;  // empty unless kOk
+};
 
-// The same, also giving the answer's status (0 when none came), so that a
-// failure can be named.
-[[nodiscard]] HttpOutcome HttpGet(const HttpRequest& request, std::string& body, long& status);
+// GETs `request.url`.
+[[nodiscard]] HttpAnswer HttpGet(const HttpRequest& request);
 
 }  // namespace kv

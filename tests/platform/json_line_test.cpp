@@ -32,23 +32,25 @@ TEST(JsonLine, WritesEscapesOnlyWhereJsonNeedsThemAndReadsEveryLineBack) {
     object.Add("s", row.text).Add("n", std::uint64_t{18446744073709551615u});
     const std::string line = WriteJsonLine(object);
     EXPECT_EQ(line, "{\"s\":" + row.written + ",\"n\":18446744073709551615}");
-    JsonObject read;
-    ASSERT_TRUE(ReadJsonLine(line + "\n", read)) << line;
-    ASSERT_NE(read.Text("s"), nullptr);
-    EXPECT_EQ(*read.Text("s"), row.text) << line;
-    EXPECT_EQ(*read.Number("n"), 18446744073709551615u);
-    EXPECT_EQ(read.Number("s"), nullptr);
-    EXPECT_EQ(read.Text("absent"), nullptr);
+    const std::optional<JsonObject> read = ReadJsonLine(line + "\n");
+    ASSERT_TRUE(read) << line;
+    ASSERT_NE(read->Text("s"), nullptr);
+    EXPECT_EQ(*read->Text("s"), row.text) << line;
+    EXPECT_EQ(*read->Number("n"), 18446744073709551615u);
+    EXPECT_EQ(read->Number("s"), nullptr);
+    EXPECT_EQ(read->Text("absent"), nullptr);
   }
 }
 
 TEST(JsonLine, ReadsBlanksAndEveryEscapeAndRefusesAnythingElse) {
-  JsonObject object;
-  ASSERT_TRUE(ReadJsonLine(R"( { "a" : "\/\b\f\n\r\t\u00e9\ud83d\ude00" , "b" : 0 } )", object));
-  EXPECT_EQ(*object.Text("a"), u"/\b\f\n\r\t\u00e9\U0001F600");
-  EXPECT_EQ(*object.Number("b"), 0u);
-  ASSERT_TRUE(ReadJsonLine("{}", object));
-  EXPECT_TRUE(object.Fields().empty());
+  const std::optional<JsonObject> object =
+      ReadJsonLine(R"( { "a" : "\/\b\f\n\r\t\u00e9\ud83d\ude00" , "b" : 0 } )");
+  ASSERT_TRUE(object);
+  EXPECT_EQ(*object->Text("a"), u"/\b\f\n\r\t\u00e9\U0001F600");
+  EXPECT_EQ(*object->Number("b"), 0u);
+  const std::optional<JsonObject> empty = ReadJsonLine("{}");
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(empty->Fields().empty());
   const std::vector<std::string> refused = {
       "",
       "{",
@@ -70,8 +72,7 @@ TEST(JsonLine, ReadsBlanksAndEveryEscapeAndRefusesAnythingElse) {
       R"({a:1})",
   };
   for (const std::string& line : refused) {
-    EXPECT_FALSE(ReadJsonLine(line, object)) << line;
-    EXPECT_TRUE(object.Fields().empty()) << line;
+    EXPECT_FALSE(ReadJsonLine(line)) << line;
   }
 }
 

@@ -76,8 +76,9 @@ class Child {
 };
 
 std::optional<ProcessEntry> Listed(const Store& store, int id) {
-  std::vector<ProcessEntry> processes;
-  EXPECT_TRUE(TakeProcessSnapshot(store, processes));
+  const Result<std::vector<ProcessEntry>> snapshot = TakeProcessSnapshot(store);
+  EXPECT_TRUE(snapshot.Ok());
+  const std::vector<ProcessEntry>& processes = snapshot.value;
   EXPECT_TRUE(std::is_sorted(processes.begin(), processes.end(),
                              [](const auto& a, const auto& b) { return a.id < b.id; }));
   for (const ProcessEntry& process : processes) {
@@ -89,7 +90,9 @@ std::optional<ProcessEntry> Listed(const Store& store, int id) {
 class ProcessesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(Store::Open(dir_.Path() / "pre fix\xFE", store_));
+    Result<Store> opened = Store::Open(dir_.Path() / "pre fix\xFE");
+    ASSERT_TRUE(opened.Ok());
+    store_ = std::move(opened.value);
     trojan_ = Install("Program Files/Tool/DemoTrojan.exe");
   }
 
@@ -150,10 +153,10 @@ TEST_F(ProcessesTest, WhereTheProgramLiesDecidesWhetherItIsListedOpenedAndKilled
     if (listed) {
       EXPECT_EQ(listed->exeName, row.devicePath.substr(row.devicePath.rfind(u'\\') + 1));
     }
-    ProcessHandle handle;
-    EXPECT_EQ(ProcessHandle::Open(store_, child.Id(), handle), row.opens);
-    EXPECT_EQ(handle.ExecutablePath(), row.opens ? row.devicePath : u"");
-    EXPECT_EQ(handle.Terminate(), row.opens);
+    Result<ProcessHandle> handle = ProcessHandle::Open(store_, child.Id());
+    EXPECT_EQ(handle.Ok(), row.opens);
+    EXPECT_EQ(handle.value.ExecutablePath(), row.opens ? row.devicePath : u"");
+    EXPECT_EQ(handle.value.Terminate(), row.opens);
     if (row.opens) {
       const int status = child.Wait();
       EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
@@ -167,13 +170,16 @@ TEST_F(ProcessesTest, WhereTheProgramLiesDecidesWhetherItIsListedOpenedAndKilled
 TEST_F(ProcessesTest, RefusedSignalsAndEndedProcesses) {
   Child inside(trojan_);
   const int id = inside.Id();
-  ProcessHandle handle;
   {
     const ScopedFault refused(FaultPoint::kSignal);
-    EXPECT_FALSE(ProcessHandle::Open(store_, id, handle));
+    const Result<ProcessHandle> refusedOpen = ProcessHandle::Open(store_, id);
+    EXPECT_FALSE(refusedOpen.Ok());
+    EXPECT_EQ(refusedOpen.cause, EPERM);
   }
-  EXPECT_FALSE(ProcessHandle::Open(Store(), id, handle));
-  ASSERT_TRUE(ProcessHandle::Open(store_, id, handle));
+  EXPECT_FALSE(ProcessHandle::Open(Store(), id).Ok());
+  Result<ProcessHandle> opened = ProcessHandle::Open(store_, id);
+  ASSERT_TRUE(opened.Ok());
+  ProcessHandle& handle = opened.value;
   {
     const ScopedFault refused(FaultPoint::kSignal);
     EXPECT_FALSE(handle.Terminate());
@@ -186,9 +192,9 @@ TEST_F(ProcessesTest, RefusedSignalsAndEndedProcesses) {
   ProcessHandle moved = std::move(handle);
   EXPECT_TRUE(moved.Terminate());
   for (const int ended : {id, 0, -1}) {
-    ProcessHandle none;
-    EXPECT_FALSE(ProcessHandle::Open(store_, ended, none)) << ended;
-    EXPECT_FALSE(none.Terminate()) << ended;
+    Result<ProcessHandle> none = ProcessHandle::Open(store_, ended);
+    EXPECT_FALSE(none.Ok()) << ended;
+    EXPECT_FALSE(none.value.Terminate()) << ended;
   }
 }
 
@@ -256,10 +262,10 @@ TEST_F(ProcessesTest, AnotherProgramAtTheStoreFilesPathInAnotherMountNamespaceIs
     if (listed) {
       EXPECT_EQ(listed->exeName, u"evil.exe");
     }
-    ProcessHandle handle;
-    EXPECT_EQ(ProcessHandle::Open(store_, child.Id(), handle), row.handsetProcess);
-    EXPECT_EQ(handle.ExecutablePath(), row.handsetProcess ? u"\\Windows\\evil.exe" : u"");
-    EXPECT_EQ(handle.Terminate(), row.handsetProcess);
+    Result<ProcessHandle> handle = ProcessHandle::Open(store_, child.Id());
+    EXPECT_EQ(handle.Ok(), row.handsetProcess);
+    EXPECT_EQ(handle.value.ExecutablePath(), row.handsetProcess ? u"\\Windows\\evil.exe" : u"");
+    EXPECT_EQ(handle.value.Terminate(), row.handsetProcess);
     if (row.handsetProcess) {
       EXPECT_EQ(WTERMSIG(child.Wait()), SIGKILL);
     }

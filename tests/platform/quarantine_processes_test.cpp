@@ -77,8 +77,9 @@ TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNin
         RunChild(prefix.Store(), run, std::chrono::microseconds(run == 0 ? 0 : moment(random)));
     if (run == 0) fullRun = lived;
 
-    QuarantineListing listing;
-    ASSERT_TRUE(ListQuarantine(prefix.Store(), listing));
+    const Result<QuarantineListing> listed = ListQuarantine(prefix.Store());
+    ASSERT_TRUE(listed.Ok());
+    const QuarantineListing& listing = listed.value;
     EXPECT_EQ(listing.unreadableLines, 0u);
     std::vector<int> held(kFilesPerRun, 0);
     for (const QuarantineItem& item : listing.items) {
@@ -137,8 +138,9 @@ TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
     });
   }
   EXPECT_EQ(testing::RunInChildProcesses(movers), std::vector<int>(kProcesses, 0));
-  QuarantineListing listing;
-  ASSERT_TRUE(ListQuarantine(prefix.Store(), listing));
+  const Result<QuarantineListing> listed = ListQuarantine(prefix.Store());
+  ASSERT_TRUE(listed.Ok());
+  const QuarantineListing& listing = listed.value;
   EXPECT_EQ(listing.unreadableLines, 0u);
   ASSERT_EQ(listing.items.size(), std::size_t{kProcesses} * kFilesEach);
   for (const QuarantineItem& item : listing.items) {

@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/fault_injection.h"
@@ -34,9 +37,9 @@ class QuarantineTest : public ::testing::Test {
   fs::path Folder() const { return prefix_.Path() / "quarantine"; }
 
   QuarantineListing List() const {
-    QuarantineListing listing;
-    EXPECT_TRUE(ListQuarantine(prefix_.Store(), listing));
-    return listing;
+    Result<QuarantineListing> listing = ListQuarantine(prefix_.Store());
+    EXPECT_TRUE(listing.Ok());
+    return std::move(listing.value);
   }
 
   // The folder's names other than the index and the item files: leftovers.
@@ -95,9 +98,9 @@ TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBi
   EXPECT_EQ(record.signature, u"Trojan.Test");
   EXPECT_EQ(record.scanMode, u"autocheck");
   EXPECT_EQ(record.permissions, 0755u);
-  std::chrono::system_clock::time_point when;
-  ASSERT_TRUE(ParseUtcTime(record.time, when)) << record.time;
-  EXPECT_LT(std::chrono::abs(std::chrono::system_clock::now() - when), std::chrono::minutes(1));
+  const std::optional<std::chrono::system_clock::time_point> when = ParseUtcTime(record.time);
+  ASSERT_TRUE(when) << record.time;
+  EXPECT_LT(std::chrono::abs(std::chrono::system_clock::now() - *when), std::chrono::minutes(1));
   EXPECT_EQ(listing.unreadableLines, 0u);
   EXPECT_EQ(Leftovers(), std::vector<std::string>{});
 }
@@ -151,21 +154,21 @@ TEST_F(QuarantineTest, RestoresByteForByteWithItsPermissionsAndNeverOverwrites) 
   fs::permissions(Store("Windows/a.exe"), fs::perms(0750));
   const std::string id = QuarantineStoreFile(prefix_.Store(), u"\\Windows\\a.exe", kNote).id;
   WriteFile(Store("Windows/A.EXE"), "new");
-  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id), QuarantineChange::kTargetExists);
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id).change, QuarantineChange::kTargetExists);
   EXPECT_EQ(ReadFile(Store("Windows/A.EXE")), "new");
   fs::remove(Store("Windows/A.EXE"));
   WriteFile(prefix_.Path() / "taken", "mine");
-  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id, prefix_.Path() / "taken"),
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id, prefix_.Path() / "taken").change,
             QuarantineChange::kTargetExists);
   EXPECT_EQ(ReadFile(prefix_.Path() / "taken"), "mine");
-  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id, prefix_.Path() / "no-folder" / "a"),
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id, prefix_.Path() / "no-folder" / "a").change,
             QuarantineChange::kTargetMissing);
 
-  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id), QuarantineChange::kDone);
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id).change, QuarantineChange::kDone);
   EXPECT_EQ(ReadFile(Store("Windows/a.exe")), "abc");
   EXPECT_EQ(fs::status(Store("Windows/a.exe")).permissions(), fs::perms(0750));
   EXPECT_FALSE(fs::exists(Folder() / id));
-  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id), QuarantineChange::kNoSuchItem);
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), id).change, QuarantineChange::kNoSuchItem);
   const QuarantineListing listing = List();
   ASSERT_EQ(listing.items.size(), 1u);
   EXPECT_EQ(listing.items[0].state, QuarantineItemState::kRestored);
@@ -174,7 +177,7 @@ TEST_F(QuarantineTest, RestoresByteForByteWithItsPermissionsAndNeverOverwrites) 
   // Across file systems (as the fault makes it look) by a copy.
   const std::string again = QuarantineStoreFile(prefix_.Store(), u"\\Windows\\a.exe", kNote).id;
   FailNext(FaultPoint::kQuarantineCrossDevice);
-  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), again, prefix_.Path() / "copy.exe"),
+  EXPECT_EQ(RestoreQuarantineItem(prefix_.Store(), again, prefix_.Path() / "copy.exe").change,
             QuarantineChange::kDone);
   EXPECT_EQ(ReadFile(prefix_.Path() / "copy.exe"), "abc");
   EXPECT_FALSE(fs::exists(Folder() / again));
@@ -187,18 +190,18 @@ TEST_F(QuarantineTest, PurgesOneItemOrEveryItemOlderThanTheGivenDays) {
     ids.push_back(
         QuarantineStoreFile(prefix_.Store(), u"\\" + std::u16string(name, name + 5), kNote).id);
   }
-  EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), ids[0]), QuarantineChange::kDone);
+  EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), ids[0]).change, QuarantineChange::kDone);
   EXPECT_FALSE(fs::exists(Folder() / ids[0]));
-  EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), ids[0]), QuarantineChange::kNoSuchItem);
-  EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), "../index.ndjson"), QuarantineChange::kNoSuchItem);
-  std::size_t purged = 0;
+  EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), ids[0]).change, QuarantineChange::kNoSuchItem);
+  EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), "../index.ndjson").change,
+            QuarantineChange::kNoSuchItem);
   const auto inTwoDays = std::chrono::system_clock::now() + std::chrono::hours(48);
-  EXPECT_EQ(PurgeQuarantineOlderThan(prefix_.Store(), 3, inTwoDays, purged),
-            QuarantineChange::kDone);
-  EXPECT_EQ(purged, 0u);
-  EXPECT_EQ(PurgeQuarantineOlderThan(prefix_.Store(), 1, inTwoDays, purged),
-            QuarantineChange::kDone);
-  EXPECT_EQ(purged, 2u);
+  QuarantinePurge purge = PurgeQuarantineOlderThan(prefix_.Store(), 3, inTwoDays);
+  EXPECT_EQ(purge.result.change, QuarantineChange::kDone);
+  EXPECT_EQ(purge.purged, 0u);
+  purge = PurgeQuarantineOlderThan(prefix_.Store(), 1, inTwoDays);
+  EXPECT_EQ(purge.result.change, QuarantineChange::kDone);
+  EXPECT_EQ(purge.purged, 2u);
   std::vector<QuarantineItemState> states;
   for (const QuarantineItem& item : List().items) states.push_back(item.state);
   EXPECT_EQ(states, std::vector<QuarantineItemState>(3, QuarantineItemState::kPurged));
@@ -209,21 +212,29 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
     const char* what;
     std::vector<FaultPoint> faults;
     QuarantineStatus expected;
+    int cause;  // the failed host call's errno, as the fault sets it
   } rows[] = {
-      {"the rename in fails", {FaultPoint::kQuarantineMove}, QuarantineStatus::kFailed},
+      {"the rename in fails", {FaultPoint::kQuarantineMove}, QuarantineStatus::kFailed, EACCES},
       {"another file system: copied",
        {FaultPoint::kQuarantineCrossDevice},
-       QuarantineStatus::kQuarantined},
+       QuarantineStatus::kQuarantined,
+       0},
       {"the copy's write fails",
        {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineCopy},
-       QuarantineStatus::kFailed},
+       QuarantineStatus::kFailed,
+       ENOSPC},
       {"the original's unlink after the copy fails",
        {FaultPoint::kQuarantineCrossDevice, FaultPoint::kDelete},
-       QuarantineStatus::kFailed},
-      {"the record fails: moved back", {FaultPoint::kQuarantineRecord}, QuarantineStatus::kFailed},
+       QuarantineStatus::kFailed,
+       EPERM},
+      {"the record fails: moved back",
+       {FaultPoint::kQuarantineRecord},
+       QuarantineStatus::kFailed,
+       ENOSPC},
       {"the record fails after a copy: moved back",
        {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineRecord},
-       QuarantineStatus::kFailed},
+       QuarantineStatus::kFailed,
+       ENOSPC},
   };
   int n = 0;
   for (const auto& row : rows) {
@@ -236,6 +247,7 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
         prefix_.Store(), u"\\" + std::u16string(name.begin(), name.end()), kNote);
     ClearFaults();
     EXPECT_EQ(result.status, row.expected);
+    EXPECT_EQ(result.cause, row.cause);
     ExpectInStoreOrQuarantined(name, bytes);
   }
 }

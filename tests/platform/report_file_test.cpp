@@ -19,9 +19,9 @@ using Lines = std::vector<std::string>;
 
 TEST(ReportFile, AppendsInOrderAndRotatesPastItsBoundKeepingAFewGenerations) {
   const TempPrefix prefix;
-  Lines lines;
-  ASSERT_TRUE(platform::ReadReportLines(prefix.Store(), true, lines));
-  EXPECT_TRUE(lines.empty());  // no report yet
+  platform::Result<Lines> lines = platform::ReadReportLines(prefix.Store(), true);
+  ASSERT_TRUE(lines.Ok());
+  EXPECT_TRUE(lines.value.empty());  // no report yet
   const fs::path file = prefix.Path() / "reports/scans.ndjson";
   const std::string filler(limits::kMaxReportBytes, 'x');
   for (int generation = 0; generation <= limits::kReportGenerations + 1; ++generation) {
@@ -29,11 +29,13 @@ TEST(ReportFile, AppendsInOrderAndRotatesPastItsBoundKeepingAFewGenerations) {
     WriteFile(file, ReadFile(file) + filler + "\n");  // now past the bound
   }
   ASSERT_TRUE(platform::AppendReportLine(prefix.Store(), "last"));
-  ASSERT_TRUE(platform::ReadReportLines(prefix.Store(), false, lines));
-  EXPECT_EQ(lines, Lines{"last"});
-  ASSERT_TRUE(platform::ReadReportLines(prefix.Store(), true, lines));
+  lines = platform::ReadReportLines(prefix.Store(), false);
+  ASSERT_TRUE(lines.Ok());
+  EXPECT_EQ(lines.value, Lines{"last"});
+  lines = platform::ReadReportLines(prefix.Store(), true);
+  ASSERT_TRUE(lines.Ok());
   // The oldest generations are gone; the kept ones come oldest first.
-  for (std::string& line : lines) {
+  for (std::string& line : lines.value) {
     if (line == filler) line = "filler";
   }
   Lines expected;
@@ -41,7 +43,7 @@ TEST(ReportFile, AppendsInOrderAndRotatesPastItsBoundKeepingAFewGenerations) {
     expected.insert(expected.end(), {"g" + std::to_string(generation), "filler"});
   }
   expected.push_back("last");
-  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(lines.value, expected);
   EXPECT_FALSE(fs::exists(prefix.Path() / "reports/scans.ndjson.4"));
 }
 

@@ -30,15 +30,16 @@ std::string ReadStoreFile(const Store& store, std::u16string_view path) {
 TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnce) {
   const testing::TempDir dir;
   const fs::path prefix = dir.Path() / "a" / "b";
-  Store store;
-  ASSERT_TRUE(Store::Open(prefix, store));
+  const Result<Store> opened = Store::Open(prefix);
+  ASSERT_TRUE(opened.Ok());
+  const Store& store = opened.value;
   EXPECT_EQ(store.PrefixPath(), prefix);
   EXPECT_EQ(store.StorePath(), prefix / "store");
   EXPECT_TRUE(fs::is_directory(prefix / "store"));
   testing::WriteFile(prefix / "store" / "x.txt", "x");
-  Store again;
-  ASSERT_TRUE(Store::Open(prefix, again)) << "an existing prefix opens as it is";
-  const Store moved = std::move(again);
+  Result<Store> again = Store::Open(prefix);
+  ASSERT_TRUE(again.Ok()) << "an existing prefix opens as it is";
+  const Store moved = std::move(again.value);
   EXPECT_EQ(ReadStoreFile(moved, u"\\x.txt"), "x");
 }
 
@@ -47,8 +48,10 @@ TEST(Store, OpenFailsWhereNoStoreFolderCanBeAndSuchAStoreOpensNothing) {
   testing::WriteFile(dir.Path() / "file", "");
   testing::WriteFile(dir.Path() / "prefix" / "store", "");
   for (const fs::path& prefix : {dir.Path() / "file", dir.Path() / "prefix"}) {
-    Store store;
-    EXPECT_FALSE(Store::Open(prefix, store)) << prefix;
+    const Result<Store> opened = Store::Open(prefix);
+    EXPECT_EQ(opened.status, FileStatus::kFailed) << prefix;
+    EXPECT_EQ(opened.cause, ENOTDIR) << prefix;
+    const Store& store = opened.value;
     EXPECT_EQ(File::OpenForRead(store, u"\\store", Sharing::kRead).status, FileStatus::kFailed);
     EXPECT_EQ(FileFinder::FindFirst(store, u"\\").status, FileStatus::kFailed);
   }

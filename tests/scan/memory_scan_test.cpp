@@ -42,9 +42,10 @@ fs::path InstallSleeper(const TempPrefix& prefix, const fs::path& relative) {
 }
 
 std::vector<platform::ProcessEntry> Processes(const platform::Store& store) {
-  std::vector<platform::ProcessEntry> processes;
-  EXPECT_TRUE(platform::TakeProcessSnapshot(store, processes));
-  return processes;
+  platform::Result<std::vector<platform::ProcessEntry>> processes =
+      platform::TakeProcessSnapshot(store);
+  EXPECT_TRUE(processes.Ok());
+  return std::move(processes.value);
 }
 
 bool IsRunning(const platform::Store& store, int id) {
@@ -59,9 +60,9 @@ int StartSleeper(const platform::Store& store, std::u16string_view devicePath) {
   if (!platform::StartStoreProgram(store, devicePath, u"600")) return 0;
   for (int attempt = 0; attempt < 500; ++attempt, platform::SleepMilliseconds(10)) {
     for (const platform::ProcessEntry& process : Processes(store)) {
-      platform::ProcessHandle handle;
-      if (platform::ProcessHandle::Open(store, process.id, handle) &&
-          handle.ExecutablePath() == devicePath) {
+      const platform::Result<platform::ProcessHandle> handle =
+          platform::ProcessHandle::Open(store, process.id);
+      if (handle.Ok() && handle.value.ExecutablePath() == devicePath) {
         return process.id;
       }
     }
@@ -72,8 +73,9 @@ int StartSleeper(const platform::Store& store, std::u16string_view devicePath) {
 // Ends every process still running from the store.
 void EndAll(const platform::Store& store) {
   for (const platform::ProcessEntry& process : Processes(store)) {
-    platform::ProcessHandle handle;
-    if (platform::ProcessHandle::Open(store, process.id, handle)) (void)handle.Terminate();
+    platform::Result<platform::ProcessHandle> handle =
+        platform::ProcessHandle::Open(store, process.id);
+    if (handle.Ok()) (void)handle.value.Terminate();
   }
 }
 

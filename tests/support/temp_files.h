@@ -55,7 +55,9 @@ class TempDir {
 class TempPrefix : public TempDir {
  public:
   TempPrefix() {
-    if (!platform::Store::Open(Path(), store_)) throw std::runtime_error("cannot open the store");
+    platform::Result<platform::Store> opened = platform::Store::Open(Path());
+    if (!opened.Ok()) throw std::runtime_error("cannot open the store");
+    store_ = std::move(opened.value);
   }
 
   const platform::Store& Store() const { return store_; }

@@ -77,10 +77,11 @@ class TarnscanQuarantine : public ::testing::Test {
     EXPECT_EQ(list.status, 0) << list.err;
     std::vector<std::pair<std::string, std::string>> states;
     for (const std::string& line : Lines(list.out)) {
-      platform::JsonObject object;
-      EXPECT_TRUE(platform::ReadJsonLine(line, object)) << line;
-      const std::u16string* id = object.Text("id");
-      const std::u16string* state = object.Text("state");
+      const std::optional<platform::JsonObject> object = platform::ReadJsonLine(line);
+      EXPECT_TRUE(object) << line;
+      if (!object) continue;
+      const std::u16string* id = object->Text("id");
+      const std::u16string* state = object->Text("state");
       if (id == nullptr || state == nullptr) continue;
       states.emplace_back(std::string(id->begin(), id->end()),
                           std::string(state->begin(), state->end()));
@@ -151,6 +152,25 @@ TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
   ASSERT_EQ(states.size(), 4u);
   EXPECT_EQ(states[2], std::make_pair(c, std::string("purged")));
   EXPECT_EQ(states[3], std::make_pair(d, std::string("purged")));
+}
+
+// A quarantine the host will not open: each verb names the host's cause.
+TEST_F(TarnscanQuarantine, NamesTheHostsCauseWhenTheQuarantineCannotBeOpened) {
+  WriteFile(prefix_.Path() / "quarantine", "no folder");
+  const std::string id = "20261207T041615Z-0000abcd";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"quarantine", "list"},
+       "quarantine list: cannot read '" + (prefix_.Path() / "quarantine").string() + "'"},
+      {{"quarantine", "restore", id},
+       "quarantine restore: cannot change the quarantine for '" + id + "'"},
+      {{"quarantine", "purge", "--older-than", "0"},
+       "quarantine purge: some items could not be purged"},
+  };
+  for (const auto& [args, message] : cases) {
+    const RunResult run = RunTarnscan(args);
+    EXPECT_EQ(run.status, 2) << message;
+    EXPECT_EQ(run.err, "tarnscan: " + message + ": Not a directory\n");
+  }
 }
 
 TEST(TarnscanUsage, HelpVersionAndEveryUsageErrorAsOneLineWithStatus2) {

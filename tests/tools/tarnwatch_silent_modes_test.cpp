@@ -44,8 +44,10 @@ TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
 
   // Both went to the quarantine with their records; a restore brings the
   // Trojan back byte for byte.
-  platform::QuarantineListing listing;
-  ASSERT_TRUE(platform::ListQuarantine(handset.Store(), listing));
+  const platform::Result<platform::QuarantineListing> listed =
+      platform::ListQuarantine(handset.Store());
+  ASSERT_TRUE(listed.Ok());
+  const platform::QuarantineListing& listing = listed.value;
   ASSERT_EQ(listing.items.size(), 2u);
   EXPECT_EQ(listing.items[0].record.path, u"\\Windows\\evil.dll");
   EXPECT_EQ(listing.items[0].record.signature, u"companion of Evil");
@@ -276,8 +278,10 @@ TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwo) {
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/a.exe"));
   EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/b.txt"));  // not an extension it checks
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Runeskop.log"));  // it writes no log
-  platform::QuarantineListing listing;
-  ASSERT_TRUE(platform::ListQuarantine(handset.Store(), listing));
+  const platform::Result<platform::QuarantineListing> listed =
+      platform::ListQuarantine(handset.Store());
+  ASSERT_TRUE(listed.Ok());
+  const platform::QuarantineListing& listing = listed.value;
   ASSERT_EQ(listing.items.size(), 1u);
   EXPECT_EQ(listing.items[0].record.scanMode, u"hideandscan");
 }

@@ -64,7 +64,7 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
   const std::string gone = Quarantine("gone.exe", u"Trojan.G");
   const std::string newer = Quarantine("My Documents/game.cab", u"Trojan.B");
   const std::string restored = Quarantine("back.exe", u"Trojan.R");
-  ASSERT_EQ(platform::RestoreQuarantineItem(prefix_.Store(), restored),
+  ASSERT_EQ(platform::RestoreQuarantineItem(prefix_.Store(), restored).change,
             platform::QuarantineChange::kDone);
   std::filesystem::remove(prefix_.Path() / "quarantine" / gone);
 
@@ -89,8 +89,10 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
 // A signature too long for the line is cut; the time and the path are not.
 TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
   (void)Quarantine("evil.exe", u"Trojan.With.A.Very.Long.Family.Name");
-  platform::QuarantineListing listing;
-  ASSERT_TRUE(platform::ListQuarantine(prefix_.Store(), listing));
+  const platform::Result<platform::QuarantineListing> listed =
+      platform::ListQuarantine(prefix_.Store());
+  ASSERT_TRUE(listed.Ok());
+  const platform::QuarantineListing& listing = listed.value;
   const QFontMetrics metrics(QApplication::font());
   const int width = metrics.horizontalAdvance(QStringLiteral("Trojan.With  2026/12/7 05:08"));
   const auto lines = ui::QuarantineLines(listing, metrics, width);
@@ -154,8 +156,10 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
     EXPECT_TRUE(shown[0].ends_with("\n" + path)) << shown[0];
     EXPECT_EQ(shown.back(), row.told.empty() ? shown[0] : row.told);
 
-    platform::QuarantineListing listing;
-    ASSERT_TRUE(platform::ListQuarantine(prefix.Store(), listing));
+    const platform::Result<platform::QuarantineListing> read =
+        platform::ListQuarantine(prefix.Store());
+    ASSERT_TRUE(read.Ok());
+    const platform::QuarantineListing& listing = read.value;
     ASSERT_EQ(listing.items.size(), 1u);
     EXPECT_EQ(listing.items[0].record.id, id);
     EXPECT_EQ(listing.items[0].state, row.state);

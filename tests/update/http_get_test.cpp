@@ -68,9 +68,9 @@ TEST_F(HttpGetThreaded, GivesEachKindOfAnswerItsOutcome) {
     SCOPED_TRACE(row.what);
     TestHttpServer server;
     server.Answer("/file?x=1", row.answer);
-    std::string body = "stale";
-    EXPECT_EQ(HttpGet(RequestFor(server.Url() + "/file?x=1", row.timeouts), body), row.outcome);
-    EXPECT_EQ(body, row.body);
+    const HttpAnswer answer = HttpGet(RequestFor(server.Url() + "/file?x=1", row.timeouts));
+    EXPECT_EQ(answer.outcome, row.outcome);
+    EXPECT_EQ(answer.body, row.body);
     // One request (a redirect is not followed), with the agent and asking
     // for no cached answer.
     const std::vector<testing::RecordedRequest> requests = server.Requests();
@@ -91,16 +91,16 @@ TEST_F(HttpGetThreaded, GoesThroughTheGivenProxyOnly) {
   }
   TestHttpServer server;
   server.Answer("/v", {200, "7"});
-  std::string body;
-  EXPECT_EQ(HttpGet(RequestFor(server.Url() + "/v"), body), HttpOutcome::kOk);
-  EXPECT_EQ(body, "7");
+  HttpAnswer answer = HttpGet(RequestFor(server.Url() + "/v"));
+  EXPECT_EQ(answer.outcome, HttpOutcome::kOk);
+  EXPECT_EQ(answer.body, "7");
 
   environment_.Set("no_proxy", "*").Set("NO_PROXY", "*");
   HttpRequest request = RequestFor("http://update.invalid:8080/v");
   request.proxy = server.Url();
-  body.clear();
-  EXPECT_EQ(HttpGet(request, body), HttpOutcome::kOk);
-  EXPECT_EQ(body, "7");
+  answer = HttpGet(request);
+  EXPECT_EQ(answer.outcome, HttpOutcome::kOk);
+  EXPECT_EQ(answer.body, "7");
   EXPECT_EQ(server.Targets(), (std::vector<std::string>{"/v", "http://update.invalid:8080/v"}));
 }
 
@@ -114,9 +114,9 @@ TEST_F(HttpGetThreaded, FailsWhenNothingAnswersOrTheUrlIsNotHttp) {
   const HttpRequest rows[] = {RequestFor(refusing.Url() + "/v"), throughRefusingProxy,
                               RequestFor("ftp://127.0.0.1" + port + "/v"), RequestFor("not a url")};
   for (const HttpRequest& request : rows) {
-    std::string body = "stale";
-    EXPECT_EQ(HttpGet(request, body), HttpOutcome::kFailed) << request.url;
-    EXPECT_EQ(body, "") << request.url;
+    const HttpAnswer answer = HttpGet(request);
+    EXPECT_EQ(answer.outcome, HttpOutcome::kFailed) << request.url;
+    EXPECT_EQ(answer.body, "") << request.url;
   }
   EXPECT_TRUE(server.Targets().empty());
 }

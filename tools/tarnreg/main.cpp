@@ -35,10 +35,12 @@ int main(int argc, char** argv) {
     return status;
   }
   const std::filesystem::path prefix = kv::platform::PrefixFromEnvironment();
-  kv::platform::Store store;  // opened for the prefix it creates on first use
-  if (!kv::platform::Store::Open(prefix, store)) {
-    return Fail("cannot open the device prefix '" + prefix.string() + "'");
+  // Opened for the prefix it creates on first use.
+  kv::platform::Result<kv::platform::Store> store = kv::platform::Store::Open(prefix);
+  if (!store.Ok()) {
+    return Fail(kv::platform::WithCause("cannot open the device prefix '" + prefix.string() + "'",
+                                        store.cause));
   }
-  kv::RegistryHive hive(kv::HivePath(store));
+  kv::RegistryHive hive(kv::HivePath(store.value));
   return verb->run(hive, command);
 }

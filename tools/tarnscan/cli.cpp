@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <iostream>
+#include <utility>
 
 #include "platform/text.h"
 #include "tools/tarnscan/verbs.h"
@@ -125,8 +126,13 @@ int TakeFormat(const Verb& verb, const Args& args, std::size_t& i, std::string& 
 
 bool OpenPrefix(platform::Store& store) {
   const std::filesystem::path prefix = platform::PrefixFromEnvironment();
-  if (platform::Store::Open(prefix, store)) return true;
-  Fail("cannot open the device prefix '" + prefix.string() + "'");
+  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+  if (opened.Ok()) {
+    store = std::move(opened.value);
+    return true;
+  }
+  Fail(
+      platform::WithCause("cannot open the device prefix '" + prefix.string() + "'", opened.cause));
   return false;
 }
 

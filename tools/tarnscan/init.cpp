@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "platform/program_location.h"
 #include "registry/tree.h"
@@ -112,11 +113,13 @@ int RunInit(const Verb& verb, const Args& args) {
   if (database && !IsRegularFile(*database)) {
     return Fail("init: cannot read the database '" + database->string() + "'");
   }
-  platform::Store store;
   const fs::path prefix = prefixArgument.value_or(platform::PrefixFromEnvironment());
-  if (!platform::Store::Open(prefix, store)) {
-    return Fail("init: cannot create the device prefix '" + prefix.string() + "'");
+  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+  if (!opened.Ok()) {
+    return Fail(platform::WithCause(
+        "init: cannot create the device prefix '" + prefix.string() + "'", opened.cause));
   }
+  const platform::Store store = std::move(opened.value);
   if (database && IsThere(store.PrefixPath() / kDatabase)) {
     return Fail("init: a database is already at '" + (store.PrefixPath() / kDatabase).string() +
                     "'; not replaced (remove it first, or update it with 'tarnsig update')",

@@ -55,11 +55,13 @@ int RunQuarantineList(const Verb& verb, const Args& args) {
   }
   platform::Store store;
   if (!OpenPrefix(store)) return kExitError;
-  platform::QuarantineListing listing;
-  if (!platform::ListQuarantine(store, listing)) {
-    return Fail("quarantine list: cannot read '" + (store.PrefixPath() / "quarantine").string() +
-                "'");
+  const platform::Result<platform::QuarantineListing> listed = platform::ListQuarantine(store);
+  if (!listed.Ok()) {
+    return Fail(platform::WithCause(
+        "quarantine list: cannot read '" + (store.PrefixPath() / "quarantine").string() + "'",
+        listed.cause));
   }
+  const platform::QuarantineListing& listing = listed.value;
   const bool json = format == "ndjson";
   std::string out = json ? ""
                          : Column("ID", 25) + Column("STATE", 11) + Column("TIME", 20) +

@@ -43,19 +43,19 @@ int RunQuarantinePurge(const Verb& verb, const Args& args) {
   platform::Store store;
   if (!OpenPrefix(store)) return kExitError;
   if (id) {
-    const platform::QuarantineChange change = platform::PurgeQuarantineItem(store, *id);
-    if (change != platform::QuarantineChange::kDone) {
+    const platform::QuarantineChangeResult change = platform::PurgeQuarantineItem(store, *id);
+    if (change.change != platform::QuarantineChange::kDone) {
       return ReportChangeFailure(verb, *id, change, "");
     }
     std::cout << "Purged " << *id << "\n";
     return kExitOk;
   }
-  std::size_t purged = 0;
-  const platform::QuarantineChange change =
-      platform::PurgeQuarantineOlderThan(store, *days, std::chrono::system_clock::now(), purged);
-  std::cout << "Purged " << purged << (purged == 1 ? " item" : " items") << "\n";
-  if (change != platform::QuarantineChange::kDone) {
-    return Fail("quarantine purge: some items could not be purged");
+  const platform::QuarantinePurge purge =
+      platform::PurgeQuarantineOlderThan(store, *days, std::chrono::system_clock::now());
+  std::cout << "Purged " << purge.purged << (purge.purged == 1 ? " item" : " items") << "\n";
+  if (purge.result.change != platform::QuarantineChange::kDone) {
+    return Fail(platform::WithCause("quarantine purge: some items could not be purged",
+                                    purge.result.cause));
   }
   return kExitOk;
 }

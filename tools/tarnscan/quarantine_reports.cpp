@@ -3,11 +3,11 @@
 
 namespace kv::tarnscan {
 
-int ReportChangeFailure(const Verb& verb, std::string_view id, platform::QuarantineChange change,
-                        const std::string& target) {
+int ReportChangeFailure(const Verb& verb, std::string_view id,
+                        const platform::QuarantineChangeResult& change, const std::string& target) {
   const std::string prefix = VerbName(verb) + ": ";
   const std::string item = "'" + std::string(id) + "'";
-  switch (change) {
+  switch (change.change) {
     case platform::QuarantineChange::kNoSuchItem:
       return Fail(prefix + "no item " + item + " in the quarantine", kExitRefused);
     case platform::QuarantineChange::kTargetExists:
@@ -17,12 +17,14 @@ int ReportChangeFailure(const Verb& verb, std::string_view id, platform::Quarant
       return Fail(prefix + "the folder of " + target + " does not exist; nothing restored",
                   kExitRefused);
     case platform::QuarantineChange::kNotRecorded:
-      return Fail(prefix + "done for " + item + ", but the index could not record it");
+      return Fail(platform::WithCause(
+          prefix + "done for " + item + ", but the index could not record it", change.cause));
     case platform::QuarantineChange::kDone:
     case platform::QuarantineChange::kFailed:
       break;
   }
-  return Fail(prefix + "cannot change the quarantine for " + item);
+  return Fail(
+      platform::WithCause(prefix + "cannot change the quarantine for " + item, change.cause));
 }
 
 }  // namespace kv::tarnscan

@@ -10,9 +10,10 @@
 
 namespace kv::tarnscan {
 
-// Reports `change` (not kDone) for item `id`; `target` names where a
-// restore went. Returns the exit status (cli.h).
-int ReportChangeFailure(const Verb& verb, std::string_view id, platform::QuarantineChange change,
-                        const std::string& target);
+// Reports `change` (not kDone) for item `id`, with the host's cause of a
+// failure; `target` names where a restore went. Returns the exit status
+// (cli.h).
+int ReportChangeFailure(const Verb& verb, std::string_view id,
+                        const platform::QuarantineChangeResult& change, const std::string& target);
 
 }  // namespace kv::tarnscan

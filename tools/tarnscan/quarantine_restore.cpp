@@ -13,9 +13,9 @@ namespace {
 
 // The device path item `id` came from, for messages.
 std::string StorePathOf(const platform::Store& store, const std::string& id) {
-  platform::QuarantineListing listing;
-  if (platform::ListQuarantine(store, listing)) {
-    for (const platform::QuarantineItem& item : listing.items) {
+  const platform::Result<platform::QuarantineListing> listing = platform::ListQuarantine(store);
+  if (listing.Ok()) {
+    for (const platform::QuarantineItem& item : listing.value.items) {
       if (item.record.id == id) return TerminalText(item.record.path);
     }
   }
@@ -43,8 +43,8 @@ int RunQuarantineRestore(const Verb& verb, const Args& args) {
   if (!id) return UsageError(verb, "missing ID");
   platform::Store store;
   if (!OpenPrefix(store)) return kExitError;
-  const platform::QuarantineChange change = platform::RestoreQuarantineItem(store, *id, to);
-  if (change != platform::QuarantineChange::kDone) {
+  const platform::QuarantineChangeResult change = platform::RestoreQuarantineItem(store, *id, to);
+  if (change.change != platform::QuarantineChange::kDone) {
     return ReportChangeFailure(verb, *id, change, to ? to->string() : StorePathOf(store, *id));
   }
   std::cout << "Restored " << *id << (to ? " to " + to->string() : std::string()) << "\n";

@@ -7,6 +7,7 @@
 // and says so.
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,26 +94,27 @@ int RunReport(const Verb& verb, const Args& args) {
   }
   platform::Store store;
   if (!OpenPrefix(store)) return kExitError;
-  std::vector<std::string> lines;
-  if (!platform::ReadReportLines(store, all, lines)) {
-    return Fail("report: cannot read '" + (store.PrefixPath() / "reports").string() + "'");
+  const platform::Result<std::vector<std::string>> lines = platform::ReadReportLines(store, all);
+  if (!lines.Ok()) {
+    return Fail(platform::WithCause(
+        "report: cannot read '" + (store.PrefixPath() / "reports").string() + "'", lines.cause));
   }
   std::vector<std::string> order;  // scans by their first line
   std::map<std::string, ScanReport> scans;
   std::string last;
   std::size_t unreadable = 0;
-  for (const std::string& line : lines) {
-    platform::JsonObject event;
-    const std::u16string* scan = nullptr;
-    if (!platform::ReadJsonLine(line, event) || (scan = event.Text("scan")) == nullptr) {
+  for (const std::string& line : lines.value) {
+    std::optional<platform::JsonObject> event = platform::ReadJsonLine(line);
+    const std::u16string* scan = event ? event->Text("scan") : nullptr;
+    if (scan == nullptr) {
       ++unreadable;
       continue;
     }
     const std::string id = platform::Utf16ToUtf8(*scan);
     if (!scans.contains(id)) order.push_back(id);
-    if (Field(event, "event") == "start") last = id;
+    if (Field(*event, "event") == "start") last = id;
     scans[id].lines.push_back(line);
-    scans[id].events.push_back(std::move(event));
+    scans[id].events.push_back(std::move(*event));
   }
   if (!all) order = last.empty() ? std::vector<std::string>() : std::vector<std::string>{last};
   std::string out;

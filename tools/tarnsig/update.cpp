@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "database/published_database.h"
 #include "platform/console_message_boxes.h"
@@ -135,10 +136,13 @@ int RunUpdate(const Args& args) {
   }
   if (force && rollback) return UsageError(kVerb, "--force and --rollback exclude each other");
   const std::filesystem::path prefix = platform::PrefixFromEnvironment();
-  platform::Store store;
-  if (!platform::Store::Open(prefix, store)) {
-    return Fail(std::string(kVerb) + ": cannot open the device prefix '" + prefix.string() + "'");
+  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+  if (!opened.Ok()) {
+    return Fail(platform::WithCause(
+        std::string(kVerb) + ": cannot open the device prefix '" + prefix.string() + "'",
+        opened.cause));
   }
+  const platform::Store store = std::move(opened.value);
   PublishedDatabase database;
   (void)database.Reload(store);  // a database that cannot be loaded is version 0
   DataConnection connection;
