@@ -38,6 +38,13 @@ void AddLineAtTop(QListWidget& list, const QString& text) {
   list.insertItem(0, item);
 }
 
+void AddLinesAtEnd(QListWidget& list, const QStringList& lines) {
+  for (const QString& text : lines) {
+    auto* item = new QListWidgetItem(text, &list);
+    item->setToolTip(text);
+  }
+}
+
 void ShowSelectedLineWhole(QListWidget& list) {
   list.setUniformItemSizes(false);
   QObject::connect(&list, &QListWidget::currentItemChanged, &list,

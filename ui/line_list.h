@@ -3,12 +3,14 @@
 // text as its tooltip, and is shown whole, wrapped over as many rows as it
 // needs, while it is selected.
 //
-// Entry points: ListTextRoom, WrapToWidth, AddLineAtTop, ShowSelectedLineWhole.
+// Entry points: ListTextRoom, WrapToWidth, AddLineAtTop, AddLinesAtEnd,
+// ShowSelectedLineWhole.
 #pragma once
 
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QString>
+#include <QStringList>
 
 namespace kv::ui {
 
@@ -22,6 +24,10 @@ QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width)
 
 // Inserts `text` as the first line, with its full text as the tooltip.
 void AddLineAtTop(QListWidget& list, const QString& text);
+
+// Appends `lines` in their order, each with its full text as its tooltip:
+// one pass, so a long log fills the list in time linear in its size.
+void AddLinesAtEnd(QListWidget& list, const QStringList& lines);
 
 // From now on the selected line of `list` shows its full text wrapped and
 // the others their own, elided.

@@ -126,7 +126,7 @@ void ScanDialog::ShowLogLines() {
     newestFirst.append(ToQString(*line));
   }
   logLines_.clear();
-  list_->addItems(newestFirst);
+  AddLinesAtEnd(*list_, newestFirst);
   RestoreCursor();
 }
 

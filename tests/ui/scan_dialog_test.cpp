@@ -294,6 +294,8 @@ TEST_F(ScanDialogTest, LogViewShowsTheNewestLineFirstAndWritesNothing) {
   EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("The Log:"));
   PumpUntil([] { return QApplication::overrideCursor() == nullptr; });  // loaded
   EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"C", "B", "A"}));
+  dialog.List()->setCurrentRow(0);  // a selected line shows whole, not blank
+  EXPECT_EQ(dialog.List()->item(0)->text(), QStringLiteral("C"));
   EXPECT_EQ(ReadFile(prefix_.StorePath() / "Runeskop.log"), before);
   EXPECT_FALSE(runner_.IsBusy());
 }

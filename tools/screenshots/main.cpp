@@ -10,8 +10,10 @@
 #include <QLabel>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <semaphore>
 
+#include "log/log_file.h"
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
 #include "ui/about_dialog.h"
@@ -78,6 +80,23 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
     ui::QuarantineDialog quarantine(context, prefix.Store(), &window);
     quarantine.List()->setCurrentRow(1);
     saved = Save(quarantine, out, QStringLiteral("quarantine-") + size) && saved;
+  }
+  {
+    // A log as a day of scans leaves it, newest line first; it loads on a
+    // worker.
+    std::filesystem::remove(prefix.StorePath() / "Runeskop.log");
+    for (const std::u16string_view record :
+         {u"2024/6/11 09:58:40 Self scan started", u"*There's no Trojan!",
+          u"2024/6/11 09:58:41 Self scan finished", u"2024/6/11 10:15:02 Start Full scanning...",
+          u"\\Windows\\evil.exe", u"[1].Found Trojan,Delete successfully:",
+          u"Can not check:\\My Documents\\huge.cab", u"*2024/6/11 10:16:45 Full scan finished!"}) {
+      if (AppendLogRecord(prefix.Store(), kLogPath, record) != LogAppendResult::kAppended) {
+        return false;
+      }
+    }
+    ui::ScanDialog log(context, scans, ScanMode::kLogView, &window);
+    while (log.List()->count() == 0) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    saved = Save(log, out, QStringLiteral("log-") + size) && saved;
   }
   ui::AboutDialog about(context, &window);
   return Save(about, out, QStringLiteral("about-") + size) && saved;
