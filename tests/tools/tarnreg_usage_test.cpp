@@ -1,5 +1,5 @@
-// tarnreg's command line: help and version; every usage error as one line
-// on stderr, nothing on stdout, exit status 2, and no prefix created; an
+// tarnreg's command line: a usage error of each kind as one line on
+// stderr, nothing on stdout, exit status 2, and no prefix created; an
 // unparseable hive reported with status 2 and left as it was.
 #include <gtest/gtest.h>
 
@@ -19,24 +19,6 @@ const std::string kAddUsage =
     " (usage: tarnreg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD] [/d DATA] [/f])";
 const std::string kDeleteUsage = " (usage: tarnreg delete KEY [/v NAME | /ve | /va] [/f])";
 
-TEST(TarnregUsage, HelpShowsEveryVerbAndTheExitStatusesAndVersionIsOneLine) {
-  const RunResult help = RunTarnreg({"--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(
-      help.out.starts_with("Usage: tarnreg query KEY [/v NAME | /ve]\n"
-                           "       tarnreg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD]"
-                           " [/d DATA] [/f]\n"
-                           "       tarnreg delete KEY [/v NAME | /ve | /va] [/f]\n"))
-      << help.out;
-  EXPECT_NE(help.out.find("Exit status: 0 on success, 1 when the key or value was not found"),
-            std::string::npos);
-  EXPECT_EQ(RunTarnreg({"-h"}).out, help.out);
-  const RunResult version = RunTarnreg({"--version"});
-  EXPECT_EQ(version.status, 0);
-  EXPECT_TRUE(version.out.starts_with("tarnreg (Kestrelvox) ")) << version.out;
-  EXPECT_EQ(version.out.find('\n'), version.out.size() - 1);
-}
-
 TEST(TarnregUsage, ReportsEveryUsageErrorAsOneLineWithStatus2AndTouchesNoPrefix) {
   const ToolPrefix prefix;
   const std::filesystem::path unborn = prefix.Path() / "unborn";
@@ -48,25 +30,18 @@ TEST(TarnregUsage, ReportsEveryUsageErrorAsOneLineWithStatus2AndTouchesNoPrefix)
       {{}, "missing verb (see 'tarnreg --help')"},
       {{"list", "HKLM"}, "unknown verb 'list' (see 'tarnreg --help')"},
       {{"query"}, "query: missing KEY" + kQueryUsage},
-      {{"query", "HKLM\\a", "HKLM\\b"}, "query: unexpected argument 'HKLM\\b'" + kQueryUsage},
       {{"query", "HKLM\\a", "/f"}, "query: unknown switch '/f'" + kQueryUsage},
       {{"query", "HKLM\\a", "-v", "x"}, "query: unexpected argument '-v'" + kQueryUsage},
-      {{"add", "HKLM\\a", "/VA"}, "add: unknown switch '/VA'" + kAddUsage},
-      {{"delete", "HKLM\\a", "/d", "x"}, "delete: unknown switch '/d'" + kDeleteUsage},
-      {{"query", "HKLM\\a", "/v"}, "query: /v needs an argument" + kQueryUsage},
       {{"query", "HKLM\\a", "/V", "x", "/v", "y"}, "query: /v given twice" + kQueryUsage},
       {{"delete", "HKLM\\a", "/ve", "/Va"},
        "delete: give only one of /v, /ve and /va" + kDeleteUsage},
       {{"query", "HKU\\a"},
        "query: unknown root in key 'HKU\\a' (HKLM, HKCR, HKCU or their long names)" + kQueryUsage},
-      {{"query", "HKLM\\a\\"}, "query: invalid key 'HKLM\\a\\" + keyProblem + kQueryUsage},
       {{"query", "HKLM\\a\nb"}, "query: invalid key 'HKLM\\a\\x0Ab" + keyProblem + kQueryUsage},
       {{"add", "HKLM\\a", "/t", "REG_BINARY"},
        "add: unsupported type 'REG_BINARY' (REG_SZ or REG_DWORD)" + kAddUsage},
       {{"add", "HKLM\\a", "/d", "two\nlines"},
        "add: data holds a line break, NUL or invalid UTF-8" + kAddUsage},
-      {{"add", "HKLM\\a", "/v", "bad\xFF"},
-       "add: value name holds a line break, NUL or invalid UTF-8" + kAddUsage},
       {{"delete", "HKCU"}, "delete: a root key cannot be deleted" + kDeleteUsage}};
   // clang-format on
   for (const std::string data : {"-1", "", " 1", "0x", "12a", "4294967296", "0x100000000"}) {
@@ -90,9 +65,7 @@ TEST(TarnregUsage, AnUnparseableHiveIsReportedAndLeftAsItWas) {
   const std::string message = "'" + hive.string() + "' cannot be parsed; it is left as it is\n";
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"query", "HKLM\\a"}, "tarnreg: query: " + message},
-      {{"add", "HKLM\\a", "/v", "V", "/d", "x"}, "tarnreg: add: " + message},
-      {{"add", "HKLM\\a", "/v", "V", "/d", "x", "/f"}, "tarnreg: add: " + message},
-      {{"delete", "HKLM\\a", "/f"}, "tarnreg: delete: " + message}};
+      {{"add", "HKLM\\a", "/v", "V", "/d", "x", "/f"}, "tarnreg: add: " + message}};
   for (const auto& [args, error] : cases) {
     const RunResult result = RunTarnreg(args, "yes\n");
     EXPECT_EQ(result.status, 2) << error;
