@@ -92,14 +92,5 @@ TEST_F(LogReaderTest, SeparatorsAstrideReadChunksReadLikeAnyOther) {
   }
 }
 
-TEST_F(LogReaderTest, RecordsWrittenReadBackInOrder) {
-  for (const char16_t* record : {u"A", u"", u"B\u00E9", u"C"}) {
-    ASSERT_EQ(AppendLogRecord(prefix_.Store(), kLogPath, record), LogAppendResult::kAppended);
-  }
-  Lines lines;
-  EXPECT_EQ(Read(lines), LogReadStatus::kRead);
-  EXPECT_EQ(lines, (Lines{u"A", u"B\u00E9", u"C"}));
-}
-
 }  // namespace
 }  // namespace kv

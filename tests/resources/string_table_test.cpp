@@ -43,11 +43,9 @@ TEST(TextFormat, FillsTheConversionsInOrder) {
        {u"\\Windows\\evil.exe"},
        "Delete Trojan successfully:\\Windows\\evil.exe"},
       {u"Virus DB Version:%d", {20102}, "Virus DB Version:20102"},
-      {u"%d|%d", {-7, 0}, "-7|0"},
       {u"%02d:%02d:%02d", {9, 3, 45}, "09:03:45"},
       {u"%02d", {123}, "123"},
       {u"%02d", {-5}, "-5"},
-      {u"[%d].Found Trojan,", {2}, "[2].Found Trojan,"},
       {u"100%% sure", {}, "100% sure"},
       {u"no conversions", {1}, "no conversions"},
       // Missing or mismatched arguments and unknown conversions stay as written.

@@ -28,6 +28,7 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
       {{"encode", d + "/p", "-o", d + "/no/db"}, "encode: cannot write '" + d + "/no/db'"},
       {{"decode", d + "/p"}, "decode: '" + d + "/p' holds no line ending in CR LF"},
       {{"list", d}, "list: '" + d + "' is a directory"},
+      {{"list", "/dev/zero"}, "list: '/dev/zero' is not a regular file"},
       {{"match", "a"}, "match: expected 2 arguments (usage: tarnsig match [--reference] PATTERN FILE)"},
       {{"match", "(?R)", d + "/p"}, "match: pattern search exceeded its nesting depth"},
       {{"check", "db"},
