@@ -215,22 +215,6 @@ TEST(TarnwatchCabCheck, APackageThatCannotBeCheckedIsInstalledOnlyOnYes) {
   EXPECT_EQ(overlong.err, "Error\nUnknown error:Can not install!\n[O]K\n");
 }
 
-TEST(TarnwatchSelfScan, FilesItCannotCheckAreLoggedAndNeverReadAsNoTrojan) {
-  const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK"), "[VirusFile]",
-                                  "\\Windows\\big.exe", "\\Windows\\locked.exe"});
-  WriteFile(handset.StorePath() / "Windows/big.exe", "");
-  fs::resize_file(handset.StorePath() / "Windows/big.exe", std::uint64_t{257} << 20);
-  WriteFile(handset.StorePath() / "Windows/locked.exe", "..EVIL-MARK..");
-  platform::Result<platform::File> holder = platform::File::OpenHostFile(
-      handset.StorePath() / "Windows/locked.exe", platform::Sharing::kNone);
-  ASSERT_EQ(holder.status, platform::FileStatus::kOk);
-  EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);
-  EXPECT_EQ(handset.LogRecords(),
-            (Records{"<date> Self scan started", "Can not check:\\Windows\\big.exe",
-                     "Can not check:\\Windows\\locked.exe", "<date> Self scan finished"}));
-  EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/locked.exe"));
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
