@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 
 #include "platform/utf_codec.h"
 
@@ -38,6 +39,21 @@ std::u16string WidenAnsi(std::string_view text) {
     out.push_back(b >= 0x80 && b <= 0x9F ? kWindows1252High[b - 0x80] : char16_t{b});
   }
   return out;
+}
+
+std::string EscapeControlBytes(std::string_view text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      std::array<char, 5> escape{};
+      std::snprintf(escape.data(), escape.size(), "\\x%02X", byte);
+      shown += escape.data();
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
 }
 
 }  // namespace kv::platform

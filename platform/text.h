@@ -1,6 +1,6 @@
 // Text conversions at the host boundary.
 //
-// Entry points: Utf8ToUtf16, Utf16ToUtf8, WidenAnsi.
+// Entry points: Utf8ToUtf16, Utf16ToUtf8, WidenAnsi, EscapeControlBytes.
 // Inside the program, paths, registry, log and user interface are UTF-16 and
 // signature text is 8-bit; the host speaks UTF-8. These conversions never
 // fail: ill-formed input becomes U+FFFD so that a bad byte can never stop a
@@ -25,5 +25,9 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // Windows-1252. The five bytes that code page leaves undefined (0x81, 0x8D,
 // 0x8F, 0x90, 0x9D) map to the code point of the same value.
 std::u16string WidenAnsi(std::string_view text);
+
+// `text` with every byte below 0x20 and 0x7F shown as \xHH, so that a
+// message echoing what a user typed stays one line on a terminal.
+std::string EscapeControlBytes(std::string_view text);
 
 }  // namespace kv::platform

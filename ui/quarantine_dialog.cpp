@@ -119,52 +119,28 @@ const QuarantineItem* QuarantineDialog::Selected() const {
 
 void QuarantineDialog::OnCommand(int command) {
   if (command == ids::kRestoreItem) {
-    RestoreSelected();
+    ChangeSelected(true);
   } else if (command == ids::kPurgeItem) {
-    PurgeSelected();
+    ChangeSelected(false);
   } else if (command == ids::kBack || command == ids::kOk || command == ids::kCancel) {
     done(0);
   }
 }
 
-void QuarantineDialog::RestoreSelected() {
+void QuarantineDialog::ChangeSelected(bool restore) {
   const QuarantineItem* item = Selected();
   if (item == nullptr) return;
   const std::u16string path = item->record.path;
   const std::string id = item->record.id;
-  if (!Ask(strings::kAskRestoreItem, path)) return;
-  switch (platform::RestoreQuarantineItem(store_, id).change) {
+  if (!Ask(restore ? strings::kAskRestoreItem : strings::kAskPurgeItem, path)) return;
+  const QuarantineChange change = restore ? platform::RestoreQuarantineItem(store_, id).change
+                                          : platform::PurgeQuarantineItem(store_, id).change;
+  // A purge that went through needs no word; every other ending does.
+  switch (change) {
     case QuarantineChange::kDone:
-      Tell(strings::kItemRestored, path, strings::kCaptionFinished, MessageIcon::kInformation);
-      break;
-    case QuarantineChange::kTargetExists:
-      Tell(strings::kRestoreTargetExists, path, strings::kCaptionWarning, MessageIcon::kWarning);
-      break;
-    case QuarantineChange::kTargetMissing:
-      Tell(strings::kRestoreFolderMissing, path, strings::kCaptionWarning, MessageIcon::kWarning);
-      break;
-    case QuarantineChange::kNoSuchItem:
-      Tell(strings::kItemNoLongerQuarantined, path, strings::kCaptionWarning,
-           MessageIcon::kWarning);
-      break;
-    case QuarantineChange::kNotRecorded:
-      Tell(strings::kItemChangeNotRecorded, path, strings::kCaptionWarning, MessageIcon::kWarning);
-      break;
-    case QuarantineChange::kFailed:
-      Tell(strings::kCannotRestoreItem, path, strings::kCaptionError, MessageIcon::kError);
-      break;
-  }
-  Refresh(list_->currentRow());
-}
-
-void QuarantineDialog::PurgeSelected() {
-  const QuarantineItem* item = Selected();
-  if (item == nullptr) return;
-  const std::u16string path = item->record.path;
-  const std::string id = item->record.id;
-  if (!Ask(strings::kAskPurgeItem, path)) return;
-  switch (platform::PurgeQuarantineItem(store_, id).change) {
-    case QuarantineChange::kDone:
+      if (restore) {
+        Tell(strings::kItemRestored, path, strings::kCaptionFinished, MessageIcon::kInformation);
+      }
       break;
     case QuarantineChange::kNoSuchItem:
       Tell(strings::kItemNoLongerQuarantined, path, strings::kCaptionWarning,
@@ -175,8 +151,16 @@ void QuarantineDialog::PurgeSelected() {
       break;
     case QuarantineChange::kTargetExists:
     case QuarantineChange::kTargetMissing:
+      if (restore) {
+        Tell(change == QuarantineChange::kTargetExists ? strings::kRestoreTargetExists
+                                                       : strings::kRestoreFolderMissing,
+             path, strings::kCaptionWarning, MessageIcon::kWarning);
+        break;
+      }
+      [[fallthrough]];
     case QuarantineChange::kFailed:
-      Tell(strings::kCannotPurgeItem, path, strings::kCaptionError, MessageIcon::kError);
+      Tell(restore ? strings::kCannotRestoreItem : strings::kCannotPurgeItem, path,
+           strings::kCaptionError, MessageIcon::kError);
       break;
   }
   Refresh(list_->currentRow());

@@ -60,8 +60,9 @@ class QuarantineDialog final : public QDialog {
   void Refresh(int row);
   void ShowSelected();
   const platform::QuarantineItem* Selected() const;
-  void RestoreSelected();
-  void PurgeSelected();
+  // Restores (`restore`) or purges the selected item after asking, and
+  // tells how it went.
+  void ChangeSelected(bool restore);
   bool Ask(int text, const std::u16string& path);
   void Tell(int text, const std::u16string& path, int caption, platform::MessageIcon icon);
 

@@ -94,18 +94,7 @@ std::string UsageText() {
 }
 
 int Fail(std::string_view message, int status) {
-  std::string shown;
-  for (const char c : message) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      std::array<char, 5> escape{};
-      std::snprintf(escape.data(), escape.size(), "\\x%02X", byte);
-      shown += escape.data();
-    } else {
-      shown += c;
-    }
-  }
-  std::cerr << "tarnscan: " << shown << '\n';
+  std::cerr << "tarnscan: " << platform::EscapeControlBytes(message) << '\n';
   return status;
 }
 
