@@ -47,50 +47,6 @@ class MainWindowTest : public ::testing::Test {
   const ui::UiContext context_ = ContextFor(240, 320, boxes_);
 };
 
-struct ButtonRow {
-  int width, height;
-  std::array<QRect, 4> rects;
-  std::array<int, 4> images;
-  QRect panel;
-};
-
-TEST_F(MainWindowTest, ButtonsAndBannerFollowTheClientAreaAndScale) {
-  const ButtonRow rows[] = {
-      {240,
-       320,
-       {QRect(20, 70, 200, 33), QRect(20, 108, 200, 33), QRect(20, 146, 200, 33),
-        QRect(20, 184, 200, 33)},
-       {6559, 6557, 6555, 6561},
-       QRect(0, 0, 240, 40)},
-      {480,
-       640,
-       {QRect(40, 140, 400, 66), QRect(40, 216, 400, 66), QRect(40, 292, 400, 66),
-        QRect(40, 368, 400, 66)},
-       {6535, 6533, 6531, 6537},
-       QRect(0, 0, 480, 80)},
-  };
-  const int commands[] = {ids::kMemoryScan, ids::kFullScan, ids::kFastScan, ids::kViewLog};
-  for (const ButtonRow& row : rows) {
-    SCOPED_TRACE(row.width);
-    const ui::UiContext context = ContextFor(row.width, row.height, boxes_);
-    ui::MainWindowServices services = Services();
-    ui::MainWindow window(context, services);
-    EXPECT_EQ(window.size(), QSize(row.width, row.height));
-    for (int i = 0; i < 4; ++i) {
-      ui::SkinButtonWidget* button = window.Button(i).Widget();
-      ASSERT_NE(button, nullptr);
-      EXPECT_EQ(button->geometry(), row.rects[i]) << "button " << i;
-      EXPECT_EQ(button->objectName().toInt(), commands[i]);
-      (void)button->grab();
-      EXPECT_EQ(button->LastImageId(), row.images[i]);
-      EXPECT_TRUE(button->LastImageDrawn());
-    }
-    ASSERT_NE(window.TitlePanel(), nullptr);
-    EXPECT_EQ(window.TitlePanel()->Widget()->geometry(), row.panel);
-    EXPECT_TRUE(boxes_.shown.empty());
-  }
-}
-
 TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
   ui::MainWindowServices services = Services();
   ui::MainWindow window(context_, services);

@@ -93,34 +93,6 @@ TEST(SkinButtonCreate, NegativeIndentMakesNoButtonAndTheWidgetGoesWithItsButton)
 // The caption starts one scale unit above the item and at its indent; its
 // font is 9 points over 85 on a button and over 72 on a banner, at the
 // scale's dots per inch.
-struct CaptionRow {
-  float scale;
-  QRect item;
-  int indent;
-  QRect caption;
-  int buttonFont, panelFont;
-};
-
-TEST(SkinCaption, RectangleAndFontHeightFollowTheScale) {
-  const CaptionRow rows[] = {
-      {1.0f, QRect(20, 70, 200, 33), 45, QRect(QPoint(45, -1), QPoint(199, 32)), 10, 12},
-      {2.0f, QRect(40, 140, 400, 66), 90, QRect(QPoint(90, -2), QPoint(399, 65)), 20, 24},
-  };
-  for (const CaptionRow& row : rows) {
-    SCOPED_TRACE(row.scale);
-    QWidget parent;
-    SkinButton button;
-    ASSERT_TRUE(button.Create(&parent, row.item, QStringLiteral("Fast Scan"), 5002, 6531, 9,
-                              row.indent, row.scale));
-    EXPECT_EQ(button.Widget()->CaptionRect(), row.caption);
-    EXPECT_EQ(button.Widget()->CaptionPixelHeight(), row.buttonFont);
-    ui::SkinPanel panel;
-    panel.SetCaption(QStringLiteral("About"), 0, 0, 9);
-    ASSERT_TRUE(panel.Create(&parent, QRect(0, 0, 10, 10), 2, 5370, row.scale));
-    EXPECT_EQ(panel.Widget()->CaptionPixelHeight(), row.panelFont);
-  }
-}
-
 TEST(SkinPanelCaption, KeepsSixtyThreeCharactersAndEndsInAnEllipsisWhenCut) {
   SkinnedPrefix prefix;
   QWidget parent;

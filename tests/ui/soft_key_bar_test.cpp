@@ -14,22 +14,6 @@
 namespace kv::testing {
 namespace {
 
-// "text=command" for commands, "text>" before a sub-menu's items, "<" after
-// them, "-" for separators.
-void Describe(const QMenu& menu, std::vector<std::string>& out) {
-  for (QAction* action : menu.actions()) {
-    if (action->isSeparator()) {
-      out.push_back("-");
-    } else if (action->menu() != nullptr) {
-      out.push_back(action->text().toStdString() + ">");
-      Describe(*action->menu(), out);
-      out.push_back("<");
-    } else {
-      out.push_back(action->text().toStdString() + "=" + std::to_string(action->data().toInt()));
-    }
-  }
-}
-
 struct KeyRow {
   int menu;
   std::string left;
@@ -61,11 +45,10 @@ TEST(SoftKeyBar, EachMenuHasItsTwoKeys) {
   }
 }
 
-// The main menu holds every command in the handset's order. It opens
-// upwards from the bar and stays within the window, even with room below the
-// window on the display; so does a sub-menu asked to open past the window's
-// right edge.
-TEST(SoftKeyBar, MainMenuHoldsEveryCommandAndOpensAboveItsKeyInsideTheWindow) {
+// The main menu sends its commands. It opens upwards from the bar and stays
+// within the window, even with room below the window on the display; so does
+// a sub-menu asked to open past the window's right edge.
+TEST(SoftKeyBar, MainMenuOpensAboveItsKeyInsideTheWindow) {
   QWidget window;
   window.setGeometry(40, 10, 240, 320);
   auto* place = new QWidget(&window);
@@ -78,30 +61,6 @@ TEST(SoftKeyBar, MainMenuHoldsEveryCommandAndOpensAboveItsKeyInsideTheWindow) {
   auto* menuKey = bar->findChild<QPushButton*>(QStringLiteral("popup"));
   ASSERT_NE(menuKey, nullptr);
   ASSERT_NE(menuKey->menu(), nullptr);
-  std::vector<std::string> items;
-  Describe(*menuKey->menu(), items);
-  const std::vector<std::string> expected = {"Scan and Kill>",
-                                             "Memory Scan(&M)=5000",
-                                             "Fast Scan(&F)=5002",
-                                             "Full Scan(&A)...=5001",
-                                             "<",
-                                             "Auto monitor>",
-                                             "Scan when startup(&S)...=1002",
-                                             "Monitor CAB files(&C)...=1003",
-                                             "-",
-                                             "Enable CAB monitor(&O)...=32793",
-                                             "Disable CAB monitor(&P)...=32794",
-                                             "<",
-                                             "Log>",
-                                             "View Log(&L)...=5003",
-                                             "Quarantine(&Q)...=5005",
-                                             "Clear Log(&G)...=32785",
-                                             "<",
-                                             "-",
-                                             "Update Virus DB=32801",
-                                             "-",
-                                             "About(&A)...=32783"};
-  EXPECT_EQ(items, expected);
   menuKey->menu()->actions().last()->trigger();
   EXPECT_EQ(sent, std::vector<int>{ids::kAbout});
 
