@@ -37,17 +37,19 @@ class StopToken {
 
   void Pause() {
     const std::lock_guard<std::mutex> lock(mutex_);
-    paused_ = true;
+    paused_.store(true);
   }
   void Resume() {
     const std::lock_guard<std::mutex> lock(mutex_);
-    paused_ = false;
+    paused_.store(false);
     resumed_.notify_all();
   }
-  // Returns at once unless paused; else once resumed or stopped.
+  // Returns at once unless paused; else once resumed or stopped. Called
+  // for every file, so the common case takes no lock.
   void WaitWhilePaused() const {
+    if (!paused_.load()) return;
     std::unique_lock<std::mutex> lock(mutex_);
-    resumed_.wait(lock, [this] { return !paused_ || stopped_.load(); });
+    resumed_.wait(lock, [this] { return !paused_.load() || stopped_.load(); });
   }
 
  private:
@@ -55,7 +57,7 @@ class StopToken {
   CancelToken cancel_;
   mutable std::mutex mutex_;
   mutable std::condition_variable resumed_;
-  bool paused_ = false;  // guarded by mutex_
+  std::atomic<bool> paused_{false};  // changed under mutex_, so a waiter cannot miss a Resume
 };
 
 }  // namespace kv
