@@ -13,9 +13,6 @@
 namespace kv::platform {
 namespace {
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 void AppendEscape(std::string& out, char16_t unit) {
   std::array<char, 7> escape{};
   std::snprintf(escape.data(), escape.size(), "\\u%04X", static_cast<unsigned>(unit));

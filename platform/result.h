@@ -36,33 +36,31 @@ struct Failure {
 // after the failing host call, before anything else can change errno.
 inline Failure HostFailure(FileStatus status = FileStatus::kFailed) { return {status, errno}; }
 
-template <typename T>
-struct Result {
-  Result() = default;
-  Result(T ok) : value(std::move(ok)) {}  // NOLINT(google-explicit-constructor): a success
-  Result(Failure failed)                  // NOLINT(google-explicit-constructor): a failure
-      : status(failed.status), cause(failed.cause) {}
-
+// The part every result shares: how the call went, and why it failed.
+struct ResultStatus {
   [[nodiscard]] bool Ok() const { return status == FileStatus::kOk; }
   [[nodiscard]] Failure Error() const { return {status, cause}; }
 
   FileStatus status = FileStatus::kOk;
   int cause = 0;
+};
+
+template <typename T>
+struct Result : ResultStatus {
+  Result() = default;
+  Result(T ok) : value(std::move(ok)) {}  // NOLINT(google-explicit-constructor): a success
+  Result(Failure failed)                  // NOLINT(google-explicit-constructor): a failure
+      : ResultStatus{failed.status, failed.cause} {}
+
   T value{};
 };
 
 // A call that gives nothing but its outcome.
 template <>
-struct Result<void> {
+struct Result<void> : ResultStatus {
   Result() = default;
   Result(Failure failed)  // NOLINT(google-explicit-constructor): a failure
-      : status(failed.status), cause(failed.cause) {}
-
-  [[nodiscard]] bool Ok() const { return status == FileStatus::kOk; }
-  [[nodiscard]] Failure Error() const { return {status, cause}; }
-
-  FileStatus status = FileStatus::kOk;
-  int cause = 0;
+      : ResultStatus{failed.status, failed.cause} {}
 };
 
 // The host's text for an error number ("No space left on device"); empty

@@ -67,9 +67,6 @@ void AppendUtf8(char32_t cp, std::string& out) {
   }
 }
 
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
 }  // namespace
 
 std::u16string DecodeUtf8(std::string_view text, IllFormedUtf8 mode) {

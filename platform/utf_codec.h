@@ -2,7 +2,7 @@
 // host file-name mapping (host_name.h), which differ only in what they do
 // with ill-formed input.
 //
-// Entry points: DecodeUtf8, EncodeUtf8.
+// Entry points: DecodeUtf8, EncodeUtf8, IsHighSurrogate, IsLowSurrogate.
 #pragma once
 
 #include <optional>
@@ -20,6 +20,9 @@ enum class LoneSurrogate {
   kReplace,        // becomes U+FFFD
   kUnescapeBytes,  // U+DC80..U+DCFF becomes the byte 0x80..0xFF; any other fails
 };
+
+inline bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+inline bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 std::u16string DecodeUtf8(std::string_view text, IllFormedUtf8 mode);
 

@@ -7,9 +7,13 @@
 #include <array>
 
 #include "platform/case_fold.h"
+#include "platform/utf_codec.h"
 
 namespace kv {
 namespace {
+
+using platform::IsHighSurrogate;
+using platform::IsLowSurrogate;
 
 struct RootNames {
   RegistryRoot root;
@@ -22,9 +26,6 @@ constexpr std::array<RootNames, 3> kRoots = {{
     {RegistryRoot::kClassesRoot, u"HKEY_CLASSES_ROOT", u"HKCR"},
     {RegistryRoot::kCurrentUser, u"HKEY_CURRENT_USER", u"HKCU"},
 }};
-
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 bool HasLoneSurrogate(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
