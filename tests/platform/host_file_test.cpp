@@ -1,7 +1,6 @@
 // Opening host files named on a command line: a regular file, also through a
 // link, opens and reads; a directory, a pipe and a device are refused at once
-// without being read; a missing file is "not found"; locks apply as in the
-// store.
+// without being read; a missing file is "not found".
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -41,17 +40,6 @@ TEST(OpenHostFile, OpensRegularFilesOnlyAndNeverBlocks) {
     EXPECT_TRUE(read.Ok()) << path;
     EXPECT_EQ(read.value, content) << path;
   }
-}
-
-TEST(OpenHostFile, TakesTheStoresLocks) {
-  const testing::TempDir dir;
-  testing::WriteFile(dir.Path() / "file.dat", "bytes");
-  Result<File> holder = File::OpenHostFile(dir.Path() / "file.dat", Sharing::kNone);
-  ASSERT_EQ(holder.status, FileStatus::kOk);
-  EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead).status,
-            FileStatus::kLocked);
-  EXPECT_TRUE(holder.value.Close().Ok());
-  EXPECT_EQ(File::OpenHostFile(dir.Path() / "file.dat", Sharing::kRead).status, FileStatus::kOk);
 }
 
 }  // namespace

@@ -31,6 +31,19 @@ namespace fs = std::filesystem;
 constexpr int kIterations = 30;
 constexpr int kFilesPerRun = 8;
 
+// File `i` of run (or process) `run`: its path under the store, its device
+// path and what it holds.
+std::string InStore(int run, int i) {
+  return "run" + std::to_string(run) + "/f" + std::to_string(i);
+}
+std::u16string DevicePath(int run, int i) {
+  const std::string path = "\\run" + std::to_string(run) + "\\f" + std::to_string(i);
+  return {path.begin(), path.end()};
+}
+std::string Content(int run, int i) {
+  return "run " + std::to_string(run) + " file " + std::to_string(i);
+}
+
 // Quarantines the run's files in a child, killed after `killAfter` unless
 // that is zero; returns how long the child lived.
 std::chrono::microseconds RunChild(const Store& store, int run,
@@ -39,9 +52,7 @@ std::chrono::microseconds RunChild(const Store& store, int run,
   const pid_t pid = ::fork();
   if (pid == 0) {
     for (int i = 0; i < kFilesPerRun; ++i) {
-      const std::string name = "\\run" + std::to_string(run) + "\\f" + std::to_string(i);
-      (void)QuarantineStoreFile(store, std::u16string(name.begin(), name.end()),
-                                {u"Trojan.Kill", u"autocheck"});
+      (void)QuarantineStoreFile(store, DevicePath(run, i), {u"Trojan.Kill", u"autocheck"});
     }
     ::_exit(0);
   }
@@ -56,10 +67,6 @@ std::chrono::microseconds RunChild(const Store& store, int run,
                                                                start);
 }
 
-std::string Content(int run, int i) {
-  return "run " + std::to_string(run) + " file " + std::to_string(i);
-}
-
 TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNine) {
   const testing::TempPrefix prefix;
   const fs::path folder = prefix.Path() / "quarantine";
@@ -67,10 +74,7 @@ TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNin
   std::chrono::microseconds fullRun{0};
   int cutShort = 0;
   for (int run = 0; run <= kIterations; ++run) {
-    for (int i = 0; i < kFilesPerRun; ++i) {
-      prefix.WriteStoreFile("run" + std::to_string(run) + "/f" + std::to_string(i),
-                            Content(run, i));
-    }
+    for (int i = 0; i < kFilesPerRun; ++i) prefix.WriteStoreFile(InStore(run, i), Content(run, i));
     // The first run is not killed: it measures how long a whole run takes.
     std::uniform_int_distribution<long> moment(1, std::max<long>(2, fullRun.count()));
     const auto lived =
@@ -90,14 +94,12 @@ TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNin
         if (content != Content(run, i)) continue;
         ++held[i];
         EXPECT_EQ(item.record.size, content.size());
-        const std::string path = "\\run" + std::to_string(run) + "\\f" + std::to_string(i);
-        EXPECT_EQ(item.record.path, std::u16string(path.begin(), path.end()));
+        EXPECT_EQ(item.record.path, DevicePath(run, i));
       }
     }
     int inStore = 0;
     for (int i = 0; i < kFilesPerRun; ++i) {
-      const fs::path file =
-          prefix.StorePath() / ("run" + std::to_string(run)) / ("f" + std::to_string(i));
+      const fs::path file = prefix.StorePath() / InStore(run, i);
       const bool there = fs::exists(file);
       inStore += there ? 1 : 0;
       EXPECT_EQ(held[i] + (there ? 1 : 0), 1) << "run " << run << " file " << i;
@@ -121,18 +123,13 @@ TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
   const testing::TempPrefix prefix;
   std::vector<std::function<int()>> movers;
   for (int p = 0; p < kProcesses; ++p) {
-    for (int i = 0; i < kFilesEach; ++i) {
-      prefix.WriteStoreFile("p" + std::to_string(p) + "/f" + std::to_string(i), Content(p, i));
-    }
+    for (int i = 0; i < kFilesEach; ++i) prefix.WriteStoreFile(InStore(p, i), Content(p, i));
     movers.push_back([&prefix, p] {
       int failed = 0;
       for (int i = 0; i < kFilesEach; ++i) {
-        const std::string name = "\\p" + std::to_string(p) + "\\f" + std::to_string(i);
-        failed += QuarantineStoreFile(prefix.Store(), std::u16string(name.begin(), name.end()),
-                                      {u"Trojan.Many", u"hideandscan"})
-                              .status == QuarantineStatus::kQuarantined
-                      ? 0
-                      : 1;
+        const QuarantineResult result =
+            QuarantineStoreFile(prefix.Store(), DevicePath(p, i), {u"Trojan.Many", u"hideandscan"});
+        failed += result.status == QuarantineStatus::kQuarantined ? 0 : 1;
       }
       return failed;
     });

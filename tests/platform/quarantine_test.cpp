@@ -1,7 +1,8 @@
-// The quarantine on real files: a move with its record, the refusals it
-// shares with deletion, the size cap, restore and purge; each failure the
-// fault seam can cause, and each state a crash can leave, ending with the
-// file in the store or an item with its record, never neither.
+// The quarantine on real files: a move with its record (the refusals it
+// shares with deletion are in the store files' tests), the size cap,
+// restore and purge; each failure the fault seam can cause, and each state
+// a crash can leave, ending with the file in the store or an item with its
+// record, never neither.
 #include "platform/quarantine.h"
 
 #include <gtest/gtest.h>
@@ -103,33 +104,6 @@ TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBi
   EXPECT_LT(std::chrono::abs(std::chrono::system_clock::now() - *when), std::chrono::minutes(1));
   EXPECT_EQ(listing.unreadableLines, 0u);
   EXPECT_EQ(Leftovers(), std::vector<std::string>{});
-}
-
-TEST_F(QuarantineTest, RefusesWhatDeletionRefusesAndLeavesItWhereItIs) {
-  WriteFile(Store("read-only.exe"), "abc");
-  fs::permissions(Store("read-only.exe"), fs::perms(0444));
-  fs::create_directories(Store("Folder"));
-  WriteFile(prefix_.Path() / "outside.exe", "abc");
-  fs::create_symlink(prefix_.Path() / "outside.exe", Store("link.exe"));
-  const struct {
-    std::u16string path;
-    QuarantineStatus expected;
-  } rows[] = {
-      {u"\\absent.exe", QuarantineStatus::kNotFound},
-      {u"\\link.exe", QuarantineStatus::kNotFound},
-      {u"\\Folder", QuarantineStatus::kFailed},
-      {u"\\read-only.exe", QuarantineStatus::kFailed},
-      {u"\\no-folder\\a.exe", QuarantineStatus::kFailed},
-      {u"\\..\\outside.exe", QuarantineStatus::kFailed},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(QuarantineStoreFile(prefix_.Store(), row.path, kNote).status, row.expected);
-  }
-  EXPECT_EQ(ReadFile(Store("read-only.exe")), "abc");
-  EXPECT_TRUE(fs::is_directory(Store("Folder")));
-  EXPECT_TRUE(fs::is_symlink(Store("link.exe")));
-  EXPECT_EQ(ReadFile(prefix_.Path() / "outside.exe"), "abc");
-  EXPECT_TRUE(List().items.empty());
 }
 
 TEST_F(QuarantineTest, AFileThatWouldPassTheCapIsDeletedAndRecordedAsDeleted) {
@@ -310,9 +284,9 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
     for (const QuarantineItem& item : listing.items) states.push_back(item.state);
     EXPECT_EQ(states, row.listed);
     EXPECT_EQ(Leftovers(), std::vector<std::string>{});
-    const bool pending = row.files[0].first == id + ".pending";
-    if (pending && !row.storeFile && states == row.listed && !states.empty() &&
-        states[0] == QuarantineItemState::kQuarantined) {
+    // A move finished from its pending record leaves the item's file private.
+    if (row.files[0].first == id + ".pending" &&
+        states == std::vector{QuarantineItemState::kQuarantined}) {
       EXPECT_EQ(ReadFile(Folder() / id), "abc");
       EXPECT_EQ(fs::status(Folder() / id).permissions(), fs::perms(0600));
     }

@@ -1,7 +1,7 @@
 // Appending to store files: writes that land at the end whoever grew the
 // file, truncation and the write fault point, what OpenForAppend refuses,
-// and locks that wait or report busy. (Sequential reads are exercised by
-// the log readers' tests.)
+// and the locks of appends and read opens, which wait or report busy.
+// (Sequential reads are exercised by the log readers' tests.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -67,22 +67,27 @@ TEST_F(StoreAppendTest, OpenForAppendRefusesAnythingButARegularFileOrItsFolder) 
   EXPECT_TRUE(fs::is_empty(store / "folder"));
 }
 
-TEST_F(StoreAppendTest, LockIsBusyWhileAnotherOpenHoldsOneAgainstIt) {
+// The host's locks stand for the handset's share modes: a read open that
+// shares reading goes with another such; anything else is busy.
+TEST_F(StoreAppendTest, LockAndReadOpenAreBusyWhileAnotherOpenHoldsOneAgainstIt) {
   prefix_.WriteStoreFile("Folder/file.dat", "x");
-  // held, asked for, outcome
-  const std::tuple<Sharing, Sharing, LockStatus> rows[] = {
-      {Sharing::kNone, Sharing::kNone, LockStatus::kBusy},
-      {Sharing::kNone, Sharing::kRead, LockStatus::kBusy},
-      {Sharing::kRead, Sharing::kNone, LockStatus::kBusy},
-      {Sharing::kRead, Sharing::kRead, LockStatus::kLocked},
+  // held, asked for, whether the two go together
+  const std::tuple<Sharing, Sharing, bool> rows[] = {
+      {Sharing::kNone, Sharing::kNone, false},
+      {Sharing::kNone, Sharing::kRead, false},
+      {Sharing::kRead, Sharing::kNone, false},
+      {Sharing::kRead, Sharing::kRead, true},
   };
-  for (const auto& [held, asked, outcome] : rows) {
+  for (const auto& [held, asked, shared] : rows) {
     Result<File> opened = File::OpenForRead(store_, u"\\Folder\\file.dat", held);
     ASSERT_EQ(opened.status, FileStatus::kOk);
-    File& holder = opened.value;
-    EXPECT_EQ(Opened().Lock(asked, milliseconds(0)), outcome);
-    ASSERT_TRUE(holder.Close().Ok());
+    EXPECT_EQ(Opened().Lock(asked, milliseconds(0)),
+              shared ? LockStatus::kLocked : LockStatus::kBusy);
+    EXPECT_EQ(File::OpenForRead(store_, u"\\folder\\FILE.dat", asked).status,
+              shared ? FileStatus::kOk : FileStatus::kLocked);
+    ASSERT_TRUE(opened.value.Close().Ok());
     EXPECT_EQ(Opened().Lock(asked, milliseconds(0)), LockStatus::kLocked);
+    EXPECT_EQ(File::OpenForRead(store_, u"\\Folder\\file.dat", asked).status, FileStatus::kOk);
   }
 }
 

@@ -2,7 +2,7 @@
 // opens (exact and case-insensitive names and twins, "..", links anywhere on
 // the path, length, non-ASCII and non-UTF-8 host names) or which FileStatus
 // it fails with; folder listings and opens relative to the listed folder;
-// sharing and reads; and "set attributes to normal" with delete.
+// reads; and "set attributes to normal" with delete and the quarantine.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "platform/files.h"
+#include "platform/quarantine.h"
 #include "platform/text.h"
 #include "support/temp_files.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr QuarantineNote kNote{u"Trojan.Test", u"autocheck"};
 const std::string kBinary("MZ\0\x01payload\xFF", 12);
 
 // "\" + 100 + "\" + 100 + "\" + the leaf: paths of 259 and 260 units.
@@ -59,7 +61,6 @@ class StoreTest : public ::testing::Test {
 constexpr FileStatus kOk = FileStatus::kOk;
 constexpr FileStatus kNotFound = FileStatus::kFileNotFound;
 constexpr FileStatus kFailed = FileStatus::kFailed;
-constexpr FileStatus kLocked = FileStatus::kLocked;
 constexpr FileStatus kNotRegular = FileStatus::kNotRegular;
 
 TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
@@ -166,31 +167,13 @@ TEST_F(StoreTest, FinderOpensWhatItListsFromTheFolderItHoldsByTheRulesOfOpenForR
   EXPECT_EQ(first.value.finder.OpenFile(u"InLink.txt", Sharing::kRead).status, kNotFound);
 }
 
-TEST_F(StoreTest, SecondOpenObeysTheFirstOpenersShareModeUntilItCloses) {
-  // clang-format off
-  const std::tuple<const char*, Sharing, Sharing, FileStatus> cases[] = {
-      {"no sharing twice", Sharing::kNone, Sharing::kNone, kLocked},
-      {"read sharing, then none", Sharing::kRead, Sharing::kNone, kLocked},
-      {"read sharing twice", Sharing::kRead, Sharing::kRead, kOk}};
-  // clang-format on
-  for (const auto& [label, firstSharing, secondSharing, whileOpen] : cases) {
-    Result<File> first = File::OpenForRead(store_, u"\\Docs\\Notes.txt", firstSharing);
-    ASSERT_EQ(first.status, kOk);
-    EXPECT_EQ(File::OpenForRead(store_, u"\\docs\\notes.TXT", secondSharing).status, whileOpen)
-        << label;
-    EXPECT_TRUE(first.value.Close().Ok());
-    EXPECT_EQ(File::OpenForRead(store_, u"\\Docs\\Notes.txt", secondSharing).status, kOk) << label;
-  }
-}
-
-TEST_F(StoreTest, SizeAndReadAllGiveTheWholeFileAndKeepTheBuffersCapacity) {
+TEST_F(StoreTest, SizeAndReadAllGiveTheWholeFileWithinItsLimit) {
   Result<File> file = File::OpenForRead(store_, u"\\Windows\\evil.exe", Sharing::kNone);
   ASSERT_EQ(file.status, kOk);
   const Result<uint64_t> size = file.value.Size();
   ASSERT_TRUE(size.Ok());
   EXPECT_EQ(size.value, kBinary.size());
   std::string content(1000, 'x');
-  const std::size_t capacity = content.capacity();
   EXPECT_FALSE(file.value.ReadAllInto(content, size.value - 1).Ok()) << "over the limit";
   EXPECT_EQ(content, "");
   ASSERT_TRUE(file.value.ReadAllInto(content, size.value).Ok());
@@ -199,13 +182,14 @@ TEST_F(StoreTest, SizeAndReadAllGiveTheWholeFileAndKeepTheBuffersCapacity) {
   ASSERT_EQ(file.status, kOk);
   ASSERT_TRUE(file.value.ReadAllInto(content).Ok());
   EXPECT_EQ(content, "");
-  EXPECT_EQ(content.capacity(), capacity);
 }
 
-TEST_F(StoreTest, ReadOnlyFileIsDeletedOnlyAfterSetNormalAttributes) {
+TEST_F(StoreTest, ReadOnlyFileIsRemovedOnlyAfterSetNormalAttributes) {
   const fs::path file = prefix_.StorePath() / "Windows/evil.exe";
   fs::permissions(file, fs::perms::owner_write | fs::perms::group_write, fs::perm_options::remove);
   EXPECT_EQ(DeleteStoreFile(store_, u"\\Windows\\evil.exe").status, kFailed);
+  EXPECT_EQ(QuarantineStoreFile(store_, u"\\Windows\\evil.exe", kNote).status,
+            QuarantineStatus::kFailed);
   EXPECT_TRUE(fs::exists(file));
   EXPECT_EQ(SetNormalAttributes(store_, u"\\WINDOWS\\Evil.exe").status, kOk);
   // Only the owner's write permission is added.
@@ -215,21 +199,28 @@ TEST_F(StoreTest, ReadOnlyFileIsDeletedOnlyAfterSetNormalAttributes) {
   EXPECT_FALSE(fs::exists(file));
 }
 
-TEST_F(StoreTest, AttributesAndDeleteRefuseFoldersLinksAndMissingFolders) {
+// The quarantine stands in for deletion and refuses what it refuses.
+TEST_F(StoreTest, AttributesDeleteAndQuarantineRefuseFoldersLinksAndMissingFolders) {
   const fs::path secret = prefix_.Path() / "outside/secret.txt";
   fs::permissions(secret, fs::perms::owner_write, fs::perm_options::remove);
-  for (const std::u16string_view path : {u"\\Docs", u"\\OutDir\\secret.txt", u"\\Nowhere\\x"}) {
-    EXPECT_EQ(SetNormalAttributes(store_, path).status, kFailed) << Utf16ToUtf8(path);
-    EXPECT_EQ(DeleteStoreFile(store_, path).status, kFailed) << Utf16ToUtf8(path);
-  }
-  for (const std::u16string_view path :
-       {u"\\Docs\\absent.txt", u"\\InLink.txt", u"\\OutLink.txt"}) {
-    EXPECT_EQ(SetNormalAttributes(store_, path).status, kNotFound) << Utf16ToUtf8(path);
-    EXPECT_EQ(DeleteStoreFile(store_, path).status, kNotFound) << Utf16ToUtf8(path);
+  // clang-format off
+  const std::pair<std::u16string_view, FileStatus> rows[] = {
+      {u"\\Docs", kFailed}, {u"\\OutDir\\secret.txt", kFailed}, {u"\\Nowhere\\x", kFailed},
+      {u"\\..\\outside\\secret.txt", kFailed}, {u"\\Docs\\absent.txt", kNotFound},
+      {u"\\InLink.txt", kNotFound}, {u"\\OutLink.txt", kNotFound}};
+  // clang-format on
+  for (const auto& [path, status] : rows) {
+    EXPECT_EQ(SetNormalAttributes(store_, path).status, status) << Utf16ToUtf8(path);
+    EXPECT_EQ(DeleteStoreFile(store_, path).status, status) << Utf16ToUtf8(path);
+    EXPECT_EQ(QuarantineStoreFile(store_, path, kNote).status,
+              status == kNotFound ? QuarantineStatus::kNotFound : QuarantineStatus::kFailed)
+        << Utf16ToUtf8(path);
   }
   EXPECT_TRUE(fs::is_symlink(prefix_.StorePath() / "InLink.txt"));
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Docs/Notes.txt"));
+  EXPECT_EQ(testing::ReadFile(secret), "secret");
   EXPECT_EQ(fs::status(secret).permissions() & fs::perms::owner_write, fs::perms::none);
+  EXPECT_TRUE(ListQuarantine(store_).value.items.empty());
 }
 
 }  // namespace

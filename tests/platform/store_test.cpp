@@ -12,8 +12,8 @@
 #include <string>
 #include <tuple>
 
-#include "platform/environment.h"
 #include "platform/files.h"
+#include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
 namespace kv::platform {
@@ -32,9 +32,6 @@ TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnce) {
   const fs::path prefix = dir.Path() / "a" / "b";
   const Result<Store> opened = Store::Open(prefix);
   ASSERT_TRUE(opened.Ok());
-  const Store& store = opened.value;
-  EXPECT_EQ(store.PrefixPath(), prefix);
-  EXPECT_EQ(store.StorePath(), prefix / "store");
   EXPECT_TRUE(fs::is_directory(prefix / "store"));
   testing::WriteFile(prefix / "store" / "x.txt", "x");
   Result<Store> again = Store::Open(prefix);
@@ -68,61 +65,40 @@ TEST(Store, ResolvesFromTheRootItOpenedEvenWhenTheHostPathNowNamesAnother) {
   EXPECT_TRUE(fs::exists(prefix.StorePath() / "Docs" / "a.txt"));
 }
 
-TEST(ChoosePrefix, TakesTheVariableThenAnEarlierPrefixThenTheXdgDataFolder) {
+// The environment is process-wide: this test sets it while it alone runs
+// (ctest runs every test in a process of its own) and puts it back.
+TEST(PrefixFromEnvironment, TakesTheVariableThenAnEarlierPrefixThenTheXdgDataFolder) {
   const kv::testing::TempDir fresh;
   const kv::testing::TempDir earlier;
   fs::create_directory(earlier.Path() / ".kestrelvox");
-  const std::optional<std::string> unset;
-  // KESTRELVOX_PREFIX, whether ~/.kestrelvox exists, XDG_DATA_HOME, the prefix
-  // clang-format off
-  const std::tuple<std::optional<std::string>, bool, std::optional<std::string>, fs::path> cases[] = {
-      {"/srv/handset", true, "/xdg", "/srv/handset"},
-      {"", true, "/xdg", earlier.Path() / ".kestrelvox"},
-      {unset, true, unset, earlier.Path() / ".kestrelvox"},
-      {unset, false, "/xdg", "/xdg/kestrelvox"},
-      {unset, false, unset, fresh.Path() / ".local/share/kestrelvox"},
-      {unset, false, "", fresh.Path() / ".local/share/kestrelvox"},
-      {unset, false, "relative/data", fresh.Path() / ".local/share/kestrelvox"}};
-  // clang-format on
-  for (const auto& [configured, hasEarlier, xdg, expected] : cases) {
-    EXPECT_EQ(ChoosePrefix(configured, hasEarlier ? earlier.Path() : fresh.Path(), xdg), expected)
-        << configured.value_or("unset") << " " << hasEarlier << " " << xdg.value_or("unset");
-  }
-}
-
-// The environment is process-wide: this test sets it while it alone runs
-// (ctest runs every test in a process of its own) and puts it back.
-TEST(PrefixFromEnvironment, ReadsTheVariablesAndFallsBackToTheAccountsHome) {
-  const kv::testing::TempDir home;
-  const std::optional<std::string> saved[] = {
-      GetEnvironment("KESTRELVOX_PREFIX"), GetEnvironment("HOME"), GetEnvironment("XDG_DATA_HOME")};
   const passwd* account = ::getpwuid(::getuid());
   ASSERT_NE(account, nullptr);
   const fs::path accountHome = account->pw_dir;
-  const std::string h = home.Path().string();
-  // KESTRELVOX_PREFIX, HOME (nullopt: unset), XDG_DATA_HOME, the prefix
+  const std::optional<std::string> unset;
+  const std::string f = fresh.Path().string();
+  const std::string e = earlier.Path().string();
+  // KESTRELVOX_PREFIX, HOME (unset or empty: the account's), XDG_DATA_HOME,
+  // the prefix
   // clang-format off
   const std::tuple<std::optional<std::string>, std::optional<std::string>,
                    std::optional<std::string>, fs::path> cases[] = {
-      {"/srv/handset", h, "/xdg", "/srv/handset"},
-      {"", h, "/xdg", "/xdg/kestrelvox"},
-      {std::nullopt, h, std::nullopt, home.Path() / ".local/share/kestrelvox"},
-      {std::nullopt, "", "/xdg", ChoosePrefix(std::nullopt, accountHome, "/xdg")},
-      {std::nullopt, std::nullopt, "/xdg", ChoosePrefix(std::nullopt, accountHome, "/xdg")}};
+      {"/srv/handset", e, "/xdg", "/srv/handset"},
+      {"", e, "/xdg", earlier.Path() / ".kestrelvox"},
+      {unset, e, unset, earlier.Path() / ".kestrelvox"},
+      {unset, f, "/xdg", "/xdg/kestrelvox"},
+      {unset, f, unset, fresh.Path() / ".local/share/kestrelvox"},
+      {unset, f, "", fresh.Path() / ".local/share/kestrelvox"},
+      {unset, f, "relative/data", fresh.Path() / ".local/share/kestrelvox"},
+      {unset, "", "/xdg", ChoosePrefix(unset, accountHome, "/xdg")},
+      {unset, unset, "/xdg", ChoosePrefix(unset, accountHome, "/xdg")}};
   // clang-format on
-  const auto put = [](const char* name, const std::optional<std::string>& value) {
-    ASSERT_TRUE(value ? SetEnvironment(name, *value) : UnsetEnvironment(name));
-  };
-  for (const auto& [prefix, homeVariable, xdg, expected] : cases) {
-    put("KESTRELVOX_PREFIX", prefix);
-    put("HOME", homeVariable);
-    put("XDG_DATA_HOME", xdg);
+  for (const auto& [prefix, home, xdg, expected] : cases) {
+    kv::testing::ScopedEnvironment environment;
+    environment.Set("KESTRELVOX_PREFIX", prefix).Set("HOME", home).Set("XDG_DATA_HOME", xdg);
     EXPECT_EQ(PrefixFromEnvironment(), expected)
-        << prefix.value_or("unset") << " " << homeVariable.value_or("unset");
+        << prefix.value_or("unset") << " " << home.value_or("unset") << " "
+        << xdg.value_or("unset");
   }
-  put("KESTRELVOX_PREFIX", saved[0]);
-  put("HOME", saved[1]);
-  put("XDG_DATA_HOME", saved[2]);
 }
 
 }  // namespace

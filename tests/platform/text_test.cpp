@@ -1,6 +1,6 @@
 // Text at the host boundary and in names: UTF-8 <-> UTF-16 with their
-// ill-formed-input outcomes, the Windows-1252 widening of signature text,
-// and the handset file system's case-insensitive comparison.
+// ill-formed-input outcomes, and the handset file system's case-insensitive
+// comparison.
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
@@ -36,21 +36,6 @@ TEST(Utf16ToUtf8, EncodesOrReplacesLoneSurrogates) {
       {{char16_t{0xDC00}, char16_t{0xD800}}, "\xEF\xBF\xBD\xEF\xBF\xBD"}};
   // clang-format on
   for (const auto& [utf16, utf8] : cases) EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << utf8;
-}
-
-TEST(WidenAnsi, MapsEveryByteThroughWindows1252) {
-  // 0x80-0x9F; the five bytes the code page leaves undefined keep their value.
-  const std::u16string k80To9F =
-      u"\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030\u0160\u2039\u0152\u008D"
-      u"\u017D\u008F\u0090\u2018\u2019\u201C\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A"
-      u"\u0153\u009D\u017E\u0178";
-  std::string bytes;
-  std::u16string expected;
-  for (int byte = 0; byte < 256; ++byte) {
-    bytes += static_cast<char>(byte);
-    expected += byte >= 0x80 && byte < 0xA0 ? k80To9F[byte - 0x80] : char16_t(byte);
-  }
-  EXPECT_EQ(WidenAnsi(bytes), expected);
 }
 
 TEST(EqualIgnoringCase, ComparesAsTheHandsetFileSystem) {
