@@ -30,10 +30,8 @@ TEST(DatabaseLine, GroupsThousandsWithCommas) {
   const struct {
     std::uint64_t number;
     const char* grouped;
-  } rows[] = {{0, "0"},
-              {999, "999"},
+  } rows[] = {{999, "999"},
               {1000, "1,000"},
-              {100000, "100,000"},
               {1234567, "1,234,567"},
               {18446744073709551615u, "18,446,744,073,709,551,615"}};
   for (const auto& row : rows) {

@@ -44,7 +44,6 @@ TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrit
        kFunction + "disabled."},
       {OnMonitorCabFiles, kNoHive, MessageIcon::kInformation, u"", kRefused},
       {OnEnableCabMonitor, kNoHive, MessageIcon::kError, u"", kRefused},
-      {OnDisableCabMonitor, kNoHive, MessageIcon::kError, u"", kRefused},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.box);

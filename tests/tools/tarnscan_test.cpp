@@ -1,36 +1,249 @@
-// The real tarnscan binary on temporary prefixes: the activity log printed
-// as UTF-8 in file order and newest first; the quarantine listed, restored
-// byte for byte (never over an existing file) and purged; a usage error of
-// each kind as one line with status 2.
+// The real tarnscan binary on temporary prefixes and real folders: init,
+// its data folder filled from the build, laying out a prefix on which
+// tarnwatch -autocheck and the window start, keeping what is there, never
+// replacing a database, and with no data folder saying so in one line with
+// status 2; scan's options, output formats and exit statuses, links never
+// followed and live progress only on a terminal; the activity log printed
+// as UTF-8 newest first; the quarantine listed, restored byte for byte
+// (never over an existing file) and purged; a usage error of each kind as
+// one line with status 2.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "log/log_file.h"
-#include "platform/json_line.h"
 #include "platform/quarantine.h"
+#include "registry/hive.h"
+#include "support/database_writer.h"
 #include "support/program_runner.h"
+#include "tool_runs.h"
 
 namespace kv::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-RunResult RunTarnscan(const std::vector<std::string>& args) {
-  return RunProgram(KV_TARNSCAN_PATH, args);
+const std::string kDatabase = "store/Program Files/Quellbrin/VirusDB.dat";
+
+class TarnscanInit : public ::testing::Test {
+ protected:
+  TarnscanInit() {
+    const fs::path demo = KV_DEMO_PREFIX;
+    fs::copy_file(demo / "store/Program Files/Quellbrin/mainskin.dll", data_.File("mainskin.dll"));
+    fs::copy_file(demo / "store/Windows/wceload.exe", data_.File("wceload.exe"));
+    fs::copy_file(demo / "keys/update.pub", data_.File("update.pub"));
+  }
+
+  RunResult Run(const char* binary, const std::vector<std::string>& args) const {
+    return RunProgram(binary, args, {},
+                      {"KESTRELVOX_DATA_DIR=" + data_.Path().string(), "KESTRELVOX_UI=console"});
+  }
+
+  // Every file of the prefix with its bytes.
+  std::map<fs::path, std::string> Files() const {
+    std::map<fs::path, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(prefix_.Path())) {
+      files[entry.path()] = entry.is_regular_file() ? ReadFile(entry.path()) : "<folder>";
+    }
+    return files;
+  }
+
+  // "up" when the window is still running after three seconds (then ended),
+  // else "exited <status>".
+  std::string StartWindow() const {
+    const std::string out = data_.File("window");
+    // The subshell keeps the job's "Terminated" notice off the test's output.
+    const std::string command =
+        "(QT_QPA_PLATFORM=offscreen " + ShellQuote(KV_TARNWATCH_PATH) +
+        " </dev/null >/dev/null 2>&1 & pid=$!; sleep 3; if kill -0 $pid; then kill $pid; wait "
+        "$pid; echo up; else wait $pid; echo exited $?; fi >" +
+        ShellQuote(out) + ") 2>/dev/null";
+    return std::system(command.c_str()) == 0 ? ReadFile(out) : "<not run>";
+  }
+
+  const TempDir data_;
+  const ToolPrefix prefix_;
+};
+
+TEST_F(TarnscanInit, LaysOutAPrefixOnWhichTheAutocheckAndTheWindowStart) {
+  const RunResult init = Run(KV_TARNSCAN_PATH, {"init"});
+  EXPECT_EQ(init.status, 0) << init.err;
+  EXPECT_EQ(init.out, "Prefix " + prefix_.Path().string() +
+                          "\n"
+                          "Created store/Windows\n"
+                          "Created store/My Documents\n"
+                          "Created store/Program Files/Quellbrin\n"
+                          "Copied store/Program Files/Quellbrin/mainskin.dll\n"
+                          "Copied store/Windows/wceload.exe\n"
+                          "Created system.reg (an empty registry)\n"
+                          "Created keys\n"
+                          "Copied keys/update.pub\n"
+                          "No database at " +
+                          kDatabase +
+                          " (give one with --database FILE, or run 'tarnsig update')\n");
+  EXPECT_EQ(ReadFile(HivePath(prefix_.Store())), "Windows Registry Editor Version 5.00\n\n");
+  EXPECT_EQ(fs::status(prefix_.StorePath() / "Windows/wceload.exe").permissions(),
+            fs::status(data_.File("wceload.exe")).permissions());
+
+  const std::string demoDatabase = std::string(KV_DEMO_PREFIX) + "/" + kDatabase;
+  const RunResult withDatabase = Run(KV_TARNSCAN_PATH, {"init", "--database", demoDatabase});
+  EXPECT_EQ(withDatabase.status, 0) << withDatabase.err;
+  EXPECT_TRUE(withDatabase.out.ends_with("Kept keys/update.pub (already there)\nCopied " +
+                                         kDatabase + "\n"))
+      << withDatabase.out;
+  EXPECT_EQ(ReadFile(prefix_.Path() / kDatabase), ReadFile(demoDatabase));
+
+  EXPECT_EQ(Run(KV_TARNWATCH_PATH, {"-autocheck"}).status, 255);
+  const RunResult log = Run(KV_TARNSCAN_PATH, {"log"});
+  EXPECT_TRUE(log.out.find(" Self scan started\n") < log.out.find(" Self scan finished\n"))
+      << log.out;
+  EXPECT_EQ(StartWindow(), "up\n");
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
+TEST_F(TarnscanInit, KeepsWhatIsThereAndNeverReplacesADatabase) {
+  WriteFile(prefix_.Path() / kDatabase, "the user's database");
+  WriteFile(HivePath(prefix_.Store()), "the user's registry");
+  const RunResult init = Run(KV_TARNSCAN_PATH, {"init"});
+  EXPECT_EQ(init.status, 0) << init.err;
+  EXPECT_NE(init.out.find("Kept system.reg (already there)\n"), std::string::npos) << init.out;
+  EXPECT_EQ(ReadFile(HivePath(prefix_.Store())), "the user's registry");
+  EXPECT_EQ(ReadFile(prefix_.Path() / kDatabase), "the user's database");
+  const auto before = Files();
+
+  const RunResult replace = Run(KV_TARNSCAN_PATH, {"init", "--database", data_.File("update.pub")});
+  EXPECT_EQ(replace.status, 1);
+  EXPECT_EQ(replace.out, "");
+  EXPECT_EQ(replace.err, "tarnscan: init: a database is already at '" +
+                             (prefix_.Path() / kDatabase).string() +
+                             "'; not replaced (remove it first, or update it with 'tarnsig "
+                             "update')\n");
+  EXPECT_EQ(Files(), before);
 }
 
-TEST(TarnscanLog, PrintsTheLogAsUtf8InFileOrderOrNewestFirst) {
+TEST(TarnscanInitRefusal, NoDataFolderIsOneLineWithStatus2AndLaysOutNothing) {
+  const TempDir empty;
+  const fs::path unborn = empty.Path() / "unborn";
+  const RunResult result = RunProgram(KV_TARNSCAN_PATH, {"init", unborn.string()}, {},
+                                      {"KESTRELVOX_DATA_DIR=" + empty.Path().string()});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "tarnscan: init: no data folder with mainskin.dll and wceload.exe at '" +
+                            empty.Path().string() +
+                            "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)\n");
+  EXPECT_FALSE(fs::exists(unborn));
+}
+
+namespace fs = std::filesystem;
+
+class TarnscanScanTest : public ::testing::Test {
+ protected:
+  TarnscanScanTest() {
+    WriteFile(dir_.File("db"), DatabaseFile("7", {CharacterLine("Evil", "EVIL-MARK")}));
+    WriteFile(Tree() / "a.exe", "header EVIL-MARK");
+    WriteFile(Tree() / "b.txt", "clean");
+    WriteFile(Tree() / "sub/c.bin", "x EVIL-MARK x");
+    WriteFile(Tree() / "sub/big.dat", std::string(5000, 'w'));
+    WriteFile(dir_.File("outside.exe"), "EVIL-MARK");
+    fs::create_symlink(dir_.File("outside.exe"), Tree() / "link.exe");
+  }
+  fs::path Tree() const { return dir_.Path() / "tree"; }
+  RunResult Scan(std::vector<std::string> options) const {
+    std::vector<std::string> args = {"scan", "--database", dir_.File("db"), "--no-summary"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.push_back(Tree().string());
+    return RunProgram(KV_TARNSCAN_PATH, args);
+  }
+  std::string Line(const std::string& relative, const std::string& tail) const {
+    return (Tree() / relative).string() + ": " + tail + "\n";
+  }
+
+  ToolPrefix dir_;
+};
+
+TEST_F(TarnscanScanTest, EachOptionReportsWhatItShouldWithTheExitStatus) {
+  const std::string a = Line("a.exe", "FOUND Evil");
+  const std::string c = Line("sub/c.bin", "FOUND Evil");
+  const struct {
+    std::vector<std::string> options;
+    std::string out;
+    int status;
+  } rows[] = {
+      {{}, a + c, 1},
+      {{"--verbose"}, a + Line("b.txt", "OK") + Line("sub/big.dat", "OK") + c, 1},
+      {{"--max-filesize", "4K"}, a + Line("sub/big.dat", "NOT CHECKED (too large)") + c, 1},
+      {{"--max-filesize", "4K", "-i"}, a + c, 1},
+      {{"--exclude", "*.exe", "--exclude", "*/sub"}, "", 0},
+      {{"--handset-filter", "--verbose"}, a + Line("sub/big.dat", "OK"), 1},
+      {{"--exclude", "*.exe", "--exclude", "c.bin", "--max-filesize", "1K"},
+       Line("sub/big.dat", "NOT CHECKED (too large)"),
+       2},
+  };
+  for (const auto& row : rows) {
+    const RunResult result = Scan(row.options);
+    EXPECT_EQ(result.out, row.out) << ::testing::PrintToString(row.options);
+    EXPECT_EQ(result.status, row.status) << ::testing::PrintToString(row.options);
+  }
+  EXPECT_TRUE(fs::exists(Tree() / "a.exe"));  // report only
+}
+
+// One object a file. (That answers come in walk order on any number of
+// threads is shown by tarnsig check, on the same pool.)
+TEST_F(TarnscanScanTest, NdjsonHasOneObjectAFile) {
+  const std::string ndjson = Scan({"--format", "ndjson", "--threads", "4", "-i"}).out;
+  EXPECT_NE(ndjson.find("{\"path\":\"" + (Tree() / "a.exe").string() +
+                        "\",\"verdict\":\"infected\",\"signature\":{\"index\":1,\"name\":\"Evil\"},"
+                        "\"reason\":null,\"action\":null,\"outcome\":null,\"size\":16,"),
+            std::string::npos)
+      << ndjson;
+}
+
+TEST_F(TarnscanScanTest, QuarantineAndRemoveActOnInfectedFilesOnlyAndLinksAreNeverFollowed) {
+  EXPECT_EQ(Scan({"--quarantine", "-i"}).out, Line("a.exe", "FOUND Evil (quarantined)") +
+                                                  Line("sub/c.bin", "FOUND Evil (quarantined)"));
+  EXPECT_FALSE(fs::exists(Tree() / "a.exe"));
+  EXPECT_TRUE(fs::exists(dir_.File("outside.exe")));  // behind a link: never touched
+  const RunResult list = RunProgram(KV_TARNSCAN_PATH, {"quarantine", "list", "--format", "ndjson"});
+  const std::string id = list.out.substr(list.out.find("\"id\":\"") + 6, 25);
+  EXPECT_EQ(RunProgram(KV_TARNSCAN_PATH, {"quarantine", "restore", id}).status, 0);
+  EXPECT_EQ(ReadFile(Tree() / "a.exe"), "header EVIL-MARK");  // back where it was found
+
+  EXPECT_EQ(Scan({"--remove", "-i"}).out, Line("a.exe", "FOUND Evil (removed)"));
+  EXPECT_FALSE(fs::exists(Tree() / "a.exe"));
+  EXPECT_TRUE(fs::is_symlink(Tree() / "link.exe"));
+}
+
+TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATerminal) {
+  const std::vector<std::string> args = {"scan", "--database", dir_.File("db"), Tree().string()};
+  const RunResult piped = RunProgram(KV_TARNSCAN_PATH, args);
+  EXPECT_TRUE(
+      piped.err.starts_with("Scanned: 4 files, infected: 2, not checked: 0, actions "
+                            "failed: 0, 5034 bytes, "))
+      << piped.err;
+  EXPECT_EQ(piped.err.find('\r'), std::string::npos);
+  // Under a pseudo-terminal (script(1)) the live progress line appears.
+  std::string command = "script -qec '";
+  command += std::string(KV_TARNSCAN_PATH) + " scan --database " + dir_.File("db") + " " +
+             Tree().string() + "' /dev/null";
+  const RunResult tty = RunProgram("/bin/sh", {"-c", command});
+  EXPECT_NE(tty.out.find("\r\033[K"), std::string::npos);
+  EXPECT_NE(tty.out.find("Scanned: 4 files"), std::string::npos);
+}
+
+TEST_F(TarnscanScanTest, ADatabaseWithoutSignaturesExitsTwo) {
+  WriteFile(dir_.File("empty"), "7\r\n");
+  const RunResult empty =
+      RunProgram(KV_TARNSCAN_PATH, {"scan", "--database", dir_.File("empty"), Tree().string()});
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_EQ(empty.err,
+            "tarnscan: scan: the database holds no content signature: no file can be checked\n");
+}
+
+namespace fs = std::filesystem;
+
+TEST(TarnscanLog, PrintsTheLogAsUtf8NewestFirstAndRefusesWhatIsNoLog) {
   const ToolPrefix prefix;
   EXPECT_EQ(RunTarnscan({"log"}).status, 0) << "a missing log has no records";
   EXPECT_EQ(RunTarnscan({"log"}).out, "");
@@ -38,14 +251,10 @@ TEST(TarnscanLog, PrintsTheLogAsUtf8InFileOrderOrNewestFirst) {
        {u"2010/7/5 09:03:05", u"Trojan.A \u00e4 \\Windows\\a.exe", u"", u"line\nbreak"}) {
     ASSERT_EQ(AppendLogRecord(prefix.Store(), kLogPath, record), LogAppendResult::kAppended);
   }
-  const RunResult log = RunTarnscan({"log"});
-  EXPECT_EQ(log.status, 0);
-  EXPECT_EQ(log.out,
-            "2010/7/5 09:03:05\nTrojan.A \xC3\xA4 \\Windows\\a.exe\nline\xEF\xBF\xBD"
-            "break\n");
-  EXPECT_EQ(log.err, "");
+  // In file order, it is what the tarnwatch tests read.
   const RunResult newest = RunTarnscan({"log", "--newest-first"});
   EXPECT_EQ(newest.status, 0);
+  EXPECT_EQ(newest.err, "");
   EXPECT_EQ(newest.out,
             "line\xEF\xBF\xBD"
             "break\nTrojan.A \xC3\xA4 \\Windows\\a.exe\n2010/7/5 09:03:05\n");
@@ -71,82 +280,63 @@ class TarnscanQuarantine : public ::testing::Test {
     return result.id;
   }
 
-  // The ndjson list as (id, state) pairs, each line checked to be a record.
-  std::vector<std::pair<std::string, std::string>> States() {
-    const RunResult list = RunTarnscan({"quarantine", "list", "--format", "ndjson"});
-    EXPECT_EQ(list.status, 0) << list.err;
-    std::vector<std::pair<std::string, std::string>> states;
-    for (const std::string& line : Lines(list.out)) {
-      const std::optional<platform::JsonObject> object = platform::ReadJsonLine(line);
-      EXPECT_TRUE(object) << line;
-      if (!object) continue;
-      const std::u16string* id = object->Text("id");
-      const std::u16string* state = object->Text("state");
-      if (id == nullptr || state == nullptr) continue;
-      states.emplace_back(std::string(id->begin(), id->end()),
-                          std::string(state->begin(), state->end()));
-    }
-    return states;
-  }
-
   ToolPrefix prefix_;
 };
 
 TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
   const std::string a = Quarantine("Windows/a.exe", std::string("MZ\0\xff a", 6));
   const std::string b = Quarantine("b.exe", "bbb");
+  const std::string c = Quarantine("c.exe", "c");
+  const std::string d = Quarantine("d.exe", "d");
 
   const RunResult text = RunTarnscan({"quarantine", "list"});
   EXPECT_EQ(text.status, 0);
   const std::vector<std::string> lines = Lines(text.out);
-  ASSERT_EQ(lines.size(), 3u) << text.out;
+  ASSERT_EQ(lines.size(), 5u) << text.out;
   EXPECT_TRUE(lines[0].starts_with("ID ")) << lines[0];
   EXPECT_TRUE(lines[1].starts_with(a + "  quarantined  ")) << lines[1];
   EXPECT_TRUE(lines[1].ends_with("  6           Trojan.A              \\Windows\\a.exe"))
       << lines[1];
   const RunResult json = RunTarnscan({"quarantine", "list", "--format", "ndjson"});
-  ASSERT_EQ(Lines(json.out).size(), 2u);
+  ASSERT_EQ(Lines(json.out).size(), 4u);
   EXPECT_NE(json.out.find("\"path\":\"\\\\Windows\\\\a.exe\",\"size\":6,\"sha256\":\""),
             std::string::npos)
       << json.out;
 
-  // Refused while a file stands at the place, then restored byte for byte.
+  // A restore is refused while a file stands at the place, in any letter case.
   WriteFile(prefix_.StorePath() / "Windows/A.exe", "other");
-  RunResult restore = RunTarnscan({"quarantine", "restore", a});
-  EXPECT_EQ(restore.status, 1);
-  EXPECT_EQ(restore.err,
-            "tarnscan: quarantine restore: something already stands at "
-            "\\Windows\\a.exe; nothing restored\n");
+  const std::string host = (prefix_.Path() / "rescued.exe").string();
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::string err;
+  } steps[] = {
+      {{"quarantine", "restore", a},
+       1,
+       "",
+       "tarnscan: quarantine restore: something already stands at \\Windows\\a.exe; nothing "
+       "restored\n"},
+      {{"quarantine", "restore", a, "--to", host}, 0, "Restored " + a + " to " + host + "\n", ""},
+      {{"quarantine", "restore", b}, 0, "Restored " + b + "\n", ""},
+      {{"quarantine", "purge", c}, 0, "Purged " + c + "\n", ""},
+      {{"quarantine", "purge", c},
+       1,
+       "",
+       "tarnscan: quarantine purge: no item '" + c + "' in the quarantine\n"},
+      {{"quarantine", "purge", "--older-than", "0"}, 0, "Purged 1 item\n", ""},
+  };
+  for (const auto& step : steps) {
+    const RunResult run = RunTarnscan(step.args);
+    EXPECT_EQ(run.status, step.status) << step.out << step.err;
+    EXPECT_EQ(run.out, step.out);
+    EXPECT_EQ(run.err, step.err);
+  }
   EXPECT_EQ(ReadFile(prefix_.StorePath() / "Windows/A.exe"), "other");
-  fs::remove(prefix_.StorePath() / "Windows/A.exe");
-  restore = RunTarnscan({"quarantine", "restore", a});
-  EXPECT_EQ(restore.status, 0) << restore.err;
-  EXPECT_EQ(restore.out, "Restored " + a + "\n");
-  EXPECT_EQ(ReadFile(prefix_.StorePath() / "Windows/a.exe"), std::string("MZ\0\xff a", 6));
-
-  const fs::path host = prefix_.Path() / "rescued.exe";
-  restore = RunTarnscan({"quarantine", "restore", b, "--to", host.string()});
-  EXPECT_EQ(restore.status, 0) << restore.err;
-  EXPECT_EQ(restore.out, "Restored " + b + " to " + host.string() + "\n");
-  EXPECT_EQ(ReadFile(host), "bbb");
-  EXPECT_EQ(States(),
-            (std::vector<std::pair<std::string, std::string>>{{a, "restored"}, {b, "restored"}}));
-
-  const std::string c = Quarantine("c.exe", "c");
-  const std::string d = Quarantine("d.exe", "d");
-  const RunResult purge = RunTarnscan({"quarantine", "purge", c});
-  EXPECT_EQ(purge.status, 0);
-  EXPECT_EQ(purge.out, "Purged " + c + "\n");
-  EXPECT_EQ(RunTarnscan({"quarantine", "purge", c}).err,
-            "tarnscan: quarantine purge: no item '" + c + "' in the quarantine\n");
-  const RunResult old = RunTarnscan({"quarantine", "purge", "--older-than", "0"});
-  EXPECT_EQ(old.status, 0);
-  EXPECT_EQ(old.out, "Purged 1 item\n");
+  EXPECT_EQ(ReadFile(host), std::string("MZ\0\xff a", 6));
+  EXPECT_EQ(ReadFile(prefix_.StorePath() / "b.exe"), "bbb");
   EXPECT_FALSE(fs::exists(prefix_.Path() / "quarantine" / d));
-  const auto states = States();
-  ASSERT_EQ(states.size(), 4u);
-  EXPECT_EQ(states[2], std::make_pair(c, std::string("purged")));
-  EXPECT_EQ(states[3], std::make_pair(d, std::string("purged")));
+  EXPECT_NE(RunTarnscan({"quarantine", "list"}).out.find(d + "  purged "), std::string::npos);
 }
 
 // A quarantine the host will not open: each verb names the host's cause.
@@ -172,12 +362,18 @@ TEST(TarnscanUsage, EachKindOfUsageErrorIsOneLineWithStatus2) {
   const ToolPrefix prefix;
   const fs::path unborn = prefix.Path() / "unborn";
   platform::SetEnvironment("KESTRELVOX_PREFIX", unborn.string());
+  const std::string scan = " (usage: tarnscan scan [OPTIONS] PATH...)";
   const std::string list = " (usage: tarnscan quarantine list [--format text|ndjson])";
   const std::string restore = " (usage: tarnscan quarantine restore ID [--to HOST-PATH])";
   const std::string purge = " (usage: tarnscan quarantine purge ID | --older-than DAYS)";
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{}, "missing verb (see 'tarnscan --help')"},
-      {{"scan"}, "scan: needs at least one PATH (usage: tarnscan scan [OPTIONS] PATH...)"},
+      {{"scan"}, "scan: needs at least one PATH" + scan},
+      {{"scan", "--max-filesize", "lots", "x"},
+       "scan: --max-filesize takes bytes, or K, M or G" + scan},
+      {{"scan", "--threads", "0", "x"}, "scan: --threads takes a number from 1 to 256" + scan},
+      {{"scan", "--quarantine", "--remove", "x"}, "scan: --quarantine or --remove, once" + scan},
+      {{"scan", "--bogus", "x"}, "scan: unknown option '--bogus'" + scan},
       {{"sweep"}, "unknown verb 'sweep' (see 'tarnscan --help')"},
       {{"quarantine"}, "quarantine: missing list, restore or purge (see 'tarnscan --help')"},
       {{"quarantine", "show"}, "unknown verb 'quarantine show' (see 'tarnscan --help')"},

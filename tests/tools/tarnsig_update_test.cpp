@@ -1,8 +1,11 @@
 // tarnsig update end to end: the real binary against a real server on
-// 127.0.0.1, in a temporary prefix. Each row pins the exit status, the
+// 127.0.0.1, in a temporary prefix. Each run pins the exit status, the
 // console box on stderr with the cause line of a failure, and the database
-// file afterwards; a failure leaves the old file as it was. (The finer
-// failure rows are in tests/update.)
+// file afterwards; a failure leaves the old file as it was. Then the signed
+// update: keygen, sign and verify; an update signed with the prefix's trust
+// key installed, a forged one refused with its cause; rollback and force.
+// (The finer failure rows, and the proxy the environment names, are in
+// tests/update.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,87 +23,137 @@ namespace {
 
 constexpr char kVersionPath[] = "/avupd/reqver.php?sys=wm";
 constexpr char kDatabasePath[] = "/avupd/reqavdb.php?sys=wm";
+constexpr char kSignaturePath[] = "/avupd/reqavdb.php?sys=wm&sig=ed25519";
 const std::string kOld = DatabaseFile("100", {"[VirusCharacter]", CharacterLine("Old", "OLD")});
 const std::string kNew = DatabaseFile("200", {"[VirusCharacter]", CharacterLine("New", "NEW")});
 const std::string kSucceeded = "Information\nUpdate virus DB successfully\n[O]K\n";
-const std::string kFailed = "Warning\nUpdate virus DB failed,please try again!\n[O]K\n";
-const std::string kCannotConnect =
-    "Warning\nUnable to connect to the website and download data!\n"
-    "Please check the network connection and try again.\n[O]K\n";
 
 class TarnsigUpdateThreaded : public ::testing::Test {
  protected:
   void SetUp() override {
     environment_.WithoutProxies().Set("KESTRELVOX_UPDATE_KEY", std::nullopt);
-    environment_.Set("KESTRELVOX_UPDATE_URL", std::nullopt);
-    prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", kOld);
+    environment_.Set("KESTRELVOX_UPDATE_URL", server_.Url());
+    WriteFile(DatabasePath(), kOld);
+    server_.Answer(kVersionPath, {200, "200\r\n"});
+    server_.Answer(kDatabasePath, {200, kNew});
   }
   std::filesystem::path DatabasePath() const {
     return prefix_.StorePath() / "Program Files/Quellbrin/VirusDB.dat";
   }
+  std::string Key(const std::string& name) const {
+    return (prefix_.Path() / "keys" / name).string();
+  }
+  // Gives the prefix a trust key, and the server the new database's
+  // signature under it.
+  void TrustAKey() {
+    std::filesystem::create_directories(prefix_.Path() / "keys");
+    ASSERT_EQ(RunTarnsig({"keygen", Key("update.key"), Key("update.pub")}).status, 0);
+    WriteFile(Key("new.dat"), kNew);
+    const RunResult signature = RunTarnsig({"sign", Key("update.key"), Key("new.dat")});
+    ASSERT_EQ(signature.status, 0);
+    signature_ = signature.out;
+    server_.Answer(kSignaturePath, {200, signature_});
+  }
 
   ScopedEnvironment environment_;
   ToolPrefix prefix_;
+  TestHttpServer server_;
+  std::string signature_;
 };
 
 TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
-  const std::optional<ScriptedAnswer> none;
   const struct {
     const char* what;
     ScriptedAnswer version;
-    std::optional<ScriptedAnswer> database;
     int status;
     std::string err;
+    std::size_t requests;
   } rows[] = {
-      {"newer", {200, "200\r\n"}, ScriptedAnswer{200, kNew}, 0, kSucceeded},
+      {"newer", {200, "200\r\n"}, 0, kSucceeded, 2},
       {"equal",
        {200, "100"},
-       none,
        0,
-       "Information\nThe virus DB is latest!\nVirus DB Version:100\n[O]K\n"},
+       "Information\nThe virus DB is latest!\nVirus DB Version:100\n[O]K\n",
+       1},
       {"version 404",
        {404, "200"},
-       none,
        1,
-       kCannotConnect + "tarnsig: update: HTTP status 404 from {url}/avupd/reqver.php?sys=wm\n"},
-      {"garbage database",
-       {200, "200"},
-       ScriptedAnswer{200, "<html>Bad gateway</html>"},
-       1,
-       kFailed + "tarnsig: update: database refused: its first line is not a version\n"},
+       "Warning\nUnable to connect to the website and download data!\n"
+       "Please check the network connection and try again.\n[O]K\n"
+       "tarnsig: update: HTTP status 404 from " +
+           server_.Url() + kVersionPath + "\n",
+       1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     WriteFile(DatabasePath(), kOld);
-    TestHttpServer server;
-    environment_.Set("KESTRELVOX_UPDATE_URL", server.Url());
-    server.Answer(kVersionPath, row.version);
-    if (row.database) server.Answer(kDatabasePath, *row.database);
+    server_.Answer(kVersionPath, row.version);
+    const std::size_t before = server_.Targets().size();
     const RunResult result = RunTarnsig({"update"});
     EXPECT_EQ(result.status, row.status);
     EXPECT_EQ(result.out, "");
-    std::string err = row.err;
-    if (const std::size_t at = err.find("{url}"); at != std::string::npos) {
-      err.replace(at, 5, server.Url());
-    }
-    EXPECT_EQ(result.err, err);
-    EXPECT_EQ(ReadFile(DatabasePath()), row.status == 0 && row.database ? kNew : kOld);
-    EXPECT_EQ(server.Targets().size(), row.database ? 2u : 1u);
+    EXPECT_EQ(result.err, row.err);
+    EXPECT_EQ(ReadFile(DatabasePath()), row.requests == 2 ? kNew : kOld);
+    EXPECT_EQ(server_.Targets().size() - before, row.requests);
   }
 }
 
-TEST_F(TarnsigUpdateThreaded, GoesThroughTheProxyOfHttpProxy) {
-  TestHttpServer proxy;
-  proxy.Answer(kVersionPath, {200, "200"});
-  proxy.Answer(kDatabasePath, {200, kNew});
-  environment_.Set("KESTRELVOX_UPDATE_URL", "http://update.invalid").Set("http_proxy", proxy.Url());
+TEST_F(TarnsigUpdateThreaded, KeygenSignAndVerify) {
+  ASSERT_NO_FATAL_FAILURE(TrustAKey());
+  EXPECT_EQ(std::filesystem::status(Key("update.key")).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(signature_.size(), 89u);  // 88 Base64 characters and LF
+  WriteFile(Key("sig"), signature_);
+  WriteFile(Key("forged.dat"), kOld);
+  WriteFile(Key("bad-key"), "not a key\n");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  } rows[] = {
+      {{"verify", Key("update.pub"), Key("new.dat"), Key("sig")}, 0, "valid\n"},
+      {{"verify", Key("update.pub"), Key("forged.dat"), Key("sig")}, 1, "invalid\n"},
+      {{"verify", Key("bad-key"), Key("new.dat"), Key("sig")}, 2, ""},
+      {{"keygen", Key("update.key"), Key("other.pub")}, 2, ""},
+  };
+  for (const auto& row : rows) {
+    const RunResult result = RunTarnsig(row.args);
+    EXPECT_EQ(result.status, row.status) << row.args[0] << " " << row.args[2];
+    EXPECT_EQ(result.out, row.out) << row.args[2];
+  }
+  EXPECT_FALSE(std::filesystem::exists(Key("other.pub")));
+}
+
+TEST_F(TarnsigUpdateThreaded, ADatabaseTheTrustKeyDidNotSignIsRefused) {
+  ASSERT_NO_FATAL_FAILURE(TrustAKey());
+  server_.Answer(kDatabasePath,
+                 {200, DatabaseFile("200", {"[VirusCharacter]", CharacterLine("F", "F")})});
   const RunResult result = RunTarnsig({"update"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            "Warning\nUpdate virus DB failed,please try again!\n[O]K\n"
+            "tarnsig: update: signature invalid: the database is not signed by the trust key\n");
+  EXPECT_EQ(ReadFile(DatabasePath()), kOld);
+}
+
+TEST_F(TarnsigUpdateThreaded, ASignedUpdateRollsBackAndForces) {
+  ASSERT_NO_FATAL_FAILURE(TrustAKey());
+  ASSERT_EQ(RunTarnsig({"update"}).status, 0);
+  RunResult result = RunTarnsig({"update", "--rollback"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "rolled back to version 100\n");
+  EXPECT_EQ(ReadFile(DatabasePath()), kOld);
+
+  ASSERT_EQ(RunTarnsig({"update"}).status, 0);
+  result = RunTarnsig({"update", "--force"});  // the same version again
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, kSucceeded);
   EXPECT_EQ(ReadFile(DatabasePath()), kNew);
-  EXPECT_EQ(proxy.Targets(),
-            (std::vector<std::string>{"http://update.invalid/avupd/reqver.php?sys=wm",
-                                      "http://update.invalid/avupd/reqavdb.php?sys=wm"}));
+
+  std::filesystem::remove(prefix_.StorePath() / "Program Files/Quellbrin/VirusDB.dat.old");
+  result = RunTarnsig({"update", "--rollback"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "tarnsig: update: no previous database (VirusDB.dat.old) to restore\n");
 }
 
 }  // namespace

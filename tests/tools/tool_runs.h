@@ -1,19 +1,31 @@
-// The real tarnwatch binary (KV_TARNWATCH_PATH) in a temporary prefix: a
-// handset laid out from a plain signature list, the demo's recording
-// installer, the log decoded.
+// Helpers for running the real binaries: tarnscan, output split in lines,
+// and tarnwatch (KV_TARNWATCH_PATH) in a temporary prefix: a handset laid
+// out from a plain signature list, the demo's recording installer, the log
+// as tarnscan prints it.
 #pragma once
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/text.h"
 #include "support/database_writer.h"
 #include "support/program_runner.h"
 
 namespace kv::testing {
+
+inline RunResult RunTarnscan(const std::vector<std::string>& args) {
+  return RunProgram(KV_TARNSCAN_PATH, args);
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
 
 class TarnwatchHandset : public ToolPrefix {
  public:
@@ -48,21 +60,11 @@ class TarnwatchHandset : public ToolPrefix {
 
   // The activity log's records, dates and times replaced by "<date>".
   std::vector<std::string> LogRecords() const {
-    const std::string bytes = ReadFile(StorePath() / "Runeskop.log");
-    std::u16string text;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                    static_cast<unsigned char>(bytes[i + 1]) << 8);
-    }
-    std::vector<std::string> records;
-    for (std::size_t at = 0; (at = text.find(u"\r\n", at)) != std::u16string::npos;) {
-      const std::size_t next = text.find(u"\r\n", at + 2);
-      std::string record = platform::Utf16ToUtf8(text.substr(at + 2, next - at - 2));
+    std::vector<std::string> records = Lines(RunTarnscan({"log"}).out);
+    for (std::string& record : records) {
       if (record.size() > 20 && record[4] == '/' && record.find(' ') < 11) {
         record = "<date>" + record.substr(record.find(' ', record.find(' ') + 1));
       }
-      records.push_back(record);
-      at = next;
     }
     return records;
   }

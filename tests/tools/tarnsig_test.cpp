@@ -1,0 +1,375 @@
+// tarnsig end to end on the real binary: encode's random round trips
+// checked against the test encoder and its refusals naming the line; the
+// pinned list output; undecodable lines; check's answers and exit statuses
+// in argument order on any number of threads; match and match-batch over
+// zero and high bytes and malformed batch lines, through both engines;
+// lint, one row per authoring mistake, each checked on the plain file and
+// on the same lines encoded, the encoded file's own faults, and encode
+// refusing what lint calls an error; a usage or input error of each kind as
+// one line on stderr, nothing on stdout, and exit status 2 (every verb
+// opens its files alike, so each kind of file that cannot be read stands
+// once).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/database_writer.h"
+#include "support/hex.h"
+#include "support/program_runner.h"
+
+namespace kv::testing {
+namespace {
+
+class TarnsigTest : public ::testing::Test {
+ protected:
+  std::string File(std::string_view name) const { return dir_.File(name); }
+  RunResult Encode(std::string_view plain) const {
+    WriteFile(File("plain.txt"), plain);
+    return RunTarnsig({"encode", File("plain.txt"), "-o", File("db")});
+  }
+  // Encodes what lint would refuse: these tests hold the loader's reading.
+  RunResult EncodeForced(std::string_view plain) const {
+    WriteFile(File("plain.txt"), plain);
+    return RunTarnsig({"encode", "--force", File("plain.txt"), "-o", File("db")});
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(TarnsigTest, EncodeReplacesTheDatabaseWithTheTestEncodersLinesAndDecodeReadsThemBack) {
+  // A version line taken as it is, then lines ending in LF or CR LF, of every
+  // length up to the longest that fits (117 bytes, stored in 156 characters)
+  // and of every byte but NUL, CR and LF.
+  std::mt19937 random(1321);
+  std::string plain = " v2 x \r\n";
+  std::string stored = plain;
+  std::string decoded = " v2 x \n";
+  for (std::size_t i = 0; i < 300; ++i) {
+    std::string line(i < 118 ? i : random() % 118, ' ');
+    for (char& c : line) {
+      c = static_cast<char>(1 + random() % 255);
+      if (c == '\r' || c == '\n') c = '~';
+    }
+    plain += line + (i % 2 ? "\r\n" : "\n");
+    stored += StoredLine(line) + "\r\n";
+    decoded += line + "\n";
+  }
+  WriteFile(File("db"), std::string(1000, 'o'));
+  const RunResult encoded = EncodeForced(plain);
+  EXPECT_EQ(encoded.status, 0);
+  EXPECT_EQ(encoded.out + encoded.err, "");
+  EXPECT_EQ(ReadFile(File("db")), stored);
+  const RunResult result = RunTarnsig({"decode", File("db")});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, decoded);
+}
+
+TEST_F(TarnsigTest, EncodeRefusesWhatItCannotStoreNamingTheLine) {
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ": no version line"},
+      {std::string("1\nok\nbad\0line\n", 14), ":3: line holds a NUL byte"},
+      {"1\r\nok\r\nok\r\nlone\rCR\r\n", ":4: line holds a CR that does not end it"},
+      {"1\nabc\r", ":2: line holds a CR that does not end it"}};
+  // clang-format on
+  for (const auto& [plain, problem] : cases) {
+    const RunResult result = EncodeForced(plain);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "tarnsig: encode: " + File("plain.txt") + problem + "\n");
+    EXPECT_FALSE(std::filesystem::exists(File("db"))) << problem;
+  }
+}
+
+// What the loader makes of each kind of line is in tests/database.
+TEST_F(TarnsigTest, ListShowsWhatTheLoaderLoads) {
+  const std::string head =
+      DatabaseFile("20102", {"[VirusCharacter]", "Alpha               abc[0-9]+", "[VirusFile]",
+                             "\\Windows\\a b.exe", "[VirusProcess]", "evil.exe",
+                             "tab\there caf\xe9.exe", "[DELETE_FILES]"});
+  WriteFile(File("db"), head + StoredLine("[Alpha]") + "\r\n");
+  const RunResult result = RunTarnsig({"list", File("db")});
+  EXPECT_EQ(result.status, 0);
+  // clang-format off
+  EXPECT_EQ(result.out,
+            "version 20102\nsection character 1\ncharacter 1 name=Alpha pattern=abc[0-9]+\n"
+            "section file 1\nfile 1 path=\\Windows\\a b.exe\n"
+            "section process 2\nprocess 1 exe=evil.exe\nprocess 2 exe=tab\\x09here caf\\xE9.exe\n"
+            "delete-files-offset " + std::to_string(head.size()) + "\n");
+  // clang-format on
+  WriteFile(File("db"), DatabaseFile("-3", {}));
+  EXPECT_EQ(RunTarnsig({"list", File("db")}).out,
+            "version -3\nsection character 0\nsection file 0\nsection process 0\n"
+            "delete-files-offset none\n");
+}
+
+TEST_F(TarnsigTest, DecodeMarksUndecodableLinesAndEndsPlainLinesAtAZeroByte) {
+  WriteFile(File("db"), DatabaseFile("1", {"first", std::string_view("keep\0drop", 9)}) +
+                            "!!!!\r\n" + StoredLine("abc") + "    \r\n" + StoredLine("lost"));
+  const RunResult result = RunTarnsig({"decode", File("db")});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "1\nfirst\nkeep\n<<undecodable line 4>>\n<<undecodable line 5>>\n");
+}
+
+// Each file's first signature, the failures on stderr; the pool finishes
+// files out of order (large and small, failures among them), yet the
+// answers come in argument order, the same on 1 and 4 threads and through
+// the reference engine. A finding outranks the files not checked (1), and
+// those outrank clean files (2, else 0).
+TEST_F(TarnsigTest, CheckAnswersInArgumentOrderOnAnyThreadsAndBothEngines) {
+  const char* plain =
+      "7\nFirst               alpha\nSecond              beta[0-9]+\n"
+      "Looping             (?R)\n";
+  ASSERT_EQ(Encode(plain).status, 0);
+  std::vector<std::string> files;
+  std::string out;
+  std::string err;
+  for (int i = 0; i < 40; ++i) {
+    files.push_back(File("f" + std::to_string(i)));
+    const std::string& file = files.back();
+    const std::string padding(i % 3 == 0 ? 1 << 20 : 10, '-');
+    switch (i % 4) {
+      case 0:
+        WriteFile(file, padding + "alpha");
+        out += file + ": signature 1 First\n";
+        break;
+      case 1:
+        WriteFile(file, "beta" + std::to_string(i) + padding);
+        out += file + ": signature 2 Second\n";
+        break;
+      case 2:
+        WriteFile(file, padding);
+        err += "tarnsig: check: '" + file + "': pattern search exceeded its nesting depth\n";
+        break;
+      default:
+        err += "tarnsig: check: cannot open '" + file + "'\n";
+        break;
+    }
+  }
+  WriteFile(File("empty"), "");
+  files.push_back(File("empty"));
+  out += File("empty") + ": clean\n";
+  const std::pair<bool, const char*> ways[] = {{false, "1"}, {false, "4"}, {true, "4"}};
+  for (const auto& [reference, threads] : ways) {
+    SCOPED_TRACE(std::string(reference ? "reference " : "fast ") + threads);
+    std::vector<std::string> args = Way(reference, {"check", "--threads", threads, File("db")});
+    args.insert(args.end(), files.begin(), files.end());
+    const RunResult result = RunTarnsig(args);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, out);
+    EXPECT_EQ(result.err, err);
+  }
+  EXPECT_EQ(RunTarnsig({"check", File("db"), files[2]}).status, 2);
+  EXPECT_EQ(RunTarnsig({"check", File("db"), File("empty")}).status, 0);
+}
+
+TEST(TarnsigMatch, PrintsWhetherThePatternOccursInTheFile) {
+  const TempDir dir;
+  WriteFile(dir.File("sample"), std::string("xx\0MZ\xff\x80 tail", 12));
+  WriteFile(dir.File("empty"), "");
+  // clang-format off
+  const std::array<std::string, 3> cases[] = {
+      {"\\x00MZ\\xff", "sample", "1"}, {"[\\x80-\\xff]{2}", "sample", "1"},
+      {"^tail", "sample", "0"}, {"tail$", "sample", "1"},
+      {"", "empty", "1"}, {"a", "empty", "0"}};
+  // clang-format on
+  for (const bool reference : {false, true}) {
+    for (const auto& [pattern, file, answer] : cases) {
+      const RunResult result = RunTarnsig(Way(reference, {"match", pattern, dir.File(file)}));
+      EXPECT_EQ(result.status, 0) << pattern;
+      EXPECT_EQ(result.out + result.err, answer + "\n") << pattern << " reference " << reference;
+    }
+  }
+}
+
+TEST(TarnsigMatch, BatchAnswersEveryLineWithOneZeroOrE) {
+  using namespace std::string_literals;
+  // clang-format off
+  const std::pair<std::string, char> rows[] = {
+      {Hex("abc") + "\t" + Hex("xabcx"), '1'}, {Hex("abd") + "\t" + Hex("xabcx"), '0'},
+      {"\t", '1'}, {Hex("a") + "\t", '0'}, {"61\t61\r", '1'},
+      {Hex("a\0b"s) + "\t" + Hex("xa\0b"s), '1'}, {Hex("a\0b"s) + "\t" + Hex("ab"), '0'},
+      {Hex("^\\xff$") + "\t" + Hex("\xff"), '1'}, {Hex("(?R)") + "\t" + Hex("a"), 'E'},
+      {"", 'E'}, {"616", 'E'}, {"6g\t61", 'E'}, {"61\t6", 'E'},
+      {"61\t61\t61", 'E'}};
+  // clang-format on
+  std::string input;
+  std::string expected;
+  for (const auto& [line, answer] : rows) {
+    input += line + "\n";
+    expected += {answer, '\n'};
+  }
+  // The last line may lack its line feed.
+  for (const bool reference : {false, true}) {
+    const RunResult result =
+        RunTarnsig(Way(reference, {"match-batch"}), input + Hex("b") + "\t" + Hex("abc"));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out + result.err, expected + "1\n") << "reference " << reference;
+  }
+  EXPECT_EQ(RunTarnsig({"match-batch"}).out, "");
+}
+
+TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
+  const TempDir dir;
+  const std::string d = dir.Path().string();
+  WriteFile(d + "/p", "1\n");
+  WriteFile(d + "/huge", "");
+  std::filesystem::resize_file(d + "/huge", (std::uint64_t{4} << 20) + 1);  // sparse
+  const std::string encodeUsage = " (usage: tarnsig encode [--force] PLAIN -o VirusDB.dat)";
+  // clang-format off
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "missing verb (see 'tarnsig --help')"},
+      {{"ENCODE", "a", "-o", "b"}, "unknown verb 'ENCODE' (see 'tarnsig --help')"},
+      {{"encode"}, "encode: missing PLAIN" + encodeUsage},
+      {{"encode", d + "/none", "-o", "x"}, "encode: cannot open '" + d + "/none': No such file or directory"},
+      {{"encode", d, "-o", d + "/db"}, "encode: '" + d + "' is a directory"},
+      {{"encode", d + "/p", "-o", d + "/no/db"}, "encode: cannot write '" + d + "/no/db'"},
+      {{"decode", d + "/p"}, "decode: '" + d + "/p' holds no line ending in CR LF"},
+      {{"list", "/dev/zero"}, "list: '/dev/zero' is not a regular file"},
+      {{"match", "(?R)", d + "/p"}, "match: pattern search exceeded its nesting depth"},
+      {{"check", d + "/none", d + "/p"}, "check: cannot open '" + d + "/none': No such file or directory"},
+      {{"check", "--threads", "0", d + "/none", d + "/p"},
+       "check: --threads takes a number from 1 to 256 (usage: tarnsig check [--reference] [--threads N] VirusDB.dat FILE...)"},
+      {{"update", "--rollback", "--force"},
+       "update: --force and --rollback exclude each other (usage: tarnsig update [--force | --rollback])"},
+      {{"list", d + "/huge"}, "list: '" + d + "/huge' is larger than any database file can be (4 MiB)"}};
+  // clang-format on
+  for (const auto& [args, message] : cases) {
+    const RunResult result = RunTarnsig(args);
+    EXPECT_EQ(result.status, 2) << message;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "tarnsig: " + message + "\n");
+  }
+}
+
+struct LintRow {
+  const char* mistake;
+  std::vector<std::string> lines;  // after the version line "7"
+  std::string findings;            // "@" stands for the file's path
+  int status;
+};
+
+std::string Expand(const std::string& findings, const std::string& path) {
+  std::string text;
+  for (const char c : findings) text += c == '@' ? path : std::string(1, c);
+  return text;
+}
+
+std::string Plain(const std::vector<std::string>& lines) {
+  std::string text = "7\n";
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+std::string Encoded(const std::vector<std::string>& lines) {
+  std::string text = "7\r\n";
+  for (const std::string& line : lines) text += StoredLine(line) + "\r\n";
+  return text;
+}
+
+const std::string kGood = CharacterLine("Evil", "EVIL[0-9]+");
+
+// clang-format off
+const LintRow kRows[] = {
+    {"none", {"[VirusCharacter]", kGood, "[VirusFile]", "\\Windows\\evil.exe", "[VirusProcess]",
+              "evil.exe", "[DELETE_FILES]", "[Evil]", "\\Windows\\evil.dll"}, "", 0},
+    {"tab in the name column", {"Evil\tEVIL"},
+     "@:2:5: error: a tab in the name column: pad the name with blanks to 20 characters\n", 2},
+    {"name longer than the column", {"TwentyCharacterNameXEVIL"},
+     "@:2:20: error: the name is longer than 19 characters: it runs into the pattern\n", 2},
+    {"blank inside a name", {CharacterLine("Demo Macro", "x")},
+     "@:2:6: error: a blank inside the name: the name is read as 'Demo'\n", 2},
+    {"unclosed group and class", {CharacterLine("Evil", "(unclosed[")},
+     "@:2:21: error: '(' is never closed\n", 2},
+    {"unclosed class", {CharacterLine("Evil", "ab[c-d")},
+     "@:2:23: error: '[' is never closed\n", 2},
+    {"stray parenthesis", {CharacterLine("Evil", "abc)def")},
+     "@:2:24: error: ')' closes no group: the pattern ends before it\n", 2},
+    {"empty pattern", {CharacterLine("Evil", "")},
+     "@:2:21: error: empty pattern: it matches any file\n", 2},
+    {"misspelled header", {kGood, "[VirusFiel]", "\\Windows\\evil.exe"},
+     "@:3:1: error: unknown section header '[VirusFiel]': the lines after it stay in the section "
+     "before it\n@:4: error: shorter than the 20-character name column: the loader skips it\n", 2},
+    {"marker inside a line", {CharacterLine("Evil", "x[VirusFile]")},
+     "@:2:22: error: '[VirusFile]' stands inside a longer line, which is read as that section "
+     "header\n", 2},
+    {"duplicate name", {kGood, CharacterLine("Evil", "other")},
+     "@:3:1: error: duplicate name 'Evil' (first on line 2)\n", 2},
+    {"delete group without signature", {kGood, "[DELETE_FILES]", "[Evl]", "\\Windows\\a.dll"},
+     "@:4:1: error: delete-list group '[Evl]' names no signature\n", 2},
+    {"delete line holding a bracket", {kGood, "[DELETE_FILES]", "[Evil]", "\\Windows\\a[1].dll"},
+     "@:4:1: warning: delete-list group '[Evil]' lists no file\n"
+     "@:5:1: error: delete-list group '[Windows\\a[1].dl]' names no signature\n"
+     "@:5:1: warning: delete-list group '[Windows\\a[1].dl]' lists no file\n"
+     "@:5:11: error: a delete-list line holding '[' is read as a group header; write '[NAME]'\n",
+     2},
+    {"path no content signature confirms", {"[VirusFile]", "\\Windows\\evil.exe"},
+     "@:3:1: warning: no content signature can confirm this path: a named file is deleted only "
+     "when one matches it\n", 1},
+    {"warnings only", {CharacterLine("Evil", "EVIL "), "[VirusFile]", "evil.exe", "evil.exe"},
+     "@:2:25: warning: trailing blanks are part of the pattern\n"
+     "@:4:1: warning: not a device path (it does not start with '\\'): it names no file\n"
+     "@:5:1: warning: not a device path (it does not start with '\\'): it names no file\n"
+     "@:5:1: warning: duplicate path (first on line 4)\n", 1},
+};
+// clang-format on
+
+TEST(TarnsigLint, FindsEachMistakeInThePlainAndTheEncodedFileAlike) {
+  const TempDir dir;
+  for (const LintRow& row : kRows) {
+    SCOPED_TRACE(row.mistake);
+    WriteFile(dir.File("plain.txt"), Plain(row.lines));
+    WriteFile(dir.File("db"), Encoded(row.lines));
+    for (const std::string& path : {dir.File("plain.txt"), dir.File("db")}) {
+      const RunResult result = RunTarnsig({"lint", path});
+      EXPECT_EQ(result.out, Expand(row.findings, path));
+      EXPECT_EQ(result.err, "");
+      EXPECT_EQ(result.status, row.status);
+    }
+  }
+}
+
+TEST(TarnsigLint, ReportsWhatTheLoaderCannotReadAndABadVersion) {
+  const TempDir dir;
+  const std::string path = dir.File("db");
+  WriteFile(path, "v7\r\n" + StoredLine(kGood) + "\r\n!!!!\r\n" + std::string(160, 'A') + "\r\n" +
+                      StoredLine("[VirusFile]"));
+  const RunResult result = RunTarnsig({"lint", path});
+  EXPECT_EQ(result.out, path + ":1: error: the version is not a decimal number\n" + path +
+                            ":3: error: the line cannot be decoded\n" + path +
+                            ":4: error: longer than 159 characters: the loader skips it\n" + path +
+                            ":5: error: bytes after the last CR LF: the file is cut\n");
+  EXPECT_EQ(result.status, 2);
+  WriteFile(dir.File("plain.txt"), "7\n" + std::string(118, 'x') + "\n");
+  EXPECT_EQ(
+      RunTarnsig({"lint", dir.File("plain.txt")}).out,
+      dir.File("plain.txt") + ":2: error: encoded line would be 160 characters, more than 159\n");
+}
+
+// (--force encodes them all the same: tarnsig_database_test.)
+TEST(TarnsigLint, EncodeRefusesLintErrorsAndIgnoresWarnings) {
+  const TempDir dir;
+  const std::string plain = dir.File("plain.txt");
+  WriteFile(plain, Plain({CharacterLine("Evil", "(x"), "[VirusFiel]"}));
+  const RunResult refused = RunTarnsig({"encode", plain, "-o", dir.File("db")});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err, "tarnsig: encode: " + plain + ":2:21: error: '(' is never closed\n" +
+                             "tarnsig: encode: " + plain +
+                             ":3:1: error: unknown section header '[VirusFiel]': the lines after "
+                             "it stay in the section before it\n" +
+                             "tarnsig: encode: " + plain +
+                             ": not encoded: 2 errors (--force encodes it anyway)\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("db")));
+
+  WriteFile(plain, Plain({"[VirusFile]", "\\Windows\\evil.exe"}));  // a warning only
+  const RunResult warned = RunTarnsig({"encode", plain, "-o", dir.File("db")});
+  EXPECT_EQ(warned.status, 0);
+  EXPECT_EQ(warned.out + warned.err, "");
+}
+
+}  // namespace
+}  // namespace kv::testing

@@ -1,0 +1,254 @@
+// tarnwatch through the real binary: the self scan's log records, boxes and
+// quarantined files, the CAB check answered Yes, No, Cancel and not at all,
+// with the installer recording what it was asked, the background scan left
+// to finish or stopped from outside by tarnreg, and the reports they leave.
+// (The memory pass's ended processes are shown in tests/scan.) A failed
+// single-instance check ends the window's start with a documented status
+// and says why, where the handset ended with the check's HRESULT.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/quarantine.h"
+#include "support/program_runner.h"
+#include "tool_runs.h"
+
+namespace kv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Records = std::vector<std::string>;
+
+const std::string kKey = "HKLM\\software\\quellbrin\\Kestrelvox";
+
+TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
+  const TarnwatchHandset handset({"[VirusCharacter]", CharacterLine("Evil", "EVIL-MARK"),
+                                  "[VirusFile]", "\\Windows\\evil.exe", "\\Windows\\gone.exe",
+                                  "[DELETE_FILES]", "[Evil]", "\\Windows\\evil.dll"});
+  handset.WriteStoreFile("Windows/evil.exe", "..EVIL-MARK..");
+  handset.WriteStoreFile("Windows/evil.dll", "companion");
+  const RunResult result = handset.Run({"-autocheck"});
+  EXPECT_EQ(result.status, 255);
+  EXPECT_EQ(result.err,
+            "Information\nFound Trojan:\n\\Windows\\evil.exe\nDelete successfully!\n[O]K\n");
+  EXPECT_EQ(
+      handset.LogRecords(),
+      (Records{"<date> Self scan started", "Delete related file:\\Windows\\evil.dll",
+               "Delete Trojan successfully:\\Windows\\evil.exe", "<date> Self scan finished"}));
+  EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/evil.exe"));
+  EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/evil.dll"));
+
+  // Both went to the quarantine with their records.
+  const platform::Result<platform::QuarantineListing> listed =
+      platform::ListQuarantine(handset.Store());
+  ASSERT_TRUE(listed.Ok());
+  std::vector<std::u16string> records;
+  for (const platform::QuarantineItem& item : listed.value.items) {
+    records.push_back(item.record.path + u" " + item.record.signature + u" " +
+                      item.record.scanMode);
+  }
+  EXPECT_EQ(records,
+            (std::vector<std::u16string>{u"\\Windows\\evil.dll companion of Evil autocheck",
+                                         u"\\Windows\\evil.exe Evil autocheck"}));
+}
+
+struct CabCase {
+  std::string what;
+  std::string content;  // of \My Documents\a.cab
+  std::string answer;
+  int status;
+  std::string outcome;  // the log record after the check; "" for none
+  bool installed;
+  bool kept;
+};
+
+TEST(TarnwatchCabCheck, AnswersDecideBetweenDeletingStoppingAndInstalling) {
+  const std::string path = "\\My Documents\\a.cab";
+  const CabCase cases[] = {
+      {"clean", "harmless", "", 0, "", true, true},
+      {"Yes", "..EVIL-MARK..", "y\n", 255, "Delete successfully:" + path, false, false},
+      {"No", "..EVIL-MARK..", "n\n", 0, "Continue to install:" + path, true, true},
+      {"Cancel", "..EVIL-MARK..", "c\n", 255, "Ignore Trojan:" + path, false, true},
+      {"no answer", "..EVIL-MARK..", "", 255, "Ignore Trojan:" + path, false, true},
+  };
+  for (const CabCase& c : cases) {
+    const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
+    handset.WriteStoreFile("My Documents/a.cab", c.content);
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(handset.Run({"\"" + path + "\"   "}, c.answer).status, c.status);
+    Records expected = {"<date> Check CAB file"};
+    if (!c.outcome.empty()) expected.push_back(c.outcome);
+    EXPECT_EQ(handset.LogRecords(), expected);
+    const std::string installed = c.installed ? path + "\n/nodelete\n" : "";
+    EXPECT_EQ(handset.InstallerArguments(installed), installed);
+    EXPECT_EQ(fs::exists(handset.StorePath() / "My Documents/a.cab"), c.kept);
+  }
+}
+
+// The working directory of the test process, for the run of one block.
+class ScopedWorkingDirectory {
+ public:
+  explicit ScopedWorkingDirectory(const fs::path& path) : saved_(fs::current_path()) {
+    fs::current_path(path);
+  }
+  ~ScopedWorkingDirectory() { fs::current_path(saved_); }
+
+ private:
+  fs::path saved_;
+};
+
+// Only a leading backslash makes a device path; any other is a host path,
+// a relative one taken from the working directory. A host path outside the
+// store is checked but never deleted; inside it, it names the store file.
+TEST(TarnwatchCabCheck, AHostPathIsCheckedButDeletedOnlyInsideTheStore) {
+  const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
+  WriteFile(handset.Path() / "evil.cab", "..EVIL-MARK..");
+  const ScopedWorkingDirectory here(handset.Path());
+  for (const std::string& argument : {(handset.Path() / "evil.cab").string(),
+                                      std::string("evil.cab"), std::string("./evil.cab")}) {
+    SCOPED_TRACE(argument);
+    EXPECT_EQ(handset.Run({argument}, "y\n").status, 255);
+    EXPECT_EQ(handset.LogRecords().back(), "Can not delete:" + argument);
+    EXPECT_EQ(handset.InstallerArguments(""), "");
+  }
+  EXPECT_TRUE(fs::exists(handset.Path() / "evil.cab"));
+  handset.WriteStoreFile("a.cab", "..EVIL-MARK..");
+  EXPECT_EQ(handset.Run({(handset.StorePath() / "a.cab").string()}, "y\n").status, 255);
+  EXPECT_FALSE(fs::exists(handset.StorePath() / "a.cab"));
+}
+
+// Each CAB that cannot be checked is installed only on the user's Yes: one
+// device path, and host paths to a link out of the store and to a pipe
+// (every kind of file that cannot be checked is in tests/scan and
+// tests/platform; the check asks alike for all).
+TEST(TarnwatchCabCheck, APackageThatCannotBeCheckedIsInstalledOnlyOnYes) {
+  const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
+  const fs::path store = handset.StorePath();
+  WriteFile(handset.Path() / "outside.cab", "..EVIL-MARK..");
+  fs::create_symlink(handset.Path() / "outside.cab", store / "link.cab");
+  ASSERT_EQ(std::system(("mkfifo " + ShellQuote((handset.Path() / "fifo.cab").string())).c_str()),
+            0);
+  const std::string question =
+      "Warning\nCan not check the CAB file,install it anyway?\n[Y]es [N]o?";
+  for (const std::string& argument : {std::string("\\nowhere.cab"), (store / "link.cab").string(),
+                                      (handset.Path() / "fifo.cab").string()}) {
+    SCOPED_TRACE(argument);
+    for (const bool yes : {false, true}) {
+      fs::remove(handset.InstallerLog());
+      fs::remove(store / "Runeskop.log");
+      const RunResult result = handset.Run({argument}, yes ? "y\n" : "");
+      EXPECT_EQ(result.status, yes ? 0 : 255);
+      EXPECT_EQ(result.err.substr(0, question.size()), question);
+      Records expected = {"<date> Check CAB file", "Can not check:" + argument};
+      if (yes) expected.push_back("Continue to install:" + argument);
+      EXPECT_EQ(handset.LogRecords(), expected);
+      const std::string installed = yes ? argument + "\n/nodelete\n" : "";
+      EXPECT_EQ(handset.InstallerArguments(installed), installed);
+    }
+  }
+}
+
+std::string ScanStatus() { return RunTarnreg({"query", kKey, "/v", "ScanStatus"}).out; }
+
+// A database that is missing, or loads without a usable line: no scan may
+// read that as "no Trojan". (Every other broken database is in
+// tests/database; the CAB check asks for any file it cannot check, above.)
+TEST(TarnwatchWithoutADatabase, EveryScanSaysSoInsteadOfNoTrojan) {
+  for (const std::string& database : {std::string("none"), std::string("7\r\n!!!!\r\n")}) {
+    SCOPED_TRACE(database);
+    const TarnwatchHandset handset({});
+    const fs::path db = handset.StorePath() / "Program Files/Quellbrin/VirusDB.dat";
+    if (database == "none") {
+      fs::remove(db);
+    } else {
+      WriteFile(db, database);
+    }
+    handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
+    EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);
+    EXPECT_EQ(handset.LogRecords(), (Records{"<date> Self scan started", "*Virus DB is not loaded!",
+                                             "<date> Self scan finished"}));
+    EXPECT_EQ(handset.Run({"-hideandscan"}).status, 255);
+    EXPECT_NE(ScanStatus().find("REG_DWORD    0x3"), std::string::npos) << ScanStatus();
+    EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/a.exe"));
+  }
+}
+
+// It writes no log, but a report, as every scan does.
+TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwoAndLeavesAReport) {
+  const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
+  handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
+  handset.WriteStoreFile("Windows/b.txt", "..EVIL-MARK..");
+  EXPECT_EQ(handset.Run({"-hideandscan"}).status, 255);
+  EXPECT_NE(ScanStatus().find("REG_DWORD    0x2"), std::string::npos) << ScanStatus();
+  EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/a.exe"));
+  EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/b.txt"));  // not an extension it checks
+  EXPECT_FALSE(fs::exists(handset.StorePath() / "Runeskop.log"));
+
+  const RunResult report = RunTarnscan({"report"});
+  EXPECT_EQ(report.status, 0);
+  const std::vector<std::string> lines = Lines(report.out);
+  ASSERT_GE(lines.size(), 3u) << report.out;
+  EXPECT_TRUE(lines[0].starts_with("scan ")) << lines[0];
+  EXPECT_NE(lines[0].find("  hideandscan  "), std::string::npos) << lines[0];
+  // The database and the installer are checked too.
+  EXPECT_TRUE(lines.back().starts_with(
+      "  summary: 3 files checked, 1 infected, 0 not checked, 0 actions failed, "))
+      << lines.back();
+}
+
+// The walk is made slow (each file costs about a second of search: the
+// literal is there, but never 300 bytes into a line); tarnreg writes ScanStatus 0 again and again
+// until tarnwatch ends, so the stop is seen whenever the watch came up.
+TEST(TarnwatchBackgroundScan, AScanStoppedFromOutsideEndsWithoutWritingTwo) {
+  const TarnwatchHandset handset(
+      {CharacterLine("Slow", ".{300}QQ"), CharacterLine("Evil", "EVIL-MARK")});
+  for (int i = 0; i < 200; ++i) {
+    handset.WriteStoreFile("Data/f" + std::to_string(i) + ".dat",
+                           "QQ" + std::string(64 << 10, 'w'));
+  }
+  const std::string at = ShellQuote(handset.Path().string());
+  const std::string command =
+      "( " + ShellQuote(KV_TARNWATCH_PATH) + " -hideandscan </dev/null; echo $? >" + at +
+      "/status ) & for i in $(seq 300); do [ -e " + at + "/status ] && break; " +
+      ShellQuote(KV_TARNREG_PATH) + " add " + ShellQuote(kKey) +
+      " /v ScanStatus /t REG_DWORD /d 0 /f >/dev/null; sleep 0.2; done; wait";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFile(handset.Path() / "status"), "255\n");
+  EXPECT_NE(ScanStatus().find("REG_DWORD    0x0"), std::string::npos) << ScanStatus();
+}
+
+// Two scans at once leave two complete reports, told apart by their scan
+// ids.
+TEST(TarnwatchReports, TwoScansAtOnceLeaveTwoCompleteReports) {
+  const TarnwatchHandset handset(
+      {CharacterLine("Evil", "EVIL-MARK"), "[VirusFile]", "\\Windows\\evil.exe"});
+  handset.WriteStoreFile("Windows/evil.exe", "..EVIL-MARK..");
+  const std::string tarnwatch = "KESTRELVOX_UI=console " + ShellQuote(KV_TARNWATCH_PATH) +
+                                " -autocheck </dev/null >/dev/null 2>&1";
+  ASSERT_EQ(std::system((tarnwatch + " & " + tarnwatch + "; wait").c_str()), 0);
+  const RunResult all = RunTarnscan({"report", "--all", "--format", "ndjson"});
+  int starts = 0;
+  int ends = 0;
+  for (const std::string& line : Lines(all.out)) {
+    starts += line.find("\"event\":\"start\"") != std::string::npos ? 1 : 0;
+    ends += line.find("\"event\":\"end\"") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_EQ(starts, 2);
+  EXPECT_EQ(ends, 2);
+}
+
+TEST(TarnwatchInstance, ALockThatCannotBeTakenEndsWithOneAndSaysWhy) {
+  const ToolPrefix prefix;
+  std::filesystem::create_directories(prefix.Path() / "run" / "Kestrelvox.lock");
+  const RunResult result = RunProgram(KV_TARNWATCH_PATH, {}, {}, {"QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(result.status, 1);
+  // Qt may say something of its own first.
+  EXPECT_TRUE(result.err.ends_with("tarnwatch: cannot take the single-instance lock in '" +
+                                   (prefix.Path() / "run").string() + "'\n"))
+      << result.err;
+}
+
+}  // namespace
+}  // namespace kv::testing
