@@ -1,14 +1,16 @@
-// The main window: its buttons and banner at both screen sizes, Full Scan's
-// question, Exit, and the loop's exit code when the window system closes it.
+// The main window: Full Scan's question, the quarantine's command, Exit,
+// the loop's exit code when the window system closes it, the keyboard, and
+// the database line an update renews.
 #include <QTest>
 #include <QTimer>
 
-#include "log/scan_log_writer.h"
+#include "platform/quarantine.h"
 #include "resources/command_ids.h"
 #include "support/http_test_server.h"
 #include "support/scoped_environment.h"
 #include "support/update_bench.h"
 #include "ui/main_window.h"
+#include "ui/quarantine_dialog.h"
 #include "ui_test_support.h"
 
 namespace kv::testing {
@@ -34,9 +36,7 @@ class MainWindowTest : public ::testing::Test {
       prefix_.Store(), runner_, clock_,
       [this](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
         scanned_.push_back(mode);
-        ScanLogWriter log(prefix_.Store());
         ScanEvents events;
-        events.Add(log);
         events.Add(view);
         events.Send(ScanStarted{mode, clock_.Now(), 0, 0, 0, 0});
         events.Send(ScanFinished{mode, clock_.Now(), false, {}});
@@ -70,9 +70,25 @@ TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
   window.OnCommand(ids::kFullScan);
   runner_.WaitUntilIdle();
   EXPECT_EQ(scanned_, std::vector<ScanMode>{ScanMode::kFull});
-  const std::string log = ReadFile(prefix_.StorePath() / "Runeskop.log");
-  EXPECT_NE(log.find(std::string("F\0u\0l\0l\0 \0s\0c\0a\0n\0n\0i\0n\0g\0", 26)),
-            std::string::npos);
+}
+
+TEST_F(MainWindowTest, TheQuarantineCommandOpensItsDialogUntilBack) {
+  prefix_.WriteStoreFile("evil.exe", "MZ");
+  const std::string id =
+      platform::QuarantineStoreFile(prefix_.Store(), u"\\evil.exe", {u"Trojan.A", u""}).id;
+  ui::MainWindowServices services = Services();
+  ui::MainWindow window(context_, services);
+  std::vector<std::string> seen;
+  QTimer back;
+  QObject::connect(&back, &QTimer::timeout, [&] {
+    if (auto* dialog = dynamic_cast<ui::QuarantineDialog*>(QApplication::activeModalWidget())) {
+      for (const ui::QuarantineLine& line : dialog->Lines()) seen.push_back(line.item.record.id);
+      EXPECT_TRUE(PressSoftKey(dialog, ids::kBack));
+    }
+  });
+  back.start(10);
+  window.OnCommand(ids::kQuarantine);  // returns once Back has closed the dialog
+  EXPECT_EQ(seen, std::vector<std::string>{id});
 }
 
 TEST_F(MainWindowTest, ExitEndsTheProcessWithZeroAndDropsTheBanner) {
