@@ -20,12 +20,6 @@ using platform::MessageAnswer;
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  ui::MainWindowServices Services() {
-    return ui::MainWindowServices{
-        prefix_.Store(), database_,     hive_,  nullptr,
-        connection_,     std::string(), scans_, [this](int code) { ended_.push_back(code); }};
-  }
-
   SkinnedPrefix prefix_;
   PublishedDatabase database_;
   RegistryHive hive_{HivePath(prefix_.Store())};
@@ -45,11 +39,13 @@ class MainWindowTest : public ::testing::Test {
   RecordingBoxes boxes_;
   std::vector<int> ended_;
   const ui::UiContext context_ = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services_{
+      prefix_.Store(), database_,     hive_,  nullptr,
+      connection_,     std::string(), scans_, [this](int code) { ended_.push_back(code); }};
 };
 
 TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
-  ui::MainWindowServices services = Services();
-  ui::MainWindow window(context_, services);
+  ui::MainWindow window(context_, services_);
   boxes_.answers = {MessageAnswer::kCancel};
   window.OnCommand(ids::kFullScan);
   ASSERT_EQ(boxes_.shown.size(), 1u);
@@ -76,8 +72,7 @@ TEST_F(MainWindowTest, TheQuarantineCommandOpensItsDialogUntilBack) {
   prefix_.WriteStoreFile("evil.exe", "MZ");
   const std::string id =
       platform::QuarantineStoreFile(prefix_.Store(), u"\\evil.exe", {u"Trojan.A", u""}).id;
-  ui::MainWindowServices services = Services();
-  ui::MainWindow window(context_, services);
+  ui::MainWindow window(context_, services_);
   std::vector<std::string> seen;
   QTimer back;
   QObject::connect(&back, &QTimer::timeout, [&] {
@@ -92,8 +87,7 @@ TEST_F(MainWindowTest, TheQuarantineCommandOpensItsDialogUntilBack) {
 }
 
 TEST_F(MainWindowTest, ExitEndsTheProcessWithZeroAndDropsTheBanner) {
-  ui::MainWindowServices services = Services();
-  ui::MainWindow window(context_, services);
+  ui::MainWindow window(context_, services_);
   window.OnCommand(ids::kCancel);
   window.OnCommand(ids::kOk);
   EXPECT_EQ(ended_, (std::vector<int>{0, 0}));
@@ -101,8 +95,7 @@ TEST_F(MainWindowTest, ExitEndsTheProcessWithZeroAndDropsTheBanner) {
 }
 
 TEST_F(MainWindowTest, AWindowSystemCloseEndsTheLoopWithOne) {
-  ui::MainWindowServices services = Services();
-  ui::MainWindow window(context_, services);
+  ui::MainWindow window(context_, services_);
   window.show();
   QTimer::singleShot(0, &window, [&] { window.close(); });
   EXPECT_EQ(QApplication::exec(), 1);
@@ -112,8 +105,7 @@ TEST_F(MainWindowTest, AWindowSystemCloseEndsTheLoopWithOne) {
 // Arrows and Tab move the focus over the buttons, the focused one wears
 // the ring, Return clicks it, and F1 presses the left soft key (Exit).
 TEST_F(MainWindowTest, TheKeyboardMovesTheFocusActivatesAndPressesTheSoftKeys) {
-  ui::MainWindowServices services = Services();
-  ui::MainWindow window(context_, services);
+  ui::MainWindow window(context_, services_);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   std::vector<int> clicked;
@@ -163,9 +155,8 @@ TEST_F(MainWindowTest, TheDatabaseLineIsRenewedByAnUpdateRunOnAWorker) {
   server.Answer(kVersionPath,
                 {200, "200\r\n", ScriptedAnswer::Ending::kWhole, std::chrono::milliseconds(300)});
   server.Answer(kDatabasePath, {200, kNewDatabase});
-  ui::MainWindowServices services = Services();
-  services.updateServer = server.Url();
-  ui::MainWindow window(context_, services);
+  services_.updateServer = server.Url();
+  ui::MainWindow window(context_, services_);
   EXPECT_EQ(window.DatabaseLine()->text(), QStringLiteral("VirusDB 100 \u00B7 2 signatures"));
   EXPECT_LT(window.DatabaseLine()->geometry().top(), window.height());
   EXPECT_GE(window.DatabaseLine()->geometry().top(),

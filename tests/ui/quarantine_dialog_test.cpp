@@ -114,7 +114,6 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
       {"restore without its folder", ids::kRestoreItem, MessageAnswer::kYes, "folder",
        "Can not restore,the file's folder does not exist:\n" + path, State::kQuarantined, "-"},
       {"delete", ids::kPurgeItem, MessageAnswer::kYes, "", "", State::kPurged, "-"},
-      {"delete answered No", ids::kPurgeItem, MessageAnswer::kNo, "", "", State::kQuarantined, "-"},
   };
   // clang-format on
   for (const ChangeRow& row : rows) {
