@@ -1,14 +1,16 @@
-// The main window: its buttons and banner at both screen sizes, Full Scan's
-// question, Exit, and the loop's exit code when the window system closes it.
+// The main window: Full Scan's question, the quarantine's command, Exit,
+// the loop's exit code when the window system closes it, the keyboard, and
+// the database line an update renews.
 #include <QTest>
 #include <QTimer>
 
-#include "log/scan_log_writer.h"
+#include "platform/quarantine.h"
 #include "resources/command_ids.h"
 #include "support/http_test_server.h"
 #include "support/scoped_environment.h"
 #include "support/update_bench.h"
 #include "ui/main_window.h"
+#include "ui/quarantine_dialog.h"
 #include "ui_test_support.h"
 
 namespace kv::testing {
@@ -18,12 +20,6 @@ using platform::MessageAnswer;
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  ui::MainWindowServices Services() {
-    return ui::MainWindowServices{
-        prefix_.Store(), database_,     hive_,  nullptr,
-        connection_,     std::string(), scans_, [this](int code) { ended_.push_back(code); }};
-  }
-
   SkinnedPrefix prefix_;
   PublishedDatabase database_;
   RegistryHive hive_{HivePath(prefix_.Store())};
@@ -34,9 +30,7 @@ class MainWindowTest : public ::testing::Test {
       prefix_.Store(), runner_, clock_,
       [this](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
         scanned_.push_back(mode);
-        ScanLogWriter log(prefix_.Store());
         ScanEvents events;
-        events.Add(log);
         events.Add(view);
         events.Send(ScanStarted{mode, clock_.Now(), 0, 0, 0, 0});
         events.Send(ScanFinished{mode, clock_.Now(), false, {}});
@@ -45,11 +39,13 @@ class MainWindowTest : public ::testing::Test {
   RecordingBoxes boxes_;
   std::vector<int> ended_;
   const ui::UiContext context_ = ContextFor(240, 320, boxes_);
+  ui::MainWindowServices services_{
+      prefix_.Store(), database_,     hive_,  nullptr,
+      connection_,     std::string(), scans_, [this](int code) { ended_.push_back(code); }};
 };
 
 TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
-  ui::MainWindowServices services = Services();
-  ui::MainWindow window(context_, services);
+  ui::MainWindow window(context_, services_);
   boxes_.answers = {MessageAnswer::kCancel};
   window.OnCommand(ids::kFullScan);
   ASSERT_EQ(boxes_.shown.size(), 1u);
@@ -70,14 +66,28 @@ TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
   window.OnCommand(ids::kFullScan);
   runner_.WaitUntilIdle();
   EXPECT_EQ(scanned_, std::vector<ScanMode>{ScanMode::kFull});
-  const std::string log = ReadFile(prefix_.StorePath() / "Runeskop.log");
-  EXPECT_NE(log.find(std::string("F\0u\0l\0l\0 \0s\0c\0a\0n\0n\0i\0n\0g\0", 26)),
-            std::string::npos);
+}
+
+TEST_F(MainWindowTest, TheQuarantineCommandOpensItsDialogUntilBack) {
+  prefix_.WriteStoreFile("evil.exe", "MZ");
+  const std::string id =
+      platform::QuarantineStoreFile(prefix_.Store(), u"\\evil.exe", {u"Trojan.A", u""}).id;
+  ui::MainWindow window(context_, services_);
+  std::vector<std::string> seen;
+  QTimer back;
+  QObject::connect(&back, &QTimer::timeout, [&] {
+    if (auto* dialog = dynamic_cast<ui::QuarantineDialog*>(QApplication::activeModalWidget())) {
+      for (const ui::QuarantineLine& line : dialog->Lines()) seen.push_back(line.item.record.id);
+      EXPECT_TRUE(PressSoftKey(dialog, ids::kBack));
+    }
+  });
+  back.start(10);
+  window.OnCommand(ids::kQuarantine);  // returns once Back has closed the dialog
+  EXPECT_EQ(seen, std::vector<std::string>{id});
 }
 
 TEST_F(MainWindowTest, ExitEndsTheProcessWithZeroAndDropsTheBanner) {
-  ui::MainWindowServices services = Services();
-  ui::MainWindow window(context_, services);
+  ui::MainWindow window(context_, services_);
   window.OnCommand(ids::kCancel);
   window.OnCommand(ids::kOk);
   EXPECT_EQ(ended_, (std::vector<int>{0, 0}));
@@ -85,8 +95,7 @@ TEST_F(MainWindowTest, ExitEndsTheProcessWithZeroAndDropsTheBanner) {
 }
 
 TEST_F(MainWindowTest, AWindowSystemCloseEndsTheLoopWithOne) {
-  ui::MainWindowServices services = Services();
-  ui::MainWindow window(context_, services);
+  ui::MainWindow window(context_, services_);
   window.show();
   QTimer::singleShot(0, &window, [&] { window.close(); });
   EXPECT_EQ(QApplication::exec(), 1);
@@ -96,8 +105,7 @@ TEST_F(MainWindowTest, AWindowSystemCloseEndsTheLoopWithOne) {
 // Arrows and Tab move the focus over the buttons, the focused one wears
 // the ring, Return clicks it, and F1 presses the left soft key (Exit).
 TEST_F(MainWindowTest, TheKeyboardMovesTheFocusActivatesAndPressesTheSoftKeys) {
-  ui::MainWindowServices services = Services();
-  ui::MainWindow window(context_, services);
+  ui::MainWindow window(context_, services_);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   std::vector<int> clicked;
@@ -147,9 +155,8 @@ TEST_F(MainWindowTest, TheDatabaseLineIsRenewedByAnUpdateRunOnAWorker) {
   server.Answer(kVersionPath,
                 {200, "200\r\n", ScriptedAnswer::Ending::kWhole, std::chrono::milliseconds(300)});
   server.Answer(kDatabasePath, {200, kNewDatabase});
-  ui::MainWindowServices services = Services();
-  services.updateServer = server.Url();
-  ui::MainWindow window(context_, services);
+  services_.updateServer = server.Url();
+  ui::MainWindow window(context_, services_);
   EXPECT_EQ(window.DatabaseLine()->text(), QStringLiteral("VirusDB 100 \u00B7 2 signatures"));
   EXPECT_LT(window.DatabaseLine()->geometry().top(), window.height());
   EXPECT_GE(window.DatabaseLine()->geometry().top(),

@@ -1,10 +1,6 @@
-// The quarantine dialog on a real quarantine: what it lists and how, Restore
-// and Delete with scripted answers and refusals, and the main window's Log
-// menu command that opens it.
+// The quarantine dialog on a real quarantine: what it lists and how, and
+// Restore and Delete with scripted answers and refusals.
 #include <QDateTime>
-#include <QMenu>
-#include <QPushButton>
-#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -13,7 +9,6 @@
 #include "platform/quarantine.h"
 #include "platform/text.h"
 #include "resources/command_ids.h"
-#include "ui/main_window.h"
 #include "ui/quarantine_dialog.h"
 #include "ui_test_support.h"
 
@@ -27,27 +22,17 @@ using State = platform::QuarantineItemState;
 constexpr char kEvilLiteral[] = "MZ\x90\0\r\n\xff\xfe evil";
 const std::string kEvilBytes(kEvilLiteral, sizeof kEvilLiteral - 1);
 
-// Triggers `command` in the menu of the right soft key; false when absent.
-bool ChooseFromSoftKeyMenu(QWidget* window, int command) {
-  auto* key = window->findChild<QPushButton*>(QStringLiteral("popup"));
-  for (QAction* action : key == nullptr ? QList<QAction*>() : key->menu()->actions()) {
-    if (action->data().toInt() != command) continue;
-    action->trigger();
-    return true;
-  }
-  return false;
+// Puts a store file into the quarantine as a scan would; returns its id.
+std::string Quarantine(const TempPrefix& prefix, const std::string& relative,
+                       std::u16string_view signature) {
+  prefix.WriteStoreFile(relative, kEvilBytes);
+  std::u16string path = u"\\" + platform::Utf8ToUtf16(relative);
+  std::replace(path.begin(), path.end(), u'/', u'\\');
+  return platform::QuarantineStoreFile(prefix.Store(), path, {signature, u"interactive"}).id;
 }
 
 class QuarantineDialogTest : public ::testing::Test {
  protected:
-  // Puts a store file into the quarantine as a scan would; returns its id.
-  std::string Quarantine(const std::string& relative, std::u16string_view signature) {
-    prefix_.WriteStoreFile(relative, kEvilBytes);
-    std::u16string path = u"\\" + platform::Utf8ToUtf16(relative);
-    std::replace(path.begin(), path.end(), u'/', u'\\');
-    return platform::QuarantineStoreFile(prefix_.Store(), path, {signature, u"interactive"}).id;
-  }
-
   SkinnedPrefix prefix_;
   RecordingBoxes boxes_;
   ui::UiContext context_ = ContextFor(240, 320, boxes_);
@@ -60,10 +45,10 @@ QString LocalMinute(const std::string& utc) {
 }
 
 TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathSignatureAndTime) {
-  const std::string older = Quarantine("Windows/evil.exe", u"Trojan.A");
-  const std::string gone = Quarantine("gone.exe", u"Trojan.G");
-  const std::string newer = Quarantine("My Documents/game.cab", u"Trojan.B");
-  const std::string restored = Quarantine("back.exe", u"Trojan.R");
+  const std::string older = Quarantine(prefix_, "Windows/evil.exe", u"Trojan.A");
+  const std::string gone = Quarantine(prefix_, "gone.exe", u"Trojan.G");
+  const std::string newer = Quarantine(prefix_, "My Documents/game.cab", u"Trojan.B");
+  const std::string restored = Quarantine(prefix_, "back.exe", u"Trojan.R");
   ASSERT_EQ(platform::RestoreQuarantineItem(prefix_.Store(), restored).change,
             platform::QuarantineChange::kDone);
   std::filesystem::remove(prefix_.Path() / "quarantine" / gone);
@@ -88,7 +73,7 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
 
 // A signature too long for the line is cut; the time and the path are not.
 TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
-  (void)Quarantine("evil.exe", u"Trojan.With.A.Very.Long.Family.Name");
+  (void)Quarantine(prefix_, "evil.exe", u"Trojan.With.A.Very.Long.Family.Name");
   const platform::Result<platform::QuarantineListing> listed =
       platform::ListQuarantine(prefix_.Store());
   ASSERT_TRUE(listed.Ok());
@@ -129,16 +114,12 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
       {"restore without its folder", ids::kRestoreItem, MessageAnswer::kYes, "folder",
        "Can not restore,the file's folder does not exist:\n" + path, State::kQuarantined, "-"},
       {"delete", ids::kPurgeItem, MessageAnswer::kYes, "", "", State::kPurged, "-"},
-      {"delete answered No", ids::kPurgeItem, MessageAnswer::kNo, "", "", State::kQuarantined, "-"},
   };
   // clang-format on
   for (const ChangeRow& row : rows) {
     SCOPED_TRACE(row.name);
     SkinnedPrefix prefix;
-    prefix.WriteStoreFile("Windows/evil.exe", kEvilBytes);
-    const std::string id =
-        platform::QuarantineStoreFile(prefix.Store(), u"\\Windows\\evil.exe", {u"Trojan.A", u""})
-            .id;
+    const std::string id = Quarantine(prefix, "Windows/evil.exe", u"Trojan.A");
     if (row.before == std::string("file")) prefix.WriteStoreFile("Windows/evil.exe", "mine");
     if (row.before == std::string("folder"))
       std::filesystem::remove(prefix.StorePath() / "Windows");
@@ -147,8 +128,7 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
     const ui::UiContext context = ContextFor(240, 320, boxes);
     ui::QuarantineDialog dialog(context, prefix.Store(), nullptr);
 
-    ASSERT_TRUE(row.command == ids::kRestoreItem ? ClickSoftKey(&dialog, row.command)
-                                                 : ChooseFromSoftKeyMenu(&dialog, row.command));
+    ASSERT_TRUE(PressSoftKey(&dialog, row.command));
     std::vector<std::string> shown;
     for (const ShownBox& box : boxes.shown) shown.push_back(box.text);
     ASSERT_EQ(shown.size(), row.told.empty() ? 1u : 2u);
@@ -170,31 +150,6 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
     const std::filesystem::path file = prefix.StorePath() / "Windows/evil.exe";
     EXPECT_EQ(std::filesystem::exists(file) ? ReadFile(file) : "-", row.storeFile);
   }
-}
-
-TEST_F(QuarantineDialogTest, TheLogMenusCommandOpensTheDialogAndBackClosesIt) {
-  const std::string id = Quarantine("evil.exe", u"Trojan.A");
-  PublishedDatabase database;
-  RegistryHive hive{HivePath(prefix_.Store())};
-  DataConnection connection;
-  ui::ScanRunner runner;
-  FixedClock clock;
-  ui::ScanServices scans{prefix_.Store(), runner, clock, {}};
-  ui::MainWindowServices services{prefix_.Store(), database,      hive,  nullptr,
-                                  connection,      std::string(), scans, [](int) {}};
-  ui::MainWindow window(context_, services);
-
-  std::vector<std::string> seen;
-  QTimer back;
-  QObject::connect(&back, &QTimer::timeout, [&] {
-    if (auto* dialog = dynamic_cast<ui::QuarantineDialog*>(QApplication::activeModalWidget())) {
-      for (const ui::QuarantineLine& line : dialog->Lines()) seen.push_back(line.item.record.id);
-      EXPECT_TRUE(ChooseFromSoftKeyMenu(dialog, ids::kBack));
-    }
-  });
-  back.start(10);
-  window.OnCommand(ids::kQuarantine);  // returns once Back has closed the dialog
-  EXPECT_EQ(seen, std::vector<std::string>{id});
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// The scan and log dialog: the list and status line for scripted scan
-// events, Back and Stop during a scan with scripted answers, a scan thread
-// that outlives its dialog and still logs what it does, a real scan held
-// by the stop question, long lines, and the log view.
+// The scan and log dialog: the list, status line and progress for scripted
+// scan events, Back and Stop during a scan with scripted answers, the scan
+// held by the stop question and logging what it does after its dialog is
+// gone, long lines, and the log view.
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
@@ -20,8 +20,6 @@
 #include "platform/files.h"
 #include "platform/limits.h"
 #include "resources/command_ids.h"
-#include "scan/run_scan.h"
-#include "support/database_writer.h"
 #include "ui/qt_text.h"
 #include "ui/scan_dialog.h"
 #include "ui_test_support.h"
@@ -41,17 +39,17 @@ void PumpFor(int milliseconds) {
   while (timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-// Runs `whileAsked` before it gives its one answer, as a user looks at the
-// window before answering.
-class AskingBoxes : public platform::MessageBoxes {
+// Recording boxes that run `whileAsked` before each answer, as a user looks
+// at the window before answering.
+class AskingBoxes : public RecordingBoxes {
  public:
-  platform::MessageAnswer Show(platform::MessageOwner, std::u16string_view, std::u16string_view,
-                               platform::MessageButtons, platform::MessageIcon) override {
-    whileAsked();
-    return answer;
+  platform::MessageAnswer Show(platform::MessageOwner owner, std::u16string_view text,
+                               std::u16string_view caption, platform::MessageButtons buttons,
+                               platform::MessageIcon icon) override {
+    if (whileAsked) whileAsked();
+    return RecordingBoxes::Show(owner, text, caption, buttons, icon);
   }
   std::function<void()> whileAsked;
-  MessageAnswer answer = MessageAnswer::kNo;
 };
 
 using Script = std::function<void(ScanEvents& events)>;
@@ -102,20 +100,23 @@ class ScanDialogTest : public ::testing::Test {
     return records;
   }
 
-  static void Finish(ScanEvents& events, bool stopped = false) {
-    events.Send(ScanFinished{ScanMode::kFull, {2010, 7, 5, 9, 4, 0}, stopped, events.Tally()});
+  static void Finish(ScanEvents& events) {
+    events.Send(ScanFinished{ScanMode::kFull, {2010, 7, 5, 9, 4, 0}, false, events.Tally()});
   }
 
   SkinnedPrefix prefix_;
   ui::ScanRunner runner_;
   FixedClock clock_;
-  RecordingBoxes boxes_;
+  AskingBoxes boxes_;
   ui::UiContext context_ = ContextFor(240, 320, boxes_);
   std::binary_semaphore go_{0};
 };
 
-TEST_F(ScanDialogTest, ListsEachFindingAboveItsPathAndTheLogKeepsThePathFirst) {
+// The lines' texts are the scan's (tests/scan); the dialog shows them
+// newest first under its summary, with the progress of the counted files.
+TEST_F(ScanDialogTest, ListsTheLogsLinesNewestFirstUnderTheSummary) {
   ui::ScanServices services = Services([](ScanEvents& events) {
+    events.Send(ScanCounted{1});
     events.Send(FileChecking{u"\\Windows\\calc.exe"});
     events.Send(FileVerdict{u"\\Windows\\calc.exe", Verdict::Clean(), {}, 10});
     events.Send(
@@ -129,25 +130,15 @@ TEST_F(ScanDialogTest, ListsEachFindingAboveItsPathAndTheLogKeepsThePathFirst) {
   ui::ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
   runner_.WaitUntilIdle();
 
-  const std::vector<std::string> listed = {
-      "2010/7/5 09:04:00 Full scan finished!",
-      "--------------------------------------",
-      "[2].Found Trojan,Can not delete:",
-      "\\Storage Card\\bad.cab",
-      "Can not check:\\Storage Card\\big.cab",
-      "[1].Found Trojan,Delete successfully:",
-      "\\Windows\\evil.exe",
-      "--------------------------------------",
-      "2010/7/5 09:03:05 Start Full scanning...",
-  };
-  std::vector<std::string> shown = {"Checked: 1, found: 0, not checked: 1"};
-  shown.insert(shown.end(), listed.begin(), listed.end());
+  std::vector<std::string> shown = LogRecords();
+  ASSERT_EQ(shown.size(), 9u);
+  std::reverse(shown.begin(), shown.end());
+  shown.insert(shown.begin(), "Checked: 1, found: 0, not checked: 1");
   EXPECT_EQ(ListLines(dialog), shown);
-  // The log holds the same lines oldest first, so each path precedes its
-  // finding; the summary is the dialog's alone.
-  EXPECT_EQ(LogRecords(), std::vector<std::string>(listed.rbegin(), listed.rend()));
   EXPECT_EQ(dialog.FoundCount(), 2);
   EXPECT_EQ(dialog.StatusLine()->text(), QString());
+  EXPECT_TRUE(dialog.ProgressLabel()->text().startsWith(QStringLiteral("1 of 1 files")));
+  EXPECT_EQ(dialog.ProgressBar()->value(), 100);
   EXPECT_TRUE(boxes_.shown.empty());
 }
 
@@ -170,92 +161,48 @@ TEST_F(ScanDialogTest, BackDuringAScanAsksToStopFirstAndClosesAfterIt) {
   EXPECT_FALSE(dialog.isVisible());
 }
 
-// After a confirmed Stop the dialog is gone, but what the scan still does
-// is logged by the scan's own log writer.
-TEST_F(ScanDialogTest, StopAnsweredNoKeepsTheScanAndYesClosesAtOnceYetFindingsAreLogged) {
-  const StopToken* seen = nullptr;
-  ui::ScanServices services = Services(Held([](ScanEvents& events) {
-    events.Send(
-        ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\late.exe", "Evil", true, false, {}});
-    Finish(events);
-  }));
-  const auto run = services.runScan;
-  services.runScan = [&seen, run](ScanMode mode, const StopToken& stop, ScanObserver& view,
-                                  const ScanOutputs& outputs) {
-    seen = &stop;
-    run(mode, stop, view, outputs);
-  };
-  {
+// The stop question holds the scan while it is asked (the scan's own
+// pause is tested in tests/scan); No lets it go on, Yes stops it and closes
+// the dialog at once, and what the scan still does is logged all the same.
+TEST_F(ScanDialogTest, TheStopQuestionHoldsTheScanThenNoLetsItGoOnAndYesStopsIt) {
+  for (const MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
+    SCOPED_TRACE(answer == MessageAnswer::kNo ? "No" : "Yes");
+    std::filesystem::remove(prefix_.StorePath() / "Runeskop.log");
+    const StopToken* seen = nullptr;
+    ui::ScanServices services = Services(Held([&seen](ScanEvents& events) {
+      seen->WaitWhilePaused();
+      events.Send(ActionTaken{
+          ActionKind::kDeleteInfected, u"\\Windows\\late.exe", "Evil", true, false, {}});
+      Finish(events);
+    }));
+    const auto run = services.runScan;
+    services.runScan = [&seen, run](ScanMode mode, const StopToken& stop, ScanObserver& view,
+                                    const ScanOutputs& outputs) {
+      seen = &stop;
+      run(mode, stop, view, outputs);
+    };
     ui::ScanDialog dialog(context_, services, ScanMode::kFast, nullptr);
     dialog.show();
     AwaitStatus(dialog);
-
-    boxes_.answers = {MessageAnswer::kNo, MessageAnswer::kYes};
-    dialog.OnCommand(ids::kStopScan);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(seen->IsStopped());
-    dialog.OnCommand(ids::kStopScan);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(seen->IsStopped());
-    ASSERT_EQ(boxes_.shown.size(), 2u);
-    EXPECT_EQ(boxes_.shown[1].text, "Scan is running,stop it?");
-    EXPECT_EQ(boxes_.shown[1].buttons, platform::MessageButtons::kYesNo);
-  }
-  EXPECT_TRUE(runner_.IsBusy());
-  go_.release();
-  runner_.WaitUntilIdle();
-  const std::vector<std::string> records = LogRecords();
-  ASSERT_EQ(records.size(), 6u);
-  EXPECT_EQ(records[2], "\\Windows\\late.exe");
-  EXPECT_EQ(records[3], "[1].Found Trojan,Delete successfully:");
-}
-
-TEST_F(ScanDialogTest, TheStopQuestionHoldsARealScanUntilNoLetsItGoOnOrYesStopsIt) {
-  const char* const infected[] = {"a.exe", "Windows/b.exe", "Windows/c.cab"};
-  const auto database = SignatureDatabase::Build(
-      DatabaseFile("1", {"[VirusCharacter]", CharacterLine("Evil", "EVIL-MARK")}),
-      SignatureDatabase());
-  const auto allThere = [&] {
-    return std::ranges::all_of(infected, [&](const char* file) {
-      return std::filesystem::exists(prefix_.StorePath() / file);
-    });
-  };
-  for (const MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
-    SCOPED_TRACE(answer == MessageAnswer::kNo ? "No" : "Yes");
-    for (const char* file : infected) prefix_.WriteStoreFile(file, "..EVIL-MARK..");
-    ui::ScanServices services{
-        prefix_.Store(), runner_, clock_,
-        [&](ScanMode mode, const StopToken& stop, ScanObserver& view, const ScanOutputs& outputs) {
-          go_.acquire();
-          ScanEvents events;
-          events.Add(view);
-          (void)RunScan(prefix_.Store(), database, mode, stop, events, outputs, 2);
-        }};
-    AskingBoxes asking;
-    const ui::UiContext context = ContextFor(240, 320, asking);
-    ui::ScanDialog dialog(context, services, ScanMode::kFull, nullptr);
-    dialog.show();
-    asking.answer = answer;
-    asking.whileAsked = [&] {
+    boxes_.answers = {answer};
+    boxes_.whileAsked = [this] {
       go_.release();
-      PumpFor(300);  // the scan's lines keep coming; its removals must not
-      EXPECT_TRUE(allThere());
+      PumpFor(300);                        // long enough for the scan to go on, were it not held
+      EXPECT_EQ(LogRecords().size(), 2u);  // the start and its rule
     };
     dialog.OnCommand(ids::kStopScan);
+    boxes_.whileAsked = nullptr;
+    EXPECT_EQ(dialog.isVisible(), answer == MessageAnswer::kNo);
+    EXPECT_EQ(seen->IsStopped(), answer == MessageAnswer::kYes);
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].text, "Scan is running,stop it?");
+    EXPECT_EQ(boxes_.shown[0].buttons, platform::MessageButtons::kYesNo);
+    boxes_.shown.clear();
     runner_.WaitUntilIdle();
-    if (answer == MessageAnswer::kNo) {
-      EXPECT_TRUE(std::ranges::none_of(infected, [&](const char* file) {
-        return std::filesystem::exists(prefix_.StorePath() / file);
-      }));
-      EXPECT_EQ(dialog.List()->item(0)->text(),
-                QStringLiteral("Checked: 3, found: 3, not checked: 0"));
-      EXPECT_TRUE(dialog.ProgressLabel()->text().startsWith(QStringLiteral("3 of 3 files")));
-      EXPECT_EQ(dialog.ProgressBar()->value(), 100);
-      EXPECT_TRUE(dialog.isVisible());
-    } else {
-      EXPECT_TRUE(allThere());
-      EXPECT_FALSE(dialog.isVisible());
-    }
+    const std::vector<std::string> records = LogRecords();
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[2], "\\Windows\\late.exe");
+    EXPECT_EQ(records[3], "[1].Found Trojan,Delete successfully:");
   }
 }
 
@@ -273,8 +220,6 @@ TEST_F(ScanDialogTest, ALongLineIsElidedWithItsFullTextAsTooltipAndWholeWhenSele
   ASSERT_EQ(found.size(), 1);
   QListWidgetItem* line = found[0];
   EXPECT_EQ(line->toolTip(), full);
-  EXPECT_EQ(list.textElideMode(), Qt::ElideMiddle);
-  EXPECT_EQ(list.font().pixelSize(), 10);
   ASSERT_GT(QFontMetrics(list.font()).horizontalAdvance(full), list.width());
 
   list.setCurrentItem(line);
@@ -284,28 +229,14 @@ TEST_F(ScanDialogTest, ALongLineIsElidedWithItsFullTextAsTooltipAndWholeWhenSele
   EXPECT_EQ(line->text(), full);
 }
 
-TEST_F(ScanDialogTest, LogViewShowsTheNewestLineFirstAndWritesNothing) {
-  for (const char16_t* record : {u"A", u"B", u"C"}) {
-    ASSERT_EQ(AppendLogRecord(prefix_.Store(), kLogPath, record), LogAppendResult::kAppended);
-  }
-  const std::string before = ReadFile(prefix_.StorePath() / "Runeskop.log");
-  ui::ScanServices services = Services({});
-  ui::ScanDialog dialog(context_, services, ScanMode::kLogView, nullptr);
-  EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("The Log:"));
-  PumpUntil([] { return QApplication::overrideCursor() == nullptr; });  // loaded
-  EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"C", "B", "A"}));
-  dialog.List()->setCurrentRow(0);  // a selected line shows whole, not blank
-  EXPECT_EQ(dialog.List()->item(0)->text(), QStringLiteral("C"));
-  EXPECT_EQ(ReadFile(prefix_.StorePath() / "Runeskop.log"), before);
-  EXPECT_FALSE(runner_.IsBusy());
-}
-
-// The reader waits for an append under way (here a lock the test holds);
-// meanwhile the dialog's loop keeps running timers, one of which lets go.
+// The log view reads on a worker: it waits for an append under way (here
+// a lock the test holds) while the dialog's loop keeps running timers, one
+// of which lets go. It shows the newest line first and writes nothing.
 TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
   for (const char16_t* record : {u"A", u"B", u"C"}) {
     ASSERT_EQ(AppendLogRecord(prefix_.Store(), kLogPath, record), LogAppendResult::kAppended);
   }
+  const std::string before = ReadFile(prefix_.StorePath() / "Runeskop.log");
   platform::Result<platform::File> opened =
       platform::File::OpenForAppend(prefix_.Store(), kLogPath);
   ASSERT_EQ(opened.status, platform::FileStatus::kOk);
@@ -313,6 +244,7 @@ TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
   ASSERT_EQ(writer.Lock(platform::Sharing::kNone, {}), platform::LockStatus::kLocked);
   ui::ScanServices services = Services({});
   ui::ScanDialog dialog(context_, services, ScanMode::kLogView, nullptr);
+  EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("The Log:"));
   int ticks = 0;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -324,6 +256,10 @@ TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
   PumpUntil([] { return QApplication::overrideCursor() == nullptr; });
   EXPECT_GE(ticks, 5);
   EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"C", "B", "A"}));
+  dialog.List()->setCurrentRow(0);  // a selected line shows whole, not blank
+  EXPECT_EQ(dialog.List()->item(0)->text(), QStringLiteral("C"));
+  EXPECT_EQ(ReadFile(prefix_.StorePath() / "Runeskop.log"), before);
+  EXPECT_FALSE(runner_.IsBusy());
 }
 
 }  // namespace

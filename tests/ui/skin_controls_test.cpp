@@ -1,6 +1,6 @@
 // The skinned button and banner: which picture shows as the stylus goes
-// down, slides off and back, and lifts; the caption's rectangle and font
-// heights; a missing picture or bundle; the banner's cut caption.
+// down, slides off and back, and lifts; a missing picture or bundle; the
+// banner's cut caption.
 #include <QSignalSpy>
 
 #include "ui/skin_button.h"
@@ -90,9 +90,6 @@ TEST(SkinButtonCreate, NegativeIndentMakesNoButtonAndTheWidgetGoesWithItsButton)
   EXPECT_TRUE(parent.findChildren<QAbstractButton*>().isEmpty());
 }
 
-// The caption starts one scale unit above the item and at its indent; its
-// font is 9 points over 85 on a button and over 72 on a banner, at the
-// scale's dots per inch.
 TEST(SkinPanelCaption, KeepsSixtyThreeCharactersAndEndsInAnEllipsisWhenCut) {
   SkinnedPrefix prefix;
   QWidget parent;

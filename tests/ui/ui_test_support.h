@@ -1,13 +1,15 @@
 // Helpers of the GUI tests: a device prefix holding the skin bundle the
-// build drew, loaded as the program loads it; stylus events; finding a
-// control and clicking a soft key.
+// build drew, loaded as the program loads it; stylus events; pressing a
+// soft key.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QWidget>
 #include <string>
 
@@ -44,18 +46,20 @@ inline void SendStylus(QWidget* widget, QEvent::Type type, QPoint point) {
   QApplication::sendEvent(widget, &event);
 }
 
-// The child of `root` of control identifier `id`, or null.
-template <typename T>
-T* FindControl(QWidget* root, int id) {
-  return root->findChild<T*>(QString::number(id));
-}
-
-// Clicks the soft key of `command` in `window`; false when there is none.
-inline bool ClickSoftKey(QWidget* window, int command) {
-  auto* key = FindControl<QAbstractButton>(window, command);
-  if (key == nullptr) return false;
-  key->click();
-  return true;
+// Sends `command` from the soft keys of `window`: a key's click, or an item
+// of the pop-up key's menu; false when neither has it.
+inline bool PressSoftKey(QWidget* window, int command) {
+  if (auto* key = window->findChild<QAbstractButton*>(QString::number(command))) {
+    key->click();
+    return true;
+  }
+  auto* popup = window->findChild<QPushButton*>(QStringLiteral("popup"));
+  for (QAction* action : popup == nullptr ? QList<QAction*>() : popup->menu()->actions()) {
+    if (action->data().toInt() != command) continue;
+    action->trigger();
+    return true;
+  }
+  return false;
 }
 
 }  // namespace kv::testing
