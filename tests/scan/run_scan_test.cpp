@@ -188,7 +188,7 @@ class DeleteListTest : public RunScanTest {
 };
 
 TEST_F(DeleteListTest, CompanionsFromTheSnapshotGoBeforeTheTrojanAndEachRemovalIsListed) {
-  UseDeleteLists({"[Evil]", "\\Windows\\comp1.dat", "\\Windows\\gone.dat"});
+  UseDeleteLists({"[Evil]", "\\windows\\COMP1.DAT", "\\Windows\\gone.dat"});
   // The file on disk no longer holds the lists: the scan's snapshot does.
   prefix_.WriteStoreFile(kDatabase, "1\r\n");
   bool allGoneAtTheTrojan = false;
@@ -200,7 +200,7 @@ TEST_F(DeleteListTest, CompanionsFromTheSnapshotGoBeforeTheTrojanAndEachRemovalI
   };
   const Lines lines = Run(ScanMode::kFast);
   EXPECT_EQ(Lines(lines.begin() + 3, lines.end() - 2),
-            (Lines{"Delete related file:\\Windows\\comp1.dat", "\\Windows\\evil.exe",
+            (Lines{"Delete related file:\\windows\\COMP1.DAT", "\\Windows\\evil.exe",
                    "[1].Found Trojan,Delete successfully:"}));
   EXPECT_TRUE(allGoneAtTheTrojan);
 }
