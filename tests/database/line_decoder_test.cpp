@@ -98,30 +98,27 @@ TEST(Base64Decode, DecodesEveryDigitAndNeverWritesPastItsOutput) {
   EXPECT_EQ(Decode("Zm9vYmFy", 5), std::nullopt);
 }
 
-TEST(DecodeDatabaseLine, DecodesStoredLinesToTheirPlainText) {
+TEST(DecodeDatabaseLine, DecodesStoredLinesOrFailsLeavingTheOutputUntouched) {
   std::string allBytes;  // every byte but zero
   for (int byte = 1; byte < 256; ++byte) allBytes += static_cast<char>(byte);
-  for (const std::string& plain :
-       {std::string("ab\0cd", 5), allBytes.substr(0, 117), std::string(255, 'p')}) {
+  const std::string zero("ab\0cd", 5);
+  const std::pair<std::string, std::optional<std::string>> cases[] = {
+      {StoredLine(zero), zero},
+      {StoredLine(allBytes.substr(0, 117)), allBytes.substr(0, 117)},
+      {StoredLine(std::string(255, 'p')), std::string(255, 'p')},
+      {"rWkKSNSJXQXMrDw=", "[VirusFile]"},  // as an independent RC4 and Base64 stored it
+      {"ABC", ""},                          // below four characters: an empty line
+      {"!!!!!!!!", std::nullopt},           // no digits
+      {StoredLine("abcdef").substr(0, 6) + "  ", std::nullopt},  // ends inside a group
+      {StoredLine(std::string(256, 'p')), std::nullopt},         // over the plain line's 255 bytes
+  };
+  for (const auto& [line, plain] : cases) {
     std::string out = "previous";
-    EXPECT_TRUE(DecodeDatabaseLine(kDatabaseKey, StoredLine(plain), out));
-    EXPECT_EQ(out, plain);
-  }
-  // "[VirusFile]" as an independent RC4 and Base64 implementation stored it.
-  std::string out;
-  EXPECT_TRUE(DecodeDatabaseLine(kDatabaseKey, "rWkKSNSJXQXMrDw=", out));
-  EXPECT_EQ(out, "[VirusFile]");
-  EXPECT_TRUE(DecodeDatabaseLine(kDatabaseKey, "ABC", out));
-  EXPECT_EQ(out, "") << "below four characters: an empty line";
-}
-
-TEST(DecodeDatabaseLine, FailsLeavingTheOutputUntouched) {
-  // No digits; ends inside a group; a plain line over its 255-byte buffer.
-  for (const std::string& line : {std::string("!!!!!!!!"), StoredLine("abcdef").substr(0, 6) + "  ",
-                                  StoredLine(std::string(256, 'p'))}) {
-    std::string out = "previous";
-    EXPECT_FALSE(DecodeDatabaseLine(kDatabaseKey, line, out)) << line;
-    EXPECT_EQ(out, "previous");
+    const bool decoded = DecodeDatabaseLine(kDatabaseKey, line, out);
+    EXPECT_EQ(decoded ? std::optional(out) : std::nullopt, plain) << line;
+    if (!decoded) {
+      EXPECT_EQ(out, "previous");
+    }
   }
 }
 

@@ -1,7 +1,8 @@
 // The database loader: the line walk over contents built in memory with the
 // test encoder (line ends, the version, sections, the name field, lines the
-// format forbids), then LoadVirusDatabase on real files in a temporary
-// prefix, failed reads and closes included.
+// format forbids), the companions a delete list gives, then
+// LoadVirusDatabase on real files in a temporary prefix, failed reads and
+// closes included.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -46,14 +47,25 @@ std::string Summary(const SignatureDatabase& database) {
 std::string Line(std::string_view plain) { return StoredLine(plain) + "\r\n"; }
 
 // Walks `content`; -7 and 4242 stand for a version and offset not read.
+// What the walk passed over follows where there is any: " u<undecodable
+// lines>", " cut" (a last line without its line end), " l[<delete-list
+// line>;...]".
 std::string Walk(std::string_view content) {
   const DatabaseContents read = ReadDatabaseLines(content);
-  return Summary(read.version.value_or(-7), read.characterSignatures, read.fileSignatures,
-                 read.processSignatures, read.deleteFilesOffset.value_or(4242));
+  std::string summary =
+      Summary(read.version.value_or(-7), read.characterSignatures, read.fileSignatures,
+              read.processSignatures, read.deleteFilesOffset.value_or(4242));
+  if (read.undecodableLines > 0) summary += " u" + std::to_string(read.undecodableLines);
+  if (read.lastLineCut) summary += " cut";
+  if (read.deleteListLines.empty()) return summary;
+  summary += " l[";
+  for (const std::string& line : read.deleteListLines) summary += line + ";";
+  return summary + "]";
 }
 
 TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
   const std::string head = DatabaseFile("20102", {"[VirusFile]", "\\a.exe", "xx[DELETE_FILES]"});
+  const std::string deleteHead = DatabaseFile("1", {"[DELETE_FILES]"});
   const std::string x117 = StoredLine(std::string(117, 'x'));  // 156 characters
   // Blanks inside a stored line are skipped when decoding: both decode.
   const std::string x159 = x117.substr(0, 80) + "   " + x117.substr(80) + "\r\n";
@@ -62,13 +74,13 @@ TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
   const std::string kFileA = "v1 c[] f[/\\a.exe;] p[] d4242";
   // clang-format off
   const std::tuple<const char*, std::string, std::string> cases[] = {
-      {"no CR at all", "20102\n" + StoredLine("[VirusFile]") + "\n", "v-7" + kNothing},
+      {"no CR at all", "20102\n" + StoredLine("[VirusFile]") + "\n", "v-7" + kNothing + " cut"},
       {"version as atoi reads it", "  -42xyz\r\n", "v-42" + kNothing},
       {"version beyond 32 bits", "99999999999\r\n", "v2147483647" + kNothing},
       {"last line without line end is lost",
-       DatabaseFile("1", {"[VirusFile]", "\\a.exe"}) + StoredLine("\\b.exe"), kFileA},
+       DatabaseFile("1", {"[VirusFile]", "\\a.exe"}) + StoredLine("\\b.exe"), kFileA + " cut"},
       {"last line ending in a CR alone",
-       DatabaseFile("1", {"[VirusFile]"}) + StoredLine("\\a.exe") + "\r", kFileA},
+       DatabaseFile("1", {"[VirusFile]"}) + StoredLine("\\a.exe") + "\r", kFileA + " cut"},
       {"the byte after a CR is skipped whatever it is",
        "1\rZ" + StoredLine("[VirusFile]") + "\r?" + Line("\\a.exe"), kFileA},
       {"a stored line is read up to its first zero byte",
@@ -83,7 +95,11 @@ TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
        "v1 c[C/c;] f[/\\f;/\\g;] p[/p;] d4242"},
       {"delete files ends the walk after its line",
        head + Line("[Demo]") + Line("[VirusFile]") + Line("\\c.exe"),
-       "v20102 c[] f[/\\a.exe;] p[] d" + std::to_string(head.size())},
+       "v20102 c[] f[/\\a.exe;] p[] d" + std::to_string(head.size()) +
+       " l[[Demo];[VirusFile];\\c.exe;]"},
+      {"an undecodable delete-list line is kept empty",
+       deleteHead + Line("[Evil]") + "!!!!\r\n",
+       "v1 c[] f[] p[] d" + std::to_string(deleteHead.size()) + " u1 l[[Evil];;]"},
       {"the name field",
        DatabaseFile("1", {"abc                 pat", "ABCDEFGHIJKLMNOPQRSTpat",
                           "ABCDEFGHIJKLMNOPQRS pat", "ab\tcd ef            pat",
@@ -94,10 +110,10 @@ TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
        "v1 c[One/1;] f[/;] p[] d4242"},
       {"an encoded line over 159 characters is skipped",
        DatabaseFile("1", {"[VirusFile]"}) + x159 + x160 + std::string(100000, 'A') + "\r\n" +
-       Line("\\z"), "v1 c[] f[/" + std::string(117, 'x') + ";/\\z;] p[] d4242"},
+       Line("\\z"), "v1 c[] f[/" + std::string(117, 'x') + ";/\\z;] p[] d4242 u2"},
       {"an undecodable line reads as an empty line",
        DatabaseFile("1", {}) + "!!!!\r\n" + Line("[VirusProcess]") + "!!!!\r\n" + Line("ok.exe"),
-       "v1 c[] f[] p[/;/ok.exe;] d4242"},
+       "v1 c[] f[] p[/;/ok.exe;] d4242 u2"},
       {"a plain line ends at its first zero byte",
        DatabaseFile("1", {CharacterLine("Zero", std::string_view("ab\0cd", 5)),
                           std::string_view("Short\0padding-to-more-than-20", 29), "[VirusFile]",
@@ -107,41 +123,24 @@ TEST(ReadDatabaseLines, WalksTheLinesAsTheHandsetDid) {
   for (const auto& [label, content, loaded] : cases) EXPECT_EQ(Walk(content), loaded) << label;
 }
 
-TEST(ReadDatabaseLines, CountsWhatTheLoaderPassesOverAndKeepsTheDeleteLists) {
+// The companions a scan removes with a file found by the signature Evil.
+TEST(CompanionFiles, TheFirstGroupOfTheNameGivesThemUpToAnotherHeader) {
   const struct {
-    const char* label;
-    std::string content;
-    std::size_t undecodable;
-    bool cut;
-    std::vector<std::string> deleteLines;
+    std::vector<std::string> lists;
+    std::vector<std::string> companions;
   } rows[] = {
-      {"a sound file", DatabaseFile("1", {"[VirusFile]", "\\a.exe"}), 0, false, {}},
-      {"undecodable and over-long lines",
-       DatabaseFile("1", {}) + "!!!!\r\n" + std::string(200, 'A') + "\r\n",
-       2,
-       false,
-       {}},
-      {"a last line without its line end",
-       DatabaseFile("1", {"[VirusFile]"}) + "QUJD",
-       0,
-       true,
-       {}},
-      {"a last line ending in a CR alone",
-       DatabaseFile("1", {"[VirusFile]"}) + "QUJD\r",
-       0,
-       true,
-       {}},
-      {"delete lists, undecodable lines read as empty",
-       DatabaseFile("1", {"[DELETE_FILES]", "[Evil]", "\\c.dll"}) + "!!!!\r\n",
-       1,
-       false,
-       {"[Evil]", "\\c.dll", ""}},
+      {{"[Other]", "\\o", "[Evil]", "\\a", "\\b", "[Later]", "\\l", "[Evil]", "\\n"},
+       {"\\a", "\\b"}},
+      {{"[Evil]", "\\a", "[Evil]", "\\b"}, {"\\a", "\\b"}},  // the same header goes on
+      {{"[Evil]", "\\a", "\\odd[1].dat", "\\b"}, {"\\a"}},   // any bracket makes a header
+      {{"[evil]", "\\a", "[Evil"}, {}},                      // names keep their case
   };
   for (const auto& row : rows) {
-    const DatabaseContents read = ReadDatabaseLines(row.content);
-    EXPECT_EQ(read.undecodableLines, row.undecodable) << row.label;
-    EXPECT_EQ(read.lastLineCut, row.cut) << row.label;
-    EXPECT_EQ(read.deleteListLines, row.deleteLines) << row.label;
+    std::string file = DatabaseFile("1", {"[DELETE_FILES]"});
+    for (const std::string& plain : row.lists) file += Line(plain);
+    const auto database = SignatureDatabase::Build(file, SignatureDatabase());
+    EXPECT_EQ(database->CompanionFiles("Evil"), row.companions)
+        << ::testing::PrintToString(row.lists);
   }
 }
 

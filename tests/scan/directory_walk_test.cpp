@@ -1,8 +1,8 @@
-// The store walks on real stores: which files are checked (the extension
-// and folder filters), what is reported and removed, links, over-long paths,
+// The store walks: which names pass the extension and folder filters, then
+// on real stores what is reported and removed, links, over-long paths,
 // names that are not UTF-8, a folder removed mid-walk, and the stops:
-// during a check (which also cancels the search in progress), from the
-// walk's own visitor, and from another thread mid-walk.
+// during a check (which also cancels the search in progress) and from
+// another thread mid-walk.
 #include "scan/directory_walk.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +18,7 @@
 #include "platform/engine_thread.h"
 #include "platform/fault_injection.h"
 #include "scan/run_scan.h"
+#include "scan/store_walk.h"
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
 
@@ -69,73 +70,29 @@ class WalkTest : public ::testing::Test {
   FileMatcher matcher_{store_, *database_, &stop_.Cancel()};
 };
 
-TEST_F(WalkTest, ChecksExactlyTheNamesThatPassTheFilters) {
-  struct Row {
-    const char* relative;
-    bool checked;
-  };
+TEST(StoreWalkFilters, OnlyTheseFileNamesAreCheckedAndTheseFoldersEntered) {
   // clang-format off
-  const Row rows[] = {
-      {"a.exe", true},            {"B.EXE", true},             {"c.dat", true},
-      {"D.DAT", true},            {"e.cab", true},             {"F.CAB", true},
-      {".exe", false},            {"setup.Exe", false},        {"x.eXE", false},
-      {"pack.Cab", false},        {"notes.txt", false},        {"lib.dll", false},
-      {"photo.jpg", false},       {"a.exe.txt", false},        {"exe", false},
-      {"..backup/in.exe", false}, {"...three/in.exe", false},  {"..x/deep/in.exe", false},
-      {".hidden/in.exe", true},   {"Sub/a.b.dat", true},       {"Sub/..dots.exe", true},
-  };
+  const std::pair<std::u16string_view, bool> files[] = {
+      {u"a.exe", true},       {u"B.EXE", true},      {u"c.dat", true},       {u"D.DAT", true},
+      {u"e.cab", true},       {u"F.CAB", true},      {u"a.b.dat", true},     {u"..dots.exe", true},
+      {u".exe", false},       {u"setup.Exe", false}, {u"x.eXE", false},      {u"pack.Cab", false},
+      {u"notes.txt", false},  {u"lib.dll", false},   {u"a.exe.txt", false},  {u"exe", false}};
+  const std::pair<std::u16string_view, bool> folders[] = {
+      {u"..backup", false}, {u"...three", false}, {u"..", false}, {u".hidden", true}, {u"Sub", true}};
   // clang-format on
-  for (const Row& row : rows) Write(row.relative);
-  EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-
-  Lines expected;
-  for (const Row& row : rows) {
-    EXPECT_EQ(fs::exists(prefix_.StorePath() / row.relative), !row.checked) << row.relative;
-    if (!row.checked) continue;
-    std::string path = "\\" + std::string(row.relative);
-    std::replace(path.begin(), path.end(), '/', '\\');
-    expected.push_back(path + " infected 1 removed");
+  for (const auto& [name, checked] : files) {
+    EXPECT_EQ(PassesExtensionFilter(name), checked) << Utf8(name);
   }
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(Outcomes(), expected);
+  for (const auto& [name, entered] : folders)
+    EXPECT_EQ(IsWalkedFolder(name), entered) << Utf8(name);
 }
 
-TEST_F(WalkTest, ReportsEachCheckedFileThenItsRemoval) {
-  Write("root.exe", kClean);
-  Write("Windows/evil.exe");
-  Write("Windows/System/deep.dat");
-  Write("Windows/empty.cab", "");
-  Write("Windows/stuck.cab");
-  Write("Program Files/Tool/tool.exe", kClean);
-  fs::create_directories(prefix_.StorePath() / "Empty Folder");
-  // The deletion of stuck.cab fails: armed when its check is announced.
-  recorded_.observer.onEvent = [](const ScanEvent& event) {
-    const auto* checking = std::get_if<FileChecking>(&event);
-    if (checking != nullptr && checking->path == u"\\Windows\\stuck.cab") {
-      platform::FailNext(platform::FaultPoint::kQuarantineMove);
-    }
-  };
-  EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-  EXPECT_EQ(Outcomes(),
-            (Lines{"\\Program Files\\Tool\\tool.exe clean",
-                   "\\Windows\\System\\deep.dat infected 1 removed", "\\Windows\\empty.cab clean",
-                   "\\Windows\\evil.exe infected 1 removed", "\\Windows\\stuck.cab infected 1 kept",
-                   "\\root.exe clean"}));
-  // Each file is announced just before its verdict.
-  for (std::size_t i = 0; i < Events().size(); ++i) {
-    if (!Events()[i].starts_with("verdict ")) continue;
-    ASSERT_GT(i, 0u);
-    EXPECT_TRUE(Events()[i - 1].starts_with("checking \\")) << Events()[i];
-  }
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Windows/stuck.cab"));
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "root.exe"));
-}
-
-TEST_F(WalkTest, NeitherFollowsNorChecksLinks) {
+TEST_F(WalkTest, NeitherFollowsLinksNorEntersFoldersNamedFromTwoDots) {
   const TempDir outside;
   WriteFile(outside.Path() / "Folder/evil.exe", kInfected);
   WriteFile(outside.Path() / "evil.exe", kInfected);
   Write("Windows/real.exe");
+  Write("..backup/in.exe");  // a folder the walk does not enter
   fs::create_directory_symlink(outside.Path() / "Folder", prefix_.StorePath() / "Linked");
   fs::create_symlink(outside.Path() / "evil.exe", prefix_.StorePath() / "Windows/link.exe");
   fs::create_symlink(prefix_.StorePath() / "Windows/real.exe", prefix_.StorePath() / "inner.exe");
@@ -241,23 +198,6 @@ TEST_F(WalkTest, AStopDuringACheckCancelsItsSearchAndUnwindsEveryLevel) {
             (Lines{"checking \\A\\B\\C\\evil.exe",
                    "verdict \\A\\B\\C\\evil.exe not checked (cancelled)", "stopped"}));
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / "A/B/C/evil.exe"));
-}
-
-// The visitor stops the walk after its first file, as the registry watch
-// would: the walk unwinds at once and leaves the rest unvisited.
-TEST_F(WalkTest, AStopMidwayLeavesTheRestUnvisited) {
-  for (const char* folder : {"A", "B", "C"}) {
-    for (const char* file : {"1.exe", "2.exe", "3.exe"}) Write(fs::path(folder) / file);
-  }
-  int visited = 0;
-  const WalkOutcome outcome =
-      WalkStoreFolder(store_, stop_, u"",
-                      [&](std::u16string_view, const platform::FileFinder*, std::u16string_view) {
-                        ++visited;
-                        stop_.Stop();
-                      });
-  EXPECT_EQ(outcome, WalkOutcome::kStopped);
-  EXPECT_EQ(visited, 1);
 }
 
 // The dialog's stop, from another thread, while the scan thread hands an

@@ -2,7 +2,7 @@
 // decides, wherever the hit lies; the verdicts for absent, unreadable,
 // empty, locked, linked, too large and special files; a short read; engine
 // failures, which never hide a later signature's hit and leave the file
-// alone; a cancel; and a database without character signatures.
+// alone; and a database without character signatures.
 #include "scan/file_matcher.h"
 
 #include <gtest/gtest.h>
@@ -111,14 +111,6 @@ TEST_F(FileMatcherTest, AFailingSignatureLeavesTheFileNotCheckedAndUnlocked) {
   // The file is left alone and unlocked.
   EXPECT_EQ(platform::File::OpenForRead(store_, u"\\f.exe", platform::Sharing::kNone).status,
             platform::FileStatus::kOk);
-}
-
-TEST_F(FileMatcherTest, ACancelledCheckIsNotCheckedNeverClean) {
-  UseSignatures({".{0,999}QQ"});
-  prefix_.WriteStoreFile("long.txt", std::string(1 << 20, 'w'));
-  cancel_.Cancel();
-  const Verdict verdict = matcher_->CheckFile(u"\\long.txt");
-  EXPECT_EQ(Describe(verdict), "not checked (cancelled)");
 }
 
 TEST_F(FileMatcherTest, WithoutACharacterSignatureNoFileIsChecked) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ namespace kv::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 constexpr char kMarker[] = "KV-DEMO-TROJAN-MARK";
 constexpr char16_t kTrojanPath[] = u"\\Program Files\\Tool\\DemoTrojan.exe";
@@ -79,132 +81,117 @@ void EndAll(const platform::Store& store) {
   }
 }
 
-class MemoryScanTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    trojan_ = InstallSleeper(prefix_, "Program Files/Tool/DemoTrojan.exe");
-    UseSignatures("DemoTrojan.exe", kMarker);
-  }
-  void TearDown() override { EndAll(store_); }
+// A store with the Trojan installed read-only (a removal clears that), and
+// the surroundings of one memory scan; it ends every process left running.
+struct TrojanStore {
+  TrojanStore() { fs::permissions(trojan, fs::perms::owner_write, fs::perm_options::remove); }
+  ~TrojanStore() { EndAll(store); }
 
-  // `processName` empty: no process signature at all.
-  void UseSignatures(const std::string& processName, const std::string& pattern) {
+  // With the process signature `processName` ("" for none) and the content
+  // signature `pattern`.
+  MemoryScanResult Scan(const std::string& processName, const std::string& pattern,
+                        bool showBoxes) {
     const std::string character = CharacterLine("Demo", pattern);
-    database_ = SignatureDatabase::Build(
+    const auto database = SignatureDatabase::Build(
         processName.empty() ? DatabaseFile("1", {character})
                             : DatabaseFile("1", {character, "[VirusProcess]", processName}),
         SignatureDatabase());
-  }
-  MemoryScanResult Scan(bool showBoxes) {
-    FileMatcher matcher(store_, *database_);
-    ScanEvents events = recorded_->Events();
-    const ScanContext context{store_, *database_,         matcher, ScanMode::kMemory, stop_,
-                              events, recorded_->outputs, 1};
+    FileMatcher matcher(store, *database);
+    ScanEvents events = recorded.Events();
+    const ScanContext context{store, *database, matcher,          ScanMode::kMemory,
+                              stop,  events,    recorded.outputs, 1};
     return MemoryScan(context, showBoxes);
   }
-  std::vector<std::string> Lines() const { return recorded_->observer.lines; }
-  void Forget() {
-    auto answers = recorded_->boxes.answers;
-    recorded_ = std::make_unique<RecordedScan>();
-    recorded_->boxes.answers = answers;
+  // Each box shown as "caption: text", a question's marked " (Yes/No)".
+  Lines Boxes() const {
+    Lines boxes;
+    for (const ShownBox& box : recorded.boxes.shown) {
+      const bool question = box.buttons == platform::MessageButtons::kYesNo;
+      boxes.push_back(box.caption + ": " + box.text + (question ? " (Yes/No)" : ""));
+    }
+    return boxes;
   }
 
-  TempPrefix prefix_;
-  const platform::Store& store_ = prefix_.Store();
-  fs::path trojan_;
-  std::shared_ptr<const SignatureDatabase> database_;
-  StopToken stop_;
-  std::unique_ptr<RecordedScan> recorded_ = std::make_unique<RecordedScan>();
+  TempPrefix prefix;
+  const platform::Store& store = prefix.Store();
+  fs::path trojan = InstallSleeper(prefix, "Program Files/Tool/DemoTrojan.exe");
+  StopToken stop;
+  RecordedScan recorded;
 };
 
-TEST_F(MemoryScanTest, EndsTheSuspectAndDeletesItsFileWhenASignatureIsFound) {
-  const int id = StartSleeper(store_, kTrojanPath);
-  ASSERT_NE(id, 0);
-  EXPECT_EQ(Scan(false), MemoryScanResult::kTerminated);
-  EXPECT_EQ(Lines(),
-            (std::vector<std::string>{std::string("Kill Trojan process:") + kTrojanLine,
-                                      kTrojanLine, "[1].Found Trojan,Delete successfully:"}));
-  EXPECT_FALSE(IsRunning(store_, id));
-  EXPECT_FALSE(fs::exists(trojan_));
-  EXPECT_TRUE(recorded_->boxes.shown.empty());
-  EXPECT_EQ(recorded_->clock.pauses, (std::vector<int>{500}));
-}
+// How a row's scan runs: with boxes or without, answering the question, or
+// with the host refusing the signal or the process list.
+enum class Way { kBoxes, kNoBoxes, kAnswerNo, kAnswerYes, kSignalRefused, kNoProcessList };
 
-TEST_F(MemoryScanTest, NoSuspectWithoutAProcessSignatureOfTheExactName) {
-  const int id = StartSleeper(store_, kTrojanPath);
-  ASSERT_NE(id, 0);
-  for (const bool none : {false, true}) {
-    SCOPED_TRACE(none ? "no process signatures" : "name differing in letter case");
-    UseSignatures(none ? "" : "demotrojan.exe", kMarker);
-    Forget();
-    EXPECT_EQ(Scan(true), MemoryScanResult::kNoSuspect);
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"There's no Trojan in memory!"}));
-    EXPECT_TRUE(IsRunning(store_, id));
-    ASSERT_EQ(recorded_->boxes.shown.size(), 1u);
-    EXPECT_EQ(recorded_->boxes.shown[0].text, "Found no Trojans!");
-  }
-}
-
-TEST_F(MemoryScanTest, AFileWithoutAKnownPatternGoesOnlyWhenTheUserSaysYes) {
-  UseSignatures("DemoTrojan.exe", "NOT-IN-THE-FILE");
-  fs::permissions(trojan_, fs::perms::owner_write, fs::perm_options::remove);  // read-only
-  const std::string question =
-      std::string("Found a program looks like Trojan:\n") + kTrojanLine + "\nDelete it?";
-  for (const auto answer : {platform::MessageAnswer::kNo, platform::MessageAnswer::kYes}) {
-    const bool yes = answer == platform::MessageAnswer::kYes;
-    SCOPED_TRACE(yes ? "yes" : "no");
-    const int id = StartSleeper(store_, kTrojanPath);
+TEST(MemoryScan, EndsTheSuspectThenRemovesItsFileOrAsksOrSaysWhyNot) {
+  using enum MemoryScanResult;
+  using platform::MessageAnswer;
+  const std::string kill = std::string("Kill Trojan process:") + kTrojanLine;
+  const Lines removed = {kill, kTrojanLine, "[1].Found Trojan,Delete successfully:"};
+  const Lines noTrojan = {"There's no Trojan in memory!"};
+  const std::string noneBox = "Information: Found no Trojans!";
+  const std::string question = std::string("Question: Found a program looks like Trojan:\n") +
+                               kTrojanLine + "\nDelete it? (Yes/No)";
+  const Lines notEnded = {"", "[1].Found Trojan,Can not delete:"};
+  const std::string notKilledBox =
+      "Warning: Trojan found,but it can't be killed,please delete manually or restart system and "
+      "try again!";
+  const std::string memory = "Memory not enough,please close other programs and try again!";
+  const std::string memoryBox = "Warning: " + memory;
+  const std::string exe = "DemoTrojan.exe";
+  const std::string other = "NOT-IN-THE-FILE";  // a content signature the file does not hold
+  const struct {
+    std::string processName;  // "" for no process signature
+    std::string pattern;
+    Way way;
+    MemoryScanResult result;
+    Lines lines;
+    bool ended;
+    bool fileRemoved;
+    Lines boxes;
+  } rows[] = {
+      {exe, kMarker, Way::kNoBoxes, kTerminated, removed, true, true, {}},
+      {"demotrojan.exe", kMarker, Way::kBoxes, kNoSuspect, noTrojan, false, false, {noneBox}},
+      {"", kMarker, Way::kBoxes, kNoSuspect, noTrojan, false, false, {noneBox}},
+      // Asked even without boxes.
+      {exe, other, Way::kAnswerNo, kTerminated, {kill}, true, false, {question}},
+      {exe, other, Way::kAnswerYes, kTerminated, removed, true, true, {question}},
+      {exe, kMarker, Way::kSignalRefused, kNotTerminated, notEnded, false, false, {notKilledBox}},
+      {exe, kMarker, Way::kNoProcessList, kNoProcessList, {memory}, false, false, {memoryBox}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::Message() << "row " << &row - rows);
+    TrojanStore trojan;
+    const int id = StartSleeper(trojan.store, kTrojanPath);
     ASSERT_NE(id, 0);
-    Forget();
-    recorded_->boxes.answers = {answer};
-    EXPECT_EQ(Scan(false), MemoryScanResult::kTerminated);  // asked even without boxes
-    EXPECT_FALSE(IsRunning(store_, id));
-    EXPECT_EQ(fs::exists(trojan_), !yes);
-    std::vector<std::string> expected = {std::string("Kill Trojan process:") + kTrojanLine};
-    if (yes)
-      expected.insert(expected.end(), {kTrojanLine, "[1].Found Trojan,Delete successfully:"});
-    EXPECT_EQ(Lines(), expected);
-    ASSERT_FALSE(recorded_->boxes.shown.empty());
-    EXPECT_EQ(recorded_->boxes.shown[0].text, question);
-    EXPECT_EQ(recorded_->boxes.shown[0].buttons, platform::MessageButtons::kYesNo);
+    std::optional<platform::ScopedFault> fault;
+    if (row.way == Way::kSignalRefused) fault.emplace(platform::FaultPoint::kSignal);
+    if (row.way == Way::kNoProcessList) fault.emplace(platform::FaultPoint::kProcessList);
+    if (row.way == Way::kAnswerNo) trojan.recorded.boxes.answers = {MessageAnswer::kNo};
+    if (row.way == Way::kAnswerYes) trojan.recorded.boxes.answers = {MessageAnswer::kYes};
+    const bool showBoxes =
+        row.way != Way::kNoBoxes && row.way != Way::kAnswerNo && row.way != Way::kAnswerYes;
+    EXPECT_EQ(trojan.Scan(row.processName, row.pattern, showBoxes), row.result);
+    EXPECT_EQ(trojan.recorded.observer.lines, row.lines);
+    EXPECT_EQ(IsRunning(trojan.store, id), !row.ended);
+    EXPECT_EQ(fs::exists(trojan.trojan), !row.fileRemoved);
+    EXPECT_EQ(trojan.Boxes(), row.boxes);
+    EXPECT_EQ(trojan.recorded.clock.pauses, (std::vector<int>{500}));
   }
 }
 
-TEST_F(MemoryScanTest, EndsOnlyTheFirstOfTwoSuspects) {
-  InstallSleeper(prefix_, "Windows/DemoTrojan.exe");
-  const int first = StartSleeper(store_, kTrojanPath);
-  const int second = StartSleeper(store_, u"\\Windows\\DemoTrojan.exe");
+TEST(MemoryScan, EndsOnlyTheFirstOfTwoSuspects) {
+  TrojanStore trojan;
+  InstallSleeper(trojan.prefix, "Windows/DemoTrojan.exe");
+  const int first = StartSleeper(trojan.store, kTrojanPath);
+  const int second = StartSleeper(trojan.store, u"\\Windows\\DemoTrojan.exe");
   ASSERT_NE(first, 0);
   ASSERT_NE(second, 0);
-  EXPECT_EQ(Scan(false), MemoryScanResult::kTerminated);
+  EXPECT_EQ(trojan.Scan("DemoTrojan.exe", kMarker, false), MemoryScanResult::kTerminated);
   // The process list is in ascending ids: the lower one goes.
-  EXPECT_FALSE(IsRunning(store_, std::min(first, second)));
-  EXPECT_TRUE(IsRunning(store_, std::max(first, second)));
-  EXPECT_EQ(Lines().size(), 3u);
-}
-
-TEST_F(MemoryScanTest, ASuspectThatCannotBeEndedGivesAnEmptyNoLineAndKeepsItsFile) {
-  const int id = StartSleeper(store_, kTrojanPath);
-  ASSERT_NE(id, 0);
-  platform::ScopedFault refuse(platform::FaultPoint::kSignal);
-  EXPECT_EQ(Scan(true), MemoryScanResult::kNotTerminated);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"", "[1].Found Trojan,Can not delete:"}));
-  EXPECT_TRUE(IsRunning(store_, id));
-  EXPECT_TRUE(fs::exists(trojan_));
-  ASSERT_EQ(recorded_->boxes.shown.size(), 1u);
-  EXPECT_EQ(recorded_->boxes.shown[0].caption, "Warning");
-}
-
-TEST_F(MemoryScanTest, AProcessListThatCannotBeTakenIsReportedAndEndsNothing) {
-  const int id = StartSleeper(store_, kTrojanPath);
-  ASSERT_NE(id, 0);
-  platform::ScopedFault unreadable(platform::FaultPoint::kProcessList);
-  EXPECT_EQ(Scan(true), MemoryScanResult::kNoProcessList);
-  EXPECT_TRUE(IsRunning(store_, id));
-  const std::string text = "Memory not enough,please close other programs and try again!";
-  EXPECT_EQ(Lines(), (std::vector<std::string>{text}));
-  ASSERT_EQ(recorded_->boxes.shown.size(), 1u);
-  EXPECT_EQ(recorded_->boxes.shown[0].text, text);
+  EXPECT_FALSE(IsRunning(trojan.store, std::min(first, second)));
+  EXPECT_TRUE(IsRunning(trojan.store, std::max(first, second)));
+  EXPECT_EQ(trojan.recorded.observer.lines.size(), 3u);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // Publishing database snapshots: a reload publishes a new snapshot while
-// scans keep the one they started with, on two threads at once; a failed
-// load publishes empty lists and keeps version and offset.
+// scans keep the one they started with, on two threads at once.
 #include "database/published_database.h"
 
 #include <gtest/gtest.h>
@@ -21,25 +20,6 @@ const std::filesystem::path kDatabase = "Program Files/Quellbrin/VirusDB.dat";
 
 void WriteDatabase(const TempPrefix& prefix, std::string_view version, std::string_view pattern) {
   prefix.WriteStoreFile(kDatabase, DatabaseFile(version, {CharacterLine("Sig", pattern)}));
-}
-
-TEST(PublishedDatabase, StartsEmptyAndAFailedReloadKeepsVersionAndOffset) {
-  const TempPrefix prefix;
-  PublishedDatabase published;
-  EXPECT_EQ(published.Current()->Version(), 0);
-  EXPECT_TRUE(published.Current()->CharacterSignatures().empty());
-  WriteDatabase(prefix, "7", "alpha");
-  ASSERT_EQ(published.Reload(prefix.Store()), LoadResult::kRead);
-  const auto seven = published.Current();
-  EXPECT_EQ(seven->Version(), 7);
-  ASSERT_EQ(seven->CompiledSignatures().size(), 1u);
-
-  std::filesystem::remove(prefix.StorePath() / kDatabase);
-  EXPECT_EQ(published.Reload(prefix.Store()), LoadResult::kFailed);
-  EXPECT_EQ(published.Current()->Version(), 7);
-  EXPECT_TRUE(published.Current()->CompiledSignatures().empty());
-  // The snapshot taken before is untouched.
-  EXPECT_EQ(seven->CharacterSignatures().at(0).pattern, "alpha");
 }
 
 // Two scanning threads take a snapshot each and search it again and again

@@ -1,9 +1,8 @@
-// The scan dialog's progress values, line and summary from scripted events.
+// The scan dialog's progress values and line from scripted events.
 #include "scan/scan_progress.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,14 +69,6 @@ TEST(ScanProgressTest, CountsFilesAgainstTheExpectedAndRatesTheBytesRead) {
     EXPECT_EQ(values, row.values);
     EXPECT_EQ(Utf8(ProgressLine(values)), row.line);
   }
-}
-
-TEST(ScanProgressTest, SummaryCountsCheckedFoundAndNotChecked) {
-  ScanTally tally;
-  tally.filesChecked = 12;
-  tally.infected = 2;
-  tally.notChecked = 3;
-  EXPECT_EQ(Utf8(SummaryLine(tally)), "Checked: 12, found: 2, not checked: 3");
 }
 
 }  // namespace
