@@ -8,7 +8,6 @@
 
 #include "pattern/compiled_pattern.h"
 #include "pattern/internal/token_reader.h"
-#include "pattern/match_pattern.h"
 
 namespace kv::test {
 namespace {
@@ -76,10 +75,6 @@ void PrintTo(const PatternRow& row, std::ostream* out) {
 void PrintTo(const SearchRow& row, std::ostream* out) {
   *out << '`' << Shown(row.pattern) << "` on `" << Shown(row.data) << "` flags " << row.flags
        << " start " << row.start;
-}
-
-int Match(const std::string& pattern, const std::string& data) {
-  return MatchPattern(pattern.c_str(), data.data(), static_cast<int>(data.size()), 0);
 }
 
 std::string Tokens(const std::string& pattern, int flags) {

@@ -40,10 +40,6 @@ void PrintTo(const SearchRow& row, std::ostream* out);
 inline auto Rows(const std::vector<PatternRow>& rows) { return ::testing::ValuesIn(rows); }
 inline auto Searches(const std::vector<SearchRow>& rows) { return ::testing::ValuesIn(rows); }
 
-// MatchPattern as the scan engine calls it: the pattern ends at its first
-// zero byte, the search begins at 0.
-int Match(const std::string& pattern, const std::string& data);
-
 // The tokens up to the end token, separated by blanks: a special token is
 // written with a leading `!`, bytes outside printable ASCII (and the blank)
 // as \xHH.
