@@ -1,7 +1,8 @@
 // Helpers shared by the pattern engine's tests: run the token reader, the
 // compiler or a search on a pattern held in a std::string (so patterns and
 // data may hold zero bytes, which the conformance table cannot), and render
-// the result as short text that a table row can state.
+// the result as short text that a table row can state; and read the
+// conformance table.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -39,10 +40,6 @@ void PrintTo(const SearchRow& row, std::ostream* out);
 inline auto Rows(const std::vector<PatternRow>& rows) { return ::testing::ValuesIn(rows); }
 inline auto Searches(const std::vector<SearchRow>& rows) { return ::testing::ValuesIn(rows); }
 
-// MatchPattern as the scan engine calls it: the pattern ends at its first
-// zero byte, the search begins at 0.
-int Match(const std::string& pattern, const std::string& data);
-
 // The tokens up to the end token, separated by blanks: a special token is
 // written with a leading `!`, bytes outside printable ASCII (and the blank)
 // as \xHH.
@@ -54,5 +51,22 @@ std::string Positions(const std::string& pattern, int flags);
 // The match spans as "g0=s,e g1=s,e ..." ("-" for a group that took no
 // part), or "no match".
 std::string Spans(const std::string& pattern, const std::string& data, int flags, int start);
+
+// One case of tests/pattern/conformance.txt, "expected<TAB>pattern<TAB>data",
+// written from the language's description alone, independently of the
+// engine. In pattern and data %HH stands for one byte, so the table stays
+// printable ASCII while its cases hold tabs, line breaks, zero bytes and
+// bytes 0x80-0xFF; lines starting with # and blank lines are comments.
+struct ConformanceRow {
+  std::string where;  // "file:line: the row as written", for messages
+  int expected = 0;
+  std::string pattern;  // decoded
+  std::string data;
+};
+
+// Every row of the table. Throws on a row it cannot take, naming it, and on
+// far fewer rows than 400, so that a damaged table fails loudly instead of
+// silently testing less.
+std::vector<ConformanceRow> ReadConformanceTable();
 
 }  // namespace kv::test

@@ -9,8 +9,6 @@
 #include <string>
 
 #include "pattern/compiled_pattern.h"
-#include "pattern/engine_failure.h"
-#include "pattern/match_pattern.h"
 #include "platform/engine_thread.h"
 #include "platform/limits.h"
 #include "support/search_status_printer.h"
@@ -77,15 +75,6 @@ TEST(Bounds, HeavySanePatternsKeepTheirAnswers) {
   for (std::size_t i = 255; i < binary.size(); i += 256) binary[i] = '\n';
   EXPECT_EQ(StatusOf(".{0,999}QQ", binary), SearchStatus::kNoMatch);
   EXPECT_EQ(StatusOf("(a|b)*c", std::string(1000, 'a')), SearchStatus::kNoMatch);
-}
-
-TEST(Bounds, TheReferenceEntryThrowsWhatTheSearchReports) {
-  try {
-    MatchPattern("(?R)", "abc", 3, 0);
-    ADD_FAILURE() << "no failure";
-  } catch (const PatternEngineFailure& failure) {
-    EXPECT_EQ(failure.Status(), SearchStatus::kDepthLimit);
-  }
 }
 
 TEST(Bounds, ACompiledPatternSurvivesAFailedSearch) {

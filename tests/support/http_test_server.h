@@ -20,7 +20,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -67,23 +66,17 @@ struct RecordedRequest {
 
   // The value of header `name` (matched ignoring case), or "<none>".
   std::string Header(std::string_view name) const {
-    std::size_t start = 0;
-    while (start < headers.size()) {
-      const std::size_t end = headers.find("\r\n", start);
-      const std::string_view line = std::string_view(headers).substr(start, end - start);
-      const std::size_t colon = line.find(':');
-      if (colon == name.size() && std::equal(name.begin(), name.end(), line.begin(),
-                                             [](char a, char b) { return Lower(a) == Lower(b); })) {
-        const std::size_t value = line.find_first_not_of(' ', colon + 1);
-        return value == std::string_view::npos ? "" : std::string(line.substr(value));
-      }
-      start = end + 2;
-    }
-    return "<none>";
+    const auto lower = [](std::string text) {
+      for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+      return text;
+    };
+    // Searched with a line end before every line, the first one's too.
+    const std::string key = "\r\n" + lower(std::string(name)) + ":";
+    const std::size_t at = lower("\r\n" + headers).find(key);
+    if (at == std::string::npos) return "<none>";
+    const std::size_t value = headers.find_first_not_of(' ', at + key.size() - 2);
+    return headers.substr(value, headers.find("\r\n", value) - value);
   }
-
- private:
-  static char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 };
 
 inline std::string LoopbackUrl(int port) { return "http://127.0.0.1:" + std::to_string(port); }

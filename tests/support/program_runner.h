@@ -5,13 +5,11 @@
 #pragma once
 
 #include <cstdlib>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/environment.h"
+#include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
 namespace kv::testing {
@@ -26,19 +24,10 @@ inline std::string ShellQuote(std::string_view word) {
 // children find it in KESTRELVOX_PREFIX, set for this object's lifetime.
 class ToolPrefix : public TempPrefix {
  public:
-  ToolPrefix() : saved_(platform::GetEnvironment(kVariable)) {
-    if (!platform::SetEnvironment(kVariable, Path().string())) {
-      throw std::runtime_error("cannot point the children at the prefix");
-    }
-  }
-  ~ToolPrefix() {
-    saved_ ? (void)platform::SetEnvironment(kVariable, *saved_)
-           : (void)platform::UnsetEnvironment(kVariable);
-  }
+  ToolPrefix() { environment_.Set("KESTRELVOX_PREFIX", Path().string()); }
 
  private:
-  static constexpr const char* kVariable = "KESTRELVOX_PREFIX";
-  std::optional<std::string> saved_;
+  ScopedEnvironment environment_;
 };
 
 struct RunResult {

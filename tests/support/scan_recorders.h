@@ -100,16 +100,10 @@ class RecordingBoxes : public platform::MessageBoxes {
       answers.pop_front();
       return answer;
     }
-    switch (buttons) {
-      case platform::MessageButtons::kOk:
-        return platform::MessageAnswer::kOk;
-      case platform::MessageButtons::kYesNo:
-        return platform::MessageAnswer::kNo;
-      case platform::MessageButtons::kOkCancel:
-      case platform::MessageButtons::kYesNoCancel:
-        break;
-    }
-    return platform::MessageAnswer::kCancel;
+    using platform::MessageAnswer;
+    if (buttons == platform::MessageButtons::kOk) return MessageAnswer::kOk;
+    return buttons == platform::MessageButtons::kYesNo ? MessageAnswer::kNo
+                                                       : MessageAnswer::kCancel;
   }
 
   std::vector<ShownBox> shown;
