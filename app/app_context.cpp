@@ -8,10 +8,10 @@
 
 #include "app/settings.h"
 
-namespace kv::app {
+namespace kv {
 
 bool OpenAppContext(const std::filesystem::path& prefix, AppContext& context) {
-  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+  Result<Store> opened = Store::Open(prefix);
   if (!opened.Ok()) return false;
   context.store = std::move(opened.value);
   context.hive.emplace(HivePath(context.store));
@@ -22,4 +22,4 @@ bool OpenAppContext(const std::filesystem::path& prefix, AppContext& context) {
   return true;
 }
 
-}  // namespace kv::app
+}  // namespace kv

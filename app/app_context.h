@@ -18,14 +18,14 @@
 #include "registry/watch.h"
 #include "scan/stop_token.h"
 
-namespace kv::app {
+namespace kv {
 
 struct AppContext {
-  platform::Store store;
+  Store store;
   std::optional<RegistryHive> hive;
   PublishedDatabase database;
   // The face the run mode uses, owned by the entry (console or Qt).
-  platform::MessageBoxes* boxes = nullptr;
+  MessageBoxes* boxes = nullptr;
   // The background scan's stop: made running before the watch can fire and
   // never re-armed, so a ScanStatus 0 that arrives before the scan starts
   // still stops it. Stopped by the ScanStatus callback on the watch's
@@ -39,4 +39,4 @@ struct AppContext {
 // whatever the outcome, and the ScanStatus watch registered, if it can be.
 [[nodiscard]] bool OpenAppContext(const std::filesystem::path& prefix, AppContext& context);
 
-}  // namespace kv::app
+}  // namespace kv

@@ -20,32 +20,28 @@
 #include "scan/file_matcher.h"
 #include "scan/file_removal.h"
 
-namespace kv::app {
+namespace kv {
 namespace {
 
 constexpr std::u16string_view kInstallerPath = u"\\windows\\wceload.exe";
 
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
-
 // The CAB file as the store sees it, when it lies in the store: an argument
 // beginning with "\" is a device path; anything else is a host path,
 // relative ones taken from the working directory.
-std::optional<std::u16string> StorePathOf(const platform::Store& store, std::u16string_view path) {
+std::optional<std::u16string> StorePathOf(const Store& store, std::u16string_view path) {
   if (path.starts_with(u'\\')) return std::u16string(path);
   if (path.empty()) return std::nullopt;
-  return platform::DevicePathOfHostPath(store, platform::Utf16ToUtf8(path));
+  return DevicePathOfHostPath(store, Utf16ToUtf8(path));
 }
 
 Verdict CheckCab(const AppContext& context, const SignatureDatabase& database,
                  std::u16string_view path, const std::optional<std::u16string>& storePath) {
   FileMatcher matcher(context.store, database);
   Verdict verdict = Verdict::NotChecked(NotCheckedReason::kUnreadable);
-  platform::RunOnEngineThread([&] {
+  RunOnEngineThread([&] {
     try {
-      verdict = storePath ? matcher.CheckFile(*storePath)
-                          : matcher.CheckHostFile(platform::Utf16ToUtf8(path));
+      verdict =
+          storePath ? matcher.CheckFile(*storePath) : matcher.CheckHostFile(Utf16ToUtf8(path));
     } catch (const std::exception&) {
       // Not checked, as set above: never installed without a question.
     }
@@ -54,23 +50,23 @@ Verdict CheckCab(const AppContext& context, const SignatureDatabase& database,
 }
 
 // Into the quarantine, as the scans remove what they find.
-bool DeleteCab(const platform::Store& store, const std::optional<std::u16string>& storePath,
+bool DeleteCab(const Store& store, const std::optional<std::u16string>& storePath,
                std::string_view signatureName) {
   if (!storePath) return false;  // never anything outside the store
-  return RemoveFoundFile(store, *storePath, platform::WidenAnsi(signatureName), u"cab").Removed();
+  return RemoveFoundFile(store, *storePath, WidenAnsi(signatureName), u"cab").Removed();
 }
 
 std::u16string Text(int id, std::u16string_view path) {
   return strings::FormatText(strings::LoadString(id), {path});
 }
 
-void Log(const platform::Store& store, std::u16string_view record) {
+void Log(const Store& store, std::u16string_view record) {
   (void)AppendLogRecord(store, kLogPath, record);
 }
 
 int StartInstaller(AppContext& context, std::u16string_view path) {
   const std::u16string commandLine = u"\"" + std::u16string(path) + u"\" /nodelete";
-  if (platform::StartStoreProgram(context.store, kInstallerPath, commandLine)) {
+  if (StartStoreProgram(context.store, kInstallerPath, commandLine)) {
     return kExitInstallerStarted;
   }
   (void)context.boxes->Show(nullptr, strings::LoadString(strings::kCannotInstall),
@@ -142,4 +138,4 @@ int RunCabCheck(AppContext& context, std::u16string_view argument) {
   return StartInstaller(context, path);
 }
 
-}  // namespace kv::app
+}  // namespace kv

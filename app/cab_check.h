@@ -12,10 +12,10 @@
 
 #include "app/app_context.h"
 
-namespace kv::app {
+namespace kv {
 
 // Runs the CAB check on the command line's argument; the process then ends
 // with the returned code: 0 when the installer was started, else -1.
 int RunCabCheck(AppContext& context, std::u16string_view argument);
 
-}  // namespace kv::app
+}  // namespace kv

@@ -4,7 +4,7 @@
 #include "resources/string_table.h"
 #include "resources/text_format.h"
 
-namespace kv::app {
+namespace kv {
 
 std::u16string DatabaseLine(const SignatureDatabase& database) {
   if (!database.HasCharacterSignatures()) {
@@ -31,4 +31,4 @@ std::u16string GroupThousands(std::uint64_t number) {
   return digits;
 }
 
-}  // namespace kv::app
+}  // namespace kv

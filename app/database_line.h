@@ -14,11 +14,11 @@
 
 #include "database/signature_database.h"
 
-namespace kv::app {
+namespace kv {
 
 std::u16string DatabaseLine(const SignatureDatabase& database);
 
 // `number` in decimal with a comma between groups of three digits.
 std::u16string GroupThousands(std::uint64_t number);
 
-}  // namespace kv::app
+}  // namespace kv

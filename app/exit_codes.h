@@ -2,7 +2,7 @@
 // every silent mode but a CAB check that started the installer (0).
 #pragma once
 
-namespace kv::app {
+namespace kv {
 
 inline constexpr int kExitInstallerStarted = 0;
 inline constexpr int kExitSilentMode = -1;
@@ -10,4 +10,4 @@ inline constexpr int kExitSilentMode = -1;
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNoWindow = 1;
 
-}  // namespace kv::app
+}  // namespace kv

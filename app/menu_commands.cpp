@@ -5,14 +5,10 @@
 #include "log/log_file.h"
 #include "resources/string_table.h"
 
-namespace kv::app {
+namespace kv {
 namespace {
 
-using platform::MessageButtons;
-using platform::MessageIcon;
-
-void Tell(platform::MessageBoxes& boxes, platform::MessageOwner owner, int text, int caption,
-          MessageIcon icon) {
+void Tell(MessageBoxes& boxes, MessageOwner owner, int text, int caption, MessageIcon icon) {
   (void)boxes.Show(owner, strings::LoadString(text), strings::LoadString(caption),
                    MessageButtons::kOk, icon);
 }
@@ -23,9 +19,9 @@ bool SetCabOpenCommand(RegistryHive& hive, std::u16string_view command) {
 
 // One CAB monitor command: the registry change, then its notice or the
 // failure box.
-void SwitchCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
-                      platform::MessageOwner owner, std::u16string_view command, int notice,
-                      int noticeCaption, MessageIcon failureIcon) {
+void SwitchCabMonitor(RegistryHive& hive, MessageBoxes& boxes, MessageOwner owner,
+                      std::u16string_view command, int notice, int noticeCaption,
+                      MessageIcon failureIcon) {
   if (SetCabOpenCommand(hive, command)) {
     Tell(boxes, owner, notice, noticeCaption, MessageIcon::kInformation);
   } else {
@@ -35,36 +31,31 @@ void SwitchCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
 
 }  // namespace
 
-void OnScanWhenStartup(platform::MessageBoxes& boxes, platform::MessageOwner owner) {
+void OnScanWhenStartup(MessageBoxes& boxes, MessageOwner owner) {
   Tell(boxes, owner, strings::kStartupScanEnabled, strings::kCaptionInformation,
        MessageIcon::kInformation);
 }
 
-void OnMonitorCabFiles(RegistryHive& hive, platform::MessageBoxes& boxes,
-                       platform::MessageOwner owner) {
+void OnMonitorCabFiles(RegistryHive& hive, MessageBoxes& boxes, MessageOwner owner) {
   SwitchCabMonitor(hive, boxes, owner, kCabMonitorOnCommand, strings::kCabScanEnabled,
                    strings::kCaptionInformation, MessageIcon::kInformation);
 }
 
-void OnEnableCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
-                        platform::MessageOwner owner) {
+void OnEnableCabMonitor(RegistryHive& hive, MessageBoxes& boxes, MessageOwner owner) {
   SwitchCabMonitor(hive, boxes, owner, kCabMonitorOnCommand, strings::kCabMonitorEnabled,
                    strings::kCaptionFinished, MessageIcon::kError);
 }
 
-void OnDisableCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
-                         platform::MessageOwner owner) {
+void OnDisableCabMonitor(RegistryHive& hive, MessageBoxes& boxes, MessageOwner owner) {
   SwitchCabMonitor(hive, boxes, owner, kCabMonitorOffCommand, strings::kCabMonitorDisabled,
                    strings::kCaptionFinished, MessageIcon::kError);
 }
 
-void OnClearLog(const platform::Store& store, platform::MessageBoxes& boxes,
-                platform::MessageOwner owner) {
-  const platform::MessageAnswer answer =
-      boxes.Show(owner, strings::LoadString(strings::kAskClearLog),
-                 strings::LoadString(strings::kCaptionQuestion), MessageButtons::kYesNo,
-                 MessageIcon::kQuestion);
-  if (answer == platform::MessageAnswer::kYes) (void)ClearLog(store);
+void OnClearLog(const Store& store, MessageBoxes& boxes, MessageOwner owner) {
+  const MessageAnswer answer = boxes.Show(owner, strings::LoadString(strings::kAskClearLog),
+                                          strings::LoadString(strings::kCaptionQuestion),
+                                          MessageButtons::kYesNo, MessageIcon::kQuestion);
+  if (answer == MessageAnswer::kYes) (void)ClearLog(store);
 }
 
-}  // namespace kv::app
+}  // namespace kv

@@ -13,29 +13,25 @@
 #include "platform/store.h"
 #include "registry/hive.h"
 
-namespace kv::app {
+namespace kv {
 
 // Tells that the start-up scan is enabled (6611, "Information").
-void OnScanWhenStartup(platform::MessageBoxes& boxes, platform::MessageOwner owner);
+void OnScanWhenStartup(MessageBoxes& boxes, MessageOwner owner);
 
 // Points CAB packages at this program; the long notice (6612) on success,
 // "Can not set this function" under "Error" with the information icon on
 // failure.
-void OnMonitorCabFiles(RegistryHive& hive, platform::MessageBoxes& boxes,
-                       platform::MessageOwner owner);
+void OnMonitorCabFiles(RegistryHive& hive, MessageBoxes& boxes, MessageOwner owner);
 
 // The same change with the short notice (6614, "Finished"); the failure box
 // has the error icon.
-void OnEnableCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
-                        platform::MessageOwner owner);
+void OnEnableCabMonitor(RegistryHive& hive, MessageBoxes& boxes, MessageOwner owner);
 
 // Points CAB packages back at the installer (6616, "Finished").
-void OnDisableCabMonitor(RegistryHive& hive, platform::MessageBoxes& boxes,
-                         platform::MessageOwner owner);
+void OnDisableCabMonitor(RegistryHive& hive, MessageBoxes& boxes, MessageOwner owner);
 
 // Asks "Are you sure to delete the log?" (Yes/No); on Yes deletes the log,
 // silently whatever comes of it.
-void OnClearLog(const platform::Store& store, platform::MessageBoxes& boxes,
-                platform::MessageOwner owner);
+void OnClearLog(const Store& store, MessageBoxes& boxes, MessageOwner owner);
 
-}  // namespace kv::app
+}  // namespace kv

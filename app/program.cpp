@@ -13,7 +13,7 @@
 #include "platform/console_message_boxes.h"
 #include "platform/display.h"
 
-namespace kv::app {
+namespace kv {
 namespace {
 
 constexpr const char* kUsage =
@@ -49,7 +49,7 @@ int RunTarnwatch(const std::vector<std::string>& arguments, const WindowSystem& 
     return kExitOk;
   }
   const std::u16string commandLine = JoinArguments(arguments);
-  const std::filesystem::path prefix = platform::PrefixFromEnvironment();
+  const std::filesystem::path prefix = PrefixFromEnvironment();
   AppContext context;
   if (!OpenAppContext(prefix, context)) {
     std::cerr << "tarnwatch: cannot open the device prefix '" << prefix.string() << "'\n";
@@ -65,15 +65,15 @@ int RunTarnwatch(const std::vector<std::string>& arguments, const WindowSystem& 
     return kExitNoWindow;
   }
   if (mode == RunMode::kBackgroundScan) return RunBackgroundScan(context);
-  const SilentRun run = [&](platform::MessageBoxes& boxes) {
+  const SilentRun run = [&](MessageBoxes& boxes) {
     context.boxes = &boxes;
     return mode == RunMode::kSelfScan ? RunSelfScan(context) : RunCabCheck(context, commandLine);
   };
-  if (windowSystem.withQtBoxes && platform::ChooseBoxFace() == platform::BoxFace::kGui) {
+  if (windowSystem.withQtBoxes && ChooseBoxFace() == BoxFace::kGui) {
     return windowSystem.withQtBoxes(run);
   }
-  platform::ConsoleMessageBoxes console;
+  ConsoleMessageBoxes console;
   return run(console);
 }
 
-}  // namespace kv::app
+}  // namespace kv

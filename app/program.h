@@ -22,11 +22,11 @@
 
 #include "app/app_context.h"
 
-namespace kv::app {
+namespace kv {
 
 // A run mode given the message boxes it is to use; its result is the exit
 // code.
-using SilentRun = std::function<int(platform::MessageBoxes& boxes)>;
+using SilentRun = std::function<int(MessageBoxes& boxes)>;
 
 struct WindowSystem {
   // Runs the interactive program on the opened record; `hide` for "-hide".
@@ -38,4 +38,4 @@ struct WindowSystem {
 
 int RunTarnwatch(const std::vector<std::string>& arguments, const WindowSystem& windowSystem);
 
-}  // namespace kv::app
+}  // namespace kv

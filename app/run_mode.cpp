@@ -13,7 +13,7 @@ std::u16string JoinArguments(const std::vector<std::string>& arguments) {
     if (!joined.empty()) joined += ' ';
     joined += argument;
   }
-  return platform::Utf8ToUtf16(joined);
+  return Utf8ToUtf16(joined);
 }
 
 RunMode ChooseRunMode(std::u16string_view commandLine) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-namespace kv::app {
+namespace kv {
 
 bool WriteRegistryString(RegistryHive& hive, RegistryRoot root, std::u16string_view subkey,
                          std::u16string_view valueName, std::u16string_view text) {
@@ -37,4 +37,4 @@ void OnScanStatusChanged(const RegistryHive& hive, StopToken& backgroundScanStop
   }
 }
 
-}  // namespace kv::app
+}  // namespace kv

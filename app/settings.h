@@ -15,7 +15,7 @@
 #include "registry/hive.h"
 #include "scan/stop_token.h"
 
-namespace kv::app {
+namespace kv {
 
 // HKEY_LOCAL_MACHINE: the background scan's stop and completion channel.
 inline constexpr std::u16string_view kKestrelvoxKey = u"software\\quellbrin\\Kestrelvox";
@@ -59,4 +59,4 @@ std::optional<std::uint32_t> ReadRegistryDword(const RegistryHive& hive, Registr
 // unreadable hive changes nothing.
 void OnScanStatusChanged(const RegistryHive& hive, StopToken& backgroundScanStop);
 
-}  // namespace kv::app
+}  // namespace kv

@@ -10,18 +10,18 @@
 #include "platform/engine_thread.h"
 #include "scan/run_scan.h"
 
-namespace kv::app {
+namespace kv {
 namespace {
 
 ScanOutcome RunWithoutWindow(AppContext& context, ScanMode mode, const StopToken& stop,
-                             platform::MessageBoxes& boxes) {
+                             MessageBoxes& boxes) {
   ScanRecords records(context.store);
   ScanEvents events;
   records.ObserveWith(events);
   const HostClock clock;
   const ScanOutputs outputs{boxes, nullptr, clock};
   ScanOutcome outcome = ScanOutcome::kFailed;
-  platform::RunOnEngineThread([&] {
+  RunOnEngineThread([&] {
     outcome = RunScan(context.store, context.database.Current(), mode, stop, events, outputs,
                       DefaultScanThreads());
   });
@@ -37,7 +37,7 @@ int RunSelfScan(AppContext& context) {
 }
 
 int RunBackgroundScan(AppContext& context) {
-  platform::ConsoleMessageBoxes noBoxes;  // the background scan shows none
+  ConsoleMessageBoxes noBoxes;  // the background scan shows none
   const ScanOutcome outcome =
       RunWithoutWindow(context, ScanMode::kBackground, context.backgroundScanStop, noBoxes);
   std::uint32_t status = kScanStatusFinished;
@@ -58,4 +58,4 @@ int RunBackgroundScan(AppContext& context) {
   return kExitSilentMode;
 }
 
-}  // namespace kv::app
+}  // namespace kv

@@ -11,10 +11,10 @@
 
 #include "app/app_context.h"
 
-namespace kv::app {
+namespace kv {
 
 int RunSelfScan(AppContext& context);
 
 int RunBackgroundScan(AppContext& context);
 
-}  // namespace kv::app
+}  // namespace kv

@@ -26,9 +26,8 @@ double SecondsSince(TimePoint start) {
 }
 
 // Reads the store file at `path` into `buffer`; false when it cannot.
-bool ReadStoreFile(const platform::Store& store, const std::u16string& path, std::string& buffer) {
-  const platform::Result<platform::File> opened =
-      platform::File::OpenForRead(store, path, platform::Sharing::kNone);
+bool ReadStoreFile(const Store& store, const std::u16string& path, std::string& buffer) {
+  const Result<File> opened = File::OpenForRead(store, path, Sharing::kNone);
   return opened.Ok() && opened.value.ReadAllInto(buffer, limits::kMaxScannedFileBytes).Ok();
 }
 
@@ -41,7 +40,7 @@ struct MatchDataFree {
 
 }  // namespace
 
-ScanOutcome PlainRead(const platform::Store& store, const std::vector<std::u16string>& paths) {
+ScanOutcome PlainRead(const Store& store, const std::vector<std::u16string>& paths) {
   ScanOutcome outcome;
   std::string buffer;
   const TimePoint start = Now();
@@ -54,8 +53,8 @@ ScanOutcome PlainRead(const platform::Store& store, const std::vector<std::u16st
   return outcome;
 }
 
-ScanOutcome MatcherScan(const platform::Store& store, const SignatureDatabase& database,
-                        MatchPath path, const std::vector<std::u16string>& paths) {
+ScanOutcome MatcherScan(const Store& store, const SignatureDatabase& database, MatchPath path,
+                        const std::vector<std::u16string>& paths) {
   ScanOutcome outcome;
   FileMatcher matcher(store, database, nullptr, path);
   const TimePoint start = Now();
@@ -66,7 +65,7 @@ ScanOutcome MatcherScan(const platform::Store& store, const SignatureDatabase& d
   return outcome;
 }
 
-ScanOutcome Pcre2Scan(const platform::Store& store, const std::vector<std::string>& patterns,
+ScanOutcome Pcre2Scan(const Store& store, const std::vector<std::string>& patterns,
                       const std::vector<std::u16string>& paths) {
   ScanOutcome outcome;
   std::vector<std::unique_ptr<pcre2_code, CodeFree>> codes;

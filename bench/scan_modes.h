@@ -27,12 +27,12 @@ struct ScanOutcome {
   double MegabytesPerSecond() const { return seconds > 0 ? bytes / 1e6 / seconds : 0; }
 };
 
-ScanOutcome PlainRead(const platform::Store& store, const std::vector<std::u16string>& paths);
+ScanOutcome PlainRead(const Store& store, const std::vector<std::u16string>& paths);
 
-ScanOutcome MatcherScan(const platform::Store& store, const SignatureDatabase& database,
-                        MatchPath path, const std::vector<std::u16string>& paths);
+ScanOutcome MatcherScan(const Store& store, const SignatureDatabase& database, MatchPath path,
+                        const std::vector<std::u16string>& paths);
 
-ScanOutcome Pcre2Scan(const platform::Store& store, const std::vector<std::string>& patterns,
+ScanOutcome Pcre2Scan(const Store& store, const std::vector<std::string>& patterns,
                       const std::vector<std::u16string>& paths);
 
 }  // namespace kv::bench

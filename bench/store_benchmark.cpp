@@ -35,7 +35,7 @@ Sample TakeShare(const std::vector<synthetic::StoreFile>& files, int percent) {
   Sample sample;
   const int stride = std::max(1, 100 / percent);
   for (std::size_t i = 0; i < files.size(); i += static_cast<std::size_t>(stride)) {
-    std::u16string path = u"\\" + platform::Utf8ToUtf16(files[i].relativePath.generic_string());
+    std::u16string path = u"\\" + Utf8ToUtf16(files[i].relativePath.generic_string());
     std::replace(path.begin(), path.end(), u'/', u'\\');
     sample.paths.push_back(std::move(path));
     sample.bytes += files[i].content.size();
@@ -68,12 +68,12 @@ int Run(const Options& options) {
   const std::filesystem::path prefix =
       std::filesystem::temp_directory_path() / ("kestrelvox-bench-" + std::to_string(options.seed));
   std::filesystem::remove_all(prefix);
-  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+  Result<Store> opened = Store::Open(prefix);
   if (!opened.Ok()) {
     std::cerr << "cannot make the store at " << prefix << "\n";
     return 1;
   }
-  const platform::Store store = std::move(opened.value);
+  const Store store = std::move(opened.value);
   synthetic::WriteStore(store.StorePath(), files);
   const Sample whole = TakeShare(files, 100);
   const ScanOutcome read = BestOfTwo([&] { return PlainRead(store, whole.paths); });

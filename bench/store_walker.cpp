@@ -21,14 +21,14 @@
 namespace {
 
 int Run(const std::string& mode, const std::string& prefix, const std::string& patternsFile) {
-  kv::platform::Result<kv::platform::Store> opened = kv::platform::Store::Open(prefix);
+  kv::Result<kv::Store> opened = kv::Store::Open(prefix);
   if (!opened.Ok()) return 2;
-  const kv::platform::Store& store = opened.value;
+  const kv::Store& store = opened.value;
   const kv::StopToken neverStopped;
   std::vector<std::u16string> paths;
   const kv::WalkOutcome walked = kv::WalkStoreFolder(
       store, neverStopped, u"",
-      [&](std::u16string_view path, const kv::platform::FileFinder* listing, std::u16string_view) {
+      [&](std::u16string_view path, const kv::FileFinder* listing, std::u16string_view) {
         if (listing != nullptr) paths.emplace_back(path);
       });
   if (walked != kv::WalkOutcome::kCompleted) return 2;

@@ -13,7 +13,7 @@ std::shared_ptr<const SignatureDatabase> PublishedDatabase::Current() const {
   return current_;
 }
 
-LoadResult PublishedDatabase::Reload(const platform::Store& store) {
+LoadResult PublishedDatabase::Reload(const Store& store) {
   const std::lock_guard<std::mutex> reloading(reloadMutex_);
   LoadedDatabase loaded = LoadVirusDatabase(store, *Current());
   Publish(std::move(loaded.snapshot));

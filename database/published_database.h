@@ -27,7 +27,7 @@ class PublishedDatabase {
   // Loads the store's database file and publishes the result, even a failed
   // load's (empty lists, version and offset kept), as the handset's loader
   // left its lists after a failure.
-  LoadResult Reload(const platform::Store& store);
+  LoadResult Reload(const Store& store);
 
   // Publishes a snapshot built elsewhere (the update's, already checked).
   void Publish(std::shared_ptr<const SignatureDatabase> snapshot);

@@ -56,7 +56,7 @@ struct LoadedDatabase {
 // cannot be opened or read the snapshot has no signatures and `previous`'s
 // version and offset; when only its close fails (kFailed too) it holds what
 // was read.
-[[nodiscard]] LoadedDatabase LoadVirusDatabase(const platform::Store& store,
+[[nodiscard]] LoadedDatabase LoadVirusDatabase(const Store& store,
                                                const SignatureDatabase& previous);
 
 }  // namespace kv

@@ -16,14 +16,12 @@
 
 namespace kv {
 
-LoadedDatabase LoadVirusDatabase(const platform::Store& store, const SignatureDatabase& previous) {
+LoadedDatabase LoadVirusDatabase(const Store& store, const SignatureDatabase& previous) {
   // ReadAll sizes the file before it allocates: a failed size query, a file
   // over the bound and a failed or short read all end as an empty file.
-  platform::Result<platform::File> opened =
-      platform::File::OpenForRead(store, kVirusDatabasePath, platform::Sharing::kNone);
-  platform::Result<std::string> content = opened.Ok()
-                                              ? opened.value.ReadAll(limits::kMaxDatabaseFileBytes)
-                                              : platform::Result<std::string>(opened.Error());
+  Result<File> opened = File::OpenForRead(store, kVirusDatabasePath, Sharing::kNone);
+  Result<std::string> content = opened.Ok() ? opened.value.ReadAll(limits::kMaxDatabaseFileBytes)
+                                            : Result<std::string>(opened.Error());
   const bool read = content.Ok();
   const bool closed = opened.Ok() && opened.value.Close().Ok();
   return {read && closed ? LoadResult::kRead : LoadResult::kFailed,

@@ -25,20 +25,20 @@ void AppendUtf16Le(std::u16string_view text, std::string& bytes) {
 
 }  // namespace
 
-LogAppendResult AppendLogRecord(const platform::Store& store, std::u16string_view path,
+LogAppendResult AppendLogRecord(const Store& store, std::u16string_view path,
                                 std::u16string_view text) {
-  platform::Result<platform::File> opened = platform::File::OpenForAppend(store, path);
+  Result<File> opened = File::OpenForAppend(store, path);
   if (!opened.Ok()) return LogAppendResult::kNotOpened;
-  platform::File& file = opened.value;
-  switch (file.Lock(platform::Sharing::kNone, limits::kLogLockWait)) {
-    case platform::LockStatus::kLocked:
+  File& file = opened.value;
+  switch (file.Lock(Sharing::kNone, limits::kLogLockWait)) {
+    case LockStatus::kLocked:
       break;
-    case platform::LockStatus::kBusy:
+    case LockStatus::kBusy:
       return LogAppendResult::kBusy;
-    case platform::LockStatus::kFailed:
+    case LockStatus::kFailed:
       return LogAppendResult::kNotOpened;
   }
-  const platform::Result<std::uint64_t> sized = file.Size();
+  const Result<std::uint64_t> sized = file.Size();
   if (!sized.Ok()) return LogAppendResult::kNotOpened;
   const std::uint64_t size = sized.value;
   std::string bytes(size == 0 ? kMark : std::string_view());
@@ -52,21 +52,20 @@ LogAppendResult AppendLogRecord(const platform::Store& store, std::u16string_vie
   return LogAppendResult::kWriteFailed;
 }
 
-LogAppendResult AddListLineToLog(const platform::Store& store, std::u16string_view line,
-                                 LogFlag flag) {
+LogAppendResult AddListLineToLog(const Store& store, std::u16string_view line, LogFlag flag) {
   if (flag == LogFlag::kListOnly) return LogAppendResult::kNotLogged;
   return AppendLogRecord(store, kLogPath, line);
 }
 
-LogClearResult ClearLog(const platform::Store& store) {
-  switch (platform::DeleteStoreFile(store, kLogPath).status) {
-    case platform::FileStatus::kOk:
+LogClearResult ClearLog(const Store& store) {
+  switch (DeleteStoreFile(store, kLogPath).status) {
+    case FileStatus::kOk:
       return LogClearResult::kCleared;
-    case platform::FileStatus::kFileNotFound:
+    case FileStatus::kFileNotFound:
       return LogClearResult::kAbsent;
-    case platform::FileStatus::kFailed:
-    case platform::FileStatus::kLocked:
-    case platform::FileStatus::kNotRegular:
+    case FileStatus::kFailed:
+    case FileStatus::kLocked:
+    case FileStatus::kNotRegular:
       break;
   }
   return LogClearResult::kRefused;

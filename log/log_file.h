@@ -62,8 +62,8 @@ enum class LogAppendResult {
 // Appends one record, `text`, to the log file at `path` (a device path;
 // always kLogPath in the program), creating the file with its mark when it
 // is missing.
-[[nodiscard]] LogAppendResult AppendLogRecord(const platform::Store& store,
-                                              std::u16string_view path, std::u16string_view text);
+[[nodiscard]] LogAppendResult AppendLogRecord(const Store& store, std::u16string_view path,
+                                              std::u16string_view text);
 
 // Whether a line put into a result list goes to the log as well.
 enum class LogFlag { kListOnly, kAlsoLog };
@@ -71,8 +71,8 @@ enum class LogFlag { kListOnly, kAlsoLog };
 // The log side of AddListLine, called for every line the scan dialog puts
 // into its list: with kAlsoLog the line becomes a record of the log; with
 // kListOnly nothing is written (kNotLogged).
-[[nodiscard]] LogAppendResult AddListLineToLog(const platform::Store& store,
-                                               std::u16string_view line, LogFlag flag);
+[[nodiscard]] LogAppendResult AddListLineToLog(const Store& store, std::u16string_view line,
+                                               LogFlag flag);
 
 enum class LogClearResult {
   kCleared,  // the log file is deleted
@@ -85,6 +85,6 @@ enum class LogClearResult {
 // not wait for the lock: an append still under way ends in the deleted
 // file, as if it had come just before the clear, and the next append
 // creates a new log with a fresh mark.
-[[nodiscard]] LogClearResult ClearLog(const platform::Store& store);
+[[nodiscard]] LogClearResult ClearLog(const Store& store);
 
 }  // namespace kv

@@ -7,8 +7,8 @@
 
 namespace kv {
 
-LogReadStatus ReadLogLines(const platform::Store& store, std::u16string_view path,
-                           std::size_t capacity, std::vector<std::u16string>& lines) {
+LogReadStatus ReadLogLines(const Store& store, std::u16string_view path, std::size_t capacity,
+                           std::vector<std::u16string>& lines) {
   lines.clear();
   LogTokenReader reader;
   if (!reader.Open(store, path)) return LogReadStatus::kNotALog;

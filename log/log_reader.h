@@ -38,7 +38,7 @@ enum class LogReadStatus {
 // Reads the lines of the log at `path` (a device path) into `lines`, each
 // cut to at most `capacity` units. The log view reads with
 // limits::kLogViewLineUnits.
-[[nodiscard]] LogReadStatus ReadLogLines(const platform::Store& store, std::u16string_view path,
+[[nodiscard]] LogReadStatus ReadLogLines(const Store& store, std::u16string_view path,
                                          std::size_t capacity, std::vector<std::u16string>& lines);
 
 }  // namespace kv

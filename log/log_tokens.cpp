@@ -14,9 +14,8 @@ constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 
 }  // namespace
 
-bool LogTokenReader::Open(const platform::Store& store, std::u16string_view path) {
-  platform::Result<platform::File> opened =
-      platform::File::OpenForRead(store, path, platform::Sharing::kRead, limits::kLogLockWait);
+bool LogTokenReader::Open(const Store& store, std::u16string_view path) {
+  Result<File> opened = File::OpenForRead(store, path, Sharing::kRead, limits::kLogLockWait);
   if (!opened.Ok()) return false;
   file_ = std::move(opened.value);
   buffer_.resize(kChunkBytes);
@@ -30,7 +29,7 @@ bool LogTokenReader::Fill() {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
-    const platform::Result<std::size_t> got = file_.Read(std::span(buffer_).subspan(end_));
+    const Result<std::size_t> got = file_.Read(std::span(buffer_).subspan(end_));
     if (!got.Ok()) {
       failed_ = true;
       return false;

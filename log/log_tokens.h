@@ -28,7 +28,7 @@ class LogTokenReader {
   // Opens the file at `path` sharing it for reading (waiting, as writers
   // do, for an append under way) and takes its mark. false when it cannot be
   // opened or read, or does not begin with FF FE.
-  [[nodiscard]] bool Open(const platform::Store& store, std::u16string_view path);
+  [[nodiscard]] bool Open(const Store& store, std::u16string_view path);
 
   // The next token; for kText its unit is in `unit`. kEnd at the end of the
   // file, and when it cannot be read further (then Failed()).
@@ -44,7 +44,7 @@ class LogTokenReader {
   // Makes sure two bytes are buffered; false at the end or on a read error.
   bool Fill();
 
-  platform::File file_;
+  File file_;
   std::vector<char> buffer_;
   std::size_t begin_ = 0;  // first unread byte in buffer_
   std::size_t end_ = 0;    // one past the last buffered byte

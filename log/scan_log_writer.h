@@ -26,14 +26,14 @@ namespace kv {
 class ScanLogWriter final : public ScanObserver {
  public:
   // Writes the log of `store`, which must outlive the writer.
-  explicit ScanLogWriter(const platform::Store& store) : store_(store) {}
+  explicit ScanLogWriter(const Store& store) : store_(store) {}
   void OnScanEvent(const ScanEvent& event) override;
 
  private:
   void SelfScanRecord(const ScanEvent& event);
   void Append(std::u16string_view record);
 
-  const platform::Store& store_;
+  const Store& store_;
   ScanMode mode_ = ScanMode::kMemory;
   ScanLineFormatter lines_;
 };

@@ -13,7 +13,7 @@ namespace kv {
 class ScanRecords {
  public:
   // Writes into `store`'s prefix, which must outlive the records.
-  explicit ScanRecords(const platform::Store& store) : log_(store), report_(store) {}
+  explicit ScanRecords(const Store& store) : log_(store), report_(store) {}
 
   // Makes both observers of `events`; the records must outlive the scan.
   void ObserveWith(ScanEvents& events) {

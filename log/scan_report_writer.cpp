@@ -9,9 +9,9 @@
 namespace kv {
 namespace {
 
-std::u16string Text(std::string_view ascii) { return platform::WidenAnsi(ascii); }
+std::u16string Text(std::string_view ascii) { return WidenAnsi(ascii); }
 
-std::u16string Now() { return Text(platform::UtcTimeText(std::chrono::system_clock::now())); }
+std::u16string Now() { return Text(UtcTimeText(std::chrono::system_clock::now())); }
 
 std::string_view ActionEvent(ActionKind kind) {
   switch (kind) {
@@ -32,21 +32,21 @@ std::u16string_view Outcome(const ActionTaken& action) {
 
 }  // namespace
 
-platform::JsonObject ScanReportWriter::Line(std::string event) const {
-  platform::JsonObject line;
+JsonObject ScanReportWriter::Line(std::string event) const {
+  JsonObject line;
   line.Add("scan", Text(scan_)).Add("event", Text(event));
   return line;
 }
 
-void ScanReportWriter::Append(const platform::JsonObject& line) const {
-  (void)platform::AppendReportLine(store_, platform::WriteJsonLine(line));
+void ScanReportWriter::Append(const JsonObject& line) const {
+  (void)AppendReportLine(store_, WriteJsonLine(line));
 }
 
 void ScanReportWriter::OnScanEvent(const ScanEvent& event) {
   if (const auto* started = std::get_if<ScanStarted>(&event)) {
-    scan_ = platform::NewItemId(std::chrono::system_clock::now());
+    scan_ = NewItemId(std::chrono::system_clock::now());
     started_ = std::chrono::steady_clock::now();
-    platform::JsonObject line = Line("start");
+    JsonObject line = Line("start");
     line.Add("time", Now()).Add("mode", ScanModeName(started->mode));
     if (started->databaseVersion >= 0) {
       line.Add("database_version", static_cast<std::uint64_t>(started->databaseVersion));
@@ -59,18 +59,18 @@ void ScanReportWriter::OnScanEvent(const ScanEvent& event) {
     Append(line);
   } else if (const auto* checked = std::get_if<FileVerdict>(&event)) {
     if (!checked->verdict.IsNotChecked()) return;
-    platform::JsonObject line = Line("not_checked");
+    JsonObject line = Line("not_checked");
     line.Add("path", checked->path).Add("reason", Text(DescribeReason(checked->verdict.reason)));
     Append(line);
   } else if (const auto* action = std::get_if<ActionTaken>(&event)) {
-    platform::JsonObject line = Line(std::string(ActionEvent(action->kind)));
+    JsonObject line = Line(std::string(ActionEvent(action->kind)));
     line.Add("path", action->path)
         .Add("signature", Text(action->signatureName))
         .Add("outcome", Outcome(*action))
         .Add("item", Text(action->item));
     Append(line);
   } else if (const auto* ended = std::get_if<ProcessEnded>(&event)) {
-    platform::JsonObject line = Line("process");
+    JsonObject line = Line("process");
     line.Add("path", ended->executablePath)
         .Add("name", Text(ended->processName))
         .Add("outcome", ended->succeeded ? u"ended" : u"not_ended");
@@ -78,7 +78,7 @@ void ScanReportWriter::OnScanEvent(const ScanEvent& event) {
   } else if (const auto* noted = std::get_if<ScanNoted>(&event)) {
     if (noted->note == ScanNote::kDatabaseNotLoaded) Append(Line("no_database"));
     if (noted->note == ScanNote::kScanFailed) {
-      platform::JsonObject line = Line("failed");
+      JsonObject line = Line("failed");
       line.Add("detail", noted->detail);
       Append(line);
     }
@@ -87,7 +87,7 @@ void ScanReportWriter::OnScanEvent(const ScanEvent& event) {
   } else if (const auto* finished = std::get_if<ScanFinished>(&event)) {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - started_);
-    platform::JsonObject line = Line("end");
+    JsonObject line = Line("end");
     line.Add("time", Now())
         .Add("files_checked", finished->tally.filesChecked)
         .Add("infected", finished->tally.infected)

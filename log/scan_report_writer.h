@@ -37,14 +37,14 @@ namespace kv {
 class ScanReportWriter final : public ScanObserver {
  public:
   // Writes the reports of `store`'s prefix, which must outlive the writer.
-  explicit ScanReportWriter(const platform::Store& store) : store_(store) {}
+  explicit ScanReportWriter(const Store& store) : store_(store) {}
   void OnScanEvent(const ScanEvent& event) override;
 
  private:
-  platform::JsonObject Line(std::string event) const;
-  void Append(const platform::JsonObject& line) const;
+  JsonObject Line(std::string event) const;
+  void Append(const JsonObject& line) const;
 
-  const platform::Store& store_;
+  const Store& store_;
   std::string scan_;
   std::chrono::steady_clock::time_point started_;
 };

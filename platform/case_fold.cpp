@@ -1,7 +1,7 @@
 // Case folding for name comparison (see the header for the covered range).
 #include "platform/case_fold.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 bool InRange(char16_t unit, char16_t first, char16_t last) { return unit >= first && unit <= last; }
@@ -32,4 +32,4 @@ bool EqualIgnoringCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

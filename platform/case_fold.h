@@ -12,10 +12,10 @@
 
 #include <string_view>
 
-namespace kv::platform {
+namespace kv {
 
 char16_t FoldCase(char16_t unit);
 
 bool EqualIgnoringCase(std::u16string_view a, std::u16string_view b);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <thread>
 
-namespace kv::platform {
+namespace kv {
 
 LocalTime CurrentLocalTime() {
   const std::time_t now = std::time(nullptr);
@@ -21,4 +21,4 @@ void SleepMilliseconds(int milliseconds) {
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-}  // namespace kv::platform
+}  // namespace kv

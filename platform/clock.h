@@ -3,7 +3,7 @@
 // Entry points: CurrentLocalTime, SleepMilliseconds.
 #pragma once
 
-namespace kv::platform {
+namespace kv {
 
 struct LocalTime {
   int year = 0;
@@ -18,4 +18,4 @@ LocalTime CurrentLocalTime();
 
 void SleepMilliseconds(int milliseconds);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -9,7 +9,7 @@
 
 #include "platform/text.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 struct Button {
@@ -91,4 +91,4 @@ MessageAnswer ConsoleMessageBoxes::Show(MessageOwner /*owner*/, std::u16string_v
   }
 }
 
-}  // namespace kv::platform
+}  // namespace kv

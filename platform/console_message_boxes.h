@@ -26,7 +26,7 @@
 
 #include "platform/message_boxes.h"
 
-namespace kv::platform {
+namespace kv {
 
 class ConsoleMessageBoxes final : public MessageBoxes {
  public:
@@ -43,4 +43,4 @@ class ConsoleMessageBoxes final : public MessageBoxes {
   std::ostream& errors_;
 };
 
-}  // namespace kv::platform
+}  // namespace kv

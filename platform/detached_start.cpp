@@ -23,7 +23,7 @@
 
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 [[noreturn]] void ReportFailureAndExit(int statusPipe) {
@@ -99,4 +99,4 @@ bool StartDetached(int folder, const std::string& name, const std::vector<std::s
   return ExecSucceeded(readEnd.Get());
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kv::platform {
+namespace kv {
 
 // Runs the file `name` of the folder open as `folder` (the file itself
 // must not be a link) with `arguments` (argv[0] first), standard input from
@@ -19,4 +19,4 @@ namespace kv::platform {
 [[nodiscard]] bool StartDetached(int folder, const std::string& name,
                                  const std::vector<std::string>& arguments);
 
-}  // namespace kv::platform
+}  // namespace kv

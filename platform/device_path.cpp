@@ -3,7 +3,7 @@
 
 #include "platform/limits.h"
 
-namespace kv::platform {
+namespace kv {
 
 std::optional<std::vector<std::u16string>> SplitDevicePath(std::u16string_view path) {
   if (path.size() > limits::kMaxDevicePathUnits) return std::nullopt;
@@ -20,4 +20,4 @@ std::optional<std::vector<std::u16string>> SplitDevicePath(std::u16string_view p
   return names;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -19,9 +19,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kv::platform {
+namespace kv {
 
 // The path's names, root first; nullopt when the path fails.
 std::optional<std::vector<std::u16string>> SplitDevicePath(std::u16string_view path);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -16,7 +16,7 @@
 #include "platform/environment.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr int kTcpConnectMilliseconds = 2000;
@@ -105,4 +105,4 @@ BoxFace ChooseBoxFace() {
   return DisplayReachable() ? BoxFace::kGui : BoxFace::kConsole;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

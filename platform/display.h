@@ -5,7 +5,7 @@
 // Entry points: DisplayNamed, DisplayReachable, ChooseBoxFace.
 #pragma once
 
-namespace kv::platform {
+namespace kv {
 
 // True when the environment names a display at all ($QT_QPA_PLATFORM,
 // $WAYLAND_DISPLAY or $DISPLAY not empty), reachable or not.
@@ -24,4 +24,4 @@ enum class BoxFace { kConsole, kGui };
 // when a display can be reached.
 BoxFace ChooseBoxFace();
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -10,7 +10,7 @@
 
 #include "platform/limits.h"
 
-namespace kv::platform {
+namespace kv {
 
 struct EngineThread::Handle {
   pthread_t thread{};
@@ -63,4 +63,4 @@ void RunOnEngineThread(std::function<void()> body) {
   if (!thread.Start(body)) body();
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-namespace kv::platform {
+namespace kv {
 
 class EngineThread {
  public:
@@ -35,4 +35,4 @@ class EngineThread {
 // thread's stack (8 MiB by default on Linux) beats no scan at all.
 void RunOnEngineThread(std::function<void()> body);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-namespace kv::platform {
+namespace kv {
 
 std::optional<std::string> GetEnvironment(const std::string& name) {
   const char* value = std::getenv(name.c_str());
@@ -17,4 +17,4 @@ bool SetEnvironment(const std::string& name, const std::string& value) {
 
 bool UnsetEnvironment(const std::string& name) { return ::unsetenv(name.c_str()) == 0; }
 
-}  // namespace kv::platform
+}  // namespace kv

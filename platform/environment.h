@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace kv::platform {
+namespace kv {
 
 // The variable's value, or nothing when it is unset.
 std::optional<std::string> GetEnvironment(const std::string& name);
@@ -16,4 +16,4 @@ std::optional<std::string> GetEnvironment(const std::string& name);
 bool SetEnvironment(const std::string& name, const std::string& value);
 bool UnsetEnvironment(const std::string& name);
 
-}  // namespace kv::platform
+}  // namespace kv

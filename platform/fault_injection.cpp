@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstddef>
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr std::size_t kPointCount = static_cast<std::size_t>(FaultPoint::kCount);
@@ -58,4 +58,4 @@ bool ConsumeFault(FaultPoint point) {
   return false;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -9,7 +9,7 @@
 // that is not armed pays one relaxed load.
 #pragma once
 
-namespace kv::platform {
+namespace kv {
 
 enum class FaultPoint {
   kRead,    // File::ReadAll sees the file end early, as if it had shrunk;
@@ -62,4 +62,4 @@ class ScopedFault {
 // or signal...), so the failure carries a cause like a real one.
 [[nodiscard]] bool ConsumeFault(FaultPoint point);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <vector>
 
-namespace kv::platform {
+namespace kv {
 
 Result<FileDigest> Sha256OfFile(int fd) {
   if (sodium_init() < 0) return Failure{};
@@ -31,4 +31,4 @@ Result<FileDigest> Sha256OfFile(int fd) {
   return read;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -12,7 +12,7 @@
 
 #include "platform/result.h"
 
-namespace kv::platform {
+namespace kv {
 
 struct FileDigest {
   std::string sha256;  // 64 lower-case hex digits
@@ -23,4 +23,4 @@ struct FileDigest {
 // when it cannot be read to the end.
 [[nodiscard]] Result<FileDigest> Sha256OfFile(int fd);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <thread>
 
-namespace kv::platform {
+namespace kv {
 
 LockStatus LockWaiting(int fd, Sharing sharing, std::chrono::milliseconds maxWait) {
   constexpr std::chrono::milliseconds kRetryInterval{1};
@@ -38,4 +38,4 @@ Result<void> CheckAndLock(int fd, Sharing sharing, std::chrono::milliseconds loc
   return HostFailure();
 }
 
-}  // namespace kv::platform
+}  // namespace kv

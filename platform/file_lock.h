@@ -14,7 +14,7 @@
 #include "platform/files.h"
 #include "platform/result.h"
 
-namespace kv::platform {
+namespace kv {
 
 // Takes the exclusive (kNone) or shared (kRead) lock on `fd`, trying again
 // while another open holds a lock against it until `maxWait` has passed.
@@ -26,4 +26,4 @@ namespace kv::platform {
 [[nodiscard]] Result<void> CheckAndLock(int fd, Sharing sharing,
                                         std::chrono::milliseconds lockWait = {});
 
-}  // namespace kv::platform
+}  // namespace kv

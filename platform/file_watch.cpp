@@ -15,7 +15,7 @@
 #include <string>
 #include <system_error>
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 // What can happen to the file's name: writers rename a new file onto it;
@@ -99,4 +99,4 @@ void FileWatch::Stop() {
   wake_.Reset();
 }
 
-}  // namespace kv::platform
+}  // namespace kv

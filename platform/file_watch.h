@@ -19,7 +19,7 @@
 
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 
 class FileWatch {
  public:
@@ -44,4 +44,4 @@ class FileWatch {
   std::thread thread_;
 };
 
-}  // namespace kv::platform
+}  // namespace kv

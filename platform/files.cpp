@@ -17,7 +17,7 @@
 #include "platform/files.h"
 #include "platform/store_path.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
@@ -129,4 +129,4 @@ Result<void> File::Close() {
   return closeFailure;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -42,7 +42,7 @@
 #include "platform/store.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 
 // The handset's share modes, emulated with advisory flock locks taken
 // without waiting. kNone (no sharing) fails at once when another opener
@@ -204,4 +204,4 @@ struct FirstFound {
   FindEntry entry;
 };
 
-}  // namespace kv::platform
+}  // namespace kv

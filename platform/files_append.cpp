@@ -19,7 +19,7 @@
 #include "platform/store_path.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr int kAppendFlags =
@@ -67,4 +67,4 @@ Result<void> File::Truncate(uint64_t size) {
   return {};
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -11,7 +11,7 @@
 #include "platform/host_name.h"
 #include "platform/store_path.h"
 
-namespace kv::platform {
+namespace kv {
 
 FileFinder::FileFinder() = default;
 FileFinder::FileFinder(FileFinder&&) noexcept = default;
@@ -48,4 +48,4 @@ Result<File> FileFinder::OpenFile(std::u16string_view name, Sharing sharing) con
   return File::OpenStoreEntry(found.value, sharing);
 }
 
-}  // namespace kv::platform
+}  // namespace kv

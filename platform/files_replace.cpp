@@ -21,7 +21,7 @@
 #include "platform/replacement_files.h"
 #include "platform/store_path.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 // How many random names are tried for the new file before giving up; a
@@ -134,4 +134,4 @@ Result<void> ReplaceStoreFile(const Store& store, std::u16string_view devicePath
   return {};
 }
 
-}  // namespace kv::platform
+}  // namespace kv

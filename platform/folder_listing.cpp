@@ -10,7 +10,7 @@
 
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 EntryKind KindOfMode(mode_t mode) {
@@ -61,4 +61,4 @@ std::optional<ListedEntry> FolderListing::Next() {
   return std::nullopt;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

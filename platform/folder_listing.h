@@ -10,7 +10,7 @@
 
 #include "platform/result.h"
 
-namespace kv::platform {
+namespace kv {
 
 enum class EntryKind { kFile, kFolder, kOther };  // kOther: links, pipes, devices...
 
@@ -40,4 +40,4 @@ class FolderListing {
   std::unique_ptr<DIR, Closer> dir_;
 };
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace kv::platform {
+namespace kv {
 
 std::optional<std::string> ReadHostLink(const std::string& linkPath) {
   std::vector<char> buffer(4096);
@@ -25,4 +25,4 @@ std::optional<std::string> DescriptorHostPath(int fd) {
   return ReadHostLink("/proc/self/fd/" + std::to_string(fd));
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-namespace kv::platform {
+namespace kv {
 
 // The target of the link `linkPath`, whatever its length. nullopt when it
 // cannot be read (no such link, no access, a process gone).
@@ -22,4 +22,4 @@ namespace kv::platform {
 // now (links resolved, later renames followed).
 [[nodiscard]] std::optional<std::string> DescriptorHostPath(int fd);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -6,7 +6,7 @@
 
 #include "platform/utf_codec.h"
 
-namespace kv::platform {
+namespace kv {
 
 std::u16string HostNameToDevice(std::string_view hostName) {
   return DecodeUtf8(hostName, IllFormedUtf8::kEscapeBytes);
@@ -22,4 +22,4 @@ std::optional<std::string> DeviceNameToHost(std::u16string_view deviceName) {
   return hostName;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace kv::platform {
+namespace kv {
 
 std::u16string HostNameToDevice(std::string_view hostName);
 
@@ -21,4 +21,4 @@ std::u16string HostNameToDevice(std::string_view hostName);
 // host name has exactly one device name).
 std::optional<std::string> DeviceNameToHost(std::u16string_view deviceName);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <memory>
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 bool Excluded(const std::filesystem::path& path, const HostTreeOptions& options) {
@@ -95,4 +95,4 @@ bool DeleteHostFile(const std::filesystem::path& path) {
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
-}  // namespace kv::platform
+}  // namespace kv

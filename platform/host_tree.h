@@ -16,7 +16,7 @@
 
 #include "platform/files.h"
 
-namespace kv::platform {
+namespace kv {
 
 struct HostTreeOptions {
   bool oneFileSystem = false;         // never leave the file system of a named path
@@ -48,4 +48,4 @@ bool WalkHostTree(const std::filesystem::path& root, const HostTreeOptions& opti
 // Whether standard error is a terminal (live progress goes there).
 bool StandardErrorIsTerminal();
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <system_error>
 
-namespace kv::platform {
+namespace kv {
 
 LockAttempt InstanceLock::Acquire(const std::filesystem::path& lockFile) {
   if (fd_.IsValid()) return LockAttempt::kAcquired;
@@ -33,4 +33,4 @@ LockAttempt InstanceLock::Acquire(const std::filesystem::path& lockFile) {
   return LockAttempt::kAcquired;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

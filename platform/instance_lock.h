@@ -14,7 +14,7 @@
 
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 
 enum class LockAttempt {
   kAcquired,   // this process holds the lock now
@@ -39,4 +39,4 @@ class InstanceLock {
   UniqueFd fd_;
 };
 
-}  // namespace kv::platform
+}  // namespace kv

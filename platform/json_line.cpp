@@ -10,7 +10,7 @@
 #include "platform/text.h"
 #include "platform/utf_codec.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 void AppendEscape(std::string& out, char16_t unit) {
@@ -251,4 +251,4 @@ std::optional<JsonObject> ReadJsonLine(std::string_view line) {
   return object;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -28,7 +28,7 @@
 #include <variant>
 #include <vector>
 
-namespace kv::platform {
+namespace kv {
 
 // An object written into another (or null): kept as its written text.
 struct JsonNested {
@@ -67,4 +67,4 @@ std::string WriteJsonLine(const JsonObject& object);
 // is not such an object.
 std::optional<JsonObject> ReadJsonLine(std::string_view line);
 
-}  // namespace kv::platform
+}  // namespace kv

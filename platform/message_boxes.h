@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-namespace kv::platform {
+namespace kv {
 
 // kOkCancel: the Full Scan question.
 enum class MessageButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
@@ -30,4 +30,4 @@ class MessageBoxes {
                              MessageIcon icon) = 0;
 };
 
-}  // namespace kv::platform
+}  // namespace kv

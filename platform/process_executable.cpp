@@ -23,7 +23,7 @@
 #include "platform/store_path.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 // What the kernel appends to the path of a file that has been deleted.
@@ -109,4 +109,4 @@ Result<std::u16string> FindProcessExecutable(const Store& store, const std::stri
   return std::move(*devicePath);
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -10,7 +10,7 @@
 #include "platform/result.h"
 #include "platform/store.h"
 
-namespace kv::platform {
+namespace kv {
 
 // The store root's host path as the kernel writes paths now, ending in "/",
 // to hold the executables' paths against. Fails for a Store not opened.
@@ -33,4 +33,4 @@ namespace kv::platform {
 [[nodiscard]] Result<std::u16string> FindProcessExecutable(const Store& store,
                                                            const std::string& rootPath, int id);
 
-}  // namespace kv::platform
+}  // namespace kv

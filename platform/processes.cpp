@@ -20,7 +20,7 @@
 #include "platform/limits.h"
 #include "platform/process_executable.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 // The ids of every process the host lists, ascending.
@@ -119,4 +119,4 @@ bool ProcessHandle::Terminate() {
   return true;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -20,7 +20,7 @@
 #include "platform/result.h"
 #include "platform/store.h"
 
-namespace kv::platform {
+namespace kv {
 
 struct ProcessEntry {
   int id = 0;
@@ -60,4 +60,4 @@ class ProcessHandle {
   std::u16string executablePath_;
 };
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -5,7 +5,7 @@
 
 #include "platform/environment.h"
 
-namespace kv::platform {
+namespace kv {
 
 std::filesystem::path RunningProgramPath() {
   std::error_code error;
@@ -20,4 +20,4 @@ std::filesystem::path DataFolderFromEnvironment() {
   return (program.parent_path() / ".." / "share" / "kestrelvox").lexically_normal();
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-namespace kv::platform {
+namespace kv {
 
 // The running program's file (/proc/self/exe); empty when the host cannot
 // say.
@@ -20,4 +20,4 @@ std::filesystem::path RunningProgramPath();
 // Whether the folder holds anything is the caller's to check.
 std::filesystem::path DataFolderFromEnvironment();
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -14,7 +14,7 @@
 #include "platform/utf_codec.h"
 #include "platform/windows_command_line.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 std::string HostArgument(std::u16string_view argument) {
@@ -40,4 +40,4 @@ bool StartStoreProgram(const Store& store, std::u16string_view programPath,
   return StartDetached(found.value.folder.Get(), found.value.entry.hostName, arguments);
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -9,7 +9,7 @@
 
 #include "platform/store.h"
 
-namespace kv::platform {
+namespace kv {
 
 // Starts the store file `programPath` (a device path) with `commandLine`,
 // split into arguments by the Windows rules (`"\My Documents\a.cab"
@@ -19,4 +19,4 @@ namespace kv::platform {
 [[nodiscard]] bool StartStoreProgram(const Store& store, std::u16string_view programPath,
                                      std::u16string_view commandLine);
 
-}  // namespace kv::platform
+}  // namespace kv

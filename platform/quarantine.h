@@ -38,7 +38,7 @@
 #include "platform/result.h"
 #include "platform/store.h"
 
-namespace kv::platform {
+namespace kv {
 
 // What the record says about why the file was removed.
 struct QuarantineNote {
@@ -141,4 +141,4 @@ struct QuarantinePurge {
 [[nodiscard]] QuarantinePurge PurgeQuarantineOlderThan(const Store& store, std::uint64_t days,
                                                        std::chrono::system_clock::time_point now);
 
-}  // namespace kv::platform
+}  // namespace kv

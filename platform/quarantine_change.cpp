@@ -16,7 +16,7 @@
 #include "platform/quarantine_folder.h"
 #include "platform/store_path.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 QuarantineChangeResult Failed(int cause) { return {QuarantineChange::kFailed, cause}; }
@@ -173,4 +173,4 @@ QuarantinePurge PurgeQuarantineOlderThan(const Store& store, std::uint64_t days,
   return purge;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -22,7 +22,7 @@
 #include "platform/limits.h"
 #include "platform/store_path.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr std::string_view kPendingSuffix = ".pending";
@@ -253,4 +253,4 @@ Result<void> CopyFileInto(int from, int folder, const std::string& name, mode_t 
   return failed;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

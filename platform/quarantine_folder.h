@@ -24,7 +24,7 @@
 #include "platform/unique_fd.h"
 #include "platform/utc_time.h"
 
-namespace kv::platform {
+namespace kv {
 
 // Opens <prefix>/quarantine (never through a link), creating it with
 // permissions 0700 when `create` and missing. With `create` false, a
@@ -75,4 +75,4 @@ int RenameNoReplace(int fromFolder, const std::string& from, int toFolder, const
 // On failure the new file is removed. `fault` is armed for the write.
 [[nodiscard]] Result<void> CopyFileInto(int from, int folder, const std::string& name, mode_t mode);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -19,7 +19,7 @@
 #include "platform/quarantine_limits.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr std::array<std::string_view, 4> kOutcomeNames = {"quarantined", "deleted", "restored",
@@ -175,4 +175,4 @@ Result<IndexRecords> ReadIndex(int folder) {
   return read;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

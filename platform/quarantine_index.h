@@ -40,7 +40,7 @@
 
 #include "platform/result.h"
 
-namespace kv::platform {
+namespace kv {
 
 enum class QuarantineOutcome { kQuarantined, kDeleted, kRestored, kPurged };
 
@@ -84,4 +84,4 @@ struct IndexRecords {
 // (the cause EFBIG).
 [[nodiscard]] Result<IndexRecords> ReadIndex(int folder);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -11,7 +11,7 @@
 #include "platform/quarantine.h"
 #include "platform/quarantine_folder.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr std::array<std::string_view, 6> kStateNames = {"quarantined", "missing", "deleted",
@@ -99,4 +99,4 @@ Result<QuarantineListing> ListQuarantine(const Store& store) {
   return listing;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -19,7 +19,7 @@
 #include "platform/quarantine_folder.h"
 #include "platform/store_path.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 bool SameInode(const struct stat& a, const struct stat& b) {
@@ -239,4 +239,4 @@ QuarantineResult QuarantineHostFile(const Store& store, const std::filesystem::p
                              note, capBytes);
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -20,7 +20,7 @@
 #include "platform/host_name.h"
 #include "platform/store_path.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr std::string_view kNewMark = ".new-";
@@ -96,4 +96,4 @@ int RemoveStrayReplacements(const Store& store, std::u16string_view devicePath) 
   return removed;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

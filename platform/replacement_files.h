@@ -16,7 +16,7 @@
 
 #include "platform/store.h"
 
-namespace kv::platform {
+namespace kv {
 
 // The new file's name beside `target` for the random number `random`.
 std::string ReplacementFileName(std::string_view target, unsigned random);
@@ -28,4 +28,4 @@ std::string ReplacementFileName(std::string_view target, unsigned random);
 // new file and then fails, leaving its target as it was.
 int RemoveStrayReplacements(const Store& store, std::u16string_view devicePath);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -15,7 +15,7 @@
 #include "platform/limits.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr char kFolderName[] = "reports";
@@ -81,4 +81,4 @@ Result<std::vector<std::string>> ReadReportLines(const Store& store, bool withOl
   return lines;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

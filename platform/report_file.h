@@ -19,7 +19,7 @@
 #include "platform/result.h"
 #include "platform/store.h"
 
-namespace kv::platform {
+namespace kv {
 
 // Appends `line` and a line break. false when the folder or file cannot be
 // made or written, or the lock cannot be had in time.
@@ -30,4 +30,4 @@ namespace kv::platform {
 // fails when one that is there cannot be read.
 [[nodiscard]] Result<std::vector<std::string>> ReadReportLines(const Store& store, bool withOlder);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -4,7 +4,7 @@
 
 #include <system_error>
 
-namespace kv::platform {
+namespace kv {
 
 std::string ErrorText(int cause) {
   if (cause == 0) return {};
@@ -16,4 +16,4 @@ std::string WithCause(std::string message, int cause) {
   return message;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -15,7 +15,7 @@
 #include <string>
 #include <utility>
 
-namespace kv::platform {
+namespace kv {
 
 // kFileNotFound: the folder exists, the file does not (the handset's
 // error 2); a symbolic link counts as absent, as it is no file of the
@@ -70,4 +70,4 @@ std::string ErrorText(int cause);
 // `message`, followed by ": " and the cause's text when there is a cause.
 std::string WithCause(std::string message, int cause);
 
-}  // namespace kv::platform
+}  // namespace kv

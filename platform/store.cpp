@@ -11,7 +11,7 @@
 
 #include "platform/environment.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 // $HOME, else the account's home from the password database, else the
@@ -63,4 +63,4 @@ std::filesystem::path PrefixFromEnvironment() {
   return ChoosePrefix(configured, HomeDirectory(), GetEnvironment("XDG_DATA_HOME"));
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -19,7 +19,7 @@
 #include "platform/result.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 
 class Store {
  public:
@@ -69,4 +69,4 @@ std::filesystem::path ChoosePrefix(const std::optional<std::string>& configured,
 // somewhere to live) and $XDG_DATA_HOME. Read once by a program's entry.
 std::filesystem::path PrefixFromEnvironment();
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -12,7 +12,7 @@
 #include "platform/files.h"
 #include "platform/store_path.h"
 
-namespace kv::platform {
+namespace kv {
 
 Result<void> SetNormalAttributes(const Store& store, std::u16string_view devicePath) {
   const Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
@@ -49,4 +49,4 @@ Result<void> DeleteStoreFile(const Store& store, std::u16string_view devicePath)
   return HostFailure(errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed);
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -6,7 +6,7 @@
 #include "platform/host_name.h"
 #include "platform/store.h"
 
-namespace kv::platform {
+namespace kv {
 
 std::optional<std::u16string> DevicePathOfHostPath(const Store& store,
                                                    const std::filesystem::path& hostPath) {
@@ -26,4 +26,4 @@ std::optional<std::u16string> DevicePathOfHostPath(const Store& store,
   return devicePath;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

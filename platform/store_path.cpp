@@ -17,7 +17,7 @@
 #include "platform/folder_listing.h"
 #include "platform/host_name.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 std::u16string Folded(std::u16string_view name) {
@@ -119,4 +119,4 @@ Result<ResolvedEntry> ResolveStoreEntry(const Store& store, std::u16string_view 
   return resolved;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

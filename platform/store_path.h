@@ -14,7 +14,7 @@
 #include "platform/store.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 
 // Opens (O_PATH) the folder a device path names. Anything short of a real
 // folder reached without links is kFailed.
@@ -50,4 +50,4 @@ struct ResolvedEntry {
 // cannot be reached.
 Result<ResolvedEntry> ResolveStoreEntry(const Store& store, std::u16string_view path);
 
-}  // namespace kv::platform
+}  // namespace kv

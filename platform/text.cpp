@@ -8,7 +8,7 @@
 
 #include "platform/utf_codec.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 // Windows-1252 bytes 0x80..0x9F; the rest of the code page is Latin-1. The
@@ -56,4 +56,4 @@ std::string EscapeControlBytes(std::string_view text) {
   return shown;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace kv::platform {
+namespace kv {
 
 // UTF-8 to UTF-16. Each maximal ill-formed subsequence (a stray continuation
 // byte, a truncated sequence, an overlong form, an encoded surrogate, a value
@@ -30,4 +30,4 @@ std::u16string WidenAnsi(std::string_view text);
 // message echoing what a user typed stays one line on a terminal.
 std::string EscapeControlBytes(std::string_view text);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -5,7 +5,7 @@
 #include <unistd.h>
 #include <cerrno>
 
-namespace kv::platform {
+namespace kv {
 
 void UniqueFd::Reset(int fd) {
   if (fd_ >= 0) ::close(fd_);
@@ -32,4 +32,4 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

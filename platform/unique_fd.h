@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-namespace kv::platform {
+namespace kv {
 
 class UniqueFd {
  public:
@@ -37,4 +37,4 @@ class UniqueFd {
 // writes; false on an error or a write that takes nothing.
 [[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <random>
 
-namespace kv::platform {
+namespace kv {
 
 bool IsItemId(std::string_view name) {
   // 20261207T041615Z-1a2b3c4d
@@ -56,4 +56,4 @@ std::optional<std::chrono::system_clock::time_point> ParseUtcTime(std::string_vi
   return std::chrono::system_clock::from_time_t(::timegm(&utc));
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace kv::platform {
+namespace kv {
 
 // "2026-12-07T04:16:15Z" and back; ParseUtcTime nothing for any other shape.
 std::string UtcTimeText(std::chrono::system_clock::time_point time);
@@ -21,4 +21,4 @@ std::string NewItemId(std::chrono::system_clock::time_point now);
 // true for a name NewItemId can give.
 bool IsItemId(std::string_view name);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -126,4 +126,4 @@ std::optional<std::string> EncodeUtf8(std::u16string_view text, LoneSurrogate mo
   return out;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

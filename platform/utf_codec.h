@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace kv::platform {
+namespace kv {
 
 enum class IllFormedUtf8 {
   kReplace,      // each maximal ill-formed subsequence becomes one U+FFFD
@@ -30,4 +30,4 @@ std::u16string DecodeUtf8(std::string_view text, IllFormedUtf8 mode);
 // U+DC80..U+DCFF.
 std::optional<std::string> EncodeUtf8(std::u16string_view text, LoneSurrogate mode);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -14,7 +14,7 @@
 #include "platform/file_lock.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 std::filesystem::path Beside(const std::filesystem::path& file, const char* suffix) {
@@ -93,4 +93,4 @@ Result<void> ReplaceHostFile(const std::filesystem::path& path, std::string_view
   return {};
 }
 
-}  // namespace kv::platform
+}  // namespace kv

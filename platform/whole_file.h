@@ -20,7 +20,7 @@
 #include "platform/result.h"
 #include "platform/unique_fd.h"
 
-namespace kv::platform {
+namespace kv {
 
 // The whole file. kFileNotFound when it is missing; kNotRegular when it is
 // no regular file; kFailed with cause EFBIG when it is larger than
@@ -47,4 +47,4 @@ class WriterLock {
 [[nodiscard]] Result<void> ReplaceHostFile(const std::filesystem::path& path,
                                            std::string_view content);
 
-}  // namespace kv::platform
+}  // namespace kv

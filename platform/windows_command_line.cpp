@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
@@ -58,4 +58,4 @@ std::vector<std::u16string> SplitWindowsCommandLine(std::u16string_view line) {
   return arguments;
 }
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -23,8 +23,8 @@
 #include <string_view>
 #include <vector>
 
-namespace kv::platform {
+namespace kv {
 
 std::vector<std::u16string> SplitWindowsCommandLine(std::u16string_view commandLine);
 
-}  // namespace kv::platform
+}  // namespace kv

@@ -20,9 +20,8 @@ RegistryResult<T> Failed(RegistryStatus status, int cause = 0) {
 // A missing hive is an empty registry; one over the size bound is never
 // loaded, so never rewritten.
 RegistryResult<RegistryTree> Load(const std::filesystem::path& hivePath) {
-  const platform::Result<std::string> read =
-      platform::ReadWholeHostFile(hivePath, limits::kMaxHiveBytes);
-  if (read.status == platform::FileStatus::kFileNotFound) return {};
+  const Result<std::string> read = ReadWholeHostFile(hivePath, limits::kMaxHiveBytes);
+  if (read.status == FileStatus::kFileNotFound) return {};
   if (!read.Ok()) {
     return Failed<RegistryTree>(
         read.cause == EFBIG ? RegistryStatus::kCorruptHive : RegistryStatus::kFailed, read.cause);
@@ -36,9 +35,8 @@ RegistryResult<RegistryTree> Load(const std::filesystem::path& hivePath) {
 // rewritten only when it was read and `change` answers kOk.
 template <typename Change>
 RegistryResult<> Rewrite(const std::filesystem::path& hivePath, Change&& change) {
-  platform::WriterLock lock;
-  if (const platform::Result<void> locked = lock.Acquire(hivePath, limits::kLogLockWait);
-      !locked.Ok()) {
+  WriterLock lock;
+  if (const Result<void> locked = lock.Acquire(hivePath, limits::kLogLockWait); !locked.Ok()) {
     return Failed<std::monostate>(RegistryStatus::kFailed, locked.cause);
   }
   RegistryResult<RegistryTree> loaded = Load(hivePath);
@@ -50,7 +48,7 @@ RegistryResult<> Rewrite(const std::filesystem::path& hivePath, Change&& change)
   if (content.size() > limits::kMaxHiveBytes) {
     return Failed<std::monostate>(RegistryStatus::kInvalidInput);
   }
-  const platform::Result<void> replaced = platform::ReplaceHostFile(hivePath, content);
+  const Result<void> replaced = ReplaceHostFile(hivePath, content);
   if (!replaced.Ok()) return Failed<std::monostate>(RegistryStatus::kFailed, replaced.cause);
   return {};
 }
@@ -81,9 +79,7 @@ RegistryResult<> SetValue(const std::filesystem::path& hivePath, RegistryRoot ro
 
 }  // namespace
 
-std::filesystem::path HivePath(const platform::Store& store) {
-  return store.PrefixPath() / "system.reg";
-}
+std::filesystem::path HivePath(const Store& store) { return store.PrefixPath() / "system.reg"; }
 
 RegistryResult<RegistryValue> RegistryHive::ReadValue(RegistryRoot root, std::u16string_view subkey,
                                                       std::u16string_view name) const {

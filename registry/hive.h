@@ -123,7 +123,7 @@ bool IsValidRegistrySubkey(std::u16string_view subkey);
 bool IsValidRegistryText(std::u16string_view text);
 
 // The prefix's hive, <prefix>/system.reg.
-std::filesystem::path HivePath(const platform::Store& store);
+std::filesystem::path HivePath(const Store& store);
 
 class RegistryHive {
  public:

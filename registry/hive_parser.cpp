@@ -16,9 +16,7 @@ constexpr std::string_view kDwordPrefix = "dword:";
 
 // Valid UTF-8 survives the replacing round trip unchanged; anything
 // ill-formed comes back with U+FFFD in its place.
-bool IsWellFormedUtf8(std::string_view text) {
-  return platform::Utf16ToUtf8(platform::Utf8ToUtf16(text)) == text;
-}
+bool IsWellFormedUtf8(std::string_view text) { return Utf16ToUtf8(Utf8ToUtf16(text)) == text; }
 
 bool IsBlank(std::string_view line) {
   return line.find_first_not_of(" \t") == std::string_view::npos;
@@ -52,7 +50,7 @@ bool ParseQuoted(std::string_view line, std::size_t& pos, std::u16string& text) 
     char c = line[pos];
     if (c == '"') {
       ++pos;
-      text = platform::Utf8ToUtf16(bytes);
+      text = Utf8ToUtf16(bytes);
       return IsValidRegistryText(text);
     }
     if (c == '\\') {
@@ -88,7 +86,7 @@ bool ParseValueLine(std::string_view line, RegistryValue& value) {
 RegistryKey* ParseKeyHeader(std::string_view line, RegistryTree& tree) {
   if (line.size() < 2 || line.back() != ']') return nullptr;
   const std::optional<RegistryKeyPath> key =
-      SplitRegistryKeyPath(platform::Utf8ToUtf16(line.substr(1, line.size() - 2)));
+      SplitRegistryKeyPath(Utf8ToUtf16(line.substr(1, line.size() - 2)));
   if (!key || !IsValidRegistrySubkey(key->subkey)) return nullptr;
   return &tree.CreateKey(key->root, key->subkey);
 }

@@ -14,7 +14,7 @@ namespace {
 
 std::string Quoted(std::u16string_view text) {
   std::string quoted = "\"";
-  for (const char c : platform::Utf16ToUtf8(text)) {
+  for (const char c : Utf16ToUtf8(text)) {
     if (c == '"' || c == '\\') quoted += '\\';
     quoted += c;
   }
@@ -41,7 +41,7 @@ void AppendKey(const RegistryKey& key, const std::string& path, bool isRoot, std
     out += '\n';
   }
   for (const RegistryKey& subkey : key.subkeys) {
-    AppendKey(subkey, path + "\\" + platform::Utf16ToUtf8(subkey.name), false, out);
+    AppendKey(subkey, path + "\\" + Utf16ToUtf8(subkey.name), false, out);
   }
 }
 
@@ -49,8 +49,7 @@ void AppendKey(const RegistryKey& key, const std::string& path, bool isRoot, std
 
 std::string FormatHive(const RegistryTree& tree) {
   std::string out = std::string(kHiveVersionLine) + "\n\n";
-  for (const RegistryKey& root : tree.roots)
-    AppendKey(root, platform::Utf16ToUtf8(root.name), true, out);
+  for (const RegistryKey& root : tree.roots) AppendKey(root, Utf16ToUtf8(root.name), true, out);
   return out;
 }
 

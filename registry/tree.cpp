@@ -12,9 +12,6 @@
 namespace kv {
 namespace {
 
-using platform::IsHighSurrogate;
-using platform::IsLowSurrogate;
-
 struct RootNames {
   RegistryRoot root;
   std::u16string_view longName;
@@ -42,7 +39,7 @@ bool HasLoneSurrogate(std::u16string_view text) {
 template <typename Items>
 auto FindByName(Items& items, std::u16string_view name) -> decltype(&*items.begin()) {
   const auto found = std::find_if(items.begin(), items.end(), [name](const auto& item) {
-    return platform::EqualIgnoringCase(item.name, name);
+    return EqualIgnoringCase(item.name, name);
   });
   return found == items.end() ? nullptr : &*found;
 }
@@ -81,8 +78,8 @@ std::optional<RegistryKeyPath> SplitRegistryKeyPath(std::u16string_view keyPath)
   const std::size_t separator = keyPath.find(u'\\');
   const std::u16string_view rootName = keyPath.substr(0, separator);
   for (const RootNames& names : kRoots) {
-    if (platform::EqualIgnoringCase(rootName, names.longName) ||
-        platform::EqualIgnoringCase(rootName, names.shortName)) {
+    if (EqualIgnoringCase(rootName, names.longName) ||
+        EqualIgnoringCase(rootName, names.shortName)) {
       return RegistryKeyPath{names.root, std::u16string(separator == std::u16string_view::npos
                                                             ? u""
                                                             : keyPath.substr(separator + 1))};

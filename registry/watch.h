@@ -27,7 +27,7 @@ class RegistryWatch {
   void Stop() { watch_.Stop(); }
 
  private:
-  platform::FileWatch watch_;
+  FileWatch watch_;
 };
 
 }  // namespace kv

@@ -5,7 +5,7 @@
 
 #include "resources/command_ids.h"
 
-namespace kv::resources {
+namespace kv {
 namespace {
 
 constexpr std::array kMainAccelerators = {
@@ -22,4 +22,4 @@ std::span<const Accelerator> FindAccelerators(int id) {
   return {};
 }
 
-}  // namespace kv::resources
+}  // namespace kv

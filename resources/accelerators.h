@@ -9,7 +9,7 @@
 
 #include <span>
 
-namespace kv::resources {
+namespace kv {
 
 struct Accelerator {
   char key = 0;  // an upper-case letter, pressed with Ctrl
@@ -19,4 +19,4 @@ struct Accelerator {
 // The table `id`; empty when the program has none by that number.
 std::span<const Accelerator> FindAccelerators(int id);
 
-}  // namespace kv::resources
+}  // namespace kv

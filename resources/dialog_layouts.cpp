@@ -7,7 +7,7 @@
 #include "resources/command_ids.h"
 #include "resources/find_by_id.h"
 
-namespace kv::resources {
+namespace kv {
 namespace {
 
 constexpr std::array kAboutItems = {
@@ -37,4 +37,4 @@ constexpr std::array kLayouts = {
 
 const DialogLayout* FindDialogLayout(int id) { return FindById<DialogLayout>(kLayouts, id); }
 
-}  // namespace kv::resources
+}  // namespace kv

@@ -14,7 +14,7 @@
 #include <span>
 #include <string_view>
 
-namespace kv::resources {
+namespace kv {
 
 enum class DialogItemKind {
   kIcon,          // an icon resource, centred in its rectangle
@@ -45,4 +45,4 @@ inline constexpr int kDialogFontPoints = 9;
 // The layout `id`, or null when the program has none by that number.
 const DialogLayout* FindDialogLayout(int id);
 
-}  // namespace kv::resources
+}  // namespace kv

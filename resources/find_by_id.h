@@ -4,7 +4,7 @@
 
 #include <span>
 
-namespace kv::resources {
+namespace kv {
 
 // The entry of `table` whose `id` is `id`, or null when there is none.
 template <typename Resource>
@@ -15,4 +15,4 @@ const Resource* FindById(std::span<const Resource> table, int id) {
   return nullptr;
 }
 
-}  // namespace kv::resources
+}  // namespace kv

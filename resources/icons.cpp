@@ -6,7 +6,7 @@
 #include "resources/command_ids.h"
 #include "resources/find_by_id.h"
 
-namespace kv::resources {
+namespace kv {
 namespace {
 
 // clang-format off
@@ -43,4 +43,4 @@ constexpr std::array kIcons = {IconResource{ids::kProgramIcon, kShieldRows, kShi
 
 const IconResource* FindIcon(int id) { return FindById<IconResource>(kIcons, id); }
 
-}  // namespace kv::resources
+}  // namespace kv

@@ -12,7 +12,7 @@
 #include <span>
 #include <string_view>
 
-namespace kv::resources {
+namespace kv {
 
 struct IconPixel {
   char key = '.';
@@ -28,4 +28,4 @@ struct IconResource {
 // The icon `id`, or null when the program has none by that number.
 const IconResource* FindIcon(int id);
 
-}  // namespace kv::resources
+}  // namespace kv

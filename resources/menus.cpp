@@ -8,7 +8,7 @@
 #include "resources/command_ids.h"
 #include "resources/find_by_id.h"
 
-namespace kv::resources {
+namespace kv {
 namespace {
 
 constexpr MenuItem Command(int command, std::u16string_view text) {
@@ -68,4 +68,4 @@ constexpr std::array kMenus = {
 
 const MenuResource* FindMenu(int id) { return FindById<MenuResource>(kMenus, id); }
 
-}  // namespace kv::resources
+}  // namespace kv

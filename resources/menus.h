@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-namespace kv::resources {
+namespace kv {
 
 enum class MenuItemKind { kCommand, kPopup, kSeparator };
 
@@ -29,4 +29,4 @@ struct MenuResource {
 // The menu resource `id`, or null when the program has none by that number.
 const MenuResource* FindMenu(int id);
 
-}  // namespace kv::resources
+}  // namespace kv

@@ -55,7 +55,7 @@ std::u16string FormatText(std::u16string_view format,
   return out;
 }
 
-std::u16string FormatDated(std::u16string_view format, const platform::LocalTime& time) {
+std::u16string FormatDated(std::u16string_view format, const LocalTime& time) {
   return FormatText(format, {time.year, time.month, time.day, time.hour, time.minute, time.second});
 }
 

@@ -25,7 +25,7 @@ std::u16string FormatText(std::u16string_view format,
 
 // `format` with the year, month, day, hour, minute and second of `time`,
 // in that order, as every dated line of the program takes them.
-std::u16string FormatDated(std::u16string_view format, const platform::LocalTime& time);
+std::u16string FormatDated(std::u16string_view format, const LocalTime& time);
 
 // FormatDated with the host's local time now.
 std::u16string DatedText(std::u16string_view format);

@@ -6,7 +6,7 @@
 namespace kv::strings {
 
 std::u16string DatedText(std::u16string_view format) {
-  return FormatDated(format, platform::CurrentLocalTime());
+  return FormatDated(format, CurrentLocalTime());
 }
 
 }  // namespace kv::strings

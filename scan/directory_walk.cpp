@@ -14,16 +14,16 @@ namespace {
 // The verdict of a file the walk listed, opened from its listing. A name
 // holding "\" names another file as a device path, so that one is checked
 // by its path instead.
-Verdict CheckListedFile(FileMatcher& matcher, std::u16string_view path,
-                        const platform::FileFinder* listing, std::u16string_view name) {
+Verdict CheckListedFile(FileMatcher& matcher, std::u16string_view path, const FileFinder* listing,
+                        std::u16string_view name) {
   if (listing == nullptr) return Verdict::NotChecked(NotCheckedReason::kUnnamable);
   if (name.find(u'\\') != std::u16string_view::npos) return matcher.CheckFile(path);
-  platform::Result<platform::File> opened = listing->OpenFile(name, platform::Sharing::kNone);
+  Result<File> opened = listing->OpenFile(name, Sharing::kNone);
   return matcher.CheckOpenedFile(opened.status, opened.value);
 }
 
 // The same file opened from its listing for a worker to check.
-CheckedFile OpenListedFile(std::u16string_view path, const platform::FileFinder* listing,
+CheckedFile OpenListedFile(std::u16string_view path, const FileFinder* listing,
                            std::u16string_view name) {
   CheckedFile file;
   file.path = path;
@@ -32,7 +32,7 @@ CheckedFile OpenListedFile(std::u16string_view path, const platform::FileFinder*
   } else if (name.find(u'\\') != std::u16string_view::npos) {
     file.byPath = true;
   } else {
-    platform::Result<platform::File> opened = listing->OpenFile(name, platform::Sharing::kNone);
+    Result<File> opened = listing->OpenFile(name, Sharing::kNone);
     file.opened = opened.status;
     file.file = std::move(opened.value);
   }
@@ -48,8 +48,8 @@ void ReportAndRemove(const ScanContext& context, std::u16string_view path, const
   context.events.Send(FileVerdict{path, verdict, name, bytes});
   if (!verdict.IsInfected()) return;
   context.stop.WaitWhilePaused();
-  const platform::QuarantineResult removed =
-      RemoveFoundFile(context.store, path, platform::WidenAnsi(name), ScanModeName(context.mode));
+  const QuarantineResult removed =
+      RemoveFoundFile(context.store, path, WidenAnsi(name), ScanModeName(context.mode));
   context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
 }
 
@@ -60,8 +60,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
   if (context.threads <= 1) {
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
-        [&](std::u16string_view path, const platform::FileFinder* listing,
-            std::u16string_view name) {
+        [&](std::u16string_view path, const FileFinder* listing, std::u16string_view name) {
           context.events.Send(FileChecking{path});
           const Verdict verdict = CheckListedFile(context.matcher, path, listing, name);
           ReportAndRemove(context, path, verdict, context.matcher.LastFileBytes());
@@ -75,8 +74,9 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
         });
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
-        [&](std::u16string_view path, const platform::FileFinder* listing,
-            std::u16string_view name) { checker.Submit(OpenListedFile(path, listing, name)); });
+        [&](std::u16string_view path, const FileFinder* listing, std::u16string_view name) {
+          checker.Submit(OpenListedFile(path, listing, name));
+        });
     checker.Finish();
   }
   if (outcome == WalkOutcome::kStopped) context.events.Send(ScanStopped{});

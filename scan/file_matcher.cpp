@@ -9,7 +9,7 @@
 
 namespace kv {
 
-FileMatcher::FileMatcher(const platform::Store& store, const SignatureDatabase& database,
+FileMatcher::FileMatcher(const Store& store, const SignatureDatabase& database,
                          const CancelToken* cancel, MatchPath path)
     : store_(store), database_(database), cancel_(cancel), path_(path), fastSearch_(database) {}
 
@@ -20,10 +20,10 @@ Verdict FileMatcher::MatchSignatures(std::string_view data) {
   return fastSearch_.Match(data, cancel_);
 }
 
-Verdict FileMatcher::CheckOpen(platform::FileStatus opened, platform::File& file) {
+Verdict FileMatcher::CheckOpen(FileStatus opened, File& file) {
   lastBytes_ = 0;
-  if (opened != platform::FileStatus::kOk) return VerdictOfOpen(opened);
-  const platform::Result<std::uint64_t> sized = file.Size();
+  if (opened != FileStatus::kOk) return VerdictOfOpen(opened);
+  const Result<std::uint64_t> sized = file.Size();
   if (!sized.Ok()) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
   const std::uint64_t size = sized.value;
   if (size == 0) return Verdict::Clean();
@@ -41,21 +41,19 @@ Verdict FileMatcher::CheckOpen(platform::FileStatus opened, platform::File& file
   return MatchSignatures(buffer_);
 }
 
-Verdict FileMatcher::CheckOpenedFile(platform::FileStatus opened, platform::File& file) {
+Verdict FileMatcher::CheckOpenedFile(FileStatus opened, File& file) {
   const Verdict verdict = CheckOpen(opened, file);
-  file = platform::File();  // closed, and so unlocked, before any deletion
+  file = File();  // closed, and so unlocked, before any deletion
   return verdict;
 }
 
 Verdict FileMatcher::CheckFile(std::u16string_view path) {
-  platform::Result<platform::File> opened =
-      platform::File::OpenForRead(store_, path, platform::Sharing::kNone);
+  Result<File> opened = File::OpenForRead(store_, path, Sharing::kNone);
   return CheckOpenedFile(opened.status, opened.value);
 }
 
 Verdict FileMatcher::CheckHostFile(const std::filesystem::path& path) {
-  platform::Result<platform::File> opened =
-      platform::File::OpenHostFile(path, platform::Sharing::kNone);
+  Result<File> opened = File::OpenHostFile(path, Sharing::kNone);
   return CheckOpenedFile(opened.status, opened.value);
 }
 

@@ -43,7 +43,7 @@ class FileMatcher {
   // `cancel` may be null; when it is set, a search in progress ends and the
   // file is not checked. One matcher serves one thread; several may share
   // one snapshot.
-  FileMatcher(const platform::Store& store, const SignatureDatabase& database,
+  FileMatcher(const Store& store, const SignatureDatabase& database,
               const CancelToken* cancel = nullptr, MatchPath path = MatchPath::kFast);
 
   // The store file at `path`.
@@ -51,7 +51,7 @@ class FileMatcher {
 
   // A file the caller has opened already (with no sharing), whose open gave
   // `opened`; it is closed again before this returns.
-  Verdict CheckOpenedFile(platform::FileStatus opened, platform::File& file);
+  Verdict CheckOpenedFile(FileStatus opened, File& file);
 
   // A host file named by the user (a link is followed; anything but a
   // regular file is not checked).
@@ -63,9 +63,9 @@ class FileMatcher {
   std::uint64_t LastFileBytes() const { return lastBytes_; }
 
  private:
-  Verdict CheckOpen(platform::FileStatus opened, platform::File& file);
+  Verdict CheckOpen(FileStatus opened, File& file);
 
-  const platform::Store& store_;
+  const Store& store_;
   const SignatureDatabase& database_;
   const CancelToken* cancel_;
   MatchPath path_;

@@ -7,26 +7,24 @@
 
 namespace kv {
 
-platform::QuarantineResult RemoveStoreFile(const platform::Store& store, std::u16string_view path,
-                                           std::u16string_view signature,
-                                           std::u16string_view scanMode) {
-  return platform::QuarantineStoreFile(store, path, {signature, scanMode});
+QuarantineResult RemoveStoreFile(const Store& store, std::u16string_view path,
+                                 std::u16string_view signature, std::u16string_view scanMode) {
+  return QuarantineStoreFile(store, path, {signature, scanMode});
 }
 
-platform::QuarantineResult RemoveFoundFile(const platform::Store& store, std::u16string_view path,
-                                           std::u16string_view signature,
-                                           std::u16string_view scanMode) {
-  (void)platform::SetNormalAttributes(store, path);
+QuarantineResult RemoveFoundFile(const Store& store, std::u16string_view path,
+                                 std::u16string_view signature, std::u16string_view scanMode) {
+  (void)SetNormalAttributes(store, path);
   return RemoveStoreFile(store, path, signature, scanMode);
 }
 
 ActionTaken ActionOf(ActionKind kind, std::u16string_view path, std::string_view signatureName,
-                     const platform::QuarantineResult& result) {
+                     const QuarantineResult& result) {
   return {kind,
           path,
           signatureName,
           result.Removed(),
-          result.status == platform::QuarantineStatus::kQuarantined,
+          result.status == QuarantineStatus::kQuarantined,
           result.id};
 }
 

@@ -17,21 +17,19 @@ namespace kv {
 // is full it is deleted instead, and recorded so. Refuses what a deletion
 // refuses: a folder, a link, a read-only file (the handset's attribute),
 // anything outside the store.
-[[nodiscard]] platform::QuarantineResult RemoveStoreFile(const platform::Store& store,
-                                                         std::u16string_view path,
-                                                         std::u16string_view signature,
-                                                         std::u16string_view scanMode);
+[[nodiscard]] QuarantineResult RemoveStoreFile(const Store& store, std::u16string_view path,
+                                               std::u16string_view signature,
+                                               std::u16string_view scanMode);
 
 // As RemoveStoreFile, after clearing the file's read-only attribute, as
 // the handset did before deleting a found file.
-[[nodiscard]] platform::QuarantineResult RemoveFoundFile(const platform::Store& store,
-                                                         std::u16string_view path,
-                                                         std::u16string_view signature,
-                                                         std::u16string_view scanMode);
+[[nodiscard]] QuarantineResult RemoveFoundFile(const Store& store, std::u16string_view path,
+                                               std::u16string_view signature,
+                                               std::u16string_view scanMode);
 
 // The event of an action whose removal gave `result`; it refers to
 // `result`, which must outlive it.
 ActionTaken ActionOf(ActionKind kind, std::u16string_view path, std::string_view signatureName,
-                     const platform::QuarantineResult& result);
+                     const QuarantineResult& result);
 
 }  // namespace kv

@@ -26,19 +26,18 @@ void ShowRemovalBox(const ScanContext& context, std::u16string_view path, bool r
                                                       : strings::kFoundTrojanNotDeleted),
                           {path}),
       strings::LoadString(removed ? strings::kCaptionInformation : strings::kCaptionWarning),
-      platform::MessageButtons::kOk,
-      removed ? platform::MessageIcon::kInformation : platform::MessageIcon::kWarning);
+      MessageButtons::kOk, removed ? MessageIcon::kInformation : MessageIcon::kWarning);
 }
 
 void RemoveCompanions(const ScanContext& context, std::string_view signatureName) {
-  const std::u16string companionOf = u"companion of " + platform::WidenAnsi(signatureName);
+  const std::u16string companionOf = u"companion of " + WidenAnsi(signatureName);
   for (const std::string& companion : context.database.CompanionFiles(signatureName)) {
-    const std::u16string path = platform::WidenAnsi(companion);
+    const std::u16string path = WidenAnsi(companion);
     // Deleted as it stands (its read-only attribute kept, as the handset
     // did); one that is not there was never a finding, nothing to record.
-    const platform::QuarantineResult removed =
+    const QuarantineResult removed =
         RemoveStoreFile(context.store, path, companionOf, ScanModeName(context.mode));
-    if (removed.status == platform::QuarantineStatus::kNotFound) continue;
+    if (removed.status == QuarantineStatus::kNotFound) continue;
     context.events.Send(ActionOf(ActionKind::kDeleteCompanion, path, signatureName, removed));
   }
 }
@@ -55,9 +54,9 @@ void FileSignaturePass(const ScanContext& context) {
   bool foundOrUnchecked = false;
   for (const SignatureRecord& signature : database.FileSignatures()) {
     context.stop.WaitWhilePaused();
-    const std::u16string path = platform::WidenAnsi(signature.pattern);
+    const std::u16string path = WidenAnsi(signature.pattern);
     context.events.Send(FileChecking{path});
-    (void)platform::SetNormalAttributes(context.store, path);
+    (void)SetNormalAttributes(context.store, path);
     const Verdict verdict = context.matcher.CheckFile(path);
     // Most named files are not on a given handset: no finding at all.
     if (verdict.IsNotChecked() && verdict.reason == NotCheckedReason::kAbsent) continue;
@@ -70,8 +69,8 @@ void FileSignaturePass(const ScanContext& context) {
     if (verdict.IsNotChecked()) continue;
     context.stop.WaitWhilePaused();
     RemoveCompanions(context, name);
-    const platform::QuarantineResult removed =
-        RemoveStoreFile(context.store, path, platform::WidenAnsi(name), ScanModeName(context.mode));
+    const QuarantineResult removed =
+        RemoveStoreFile(context.store, path, WidenAnsi(name), ScanModeName(context.mode));
     context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
     if (context.mode == ScanMode::kSilentSelf) ShowRemovalBox(context, path, removed.Removed());
   }

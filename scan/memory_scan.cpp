@@ -14,8 +14,6 @@
 namespace kv {
 namespace {
 
-using platform::MessageIcon;
-
 // The box that tells an outcome when boxes are shown.
 struct OutcomeBox {
   int textId;  // a text with %s gets the executable's path
@@ -30,9 +28,9 @@ constexpr OutcomeBox kNotDeletedBox = {strings::kFoundTrojanNotDeleted, strings:
 
 void ShowBox(const ScanContext& context, const OutcomeBox& box, std::u16string_view path) {
   const ScanOutputs& outputs = context.outputs;
-  (void)outputs.boxes.Show(
-      outputs.owner, strings::FormatText(strings::LoadString(box.textId), {path}),
-      strings::LoadString(box.captionId), platform::MessageButtons::kOk, box.icon);
+  (void)outputs.boxes.Show(outputs.owner,
+                           strings::FormatText(strings::LoadString(box.textId), {path}),
+                           strings::LoadString(box.captionId), MessageButtons::kOk, box.icon);
 }
 
 // The ended process's executable holds no known signature, or could not be
@@ -40,13 +38,13 @@ void ShowBox(const ScanContext& context, const OutcomeBox& box, std::u16string_v
 void AskToDelete(const ScanContext& context, bool showBoxes, std::u16string_view path,
                  std::string_view processName) {
   const ScanOutputs& outputs = context.outputs;
-  const platform::MessageAnswer answer = outputs.boxes.Show(
+  const MessageAnswer answer = outputs.boxes.Show(
       outputs.owner, strings::FormatText(strings::LoadString(strings::kAskDeleteSuspect), {path}),
-      strings::LoadString(strings::kCaptionQuestion), platform::MessageButtons::kYesNo,
+      strings::LoadString(strings::kCaptionQuestion), MessageButtons::kYesNo,
       MessageIcon::kQuestion);
-  if (answer != platform::MessageAnswer::kYes) return;
-  const platform::QuarantineResult removed = RemoveFoundFile(
-      context.store, path, platform::WidenAnsi(processName), ScanModeName(context.mode));
+  if (answer != MessageAnswer::kYes) return;
+  const QuarantineResult removed =
+      RemoveFoundFile(context.store, path, WidenAnsi(processName), ScanModeName(context.mode));
   context.events.Send(ActionOf(ActionKind::kDeleteSuspect, path, processName, removed));
   const bool deleted = removed.Removed();
   if (!showBoxes) return;
@@ -71,8 +69,8 @@ void HandleEndedProcess(const ScanContext& context, bool showBoxes, std::u16stri
   const std::string_view name = context.database.CharacterSignatures()[verdict.signature].name;
   context.events.Send(FileVerdict{path, verdict, name, context.matcher.LastFileBytes()});
   context.stop.WaitWhilePaused();
-  const platform::QuarantineResult removed =
-      RemoveFoundFile(context.store, path, platform::WidenAnsi(name), ScanModeName(context.mode));
+  const QuarantineResult removed =
+      RemoveFoundFile(context.store, path, WidenAnsi(name), ScanModeName(context.mode));
   context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
   const bool deleted = removed.Removed();
   if (showBoxes) ShowBox(context, deleted ? kDeletedBox : kNotDeletedBox, path);
@@ -82,14 +80,13 @@ void HandleEndedProcess(const ScanContext& context, bool showBoxes, std::u16stri
 
 void CloseMessagingWindows(const ScanClock& clock) { clock.Pause(kMessagingWindowsPauseMs); }
 
-ProcessMatch MatchProcess(const platform::Store& store, const SignatureList& processSignatures,
-                          const platform::ProcessEntry& process, std::u16string& exePath,
+ProcessMatch MatchProcess(const Store& store, const SignatureList& processSignatures,
+                          const ProcessEntry& process, std::u16string& exePath,
                           std::string& processName) {
   for (const SignatureRecord& signature : processSignatures) {
-    if (platform::WidenAnsi(signature.pattern) != process.exeName) continue;
+    if (WidenAnsi(signature.pattern) != process.exeName) continue;
     processName = signature.pattern;
-    platform::Result<platform::ProcessHandle> handle =
-        platform::ProcessHandle::Open(store, process.id);
+    Result<ProcessHandle> handle = ProcessHandle::Open(store, process.id);
     if (!handle.Ok()) return ProcessMatch::kNotTerminated;
     exePath = handle.value.ExecutablePath();
     return handle.value.Terminate() ? ProcessMatch::kTerminated : ProcessMatch::kNotTerminated;
@@ -97,15 +94,13 @@ ProcessMatch MatchProcess(const platform::Store& store, const SignatureList& pro
   return ProcessMatch::kNotSuspect;
 }
 
-MemoryScanResult KillFirstTrojanProcess(const platform::Store& store,
-                                        const SignatureList& processSignatures,
+MemoryScanResult KillFirstTrojanProcess(const Store& store, const SignatureList& processSignatures,
                                         const ScanClock& clock, std::u16string& exePath,
                                         std::string& processName) {
   CloseMessagingWindows(clock);
-  const platform::Result<std::vector<platform::ProcessEntry>> processes =
-      platform::TakeProcessSnapshot(store);
+  const Result<std::vector<ProcessEntry>> processes = TakeProcessSnapshot(store);
   if (!processes.Ok()) return MemoryScanResult::kNoProcessList;
-  for (const platform::ProcessEntry& process : processes.value) {
+  for (const ProcessEntry& process : processes.value) {
     switch (MatchProcess(store, processSignatures, process, exePath, processName)) {
       case ProcessMatch::kTerminated:
         return MemoryScanResult::kTerminated;

@@ -48,14 +48,13 @@ void CloseMessagingWindows(const ScanClock& clock);
 // Checks `process` against `processSignatures` and ends it when one names
 // it. `exePath` receives its executable's device path once it is opened
 // (empty when it cannot be), `processName` the signature that named it.
-[[nodiscard]] ProcessMatch MatchProcess(const platform::Store& store,
-                                        const SignatureList& processSignatures,
-                                        const platform::ProcessEntry& process,
-                                        std::u16string& exePath, std::string& processName);
+[[nodiscard]] ProcessMatch MatchProcess(const Store& store, const SignatureList& processSignatures,
+                                        const ProcessEntry& process, std::u16string& exePath,
+                                        std::string& processName);
 
 // Closes the messaging windows, then walks the process list in its order
 // and ends the first suspect process (MatchProcess).
-[[nodiscard]] MemoryScanResult KillFirstTrojanProcess(const platform::Store& store,
+[[nodiscard]] MemoryScanResult KillFirstTrojanProcess(const Store& store,
                                                       const SignatureList& processSignatures,
                                                       const ScanClock& clock,
                                                       std::u16string& exePath,

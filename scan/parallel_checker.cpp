@@ -9,7 +9,7 @@
 
 namespace kv {
 
-ParallelChecker::ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
+ParallelChecker::ParallelChecker(const Store& store, const SignatureDatabase& database,
                                  const StopToken* stop, unsigned threads, Deliver deliver,
                                  MatchPath path)
     : store_(store),
@@ -22,7 +22,7 @@ ParallelChecker::ParallelChecker(const platform::Store& store, const SignatureDa
   // One thread checks on the submitting thread: a single worker would only
   // add a hand-over per file.
   for (unsigned i = 0; threads > 1 && i < threads; ++i) {
-    auto worker = std::make_unique<platform::EngineThread>();
+    auto worker = std::make_unique<EngineThread>();
     if (!worker->Start([this] { Work(); })) break;
     workers_.push_back(std::move(worker));
   }
@@ -54,7 +54,7 @@ ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile
   } catch (const std::exception&) {
     // Not checked, as set above: a worker never ends the process.
   }
-  file.file = platform::File();
+  file.file = File();
   result.micros = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
                                                  std::chrono::steady_clock::now() - start)
                                                  .count());

@@ -37,8 +37,8 @@ namespace kv {
 // or with its verdict known already (a path too long to open).
 struct CheckedFile {
   std::u16string path;
-  platform::FileStatus opened = platform::FileStatus::kFailed;
-  platform::File file;
+  FileStatus opened = FileStatus::kFailed;
+  File file;
   bool byPath = false;
   std::optional<Verdict> known;
 };
@@ -54,9 +54,8 @@ class ParallelChecker {
   // start one, the files are checked on the submitting thread instead. Every
   // matcher searches the `path` way. `stop` (none: never stopped) cancels
   // the searches and pauses the workers.
-  ParallelChecker(const platform::Store& store, const SignatureDatabase& database,
-                  const StopToken* stop, unsigned threads, Deliver deliver,
-                  MatchPath path = MatchPath::kFast);
+  ParallelChecker(const Store& store, const SignatureDatabase& database, const StopToken* stop,
+                  unsigned threads, Deliver deliver, MatchPath path = MatchPath::kFast);
   // Finishes, then ends the workers.
   ~ParallelChecker();
   ParallelChecker(const ParallelChecker&) = delete;
@@ -81,7 +80,7 @@ class ParallelChecker {
   // waits until the next one is there.
   void DeliverReady(std::unique_lock<std::mutex>& lock, bool waitForOne);
 
-  const platform::Store& store_;
+  const Store& store_;
   const SignatureDatabase& database_;
   const StopToken* stop_;
   const CancelToken* cancel_;
@@ -97,7 +96,7 @@ class ParallelChecker {
   bool closing_ = false;                                       // guarded by mutex_
   std::uint64_t submitted_ = 0;                                // submitting thread only
   std::uint64_t delivered_ = 0;                                // submitting thread only
-  std::vector<std::unique_ptr<platform::EngineThread>> workers_;
+  std::vector<std::unique_ptr<EngineThread>> workers_;
   std::unique_ptr<FileMatcher> inlineMatcher_;  // when no worker could start
 };
 

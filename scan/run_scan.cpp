@@ -55,7 +55,7 @@ ScanOutcome RunSteps(const ScanContext& context) {
 
 unsigned DefaultScanThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-ScanOutcome RunScan(const platform::Store& store, std::shared_ptr<const SignatureDatabase> database,
+ScanOutcome RunScan(const Store& store, std::shared_ptr<const SignatureDatabase> database,
                     ScanMode mode, const StopToken& stop, ScanEvents& events,
                     const ScanOutputs& outputs, unsigned threads) {
   if (database == nullptr) database = std::make_shared<const SignatureDatabase>();
@@ -69,7 +69,7 @@ ScanOutcome RunScan(const platform::Store& store, std::shared_ptr<const Signatur
   try {
     outcome = RunSteps(context);
   } catch (const std::exception& failure) {
-    events.Send(ScanNoted{ScanNote::kScanFailed, platform::Utf8ToUtf16(failure.what())});
+    events.Send(ScanNoted{ScanNote::kScanFailed, Utf8ToUtf16(failure.what())});
   }
   events.Send(
       ScanFinished{mode, outputs.clock.Now(), outcome == ScanOutcome::kStopped, events.Tally()});

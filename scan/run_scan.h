@@ -39,7 +39,7 @@ enum class ScanOutcome : int {
 // empty one). `stop` is read before every entry of a store walk, whose
 // files `threads` threads check (the events are the same for any number);
 // a pause holds every step before its next file and its next removal.
-[[nodiscard]] ScanOutcome RunScan(const platform::Store& store,
+[[nodiscard]] ScanOutcome RunScan(const Store& store,
                                   std::shared_ptr<const SignatureDatabase> database, ScanMode mode,
                                   const StopToken& stop, ScanEvents& events,
                                   const ScanOutputs& outputs, unsigned threads = 1);

@@ -12,7 +12,7 @@
 namespace kv {
 
 struct ScanContext {
-  const platform::Store& store;
+  const Store& store;
   // The snapshot the scan started with; RunScan holds it to the end.
   const SignatureDatabase& database;
   FileMatcher& matcher;

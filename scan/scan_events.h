@@ -37,7 +37,7 @@ std::u16string_view ScanModeName(ScanMode mode);
 // A scan begins; the database it runs with.
 struct ScanStarted {
   ScanMode mode = ScanMode::kMemory;
-  platform::LocalTime time;
+  LocalTime time;
   int32_t databaseVersion = 0;
   std::size_t characterSignatures = 0;
   std::size_t fileSignatures = 0;
@@ -116,7 +116,7 @@ struct ScanTally {
 // The last event of every scan.
 struct ScanFinished {
   ScanMode mode = ScanMode::kMemory;
-  platform::LocalTime time;
+  LocalTime time;
   bool stopped = false;
   ScanTally tally;
 };

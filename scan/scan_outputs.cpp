@@ -4,8 +4,8 @@
 
 namespace kv {
 
-platform::LocalTime HostClock::Now() const { return platform::CurrentLocalTime(); }
+LocalTime HostClock::Now() const { return CurrentLocalTime(); }
 
-void HostClock::Pause(int milliseconds) const { platform::SleepMilliseconds(milliseconds); }
+void HostClock::Pause(int milliseconds) const { SleepMilliseconds(milliseconds); }
 
 }  // namespace kv

@@ -18,21 +18,21 @@ namespace kv {
 class ScanClock {
  public:
   virtual ~ScanClock() = default;
-  virtual platform::LocalTime Now() const = 0;
+  virtual LocalTime Now() const = 0;
   virtual void Pause(int milliseconds) const = 0;
 };
 
 // The host's local time and sleep.
 class HostClock final : public ScanClock {
  public:
-  platform::LocalTime Now() const override;
+  LocalTime Now() const override;
   void Pause(int milliseconds) const override;
 };
 
 struct ScanOutputs {
-  platform::MessageBoxes& boxes;
+  MessageBoxes& boxes;
   // Owns the boxes: the scan dialog, or null without a window.
-  platform::MessageOwner owner = nullptr;
+  MessageOwner owner = nullptr;
   const ScanClock& clock;
 };
 

@@ -25,27 +25,27 @@ bool PassesExtensionFilter(std::u16string_view name) {
 
 bool IsWalkedFolder(std::u16string_view name) { return !name.starts_with(u".."); }
 
-WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
-                            std::u16string_view folder, const ListedFileVisitor& visit) {
+WalkOutcome WalkStoreFolder(const Store& store, const StopToken& stop, std::u16string_view folder,
+                            const ListedFileVisitor& visit) {
   if (stop.IsStopped()) return WalkOutcome::kStopped;
-  platform::Result<platform::FirstFound> first = platform::FileFinder::FindFirst(store, folder);
+  Result<FirstFound> first = FileFinder::FindFirst(store, folder);
   switch (first.status) {
-    case platform::FileStatus::kOk:
+    case FileStatus::kOk:
       break;
-    case platform::FileStatus::kFileNotFound:  // an empty folder
+    case FileStatus::kFileNotFound:  // an empty folder
       return WalkOutcome::kCompleted;
-    case platform::FileStatus::kFailed:
-    case platform::FileStatus::kLocked:
-    case platform::FileStatus::kNotRegular:
+    case FileStatus::kFailed:
+    case FileStatus::kLocked:
+    case FileStatus::kNotRegular:
       return WalkOutcome::kUnlistable;
   }
-  platform::FileFinder& listing = first.value.finder;
-  std::optional<platform::FindEntry> next = std::move(first.value.entry);
+  FileFinder& listing = first.value.finder;
+  std::optional<FindEntry> next = std::move(first.value.entry);
   std::u16string path;
   do {
     stop.WaitWhilePaused();
     if (stop.IsStopped()) return WalkOutcome::kStopped;
-    const platform::FindEntry& entry = *next;
+    const FindEntry& entry = *next;
     path.assign(folder).append(u"\\").append(entry.name);
     const bool fits = path.size() <= limits::kMaxDevicePathUnits;
     if (entry.isDirectory) {
@@ -64,12 +64,12 @@ WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
   return WalkOutcome::kCompleted;
 }
 
-std::optional<std::uint64_t> CountStoreFiles(const platform::Store& store, const StopToken& stop,
+std::optional<std::uint64_t> CountStoreFiles(const Store& store, const StopToken& stop,
                                              std::u16string_view folder) {
   std::uint64_t files = 0;
   const WalkOutcome outcome = WalkStoreFolder(
       store, stop, folder,
-      [&files](std::u16string_view, const platform::FileFinder*, std::u16string_view) { ++files; });
+      [&files](std::u16string_view, const FileFinder*, std::u16string_view) { ++files; });
   if (outcome == WalkOutcome::kStopped) return std::nullopt;
   return files;
 }

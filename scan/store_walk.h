@@ -32,8 +32,8 @@ enum class WalkOutcome : int {
 // name there. The listing is null when the path is longer than a device
 // path may be (limits::kMaxDevicePathUnits): such a file, or such a folder
 // with everything in it, cannot be checked, only reported.
-using ListedFileVisitor = std::function<void(
-    std::u16string_view path, const platform::FileFinder* listing, std::u16string_view name)>;
+using ListedFileVisitor = std::function<void(std::u16string_view path, const FileFinder* listing,
+                                             std::u16string_view name)>;
 
 // Files checked by the scans: a name longer than its extension that ends in
 // exactly ".exe", ".EXE", ".dat", ".DAT", ".cab" or ".CAB" (mixed case is
@@ -46,13 +46,13 @@ bool IsWalkedFolder(std::u16string_view name);
 // Walks `folder` and the folders below it, giving `visit` every file that
 // passes the extension filter, and every folder too long to enter. A folder
 // below that cannot be listed (removed meanwhile, say) is passed over.
-[[nodiscard]] WalkOutcome WalkStoreFolder(const platform::Store& store, const StopToken& stop,
+[[nodiscard]] WalkOutcome WalkStoreFolder(const Store& store, const StopToken& stop,
                                           std::u16string_view folder,
                                           const ListedFileVisitor& visit);
 
 // The number of files WalkStoreFolder would give its visitor from `folder`,
 // from the folder listings alone; nothing when the stop token stopped it.
-[[nodiscard]] std::optional<std::uint64_t> CountStoreFiles(const platform::Store& store,
+[[nodiscard]] std::optional<std::uint64_t> CountStoreFiles(const Store& store,
                                                            const StopToken& stop,
                                                            std::u16string_view folder);
 

@@ -39,16 +39,16 @@ int Verdict::Code() const {
   return 0;
 }
 
-Verdict VerdictOfOpen(platform::FileStatus status) {
+Verdict VerdictOfOpen(FileStatus status) {
   switch (status) {
-    case platform::FileStatus::kFileNotFound:
+    case FileStatus::kFileNotFound:
       return Verdict::NotChecked(NotCheckedReason::kAbsent);
-    case platform::FileStatus::kLocked:
+    case FileStatus::kLocked:
       return Verdict::NotChecked(NotCheckedReason::kLocked);
-    case platform::FileStatus::kNotRegular:
+    case FileStatus::kNotRegular:
       return Verdict::NotChecked(NotCheckedReason::kNotRegularFile);
-    case platform::FileStatus::kOk:
-    case platform::FileStatus::kFailed:
+    case FileStatus::kOk:
+    case FileStatus::kFailed:
       break;
   }
   return Verdict::NotChecked(NotCheckedReason::kUnreadable);

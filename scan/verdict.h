@@ -56,6 +56,6 @@ struct Verdict {
 };
 
 // The verdict for an open that did not succeed (`status` is not kOk).
-Verdict VerdictOfOpen(platform::FileStatus status);
+Verdict VerdictOfOpen(FileStatus status);
 
 }  // namespace kv

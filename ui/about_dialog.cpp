@@ -8,7 +8,7 @@
 #include "ui/qt_text.h"
 #include "ui/soft_key_bar.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 constexpr int kAboutTitleImage = 5370;
@@ -33,7 +33,7 @@ AboutDialog::AboutDialog(const UiContext& context, QWidget* owner)
       frame.Client(),
       QRect(0, 0, context.MainClientRect().width(), Scaled(scale, kTitleDesignHeight)),
       ids::kAboutTitlePanel, kAboutTitleImage, scale);
-  if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kAboutDialog)) {
+  if (const DialogLayout* layout = FindDialogLayout(ids::kAboutDialog)) {
     CreateDialogItems(frame.Client(), *layout, scale);
   }
 }
@@ -47,4 +47,4 @@ void OnAbout(const UiContext& context, QWidget* owner) {
   dialog.exec();
 }
 
-}  // namespace kv::ui
+}  // namespace kv

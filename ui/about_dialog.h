@@ -15,7 +15,7 @@
 #include "ui/skin_panel.h"
 #include "ui/ui_context.h"
 
-namespace kv::ui {
+namespace kv {
 
 class AboutDialog final : public QDialog {
  public:
@@ -32,4 +32,4 @@ class AboutDialog final : public QDialog {
 // Opens the About box over `owner` and returns when it is closed.
 void OnAbout(const UiContext& context, QWidget* owner);
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <vector>
 
-namespace kv::ui {
+namespace kv {
 
 void BackgroundWork::Start(QObject* receiver, const std::function<void()>& work,
                            const std::function<void()>& done) {
@@ -40,4 +40,4 @@ void RunBusy(QWidget& window, const std::function<void()>& work) {
   QApplication::restoreOverrideCursor();
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -15,7 +15,7 @@
 
 #include "platform/engine_thread.h"
 
-namespace kv::ui {
+namespace kv {
 
 class BackgroundWork {
  public:
@@ -32,7 +32,7 @@ class BackgroundWork {
              const std::function<void()>& done);
 
  private:
-  platform::EngineThread thread_;
+  EngineThread thread_;
 };
 
 // Runs `work` off the GUI thread and returns when it has ended, while the
@@ -41,4 +41,4 @@ class BackgroundWork {
 // but the boxes it asks for take their answers.
 void RunBusy(QWidget& window, const std::function<void()>& work);
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -9,11 +9,8 @@
 #include "ui/handset_screen.h"
 #include "ui/qt_text.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
-
-using resources::DialogItem;
-using resources::DialogItemKind;
 
 constexpr int kDialogFontDesignPixels = 12;  // 9 points at 96 dots per inch
 
@@ -27,7 +24,7 @@ QWidget* MakeControl(QWidget* parent, const DialogItem& item, float scale) {
       auto* label = new QLabel(parent);
       label->setAlignment(Qt::AlignCenter);
       const QRect rect = DialogUnitsToPixels(item, scale);
-      if (const resources::IconResource* icon = resources::FindIcon(item.icon)) {
+      if (const IconResource* icon = FindIcon(item.icon)) {
         const int side = std::min(rect.width(), rect.height());
         label->setPixmap(IconPixmap(*icon, QSize(side, side)));
       }
@@ -68,20 +65,20 @@ QRect DialogUnitsToPixels(const DialogItem& item, float scale) {
 
 int DialogFontPixels(float scale) { return Scaled(scale, kDialogFontDesignPixels); }
 
-void CreateDialogItems(QWidget* parent, const resources::DialogLayout& layout, float scale) {
+void CreateDialogItems(QWidget* parent, const DialogLayout& layout, float scale) {
   QFont font = parent->font();
   font.setPixelSize(DialogFontPixels(scale));
   for (const DialogItem& item : layout.items) {
     QWidget* control = MakeControl(parent, item, scale);
     if (control == nullptr) continue;
-    if (item.id != resources::kNoControlId) control->setObjectName(QString::number(item.id));
+    if (item.id != kNoControlId) control->setObjectName(QString::number(item.id));
     control->setFont(font);
     control->setGeometry(DialogUnitsToPixels(item, scale));
     control->show();
   }
 }
 
-QPixmap IconPixmap(const resources::IconResource& icon, QSize size) {
+QPixmap IconPixmap(const IconResource& icon, QSize size) {
   QPixmap pixmap(size);
   pixmap.fill(Qt::transparent);
   if (icon.rows.empty() || icon.rows.front().empty()) return pixmap;
@@ -90,7 +87,7 @@ QPixmap IconPixmap(const resources::IconResource& icon, QSize size) {
   QPainter painter(&pixmap);
   for (std::size_t row = 0; row < icon.rows.size(); ++row) {
     for (std::size_t column = 0; column < icon.rows[row].size(); ++column) {
-      for (const resources::IconPixel& pixel : icon.palette) {
+      for (const IconPixel& pixel : icon.palette) {
         if (pixel.key != icon.rows[row][column]) continue;
         painter.fillRect(QRectF(column * cellWidth, row * cellHeight, cellWidth, cellHeight),
                          QColor::fromRgba(pixel.argb));
@@ -100,4 +97,4 @@ QPixmap IconPixmap(const resources::IconResource& icon, QSize size) {
   return pixmap;
 }
 
-}  // namespace kv::ui
+}  // namespace kv

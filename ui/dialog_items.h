@@ -17,17 +17,17 @@
 #include "resources/dialog_layouts.h"
 #include "resources/icons.h"
 
-namespace kv::ui {
+namespace kv {
 
-QRect DialogUnitsToPixels(const resources::DialogItem& item, float scale);
+QRect DialogUnitsToPixels(const DialogItem& item, float scale);
 
 // The dialog font's pixel size at `scale`.
 int DialogFontPixels(float scale);
 
 // Makes every control of `layout` as a child of `parent`.
-void CreateDialogItems(QWidget* parent, const resources::DialogLayout& layout, float scale);
+void CreateDialogItems(QWidget* parent, const DialogLayout& layout, float scale);
 
 // The icon drawn at `size`, each of its pixels a square block.
-QPixmap IconPixmap(const resources::IconResource& icon, QSize size);
+QPixmap IconPixmap(const IconResource& icon, QSize size);
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -7,7 +7,7 @@
 
 #include "resources/command_ids.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 constexpr int kFrameFontDesignPixels = 12;
@@ -64,4 +64,4 @@ HandsetFrame::HandsetFrame(QWidget& window, const HandsetScreen& screen, const Q
   softKeyPlace_->setStyleSheet(QString::fromLatin1(kStripStyle));
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -15,7 +15,7 @@
 
 #include "ui/handset_screen.h"
 
-namespace kv::ui {
+namespace kv {
 
 // Receives a window's commands by identifier (resources/command_ids.h),
 // from its soft keys, menu, buttons and accelerators.
@@ -42,4 +42,4 @@ class HandsetFrame {
 // The pixel size of the frame's texts (title, soft keys) at `scale`.
 int FrameFontPixels(float scale);
 
-}  // namespace kv::ui
+}  // namespace kv

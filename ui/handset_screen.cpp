@@ -5,7 +5,7 @@
 
 #include "platform/environment.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 constexpr int kStripDesignHeight = 26;
@@ -34,11 +34,11 @@ std::optional<HandsetScreen> ParseScreenSize(std::string_view text) {
 }
 
 HandsetScreen ScreenFromEnvironment() {
-  const auto text = platform::GetEnvironment("KESTRELVOX_SCREEN");
+  const auto text = GetEnvironment("KESTRELVOX_SCREEN");
   if (text) {
     if (const auto screen = ParseScreenSize(*text)) return *screen;
   }
   return HandsetScreen{};
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -15,7 +15,7 @@
 #include <optional>
 #include <string_view>
 
-namespace kv::ui {
+namespace kv {
 
 struct HandsetScreen {
   int width = 480;
@@ -43,4 +43,4 @@ std::optional<HandsetScreen> ParseScreenSize(std::string_view text);
 // $KESTRELVOX_SCREEN, or 480x640 when it is unset or not a screen size.
 HandsetScreen ScreenFromEnvironment();
 
-}  // namespace kv::ui
+}  // namespace kv

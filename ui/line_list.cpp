@@ -6,7 +6,7 @@
 #include <QStyle>
 #include <algorithm>
 
-namespace kv::ui {
+namespace kv {
 
 int ListTextRoom(const QListWidget& list, bool scrollBar) {
   const QStyle* style = list.style();
@@ -56,4 +56,4 @@ void ShowSelectedLineWhole(QListWidget& list) {
                    });
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -12,7 +12,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace kv::ui {
+namespace kv {
 
 // The room of one line's text in `list`: its inside, less the item's
 // margins and, with `scrollBar`, the vertical scroll bar.
@@ -33,4 +33,4 @@ void AddLinesAtEnd(QListWidget& list, const QStringList& lines);
 // the others their own, elided.
 void ShowSelectedLineWhole(QListWidget& list);
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -6,7 +6,7 @@
 #include "ui/dialog_items.h"
 #include "ui/soft_key_bar.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 constexpr int kCaptionDesignX = 12;
@@ -33,7 +33,7 @@ ListDialogControls CreateListDialog(QDialog& dialog, const UiContext& context, c
   (void)titlePanel.Create(frame.Client(),
                           QRect(0, 0, client.width(), Scaled(s, kPanelDesignHeight)),
                           ids::kTitlePanel, TitleBannerImage(client.height() > 320), s);
-  if (const resources::DialogLayout* layout = resources::FindDialogLayout(ids::kScanDialog)) {
+  if (const DialogLayout* layout = FindDialogLayout(ids::kScanDialog)) {
     CreateDialogItems(frame.Client(), *layout, s);
   }
   ListDialogControls controls;
@@ -53,4 +53,4 @@ ListDialogControls CreateListDialog(QDialog& dialog, const UiContext& context, c
   return controls;
 }
 
-}  // namespace kv::ui
+}  // namespace kv

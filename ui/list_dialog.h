@@ -18,7 +18,7 @@
 #include "ui/skin_panel.h"
 #include "ui/ui_context.h"
 
-namespace kv::ui {
+namespace kv {
 
 struct ListDialogControls {
   QLabel* status = nullptr;  // both null when the layout could not be made
@@ -31,4 +31,4 @@ ListDialogControls CreateListDialog(QDialog& dialog, const UiContext& context, c
                                     int softKeyMenu, const CommandHandler& onCommand,
                                     QWidget* owner, SkinPanel& titlePanel);
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -18,12 +18,8 @@
 #include "ui/soft_key_bar.h"
 #include "update/database_update.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
-
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
 
 struct ButtonSpec {
   int label;
@@ -62,7 +58,7 @@ MainWindow::MainWindow(const UiContext& context, MainWindowServices& services)
       ids::kTitlePanel, TitleBannerImage(client.height() > 320), context.Scale());
   AddAccelerators();
 
-  const platform::MessageOwner owner = this;
+  const MessageOwner owner = this;
   commands_ = {
       {ids::kOk, [this] { Exit(); }},
       {ids::kCancel, [this] { Exit(); }},
@@ -76,14 +72,14 @@ MainWindow::MainWindow(const UiContext& context, MainWindowServices& services)
          services_.scans.runner.WaitUntilIdle();
          OpenQuarantineDialog(context_, services_.store, this);
        }},
-      {ids::kScanWhenStartup, [this, owner] { app::OnScanWhenStartup(context_.boxes, owner); }},
+      {ids::kScanWhenStartup, [this, owner] { OnScanWhenStartup(context_.boxes, owner); }},
       {ids::kMonitorCabFiles,
-       [this, owner] { app::OnMonitorCabFiles(services_.hive, context_.boxes, owner); }},
+       [this, owner] { OnMonitorCabFiles(services_.hive, context_.boxes, owner); }},
       {ids::kEnableCabMonitor,
-       [this, owner] { app::OnEnableCabMonitor(services_.hive, context_.boxes, owner); }},
+       [this, owner] { OnEnableCabMonitor(services_.hive, context_.boxes, owner); }},
       {ids::kDisableCabMonitor,
-       [this, owner] { app::OnDisableCabMonitor(services_.hive, context_.boxes, owner); }},
-      {ids::kClearLog, [this, owner] { app::OnClearLog(services_.store, context_.boxes, owner); }},
+       [this, owner] { OnDisableCabMonitor(services_.hive, context_.boxes, owner); }},
+      {ids::kClearLog, [this, owner] { OnClearLog(services_.store, context_.boxes, owner); }},
       {ids::kUpdateVirusDb, [this] { UpdateVirusDb(); }},
       {ids::kAbout, [this] { OnAbout(context_, this); }},
   };
@@ -126,7 +122,7 @@ void MainWindow::CreateDatabaseLine(QWidget* client) {
 }
 
 void MainWindow::RenewDatabaseLine() {
-  databaseLine_->setText(ToQString(app::DatabaseLine(*services_.database.Current())));
+  databaseLine_->setText(ToQString(kv::DatabaseLine(*services_.database.Current())));
 }
 
 MainWindow::~MainWindow() {
@@ -135,8 +131,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::AddAccelerators() {
-  for (const resources::Accelerator& accelerator :
-       resources::FindAccelerators(ids::kMainAccelerators)) {
+  for (const Accelerator& accelerator : FindAccelerators(ids::kMainAccelerators)) {
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(accelerator.key)), this);
     const int command = accelerator.command;
     connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
@@ -190,4 +185,4 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   QCoreApplication::exit(1);
 }
 
-}  // namespace kv::ui
+}  // namespace kv

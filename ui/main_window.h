@@ -39,10 +39,10 @@
 #include "ui/ui_context.h"
 #include "update/data_connection.h"
 
-namespace kv::ui {
+namespace kv {
 
 struct MainWindowServices {
-  const platform::Store& store;
+  const Store& store;
   PublishedDatabase& database;
   RegistryHive& hive;
   RegistryWatch* scanStatusWatch;  // null: none was registered
@@ -91,4 +91,4 @@ class MainWindow final : public QWidget {
   std::map<int, std::function<void()>> commands_;
 };
 
-}  // namespace kv::ui
+}  // namespace kv

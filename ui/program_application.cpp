@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 QtMessageHandler previousHandler = nullptr;
@@ -38,4 +38,4 @@ ProgramApplication::ProgramApplication() : argc_(InstallHandler()), application_
   QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
 }
 
-}  // namespace kv::ui
+}  // namespace kv

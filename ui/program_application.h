@@ -8,7 +8,7 @@
 
 #include <QApplication>
 
-namespace kv::ui {
+namespace kv {
 
 // Ends an interactive start without a display it can reach.
 inline constexpr int kNoDisplayExitCode = 1;
@@ -33,4 +33,4 @@ class ProgramApplication {
   QApplication application_;
 };
 
-}  // namespace kv::ui
+}  // namespace kv

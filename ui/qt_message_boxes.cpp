@@ -9,12 +9,8 @@
 #include "ui/handset_frame.h"
 #include "ui/qt_text.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
-
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
   switch (icon) {
@@ -92,8 +88,8 @@ class FittedMessageBox final : public QMessageBox {
   int maxWidth_;
 };
 
-MessageAnswer ShowOnGuiThread(platform::MessageOwner owner, const QString& text,
-                              const QString& caption, MessageButtons buttons, MessageIcon icon,
+MessageAnswer ShowOnGuiThread(MessageOwner owner, const QString& text, const QString& caption,
+                              MessageButtons buttons, MessageIcon icon,
                               const HandsetScreen& screen) {
   FittedMessageBox box(icon, caption, text, buttons, OwnerWidget(owner), screen);
   box.setTextFormat(Qt::PlainText);
@@ -119,12 +115,12 @@ MessageAnswer ShowOnGuiThread(platform::MessageOwner owner, const QString& text,
 
 }  // namespace
 
-QWidget* OwnerWidget(platform::MessageOwner owner) {
+QWidget* OwnerWidget(MessageOwner owner) {
   // The GUI hands out its widgets as owners; only it turns them back.
   return const_cast<QWidget*>(static_cast<const QWidget*>(owner));
 }
 
-MessageAnswer QtMessageBoxes::Show(platform::MessageOwner owner, std::u16string_view text,
+MessageAnswer QtMessageBoxes::Show(MessageOwner owner, std::u16string_view text,
                                    std::u16string_view caption, MessageButtons buttons,
                                    MessageIcon icon) {
   const QString qtText = ToQString(text);
@@ -142,4 +138,4 @@ MessageAnswer QtMessageBoxes::Show(platform::MessageOwner owner, std::u16string_
   return answer;
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -23,21 +23,20 @@
 #include "platform/message_boxes.h"
 #include "ui/handset_screen.h"
 
-namespace kv::ui {
+namespace kv {
 
-class QtMessageBoxes final : public platform::MessageBoxes {
+class QtMessageBoxes final : public MessageBoxes {
  public:
   explicit QtMessageBoxes(HandsetScreen screen = ScreenFromEnvironment()) : screen_(screen) {}
 
-  platform::MessageAnswer Show(platform::MessageOwner owner, std::u16string_view text,
-                               std::u16string_view caption, platform::MessageButtons buttons,
-                               platform::MessageIcon icon) override;
+  MessageAnswer Show(MessageOwner owner, std::u16string_view text, std::u16string_view caption,
+                     MessageButtons buttons, MessageIcon icon) override;
 
  private:
   HandsetScreen screen_;
 };
 
 // The QWidget a MessageOwner names (null for none).
-QWidget* OwnerWidget(platform::MessageOwner owner);
+QWidget* OwnerWidget(MessageOwner owner);
 
-}  // namespace kv::ui
+}  // namespace kv

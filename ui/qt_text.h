@@ -10,7 +10,7 @@
 
 #include "resources/string_table.h"
 
-namespace kv::ui {
+namespace kv {
 
 inline QString ToQString(std::u16string_view text) {
   return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
@@ -23,4 +23,4 @@ inline std::u16string FromQString(const QString& text) {
 // The string-table entry `id` as a QString.
 inline QString LoadQString(int id) { return ToQString(strings::LoadString(id)); }
 
-}  // namespace kv::ui
+}  // namespace kv

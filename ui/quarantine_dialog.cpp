@@ -11,15 +11,8 @@
 #include "ui/list_dialog.h"
 #include "ui/qt_text.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
-
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
-using platform::QuarantineChange;
-using platform::QuarantineItem;
-using platform::QuarantineItemState;
 
 // The record's UTC time "2026-12-07T04:16:15Z" in local time, as the log
 // dates its lines; a time that does not parse as it stands.
@@ -39,7 +32,7 @@ bool IsListed(const QuarantineItem& item) {
 
 }  // namespace
 
-std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& listing,
+std::vector<QuarantineLine> QuarantineLines(const QuarantineListing& listing,
                                             const QFontMetrics& metrics, int width) {
   std::vector<QuarantineLine> lines;
   // The index is appended in time order: reversed it is newest first, and
@@ -66,8 +59,7 @@ std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& l
   return lines;
 }
 
-QuarantineDialog::QuarantineDialog(const UiContext& context, const platform::Store& store,
-                                   QWidget* owner)
+QuarantineDialog::QuarantineDialog(const UiContext& context, const Store& store, QWidget* owner)
     : QDialog(owner, Qt::FramelessWindowHint), context_(context), store_(store) {
   const ListDialogControls controls = CreateListDialog(
       *this, context, LoadQString(strings::kQuarantineTitle), ids::kQuarantineMenu,
@@ -80,9 +72,9 @@ QuarantineDialog::QuarantineDialog(const UiContext& context, const platform::Sto
 }
 
 void QuarantineDialog::Refresh(int row) {
-  const platform::Result<platform::QuarantineListing> listed = platform::ListQuarantine(store_);
+  const Result<QuarantineListing> listed = ListQuarantine(store_);
   readable_ = listed.Ok();
-  const platform::QuarantineListing& listing = listed.value;
+  const QuarantineListing& listing = listed.value;
   // The scroll bar takes room only from a list longer than the view.
   const QFontMetrics metrics(list_->font());
   lines_ = readable_ ? QuarantineLines(listing, metrics, ListTextRoom(*list_, false))
@@ -133,8 +125,8 @@ void QuarantineDialog::ChangeSelected(bool restore) {
   const std::u16string path = item->record.path;
   const std::string id = item->record.id;
   if (!Ask(restore ? strings::kAskRestoreItem : strings::kAskPurgeItem, path)) return;
-  const QuarantineChange change = restore ? platform::RestoreQuarantineItem(store_, id).change
-                                          : platform::PurgeQuarantineItem(store_, id).change;
+  const QuarantineChange change =
+      restore ? RestoreQuarantineItem(store_, id).change : PurgeQuarantineItem(store_, id).change;
   // A purge that went through needs no word; every other ending does.
   switch (change) {
     case QuarantineChange::kDone:
@@ -177,9 +169,9 @@ void QuarantineDialog::Tell(int text, const std::u16string& path, int caption, M
                             strings::LoadString(caption), MessageButtons::kOk, icon);
 }
 
-void OpenQuarantineDialog(const UiContext& context, const platform::Store& store, QWidget* owner) {
+void OpenQuarantineDialog(const UiContext& context, const Store& store, QWidget* owner) {
   QuarantineDialog dialog(context, store, owner);
   dialog.exec();
 }
 
-}  // namespace kv::ui
+}  // namespace kv

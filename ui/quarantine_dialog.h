@@ -33,20 +33,20 @@
 #include "ui/skin_panel.h"
 #include "ui/ui_context.h"
 
-namespace kv::ui {
+namespace kv {
 
 // The items a listing shows, newest first, each as its list text, with the
 // signature cut to leave the time whole in `width` pixels of `metrics`.
 struct QuarantineLine {
-  platform::QuarantineItem item;
+  QuarantineItem item;
   QString text;
 };
-std::vector<QuarantineLine> QuarantineLines(const platform::QuarantineListing& listing,
+std::vector<QuarantineLine> QuarantineLines(const QuarantineListing& listing,
                                             const QFontMetrics& metrics, int width);
 
 class QuarantineDialog final : public QDialog {
  public:
-  QuarantineDialog(const UiContext& context, const platform::Store& store, QWidget* owner);
+  QuarantineDialog(const UiContext& context, const Store& store, QWidget* owner);
 
   QLabel* StatusLine() const { return status_; }
   QListWidget* List() const { return list_; }
@@ -59,15 +59,15 @@ class QuarantineDialog final : public QDialog {
  private:
   void Refresh(int row);
   void ShowSelected();
-  const platform::QuarantineItem* Selected() const;
+  const QuarantineItem* Selected() const;
   // Restores (`restore`) or purges the selected item after asking, and
   // tells how it went.
   void ChangeSelected(bool restore);
   bool Ask(int text, const std::u16string& path);
-  void Tell(int text, const std::u16string& path, int caption, platform::MessageIcon icon);
+  void Tell(int text, const std::u16string& path, int caption, MessageIcon icon);
 
   const UiContext& context_;
-  const platform::Store& store_;
+  const Store& store_;
   SkinPanel titlePanel_;
   QLabel* status_ = nullptr;
   QListWidget* list_ = nullptr;
@@ -76,6 +76,6 @@ class QuarantineDialog final : public QDialog {
 };
 
 // Runs the dialog modally over `owner`; returns when it has ended.
-void OpenQuarantineDialog(const UiContext& context, const platform::Store& store, QWidget* owner);
+void OpenQuarantineDialog(const UiContext& context, const Store& store, QWidget* owner);
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -17,7 +17,7 @@
 #include "ui/single_instance.h"
 #include "ui/skin_library.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 // Creates the main window, shows it, runs the loop and returns its code.
@@ -39,17 +39,17 @@ int RunMainWindow(const UiContext& context, MainWindowServices& services, Single
 
 int RunInteractive(InteractiveContext& context, bool hide) {
   // Qt would end the process on a display it cannot reach, so look first.
-  if (!platform::DisplayReachable()) {
-    std::cerr << (platform::DisplayNamed() ? "tarnwatch: the display cannot be reached; "
-                                           : "tarnwatch: no display to show the window on (set "
-                                             "DISPLAY); ")
+  if (!DisplayReachable()) {
+    std::cerr << (DisplayNamed() ? "tarnwatch: the display cannot be reached; "
+                                 : "tarnwatch: no display to show the window on (set "
+                                   "DISPLAY); ")
               << kNoDisplayHint;
     return kNoDisplayExitCode;
   }
   const ProgramApplication application;
 
   SingleInstance instance(context.store.PrefixPath() / "run", LoadQString(strings::kProductName),
-                          [](int milliseconds) { platform::SleepMilliseconds(milliseconds); });
+                          [](int milliseconds) { SleepMilliseconds(milliseconds); });
   if (const int check = instance.Check(hide); check != kFirstInstance) {
     // The handset ended with the check's HRESULT; on the host only the
     // documented statuses go out, so a check that failed ends as a start
@@ -85,4 +85,4 @@ int RunInteractive(InteractiveContext& context, bool hide) {
   return RunMainWindow(ui, services, instance, hide);
 }
 
-}  // namespace kv::ui
+}  // namespace kv

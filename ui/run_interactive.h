@@ -20,11 +20,11 @@
 #include "registry/hive.h"
 #include "registry/watch.h"
 
-namespace kv::ui {
+namespace kv {
 
 // What the entry has set up and hands over.
 struct InteractiveContext {
-  const platform::Store& store;
+  const Store& store;
   PublishedDatabase& database;  // loaded by the entry
   RegistryHive& hive;
   // The ScanStatus watch, stopped by Exit; null when none was registered.
@@ -37,4 +37,4 @@ struct InteractiveContext {
 // minimised and an instance already running is left alone).
 int RunInteractive(InteractiveContext& context, bool hide);
 
-}  // namespace kv::ui
+}  // namespace kv

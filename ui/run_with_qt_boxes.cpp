@@ -7,9 +7,9 @@
 #include "ui/program_application.h"
 #include "ui/qt_message_boxes.h"
 
-namespace kv::ui {
+namespace kv {
 
-int RunWithQtMessageBoxes(const std::function<int(platform::MessageBoxes& boxes)>& run) {
+int RunWithQtMessageBoxes(const std::function<int(MessageBoxes& boxes)>& run) {
   ProgramApplication application;
   QtMessageBoxes boxes;
   int result = 0;
@@ -17,7 +17,7 @@ int RunWithQtMessageBoxes(const std::function<int(platform::MessageBoxes& boxes)
     try {
       result = run(boxes);
     } catch (const std::exception&) {
-      result = app::kExitSilentMode;  // the run's own outcome was lost; it ended all the same
+      result = kExitSilentMode;  // the run's own outcome was lost; it ended all the same
     }
     // Queued, so that it takes effect even when the run ends before the
     // loop has started.
@@ -29,4 +29,4 @@ int RunWithQtMessageBoxes(const std::function<int(platform::MessageBoxes& boxes)
   return result;
 }
 
-}  // namespace kv::ui
+}  // namespace kv

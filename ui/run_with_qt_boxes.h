@@ -11,10 +11,10 @@
 
 #include "platform/message_boxes.h"
 
-namespace kv::ui {
+namespace kv {
 
 // Returns `run`'s result; ends the process with 1 when the display cannot
 // be reached after all.
-int RunWithQtMessageBoxes(const std::function<int(platform::MessageBoxes& boxes)>& run);
+int RunWithQtMessageBoxes(const std::function<int(MessageBoxes& boxes)>& run);
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -14,12 +14,8 @@
 #include "ui/list_dialog.h"
 #include "ui/qt_text.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
-
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
 
 constexpr int kProgressFontDesignPixels = 10;
 constexpr int kTickMilliseconds = 1000;
@@ -212,4 +208,4 @@ void OpenScanDialog(const UiContext& context, ScanServices& services, ScanMode m
   dialog.exec();
 }
 
-}  // namespace kv::ui
+}  // namespace kv

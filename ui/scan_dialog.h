@@ -47,10 +47,10 @@
 #include "ui/skin_panel.h"
 #include "ui/ui_context.h"
 
-namespace kv::ui {
+namespace kv {
 
 struct ScanServices {
-  const platform::Store& store;  // whose log the dialog reads
+  const Store& store;  // whose log the dialog reads
   ScanRunner& runner;
   const ScanClock& clock;
   // The scan the thread runs (RunScan with the log writer, in the program),
@@ -116,4 +116,4 @@ class ScanDialog final : public QDialog, private ScanView {
 void OpenScanDialog(const UiContext& context, ScanServices& services, ScanMode mode,
                     QWidget* owner);
 
-}  // namespace kv::ui
+}  // namespace kv

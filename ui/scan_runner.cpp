@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QThread>
 
-namespace kv::ui {
+namespace kv {
 
 ScanRunner::~ScanRunner() {
   Stop();
@@ -63,4 +63,4 @@ void ScanRunner::Deliver(const ScanEvent& event) {
   if (view_ != nullptr) view_->HandleScanEvent(event);
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -29,7 +29,7 @@
 #include "scan/scan_events.h"
 #include "scan/stop_token.h"
 
-namespace kv::ui {
+namespace kv {
 
 // Where the runner delivers events on the GUI thread: the scan dialog.
 class ScanView {
@@ -73,11 +73,11 @@ class ScanRunner final : public QObject, public ScanObserver {
  private:
   void Deliver(const ScanEvent& event);
 
-  platform::EngineThread thread_;
+  EngineThread thread_;
   std::shared_ptr<StopToken> stop_;  // the running scan's; GUI thread only
   ScanView* view_ = nullptr;         // GUI thread only
   bool busy_ = false;                // GUI thread only
   std::atomic<bool> bodyEnded_{false};
 };
 
-}  // namespace kv::ui
+}  // namespace kv

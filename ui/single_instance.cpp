@@ -3,7 +3,7 @@
 
 #include <QLocalSocket>
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 constexpr int kRetryPauseMilliseconds = 100;
@@ -28,14 +28,14 @@ int SingleInstance::Check(bool hide) {
   const std::filesystem::path lockFile = runFolder_ / (name_.toStdString() + ".lock");
   for (int attempt = 0; attempt < kInstanceTries; ++attempt) {
     switch (lock_.Acquire(lockFile)) {
-      case platform::LockAttempt::kAcquired:
+      case LockAttempt::kAcquired:
         Listen();
         return kFirstInstance;
-      case platform::LockAttempt::kWrongKind:
+      case LockAttempt::kWrongKind:
         return kInstanceNameTaken;
-      case platform::LockAttempt::kFailed:
+      case LockAttempt::kFailed:
         return kInstanceCheckFailed;
-      case platform::LockAttempt::kHeld:
+      case LockAttempt::kHeld:
         break;
     }
     switch (AskFirstInstance(hide)) {
@@ -87,4 +87,4 @@ void SingleInstance::Answer(QLocalSocket* connection) {
   });
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -22,7 +22,7 @@
 
 #include "platform/instance_lock.h"
 
-namespace kv::ui {
+namespace kv {
 
 // CheckSingleInstance's results besides 0 and 1, the handset's HRESULTs.
 inline constexpr int kInstanceCheckFailed = static_cast<int>(0x80004005u);  // E_FAIL
@@ -57,9 +57,9 @@ class SingleInstance {
   std::filesystem::path runFolder_;
   QString name_;
   std::function<void(int)> pause_;
-  platform::InstanceLock lock_;
+  InstanceLock lock_;
   QLocalServer server_;
   std::function<void()> bringForward_;
 };
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -8,7 +8,7 @@
 
 #include "ui/handset_screen.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 constexpr int kCaptionDivisor = 85;
@@ -127,4 +127,4 @@ bool SkinButton::Create(QWidget* parent, const QRect& rect, const QString& capti
   return true;
 }
 
-}  // namespace kv::ui
+}  // namespace kv

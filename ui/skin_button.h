@@ -32,7 +32,7 @@
 
 #include "ui/skin_image.h"
 
-namespace kv::ui {
+namespace kv {
 
 class SkinButtonWidget final : public QAbstractButton {
  public:
@@ -89,4 +89,4 @@ class SkinButton {
   QPointer<SkinButtonWidget> widget_;
 };
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-namespace kv::ui {
+namespace kv {
 
 QString SkinImage::ResourcePath(int imageId) {
   return QStringLiteral(":/PNG/") + QString::number(imageId);
@@ -19,4 +19,4 @@ bool SkinImage::Draw(int imageId, QPainter& painter, const QRect& target) const 
   return true;
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -10,7 +10,7 @@
 #include <QRect>
 #include <QString>
 
-namespace kv::ui {
+namespace kv {
 
 class SkinImage {
  public:
@@ -22,4 +22,4 @@ class SkinImage {
   [[nodiscard]] bool Draw(int imageId, QPainter& painter, const QRect& target) const;
 };
 
-}  // namespace kv::ui
+}  // namespace kv

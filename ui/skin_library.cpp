@@ -6,7 +6,7 @@
 
 #include "platform/files.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 // Far above the drawn skin (well under a megabyte), small enough that a
@@ -21,12 +21,11 @@ SkinLibrary::~SkinLibrary() {
   if (registered_) QResource::unregisterResource(Data(bytes_));
 }
 
-bool SkinLibrary::Load(const platform::Store& store, std::u16string_view devicePath) {
+bool SkinLibrary::Load(const Store& store, std::u16string_view devicePath) {
   if (registered_) return false;
-  const platform::Result<platform::File> opened =
-      platform::File::OpenForRead(store, devicePath, platform::Sharing::kRead);
+  const Result<File> opened = File::OpenForRead(store, devicePath, Sharing::kRead);
   if (!opened.Ok()) return false;
-  platform::Result<std::string> bytes = opened.value.ReadAll(kMaxSkinBytes);
+  Result<std::string> bytes = opened.value.ReadAll(kMaxSkinBytes);
   if (!bytes.Ok() || bytes.value.empty()) return false;
   bytes_ = std::move(bytes.value);
   registered_ = QResource::registerResource(Data(bytes_));
@@ -34,4 +33,4 @@ bool SkinLibrary::Load(const platform::Store& store, std::u16string_view deviceP
   return registered_;
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -14,7 +14,7 @@
 
 #include "platform/store.h"
 
-namespace kv::ui {
+namespace kv {
 
 inline constexpr std::u16string_view kSkinLibraryPath = u"\\Program Files\\Quellbrin\\mainskin.dll";
 
@@ -28,8 +28,7 @@ class SkinLibrary {
   // Reads and registers the bundle at `devicePath`. false, with nothing
   // registered, when the file is missing, unreadable, larger than any skin
   // needs, or no resource bundle; a second Load of a loaded library fails.
-  [[nodiscard]] bool Load(const platform::Store& store,
-                          std::u16string_view devicePath = kSkinLibraryPath);
+  [[nodiscard]] bool Load(const Store& store, std::u16string_view devicePath = kSkinLibraryPath);
 
   bool IsLoaded() const { return registered_; }
 
@@ -38,4 +37,4 @@ class SkinLibrary {
   bool registered_ = false;
 };
 
-}  // namespace kv::ui
+}  // namespace kv

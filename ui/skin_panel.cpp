@@ -8,7 +8,7 @@
 #include "ui/handset_screen.h"
 #include "ui/qt_text.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 constexpr int kPointsPerInch = 72;
@@ -58,4 +58,4 @@ bool SkinPanel::Create(QWidget* parent, const QRect& rect, int controlId, int im
   return true;
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -17,7 +17,7 @@
 
 #include "ui/skin_image.h"
 
-namespace kv::ui {
+namespace kv {
 
 struct PanelCaption {
   QString text;
@@ -77,4 +77,4 @@ class SkinPanel {
   QPointer<SkinPanelWidget> widget_;
 };
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -10,7 +10,7 @@
 
 #include "ui/qt_text.h"
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 const char* const kKeyStyle =
@@ -49,13 +49,12 @@ class KeepMenuOnScreen final : public QObject {
   QPushButton* key_;
 };
 
-QPushButton* MakeKey(QWidget* bar, const resources::MenuItem& item,
-                     const CommandHandler& onCommand) {
+QPushButton* MakeKey(QWidget* bar, const MenuItem& item, const CommandHandler& onCommand) {
   auto* key = new QPushButton(ToQString(item.text), bar);
   key->setFocusPolicy(Qt::NoFocus);
-  key->setObjectName(item.kind == resources::MenuItemKind::kPopup ? QStringLiteral("popup")
-                                                                  : QString::number(item.command));
-  if (item.kind == resources::MenuItemKind::kPopup) {
+  key->setObjectName(item.kind == MenuItemKind::kPopup ? QStringLiteral("popup")
+                                                       : QString::number(item.command));
+  if (item.kind == MenuItemKind::kPopup) {
     auto* menu = new QMenu(key);
     FillSoftKeyMenu(*menu, item.items, onCommand);
     key->setMenu(menu);
@@ -71,17 +70,17 @@ QPushButton* MakeKey(QWidget* bar, const resources::MenuItem& item,
 
 }  // namespace
 
-void FillSoftKeyMenu(QMenu& menu, std::span<const resources::MenuItem> items,
+void FillSoftKeyMenu(QMenu& menu, std::span<const MenuItem> items,
                      const CommandHandler& onCommand) {
-  for (const resources::MenuItem& item : items) {
+  for (const MenuItem& item : items) {
     switch (item.kind) {
-      case resources::MenuItemKind::kSeparator:
+      case MenuItemKind::kSeparator:
         menu.addSeparator();
         break;
-      case resources::MenuItemKind::kPopup:
+      case MenuItemKind::kPopup:
         FillSoftKeyMenu(*menu.addMenu(ToQString(item.text)), item.items, onCommand);
         break;
-      case resources::MenuItemKind::kCommand: {
+      case MenuItemKind::kCommand: {
         const int command = item.command;
         QAction* action = menu.addAction(ToQString(item.text));
         action->setData(command);
@@ -94,11 +93,11 @@ void FillSoftKeyMenu(QMenu& menu, std::span<const resources::MenuItem> items,
 }
 
 QWidget* CreateSoftKeyBar(QWidget* place, int menuId, const CommandHandler& onCommand,
-                          platform::MessageBoxes& boxes, const QWidget* owner) {
-  const resources::MenuResource* menu = resources::FindMenu(menuId);
+                          MessageBoxes& boxes, const QWidget* owner) {
+  const MenuResource* menu = FindMenu(menuId);
   if (place == nullptr || menu == nullptr || menu->keys.size() != 2) {
-    (void)boxes.Show(owner, u"SHCreateMenuBar Failed", u"Error", platform::MessageButtons::kOk,
-                     platform::MessageIcon::kError);
+    (void)boxes.Show(owner, u"SHCreateMenuBar Failed", u"Error", MessageButtons::kOk,
+                     MessageIcon::kError);
     return nullptr;
   }
   auto* bar = new QWidget(place);
@@ -124,4 +123,4 @@ QWidget* CreateSoftKeyBar(QWidget* place, int menuId, const CommandHandler& onCo
   return bar;
 }
 
-}  // namespace kv::ui
+}  // namespace kv

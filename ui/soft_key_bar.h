@@ -18,17 +18,16 @@
 #include "resources/menus.h"
 #include "ui/handset_frame.h"
 
-namespace kv::ui {
+namespace kv {
 
 // Makes the bar of menu `menuId` in `place` (HandsetFrame::SoftKeyPlace),
 // its commands going to `onCommand`; null, after the failure box owned by
 // `owner`, when it cannot be made.
 QWidget* CreateSoftKeyBar(QWidget* place, int menuId, const CommandHandler& onCommand,
-                          platform::MessageBoxes& boxes, const QWidget* owner);
+                          MessageBoxes& boxes, const QWidget* owner);
 
 // Fills `menu` with the items of a pop-up, sub-menus and separators
 // included; each command item calls `onCommand` with its identifier.
-void FillSoftKeyMenu(QMenu& menu, std::span<const resources::MenuItem> items,
-                     const CommandHandler& onCommand);
+void FillSoftKeyMenu(QMenu& menu, std::span<const MenuItem> items, const CommandHandler& onCommand);
 
-}  // namespace kv::ui
+}  // namespace kv

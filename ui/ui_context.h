@@ -11,11 +11,11 @@
 #include "platform/message_boxes.h"
 #include "ui/handset_screen.h"
 
-namespace kv::ui {
+namespace kv {
 
 struct UiContext {
   HandsetScreen screen;
-  platform::MessageBoxes& boxes;
+  MessageBoxes& boxes;
 
   float Scale() const { return screen.Scale(); }
   // Every full-screen window has this client rectangle (the main window's,
@@ -23,4 +23,4 @@ struct UiContext {
   QRect MainClientRect() const { return {0, 0, screen.width, screen.ClientHeight()}; }
 };
 
-}  // namespace kv::ui
+}  // namespace kv

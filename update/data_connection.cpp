@@ -21,7 +21,7 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 // http_proxy, else HTTP_PROXY; empty when neither is set to something.
 std::string ProxyFromEnvironment() {
   for (const char* name : {"http_proxy", "HTTP_PROXY"}) {
-    if (auto value = platform::GetEnvironment(name); value && !value->empty()) return *value;
+    if (auto value = GetEnvironment(name); value && !value->empty()) return *value;
   }
   return {};
 }

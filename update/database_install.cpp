@@ -16,21 +16,19 @@ namespace {
 
 enum class StoreRead { kRead, kNotFound, kFailed };
 
-StoreRead ReadStoreFile(const platform::Store& store, std::u16string_view path,
-                        std::string& content) {
-  const platform::Result<platform::File> opened =
-      platform::File::OpenForRead(store, path, platform::Sharing::kRead);
+StoreRead ReadStoreFile(const Store& store, std::u16string_view path, std::string& content) {
+  const Result<File> opened = File::OpenForRead(store, path, Sharing::kRead);
   switch (opened.status) {
-    case platform::FileStatus::kOk:
+    case FileStatus::kOk:
       break;
-    case platform::FileStatus::kFileNotFound:
+    case FileStatus::kFileNotFound:
       return StoreRead::kNotFound;
-    case platform::FileStatus::kFailed:
-    case platform::FileStatus::kLocked:
-    case platform::FileStatus::kNotRegular:
+    case FileStatus::kFailed:
+    case FileStatus::kLocked:
+    case FileStatus::kNotRegular:
       return StoreRead::kFailed;
   }
-  platform::Result<std::string> read = opened.value.ReadAll(limits::kMaxDatabaseFileBytes);
+  Result<std::string> read = opened.value.ReadAll(limits::kMaxDatabaseFileBytes);
   if (!read.Ok()) return StoreRead::kFailed;
   content = std::move(read.value);
   return StoreRead::kRead;
@@ -38,20 +36,19 @@ StoreRead ReadStoreFile(const platform::Store& store, std::u16string_view path,
 
 }  // namespace
 
-void RemoveUpdateLeftovers(const platform::Store& store) {
+void RemoveUpdateLeftovers(const Store& store) {
   // Nothing to do about a folder that cannot be read: the install that
   // follows fails there too, and says so.
-  (void)platform::RemoveStrayReplacements(store, kVirusDatabasePath);
-  (void)platform::RemoveStrayReplacements(store, kKeptDatabasePath);
+  (void)RemoveStrayReplacements(store, kVirusDatabasePath);
+  (void)RemoveStrayReplacements(store, kKeptDatabasePath);
 }
 
-bool InstallDatabase(const platform::Store& store, PublishedDatabase& published,
-                     std::string_view database, std::shared_ptr<const SignatureDatabase> snapshot,
-                     UpdateReport& report) {
+bool InstallDatabase(const Store& store, PublishedDatabase& published, std::string_view database,
+                     std::shared_ptr<const SignatureDatabase> snapshot, UpdateReport& report) {
   std::string current;
   switch (ReadStoreFile(store, kVirusDatabasePath, current)) {
     case StoreRead::kRead:
-      if (!platform::ReplaceStoreFile(store, kKeptDatabasePath, current).Ok()) {
+      if (!ReplaceStoreFile(store, kKeptDatabasePath, current).Ok()) {
         report.cause = UpdateCause::kKeepOldFailed;
         return false;
       }
@@ -65,10 +62,9 @@ bool InstallDatabase(const platform::Store& store, PublishedDatabase& published,
   return PutDatabaseInPlace(store, published, database, std::move(snapshot), report);
 }
 
-bool PutDatabaseInPlace(const platform::Store& store, PublishedDatabase& published,
-                        std::string_view database,
+bool PutDatabaseInPlace(const Store& store, PublishedDatabase& published, std::string_view database,
                         std::shared_ptr<const SignatureDatabase> snapshot, UpdateReport& report) {
-  if (!platform::ReplaceStoreFile(store, kVirusDatabasePath, database).Ok()) {
+  if (!ReplaceStoreFile(store, kVirusDatabasePath, database).Ok()) {
     report.cause = UpdateCause::kWriteFailed;
     return false;
   }
@@ -78,7 +74,7 @@ bool PutDatabaseInPlace(const platform::Store& store, PublishedDatabase& publish
   return true;
 }
 
-KeptDatabase ReadKeptDatabase(const platform::Store& store, std::string& content) {
+KeptDatabase ReadKeptDatabase(const Store& store, std::string& content) {
   switch (ReadStoreFile(store, kKeptDatabasePath, content)) {
     case StoreRead::kRead:
       return KeptDatabase::kRead;

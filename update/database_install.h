@@ -1,6 +1,6 @@
 // Putting a checked database in place: the old file is kept as
 // VirusDB.dat.old, the new one written beside it and renamed into place
-// (platform::ReplaceStoreFile), then loaded and published. Internal to
+// (ReplaceStoreFile), then loaded and published. Internal to
 // update/.
 //
 // Entry points: RemoveUpdateLeftovers, InstallDatabase, PutDatabaseInPlace,
@@ -23,13 +23,13 @@ inline constexpr char16_t kKeptDatabasePath[] = u"\\Program Files\\Quellbrin\\Vi
 
 // Removes the new files an interrupted install left beside the database
 // and its kept copy.
-void RemoveUpdateLeftovers(const platform::Store& store);
+void RemoveUpdateLeftovers(const Store& store);
 
 // Keeps the current file (when there is one) as the kept copy, then puts
 // `database` in its place and publishes `snapshot`, the one checked and
 // built from those very bytes. false, with the cause in `report`, when
 // either write fails; the current file is then unchanged.
-[[nodiscard]] bool InstallDatabase(const platform::Store& store, PublishedDatabase& published,
+[[nodiscard]] bool InstallDatabase(const Store& store, PublishedDatabase& published,
                                    std::string_view database,
                                    std::shared_ptr<const SignatureDatabase> snapshot,
                                    UpdateReport& report);
@@ -37,7 +37,7 @@ void RemoveUpdateLeftovers(const platform::Store& store);
 // Puts `database` in place of the current file, keeping no copy, and
 // publishes `snapshot`; false, with the cause in `report`, when the write
 // fails.
-[[nodiscard]] bool PutDatabaseInPlace(const platform::Store& store, PublishedDatabase& published,
+[[nodiscard]] bool PutDatabaseInPlace(const Store& store, PublishedDatabase& published,
                                       std::string_view database,
                                       std::shared_ptr<const SignatureDatabase> snapshot,
                                       UpdateReport& report);
@@ -45,6 +45,6 @@ void RemoveUpdateLeftovers(const platform::Store& store);
 enum class KeptDatabase { kRead, kNone, kFailed };
 
 // The kept copy's bytes.
-KeptDatabase ReadKeptDatabase(const platform::Store& store, std::string& content);
+KeptDatabase ReadKeptDatabase(const Store& store, std::string& content);
 
 }  // namespace kv

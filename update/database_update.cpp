@@ -4,7 +4,7 @@
 // load in memory and the install come after that, as the connection is
 // not needed for them. Nothing touches the database file before the whole
 // body is in memory and has passed every check, and the file is replaced
-// in one rename (platform::ReplaceStoreFile), so a failure at any point, a
+// in one rename (ReplaceStoreFile), so a failure at any point, a
 // crash or a full disk included, leaves the old one.
 #include "update/database_update.h"
 
@@ -165,11 +165,11 @@ UpdateResult FailWith(const UpdateContext& context, UpdateCause cause, UpdateRep
 }  // namespace
 
 void OnUpdateVirusDb(const UpdateContext& context, const RunUpdate& run) {
-  const platform::MessageAnswer answer =
+  const MessageAnswer answer =
       context.boxes.Show(context.owner, strings::LoadString(strings::kAskConnectToUpdate),
-                         strings::LoadString(strings::kCaptionQuestion),
-                         platform::MessageButtons::kYesNo, platform::MessageIcon::kQuestion);
-  if (answer == platform::MessageAnswer::kNo) return;
+                         strings::LoadString(strings::kCaptionQuestion), MessageButtons::kYesNo,
+                         MessageIcon::kQuestion);
+  if (answer == MessageAnswer::kNo) return;
   // The user learns the outcome from the update's own boxes.
   const auto update = [&context] { (void)UpdateVirusDatabase(context); };
   if (run) {

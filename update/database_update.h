@@ -57,12 +57,12 @@ inline constexpr HttpTimeouts kUpdateTimeouts{
 
 // Everything one update works with.
 struct UpdateContext {
-  const platform::Store& store;
+  const Store& store;
   PublishedDatabase& database;
   DataConnection& connection;
-  platform::MessageBoxes& boxes;
-  platform::MessageOwner owner = nullptr;  // the main window; null without one
-  std::string server;                      // "http://host:port"; empty: no update server configured
+  MessageBoxes& boxes;
+  MessageOwner owner = nullptr;  // the main window; null without one
+  std::string server;            // "http://host:port"; empty: no update server configured
   HttpTimeouts timeouts = kUpdateTimeouts;
   // Install the server's database even when its version is not greater.
   bool force = false;

@@ -83,11 +83,11 @@ FetchResult FetchUrl(const UpdateContext& context, const std::string& url, std::
 }
 
 std::string UpdateServerFromEnvironment() {
-  return platform::GetEnvironment("KESTRELVOX_UPDATE_URL").value_or("");
+  return GetEnvironment("KESTRELVOX_UPDATE_URL").value_or("");
 }
 
 std::filesystem::path TrustKeyFileFromEnvironment() {
-  return platform::GetEnvironment("KESTRELVOX_UPDATE_KEY").value_or("");
+  return GetEnvironment("KESTRELVOX_UPDATE_KEY").value_or("");
 }
 
 }  // namespace kv

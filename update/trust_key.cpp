@@ -14,23 +14,22 @@ constexpr std::uint64_t kMaxKeyFileBytes = 1024;
 
 }  // namespace
 
-TrustKeyStatus LoadTrustKey(const platform::Store& store, const std::filesystem::path& namedFile,
+TrustKeyStatus LoadTrustKey(const Store& store, const std::filesystem::path& namedFile,
                             PublicKey& key) {
   const bool named = !namedFile.empty();
   const std::filesystem::path path = named ? namedFile : store.PrefixPath() / "keys" / "update.pub";
-  const platform::Result<platform::File> opened =
-      platform::File::OpenHostFile(path, platform::Sharing::kRead);
+  const Result<File> opened = File::OpenHostFile(path, Sharing::kRead);
   switch (opened.status) {
-    case platform::FileStatus::kOk:
+    case FileStatus::kOk:
       break;
-    case platform::FileStatus::kFileNotFound:
+    case FileStatus::kFileNotFound:
       return named ? TrustKeyStatus::kUnusable : TrustKeyStatus::kAbsent;
-    case platform::FileStatus::kFailed:
-    case platform::FileStatus::kLocked:
-    case platform::FileStatus::kNotRegular:
+    case FileStatus::kFailed:
+    case FileStatus::kLocked:
+    case FileStatus::kNotRegular:
       return TrustKeyStatus::kUnusable;
   }
-  const platform::Result<std::string> line = opened.value.ReadAll(kMaxKeyFileBytes);
+  const Result<std::string> line = opened.value.ReadAll(kMaxKeyFileBytes);
   if (!line.Ok() || !ParsePublicKeyLine(line.value, key)) {
     return TrustKeyStatus::kUnusable;
   }

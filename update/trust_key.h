@@ -21,7 +21,7 @@ enum class TrustKeyStatus {
 };
 
 // Loads `namedFile`, or <prefix>/keys/update.pub when it is empty.
-TrustKeyStatus LoadTrustKey(const platform::Store& store, const std::filesystem::path& namedFile,
+TrustKeyStatus LoadTrustKey(const Store& store, const std::filesystem::path& namedFile,
                             PublicKey& key);
 
 }  // namespace kv

@@ -7,8 +7,8 @@ namespace kv {
 namespace {
 
 void ShowOkBox(const UpdateContext& context, std::u16string_view text, int captionId) {
-  (void)context.boxes.Show(context.owner, text, strings::LoadString(captionId),
-                           platform::MessageButtons::kOk, platform::MessageIcon::kWarning);
+  (void)context.boxes.Show(context.owner, text, strings::LoadString(captionId), MessageButtons::kOk,
+                           MessageIcon::kWarning);
 }
 
 }  // namespace

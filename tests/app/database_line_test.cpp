@@ -11,13 +11,11 @@ namespace kv::testing {
 namespace {
 
 std::string LineOf(const std::string& file) {
-  return platform::Utf16ToUtf8(
-      app::DatabaseLine(*SignatureDatabase::Build(file, SignatureDatabase())));
+  return Utf16ToUtf8(DatabaseLine(*SignatureDatabase::Build(file, SignatureDatabase())));
 }
 
 TEST(DatabaseLine, NamesTheVersionAndEverySignatureOrSaysNoneIsLoaded) {
-  EXPECT_EQ(platform::Utf16ToUtf8(app::DatabaseLine(SignatureDatabase{})),
-            "Virus DB is not loaded!");
+  EXPECT_EQ(Utf16ToUtf8(DatabaseLine(SignatureDatabase{})), "Virus DB is not loaded!");
   EXPECT_EQ(LineOf(DatabaseFile("7", {"[VirusFile]", "\\a.exe"})), "Virus DB is not loaded!");
   EXPECT_EQ(LineOf(DatabaseFile("20240611", {"[VirusCharacter]", CharacterLine("A", "KVA")})),
             "VirusDB 20240611 \u00B7 1 signature");
@@ -35,7 +33,7 @@ TEST(DatabaseLine, GroupsThousandsWithCommas) {
               {1234567, "1,234,567"},
               {18446744073709551615u, "18,446,744,073,709,551,615"}};
   for (const auto& row : rows) {
-    EXPECT_EQ(platform::Utf16ToUtf8(app::GroupThousands(row.number)), row.grouped);
+    EXPECT_EQ(Utf16ToUtf8(GroupThousands(row.number)), row.grouped);
   }
 }
 

@@ -12,17 +12,15 @@
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
 
-namespace kv::app {
+namespace kv {
 namespace {
 
-using platform::MessageAnswer;
-using platform::MessageIcon;
 using testing::RecordingBoxes;
 
 const int kOwner = 0;
-constexpr platform::MessageOwner kWindow = &kOwner;
+constexpr MessageOwner kWindow = &kOwner;
 
-using Command = void (*)(RegistryHive&, platform::MessageBoxes&, platform::MessageOwner);
+using Command = void (*)(RegistryHive&, MessageBoxes&, MessageOwner);
 
 TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrite) {
   const std::string kFunction =
@@ -78,10 +76,10 @@ TEST(MenuCommands, ClearLogAsksAndDeletesTheLogOnlyOnYes) {
     OnClearLog(prefix.Store(), boxes, kWindow);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Are you sure to delete the log?");
-    EXPECT_EQ(boxes.shown[0].buttons, platform::MessageButtons::kYesNo);
+    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::kYesNo);
     EXPECT_EQ(std::filesystem::exists(log), withLog && answer == MessageAnswer::kNo);
   }
 }
 
 }  // namespace
-}  // namespace kv::app
+}  // namespace kv

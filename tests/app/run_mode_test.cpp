@@ -25,7 +25,7 @@ TEST(RunMode, TheArgumentChoosesTheModeInTheHandsetsOrder) {
       {u"\\My Documents\\a.cab", RunMode::kCabCheck},
   };
   for (const auto& [line, mode] : cases) {
-    EXPECT_EQ(ChooseRunMode(line), mode) << platform::Utf16ToUtf8(line);
+    EXPECT_EQ(ChooseRunMode(line), mode) << Utf16ToUtf8(line);
   }
 }
 
@@ -42,7 +42,7 @@ TEST(RunMode, TheCabArgumentLosesItsQuotesAndTrailingBlanks) {
       {u"\"\"", u""},
   };
   for (const auto& [argument, path] : cases) {
-    EXPECT_EQ(CabPathOfArgument(argument), path) << platform::Utf16ToUtf8(argument);
+    EXPECT_EQ(CabPathOfArgument(argument), path) << Utf16ToUtf8(argument);
   }
   EXPECT_EQ(CabPathOfArgument(u"\"\\" + std::u16string(258, u'x') + u"\""),
             u"\\" + std::u16string(258, u'x'));

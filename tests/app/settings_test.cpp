@@ -10,7 +10,7 @@
 
 #include "support/temp_files.h"
 
-namespace kv::app {
+namespace kv {
 namespace {
 
 using testing::WriteFile;
@@ -65,4 +65,4 @@ TEST_F(SettingsTest, OnlyAScanStatusThatReadsZeroStopsTheBackgroundScan) {
 }
 
 }  // namespace
-}  // namespace kv::app
+}  // namespace kv

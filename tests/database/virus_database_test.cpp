@@ -175,10 +175,10 @@ TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
   prefix_.WriteStoreFile(kDatabase, "");
   ExpectLoad(0, "v11 c[] f[] p[]" + d_);  // an empty file loads nothing
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
-  platform::Result<platform::File> holder = platform::File::OpenForRead(
-      prefix_.Store(), kVirusDatabasePath,
-      platform::Sharing::kRead);  // shares reading, yet the loader wants the file alone
-  ASSERT_EQ(holder.status, platform::FileStatus::kOk);
+  Result<File> holder =
+      File::OpenForRead(prefix_.Store(), kVirusDatabasePath,
+                        Sharing::kRead);  // shares reading, yet the loader wants the file alone
+  ASSERT_EQ(holder.status, FileStatus::kOk);
   ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
 }
 
@@ -194,11 +194,11 @@ TEST_F(LoaderTest, FileOverTheSizeBoundFailsAndOneAtItLoads) {
 TEST_F(LoaderTest, AShortReadLoadsNothingAndAFailedCloseKeepsWhatWasRead) {
   prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
   {
-    const platform::ScopedFault fault(platform::FaultPoint::kRead);
+    const ScopedFault fault(FaultPoint::kRead);
     ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
   }
   {
-    const platform::ScopedFault fault(platform::FaultPoint::kClose);
+    const ScopedFault fault(FaultPoint::kClose);
     ExpectLoad(-1, "v20102 c[Sig/abc;] f[] p[]" + d_);
   }
   ExpectLoad(0, "v20102 c[Sig/abc;] f[] p[]" + d_);

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using kv::fuzz::Require;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   if (IsEntryName(bytes)) {
-    Require(kv::platform::DeviceNameToHost(kv::platform::HostNameToDevice(bytes)) == bytes,
+    Require(kv::DeviceNameToHost(kv::HostNameToDevice(bytes)) == bytes,
             "a host entry name maps to a device name and back to the same bytes");
   }
 
@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i + 1 < size; i += 2) {
     units += static_cast<char16_t>(data[i] | data[i + 1] << 8);
   }
-  if (const std::optional<std::string> host = kv::platform::DeviceNameToHost(units)) {
+  if (const std::optional<std::string> host = kv::DeviceNameToHost(units)) {
     Require(IsEntryName(*host), "an accepted device name gives a host entry name");
-    Require(kv::platform::HostNameToDevice(*host) == units,
+    Require(kv::HostNameToDevice(*host) == units,
             "an accepted device name comes back from its host name unchanged");
   }
   return 0;

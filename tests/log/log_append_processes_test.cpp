@@ -28,11 +28,10 @@ std::u16string Record(char16_t process, int number) {
 
 TEST(LogAppendProcesses, TwoProcessesAppendingAtOnceKeepEveryRecordWholeAndOnce) {
   const testing::TempPrefix prefix;
-  platform::Result<platform::File> holderOpened =
-      platform::File::OpenForAppend(prefix.Store(), kLogPath);
-  ASSERT_EQ(holderOpened.status, platform::FileStatus::kOk);
-  platform::File& holder = holderOpened.value;
-  ASSERT_EQ(holder.Lock(platform::Sharing::kNone, {}), platform::LockStatus::kLocked);
+  Result<File> holderOpened = File::OpenForAppend(prefix.Store(), kLogPath);
+  ASSERT_EQ(holderOpened.status, FileStatus::kOk);
+  File& holder = holderOpened.value;
+  ASSERT_EQ(holder.Lock(Sharing::kNone, {}), LockStatus::kLocked);
   const auto appender = [&prefix, &holder](char16_t process) {
     return [&prefix, &holder, process] {
       // The lock belongs to the open file, which the child shares: only when

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 class LogFileTest : public ::testing::Test {
  protected:
-  void TearDown() override { platform::ClearFaults(); }
+  void TearDown() override { ClearFaults(); }
 
   fs::path LogHostPath() const { return prefix_.StorePath() / "Runeskop.log"; }
   std::string LogHex() const { return testing::Hex(testing::ReadFile(LogHostPath())); }
@@ -81,7 +81,7 @@ TEST_F(LogFileTest, OnlyTheLogFlagLogsAListLineAndARefusedClearKeepsTheLog) {
             LogAppendResult::kNotLogged);
   EXPECT_FALSE(fs::exists(LogHostPath()));
   EXPECT_EQ(AddListLineToLog(prefix_.Store(), u"A", LogFlag::kAlsoLog), LogAppendResult::kAppended);
-  platform::FailNext(platform::FaultPoint::kDelete);
+  FailNext(FaultPoint::kDelete);
   EXPECT_EQ(ClearLog(prefix_.Store()), LogClearResult::kRefused);
   EXPECT_EQ(LogHex(), "fffe0d000a004100");
 }
@@ -92,16 +92,15 @@ TEST_F(LogFileTest, ABusyLogOrAFailedWriteCostsOnlyTheNewRecord) {
     fs::remove(LogHostPath());
     const std::string before = existing ? "fffe0d000a004100" : "";
     if (existing) prefix_.WriteStoreFile("Runeskop.log", std::string("\xFF\xFE\r\0\n\0A\0", 8));
-    platform::FailNext(platform::FaultPoint::kWrite);  // fails half-way through
+    FailNext(FaultPoint::kWrite);  // fails half-way through
     EXPECT_EQ(Append(u"Bad"), LogAppendResult::kWriteFailed);
     EXPECT_EQ(LogHex(), before);
     EXPECT_EQ(Append(u"C"), LogAppendResult::kAppended);
     EXPECT_EQ(LogHex(), (existing ? before : "fffe") + "0d000a004300");
   }
-  platform::Result<platform::File> holderOpened =
-      platform::File::OpenForRead(prefix_.Store(), kLogPath, platform::Sharing::kNone);
-  ASSERT_EQ(holderOpened.status, platform::FileStatus::kOk);
-  platform::File& holder = holderOpened.value;
+  Result<File> holderOpened = File::OpenForRead(prefix_.Store(), kLogPath, Sharing::kNone);
+  ASSERT_EQ(holderOpened.status, FileStatus::kOk);
+  File& holder = holderOpened.value;
   EXPECT_EQ(Append(u"B"), LogAppendResult::kBusy);
   ASSERT_TRUE(holder.Close().Ok());
   EXPECT_EQ(LogHex(), "fffe0d000a0041000d000a004300");

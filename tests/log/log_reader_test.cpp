@@ -28,7 +28,7 @@ std::string Log(std::u16string_view text) {
 
 class LogReaderTest : public ::testing::Test {
  protected:
-  void TearDown() override { platform::ClearFaults(); }
+  void TearDown() override { ClearFaults(); }
 
   LogReadStatus Read(Lines& lines, std::size_t capacity = limits::kLogViewLineUnits) {
     return ReadLogLines(prefix_.Store(), kLogPath, capacity, lines);
@@ -70,7 +70,7 @@ TEST_F(LogReaderTest, MissingOrUnreadableFileIsNoLog) {
   EXPECT_EQ(Read(lines), LogReadStatus::kNotALog);
   EXPECT_TRUE(lines.empty());
   prefix_.WriteStoreFile("Runeskop.log", Log(u"A"));
-  platform::FailNext(platform::FaultPoint::kRead);
+  FailNext(FaultPoint::kRead);
   EXPECT_EQ(Read(lines), LogReadStatus::kNotALog);
 }
 

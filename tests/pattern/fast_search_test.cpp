@@ -20,7 +20,7 @@
 #include "support/literal_occurs.h"
 #include "support/search_status_printer.h"
 
-namespace kv::test {
+namespace kv::testing {
 namespace {
 
 // The lowest budget a caller can ask for: FastSearch must still search with
@@ -131,4 +131,4 @@ TEST(FastSearchDifferential, GeneratedPatternsAndDataAnswerAsTheReference) {
 }
 
 }  // namespace
-}  // namespace kv::test
+}  // namespace kv::testing

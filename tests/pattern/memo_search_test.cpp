@@ -16,7 +16,7 @@
 #include "platform/limits.h"
 #include "support/search_status_printer.h"
 
-namespace kv::test {
+namespace kv::testing {
 namespace {
 
 SearchResult Fast(const std::string& pattern, const std::string& data, int flags = 0) {
@@ -106,4 +106,4 @@ TEST(MemoSearch, FailuresLearntInAResumedCopyAreNotSkippedWhileAnotherGrows) {
 }
 
 }  // namespace
-}  // namespace kv::test
+}  // namespace kv::testing

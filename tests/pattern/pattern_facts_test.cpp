@@ -11,7 +11,7 @@
 #include "pattern/pattern_flags.h"
 #include "pattern_test_support.h"
 
-namespace kv::test {
+namespace kv::testing {
 namespace {
 
 // A byte as the tables write it: printable ASCII as itself, others \xHH.
@@ -119,4 +119,4 @@ INSTANTIATE_TEST_SUITE_P(Constructs, BacktrackRiskTable, Rows({
 // clang-format on
 
 }  // namespace
-}  // namespace kv::test
+}  // namespace kv::testing

@@ -9,7 +9,7 @@
 #include "pattern/compiled_pattern.h"
 #include "pattern/internal/token_reader.h"
 
-namespace kv::test {
+namespace kv::testing {
 namespace {
 
 // Byte `c` as itself when it is printable ASCII other than a blank or a
@@ -139,4 +139,4 @@ std::vector<ConformanceRow> ReadConformanceTable() {
   return rows;
 }
 
-}  // namespace kv::test
+}  // namespace kv::testing

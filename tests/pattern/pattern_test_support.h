@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace kv::test {
+namespace kv::testing {
 
 // One pattern and what a probe of it gives: its tokens, its token
 // positions, or its compiled tree.
@@ -69,4 +69,4 @@ struct ConformanceRow {
 // silently testing less.
 std::vector<ConformanceRow> ReadConformanceTable();
 
-}  // namespace kv::test
+}  // namespace kv::testing

@@ -106,7 +106,7 @@ TEST(Bounds, MatchDepthHoldsAtItsEdgeOnTheLeastEngineStack) {
   };
   int deepest = 0;
   SearchStatus beyond = SearchStatus::kNoMatch;
-  platform::EngineThread thread;
+  EngineThread thread;
   ASSERT_TRUE(thread.Start([&] {
     int low = 1;                        // matches
     int high = limits::kMaxMatchDepth;  // beyond the bound: each level costs several calls
@@ -127,7 +127,7 @@ TEST(SearchCancelThreaded, ACancelEndsASearchFromAnotherThread) {
   const std::string line(1 << 20, 'w');
   CancelToken cancel;
   SearchStatus status = SearchStatus::kMatch;
-  platform::EngineThread thread;
+  EngineThread thread;
   ASSERT_TRUE(thread.Start([&] { status = slow.Search(line, 0, &cancel).status; }));
   cancel.Cancel();
   thread.Join();

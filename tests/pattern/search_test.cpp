@@ -14,14 +14,14 @@ namespace kv {
 namespace {
 
 using namespace std::string_literals;
-using test::Searches;
-using test::SearchRow;
+using testing::Searches;
+using testing::SearchRow;
 
 class Search : public ::testing::TestWithParam<SearchRow> {};
 
 TEST_P(Search, FindsTheListedSpans) {
   const SearchRow& row = GetParam();
-  EXPECT_EQ(test::Spans(row.pattern, row.data, row.flags, row.start), row.expected);
+  EXPECT_EQ(testing::Spans(row.pattern, row.data, row.flags, row.start), row.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

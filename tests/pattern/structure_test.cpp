@@ -17,13 +17,13 @@ namespace kv {
 namespace {
 
 using namespace std::string_literals;
-using test::PatternRow;
-using test::Rows;
+using testing::PatternRow;
+using testing::Rows;
 
 class TokenReader : public ::testing::TestWithParam<PatternRow> {};
 
 TEST_P(TokenReader, ReadsTheListedTokens) {
-  EXPECT_EQ(test::Tokens(GetParam().pattern, GetParam().flags), GetParam().expected);
+  EXPECT_EQ(testing::Tokens(GetParam().pattern, GetParam().flags), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(MetacharactersAreSpecialOnlyInTheirContext, TokenReader,
@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(QuotesCommentsAndExtendedLayoutAreDropped, TokenReader,
 class TokenPositions : public ::testing::TestWithParam<PatternRow> {};
 
 TEST_P(TokenPositions, GiveEachTokensStartAndLength) {
-  EXPECT_EQ(test::Positions(GetParam().pattern, GetParam().flags), GetParam().expected);
+  EXPECT_EQ(testing::Positions(GetParam().pattern, GetParam().flags), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(EscapesCommentsAndQuotes, TokenPositions,

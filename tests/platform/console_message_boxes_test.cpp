@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 constexpr MessageButtons kOk = MessageButtons::kOk;
@@ -101,4 +101,4 @@ TEST(ConsoleMessageBoxes, TwoThreadsAskingAtOnceGetWholeBoxesInTurn) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

@@ -17,7 +17,7 @@
 #include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 using testing::ScopedEnvironment;
@@ -109,4 +109,4 @@ TEST_F(DisplayTest, KestrelvoxUiForcesAFace) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

@@ -12,7 +12,7 @@
 #include "platform/files.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 class FailureCauseTest : public ::testing::Test {
@@ -58,4 +58,4 @@ TEST_F(FailureCauseTest, AFailedCallCarriesTheHostsCauseUpToItsCaller) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

@@ -17,7 +17,7 @@
 #include "support/change_counter.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 class FileWatchThreaded : public ::testing::Test {
@@ -91,4 +91,4 @@ TEST_F(FileWatchThreaded, RefusesAMissingFolderASecondStartAndNoCallback) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

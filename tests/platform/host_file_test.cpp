@@ -11,7 +11,7 @@
 #include "platform/files.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,4 +43,4 @@ TEST(OpenHostFile, OpensRegularFilesOnlyAndNeverBlocks) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

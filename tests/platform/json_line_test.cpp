@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 TEST(JsonLine, WritesEscapesOnlyWhereJsonNeedsThemAndReadsEveryLineBack) {
@@ -77,4 +77,4 @@ TEST(JsonLine, ReadsBlanksAndEveryEscapeAndRefusesAnythingElse) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

@@ -25,7 +25,7 @@
 #include "platform/processes.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
@@ -251,4 +251,4 @@ TEST_F(ProcessesTest, AnotherProgramAtTheStoreFilesPathInAnotherMountNamespaceIs
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

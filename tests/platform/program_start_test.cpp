@@ -14,7 +14,7 @@
 #include "platform/program_start.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
@@ -144,4 +144,4 @@ TEST_F(ProgramStartTest, WhatCannotBeStartedGivesFalse) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

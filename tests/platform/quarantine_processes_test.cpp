@@ -23,7 +23,7 @@
 #include "support/child_processes.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
@@ -148,4 +148,4 @@ TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

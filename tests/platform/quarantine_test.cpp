@@ -20,7 +20,7 @@
 #include "platform/quarantine_folder.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
@@ -297,4 +297,4 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

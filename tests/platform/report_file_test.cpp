@@ -19,20 +19,20 @@ using Lines = std::vector<std::string>;
 
 TEST(ReportFile, AppendsInOrderAndRotatesPastItsBoundKeepingAFewGenerations) {
   const TempPrefix prefix;
-  platform::Result<Lines> lines = platform::ReadReportLines(prefix.Store(), true);
+  Result<Lines> lines = ReadReportLines(prefix.Store(), true);
   ASSERT_TRUE(lines.Ok());
   EXPECT_TRUE(lines.value.empty());  // no report yet
   const fs::path file = prefix.Path() / "reports/scans.ndjson";
   const std::string filler(limits::kMaxReportBytes, 'x');
   for (int generation = 0; generation <= limits::kReportGenerations + 1; ++generation) {
-    ASSERT_TRUE(platform::AppendReportLine(prefix.Store(), "g" + std::to_string(generation)));
+    ASSERT_TRUE(AppendReportLine(prefix.Store(), "g" + std::to_string(generation)));
     WriteFile(file, ReadFile(file) + filler + "\n");  // now past the bound
   }
-  ASSERT_TRUE(platform::AppendReportLine(prefix.Store(), "last"));
-  lines = platform::ReadReportLines(prefix.Store(), false);
+  ASSERT_TRUE(AppendReportLine(prefix.Store(), "last"));
+  lines = ReadReportLines(prefix.Store(), false);
   ASSERT_TRUE(lines.Ok());
   EXPECT_EQ(lines.value, Lines{"last"});
-  lines = platform::ReadReportLines(prefix.Store(), true);
+  lines = ReadReportLines(prefix.Store(), true);
   ASSERT_TRUE(lines.Ok());
   // The oldest generations are gone; the kept ones come oldest first.
   for (std::string& line : lines.value) {

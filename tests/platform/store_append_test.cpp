@@ -13,7 +13,7 @@
 #include "platform/files.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
@@ -120,4 +120,4 @@ TEST(StoreAppendThreaded, LockAndReadOpenWaitForAHolderThatLetsGo) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

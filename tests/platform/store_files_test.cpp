@@ -15,7 +15,7 @@
 #include "platform/text.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
@@ -224,4 +224,4 @@ TEST_F(StoreTest, AttributesDeleteAndQuarantineRefuseFoldersLinksAndMissingFolde
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

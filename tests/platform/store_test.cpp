@@ -16,7 +16,7 @@
 #include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
@@ -102,4 +102,4 @@ TEST(PrefixFromEnvironment, TakesTheVariableThenAnEarlierPrefixThenTheXdgDataFol
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

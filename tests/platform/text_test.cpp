@@ -10,7 +10,7 @@
 
 #include "platform/case_fold.h"
 
-namespace kv::platform {
+namespace kv {
 namespace {
 
 TEST(Utf8ToUtf16, DecodesOrReplacesEachIllFormedSubpart) {
@@ -58,4 +58,4 @@ TEST(EqualIgnoringCase, ComparesAsTheHandsetFileSystem) {
 }
 
 }  // namespace
-}  // namespace kv::platform
+}  // namespace kv

@@ -128,7 +128,7 @@ TEST_F(RegistryHiveFailureTest, AWriteGivesUpOnAHeldLockAndAReadGoesOn) {
   ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2).status, RegistryStatus::kOk);
   const std::string before = ReadFile(hive_.Path());
   {
-    platform::WriterLock holder;
+    WriterLock holder;
     ASSERT_TRUE(holder.Acquire(hive_.Path(), {}).Ok());
     EXPECT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 0).status, RegistryStatus::kFailed);
     EXPECT_EQ(ReadFile(hive_.Path()), before);

@@ -14,7 +14,7 @@
 namespace kv::strings {
 namespace {
 
-std::string Utf8(std::u16string_view text) { return platform::Utf16ToUtf8(text); }
+std::string Utf8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
 // A table out of order or with a repeated identifier fails a lookup here.
 TEST(StringTable, LoadsEveryEntryByItsIdentifierAndNothingElse) {

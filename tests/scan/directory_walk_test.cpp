@@ -63,7 +63,7 @@ class WalkTest : public ::testing::Test {
   const Lines& Events() const { return recorded_.observer.events; }
 
   TempPrefix prefix_;
-  const platform::Store& store_ = prefix_.Store();
+  const Store& store_ = prefix_.Store();
   std::shared_ptr<const SignatureDatabase> database_ = MarkDatabase();
   StopToken stop_;
   RecordedScan recorded_;
@@ -222,7 +222,7 @@ TEST(FullScanThreaded, AStopFromAnotherThreadEndsTheScanWithOneStop) {
   };
   ScanEvents events = recorded.Events();
   ScanOutcome outcome = ScanOutcome::kFinished;
-  platform::EngineThread scanThread;
+  EngineThread scanThread;
   ASSERT_TRUE(scanThread.Start([&] {
     outcome =
         RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, events, recorded.outputs);

@@ -35,7 +35,7 @@ std::vector<std::string> PatternsOf(const std::vector<synthetic::SyntheticSignat
 }
 
 std::u16string DevicePath(const std::filesystem::path& relative) {
-  std::u16string path = u"\\" + platform::Utf8ToUtf16(relative.generic_string());
+  std::u16string path = u"\\" + Utf8ToUtf16(relative.generic_string());
   for (char16_t& unit : path) unit = unit == u'/' ? u'\\' : unit;
   return path;
 }

@@ -47,7 +47,7 @@ class FileMatcherTest : public ::testing::Test {
   std::string Check(std::u16string_view path) { return Describe(matcher_->CheckFile(path)); }
 
   TempPrefix prefix_;
-  const platform::Store& store_ = prefix_.Store();
+  const Store& store_ = prefix_.Store();
   std::shared_ptr<const SignatureDatabase> database_;
   CancelToken cancel_;
   std::unique_ptr<FileMatcher> matcher_;
@@ -77,10 +77,9 @@ TEST_F(FileMatcherTest, FilesItCannotReadAreNotCheckedAndEmptyOnesClean) {
   fs::create_directory(prefix_.StorePath() / "folder.exe");
   const fs::path large = prefix_.WriteStoreFile("large.exe", "");
   fs::resize_file(large, limits::kMaxScannedFileBytes + 1);
-  platform::Result<platform::File> holderOpened =
-      platform::File::OpenForRead(store_, u"\\locked.exe", platform::Sharing::kRead);
-  ASSERT_EQ(holderOpened.status, platform::FileStatus::kOk);
-  platform::File& holder = holderOpened.value;
+  Result<File> holderOpened = File::OpenForRead(store_, u"\\locked.exe", Sharing::kRead);
+  ASSERT_EQ(holderOpened.status, FileStatus::kOk);
+  File& holder = holderOpened.value;
   const std::pair<std::u16string_view, std::string> cases[] = {
       {u"\\missing.exe", "not checked (absent)"},
       {u"\\empty.exe", "clean"},
@@ -91,13 +90,13 @@ TEST_F(FileMatcherTest, FilesItCannotReadAreNotCheckedAndEmptyOnesClean) {
       {u"\\large.exe", "not checked (too large)"},
   };
   for (const auto& [path, expected] : cases) {
-    EXPECT_EQ(Check(path), expected) << platform::Utf16ToUtf8(path);
+    EXPECT_EQ(Check(path), expected) << Utf16ToUtf8(path);
   }
   EXPECT_TRUE(holder.Close().Ok());
   UseSignatures({"x*"});  // matches the empty text, so any file but an empty one
   EXPECT_EQ(Check(u"\\empty.exe"), "clean");
   EXPECT_EQ(Check(u"\\locked.exe"), "infected 1");
-  const platform::ScopedFault shortRead(platform::FaultPoint::kRead);
+  const ScopedFault shortRead(FaultPoint::kRead);
   EXPECT_EQ(Check(u"\\locked.exe"), "not checked (unreadable)");
 }
 
@@ -109,8 +108,7 @@ TEST_F(FileMatcherTest, AFailingSignatureLeavesTheFileNotCheckedAndUnlocked) {
   EXPECT_EQ(Check(u"\\f.exe"), "not checked (engine bound)");
   EXPECT_EQ(matcher_->CheckFile(u"\\f.exe").engineStatus, SearchStatus::kDepthLimit);
   // The file is left alone and unlocked.
-  EXPECT_EQ(platform::File::OpenForRead(store_, u"\\f.exe", platform::Sharing::kNone).status,
-            platform::FileStatus::kOk);
+  EXPECT_EQ(File::OpenForRead(store_, u"\\f.exe", Sharing::kNone).status, FileStatus::kOk);
 }
 
 TEST_F(FileMatcherTest, WithoutACharacterSignatureNoFileIsChecked) {

@@ -43,27 +43,25 @@ fs::path InstallSleeper(const TempPrefix& prefix, const fs::path& relative) {
   return path;
 }
 
-std::vector<platform::ProcessEntry> Processes(const platform::Store& store) {
-  platform::Result<std::vector<platform::ProcessEntry>> processes =
-      platform::TakeProcessSnapshot(store);
+std::vector<ProcessEntry> Processes(const Store& store) {
+  Result<std::vector<ProcessEntry>> processes = TakeProcessSnapshot(store);
   EXPECT_TRUE(processes.Ok());
   return std::move(processes.value);
 }
 
-bool IsRunning(const platform::Store& store, int id) {
-  for (const platform::ProcessEntry& process : Processes(store)) {
+bool IsRunning(const Store& store, int id) {
+  for (const ProcessEntry& process : Processes(store)) {
     if (process.id == id) return true;
   }
   return false;
 }
 
 // Starts the store program at `devicePath`; its id once it is listed, or 0.
-int StartSleeper(const platform::Store& store, std::u16string_view devicePath) {
-  if (!platform::StartStoreProgram(store, devicePath, u"600")) return 0;
-  for (int attempt = 0; attempt < 500; ++attempt, platform::SleepMilliseconds(10)) {
-    for (const platform::ProcessEntry& process : Processes(store)) {
-      const platform::Result<platform::ProcessHandle> handle =
-          platform::ProcessHandle::Open(store, process.id);
+int StartSleeper(const Store& store, std::u16string_view devicePath) {
+  if (!StartStoreProgram(store, devicePath, u"600")) return 0;
+  for (int attempt = 0; attempt < 500; ++attempt, SleepMilliseconds(10)) {
+    for (const ProcessEntry& process : Processes(store)) {
+      const Result<ProcessHandle> handle = ProcessHandle::Open(store, process.id);
       if (handle.Ok() && handle.value.ExecutablePath() == devicePath) {
         return process.id;
       }
@@ -73,10 +71,9 @@ int StartSleeper(const platform::Store& store, std::u16string_view devicePath) {
 }
 
 // Ends every process still running from the store.
-void EndAll(const platform::Store& store) {
-  for (const platform::ProcessEntry& process : Processes(store)) {
-    platform::Result<platform::ProcessHandle> handle =
-        platform::ProcessHandle::Open(store, process.id);
+void EndAll(const Store& store) {
+  for (const ProcessEntry& process : Processes(store)) {
+    Result<ProcessHandle> handle = ProcessHandle::Open(store, process.id);
     if (handle.Ok()) (void)handle.value.Terminate();
   }
 }
@@ -106,14 +103,14 @@ struct TrojanStore {
   Lines Boxes() const {
     Lines boxes;
     for (const ShownBox& box : recorded.boxes.shown) {
-      const bool question = box.buttons == platform::MessageButtons::kYesNo;
+      const bool question = box.buttons == MessageButtons::kYesNo;
       boxes.push_back(box.caption + ": " + box.text + (question ? " (Yes/No)" : ""));
     }
     return boxes;
   }
 
   TempPrefix prefix;
-  const platform::Store& store = prefix.Store();
+  const Store& store = prefix.Store();
   fs::path trojan = InstallSleeper(prefix, "Program Files/Tool/DemoTrojan.exe");
   StopToken stop;
   RecordedScan recorded;
@@ -125,7 +122,6 @@ enum class Way { kBoxes, kNoBoxes, kAnswerNo, kAnswerYes, kSignalRefused, kNoPro
 
 TEST(MemoryScan, EndsTheSuspectThenRemovesItsFileOrAsksOrSaysWhyNot) {
   using enum MemoryScanResult;
-  using platform::MessageAnswer;
   const std::string kill = std::string("Kill Trojan process:") + kTrojanLine;
   const Lines removed = {kill, kTrojanLine, "[1].Found Trojan,Delete successfully:"};
   const Lines noTrojan = {"There's no Trojan in memory!"};
@@ -164,9 +160,9 @@ TEST(MemoryScan, EndsTheSuspectThenRemovesItsFileOrAsksOrSaysWhyNot) {
     TrojanStore trojan;
     const int id = StartSleeper(trojan.store, kTrojanPath);
     ASSERT_NE(id, 0);
-    std::optional<platform::ScopedFault> fault;
-    if (row.way == Way::kSignalRefused) fault.emplace(platform::FaultPoint::kSignal);
-    if (row.way == Way::kNoProcessList) fault.emplace(platform::FaultPoint::kProcessList);
+    std::optional<ScopedFault> fault;
+    if (row.way == Way::kSignalRefused) fault.emplace(FaultPoint::kSignal);
+    if (row.way == Way::kNoProcessList) fault.emplace(FaultPoint::kProcessList);
     if (row.way == Way::kAnswerNo) trojan.recorded.boxes.answers = {MessageAnswer::kNo};
     if (row.way == Way::kAnswerYes) trojan.recorded.boxes.answers = {MessageAnswer::kYes};
     const bool showBoxes =

@@ -35,7 +35,7 @@ TEST(SnapshotThreaded, AReloadNeverDisturbsScansOfTheOldSnapshot) {
   std::atomic<int> started{0};
   std::atomic<bool> stop{false};
   int mismatches[2] = {0, 0};
-  platform::EngineThread scanners[2];
+  EngineThread scanners[2];
   for (int t = 0; t < 2; ++t) {
     ASSERT_TRUE(scanners[t].Start([&, t] {
       const std::shared_ptr<const SignatureDatabase> snapshot = published.Current();
@@ -55,7 +55,7 @@ TEST(SnapshotThreaded, AReloadNeverDisturbsScansOfTheOldSnapshot) {
     ASSERT_EQ(published.Reload(prefix.Store()), LoadResult::kRead);
   }
   stop.store(true);
-  for (platform::EngineThread& scanner : scanners) scanner.Join();
+  for (EngineThread& scanner : scanners) scanner.Join();
   EXPECT_EQ(mismatches[0], 0);
   EXPECT_EQ(mismatches[1], 0);
   const auto latest = published.Current();

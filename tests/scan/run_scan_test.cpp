@@ -58,7 +58,7 @@ class RunScanTest : public ::testing::Test {
 
   static constexpr char kDatabase[] = "Program Files/Quellbrin/VirusDB.dat";
   TempPrefix prefix_;
-  const platform::Store& store_ = prefix_.Store();
+  const Store& store_ = prefix_.Store();
   std::shared_ptr<const SignatureDatabase> database_ = std::make_shared<SignatureDatabase>();
   StopToken stop_;
   std::unique_ptr<RecordedScan> recorded_;
@@ -107,8 +107,8 @@ TEST_F(RunScanTest, TheFastScanRemovesNamedFilesThatHoldASignatureOrSaysItCannot
   Write("Windows/empty.exe", "");
   for (const bool refuse : {true, false}) {
     const fs::path evil = Write("Windows/evil.exe");
-    std::optional<platform::ScopedFault> fault;
-    if (refuse) fault.emplace(platform::FaultPoint::kQuarantineMove);
+    std::optional<ScopedFault> fault;
+    if (refuse) fault.emplace(FaultPoint::kQuarantineMove);
     if (!refuse) fs::permissions(evil, fs::perms::owner_write, fs::perm_options::remove);
     const Lines lines = Run(ScanMode::kFast);
     // A found file leaves out the line that there is no Trojan.
@@ -132,10 +132,10 @@ TEST_F(RunScanTest, AFullScanListsWhatItFoundAndWhatItCouldNotCheckOrRemove) {
   const fs::path large = Write("large.cab", "");
   fs::resize_file(large, limits::kMaxScannedFileBytes + 1);  // sparse: nothing is written
   UseDatabase({});
-  platform::Result<platform::File> holder = platform::File::OpenForRead(
-      store_, u"\\locked.exe", platform::Sharing::kNone);  // another opener's lock
-  ASSERT_EQ(holder.status, platform::FileStatus::kOk);
-  const platform::ScopedFault refuse(platform::FaultPoint::kQuarantineMove);
+  Result<File> holder =
+      File::OpenForRead(store_, u"\\locked.exe", Sharing::kNone);  // another opener's lock
+  ASSERT_EQ(holder.status, FileStatus::kOk);
+  const ScopedFault refuse(FaultPoint::kQuarantineMove);
 
   Lines lines = Run(ScanMode::kFull);
   EXPECT_EQ(outcome_, ScanOutcome::kFinished);
@@ -167,7 +167,7 @@ TEST_F(RunScanTest, AFullScanListsWhatItFoundAndWhatItCouldNotCheckOrRemove) {
 TEST_F(RunScanTest, AFailureOfTheHostEndsTheScanWithItsOutcomeInsteadOfTheProcess) {
   UseDatabase({});
   Write("Windows/evil.exe");
-  const platform::ScopedFault noMemory(platform::FaultPoint::kListingMemory);
+  const ScopedFault noMemory(FaultPoint::kListingMemory);
   const Lines lines = Run(ScanMode::kFull);
   EXPECT_EQ(outcome_, ScanOutcome::kFailed);
   EXPECT_EQ(lines[2], "Scan failed:std::bad_alloc");

@@ -46,7 +46,7 @@ TEST(ScanPauseThreaded, NothingIsRemovedWhilePausedAndResumeOrStopReleasesTheSca
       };
       ScanEvents events = recorded.Events();
       ScanOutcome outcome = ScanOutcome::kFailed;
-      platform::EngineThread scan;
+      EngineThread scan;
       ASSERT_TRUE(scan.Start([&] {
         outcome = RunScan(prefix.Store(), database, ScanMode::kFull, stop, events, recorded.outputs,
                           threads);

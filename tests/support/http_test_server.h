@@ -82,8 +82,8 @@ struct RecordedRequest {
 inline std::string LoopbackUrl(int port) { return "http://127.0.0.1:" + std::to_string(port); }
 
 // Opens a TCP socket bound to 127.0.0.1 on a port the kernel picks.
-inline platform::UniqueFd BoundLoopbackSocket(int& port) {
-  platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+inline UniqueFd BoundLoopbackSocket(int& port) {
+  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -104,7 +104,7 @@ class RefusingPort {
 
  private:
   int port_ = 0;
-  platform::UniqueFd fd_;
+  UniqueFd fd_;
 };
 
 class TestHttpServer {
@@ -114,8 +114,8 @@ class TestHttpServer {
     if (::listen(listener_.Get(), 16) != 0 || ::pipe2(ends.data(), O_CLOEXEC) != 0) {
       throw std::runtime_error("cannot start the test server");
     }
-    wake_ = platform::UniqueFd(ends[0]);
-    stop_ = platform::UniqueFd(ends[1]);
+    wake_ = UniqueFd(ends[0]);
+    stop_ = UniqueFd(ends[1]);
     thread_ = std::thread([this] { Serve(); });
   }
   TestHttpServer(const TestHttpServer&) = delete;
@@ -163,7 +163,7 @@ class TestHttpServer {
 
   void Serve() {
     while (WaitReadable(listener_.Get())) {
-      const platform::UniqueFd client(::accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+      const UniqueFd client(::accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
       if (client.IsValid()) ServeOne(client.Get());
     }
   }
@@ -235,9 +235,9 @@ class TestHttpServer {
   }
 
   int port_ = 0;
-  platform::UniqueFd listener_;
-  platform::UniqueFd wake_;
-  platform::UniqueFd stop_;
+  UniqueFd listener_;
+  UniqueFd wake_;
+  UniqueFd stop_;
   mutable std::mutex mutex_;
   std::map<std::string, ScriptedAnswer> answers_;
   std::vector<RecordedRequest> requests_;

@@ -19,7 +19,7 @@
 
 namespace kv::testing {
 
-inline std::string Utf8(std::u16string_view text) { return platform::Utf16ToUtf8(text); }
+inline std::string Utf8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
 // One event as a short line: "verdict \a.exe infected 1", "action
 // delete-infected \a.exe ok", "finished checked=2 infected=1 ...".
@@ -80,40 +80,37 @@ class RecordingObserver : public ScanObserver {
 };
 
 struct ShownBox {
-  platform::MessageOwner owner;
+  MessageOwner owner;
   std::string text;
   std::string caption;
-  platform::MessageButtons buttons;
-  platform::MessageIcon icon;
+  MessageButtons buttons;
+  MessageIcon icon;
 };
 
 // Answers each box with the next queued answer; with none queued, with the
 // box's most cautious button, as the console face does without input.
-class RecordingBoxes : public platform::MessageBoxes {
+class RecordingBoxes : public MessageBoxes {
  public:
-  platform::MessageAnswer Show(platform::MessageOwner owner, std::u16string_view text,
-                               std::u16string_view caption, platform::MessageButtons buttons,
-                               platform::MessageIcon icon) override {
+  MessageAnswer Show(MessageOwner owner, std::u16string_view text, std::u16string_view caption,
+                     MessageButtons buttons, MessageIcon icon) override {
     shown.push_back({owner, Utf8(text), Utf8(caption), buttons, icon});
     if (!answers.empty()) {
-      const platform::MessageAnswer answer = answers.front();
+      const MessageAnswer answer = answers.front();
       answers.pop_front();
       return answer;
     }
-    using platform::MessageAnswer;
-    if (buttons == platform::MessageButtons::kOk) return MessageAnswer::kOk;
-    return buttons == platform::MessageButtons::kYesNo ? MessageAnswer::kNo
-                                                       : MessageAnswer::kCancel;
+    if (buttons == MessageButtons::kOk) return MessageAnswer::kOk;
+    return buttons == MessageButtons::kYesNo ? MessageAnswer::kNo : MessageAnswer::kCancel;
   }
 
   std::vector<ShownBox> shown;
-  std::deque<platform::MessageAnswer> answers;
+  std::deque<MessageAnswer> answers;
 };
 
 // 2010/7/5 09:03:05, always.
 class FixedClock : public ScanClock {
  public:
-  platform::LocalTime Now() const override { return {2010, 7, 5, 9, 3, 5}; }
+  LocalTime Now() const override { return {2010, 7, 5, 9, 3, 5}; }
   void Pause(int milliseconds) const override { pauses.push_back(milliseconds); }
 
   mutable std::vector<int> pauses;

@@ -20,16 +20,14 @@ class ScopedEnvironment {
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
   ~ScopedEnvironment() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      it->second ? (void)platform::SetEnvironment(it->first, *it->second)
-                 : (void)platform::UnsetEnvironment(it->first);
+      it->second ? (void)SetEnvironment(it->first, *it->second) : (void)UnsetEnvironment(it->first);
     }
   }
 
   // Sets `name` to `value`, or unsets it for nullopt.
   ScopedEnvironment& Set(const std::string& name, const std::optional<std::string>& value) {
-    saved_.emplace_back(name, platform::GetEnvironment(name));
-    const bool done =
-        value ? platform::SetEnvironment(name, *value) : platform::UnsetEnvironment(name);
+    saved_.emplace_back(name, GetEnvironment(name));
+    const bool done = value ? SetEnvironment(name, *value) : UnsetEnvironment(name);
     if (!done) throw std::runtime_error("cannot set " + name);
     return *this;
   }

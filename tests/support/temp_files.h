@@ -1,6 +1,6 @@
 // Real files for tests: TempDir, a fresh directory removed with everything
 // in it when the test ends; TempPrefix, a TempDir that is also a device
-// prefix, with the platform::Store opened on it that the store calls take;
+// prefix, with the kv::Store opened on it that the store calls take;
 // and whole file reads and writes. Tests run against real files rather than
 // stand-ins, and never touch the user's own handset nor the environment.
 #pragma once
@@ -55,12 +55,12 @@ class TempDir {
 class TempPrefix : public TempDir {
  public:
   TempPrefix() {
-    platform::Result<platform::Store> opened = platform::Store::Open(Path());
+    Result<kv::Store> opened = kv::Store::Open(Path());
     if (!opened.Ok()) throw std::runtime_error("cannot open the store");
     store_ = std::move(opened.value);
   }
 
-  const platform::Store& Store() const { return store_; }
+  const kv::Store& Store() const { return store_; }
   std::filesystem::path StorePath() const { return store_.StorePath(); }
 
   // Writes the host file `relative` under the store; returns its host path.
@@ -71,7 +71,7 @@ class TempPrefix : public TempDir {
   }
 
  private:
-  platform::Store store_;
+  kv::Store store_;
 };
 
 }  // namespace kv::testing

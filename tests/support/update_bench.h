@@ -65,7 +65,7 @@ class UpdateBench : public ::testing::Test {
     oldSnapshot_ = database_.Current();
     ASSERT_EQ(oldSnapshot_->Version(), 100);
   }
-  void TearDown() override { platform::ClearFaults(); }
+  void TearDown() override { ClearFaults(); }
 
   UpdateContext Context(const std::string& server, const HttpTimeouts& timeouts = kPatient) {
     return {.store = prefix_.Store(),

@@ -147,7 +147,7 @@ const std::string kDeleteUsage = " (usage: tarnreg delete KEY [/v NAME | /ve | /
 TEST(TarnregUsage, ReportsEveryUsageErrorAsOneLineWithStatus2AndTouchesNoPrefix) {
   const ToolPrefix prefix;
   const std::filesystem::path unborn = prefix.Path() / "unborn";
-  platform::SetEnvironment("KESTRELVOX_PREFIX", unborn.string());
+  SetEnvironment("KESTRELVOX_PREFIX", unborn.string());
   const std::string dwordProblem = "' is not a number from 0 to 4294967295 (or 0x hex)";
   const std::string keyProblem = "' (empty name, control character or invalid UTF-8)";
   // clang-format off

@@ -274,9 +274,9 @@ class TarnscanQuarantine : public ::testing::Test {
     WriteFile(prefix_.StorePath() / relative, bytes);
     std::u16string path = u"\\";
     for (const char c : relative) path += c == '/' ? u'\\' : static_cast<char16_t>(c);
-    const platform::QuarantineResult result =
-        platform::QuarantineStoreFile(prefix_.Store(), path, {u"Trojan.A", u"autocheck"});
-    EXPECT_EQ(result.status, platform::QuarantineStatus::kQuarantined);
+    const QuarantineResult result =
+        QuarantineStoreFile(prefix_.Store(), path, {u"Trojan.A", u"autocheck"});
+    EXPECT_EQ(result.status, QuarantineStatus::kQuarantined);
     return result.id;
   }
 
@@ -361,7 +361,7 @@ TEST_F(TarnscanQuarantine, NamesTheHostsCauseWhenTheQuarantineCannotBeOpened) {
 TEST(TarnscanUsage, EachKindOfUsageErrorIsOneLineWithStatus2) {
   const ToolPrefix prefix;
   const fs::path unborn = prefix.Path() / "unborn";
-  platform::SetEnvironment("KESTRELVOX_PREFIX", unborn.string());
+  SetEnvironment("KESTRELVOX_PREFIX", unborn.string());
   const std::string scan = " (usage: tarnscan scan [OPTIONS] PATH...)";
   const std::string list = " (usage: tarnscan quarantine list [--format text|ndjson])";
   const std::string restore = " (usage: tarnscan quarantine restore ID [--to HOST-PATH])";

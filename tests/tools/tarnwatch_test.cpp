@@ -41,11 +41,10 @@ TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
   EXPECT_FALSE(fs::exists(handset.StorePath() / "Windows/evil.dll"));
 
   // Both went to the quarantine with their records.
-  const platform::Result<platform::QuarantineListing> listed =
-      platform::ListQuarantine(handset.Store());
+  const Result<QuarantineListing> listed = ListQuarantine(handset.Store());
   ASSERT_TRUE(listed.Ok());
   std::vector<std::u16string> records;
-  for (const platform::QuarantineItem& item : listed.value.items) {
+  for (const QuarantineItem& item : listed.value.items) {
     records.push_back(item.record.path + u" " + item.record.signature + u" " +
                       item.record.scanMode);
   }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 TEST(HandsetScreen, ReadsWidthByHeightAndNothingElse) {
@@ -19,4 +19,4 @@ TEST(HandsetScreen, ReadsWidthByHeightAndNothingElse) {
 }
 
 }  // namespace
-}  // namespace kv::ui
+}  // namespace kv

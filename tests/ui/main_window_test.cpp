@@ -16,17 +16,15 @@
 namespace kv::testing {
 namespace {
 
-using platform::MessageAnswer;
-
 class MainWindowTest : public ::testing::Test {
  protected:
   SkinnedPrefix prefix_;
   PublishedDatabase database_;
   RegistryHive hive_{HivePath(prefix_.Store())};
   DataConnection connection_;
-  ui::ScanRunner runner_;
+  ScanRunner runner_;
   FixedClock clock_;
-  ui::ScanServices scans_{
+  ScanServices scans_{
       prefix_.Store(), runner_, clock_,
       [this](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
         scanned_.push_back(mode);
@@ -38,18 +36,18 @@ class MainWindowTest : public ::testing::Test {
   std::vector<ScanMode> scanned_;
   RecordingBoxes boxes_;
   std::vector<int> ended_;
-  const ui::UiContext context_ = ContextFor(240, 320, boxes_);
-  ui::MainWindowServices services_{
+  const UiContext context_ = ContextFor(240, 320, boxes_);
+  MainWindowServices services_{
       prefix_.Store(), database_,     hive_,  nullptr,
       connection_,     std::string(), scans_, [this](int code) { ended_.push_back(code); }};
 };
 
 TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
-  ui::MainWindow window(context_, services_);
+  MainWindow window(context_, services_);
   boxes_.answers = {MessageAnswer::kCancel};
   window.OnCommand(ids::kFullScan);
   ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].buttons, platform::MessageButtons::kOkCancel);
+  EXPECT_EQ(boxes_.shown[0].buttons, MessageButtons::kOkCancel);
   EXPECT_TRUE(scanned_.empty());
   EXPECT_FALSE(runner_.IsBusy());
 
@@ -58,7 +56,7 @@ TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
   boxes_.answers = {MessageAnswer::kOk};
   QTimer back;
   QObject::connect(&back, &QTimer::timeout, [] {
-    if (auto* dialog = dynamic_cast<ui::ScanDialog*>(QApplication::activeModalWidget())) {
+    if (auto* dialog = dynamic_cast<ScanDialog*>(QApplication::activeModalWidget())) {
       dialog->OnCommand(ids::kBack);
     }
   });
@@ -70,14 +68,13 @@ TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
 
 TEST_F(MainWindowTest, TheQuarantineCommandOpensItsDialogUntilBack) {
   prefix_.WriteStoreFile("evil.exe", "MZ");
-  const std::string id =
-      platform::QuarantineStoreFile(prefix_.Store(), u"\\evil.exe", {u"Trojan.A", u""}).id;
-  ui::MainWindow window(context_, services_);
+  const std::string id = QuarantineStoreFile(prefix_.Store(), u"\\evil.exe", {u"Trojan.A", u""}).id;
+  MainWindow window(context_, services_);
   std::vector<std::string> seen;
   QTimer back;
   QObject::connect(&back, &QTimer::timeout, [&] {
-    if (auto* dialog = dynamic_cast<ui::QuarantineDialog*>(QApplication::activeModalWidget())) {
-      for (const ui::QuarantineLine& line : dialog->Lines()) seen.push_back(line.item.record.id);
+    if (auto* dialog = dynamic_cast<QuarantineDialog*>(QApplication::activeModalWidget())) {
+      for (const QuarantineLine& line : dialog->Lines()) seen.push_back(line.item.record.id);
       EXPECT_TRUE(PressSoftKey(dialog, ids::kBack));
     }
   });
@@ -87,7 +84,7 @@ TEST_F(MainWindowTest, TheQuarantineCommandOpensItsDialogUntilBack) {
 }
 
 TEST_F(MainWindowTest, ExitEndsTheProcessWithZeroAndDropsTheBanner) {
-  ui::MainWindow window(context_, services_);
+  MainWindow window(context_, services_);
   window.OnCommand(ids::kCancel);
   window.OnCommand(ids::kOk);
   EXPECT_EQ(ended_, (std::vector<int>{0, 0}));
@@ -95,7 +92,7 @@ TEST_F(MainWindowTest, ExitEndsTheProcessWithZeroAndDropsTheBanner) {
 }
 
 TEST_F(MainWindowTest, AWindowSystemCloseEndsTheLoopWithOne) {
-  ui::MainWindow window(context_, services_);
+  MainWindow window(context_, services_);
   window.show();
   QTimer::singleShot(0, &window, [&] { window.close(); });
   EXPECT_EQ(QApplication::exec(), 1);
@@ -105,7 +102,7 @@ TEST_F(MainWindowTest, AWindowSystemCloseEndsTheLoopWithOne) {
 // Arrows and Tab move the focus over the buttons, the focused one wears
 // the ring, Return clicks it, and F1 presses the left soft key (Exit).
 TEST_F(MainWindowTest, TheKeyboardMovesTheFocusActivatesAndPressesTheSoftKeys) {
-  ui::MainWindow window(context_, services_);
+  MainWindow window(context_, services_);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   std::vector<int> clicked;
@@ -156,7 +153,7 @@ TEST_F(MainWindowTest, TheDatabaseLineIsRenewedByAnUpdateRunOnAWorker) {
                 {200, "200\r\n", ScriptedAnswer::Ending::kWhole, std::chrono::milliseconds(300)});
   server.Answer(kDatabasePath, {200, kNewDatabase});
   services_.updateServer = server.Url();
-  ui::MainWindow window(context_, services_);
+  MainWindow window(context_, services_);
   EXPECT_EQ(window.DatabaseLine()->text(), QStringLiteral("VirusDB 100 \u00B7 2 signatures"));
   EXPECT_LT(window.DatabaseLine()->geometry().top(), window.height());
   EXPECT_GE(window.DatabaseLine()->geometry().top(),

@@ -15,10 +15,6 @@
 namespace kv::testing {
 namespace {
 
-using platform::MessageAnswer;
-using platform::MessageButtons;
-using platform::MessageIcon;
-
 // Until a box shows, looks for it on the GUI thread; then lets `look` see
 // it and presses `button`.
 void AnswerNextBox(QMessageBox::StandardButton button,
@@ -48,7 +44,7 @@ TEST(QtMessageBoxes, TheAskerGetsTheButtonPressedOnTheGuiThread) {
       {MessageButtons::kYesNo, QMessageBox::No, MessageAnswer::kNo, false},
       {MessageButtons::kYesNoCancel, QMessageBox::Cancel, MessageAnswer::kCancel, false},
   };
-  ui::QtMessageBoxes boxes;
+  QtMessageBoxes boxes;
   for (const AnswerRow& row : rows) {
     SCOPED_TRACE(static_cast<int>(row.answer));
     QString text;
@@ -86,7 +82,7 @@ TEST(QtMessageBoxes, FitTheHandsetScreenAtBothSizes) {
   const struct { int width, height; } screens[] = {{240, 320}, {480, 640}};
   for (const auto& screen : screens) {
     SCOPED_TRACE(screen.width);
-    ui::QtMessageBoxes boxes(ui::HandsetScreen{screen.width, screen.height});
+    QtMessageBoxes boxes(HandsetScreen{screen.width, screen.height});
     QWidget window;
     window.setFixedSize(screen.width, screen.height);
     window.show();

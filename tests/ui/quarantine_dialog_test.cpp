@@ -15,8 +15,7 @@
 namespace kv::testing {
 namespace {
 
-using platform::MessageAnswer;
-using State = platform::QuarantineItemState;
+using State = QuarantineItemState;
 
 // Bytes a text copy would mangle: NUL, CR LF, high bytes.
 constexpr char kEvilLiteral[] = "MZ\x90\0\r\n\xff\xfe evil";
@@ -26,16 +25,16 @@ const std::string kEvilBytes(kEvilLiteral, sizeof kEvilLiteral - 1);
 std::string Quarantine(const TempPrefix& prefix, const std::string& relative,
                        std::u16string_view signature) {
   prefix.WriteStoreFile(relative, kEvilBytes);
-  std::u16string path = u"\\" + platform::Utf8ToUtf16(relative);
+  std::u16string path = u"\\" + Utf8ToUtf16(relative);
   std::replace(path.begin(), path.end(), u'/', u'\\');
-  return platform::QuarantineStoreFile(prefix.Store(), path, {signature, u"interactive"}).id;
+  return QuarantineStoreFile(prefix.Store(), path, {signature, u"interactive"}).id;
 }
 
 class QuarantineDialogTest : public ::testing::Test {
  protected:
   SkinnedPrefix prefix_;
   RecordingBoxes boxes_;
-  ui::UiContext context_ = ContextFor(240, 320, boxes_);
+  UiContext context_ = ContextFor(240, 320, boxes_);
 };
 
 QString LocalMinute(const std::string& utc) {
@@ -49,18 +48,17 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
   const std::string gone = Quarantine(prefix_, "gone.exe", u"Trojan.G");
   const std::string newer = Quarantine(prefix_, "My Documents/game.cab", u"Trojan.B");
   const std::string restored = Quarantine(prefix_, "back.exe", u"Trojan.R");
-  ASSERT_EQ(platform::RestoreQuarantineItem(prefix_.Store(), restored).change,
-            platform::QuarantineChange::kDone);
+  ASSERT_EQ(RestoreQuarantineItem(prefix_.Store(), restored).change, QuarantineChange::kDone);
   std::filesystem::remove(prefix_.Path() / "quarantine" / gone);
 
-  ui::QuarantineDialog dialog(context_, prefix_.Store(), nullptr);
+  QuarantineDialog dialog(context_, prefix_.Store(), nullptr);
   const std::vector<std::string> ids = {newer, gone, older};
   const QString texts[] = {QStringLiteral("\\My Documents\\game.cab\nTrojan.B  %1"),
                            QStringLiteral("\\gone.exe\nTrojan.G  %1 (missing)"),
                            QStringLiteral("\\Windows\\evil.exe\nTrojan.A  %1")};
   ASSERT_EQ(dialog.List()->count(), 3);
   for (int i = 0; i < 3; ++i) {
-    const platform::QuarantineRecord& record = dialog.Lines()[i].item.record;
+    const QuarantineRecord& record = dialog.Lines()[i].item.record;
     EXPECT_EQ(record.id, ids[i]);
     EXPECT_EQ(dialog.List()->item(i)->text(), texts[i].arg(LocalMinute(record.time)));
   }
@@ -74,13 +72,12 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
 // A signature too long for the line is cut; the time and the path are not.
 TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
   (void)Quarantine(prefix_, "evil.exe", u"Trojan.With.A.Very.Long.Family.Name");
-  const platform::Result<platform::QuarantineListing> listed =
-      platform::ListQuarantine(prefix_.Store());
+  const Result<QuarantineListing> listed = ListQuarantine(prefix_.Store());
   ASSERT_TRUE(listed.Ok());
-  const platform::QuarantineListing& listing = listed.value;
+  const QuarantineListing& listing = listed.value;
   const QFontMetrics metrics(QApplication::font());
   const int width = metrics.horizontalAdvance(QStringLiteral("Trojan.With  2026/12/7 05:08"));
-  const auto lines = ui::QuarantineLines(listing, metrics, width);
+  const auto lines = QuarantineLines(listing, metrics, width);
   ASSERT_EQ(lines.size(), 1u);
   const QString time = LocalMinute(lines[0].item.record.time);
   const QStringList parts = lines[0].text.split(u'\n');
@@ -125,21 +122,20 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
       std::filesystem::remove(prefix.StorePath() / "Windows");
     RecordingBoxes boxes;
     boxes.answers = {row.answer};
-    const ui::UiContext context = ContextFor(240, 320, boxes);
-    ui::QuarantineDialog dialog(context, prefix.Store(), nullptr);
+    const UiContext context = ContextFor(240, 320, boxes);
+    QuarantineDialog dialog(context, prefix.Store(), nullptr);
 
     ASSERT_TRUE(PressSoftKey(&dialog, row.command));
     std::vector<std::string> shown;
     for (const ShownBox& box : boxes.shown) shown.push_back(box.text);
     ASSERT_EQ(shown.size(), row.told.empty() ? 1u : 2u);
-    EXPECT_EQ(boxes.shown[0].buttons, platform::MessageButtons::kYesNo);
+    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::kYesNo);
     EXPECT_TRUE(shown[0].ends_with("\n" + path)) << shown[0];
     EXPECT_EQ(shown.back(), row.told.empty() ? shown[0] : row.told);
 
-    const platform::Result<platform::QuarantineListing> read =
-        platform::ListQuarantine(prefix.Store());
+    const Result<QuarantineListing> read = ListQuarantine(prefix.Store());
     ASSERT_TRUE(read.Ok());
-    const platform::QuarantineListing& listing = read.value;
+    const QuarantineListing& listing = read.value;
     ASSERT_EQ(listing.items.size(), 1u);
     EXPECT_EQ(listing.items[0].record.id, id);
     EXPECT_EQ(listing.items[0].state, row.state);

@@ -27,8 +27,6 @@
 namespace kv::testing {
 namespace {
 
-using platform::MessageAnswer;
-
 void PumpUntil(const std::function<bool()>& done) {
   while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
@@ -43,9 +41,8 @@ void PumpFor(int milliseconds) {
 // at the window before answering.
 class AskingBoxes : public RecordingBoxes {
  public:
-  platform::MessageAnswer Show(platform::MessageOwner owner, std::u16string_view text,
-                               std::u16string_view caption, platform::MessageButtons buttons,
-                               platform::MessageIcon icon) override {
+  MessageAnswer Show(MessageOwner owner, std::u16string_view text, std::u16string_view caption,
+                     MessageButtons buttons, MessageIcon icon) override {
     if (whileAsked) whileAsked();
     return RecordingBoxes::Show(owner, text, caption, buttons, icon);
   }
@@ -58,8 +55,8 @@ class ScanDialogTest : public ::testing::Test {
  protected:
   // A scan that sends the events of `script` to the dialog and to the
   // store's log writer, as the program's scan does.
-  ui::ScanServices Services(Script script) {
-    return ui::ScanServices{
+  ScanServices Services(Script script) {
+    return ScanServices{
         prefix_.Store(), runner_, clock_,
         [this, script](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
           ScanLogWriter log(prefix_.Store());
@@ -80,11 +77,11 @@ class ScanDialogTest : public ::testing::Test {
     };
   }
 
-  void AwaitStatus(const ui::ScanDialog& dialog) {
+  void AwaitStatus(const ScanDialog& dialog) {
     PumpUntil([&] { return dialog.StatusLine()->text() == QStringLiteral("\\Windows\\calc.exe"); });
   }
 
-  std::vector<std::string> ListLines(const ui::ScanDialog& dialog) const {
+  std::vector<std::string> ListLines(const ScanDialog& dialog) const {
     std::vector<std::string> lines;
     for (int i = 0; i < dialog.List()->count(); ++i) {
       lines.push_back(dialog.List()->item(i)->text().toStdString());
@@ -96,7 +93,7 @@ class ScanDialogTest : public ::testing::Test {
     std::vector<std::u16string> lines;
     (void)ReadLogLines(prefix_.Store(), kLogPath, limits::kLogViewLineUnits, lines);
     std::vector<std::string> records;
-    for (const std::u16string& line : lines) records.push_back(platform::Utf16ToUtf8(line));
+    for (const std::u16string& line : lines) records.push_back(Utf16ToUtf8(line));
     return records;
   }
 
@@ -105,17 +102,17 @@ class ScanDialogTest : public ::testing::Test {
   }
 
   SkinnedPrefix prefix_;
-  ui::ScanRunner runner_;
+  ScanRunner runner_;
   FixedClock clock_;
   AskingBoxes boxes_;
-  ui::UiContext context_ = ContextFor(240, 320, boxes_);
+  UiContext context_ = ContextFor(240, 320, boxes_);
   std::binary_semaphore go_{0};
 };
 
 // The lines' texts are the scan's (tests/scan); the dialog shows them
 // newest first under its summary, with the progress of the counted files.
 TEST_F(ScanDialogTest, ListsTheLogsLinesNewestFirstUnderTheSummary) {
-  ui::ScanServices services = Services([](ScanEvents& events) {
+  ScanServices services = Services([](ScanEvents& events) {
     events.Send(ScanCounted{1});
     events.Send(FileChecking{u"\\Windows\\calc.exe"});
     events.Send(FileVerdict{u"\\Windows\\calc.exe", Verdict::Clean(), {}, 10});
@@ -127,7 +124,7 @@ TEST_F(ScanDialogTest, ListsTheLogsLinesNewestFirstUnderTheSummary) {
         ActionKind::kDeleteInfected, u"\\Storage Card\\bad.cab", "Evil", false, false, {}});
     Finish(events);
   });
-  ui::ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
+  ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
   runner_.WaitUntilIdle();
 
   std::vector<std::string> shown = LogRecords();
@@ -143,8 +140,8 @@ TEST_F(ScanDialogTest, ListsTheLogsLinesNewestFirstUnderTheSummary) {
 }
 
 TEST_F(ScanDialogTest, BackDuringAScanAsksToStopFirstAndClosesAfterIt) {
-  ui::ScanServices services = Services(Held([](ScanEvents& events) { Finish(events); }));
-  ui::ScanDialog dialog(context_, services, ScanMode::kMemory, nullptr);
+  ScanServices services = Services(Held([](ScanEvents& events) { Finish(events); }));
+  ScanDialog dialog(context_, services, ScanMode::kMemory, nullptr);
   dialog.show();
   AwaitStatus(dialog);
 
@@ -169,7 +166,7 @@ TEST_F(ScanDialogTest, TheStopQuestionHoldsTheScanThenNoLetsItGoOnAndYesStopsIt)
     SCOPED_TRACE(answer == MessageAnswer::kNo ? "No" : "Yes");
     std::filesystem::remove(prefix_.StorePath() / "Runeskop.log");
     const StopToken* seen = nullptr;
-    ui::ScanServices services = Services(Held([&seen](ScanEvents& events) {
+    ScanServices services = Services(Held([&seen](ScanEvents& events) {
       seen->WaitWhilePaused();
       events.Send(ActionTaken{
           ActionKind::kDeleteInfected, u"\\Windows\\late.exe", "Evil", true, false, {}});
@@ -181,7 +178,7 @@ TEST_F(ScanDialogTest, TheStopQuestionHoldsTheScanThenNoLetsItGoOnAndYesStopsIt)
       seen = &stop;
       run(mode, stop, view, outputs);
     };
-    ui::ScanDialog dialog(context_, services, ScanMode::kFast, nullptr);
+    ScanDialog dialog(context_, services, ScanMode::kFast, nullptr);
     dialog.show();
     AwaitStatus(dialog);
     boxes_.answers = {answer};
@@ -196,7 +193,7 @@ TEST_F(ScanDialogTest, TheStopQuestionHoldsTheScanThenNoLetsItGoOnAndYesStopsIt)
     EXPECT_EQ(seen->IsStopped(), answer == MessageAnswer::kYes);
     ASSERT_EQ(boxes_.shown.size(), 1u);
     EXPECT_EQ(boxes_.shown[0].text, "Scan is running,stop it?");
-    EXPECT_EQ(boxes_.shown[0].buttons, platform::MessageButtons::kYesNo);
+    EXPECT_EQ(boxes_.shown[0].buttons, MessageButtons::kYesNo);
     boxes_.shown.clear();
     runner_.WaitUntilIdle();
     const std::vector<std::string> records = LogRecords();
@@ -208,14 +205,14 @@ TEST_F(ScanDialogTest, TheStopQuestionHoldsTheScanThenNoLetsItGoOnAndYesStopsIt)
 
 TEST_F(ScanDialogTest, ALongLineIsElidedWithItsFullTextAsTooltipAndWholeWhenSelected) {
   const std::u16string path = u"\\Storage Card\\Program Files\\Some Vendor\\Game Data\\levels.dat";
-  ui::ScanServices services = Services([&path](ScanEvents& events) {
+  ScanServices services = Services([&path](ScanEvents& events) {
     events.Send(FileVerdict{path, Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
     Finish(events);
   });
-  ui::ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
+  ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
   runner_.WaitUntilIdle();
   QListWidget& list = *dialog.List();
-  const QString full = QStringLiteral("Can not check:") + ui::ToQString(path);
+  const QString full = QStringLiteral("Can not check:") + ToQString(path);
   const QList<QListWidgetItem*> found = list.findItems(full, Qt::MatchExactly);
   ASSERT_EQ(found.size(), 1);
   QListWidgetItem* line = found[0];
@@ -237,13 +234,12 @@ TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
     ASSERT_EQ(AppendLogRecord(prefix_.Store(), kLogPath, record), LogAppendResult::kAppended);
   }
   const std::string before = ReadFile(prefix_.StorePath() / "Runeskop.log");
-  platform::Result<platform::File> opened =
-      platform::File::OpenForAppend(prefix_.Store(), kLogPath);
-  ASSERT_EQ(opened.status, platform::FileStatus::kOk);
-  platform::File& writer = opened.value;
-  ASSERT_EQ(writer.Lock(platform::Sharing::kNone, {}), platform::LockStatus::kLocked);
-  ui::ScanServices services = Services({});
-  ui::ScanDialog dialog(context_, services, ScanMode::kLogView, nullptr);
+  Result<File> opened = File::OpenForAppend(prefix_.Store(), kLogPath);
+  ASSERT_EQ(opened.status, FileStatus::kOk);
+  File& writer = opened.value;
+  ASSERT_EQ(writer.Lock(Sharing::kNone, {}), LockStatus::kLocked);
+  ScanServices services = Services({});
+  ScanDialog dialog(context_, services, ScanMode::kLogView, nullptr);
   EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("The Log:"));
   int ticks = 0;
   QTimer timer;

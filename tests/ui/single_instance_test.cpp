@@ -18,7 +18,7 @@ int CheckFromAnotherStart(const std::filesystem::path& run, bool hide, int& paus
   std::atomic<bool> done{false};
   int result = -1;
   std::thread second([&] {
-    ui::SingleInstance instance(run, QStringLiteral("Kestrelvox"), [&](int) { ++pauses; });
+    SingleInstance instance(run, QStringLiteral("Kestrelvox"), [&](int) { ++pauses; });
     result = instance.Check(hide);
     done = true;
   });
@@ -32,9 +32,9 @@ TEST(SingleInstance, ASecondStartBringsTheFirstForwardAndEndsWithOne) {
   const auto run = dir.Path() / "run";
   int broughtForward = 0;
   {
-    ui::SingleInstance first(run, QStringLiteral("Kestrelvox"), [](int) {});
+    SingleInstance first(run, QStringLiteral("Kestrelvox"), [](int) {});
     first.SetBringForward([&] { ++broughtForward; });
-    ASSERT_EQ(first.Check(false), ui::kFirstInstance);
+    ASSERT_EQ(first.Check(false), kFirstInstance);
 
     int pauses = 0;
     EXPECT_EQ(CheckFromAnotherStart(run, false, pauses), 1);
@@ -45,31 +45,30 @@ TEST(SingleInstance, ASecondStartBringsTheFirstForwardAndEndsWithOne) {
     EXPECT_EQ(pauses, 0);
   }
   // Once the first is gone, the next start is the first again.
-  ui::SingleInstance next(run, QStringLiteral("Kestrelvox"), [](int) {});
-  EXPECT_EQ(next.Check(false), ui::kFirstInstance);
+  SingleInstance next(run, QStringLiteral("Kestrelvox"), [](int) {});
+  EXPECT_EQ(next.Check(false), kFirstInstance);
 }
 
 TEST(SingleInstance, AFirstInstanceThatNeverAnswersCostsTwentyFiveTries) {
   TempDir dir;
-  platform::InstanceLock held;
-  ASSERT_EQ(held.Acquire(dir.Path() / "run" / "Kestrelvox.lock"), platform::LockAttempt::kAcquired);
+  InstanceLock held;
+  ASSERT_EQ(held.Acquire(dir.Path() / "run" / "Kestrelvox.lock"), LockAttempt::kAcquired);
   int pauses = 0;
-  ui::SingleInstance second(dir.Path() / "run", QStringLiteral("Kestrelvox"),
-                            [&](int milliseconds) {
-                              EXPECT_EQ(milliseconds, 100);
-                              ++pauses;
-                            });
-  EXPECT_EQ(second.Check(false), ui::kFirstInstance);
+  SingleInstance second(dir.Path() / "run", QStringLiteral("Kestrelvox"), [&](int milliseconds) {
+    EXPECT_EQ(milliseconds, 100);
+    ++pauses;
+  });
+  EXPECT_EQ(second.Check(false), kFirstInstance);
   EXPECT_EQ(pauses, 25);
 }
 
 TEST(SingleInstance, ANameTakenByAFolderOrNoNameIsAnError) {
   TempDir dir;
   std::filesystem::create_directories(dir.Path() / "run" / "Kestrelvox.lock");
-  ui::SingleInstance taken(dir.Path() / "run", QStringLiteral("Kestrelvox"), [](int) {});
-  EXPECT_EQ(taken.Check(false), ui::kInstanceNameTaken);
-  ui::SingleInstance unnamed(dir.Path() / "run", QString(), [](int) {});
-  EXPECT_EQ(unnamed.Check(false), ui::kInstanceCheckFailed);
+  SingleInstance taken(dir.Path() / "run", QStringLiteral("Kestrelvox"), [](int) {});
+  EXPECT_EQ(taken.Check(false), kInstanceNameTaken);
+  SingleInstance unnamed(dir.Path() / "run", QString(), [](int) {});
+  EXPECT_EQ(unnamed.Check(false), kInstanceCheckFailed);
 }
 
 }  // namespace

@@ -10,8 +10,7 @@
 namespace kv::testing {
 namespace {
 
-using ui::SkinButton;
-using State = ui::SkinButtonWidget::State;
+using State = SkinButtonWidget::State;
 
 constexpr int kMemoryTall = 6535;
 
@@ -34,7 +33,7 @@ class SkinButtonTest : public ::testing::Test {
   SkinnedPrefix prefix_;
   QWidget parent_;
   SkinButton button_;
-  ui::SkinButtonWidget* widget_ = nullptr;
+  SkinButtonWidget* widget_ = nullptr;
 };
 
 TEST_F(SkinButtonTest, PressedWhileHeldOverItNormalWhenSlidOffAndPressedWhenBack) {
@@ -93,7 +92,7 @@ TEST(SkinButtonCreate, NegativeIndentMakesNoButtonAndTheWidgetGoesWithItsButton)
 TEST(SkinPanelCaption, KeepsSixtyThreeCharactersAndEndsInAnEllipsisWhenCut) {
   SkinnedPrefix prefix;
   QWidget parent;
-  ui::SkinPanel panel;
+  SkinPanel panel;
   panel.SetCaption(QString(80, QLatin1Char('W')), 12, 4, 12);
   ASSERT_TRUE(panel.Create(&parent, QRect(0, 0, 120, 40), 5004, 6565));
   EXPECT_EQ(panel.Widget()->Caption().text.size(), 63);
@@ -103,10 +102,10 @@ TEST(SkinPanelCaption, KeepsSixtyThreeCharactersAndEndsInAnEllipsisWhenCut) {
 
 TEST(SkinLibraryLoad, MissingOrForeignBundleLoadsNothing) {
   TempPrefix prefix;
-  ui::SkinLibrary missing;
+  SkinLibrary missing;
   EXPECT_FALSE(missing.Load(prefix.Store()));
   prefix.WriteStoreFile("Program Files/Quellbrin/mainskin.dll", "MZ not a bundle");
-  ui::SkinLibrary foreign;
+  SkinLibrary foreign;
   EXPECT_FALSE(foreign.Load(prefix.Store()));
   EXPECT_FALSE(foreign.IsLoaded());
 }

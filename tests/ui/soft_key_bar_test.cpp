@@ -22,7 +22,7 @@ TEST(SoftKeyBar, MainMenuOpensAboveItsKeyInsideTheWindow) {
   auto* place = new QWidget(&window);
   place->setGeometry(0, 294, 240, 26);
   RecordingBoxes boxes;
-  QWidget* bar = ui::CreateSoftKeyBar(
+  QWidget* bar = CreateSoftKeyBar(
       place, ids::kMainMenu, [](int) {}, boxes, nullptr);
   ASSERT_NE(bar, nullptr);
   auto* menuKey = bar->findChild<QPushButton*>(QStringLiteral("popup"));
@@ -55,7 +55,7 @@ TEST(SoftKeyBar, AMissingMenuShowsTheFailureBoxAndMakesNoBar) {
   QWidget place;
   RecordingBoxes boxes;
   QWidget owner;
-  EXPECT_EQ(ui::CreateSoftKeyBar(
+  EXPECT_EQ(CreateSoftKeyBar(
                 &place, 999, [](int) {}, boxes, &owner),
             nullptr);
   ASSERT_EQ(boxes.shown.size(), 1u);

@@ -30,12 +30,12 @@ class SkinnedPrefix : public TempPrefix {
   bool SkinLoaded() const { return loaded_; }
 
  private:
-  ui::SkinLibrary skin_;
+  SkinLibrary skin_;
   bool loaded_ = false;
 };
 
-inline ui::UiContext ContextFor(int width, int height, platform::MessageBoxes& boxes) {
-  return ui::UiContext{ui::HandsetScreen{width, height}, boxes};
+inline UiContext ContextFor(int width, int height, MessageBoxes& boxes) {
+  return UiContext{HandsetScreen{width, height}, boxes};
 }
 
 // A stylus event at `point` of `widget`, held from the press to the release.

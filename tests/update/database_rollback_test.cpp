@@ -69,7 +69,7 @@ TEST_F(DatabaseRollbackThreaded, RollbackNeedsAKeptCopyThatLoads) {
   EXPECT_EQ(report.refusal.reason, DatabaseRefusal::Reason::kNoCharacterSignature);
   EXPECT_EQ(DatabaseOnDisk(), kOldDatabase);
   WriteFile(DatabaseFolder() / "VirusDB.dat.old", kNewDatabase);
-  platform::FailNext(platform::FaultPoint::kRename);
+  FailNext(FaultPoint::kRename);
   EXPECT_EQ(RollBackVirusDatabase(Context(""), report), UpdateResult::kFailed);
   EXPECT_EQ(report.cause, UpdateCause::kWriteFailed);
   EXPECT_EQ(DatabaseOnDisk(), kOldDatabase);

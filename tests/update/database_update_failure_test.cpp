@@ -17,7 +17,6 @@ namespace kv::testing {
 namespace {
 
 using Ending = ScriptedAnswer::Ending;
-using platform::FaultPoint;
 using Reason = DatabaseRefusal::Reason;
 
 class DatabaseUpdateFailureThreaded : public UpdateBench {
@@ -98,12 +97,12 @@ TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
     TestHttpServer server;
     server.Answer(kVersionPath, row.version);
     if (row.database) server.Answer(kDatabasePath, *row.database);
-    if (row.fault) platform::FailNext(*row.fault);
+    if (row.fault) FailNext(*row.fault);
     const UpdateReport report = ExpectFails(server.Url(), {row.box}, row.timeouts);
     EXPECT_EQ(report.cause, row.cause);
     EXPECT_EQ(report.number, row.number);
     EXPECT_EQ(server.Targets().size(), row.database ? 2u : 1u);
-    platform::ClearFaults();
+    ClearFaults();
   }
 }
 

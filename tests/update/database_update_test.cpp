@@ -19,10 +19,10 @@ using DatabaseUpdateThreaded = UpdateBench;
 TEST_F(DatabaseUpdateThreaded, TheMenuCommandAsksFirstAndNoLeavesAllAsItWas) {
   TestHttpServer server;
   server.Answer(kVersionPath, {200, "200\r\n"});
-  boxes_.answers = {platform::MessageAnswer::kNo};
+  boxes_.answers = {MessageAnswer::kNo};
   OnUpdateVirusDb(Context(server.Url()));
   ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].buttons, platform::MessageButtons::kYesNo);
+  EXPECT_EQ(boxes_.shown[0].buttons, MessageButtons::kYesNo);
   EXPECT_EQ(TakeBoxes(), std::vector<std::string>{
                              "Question|To update virus DB need to connect to network,continue?"});
   EXPECT_TRUE(server.Targets().empty());

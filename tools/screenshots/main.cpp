@@ -34,14 +34,14 @@ bool Save(QWidget& window, const QDir& out, const QString& name) {
   return false;
 }
 
-bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, const QDir& out) {
+bool RenderScreen(const testing::TempPrefix& prefix, HandsetScreen screen, const QDir& out) {
   const QString size = QStringLiteral("%1x%2").arg(screen.width).arg(screen.height);
   testing::RecordingBoxes boxes;
-  const ui::UiContext context{screen, boxes};
-  ui::ScanRunner runner;
+  const UiContext context{screen, boxes};
+  ScanRunner runner;
   testing::FixedClock clock;
   std::binary_semaphore go(0);
-  ui::ScanServices scans{
+  ScanServices scans{
       prefix.Store(), runner, clock,
       [&](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
         view.OnScanEvent(ScanStarted{mode, clock.Now(), 1, 1, 0, 0});
@@ -61,13 +61,13 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
   PublishedDatabase database;
   RegistryHive hive(HivePath(prefix.Store()));
   DataConnection connection;
-  ui::MainWindowServices services{prefix.Store(), database,      hive,  nullptr,
-                                  connection,     std::string(), scans, [](int) {}};
-  ui::MainWindow window(context, services);
+  MainWindowServices services{prefix.Store(), database,      hive,  nullptr,
+                              connection,     std::string(), scans, [](int) {}};
+  MainWindow window(context, services);
   bool saved = Save(window, out, QStringLiteral("main-") + size);
 
   {
-    ui::ScanDialog dialog(context, scans, ScanMode::kFull, &window);
+    ScanDialog dialog(context, scans, ScanMode::kFull, &window);
     while (!dialog.StatusLine()->text().endsWith(QStringLiteral("solitaire.exe"))) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
@@ -77,7 +77,7 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
     saved = Save(dialog, out, QStringLiteral("scan-finished-") + size) && saved;
   }
   {
-    ui::QuarantineDialog quarantine(context, prefix.Store(), &window);
+    QuarantineDialog quarantine(context, prefix.Store(), &window);
     quarantine.List()->setCurrentRow(1);
     saved = Save(quarantine, out, QStringLiteral("quarantine-") + size) && saved;
   }
@@ -94,11 +94,11 @@ bool RenderScreen(const testing::TempPrefix& prefix, ui::HandsetScreen screen, c
         return false;
       }
     }
-    ui::ScanDialog log(context, scans, ScanMode::kLogView, &window);
+    ScanDialog log(context, scans, ScanMode::kLogView, &window);
     while (log.List()->count() == 0) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     saved = Save(log, out, QStringLiteral("log-") + size) && saved;
   }
-  ui::AboutDialog about(context, &window);
+  AboutDialog about(context, &window);
   return Save(about, out, QStringLiteral("about-") + size) && saved;
 }
 
@@ -117,7 +117,7 @@ bool FillQuarantine(const testing::TempPrefix& prefix) {
   };
   for (const Item& item : items) {
     prefix.WriteStoreFile(item.file, "harmless sample");
-    if (!platform::QuarantineStoreFile(prefix.Store(), item.path, {item.signature, u"interactive"})
+    if (!QuarantineStoreFile(prefix.Store(), item.path, {item.signature, u"interactive"})
              .Removed()) {
       return false;
     }
@@ -154,7 +154,7 @@ bool RenderAll(const QDir& out) {
   testing::TempPrefix prefix;
   testing::WriteFile(prefix.StorePath() / "Program Files/Quellbrin/mainskin.dll",
                      testing::ReadFile(KV_SKIN_BUNDLE_PATH));
-  ui::SkinLibrary skin;
+  SkinLibrary skin;
   if (!skin.Load(prefix.Store())) {
     std::fputs("kv_gui_screenshots: cannot load the skin\n", stderr);
     return false;
@@ -164,8 +164,7 @@ bool RenderAll(const QDir& out) {
     return false;
   }
   bool saved = true;
-  for (const ui::HandsetScreen screen :
-       {ui::HandsetScreen{240, 320}, ui::HandsetScreen{480, 640}}) {
+  for (const HandsetScreen screen : {HandsetScreen{240, 320}, HandsetScreen{480, 640}}) {
     saved = RenderScreen(prefix, screen, out) && saved;
   }
   return saved;

@@ -34,9 +34,9 @@ bool IsYes(std::string answer) {
 }  // namespace
 
 const Verb* FindVerb(std::string_view name) {
-  const std::u16string wanted = platform::Utf8ToUtf16(name);
+  const std::u16string wanted = Utf8ToUtf16(name);
   for (const Verb& verb : kVerbs) {
-    if (platform::EqualIgnoringCase(platform::Utf8ToUtf16(verb.name), wanted)) return &verb;
+    if (EqualIgnoringCase(Utf8ToUtf16(verb.name), wanted)) return &verb;
   }
   return nullptr;
 }
@@ -79,7 +79,7 @@ std::string UsageText() {
 
 int Fail(std::string_view message) {
   // Echoed arguments may hold control characters; the report stays one line.
-  std::cerr << "tarnreg: " << platform::EscapeControlBytes(message) << '\n';
+  std::cerr << "tarnreg: " << EscapeControlBytes(message) << '\n';
   return kExitError;
 }
 
@@ -110,7 +110,7 @@ int ReportFailure(std::string_view verb, RegistryStatus status, int cause, const
     case RegistryStatus::kFailed:
       break;
   }
-  return Fail(platform::WithCause(prefix + "cannot read or write " + hivePath, cause));
+  return Fail(WithCause(prefix + "cannot read or write " + hivePath, cause));
 }
 
 bool Confirm(const std::string& question) {
@@ -129,13 +129,13 @@ int Completed() {
 }
 
 std::string DisplayName(std::u16string_view valueName) {
-  return valueName.empty() ? "(Default)" : platform::Utf16ToUtf8(valueName);
+  return valueName.empty() ? "(Default)" : Utf16ToUtf8(valueName);
 }
 
 const RegistryValue* FindListedValue(const RegistryKeyListing& listing, std::u16string_view name) {
   const auto found = std::find_if(
       listing.values.begin(), listing.values.end(),
-      [name](const RegistryValue& value) { return platform::EqualIgnoringCase(value.name, name); });
+      [name](const RegistryValue& value) { return EqualIgnoringCase(value.name, name); });
   return found == listing.values.end() ? nullptr : &*found;
 }
 

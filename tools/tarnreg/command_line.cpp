@@ -24,8 +24,8 @@ std::string Lowered(std::string text) {
 // Converts an argument to hive text: false for ill-formed UTF-8 (it would
 // be stored as U+FFFD) and for what IsValidRegistryText refuses.
 bool ToHiveText(const std::string& argument, std::u16string& text) {
-  text = platform::Utf8ToUtf16(argument);
-  return platform::Utf16ToUtf8(text) == argument && IsValidRegistryText(text);
+  text = Utf8ToUtf16(argument);
+  return Utf16ToUtf8(text) == argument && IsValidRegistryText(text);
 }
 
 // Decimal or 0x hex, 0 to 0xFFFFFFFF, nothing around it.
@@ -99,12 +99,12 @@ std::string Resolve(const Seen& seen, Command& command) {
 // Splits KEY into root and subkey; the problem, or "" when fine.
 std::string ResolveKey(const std::string& key, Command& command) {
   command.keyText = key;
-  const std::u16string wide = platform::Utf8ToUtf16(key);
+  const std::u16string wide = Utf8ToUtf16(key);
   const std::optional<RegistryKeyPath> split = SplitRegistryKeyPath(wide);
   if (!split) return "unknown root in key '" + key + "' (HKLM, HKCR, HKCU or their long names)";
   command.root = split->root;
   command.subkey = split->subkey;
-  if (platform::Utf16ToUtf8(wide) != key || !IsValidRegistrySubkey(command.subkey)) {
+  if (Utf16ToUtf8(wide) != key || !IsValidRegistrySubkey(command.subkey)) {
     return "invalid key '" + key + "' (empty name, control character or invalid UTF-8)";
   }
   return {};

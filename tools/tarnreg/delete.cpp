@@ -29,7 +29,7 @@ RegistryResult<> Delete(RegistryHive& hive, const Command& command) {
 // The question before deleting; `value` is the listed value for kValue.
 std::string Question(const Command& command, const RegistryKeyListing& listing,
                      const RegistryValue* value) {
-  const std::string key = platform::Utf16ToUtf8(listing.path);
+  const std::string key = Utf16ToUtf8(listing.path);
   switch (command.target) {
     case Target::kValue:
       return "Delete the registry value " + DisplayName(value->name);

@@ -34,12 +34,12 @@ int main(int argc, char** argv) {
       status != kv::tarnreg::kExitOk) {
     return status;
   }
-  const std::filesystem::path prefix = kv::platform::PrefixFromEnvironment();
+  const std::filesystem::path prefix = kv::PrefixFromEnvironment();
   // Opened for the prefix it creates on first use.
-  kv::platform::Result<kv::platform::Store> store = kv::platform::Store::Open(prefix);
+  kv::Result<kv::Store> store = kv::Store::Open(prefix);
   if (!store.Ok()) {
-    return Fail(kv::platform::WithCause("cannot open the device prefix '" + prefix.string() + "'",
-                                        store.cause));
+    return Fail(
+        kv::WithCause("cannot open the device prefix '" + prefix.string() + "'", store.cause));
   }
   kv::RegistryHive hive(kv::HivePath(store.value));
   return verb->run(hive, command);

@@ -22,7 +22,7 @@ std::string ValueLine(const RegistryValue& value) {
     std::snprintf(hex.data(), hex.size(), "0x%x", static_cast<unsigned>(value.dword));
     return line + "REG_DWORD    " + hex.data() + "\n";
   }
-  return line + "REG_SZ    " + platform::Utf16ToUtf8(value.text) + "\n";
+  return line + "REG_SZ    " + Utf16ToUtf8(value.text) + "\n";
 }
 
 }  // namespace
@@ -33,7 +33,7 @@ int RunQuery(RegistryHive& hive, const Command& command) {
     return ReportFailure("query", listed.status, listed.cause, hive, KeySubject(command));
   }
   const RegistryKeyListing& listing = listed.value;
-  std::string out = platform::Utf16ToUtf8(listing.path) + "\n";
+  std::string out = Utf16ToUtf8(listing.path) + "\n";
   if (command.target == Target::kValue) {
     const RegistryValue* value = FindListedValue(listing, command.value.name);
     if (value == nullptr) {
@@ -44,7 +44,7 @@ int RunQuery(RegistryHive& hive, const Command& command) {
     for (const RegistryValue& value : listing.values) out += ValueLine(value);
     if (!listing.subkeys.empty()) out += "\n";
     for (const std::u16string& subkey : listing.subkeys) {
-      out += platform::Utf16ToUtf8(listing.path + u"\\" + subkey) + "\n";
+      out += Utf16ToUtf8(listing.path + u"\\" + subkey) + "\n";
     }
   }
   std::cout << out;

@@ -94,7 +94,7 @@ std::string UsageText() {
 }
 
 int Fail(std::string_view message, int status) {
-  std::cerr << "tarnscan: " << platform::EscapeControlBytes(message) << '\n';
+  std::cerr << "tarnscan: " << EscapeControlBytes(message) << '\n';
   return status;
 }
 
@@ -113,15 +113,14 @@ int TakeFormat(const Verb& verb, const Args& args, std::size_t& i, std::string& 
   return kExitOk;
 }
 
-bool OpenPrefix(platform::Store& store) {
-  const std::filesystem::path prefix = platform::PrefixFromEnvironment();
-  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+bool OpenPrefix(Store& store) {
+  const std::filesystem::path prefix = PrefixFromEnvironment();
+  Result<Store> opened = Store::Open(prefix);
   if (opened.Ok()) {
     store = std::move(opened.value);
     return true;
   }
-  Fail(
-      platform::WithCause("cannot open the device prefix '" + prefix.string() + "'", opened.cause));
+  Fail(WithCause("cannot open the device prefix '" + prefix.string() + "'", opened.cause));
   return false;
 }
 
@@ -130,7 +129,7 @@ std::string TerminalText(std::u16string_view text) {
   for (char16_t& unit : shown) {
     if ((unit < 0x20 && unit != u'\t') || unit == 0x7F) unit = u'\uFFFD';
   }
-  return platform::Utf16ToUtf8(shown);
+  return Utf16ToUtf8(shown);
 }
 
 }  // namespace kv::tarnscan

@@ -53,7 +53,7 @@ std::string VerbName(const Verb& verb);
 int TakeFormat(const Verb& verb, const Args& args, std::size_t& i, std::string& format);
 
 // Opens the prefix $KESTRELVOX_PREFIX as a store; false after reporting.
-bool OpenPrefix(platform::Store& store);
+bool OpenPrefix(Store& store);
 
 // UTF-16 text for the terminal: UTF-8, with control characters other than
 // the tab shown as U+FFFD, so that one record stays one line.

@@ -105,7 +105,7 @@ int RunInit(const Verb& verb, const Args& args) {
       prefixArgument = args[i];
     }
   }
-  const fs::path data = platform::DataFolderFromEnvironment();
+  const fs::path data = DataFolderFromEnvironment();
   if (!IsRegularFile(data / "mainskin.dll") || !IsRegularFile(data / "wceload.exe")) {
     return Fail("init: no data folder with mainskin.dll and wceload.exe at '" + data.string() +
                 "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)");
@@ -113,13 +113,13 @@ int RunInit(const Verb& verb, const Args& args) {
   if (database && !IsRegularFile(*database)) {
     return Fail("init: cannot read the database '" + database->string() + "'");
   }
-  const fs::path prefix = prefixArgument.value_or(platform::PrefixFromEnvironment());
-  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+  const fs::path prefix = prefixArgument.value_or(PrefixFromEnvironment());
+  Result<Store> opened = Store::Open(prefix);
   if (!opened.Ok()) {
-    return Fail(platform::WithCause(
-        "init: cannot create the device prefix '" + prefix.string() + "'", opened.cause));
+    return Fail(
+        WithCause("init: cannot create the device prefix '" + prefix.string() + "'", opened.cause));
   }
-  const platform::Store store = std::move(opened.value);
+  const Store store = std::move(opened.value);
   if (database && IsThere(store.PrefixPath() / kDatabase)) {
     return Fail("init: a database is already at '" + (store.PrefixPath() / kDatabase).string() +
                     "'; not replaced (remove it first, or update it with 'tarnsig update')",

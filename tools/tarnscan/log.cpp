@@ -25,11 +25,10 @@ int RunLog(const Verb& verb, const Args& args) {
       return UsageError(verb, "unexpected argument '" + arg + "'");
     }
   }
-  platform::Store store;
+  Store store;
   if (!OpenPrefix(store)) return kExitError;
   const std::string where = (store.StorePath() / "Runeskop.log").string();
-  if (platform::File::OpenForRead(store, kLogPath, platform::Sharing::kRead).status ==
-      platform::FileStatus::kFileNotFound) {
+  if (File::OpenForRead(store, kLogPath, Sharing::kRead).status == FileStatus::kFileNotFound) {
     return kExitOk;
   }
   std::vector<std::u16string> lines;

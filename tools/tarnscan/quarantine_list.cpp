@@ -16,19 +16,19 @@ namespace {
 
 std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 
-std::string JsonLine(const platform::QuarantineItem& item) {
-  const platform::QuarantineRecord& record = item.record;
-  platform::JsonObject object;
+std::string JsonLine(const QuarantineItem& item) {
+  const QuarantineRecord& record = item.record;
+  JsonObject object;
   object.Add("id", Ascii(record.id))
-      .Add("state", Ascii(platform::ItemStateName(item.state)))
+      .Add("state", Ascii(ItemStateName(item.state)))
       .Add("time", Ascii(record.time))
       .Add("path", record.path)
       .Add("size", record.size)
       .Add("sha256", Ascii(record.sha256))
       .Add("signature", record.signature)
       .Add("scan_mode", record.scanMode);
-  if (item.state == platform::QuarantineItemState::kRestored) object.Add("to", item.latest.to);
-  return platform::WriteJsonLine(object) + "\n";
+  if (item.state == QuarantineItemState::kRestored) object.Add("to", item.latest.to);
+  return WriteJsonLine(object) + "\n";
 }
 
 std::string Column(std::string text, std::size_t width) {
@@ -36,9 +36,9 @@ std::string Column(std::string text, std::size_t width) {
   return text + "  ";
 }
 
-std::string TextLine(const platform::QuarantineItem& item) {
-  const platform::QuarantineRecord& record = item.record;
-  return Column(record.id, 25) + Column(std::string(platform::ItemStateName(item.state)), 11) +
+std::string TextLine(const QuarantineItem& item) {
+  const QuarantineRecord& record = item.record;
+  return Column(record.id, 25) + Column(std::string(ItemStateName(item.state)), 11) +
          Column(record.time.empty() ? "-" : record.time, 20) +
          Column(std::to_string(record.size), 10) +
          Column(record.signature.empty() ? "-" : TerminalText(record.signature), 20) +
@@ -53,20 +53,20 @@ int RunQuarantineList(const Verb& verb, const Args& args) {
     if (args[i] != "--format") return UsageError(verb, "unexpected argument '" + args[i] + "'");
     if (const int status = TakeFormat(verb, args, i, format); status != kExitOk) return status;
   }
-  platform::Store store;
+  Store store;
   if (!OpenPrefix(store)) return kExitError;
-  const platform::Result<platform::QuarantineListing> listed = platform::ListQuarantine(store);
+  const Result<QuarantineListing> listed = ListQuarantine(store);
   if (!listed.Ok()) {
-    return Fail(platform::WithCause(
+    return Fail(WithCause(
         "quarantine list: cannot read '" + (store.PrefixPath() / "quarantine").string() + "'",
         listed.cause));
   }
-  const platform::QuarantineListing& listing = listed.value;
+  const QuarantineListing& listing = listed.value;
   const bool json = format == "ndjson";
   std::string out = json ? ""
                          : Column("ID", 25) + Column("STATE", 11) + Column("TIME", 20) +
                                Column("SIZE", 10) + Column("SIGNATURE", 20) + "PATH\n";
-  for (const platform::QuarantineItem& item : listing.items) {
+  for (const QuarantineItem& item : listing.items) {
     out += json ? JsonLine(item) : TextLine(item);
   }
   std::cout << out << std::flush;

@@ -40,22 +40,21 @@ int RunQuarantinePurge(const Verb& verb, const Args& args) {
     }
   }
   if (id.has_value() == days.has_value()) return UsageError(verb, "give ID or --older-than DAYS");
-  platform::Store store;
+  Store store;
   if (!OpenPrefix(store)) return kExitError;
   if (id) {
-    const platform::QuarantineChangeResult change = platform::PurgeQuarantineItem(store, *id);
-    if (change.change != platform::QuarantineChange::kDone) {
+    const QuarantineChangeResult change = PurgeQuarantineItem(store, *id);
+    if (change.change != QuarantineChange::kDone) {
       return ReportChangeFailure(verb, *id, change, "");
     }
     std::cout << "Purged " << *id << "\n";
     return kExitOk;
   }
-  const platform::QuarantinePurge purge =
-      platform::PurgeQuarantineOlderThan(store, *days, std::chrono::system_clock::now());
+  const QuarantinePurge purge =
+      PurgeQuarantineOlderThan(store, *days, std::chrono::system_clock::now());
   std::cout << "Purged " << purge.purged << (purge.purged == 1 ? " item" : " items") << "\n";
-  if (purge.result.change != platform::QuarantineChange::kDone) {
-    return Fail(platform::WithCause("quarantine purge: some items could not be purged",
-                                    purge.result.cause));
+  if (purge.result.change != QuarantineChange::kDone) {
+    return Fail(WithCause("quarantine purge: some items could not be purged", purge.result.cause));
   }
   return kExitOk;
 }

@@ -13,7 +13,7 @@ namespace kv::tarnscan {
 // Reports `change` (not kDone) for item `id`, with the host's cause of a
 // failure; `target` names where a restore went. Returns the exit status
 // (cli.h).
-int ReportChangeFailure(const Verb& verb, std::string_view id,
-                        const platform::QuarantineChangeResult& change, const std::string& target);
+int ReportChangeFailure(const Verb& verb, std::string_view id, const QuarantineChangeResult& change,
+                        const std::string& target);
 
 }  // namespace kv::tarnscan

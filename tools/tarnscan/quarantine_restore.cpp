@@ -12,10 +12,10 @@ namespace kv::tarnscan {
 namespace {
 
 // The device path item `id` came from, for messages.
-std::string StorePathOf(const platform::Store& store, const std::string& id) {
-  const platform::Result<platform::QuarantineListing> listing = platform::ListQuarantine(store);
+std::string StorePathOf(const Store& store, const std::string& id) {
+  const Result<QuarantineListing> listing = ListQuarantine(store);
   if (listing.Ok()) {
-    for (const platform::QuarantineItem& item : listing.value.items) {
+    for (const QuarantineItem& item : listing.value.items) {
       if (item.record.id == id) return TerminalText(item.record.path);
     }
   }
@@ -41,10 +41,10 @@ int RunQuarantineRestore(const Verb& verb, const Args& args) {
     }
   }
   if (!id) return UsageError(verb, "missing ID");
-  platform::Store store;
+  Store store;
   if (!OpenPrefix(store)) return kExitError;
-  const platform::QuarantineChangeResult change = platform::RestoreQuarantineItem(store, *id, to);
-  if (change.change != platform::QuarantineChange::kDone) {
+  const QuarantineChangeResult change = RestoreQuarantineItem(store, *id, to);
+  if (change.change != QuarantineChange::kDone) {
     return ReportChangeFailure(verb, *id, change, to ? to->string() : StorePathOf(store, *id));
   }
   std::cout << "Restored " << *id << (to ? " to " + to->string() : std::string()) << "\n";

@@ -21,23 +21,22 @@ namespace {
 
 struct ScanReport {
   std::vector<std::string> lines;  // as written
-  std::vector<platform::JsonObject> events;
+  std::vector<JsonObject> events;
 };
 
-std::string Field(const platform::JsonObject& event, std::string_view name) {
+std::string Field(const JsonObject& event, std::string_view name) {
   if (const std::u16string* text = event.Text(name)) return TerminalText(*text);
   if (const std::uint64_t* number = event.Number(name)) return std::to_string(*number);
   return "-";
 }
 
-std::string Fields(const platform::JsonObject& event,
-                   std::initializer_list<std::string_view> names) {
+std::string Fields(const JsonObject& event, std::initializer_list<std::string_view> names) {
   std::string text;
   for (const std::string_view name : names) text += "  " + Field(event, name);
   return text;
 }
 
-std::string Seconds(const platform::JsonObject& end) {
+std::string Seconds(const JsonObject& end) {
   const std::uint64_t* ms = end.Number("ms");
   if (ms == nullptr) return "-";
   return std::to_string(*ms / 1000) + "." + std::to_string(*ms % 1000 / 100) + " s";
@@ -46,7 +45,7 @@ std::string Seconds(const platform::JsonObject& end) {
 std::string TextOf(const ScanReport& report) {
   std::string text;
   bool ended = false;
-  for (const platform::JsonObject& event : report.events) {
+  for (const JsonObject& event : report.events) {
     const std::string kind = Field(event, "event");
     if (kind == "start") {
       text += "scan " + Field(event, "scan") + "  " + Field(event, "mode") + "  " +
@@ -92,25 +91,25 @@ int RunReport(const Verb& verb, const Args& args) {
       return UsageError(verb, "unexpected argument '" + args[i] + "'");
     }
   }
-  platform::Store store;
+  Store store;
   if (!OpenPrefix(store)) return kExitError;
-  const platform::Result<std::vector<std::string>> lines = platform::ReadReportLines(store, all);
+  const Result<std::vector<std::string>> lines = ReadReportLines(store, all);
   if (!lines.Ok()) {
-    return Fail(platform::WithCause(
-        "report: cannot read '" + (store.PrefixPath() / "reports").string() + "'", lines.cause));
+    return Fail(WithCause("report: cannot read '" + (store.PrefixPath() / "reports").string() + "'",
+                          lines.cause));
   }
   std::vector<std::string> order;  // scans by their first line
   std::map<std::string, ScanReport> scans;
   std::string last;
   std::size_t unreadable = 0;
   for (const std::string& line : lines.value) {
-    std::optional<platform::JsonObject> event = platform::ReadJsonLine(line);
+    std::optional<JsonObject> event = ReadJsonLine(line);
     const std::u16string* scan = event ? event->Text("scan") : nullptr;
     if (scan == nullptr) {
       ++unreadable;
       continue;
     }
-    const std::string id = platform::Utf16ToUtf8(*scan);
+    const std::string id = Utf16ToUtf8(*scan);
     if (!scans.contains(id)) order.push_back(id);
     if (Field(*event, "event") == "start") last = id;
     scans[id].lines.push_back(line);

@@ -46,7 +46,7 @@ struct ScanOptions {
   Action action = Action::kNone;
   bool handsetFilter = false;
   std::uint64_t maxFileSize = limits::kMaxScannedFileBytes;
-  platform::HostTreeOptions tree;
+  HostTreeOptions tree;
   bool verbose = false;
   bool infectedOnly = false;
   bool json = false;
@@ -133,44 +133,40 @@ int ParseOptions(const Verb& verb, const Args& args, ScanOptions& options) {
   return kExitOk;
 }
 
-platform::Result<std::shared_ptr<const SignatureDatabase>> LoadDatabase(
-    const ScanOptions& options, const platform::Store& store) {
+Result<std::shared_ptr<const SignatureDatabase>> LoadDatabase(const ScanOptions& options,
+                                                              const Store& store) {
   if (!options.database) return LoadVirusDatabase(store, SignatureDatabase()).snapshot;
-  const platform::Result<platform::File> opened =
-      platform::File::OpenHostFile(*options.database, platform::Sharing::kRead);
+  const Result<File> opened = File::OpenHostFile(*options.database, Sharing::kRead);
   if (!opened.Ok()) return opened.Error();
-  const platform::Result<std::string> content = opened.value.ReadAll(limits::kMaxDatabaseFileBytes);
+  const Result<std::string> content = opened.value.ReadAll(limits::kMaxDatabaseFileBytes);
   if (!content.Ok()) return content.Error();
   return SignatureDatabase::Build(content.value, SignatureDatabase());
 }
 
 class HostScan {
  public:
-  HostScan(const ScanOptions& options, const platform::Store& store,
-           const SignatureDatabase& database)
+  HostScan(const ScanOptions& options, const Store& store, const SignatureDatabase& database)
       : options_(options),
         store_(store),
         database_(database),
         checker_(noStore_, database, nullptr, options.threads,
                  [this](std::u16string_view, const Verdict& verdict, std::uint64_t bytes,
                         std::uint64_t micros) { Report(verdict, bytes, micros); }),
-        showProgress_(
-            options.progress == Progress::kAlways ||
-            (options.progress == Progress::kAuto && platform::StandardErrorIsTerminal())) {}
+        showProgress_(options.progress == Progress::kAlways ||
+                      (options.progress == Progress::kAuto && StandardErrorIsTerminal())) {}
 
   // Hands one walked entry to the checker.
-  bool Take(const platform::HostEntry& entry) {
-    using Kind = platform::HostEntry::Kind;
+  bool Take(const HostEntry& entry) {
+    using Kind = HostEntry::Kind;
     CheckedFile file;
-    file.path = platform::HostNameToDevice(entry.path.native());
+    file.path = HostNameToDevice(entry.path.native());
     switch (entry.kind) {
       case Kind::kFile:
         if (options_.handsetFilter && !PassesExtensionFilter(file.path)) return true;
         if (entry.size > options_.maxFileSize) {
           file.known = Verdict::NotChecked(NotCheckedReason::kTooLarge);
         } else {
-          platform::Result<platform::File> opened =
-              platform::OpenWalkedFile(entry.path, platform::Sharing::kNone);
+          Result<File> opened = OpenWalkedFile(entry.path, Sharing::kNone);
           file.opened = opened.status;
           file.file = std::move(opened.value);
         }
@@ -228,21 +224,20 @@ class HostScan {
     const std::string& name = database_.CharacterSignatures()[verdict.signature].name;
     if (options_.action == Action::kQuarantine) {
       action = "quarantine";
-      const platform::QuarantineResult result =
-          platform::QuarantineHostFile(store_, path, {platform::WidenAnsi(name), u"scan"});
-      outcome = result.status == platform::QuarantineStatus::kQuarantined ? "quarantined"
-                : result.Removed()                                        ? "deleted"
-                                                                          : "failed";
+      const QuarantineResult result = QuarantineHostFile(store_, path, {WidenAnsi(name), u"scan"});
+      outcome = result.status == QuarantineStatus::kQuarantined ? "quarantined"
+                : result.Removed()                              ? "deleted"
+                                                                : "failed";
     } else if (options_.action == Action::kRemove) {
       action = "remove";
-      outcome = platform::DeleteHostFile(path) ? "removed" : "failed";
+      outcome = DeleteHostFile(path) ? "removed" : "failed";
     }
     if (outcome == "failed") ++actionsFailed_;
   }
 
   std::string TextLine(const std::filesystem::path& path, const Verdict& verdict,
                        const std::string& action, const std::string& outcome) const {
-    const std::string shown = TerminalText(platform::HostNameToDevice(path.native()));
+    const std::string shown = TerminalText(HostNameToDevice(path.native()));
     if (verdict.IsInfected()) {
       std::string line =
           shown + ": FOUND " + database_.CharacterSignatures()[verdict.signature].name;
@@ -260,14 +255,14 @@ class HostScan {
                        const std::string& action, const std::string& outcome, std::uint64_t bytes,
                        std::uint64_t micros) const {
     if (options_.infectedOnly && !verdict.IsInfected()) return {};
-    const auto text = [](std::string_view ascii) { return platform::WidenAnsi(ascii); };
-    platform::JsonObject line;
-    line.Add("path", platform::HostNameToDevice(path.native()));
+    const auto text = [](std::string_view ascii) { return WidenAnsi(ascii); };
+    JsonObject line;
+    line.Add("path", HostNameToDevice(path.native()));
     line.Add("verdict", verdict.IsInfected() ? u"infected"
                         : verdict.IsClean()  ? u"clean"
                                              : u"not_checked");
     if (verdict.IsInfected()) {
-      platform::JsonObject signature;
+      JsonObject signature;
       signature.Add("index", static_cast<std::uint64_t>(verdict.signature + 1))
           .Add("name", text(database_.CharacterSignatures()[verdict.signature].name));
       line.Add("signature", signature);
@@ -285,7 +280,7 @@ class HostScan {
       line.Add("action", text(action)).Add("outcome", text(outcome));
     }
     line.Add("size", bytes).Add("ms", micros / 1000);
-    return platform::WriteJsonLine(line) + "\n";
+    return WriteJsonLine(line) + "\n";
   }
 
   double Seconds() const {
@@ -302,7 +297,7 @@ class HostScan {
     std::snprintf(head.data(), head.size(), "%llu files, %.1f MB, %.1f MB/s  ",
                   static_cast<unsigned long long>(files), static_cast<double>(bytes_) / 1e6,
                   seconds > 0 ? static_cast<double>(bytes_) / 1e6 / seconds : 0.0);
-    std::string shown = TerminalText(platform::HostNameToDevice(path.native()));
+    std::string shown = TerminalText(HostNameToDevice(path.native()));
     if (shown.size() > 60) shown = "..." + shown.substr(shown.size() - 57);
     std::cerr << "\r\033[K" << head.data() << shown << std::flush;
   }
@@ -323,9 +318,9 @@ class HostScan {
   }
 
   const ScanOptions& options_;
-  const platform::Store& store_;
+  const Store& store_;
   const SignatureDatabase& database_;
-  const platform::Store noStore_;  // every file is opened by the walk
+  const Store noStore_;  // every file is opened by the walk
   ParallelChecker checker_;
   std::deque<std::filesystem::path> paths_;  // handed in, not yet reported
   bool showProgress_;
@@ -344,14 +339,13 @@ class HostScan {
 int RunScan(const Verb& verb, const Args& args) {
   ScanOptions options;
   if (const int status = ParseOptions(verb, args, options); status != kExitOk) return status;
-  platform::Store store;
+  Store store;
   const bool needsPrefix = !options.database || options.action == Action::kQuarantine;
   if (needsPrefix && !OpenPrefix(store)) return kExitError;
-  const platform::Result<std::shared_ptr<const SignatureDatabase>> loaded =
-      LoadDatabase(options, store);
+  const Result<std::shared_ptr<const SignatureDatabase>> loaded = LoadDatabase(options, store);
   if (!loaded.Ok()) {
-    return Fail(platform::WithCause(
-        "scan: cannot read the database '" + options.database->string() + "'", loaded.cause));
+    return Fail(WithCause("scan: cannot read the database '" + options.database->string() + "'",
+                          loaded.cause));
   }
   const std::shared_ptr<const SignatureDatabase>& database = loaded.value;
   if (!database->HasCharacterSignatures()) {
@@ -359,8 +353,8 @@ int RunScan(const Verb& verb, const Args& args) {
   }
   HostScan scan(options, store, *database);
   for (const std::filesystem::path& path : options.paths) {
-    (void)platform::WalkHostTree(
-        path, options.tree, [&scan](const platform::HostEntry& entry) { return scan.Take(entry); });
+    (void)WalkHostTree(path, options.tree,
+                       [&scan](const HostEntry& entry) { return scan.Take(entry); });
   }
   return scan.Finish();
 }

@@ -110,7 +110,7 @@ int RunCheck(const Args& arguments) {
   bool failed = false;
   std::deque<std::string> paths;  // handed to the pool, not yet reported
   // Host files only: the checkers' store is never used.
-  const platform::Store noStore;
+  const Store noStore;
   {
     ParallelChecker checker(
         noStore, *database, nullptr, threads,
@@ -126,8 +126,7 @@ int RunCheck(const Args& arguments) {
         reference ? MatchPath::kReference : MatchPath::kFast);
     for (std::size_t i = 1; i < args.size(); ++i) {
       CheckedFile file;
-      platform::Result<platform::File> opened =
-          platform::File::OpenHostFile(args[i], platform::Sharing::kNone);
+      Result<File> opened = File::OpenHostFile(args[i], Sharing::kNone);
       file.opened = opened.status;
       file.file = std::move(opened.value);
       paths.push_back(args[i]);

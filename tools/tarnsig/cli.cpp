@@ -47,16 +47,14 @@ constexpr std::array<Verb, 11> kVerbs = {{
 int ReadBoundedFile(std::string_view verb, const std::string& path, uint64_t maxSize,
                     std::string_view tooLarge, std::string& content) {
   const std::string prefix = std::string(verb) + ": ";
-  const platform::Result<platform::File> opened =
-      platform::File::OpenHostFile(path, platform::Sharing::kRead);
-  if (!opened.Ok()) return Fail(prefix + platform::WithCause(OpenProblem(path), opened.cause));
-  const platform::Result<uint64_t> size = opened.value.Size();
+  const Result<File> opened = File::OpenHostFile(path, Sharing::kRead);
+  if (!opened.Ok()) return Fail(prefix + WithCause(OpenProblem(path), opened.cause));
+  const Result<uint64_t> size = opened.value.Size();
   if (size.Ok() && size.value > maxSize) {
     return Fail(prefix + "'" + path + "' " + std::string(tooLarge));
   }
-  platform::Result<std::string> read = opened.value.ReadAll(maxSize);
-  if (!read.Ok())
-    return Fail(prefix + platform::WithCause("cannot read '" + path + "'", read.cause));
+  Result<std::string> read = opened.value.ReadAll(maxSize);
+  if (!read.Ok()) return Fail(prefix + WithCause("cannot read '" + path + "'", read.cause));
   content = std::move(read.value);
   return kExitOk;
 }

@@ -11,7 +11,7 @@
 // --rollback puts the kept VirusDB.dat.old back, without the network, and
 // says "rolled back to version N" on stdout.
 //
-// The prefix is $KESTRELVOX_PREFIX (platform::PrefixFromEnvironment), the
+// The prefix is $KESTRELVOX_PREFIX (PrefixFromEnvironment), the
 // server $KESTRELVOX_UPDATE_URL, the trust key $KESTRELVOX_UPDATE_KEY or
 // <prefix>/keys/update.pub, the proxy http_proxy or HTTP_PROXY. The current
 // database is loaded first, as at the program's start; a missing one
@@ -135,18 +135,18 @@ int RunUpdate(const Args& args) {
     }
   }
   if (force && rollback) return UsageError(kVerb, "--force and --rollback exclude each other");
-  const std::filesystem::path prefix = platform::PrefixFromEnvironment();
-  platform::Result<platform::Store> opened = platform::Store::Open(prefix);
+  const std::filesystem::path prefix = PrefixFromEnvironment();
+  Result<Store> opened = Store::Open(prefix);
   if (!opened.Ok()) {
-    return Fail(platform::WithCause(
-        std::string(kVerb) + ": cannot open the device prefix '" + prefix.string() + "'",
-        opened.cause));
+    return Fail(
+        WithCause(std::string(kVerb) + ": cannot open the device prefix '" + prefix.string() + "'",
+                  opened.cause));
   }
-  const platform::Store store = std::move(opened.value);
+  const Store store = std::move(opened.value);
   PublishedDatabase database;
   (void)database.Reload(store);  // a database that cannot be loaded is version 0
   DataConnection connection;
-  platform::ConsoleMessageBoxes boxes;
+  ConsoleMessageBoxes boxes;
   const UpdateContext context{
       .store = store,
       .database = database,

@@ -10,14 +10,14 @@
 #include "update/database_update.h"
 
 int main(int argc, char** argv) {
-  kv::app::WindowSystem windowSystem;
-  windowSystem.interactive = [](kv::app::AppContext& context, bool hide) {
-    kv::ui::InteractiveContext gui{context.store, context.database, *context.hive,
-                                   &context.scanStatusWatch, kv::UpdateServerFromEnvironment()};
-    return kv::ui::RunInteractive(gui, hide);
+  kv::WindowSystem windowSystem;
+  windowSystem.interactive = [](kv::AppContext& context, bool hide) {
+    kv::InteractiveContext gui{context.store, context.database, *context.hive,
+                               &context.scanStatusWatch, kv::UpdateServerFromEnvironment()};
+    return kv::RunInteractive(gui, hide);
   };
-  windowSystem.withQtBoxes = [](const kv::app::SilentRun& run) {
-    return kv::ui::RunWithQtMessageBoxes(run);
+  windowSystem.withQtBoxes = [](const kv::SilentRun& run) {
+    return kv::RunWithQtMessageBoxes(run);
   };
-  return kv::app::RunTarnwatch(std::vector<std::string>(argv + 1, argv + argc), windowSystem);
+  return kv::RunTarnwatch(std::vector<std::string>(argv + 1, argv + argc), windowSystem);
 }
