@@ -5,7 +5,10 @@
 #include "platform/engine_thread.h"
 
 #include <pthread.h>
+#include <sched.h>
 
+#include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "platform/limits.h"
@@ -61,6 +64,16 @@ void RunOnEngineThread(std::function<void()> body) {
   // Start moves `body` only once the thread exists, so it is still here
   // when it fails.
   if (!thread.Start(body)) body();
+}
+
+unsigned UsableProcessors() {
+  cpu_set_t mask;
+  CPU_ZERO(&mask);
+  if (sched_getaffinity(0, sizeof(mask), &mask) == 0 && CPU_COUNT(&mask) > 0) {
+    return static_cast<unsigned>(CPU_COUNT(&mask));
+  }
+  // A mask wider than cpu_set_t (over 1024 processors) or a refusal.
+  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 }  // namespace kv

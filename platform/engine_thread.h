@@ -3,7 +3,8 @@
 // its stack size, and the engine's depth bounds are sized for this one: on
 // a smaller stack a deep but legal search could overflow it.
 //
-// Entry points: Start, Join (the destructor joins), RunOnEngineThread.
+// Entry points: Start, Join (the destructor joins), RunOnEngineThread,
+// UsableProcessors.
 #pragma once
 
 #include <functional>
@@ -34,5 +35,10 @@ class EngineThread {
 // a thread, `body` runs on the calling thread instead: a scan on the main
 // thread's stack (8 MiB by default on Linux) beats no scan at all.
 void RunOnEngineThread(std::function<void()> body);
+
+// The processors this process may run on, at least 1: its affinity mask,
+// which taskset, cgroups' cpusets and container limits narrow, rather than
+// every core of the machine (more workers than processors only take turns).
+unsigned UsableProcessors();
 
 }  // namespace kv

@@ -3,10 +3,10 @@
 // stop token says, so their searches are given no cancel token.
 #include "scan/run_scan.h"
 
-#include <algorithm>
 #include <exception>
-#include <thread>
+#include <memory>
 
+#include "platform/engine_thread.h"
 #include "platform/text.h"
 #include "scan/directory_walk.h"
 #include "scan/file_matcher.h"
@@ -53,7 +53,7 @@ ScanOutcome RunSteps(const ScanContext& context) {
 
 }  // namespace
 
-unsigned DefaultScanThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
+unsigned DefaultScanThreads() { return UsableProcessors(); }
 
 ScanOutcome RunScan(const Store& store, std::shared_ptr<const SignatureDatabase> database,
                     ScanMode mode, const StopToken& stop, ScanEvents& events,

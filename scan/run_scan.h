@@ -44,7 +44,8 @@ enum class ScanOutcome : int {
                                   const StopToken& stop, ScanEvents& events,
                                   const ScanOutputs& outputs, unsigned threads = 1);
 
-// The host's number of cores, at least 1: the store walks' default.
+// The processors the process may run on, at least 1: the store walks'
+// default.
 unsigned DefaultScanThreads();
 
 }  // namespace kv
