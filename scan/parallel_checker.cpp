@@ -1,6 +1,7 @@
-// ParallelChecker. The submitting thread waits for the next verdict in
-// order only when the pipeline is full, so walking, opening and the
-// delivery of verdicts overlap the workers' reading and searching.
+// ParallelChecker. The submitting thread turns to the queue only when the
+// pipeline is full: it checks a pending file itself, and waits only when
+// none is left, so walking, opening and delivering overlap the workers'
+// reading and searching and no core sits idle behind a hand-over.
 #include "scan/parallel_checker.h"
 
 #include <chrono>
@@ -19,15 +20,15 @@ ParallelChecker::ParallelChecker(const Store& store, const SignatureDatabase& da
       deliver_(std::move(deliver)),
       path_(path),
       maxInFlight_(std::size_t{2} * std::max(threads, 1u)) {
-  // One thread checks on the submitting thread: a single worker would only
-  // add a hand-over per file.
-  for (unsigned i = 0; threads > 1 && i < threads; ++i) {
+  // The submitting thread is one of the `threads`: it checks files itself
+  // whenever it would otherwise wait, so one thread needs no worker at all
+  // and the hand-over per file is paid only for what the workers take.
+  for (unsigned i = 1; i < threads; ++i) {
     auto worker = std::make_unique<EngineThread>();
     if (!worker->Start([this] { Work(); })) break;
     workers_.push_back(std::move(worker));
   }
-  if (workers_.empty())
-    inlineMatcher_ = std::make_unique<FileMatcher>(store_, database_, cancel_, path_);
+  submitterMatcher_ = std::make_unique<FileMatcher>(store_, database_, cancel_, path_);
 }
 
 ParallelChecker::~ParallelChecker() {
@@ -61,20 +62,24 @@ ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile
   return result;
 }
 
+void ParallelChecker::CheckNextPending(std::unique_lock<std::mutex>& lock, FileMatcher& matcher) {
+  auto [sequence, file] = std::move(pending_.front());
+  pending_.pop_front();
+  lock.unlock();
+  if (stop_ != nullptr) stop_->WaitWhilePaused();
+  Result result = Check(matcher, file);
+  lock.lock();
+  done_.emplace(sequence, std::move(result));
+  resultReady_.notify_one();
+}
+
 void ParallelChecker::Work() {
   FileMatcher matcher(store_, database_, cancel_, path_);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     workReady_.wait(lock, [this] { return closing_ || !pending_.empty(); });
     if (pending_.empty()) return;  // closing, and nothing left
-    auto [sequence, file] = std::move(pending_.front());
-    pending_.pop_front();
-    lock.unlock();
-    if (stop_ != nullptr) stop_->WaitWhilePaused();
-    Result result = Check(matcher, file);
-    lock.lock();
-    done_.emplace(sequence, std::move(result));
-    resultReady_.notify_one();
+    CheckNextPending(lock, matcher);
   }
 }
 
@@ -92,8 +97,8 @@ void ParallelChecker::DeliverReady(std::unique_lock<std::mutex>& lock, bool wait
 }
 
 void ParallelChecker::Submit(CheckedFile file) {
-  if (inlineMatcher_ != nullptr) {
-    const Result result = Check(*inlineMatcher_, file);
+  if (workers_.empty()) {
+    const Result result = Check(*submitterMatcher_, file);
     deliver_(result.path, result.verdict, result.bytes, result.micros);
     return;
   }
@@ -101,12 +106,21 @@ void ParallelChecker::Submit(CheckedFile file) {
   pending_.emplace_back(submitted_++, std::move(file));
   workReady_.notify_one();
   DeliverReady(lock, false);
-  while (submitted_ - delivered_ >= maxInFlight_) DeliverReady(lock, true);
+  while (submitted_ - delivered_ >= maxInFlight_) DeliverNextOrHelp(lock);
 }
 
 void ParallelChecker::Finish() {
   std::unique_lock<std::mutex> lock(mutex_);
-  while (delivered_ < submitted_) DeliverReady(lock, true);
+  while (delivered_ < submitted_) DeliverNextOrHelp(lock);
+}
+
+void ParallelChecker::DeliverNextOrHelp(std::unique_lock<std::mutex>& lock) {
+  if (!done_.contains(delivered_) && !pending_.empty()) {
+    CheckNextPending(lock, *submitterMatcher_);
+    DeliverReady(lock, false);
+  } else {
+    DeliverReady(lock, true);
+  }
 }
 
 }  // namespace kv

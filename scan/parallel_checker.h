@@ -50,8 +50,9 @@ class ParallelChecker {
   using Deliver = std::function<void(std::u16string_view path, const Verdict& verdict,
                                      std::uint64_t bytes, std::uint64_t micros)>;
 
-  // Starts `threads` workers; with one thread, or when the host cannot
-  // start one, the files are checked on the submitting thread instead. Every
+  // Checks on `threads` threads: the submitting thread and `threads` - 1
+  // workers (fewer when the host cannot start them). The submitting thread
+  // checks a file itself whenever it would wait for a verdict. Every
   // matcher searches the `path` way. `stop` (none: never stopped) cancels
   // the searches and pauses the workers.
   ParallelChecker(const Store& store, const SignatureDatabase& database, const StopToken* stop,
@@ -75,6 +76,11 @@ class ParallelChecker {
   };
 
   void Work();
+  // Takes the first pending file and checks it with `matcher`, unlocked.
+  void CheckNextPending(std::unique_lock<std::mutex>& lock, FileMatcher& matcher);
+  // Delivers the next verdict in order; while it is not there, checks a
+  // pending file on this thread rather than wait, when there is one.
+  void DeliverNextOrHelp(std::unique_lock<std::mutex>& lock);
   Result Check(FileMatcher& matcher, CheckedFile& file) const;
   // Delivers the results that are next in order; with `waitForOne`, first
   // waits until the next one is there.
@@ -97,7 +103,7 @@ class ParallelChecker {
   std::uint64_t submitted_ = 0;                                // submitting thread only
   std::uint64_t delivered_ = 0;                                // submitting thread only
   std::vector<std::unique_ptr<EngineThread>> workers_;
-  std::unique_ptr<FileMatcher> inlineMatcher_;  // when no worker could start
+  std::unique_ptr<FileMatcher> submitterMatcher_;  // the submitting thread's
 };
 
 }  // namespace kv
