@@ -13,45 +13,16 @@
 #include "pattern/fast_search.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 #include "pattern/internal/compiled_tree.h"
 #include "pattern/internal/memo_table.h"
 #include "pattern/internal/search_run.h"
+#include "pattern/internal/start_candidates.h"
 #include "platform/limits.h"
 
 namespace kv {
 namespace {
-
-// The first position from `from` on (up to `length`) that the filter lets
-// through, or `length + 1` for none.
-int NextCandidate(const StartFilter& filter, std::string_view data, int from) {
-  const int length = static_cast<int>(data.size());
-  if (from >= length) return filter.kind == StartFilter::Kind::kEveryPosition ? from : length + 1;
-  const char* begin = data.data() + from;
-  const std::size_t rest = static_cast<std::size_t>(length - from);
-  const void* found = nullptr;
-  switch (filter.kind) {
-    case StartFilter::Kind::kEveryPosition:
-      return from;
-    case StartFilter::Kind::kPrefix: {
-      // Where the match starting at `from` would hold the prefix.
-      const auto offset = static_cast<std::size_t>(filter.prefixOffset);
-      if (offset >= rest) return length + 1;
-      found = memmem(begin + offset, rest - offset, filter.prefix.data(), filter.prefix.size());
-      if (found != nullptr) found = static_cast<const char*>(found) - offset;
-      break;
-    }
-    case StartFilter::Kind::kFirstBytes:
-      for (int position = from; position < length; ++position) {
-        if (filter.firstBytes[static_cast<unsigned char>(data[position])]) return position;
-      }
-      return length + 1;
-  }
-  return found == nullptr ? length + 1
-                          : static_cast<int>(static_cast<const char*>(found) - data.data());
-}
 
 // Attempts at every position from the last to the first, for what they
 // teach `memo`; their answers do not count.

@@ -62,6 +62,18 @@ inline constexpr unsigned long long kMemoizedStepsPerByte = 4 * kPatternStepsPer
 // for a 128 MiB file, sixteen for 16 MiB). A row that does not fit is not
 // kept, and the search does that node's work every time.
 inline constexpr std::size_t kMaxMemoBytes = std::size_t{32} * 1024 * 1024;
+// States of one signature's automaton (the existence search): one per
+// byte of a literal or class and per branch or optional copy, so
+// `.{0,999}QQ` takes about 2,000. A larger tree (counted repeats of
+// counted repeats) stays with the backtracker.
+inline constexpr std::size_t kMaxAutomatonStates = 4096;
+// What one thread's cache of one automaton's states may hold: a few
+// thousand states of a small signature, a few hundred of the largest.
+// When full it is emptied and refilled as the bytes need it, so memory
+// stays bounded and the pass stays linear.
+inline constexpr std::size_t kMaxAutomatonCacheBytes = std::size_t{1} * 1024 * 1024;
+// Bytes an automaton's pass reads between two looks at the cancel token.
+inline constexpr int kAutomatonCancelPollBytes = 1 << 16;
 // Steps between two looks at a search's cancel token: a cancel ends a search
 // within microseconds, and the look costs nothing measurable.
 inline constexpr unsigned long long kCancelCheckInterval = 4096;

@@ -3,6 +3,7 @@
 #include "scan/signature_search.h"
 
 #include <new>
+#include <optional>
 
 #include "pattern/engine_failure.h"
 #include "pattern/fast_search.h"
@@ -68,22 +69,42 @@ Verdict MatchSignaturesByReference(const SignatureDatabase& database, std::strin
   return verdicts.Result();
 }
 
-FastSignatureSearch::FastSignatureSearch(const SignatureDatabase& database) : database_(database) {}
+FastSignatureSearch::FastSignatureSearch(const SignatureDatabase& database)
+    : database_(database),
+      automata_(database.CompiledSignatures().size()),
+      automatonBuilt_(database.CompiledSignatures().size(), 0) {}
+
+ExistenceSearch* FastSignatureSearch::Automaton(std::size_t index) {
+  if (automatonBuilt_[index] == 0) {
+    automata_[index] = ExistenceSearch::For(database_.CompiledSignatures()[index]);
+    automatonBuilt_[index] = 1;
+  }
+  return automata_[index].get();
+}
+
+SearchStatus FastSignatureSearch::Search(std::size_t index, std::string_view data,
+                                         const CancelToken* cancel) {
+  const StartFilter& filter = database_.SignatureFacts()[index].start;
+  if (ExistenceSearch* automaton = Automaton(index)) {
+    if (const std::optional<SearchStatus> status = automaton->Find(data, filter, cancel)) {
+      return *status;
+    }
+  }
+  return FastSearch(database_.CompiledSignatures()[index], filter, data, 0, cancel,
+                    StepBudget(data.size()))
+      .status;
+}
 
 Verdict FastSignatureSearch::Match(std::string_view data, const CancelToken* cancel) {
   // A cancelled check claims nothing, even where the prefilter could.
   if (cancel != nullptr && cancel->IsCancelled()) {
     return Verdict::NotChecked(NotCheckedReason::kCancelled, SearchStatus::kCancelled);
   }
-  const std::vector<CompiledPattern>& patterns = database_.CompiledSignatures();
-  const std::vector<PatternFacts>& facts = database_.SignatureFacts();
   database_.Prefilter().FindCandidates(data, candidates_);
   SignatureVerdicts verdicts;
-  for (std::size_t i = 0; i < patterns.size(); ++i) {
+  for (std::size_t i = 0; i < candidates_.size(); ++i) {
     if (candidates_[i] == 0) continue;
-    const SearchResult result =
-        FastSearch(patterns[i], facts[i].start, data, 0, cancel, StepBudget(data.size()));
-    if (verdicts.Take(i, result.status)) break;
+    if (verdicts.Take(i, Search(i, data, cancel))) break;
   }
   return verdicts.Result();
 }

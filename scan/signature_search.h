@@ -5,10 +5,12 @@
 //   MatchPattern for each signature (compiled anew, every start position
 //   tried), as the handset did.
 // - FastSignatureSearch: the snapshot's literal prefilter picks the
-//   signatures that may match; only those are searched, in list order, each
-//   with FastSearch and its start filter. Where the reference would fail on
-//   an engine bound it may answer what it can prove (a signature whose
-//   literals are absent cannot match).
+//   signatures that may match; only those are searched, in list order: a
+//   purely regular signature by its automaton (ExistenceSearch, one linear
+//   pass), any other with FastSearch and its start filter. Where the
+//   reference would fail on an engine bound it may answer what it can prove
+//   (a signature whose literals are absent cannot match, an automaton needs
+//   no budget).
 //
 // The verdict (SignatureVerdicts): the first signature in list order that
 // answers "found" makes the bytes infected. A signature whose search fails
@@ -21,11 +23,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "database/signature_database.h"
 #include "pattern/cancel_token.h"
+#include "pattern/existence_search.h"
 #include "pattern/search_result.h"
 #include "scan/verdict.h"
 
@@ -51,14 +55,21 @@ Verdict MatchSignaturesByReference(const SignatureDatabase& database, std::strin
 class FastSignatureSearch {
  public:
   // `database` must outlive this object. Its working memory (candidate
-  // marks) belongs to one thread.
+  // marks, the automata and their caches) belongs to one thread.
   explicit FastSignatureSearch(const SignatureDatabase& database);
 
   Verdict Match(std::string_view data, const CancelToken* cancel);
 
  private:
+  SearchStatus Search(std::size_t index, std::string_view data, const CancelToken* cancel);
+  // Signature `index`'s automaton, built on its first search (start-up
+  // stays cheap); null when the signature is not purely regular.
+  ExistenceSearch* Automaton(std::size_t index);
+
   const SignatureDatabase& database_;
   std::vector<std::uint8_t> candidates_;
+  std::vector<std::unique_ptr<ExistenceSearch>> automata_;
+  std::vector<std::uint8_t> automatonBuilt_;
 };
 
 }  // namespace kv

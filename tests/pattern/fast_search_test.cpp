@@ -1,17 +1,22 @@
-// FastSearch against the reference search, CompiledPattern::Search: the
-// conformance table through both, and generated patterns over generated
-// data. Every comparison is of the whole SearchResult (status and every
-// group's span). Where the reference matches, the required factors must
-// occur in the data. Answers only, never times.
+// FastSearch and the existence automaton against the reference search,
+// CompiledPattern::Search: the conformance table through all three, and
+// generated patterns over generated data. FastSearch must give the whole
+// SearchResult (status and every group's span), the automaton, where it
+// takes the pattern, whether there is a match. Where the reference matches,
+// the required factors must occur in the data. Answers only, never times.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "pattern/compiled_pattern.h"
+#include "pattern/existence_search.h"
 #include "pattern/fast_search.h"
 #include "pattern/internal/compiled_tree.h"
 #include "pattern/pattern_facts.h"
@@ -27,11 +32,25 @@ namespace {
 // at least the reference's, or it fails where the reference answers.
 constexpr std::uint64_t kLowestBudget = 1;
 
-// Compares both searches of `compiled` over `data`; returns the reference's
-// result for callers that count outcomes. A failure of the fast search
-// where the reference answered is a disagreement.
+// Whether the automaton took the pattern and answered, over a whole buffer.
+bool ExpectSameExistence(const CompiledPattern& compiled, const PatternFacts& facts,
+                         const std::string& data, const SearchResult& reference,
+                         const std::string& where) {
+  const std::unique_ptr<ExistenceSearch> automaton = ExistenceSearch::For(compiled);
+  if (automaton == nullptr) return false;
+  const std::optional<SearchStatus> found = automaton->Find(data, facts.start, nullptr);
+  EXPECT_TRUE(found.has_value()) << where;
+  if (!found.has_value() || reference.Failed()) return false;
+  EXPECT_EQ(*found, reference.status) << "the automaton: " << where;
+  return true;
+}
+
+// Compares the searches of `compiled` over `data`; returns the reference's
+// result for callers that count outcomes, and adds to `byAutomaton` when
+// the automaton answered too. A failure of the fast search where the
+// reference answered is a disagreement.
 SearchResult ExpectSameAnswer(const CompiledPattern& compiled, const std::string& data, int start,
-                              const std::string& where) {
+                              const std::string& where, int* byAutomaton = nullptr) {
   const PatternFacts facts = AnalysePattern(compiled);
   const SearchResult reference = compiled.Search(data, start);
   const SearchResult fast = FastSearch(compiled, facts.start, data, start, nullptr, kLowestBudget);
@@ -41,6 +60,10 @@ SearchResult ExpectSameAnswer(const CompiledPattern& compiled, const std::string
     EXPECT_EQ(fast.spans, reference.spans) << where;
   } else {
     EXPECT_TRUE(!fast.Failed() || fast.status == reference.status) << where;
+  }
+  if (start == 0 && ExpectSameExistence(compiled, facts, data, reference, where) &&
+      byAutomaton != nullptr) {
+    ++*byAutomaton;
   }
   if (reference.Matched() && facts.requiredFactors.has_value()) {
     const auto& factors = *facts.requiredFactors;
@@ -60,7 +83,14 @@ TEST(FastSearchConformance, EveryRowAnswersAsTheReferenceAndTheTable) {
   }
 }
 
-// Pieces of patterns, each a construct the analyses treat on its own.
+// What generated patterns are made of: pieces, each a construct the
+// analyses treat on its own, their quantifiers, and group openers.
+struct Grammar {
+  std::span<const char* const> pieces;
+  std::span<const char* const> quantifiers;
+  std::span<const char* const> openers;
+};
+
 // clang-format off
 const char* const kPieces[] = {
     "ab", "Ab", "b", "[a-c]", "[^a]", ".", "\\d", "\\w+", "x?", "a*", "(ab|c)", "(?:b|)",
@@ -69,19 +99,33 @@ const char* const kPieces[] = {
     "[[:alpha:]]", "\\Z", "\\G", "(?m)^a", "[\\x00-\\xff]", "\\x{ff}", "", "[ab]", "a|ab"};
 const char* const kQuantifiers[] = {
     "*", "+", "?", "{0,3}", "{2}", "*?", "+?", "++", "{1,}", "", "", "", "", ""};
+const char* const kOpeners[] = {"(", "(?:", "(?>", "(?=", "(?:"};
+// Only what the automaton takes: caseless parts, classes with embedded
+// and negated parts, bodies that can match empty, counted repeats.
+const char* const kRegularPieces[] = {
+    "ab", "Ab", "b", "[a-c]", "[^a]", ".", "\\d", "\\w+", "x?", "a*", "(ab|c)", "(?:b|)",
+    "a{2,3}", "(a)", "(?i)", "(?i:bA)", "c+?", "\\x00", "[\\x80-\\xff]", "\\s", "[[:alpha:]]",
+    "[\\x00-\\xff]", "\\x{ff}", "", "[ab]", "a|ab", "[^\\s]", "[\\dA-F_]", "(?i)[k-mB]",
+    "[^[:lower:]x]", "(a*)*", "(?:a|b?){1,3}"};
+const char* const kRegularQuantifiers[] = {
+    "*", "+", "?", "{0,3}", "{2}", "*?", "+?", "{1,}", "{0,20}", "", "", "", "", ""};
+const char* const kRegularOpeners[] = {"(", "(?:"};
 // clang-format on
+const Grammar kAnyGrammar{kPieces, kQuantifiers, kOpeners};
+const Grammar kRegularGrammar{kRegularPieces, kRegularQuantifiers, kRegularOpeners};
 
 // Generated patterns: pieces, quantified or not, nested in groups (some
 // with empty or overlapping branches), so that repeats nest.
-std::string RandomPattern(std::mt19937& random, int depth) {
-  static const char* const kOpeners[] = {"(", "(?:", "(?>", "(?=", "(?:"};
-  const auto pick = [&](const auto& list) { return std::string(list[random() % std::size(list)]); };
-  if (depth == 0 || random() % 3 == 0) return pick(kPieces) + pick(kQuantifiers);
-  std::string inner = RandomPattern(random, depth - 1);
+std::string RandomPattern(std::mt19937& random, int depth, const Grammar& grammar) {
+  const auto pick = [&](std::span<const char* const> list) {
+    return std::string(list[random() % list.size()]);
+  };
+  if (depth == 0 || random() % 3 == 0) return pick(grammar.pieces) + pick(grammar.quantifiers);
+  std::string inner = RandomPattern(random, depth - 1, grammar);
   const int kind = static_cast<int>(random() % 3);
-  if (kind == 0) inner += RandomPattern(random, depth - 1);
-  if (kind == 1) inner += "|" + RandomPattern(random, depth - 1);
-  return pick(kOpeners) + inner + ")" + pick(kQuantifiers);
+  if (kind == 0) inner += RandomPattern(random, depth - 1, grammar);
+  if (kind == 1) inner += "|" + RandomPattern(random, depth - 1, grammar);
+  return pick(grammar.openers) + inner + ")" + pick(grammar.quantifiers);
 }
 
 // Random bytes with literal pieces of the pattern planted in them, so that
@@ -110,9 +154,11 @@ TEST(FastSearchDifferential, GeneratedPatternsAndDataAnswerAsTheReference) {
       0, 0, PF_IGNORE_CASE, PF_MULTI_LINE | PF_SINGLE_LINE, PF_SEARCH_START, PF_RIGHT_TO_LEFT};
   int matched = 0;
   int memoized = 0;
+  int byAutomaton = 0;
   for (int i = 0; i < 6000; ++i) {
-    const std::string pattern = RandomPattern(random, static_cast<int>(random() % 4)) +
-                                RandomPattern(random, 1) + kTails[random() % std::size(kTails)];
+    const std::string pattern = RandomPattern(random, static_cast<int>(random() % 4), kAnyGrammar) +
+                                RandomPattern(random, 1, kAnyGrammar) +
+                                kTails[random() % std::size(kTails)];
     const std::string data = RandomData(random, pattern);
     const int flags = flagSets[random() % std::size(flagSets)];
     const int start = random() % 4 == 0 ? static_cast<int>(data.size() / 2) : 0;
@@ -120,14 +166,47 @@ TEST(FastSearchDifferential, GeneratedPatternsAndDataAnswerAsTheReference) {
     memoized += compiled.Tree() != nullptr && compiled.Tree()->memoizable ? 1 : 0;
     const std::string where = "pattern '" + pattern + "' flags " + std::to_string(flags) +
                               " start " + std::to_string(start) + " data '" + data + "'";
-    matched += ExpectSameAnswer(compiled, data, start, where).Matched() ? 1 : 0;
+    matched += ExpectSameAnswer(compiled, data, start, where, &byAutomaton).Matched() ? 1 : 0;
     if (::testing::Test::HasFailure()) break;
   }
-  // The generator must produce both outcomes, and trees the memo takes, in
-  // numbers to test anything.
+  // The generator must produce both outcomes, and trees the memo and the
+  // automaton take, in numbers to test anything.
   EXPECT_GT(matched, 1000);
   EXPECT_LT(matched, 4500);
   EXPECT_GT(memoized, 3000);
+  EXPECT_GT(byAutomaton, 300) << byAutomaton;
+}
+
+// Regular patterns only, over the whole buffer: every one is the
+// automaton's, so its answers are compared thousands of times.
+TEST(FastSearchDifferential, GeneratedRegularPatternsExistAsTheReferenceFinds) {
+  std::mt19937 random(20261207);
+  const int flagSets[] = {0, PF_IGNORE_CASE, PF_SINGLE_LINE, PF_EXTENDED};
+  int matched = 0;
+  int byAutomaton = 0;
+  for (int i = 0; i < 1500; ++i) {
+    // A head and a tail around the generated part, so that its repeats
+    // must consume exactly the right bytes to reach the tail.
+    static const char* const kHeads[] = {"", "", "x", "a", "[bc]"};
+    static const char* const kTails[] = {"", "y", "b", "ab", "[xy]c", "a{3}"};
+    const std::string pattern =
+        kHeads[random() % std::size(kHeads)] +
+        RandomPattern(random, static_cast<int>(random() % 5), kRegularGrammar) +
+        kTails[random() % std::size(kTails)];
+    const std::string data = RandomData(random, pattern);
+    const int flags = flagSets[random() % std::size(flagSets)];
+    const std::string where =
+        "pattern '" + pattern + "' flags " + std::to_string(flags) + " data '" + data + "'";
+    matched +=
+        ExpectSameAnswer(CompiledPattern::Compile(pattern, flags), data, 0, where, &byAutomaton)
+                .Matched()
+            ? 1
+            : 0;
+    if (::testing::Test::HasFailure()) break;
+  }
+  EXPECT_GT(matched, 250);
+  EXPECT_LT(matched, 1250);
+  EXPECT_GT(byAutomaton, 1350);
 }
 
 }  // namespace

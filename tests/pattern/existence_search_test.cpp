@@ -1,0 +1,107 @@
+// ExistenceSearch beyond the differential tests (fast_search_test.cpp):
+// which trees it declines, the shapes that make backtracking explode, and
+// its cache cap. Answers only, never times.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "pattern/compiled_pattern.h"
+#include "pattern/existence_search.h"
+#include "pattern/pattern_facts.h"
+#include "pattern/pattern_flags.h"
+#include "support/search_status_printer.h"
+
+namespace kv::testing {
+namespace {
+
+std::optional<SearchStatus> Find(ExistenceSearch& search, const CompiledPattern& compiled,
+                                 const std::string& data, const CancelToken* cancel = nullptr) {
+  return search.Find(data, AnalysePattern(compiled).start, cancel);
+}
+
+TEST(ExistenceSearch, TakesRegularTreesAndDeclinesEveryOtherConstruct) {
+  const struct {
+    const char* pattern;
+    int flags;
+    bool taken;
+  } rows[] = {
+      {"(?i:ab)[^\\d[:space:]]+?(x|y*){2,5}.", 0, true},
+      {"(?:a|)*b{0,999}", PF_SINGLE_LINE, true},
+      {"\\Gab", 0, true},  // without PF_SEARCH_START \G matches empty
+      {"(a)\\1", 0, false},
+      {"a(?=b)", 0, false},
+      {"(?<!a)b", 0, false},
+      {"(?>a+)b", 0, false},
+      {"a++b", 0, false},
+      {"(a)?(?(1)b|c)", 0, false},
+      {"a(?R)?b", 0, false},
+      {"\\bab", 0, false},
+      {"^ab", 0, false},
+      {"ab$", 0, false},
+      {"\\Gab", PF_SEARCH_START, false},
+      {"ab", PF_RIGHT_TO_LEFT, false},
+      {"(a{999}){999}", 0, false},  // too many states
+  };
+  for (const auto& row : rows) {
+    const CompiledPattern compiled = CompiledPattern::Compile(row.pattern, row.flags);
+    EXPECT_EQ(ExistenceSearch::For(compiled) != nullptr, row.taken) << row.pattern;
+  }
+}
+
+// The shapes that explode a backtracker, over megabytes of the byte that
+// keeps every attempt going, answer in one pass; a match planted at the very
+// end is found; a cancel ends the pass.
+TEST(ExistenceSearch, HostileShapesAnswerOverMegabytes) {
+  const struct {
+    const char* pattern;
+    char filler;
+    const char* ending;
+  } rows[] = {
+      {"(a|b)*c", 'a', "c"},
+      {"(a*)*b", 'a', "b"},
+      {".{0,999}QQ", 'Q', "\nQQ"},  // one Q alone after a line break
+      {"([a-z]+ ?)+[0-9]\\.\\n", 'w', "1.\n"},
+  };
+  for (const auto& row : rows) {
+    const CompiledPattern compiled = CompiledPattern::Compile(row.pattern);
+    const std::unique_ptr<ExistenceSearch> search = ExistenceSearch::For(compiled);
+    ASSERT_NE(search, nullptr) << row.pattern;
+    std::string data(std::size_t{4} << 20, row.filler);
+    if (row.filler == 'Q') {
+      for (std::size_t i = 0; i < data.size(); i += 2) data[i] = '\n';
+    }
+    EXPECT_EQ(Find(*search, compiled, data), SearchStatus::kNoMatch) << row.pattern;
+    EXPECT_EQ(Find(*search, compiled, data + row.ending), SearchStatus::kMatch) << row.pattern;
+    CancelToken cancel;
+    cancel.Cancel();
+    EXPECT_EQ(Find(*search, compiled, data, &cancel), SearchStatus::kCancelled) << row.pattern;
+  }
+}
+
+// A pattern whose automaton has hundreds of states, through a cache that
+// holds almost nothing: the cache is emptied again and again, and every
+// answer is still the reference's.
+TEST(ExistenceSearch, ATinyCacheIsEmptiedAndAnswersStayTheSame) {
+  const CompiledPattern compiled = CompiledPattern::Compile("(a|b)*a(a|b){7}c");
+  const std::unique_ptr<ExistenceSearch> tiny = ExistenceSearch::For(compiled, 1);
+  ASSERT_NE(tiny, nullptr);
+  std::mt19937 random(7);
+  int matched = 0;
+  for (int i = 0; i < 40; ++i) {
+    std::string data;
+    for (int j = 0; j < 600; ++j) data += "abbbc"[random() % (j % 50 == 0 ? 5 : 4)];
+    const SearchResult reference = compiled.Search(data);
+    ASSERT_FALSE(reference.Failed());
+    EXPECT_EQ(Find(*tiny, compiled, data), reference.status) << data;
+    matched += reference.Matched() ? 1 : 0;
+  }
+  EXPECT_GT(tiny->CacheClears(), 1000);
+  EXPECT_GT(matched, 5);
+  EXPECT_LT(matched, 35);
+}
+
+}  // namespace
+}  // namespace kv::testing
