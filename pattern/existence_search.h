@@ -9,6 +9,12 @@
 // where that search runs out of a bound. The automaton is built from the
 // compiled tree on For; its cache of states grows as buffers need it, so an
 // ExistenceSearch belongs to one thread.
+//
+// A pattern whose every match ends with a literal (`([a-z]+ ?)+[0-9]\.\n`)
+// is first searched from that literal's occurrences backwards, which reads
+// a few bytes where a forward pass reads them all; the forward pass answers
+// when the backward reads grow past a few times the buffer, so the search
+// stays linear.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +39,9 @@ class ExistenceSearch {
   static std::unique_ptr<ExistenceSearch> For(
       const CompiledPattern& pattern, std::size_t cacheBytes = limits::kMaxAutomatonCacheBytes);
   // Made by For; the automaton's types are internal to the engine.
-  ExistenceSearch(std::unique_ptr<const ExistenceNfa> nfa, std::size_t cacheBytes);
+  // `mirror`, the automaton of the pattern read backwards, may be null.
+  ExistenceSearch(std::unique_ptr<const ExistenceNfa> nfa,
+                  std::unique_ptr<const ExistenceNfa> mirror, std::size_t cacheBytes);
   ExistenceSearch(const ExistenceSearch&) = delete;
   ExistenceSearch& operator=(const ExistenceSearch&) = delete;
   ~ExistenceSearch();
@@ -49,8 +57,12 @@ class ExistenceSearch {
   int CacheClears() const;
 
  private:
+  SearchStatus FindByEnds(std::string_view data, const CancelToken* cancel);
+
   std::unique_ptr<const ExistenceNfa> nfa_;
-  std::unique_ptr<LazyDfa> dfa_;
+  std::unique_ptr<const ExistenceNfa> mirror_;
+  std::unique_ptr<LazyDfa> forward_;
+  std::unique_ptr<LazyDfa> backward_;  // null without a mirror
 };
 
 }  // namespace kv

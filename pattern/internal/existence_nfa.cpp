@@ -1,5 +1,6 @@
-// BuildExistenceNfa: the tree is compiled backwards, each node given the
-// state its match continues to, so a sequence needs no patching. A counted
+// BuildExistenceNfa: the tree is compiled from its end, each node given the
+// state its match continues to, so a sequence needs no patching (the
+// mirror image is compiled from its start). A counted
 // repeat is unrolled (its optional copies nested, `(X(X)?)?`); the state
 // cap ends an unrolling that grows too large.
 #include "pattern/internal/existence_nfa.h"
@@ -49,29 +50,38 @@ bool IsForwardClass(const PatternNode& node) {
   return true;
 }
 
-std::array<std::array<int, 256>, 2> Unprobed() {
-  std::array<std::array<int, 256>, 2> sets{};
-  for (auto& row : sets) row.fill(-1);
+// What each byte matches as a one-byte literal, exact (row 0) or caseless
+// (row 1): probed once for the whole process.
+const std::array<std::array<ByteSet, 256>, 2>& LiteralByteSets() {
+  static const auto sets = [] {
+    std::array<std::array<ByteSet, 256>, 2> probed;
+    for (int caseless = 0; caseless < 2; ++caseless) {
+      for (int value = 0; value < 256; ++value) {
+        const LiteralNode single(std::string(1, static_cast<char>(value)), false, caseless != 0);
+        probed[static_cast<std::size_t>(caseless)][static_cast<std::size_t>(value)] =
+            ProbeBytes(single);
+      }
+    }
+    return probed;
+  }();
   return sets;
 }
 
 class NfaBuilder {
  public:
-  explicit NfaBuilder(ExistenceNfa& nfa) : nfa_(nfa) {}
+  NfaBuilder(ExistenceNfa& nfa, bool reversed) : nfa_(nfa), reversed_(reversed) {}
 
   // The entry state of `node` followed by state `next`.
   int Build(const PatternNode& node, int next) {
     const std::type_info& type = typeid(node);
     if (type == typeid(EmptyNode) || type == typeid(GroupMarkNode)) return next;
     if (type == typeid(LiteralNode)) return Literal(static_cast<const LiteralNode&>(node), next);
-    if (IsForwardClass(node)) return Bytes(ProbeBytes(node), next);
+    if (IsForwardClass(node)) return Class(node, next);
     if (type == typeid(SequenceNode)) {
       const auto& sequence = static_cast<const SequenceNode&>(node);
       if (sequence.rightToLeft) throw NotRegular{};
-      for (auto it = sequence.items.rbegin(); it != sequence.items.rend(); ++it) {
-        next = Build(**it, next);
-      }
-      return next;
+      return InOrder(sequence.items, next,
+                     [&](const PatternNode* item, int after) { return Build(*item, after); });
     }
     if (type == typeid(AlternationNode)) {
       const auto& items = static_cast<const AlternationNode&>(node).items;
@@ -113,15 +123,29 @@ class NfaBuilder {
     return Add({NfaState::Kind::kBytes, next, -1, SetIndex(set)});
   }
 
-  // Each byte as a one-byte literal of the same case rule; probed once.
   int Literal(const LiteralNode& literal, int next) {
     if (literal.rightToLeft) throw NotRegular{};
-    auto& known = literalSets_[literal.ignoreCase ? 1 : 0];
-    for (auto it = literal.text.rbegin(); it != literal.text.rend(); ++it) {
-      int& set = known[static_cast<unsigned char>(*it)];
-      if (set < 0)
-        set = SetIndex(ProbeBytes(LiteralNode(std::string(1, *it), false, literal.ignoreCase)));
-      next = Add({NfaState::Kind::kBytes, next, -1, set});
+    const auto& sets = LiteralByteSets()[literal.ignoreCase ? 1 : 0];
+    return InOrder(literal.text, next, [&](char byte, int after) {
+      return Bytes(sets[static_cast<unsigned char>(byte)], after);
+    });
+  }
+
+  // A class's set, probed once however often a repeat copies the class.
+  int Class(const PatternNode& node, int next) {
+    const auto [it, added] = classSets_.try_emplace(&node, -1);
+    if (added) it->second = SetIndex(ProbeBytes(node));
+    return Add({NfaState::Kind::kBytes, next, -1, it->second});
+  }
+
+  // Builds the parts of a sequence so that the part read first comes
+  // first: from the last part back, or for the mirror image from the first.
+  template <typename Parts, typename BuildPart>
+  int InOrder(const Parts& parts, int next, BuildPart buildPart) {
+    if (reversed_) {
+      for (auto it = parts.begin(); it != parts.end(); ++it) next = buildPart(*it, next);
+    } else {
+      for (auto it = parts.rbegin(); it != parts.rend(); ++it) next = buildPart(*it, next);
     }
     return next;
   }
@@ -148,43 +172,62 @@ class NfaBuilder {
   }
 
   ExistenceNfa& nfa_;
+  const bool reversed_;
   std::unordered_map<ByteSet, int> setIndex_;
-  std::array<std::array<int, 256>, 2> literalSets_ = Unprobed();
+  std::unordered_map<const PatternNode*, int> classSets_;
 };
 
-// Splits the 256 bytes into classes that every set takes whole or not at all.
+// Splits the 256 bytes into classes that every set takes whole or not at
+// all: each set splits the classes it cuts through.
 void AssignByteClasses(ExistenceNfa& nfa) {
-  int count = 1;
+  std::vector<ByteSet> classes{ByteSet().set()};
   for (const ByteSet& set : nfa.byteSets) {
-    std::array<int, 512> renumber;
-    renumber.fill(-1);
-    count = 0;
-    for (std::size_t byte = 0; byte < 256; ++byte) {
-      const int key = nfa.byteClass[byte] * 2 + (set.test(byte) ? 1 : 0);
-      int& id = renumber[static_cast<std::size_t>(key)];
-      if (id < 0) id = count++;
-      nfa.byteClass[byte] = static_cast<std::uint8_t>(id);
+    const std::size_t count = classes.size();
+    for (std::size_t i = 0; i < count; ++i) {
+      const ByteSet inside = classes[i] & set;
+      if (inside.none() || inside == classes[i]) continue;
+      classes.push_back(classes[i] & ~set);
+      classes[i] = inside;
     }
   }
-  nfa.classByte.assign(static_cast<std::size_t>(count), 0);
-  for (int byte = 255; byte >= 0; --byte) {
-    nfa.classByte[nfa.byteClass[static_cast<std::size_t>(byte)]] = static_cast<std::uint8_t>(byte);
+  nfa.classByte.assign(classes.size(), 0);
+  for (std::size_t byte = 256; byte-- > 0;) {
+    std::size_t id = 0;
+    while (!classes[id].test(byte)) ++id;
+    nfa.byteClass[byte] = static_cast<std::uint8_t>(id);
+    nfa.classByte[id] = static_cast<std::uint8_t>(byte);
   }
+}
+
+// The exact literal every match of `node` ends with, or "" when none is
+// known: the last part of a sequence, capture marks and empty parts aside.
+std::string RequiredSuffix(const PatternNode& node) {
+  if (const auto* literal = dynamic_cast<const LiteralNode*>(&node)) {
+    return literal->ignoreCase ? std::string() : literal->text;
+  }
+  const auto* sequence = dynamic_cast<const SequenceNode*>(&node);
+  if (sequence == nullptr) return {};
+  for (auto it = sequence->items.rbegin(); it != sequence->items.rend(); ++it) {
+    const std::type_info& type = typeid(**it);
+    if (type != typeid(GroupMarkNode) && type != typeid(EmptyNode)) return RequiredSuffix(**it);
+  }
+  return {};
 }
 
 }  // namespace
 
-std::optional<ExistenceNfa> BuildExistenceNfa(const CompiledTree& tree) {
+std::optional<ExistenceNfa> BuildExistenceNfa(const CompiledTree& tree, bool reversed) {
   if (tree.top == nullptr || (tree.flags & PF_RIGHT_TO_LEFT) != 0) return std::nullopt;
   ExistenceNfa nfa;
   try {
-    NfaBuilder builder(nfa);
+    NfaBuilder builder(nfa, reversed);
     nfa.states.push_back({});  // the match state
     nfa.start = builder.Build(*tree.top, 0);
   } catch (const NotRegular&) {
     return std::nullopt;
   }
   AssignByteClasses(nfa);
+  nfa.suffix = RequiredSuffix(*tree.top);
   return nfa;
 }
 

@@ -5,7 +5,8 @@
 // alternatives and on greediness; whether there is one does not, so the
 // automaton keeps neither, nor captures.
 //
-// Entry point: BuildExistenceNfa. Each one-byte leaf becomes a state with
+// Entry point: BuildExistenceNfa, of the pattern or of its mirror image
+// (read from the end of a match backwards). Each one-byte leaf becomes a state with
 // the set of bytes it accepts, found by running the leaf's own Match on each
 // of the 256 one-byte texts, so case folding, class membership, embedded
 // classes and the dot are the backtracker's by construction. Anything else
@@ -17,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "pattern/internal/class_bytes.h"
@@ -44,8 +46,11 @@ struct ExistenceNfa {
   // counts its copies up to a huge bound; the two agree on buffers shorter
   // than the least such bound, since every counted copy consumes a byte.
   std::size_t exactBelow = SIZE_MAX;
+  // A literal every match ends with (compared exactly), or empty.
+  std::string suffix;
 };
 
-std::optional<ExistenceNfa> BuildExistenceNfa(const CompiledTree& tree);
+// `reversed`: the automaton of the pattern read backwards.
+std::optional<ExistenceNfa> BuildExistenceNfa(const CompiledTree& tree, bool reversed = false);
 
 }  // namespace kv

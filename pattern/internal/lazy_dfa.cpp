@@ -22,10 +22,11 @@ std::size_t LazyDfa::SetHash::operator()(const StateSet& set) const noexcept {
   return hash;
 }
 
-LazyDfa::LazyDfa(const ExistenceNfa& nfa, std::size_t cacheBytes)
+LazyDfa::LazyDfa(const ExistenceNfa& nfa, std::size_t cacheBytes, bool anchored)
     : nfa_(nfa),
       cacheBytes_(cacheBytes),
       classCount_(static_cast<int>(nfa.classByte.size())),
+      anchored_(anchored),
       seen_(nfa.states.size(), 0) {
   Restart();
 }
@@ -91,17 +92,18 @@ int LazyDfa::Step(int from, int byteClass) {
       AddClosure(state.next, next);
     }
   }
-  AddClosure(nfa_.start, next);
+  if (!anchored_) AddClosure(nfa_.start, next);
   std::sort(next.begin(), next.end());
   if (!index_.contains(next) && usedBytes_ + Cost(next) > cacheBytes_) {
     Restart();
     ++clears_;
     from = -1;  // gone with the cache; its transition is not kept
   }
+  const bool final = next.empty();
   const int id = Intern(std::move(next));
-  if (from >= 0 && accepting_[static_cast<std::size_t>(id)] == 0) {
+  if (from >= 0 && !final && accepting_[static_cast<std::size_t>(id)] == 0) {
     table_[static_cast<std::size_t>(from) * static_cast<std::size_t>(classCount_) +
-           static_cast<std::size_t>(byteClass)] = id;
+           static_cast<std::size_t>(byteClass)] = id * classCount_;
   }
   return id;
 }
@@ -110,27 +112,57 @@ SearchStatus LazyDfa::Find(std::string_view data, const StartFilter& filter,
                            const CancelToken* cancel) {
   if (accepting_[static_cast<std::size_t>(startId_)] != 0) return SearchStatus::kMatch;
   const bool skip = filter.kind == StartFilter::Kind::kPrefix;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  const std::uint8_t* classOf = nfa_.byteClass.data();
   const int length = static_cast<int>(data.size());
-  int state = startId_;
-  int untilPoll = 0;
-  for (int position = 0; position < length; ++position) {
-    if (--untilPoll <= 0) {
-      if (cancel != nullptr && cancel->IsCancelled()) return SearchStatus::kCancelled;
-      untilPoll = limits::kAutomatonCancelPollBytes;
+  // The current state as the offset of its row: one look-up a byte.
+  int row = startId_ * classCount_;
+  int position = 0;
+  while (position < length) {
+    if (cancel != nullptr && cancel->IsCancelled()) return SearchStatus::kCancelled;
+    const int stop = length - position > limits::kAutomatonCancelPollBytes
+                         ? position + limits::kAutomatonCancelPollBytes
+                         : length;
+    const int* table = table_.data();
+    for (; position < stop; ++position) {
+      // Nothing under way: no match can begin before the filter's next
+      // position.
+      if (skip && row == startId_ * classCount_) {
+        position = NextCandidate(filter, data, position);
+        if (position >= stop) break;
+      }
+      const int byteClass = classOf[bytes[position]];
+      int next = table[row + byteClass];
+      if (next < 0) {
+        const int id = Step(row / classCount_, byteClass);
+        if (accepting_[static_cast<std::size_t>(id)] != 0) return SearchStatus::kMatch;
+        next = id * classCount_;
+        table = table_.data();
+      }
+      row = next;
     }
-    // Nothing under way: no match can begin before the filter's next position.
-    if (skip && state == startId_) {
-      position = NextCandidate(filter, data, position);
-      if (position >= length) break;
-    }
-    const int byteClass = nfa_.byteClass[static_cast<unsigned char>(data[position])];
-    int next = table_[static_cast<std::size_t>(state) * static_cast<std::size_t>(classCount_) +
-                      static_cast<std::size_t>(byteClass)];
+  }
+  return SearchStatus::kNoMatch;
+}
+
+SearchStatus LazyDfa::MatchEndingAt(std::string_view data, int end, long long& budget) {
+  if (accepting_[static_cast<std::size_t>(startId_)] != 0) return SearchStatus::kMatch;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  const std::uint8_t* classOf = nfa_.byteClass.data();
+  const int* table = table_.data();
+  int row = startId_ * classCount_;
+  for (int position = end - 1; position >= 0; --position) {
+    if (--budget < 0) return SearchStatus::kStepBudget;
+    const int byteClass = classOf[bytes[position]];
+    int next = table[row + byteClass];
     if (next < 0) {
-      next = Step(state, byteClass);
-      if (accepting_[static_cast<std::size_t>(next)] != 0) return SearchStatus::kMatch;
+      const int id = Step(row / classCount_, byteClass);
+      if (accepting_[static_cast<std::size_t>(id)] != 0) return SearchStatus::kMatch;
+      if (sets_[static_cast<std::size_t>(id)]->empty()) return SearchStatus::kNoMatch;
+      next = id * classCount_;
+      table = table_.data();
     }
-    state = next;
+    row = next;
   }
   return SearchStatus::kNoMatch;
 }

@@ -1,8 +1,11 @@
 // LazyDfa: runs an ExistenceNfa over bytes as a deterministic automaton
 // whose states (sets of NFA states) are made only when the bytes reach
-// them. The search is unanchored: the NFA's start is added back into every
-// state, so one pass of one table look-up a byte tries every start position
-// at once, and the first state that holds the match state ends it.
+// them. Two ways to run it:
+// - Find, unanchored: the NFA's start is added back into every state, so
+//   one pass of one table look-up a byte tries every start position at
+//   once, and the first state that holds the match state ends it;
+// - MatchEndingAt, anchored, over the mirror image's automaton: from one
+//   end position backwards, until the match state or no state is left.
 //
 // The states and their transitions are a cache with a byte cap: when a new
 // state would not fit, the cache is emptied and refilled from the current
@@ -26,12 +29,18 @@ namespace kv {
 class LazyDfa {
  public:
   // `nfa` must outlive this object.
-  LazyDfa(const ExistenceNfa& nfa, std::size_t cacheBytes);
+  LazyDfa(const ExistenceNfa& nfa, std::size_t cacheBytes, bool anchored = false);
 
   // kMatch when a match begins anywhere in `data`, else kNoMatch, or
   // kCancelled. While no match is under way the pass jumps to the next
   // position `filter` lets through. May throw std::bad_alloc.
   SearchStatus Find(std::string_view data, const StartFilter& filter, const CancelToken* cancel);
+
+  // Anchored only: kMatch when a match of the mirror image begins at `end`
+  // reading backwards (a match of the pattern ends there), else kNoMatch;
+  // kStepBudget when that takes more than `budget` bytes, which are taken
+  // from it. May throw std::bad_alloc.
+  SearchStatus MatchEndingAt(std::string_view data, int end, long long& budget);
 
   // How often the cap has emptied the cache.
   int CacheClears() const { return clears_; }
@@ -58,8 +67,10 @@ class LazyDfa {
   std::unordered_map<StateSet, int, SetHash> index_;
   std::vector<const StateSet*> sets_;  // keys of index_, by state id
   std::vector<char> accepting_;
-  // Transitions, classCount_ a state; -1 where not made yet. A transition
-  // into an accepting state is never stored, so a look-up that finds one
+  const bool anchored_;
+  // Transitions, a row of classCount_ a state, each the offset of its
+  // target's row; -1 where not made yet. A transition into a final state
+  // (accepting, or empty) is never stored, so a look-up that finds one
   // needs no further test.
   std::vector<int> table_;
   int startId_ = 0;
