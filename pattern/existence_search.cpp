@@ -47,7 +47,7 @@ ExistenceSearch::~ExistenceSearch() = default;
 std::optional<SearchStatus> ExistenceSearch::Find(std::string_view data, const StartFilter& filter,
                                                   const CancelToken* cancel) {
   if (data.size() > limits::kMaxSearchBytes) return SearchStatus::kDataTooLarge;
-  if (data.size() >= nfa_->exactBelow) return std::nullopt;
+  if (broken_ || data.size() >= nfa_->exactBelow) return std::nullopt;
   if (cancel != nullptr && cancel->IsCancelled()) return SearchStatus::kCancelled;
   try {
     if (backward_ != nullptr) {
@@ -56,6 +56,7 @@ std::optional<SearchStatus> ExistenceSearch::Find(std::string_view data, const S
     }
     return forward_->Find(data, filter, cancel);
   } catch (const std::bad_alloc&) {
+    broken_ = true;  // a cache left half-grown is never read again
     return SearchStatus::kOutOfMemory;
   }
 }

@@ -48,7 +48,7 @@ class ExistenceSearch {
 
   // kMatch or kNoMatch, or a failure (data too large, cancelled, out of
   // memory); nullopt when this buffer is longer than the automaton models
-  // exactly, and the backtracker must answer. `filter` is the pattern's
+  // exactly, or memory once ran out, and the backtracker must answer. `filter` is the pattern's
   // start filter (AnalysePattern), used to skip ahead.
   std::optional<SearchStatus> Find(std::string_view data, const StartFilter& filter,
                                    const CancelToken* cancel);
@@ -63,6 +63,7 @@ class ExistenceSearch {
   std::unique_ptr<const ExistenceNfa> mirror_;
   std::unique_ptr<LazyDfa> forward_;
   std::unique_ptr<LazyDfa> backward_;  // null without a mirror
+  bool broken_ = false;                // memory ran out inside a cache
 };
 
 }  // namespace kv

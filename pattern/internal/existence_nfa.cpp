@@ -208,8 +208,9 @@ std::string RequiredSuffix(const PatternNode& node) {
   const auto* sequence = dynamic_cast<const SequenceNode*>(&node);
   if (sequence == nullptr) return {};
   for (auto it = sequence->items.rbegin(); it != sequence->items.rend(); ++it) {
-    const std::type_info& type = typeid(**it);
-    if (type != typeid(GroupMarkNode) && type != typeid(EmptyNode)) return RequiredSuffix(**it);
+    const PatternNode& part = **it;
+    const std::type_info& type = typeid(part);
+    if (type != typeid(GroupMarkNode) && type != typeid(EmptyNode)) return RequiredSuffix(part);
   }
   return {};
 }

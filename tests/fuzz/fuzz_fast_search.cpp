@@ -15,15 +15,19 @@
 // there is, which it must raise to the reference's: where the reference
 // answers, it must give the same status and spans (a failure is a
 // disagreement); where the reference fails on a bound, it may answer, or
-// fail the same way.
+// fail the same way. A search from the start is also asked of the existence
+// automaton, when it takes the pattern: it must not fail, and must find a
+// match exactly where the reference does (where that answers).
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "fuzz/fuzz_target.h"
 #include "pattern/compiled_pattern.h"
+#include "pattern/existence_search.h"
 #include "pattern/fast_search.h"
 #include "pattern/pattern_facts.h"
 #include "support/literal_occurs.h"
@@ -91,6 +95,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!fast.Failed(), "the fast search fails nowhere the reference answers");
     Require(fast.status == reference.status && fast.spans == reference.spans,
             "the fast search answers as the reference, spans included");
+  }
+  if (const auto automaton = kv::ExistenceSearch::For(compiled); automaton && start == 0) {
+    const std::optional<kv::SearchStatus> found = automaton->Find(text, facts.start, nullptr);
+    Require(found == kv::SearchStatus::kMatch || found == kv::SearchStatus::kNoMatch,
+            "the automaton answers every short buffer");
+    Require(reference.Failed() || found == reference.status,
+            "the automaton finds a match exactly where the reference does");
   }
   const kv::SearchResult again = compiled.Search(text, start);
   Require(again.status == reference.status && again.spans == reference.spans,
