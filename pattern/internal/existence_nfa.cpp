@@ -5,6 +5,7 @@
 // cap ends an unrolling that grows too large.
 #include "pattern/internal/existence_nfa.h"
 
+#include <bit>
 #include <typeinfo>
 #include <unordered_map>
 
@@ -191,11 +192,16 @@ void AssignByteClasses(ExistenceNfa& nfa) {
     }
   }
   nfa.classByte.assign(classes.size(), 0);
-  for (std::size_t byte = 256; byte-- > 0;) {
-    std::size_t id = 0;
-    while (!classes[id].test(byte)) ++id;
-    nfa.byteClass[byte] = static_cast<std::uint8_t>(id);
-    nfa.classByte[id] = static_cast<std::uint8_t>(byte);
+  const ByteSet lowWord(~std::uint64_t{0});
+  for (std::size_t id = 0; id < classes.size(); ++id) {
+    for (std::size_t word = 0; word < 4; ++word) {
+      std::uint64_t bits = ((classes[id] >> (64 * word)) & lowWord).to_ullong();
+      for (; bits != 0; bits &= bits - 1) {
+        const std::size_t byte = 64 * word + static_cast<std::size_t>(std::countr_zero(bits));
+        nfa.byteClass[byte] = static_cast<std::uint8_t>(id);
+        nfa.classByte[id] = static_cast<std::uint8_t>(byte);
+      }
+    }
   }
 }
 
