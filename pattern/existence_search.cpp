@@ -20,9 +20,9 @@ constexpr long long kBackwardBytesPerByte = 4;
 std::unique_ptr<ExistenceSearch> ExistenceSearch::For(const CompiledPattern& pattern,
                                                       std::size_t cacheBytes) {
   if (pattern.CompileStatus() != SearchStatus::kNoMatch || pattern.Tree() == nullptr) return {};
-  std::optional<ExistenceNfa> nfa = BuildExistenceNfa(*pattern.Tree());
-  if (!nfa.has_value()) return {};
   try {
+    std::optional<ExistenceNfa> nfa = BuildExistenceNfa(*pattern.Tree());
+    if (!nfa.has_value()) return {};
     std::unique_ptr<const ExistenceNfa> mirror;
     if (!nfa->suffix.empty()) {
       mirror = std::make_unique<const ExistenceNfa>(*BuildExistenceNfa(*pattern.Tree(), true));
@@ -68,7 +68,7 @@ SearchStatus ExistenceSearch::FindByEnds(std::string_view data, const CancelToke
        at = data.find(suffix, at + 1)) {
     if (cancel != nullptr && cancel->IsCancelled()) return SearchStatus::kCancelled;
     const SearchStatus status =
-        backward_->MatchEndingAt(data, static_cast<int>(at + suffix.size()), budget);
+        backward_->MatchEndingAt(data, static_cast<int>(at + suffix.size()), budget, cancel);
     if (status != SearchStatus::kNoMatch) return status;
   }
   return SearchStatus::kNoMatch;

@@ -145,7 +145,8 @@ SearchStatus LazyDfa::Find(std::string_view data, const StartFilter& filter,
   return SearchStatus::kNoMatch;
 }
 
-SearchStatus LazyDfa::MatchEndingAt(std::string_view data, int end, long long& budget) {
+SearchStatus LazyDfa::MatchEndingAt(std::string_view data, int end, long long& budget,
+                                    const CancelToken* cancel) {
   if (accepting_[static_cast<std::size_t>(startId_)] != 0) return SearchStatus::kMatch;
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
   const std::uint8_t* classOf = nfa_.byteClass.data();
@@ -153,6 +154,10 @@ SearchStatus LazyDfa::MatchEndingAt(std::string_view data, int end, long long& b
   int row = startId_ * classCount_;
   for (int position = end - 1; position >= 0; --position) {
     if (--budget < 0) return SearchStatus::kStepBudget;
+    if (budget % limits::kAutomatonCancelPollBytes == 0 && cancel != nullptr &&
+        cancel->IsCancelled()) {
+      return SearchStatus::kCancelled;
+    }
     const int byteClass = classOf[bytes[position]];
     int next = table[row + byteClass];
     if (next < 0) {

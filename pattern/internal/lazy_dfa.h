@@ -39,8 +39,9 @@ class LazyDfa {
   // Anchored only: kMatch when a match of the mirror image begins at `end`
   // reading backwards (a match of the pattern ends there), else kNoMatch;
   // kStepBudget when that takes more than `budget` bytes, which are taken
-  // from it. May throw std::bad_alloc.
-  SearchStatus MatchEndingAt(std::string_view data, int end, long long& budget);
+  // from it; or kCancelled. May throw std::bad_alloc.
+  SearchStatus MatchEndingAt(std::string_view data, int end, long long& budget,
+                             const CancelToken* cancel);
 
   // How often the cap has emptied the cache.
   int CacheClears() const { return clears_; }
