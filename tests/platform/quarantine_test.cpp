@@ -18,7 +18,7 @@
 
 #include "platform/fault_injection.h"
 #include "platform/quarantine_folder.h"
-#include "support/temp_files.h"
+#include "support/quarantine_checks.h"
 
 namespace kv {
 namespace {
@@ -41,35 +41,6 @@ class QuarantineTest : public ::testing::Test {
     Result<QuarantineListing> listing = ListQuarantine(prefix_.Store());
     EXPECT_TRUE(listing.Ok());
     return std::move(listing.value);
-  }
-
-  // The folder's names other than the index and the item files: leftovers.
-  std::vector<std::string> Leftovers() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Folder())) {
-      const std::string name = entry.path().filename().string();
-      if (name != kIndexName && !IsItemId(name)) names.push_back(name);
-    }
-    return names;
-  }
-
-  // The invariant after any failure or crash: the file is in the store with
-  // its bytes and no item holds it, or it is gone and exactly one item holds
-  // it with its record.
-  void ExpectInStoreOrQuarantined(const std::string& relative, const std::string& bytes) const {
-    const QuarantineListing listing = List();
-    std::size_t holding = 0;
-    for (const QuarantineItem& item : listing.items) {
-      if (item.state != QuarantineItemState::kQuarantined) continue;
-      if (ReadFile(Folder() / item.record.id) == bytes) ++holding;
-    }
-    if (fs::exists(Store(relative))) {
-      EXPECT_EQ(ReadFile(Store(relative)), bytes) << relative;
-      EXPECT_EQ(holding, 0u) << relative << " is both in the store and in the quarantine";
-    } else {
-      EXPECT_EQ(holding, 1u) << relative << " is neither in the store nor in the quarantine";
-    }
-    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
   }
 
   testing::TempPrefix prefix_;
@@ -103,7 +74,7 @@ TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBi
   ASSERT_TRUE(when) << record.time;
   EXPECT_LT(std::chrono::abs(std::chrono::system_clock::now() - *when), std::chrono::minutes(1));
   EXPECT_EQ(listing.unreadableLines, 0u);
-  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+  EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
 }
 
 TEST_F(QuarantineTest, AFileThatWouldPassTheCapIsDeletedAndRecordedAsDeleted) {
@@ -222,7 +193,7 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
     ClearFaults();
     EXPECT_EQ(result.status, row.expected);
     EXPECT_EQ(result.cause, row.cause);
-    ExpectInStoreOrQuarantined(name, bytes);
+    testing::ExpectInStoreOrQuarantined(prefix_, name, bytes);
   }
 }
 
@@ -283,7 +254,7 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
     std::vector<QuarantineItemState> states;
     for (const QuarantineItem& item : listing.items) states.push_back(item.state);
     EXPECT_EQ(states, row.listed);
-    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+    EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
     // A move finished from its pending record leaves the item's file private.
     if (row.files[0].first == id + ".pending" &&
         states == std::vector{QuarantineItemState::kQuarantined}) {

@@ -136,8 +136,6 @@ TEST(TarnscanInitRefusal, NoDataFolderIsOneLineWithStatus2AndLaysOutNothing) {
   EXPECT_FALSE(fs::exists(unborn));
 }
 
-namespace fs = std::filesystem;
-
 class TarnscanScanTest : public ::testing::Test {
  protected:
   TarnscanScanTest() {
@@ -154,7 +152,7 @@ class TarnscanScanTest : public ::testing::Test {
     std::vector<std::string> args = {"scan", "--database", dir_.File("db"), "--no-summary"};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(Tree().string());
-    return RunProgram(KV_TARNSCAN_PATH, args);
+    return RunTarnscan(args);
   }
   std::string Line(const std::string& relative, const std::string& tail) const {
     return (Tree() / relative).string() + ": " + tail + "\n";
@@ -205,9 +203,9 @@ TEST_F(TarnscanScanTest, QuarantineAndRemoveActOnInfectedFilesOnlyAndLinksAreNev
                                                   Line("sub/c.bin", "FOUND Evil (quarantined)"));
   EXPECT_FALSE(fs::exists(Tree() / "a.exe"));
   EXPECT_TRUE(fs::exists(dir_.File("outside.exe")));  // behind a link: never touched
-  const RunResult list = RunProgram(KV_TARNSCAN_PATH, {"quarantine", "list", "--format", "ndjson"});
+  const RunResult list = RunTarnscan({"quarantine", "list", "--format", "ndjson"});
   const std::string id = list.out.substr(list.out.find("\"id\":\"") + 6, 25);
-  EXPECT_EQ(RunProgram(KV_TARNSCAN_PATH, {"quarantine", "restore", id}).status, 0);
+  EXPECT_EQ(RunTarnscan({"quarantine", "restore", id}).status, 0);
   EXPECT_EQ(ReadFile(Tree() / "a.exe"), "header EVIL-MARK");  // back where it was found
 
   EXPECT_EQ(Scan({"--remove", "-i"}).out, Line("a.exe", "FOUND Evil (removed)"));
@@ -216,8 +214,7 @@ TEST_F(TarnscanScanTest, QuarantineAndRemoveActOnInfectedFilesOnlyAndLinksAreNev
 }
 
 TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATerminal) {
-  const std::vector<std::string> args = {"scan", "--database", dir_.File("db"), Tree().string()};
-  const RunResult piped = RunProgram(KV_TARNSCAN_PATH, args);
+  const RunResult piped = RunTarnscan({"scan", "--database", dir_.File("db"), Tree().string()});
   EXPECT_TRUE(
       piped.err.starts_with("Scanned: 4 files, infected: 2, not checked: 0, actions "
                             "failed: 0, 5034 bytes, "))
@@ -234,14 +231,11 @@ TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATermi
 
 TEST_F(TarnscanScanTest, ADatabaseWithoutSignaturesExitsTwo) {
   WriteFile(dir_.File("empty"), "7\r\n");
-  const RunResult empty =
-      RunProgram(KV_TARNSCAN_PATH, {"scan", "--database", dir_.File("empty"), Tree().string()});
+  const RunResult empty = RunTarnscan({"scan", "--database", dir_.File("empty"), Tree().string()});
   EXPECT_EQ(empty.status, 2);
   EXPECT_EQ(empty.err,
             "tarnscan: scan: the database holds no content signature: no file can be checked\n");
 }
-
-namespace fs = std::filesystem;
 
 TEST(TarnscanLog, PrintsTheLogAsUtf8NewestFirstAndRefusesWhatIsNoLog) {
   const ToolPrefix prefix;

@@ -27,11 +27,7 @@ namespace {
 class TarnsigTest : public ::testing::Test {
  protected:
   std::string File(std::string_view name) const { return dir_.File(name); }
-  RunResult Encode(std::string_view plain) const {
-    WriteFile(File("plain.txt"), plain);
-    return RunTarnsig({"encode", File("plain.txt"), "-o", File("db")});
-  }
-  // Encodes what lint would refuse: these tests hold the loader's reading.
+  // Encodes what lint would refuse too: these tests hold the loader's reading.
   RunResult EncodeForced(std::string_view plain) const {
     WriteFile(File("plain.txt"), plain);
     return RunTarnsig({"encode", "--force", File("plain.txt"), "-o", File("db")});
@@ -123,7 +119,7 @@ TEST_F(TarnsigTest, CheckAnswersInArgumentOrderOnAnyThreadsAndBothEngines) {
   const char* plain =
       "7\nFirst               alpha\nSecond              beta[0-9]+\n"
       "Looping             (?R)\n";
-  ASSERT_EQ(Encode(plain).status, 0);
+  ASSERT_EQ(EncodeForced(plain).status, 0);
   std::vector<std::string> files;
   std::string out;
   std::string err;
@@ -264,12 +260,6 @@ std::string Plain(const std::vector<std::string>& lines) {
   return text;
 }
 
-std::string Encoded(const std::vector<std::string>& lines) {
-  std::string text = "7\r\n";
-  for (const std::string& line : lines) text += StoredLine(line) + "\r\n";
-  return text;
-}
-
 const std::string kGood = CharacterLine("Evil", "EVIL[0-9]+");
 
 // clang-format off
@@ -322,7 +312,7 @@ TEST(TarnsigLint, FindsEachMistakeInThePlainAndTheEncodedFileAlike) {
   for (const LintRow& row : kRows) {
     SCOPED_TRACE(row.mistake);
     WriteFile(dir.File("plain.txt"), Plain(row.lines));
-    WriteFile(dir.File("db"), Encoded(row.lines));
+    WriteFile(dir.File("db"), DatabaseFile("7", row.lines));
     for (const std::string& path : {dir.File("plain.txt"), dir.File("db")}) {
       const RunResult result = RunTarnsig({"lint", path});
       EXPECT_EQ(result.out, Expand(row.findings, path));

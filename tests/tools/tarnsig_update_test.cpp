@@ -33,12 +33,9 @@ class TarnsigUpdateThreaded : public ::testing::Test {
   void SetUp() override {
     environment_.WithoutProxies().Set("KESTRELVOX_UPDATE_KEY", std::nullopt);
     environment_.Set("KESTRELVOX_UPDATE_URL", server_.Url());
-    WriteFile(DatabasePath(), kOld);
+    prefix_.WriteDatabase(kOld);
     server_.Answer(kVersionPath, {200, "200\r\n"});
     server_.Answer(kDatabasePath, {200, kNew});
-  }
-  std::filesystem::path DatabasePath() const {
-    return prefix_.StorePath() / "Program Files/Quellbrin/VirusDB.dat";
   }
   std::string Key(const std::string& name) const {
     return (prefix_.Path() / "keys" / name).string();
@@ -86,14 +83,14 @@ TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    WriteFile(DatabasePath(), kOld);
+    prefix_.WriteDatabase(kOld);
     server_.Answer(kVersionPath, row.version);
     const std::size_t before = server_.Targets().size();
     const RunResult result = RunTarnsig({"update"});
     EXPECT_EQ(result.status, row.status);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, row.err);
-    EXPECT_EQ(ReadFile(DatabasePath()), row.requests == 2 ? kNew : kOld);
+    EXPECT_EQ(ReadFile(prefix_.DatabasePath()), row.requests == 2 ? kNew : kOld);
     EXPECT_EQ(server_.Targets().size() - before, row.requests);
   }
 }
@@ -133,7 +130,7 @@ TEST_F(TarnsigUpdateThreaded, ADatabaseTheTrustKeyDidNotSignIsRefused) {
   EXPECT_EQ(result.err,
             "Warning\nUpdate virus DB failed,please try again!\n[O]K\n"
             "tarnsig: update: signature invalid: the database is not signed by the trust key\n");
-  EXPECT_EQ(ReadFile(DatabasePath()), kOld);
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOld);
 }
 
 TEST_F(TarnsigUpdateThreaded, ASignedUpdateRollsBackAndForces) {
@@ -142,15 +139,15 @@ TEST_F(TarnsigUpdateThreaded, ASignedUpdateRollsBackAndForces) {
   RunResult result = RunTarnsig({"update", "--rollback"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "rolled back to version 100\n");
-  EXPECT_EQ(ReadFile(DatabasePath()), kOld);
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOld);
 
   ASSERT_EQ(RunTarnsig({"update"}).status, 0);
   result = RunTarnsig({"update", "--force"});  // the same version again
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, kSucceeded);
-  EXPECT_EQ(ReadFile(DatabasePath()), kNew);
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kNew);
 
-  std::filesystem::remove(prefix_.StorePath() / "Program Files/Quellbrin/VirusDB.dat.old");
+  std::filesystem::remove(prefix_.DatabasePath() += ".old");
   result = RunTarnsig({"update", "--rollback"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "tarnsig: update: no previous database (VirusDB.dat.old) to restore\n");

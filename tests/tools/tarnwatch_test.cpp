@@ -158,11 +158,10 @@ TEST(TarnwatchWithoutADatabase, EveryScanSaysSoInsteadOfNoTrojan) {
   for (const std::string& database : {std::string("none"), std::string("7\r\n!!!!\r\n")}) {
     SCOPED_TRACE(database);
     const TarnwatchHandset handset({});
-    const fs::path db = handset.StorePath() / "Program Files/Quellbrin/VirusDB.dat";
     if (database == "none") {
-      fs::remove(db);
+      fs::remove(handset.DatabasePath());
     } else {
-      WriteFile(db, database);
+      handset.WriteDatabase(database);
     }
     handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
     EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);
