@@ -46,8 +46,7 @@ class RunScanTest : public ::testing::Test {
   Lines Run(ScanMode mode) {
     recorded_ = std::make_unique<RecordedScan>();
     recorded_->observer.onEvent = onEvent_;
-    ScanEvents events = recorded_->Events();
-    outcome_ = RunScan(store_, database_, mode, stop_, events, recorded_->outputs);
+    outcome_ = RunScan(store_, database_, mode, stop_, recorded_->events, recorded_->outputs);
     return recorded_->observer.lines;
   }
   const Lines& Events() const { return recorded_->observer.events; }
