@@ -5,17 +5,12 @@
 // of the move. At once: movers in several processes, each finishing what
 // it believes a crash left, must neither lose nor break one another's moves.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/quarantine.h"
@@ -48,20 +43,13 @@ std::string Content(int run, int i) {
 std::chrono::microseconds RunChild(const Store& store, int run,
                                    std::chrono::microseconds killAfter) {
   const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    for (int i = 0; i < kFilesPerRun; ++i) {
-      (void)QuarantineStoreFile(store, DevicePath(run, i), {u"Trojan.Kill", u"autocheck"});
-    }
-    ::_exit(0);
-  }
-  if (killAfter.count() > 0) {
-    std::this_thread::sleep_for(killAfter);
-    ::kill(pid, SIGKILL);
-  }
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  (void)testing::RunKilledAfter(
+      [&] {
+        for (int i = 0; i < kFilesPerRun; ++i) {
+          (void)QuarantineStoreFile(store, DevicePath(run, i), {u"Trojan.Kill", u"autocheck"});
+        }
+      },
+      killAfter);
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                start);
 }
