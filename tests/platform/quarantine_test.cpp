@@ -153,32 +153,27 @@ TEST_F(QuarantineTest, PurgesOneItemOrEveryItemOlderThanTheGivenDays) {
 }
 
 TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithItsRecord) {
+  using enum QuarantineStatus;
   const struct {
     const char* what;
     std::vector<FaultPoint> faults;
     QuarantineStatus expected;
     int cause;  // the failed host call's errno, as the fault sets it
   } rows[] = {
-      {"the rename in fails", {FaultPoint::kQuarantineMove}, QuarantineStatus::kFailed, EACCES},
-      {"another file system: copied",
-       {FaultPoint::kQuarantineCrossDevice},
-       QuarantineStatus::kQuarantined,
-       0},
+      {"the rename in fails", {FaultPoint::kQuarantineMove}, kFailed, EACCES},
+      {"another file system: copied", {FaultPoint::kQuarantineCrossDevice}, kQuarantined, 0},
       {"the copy's write fails",
        {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineCopy},
-       QuarantineStatus::kFailed,
+       kFailed,
        ENOSPC},
       {"the original's unlink after the copy fails",
        {FaultPoint::kQuarantineCrossDevice, FaultPoint::kDelete},
-       QuarantineStatus::kFailed,
+       kFailed,
        EPERM},
-      {"the record fails: moved back",
-       {FaultPoint::kQuarantineRecord},
-       QuarantineStatus::kFailed,
-       ENOSPC},
+      {"the record fails: moved back", {FaultPoint::kQuarantineRecord}, kFailed, ENOSPC},
       {"the record fails after a copy: moved back",
        {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineRecord},
-       QuarantineStatus::kFailed,
+       kFailed,
        ENOSPC},
   };
   int n = 0;
@@ -213,16 +208,14 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
   QuarantineRecord deleted = record;
   deleted.outcome = QuarantineOutcome::kDeleted;
   const std::string line = RecordLine(record);
+  using enum QuarantineItemState;
   const struct {
     const char* what;
     std::vector<std::pair<std::string, std::string>> files;  // in the folder
     bool storeFile;
     std::vector<QuarantineItemState> listed;
   } rows[] = {
-      {"moved, not recorded",
-       {{id + ".pending", line}, {id, "abc"}},
-       false,
-       {QuarantineItemState::kQuarantined}},
+      {"moved, not recorded", {{id + ".pending", line}, {id, "abc"}}, false, {kQuarantined}},
       {"pending record, not moved", {{id + ".pending", line}}, true, {}},
       {"pending record cut while written", {{id + ".pending-new", line.substr(0, 9)}}, true, {}},
       {"copy cut while written", {{id + ".pending", line}, {id + ".partial", "a"}}, true, {}},
@@ -230,18 +223,18 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
       {"recorded, pending not yet removed",
        {{id + ".pending", line}, {id, "abc"}, {kIndexName, line}},
        false,
-       {QuarantineItemState::kQuarantined}},
+       {kQuarantined}},
       {"deleted for the cap, not recorded",
        {{id + ".pending", RecordLine(deleted)}},
        false,
-       {QuarantineItemState::kDeleted}},
+       {kDeleted}},
       {"deletion for the cap not done", {{id + ".pending", RecordLine(deleted)}}, true, {}},
-      {"a file nobody recorded", {{id, "abc"}}, true, {QuarantineItemState::kUnrecorded}},
-      {"a record whose file has gone", {{kIndexName, line}}, true, {QuarantineItemState::kMissing}},
+      {"a file nobody recorded", {{id, "abc"}}, true, {kUnrecorded}},
+      {"a record whose file has gone", {{kIndexName, line}}, true, {kMissing}},
       {"a line cut by a crash, then a record",
        {{kIndexName, line.substr(0, 20) + "\n" + line}, {id, "abc"}},
        false,
-       {QuarantineItemState::kQuarantined}},
+       {kQuarantined}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
