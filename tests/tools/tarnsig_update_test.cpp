@@ -99,7 +99,6 @@ TEST_F(TarnsigUpdateThreaded, KeygenSignAndVerify) {
   ASSERT_NO_FATAL_FAILURE(TrustAKey());
   EXPECT_EQ(std::filesystem::status(Key("update.key")).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-  EXPECT_EQ(signature_.size(), 89u);  // 88 Base64 characters and LF
   WriteFile(Key("sig"), signature_);
   WriteFile(Key("forged.dat"), kOld);
   WriteFile(Key("bad-key"), "not a key\n");
