@@ -113,26 +113,24 @@ TEST_F(TarnscanInit, KeepsWhatIsThereAndNeverReplacesADatabase) {
   EXPECT_EQ(ReadFile(prefix_.Path() / kDatabase), "the user's database");
   const auto before = Files();
 
-  const RunResult replace = Run(KV_TARNSCAN_PATH, {"init", "--database", data_.File("update.pub")});
-  EXPECT_EQ(replace.status, 1);
-  EXPECT_EQ(replace.out, "");
-  EXPECT_EQ(replace.err, "tarnscan: init: a database is already at '" +
-                             (prefix_.Path() / kDatabase).string() +
-                             "'; not replaced (remove it first, or update it with 'tarnsig "
-                             "update')\n");
+  EXPECT_EQ(Run(KV_TARNSCAN_PATH, {"init", "--database", data_.File("update.pub")}),
+            (RunResult{1, "",
+                       "tarnscan: init: a database is already at '" +
+                           (prefix_.Path() / kDatabase).string() +
+                           "'; not replaced (remove it first, or update it with 'tarnsig "
+                           "update')\n"}));
   EXPECT_EQ(Files(), before);
 }
 
 TEST(TarnscanInitRefusal, NoDataFolderIsOneLineWithStatus2AndLaysOutNothing) {
   const TempDir empty;
   const fs::path unborn = empty.Path() / "unborn";
-  const RunResult result = RunProgram(KV_TARNSCAN_PATH, {"init", unborn.string()}, {},
-                                      {"KESTRELVOX_DATA_DIR=" + empty.Path().string()});
-  EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "tarnscan: init: no data folder with mainskin.dll and wceload.exe at '" +
-                            empty.Path().string() +
-                            "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)\n");
+  EXPECT_EQ(RunProgram(KV_TARNSCAN_PATH, {"init", unborn.string()}, {},
+                       {"KESTRELVOX_DATA_DIR=" + empty.Path().string()}),
+            (RunResult{2, "",
+                       "tarnscan: init: no data folder with mainskin.dll and wceload.exe at '" +
+                           empty.Path().string() +
+                           "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)\n"}));
   EXPECT_FALSE(fs::exists(unborn));
 }
 
@@ -231,35 +229,32 @@ TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATermi
 
 TEST_F(TarnscanScanTest, ADatabaseWithoutSignaturesExitsTwo) {
   WriteFile(dir_.File("empty"), "7\r\n");
-  const RunResult empty = RunTarnscan({"scan", "--database", dir_.File("empty"), Tree().string()});
-  EXPECT_EQ(empty.status, 2);
-  EXPECT_EQ(empty.err,
-            "tarnscan: scan: the database holds no content signature: no file can be checked\n");
+  EXPECT_EQ(
+      RunTarnscan({"scan", "--database", dir_.File("empty"), Tree().string()}),
+      (RunResult{
+          2, "",
+          "tarnscan: scan: the database holds no content signature: no file can be checked\n"}));
 }
 
 TEST(TarnscanLog, PrintsTheLogAsUtf8NewestFirstAndRefusesWhatIsNoLog) {
   const ToolPrefix prefix;
-  EXPECT_EQ(RunTarnscan({"log"}).status, 0) << "a missing log has no records";
-  EXPECT_EQ(RunTarnscan({"log"}).out, "");
+  EXPECT_EQ(RunTarnscan({"log"}), (RunResult{0, "", ""})) << "a missing log has no records";
   for (const std::u16string record :
        {u"2010/7/5 09:03:05", u"Trojan.A \u00e4 \\Windows\\a.exe", u"", u"line\nbreak"}) {
     ASSERT_EQ(AppendLogRecord(prefix.Store(), kLogPath, record), LogAppendResult::kAppended);
   }
   // In file order, it is what the tarnwatch tests read.
-  const RunResult newest = RunTarnscan({"log", "--newest-first"});
-  EXPECT_EQ(newest.status, 0);
-  EXPECT_EQ(newest.err, "");
-  EXPECT_EQ(newest.out,
-            "line\xEF\xBF\xBD"
-            "break\nTrojan.A \xC3\xA4 \\Windows\\a.exe\n2010/7/5 09:03:05\n");
+  EXPECT_EQ(RunTarnscan({"log", "--newest-first"}),
+            (RunResult{0,
+                       "line\xEF\xBF\xBD"
+                       "break\nTrojan.A \xC3\xA4 \\Windows\\a.exe\n2010/7/5 09:03:05\n",
+                       ""}));
 
   WriteFile(prefix.StorePath() / "Runeskop.log", "not a log");
-  const RunResult broken = RunTarnscan({"log"});
-  EXPECT_EQ(broken.status, 2);
-  EXPECT_EQ(broken.out, "");
-  EXPECT_EQ(broken.err, "tarnscan: log: cannot read '" +
-                            (prefix.StorePath() / "Runeskop.log").string() +
-                            "' as an activity log\n");
+  EXPECT_EQ(RunTarnscan({"log"}), (RunResult{2, "",
+                                             "tarnscan: log: cannot read '" +
+                                                 (prefix.StorePath() / "Runeskop.log").string() +
+                                                 "' as an activity log\n"}));
 }
 
 class TarnscanQuarantine : public ::testing::Test {
@@ -302,9 +297,7 @@ TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
   const std::string host = (prefix_.Path() / "rescued.exe").string();
   const struct {
     std::vector<std::string> args;
-    int status;
-    std::string out;
-    std::string err;
+    RunResult run;
   } steps[] = {
       {{"quarantine", "restore", a},
        1,
@@ -320,12 +313,7 @@ TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
        "tarnscan: quarantine purge: no item '" + c + "' in the quarantine\n"},
       {{"quarantine", "purge", "--older-than", "0"}, 0, "Purged 1 item\n", ""},
   };
-  for (const auto& step : steps) {
-    const RunResult run = RunTarnscan(step.args);
-    EXPECT_EQ(run.status, step.status) << step.out << step.err;
-    EXPECT_EQ(run.out, step.out);
-    EXPECT_EQ(run.err, step.err);
-  }
+  for (const auto& step : steps) EXPECT_EQ(RunTarnscan(step.args), step.run);
   EXPECT_EQ(ReadFile(prefix_.StorePath() / "Windows/A.exe"), "other");
   EXPECT_EQ(ReadFile(host), std::string("MZ\0\xff a", 6));
   EXPECT_EQ(ReadFile(prefix_.StorePath() / "b.exe"), "bbb");
@@ -384,10 +372,7 @@ TEST(TarnscanUsage, EachKindOfUsageErrorIsOneLineWithStatus2) {
        "quarantine purge: --older-than needs a number of days" + purge},
   };
   for (const auto& [args, message] : cases) {
-    const RunResult result = RunTarnscan(args);
-    EXPECT_EQ(result.status, 2) << message;
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "tarnscan: " + message + "\n");
+    EXPECT_EQ(RunTarnscan(args), (RunResult{2, "", "tarnscan: " + message + "\n"}));
   }
   EXPECT_FALSE(fs::exists(unborn));
 }
