@@ -29,10 +29,10 @@ TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
                                   "[DELETE_FILES]", "[Evil]", "\\Windows\\evil.dll"});
   handset.WriteStoreFile("Windows/evil.exe", "..EVIL-MARK..");
   handset.WriteStoreFile("Windows/evil.dll", "companion");
-  const RunResult result = handset.Run({"-autocheck"});
-  EXPECT_EQ(result.status, 255);
-  EXPECT_EQ(result.err,
-            "Information\nFound Trojan:\n\\Windows\\evil.exe\nDelete successfully!\n[O]K\n");
+  EXPECT_EQ(
+      handset.Run({"-autocheck"}),
+      (RunResult{255, "",
+                 "Information\nFound Trojan:\n\\Windows\\evil.exe\nDelete successfully!\n[O]K\n"}));
   EXPECT_EQ(
       handset.LogRecords(),
       (Records{"<date> Self scan started", "Delete related file:\\Windows\\evil.dll",
