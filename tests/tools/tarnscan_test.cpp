@@ -299,18 +299,15 @@ TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
     RunResult run;
   } steps[] = {
       {{"quarantine", "restore", a},
-       1,
-       "",
-       "tarnscan: quarantine restore: something already stands at \\Windows\\a.exe; nothing "
-       "restored\n"},
-      {{"quarantine", "restore", a, "--to", host}, 0, "Restored " + a + " to " + host + "\n", ""},
-      {{"quarantine", "restore", b}, 0, "Restored " + b + "\n", ""},
-      {{"quarantine", "purge", c}, 0, "Purged " + c + "\n", ""},
+       {1, "",
+        "tarnscan: quarantine restore: something already stands at \\Windows\\a.exe; nothing "
+        "restored\n"}},
+      {{"quarantine", "restore", a, "--to", host}, {0, "Restored " + a + " to " + host + "\n", ""}},
+      {{"quarantine", "restore", b}, {0, "Restored " + b + "\n", ""}},
+      {{"quarantine", "purge", c}, {0, "Purged " + c + "\n", ""}},
       {{"quarantine", "purge", c},
-       1,
-       "",
-       "tarnscan: quarantine purge: no item '" + c + "' in the quarantine\n"},
-      {{"quarantine", "purge", "--older-than", "0"}, 0, "Purged 1 item\n", ""},
+       {1, "", "tarnscan: quarantine purge: no item '" + c + "' in the quarantine\n"}},
+      {{"quarantine", "purge", "--older-than", "0"}, {0, "Purged 1 item\n", ""}},
   };
   for (const auto& step : steps) EXPECT_EQ(RunTarnscan(step.args), step.run);
   EXPECT_EQ(ReadFile(prefix_.StorePath() / "Windows/A.exe"), "other");
