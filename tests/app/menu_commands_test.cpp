@@ -27,6 +27,7 @@ TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrit
       "Finished|The function of \"Monitor CAB file when installed\" has been ";
   const std::string kRefused = "Error|Can not set this function";
   const std::string kNoHive = "not a hive\n";
+  using enum MessageIcon;
   const struct {
     Command command;
     std::string hive;  // the hive file before; empty: none
@@ -34,14 +35,12 @@ TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrit
     std::u16string_view openCommand;  // afterwards
     std::string box;                  // its first line, "<caption>|<text>"
   } rows[] = {
-      {OnMonitorCabFiles, "", MessageIcon::kInformation, kCabMonitorOnCommand,
+      {OnMonitorCabFiles, "", kInformation, kCabMonitorOnCommand,
        "Information|Scan CAB file when installed has been enabled!"},
-      {OnEnableCabMonitor, "", MessageIcon::kInformation, kCabMonitorOnCommand,
-       kFunction + "enabled."},
-      {OnDisableCabMonitor, "", MessageIcon::kInformation, kCabMonitorOffCommand,
-       kFunction + "disabled."},
-      {OnMonitorCabFiles, kNoHive, MessageIcon::kInformation, u"", kRefused},
-      {OnEnableCabMonitor, kNoHive, MessageIcon::kError, u"", kRefused},
+      {OnEnableCabMonitor, "", kInformation, kCabMonitorOnCommand, kFunction + "enabled."},
+      {OnDisableCabMonitor, "", kInformation, kCabMonitorOffCommand, kFunction + "disabled."},
+      {OnMonitorCabFiles, kNoHive, kInformation, u"", kRefused},
+      {OnEnableCabMonitor, kNoHive, kError, u"", kRefused},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.box);

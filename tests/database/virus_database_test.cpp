@@ -144,8 +144,6 @@ TEST(CompanionFiles, TheFirstGroupOfTheNameGivesThemUpToAnotherHeader) {
   }
 }
 
-const std::filesystem::path kDatabase = "Program Files/Quellbrin/VirusDB.dat";
-
 // Starts every test from a snapshot whose lists a load must replace and
 // whose version and offset it must replace or keep; each load becomes the
 // next one's previous snapshot, as reloads chain.
@@ -172,9 +170,9 @@ class LoaderTest : public ::testing::Test {
 
 TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
   ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
-  prefix_.WriteStoreFile(kDatabase, "");
+  prefix_.WriteDatabase("");
   ExpectLoad(0, "v11 c[] f[] p[]" + d_);  // an empty file loads nothing
-  prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
+  prefix_.WriteDatabase(DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
   Result<File> holder =
       File::OpenForRead(prefix_.Store(), kVirusDatabasePath,
                         Sharing::kRead);  // shares reading, yet the loader wants the file alone
@@ -185,14 +183,14 @@ TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
 TEST_F(LoaderTest, FileOverTheSizeBoundFailsAndOneAtItLoads) {
   std::string content = "9\r\n";
   content.resize(limits::kMaxDatabaseFileBytes, 'x');
-  prefix_.WriteStoreFile(kDatabase, content + "x");
+  prefix_.WriteDatabase(content + "x");
   ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
-  prefix_.WriteStoreFile(kDatabase, content);
+  prefix_.WriteDatabase(content);
   ExpectLoad(0, "v9 c[] f[] p[]" + d_);
 }
 
 TEST_F(LoaderTest, AShortReadLoadsNothingAndAFailedCloseKeepsWhatWasRead) {
-  prefix_.WriteStoreFile(kDatabase, DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
+  prefix_.WriteDatabase(DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
   {
     const ScopedFault fault(FaultPoint::kRead);
     ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
@@ -208,12 +206,12 @@ TEST_F(LoaderTest, LoadsEveryListAndKeepsTheOffsetOnReload) {
   const std::string marked = DatabaseFile(
       "20102", {CharacterLine("Skulls", "\\x53kull"), "[VirusFile]", "\\Windows\\evil.exe",
                 "[VirusProcess]", "evil.exe", "[DELETE_FILES]"});
-  prefix_.WriteStoreFile(kDatabase, marked + Line("[Skulls]") + Line("[VirusFile]"));
+  prefix_.WriteDatabase(marked + Line("[Skulls]") + Line("[VirusFile]"));
   const std::string offset = " d" + std::to_string(marked.size());
   ExpectLoad(0, "v20102 c[Skulls/\\x53kull;] f[/\\Windows\\evil.exe;] p[/evil.exe;]" + offset);
-  prefix_.WriteStoreFile(kDatabase, DatabaseFile("2", {"[VirusFile]", "\\two.exe"}));
+  prefix_.WriteDatabase(DatabaseFile("2", {"[VirusFile]", "\\two.exe"}));
   ExpectLoad(0, "v2 c[] f[/\\two.exe;] p[]" + offset);
-  std::filesystem::remove(prefix_.StorePath() / kDatabase);
+  std::filesystem::remove(prefix_.DatabasePath());
   ExpectLoad(-1, "v2 c[] f[] p[]" + offset);
 }
 

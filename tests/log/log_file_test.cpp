@@ -98,11 +98,10 @@ TEST_F(LogFileTest, ABusyLogOrAFailedWriteCostsOnlyTheNewRecord) {
     EXPECT_EQ(Append(u"C"), LogAppendResult::kAppended);
     EXPECT_EQ(LogHex(), (existing ? before : "fffe") + "0d000a004300");
   }
-  Result<File> holderOpened = File::OpenForRead(prefix_.Store(), kLogPath, Sharing::kNone);
-  ASSERT_EQ(holderOpened.status, FileStatus::kOk);
-  File& holder = holderOpened.value;
+  Result<File> holder = File::OpenForRead(prefix_.Store(), kLogPath, Sharing::kNone);
+  ASSERT_EQ(holder.status, FileStatus::kOk);
   EXPECT_EQ(Append(u"B"), LogAppendResult::kBusy);
-  ASSERT_TRUE(holder.Close().Ok());
+  ASSERT_TRUE(holder.value.Close().Ok());
   EXPECT_EQ(LogHex(), "fffe0d000a0041000d000a004300");
 }
 

@@ -38,23 +38,21 @@ class LogReaderTest : public ::testing::Test {
 };
 
 TEST_F(LogReaderTest, HandMadeFilesGiveTheseLines) {
+  using enum LogReadStatus;
   const struct {
     const char* label;
     std::string file;
     LogReadStatus status;
     Lines lines;
   } rows[] = {
-      {"mark only", Log(u""), LogReadStatus::kRead, {}},
-      {"as written", Log(u"\r\nA\r\nBc"), LogReadStatus::kRead, {u"A", u"Bc"}},
-      {"empty lines", Log(u"\r\n\r\nA\r\n\r\n\r\nB\r\n"), LogReadStatus::kRead, {u"A", u"B"}},
-      {"lone CR takes the next unit",
-       Log(u"\r\nAB\rCD\r\nE"),
-       LogReadStatus::kRead,
-       {u"ABD", u"E"}},
-      {"CR before CR LF takes the CR", Log(u"A\r\r\nB"), LogReadStatus::kRead, {u"A\nB"}},
-      {"lone LF is text", Log(u"\n\r\nA\nB"), LogReadStatus::kRead, {u"\n", u"A\nB"}},
-      {"odd last byte after CR LF", Log(u"A\r\n") + "B", LogReadStatus::kRead, {u"A"}},
-      {"big-endian mark", "\xFE\xFF" + Log(u"A").substr(2), LogReadStatus::kNotALog, {}},
+      {"mark only", Log(u""), kRead, {}},
+      {"as written", Log(u"\r\nA\r\nBc"), kRead, {u"A", u"Bc"}},
+      {"empty lines", Log(u"\r\n\r\nA\r\n\r\n\r\nB\r\n"), kRead, {u"A", u"B"}},
+      {"lone CR takes the next unit", Log(u"\r\nAB\rCD\r\nE"), kRead, {u"ABD", u"E"}},
+      {"CR before CR LF takes the CR", Log(u"A\r\r\nB"), kRead, {u"A\nB"}},
+      {"lone LF is text", Log(u"\n\r\nA\nB"), kRead, {u"\n", u"A\nB"}},
+      {"odd last byte after CR LF", Log(u"A\r\n") + "B", kRead, {u"A"}},
+      {"big-endian mark", "\xFE\xFF" + Log(u"A").substr(2), kNotALog, {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.label);

@@ -12,9 +12,7 @@
 namespace kv {
 namespace {
 
-constexpr MessageButtons kOk = MessageButtons::kOk;
-constexpr MessageButtons kYesNo = MessageButtons::kYesNo;
-constexpr MessageButtons kYesNoCancel = MessageButtons::kYesNoCancel;
+using enum MessageButtons;
 const std::string kYesNoPrompt = "[Y]es [N]o? ";
 
 struct Shown {
@@ -51,11 +49,11 @@ TEST(ConsoleMessageBoxes, AnswerTextAndInputTakenForEachButtonSetAndInput) {
       {kYesNoCancel, "maybe\n\nyEs\n", MessageAnswer::kYes, box + all + all + all, ""},
       {kYesNo, "c\nn\n", MessageAnswer::kNo, box + yn + yn, ""},
       {kYesNo, "y es\nY\n", MessageAnswer::kYes, box + yn + yn, ""},
-      {MessageButtons::kOkCancel, "ok\n", MessageAnswer::kOk, box + "[O]K [C]ancel? ", ""},
+      {kOkCancel, "ok\n", MessageAnswer::kOk, box + "[O]K [C]ancel? ", ""},
       // the end of the input: the most cautious button
       {kYesNoCancel, "x\n", MessageAnswer::kCancel, box + all + all + "\n", ""},
       {kYesNo, "cancel\n", MessageAnswer::kNo, box + yn + yn + "\n", ""},
-      {MessageButtons::kOkCancel, "", MessageAnswer::kCancel, box + "[O]K [C]ancel? \n", ""},
+      {kOkCancel, "", MessageAnswer::kCancel, box + "[O]K [C]ancel? \n", ""},
       // an OK box reads nothing
       {kOk, "y\nn\n", MessageAnswer::kOk, box + "[O]K\n", "y\nn\n"},
       // clang-format on

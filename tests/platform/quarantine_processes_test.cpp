@@ -5,23 +5,17 @@
 // of the move. At once: movers in several processes, each finishing what
 // it believes a crash left, must neither lose nor break one another's moves.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/quarantine.h"
-#include "platform/quarantine_folder.h"
 #include "support/child_processes.h"
-#include "support/temp_files.h"
+#include "support/quarantine_checks.h"
 
 namespace kv {
 namespace {
@@ -49,27 +43,19 @@ std::string Content(int run, int i) {
 std::chrono::microseconds RunChild(const Store& store, int run,
                                    std::chrono::microseconds killAfter) {
   const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    for (int i = 0; i < kFilesPerRun; ++i) {
-      (void)QuarantineStoreFile(store, DevicePath(run, i), {u"Trojan.Kill", u"autocheck"});
-    }
-    ::_exit(0);
-  }
-  if (killAfter.count() > 0) {
-    std::this_thread::sleep_for(killAfter);
-    ::kill(pid, SIGKILL);
-  }
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  (void)testing::RunKilledAfter(
+      [&] {
+        for (int i = 0; i < kFilesPerRun; ++i) {
+          (void)QuarantineStoreFile(store, DevicePath(run, i), {u"Trojan.Kill", u"autocheck"});
+        }
+      },
+      killAfter);
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                start);
 }
 
 TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNine) {
   const testing::TempPrefix prefix;
-  const fs::path folder = prefix.Path() / "quarantine";
   std::mt19937 random(std::random_device{}());
   std::chrono::microseconds fullRun{0};
   int cutShort = 0;
@@ -81,35 +67,11 @@ TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNin
         RunChild(prefix.Store(), run, std::chrono::microseconds(run == 0 ? 0 : moment(random)));
     if (run == 0) fullRun = lived;
 
-    const Result<QuarantineListing> listed = ListQuarantine(prefix.Store());
-    ASSERT_TRUE(listed.Ok());
-    const QuarantineListing& listing = listed.value;
-    EXPECT_EQ(listing.unreadableLines, 0u);
-    std::vector<int> held(kFilesPerRun, 0);
-    for (const QuarantineItem& item : listing.items) {
-      ASSERT_NE(item.state, QuarantineItemState::kUnrecorded) << item.record.id;
-      ASSERT_NE(item.state, QuarantineItemState::kMissing) << item.record.id;
-      const std::string content = testing::ReadFile(folder / item.record.id);
-      for (int i = 0; i < kFilesPerRun; ++i) {
-        if (content != Content(run, i)) continue;
-        ++held[i];
-        EXPECT_EQ(item.record.size, content.size());
-        EXPECT_EQ(item.record.path, DevicePath(run, i));
-      }
-    }
     int inStore = 0;
     for (int i = 0; i < kFilesPerRun; ++i) {
-      const fs::path file = prefix.StorePath() / InStore(run, i);
-      const bool there = fs::exists(file);
-      inStore += there ? 1 : 0;
-      EXPECT_EQ(held[i] + (there ? 1 : 0), 1) << "run " << run << " file " << i;
-      if (there) {
-        EXPECT_EQ(testing::ReadFile(file), Content(run, i));
-      }
-    }
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      const std::string name = entry.path().filename().string();
-      EXPECT_TRUE(name == kIndexName || IsItemId(name)) << "leftover " << name;
+      SCOPED_TRACE(InStore(run, i));
+      testing::ExpectInStoreOrQuarantined(prefix, InStore(run, i), Content(run, i));
+      inStore += fs::exists(prefix.StorePath() / InStore(run, i)) ? 1 : 0;
     }
     if (inStore > 0 && inStore < kFilesPerRun) ++cutShort;
   }
@@ -135,15 +97,11 @@ TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
     });
   }
   EXPECT_EQ(testing::RunInChildProcesses(movers), std::vector<int>(kProcesses, 0));
-  const Result<QuarantineListing> listed = ListQuarantine(prefix.Store());
-  ASSERT_TRUE(listed.Ok());
-  const QuarantineListing& listing = listed.value;
-  EXPECT_EQ(listing.unreadableLines, 0u);
-  ASSERT_EQ(listing.items.size(), std::size_t{kProcesses} * kFilesEach);
-  for (const QuarantineItem& item : listing.items) {
-    EXPECT_EQ(item.state, QuarantineItemState::kQuarantined);
-    EXPECT_EQ(item.record.size,
-              testing::ReadFile(prefix.Path() / "quarantine" / item.record.id).size());
+  for (int p = 0; p < kProcesses; ++p) {
+    for (int i = 0; i < kFilesEach; ++i) {
+      EXPECT_FALSE(fs::exists(prefix.StorePath() / InStore(p, i)));
+      testing::ExpectInStoreOrQuarantined(prefix, InStore(p, i), Content(p, i));
+    }
   }
 }
 

@@ -18,7 +18,7 @@
 
 #include "platform/fault_injection.h"
 #include "platform/quarantine_folder.h"
-#include "support/temp_files.h"
+#include "support/quarantine_checks.h"
 
 namespace kv {
 namespace {
@@ -43,35 +43,6 @@ class QuarantineTest : public ::testing::Test {
     return std::move(listing.value);
   }
 
-  // The folder's names other than the index and the item files: leftovers.
-  std::vector<std::string> Leftovers() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Folder())) {
-      const std::string name = entry.path().filename().string();
-      if (name != kIndexName && !IsItemId(name)) names.push_back(name);
-    }
-    return names;
-  }
-
-  // The invariant after any failure or crash: the file is in the store with
-  // its bytes and no item holds it, or it is gone and exactly one item holds
-  // it with its record.
-  void ExpectInStoreOrQuarantined(const std::string& relative, const std::string& bytes) const {
-    const QuarantineListing listing = List();
-    std::size_t holding = 0;
-    for (const QuarantineItem& item : listing.items) {
-      if (item.state != QuarantineItemState::kQuarantined) continue;
-      if (ReadFile(Folder() / item.record.id) == bytes) ++holding;
-    }
-    if (fs::exists(Store(relative))) {
-      EXPECT_EQ(ReadFile(Store(relative)), bytes) << relative;
-      EXPECT_EQ(holding, 0u) << relative << " is both in the store and in the quarantine";
-    } else {
-      EXPECT_EQ(holding, 1u) << relative << " is neither in the store nor in the quarantine";
-    }
-    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
-  }
-
   testing::TempPrefix prefix_;
 };
 
@@ -81,7 +52,6 @@ TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBi
   const QuarantineResult result =
       QuarantineStoreFile(prefix_.Store(), u"\\windows\\EVIL.EXE", kNote);
   ASSERT_EQ(result.status, QuarantineStatus::kQuarantined);
-  EXPECT_TRUE(result.Removed());
   EXPECT_TRUE(IsItemId(result.id)) << result.id;
   EXPECT_FALSE(fs::exists(Store("Windows/Evil.exe")));
   EXPECT_EQ(ReadFile(Folder() / result.id), "abc");
@@ -103,7 +73,7 @@ TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBi
   ASSERT_TRUE(when) << record.time;
   EXPECT_LT(std::chrono::abs(std::chrono::system_clock::now() - *when), std::chrono::minutes(1));
   EXPECT_EQ(listing.unreadableLines, 0u);
-  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+  EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
 }
 
 TEST_F(QuarantineTest, AFileThatWouldPassTheCapIsDeletedAndRecordedAsDeleted) {
@@ -113,7 +83,6 @@ TEST_F(QuarantineTest, AFileThatWouldPassTheCapIsDeletedAndRecordedAsDeleted) {
             QuarantineStatus::kQuarantined);
   const QuarantineResult second = QuarantineStoreFile(prefix_.Store(), u"\\second.exe", kNote, 8);
   EXPECT_EQ(second.status, QuarantineStatus::kDeleted);
-  EXPECT_TRUE(second.Removed());
   EXPECT_FALSE(fs::exists(Store("second.exe")));
   EXPECT_FALSE(fs::exists(Folder() / second.id));
   const QuarantineListing listing = List();
@@ -182,32 +151,27 @@ TEST_F(QuarantineTest, PurgesOneItemOrEveryItemOlderThanTheGivenDays) {
 }
 
 TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithItsRecord) {
+  using enum QuarantineStatus;
   const struct {
     const char* what;
     std::vector<FaultPoint> faults;
     QuarantineStatus expected;
     int cause;  // the failed host call's errno, as the fault sets it
   } rows[] = {
-      {"the rename in fails", {FaultPoint::kQuarantineMove}, QuarantineStatus::kFailed, EACCES},
-      {"another file system: copied",
-       {FaultPoint::kQuarantineCrossDevice},
-       QuarantineStatus::kQuarantined,
-       0},
+      {"the rename in fails", {FaultPoint::kQuarantineMove}, kFailed, EACCES},
+      {"another file system: copied", {FaultPoint::kQuarantineCrossDevice}, kQuarantined, 0},
       {"the copy's write fails",
        {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineCopy},
-       QuarantineStatus::kFailed,
+       kFailed,
        ENOSPC},
       {"the original's unlink after the copy fails",
        {FaultPoint::kQuarantineCrossDevice, FaultPoint::kDelete},
-       QuarantineStatus::kFailed,
+       kFailed,
        EPERM},
-      {"the record fails: moved back",
-       {FaultPoint::kQuarantineRecord},
-       QuarantineStatus::kFailed,
-       ENOSPC},
+      {"the record fails: moved back", {FaultPoint::kQuarantineRecord}, kFailed, ENOSPC},
       {"the record fails after a copy: moved back",
        {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineRecord},
-       QuarantineStatus::kFailed,
+       kFailed,
        ENOSPC},
   };
   int n = 0;
@@ -222,7 +186,7 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
     ClearFaults();
     EXPECT_EQ(result.status, row.expected);
     EXPECT_EQ(result.cause, row.cause);
-    ExpectInStoreOrQuarantined(name, bytes);
+    testing::ExpectInStoreOrQuarantined(prefix_, name, bytes);
   }
 }
 
@@ -242,16 +206,14 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
   QuarantineRecord deleted = record;
   deleted.outcome = QuarantineOutcome::kDeleted;
   const std::string line = RecordLine(record);
+  using enum QuarantineItemState;
   const struct {
     const char* what;
     std::vector<std::pair<std::string, std::string>> files;  // in the folder
     bool storeFile;
     std::vector<QuarantineItemState> listed;
   } rows[] = {
-      {"moved, not recorded",
-       {{id + ".pending", line}, {id, "abc"}},
-       false,
-       {QuarantineItemState::kQuarantined}},
+      {"moved, not recorded", {{id + ".pending", line}, {id, "abc"}}, false, {kQuarantined}},
       {"pending record, not moved", {{id + ".pending", line}}, true, {}},
       {"pending record cut while written", {{id + ".pending-new", line.substr(0, 9)}}, true, {}},
       {"copy cut while written", {{id + ".pending", line}, {id + ".partial", "a"}}, true, {}},
@@ -259,18 +221,18 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
       {"recorded, pending not yet removed",
        {{id + ".pending", line}, {id, "abc"}, {kIndexName, line}},
        false,
-       {QuarantineItemState::kQuarantined}},
+       {kQuarantined}},
       {"deleted for the cap, not recorded",
        {{id + ".pending", RecordLine(deleted)}},
        false,
-       {QuarantineItemState::kDeleted}},
+       {kDeleted}},
       {"deletion for the cap not done", {{id + ".pending", RecordLine(deleted)}}, true, {}},
-      {"a file nobody recorded", {{id, "abc"}}, true, {QuarantineItemState::kUnrecorded}},
-      {"a record whose file has gone", {{kIndexName, line}}, true, {QuarantineItemState::kMissing}},
+      {"a file nobody recorded", {{id, "abc"}}, true, {kUnrecorded}},
+      {"a record whose file has gone", {{kIndexName, line}}, true, {kMissing}},
       {"a line cut by a crash, then a record",
        {{kIndexName, line.substr(0, 20) + "\n" + line}, {id, "abc"}},
        false,
-       {QuarantineItemState::kQuarantined}},
+       {kQuarantined}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -283,7 +245,7 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
     std::vector<QuarantineItemState> states;
     for (const QuarantineItem& item : listing.items) states.push_back(item.state);
     EXPECT_EQ(states, row.listed);
-    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+    EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
     // A move finished from its pending record leaves the item's file private.
     if (row.files[0].first == id + ".pending" &&
         states == std::vector{QuarantineItemState::kQuarantined}) {

@@ -97,9 +97,8 @@ TEST(StoreAppendThreaded, LockAndReadOpenWaitForAHolderThatLetsGo) {
   const testing::TempPrefix prefix;
   prefix.WriteStoreFile("file.dat", "x");
   for (const bool viaReadOpen : {false, true}) {
-    Result<File> opened = File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kNone);
-    ASSERT_EQ(opened.status, FileStatus::kOk);
-    File& holder = opened.value;
+    Result<File> holder = File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kNone);
+    ASSERT_EQ(holder.status, FileStatus::kOk);
     Result<File> waiter;
     bool locked = false;
     std::thread waiting([&] {
@@ -113,7 +112,7 @@ TEST(StoreAppendThreaded, LockAndReadOpenWaitForAHolderThatLetsGo) {
                  waiter.value.Lock(Sharing::kNone, milliseconds(60000)) == LockStatus::kLocked;
       }
     });
-    EXPECT_TRUE(holder.Close().Ok());
+    EXPECT_TRUE(holder.value.Close().Ok());
     waiting.join();
     EXPECT_TRUE(locked) << (viaReadOpen ? "read open" : "lock");
   }

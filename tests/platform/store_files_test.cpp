@@ -58,10 +58,7 @@ class StoreTest : public ::testing::Test {
   const Store& store_ = prefix_.Store();
 };
 
-constexpr FileStatus kOk = FileStatus::kOk;
-constexpr FileStatus kNotFound = FileStatus::kFileNotFound;
-constexpr FileStatus kFailed = FileStatus::kFailed;
-constexpr FileStatus kNotRegular = FileStatus::kNotRegular;
+using enum FileStatus;
 
 TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
   // label, path, status, and what the opened file holds
@@ -79,14 +76,14 @@ TEST_F(StoreTest, PathOpensTheRightFileOrFailsAsTheHandsetWould) {
       {"host name that is not utf-8", u"\\Bad\xDCFF.exe", kOk, "not utf-8"},
       {"259 units", kLongFolders + kLeaf259, kOk, "259"},
       {"260 units", kLongFolders + kLeaf260, kFailed, ""},
-      {"missing file in an existing folder", u"\\DOCS\\missing.txt", kNotFound, ""},
+      {"missing file in an existing folder", u"\\DOCS\\missing.txt", kFileNotFound, ""},
       {"missing folder", u"\\Nowhere\\readme.txt", kFailed, ""},
       {"a file used as a folder", u"\\Docs\\Notes.txt\\x", kFailed, ""},
       {"a directory", u"\\Docs", kNotRegular, ""},
       {"dot dot out of the store", u"\\..\\outside\\secret.txt", kFailed, ""},
       // A link is no file: absent from its folder, or the folder is absent.
-      {"link to a file inside", u"\\inlink.TXT", kNotFound, ""},
-      {"link to a file outside", u"\\OutLink.txt", kNotFound, ""},
+      {"link to a file inside", u"\\inlink.TXT", kFileNotFound, ""},
+      {"link to a file outside", u"\\OutLink.txt", kFileNotFound, ""},
       {"link to a folder outside", u"\\OutDir\\secret.txt", kFailed, ""},
       {"slash inside a name", u"\\Docs/Notes.txt", kFailed, ""},
       {"lone surrogate that is no byte escape", u"\\Docs\\\xD800.txt", kFailed, ""},
@@ -124,7 +121,7 @@ TEST_F(StoreTest, ListsFoldersAndFilesButNoLinksNorDotsAndFailsForAnythingElse) 
   const Listing docs = {{u"readme.txt", false}, {u"ReadMe.TXT", false}, {u"README.TXT", false},
                         {u"Notes.txt", false}, {u"..dots", true}};
   const std::tuple<std::u16string_view, FileStatus, Listing> cases[] = {
-      {u"", kOk, root}, {u"\\", kOk, root}, {u"\\docs", kOk, docs}, {u"\\Empty", kNotFound, {}},
+      {u"", kOk, root}, {u"\\", kOk, root}, {u"\\docs", kOk, docs}, {u"\\Empty", kFileNotFound, {}},
       {u"\\Nowhere", kFailed, {}}, {u"\\Docs\\Notes.txt", kFailed, {}}, {u"\\InDir", kFailed, {}},
       {u"\\Docs\\..", kFailed, {}}};
   // clang-format on
@@ -159,12 +156,12 @@ TEST_F(StoreTest, FinderOpensWhatItListsFromTheFolderItHoldsByTheRulesOfOpenForR
   EXPECT_TRUE(file.value.Close().Ok());
   EXPECT_EQ(finder.OpenFile(u"Notes.txt", Sharing::kRead).status, kOk);
   EXPECT_EQ(finder.OpenFile(u"NOTES.TXT", Sharing::kRead).status, kOk) << "case ignored";
-  EXPECT_EQ(finder.OpenFile(u"absent.txt", Sharing::kRead).status, kNotFound);
+  EXPECT_EQ(finder.OpenFile(u"absent.txt", Sharing::kRead).status, kFileNotFound);
   EXPECT_EQ(finder.OpenFile(u"..dots", Sharing::kRead).status, kNotRegular);
   EXPECT_EQ(finder.OpenFile(u"..", Sharing::kRead).status, kFailed);
   first = FileFinder::FindFirst(store_, u"\\");
   ASSERT_EQ(first.status, kOk);
-  EXPECT_EQ(first.value.finder.OpenFile(u"InLink.txt", Sharing::kRead).status, kNotFound);
+  EXPECT_EQ(first.value.finder.OpenFile(u"InLink.txt", Sharing::kRead).status, kFileNotFound);
 }
 
 TEST_F(StoreTest, SizeAndReadAllGiveTheWholeFileWithinItsLimit) {
@@ -206,14 +203,14 @@ TEST_F(StoreTest, AttributesDeleteAndQuarantineRefuseFoldersLinksAndMissingFolde
   // clang-format off
   const std::pair<std::u16string_view, FileStatus> rows[] = {
       {u"\\Docs", kFailed}, {u"\\OutDir\\secret.txt", kFailed}, {u"\\Nowhere\\x", kFailed},
-      {u"\\..\\outside\\secret.txt", kFailed}, {u"\\Docs\\absent.txt", kNotFound},
-      {u"\\InLink.txt", kNotFound}, {u"\\OutLink.txt", kNotFound}};
+      {u"\\..\\outside\\secret.txt", kFailed}, {u"\\Docs\\absent.txt", kFileNotFound},
+      {u"\\InLink.txt", kFileNotFound}, {u"\\OutLink.txt", kFileNotFound}};
   // clang-format on
   for (const auto& [path, status] : rows) {
     EXPECT_EQ(SetNormalAttributes(store_, path).status, status) << Utf16ToUtf8(path);
     EXPECT_EQ(DeleteStoreFile(store_, path).status, status) << Utf16ToUtf8(path);
     EXPECT_EQ(QuarantineStoreFile(store_, path, kNote).status,
-              status == kNotFound ? QuarantineStatus::kNotFound : QuarantineStatus::kFailed)
+              status == kFileNotFound ? QuarantineStatus::kNotFound : QuarantineStatus::kFailed)
         << Utf16ToUtf8(path);
   }
   EXPECT_TRUE(fs::is_symlink(prefix_.StorePath() / "InLink.txt"));

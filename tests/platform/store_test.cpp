@@ -48,9 +48,9 @@ TEST(Store, OpenFailsWhereNoStoreFolderCanBeAndSuchAStoreOpensNothing) {
     const Result<Store> opened = Store::Open(prefix);
     EXPECT_EQ(opened.status, FileStatus::kFailed) << prefix;
     EXPECT_EQ(opened.cause, ENOTDIR) << prefix;
-    const Store& store = opened.value;
-    EXPECT_EQ(File::OpenForRead(store, u"\\store", Sharing::kRead).status, FileStatus::kFailed);
-    EXPECT_EQ(FileFinder::FindFirst(store, u"\\").status, FileStatus::kFailed);
+    EXPECT_EQ(File::OpenForRead(opened.value, u"\\store", Sharing::kRead).status,
+              FileStatus::kFailed);
+    EXPECT_EQ(FileFinder::FindFirst(opened.value, u"\\").status, FileStatus::kFailed);
   }
 }
 

@@ -46,9 +46,8 @@ TEST_F(RegistryHiveFailureTest, AMissingOrEmptyHiveIsAnEmptyRegistry) {
     const RegistryResult<RegistryKeyListing> listed =
         hive_.ListKey(RegistryRoot::kCurrentUser, u"");
     ASSERT_EQ(listed.status, RegistryStatus::kOk);
-    const RegistryKeyListing& listing = listed.value;
-    EXPECT_EQ(listing.path, u"HKEY_CURRENT_USER");
-    EXPECT_TRUE(listing.values.empty() && listing.subkeys.empty());
+    EXPECT_EQ(listed.value.path, u"HKEY_CURRENT_USER");
+    EXPECT_TRUE(listed.value.values.empty() && listed.value.subkeys.empty());
     EXPECT_EQ(std::filesystem::exists(hive_.Path()), empty) << "a failed lookup writes nothing";
     ASSERT_EQ(hive_.SetDword(kLm, kKey, u"ScanStatus", 2).status, RegistryStatus::kOk);
     EXPECT_EQ(ReadFile(hive_.Path()),

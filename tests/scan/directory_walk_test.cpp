@@ -38,9 +38,8 @@ std::shared_ptr<const SignatureDatabase> MarkDatabase() {
 class WalkTest : public ::testing::Test {
  protected:
   WalkOutcome FullWalk(std::u16string_view folder = u"") {
-    ScanEvents events = recorded_.Events();
-    const ScanContext context{store_, *database_, matcher_,          ScanMode::kFull,
-                              stop_,  events,     recorded_.outputs, 1};
+    const ScanContext context{store_, *database_,       matcher_,          ScanMode::kFull,
+                              stop_,  recorded_.events, recorded_.outputs, 1};
     return ScanStoreFiles(context, folder);
   }
   fs::path Write(const fs::path& relative, std::string_view content = kInfected) {
@@ -220,12 +219,11 @@ TEST(FullScanThreaded, AStopFromAnotherThreadEndsTheScanWithOneStop) {
     reachedEvent50.set_value();
     stoppedFuture.wait();
   };
-  ScanEvents events = recorded.Events();
   ScanOutcome outcome = ScanOutcome::kFinished;
   EngineThread scanThread;
   ASSERT_TRUE(scanThread.Start([&] {
-    outcome =
-        RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, events, recorded.outputs);
+    outcome = RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, recorded.events,
+                      recorded.outputs);
   }));
   reachedEvent50.get_future().wait();
   stop.Stop();
@@ -256,9 +254,8 @@ TEST(PooledScanThreaded, AnyNumberOfThreadsGivesTheSameEvents) {
     }
     prefix.WriteStoreFile("F2/empty.dat", "");
     RecordedScan recorded;
-    ScanEvents events = recorded.Events();
     const StopToken stop;
-    EXPECT_EQ(RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, events,
+    EXPECT_EQ(RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, recorded.events,
                       recorded.outputs, threads),
               ScanOutcome::kFinished);
     return recorded.observer.events;
@@ -282,10 +279,9 @@ TEST(PooledScanThreaded, AStopEndsAPooledScanWithFewFilesAfterIt) {
   recorded.observer.onEvent = [&](const ScanEvent& event) {
     if (std::holds_alternative<FileVerdict>(event) && ++verdictsAtStop == 20) stop.Stop();
   };
-  ScanEvents events = recorded.Events();
-  EXPECT_EQ(
-      RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, events, recorded.outputs, 4),
-      ScanOutcome::kStopped);
+  EXPECT_EQ(RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, recorded.events,
+                    recorded.outputs, 4),
+            ScanOutcome::kStopped);
   const Lines& dump = recorded.observer.events;
   const auto verdicts = std::count_if(dump.begin(), dump.end(), [](const std::string& event) {
     return event.starts_with("verdict ");

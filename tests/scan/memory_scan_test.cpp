@@ -94,9 +94,8 @@ struct TrojanStore {
                             : DatabaseFile("1", {character, "[VirusProcess]", processName}),
         SignatureDatabase());
     FileMatcher matcher(store, *database);
-    ScanEvents events = recorded.Events();
-    const ScanContext context{store, *database, matcher,          ScanMode::kMemory,
-                              stop,  events,    recorded.outputs, 1};
+    const ScanContext context{store, *database,       matcher,          ScanMode::kMemory,
+                              stop,  recorded.events, recorded.outputs, 1};
     return MemoryScan(context, showBoxes);
   }
   // Each box shown as "caption: text", a question's marked " (Yes/No)".

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <string>
 
 #include "platform/engine_thread.h"
@@ -16,10 +15,8 @@
 namespace kv::testing {
 namespace {
 
-const std::filesystem::path kDatabase = "Program Files/Quellbrin/VirusDB.dat";
-
 void WriteDatabase(const TempPrefix& prefix, std::string_view version, std::string_view pattern) {
-  prefix.WriteStoreFile(kDatabase, DatabaseFile(version, {CharacterLine("Sig", pattern)}));
+  prefix.WriteDatabase(DatabaseFile(version, {CharacterLine("Sig", pattern)}));
 }
 
 // Two scanning threads take a snapshot each and search it again and again

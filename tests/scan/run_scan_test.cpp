@@ -39,15 +39,14 @@ class RunScanTest : public ::testing::Test {
     std::string file = "20102\r\n" + StoredLine("[VirusCharacter]") + "\r\n" +
                        StoredLine(CharacterLine("Evil", "EVIL-MARK")) + "\r\n";
     for (const std::string& plain : lines) file += StoredLine(plain) + "\r\n";
-    prefix_.WriteStoreFile(kDatabase, file);
+    prefix_.WriteDatabase(file);
     database_ = SignatureDatabase::Build(file, SignatureDatabase());
   }
 
   Lines Run(ScanMode mode) {
     recorded_ = std::make_unique<RecordedScan>();
     recorded_->observer.onEvent = onEvent_;
-    ScanEvents events = recorded_->Events();
-    outcome_ = RunScan(store_, database_, mode, stop_, events, recorded_->outputs);
+    outcome_ = RunScan(store_, database_, mode, stop_, recorded_->events, recorded_->outputs);
     return recorded_->observer.lines;
   }
   const Lines& Events() const { return recorded_->observer.events; }
@@ -56,7 +55,6 @@ class RunScanTest : public ::testing::Test {
   }
   bool Exists(const fs::path& relative) const { return fs::exists(prefix_.StorePath() / relative); }
 
-  static constexpr char kDatabase[] = "Program Files/Quellbrin/VirusDB.dat";
   TempPrefix prefix_;
   const Store& store_ = prefix_.Store();
   std::shared_ptr<const SignatureDatabase> database_ = std::make_shared<SignatureDatabase>();
@@ -190,7 +188,7 @@ class DeleteListTest : public RunScanTest {
 TEST_F(DeleteListTest, CompanionsFromTheSnapshotGoBeforeTheTrojanAndEachRemovalIsListed) {
   UseDeleteLists({"[Evil]", "\\windows\\COMP1.DAT", "\\Windows\\gone.dat"});
   // The file on disk no longer holds the lists: the scan's snapshot does.
-  prefix_.WriteStoreFile(kDatabase, "1\r\n");
+  prefix_.WriteDatabase("1\r\n");
   bool allGoneAtTheTrojan = false;
   onEvent_ = [&](const ScanEvent& event) {
     const auto* action = std::get_if<ActionTaken>(&event);

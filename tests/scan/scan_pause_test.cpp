@@ -44,12 +44,11 @@ TEST(ScanPauseThreaded, NothingIsRemovedWhilePausedAndResumeOrStopReleasesTheSca
           paused.release();
         }
       };
-      ScanEvents events = recorded.Events();
       ScanOutcome outcome = ScanOutcome::kFailed;
       EngineThread scan;
       ASSERT_TRUE(scan.Start([&] {
-        outcome = RunScan(prefix.Store(), database, ScanMode::kFull, stop, events, recorded.outputs,
-                          threads);
+        outcome = RunScan(prefix.Store(), database, ScanMode::kFull, stop, recorded.events,
+                          recorded.outputs, threads);
       }));
       paused.acquire();
       // Unpaused, the first removal follows within microseconds.

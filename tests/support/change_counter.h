@@ -20,16 +20,10 @@ class ChangeCounter {
     changed_.notify_all();
   }
 
-  // true once `done()` holds; it is checked after every callback.
-  template <typename Done>
-  bool WaitUntil(Done done) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::seconds(60), done);
-  }
-
   // true once at least `count` callbacks have run.
   bool WaitFor(int count) {
-    return WaitUntil([&] { return count_ >= count; });
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(60), [&] { return count_ >= count; });
   }
 
  private:

@@ -5,14 +5,17 @@
 // while they run. A child never returns into
 // GoogleTest: it ends with _exit and its function's result as exit status,
 // running no other test, no destructor of the parent's objects and no leak
-// check.
+// check. RunKilledAfter runs one child and kills it at a chosen moment.
 #pragma once
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <functional>
+#include <thread>
 #include <vector>
 
 namespace kv::testing {
@@ -54,6 +57,25 @@ inline std::vector<int> RunInChildProcesses(
     statuses.push_back(waited == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   }
   return statuses;
+}
+
+// Runs `body` in a child killed with SIGKILL after `killAfter` (zero: left
+// to end); the child's wait status, or -1 when it could not be started.
+inline int RunKilledAfter(const std::function<void()>& body, std::chrono::microseconds killAfter) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    body();
+    ::_exit(0);
+  }
+  if (pid < 0) return -1;
+  if (killAfter.count() > 0) {
+    std::this_thread::sleep_for(killAfter);
+    ::kill(pid, SIGKILL);
+  }
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
 }
 
 }  // namespace kv::testing

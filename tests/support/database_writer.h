@@ -46,9 +46,10 @@ inline std::string StoredLine(std::string_view plain, std::string_view key = "QO
 }
 
 // A whole database file: the version line, then every plain line stored,
-// each line ending in CR LF.
-inline std::string DatabaseFile(std::string_view version,
-                                std::initializer_list<std::string_view> plainLines) {
+// each line ending in CR LF. `plainLines` is a braced list or any range of
+// strings.
+template <typename Lines = std::initializer_list<std::string_view>>
+inline std::string DatabaseFile(std::string_view version, const Lines& plainLines) {
   std::string file = std::string(version) + "\r\n";
   for (const std::string_view plain : plainLines) file += StoredLine(plain) + "\r\n";
   return file;

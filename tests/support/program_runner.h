@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,14 @@ struct RunResult {
   int status = -1;
   std::string out;
   std::string err;
+
+  bool operator==(const RunResult&) const = default;
 };
+
+// How a failed expectation shows a run.
+inline void PrintTo(const RunResult& run, std::ostream* os) {
+  *os << "{status " << run.status << ", out \"" << run.out << "\", err \"" << run.err << "\"}";
+}
 
 // Runs the program at `binary` with `args`, `input` on its standard input
 // and `environment` ("NAME=value" words) added to its environment.

@@ -116,17 +116,16 @@ class FixedClock : public ScanClock {
   mutable std::vector<int> pauses;
 };
 
-// The surroundings of one test scan, owned together.
+// The surroundings of one test scan, owned together; its events reach the
+// observer.
 struct RecordedScan {
+  RecordedScan() { events.Add(observer); }
+
   RecordingObserver observer;
   RecordingBoxes boxes;
   FixedClock clock;
   ScanOutputs outputs{boxes, nullptr, clock};
-  ScanEvents Events() {
-    ScanEvents events;
-    events.Add(observer);
-    return events;
-  }
+  ScanEvents events;
 };
 
 }  // namespace kv::testing

@@ -70,6 +70,12 @@ class TempPrefix : public TempDir {
     return StorePath() / relative;
   }
 
+  // The virus database's host path, and its file written whole.
+  std::filesystem::path DatabasePath() const {
+    return StorePath() / "Program Files/Quellbrin/VirusDB.dat";
+  }
+  void WriteDatabase(std::string_view content) const { WriteFile(DatabasePath(), content); }
+
  private:
   kv::Store store_;
 };

@@ -60,7 +60,7 @@ class UpdateBench : public ::testing::Test {
  protected:
   void SetUp() override {
     environment_.WithoutProxies();
-    prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", kOldDatabase);
+    prefix_.WriteDatabase(kOldDatabase);
     (void)database_.Reload(prefix_.Store());
     oldSnapshot_ = database_.Current();
     ASSERT_EQ(oldSnapshot_->Version(), 100);
@@ -85,13 +85,8 @@ class UpdateBench : public ::testing::Test {
     return shown;
   }
 
-  std::string DatabaseOnDisk() const {
-    return ReadFile(prefix_.StorePath() / "Program Files" / "Quellbrin" / "VirusDB.dat");
-  }
-
-  std::filesystem::path DatabaseFolder() const {
-    return prefix_.StorePath() / "Program Files" / "Quellbrin";
-  }
+  std::string DatabaseOnDisk() const { return ReadFile(prefix_.DatabasePath()); }
+  std::filesystem::path DatabaseFolder() const { return prefix_.DatabasePath().parent_path(); }
 
   // The names in the database's folder, sorted.
   std::vector<std::string> FolderEntries() const {

@@ -40,9 +40,7 @@ class TarnregTest : public ::testing::Test {
   void Add(const std::vector<std::string>& args) const {
     std::vector<std::string> command = {"add"};
     command.insert(command.end(), args.begin(), args.end());
-    const RunResult result = RunTarnreg(command);
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, kDone);
+    ASSERT_EQ(RunTarnreg(command), (RunResult{0, kDone, ""}));
   }
 
   ToolPrefix prefix_;
@@ -71,17 +69,16 @@ TEST_F(TarnregTest, QueryShowsTheKeyItsValuesAndItsSubkeys) {
   Add({kKey, "/v", "M\xC3\xBCsic", "/d", "a\\b \xE2\x82\xAC"});
   Add({kKey + "\\Sub"});
   Add({"hklm\\SOFTWARE\\QUELLBRIN\\KESTRELVOX\\Other\\Deep", "/d", "default"});
-  const RunResult all =
-      RunTarnreg({"query", "HKEY_LOCAL_MACHINE\\Software\\QuellBrin\\KestrelVox"});
-  EXPECT_EQ(all.status, 0);
-  EXPECT_EQ(all.err, "");
-  EXPECT_EQ(all.out, kLongKey +
-                         "\n"
-                         "    ScanStatus    REG_DWORD    0x2\n"
-                         "    (Default)    REG_SZ    Tarnwatch.exe \"%1\"\n"
-                         "    M\xC3\xBCsic    REG_SZ    a\\b \xE2\x82\xAC\n"
-                         "\n" +
-                         kLongKey + "\\Sub\n" + kLongKey + "\\Other\n");
+  EXPECT_EQ(RunTarnreg({"query", "HKEY_LOCAL_MACHINE\\Software\\QuellBrin\\KestrelVox"}),
+            (RunResult{0,
+                       kLongKey +
+                           "\n"
+                           "    ScanStatus    REG_DWORD    0x2\n"
+                           "    (Default)    REG_SZ    Tarnwatch.exe \"%1\"\n"
+                           "    M\xC3\xBCsic    REG_SZ    a\\b \xE2\x82\xAC\n"
+                           "\n" +
+                           kLongKey + "\\Sub\n" + kLongKey + "\\Other\n",
+                       ""}));
   EXPECT_EQ(RunTarnreg({"query", kKey, "/v", "SCANSTATUS"}).out,
             kLongKey + "\n    ScanStatus    REG_DWORD    0x2\n");
 }
@@ -130,11 +127,10 @@ TEST(TarnregPrompt, AsksBeforeOverwritingOrDeletingAndHonoursTheAnswer) {
   for (const Row& row : rows) {
     const ToolPrefix prefix;
     WriteFile(HivePath(prefix.Store()), kHive);
-    const RunResult result = RunTarnreg(row.args, row.input);
     const std::string what = row.args[0] + " " + row.args.back() + " answered '" + row.input + "'";
-    EXPECT_EQ(result.status, row.status) << what;
-    EXPECT_EQ(result.out, row.out) << what;
-    EXPECT_EQ(result.err, row.err.empty() ? "" : "tarnreg: " + row.err + "\n") << what;
+    EXPECT_EQ(RunTarnreg(row.args, row.input),
+              (RunResult{row.status, row.out, row.err.empty() ? "" : "tarnreg: " + row.err + "\n"}))
+        << what;
     EXPECT_EQ(ReadFile(HivePath(prefix.Store())), row.hiveAfter) << what;
   }
 }
@@ -169,10 +165,7 @@ TEST(TarnregUsage, ReportsEveryUsageErrorAsOneLineWithStatus2AndTouchesNoPrefix)
                      "add: REG_DWORD data '" + data + dwordProblem + kAddUsage});
   }
   for (const auto& [args, message] : cases) {
-    const RunResult result = RunTarnreg(args);
-    EXPECT_EQ(result.status, 2) << message;
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "tarnreg: " + message + "\n");
+    EXPECT_EQ(RunTarnreg(args), (RunResult{2, "", "tarnreg: " + message + "\n"}));
   }
   EXPECT_FALSE(std::filesystem::exists(unborn));
 }
@@ -182,11 +175,10 @@ TEST(TarnregUsage, AnUnparseableHiveIsReportedAndLeftAsItWas) {
   const std::filesystem::path hive = HivePath(prefix.Store());
   const std::string content = "Windows Registry Editor Version 5.00\n\n[HKLM\\a]\nbroken\n";
   WriteFile(hive, content);
-  const RunResult result = RunTarnreg({"add", "HKLM\\a", "/v", "V", "/d", "x", "/f"});
-  EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err,
-            "tarnreg: add: '" + hive.string() + "' cannot be parsed; it is left as it is\n");
+  EXPECT_EQ(
+      RunTarnreg({"add", "HKLM\\a", "/v", "V", "/d", "x", "/f"}),
+      (RunResult{2, "",
+                 "tarnreg: add: '" + hive.string() + "' cannot be parsed; it is left as it is\n"}));
   EXPECT_EQ(ReadFile(hive), content);
 }
 

@@ -113,30 +113,26 @@ TEST_F(TarnscanInit, KeepsWhatIsThereAndNeverReplacesADatabase) {
   EXPECT_EQ(ReadFile(prefix_.Path() / kDatabase), "the user's database");
   const auto before = Files();
 
-  const RunResult replace = Run(KV_TARNSCAN_PATH, {"init", "--database", data_.File("update.pub")});
-  EXPECT_EQ(replace.status, 1);
-  EXPECT_EQ(replace.out, "");
-  EXPECT_EQ(replace.err, "tarnscan: init: a database is already at '" +
-                             (prefix_.Path() / kDatabase).string() +
-                             "'; not replaced (remove it first, or update it with 'tarnsig "
-                             "update')\n");
+  EXPECT_EQ(Run(KV_TARNSCAN_PATH, {"init", "--database", data_.File("update.pub")}),
+            (RunResult{1, "",
+                       "tarnscan: init: a database is already at '" +
+                           (prefix_.Path() / kDatabase).string() +
+                           "'; not replaced (remove it first, or update it with 'tarnsig "
+                           "update')\n"}));
   EXPECT_EQ(Files(), before);
 }
 
 TEST(TarnscanInitRefusal, NoDataFolderIsOneLineWithStatus2AndLaysOutNothing) {
   const TempDir empty;
   const fs::path unborn = empty.Path() / "unborn";
-  const RunResult result = RunProgram(KV_TARNSCAN_PATH, {"init", unborn.string()}, {},
-                                      {"KESTRELVOX_DATA_DIR=" + empty.Path().string()});
-  EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "tarnscan: init: no data folder with mainskin.dll and wceload.exe at '" +
-                            empty.Path().string() +
-                            "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)\n");
+  EXPECT_EQ(RunProgram(KV_TARNSCAN_PATH, {"init", unborn.string()}, {},
+                       {"KESTRELVOX_DATA_DIR=" + empty.Path().string()}),
+            (RunResult{2, "",
+                       "tarnscan: init: no data folder with mainskin.dll and wceload.exe at '" +
+                           empty.Path().string() +
+                           "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)\n"}));
   EXPECT_FALSE(fs::exists(unborn));
 }
-
-namespace fs = std::filesystem;
 
 class TarnscanScanTest : public ::testing::Test {
  protected:
@@ -154,7 +150,7 @@ class TarnscanScanTest : public ::testing::Test {
     std::vector<std::string> args = {"scan", "--database", dir_.File("db"), "--no-summary"};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(Tree().string());
-    return RunProgram(KV_TARNSCAN_PATH, args);
+    return RunTarnscan(args);
   }
   std::string Line(const std::string& relative, const std::string& tail) const {
     return (Tree() / relative).string() + ": " + tail + "\n";
@@ -182,9 +178,8 @@ TEST_F(TarnscanScanTest, EachOptionReportsWhatItShouldWithTheExitStatus) {
        2},
   };
   for (const auto& row : rows) {
-    const RunResult result = Scan(row.options);
-    EXPECT_EQ(result.out, row.out) << ::testing::PrintToString(row.options);
-    EXPECT_EQ(result.status, row.status) << ::testing::PrintToString(row.options);
+    EXPECT_EQ(Scan(row.options), (RunResult{row.status, row.out, ""}))
+        << ::testing::PrintToString(row.options);
   }
   EXPECT_TRUE(fs::exists(Tree() / "a.exe"));  // report only
 }
@@ -205,9 +200,9 @@ TEST_F(TarnscanScanTest, QuarantineAndRemoveActOnInfectedFilesOnlyAndLinksAreNev
                                                   Line("sub/c.bin", "FOUND Evil (quarantined)"));
   EXPECT_FALSE(fs::exists(Tree() / "a.exe"));
   EXPECT_TRUE(fs::exists(dir_.File("outside.exe")));  // behind a link: never touched
-  const RunResult list = RunProgram(KV_TARNSCAN_PATH, {"quarantine", "list", "--format", "ndjson"});
+  const RunResult list = RunTarnscan({"quarantine", "list", "--format", "ndjson"});
   const std::string id = list.out.substr(list.out.find("\"id\":\"") + 6, 25);
-  EXPECT_EQ(RunProgram(KV_TARNSCAN_PATH, {"quarantine", "restore", id}).status, 0);
+  EXPECT_EQ(RunTarnscan({"quarantine", "restore", id}).status, 0);
   EXPECT_EQ(ReadFile(Tree() / "a.exe"), "header EVIL-MARK");  // back where it was found
 
   EXPECT_EQ(Scan({"--remove", "-i"}).out, Line("a.exe", "FOUND Evil (removed)"));
@@ -216,8 +211,7 @@ TEST_F(TarnscanScanTest, QuarantineAndRemoveActOnInfectedFilesOnlyAndLinksAreNev
 }
 
 TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATerminal) {
-  const std::vector<std::string> args = {"scan", "--database", dir_.File("db"), Tree().string()};
-  const RunResult piped = RunProgram(KV_TARNSCAN_PATH, args);
+  const RunResult piped = RunTarnscan({"scan", "--database", dir_.File("db"), Tree().string()});
   EXPECT_TRUE(
       piped.err.starts_with("Scanned: 4 files, infected: 2, not checked: 0, actions "
                             "failed: 0, 5034 bytes, "))
@@ -234,38 +228,32 @@ TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATermi
 
 TEST_F(TarnscanScanTest, ADatabaseWithoutSignaturesExitsTwo) {
   WriteFile(dir_.File("empty"), "7\r\n");
-  const RunResult empty =
-      RunProgram(KV_TARNSCAN_PATH, {"scan", "--database", dir_.File("empty"), Tree().string()});
-  EXPECT_EQ(empty.status, 2);
-  EXPECT_EQ(empty.err,
-            "tarnscan: scan: the database holds no content signature: no file can be checked\n");
+  EXPECT_EQ(
+      RunTarnscan({"scan", "--database", dir_.File("empty"), Tree().string()}),
+      (RunResult{
+          2, "",
+          "tarnscan: scan: the database holds no content signature: no file can be checked\n"}));
 }
-
-namespace fs = std::filesystem;
 
 TEST(TarnscanLog, PrintsTheLogAsUtf8NewestFirstAndRefusesWhatIsNoLog) {
   const ToolPrefix prefix;
-  EXPECT_EQ(RunTarnscan({"log"}).status, 0) << "a missing log has no records";
-  EXPECT_EQ(RunTarnscan({"log"}).out, "");
+  EXPECT_EQ(RunTarnscan({"log"}), (RunResult{0, "", ""})) << "a missing log has no records";
   for (const std::u16string record :
        {u"2010/7/5 09:03:05", u"Trojan.A \u00e4 \\Windows\\a.exe", u"", u"line\nbreak"}) {
     ASSERT_EQ(AppendLogRecord(prefix.Store(), kLogPath, record), LogAppendResult::kAppended);
   }
   // In file order, it is what the tarnwatch tests read.
-  const RunResult newest = RunTarnscan({"log", "--newest-first"});
-  EXPECT_EQ(newest.status, 0);
-  EXPECT_EQ(newest.err, "");
-  EXPECT_EQ(newest.out,
-            "line\xEF\xBF\xBD"
-            "break\nTrojan.A \xC3\xA4 \\Windows\\a.exe\n2010/7/5 09:03:05\n");
+  EXPECT_EQ(RunTarnscan({"log", "--newest-first"}),
+            (RunResult{0,
+                       "line\xEF\xBF\xBD"
+                       "break\nTrojan.A \xC3\xA4 \\Windows\\a.exe\n2010/7/5 09:03:05\n",
+                       ""}));
 
   WriteFile(prefix.StorePath() / "Runeskop.log", "not a log");
-  const RunResult broken = RunTarnscan({"log"});
-  EXPECT_EQ(broken.status, 2);
-  EXPECT_EQ(broken.out, "");
-  EXPECT_EQ(broken.err, "tarnscan: log: cannot read '" +
-                            (prefix.StorePath() / "Runeskop.log").string() +
-                            "' as an activity log\n");
+  EXPECT_EQ(RunTarnscan({"log"}), (RunResult{2, "",
+                                             "tarnscan: log: cannot read '" +
+                                                 (prefix.StorePath() / "Runeskop.log").string() +
+                                                 "' as an activity log\n"}));
 }
 
 class TarnscanQuarantine : public ::testing::Test {
@@ -308,30 +296,20 @@ TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
   const std::string host = (prefix_.Path() / "rescued.exe").string();
   const struct {
     std::vector<std::string> args;
-    int status;
-    std::string out;
-    std::string err;
+    RunResult run;
   } steps[] = {
       {{"quarantine", "restore", a},
-       1,
-       "",
-       "tarnscan: quarantine restore: something already stands at \\Windows\\a.exe; nothing "
-       "restored\n"},
-      {{"quarantine", "restore", a, "--to", host}, 0, "Restored " + a + " to " + host + "\n", ""},
-      {{"quarantine", "restore", b}, 0, "Restored " + b + "\n", ""},
-      {{"quarantine", "purge", c}, 0, "Purged " + c + "\n", ""},
+       {1, "",
+        "tarnscan: quarantine restore: something already stands at \\Windows\\a.exe; nothing "
+        "restored\n"}},
+      {{"quarantine", "restore", a, "--to", host}, {0, "Restored " + a + " to " + host + "\n", ""}},
+      {{"quarantine", "restore", b}, {0, "Restored " + b + "\n", ""}},
+      {{"quarantine", "purge", c}, {0, "Purged " + c + "\n", ""}},
       {{"quarantine", "purge", c},
-       1,
-       "",
-       "tarnscan: quarantine purge: no item '" + c + "' in the quarantine\n"},
-      {{"quarantine", "purge", "--older-than", "0"}, 0, "Purged 1 item\n", ""},
+       {1, "", "tarnscan: quarantine purge: no item '" + c + "' in the quarantine\n"}},
+      {{"quarantine", "purge", "--older-than", "0"}, {0, "Purged 1 item\n", ""}},
   };
-  for (const auto& step : steps) {
-    const RunResult run = RunTarnscan(step.args);
-    EXPECT_EQ(run.status, step.status) << step.out << step.err;
-    EXPECT_EQ(run.out, step.out);
-    EXPECT_EQ(run.err, step.err);
-  }
+  for (const auto& step : steps) EXPECT_EQ(RunTarnscan(step.args), step.run);
   EXPECT_EQ(ReadFile(prefix_.StorePath() / "Windows/A.exe"), "other");
   EXPECT_EQ(ReadFile(host), std::string("MZ\0\xff a", 6));
   EXPECT_EQ(ReadFile(prefix_.StorePath() / "b.exe"), "bbb");
@@ -390,10 +368,7 @@ TEST(TarnscanUsage, EachKindOfUsageErrorIsOneLineWithStatus2) {
        "quarantine purge: --older-than needs a number of days" + purge},
   };
   for (const auto& [args, message] : cases) {
-    const RunResult result = RunTarnscan(args);
-    EXPECT_EQ(result.status, 2) << message;
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "tarnscan: " + message + "\n");
+    EXPECT_EQ(RunTarnscan(args), (RunResult{2, "", "tarnscan: " + message + "\n"}));
   }
   EXPECT_FALSE(fs::exists(unborn));
 }

@@ -27,11 +27,7 @@ namespace {
 class TarnsigTest : public ::testing::Test {
  protected:
   std::string File(std::string_view name) const { return dir_.File(name); }
-  RunResult Encode(std::string_view plain) const {
-    WriteFile(File("plain.txt"), plain);
-    return RunTarnsig({"encode", File("plain.txt"), "-o", File("db")});
-  }
-  // Encodes what lint would refuse: these tests hold the loader's reading.
+  // Encodes what lint would refuse too: these tests hold the loader's reading.
   RunResult EncodeForced(std::string_view plain) const {
     WriteFile(File("plain.txt"), plain);
     return RunTarnsig({"encode", "--force", File("plain.txt"), "-o", File("db")});
@@ -59,13 +55,9 @@ TEST_F(TarnsigTest, EncodeReplacesTheDatabaseWithTheTestEncodersLinesAndDecodeRe
     decoded += line + "\n";
   }
   WriteFile(File("db"), std::string(1000, 'o'));
-  const RunResult encoded = EncodeForced(plain);
-  EXPECT_EQ(encoded.status, 0);
-  EXPECT_EQ(encoded.out + encoded.err, "");
+  EXPECT_EQ(EncodeForced(plain), (RunResult{0, "", ""}));
   EXPECT_EQ(ReadFile(File("db")), stored);
-  const RunResult result = RunTarnsig({"decode", File("db")});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, decoded);
+  EXPECT_EQ(RunTarnsig({"decode", File("db")}), (RunResult{0, decoded, ""}));
 }
 
 TEST_F(TarnsigTest, EncodeRefusesWhatItCannotStoreNamingTheLine) {
@@ -77,9 +69,8 @@ TEST_F(TarnsigTest, EncodeRefusesWhatItCannotStoreNamingTheLine) {
       {"1\nabc\r", ":2: line holds a CR that does not end it"}};
   // clang-format on
   for (const auto& [plain, problem] : cases) {
-    const RunResult result = EncodeForced(plain);
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "tarnsig: encode: " + File("plain.txt") + problem + "\n");
+    EXPECT_EQ(EncodeForced(plain),
+              (RunResult{2, "", "tarnsig: encode: " + File("plain.txt") + problem + "\n"}));
     EXPECT_FALSE(std::filesystem::exists(File("db"))) << problem;
   }
 }
@@ -109,9 +100,8 @@ TEST_F(TarnsigTest, ListShowsWhatTheLoaderLoads) {
 TEST_F(TarnsigTest, DecodeMarksUndecodableLinesAndEndsPlainLinesAtAZeroByte) {
   WriteFile(File("db"), DatabaseFile("1", {"first", std::string_view("keep\0drop", 9)}) +
                             "!!!!\r\n" + StoredLine("abc") + "    \r\n" + StoredLine("lost"));
-  const RunResult result = RunTarnsig({"decode", File("db")});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "1\nfirst\nkeep\n<<undecodable line 4>>\n<<undecodable line 5>>\n");
+  EXPECT_EQ(RunTarnsig({"decode", File("db")}),
+            (RunResult{0, "1\nfirst\nkeep\n<<undecodable line 4>>\n<<undecodable line 5>>\n", ""}));
 }
 
 // Each file's first signature, the failures on stderr; the pool finishes
@@ -123,7 +113,7 @@ TEST_F(TarnsigTest, CheckAnswersInArgumentOrderOnAnyThreadsAndBothEngines) {
   const char* plain =
       "7\nFirst               alpha\nSecond              beta[0-9]+\n"
       "Looping             (?R)\n";
-  ASSERT_EQ(Encode(plain).status, 0);
+  ASSERT_EQ(EncodeForced(plain).status, 0);
   std::vector<std::string> files;
   std::string out;
   std::string err;
@@ -157,10 +147,7 @@ TEST_F(TarnsigTest, CheckAnswersInArgumentOrderOnAnyThreadsAndBothEngines) {
     SCOPED_TRACE(std::string(reference ? "reference " : "fast ") + threads);
     std::vector<std::string> args = Way(reference, {"check", "--threads", threads, File("db")});
     args.insert(args.end(), files.begin(), files.end());
-    const RunResult result = RunTarnsig(args);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, out);
-    EXPECT_EQ(result.err, err);
+    EXPECT_EQ(RunTarnsig(args), (RunResult{1, out, err}));
   }
   EXPECT_EQ(RunTarnsig({"check", File("db"), files[2]}).status, 2);
   EXPECT_EQ(RunTarnsig({"check", File("db"), File("empty")}).status, 0);
@@ -178,9 +165,9 @@ TEST(TarnsigMatch, PrintsWhetherThePatternOccursInTheFile) {
   // clang-format on
   for (const bool reference : {false, true}) {
     for (const auto& [pattern, file, answer] : cases) {
-      const RunResult result = RunTarnsig(Way(reference, {"match", pattern, dir.File(file)}));
-      EXPECT_EQ(result.status, 0) << pattern;
-      EXPECT_EQ(result.out + result.err, answer + "\n") << pattern << " reference " << reference;
+      EXPECT_EQ(RunTarnsig(Way(reference, {"match", pattern, dir.File(file)})),
+                (RunResult{0, answer + "\n", ""}))
+          << pattern << " reference " << reference;
     }
   }
 }
@@ -204,10 +191,9 @@ TEST(TarnsigMatch, BatchAnswersEveryLineWithOneZeroOrE) {
   }
   // The last line may lack its line feed.
   for (const bool reference : {false, true}) {
-    const RunResult result =
-        RunTarnsig(Way(reference, {"match-batch"}), input + Hex("b") + "\t" + Hex("abc"));
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out + result.err, expected + "1\n") << "reference " << reference;
+    EXPECT_EQ(RunTarnsig(Way(reference, {"match-batch"}), input + Hex("b") + "\t" + Hex("abc")),
+              (RunResult{0, expected + "1\n", ""}))
+        << "reference " << reference;
   }
   EXPECT_EQ(RunTarnsig({"match-batch"}).out, "");
 }
@@ -238,10 +224,7 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
       {{"list", d + "/huge"}, "list: '" + d + "/huge' is larger than any database file can be (4 MiB)"}};
   // clang-format on
   for (const auto& [args, message] : cases) {
-    const RunResult result = RunTarnsig(args);
-    EXPECT_EQ(result.status, 2) << message;
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "tarnsig: " + message + "\n");
+    EXPECT_EQ(RunTarnsig(args), (RunResult{2, "", "tarnsig: " + message + "\n"}));
   }
 }
 
@@ -261,12 +244,6 @@ std::string Expand(const std::string& findings, const std::string& path) {
 std::string Plain(const std::vector<std::string>& lines) {
   std::string text = "7\n";
   for (const std::string& line : lines) text += line + "\n";
-  return text;
-}
-
-std::string Encoded(const std::vector<std::string>& lines) {
-  std::string text = "7\r\n";
-  for (const std::string& line : lines) text += StoredLine(line) + "\r\n";
   return text;
 }
 
@@ -322,12 +299,10 @@ TEST(TarnsigLint, FindsEachMistakeInThePlainAndTheEncodedFileAlike) {
   for (const LintRow& row : kRows) {
     SCOPED_TRACE(row.mistake);
     WriteFile(dir.File("plain.txt"), Plain(row.lines));
-    WriteFile(dir.File("db"), Encoded(row.lines));
+    WriteFile(dir.File("db"), DatabaseFile("7", row.lines));
     for (const std::string& path : {dir.File("plain.txt"), dir.File("db")}) {
-      const RunResult result = RunTarnsig({"lint", path});
-      EXPECT_EQ(result.out, Expand(row.findings, path));
-      EXPECT_EQ(result.err, "");
-      EXPECT_EQ(result.status, row.status);
+      EXPECT_EQ(RunTarnsig({"lint", path}),
+                (RunResult{row.status, Expand(row.findings, path), ""}));
     }
   }
 }
@@ -337,12 +312,13 @@ TEST(TarnsigLint, ReportsWhatTheLoaderCannotReadAndABadVersion) {
   const std::string path = dir.File("db");
   WriteFile(path, "v7\r\n" + StoredLine(kGood) + "\r\n!!!!\r\n" + std::string(160, 'A') + "\r\n" +
                       StoredLine("[VirusFile]"));
-  const RunResult result = RunTarnsig({"lint", path});
-  EXPECT_EQ(result.out, path + ":1: error: the version is not a decimal number\n" + path +
-                            ":3: error: the line cannot be decoded\n" + path +
-                            ":4: error: longer than 159 characters: the loader skips it\n" + path +
-                            ":5: error: bytes after the last CR LF: the file is cut\n");
-  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(RunTarnsig({"lint", path}),
+            (RunResult{2,
+                       path + ":1: error: the version is not a decimal number\n" + path +
+                           ":3: error: the line cannot be decoded\n" + path +
+                           ":4: error: longer than 159 characters: the loader skips it\n" + path +
+                           ":5: error: bytes after the last CR LF: the file is cut\n",
+                       ""}));
   WriteFile(dir.File("plain.txt"), "7\n" + std::string(118, 'x') + "\n");
   EXPECT_EQ(
       RunTarnsig({"lint", dir.File("plain.txt")}).out,
@@ -354,21 +330,18 @@ TEST(TarnsigLint, EncodeRefusesLintErrorsAndIgnoresWarnings) {
   const TempDir dir;
   const std::string plain = dir.File("plain.txt");
   WriteFile(plain, Plain({CharacterLine("Evil", "(x"), "[VirusFiel]"}));
-  const RunResult refused = RunTarnsig({"encode", plain, "-o", dir.File("db")});
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_EQ(refused.out, "");
-  EXPECT_EQ(refused.err, "tarnsig: encode: " + plain + ":2:21: error: '(' is never closed\n" +
-                             "tarnsig: encode: " + plain +
-                             ":3:1: error: unknown section header '[VirusFiel]': the lines after "
-                             "it stay in the section before it\n" +
-                             "tarnsig: encode: " + plain +
-                             ": not encoded: 2 errors (--force encodes it anyway)\n");
+  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", dir.File("db")}),
+            (RunResult{2, "",
+                       "tarnsig: encode: " + plain + ":2:21: error: '(' is never closed\n" +
+                           "tarnsig: encode: " + plain +
+                           ":3:1: error: unknown section header '[VirusFiel]': the lines after "
+                           "it stay in the section before it\n" +
+                           "tarnsig: encode: " + plain +
+                           ": not encoded: 2 errors (--force encodes it anyway)\n"}));
   EXPECT_FALSE(std::filesystem::exists(dir.File("db")));
 
   WriteFile(plain, Plain({"[VirusFile]", "\\Windows\\evil.exe"}));  // a warning only
-  const RunResult warned = RunTarnsig({"encode", plain, "-o", dir.File("db")});
-  EXPECT_EQ(warned.status, 0);
-  EXPECT_EQ(warned.out + warned.err, "");
+  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", dir.File("db")}), (RunResult{0, "", ""}));
 }
 
 }  // namespace

@@ -33,12 +33,9 @@ class TarnsigUpdateThreaded : public ::testing::Test {
   void SetUp() override {
     environment_.WithoutProxies().Set("KESTRELVOX_UPDATE_KEY", std::nullopt);
     environment_.Set("KESTRELVOX_UPDATE_URL", server_.Url());
-    WriteFile(DatabasePath(), kOld);
+    prefix_.WriteDatabase(kOld);
     server_.Answer(kVersionPath, {200, "200\r\n"});
     server_.Answer(kDatabasePath, {200, kNew});
-  }
-  std::filesystem::path DatabasePath() const {
-    return prefix_.StorePath() / "Program Files/Quellbrin/VirusDB.dat";
   }
   std::string Key(const std::string& name) const {
     return (prefix_.Path() / "keys" / name).string();
@@ -86,14 +83,11 @@ TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    WriteFile(DatabasePath(), kOld);
+    prefix_.WriteDatabase(kOld);
     server_.Answer(kVersionPath, row.version);
     const std::size_t before = server_.Targets().size();
-    const RunResult result = RunTarnsig({"update"});
-    EXPECT_EQ(result.status, row.status);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, row.err);
-    EXPECT_EQ(ReadFile(DatabasePath()), row.requests == 2 ? kNew : kOld);
+    EXPECT_EQ(RunTarnsig({"update"}), (RunResult{row.status, "", row.err}));
+    EXPECT_EQ(ReadFile(prefix_.DatabasePath()), row.requests == 2 ? kNew : kOld);
     EXPECT_EQ(server_.Targets().size() - before, row.requests);
   }
 }
@@ -102,7 +96,6 @@ TEST_F(TarnsigUpdateThreaded, KeygenSignAndVerify) {
   ASSERT_NO_FATAL_FAILURE(TrustAKey());
   EXPECT_EQ(std::filesystem::status(Key("update.key")).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-  EXPECT_EQ(signature_.size(), 89u);  // 88 Base64 characters and LF
   WriteFile(Key("sig"), signature_);
   WriteFile(Key("forged.dat"), kOld);
   WriteFile(Key("bad-key"), "not a key\n");
@@ -128,32 +121,31 @@ TEST_F(TarnsigUpdateThreaded, ADatabaseTheTrustKeyDidNotSignIsRefused) {
   ASSERT_NO_FATAL_FAILURE(TrustAKey());
   server_.Answer(kDatabasePath,
                  {200, DatabaseFile("200", {"[VirusCharacter]", CharacterLine("F", "F")})});
-  const RunResult result = RunTarnsig({"update"});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err,
-            "Warning\nUpdate virus DB failed,please try again!\n[O]K\n"
-            "tarnsig: update: signature invalid: the database is not signed by the trust key\n");
-  EXPECT_EQ(ReadFile(DatabasePath()), kOld);
+  EXPECT_EQ(
+      RunTarnsig({"update"}),
+      (RunResult{
+          1, "",
+          "Warning\nUpdate virus DB failed,please try again!\n[O]K\n"
+          "tarnsig: update: signature invalid: the database is not signed by the trust key\n"}));
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOld);
 }
 
 TEST_F(TarnsigUpdateThreaded, ASignedUpdateRollsBackAndForces) {
   ASSERT_NO_FATAL_FAILURE(TrustAKey());
   ASSERT_EQ(RunTarnsig({"update"}).status, 0);
-  RunResult result = RunTarnsig({"update", "--rollback"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "rolled back to version 100\n");
-  EXPECT_EQ(ReadFile(DatabasePath()), kOld);
+  EXPECT_EQ(RunTarnsig({"update", "--rollback"}),
+            (RunResult{0, "rolled back to version 100\n", ""}));
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOld);
 
   ASSERT_EQ(RunTarnsig({"update"}).status, 0);
-  result = RunTarnsig({"update", "--force"});  // the same version again
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.err, kSucceeded);
-  EXPECT_EQ(ReadFile(DatabasePath()), kNew);
+  // The same version again.
+  EXPECT_EQ(RunTarnsig({"update", "--force"}), (RunResult{0, "", kSucceeded}));
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kNew);
 
-  std::filesystem::remove(prefix_.StorePath() / "Program Files/Quellbrin/VirusDB.dat.old");
-  result = RunTarnsig({"update", "--rollback"});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "tarnsig: update: no previous database (VirusDB.dat.old) to restore\n");
+  std::filesystem::remove(prefix_.DatabasePath() += ".old");
+  EXPECT_EQ(
+      RunTarnsig({"update", "--rollback"}),
+      (RunResult{1, "", "tarnsig: update: no previous database (VirusDB.dat.old) to restore\n"}));
 }
 
 }  // namespace

@@ -29,10 +29,10 @@ TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
                                   "[DELETE_FILES]", "[Evil]", "\\Windows\\evil.dll"});
   handset.WriteStoreFile("Windows/evil.exe", "..EVIL-MARK..");
   handset.WriteStoreFile("Windows/evil.dll", "companion");
-  const RunResult result = handset.Run({"-autocheck"});
-  EXPECT_EQ(result.status, 255);
-  EXPECT_EQ(result.err,
-            "Information\nFound Trojan:\n\\Windows\\evil.exe\nDelete successfully!\n[O]K\n");
+  EXPECT_EQ(
+      handset.Run({"-autocheck"}),
+      (RunResult{255, "",
+                 "Information\nFound Trojan:\n\\Windows\\evil.exe\nDelete successfully!\n[O]K\n"}));
   EXPECT_EQ(
       handset.LogRecords(),
       (Records{"<date> Self scan started", "Delete related file:\\Windows\\evil.dll",
@@ -158,11 +158,10 @@ TEST(TarnwatchWithoutADatabase, EveryScanSaysSoInsteadOfNoTrojan) {
   for (const std::string& database : {std::string("none"), std::string("7\r\n!!!!\r\n")}) {
     SCOPED_TRACE(database);
     const TarnwatchHandset handset({});
-    const fs::path db = handset.StorePath() / "Program Files/Quellbrin/VirusDB.dat";
     if (database == "none") {
-      fs::remove(db);
+      fs::remove(handset.DatabasePath());
     } else {
-      WriteFile(db, database);
+      handset.WriteDatabase(database);
     }
     handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
     EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);

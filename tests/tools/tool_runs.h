@@ -31,7 +31,7 @@ class TarnwatchHandset : public ToolPrefix {
  public:
   // `plainLines`: the database after its version line, as tarnsig encodes.
   explicit TarnwatchHandset(std::initializer_list<std::string_view> plainLines) {
-    WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", DatabaseFile("7", plainLines));
+    WriteDatabase(DatabaseFile("7", plainLines));
     std::filesystem::create_directories(StorePath() / "Windows");
     std::filesystem::copy_file(
         std::string(KV_SOURCE_DIR) + "/resources/demo/store/Windows/wceload.exe",

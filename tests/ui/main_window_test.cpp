@@ -144,7 +144,7 @@ TEST_F(MainWindowTest, TheKeyboardMovesTheFocusActivatesAndPressesTheSoftKeys) {
 TEST_F(MainWindowTest, TheDatabaseLineIsRenewedByAnUpdateRunOnAWorker) {
   ScopedEnvironment environment;
   environment.WithoutProxies();
-  prefix_.WriteStoreFile("Program Files/Quellbrin/VirusDB.dat", kOldDatabase);
+  prefix_.WriteDatabase(kOldDatabase);
   (void)database_.Reload(prefix_.Store());
   // The server holds its version answer back, so the update is still
   // waiting for it while the window's loop must go on.

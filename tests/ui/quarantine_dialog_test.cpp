@@ -74,10 +74,9 @@ TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
   (void)Quarantine(prefix_, "evil.exe", u"Trojan.With.A.Very.Long.Family.Name");
   const Result<QuarantineListing> listed = ListQuarantine(prefix_.Store());
   ASSERT_TRUE(listed.Ok());
-  const QuarantineListing& listing = listed.value;
   const QFontMetrics metrics(QApplication::font());
   const int width = metrics.horizontalAdvance(QStringLiteral("Trojan.With  2026/12/7 05:08"));
-  const auto lines = QuarantineLines(listing, metrics, width);
+  const auto lines = QuarantineLines(listed.value, metrics, width);
   ASSERT_EQ(lines.size(), 1u);
   const QString time = LocalMinute(lines[0].item.record.time);
   const QStringList parts = lines[0].text.split(u'\n');
@@ -135,10 +134,9 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
 
     const Result<QuarantineListing> read = ListQuarantine(prefix.Store());
     ASSERT_TRUE(read.Ok());
-    const QuarantineListing& listing = read.value;
-    ASSERT_EQ(listing.items.size(), 1u);
-    EXPECT_EQ(listing.items[0].record.id, id);
-    EXPECT_EQ(listing.items[0].state, row.state);
+    ASSERT_EQ(read.value.items.size(), 1u);
+    EXPECT_EQ(read.value.items[0].record.id, id);
+    EXPECT_EQ(read.value.items[0].state, row.state);
     const bool listed = row.state == State::kQuarantined;
     EXPECT_EQ(dialog.List()->count(), listed ? 1 : 0);
     EXPECT_EQ(dialog.StatusLine()->text().toStdString(),

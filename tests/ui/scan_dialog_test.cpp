@@ -234,10 +234,9 @@ TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
     ASSERT_EQ(AppendLogRecord(prefix_.Store(), kLogPath, record), LogAppendResult::kAppended);
   }
   const std::string before = ReadFile(prefix_.StorePath() / "Runeskop.log");
-  Result<File> opened = File::OpenForAppend(prefix_.Store(), kLogPath);
-  ASSERT_EQ(opened.status, FileStatus::kOk);
-  File& writer = opened.value;
-  ASSERT_EQ(writer.Lock(Sharing::kNone, {}), LockStatus::kLocked);
+  Result<File> writer = File::OpenForAppend(prefix_.Store(), kLogPath);
+  ASSERT_EQ(writer.status, FileStatus::kOk);
+  ASSERT_EQ(writer.value.Lock(Sharing::kNone, {}), LockStatus::kLocked);
   ScanServices services = Services({});
   ScanDialog dialog(context_, services, ScanMode::kLogView, nullptr);
   EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("The Log:"));
@@ -245,7 +244,7 @@ TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     if (++ticks == 5) {
-      EXPECT_TRUE(writer.Close().Ok());
+      EXPECT_TRUE(writer.value.Close().Ok());
     }
   });
   timer.start(5);

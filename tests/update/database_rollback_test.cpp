@@ -3,18 +3,15 @@
 // back, the next update removes the new files an interrupted one left, and
 // a process killed at any moment of an install leaves a whole database,
 // old or new, never a mix.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "support/child_processes.h"
 #include "support/update_bench.h"
 #include "update/database_install.h"
 
@@ -102,21 +99,17 @@ TEST_F(DatabaseRollbackThreaded, AKillDuringTheInstallLeavesAWholeDatabase) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   int kills = 0;
   for (; kills < 40 && std::chrono::steady_clock::now() < deadline; ++kills) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      UpdateReport report;
-      for (int i = 0;; ++i) {
-        const bool even = i % 2 == 0;
-        (void)InstallDatabase(prefix_.Store(), database_, even ? first : second,
-                              even ? firstSnapshot : secondSnapshot, report);
-      }
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-    ASSERT_EQ(::kill(child, SIGKILL), 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status));
+    const int status = RunKilledAfter(
+        [&] {
+          UpdateReport report;
+          for (int i = 0;; ++i) {
+            const bool even = i % 2 == 0;
+            (void)InstallDatabase(prefix_.Store(), database_, even ? first : second,
+                                  even ? firstSnapshot : secondSnapshot, report);
+          }
+        },
+        std::chrono::microseconds(delay(random)));
+    EXPECT_TRUE(WIFSIGNALED(status)) << status;
     const std::string onDisk = DatabaseOnDisk();
     EXPECT_TRUE(onDisk == kOldDatabase || onDisk == first || onDisk == second) << kills;
   }

@@ -35,6 +35,7 @@ class DatabaseUpdateFailureThreaded : public UpdateBench {
 TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
   const std::string tooLong = "200\r\n" + std::string(10236, 'A');  // 10241 bytes
   const ScriptedAnswer v200{200, "200"};
+  using enum UpdateCause;
   const struct {
     const char* what;
     ScriptedAnswer version;
@@ -47,50 +48,37 @@ TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
   } rows[] = {
       // One row for each answer HttpGet tells apart; its finer rows are in
       // http_get_test.cpp.
-      {"no version", {200, ""}, std::nullopt, kNoVersionBox, UpdateCause::kEmptyVersion},
-      {"version: html",
-       {200, "<html>200</html>"},
-       {},
-       kNoVersionBox,
-       UpdateCause::kVersionNotDigits},
-      {"version: word", {200, "latest"}, {}, kNoVersionBox, UpdateCause::kVersionNotDigits},
-      {"version: blank first", {200, " 200"}, {}, kNoVersionBox, UpdateCause::kVersionNotDigits},
-      {"version: LF only", {200, "200\n"}, {}, kNoVersionBox, UpdateCause::kVersionNotDigits},
-      {"version: zero byte",
-       {200, std::string("200\0", 4)},
-       {},
-       kNoVersionBox,
-       UpdateCause::kVersionNotDigits},
-      {"version: over 32 bits",
-       {200, "2147483648"},
-       {},
-       kNoVersionBox,
-       UpdateCause::kVersionOver32Bits},
+      {"no version", {200, ""}, std::nullopt, kNoVersionBox, kEmptyVersion},
+      {"version: html", {200, "<html>200</html>"}, {}, kNoVersionBox, kVersionNotDigits},
+      {"version: word", {200, "latest"}, {}, kNoVersionBox, kVersionNotDigits},
+      {"version: blank first", {200, " 200"}, {}, kNoVersionBox, kVersionNotDigits},
+      {"version: LF only", {200, "200\n"}, {}, kNoVersionBox, kVersionNotDigits},
+      {"version: zero byte", {200, std::string("200\0", 4)}, {}, kNoVersionBox, kVersionNotDigits},
+      {"version: over 32 bits", {200, "2147483648"}, {}, kNoVersionBox, kVersionOver32Bits},
       {"version: closed mid-body",
        {200, "2000000", Ending::kCloseMidBody},
        std::nullopt,
        kCannotConnectBox,
-       UpdateCause::kNoAnswer},
+       kNoAnswer},
       {"version: never answers",
        {200, "200", Ending::kNeverAnswer},
        std::nullopt,
        kCannotConnectBox,
-       UpdateCause::kTimedOut,
+       kTimedOut,
        1,  // 0.3 s, in whole seconds
        kImpatient},
-      {"database: 404", v200, ScriptedAnswer{404, kNewDatabase}, kCannotConnectBox,
-       UpdateCause::kHttpStatus, 404},
+      {"database: 404", v200, ScriptedAnswer{404, kNewDatabase}, kCannotConnectBox, kHttpStatus,
+       404},
       {"database: redirect", v200, ScriptedAnswer::Redirect(301, "/elsewhere", kNewDatabase),
-       kCannotConnectBox, UpdateCause::kRedirect, 301},
-      {"database: too long", v200, ScriptedAnswer{200, tooLong}, kUpdateFailedBox,
-       UpdateCause::kTooLong},
+       kCannotConnectBox, kRedirect, 301},
+      {"database: too long", v200, ScriptedAnswer{200, tooLong}, kUpdateFailedBox, kTooLong},
       // The kept copy is written first: each fault stops the install there.
-      {"no folder", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox,
-       UpdateCause::kKeepOldFailed, 0, kPatient, FaultPoint::kCreate},
-      {"write fails", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox,
-       UpdateCause::kKeepOldFailed, 0, kPatient, FaultPoint::kWrite},
-      {"rename refused", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox,
-       UpdateCause::kKeepOldFailed, 0, kPatient, FaultPoint::kRename},
+      {"no folder", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox, kKeepOldFailed, 0,
+       kPatient, FaultPoint::kCreate},
+      {"write fails", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox, kKeepOldFailed, 0,
+       kPatient, FaultPoint::kWrite},
+      {"rename refused", v200, ScriptedAnswer{200, kNewDatabase}, kUpdateFailedBox, kKeepOldFailed,
+       0, kPatient, FaultPoint::kRename},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);

@@ -57,18 +57,16 @@ TEST_F(SignedUpdateThreaded, InstallsADatabaseTheKeySigned) {
 // cause.
 TEST_F(SignedUpdateThreaded, RefusesWhatTheKeyDidNotSign) {
   const std::string forged = UpdateDatabase("200", "\\Windows\\clean.exe");
+  using enum UpdateCause;
   const struct {
     const char* what;
     std::string body;
     ScriptedAnswer signature;
     UpdateCause cause;
   } rows[] = {
-      {"forged body",
-       forged,
-       {200, SignatureLine(kNewDatabase, secretKey_)},
-       UpdateCause::kSignatureInvalid},
-      {"malformed", kNewDatabase, {200, "not a signature\r\n"}, UpdateCause::kSignatureMalformed},
-      {"missing", kNewDatabase, {404, "no such file"}, UpdateCause::kSignatureMissing},
+      {"forged body", forged, {200, SignatureLine(kNewDatabase, secretKey_)}, kSignatureInvalid},
+      {"malformed", kNewDatabase, {200, "not a signature\r\n"}, kSignatureMalformed},
+      {"missing", kNewDatabase, {404, "no such file"}, kSignatureMissing},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
