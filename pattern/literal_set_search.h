@@ -12,7 +12,8 @@
 // lower case for the table, so one table serves exact and caseless
 // literals; each literal is then compared as it asks. Literals shorter than
 // four bytes would make the window too short to skip anything, so they are
-// searched one by one.
+// searched one by one. A small set goes the vector way instead where the
+// processor has it (NibbleMaskSearch), with only 1-2 byte literals apart.
 //
 // We measured Hyperscan's literal mode for this first: building its
 // database took 60-90 ms for the literals of a 1000-signature set (26 ms even
@@ -22,22 +23,23 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
+#include "pattern/literal_nibble_search.h"
+#include "pattern/owned_literal.h"
+
 namespace kv {
 
-struct OwnedLiteral {
-  std::string bytes;  // not empty
-  bool caseless = false;
-  std::uint32_t owner = 0;
-};
+// Which way a search goes: the fastest this processor has, or the sliding
+// window alone (which every processor has; tests compare the two).
+enum class LiteralRoute { kFastest, kSlidingWindow };
 
 class LiteralSetSearch {
  public:
   LiteralSetSearch() = default;
-  explicit LiteralSetSearch(std::vector<OwnedLiteral> literals);
+  explicit LiteralSetSearch(std::vector<OwnedLiteral> literals,
+                            LiteralRoute route = LiteralRoute::kFastest);
 
   // Sets marks[owner] = 1 for the owner of every literal found in `data`
   // (literals of owners already marked are not looked for).
@@ -52,10 +54,12 @@ class LiteralSetSearch {
 
   std::vector<OwnedLiteral> literals_;
   std::vector<std::uint32_t> shortLiterals_;  // indices into literals_
-  std::size_t window_ = 0;                    // 0: no literal long enough
-  unsigned tableBits_ = 0;                    // the shift table has 2^tableBits_ entries
-  std::vector<std::uint8_t> shift_;           // by hashed three-byte block
-  std::vector<std::uint32_t> bucketStart_;    // by block: into bucketLiterals_
+  bool byNibbles_ = false;                    // the others go to nibbles_, not the window
+  NibbleMaskSearch nibbles_;
+  std::size_t window_ = 0;                  // 0: no literal long enough
+  unsigned tableBits_ = 0;                  // the shift table has 2^tableBits_ entries
+  std::vector<std::uint8_t> shift_;         // by hashed three-byte block
+  std::vector<std::uint32_t> bucketStart_;  // by block: into bucketLiterals_
   std::vector<std::uint32_t> bucketLiterals_;
   std::vector<std::uint32_t> windowAt_;      // where in each literal its window lies
   std::vector<std::uint64_t> windowFilter_;  // bits by hash of a folded window
