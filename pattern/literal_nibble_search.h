@@ -13,11 +13,12 @@
 // so that few table entries are set.
 //
 // Measured on the benchmark store's files in memory (a shared machine): with
-// the literals of 10 signatures 4 GB/s against the sliding window's 1.5
-// (whose jumps the shortest literal bounds); with 48 and 72 literals still
-// 2-4x the window. At about 100 literals, a dozen per bucket, the tables
-// pass nearly every text position and it fell to a quarter of the window's
-// speed, so larger sets take the window.
+// the literals of 10 signatures 4-5.5 GB/s against the sliding window's
+// 1.5-2 (whose jumps the shortest literal bounds); with 48 and 72 literals
+// still 2-4x the window. At about 100 literals, a dozen per bucket, the
+// tables pass nearly every text position and it fell to a quarter of the
+// window's speed: one search takes at most kMaxLiterals, and LiteralSetSearch
+// splits a larger set over a few of them.
 #pragma once
 
 #include <array>
@@ -32,7 +33,7 @@ namespace kv {
 class NibbleMaskSearch {
  public:
   static constexpr std::size_t kFingerprintBytes = 3;
-  static constexpr std::size_t kMaxLiterals = 64;
+  static constexpr std::size_t kMaxLiterals = 48;
 
   // Whether this processor can run the search.
   static bool Supported();

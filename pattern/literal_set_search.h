@@ -12,8 +12,9 @@
 // lower case for the table, so one table serves exact and caseless
 // literals; each literal is then compared as it asks. Literals shorter than
 // four bytes would make the window too short to skip anything, so they are
-// searched one by one. A small set goes the vector way instead where the
-// processor has it (NibbleMaskSearch), with only 1-2 byte literals apart.
+// searched one by one. A set of up to about 150 literals goes the
+// vector way instead where the processor has it (NibbleMaskSearch, in one
+// pass or a few), with only 1-2 byte literals apart.
 //
 // We measured Hyperscan's literal mode for this first: building its
 // database took 60-90 ms for the literals of a 1000-signature set (26 ms even
@@ -54,12 +55,11 @@ class LiteralSetSearch {
 
   std::vector<OwnedLiteral> literals_;
   std::vector<std::uint32_t> shortLiterals_;  // indices into literals_
-  bool byNibbles_ = false;                    // the others go to nibbles_, not the window
-  NibbleMaskSearch nibbles_;
-  std::size_t window_ = 0;                  // 0: no literal long enough
-  unsigned tableBits_ = 0;                  // the shift table has 2^tableBits_ entries
-  std::vector<std::uint8_t> shift_;         // by hashed three-byte block
-  std::vector<std::uint32_t> bucketStart_;  // by block: into bucketLiterals_
+  std::vector<NibbleMaskSearch> nibbles_;     // the others, a pass each, if not the window
+  std::size_t window_ = 0;                    // 0: no literal long enough
+  unsigned tableBits_ = 0;                    // the shift table has 2^tableBits_ entries
+  std::vector<std::uint8_t> shift_;           // by hashed three-byte block
+  std::vector<std::uint32_t> bucketStart_;    // by block: into bucketLiterals_
   std::vector<std::uint32_t> bucketLiterals_;
   std::vector<std::uint32_t> windowAt_;      // where in each literal its window lies
   std::vector<std::uint64_t> windowFilter_;  // bits by hash of a folded window

@@ -3,7 +3,7 @@
 // the processor has it): literals planted anywhere, the very start and end
 // included, overlapping ones, caseless letters beside bytes 0x80-0xFF that
 // have no case, zero bytes, 1-3 byte literals beside long ones, and sets
-// larger than the vector way takes.
+// the vector way splits over several passes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,7 +40,7 @@ TEST_P(LiteralSetSearchRoutes, GeneratedSetsFindWhatAPlainSearchFinds) {
   int found = 0;
   for (int round = 0; round < 3000; ++round) {
     std::vector<OwnedLiteral> literals;
-    // Now and then more literals than the vector way takes.
+    // Now and then more literals than one vector pass takes.
     const std::size_t owners = 1 + random() % (round % 10 == 0 ? 40 : 12);
     for (std::size_t i = 0; i < owners * 2; ++i) {
       // Mostly long enough for the sliding window, some for the one by one search.
