@@ -12,7 +12,9 @@
 // lower case for the table, so one table serves exact and caseless
 // literals; each literal is then compared as it asks. Literals shorter than
 // four bytes would make the window too short to skip anything, so they are
-// searched one by one.
+// searched one by one. A set of up to about 150 literals goes the
+// vector way instead where the processor has it (NibbleMaskSearch, in one
+// pass or a few), with only 1-2 byte literals apart.
 //
 // We measured Hyperscan's literal mode for this first: building its
 // database took 60-90 ms for the literals of a 1000-signature set (26 ms even
@@ -22,22 +24,23 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
+#include "pattern/literal_nibble_search.h"
+#include "pattern/owned_literal.h"
+
 namespace kv {
 
-struct OwnedLiteral {
-  std::string bytes;  // not empty
-  bool caseless = false;
-  std::uint32_t owner = 0;
-};
+// Which way a search goes: the fastest this processor has, or the sliding
+// window alone (which every processor has; tests compare the two).
+enum class LiteralRoute { kFastest, kSlidingWindow };
 
 class LiteralSetSearch {
  public:
   LiteralSetSearch() = default;
-  explicit LiteralSetSearch(std::vector<OwnedLiteral> literals);
+  explicit LiteralSetSearch(std::vector<OwnedLiteral> literals,
+                            LiteralRoute route = LiteralRoute::kFastest);
 
   // Sets marks[owner] = 1 for the owner of every literal found in `data`
   // (literals of owners already marked are not looked for).
@@ -52,6 +55,7 @@ class LiteralSetSearch {
 
   std::vector<OwnedLiteral> literals_;
   std::vector<std::uint32_t> shortLiterals_;  // indices into literals_
+  std::vector<NibbleMaskSearch> nibbles_;     // the others, a pass each, if not the window
   std::size_t window_ = 0;                    // 0: no literal long enough
   unsigned tableBits_ = 0;                    // the shift table has 2^tableBits_ entries
   std::vector<std::uint8_t> shift_;           // by hashed three-byte block
