@@ -95,7 +95,7 @@ install(CODE "
 ")
 
 # The Debian package. SHLIBDEPS asks dpkg-shlibdeps (dpkg-dev) for the
-# libraries the programs link (Qt 6, libcurl, libsodium, the C++ runtime);
+# libraries the programs link (Qt 6, libcurl, libsodium, Nettle, the C++ runtime);
 # SET_DESTDIR makes cpack install with the prefix /usr into its staging
 # folder, so that the autostart entry lands in /etc.
 set(CPACK_GENERATOR DEB)

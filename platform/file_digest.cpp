@@ -1,7 +1,7 @@
-// Sha256OfFile (file_digest.h) over libsodium's incremental SHA-256.
+// Sha256OfFile (file_digest.h) over Nettle's incremental SHA-256.
 #include "platform/file_digest.h"
 
-#include <sodium.h>
+#include <nettle/sha2.h>
 #include <unistd.h>
 
 #include <array>
@@ -11,9 +11,8 @@
 namespace kv {
 
 Result<FileDigest> Sha256OfFile(int fd) {
-  if (sodium_init() < 0) return Failure{};
-  crypto_hash_sha256_state state;
-  crypto_hash_sha256_init(&state);
+  sha256_ctx state;
+  sha256_init(&state);
   std::vector<unsigned char> buffer(std::size_t{1} << 16);
   FileDigest read;
   for (;;) {
@@ -21,11 +20,11 @@ Result<FileDigest> Sha256OfFile(int fd) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return HostFailure();
     if (got == 0) break;
-    crypto_hash_sha256_update(&state, buffer.data(), static_cast<unsigned long long>(got));
+    sha256_update(&state, static_cast<std::size_t>(got), buffer.data());
     read.size += static_cast<std::uint64_t>(got);
   }
-  std::array<unsigned char, crypto_hash_sha256_BYTES> digest{};
-  crypto_hash_sha256_final(&state, digest.data());
+  std::array<unsigned char, SHA256_DIGEST_SIZE> digest{};
+  sha256_digest(&state, digest.size(), digest.data());
   static constexpr char kDigits[] = "0123456789abcdef";
   for (const unsigned char byte : digest) read.sha256 += {kDigits[byte >> 4], kDigits[byte & 15]};
   return read;

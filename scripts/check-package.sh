@@ -37,7 +37,7 @@ dpkg-deb -c "$deb" | awk '$1 ~ /^-/ { sub(/^\.\//, "", $6); print $1, $6 }' | so
 compare "$deb" "$work/packaged"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libcurl4 libsodium23; do
+for library in libqt6widgets6 libcurl4 libsodium23 libnettle8; do
   if [[ $depends != *"$library"* ]]; then
     echo "check-package: $deb does not depend on $library (Depends: $depends)" >&2
     exit 1

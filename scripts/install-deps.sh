@@ -3,7 +3,7 @@
 # clang-format run in the test command; g++ brings the ThreadSanitizer
 # runtime; PCRE2, found through pkg-config, is the benchmark's baseline;
 # libcurl carries the database update's HTTP and libsodium checks its
-# Ed25519 signatures; Qt 6 Widgets for the GUI, with
+# Ed25519 signatures; Nettle hashes quarantined files; Qt 6 Widgets for the GUI, with
 # a font for its offscreen tests and the skin painter, and Xvfb, xauth and
 # xwininfo for the GUI's end-to-end test; dpkg-dev, file and groff-base for
 # the Debian package's dependency list and man page check), when missing, or the packages
@@ -12,7 +12,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libpcre2-dev
-          clang-tidy clang-format libcurl4-openssl-dev libsodium-dev
+          clang-tidy clang-format libcurl4-openssl-dev libsodium-dev nettle-dev
           qt6-base-dev qt6-base-dev-tools fonts-dejavu-core xvfb xauth x11-utils
           dpkg-dev file groff-base)
 if [ $# -gt 0 ]; then
