@@ -1,6 +1,8 @@
 # Installation (GNUInstallDirs) and the Debian package (cpack -G DEB).
 #
-# Installed: the programs; in share/kestrelvox the skin mainskin.dll, the
+# Installed: the programs; tarnwatch's window module in lib/kestrelvox
+# (the package's private library folder, where tarnwatch looks for it:
+# tools/tarnwatch/TarnwatchWindow.cmake); in share/kestrelvox the skin mainskin.dll, the
 # installer stand-in wceload.exe, the demo database VirusDB.dat (encoded
 # here from resources/demo/signatures.txt) and its trust key update.pub;
 # man pages (dist/man, roff sources whose title line gets the version,
@@ -25,6 +27,10 @@ if(TARGET tarnscan)
 endif()
 
 install(TARGETS ${kv_programs} RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+get_target_property(kv_window_module_dir kv_tarnwatch_window KV_INSTALL_DIR)
+# A library, not a program: no execute bit.
+install(TARGETS kv_tarnwatch_window LIBRARY DESTINATION "${kv_window_module_dir}"
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
 # Man pages: gzip -n keeps the archive free of time stamps, so a rebuild
 # gives the same bytes.
@@ -95,7 +101,8 @@ install(CODE "
 ")
 
 # The Debian package. SHLIBDEPS asks dpkg-shlibdeps (dpkg-dev) for the
-# libraries the programs link (Qt 6, libcurl, libsodium, Nettle, the C++ runtime);
+# libraries the programs and tarnwatch's window module link (Qt 6 and
+# libcurl through the module, libsodium, Nettle, the C++ runtime);
 # SET_DESTDIR makes cpack install with the prefix /usr into its staging
 # folder, so that the autostart entry lands in /etc.
 set(CPACK_GENERATOR DEB)

@@ -40,7 +40,7 @@ BEGIN {
   split("platform resources pattern registry database scan log update app ui", names, " ")
   for (i in names) library[names[i]] = 1
   violations = 0
-  posix = "^[ \t]*#[ \t]*include[ \t]*<((sys|netinet|arpa|linux)\\/|(unistd|fcntl|poll|dirent|signal|spawn|pthread|termios|netdb|pwd|grp)\\.h>)"
+  posix = "^[ \t]*#[ \t]*include[ \t]*<((sys|netinet|arpa|linux)\\/|(unistd|fcntl|poll|dirent|signal|spawn|pthread|termios|netdb|pwd|grp|dlfcn)\\.h>)"
 }
 
 { files[++count] = $0; present[$0] = 1 }

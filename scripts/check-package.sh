@@ -3,7 +3,8 @@
 # seconds: cmake --install into a staging folder and cpack -G DEB must both
 # hold exactly the files of dist/package-files.txt with their modes; the
 # package must declare its runtime libraries and its conffile; each man page
-# must format without warnings; the demo database must lint clean.
+# must format without warnings; the demo database must lint clean; the
+# installed tarnwatch must load its window module.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -50,6 +51,14 @@ for page in "$work"/stage/usr/share/man/man*/*.gz; do
   warnings=$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)
   [ -z "$warnings" ] || { echo "check-package: $page: $warnings" >&2; exit 1; }
 done
+
+# The installed tarnwatch finds its window module in the package's library
+# folder: with no display, the window's start gets as far as the module's
+# own display check.
+window=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM KESTRELVOX_PREFIX="$work/prefix" \
+         "$work/stage/usr/bin/tarnwatch" </dev/null 2>&1 || true)
+[[ $window == *"no display to show the window on"* ]] \
+  || { echo "check-package: the installed tarnwatch cannot open its window: $window" >&2; exit 1; }
 
 lint=0
 "$work/stage/usr/bin/tarnsig" lint "$work/stage/usr/share/kestrelvox/VirusDB.dat" || lint=$?
