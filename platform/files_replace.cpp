@@ -20,6 +20,7 @@
 #include "platform/host_name.h"
 #include "platform/replacement_files.h"
 #include "platform/store_path.h"
+#include "platform/unique_fd.h"
 
 namespace kv {
 namespace {
@@ -92,13 +93,6 @@ class NewFileBeside {
   std::string name_;
   UniqueFd fd_;
 };
-
-// Flushes the folder's entries, so that the rename itself survives a crash.
-// A failure here changes nothing that can be undone: the file is in place.
-void SyncFolder(int folder) {
-  const UniqueFd opened(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (opened.IsValid()) (void)::fsync(opened.Get());
-}
 
 }  // namespace
 

@@ -215,11 +215,6 @@ std::uint64_t ItemBytes(int folder) {
   return total;
 }
 
-void SyncFolder(int folder) {
-  const UniqueFd opened(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (opened.IsValid()) (void)::fsync(opened.Get());
-}
-
 int RenameNoReplace(int fromFolder, const std::string& from, int toFolder, const std::string& to) {
   if (ConsumeFault(FaultPoint::kQuarantineMove) ||
       ConsumeFault(FaultPoint::kQuarantineCrossDevice)) {

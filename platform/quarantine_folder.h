@@ -2,8 +2,7 @@
 // the restore and the purge. Internal to the platform layer.
 //
 // Entry points: OpenQuarantineFolder, FinishInterruptedMoves, PendingRecord,
-// ItemBytes, SyncFolder,
-// CopyFileInto.
+// ItemBytes, CopyFileInto.
 //
 // Beside the index and the item files (named by id) the folder holds, only
 // while a move runs or after a crash: "<id>.pending-new" (a pending record
@@ -61,10 +60,6 @@ class PendingRecord {
 
 // The bytes the item files in the folder take together.
 std::uint64_t ItemBytes(int folder);
-
-// Flushes a folder's entries to the disk, so that a rename in it survives a
-// crash; `folder` may be an O_PATH descriptor.
-void SyncFolder(int folder);
 
 // renameat2 without replacing; a fault may refuse it or call it a move
 // across file systems (EXDEV).

@@ -1,8 +1,10 @@
-// UniqueFd's closing and the whole-buffer write, kept out of the header so
-// that only platform/ sees the host's descriptor calls.
+// UniqueFd's closing, the whole-buffer write and the folder flush, kept out
+// of the header so that only platform/ sees the host's descriptor calls.
 #include "platform/unique_fd.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
 #include <cerrno>
 
 namespace kv {
@@ -30,6 +32,11 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
+}
+
+void SyncFolder(int folder) {
+  const UniqueFd opened(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (opened.IsValid()) (void)::fsync(opened.Get());
 }
 
 }  // namespace kv

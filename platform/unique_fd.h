@@ -1,4 +1,5 @@
-// UniqueFd: sole owner of one host file descriptor, closed on destruction.
+// UniqueFd: sole owner of one host file descriptor, closed on destruction;
+// and the two durability calls made through descriptors.
 // Every descriptor the platform layer opens lives in one of these, so no
 // error path can leak one.
 #pragma once
@@ -36,5 +37,10 @@ class UniqueFd {
 // Writes all of `bytes` to `fd`, going on after interruptions and short
 // writes; false on an error or a write that takes nothing.
 [[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
+
+// Flushes a folder's entries to the disk, so that a rename in it survives a
+// crash; `folder` may be an O_PATH descriptor. A failure is not reported:
+// the rename itself has happened either way.
+void SyncFolder(int folder);
 
 }  // namespace kv
