@@ -1,12 +1,16 @@
 // ScanStoreFiles over the shared walk, on the scan's own thread or with a
-// pool of checking threads whose verdicts come back in walk order. The
+// pool of checking threads whose verdicts come back in walk order. Reports
+// and removals go through a ReportLane: in walk order, but a quarantine
+// move's syncs no longer hold up the checking of the files after it. The
 // stop event is sent after the walk has unwound and every file handed out
-// has its verdict. A pause holds removals too, wherever it finds the walk.
+// has its verdict and its removal. A pause holds removals too, wherever it
+// finds the walk.
 #include "scan/directory_walk.h"
 
 #include "platform/text.h"
 #include "scan/file_removal.h"
 #include "scan/parallel_checker.h"
+#include "scan/report_lane.h"
 
 namespace kv {
 namespace {
@@ -53,24 +57,37 @@ void ReportAndRemove(const ScanContext& context, std::u16string_view path, const
   context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
 }
 
+// ReportAndRemove on the lane; `announce`: the FileChecking event first.
+void LaneReport(ReportLane& lane, const ScanContext& context, std::u16string_view path,
+                const Verdict& verdict, std::uint64_t bytes, bool announce) {
+  lane.Run(
+      [&context, path = std::u16string(path), verdict, bytes, announce] {
+        if (announce) context.events.Send(FileChecking{path});
+        ReportAndRemove(context, path, verdict, bytes);
+      },
+      verdict.IsInfected());
+}
+
 }  // namespace
 
 WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folder) {
   WalkOutcome outcome = WalkOutcome::kCompleted;
+  ReportLane lane;
   if (context.threads <= 1) {
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
         [&](std::u16string_view path, const FileFinder* listing, std::u16string_view name) {
-          context.events.Send(FileChecking{path});
+          lane.Run(
+              [&context, path = std::u16string(path)] { context.events.Send(FileChecking{path}); },
+              false);
           const Verdict verdict = CheckListedFile(context.matcher, path, listing, name);
-          ReportAndRemove(context, path, verdict, context.matcher.LastFileBytes());
+          LaneReport(lane, context, path, verdict, context.matcher.LastFileBytes(), false);
         });
   } else {
     ParallelChecker checker(
         context.store, context.database, &context.stop, context.threads,
         [&](std::u16string_view path, const Verdict& verdict, std::uint64_t bytes, std::uint64_t) {
-          context.events.Send(FileChecking{path});
-          ReportAndRemove(context, path, verdict, bytes);
+          LaneReport(lane, context, path, verdict, bytes, true);
         });
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
@@ -79,6 +96,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
         });
     checker.Finish();
   }
+  lane.Drain();
   if (outcome == WalkOutcome::kStopped) context.events.Send(ScanStopped{});
   return outcome;
 }

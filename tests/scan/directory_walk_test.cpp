@@ -182,8 +182,9 @@ TEST_F(WalkTest, AFolderThatCannotBeListedIsReportedAsSuch) {
 TEST_F(WalkTest, AStopDuringACheckCancelsItsSearchAndUnwindsEveryLevel) {
   // The mark lies far enough in for the search to look at its cancel token.
   Write("A/B/C/evil.exe", std::string(1 << 16, 'x') + kInfected);
-  Write("A/B/C/D/later.exe");
-  Write("A/B/second.exe");
+  // Clean, so that no removal is still on its way when evil.exe is announced.
+  Write("A/B/C/D/later.exe", kClean);
+  Write("A/B/second.exe", kClean);
   // The dialog's Stop, taken while the scan waits on the announcement of
   // the file: the search that follows is cancelled, so the file is not
   // checked, and neither removed nor passed as clean.

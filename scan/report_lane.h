@@ -1,0 +1,60 @@
+// ReportLane: runs a store walk's reports (its events and removals) one
+// after another, in the order they are given. A report that may wait on the
+// disk, and every report after it until the lane is empty again, runs on
+// the lane's own thread, so the walk goes on checking files while a
+// quarantine move is synced; every other report runs at once on the
+// calling thread, with no hand-over.
+//
+// Entry points: ReportLane (Run, Drain).
+// The lane's thread starts with the first slow report; when the host cannot
+// start it, reports run on the calling thread. At most kMaxQueued reports
+// wait at once (Run then waits), so a stop is followed by at most that many
+// reports of files already checked.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "platform/engine_thread.h"
+
+namespace kv {
+
+class ReportLane {
+ public:
+  using Report = std::function<void()>;
+  static constexpr std::size_t kMaxQueued = 256;
+
+  ReportLane() = default;
+  // Runs every report still queued, then ends the thread; a report's
+  // exception not yet rethrown is dropped (the scan is unwinding).
+  ~ReportLane();
+  ReportLane(const ReportLane&) = delete;
+  ReportLane& operator=(const ReportLane&) = delete;
+
+  // Runs `report` after every report given before it. `slow`: it may wait
+  // on the disk. Rethrows the first exception of a queued report.
+  void Run(Report report, bool slow);
+
+  // Waits until every report has run; rethrows as Run does.
+  void Drain();
+
+ private:
+  void Serve();
+  void RethrowFailure();  // under mutex_
+
+  std::mutex mutex_;
+  std::condition_variable queued_;
+  std::condition_variable taken_;
+  std::deque<Report> reports_;            // guarded by mutex_
+  bool running_ = false;                  // guarded by mutex_: the thread runs a report
+  bool closing_ = false;                  // guarded by mutex_
+  std::exception_ptr failure_;            // guarded by mutex_
+  std::unique_ptr<EngineThread> thread_;  // null until a slow report
+};
+
+}  // namespace kv
