@@ -122,18 +122,6 @@ TEST_F(TarnscanInit, KeepsWhatIsThereAndNeverReplacesADatabase) {
   EXPECT_EQ(Files(), before);
 }
 
-TEST(TarnscanInitRefusal, NoDataFolderIsOneLineWithStatus2AndLaysOutNothing) {
-  const TempDir empty;
-  const fs::path unborn = empty.Path() / "unborn";
-  EXPECT_EQ(RunProgram(KV_TARNSCAN_PATH, {"init", unborn.string()}, {},
-                       {"KESTRELVOX_DATA_DIR=" + empty.Path().string()}),
-            (RunResult{2, "",
-                       "tarnscan: init: no data folder with mainskin.dll and wceload.exe at '" +
-                           empty.Path().string() +
-                           "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)\n"}));
-  EXPECT_FALSE(fs::exists(unborn));
-}
-
 class TarnscanScanTest : public ::testing::Test {
  protected:
   TarnscanScanTest() {
@@ -182,11 +170,9 @@ TEST_F(TarnscanScanTest, EachOptionReportsWhatItShouldWithTheExitStatus) {
         << ::testing::PrintToString(row.options);
   }
   EXPECT_TRUE(fs::exists(Tree() / "a.exe"));  // report only
-}
 
-// One object a file. (That answers come in walk order on any number of
-// threads is shown by tarnsig check, on the same pool.)
-TEST_F(TarnscanScanTest, NdjsonHasOneObjectAFile) {
+  // One object a file. (That answers come in walk order on any number of
+  // threads is shown by tarnsig check, on the same pool.)
   const std::string ndjson = Scan({"--format", "ndjson", "--threads", "4", "-i"}).out;
   EXPECT_NE(ndjson.find("{\"path\":\"" + (Tree() / "a.exe").string() +
                         "\",\"verdict\":\"infected\",\"signature\":{\"index\":1,\"name\":\"Evil\"},"
@@ -224,15 +210,6 @@ TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATermi
   const RunResult tty = RunProgram("/bin/sh", {"-c", command});
   EXPECT_NE(tty.out.find("\r\033[K"), std::string::npos);
   EXPECT_NE(tty.out.find("Scanned: 4 files"), std::string::npos);
-}
-
-TEST_F(TarnscanScanTest, ADatabaseWithoutSignaturesExitsTwo) {
-  WriteFile(dir_.File("empty"), "7\r\n");
-  EXPECT_EQ(
-      RunTarnscan({"scan", "--database", dir_.File("empty"), Tree().string()}),
-      (RunResult{
-          2, "",
-          "tarnscan: scan: the database holds no content signature: no file can be checked\n"}));
 }
 
 TEST(TarnscanLog, PrintsTheLogAsUtf8NewestFirstAndRefusesWhatIsNoLog) {
@@ -336,10 +313,15 @@ TEST_F(TarnscanQuarantine, NamesTheHostsCauseWhenTheQuarantineCannotBeOpened) {
   }
 }
 
-TEST(TarnscanUsage, EachKindOfUsageErrorIsOneLineWithStatus2) {
+// With the refusals of a data folder that init cannot copy from and of a
+// database without content signatures; none lays out a prefix.
+TEST(TarnscanUsage, EachUsageErrorOrRefusalIsOneLineWithStatus2) {
   const ToolPrefix prefix;
   const fs::path unborn = prefix.Path() / "unborn";
-  SetEnvironment("KESTRELVOX_PREFIX", unborn.string());
+  ScopedEnvironment environment;
+  environment.Set("KESTRELVOX_PREFIX", unborn.string())
+      .Set("KESTRELVOX_DATA_DIR", prefix.Path().string());
+  WriteFile(prefix.File("empty"), "7\r\n");
   const std::string scan = " (usage: tarnscan scan [OPTIONS] PATH...)";
   const std::string list = " (usage: tarnscan quarantine list [--format text|ndjson])";
   const std::string restore = " (usage: tarnscan quarantine restore ID [--to HOST-PATH])";
@@ -352,6 +334,11 @@ TEST(TarnscanUsage, EachKindOfUsageErrorIsOneLineWithStatus2) {
       {{"scan", "--threads", "0", "x"}, "scan: --threads takes a number from 1 to 256" + scan},
       {{"scan", "--quarantine", "--remove", "x"}, "scan: --quarantine or --remove, once" + scan},
       {{"scan", "--bogus", "x"}, "scan: unknown option '--bogus'" + scan},
+      {{"scan", "--database", prefix.File("empty"), prefix.Path().string()},
+       "scan: the database holds no content signature: no file can be checked"},
+      {{"init", unborn.string()},
+       "init: no data folder with mainskin.dll and wceload.exe at '" + prefix.Path().string() +
+           "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)"},
       {{"sweep"}, "unknown verb 'sweep' (see 'tarnscan --help')"},
       {{"quarantine"}, "quarantine: missing list, restore or purge (see 'tarnscan --help')"},
       {{"quarantine", "show"}, "unknown verb 'quarantine show' (see 'tarnscan --help')"},

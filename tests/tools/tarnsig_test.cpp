@@ -60,21 +60,6 @@ TEST_F(TarnsigTest, EncodeReplacesTheDatabaseWithTheTestEncodersLinesAndDecodeRe
   EXPECT_EQ(RunTarnsig({"decode", File("db")}), (RunResult{0, decoded, ""}));
 }
 
-TEST_F(TarnsigTest, EncodeRefusesWhatItCannotStoreNamingTheLine) {
-  // clang-format off
-  const std::pair<std::string, std::string> cases[] = {
-      {"", ": no version line"},
-      {std::string("1\nok\nbad\0line\n", 14), ":3: line holds a NUL byte"},
-      {"1\r\nok\r\nok\r\nlone\rCR\r\n", ":4: line holds a CR that does not end it"},
-      {"1\nabc\r", ":2: line holds a CR that does not end it"}};
-  // clang-format on
-  for (const auto& [plain, problem] : cases) {
-    EXPECT_EQ(EncodeForced(plain),
-              (RunResult{2, "", "tarnsig: encode: " + File("plain.txt") + problem + "\n"}));
-    EXPECT_FALSE(std::filesystem::exists(File("db"))) << problem;
-  }
-}
-
 // What the loader makes of each kind of line is in tests/database.
 TEST_F(TarnsigTest, ListShowsWhatTheLoaderLoads) {
   const std::string head =
@@ -202,6 +187,11 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
   const TempDir dir;
   const std::string d = dir.Path().string();
   WriteFile(d + "/p", "1\n");
+  // What encode cannot store, even forced: each refusal names the line.
+  WriteFile(d + "/empty", "");
+  WriteFile(d + "/nul", std::string("1\nok\nbad\0line\n", 14));
+  WriteFile(d + "/cr", "1\r\nok\r\nok\r\nlone\rCR\r\n");
+  WriteFile(d + "/cr-at-end", "1\nabc\r");
   WriteFile(d + "/huge", "");
   std::filesystem::resize_file(d + "/huge", (std::uint64_t{4} << 20) + 1);  // sparse
   const std::string encodeUsage = " (usage: tarnsig encode [--force] PLAIN -o VirusDB.dat)";
@@ -210,6 +200,10 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
       {{}, "missing verb (see 'tarnsig --help')"},
       {{"ENCODE", "a", "-o", "b"}, "unknown verb 'ENCODE' (see 'tarnsig --help')"},
       {{"encode"}, "encode: missing PLAIN" + encodeUsage},
+      {{"encode", "--force", d + "/empty", "-o", d + "/db"}, "encode: " + d + "/empty: no version line"},
+      {{"encode", "--force", d + "/nul", "-o", d + "/db"}, "encode: " + d + "/nul:3: line holds a NUL byte"},
+      {{"encode", "--force", d + "/cr", "-o", d + "/db"}, "encode: " + d + "/cr:4: line holds a CR that does not end it"},
+      {{"encode", "--force", d + "/cr-at-end", "-o", d + "/db"}, "encode: " + d + "/cr-at-end:2: line holds a CR that does not end it"},
       {{"encode", d + "/none", "-o", "x"}, "encode: cannot open '" + d + "/none': No such file or directory"},
       {{"encode", d, "-o", d + "/db"}, "encode: '" + d + "' is a directory"},
       {{"encode", d + "/p", "-o", d + "/no/db"}, "encode: cannot write '" + d + "/no/db'"},
@@ -226,6 +220,7 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
   for (const auto& [args, message] : cases) {
     EXPECT_EQ(RunTarnsig(args), (RunResult{2, "", "tarnsig: " + message + "\n"}));
   }
+  EXPECT_FALSE(std::filesystem::exists(d + "/db"));
 }
 
 struct LintRow {

@@ -117,7 +117,9 @@ TEST_F(TarnsigUpdateThreaded, KeygenSignAndVerify) {
   EXPECT_FALSE(std::filesystem::exists(Key("other.pub")));
 }
 
-TEST_F(TarnsigUpdateThreaded, ADatabaseTheTrustKeyDidNotSignIsRefused) {
+// A database the trust key did not sign is refused; the one it signed is
+// installed, rolled back and forced.
+TEST_F(TarnsigUpdateThreaded, ASignedUpdateRefusesAForgeryRollsBackAndForces) {
   ASSERT_NO_FATAL_FAILURE(TrustAKey());
   server_.Answer(kDatabasePath,
                  {200, DatabaseFile("200", {"[VirusCharacter]", CharacterLine("F", "F")})});
@@ -128,10 +130,8 @@ TEST_F(TarnsigUpdateThreaded, ADatabaseTheTrustKeyDidNotSignIsRefused) {
           "Warning\nUpdate virus DB failed,please try again!\n[O]K\n"
           "tarnsig: update: signature invalid: the database is not signed by the trust key\n"}));
   EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOld);
-}
 
-TEST_F(TarnsigUpdateThreaded, ASignedUpdateRollsBackAndForces) {
-  ASSERT_NO_FATAL_FAILURE(TrustAKey());
+  server_.Answer(kDatabasePath, {200, kNew});
   ASSERT_EQ(RunTarnsig({"update"}).status, 0);
   EXPECT_EQ(RunTarnsig({"update", "--rollback"}),
             (RunResult{0, "rolled back to version 100\n", ""}));
