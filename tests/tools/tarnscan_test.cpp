@@ -69,21 +69,19 @@ class TarnscanInit : public ::testing::Test {
 };
 
 TEST_F(TarnscanInit, LaysOutAPrefixOnWhichTheAutocheckAndTheWindowStart) {
-  const RunResult init = Run(KV_TARNSCAN_PATH, {"init"});
-  EXPECT_EQ(init.status, 0) << init.err;
-  EXPECT_EQ(init.out, "Prefix " + prefix_.Path().string() +
-                          "\n"
-                          "Created store/Windows\n"
-                          "Created store/My Documents\n"
-                          "Created store/Program Files/Quellbrin\n"
-                          "Copied store/Program Files/Quellbrin/mainskin.dll\n"
-                          "Copied store/Windows/wceload.exe\n"
-                          "Created system.reg (an empty registry)\n"
-                          "Created keys\n"
-                          "Copied keys/update.pub\n"
-                          "No database at " +
-                          kDatabase +
-                          " (give one with --database FILE, or run 'tarnsig update')\n");
+  const std::string laidOut = R"(
+Created store/Windows
+Created store/My Documents
+Created store/Program Files/Quellbrin
+Copied store/Program Files/Quellbrin/mainskin.dll
+Copied store/Windows/wceload.exe
+Created system.reg (an empty registry)
+Created keys
+Copied keys/update.pub
+No database at store/Program Files/Quellbrin/VirusDB.dat (give one with --database FILE, or run 'tarnsig update')
+)";
+  EXPECT_EQ(Run(KV_TARNSCAN_PATH, {"init"}),
+            (RunResult{0, "Prefix " + prefix_.Path().string() + laidOut, ""}));
   EXPECT_EQ(ReadFile(HivePath(prefix_.Store())), "Windows Registry Editor Version 5.00\n\n");
   EXPECT_EQ(fs::status(prefix_.StorePath() / "Windows/wceload.exe").permissions(),
             fs::status(data_.File("wceload.exe")).permissions());
