@@ -37,10 +37,9 @@ const std::string kKeyGone = kHead + "[HKEY_LOCAL_MACHINE\\software\\quellbrin]\
 
 class TarnregTest : public ::testing::Test {
  protected:
-  void Add(const std::vector<std::string>& args) const {
-    std::vector<std::string> command = {"add"};
-    command.insert(command.end(), args.begin(), args.end());
-    ASSERT_EQ(RunTarnreg(command), (RunResult{0, kDone, ""}));
+  void Add(const std::string& key, std::vector<std::string> args) const {
+    args.insert(args.begin(), {"add", key});
+    ASSERT_EQ(RunTarnreg(args), (RunResult{0, kDone, ""}));
   }
 
   ToolPrefix prefix_;
@@ -48,27 +47,25 @@ class TarnregTest : public ::testing::Test {
 
 TEST_F(TarnregTest, AddTakesDwordsInDecimalOrHexAndTextByDefault) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"/v", "D", "/T", "reg_dword", "/D", "10"}, "    D    REG_DWORD    0xa\n"},
-      {{"/v", "D", "/t", "REG_DWORD", "/d", "0XfF"}, "    D    REG_DWORD    0xff\n"},
-      {{"/v", "D", "/t", "REG_DWORD", "/d", "4294967295"}, "    D    REG_DWORD    0xffffffff\n"},
-      {{"/v", "D", "/t", "REG_DWORD"}, "    D    REG_DWORD    0x0\n"},
-      {{"/v", "D", "/d", "0x10"}, "    D    REG_SZ    0x10\n"},
-      {{"/v", "D"}, "    D    REG_SZ    \n"}};
+      {{"/v", "D", "/T", "reg_dword", "/D", "10", "/f"}, "    D    REG_DWORD    0xa\n"},
+      {{"/v", "D", "/t", "REG_DWORD", "/d", "0XfF", "/f"}, "    D    REG_DWORD    0xff\n"},
+      {{"/v", "D", "/t", "REG_DWORD", "/d", "4294967295", "/f"},
+       "    D    REG_DWORD    0xffffffff\n"},
+      {{"/v", "D", "/t", "REG_DWORD", "/f"}, "    D    REG_DWORD    0x0\n"},
+      {{"/v", "D", "/d", "0x10", "/f"}, "    D    REG_SZ    0x10\n"},
+      {{"/v", "D", "/f"}, "    D    REG_SZ    \n"}};
   for (const auto& [args, line] : cases) {
-    std::vector<std::string> add = {kKey};
-    add.insert(add.end(), args.begin(), args.end());
-    add.push_back("/f");
-    Add(add);
+    Add(kKey, args);
     EXPECT_EQ(RunTarnreg({"query", kKey, "/v", "D"}).out, kLongKey + "\n" + line);
   }
 }
 
 TEST_F(TarnregTest, QueryShowsTheKeyItsValuesAndItsSubkeys) {
-  Add({kKey, "/v", "ScanStatus", "/t", "REG_DWORD", "/d", "2"});
-  Add({kKey, "/ve", "/d", "Tarnwatch.exe \"%1\""});
-  Add({kKey, "/v", "M\xC3\xBCsic", "/d", "a\\b \xE2\x82\xAC"});
-  Add({kKey + "\\Sub"});
-  Add({"hklm\\SOFTWARE\\QUELLBRIN\\KESTRELVOX\\Other\\Deep", "/d", "default"});
+  Add(kKey, {"/v", "ScanStatus", "/t", "REG_DWORD", "/d", "2"});
+  Add(kKey, {"/ve", "/d", "Tarnwatch.exe \"%1\""});
+  Add(kKey, {"/v", "M\xC3\xBCsic", "/d", "a\\b \xE2\x82\xAC"});
+  Add(kKey + "\\Sub", {});
+  Add("hklm\\SOFTWARE\\QUELLBRIN\\KESTRELVOX\\Other\\Deep", {"/d", "default"});
   EXPECT_EQ(RunTarnreg({"query", "HKEY_LOCAL_MACHINE\\Software\\QuellBrin\\KestrelVox"}),
             (RunResult{0,
                        kLongKey +

@@ -202,10 +202,10 @@ TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATermi
       << piped.err;
   EXPECT_EQ(piped.err.find('\r'), std::string::npos);
   // Under a pseudo-terminal (script(1)) the live progress line appears.
-  std::string command = "script -qec '";
-  command += std::string(KV_TARNSCAN_PATH) + " scan --database " + dir_.File("db") + " " +
-             Tree().string() + "' /dev/null";
-  const RunResult tty = RunProgram("/bin/sh", {"-c", command});
+  const RunResult tty = RunProgram("script", {"-qec",
+                                              ShellQuote(KV_TARNSCAN_PATH) + " scan --database " +
+                                                  dir_.File("db") + " " + Tree().string(),
+                                              "/dev/null"});
   EXPECT_NE(tty.out.find("\r\033[K"), std::string::npos);
   EXPECT_NE(tty.out.find("Scanned: 4 files"), std::string::npos);
 }

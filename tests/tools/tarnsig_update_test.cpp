@@ -59,6 +59,11 @@ class TarnsigUpdateThreaded : public ::testing::Test {
 };
 
 TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
+  const std::string latest = "Information\nThe virus DB is latest!\nVirus DB Version:100\n[O]K\n";
+  const std::string unreachable =
+      "Warning\nUnable to connect to the website and download data!\n"
+      "Please check the network connection and try again.\n[O]K\n";
+  const std::string cause = "tarnsig: update: HTTP status 404 from " + server_.Url() + kVersionPath;
   const struct {
     const char* what;
     ScriptedAnswer version;
@@ -67,19 +72,8 @@ TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
     std::size_t requests;
   } rows[] = {
       {"newer", {200, "200\r\n"}, 0, kSucceeded, 2},
-      {"equal",
-       {200, "100"},
-       0,
-       "Information\nThe virus DB is latest!\nVirus DB Version:100\n[O]K\n",
-       1},
-      {"version 404",
-       {404, "200"},
-       1,
-       "Warning\nUnable to connect to the website and download data!\n"
-       "Please check the network connection and try again.\n[O]K\n"
-       "tarnsig: update: HTTP status 404 from " +
-           server_.Url() + kVersionPath + "\n",
-       1},
+      {"equal", {200, "100"}, 0, latest, 1},
+      {"version 404", {404, "200"}, 1, unreachable + cause + "\n", 1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
