@@ -220,26 +220,23 @@ TEST(TarnscanLog, PrintsTheLogAsUtf8NewestFirstAndRefusesWhatIsNoLog) {
                                                  "' as an activity log\n"}));
 }
 
-class TarnscanQuarantine : public ::testing::Test {
- protected:
-  std::string Quarantine(const std::string& relative, const std::string& bytes) {
-    WriteFile(prefix_.StorePath() / relative, bytes);
+// Listing, restoring (never over a file) and purging; then a quarantine the
+// host will not open, each verb naming the host's cause.
+TEST(TarnscanQuarantine, ListsRestoresWithoutOverwritingPurgesAndNamesTheHostsCause) {
+  const ToolPrefix prefix;
+  const auto quarantine = [&prefix](const std::string& relative, const std::string& bytes) {
+    WriteFile(prefix.StorePath() / relative, bytes);
     std::u16string path = u"\\";
     for (const char c : relative) path += c == '/' ? u'\\' : static_cast<char16_t>(c);
     const QuarantineResult result =
-        QuarantineStoreFile(prefix_.Store(), path, {u"Trojan.A", u"autocheck"});
+        QuarantineStoreFile(prefix.Store(), path, {u"Trojan.A", u"autocheck"});
     EXPECT_EQ(result.status, QuarantineStatus::kQuarantined);
     return result.id;
-  }
-
-  ToolPrefix prefix_;
-};
-
-TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
-  const std::string a = Quarantine("Windows/a.exe", std::string("MZ\0\xff a", 6));
-  const std::string b = Quarantine("b.exe", "bbb");
-  const std::string c = Quarantine("c.exe", "c");
-  const std::string d = Quarantine("d.exe", "d");
+  };
+  const std::string a = quarantine("Windows/a.exe", std::string("MZ\0\xff a", 6));
+  const std::string b = quarantine("b.exe", "bbb");
+  const std::string c = quarantine("c.exe", "c");
+  const std::string d = quarantine("d.exe", "d");
 
   const RunResult text = RunTarnscan({"quarantine", "list"});
   EXPECT_EQ(text.status, 0);
@@ -256,8 +253,8 @@ TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
       << json.out;
 
   // A restore is refused while a file stands at the place, in any letter case.
-  WriteFile(prefix_.StorePath() / "Windows/A.exe", "other");
-  const std::string host = (prefix_.Path() / "rescued.exe").string();
+  WriteFile(prefix.StorePath() / "Windows/A.exe", "other");
+  const std::string host = (prefix.Path() / "rescued.exe").string();
   const struct {
     std::vector<std::string> args;
     RunResult run;
@@ -274,22 +271,19 @@ TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
       {{"quarantine", "purge", "--older-than", "0"}, {0, "Purged 1 item\n", ""}},
   };
   for (const auto& step : steps) EXPECT_EQ(RunTarnscan(step.args), step.run);
-  EXPECT_EQ(ReadFile(prefix_.StorePath() / "Windows/A.exe"), "other");
+  EXPECT_EQ(ReadFile(prefix.StorePath() / "Windows/A.exe"), "other");
   EXPECT_EQ(ReadFile(host), std::string("MZ\0\xff a", 6));
-  EXPECT_EQ(ReadFile(prefix_.StorePath() / "b.exe"), "bbb");
-  EXPECT_FALSE(fs::exists(prefix_.Path() / "quarantine" / d));
+  EXPECT_EQ(ReadFile(prefix.StorePath() / "b.exe"), "bbb");
+  EXPECT_FALSE(fs::exists(prefix.Path() / "quarantine" / d));
   EXPECT_NE(RunTarnscan({"quarantine", "list"}).out.find(d + "  purged "), std::string::npos);
-}
 
-// A quarantine the host will not open: each verb names the host's cause.
-TEST_F(TarnscanQuarantine, NamesTheHostsCauseWhenTheQuarantineCannotBeOpened) {
-  WriteFile(prefix_.Path() / "quarantine", "no folder");
-  const std::string id = "20261207T041615Z-0000abcd";
+  fs::remove_all(prefix.Path() / "quarantine");
+  WriteFile(prefix.Path() / "quarantine", "no folder");
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"quarantine", "list"},
-       "quarantine list: cannot read '" + (prefix_.Path() / "quarantine").string() + "'"},
-      {{"quarantine", "restore", id},
-       "quarantine restore: cannot change the quarantine for '" + id + "'"},
+       "quarantine list: cannot read '" + (prefix.Path() / "quarantine").string() + "'"},
+      {{"quarantine", "restore", c},
+       "quarantine restore: cannot change the quarantine for '" + c + "'"},
       {{"quarantine", "purge", "--older-than", "0"},
        "quarantine purge: some items could not be purged"},
   };
