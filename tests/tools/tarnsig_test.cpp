@@ -36,7 +36,7 @@ class TarnsigTest : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(TarnsigTest, EncodeReplacesTheDatabaseWithTheTestEncodersLinesAndDecodeReadsThemBack) {
+TEST_F(TarnsigTest, EncodeWritesTheTestEncodersLinesAndDecodeReadsThemBackOrMarksThem) {
   // A version line taken as it is, then lines ending in LF or CR LF, of every
   // length up to the longest that fits (117 bytes, stored in 156 characters)
   // and of every byte but NUL, CR and LF.
@@ -58,6 +58,12 @@ TEST_F(TarnsigTest, EncodeReplacesTheDatabaseWithTheTestEncodersLinesAndDecodeRe
   EXPECT_EQ(EncodeForced(plain), (RunResult{0, "", ""}));
   EXPECT_EQ(ReadFile(File("db")), stored);
   EXPECT_EQ(RunTarnsig({"decode", File("db")}), (RunResult{0, decoded, ""}));
+
+  // A line that cannot be decoded is marked; a plain line ends at a zero byte.
+  WriteFile(File("db"), DatabaseFile("1", {"first", std::string_view("keep\0drop", 9)}) +
+                            "!!!!\r\n" + StoredLine("abc") + "    \r\n" + StoredLine("lost"));
+  EXPECT_EQ(RunTarnsig({"decode", File("db")}),
+            (RunResult{0, "1\nfirst\nkeep\n<<undecodable line 4>>\n<<undecodable line 5>>\n", ""}));
 }
 
 // What the loader makes of each kind of line is in tests/database.
@@ -80,13 +86,6 @@ TEST_F(TarnsigTest, ListShowsWhatTheLoaderLoads) {
   EXPECT_EQ(RunTarnsig({"list", File("db")}).out,
             "version -3\nsection character 0\nsection file 0\nsection process 0\n"
             "delete-files-offset none\n");
-}
-
-TEST_F(TarnsigTest, DecodeMarksUndecodableLinesAndEndsPlainLinesAtAZeroByte) {
-  WriteFile(File("db"), DatabaseFile("1", {"first", std::string_view("keep\0drop", 9)}) +
-                            "!!!!\r\n" + StoredLine("abc") + "    \r\n" + StoredLine("lost"));
-  EXPECT_EQ(RunTarnsig({"decode", File("db")}),
-            (RunResult{0, "1\nfirst\nkeep\n<<undecodable line 4>>\n<<undecodable line 5>>\n", ""}));
 }
 
 // Each file's first signature, the failures on stderr; the pool finishes
