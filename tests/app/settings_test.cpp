@@ -18,18 +18,10 @@ using testing::WriteFile;
 const std::string kHive = "Windows Registry Editor Version 5.00\n\n";
 const std::string kKestrelvox = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
 
-class SettingsTest : public ::testing::Test {
- protected:
-  void SetScanStatusLine(const std::string& valueLine) const {
-    WriteFile(hive_.Path(), kHive + kKestrelvox + valueLine + "\n");
-  }
-
-  testing::TempDir dir_;
-  RegistryHive hive_{dir_.Path() / "hive.reg"};
-};
-
 // A background scan stops on exactly the reads of 0.
-TEST_F(SettingsTest, ReadsTheFirstFourDataBytesWhateverTheTypeAndOnlyZeroStopsTheScan) {
+TEST(Settings, ReadsTheFirstFourDataBytesWhateverTheTypeAndOnlyZeroStopsTheScan) {
+  const testing::TempDir dir;
+  const RegistryHive hive(dir.Path() / "hive.reg");
   // clang-format off
   const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
       {"\"ScanStatus\"=dword:00000007", 7}, {"\"ScanStatus\"=dword:fffffffe", 0xFFFFFFFE},
@@ -42,13 +34,13 @@ TEST_F(SettingsTest, ReadsTheFirstFourDataBytesWhateverTheTypeAndOnlyZeroStopsTh
       {"[", std::nullopt}};                        // unparseable
   // clang-format on
   for (const auto& [line, expected] : cases) {
-    SetScanStatusLine(line);
+    WriteFile(hive.Path(), kHive + kKestrelvox + line + "\n");
     EXPECT_EQ(
-        ReadRegistryDword(hive_, RegistryRoot::kLocalMachine, kKestrelvoxKey, kScanStatusValue),
+        ReadRegistryDword(hive, RegistryRoot::kLocalMachine, kKestrelvoxKey, kScanStatusValue),
         expected)
         << line;
     StopToken backgroundScanStop;
-    OnScanStatusChanged(hive_, backgroundScanStop);
+    OnScanStatusChanged(hive, backgroundScanStop);
     EXPECT_EQ(backgroundScanStop.IsStopped(), expected == 0u) << line;
   }
 }
