@@ -29,12 +29,10 @@ TEST(RunMode, TheArgumentChoosesTheModeInTheHandsetsOrder) {
   }
 }
 
-TEST(RunMode, ArgumentsJoinWithSingleBlanks) {
+// The arguments joined with single blanks; the CAB path cut out of them.
+TEST(RunMode, ArgumentsJoinWithSingleBlanksAndTheCabPathLosesQuotesAndTrailingBlanks) {
   EXPECT_EQ(JoinArguments({"\"\\My Documents\\a.cab\"", "", "caf\xc3\xa9"}),
             u"\"\\My Documents\\a.cab\"  caf\u00e9");
-}
-
-TEST(RunMode, TheCabArgumentLosesItsQuotesAndTrailingBlanks) {
   const std::pair<std::u16string, std::u16string> cases[] = {
       {u"\"\\My Documents\\a.cab\"   ", u"\\My Documents\\a.cab"},
       {u"\\a.cab   ", u"\\a.cab"},

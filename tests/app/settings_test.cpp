@@ -18,49 +18,30 @@ using testing::WriteFile;
 const std::string kHive = "Windows Registry Editor Version 5.00\n\n";
 const std::string kKestrelvox = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
 
-class SettingsTest : public ::testing::Test {
- protected:
-  void SetScanStatusLine(const std::string& valueLine) const {
-    WriteFile(hive_.Path(), kHive + kKestrelvox + valueLine + "\n");
-  }
-
-  testing::TempDir dir_;
-  RegistryHive hive_{dir_.Path() / "hive.reg"};
-};
-
-TEST_F(SettingsTest, ReadRegistryDwordHandsOverTheFirstFourDataBytesWhateverTheType) {
+// A background scan stops on exactly the reads of 0.
+TEST(Settings, ReadsTheFirstFourDataBytesWhateverTheTypeAndOnlyZeroStopsTheScan) {
+  const testing::TempDir dir;
+  const RegistryHive hive(dir.Path() / "hive.reg");
   // clang-format off
   const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
       {"\"ScanStatus\"=dword:00000007", 7}, {"\"ScanStatus\"=dword:fffffffe", 0xFFFFFFFE},
+      {"\"ScanStatus\"=dword:00000000", 0},
       {"\"ScanStatus\"=\"\"", 0},                // the terminator only
       {"\"ScanStatus\"=\"2\"", 0x32},            // '2', then the terminator
       {"\"ScanStatus\"=\"ab\"", 0x00620061},     // two units; the rest is cut
       {"\"scanstatus\"=\"\xE2\x82\xAC\"", 0x20AC},
-      {"\"Other\"=dword:00000001", std::nullopt},  // no such value
+      {"\"Other\"=dword:00000000", std::nullopt},  // no such value
       {"[", std::nullopt}};                        // unparseable
   // clang-format on
   for (const auto& [line, expected] : cases) {
-    SetScanStatusLine(line);
+    WriteFile(hive.Path(), kHive + kKestrelvox + line + "\n");
     EXPECT_EQ(
-        ReadRegistryDword(hive_, RegistryRoot::kLocalMachine, kKestrelvoxKey, kScanStatusValue),
+        ReadRegistryDword(hive, RegistryRoot::kLocalMachine, kKestrelvoxKey, kScanStatusValue),
         expected)
         << line;
-  }
-}
-
-TEST_F(SettingsTest, OnlyAScanStatusThatReadsZeroStopsTheBackgroundScan) {
-  // clang-format off
-  const std::pair<std::string, bool> cases[] = {
-      {kHive + kKestrelvox + "\"ScanStatus\"=dword:00000000\n", false},
-      {kHive + kKestrelvox + "\"ScanStatus\"=dword:00000001\n", true},
-      {kHive + kKestrelvox, true},  // value deleted
-      {"", true}};
-  // clang-format on
-  for (const auto& [hive, stillActive] : cases) {
-    WriteFile(hive_.Path(), hive);
     StopToken backgroundScanStop;
-    OnScanStatusChanged(hive_, backgroundScanStop);
-    EXPECT_EQ(backgroundScanStop.IsStopped(), !stillActive) << hive;
+    OnScanStatusChanged(hive, backgroundScanStop);
+    EXPECT_EQ(backgroundScanStop.IsStopped(), expected == 0u) << line;
   }
 }
 

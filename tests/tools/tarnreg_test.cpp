@@ -35,51 +35,37 @@ const std::string kHive = kHead + kKeyLine + kStatus2 + kOther + "\n" + kSubLine
 const std::string kDone = "The operation completed successfully.\n";
 const std::string kKeyGone = kHead + "[HKEY_LOCAL_MACHINE\\software\\quellbrin]\n\n";
 
-class TarnregTest : public ::testing::Test {
- protected:
-  void Add(const std::vector<std::string>& args) const {
-    std::vector<std::string> command = {"add"};
-    command.insert(command.end(), args.begin(), args.end());
-    ASSERT_EQ(RunTarnreg(command), (RunResult{0, kDone, ""}));
+// Dwords in decimal or hex, text by default, values in the order written,
+// then the subkeys; an overwrite with /f asks nothing and keeps the stored
+// spelling; lookups in any letter case.
+TEST(TarnregQuery, ShowsWhatAddWroteAndTheSubkeys) {
+  const ToolPrefix prefix;
+  // clang-format off
+  const std::pair<std::vector<std::string>, std::string> added[] = {
+      {{kKey, "/v", "ScanStatus", "/T", "reg_dword", "/D", "10"}, "ScanStatus    REG_DWORD    0xa"},
+      {{kKey, "/v", "Hex", "/t", "REG_DWORD", "/d", "0XfF"}, "Hex    REG_DWORD    0xff"},
+      {{kKey, "/v", "Max", "/t", "REG_DWORD", "/d", "4294967295"}, "Max    REG_DWORD    0xffffffff"},
+      {{kKey, "/v", "Zero", "/t", "REG_DWORD"}, "Zero    REG_DWORD    0x0"},
+      {{kKey, "/v", "Text", "/d", "0x10"}, "Text    REG_SZ    0x10"},
+      {{kKey, "/v", "Empty"}, "Empty    REG_SZ    "},
+      {{kKey, "/ve", "/d", "Tarnwatch.exe \"%1\""}, "(Default)    REG_SZ    Tarnwatch.exe \"%1\""},
+      {{kKey, "/v", "M\xC3\xBCsic", "/d", "a\\b \xE2\x82\xAC"}, "M\xC3\xBCsic    REG_SZ    a\\b \xE2\x82\xAC"},
+      {{kKey + "\\Sub"}, ""},
+      {{"hklm\\SOFTWARE\\QUELLBRIN\\KESTRELVOX\\Other\\Deep", "/d", "default"}, ""}};
+  // clang-format on
+  std::string values;
+  for (auto [args, value] : added) {
+    args.insert(args.begin(), "add");
+    ASSERT_EQ(RunTarnreg(args), (RunResult{0, kDone, ""})) << args[1];
+    if (!value.empty()) values += "    " + value + "\n";
   }
-
-  ToolPrefix prefix_;
-};
-
-TEST_F(TarnregTest, AddTakesDwordsInDecimalOrHexAndTextByDefault) {
-  const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"/v", "D", "/T", "reg_dword", "/D", "10"}, "    D    REG_DWORD    0xa\n"},
-      {{"/v", "D", "/t", "REG_DWORD", "/d", "0XfF"}, "    D    REG_DWORD    0xff\n"},
-      {{"/v", "D", "/t", "REG_DWORD", "/d", "4294967295"}, "    D    REG_DWORD    0xffffffff\n"},
-      {{"/v", "D", "/t", "REG_DWORD"}, "    D    REG_DWORD    0x0\n"},
-      {{"/v", "D", "/d", "0x10"}, "    D    REG_SZ    0x10\n"},
-      {{"/v", "D"}, "    D    REG_SZ    \n"}};
-  for (const auto& [args, line] : cases) {
-    std::vector<std::string> add = {kKey};
-    add.insert(add.end(), args.begin(), args.end());
-    add.push_back("/f");
-    Add(add);
-    EXPECT_EQ(RunTarnreg({"query", kKey, "/v", "D"}).out, kLongKey + "\n" + line);
-  }
-}
-
-TEST_F(TarnregTest, QueryShowsTheKeyItsValuesAndItsSubkeys) {
-  Add({kKey, "/v", "ScanStatus", "/t", "REG_DWORD", "/d", "2"});
-  Add({kKey, "/ve", "/d", "Tarnwatch.exe \"%1\""});
-  Add({kKey, "/v", "M\xC3\xBCsic", "/d", "a\\b \xE2\x82\xAC"});
-  Add({kKey + "\\Sub"});
-  Add({"hklm\\SOFTWARE\\QUELLBRIN\\KESTRELVOX\\Other\\Deep", "/d", "default"});
-  EXPECT_EQ(RunTarnreg({"query", "HKEY_LOCAL_MACHINE\\Software\\QuellBrin\\KestrelVox"}),
-            (RunResult{0,
-                       kLongKey +
-                           "\n"
-                           "    ScanStatus    REG_DWORD    0x2\n"
-                           "    (Default)    REG_SZ    Tarnwatch.exe \"%1\"\n"
-                           "    M\xC3\xBCsic    REG_SZ    a\\b \xE2\x82\xAC\n"
-                           "\n" +
-                           kLongKey + "\\Sub\n" + kLongKey + "\\Other\n",
-                       ""}));
-  EXPECT_EQ(RunTarnreg({"query", kKey, "/v", "SCANSTATUS"}).out,
+  EXPECT_EQ(
+      RunTarnreg({"query", "HKEY_LOCAL_MACHINE\\Software\\QuellBrin\\KestrelVox"}),
+      (RunResult{0, kLongKey + "\n" + values + "\n" + kLongKey + "\\Sub\n" + kLongKey + "\\Other\n",
+                 ""}));
+  EXPECT_EQ(RunTarnreg({"add", kKey, "/v", "SCANSTATUS", "/t", "REG_DWORD", "/d", "2", "/f"}),
+            (RunResult{0, kDone, ""}));
+  EXPECT_EQ(RunTarnreg({"query", kKey, "/v", "scanstatus"}).out,
             kLongKey + "\n    ScanStatus    REG_DWORD    0x2\n");
 }
 

@@ -51,39 +51,24 @@ class TarnscanInit : public ::testing::Test {
     return files;
   }
 
-  // "up" when the window is still running after three seconds (then ended),
-  // else "exited <status>".
-  std::string StartWindow() const {
-    const std::string out = data_.File("window");
-    // The subshell keeps the job's "Terminated" notice off the test's output.
-    const std::string command =
-        "(QT_QPA_PLATFORM=offscreen " + ShellQuote(KV_TARNWATCH_PATH) +
-        " </dev/null >/dev/null 2>&1 & pid=$!; sleep 3; if kill -0 $pid; then kill $pid; wait "
-        "$pid; echo up; else wait $pid; echo exited $?; fi >" +
-        ShellQuote(out) + ") 2>/dev/null";
-    return std::system(command.c_str()) == 0 ? ReadFile(out) : "<not run>";
-  }
-
   const TempDir data_;
   const ToolPrefix prefix_;
 };
 
 TEST_F(TarnscanInit, LaysOutAPrefixOnWhichTheAutocheckAndTheWindowStart) {
-  const RunResult init = Run(KV_TARNSCAN_PATH, {"init"});
-  EXPECT_EQ(init.status, 0) << init.err;
-  EXPECT_EQ(init.out, "Prefix " + prefix_.Path().string() +
-                          "\n"
-                          "Created store/Windows\n"
-                          "Created store/My Documents\n"
-                          "Created store/Program Files/Quellbrin\n"
-                          "Copied store/Program Files/Quellbrin/mainskin.dll\n"
-                          "Copied store/Windows/wceload.exe\n"
-                          "Created system.reg (an empty registry)\n"
-                          "Created keys\n"
-                          "Copied keys/update.pub\n"
-                          "No database at " +
-                          kDatabase +
-                          " (give one with --database FILE, or run 'tarnsig update')\n");
+  const std::string laidOut = R"(
+Created store/Windows
+Created store/My Documents
+Created store/Program Files/Quellbrin
+Copied store/Program Files/Quellbrin/mainskin.dll
+Copied store/Windows/wceload.exe
+Created system.reg (an empty registry)
+Created keys
+Copied keys/update.pub
+No database at store/Program Files/Quellbrin/VirusDB.dat (give one with --database FILE, or run 'tarnsig update')
+)";
+  EXPECT_EQ(Run(KV_TARNSCAN_PATH, {"init"}),
+            (RunResult{0, "Prefix " + prefix_.Path().string() + laidOut, ""}));
   EXPECT_EQ(ReadFile(HivePath(prefix_.Store())), "Windows Registry Editor Version 5.00\n\n");
   EXPECT_EQ(fs::status(prefix_.StorePath() / "Windows/wceload.exe").permissions(),
             fs::status(data_.File("wceload.exe")).permissions());
@@ -100,7 +85,9 @@ TEST_F(TarnscanInit, LaysOutAPrefixOnWhichTheAutocheckAndTheWindowStart) {
   const RunResult log = Run(KV_TARNSCAN_PATH, {"log"});
   EXPECT_TRUE(log.out.find(" Self scan started\n") < log.out.find(" Self scan finished\n"))
       << log.out;
-  EXPECT_EQ(StartWindow(), "up\n");
+  const RunResult window =
+      RunProgram("timeout", {"3", KV_TARNWATCH_PATH}, {}, {"QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(window.status, 124) << window.err;  // still up when timeout(1) ended it
 }
 
 TEST_F(TarnscanInit, KeepsWhatIsThereAndNeverReplacesADatabase) {
@@ -120,18 +107,6 @@ TEST_F(TarnscanInit, KeepsWhatIsThereAndNeverReplacesADatabase) {
                            "'; not replaced (remove it first, or update it with 'tarnsig "
                            "update')\n"}));
   EXPECT_EQ(Files(), before);
-}
-
-TEST(TarnscanInitRefusal, NoDataFolderIsOneLineWithStatus2AndLaysOutNothing) {
-  const TempDir empty;
-  const fs::path unborn = empty.Path() / "unborn";
-  EXPECT_EQ(RunProgram(KV_TARNSCAN_PATH, {"init", unborn.string()}, {},
-                       {"KESTRELVOX_DATA_DIR=" + empty.Path().string()}),
-            (RunResult{2, "",
-                       "tarnscan: init: no data folder with mainskin.dll and wceload.exe at '" +
-                           empty.Path().string() +
-                           "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)\n"}));
-  EXPECT_FALSE(fs::exists(unborn));
 }
 
 class TarnscanScanTest : public ::testing::Test {
@@ -182,11 +157,9 @@ TEST_F(TarnscanScanTest, EachOptionReportsWhatItShouldWithTheExitStatus) {
         << ::testing::PrintToString(row.options);
   }
   EXPECT_TRUE(fs::exists(Tree() / "a.exe"));  // report only
-}
 
-// One object a file. (That answers come in walk order on any number of
-// threads is shown by tarnsig check, on the same pool.)
-TEST_F(TarnscanScanTest, NdjsonHasOneObjectAFile) {
+  // One object a file. (That answers come in walk order on any number of
+  // threads is shown by tarnsig check, on the same pool.)
   const std::string ndjson = Scan({"--format", "ndjson", "--threads", "4", "-i"}).out;
   EXPECT_NE(ndjson.find("{\"path\":\"" + (Tree() / "a.exe").string() +
                         "\",\"verdict\":\"infected\",\"signature\":{\"index\":1,\"name\":\"Evil\"},"
@@ -218,21 +191,12 @@ TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATermi
       << piped.err;
   EXPECT_EQ(piped.err.find('\r'), std::string::npos);
   // Under a pseudo-terminal (script(1)) the live progress line appears.
-  std::string command = "script -qec '";
-  command += std::string(KV_TARNSCAN_PATH) + " scan --database " + dir_.File("db") + " " +
-             Tree().string() + "' /dev/null";
-  const RunResult tty = RunProgram("/bin/sh", {"-c", command});
+  const RunResult tty = RunProgram("script", {"-qec",
+                                              ShellQuote(KV_TARNSCAN_PATH) + " scan --database " +
+                                                  dir_.File("db") + " " + Tree().string(),
+                                              "/dev/null"});
   EXPECT_NE(tty.out.find("\r\033[K"), std::string::npos);
   EXPECT_NE(tty.out.find("Scanned: 4 files"), std::string::npos);
-}
-
-TEST_F(TarnscanScanTest, ADatabaseWithoutSignaturesExitsTwo) {
-  WriteFile(dir_.File("empty"), "7\r\n");
-  EXPECT_EQ(
-      RunTarnscan({"scan", "--database", dir_.File("empty"), Tree().string()}),
-      (RunResult{
-          2, "",
-          "tarnscan: scan: the database holds no content signature: no file can be checked\n"}));
 }
 
 TEST(TarnscanLog, PrintsTheLogAsUtf8NewestFirstAndRefusesWhatIsNoLog) {
@@ -256,26 +220,23 @@ TEST(TarnscanLog, PrintsTheLogAsUtf8NewestFirstAndRefusesWhatIsNoLog) {
                                                  "' as an activity log\n"}));
 }
 
-class TarnscanQuarantine : public ::testing::Test {
- protected:
-  std::string Quarantine(const std::string& relative, const std::string& bytes) {
-    WriteFile(prefix_.StorePath() / relative, bytes);
+// Listing, restoring (never over a file) and purging; then a quarantine the
+// host will not open, each verb naming the host's cause.
+TEST(TarnscanQuarantine, ListsRestoresWithoutOverwritingPurgesAndNamesTheHostsCause) {
+  const ToolPrefix prefix;
+  const auto quarantine = [&prefix](const std::string& relative, const std::string& bytes) {
+    WriteFile(prefix.StorePath() / relative, bytes);
     std::u16string path = u"\\";
     for (const char c : relative) path += c == '/' ? u'\\' : static_cast<char16_t>(c);
     const QuarantineResult result =
-        QuarantineStoreFile(prefix_.Store(), path, {u"Trojan.A", u"autocheck"});
+        QuarantineStoreFile(prefix.Store(), path, {u"Trojan.A", u"autocheck"});
     EXPECT_EQ(result.status, QuarantineStatus::kQuarantined);
     return result.id;
-  }
-
-  ToolPrefix prefix_;
-};
-
-TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
-  const std::string a = Quarantine("Windows/a.exe", std::string("MZ\0\xff a", 6));
-  const std::string b = Quarantine("b.exe", "bbb");
-  const std::string c = Quarantine("c.exe", "c");
-  const std::string d = Quarantine("d.exe", "d");
+  };
+  const std::string a = quarantine("Windows/a.exe", std::string("MZ\0\xff a", 6));
+  const std::string b = quarantine("b.exe", "bbb");
+  const std::string c = quarantine("c.exe", "c");
+  const std::string d = quarantine("d.exe", "d");
 
   const RunResult text = RunTarnscan({"quarantine", "list"});
   EXPECT_EQ(text.status, 0);
@@ -292,8 +253,8 @@ TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
       << json.out;
 
   // A restore is refused while a file stands at the place, in any letter case.
-  WriteFile(prefix_.StorePath() / "Windows/A.exe", "other");
-  const std::string host = (prefix_.Path() / "rescued.exe").string();
+  WriteFile(prefix.StorePath() / "Windows/A.exe", "other");
+  const std::string host = (prefix.Path() / "rescued.exe").string();
   const struct {
     std::vector<std::string> args;
     RunResult run;
@@ -310,22 +271,19 @@ TEST_F(TarnscanQuarantine, ListsRestoresWithoutOverwritingAndPurges) {
       {{"quarantine", "purge", "--older-than", "0"}, {0, "Purged 1 item\n", ""}},
   };
   for (const auto& step : steps) EXPECT_EQ(RunTarnscan(step.args), step.run);
-  EXPECT_EQ(ReadFile(prefix_.StorePath() / "Windows/A.exe"), "other");
+  EXPECT_EQ(ReadFile(prefix.StorePath() / "Windows/A.exe"), "other");
   EXPECT_EQ(ReadFile(host), std::string("MZ\0\xff a", 6));
-  EXPECT_EQ(ReadFile(prefix_.StorePath() / "b.exe"), "bbb");
-  EXPECT_FALSE(fs::exists(prefix_.Path() / "quarantine" / d));
+  EXPECT_EQ(ReadFile(prefix.StorePath() / "b.exe"), "bbb");
+  EXPECT_FALSE(fs::exists(prefix.Path() / "quarantine" / d));
   EXPECT_NE(RunTarnscan({"quarantine", "list"}).out.find(d + "  purged "), std::string::npos);
-}
 
-// A quarantine the host will not open: each verb names the host's cause.
-TEST_F(TarnscanQuarantine, NamesTheHostsCauseWhenTheQuarantineCannotBeOpened) {
-  WriteFile(prefix_.Path() / "quarantine", "no folder");
-  const std::string id = "20261207T041615Z-0000abcd";
+  fs::remove_all(prefix.Path() / "quarantine");
+  WriteFile(prefix.Path() / "quarantine", "no folder");
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"quarantine", "list"},
-       "quarantine list: cannot read '" + (prefix_.Path() / "quarantine").string() + "'"},
-      {{"quarantine", "restore", id},
-       "quarantine restore: cannot change the quarantine for '" + id + "'"},
+       "quarantine list: cannot read '" + (prefix.Path() / "quarantine").string() + "'"},
+      {{"quarantine", "restore", c},
+       "quarantine restore: cannot change the quarantine for '" + c + "'"},
       {{"quarantine", "purge", "--older-than", "0"},
        "quarantine purge: some items could not be purged"},
   };
@@ -336,10 +294,15 @@ TEST_F(TarnscanQuarantine, NamesTheHostsCauseWhenTheQuarantineCannotBeOpened) {
   }
 }
 
-TEST(TarnscanUsage, EachKindOfUsageErrorIsOneLineWithStatus2) {
+// With the refusals of a data folder that init cannot copy from and of a
+// database without content signatures; none lays out a prefix.
+TEST(TarnscanUsage, EachUsageErrorOrRefusalIsOneLineWithStatus2) {
   const ToolPrefix prefix;
   const fs::path unborn = prefix.Path() / "unborn";
-  SetEnvironment("KESTRELVOX_PREFIX", unborn.string());
+  ScopedEnvironment environment;
+  environment.Set("KESTRELVOX_PREFIX", unborn.string())
+      .Set("KESTRELVOX_DATA_DIR", prefix.Path().string());
+  WriteFile(prefix.File("empty"), "7\r\n");
   const std::string scan = " (usage: tarnscan scan [OPTIONS] PATH...)";
   const std::string list = " (usage: tarnscan quarantine list [--format text|ndjson])";
   const std::string restore = " (usage: tarnscan quarantine restore ID [--to HOST-PATH])";
@@ -352,6 +315,11 @@ TEST(TarnscanUsage, EachKindOfUsageErrorIsOneLineWithStatus2) {
       {{"scan", "--threads", "0", "x"}, "scan: --threads takes a number from 1 to 256" + scan},
       {{"scan", "--quarantine", "--remove", "x"}, "scan: --quarantine or --remove, once" + scan},
       {{"scan", "--bogus", "x"}, "scan: unknown option '--bogus'" + scan},
+      {{"scan", "--database", prefix.File("empty"), prefix.Path().string()},
+       "scan: the database holds no content signature: no file can be checked"},
+      {{"init", unborn.string()},
+       "init: no data folder with mainskin.dll and wceload.exe at '" + prefix.Path().string() +
+           "' (install Kestrelvox, or name the folder in KESTRELVOX_DATA_DIR)"},
       {{"sweep"}, "unknown verb 'sweep' (see 'tarnscan --help')"},
       {{"quarantine"}, "quarantine: missing list, restore or purge (see 'tarnscan --help')"},
       {{"quarantine", "show"}, "unknown verb 'quarantine show' (see 'tarnscan --help')"},

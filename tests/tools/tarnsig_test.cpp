@@ -36,7 +36,7 @@ class TarnsigTest : public ::testing::Test {
   TempDir dir_;
 };
 
-TEST_F(TarnsigTest, EncodeReplacesTheDatabaseWithTheTestEncodersLinesAndDecodeReadsThemBack) {
+TEST_F(TarnsigTest, EncodeWritesTheTestEncodersLinesAndDecodeReadsThemBackOrMarksThem) {
   // A version line taken as it is, then lines ending in LF or CR LF, of every
   // length up to the longest that fits (117 bytes, stored in 156 characters)
   // and of every byte but NUL, CR and LF.
@@ -58,21 +58,12 @@ TEST_F(TarnsigTest, EncodeReplacesTheDatabaseWithTheTestEncodersLinesAndDecodeRe
   EXPECT_EQ(EncodeForced(plain), (RunResult{0, "", ""}));
   EXPECT_EQ(ReadFile(File("db")), stored);
   EXPECT_EQ(RunTarnsig({"decode", File("db")}), (RunResult{0, decoded, ""}));
-}
 
-TEST_F(TarnsigTest, EncodeRefusesWhatItCannotStoreNamingTheLine) {
-  // clang-format off
-  const std::pair<std::string, std::string> cases[] = {
-      {"", ": no version line"},
-      {std::string("1\nok\nbad\0line\n", 14), ":3: line holds a NUL byte"},
-      {"1\r\nok\r\nok\r\nlone\rCR\r\n", ":4: line holds a CR that does not end it"},
-      {"1\nabc\r", ":2: line holds a CR that does not end it"}};
-  // clang-format on
-  for (const auto& [plain, problem] : cases) {
-    EXPECT_EQ(EncodeForced(plain),
-              (RunResult{2, "", "tarnsig: encode: " + File("plain.txt") + problem + "\n"}));
-    EXPECT_FALSE(std::filesystem::exists(File("db"))) << problem;
-  }
+  // A line that cannot be decoded is marked; a plain line ends at a zero byte.
+  WriteFile(File("db"), DatabaseFile("1", {"first", std::string_view("keep\0drop", 9)}) +
+                            "!!!!\r\n" + StoredLine("abc") + "    \r\n" + StoredLine("lost"));
+  EXPECT_EQ(RunTarnsig({"decode", File("db")}),
+            (RunResult{0, "1\nfirst\nkeep\n<<undecodable line 4>>\n<<undecodable line 5>>\n", ""}));
 }
 
 // What the loader makes of each kind of line is in tests/database.
@@ -97,13 +88,6 @@ TEST_F(TarnsigTest, ListShowsWhatTheLoaderLoads) {
             "delete-files-offset none\n");
 }
 
-TEST_F(TarnsigTest, DecodeMarksUndecodableLinesAndEndsPlainLinesAtAZeroByte) {
-  WriteFile(File("db"), DatabaseFile("1", {"first", std::string_view("keep\0drop", 9)}) +
-                            "!!!!\r\n" + StoredLine("abc") + "    \r\n" + StoredLine("lost"));
-  EXPECT_EQ(RunTarnsig({"decode", File("db")}),
-            (RunResult{0, "1\nfirst\nkeep\n<<undecodable line 4>>\n<<undecodable line 5>>\n", ""}));
-}
-
 // Each file's first signature, the failures on stderr; the pool finishes
 // files out of order (large and small, failures among them), yet the
 // answers come in argument order, the same on 1 and 4 threads and through
@@ -121,22 +105,17 @@ TEST_F(TarnsigTest, CheckAnswersInArgumentOrderOnAnyThreadsAndBothEngines) {
     files.push_back(File("f" + std::to_string(i)));
     const std::string& file = files.back();
     const std::string padding(i % 3 == 0 ? 1 << 20 : 10, '-');
-    switch (i % 4) {
-      case 0:
-        WriteFile(file, padding + "alpha");
-        out += file + ": signature 1 First\n";
-        break;
-      case 1:
-        WriteFile(file, "beta" + std::to_string(i) + padding);
-        out += file + ": signature 2 Second\n";
-        break;
-      case 2:
-        WriteFile(file, padding);
-        err += "tarnsig: check: '" + file + "': pattern search exceeded its nesting depth\n";
-        break;
-      default:
-        err += "tarnsig: check: cannot open '" + file + "'\n";
-        break;
+    if (i % 4 == 0) {
+      WriteFile(file, padding + "alpha");
+      out += file + ": signature 1 First\n";
+    } else if (i % 4 == 1) {
+      WriteFile(file, "beta" + std::to_string(i) + padding);
+      out += file + ": signature 2 Second\n";
+    } else if (i % 4 == 2) {
+      WriteFile(file, padding);
+      err += "tarnsig: check: '" + file + "': pattern search exceeded its nesting depth\n";
+    } else {
+      err += "tarnsig: check: cannot open '" + file + "'\n";  // no such file
     }
   }
   WriteFile(File("empty"), "");
@@ -153,7 +132,11 @@ TEST_F(TarnsigTest, CheckAnswersInArgumentOrderOnAnyThreadsAndBothEngines) {
   EXPECT_EQ(RunTarnsig({"check", File("db"), File("empty")}).status, 0);
 }
 
-TEST(TarnsigMatch, PrintsWhetherThePatternOccursInTheFile) {
+// match answers for a pattern in a file; match-batch for every line of hex
+// pattern and subject, with E for a line it cannot read or search; the last
+// line may lack its line feed. Both through both engines.
+TEST(TarnsigMatch, AnswersWhetherThePatternOccursThroughBothEngines) {
+  using namespace std::string_literals;
   const TempDir dir;
   WriteFile(dir.File("sample"), std::string("xx\0MZ\xff\x80 tail", 12));
   WriteFile(dir.File("empty"), "");
@@ -162,19 +145,6 @@ TEST(TarnsigMatch, PrintsWhetherThePatternOccursInTheFile) {
       {"\\x00MZ\\xff", "sample", "1"}, {"[\\x80-\\xff]{2}", "sample", "1"},
       {"^tail", "sample", "0"}, {"tail$", "sample", "1"},
       {"", "empty", "1"}, {"a", "empty", "0"}};
-  // clang-format on
-  for (const bool reference : {false, true}) {
-    for (const auto& [pattern, file, answer] : cases) {
-      EXPECT_EQ(RunTarnsig(Way(reference, {"match", pattern, dir.File(file)})),
-                (RunResult{0, answer + "\n", ""}))
-          << pattern << " reference " << reference;
-    }
-  }
-}
-
-TEST(TarnsigMatch, BatchAnswersEveryLineWithOneZeroOrE) {
-  using namespace std::string_literals;
-  // clang-format off
   const std::pair<std::string, char> rows[] = {
       {Hex("abc") + "\t" + Hex("xabcx"), '1'}, {Hex("abd") + "\t" + Hex("xabcx"), '0'},
       {"\t", '1'}, {Hex("a") + "\t", '0'}, {"61\t61\r", '1'},
@@ -189,11 +159,15 @@ TEST(TarnsigMatch, BatchAnswersEveryLineWithOneZeroOrE) {
     input += line + "\n";
     expected += {answer, '\n'};
   }
-  // The last line may lack its line feed.
   for (const bool reference : {false, true}) {
+    SCOPED_TRACE(reference ? "reference" : "fast");
+    for (const auto& [pattern, file, answer] : cases) {
+      EXPECT_EQ(RunTarnsig(Way(reference, {"match", pattern, dir.File(file)})),
+                (RunResult{0, answer + "\n", ""}))
+          << pattern;
+    }
     EXPECT_EQ(RunTarnsig(Way(reference, {"match-batch"}), input + Hex("b") + "\t" + Hex("abc")),
-              (RunResult{0, expected + "1\n", ""}))
-        << "reference " << reference;
+              (RunResult{0, expected + "1\n", ""}));
   }
   EXPECT_EQ(RunTarnsig({"match-batch"}).out, "");
 }
@@ -202,6 +176,11 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
   const TempDir dir;
   const std::string d = dir.Path().string();
   WriteFile(d + "/p", "1\n");
+  // What encode cannot store, even forced: each refusal names the line.
+  WriteFile(d + "/empty", "");
+  WriteFile(d + "/nul", std::string("1\nok\nbad\0line\n", 14));
+  WriteFile(d + "/cr", "1\r\nok\r\nok\r\nlone\rCR\r\n");
+  WriteFile(d + "/cr-at-end", "1\nabc\r");
   WriteFile(d + "/huge", "");
   std::filesystem::resize_file(d + "/huge", (std::uint64_t{4} << 20) + 1);  // sparse
   const std::string encodeUsage = " (usage: tarnsig encode [--force] PLAIN -o VirusDB.dat)";
@@ -210,6 +189,10 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
       {{}, "missing verb (see 'tarnsig --help')"},
       {{"ENCODE", "a", "-o", "b"}, "unknown verb 'ENCODE' (see 'tarnsig --help')"},
       {{"encode"}, "encode: missing PLAIN" + encodeUsage},
+      {{"encode", "--force", d + "/empty", "-o", d + "/db"}, "encode: " + d + "/empty: no version line"},
+      {{"encode", "--force", d + "/nul", "-o", d + "/db"}, "encode: " + d + "/nul:3: line holds a NUL byte"},
+      {{"encode", "--force", d + "/cr", "-o", d + "/db"}, "encode: " + d + "/cr:4: line holds a CR that does not end it"},
+      {{"encode", "--force", d + "/cr-at-end", "-o", d + "/db"}, "encode: " + d + "/cr-at-end:2: line holds a CR that does not end it"},
       {{"encode", d + "/none", "-o", "x"}, "encode: cannot open '" + d + "/none': No such file or directory"},
       {{"encode", d, "-o", d + "/db"}, "encode: '" + d + "' is a directory"},
       {{"encode", d + "/p", "-o", d + "/no/db"}, "encode: cannot write '" + d + "/no/db'"},
@@ -226,6 +209,7 @@ TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
   for (const auto& [args, message] : cases) {
     EXPECT_EQ(RunTarnsig(args), (RunResult{2, "", "tarnsig: " + message + "\n"}));
   }
+  EXPECT_FALSE(std::filesystem::exists(d + "/db"));
 }
 
 struct LintRow {
@@ -312,32 +296,29 @@ TEST(TarnsigLint, ReportsWhatTheLoaderCannotReadAndABadVersion) {
   const std::string path = dir.File("db");
   WriteFile(path, "v7\r\n" + StoredLine(kGood) + "\r\n!!!!\r\n" + std::string(160, 'A') + "\r\n" +
                       StoredLine("[VirusFile]"));
-  EXPECT_EQ(RunTarnsig({"lint", path}),
-            (RunResult{2,
-                       path + ":1: error: the version is not a decimal number\n" + path +
-                           ":3: error: the line cannot be decoded\n" + path +
-                           ":4: error: longer than 159 characters: the loader skips it\n" + path +
-                           ":5: error: bytes after the last CR LF: the file is cut\n",
-                       ""}));
+  const std::string findings = R"(@:1: error: the version is not a decimal number
+@:3: error: the line cannot be decoded
+@:4: error: longer than 159 characters: the loader skips it
+@:5: error: bytes after the last CR LF: the file is cut
+)";
+  EXPECT_EQ(RunTarnsig({"lint", path}), (RunResult{2, Expand(findings, path), ""}));
   WriteFile(dir.File("plain.txt"), "7\n" + std::string(118, 'x') + "\n");
   EXPECT_EQ(
       RunTarnsig({"lint", dir.File("plain.txt")}).out,
       dir.File("plain.txt") + ":2: error: encoded line would be 160 characters, more than 159\n");
 }
 
-// (--force encodes them all the same: tarnsig_database_test.)
+// (--force encodes them all the same: the loader tests above.)
 TEST(TarnsigLint, EncodeRefusesLintErrorsAndIgnoresWarnings) {
   const TempDir dir;
   const std::string plain = dir.File("plain.txt");
   WriteFile(plain, Plain({CharacterLine("Evil", "(x"), "[VirusFiel]"}));
+  const std::string refusal = R"(tarnsig: encode: @:2:21: error: '(' is never closed
+tarnsig: encode: @:3:1: error: unknown section header '[VirusFiel]': the lines after it stay in the section before it
+tarnsig: encode: @: not encoded: 2 errors (--force encodes it anyway)
+)";
   EXPECT_EQ(RunTarnsig({"encode", plain, "-o", dir.File("db")}),
-            (RunResult{2, "",
-                       "tarnsig: encode: " + plain + ":2:21: error: '(' is never closed\n" +
-                           "tarnsig: encode: " + plain +
-                           ":3:1: error: unknown section header '[VirusFiel]': the lines after "
-                           "it stay in the section before it\n" +
-                           "tarnsig: encode: " + plain +
-                           ": not encoded: 2 errors (--force encodes it anyway)\n"}));
+            (RunResult{2, "", Expand(refusal, plain)}));
   EXPECT_FALSE(std::filesystem::exists(dir.File("db")));
 
   WriteFile(plain, Plain({"[VirusFile]", "\\Windows\\evil.exe"}));  // a warning only

@@ -59,6 +59,11 @@ class TarnsigUpdateThreaded : public ::testing::Test {
 };
 
 TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
+  const std::string latest = "Information\nThe virus DB is latest!\nVirus DB Version:100\n[O]K\n";
+  const std::string unreachable =
+      "Warning\nUnable to connect to the website and download data!\n"
+      "Please check the network connection and try again.\n[O]K\n";
+  const std::string cause = "tarnsig: update: HTTP status 404 from " + server_.Url() + kVersionPath;
   const struct {
     const char* what;
     ScriptedAnswer version;
@@ -67,19 +72,8 @@ TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
     std::size_t requests;
   } rows[] = {
       {"newer", {200, "200\r\n"}, 0, kSucceeded, 2},
-      {"equal",
-       {200, "100"},
-       0,
-       "Information\nThe virus DB is latest!\nVirus DB Version:100\n[O]K\n",
-       1},
-      {"version 404",
-       {404, "200"},
-       1,
-       "Warning\nUnable to connect to the website and download data!\n"
-       "Please check the network connection and try again.\n[O]K\n"
-       "tarnsig: update: HTTP status 404 from " +
-           server_.Url() + kVersionPath + "\n",
-       1},
+      {"equal", {200, "100"}, 0, latest, 1},
+      {"version 404", {404, "200"}, 1, unreachable + cause + "\n", 1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -117,7 +111,9 @@ TEST_F(TarnsigUpdateThreaded, KeygenSignAndVerify) {
   EXPECT_FALSE(std::filesystem::exists(Key("other.pub")));
 }
 
-TEST_F(TarnsigUpdateThreaded, ADatabaseTheTrustKeyDidNotSignIsRefused) {
+// A database the trust key did not sign is refused; the one it signed is
+// installed, rolled back and forced.
+TEST_F(TarnsigUpdateThreaded, ASignedUpdateRefusesAForgeryRollsBackAndForces) {
   ASSERT_NO_FATAL_FAILURE(TrustAKey());
   server_.Answer(kDatabasePath,
                  {200, DatabaseFile("200", {"[VirusCharacter]", CharacterLine("F", "F")})});
@@ -128,10 +124,8 @@ TEST_F(TarnsigUpdateThreaded, ADatabaseTheTrustKeyDidNotSignIsRefused) {
           "Warning\nUpdate virus DB failed,please try again!\n[O]K\n"
           "tarnsig: update: signature invalid: the database is not signed by the trust key\n"}));
   EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOld);
-}
 
-TEST_F(TarnsigUpdateThreaded, ASignedUpdateRollsBackAndForces) {
-  ASSERT_NO_FATAL_FAILURE(TrustAKey());
+  server_.Answer(kDatabasePath, {200, kNew});
   ASSERT_EQ(RunTarnsig({"update"}).status, 0);
   EXPECT_EQ(RunTarnsig({"update", "--rollback"}),
             (RunResult{0, "rolled back to version 100\n", ""}));

@@ -25,7 +25,7 @@ std::vector<std::string> WithLoaderTrace() {
   return environment;
 }
 
-TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsQtAndCurl) {
+TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsItsLibrariesAndNeedsIt) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
   struct Case {
     std::vector<std::string> args;
@@ -43,10 +43,8 @@ TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsQtAndCurl) {
           << label << " " << library;
     }
   }
-}
 
-TEST(TarnwatchWindowModule, WithoutItTheSilentModesRunAndTheWindowSaysWhyItCannotOpen) {
-  const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
+  // Without the module beside it.
   handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
   const TempDir alone;
   const std::filesystem::path program = alone.Path() / "tarnwatch";
