@@ -289,8 +289,7 @@ TEST(TarnscanQuarantine, ListsRestoresWithoutOverwritingPurgesAndNamesTheHostsCa
   };
   for (const auto& [args, message] : cases) {
     const RunResult run = RunTarnscan(args);
-    EXPECT_EQ(run.status, 2) << message;
-    EXPECT_EQ(run.err, "tarnscan: " + message + ": Not a directory\n");
+    EXPECT_EQ(run, (RunResult{2, "", "tarnscan: " + message + ": Not a directory\n"}));
   }
 }
 

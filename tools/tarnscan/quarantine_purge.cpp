@@ -52,8 +52,12 @@ int RunQuarantinePurge(const Verb& verb, const Args& args) {
   }
   const QuarantinePurge purge =
       PurgeQuarantineOlderThan(store, *days, std::chrono::system_clock::now());
-  std::cout << "Purged " << purge.purged << (purge.purged == 1 ? " item" : " items") << "\n";
-  if (purge.result.change != QuarantineChange::kDone) {
+  const bool failed = purge.result.change != QuarantineChange::kDone;
+  // A purge that failed before any item says only that it failed.
+  if (purge.purged > 0 || !failed) {
+    std::cout << "Purged " << purge.purged << (purge.purged == 1 ? " item" : " items") << "\n";
+  }
+  if (failed) {
     return Fail(WithCause("quarantine purge: some items could not be purged", purge.result.cause));
   }
   return kExitOk;
