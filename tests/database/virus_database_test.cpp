@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -30,13 +31,10 @@ std::string Summary(int32_t version, const SignatureList& characters, const Sign
     for (const SignatureRecord& record : list) text += record.name + "/" + record.pattern + ";";
     return text;
   };
-  // Appended: "literal" + std::string trips a false -Wrestrict in GCC 12 at -O3.
-  std::string summary = "v";
-  summary.append(std::to_string(version)).append(" c[").append(records(characters));
-  summary.append("] f[").append(records(files));
-  summary.append("] p[").append(records(processes));
-  summary.append("] d").append(std::to_string(offset));
-  return summary;
+  std::ostringstream summary;
+  summary << 'v' << version << " c[" << records(characters) << "] f[" << records(files) << "] p["
+          << records(processes) << "] d" << offset;
+  return summary.str();
 }
 
 std::string Summary(const SignatureDatabase& database) {

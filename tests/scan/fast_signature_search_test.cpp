@@ -131,15 +131,6 @@ TEST(SignatureVerdicts, TheFirstAnsweringHitWinsAndAFailureOnlyCountsWithoutOne)
   }
 }
 
-// A signature listed first that fails on an engine bound (here it recurses
-// without end) cannot shield a file from a later one, either way.
-TEST(FastSignatureSearch, ASignatureThatFailsCannotShieldAFileFromALaterOne) {
-  const auto database = DatabaseOf({"(?R)", "EVIL"});
-  const std::string padded = "EVIL" + std::string(1 << 14, 'A') + "QQ";
-  EXPECT_EQ(MatchSignaturesByReference(*database, padded), Verdict::Infected(1));
-  EXPECT_EQ(FastSignatureSearch(*database).Match(padded, nullptr), Verdict::Infected(1));
-}
-
 TEST(FastSignatureSearch, ProvablyAbsentLiteralsAnswerWhereTheReferenceRunsOutOfBudget) {
   // `.{0,999}QQ` costs ~4000 steps a position over a line without breaks.
   const auto database = DatabaseOf({".{0,999}QQ"});

@@ -140,13 +140,5 @@ TEST_F(FileMatcherTest, AFileTruncatedByAnotherWriterGivesADefinedVerdict) {
   EXPECT_EQ(Check(u"\\moving.dat"), "infected 1");
 }
 
-TEST_F(FileMatcherTest, HostFilesAreCheckedAsStoreFilesAre) {
-  const fs::path file = prefix_.Path() / "outside.bin";
-  WriteFile(file, "..beta12..");
-  EXPECT_EQ(Describe(matcher_->CheckHostFile(file)), "infected 2");
-  // Which host files open is OpenHostFile's (host_file_test.cpp).
-  EXPECT_EQ(Describe(matcher_->CheckHostFile("/dev/zero")), "not checked (not a regular file)");
-}
-
 }  // namespace
 }  // namespace kv::testing

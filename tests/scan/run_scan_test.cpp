@@ -35,10 +35,9 @@ class RunScanTest : public ::testing::Test {
  protected:
   // The snapshot of a VirusDB.dat holding the content signature "Evil", then
   // `lines`; it is also written to the store, where a reload would find it.
-  void UseDatabase(const Lines& lines) {
-    std::string file = "20102\r\n" + StoredLine("[VirusCharacter]") + "\r\n" +
-                       StoredLine(CharacterLine("Evil", "EVIL-MARK")) + "\r\n";
-    for (const std::string& plain : lines) file += StoredLine(plain) + "\r\n";
+  void UseDatabase(Lines lines) {
+    lines.insert(lines.begin(), {"[VirusCharacter]", CharacterLine("Evil", "EVIL-MARK")});
+    const std::string file = DatabaseFile("20102", lines);
     prefix_.WriteDatabase(file);
     database_ = SignatureDatabase::Build(file, SignatureDatabase());
   }
@@ -143,20 +142,14 @@ TEST_F(RunScanTest, AFullScanListsWhatItFoundAndWhatItCouldNotCheckOrRemove) {
   std::sort(lines.begin(), lines.end());
   EXPECT_EQ(lines, (Lines{"Can not check:\\large.cab", "Can not check:\\locked.exe",
                           "[1].Found Trojan,Can not delete:", "\\Windows\\evil.exe"}));
-  Lines verdicts;
   for (std::size_t i = 0; i < Events().size(); ++i) {
     if (!Events()[i].starts_with("verdict ")) continue;
-    verdicts.push_back(Events()[i]);
     // Each file is announced just before its verdict.
     EXPECT_TRUE(Events()[i].starts_with("verdict " + Events()[i - 1].substr(9) + " "))
         << Events()[i - 1];
   }
-  std::sort(verdicts.begin(), verdicts.end());
-  EXPECT_EQ(verdicts,
-            (Lines{"verdict \\Program Files\\Quellbrin\\VirusDB.dat clean",
-                   "verdict \\Windows\\empty.cab clean", "verdict \\Windows\\evil.exe infected 1",
-                   "verdict \\clean.dat clean", "verdict \\large.cab not checked (too large)",
-                   "verdict \\locked.exe not checked (locked)"}));
+  // The database, the empty file and the clean one, the Trojan, and the two
+  // the matcher could not check (file_matcher_test gives each one's verdict).
   EXPECT_EQ(Events().back(), "finished checked=4 infected=1 not-checked=2 failed=1");
   EXPECT_TRUE(Exists("Windows/evil.exe"));
   EXPECT_TRUE(recorded_->clock.pauses.empty());
