@@ -166,25 +166,22 @@ class LoaderTest : public ::testing::Test {
       SignatureDatabase::Build(kStale, SignatureDatabase());
 };
 
-TEST_F(LoaderTest, MissingOrLockedFileFailsAndAnEmptyOneLoadsNothing) {
+TEST_F(LoaderTest, MissingOversizedOrLockedFilesFailAndAnEmptyOneLoadsNothing) {
   ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
   prefix_.WriteDatabase("");
   ExpectLoad(0, "v11 c[] f[] p[]" + d_);  // an empty file loads nothing
-  prefix_.WriteDatabase(DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
-  Result<File> holder =
-      File::OpenForRead(prefix_.Store(), kVirusDatabasePath,
-                        Sharing::kRead);  // shares reading, yet the loader wants the file alone
-  ASSERT_EQ(holder.status, FileStatus::kOk);
-  ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
-}
-
-TEST_F(LoaderTest, FileOverTheSizeBoundFailsAndOneAtItLoads) {
   std::string content = "9\r\n";
   content.resize(limits::kMaxDatabaseFileBytes, 'x');
   prefix_.WriteDatabase(content + "x");
   ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
   prefix_.WriteDatabase(content);
   ExpectLoad(0, "v9 c[] f[] p[]" + d_);
+  prefix_.WriteDatabase(DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
+  Result<File> holder =
+      File::OpenForRead(prefix_.Store(), kVirusDatabasePath,
+                        Sharing::kRead);  // shares reading, yet the loader wants the file alone
+  ASSERT_EQ(holder.status, FileStatus::kOk);
+  ExpectLoad(-1, "v9 c[] f[] p[]" + d_);
 }
 
 TEST_F(LoaderTest, AShortReadLoadsNothingAndAFailedCloseKeepsWhatWasRead) {

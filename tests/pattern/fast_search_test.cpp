@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
@@ -147,63 +148,70 @@ std::string RandomData(std::mt19937& random, const std::string& pattern) {
   return data;
 }
 
-TEST(FastSearchDifferential, GeneratedPatternsAndDataAnswerAsTheReference) {
-  std::mt19937 random(20261206);
-  static const char* const kTails[] = {"", "", "y", "(a|b)*y", "\\z"};
-  const int flagSets[] = {
-      0, 0, PF_IGNORE_CASE, PF_MULTI_LINE | PF_SINGLE_LINE, PF_SEARCH_START, PF_RIGHT_TO_LEFT};
+// What generated cases gave: matches, memoizable trees, and answers the
+// automaton gave too.
+struct Outcomes {
   int matched = 0;
   int memoized = 0;
   int byAutomaton = 0;
-  for (int i = 0; i < 6000; ++i) {
-    const std::string pattern = RandomPattern(random, static_cast<int>(random() % 4), kAnyGrammar) +
-                                RandomPattern(random, 1, kAnyGrammar) +
-                                kTails[random() % std::size(kTails)];
+};
+
+// Compares `cases` generated cases, each pattern drawn by `makePattern`,
+// searched with one of `flagSets` from the start or, where `midStarts`, in
+// one case out of four from the middle of the data.
+Outcomes CompareGenerated(std::uint32_t seed, int cases, std::span<const int> flagSets,
+                          bool midStarts,
+                          const std::function<std::string(std::mt19937&)>& makePattern) {
+  std::mt19937 random(seed);
+  Outcomes outcomes;
+  for (int i = 0; i < cases && !::testing::Test::HasFailure(); ++i) {
+    const std::string pattern = makePattern(random);
     const std::string data = RandomData(random, pattern);
-    const int flags = flagSets[random() % std::size(flagSets)];
-    const int start = random() % 4 == 0 ? static_cast<int>(data.size() / 2) : 0;
+    const int flags = flagSets[random() % flagSets.size()];
+    const int start = midStarts && random() % 4 == 0 ? static_cast<int>(data.size() / 2) : 0;
     const CompiledPattern compiled = CompiledPattern::Compile(pattern, flags);
-    memoized += compiled.Tree() != nullptr && compiled.Tree()->memoizable ? 1 : 0;
+    outcomes.memoized += compiled.Tree() != nullptr && compiled.Tree()->memoizable ? 1 : 0;
     const std::string where = "pattern '" + pattern + "' flags " + std::to_string(flags) +
                               " start " + std::to_string(start) + " data '" + data + "'";
-    matched += ExpectSameAnswer(compiled, data, start, where, &byAutomaton).Matched() ? 1 : 0;
-    if (::testing::Test::HasFailure()) break;
+    const SearchResult reference =
+        ExpectSameAnswer(compiled, data, start, where, &outcomes.byAutomaton);
+    outcomes.matched += reference.Matched() ? 1 : 0;
   }
-  // The generator must produce both outcomes, and trees the memo and the
-  // automaton take, in numbers to test anything.
-  EXPECT_GT(matched, 1000);
-  EXPECT_LT(matched, 4500);
-  EXPECT_GT(memoized, 3000);
-  EXPECT_GT(byAutomaton, 300) << byAutomaton;
+  return outcomes;
+}
+
+// The generator must produce both outcomes, and trees the memo and the
+// automaton take, in numbers to test anything.
+TEST(FastSearchDifferential, GeneratedPatternsAndDataAnswerAsTheReference) {
+  const int flagSets[] = {
+      0, 0, PF_IGNORE_CASE, PF_MULTI_LINE | PF_SINGLE_LINE, PF_SEARCH_START, PF_RIGHT_TO_LEFT};
+  const Outcomes outcomes = CompareGenerated(20261206, 6000, flagSets, true, [](auto& random) {
+    static const char* const kTails[] = {"", "", "y", "(a|b)*y", "\\z"};
+    return RandomPattern(random, static_cast<int>(random() % 4), kAnyGrammar) +
+           RandomPattern(random, 1, kAnyGrammar) + kTails[random() % std::size(kTails)];
+  });
+  EXPECT_GT(outcomes.matched, 1000);
+  EXPECT_LT(outcomes.matched, 4500);
+  EXPECT_GT(outcomes.memoized, 3000);
+  EXPECT_GT(outcomes.byAutomaton, 300) << outcomes.byAutomaton;
 }
 
 // Regular patterns only, over the whole buffer: every one is the
 // automaton's, so its answers are compared thousands of times.
 TEST(FastSearchDifferential, GeneratedRegularPatternsExistAsTheReferenceFinds) {
-  std::mt19937 random(20261207);
   const int flagSets[] = {0, PF_IGNORE_CASE, PF_SINGLE_LINE, PF_EXTENDED};
-  int matched = 0;
-  int byAutomaton = 0;
-  for (int i = 0; i < 1500; ++i) {
+  const Outcomes outcomes = CompareGenerated(20261207, 1500, flagSets, false, [](auto& random) {
     // A head and a tail around the generated part, so that its repeats
     // must consume exactly the right bytes to reach the tail.
     static const char* const kHeads[] = {"", "", "x", "a", "[bc]"};
     static const char* const kTails[] = {"", "y", "b", "ab", "[xy]c", "a{3}"};
-    const std::string pattern =
-        kHeads[random() % std::size(kHeads)] +
-        RandomPattern(random, static_cast<int>(random() % 5), kRegularGrammar) +
-        kTails[random() % std::size(kTails)];
-    const std::string data = RandomData(random, pattern);
-    const int flags = flagSets[random() % std::size(flagSets)];
-    const std::string where =
-        "pattern '" + pattern + "' flags " + std::to_string(flags) + " data '" + data + "'";
-    const CompiledPattern compiled = CompiledPattern::Compile(pattern, flags);
-    matched += ExpectSameAnswer(compiled, data, 0, where, &byAutomaton).Matched() ? 1 : 0;
-    if (::testing::Test::HasFailure()) break;
-  }
-  EXPECT_GT(matched, 250);
-  EXPECT_LT(matched, 1250);
-  EXPECT_GT(byAutomaton, 1350);
+    return kHeads[random() % std::size(kHeads)] +
+           RandomPattern(random, static_cast<int>(random() % 5), kRegularGrammar) +
+           kTails[random() % std::size(kTails)];
+  });
+  EXPECT_GT(outcomes.matched, 250);
+  EXPECT_LT(outcomes.matched, 1250);
+  EXPECT_GT(outcomes.byAutomaton, 1350);
 }
 
 }  // namespace

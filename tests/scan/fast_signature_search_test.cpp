@@ -28,12 +28,6 @@ std::shared_ptr<const SignatureDatabase> DatabaseOf(const std::vector<std::strin
   return SignatureDatabase::OfCharacterSignatures(signatures);
 }
 
-std::vector<std::string> PatternsOf(const std::vector<synthetic::SyntheticSignature>& signatures) {
-  std::vector<std::string> patterns;
-  for (const auto& signature : signatures) patterns.push_back(signature.pattern);
-  return patterns;
-}
-
 std::u16string DevicePath(const std::filesystem::path& relative) {
   std::u16string path = u"\\" + Utf8ToUtf16(relative.generic_string());
   for (char16_t& unit : path) unit = unit == u'/' ? u'\\' : unit;
@@ -53,7 +47,9 @@ class GeneratedStore : public ::testing::Test {
     options.nearMissPercent = 40;
     files_ = synthetic::MakeStore(options, signatures_, 11);
     synthetic::WriteStore(prefix_.StorePath(), files_);
-    database_ = DatabaseOf(PatternsOf(signatures_));
+    SignatureList list;
+    for (const auto& signature : signatures_) list.push_back({signature.pattern, signature.name});
+    database_ = SignatureDatabase::OfCharacterSignatures(list);
   }
 
   // The verdict code of every `stride`-th file from `first`
