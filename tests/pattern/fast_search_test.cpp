@@ -6,73 +6,33 @@
 // the required factors must occur in the data. Answers only, never times.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <random>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "fast_search_agreement.h"
 #include "pattern/compiled_pattern.h"
-#include "pattern/existence_search.h"
-#include "pattern/fast_search.h"
 #include "pattern/internal/compiled_tree.h"
 #include "pattern/pattern_facts.h"
 #include "pattern/pattern_flags.h"
 #include "pattern_test_support.h"
-#include "support/literal_occurs.h"
-#include "support/search_status_printer.h"
 
 namespace kv::testing {
 namespace {
 
-// The lowest budget a caller can ask for: FastSearch must still search with
-// at least the reference's, or it fails where the reference answers.
-constexpr std::uint64_t kLowestBudget = 1;
-
-// Whether the automaton took the pattern and answered, over a whole buffer.
-bool ExpectSameExistence(const CompiledPattern& compiled, const PatternFacts& facts,
-                         const std::string& data, const SearchResult& reference,
-                         const std::string& where) {
-  const std::unique_ptr<ExistenceSearch> automaton = ExistenceSearch::For(compiled);
-  if (automaton == nullptr) return false;
-  const std::optional<SearchStatus> found = automaton->Find(data, facts.start, nullptr);
-  EXPECT_TRUE(found.has_value()) << where;
-  if (!found.has_value() || reference.Failed()) return false;
-  EXPECT_EQ(*found, reference.status) << "the automaton: " << where;
-  return true;
-}
-
-// Compares the searches of `compiled` over `data`; returns the reference's
-// result for callers that count outcomes, and adds to `byAutomaton` when
-// the automaton answered too. A failure of the fast search where the
-// reference answered is a disagreement.
+// Compares the searches of `compiled` over `data` (fast_search_agreement.h);
+// returns the reference's result for callers that count outcomes, and adds
+// to `byAutomaton` when the automaton answered too.
 SearchResult ExpectSameAnswer(const CompiledPattern& compiled, const std::string& data, int start,
                               const std::string& where, int* byAutomaton = nullptr) {
-  const PatternFacts facts = AnalysePattern(compiled);
   const SearchResult reference = compiled.Search(data, start);
-  const SearchResult fast = FastSearch(compiled, facts.start, data, start, nullptr, kLowestBudget);
-  if (!reference.Failed()) {
-    EXPECT_FALSE(fast.Failed()) << "the fast search failed where the reference answered: " << where;
-    EXPECT_EQ(fast.status, reference.status) << where;
-    EXPECT_EQ(fast.spans, reference.spans) << where;
-  } else {
-    EXPECT_TRUE(!fast.Failed() || fast.status == reference.status) << where;
-  }
-  if (start == 0 && ExpectSameExistence(compiled, facts, data, reference, where) &&
-      byAutomaton != nullptr) {
-    ++*byAutomaton;
-  }
-  if (reference.Matched() && facts.requiredFactors.has_value()) {
-    const auto& factors = *facts.requiredFactors;
-    EXPECT_TRUE(std::any_of(
-        factors.begin(), factors.end(),
-        [&](const LiteralFactor& f) { return testing::Occurs(data, f.bytes, f.caseless); }))
-        << "no required factor occurs: " << where;
-  }
+  const Agreement agreement =
+      CompareWithReference(compiled, AnalysePattern(compiled), data, start, reference);
+  EXPECT_TRUE(agreement.disagreement == nullptr) << agreement.disagreement << ": " << where;
+  if (agreement.byAutomaton && byAutomaton != nullptr) ++*byAutomaton;
   return reference;
 }
 

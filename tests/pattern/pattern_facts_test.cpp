@@ -23,12 +23,9 @@ std::string StartText(const StartFilter& filter) {
   switch (filter.kind) {
     case StartFilter::Kind::kEveryPosition:
       return "every";
-    case StartFilter::Kind::kPrefix: {
-      std::string text = "prefix:";
-      text += Shown(filter.prefix);
-      if (filter.prefixOffset != 0) text += "@" + std::to_string(filter.prefixOffset);
-      return text;
-    }
+    case StartFilter::Kind::kPrefix:
+      return "prefix:" + Shown(filter.prefix) +
+             (filter.prefixOffset != 0 ? "@" + std::to_string(filter.prefixOffset) : "");
     case StartFilter::Kind::kFirstBytes:
       break;
   }

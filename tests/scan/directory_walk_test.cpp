@@ -77,9 +77,8 @@ TEST(StoreWalkFilters, OnlyTheseFileNamesAreCheckedAndTheseFoldersEntered) {
   const std::pair<std::u16string_view, bool> folders[] = {
       {u"..backup", false}, {u"...three", false}, {u"..", false}, {u".hidden", true}, {u"Sub", true}};
   // clang-format on
-  for (const auto& [name, checked] : files) {
+  for (const auto& [name, checked] : files)
     EXPECT_EQ(PassesExtensionFilter(name), checked) << Utf8(name);
-  }
   for (const auto& [name, entered] : folders)
     EXPECT_EQ(IsWalkedFolder(name), entered) << Utf8(name);
 }

@@ -59,9 +59,7 @@ int StartSleeper(const Store& store, std::u16string_view devicePath) {
   for (int attempt = 0; attempt < 500; ++attempt, SleepMilliseconds(10)) {
     for (const ProcessEntry& process : Processes(store)) {
       const Result<ProcessHandle> handle = ProcessHandle::Open(store, process.id);
-      if (handle.Ok() && handle.value.ExecutablePath() == devicePath) {
-        return process.id;
-      }
+      if (handle.Ok() && handle.value.ExecutablePath() == devicePath) return process.id;
     }
   }
   return 0;
