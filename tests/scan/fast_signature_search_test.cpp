@@ -39,12 +39,11 @@ class GeneratedStore : public ::testing::Test {
  protected:
   void SetUp() override {
     signatures_ = synthetic::MakeSignatures(40, 7);
-    synthetic::StoreOptions options;
-    options.files = 40;
-    options.smallestFile = 512;
-    options.largestFile = std::size_t{48} * 1024;
-    options.plantedPercent = 40;
-    options.nearMissPercent = 40;
+    const synthetic::StoreOptions options{.files = 40,
+                                          .smallestFile = 512,
+                                          .largestFile = std::size_t{48} * 1024,
+                                          .plantedPercent = 40,
+                                          .nearMissPercent = 40};
     files_ = synthetic::MakeStore(options, signatures_, 11);
     synthetic::WriteStore(prefix_.StorePath(), files_);
     SignatureList list;
