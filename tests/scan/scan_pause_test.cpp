@@ -53,11 +53,7 @@ TEST(ScanPauseThreaded, NothingIsRemovedWhilePausedAndResumeOrStopReleasesTheSca
       // Unpaused, the first removal follows within microseconds.
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
       for (const char* file : kInfected) EXPECT_TRUE(fs::exists(prefix.StorePath() / file)) << file;
-      if (resume) {
-        stop.Resume();
-      } else {
-        stop.Stop();
-      }
+      resume ? stop.Resume() : stop.Stop();
       scan.Join();
 
       const std::vector<std::string>& seen = recorded.observer.events;
