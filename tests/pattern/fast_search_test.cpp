@@ -98,11 +98,9 @@ std::string RandomData(std::mt19937& random, const std::string& pattern) {
   std::string data;
   const int length = static_cast<int>(random() % 32);
   for (int i = 0; i < length; ++i) {
-    if (random() % 5 == 0 && !pattern.empty()) {
-      data += pattern.substr(random() % pattern.size(), 1 + random() % 3);
-    } else {
-      data += kDataBytes[random() % (sizeof kDataBytes - 1)];
-    }
+    data += random() % 5 == 0 && !pattern.empty()
+                ? pattern.substr(random() % pattern.size(), 1 + random() % 3)
+                : std::string(1, kDataBytes[random() % (sizeof kDataBytes - 1)]);
   }
   if (random() % 3 == 0) data += std::string(random() % 120, 'a') + "ab"[random() % 2];
   return data;
