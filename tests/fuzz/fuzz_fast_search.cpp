@@ -17,20 +17,18 @@
 // disagreement); where the reference fails on a bound, it may answer, or
 // fail the same way. A search from the start is also asked of the existence
 // automaton, when it takes the pattern: it must not fail, and must find a
-// match exactly where the reference does (where that answers).
+// match exactly where the reference does (where that answers). These
+// comparisons are the differential tests' own (fast_search_agreement.h).
 #include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "fuzz/fuzz_target.h"
 #include "pattern/compiled_pattern.h"
-#include "pattern/existence_search.h"
-#include "pattern/fast_search.h"
+#include "pattern/fast_search_agreement.h"
 #include "pattern/pattern_facts.h"
-#include "support/literal_occurs.h"
 
 namespace kv::fuzz {
 namespace {
@@ -87,32 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const kv::SearchResult reference = compiled.Search(text, start);
   kv::fuzz::CheckSpans(reference.spans, compiled.HighestGroup(), length);
   Require(reference.Matched() == reference.spans.IsMatched(), "spans are set for a match only");
-  const kv::SearchResult fast = kv::FastSearch(compiled, facts.start, text, start, nullptr, 1);
-  if (reference.Failed()) {
-    Require(!fast.Failed() || fast.status == reference.status,
-            "the fast search fails only as the reference does");
-  } else {
-    Require(!fast.Failed(), "the fast search fails nowhere the reference answers");
-    Require(fast.status == reference.status && fast.spans == reference.spans,
-            "the fast search answers as the reference, spans included");
-  }
-  if (const auto automaton = kv::ExistenceSearch::For(compiled); automaton && start == 0) {
-    const std::optional<kv::SearchStatus> found = automaton->Find(text, facts.start, nullptr);
-    Require(found == kv::SearchStatus::kMatch || found == kv::SearchStatus::kNoMatch,
-            "the automaton answers every short buffer");
-    Require(reference.Failed() || found == reference.status,
-            "the automaton finds a match exactly where the reference does");
-  }
+  const char* const disagreement =
+      kv::testing::CompareWithReference(compiled, facts, text, start, reference).disagreement;
+  Require(disagreement == nullptr, disagreement);
   const kv::SearchResult again = compiled.Search(text, start);
   Require(again.status == reference.status && again.spans == reference.spans,
           "a search does not change the next search's answer");
-  if (reference.Matched() && facts.requiredFactors.has_value()) {
-    const auto& factors = *facts.requiredFactors;
-    Require(std::any_of(factors.begin(), factors.end(),
-                        [&](const kv::LiteralFactor& f) {
-                          return kv::testing::Occurs(text, f.bytes, f.caseless);
-                        }),
-            "a match holds one of the required literals");
-  }
   return 0;
 }

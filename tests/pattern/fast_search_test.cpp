@@ -6,72 +6,33 @@
 // the required factors must occur in the data. Answers only, never times.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <memory>
-#include <optional>
+#include <functional>
 #include <random>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "fast_search_agreement.h"
 #include "pattern/compiled_pattern.h"
-#include "pattern/existence_search.h"
-#include "pattern/fast_search.h"
 #include "pattern/internal/compiled_tree.h"
 #include "pattern/pattern_facts.h"
 #include "pattern/pattern_flags.h"
 #include "pattern_test_support.h"
-#include "support/literal_occurs.h"
-#include "support/search_status_printer.h"
 
 namespace kv::testing {
 namespace {
 
-// The lowest budget a caller can ask for: FastSearch must still search with
-// at least the reference's, or it fails where the reference answers.
-constexpr std::uint64_t kLowestBudget = 1;
-
-// Whether the automaton took the pattern and answered, over a whole buffer.
-bool ExpectSameExistence(const CompiledPattern& compiled, const PatternFacts& facts,
-                         const std::string& data, const SearchResult& reference,
-                         const std::string& where) {
-  const std::unique_ptr<ExistenceSearch> automaton = ExistenceSearch::For(compiled);
-  if (automaton == nullptr) return false;
-  const std::optional<SearchStatus> found = automaton->Find(data, facts.start, nullptr);
-  EXPECT_TRUE(found.has_value()) << where;
-  if (!found.has_value() || reference.Failed()) return false;
-  EXPECT_EQ(*found, reference.status) << "the automaton: " << where;
-  return true;
-}
-
-// Compares the searches of `compiled` over `data`; returns the reference's
-// result for callers that count outcomes, and adds to `byAutomaton` when
-// the automaton answered too. A failure of the fast search where the
-// reference answered is a disagreement.
+// Compares the searches of `compiled` over `data` (fast_search_agreement.h);
+// returns the reference's result for callers that count outcomes, and adds
+// to `byAutomaton` when the automaton answered too.
 SearchResult ExpectSameAnswer(const CompiledPattern& compiled, const std::string& data, int start,
                               const std::string& where, int* byAutomaton = nullptr) {
-  const PatternFacts facts = AnalysePattern(compiled);
   const SearchResult reference = compiled.Search(data, start);
-  const SearchResult fast = FastSearch(compiled, facts.start, data, start, nullptr, kLowestBudget);
-  if (!reference.Failed()) {
-    EXPECT_FALSE(fast.Failed()) << "the fast search failed where the reference answered: " << where;
-    EXPECT_EQ(fast.status, reference.status) << where;
-    EXPECT_EQ(fast.spans, reference.spans) << where;
-  } else {
-    EXPECT_TRUE(!fast.Failed() || fast.status == reference.status) << where;
-  }
-  if (start == 0 && ExpectSameExistence(compiled, facts, data, reference, where) &&
-      byAutomaton != nullptr) {
-    ++*byAutomaton;
-  }
-  if (reference.Matched() && facts.requiredFactors.has_value()) {
-    const auto& factors = *facts.requiredFactors;
-    EXPECT_TRUE(std::any_of(
-        factors.begin(), factors.end(),
-        [&](const LiteralFactor& f) { return testing::Occurs(data, f.bytes, f.caseless); }))
-        << "no required factor occurs: " << where;
-  }
+  const Agreement agreement =
+      CompareWithReference(compiled, AnalysePattern(compiled), data, start, reference);
+  EXPECT_TRUE(agreement.disagreement == nullptr) << agreement.disagreement << ": " << where;
+  if (agreement.byAutomaton && byAutomaton != nullptr) ++*byAutomaton;
   return reference;
 }
 
@@ -137,76 +98,78 @@ std::string RandomData(std::mt19937& random, const std::string& pattern) {
   std::string data;
   const int length = static_cast<int>(random() % 32);
   for (int i = 0; i < length; ++i) {
-    if (random() % 5 == 0 && !pattern.empty()) {
-      data += pattern.substr(random() % pattern.size(), 1 + random() % 3);
-    } else {
-      data += kDataBytes[random() % (sizeof kDataBytes - 1)];
-    }
+    data += random() % 5 == 0 && !pattern.empty()
+                ? pattern.substr(random() % pattern.size(), 1 + random() % 3)
+                : std::string(1, kDataBytes[random() % (sizeof kDataBytes - 1)]);
   }
   if (random() % 3 == 0) data += std::string(random() % 120, 'a') + "ab"[random() % 2];
   return data;
 }
 
-TEST(FastSearchDifferential, GeneratedPatternsAndDataAnswerAsTheReference) {
-  std::mt19937 random(20261206);
-  static const char* const kTails[] = {"", "", "y", "(a|b)*y", "\\z"};
-  const int flagSets[] = {
-      0, 0, PF_IGNORE_CASE, PF_MULTI_LINE | PF_SINGLE_LINE, PF_SEARCH_START, PF_RIGHT_TO_LEFT};
+// What generated cases gave: matches, memoizable trees, and answers the
+// automaton gave too.
+struct Outcomes {
   int matched = 0;
   int memoized = 0;
   int byAutomaton = 0;
-  for (int i = 0; i < 6000; ++i) {
-    const std::string pattern = RandomPattern(random, static_cast<int>(random() % 4), kAnyGrammar) +
-                                RandomPattern(random, 1, kAnyGrammar) +
-                                kTails[random() % std::size(kTails)];
+};
+
+// Compares `cases` generated cases, each pattern drawn by `makePattern`,
+// searched with one of `flagSets` from the start or, where `midStarts`, in
+// one case out of four from the middle of the data.
+Outcomes CompareGenerated(std::uint32_t seed, int cases, std::span<const int> flagSets,
+                          bool midStarts,
+                          const std::function<std::string(std::mt19937&)>& makePattern) {
+  std::mt19937 random(seed);
+  Outcomes outcomes;
+  for (int i = 0; i < cases && !::testing::Test::HasFailure(); ++i) {
+    const std::string pattern = makePattern(random);
     const std::string data = RandomData(random, pattern);
-    const int flags = flagSets[random() % std::size(flagSets)];
-    const int start = random() % 4 == 0 ? static_cast<int>(data.size() / 2) : 0;
+    const int flags = flagSets[random() % flagSets.size()];
+    const int start = midStarts && random() % 4 == 0 ? static_cast<int>(data.size() / 2) : 0;
     const CompiledPattern compiled = CompiledPattern::Compile(pattern, flags);
-    memoized += compiled.Tree() != nullptr && compiled.Tree()->memoizable ? 1 : 0;
+    outcomes.memoized += compiled.Tree() != nullptr && compiled.Tree()->memoizable ? 1 : 0;
     const std::string where = "pattern '" + pattern + "' flags " + std::to_string(flags) +
                               " start " + std::to_string(start) + " data '" + data + "'";
-    matched += ExpectSameAnswer(compiled, data, start, where, &byAutomaton).Matched() ? 1 : 0;
-    if (::testing::Test::HasFailure()) break;
+    const SearchResult reference =
+        ExpectSameAnswer(compiled, data, start, where, &outcomes.byAutomaton);
+    outcomes.matched += reference.Matched() ? 1 : 0;
   }
-  // The generator must produce both outcomes, and trees the memo and the
-  // automaton take, in numbers to test anything.
-  EXPECT_GT(matched, 1000);
-  EXPECT_LT(matched, 4500);
-  EXPECT_GT(memoized, 3000);
-  EXPECT_GT(byAutomaton, 300) << byAutomaton;
+  return outcomes;
+}
+
+// The generator must produce both outcomes, and trees the memo and the
+// automaton take, in numbers to test anything.
+TEST(FastSearchDifferential, GeneratedPatternsAndDataAnswerAsTheReference) {
+  const int flagSets[] = {
+      0, 0, PF_IGNORE_CASE, PF_MULTI_LINE | PF_SINGLE_LINE, PF_SEARCH_START, PF_RIGHT_TO_LEFT};
+  const Outcomes outcomes = CompareGenerated(20261206, 6000, flagSets, true, [](auto& random) {
+    static const char* const kTails[] = {"", "", "y", "(a|b)*y", "\\z"};
+    return RandomPattern(random, static_cast<int>(random() % 4), kAnyGrammar) +
+           RandomPattern(random, 1, kAnyGrammar) + kTails[random() % std::size(kTails)];
+  });
+  EXPECT_GT(outcomes.matched, 1000);
+  EXPECT_LT(outcomes.matched, 4500);
+  EXPECT_GT(outcomes.memoized, 3000);
+  EXPECT_GT(outcomes.byAutomaton, 300) << outcomes.byAutomaton;
 }
 
 // Regular patterns only, over the whole buffer: every one is the
 // automaton's, so its answers are compared thousands of times.
 TEST(FastSearchDifferential, GeneratedRegularPatternsExistAsTheReferenceFinds) {
-  std::mt19937 random(20261207);
   const int flagSets[] = {0, PF_IGNORE_CASE, PF_SINGLE_LINE, PF_EXTENDED};
-  int matched = 0;
-  int byAutomaton = 0;
-  for (int i = 0; i < 1500; ++i) {
+  const Outcomes outcomes = CompareGenerated(20261207, 1500, flagSets, false, [](auto& random) {
     // A head and a tail around the generated part, so that its repeats
     // must consume exactly the right bytes to reach the tail.
     static const char* const kHeads[] = {"", "", "x", "a", "[bc]"};
     static const char* const kTails[] = {"", "y", "b", "ab", "[xy]c", "a{3}"};
-    const std::string pattern =
-        kHeads[random() % std::size(kHeads)] +
-        RandomPattern(random, static_cast<int>(random() % 5), kRegularGrammar) +
-        kTails[random() % std::size(kTails)];
-    const std::string data = RandomData(random, pattern);
-    const int flags = flagSets[random() % std::size(flagSets)];
-    const std::string where =
-        "pattern '" + pattern + "' flags " + std::to_string(flags) + " data '" + data + "'";
-    matched +=
-        ExpectSameAnswer(CompiledPattern::Compile(pattern, flags), data, 0, where, &byAutomaton)
-                .Matched()
-            ? 1
-            : 0;
-    if (::testing::Test::HasFailure()) break;
-  }
-  EXPECT_GT(matched, 250);
-  EXPECT_LT(matched, 1250);
-  EXPECT_GT(byAutomaton, 1350);
+    return kHeads[random() % std::size(kHeads)] +
+           RandomPattern(random, static_cast<int>(random() % 5), kRegularGrammar) +
+           kTails[random() % std::size(kTails)];
+  });
+  EXPECT_GT(outcomes.matched, 250);
+  EXPECT_LT(outcomes.matched, 1250);
+  EXPECT_GT(outcomes.byAutomaton, 1350);
 }
 
 }  // namespace

@@ -14,14 +14,8 @@
 namespace kv::testing {
 namespace {
 
-// A byte as the tables write it: printable ASCII as itself, others \xHH.
-std::string ByteText(int value) {
-  if (value > 0x20 && value < 0x7F && value != ',' && value != '-') {
-    return std::string(1, static_cast<char>(value));
-  }
-  static const char kHex[] = "0123456789abcdef";
-  return std::string("\\x") + kHex[value >> 4] + kHex[value & 15];
-}
+// A byte as the tables write it (Shown).
+std::string ByteText(int value) { return Shown(std::string(1, static_cast<char>(value))); }
 
 // "every", "prefix:TEXT" ("prefix:TEXT@N" when N bytes come before it) or
 // "bytes:a-c,x" (runs of bytes as ranges).
@@ -29,12 +23,9 @@ std::string StartText(const StartFilter& filter) {
   switch (filter.kind) {
     case StartFilter::Kind::kEveryPosition:
       return "every";
-    case StartFilter::Kind::kPrefix: {
-      std::string text = "prefix:";
-      for (const char c : filter.prefix) text += ByteText(static_cast<unsigned char>(c));
-      if (filter.prefixOffset != 0) text += "@" + std::to_string(filter.prefixOffset);
-      return text;
-    }
+    case StartFilter::Kind::kPrefix:
+      return "prefix:" + Shown(filter.prefix) +
+             (filter.prefixOffset != 0 ? "@" + std::to_string(filter.prefixOffset) : "");
     case StartFilter::Kind::kFirstBytes:
       break;
   }
@@ -58,7 +49,7 @@ std::string FactorText(const PatternFacts& facts) {
   for (const LiteralFactor& factor : *facts.requiredFactors) {
     if (text.size() > 1) text += ',';
     if (factor.caseless) text += "i:";
-    for (const char c : factor.bytes) text += ByteText(static_cast<unsigned char>(c));
+    text += Shown(factor.bytes);
   }
   return text + "}";
 }

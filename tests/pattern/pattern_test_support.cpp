@@ -38,12 +38,6 @@ std::vector<PatternToken> Read(const std::string& pattern, int flags) {
   return tokens;
 }
 
-std::string Shown(const std::string& bytes) {
-  std::string shown;
-  for (const char c : bytes) AppendByte(shown, static_cast<signed char>(c));
-  return shown;
-}
-
 // Decodes the %HH escapes of one conformance field, or nullopt when it holds
 // a % without two hex digits or a raw byte outside printable ASCII (a tab
 // included): such bytes must be escaped, so that an editor cannot change a
@@ -67,6 +61,12 @@ std::optional<std::string> DecodeField(std::string_view field) {
 }
 
 }  // namespace
+
+std::string Shown(std::string_view bytes) {
+  std::string shown;
+  for (const char c : bytes) AppendByte(shown, static_cast<signed char>(c));
+  return shown;
+}
 
 void PrintTo(const PatternRow& row, std::ostream* out) {
   *out << '`' << Shown(row.pattern) << "` flags " << row.flags;

@@ -9,6 +9,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kv::testing {
@@ -39,6 +40,10 @@ void PrintTo(const SearchRow& row, std::ostream* out);
 // The parameters of an INSTANTIATE_TEST_SUITE_P, from rows written in place.
 inline auto Rows(const std::vector<PatternRow>& rows) { return ::testing::ValuesIn(rows); }
 inline auto Searches(const std::vector<SearchRow>& rows) { return ::testing::ValuesIn(rows); }
+
+// Bytes as the rows write them: printable ASCII as itself, the blank, the
+// backslash and every other byte as \xHH.
+std::string Shown(std::string_view bytes);
 
 // The tokens up to the end token, separated by blanks: a special token is
 // written with a leading `!`, bytes outside printable ASCII (and the blank)

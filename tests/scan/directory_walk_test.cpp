@@ -1,22 +1,20 @@
 // The store walks: which names pass the extension and folder filters, then
-// on real stores what is reported and removed, links, over-long paths,
-// names that are not UTF-8, a folder removed mid-walk, and the stops:
-// during a check (which also cancels the search in progress) and from
-// another thread mid-walk.
+// on real stores what is reported and removed, over-long paths, a name
+// holding a backslash, a folder removed mid-walk, and the stops: during a
+// check (which also cancels the search in progress) and from a pool's
+// checking thread (a stop from another thread: scan_pause_test). Links and
+// names that are not UTF-8 are the listing's (store_files_test).
 #include "scan/directory_walk.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <future>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "database/signature_database.h"
-#include "platform/engine_thread.h"
-#include "platform/fault_injection.h"
 #include "scan/run_scan.h"
 #include "scan/store_walk.h"
 #include "support/scan_recorders.h"
@@ -79,28 +77,10 @@ TEST(StoreWalkFilters, OnlyTheseFileNamesAreCheckedAndTheseFoldersEntered) {
   const std::pair<std::u16string_view, bool> folders[] = {
       {u"..backup", false}, {u"...three", false}, {u"..", false}, {u".hidden", true}, {u"Sub", true}};
   // clang-format on
-  for (const auto& [name, checked] : files) {
+  for (const auto& [name, checked] : files)
     EXPECT_EQ(PassesExtensionFilter(name), checked) << Utf8(name);
-  }
   for (const auto& [name, entered] : folders)
     EXPECT_EQ(IsWalkedFolder(name), entered) << Utf8(name);
-}
-
-TEST_F(WalkTest, NeitherFollowsLinksNorEntersFoldersNamedFromTwoDots) {
-  const TempDir outside;
-  WriteFile(outside.Path() / "Folder/evil.exe", kInfected);
-  WriteFile(outside.Path() / "evil.exe", kInfected);
-  Write("Windows/real.exe");
-  Write("..backup/in.exe");  // a folder the walk does not enter
-  fs::create_directory_symlink(outside.Path() / "Folder", prefix_.StorePath() / "Linked");
-  fs::create_symlink(outside.Path() / "evil.exe", prefix_.StorePath() / "Windows/link.exe");
-  fs::create_symlink(prefix_.StorePath() / "Windows/real.exe", prefix_.StorePath() / "inner.exe");
-
-  EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-  EXPECT_EQ(Outcomes(), (Lines{"\\Windows\\real.exe infected 1 removed"}));
-  EXPECT_TRUE(fs::exists(outside.Path() / "Folder/evil.exe"));
-  EXPECT_TRUE(fs::exists(outside.Path() / "evil.exe"));
-  EXPECT_TRUE(fs::is_symlink(prefix_.StorePath() / "Windows/link.exe"));
 }
 
 // A device path of exactly `units` UTF-16 units ending in "\\x.exe", made
@@ -136,25 +116,14 @@ TEST_F(WalkTest, PathsLongerThanADevicePathAreReportedNotChecked) {
   EXPECT_EQ(outcomes[1], tooLong + " not checked (name too long for the store)");
   EXPECT_TRUE(outcomes[2].starts_with("\\ccc")) << outcomes[2];
   EXPECT_TRUE(outcomes[2].ends_with(" not checked (name too long for the store)"));
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / HostRelative(tooLong)));
-  EXPECT_TRUE(fs::exists(prefix_.StorePath() / HostRelative(deepFolder + "\\in.exe")));
-}
-
-TEST_F(WalkTest, ChecksAndRemovesAFileWhoseNameIsNotUtf8) {
-  const fs::path file = Write("Bad/evil\xff\xfe.exe");
-  EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
-  // Each byte of the ill-formed name is the escape U+DC00 + byte.
-  EXPECT_EQ(Events()[0], "checking " + Utf8(u"\\Bad\\evil\xDCFF\xDCFE.exe"));
-  EXPECT_FALSE(fs::exists(file));
 }
 
 TEST_F(WalkTest, ANameHoldingABackslashIsCheckedByItsDevicePath) {
   // The listed name "a\\b.exe" spells the path of b.exe in the folder a,
   // which does not exist: that path cannot be checked.
-  const fs::path odd = Write("a\\b.exe");
+  Write("a\\b.exe");
   EXPECT_EQ(FullWalk(), WalkOutcome::kCompleted);
   EXPECT_EQ(Outcomes(), (Lines{"\\a\\b.exe not checked (unreadable)"}));
-  EXPECT_TRUE(fs::exists(odd));
 }
 
 TEST_F(WalkTest, PassesOverAFolderRemovedBeforeItsTurn) {
@@ -198,46 +167,6 @@ TEST_F(WalkTest, AStopDuringACheckCancelsItsSearchAndUnwindsEveryLevel) {
             (Lines{"checking \\A\\B\\C\\evil.exe",
                    "verdict \\A\\B\\C\\evil.exe not checked (cancelled)", "stopped"}));
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / "A/B/C/evil.exe"));
-}
-
-// The dialog's stop, from another thread, while the scan thread hands an
-// event over: one stop, then only the closing event.
-TEST(FullScanThreaded, AStopFromAnotherThreadEndsTheScanWithOneStop) {
-  TempPrefix prefix;
-  for (int folder = 0; folder < 40; ++folder) {
-    for (int file = 0; file < 25; ++file) {
-      prefix.WriteStoreFile("F" + std::to_string(folder) + "/f" + std::to_string(file) + ".exe",
-                            kClean);
-    }
-  }
-  RecordedScan recorded;
-  StopToken stop;
-  std::promise<void> reachedEvent50;
-  std::promise<void> stopped;
-  std::shared_future<void> stoppedFuture = stopped.get_future().share();
-  recorded.observer.onEvent = [&](const ScanEvent&) {
-    if (recorded.observer.events.size() != 50) return;
-    reachedEvent50.set_value();
-    stoppedFuture.wait();
-  };
-  ScanOutcome outcome = ScanOutcome::kFinished;
-  EngineThread scanThread;
-  ASSERT_TRUE(scanThread.Start([&] {
-    outcome = RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, recorded.events,
-                      recorded.outputs);
-  }));
-  reachedEvent50.get_future().wait();
-  stop.Stop();
-  stopped.set_value();
-  scanThread.Join();
-
-  EXPECT_EQ(outcome, ScanOutcome::kStopped);
-  const Lines& dump = recorded.observer.events;
-  ASSERT_GE(dump.size(), 52u);
-  EXPECT_EQ(std::count(dump.begin(), dump.end(), "stopped"), 1);
-  EXPECT_EQ(dump[dump.size() - 2], "stopped");
-  EXPECT_TRUE(dump.back().starts_with("stopped-finished ")) << dump.back();
-  EXPECT_EQ(recorded.observer.lines.back(), ">>>>>>>>User stop scan!");
 }
 
 // The same store scanned with 1, 2 and 4 checking threads gives the same

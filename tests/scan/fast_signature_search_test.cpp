@@ -28,12 +28,6 @@ std::shared_ptr<const SignatureDatabase> DatabaseOf(const std::vector<std::strin
   return SignatureDatabase::OfCharacterSignatures(signatures);
 }
 
-std::vector<std::string> PatternsOf(const std::vector<synthetic::SyntheticSignature>& signatures) {
-  std::vector<std::string> patterns;
-  for (const auto& signature : signatures) patterns.push_back(signature.pattern);
-  return patterns;
-}
-
 std::u16string DevicePath(const std::filesystem::path& relative) {
   std::u16string path = u"\\" + Utf8ToUtf16(relative.generic_string());
   for (char16_t& unit : path) unit = unit == u'/' ? u'\\' : unit;
@@ -45,15 +39,16 @@ class GeneratedStore : public ::testing::Test {
  protected:
   void SetUp() override {
     signatures_ = synthetic::MakeSignatures(40, 7);
-    synthetic::StoreOptions options;
-    options.files = 40;
-    options.smallestFile = 512;
-    options.largestFile = std::size_t{48} * 1024;
-    options.plantedPercent = 40;
-    options.nearMissPercent = 40;
+    const synthetic::StoreOptions options{.files = 40,
+                                          .smallestFile = 512,
+                                          .largestFile = std::size_t{48} * 1024,
+                                          .plantedPercent = 40,
+                                          .nearMissPercent = 40};
     files_ = synthetic::MakeStore(options, signatures_, 11);
     synthetic::WriteStore(prefix_.StorePath(), files_);
-    database_ = DatabaseOf(PatternsOf(signatures_));
+    SignatureList list;
+    for (const auto& signature : signatures_) list.push_back({signature.pattern, signature.name});
+    database_ = SignatureDatabase::OfCharacterSignatures(list);
   }
 
   // The verdict code of every `stride`-th file from `first`
@@ -129,15 +124,6 @@ TEST(SignatureVerdicts, TheFirstAnsweringHitWinsAndAFailureOnlyCountsWithoutOne)
     while (taken < row.answers.size() && !verdicts.Take(taken, row.answers[taken])) ++taken;
     EXPECT_EQ(verdicts.Result(), row.expected) << row.answers.size();
   }
-}
-
-// A signature listed first that fails on an engine bound (here it recurses
-// without end) cannot shield a file from a later one, either way.
-TEST(FastSignatureSearch, ASignatureThatFailsCannotShieldAFileFromALaterOne) {
-  const auto database = DatabaseOf({"(?R)", "EVIL"});
-  const std::string padded = "EVIL" + std::string(1 << 14, 'A') + "QQ";
-  EXPECT_EQ(MatchSignaturesByReference(*database, padded), Verdict::Infected(1));
-  EXPECT_EQ(FastSignatureSearch(*database).Match(padded, nullptr), Verdict::Infected(1));
 }
 
 TEST(FastSignatureSearch, ProvablyAbsentLiteralsAnswerWhereTheReferenceRunsOutOfBudget) {

@@ -1,8 +1,9 @@
 // The file matcher on real files in a temporary store: which signature
 // decides, wherever the hit lies; the verdicts for absent, unreadable,
-// empty, locked, linked, too large and special files; a short read; engine
-// failures, which never hide a later signature's hit and leave the file
-// alone; and a database without character signatures.
+// empty, locked, too large and special files (what a link is, is the
+// store's: store_files_test); a short read; engine failures, which never
+// hide a later signature's hit and leave the file alone; and a database
+// without character signatures.
 #include "scan/file_matcher.h"
 
 #include <gtest/gtest.h>
@@ -72,8 +73,7 @@ TEST_F(FileMatcherTest, FirstSignatureInListOrderDecides) {
 
 TEST_F(FileMatcherTest, FilesItCannotReadAreNotCheckedAndEmptyOnesClean) {
   prefix_.WriteStoreFile("empty.exe", "");
-  const fs::path locked = prefix_.WriteStoreFile("locked.exe", "alpha");
-  fs::create_symlink(locked, prefix_.StorePath() / "link.exe");
+  prefix_.WriteStoreFile("locked.exe", "alpha");
   fs::create_directory(prefix_.StorePath() / "folder.exe");
   const fs::path large = prefix_.WriteStoreFile("large.exe", "");
   fs::resize_file(large, limits::kMaxScannedFileBytes + 1);
@@ -84,7 +84,6 @@ TEST_F(FileMatcherTest, FilesItCannotReadAreNotCheckedAndEmptyOnesClean) {
       {u"\\empty.exe", "clean"},
       {u"\\NoFolder\\missing.exe", "not checked (unreadable)"},
       {u"\\locked.exe", "not checked (locked)"},
-      {u"\\link.exe", "not checked (absent)"},  // a link is no file of the store's
       {u"\\folder.exe", "not checked (not a regular file)"},
       {u"\\large.exe", "not checked (too large)"},
   };
@@ -138,14 +137,6 @@ TEST_F(FileMatcherTest, AFileTruncatedByAnotherWriterGivesADefinedVerdict) {
   done.store(true);
   writer.join();
   EXPECT_EQ(Check(u"\\moving.dat"), "infected 1");
-}
-
-TEST_F(FileMatcherTest, HostFilesAreCheckedAsStoreFilesAre) {
-  const fs::path file = prefix_.Path() / "outside.bin";
-  WriteFile(file, "..beta12..");
-  EXPECT_EQ(Describe(matcher_->CheckHostFile(file)), "infected 2");
-  // Which host files open is OpenHostFile's (host_file_test.cpp).
-  EXPECT_EQ(Describe(matcher_->CheckHostFile("/dev/zero")), "not checked (not a regular file)");
 }
 
 }  // namespace

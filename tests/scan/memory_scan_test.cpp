@@ -50,10 +50,7 @@ std::vector<ProcessEntry> Processes(const Store& store) {
 }
 
 bool IsRunning(const Store& store, int id) {
-  for (const ProcessEntry& process : Processes(store)) {
-    if (process.id == id) return true;
-  }
-  return false;
+  return std::ranges::any_of(Processes(store), [id](const ProcessEntry& p) { return p.id == id; });
 }
 
 // Starts the store program at `devicePath`; its id once it is listed, or 0.
@@ -62,9 +59,7 @@ int StartSleeper(const Store& store, std::u16string_view devicePath) {
   for (int attempt = 0; attempt < 500; ++attempt, SleepMilliseconds(10)) {
     for (const ProcessEntry& process : Processes(store)) {
       const Result<ProcessHandle> handle = ProcessHandle::Open(store, process.id);
-      if (handle.Ok() && handle.value.ExecutablePath() == devicePath) {
-        return process.id;
-      }
+      if (handle.Ok() && handle.value.ExecutablePath() == devicePath) return process.id;
     }
   }
   return 0;
@@ -88,11 +83,9 @@ struct TrojanStore {
   // signature `pattern`.
   MemoryScanResult Scan(const std::string& processName, const std::string& pattern,
                         bool showBoxes) {
-    const std::string character = CharacterLine("Demo", pattern);
-    const auto database = SignatureDatabase::Build(
-        processName.empty() ? DatabaseFile("1", {character})
-                            : DatabaseFile("1", {character, "[VirusProcess]", processName}),
-        SignatureDatabase());
+    Lines lines = {CharacterLine("Demo", pattern)};
+    if (!processName.empty()) lines.insert(lines.end(), {"[VirusProcess]", processName});
+    const auto database = SignatureDatabase::Build(DatabaseFile("1", lines), SignatureDatabase());
     FileMatcher matcher(store, *database);
     const ScanContext context{store, *database,       matcher,          ScanMode::kMemory,
                               stop,  recorded.events, recorded.outputs, 1};

@@ -15,10 +15,6 @@
 namespace kv::testing {
 namespace {
 
-void WriteDatabase(const TempPrefix& prefix, std::string_view version, std::string_view pattern) {
-  prefix.WriteDatabase(DatabaseFile(version, {CharacterLine("Sig", pattern)}));
-}
-
 // Two scanning threads take a snapshot each and search it again and again
 // while the main thread reloads the database under them, alternating two
 // versions. Each thread must keep seeing its own snapshot's answer; under
@@ -26,7 +22,7 @@ void WriteDatabase(const TempPrefix& prefix, std::string_view version, std::stri
 TEST(SnapshotThreaded, AReloadNeverDisturbsScansOfTheOldSnapshot) {
   const TempPrefix prefix;
   PublishedDatabase published;
-  WriteDatabase(prefix, "1", "alpha");
+  prefix.WriteDatabase(DatabaseFile("1", {CharacterLine("Sig", "alpha")}));
   ASSERT_EQ(published.Reload(prefix.Store()), LoadResult::kRead);
 
   std::atomic<int> started{0};
@@ -48,7 +44,7 @@ TEST(SnapshotThreaded, AReloadNeverDisturbsScansOfTheOldSnapshot) {
   while (started.load() < 2) {
   }
   for (int round = 0; round < 20; ++round) {
-    WriteDatabase(prefix, round % 2 == 0 ? "2" : "3", "beta");
+    prefix.WriteDatabase(DatabaseFile(round % 2 == 0 ? "2" : "3", {CharacterLine("Sig", "beta")}));
     ASSERT_EQ(published.Reload(prefix.Store()), LoadResult::kRead);
   }
   stop.store(true);

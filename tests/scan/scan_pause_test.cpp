@@ -1,6 +1,7 @@
 // A paused full scan on a real store: it counts the files first, then,
-// paused at its first file, removes nothing until resumed, and a stop
-// releases it; with one checking thread and with a pool.
+// paused at its first file, removes nothing until resumed, and a stop from
+// another thread releases it and ends the scan; with one checking thread
+// and with a pool.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,9 +11,9 @@
 #include <string>
 #include <thread>
 
+#include "database/signature_database.h"
 #include "platform/engine_thread.h"
 #include "scan/run_scan.h"
-#include "support/database_writer.h"
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
 
@@ -30,9 +31,7 @@ TEST(ScanPauseThreaded, NothingIsRemovedWhilePausedAndResumeOrStopReleasesTheSca
       TempPrefix prefix;
       for (const char* file : kInfected) prefix.WriteStoreFile(file, "..EVIL-MARK..");
       prefix.WriteStoreFile("notes.txt", "..EVIL-MARK..");  // neither counted nor checked
-      const auto database = SignatureDatabase::Build(
-          DatabaseFile("1", {"[VirusCharacter]", CharacterLine("Evil", "EVIL-MARK")}),
-          SignatureDatabase());
+      const auto database = SignatureDatabase::OfCharacterSignatures({{"EVIL-MARK", "Evil"}});
       StopToken stop;
       std::binary_semaphore paused{0};
       RecordedScan recorded;
@@ -54,11 +53,7 @@ TEST(ScanPauseThreaded, NothingIsRemovedWhilePausedAndResumeOrStopReleasesTheSca
       // Unpaused, the first removal follows within microseconds.
       std::this_thread::sleep_for(std::chrono::milliseconds(200));
       for (const char* file : kInfected) EXPECT_TRUE(fs::exists(prefix.StorePath() / file)) << file;
-      if (resume) {
-        stop.Resume();
-      } else {
-        stop.Stop();
-      }
+      resume ? stop.Resume() : stop.Stop();
       scan.Join();
 
       const std::vector<std::string>& seen = recorded.observer.events;
@@ -70,9 +65,13 @@ TEST(ScanPauseThreaded, NothingIsRemovedWhilePausedAndResumeOrStopReleasesTheSca
         EXPECT_EQ(seen.back(), "finished checked=3 infected=3 not-checked=0 failed=0");
       } else if (threads == 1) {
         // A pool may have walked to the end before the first verdict came
-        // back; one thread is held inside the walk, which the stop ends.
+        // back; one thread is held inside the walk, which the stop ends:
+        // one stop, then only the closing event.
         EXPECT_EQ(outcome, ScanOutcome::kStopped);
-        EXPECT_NE(std::find(seen.begin(), seen.end(), "stopped"), seen.end());
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), "stopped"), 1);
+        EXPECT_EQ(seen[seen.size() - 2], "stopped");
+        EXPECT_TRUE(seen.back().starts_with("stopped-finished ")) << seen.back();
+        EXPECT_EQ(recorded.observer.lines.back(), ">>>>>>>>User stop scan!");
       }
     }
   }
