@@ -29,9 +29,7 @@ class VirtualDisplay {
  public:
   VirtualDisplay() {
     server_.start(QStringLiteral("Xvfb"),
-                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                   QStringLiteral("0"), QStringLiteral("800x800x24"), QStringLiteral("-nolisten"),
-                   QStringLiteral("tcp")});
+                  QStringLiteral("-displayfd 1 -screen 0 800x800x24 -nolisten tcp").split(u' '));
     if (!server_.waitForStarted(kProcessWaitMilliseconds)) return;
     while (!server_.canReadLine() && server_.waitForReadyRead(kProcessWaitMilliseconds)) {
     }
@@ -47,8 +45,8 @@ class VirtualDisplay {
   // How many top-level windows bear `title`.
   int WindowsTitled(const QString& title) const {
     QProcess lookup;
-    lookup.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree"),
-                                              QStringLiteral("-display"), name_});
+    lookup.start(QStringLiteral("xwininfo"), QStringLiteral("-root -tree -display").split(u' ')
+                                                 << name_);
     lookup.waitForFinished(kProcessWaitMilliseconds);
     return QString::fromLocal8Bit(lookup.readAllStandardOutput())
         .count(QStringLiteral("\"") + title + QStringLiteral("\""));

@@ -54,18 +54,20 @@ using Script = std::function<void(ScanEvents& events)>;
 class ScanDialogTest : public ::testing::Test {
  protected:
   // A scan that sends the events of `script` to the dialog and to the
-  // store's log writer, as the program's scan does.
+  // store's log writer, as the program's scan does; its stop token is
+  // `stop_`.
   ScanServices Services(Script script) {
-    return ScanServices{
-        prefix_.Store(), runner_, clock_,
-        [this, script](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
-          ScanLogWriter log(prefix_.Store());
-          ScanEvents events;
-          events.Add(log);
-          events.Add(view);
-          events.Send(ScanStarted{mode, clock_.Now(), 1, 1, 0, 0});
-          if (script) script(events);
-        }};
+    return ScanServices{prefix_.Store(), runner_, clock_,
+                        [this, script](ScanMode mode, const StopToken& stop, ScanObserver& view,
+                                       const ScanOutputs&) {
+                          stop_ = &stop;
+                          ScanLogWriter log(prefix_.Store());
+                          ScanEvents events;
+                          events.Add(log);
+                          events.Add(view);
+                          events.Send(ScanStarted{mode, clock_.Now(), 1, 1, 0, 0});
+                          if (script) script(events);
+                        }};
   }
 
   // A script that announces a file, waits for `go_`, then runs `rest`.
@@ -107,6 +109,7 @@ class ScanDialogTest : public ::testing::Test {
   AskingBoxes boxes_;
   UiContext context_ = ContextFor(240, 320, boxes_);
   std::binary_semaphore go_{0};
+  const StopToken* stop_ = nullptr;
 };
 
 // The lines' texts are the scan's (tests/scan); the dialog shows them
@@ -139,48 +142,25 @@ TEST_F(ScanDialogTest, ListsTheLogsLinesNewestFirstUnderTheSummary) {
   EXPECT_TRUE(boxes_.shown.empty());
 }
 
-TEST_F(ScanDialogTest, BackDuringAScanAsksToStopFirstAndClosesAfterIt) {
-  ScanServices services = Services(Held([](ScanEvents& events) { Finish(events); }));
-  ScanDialog dialog(context_, services, ScanMode::kMemory, nullptr);
-  dialog.show();
-  AwaitStatus(dialog);
-
-  dialog.OnCommand(ids::kBack);
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].text, "Please stop scan first!\n");
-  EXPECT_EQ(boxes_.shown[0].owner, &dialog);
-  EXPECT_TRUE(dialog.isVisible());
-
-  go_.release();
-  runner_.WaitUntilIdle();
-  dialog.OnCommand(ids::kBack);
-  EXPECT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_FALSE(dialog.isVisible());
-}
-
-// The stop question holds the scan while it is asked (the scan's own
-// pause is tested in tests/scan); No lets it go on, Yes stops it and closes
-// the dialog at once, and what the scan still does is logged all the same.
-TEST_F(ScanDialogTest, TheStopQuestionHoldsTheScanThenNoLetsItGoOnAndYesStopsIt) {
+// Back during a scan asks to stop it first. The stop question holds the
+// scan while it is asked (the scan's own pause is tested in tests/scan);
+// No lets it go on, Yes stops it and closes the dialog at once, and what
+// the scan still does is logged all the same. Once it has ended, Back
+// closes the dialog.
+TEST_F(ScanDialogTest, BackAsksToStopFirstAndTheStopQuestionHoldsTheScan) {
   for (const MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
     SCOPED_TRACE(answer == MessageAnswer::kNo ? "No" : "Yes");
     std::filesystem::remove(prefix_.StorePath() / "Runeskop.log");
-    const StopToken* seen = nullptr;
-    ScanServices services = Services(Held([&seen](ScanEvents& events) {
-      seen->WaitWhilePaused();
+    ScanServices services = Services(Held([this](ScanEvents& events) {
+      stop_->WaitWhilePaused();
       events.Send(ActionTaken{
           ActionKind::kDeleteInfected, u"\\Windows\\late.exe", "Evil", true, false, {}});
       Finish(events);
     }));
-    const auto run = services.runScan;
-    services.runScan = [&seen, run](ScanMode mode, const StopToken& stop, ScanObserver& view,
-                                    const ScanOutputs& outputs) {
-      seen = &stop;
-      run(mode, stop, view, outputs);
-    };
     ScanDialog dialog(context_, services, ScanMode::kFast, nullptr);
     dialog.show();
     AwaitStatus(dialog);
+    dialog.OnCommand(ids::kBack);
     boxes_.answers = {answer};
     boxes_.whileAsked = [this] {
       go_.release();
@@ -190,16 +170,21 @@ TEST_F(ScanDialogTest, TheStopQuestionHoldsTheScanThenNoLetsItGoOnAndYesStopsIt)
     dialog.OnCommand(ids::kStopScan);
     boxes_.whileAsked = nullptr;
     EXPECT_EQ(dialog.isVisible(), answer == MessageAnswer::kNo);
-    EXPECT_EQ(seen->IsStopped(), answer == MessageAnswer::kYes);
-    ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].text, "Scan is running,stop it?");
-    EXPECT_EQ(boxes_.shown[0].buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(stop_->IsStopped(), answer == MessageAnswer::kYes);
+    ASSERT_EQ(boxes_.shown.size(), 2u);
+    EXPECT_EQ(boxes_.shown[0].text, "Please stop scan first!\n");
+    EXPECT_EQ(boxes_.shown[0].owner, &dialog);
+    EXPECT_EQ(boxes_.shown[1].text, "Scan is running,stop it?");
+    EXPECT_EQ(boxes_.shown[1].buttons, MessageButtons::kYesNo);
     boxes_.shown.clear();
     runner_.WaitUntilIdle();
     const std::vector<std::string> records = LogRecords();
     ASSERT_EQ(records.size(), 6u);
     EXPECT_EQ(records[2], "\\Windows\\late.exe");
     EXPECT_EQ(records[3], "[1].Found Trojan,Delete successfully:");
+    dialog.OnCommand(ids::kBack);
+    EXPECT_TRUE(boxes_.shown.empty());
+    EXPECT_FALSE(dialog.isVisible());
   }
 }
 

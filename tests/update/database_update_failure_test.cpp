@@ -61,7 +61,7 @@ TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
        kCannotConnectBox,
        kNoAnswer},
       {"version: never answers",
-       {200, "200", Ending::kNeverAnswer},
+       {200, "200", Ending::kWhole, std::chrono::minutes(1)},
        std::nullopt,
        kCannotConnectBox,
        kTimedOut,
