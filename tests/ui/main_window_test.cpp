@@ -42,7 +42,13 @@ class MainWindowTest : public ::testing::Test {
       connection_,     std::string(), scans_, [this](int code) { ended_.push_back(code); }};
 };
 
-TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
+// Full Scan asks first: Cancel opens nothing, OK opens the scan's dialog,
+// which runs the scan. The quarantine command opens its dialog on the
+// quarantine. Each dialog holds the command until Back closes it (pressed
+// until the scan has ended).
+TEST_F(MainWindowTest, FullScanAndTheQuarantineOpenTheirDialogsUntilBack) {
+  prefix_.WriteStoreFile("evil.exe", "MZ");
+  const std::string id = QuarantineStoreFile(prefix_.Store(), u"\\evil.exe", {u"Trojan.A", u""}).id;
   MainWindow window(context_, services_);
   boxes_.answers = {MessageAnswer::kCancel};
   window.OnCommand(ids::kFullScan);
@@ -51,36 +57,23 @@ TEST_F(MainWindowTest, FullScanCancelledOpensNothingAndOkRunsTheScan) {
   EXPECT_TRUE(scanned_.empty());
   EXPECT_FALSE(runner_.IsBusy());
 
-  // OK: the dialog opens and runs the scan; Back, pressed until the scan
-  // has ended, closes it.
-  boxes_.answers = {MessageAnswer::kOk};
+  std::vector<std::string> listed;
   QTimer back;
-  QObject::connect(&back, &QTimer::timeout, [] {
-    if (auto* dialog = dynamic_cast<ScanDialog*>(QApplication::activeModalWidget())) {
-      dialog->OnCommand(ids::kBack);
+  QObject::connect(&back, &QTimer::timeout, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (auto* scan = dynamic_cast<ScanDialog*>(dialog)) scan->OnCommand(ids::kBack);
+    if (auto* quarantine = dynamic_cast<QuarantineDialog*>(dialog)) {
+      for (const QuarantineLine& line : quarantine->Lines()) listed.push_back(line.item.record.id);
+      EXPECT_TRUE(PressSoftKey(quarantine, ids::kBack));
     }
   });
   back.start(10);
+  boxes_.answers = {MessageAnswer::kOk};
   window.OnCommand(ids::kFullScan);
   runner_.WaitUntilIdle();
   EXPECT_EQ(scanned_, std::vector<ScanMode>{ScanMode::kFull});
-}
-
-TEST_F(MainWindowTest, TheQuarantineCommandOpensItsDialogUntilBack) {
-  prefix_.WriteStoreFile("evil.exe", "MZ");
-  const std::string id = QuarantineStoreFile(prefix_.Store(), u"\\evil.exe", {u"Trojan.A", u""}).id;
-  MainWindow window(context_, services_);
-  std::vector<std::string> seen;
-  QTimer back;
-  QObject::connect(&back, &QTimer::timeout, [&] {
-    if (auto* dialog = dynamic_cast<QuarantineDialog*>(QApplication::activeModalWidget())) {
-      for (const QuarantineLine& line : dialog->Lines()) seen.push_back(line.item.record.id);
-      EXPECT_TRUE(PressSoftKey(dialog, ids::kBack));
-    }
-  });
-  back.start(10);
-  window.OnCommand(ids::kQuarantine);  // returns once Back has closed the dialog
-  EXPECT_EQ(seen, std::vector<std::string>{id});
+  window.OnCommand(ids::kQuarantine);
+  EXPECT_EQ(listed, std::vector<std::string>{id});
 }
 
 // A close by the window system ends the loop with 1 and not the process;

@@ -70,19 +70,6 @@ class ScanDialogTest : public ::testing::Test {
                         }};
   }
 
-  // A script that announces a file, waits for `go_`, then runs `rest`.
-  Script Held(Script rest) {
-    return [this, rest](ScanEvents& events) {
-      events.Send(FileChecking{u"\\Windows\\calc.exe"});
-      go_.acquire();
-      rest(events);
-    };
-  }
-
-  void AwaitStatus(const ScanDialog& dialog) {
-    PumpUntil([&] { return dialog.StatusLine()->text() == QStringLiteral("\\Windows\\calc.exe"); });
-  }
-
   std::vector<std::string> ListLines(const ScanDialog& dialog) const {
     std::vector<std::string> lines;
     for (int i = 0; i < dialog.List()->count(); ++i) {
@@ -151,15 +138,19 @@ TEST_F(ScanDialogTest, BackAsksToStopFirstAndTheStopQuestionHoldsTheScan) {
   for (const MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
     SCOPED_TRACE(answer == MessageAnswer::kNo ? "No" : "Yes");
     std::filesystem::remove(prefix_.StorePath() / "Runeskop.log");
-    ScanServices services = Services(Held([this](ScanEvents& events) {
+    // The scan announces a file, then waits for `go_` and for the stop
+    // question.
+    ScanServices services = Services([this](ScanEvents& events) {
+      events.Send(FileChecking{u"\\Windows\\calc.exe"});
+      go_.acquire();
       stop_->WaitWhilePaused();
       events.Send(ActionTaken{
           ActionKind::kDeleteInfected, u"\\Windows\\late.exe", "Evil", true, false, {}});
       Finish(events);
-    }));
+    });
     ScanDialog dialog(context_, services, ScanMode::kFast, nullptr);
     dialog.show();
-    AwaitStatus(dialog);
+    PumpUntil([&] { return dialog.StatusLine()->text() == QStringLiteral("\\Windows\\calc.exe"); });
     dialog.OnCommand(ids::kBack);
     boxes_.answers = {answer};
     boxes_.whileAsked = [this] {
