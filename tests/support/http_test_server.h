@@ -43,22 +43,14 @@ struct ScriptedAnswer {
     kNoLength,      // no Content-Length: the body ends as the connection closes
     kCloseMidBody,  // Content-Length of the whole body, half of it, then close
   };
-  ScriptedAnswer(int status = 200, std::string body = {}, Ending ending = Ending::kWhole,
-                 std::chrono::milliseconds delay = {})
-      : status(status), body(std::move(body)), ending(ending), delay(delay) {}
-  static ScriptedAnswer Redirect(int status, std::string location, std::string body = "moved") {
-    ScriptedAnswer answer(status, std::move(body));
-    answer.location = std::move(location);
-    return answer;
-  }
 
-  int status;
-  std::string body;
-  std::string location;  // sent as Location when not empty
-  Ending ending;
+  int status = 200;
+  std::string body{};
+  Ending ending = Ending::kWhole;
   // Before the answer; a stop ends it, so a long one stands for a server
   // that never answers.
-  std::chrono::milliseconds delay;
+  std::chrono::milliseconds delay{};
+  std::string location{};  // sent as Location when not empty
 };
 
 struct RecordedRequest {

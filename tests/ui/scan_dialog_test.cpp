@@ -101,15 +101,17 @@ class ScanDialogTest : public ::testing::Test {
 
 // The lines' texts are the scan's (tests/scan); the dialog shows them
 // newest first under its summary, with the progress of the counted files.
+// A line too long for the list is elided, with its full text as tooltip,
+// and shown whole while selected.
 TEST_F(ScanDialogTest, ListsTheLogsLinesNewestFirstUnderTheSummary) {
-  ScanServices services = Services([](ScanEvents& events) {
+  const std::u16string longPath = u"\\Storage Card\\Program Files\\Some Vendor\\Game Data\\big.cab";
+  ScanServices services = Services([&longPath](ScanEvents& events) {
     events.Send(ScanCounted{1});
     events.Send(FileChecking{u"\\Windows\\calc.exe"});
     events.Send(FileVerdict{u"\\Windows\\calc.exe", Verdict::Clean(), {}, 10});
     events.Send(
         ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\evil.exe", "Evil", true, false, {}});
-    events.Send(FileVerdict{
-        u"\\Storage Card\\big.cab", Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
+    events.Send(FileVerdict{longPath, Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
     events.Send(ActionTaken{
         ActionKind::kDeleteInfected, u"\\Storage Card\\bad.cab", "Evil", false, false, {}});
     Finish(events);
@@ -127,6 +129,19 @@ TEST_F(ScanDialogTest, ListsTheLogsLinesNewestFirstUnderTheSummary) {
   EXPECT_TRUE(dialog.ProgressLabel()->text().startsWith(QStringLiteral("1 of 1 files")));
   EXPECT_EQ(dialog.ProgressBar()->value(), 100);
   EXPECT_TRUE(boxes_.shown.empty());
+
+  QListWidget& list = *dialog.List();
+  const QString full = QStringLiteral("Can not check:") + ToQString(longPath);
+  const QList<QListWidgetItem*> found = list.findItems(full, Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  QListWidgetItem* line = found[0];
+  EXPECT_EQ(line->toolTip(), full);
+  ASSERT_GT(QFontMetrics(list.font()).horizontalAdvance(full), list.width());
+  list.setCurrentItem(line);
+  EXPECT_TRUE(line->text().contains(u'\n'));
+  EXPECT_EQ(line->text().remove(u'\n'), full);
+  list.setCurrentRow(0);
+  EXPECT_EQ(line->text(), full);
 }
 
 // Back during a scan asks to stop it first. The stop question holds the
@@ -177,29 +192,6 @@ TEST_F(ScanDialogTest, BackAsksToStopFirstAndTheStopQuestionHoldsTheScan) {
     EXPECT_TRUE(boxes_.shown.empty());
     EXPECT_FALSE(dialog.isVisible());
   }
-}
-
-TEST_F(ScanDialogTest, ALongLineIsElidedWithItsFullTextAsTooltipAndWholeWhenSelected) {
-  const std::u16string path = u"\\Storage Card\\Program Files\\Some Vendor\\Game Data\\levels.dat";
-  ScanServices services = Services([&path](ScanEvents& events) {
-    events.Send(FileVerdict{path, Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
-    Finish(events);
-  });
-  ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
-  runner_.WaitUntilIdle();
-  QListWidget& list = *dialog.List();
-  const QString full = QStringLiteral("Can not check:") + ToQString(path);
-  const QList<QListWidgetItem*> found = list.findItems(full, Qt::MatchExactly);
-  ASSERT_EQ(found.size(), 1);
-  QListWidgetItem* line = found[0];
-  EXPECT_EQ(line->toolTip(), full);
-  ASSERT_GT(QFontMetrics(list.font()).horizontalAdvance(full), list.width());
-
-  list.setCurrentItem(line);
-  EXPECT_TRUE(line->text().contains(u'\n'));
-  EXPECT_EQ(line->text().remove(u'\n'), full);
-  list.setCurrentRow(0);
-  EXPECT_EQ(line->text(), full);
 }
 
 // The log view reads on a worker: it waits for an append under way (here

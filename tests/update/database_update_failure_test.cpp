@@ -69,7 +69,8 @@ TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
        kImpatient},
       {"database: 404", v200, ScriptedAnswer{404, kNewDatabase}, kCannotConnectBox, kHttpStatus,
        404},
-      {"database: redirect", v200, ScriptedAnswer::Redirect(301, "/elsewhere", kNewDatabase),
+      {"database: redirect", v200,
+       ScriptedAnswer{.status = 301, .body = kNewDatabase, .location = "/elsewhere"},
        kCannotConnectBox, kRedirect, 301},
       {"database: too long", v200, ScriptedAnswer{200, tooLong}, kUpdateFailedBox, kTooLong},
       // The kept copy is written first: each fault stops the install there.

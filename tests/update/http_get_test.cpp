@@ -51,7 +51,7 @@ TEST_F(HttpGetThreaded, GivesEachKindOfAnswerItsOutcome) {
       {"a body one byte over the bound", {200, over}, kPatient, HttpOutcome::kTooLong, ""},
       {"no length, over the bound", {200, over + over, Ending::kNoLength}, kPatient, HttpOutcome::kTooLong, ""},
       {"400 with a long body", {400, over}, kPatient, HttpOutcome::kErrorStatus, ""},
-      {"301 with a long body", ScriptedAnswer::Redirect(301, "/elsewhere", over), kPatient, HttpOutcome::kRedirect, ""},
+      {"301 with a long body", {.status = 301, .body = over, .location = "/elsewhere"}, kPatient, HttpOutcome::kRedirect, ""},
       {"closed mid-body", {200, "0123456789", Ending::kCloseMidBody}, kPatient, HttpOutcome::kFailed, ""},
       {"never answers in time", {200, "late", Ending::kWhole, std::chrono::minutes(1)}, kImpatient, HttpOutcome::kTimedOut, ""},
       // clang-format on
