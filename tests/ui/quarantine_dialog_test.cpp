@@ -42,23 +42,21 @@ QString LocalMinute(const std::string& utc) {
 }
 
 TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathSignatureAndTime) {
-  const std::string older = Quarantine(prefix_, "Windows/evil.exe", u"Trojan.A");
+  (void)Quarantine(prefix_, "Windows/evil.exe", u"Trojan.A");
   const std::string gone = Quarantine(prefix_, "gone.exe", u"Trojan.G");
-  const std::string newer = Quarantine(prefix_, "My Documents/game.cab", u"Trojan.B");
+  (void)Quarantine(prefix_, "My Documents/game.cab", u"Trojan.B");
   const std::string restored = Quarantine(prefix_, "back.exe", u"Trojan.R");
   ASSERT_EQ(RestoreQuarantineItem(prefix_.Store(), restored).change, QuarantineChange::kDone);
   std::filesystem::remove(prefix_.Path() / "quarantine" / gone);
 
   QuarantineDialog dialog(context_, prefix_.Store(), nullptr);
-  const std::vector<std::string> ids = {newer, gone, older};
   const QString texts[] = {QStringLiteral("\\My Documents\\game.cab\nTrojan.B  %1"),
                            QStringLiteral("\\gone.exe\nTrojan.G  %1 (missing)"),
                            QStringLiteral("\\Windows\\evil.exe\nTrojan.A  %1")};
   ASSERT_EQ(dialog.List()->count(), 3);
   for (int i = 0; i < 3; ++i) {
-    const QuarantineRecord& record = dialog.Lines()[i].item.record;
-    EXPECT_EQ(record.id, ids[i]);
-    EXPECT_EQ(dialog.List()->item(i)->text(), texts[i].arg(LocalMinute(record.time)));
+    const std::string& time = dialog.Lines()[i].item.record.time;
+    EXPECT_EQ(dialog.List()->item(i)->text(), texts[i].arg(LocalMinute(time)));
   }
   EXPECT_EQ(dialog.StatusLine()->text(), QStringLiteral("\\My Documents\\game.cab"));
   dialog.List()->setCurrentRow(2);

@@ -74,19 +74,32 @@ TEST_F(HttpGetThreaded, GivesEachKindOfAnswerItsOutcome) {
   }
 }
 
-// The environment's proxies and bypass list count for nothing: requests go
-// direct, or through the given proxy for every host.
-TEST_F(HttpGetThreaded, GoesThroughTheGivenProxyOnly) {
+// Nothing that answers, or a URL that is not http, fails without a
+// request. The environment's proxies and bypass list count for nothing:
+// requests go direct, or through the given proxy for every host.
+TEST_F(HttpGetThreaded, FailsWhenNothingAnswersAndGoesThroughTheGivenProxyOnly) {
   const RefusingPort refusing;
   for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) {
     environment_.Set(name, refusing.Url());
   }
   TestHttpServer server;
   server.Answer("/v", {200, "7"});
+  HttpRequest throughRefusingProxy = RequestFor(server.Url() + "/v");
+  throughRefusingProxy.proxy = refusing.Url();
+  const std::string port = server.Url().substr(server.Url().rfind(':'));
+  const HttpRequest failing[] = {RequestFor(refusing.Url() + "/v"), throughRefusingProxy,
+                                 RequestFor("ftp://127.0.0.1" + port + "/v"),
+                                 RequestFor("not a url")};
+  for (const HttpRequest& request : failing) {
+    const HttpAnswer answer = HttpGet(request);
+    EXPECT_EQ(answer.outcome, HttpOutcome::kFailed) << request.url;
+    EXPECT_EQ(answer.body, "") << request.url;
+  }
+  EXPECT_TRUE(server.Targets().empty());
+
   HttpAnswer answer = HttpGet(RequestFor(server.Url() + "/v"));
   EXPECT_EQ(answer.outcome, HttpOutcome::kOk);
   EXPECT_EQ(answer.body, "7");
-
   environment_.Set("no_proxy", "*").Set("NO_PROXY", "*");
   HttpRequest request = RequestFor("http://update.invalid:8080/v");
   request.proxy = server.Url();
@@ -94,23 +107,6 @@ TEST_F(HttpGetThreaded, GoesThroughTheGivenProxyOnly) {
   EXPECT_EQ(answer.outcome, HttpOutcome::kOk);
   EXPECT_EQ(answer.body, "7");
   EXPECT_EQ(server.Targets(), (std::vector<std::string>{"/v", "http://update.invalid:8080/v"}));
-}
-
-TEST_F(HttpGetThreaded, FailsWhenNothingAnswersOrTheUrlIsNotHttp) {
-  const RefusingPort refusing;
-  TestHttpServer server;
-  server.Answer("/v", {200, "never fetched"});
-  HttpRequest throughRefusingProxy = RequestFor(server.Url() + "/v");
-  throughRefusingProxy.proxy = refusing.Url();
-  const std::string port = server.Url().substr(server.Url().rfind(':'));
-  const HttpRequest rows[] = {RequestFor(refusing.Url() + "/v"), throughRefusingProxy,
-                              RequestFor("ftp://127.0.0.1" + port + "/v"), RequestFor("not a url")};
-  for (const HttpRequest& request : rows) {
-    const HttpAnswer answer = HttpGet(request);
-    EXPECT_EQ(answer.outcome, HttpOutcome::kFailed) << request.url;
-    EXPECT_EQ(answer.body, "") << request.url;
-  }
-  EXPECT_TRUE(server.Targets().empty());
 }
 
 }  // namespace
