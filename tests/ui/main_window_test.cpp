@@ -140,8 +140,7 @@ TEST_F(MainWindowTest, TheDatabaseLineIsRenewedByAnUpdateRunOnAWorker) {
   // The server holds its version answer back, so the update is still
   // waiting for it while the window's loop must go on.
   TestHttpServer server;
-  server.Answer(kVersionPath,
-                {200, "200\r\n", ScriptedAnswer::Ending::kWhole, std::chrono::milliseconds(300)});
+  server.Answer(kVersionPath, {.body = "200\r\n", .delay = std::chrono::milliseconds(300)});
   server.Answer(kDatabasePath, {200, kNewDatabase});
   services_.updateServer = server.Url();
   MainWindow window(context_, services_);
