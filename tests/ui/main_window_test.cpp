@@ -6,8 +6,6 @@
 
 #include "platform/quarantine.h"
 #include "resources/command_ids.h"
-#include "support/http_test_server.h"
-#include "support/scoped_environment.h"
 #include "support/update_bench.h"
 #include "ui/main_window.h"
 #include "ui/quarantine_dialog.h"

@@ -2,10 +2,10 @@
 // scan events, Back and Stop during a scan with scripted answers, the scan
 // held by the stop question and logging what it does after its dialog is
 // gone, long lines, and the log view.
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
@@ -27,15 +27,9 @@
 namespace kv::testing {
 namespace {
 
-void PumpUntil(const std::function<bool()>& done) {
-  while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-void PumpFor(int milliseconds) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
+// A bound on waits for what must come, so that a fault fails the test
+// instead of hanging it.
+constexpr int kPatience = 60'000;
 
 // Recording boxes that run `whileAsked` before each answer, as a user looks
 // at the window before answering.
@@ -165,12 +159,14 @@ TEST_F(ScanDialogTest, BackAsksToStopFirstAndTheStopQuestionHoldsTheScan) {
     });
     ScanDialog dialog(context_, services, ScanMode::kFast, nullptr);
     dialog.show();
-    PumpUntil([&] { return dialog.StatusLine()->text() == QStringLiteral("\\Windows\\calc.exe"); });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dialog.StatusLine()->text() == QStringLiteral("\\Windows\\calc.exe"); },
+        kPatience));
     dialog.OnCommand(ids::kBack);
     boxes_.answers = {answer};
     boxes_.whileAsked = [this] {
       go_.release();
-      PumpFor(300);                        // long enough for the scan to go on, were it not held
+      QTest::qWait(300);                   // long enough for the scan to go on, were it not held
       EXPECT_EQ(LogRecords().size(), 2u);  // the start and its rule
     };
     dialog.OnCommand(ids::kStopScan);
@@ -216,7 +212,7 @@ TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
     }
   });
   timer.start(5);
-  PumpUntil([] { return QApplication::overrideCursor() == nullptr; });
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::overrideCursor() == nullptr; }, kPatience));
   EXPECT_GE(ticks, 5);
   EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"C", "B", "A"}));
   dialog.List()->setCurrentRow(0);  // a selected line shows whole, not blank
