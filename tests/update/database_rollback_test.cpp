@@ -83,7 +83,7 @@ TEST_F(DatabaseRollbackThreaded, AKillDuringTheInstallLeavesAWholeDatabase) {
   const auto firstSnapshot = SignatureDatabase::Build(first, SignatureDatabase());
   const auto secondSnapshot = SignatureDatabase::Build(second, SignatureDatabase());
   std::mt19937 random(20261207);
-  std::uniform_int_distribution<int> delay(0, 4000);
+  std::uniform_int_distribution<int> delay(1, 4000);  // zero would never kill
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   int kills = 0;
   for (; kills < 40 && std::chrono::steady_clock::now() < deadline; ++kills) {

@@ -22,16 +22,7 @@ class SignedUpdateThreaded : public UpdateBench {
   void SetUp() override {
     UpdateBench::SetUp();
     ASSERT_TRUE(GenerateKeyPair(publicKey_, secretKey_));
-    std::filesystem::create_directories(prefix_.Path() / "keys");
     WriteFile(prefix_.Path() / "keys" / "update.pub", KeyLine(publicKey_));
-  }
-
-  std::string SignatureLine(const std::string& database, const SecretKey& key) const {
-    DatabaseSignature signature{};
-    EXPECT_TRUE(SignDatabase(key, database, signature));
-    std::string line = KeyLine(signature);
-    line.insert(line.size() - 1, "\r");  // served with CR LF
-    return line;
   }
 
   PublicKey publicKey_{};
@@ -42,7 +33,10 @@ class SignedUpdateThreaded : public UpdateBench {
 // cause, and last the signed body, installed.
 TEST_F(SignedUpdateThreaded, InstallsOnlyWhatTheKeySigned) {
   const std::string forged = UpdateDatabase("200", "\\Windows\\clean.exe");
-  const std::string signature = SignatureLine(kNewDatabase, secretKey_);
+  DatabaseSignature made{};
+  ASSERT_TRUE(SignDatabase(secretKey_, kNewDatabase, made));
+  std::string signature = KeyLine(made);
+  signature.insert(signature.size() - 1, "\r");  // served with CR LF
   using enum UpdateCause;
   const struct {
     const char* what;
