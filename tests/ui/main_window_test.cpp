@@ -99,13 +99,7 @@ TEST_F(MainWindowTest, TheKeyboardMovesTheFocusActivatesAndPressesTheSoftKeys) {
     QObject::connect(window.Button(i).Widget(), &QAbstractButton::clicked,
                      [&clicked, i] { clicked.push_back(i); });
   }
-  const auto focused = [&window] {
-    for (int i = 0; i < 4; ++i) {
-      if (window.Button(i).Widget()->hasFocus()) return i;
-    }
-    return -1;
-  };
-  EXPECT_EQ(focused(), 0);
+  EXPECT_EQ(QApplication::focusWidget(), window.Button(0).Widget());
   const struct {
     Qt::Key key;
     int focus;
@@ -113,7 +107,7 @@ TEST_F(MainWindowTest, TheKeyboardMovesTheFocusActivatesAndPressesTheSoftKeys) {
       {Qt::Key_Down, 1}, {Qt::Key_Tab, 2}, {Qt::Key_Right, 3}, {Qt::Key_Up, 2}, {Qt::Key_Left, 1}};
   for (const auto& move : moves) {
     QTest::keyClick(QApplication::focusWidget(), move.key);
-    EXPECT_EQ(focused(), move.focus) << move.key;
+    EXPECT_EQ(QApplication::focusWidget(), window.Button(move.focus).Widget()) << move.key;
   }
   // The ring shows on the focused button's edge only.
   const QRgb ring = 0xff2f6fb8;
@@ -162,8 +156,6 @@ TEST_F(MainWindowTest, TheDatabaseLineIsRenewedByAnUpdateRunOnAWorker) {
   EXPECT_TRUE(buttonsHeld);
   EXPECT_TRUE(window.Button(0).Widget()->isEnabled());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  ASSERT_EQ(boxes_.shown.size(), 2u);
-  EXPECT_EQ(boxes_.shown[1].text, "Update virus DB successfully");
   EXPECT_EQ(window.DatabaseLine()->text(), QStringLiteral("VirusDB 200 \u00B7 2 signatures"));
 }
 
