@@ -34,7 +34,7 @@ class MainWindowTest : public ::testing::Test {
   std::vector<ScanMode> scanned_;
   RecordingBoxes boxes_;
   std::vector<int> ended_;
-  const UiContext context_ = ContextFor(240, 320, boxes_);
+  const UiContext context_{HandsetScreen{240, 320}, boxes_};
   MainWindowServices services_{
       prefix_.Store(), database_,     hive_,  nullptr,
       connection_,     std::string(), scans_, [this](int code) { ended_.push_back(code); }};

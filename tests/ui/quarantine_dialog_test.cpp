@@ -32,7 +32,7 @@ class QuarantineDialogTest : public ::testing::Test {
  protected:
   SkinnedPrefix prefix_;
   RecordingBoxes boxes_;
-  UiContext context_ = ContextFor(240, 320, boxes_);
+  UiContext context_{HandsetScreen{240, 320}, boxes_};
 };
 
 QString LocalMinute(const std::string& utc) {
@@ -112,7 +112,7 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
       std::filesystem::remove(prefix.StorePath() / "Windows");
     RecordingBoxes boxes;
     boxes.answers = {row.answer};
-    const UiContext context = ContextFor(240, 320, boxes);
+    const UiContext context{HandsetScreen{240, 320}, boxes};
     QuarantineDialog dialog(context, prefix.Store(), nullptr);
 
     ASSERT_TRUE(PressSoftKey(&dialog, row.command));

@@ -88,7 +88,7 @@ class ScanDialogTest : public ::testing::Test {
   ScanRunner runner_;
   FixedClock clock_;
   AskingBoxes boxes_;
-  UiContext context_ = ContextFor(240, 320, boxes_);
+  UiContext context_{HandsetScreen{240, 320}, boxes_};
   std::binary_semaphore go_{0};
   const StopToken* stop_ = nullptr;
 };
