@@ -124,7 +124,6 @@ TEST(DatabaseCandidate, RefusesABodyThatDoesNotLoad) {
 
 TEST_F(DatabaseUpdateFailureThreaded, NoUsableServerOrProxyFailsWithoutARequest) {
   TestHttpServer server;
-  server.Answer(kVersionPath, {200, "200"});
   const std::string port = server.Url().substr(server.Url().rfind(':'));
   const RefusingPort refusing;
   const struct {

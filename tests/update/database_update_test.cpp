@@ -18,7 +18,6 @@ using DatabaseUpdateThreaded = UpdateBench;
 
 TEST_F(DatabaseUpdateThreaded, TheMenuCommandAsksFirstAndNoLeavesAllAsItWas) {
   TestHttpServer server;
-  server.Answer(kVersionPath, {200, "200\r\n"});
   boxes_.answers = {MessageAnswer::kNo};
   OnUpdateVirusDb(Context(server.Url()));
   ASSERT_EQ(boxes_.shown.size(), 1u);

@@ -72,7 +72,6 @@ TEST_F(SignedUpdateThreaded, InstallsOnlyWhatTheKeySigned) {
 
 TEST_F(SignedUpdateThreaded, ANamedKeyFileThatIsMissingRefusesBeforeAnyRequest) {
   TestHttpServer server;
-  server.Answer(kVersionPath, {200, "200"});
   UpdateContext context = Context(server.Url());
   context.trustKeyFile = prefix_.Path() / "keys" / "missing.pub";
   UpdateReport report;
