@@ -80,6 +80,7 @@ class UpdateBench : public ::testing::Test {
   }
 
   std::string DatabaseOnDisk() const { return ReadFile(prefix_.DatabasePath()); }
+  std::string KeptOnDisk() const { return ReadFile(DatabaseFolder() / "VirusDB.dat.old"); }
   std::filesystem::path DatabaseFolder() const { return prefix_.DatabasePath().parent_path(); }
 
   // The names in the database's folder, sorted.

@@ -18,10 +18,7 @@
 namespace kv::testing {
 namespace {
 
-class DatabaseRollbackThreaded : public UpdateBench {
- protected:
-  std::string KeptOnDisk() const { return ReadFile(DatabaseFolder() / "VirusDB.dat.old"); }
-};
+using DatabaseRollbackThreaded = UpdateBench;
 
 // Without force a lower version is "latest" (database_update_test.cpp).
 TEST_F(DatabaseRollbackThreaded, ForceLeavesAPinnedVersionAndRollbackComesBack) {

@@ -70,7 +70,7 @@ TEST_F(DatabaseUpdateThreaded, InstallsOnlyAGreaterVersionAndKeepsTheOldFile) {
     EXPECT_EQ(oldSnapshot_->FileSignatures().at(0).pattern, "\\Windows\\old.exe");  // kept whole
     EXPECT_FALSE(connection_.IsConnected());
     EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"VirusDB.dat", "VirusDB.dat.old"}));
-    EXPECT_EQ(ReadFile(DatabaseFolder() / "VirusDB.dat.old"), kOldDatabase);
+    EXPECT_EQ(KeptOnDisk(), kOldDatabase);
   }
 }
 
