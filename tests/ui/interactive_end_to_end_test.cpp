@@ -17,11 +17,6 @@ namespace {
 constexpr int kProcessWaitMilliseconds = 60'000;
 constexpr int kWindowLookups = 600;  // at 100 ms each: a minute at most
 
-bool HaveVirtualDisplay() {
-  return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() &&
-         !QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty();
-}
-
 class VirtualDisplay {
  public:
   VirtualDisplay() {
@@ -93,7 +88,8 @@ int RunToEnd(const QProcessEnvironment& environment, const QStringList& argument
 // A silent run's box is a window on the display too: an over-long CAB
 // path makes the CAB check show one "Error" box, which waits for its OK.
 TEST(InteractiveEndToEnd, OneWindowComesUpASecondStartEndsWithOneAndASilentRunShowsItsBox) {
-  if (!HaveVirtualDisplay()) {
+  if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+      QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) {
     GTEST_SKIP() << "Xvfb and xwininfo are needed (scripts/install-deps.sh installs them)";
   }
   VirtualDisplay display;
