@@ -25,6 +25,7 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -41,22 +42,15 @@ struct ScriptedAnswer {
     kWhole,         // status line, headers with Content-Length, the body
     kNoLength,      // no Content-Length: the body ends as the connection closes
     kCloseMidBody,  // Content-Length of the whole body, half of it, then close
-    kNeverAnswer,   // reads the request and answers nothing
   };
-  ScriptedAnswer(int status = 200, std::string body = {}, Ending ending = Ending::kWhole,
-                 std::chrono::milliseconds delay = {})
-      : status(status), body(std::move(body)), ending(ending), delay(delay) {}
-  static ScriptedAnswer Redirect(int status, std::string location, std::string body = "moved") {
-    ScriptedAnswer answer(status, std::move(body));
-    answer.location = std::move(location);
-    return answer;
-  }
 
-  int status;
-  std::string body;
-  std::string location;  // sent as Location when not empty
-  Ending ending;
-  std::chrono::milliseconds delay;  // before the answer
+  int status = 200;
+  std::string body{};
+  Ending ending = Ending::kWhole;
+  // Before the answer; a stop ends it, so a long one stands for a server
+  // that never answers.
+  std::chrono::milliseconds delay{};
+  std::string location{};  // sent as Location when not empty
 };
 
 struct RecordedRequest {
@@ -146,23 +140,18 @@ class TestHttpServer {
   }
 
  private:
-  // Waits until `fd` is readable (or closed) or the server stops; false on
-  // a stop.
-  bool WaitReadable(int fd) const {
+  // Waits until `fd` is readable (or closed), or `timeout` ms pass (-1:
+  // never; a negative `fd`: only the time); false when the server stops
+  // first.
+  bool Wait(int fd, int timeout = -1) const {
     std::array<pollfd, 2> polled{{{fd, POLLIN, 0}, {wake_.Get(), POLLIN, 0}}};
-    while (::poll(polled.data(), polled.size(), -1) < 0 && errno == EINTR) {
+    while (::poll(polled.data(), polled.size(), timeout) < 0 && errno == EINTR) {
     }
     return polled[1].revents == 0;
   }
 
-  // Waits `delay`; false when the server stops first.
-  bool Pause(std::chrono::milliseconds delay) const {
-    pollfd polled{wake_.Get(), POLLIN, 0};
-    return ::poll(&polled, 1, static_cast<int>(delay.count())) == 0;
-  }
-
   void Serve() {
-    while (WaitReadable(listener_.Get())) {
+    while (Wait(listener_.Get())) {
       const UniqueFd client(::accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC));
       if (client.IsValid()) ServeOne(client.Get());
     }
@@ -173,7 +162,7 @@ class TestHttpServer {
     std::size_t end = std::string::npos;
     while ((end = received.find("\r\n\r\n")) == std::string::npos) {
       std::array<char, 4096> chunk{};
-      if (!WaitReadable(client)) return;
+      if (!Wait(client)) return;
       const ssize_t got = ::recv(client, chunk.data(), chunk.size(), 0);
       if (got <= 0) return;
       received.append(chunk.data(), static_cast<std::size_t>(got));
@@ -186,15 +175,7 @@ class TestHttpServer {
       const auto found = answers_.find(PathOf(request.target));
       answer = found != answers_.end() ? found->second : ScriptedAnswer{404, "not found"};
     }
-    if (answer.delay.count() > 0 && !Pause(answer.delay)) return;
-    if (answer.ending == ScriptedAnswer::Ending::kNeverAnswer) {
-      // Held until the client closes (readable at end of file) or a stop.
-      while (WaitReadable(client)) {
-        char byte;
-        if (::recv(client, &byte, 1, 0) <= 0) return;
-      }
-      return;
-    }
+    if (answer.delay.count() > 0 && !Wait(-1, static_cast<int>(answer.delay.count()))) return;
     Send(client, Response(answer));
   }
 
@@ -218,12 +199,10 @@ class TestHttpServer {
   }
 
   static RecordedRequest Parse(const std::string& head) {
-    const std::size_t lineEnd = head.find("\r\n");
-    const std::string line = head.substr(0, lineEnd);
-    const std::size_t space = line.find(' ');
-    const std::size_t secondSpace = line.find(' ', space + 1);
-    return {line.substr(0, space), line.substr(space + 1, secondSpace - space - 1),
-            head.substr(lineEnd + 2)};
+    RecordedRequest request;
+    std::istringstream(head) >> request.method >> request.target;
+    request.headers = head.substr(head.find("\r\n") + 2);
+    return request;
   }
 
   // "http://host:port/p?q" -> "/p?q"; a path stays as it is.

@@ -68,13 +68,7 @@ class UpdateBench : public ::testing::Test {
   void TearDown() override { ClearFaults(); }
 
   UpdateContext Context(const std::string& server, const HttpTimeouts& timeouts = kPatient) {
-    return {.store = prefix_.Store(),
-            .database = database_,
-            .connection = connection_,
-            .boxes = boxes_,
-            .owner = &window_,
-            .server = server,
-            .timeouts = timeouts};
+    return {prefix_.Store(), database_, connection_, boxes_, &window_, server, timeouts};
   }
 
   // "<caption>|<text>" of every box shown so far, which are forgotten.
@@ -86,6 +80,7 @@ class UpdateBench : public ::testing::Test {
   }
 
   std::string DatabaseOnDisk() const { return ReadFile(prefix_.DatabasePath()); }
+  std::string KeptOnDisk() const { return ReadFile(DatabaseFolder() / "VirusDB.dat.old"); }
   std::filesystem::path DatabaseFolder() const { return prefix_.DatabasePath().parent_path(); }
 
   // The names in the database's folder, sorted.

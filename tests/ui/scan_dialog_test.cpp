@@ -2,10 +2,10 @@
 // scan events, Back and Stop during a scan with scripted answers, the scan
 // held by the stop question and logging what it does after its dialog is
 // gone, long lines, and the log view.
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
@@ -27,15 +27,9 @@
 namespace kv::testing {
 namespace {
 
-void PumpUntil(const std::function<bool()>& done) {
-  while (!done()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-void PumpFor(int milliseconds) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
+// A bound on waits for what must come, so that a fault fails the test
+// instead of hanging it.
+constexpr int kPatience = 60'000;
 
 // Recording boxes that run `whileAsked` before each answer, as a user looks
 // at the window before answering.
@@ -54,31 +48,20 @@ using Script = std::function<void(ScanEvents& events)>;
 class ScanDialogTest : public ::testing::Test {
  protected:
   // A scan that sends the events of `script` to the dialog and to the
-  // store's log writer, as the program's scan does.
+  // store's log writer, as the program's scan does; its stop token is
+  // `stop_`.
   ScanServices Services(Script script) {
-    return ScanServices{
-        prefix_.Store(), runner_, clock_,
-        [this, script](ScanMode mode, const StopToken&, ScanObserver& view, const ScanOutputs&) {
-          ScanLogWriter log(prefix_.Store());
-          ScanEvents events;
-          events.Add(log);
-          events.Add(view);
-          events.Send(ScanStarted{mode, clock_.Now(), 1, 1, 0, 0});
-          if (script) script(events);
-        }};
-  }
-
-  // A script that announces a file, waits for `go_`, then runs `rest`.
-  Script Held(Script rest) {
-    return [this, rest](ScanEvents& events) {
-      events.Send(FileChecking{u"\\Windows\\calc.exe"});
-      go_.acquire();
-      rest(events);
-    };
-  }
-
-  void AwaitStatus(const ScanDialog& dialog) {
-    PumpUntil([&] { return dialog.StatusLine()->text() == QStringLiteral("\\Windows\\calc.exe"); });
+    return ScanServices{prefix_.Store(), runner_, clock_,
+                        [this, script](ScanMode mode, const StopToken& stop, ScanObserver& view,
+                                       const ScanOutputs&) {
+                          stop_ = &stop;
+                          ScanLogWriter log(prefix_.Store());
+                          ScanEvents events;
+                          events.Add(log);
+                          events.Add(view);
+                          events.Send(ScanStarted{mode, clock_.Now(), 1, 1, 0, 0});
+                          if (script) script(events);
+                        }};
   }
 
   std::vector<std::string> ListLines(const ScanDialog& dialog) const {
@@ -105,21 +88,24 @@ class ScanDialogTest : public ::testing::Test {
   ScanRunner runner_;
   FixedClock clock_;
   AskingBoxes boxes_;
-  UiContext context_ = ContextFor(240, 320, boxes_);
+  UiContext context_{HandsetScreen{240, 320}, boxes_};
   std::binary_semaphore go_{0};
+  const StopToken* stop_ = nullptr;
 };
 
 // The lines' texts are the scan's (tests/scan); the dialog shows them
 // newest first under its summary, with the progress of the counted files.
+// A line too long for the list is elided, with its full text as tooltip,
+// and shown whole while selected.
 TEST_F(ScanDialogTest, ListsTheLogsLinesNewestFirstUnderTheSummary) {
-  ScanServices services = Services([](ScanEvents& events) {
+  const std::u16string longPath = u"\\Storage Card\\Program Files\\Some Vendor\\Game Data\\big.cab";
+  ScanServices services = Services([&longPath](ScanEvents& events) {
     events.Send(ScanCounted{1});
     events.Send(FileChecking{u"\\Windows\\calc.exe"});
     events.Send(FileVerdict{u"\\Windows\\calc.exe", Verdict::Clean(), {}, 10});
     events.Send(
         ActionTaken{ActionKind::kDeleteInfected, u"\\Windows\\evil.exe", "Evil", true, false, {}});
-    events.Send(FileVerdict{
-        u"\\Storage Card\\big.cab", Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
+    events.Send(FileVerdict{longPath, Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
     events.Send(ActionTaken{
         ActionKind::kDeleteInfected, u"\\Storage Card\\bad.cab", "Evil", false, false, {}});
     Finish(events);
@@ -137,93 +123,71 @@ TEST_F(ScanDialogTest, ListsTheLogsLinesNewestFirstUnderTheSummary) {
   EXPECT_TRUE(dialog.ProgressLabel()->text().startsWith(QStringLiteral("1 of 1 files")));
   EXPECT_EQ(dialog.ProgressBar()->value(), 100);
   EXPECT_TRUE(boxes_.shown.empty());
+
+  QListWidget& list = *dialog.List();
+  const QString full = QStringLiteral("Can not check:") + ToQString(longPath);
+  const QList<QListWidgetItem*> found = list.findItems(full, Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  QListWidgetItem* line = found[0];
+  EXPECT_EQ(line->toolTip(), full);
+  ASSERT_GT(QFontMetrics(list.font()).horizontalAdvance(full), list.width());
+  list.setCurrentItem(line);
+  EXPECT_TRUE(line->text().contains(u'\n'));
+  EXPECT_EQ(line->text().remove(u'\n'), full);
+  list.setCurrentRow(0);
+  EXPECT_EQ(line->text(), full);
 }
 
-TEST_F(ScanDialogTest, BackDuringAScanAsksToStopFirstAndClosesAfterIt) {
-  ScanServices services = Services(Held([](ScanEvents& events) { Finish(events); }));
-  ScanDialog dialog(context_, services, ScanMode::kMemory, nullptr);
-  dialog.show();
-  AwaitStatus(dialog);
-
-  dialog.OnCommand(ids::kBack);
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].text, "Please stop scan first!\n");
-  EXPECT_EQ(boxes_.shown[0].owner, &dialog);
-  EXPECT_TRUE(dialog.isVisible());
-
-  go_.release();
-  runner_.WaitUntilIdle();
-  dialog.OnCommand(ids::kBack);
-  EXPECT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_FALSE(dialog.isVisible());
-}
-
-// The stop question holds the scan while it is asked (the scan's own
-// pause is tested in tests/scan); No lets it go on, Yes stops it and closes
-// the dialog at once, and what the scan still does is logged all the same.
-TEST_F(ScanDialogTest, TheStopQuestionHoldsTheScanThenNoLetsItGoOnAndYesStopsIt) {
+// Back during a scan asks to stop it first. The stop question holds the
+// scan while it is asked (the scan's own pause is tested in tests/scan);
+// No lets it go on, Yes stops it and closes the dialog at once, and what
+// the scan still does is logged all the same. Once it has ended, Back
+// closes the dialog.
+TEST_F(ScanDialogTest, BackAsksToStopFirstAndTheStopQuestionHoldsTheScan) {
   for (const MessageAnswer answer : {MessageAnswer::kNo, MessageAnswer::kYes}) {
     SCOPED_TRACE(answer == MessageAnswer::kNo ? "No" : "Yes");
     std::filesystem::remove(prefix_.StorePath() / "Runeskop.log");
-    const StopToken* seen = nullptr;
-    ScanServices services = Services(Held([&seen](ScanEvents& events) {
-      seen->WaitWhilePaused();
+    // The scan announces a file, then waits for `go_` and for the stop
+    // question.
+    ScanServices services = Services([this](ScanEvents& events) {
+      events.Send(FileChecking{u"\\Windows\\calc.exe"});
+      go_.acquire();
+      stop_->WaitWhilePaused();
       events.Send(ActionTaken{
           ActionKind::kDeleteInfected, u"\\Windows\\late.exe", "Evil", true, false, {}});
       Finish(events);
-    }));
-    const auto run = services.runScan;
-    services.runScan = [&seen, run](ScanMode mode, const StopToken& stop, ScanObserver& view,
-                                    const ScanOutputs& outputs) {
-      seen = &stop;
-      run(mode, stop, view, outputs);
-    };
+    });
     ScanDialog dialog(context_, services, ScanMode::kFast, nullptr);
     dialog.show();
-    AwaitStatus(dialog);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dialog.StatusLine()->text() == QStringLiteral("\\Windows\\calc.exe"); },
+        kPatience));
+    dialog.OnCommand(ids::kBack);
     boxes_.answers = {answer};
     boxes_.whileAsked = [this] {
       go_.release();
-      PumpFor(300);                        // long enough for the scan to go on, were it not held
+      QTest::qWait(300);                   // long enough for the scan to go on, were it not held
       EXPECT_EQ(LogRecords().size(), 2u);  // the start and its rule
     };
     dialog.OnCommand(ids::kStopScan);
     boxes_.whileAsked = nullptr;
     EXPECT_EQ(dialog.isVisible(), answer == MessageAnswer::kNo);
-    EXPECT_EQ(seen->IsStopped(), answer == MessageAnswer::kYes);
-    ASSERT_EQ(boxes_.shown.size(), 1u);
-    EXPECT_EQ(boxes_.shown[0].text, "Scan is running,stop it?");
-    EXPECT_EQ(boxes_.shown[0].buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(stop_->IsStopped(), answer == MessageAnswer::kYes);
+    ASSERT_EQ(boxes_.shown.size(), 2u);
+    EXPECT_EQ(boxes_.shown[0].text, "Please stop scan first!\n");
+    EXPECT_EQ(boxes_.shown[0].owner, &dialog);
+    EXPECT_EQ(boxes_.shown[1].text, "Scan is running,stop it?");
+    EXPECT_EQ(boxes_.shown[1].buttons, MessageButtons::kYesNo);
     boxes_.shown.clear();
     runner_.WaitUntilIdle();
     const std::vector<std::string> records = LogRecords();
     ASSERT_EQ(records.size(), 6u);
     EXPECT_EQ(records[2], "\\Windows\\late.exe");
     EXPECT_EQ(records[3], "[1].Found Trojan,Delete successfully:");
+    dialog.OnCommand(ids::kBack);
+    EXPECT_TRUE(boxes_.shown.empty());
+    EXPECT_FALSE(dialog.isVisible());
   }
-}
-
-TEST_F(ScanDialogTest, ALongLineIsElidedWithItsFullTextAsTooltipAndWholeWhenSelected) {
-  const std::u16string path = u"\\Storage Card\\Program Files\\Some Vendor\\Game Data\\levels.dat";
-  ScanServices services = Services([&path](ScanEvents& events) {
-    events.Send(FileVerdict{path, Verdict::NotChecked(NotCheckedReason::kTooLarge), {}, 0});
-    Finish(events);
-  });
-  ScanDialog dialog(context_, services, ScanMode::kFull, nullptr);
-  runner_.WaitUntilIdle();
-  QListWidget& list = *dialog.List();
-  const QString full = QStringLiteral("Can not check:") + ToQString(path);
-  const QList<QListWidgetItem*> found = list.findItems(full, Qt::MatchExactly);
-  ASSERT_EQ(found.size(), 1);
-  QListWidgetItem* line = found[0];
-  EXPECT_EQ(line->toolTip(), full);
-  ASSERT_GT(QFontMetrics(list.font()).horizontalAdvance(full), list.width());
-
-  list.setCurrentItem(line);
-  EXPECT_TRUE(line->text().contains(u'\n'));
-  EXPECT_EQ(line->text().remove(u'\n'), full);
-  list.setCurrentRow(0);
-  EXPECT_EQ(line->text(), full);
 }
 
 // The log view reads on a worker: it waits for an append under way (here
@@ -248,7 +212,7 @@ TEST_F(ScanDialogTest, LogViewReadsOnAWorkerWhileTheLoopAnswers) {
     }
   });
   timer.start(5);
-  PumpUntil([] { return QApplication::overrideCursor() == nullptr; });
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::overrideCursor() == nullptr; }, kPatience));
   EXPECT_GE(ticks, 5);
   EXPECT_EQ(ListLines(dialog), (std::vector<std::string>{"C", "B", "A"}));
   dialog.List()->setCurrentRow(0);  // a selected line shows whole, not blank

@@ -34,10 +34,6 @@ class SkinnedPrefix : public TempPrefix {
   bool loaded_ = false;
 };
 
-inline UiContext ContextFor(int width, int height, MessageBoxes& boxes) {
-  return UiContext{HandsetScreen{width, height}, boxes};
-}
-
 // A stylus event at `point` of `widget`, held from the press to the release.
 inline void SendStylus(QWidget* widget, QEvent::Type type, QPoint point) {
   const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;

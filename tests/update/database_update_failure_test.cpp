@@ -55,21 +55,16 @@ TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
       {"version: LF only", {200, "200\n"}, {}, kNoVersionBox, kVersionNotDigits},
       {"version: zero byte", {200, std::string("200\0", 4)}, {}, kNoVersionBox, kVersionNotDigits},
       {"version: over 32 bits", {200, "2147483648"}, {}, kNoVersionBox, kVersionOver32Bits},
-      {"version: closed mid-body",
-       {200, "2000000", Ending::kCloseMidBody},
-       std::nullopt,
-       kCannotConnectBox,
-       kNoAnswer},
+      {"version: closed mid-body", ScriptedAnswer{200, "2000000", Ending::kCloseMidBody},
+       std::nullopt, kCannotConnectBox, kNoAnswer},
+      // A time-out after 0.3 s counts as 1 whole second.
       {"version: never answers",
-       {200, "200", Ending::kNeverAnswer},
-       std::nullopt,
-       kCannotConnectBox,
-       kTimedOut,
-       1,  // 0.3 s, in whole seconds
-       kImpatient},
+       ScriptedAnswer{200, "200", Ending::kWhole, std::chrono::minutes(1)}, std::nullopt,
+       kCannotConnectBox, kTimedOut, 1, kImpatient},
       {"database: 404", v200, ScriptedAnswer{404, kNewDatabase}, kCannotConnectBox, kHttpStatus,
        404},
-      {"database: redirect", v200, ScriptedAnswer::Redirect(301, "/elsewhere", kNewDatabase),
+      {"database: redirect", v200,
+       ScriptedAnswer{.status = 301, .body = kNewDatabase, .location = "/elsewhere"},
        kCannotConnectBox, kRedirect, 301},
       {"database: too long", v200, ScriptedAnswer{200, tooLong}, kUpdateFailedBox, kTooLong},
       // The kept copy is written first: each fault stops the install there.
@@ -129,7 +124,6 @@ TEST(DatabaseCandidate, RefusesABodyThatDoesNotLoad) {
 
 TEST_F(DatabaseUpdateFailureThreaded, NoUsableServerOrProxyFailsWithoutARequest) {
   TestHttpServer server;
-  server.Answer(kVersionPath, {200, "200"});
   const std::string port = server.Url().substr(server.Url().rfind(':'));
   const RefusingPort refusing;
   const struct {
@@ -137,11 +131,11 @@ TEST_F(DatabaseUpdateFailureThreaded, NoUsableServerOrProxyFailsWithoutARequest)
     UpdateCause cause;
   } servers[] = {{"", UpdateCause::kNoServer},
                  {"127.0.0.1" + port, UpdateCause::kNotHttpUrl},
-                 {"ftp://127.0.0.1" + port, UpdateCause::kNotHttpUrl},
-                 {refusing.Url(), UpdateCause::kNoAnswer}};
+                 {"ftp://127.0.0.1" + port, UpdateCause::kNotHttpUrl}};
   for (const auto& row : servers) {
     EXPECT_EQ(ExpectFails(row.configured, {kCannotConnectBox}).cause, row.cause) << row.configured;
   }
+  // A server that refuses is a refusing proxy's row (and HttpGet's).
   environment_.Set("http_proxy", refusing.Url());
   EXPECT_EQ(ExpectFails(server.Url(), {kCannotConnectBox}).cause, UpdateCause::kNoAnswer);
   environment_.Set("http_proxy", std::string(256, 'p'));  // cannot be learnt

@@ -1,6 +1,6 @@
 // HttpGet against a real server on 127.0.0.1 (support/http_test_server.h):
 // what each kind of answer becomes, what every request carries, and which
-// proxy it goes through. The time-out rows use time-outs of a fraction of a
+// proxy it goes through. The time-out row uses time-outs of a fraction of a
 // second against a server that never answers in time, so they end by the
 // bound, not by waiting for the production time-outs.
 #include "update/http_client.h"
@@ -10,21 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "support/http_test_server.h"
-#include "support/scoped_environment.h"
+#include "support/update_bench.h"
 
-namespace kv {
+namespace kv::testing {
 namespace {
 
-using testing::RefusingPort;
-using testing::ScriptedAnswer;
-using testing::TestHttpServer;
 using Ending = ScriptedAnswer::Ending;
-using std::chrono::milliseconds;
 
 constexpr std::size_t kMax = 64;
-constexpr HttpTimeouts kPatient{milliseconds(10'000), milliseconds(20'000)};
-constexpr HttpTimeouts kImpatient{milliseconds(10'000), milliseconds(300)};
 
 HttpRequest RequestFor(const std::string& url, const HttpTimeouts& timeouts = kPatient) {
   return {.url = url,
@@ -37,7 +30,7 @@ HttpRequest RequestFor(const std::string& url, const HttpTimeouts& timeouts = kP
 class HttpGetThreaded : public ::testing::Test {
  protected:
   void SetUp() override { environment_.WithoutProxies(); }
-  testing::ScopedEnvironment environment_;
+  ScopedEnvironment environment_;
 };
 
 TEST_F(HttpGetThreaded, GivesEachKindOfAnswerItsOutcome) {
@@ -58,10 +51,9 @@ TEST_F(HttpGetThreaded, GivesEachKindOfAnswerItsOutcome) {
       {"a body one byte over the bound", {200, over}, kPatient, HttpOutcome::kTooLong, ""},
       {"no length, over the bound", {200, over + over, Ending::kNoLength}, kPatient, HttpOutcome::kTooLong, ""},
       {"400 with a long body", {400, over}, kPatient, HttpOutcome::kErrorStatus, ""},
-      {"301 with a long body", ScriptedAnswer::Redirect(301, "/elsewhere", over), kPatient, HttpOutcome::kRedirect, ""},
+      {"301 with a long body", {.status = 301, .body = over, .location = "/elsewhere"}, kPatient, HttpOutcome::kRedirect, ""},
       {"closed mid-body", {200, "0123456789", Ending::kCloseMidBody}, kPatient, HttpOutcome::kFailed, ""},
-      {"never answers", {200, "late", Ending::kNeverAnswer}, kImpatient, HttpOutcome::kTimedOut, ""},
-      {"answers after the time-out", {200, "late", Ending::kWhole, milliseconds(60'000)}, kImpatient, HttpOutcome::kTimedOut, ""},
+      {"never answers in time", {200, "late", Ending::kWhole, std::chrono::minutes(1)}, kImpatient, HttpOutcome::kTimedOut, ""},
       // clang-format on
   };
   for (const auto& row : rows) {
@@ -73,7 +65,7 @@ TEST_F(HttpGetThreaded, GivesEachKindOfAnswerItsOutcome) {
     EXPECT_EQ(answer.body, row.body);
     // One request (a redirect is not followed), with the agent and asking
     // for no cached answer.
-    const std::vector<testing::RecordedRequest> requests = server.Requests();
+    const std::vector<RecordedRequest> requests = server.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].method + " " + requests[0].target, "GET /file?x=1");
     EXPECT_EQ(requests[0].Header("User-Agent"), "client2.exe");
@@ -82,19 +74,32 @@ TEST_F(HttpGetThreaded, GivesEachKindOfAnswerItsOutcome) {
   }
 }
 
-// The environment's proxies and bypass list count for nothing: requests go
-// direct, or through the given proxy for every host.
-TEST_F(HttpGetThreaded, GoesThroughTheGivenProxyOnly) {
+// Nothing that answers, or a URL that is not http, fails without a
+// request. The environment's proxies and bypass list count for nothing:
+// requests go direct, or through the given proxy for every host.
+TEST_F(HttpGetThreaded, FailsWhenNothingAnswersAndGoesThroughTheGivenProxyOnly) {
   const RefusingPort refusing;
   for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) {
     environment_.Set(name, refusing.Url());
   }
   TestHttpServer server;
   server.Answer("/v", {200, "7"});
+  HttpRequest throughRefusingProxy = RequestFor(server.Url() + "/v");
+  throughRefusingProxy.proxy = refusing.Url();
+  const std::string port = server.Url().substr(server.Url().rfind(':'));
+  const HttpRequest failing[] = {RequestFor(refusing.Url() + "/v"), throughRefusingProxy,
+                                 RequestFor("ftp://127.0.0.1" + port + "/v"),
+                                 RequestFor("not a url")};
+  for (const HttpRequest& request : failing) {
+    const HttpAnswer answer = HttpGet(request);
+    EXPECT_EQ(answer.outcome, HttpOutcome::kFailed) << request.url;
+    EXPECT_EQ(answer.body, "") << request.url;
+  }
+  EXPECT_TRUE(server.Targets().empty());
+
   HttpAnswer answer = HttpGet(RequestFor(server.Url() + "/v"));
   EXPECT_EQ(answer.outcome, HttpOutcome::kOk);
   EXPECT_EQ(answer.body, "7");
-
   environment_.Set("no_proxy", "*").Set("NO_PROXY", "*");
   HttpRequest request = RequestFor("http://update.invalid:8080/v");
   request.proxy = server.Url();
@@ -104,22 +109,5 @@ TEST_F(HttpGetThreaded, GoesThroughTheGivenProxyOnly) {
   EXPECT_EQ(server.Targets(), (std::vector<std::string>{"/v", "http://update.invalid:8080/v"}));
 }
 
-TEST_F(HttpGetThreaded, FailsWhenNothingAnswersOrTheUrlIsNotHttp) {
-  const RefusingPort refusing;
-  TestHttpServer server;
-  server.Answer("/v", {200, "never fetched"});
-  HttpRequest throughRefusingProxy = RequestFor(server.Url() + "/v");
-  throughRefusingProxy.proxy = refusing.Url();
-  const std::string port = server.Url().substr(server.Url().rfind(':'));
-  const HttpRequest rows[] = {RequestFor(refusing.Url() + "/v"), throughRefusingProxy,
-                              RequestFor("ftp://127.0.0.1" + port + "/v"), RequestFor("not a url")};
-  for (const HttpRequest& request : rows) {
-    const HttpAnswer answer = HttpGet(request);
-    EXPECT_EQ(answer.outcome, HttpOutcome::kFailed) << request.url;
-    EXPECT_EQ(answer.body, "") << request.url;
-  }
-  EXPECT_TRUE(server.Targets().empty());
-}
-
 }  // namespace
-}  // namespace kv
+}  // namespace kv::testing

@@ -22,41 +22,21 @@ class SignedUpdateThreaded : public UpdateBench {
   void SetUp() override {
     UpdateBench::SetUp();
     ASSERT_TRUE(GenerateKeyPair(publicKey_, secretKey_));
-    std::filesystem::create_directories(prefix_.Path() / "keys");
     WriteFile(prefix_.Path() / "keys" / "update.pub", KeyLine(publicKey_));
-  }
-
-  std::string SignatureLine(const std::string& database, const SecretKey& key) const {
-    DatabaseSignature signature{};
-    EXPECT_TRUE(SignDatabase(key, database, signature));
-    std::string line = KeyLine(signature);
-    line.insert(line.size() - 1, "\r");  // served with CR LF
-    return line;
   }
 
   PublicKey publicKey_{};
   SecretKey secretKey_{};
 };
 
-TEST_F(SignedUpdateThreaded, InstallsADatabaseTheKeySigned) {
-  TestHttpServer server;
-  server.Answer(kVersionPath, {200, "200"});
-  server.Answer(kDatabasePath, {200, kNewDatabase});
-  server.Answer(kSignaturePath, {200, SignatureLine(kNewDatabase, secretKey_)});
-  UpdateReport report;
-  EXPECT_EQ(UpdateVirusDatabase(Context(server.Url()), report), UpdateResult::kDone);
-  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kSucceededBox});
-  EXPECT_TRUE(report.signatureChecked);
-  EXPECT_EQ(DatabaseOnDisk(), kNewDatabase);
-  EXPECT_EQ(database_.Current()->Version(), 200);
-  EXPECT_EQ(server.Targets(),
-            (std::vector<std::string>{kVersionPath, kDatabasePath, kSignaturePath}));
-}
-
 // Which signatures verify is signature_line_test.cpp's; here, one of each
-// cause.
-TEST_F(SignedUpdateThreaded, RefusesWhatTheKeyDidNotSign) {
+// cause, and last the signed body, installed.
+TEST_F(SignedUpdateThreaded, InstallsOnlyWhatTheKeySigned) {
   const std::string forged = UpdateDatabase("200", "\\Windows\\clean.exe");
+  DatabaseSignature made{};
+  ASSERT_TRUE(SignDatabase(secretKey_, kNewDatabase, made));
+  std::string signature = KeyLine(made);
+  signature.insert(signature.size() - 1, "\r");  // served with CR LF
   using enum UpdateCause;
   const struct {
     const char* what;
@@ -64,9 +44,10 @@ TEST_F(SignedUpdateThreaded, RefusesWhatTheKeyDidNotSign) {
     ScriptedAnswer signature;
     UpdateCause cause;
   } rows[] = {
-      {"forged body", forged, {200, SignatureLine(kNewDatabase, secretKey_)}, kSignatureInvalid},
+      {"forged body", forged, {200, signature}, kSignatureInvalid},
       {"malformed", kNewDatabase, {200, "not a signature\r\n"}, kSignatureMalformed},
       {"missing", kNewDatabase, {404, "no such file"}, kSignatureMissing},
+      {"signed", kNewDatabase, {200, signature}, kNone},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -75,17 +56,22 @@ TEST_F(SignedUpdateThreaded, RefusesWhatTheKeyDidNotSign) {
     server.Answer(kDatabasePath, {200, row.body});
     server.Answer(kSignaturePath, row.signature);
     UpdateReport report;
-    EXPECT_EQ(UpdateVirusDatabase(Context(server.Url()), report), UpdateResult::kFailed);
-    EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kUpdateFailedBox});
+    const bool installs = row.cause == kNone;
+    EXPECT_EQ(UpdateVirusDatabase(Context(server.Url()), report),
+              installs ? UpdateResult::kDone : UpdateResult::kFailed);
+    EXPECT_EQ(TakeBoxes(), std::vector<std::string>{installs ? kSucceededBox : kUpdateFailedBox});
     EXPECT_EQ(report.cause, row.cause);
-    ExpectNothingChanged(row.what);
-    EXPECT_EQ(server.Targets().size(), 3u);
+    EXPECT_EQ(report.signatureChecked, installs);
+    EXPECT_EQ(server.Targets(),
+              (std::vector<std::string>{kVersionPath, kDatabasePath, kSignaturePath}));
+    if (!installs) ExpectNothingChanged(row.what);
   }
+  EXPECT_EQ(DatabaseOnDisk(), kNewDatabase);
+  EXPECT_EQ(database_.Current()->Version(), 200);
 }
 
 TEST_F(SignedUpdateThreaded, ANamedKeyFileThatIsMissingRefusesBeforeAnyRequest) {
   TestHttpServer server;
-  server.Answer(kVersionPath, {200, "200"});
   UpdateContext context = Context(server.Url());
   context.trustKeyFile = prefix_.Path() / "keys" / "missing.pub";
   UpdateReport report;
