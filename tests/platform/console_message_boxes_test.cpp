@@ -88,14 +88,10 @@ TEST(ConsoleMessageBoxes, TwoThreadsAskingAtOnceGetWholeBoxesInTurn) {
 
   const std::string one = "A\nOne?\n" + kYesNoPrompt;
   const std::string two = "B\nTwo?\n" + kYesNoPrompt;
-  if (errors.str() == one + two) {
-    EXPECT_EQ(first, MessageAnswer::kYes);
-    EXPECT_EQ(second, MessageAnswer::kNo);
-  } else {
-    EXPECT_EQ(errors.str(), two + one);
-    EXPECT_EQ(second, MessageAnswer::kYes);
-    EXPECT_EQ(first, MessageAnswer::kNo);
-  }
+  const bool oneFirst = errors.str().starts_with(one);
+  EXPECT_EQ(errors.str(), oneFirst ? one + two : two + one);
+  EXPECT_EQ(first, oneFirst ? MessageAnswer::kYes : MessageAnswer::kNo);
+  EXPECT_EQ(second, oneFirst ? MessageAnswer::kNo : MessageAnswer::kYes);
 }
 
 }  // namespace

@@ -30,6 +30,13 @@ using testing::WriteFile;
 constexpr char kAbcSha256[] = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
 constexpr QuarantineNote kNote{u"Trojan.Test", u"autocheck"};
 
+// The record of a file "abc" quarantined with kNote.
+QuarantineRecord AbcRecord(const std::string& id, const std::string& time,
+                           const std::u16string& path, unsigned permissions) {
+  const QuarantineOutcome outcome = QuarantineOutcome::kQuarantined;
+  return {id, time, outcome, path, 3, kAbcSha256, u"Trojan.Test", u"autocheck", permissions, {}};
+}
+
 class QuarantineTest : public ::testing::Test {
  protected:
   void TearDown() override { ClearFaults(); }
@@ -41,6 +48,11 @@ class QuarantineTest : public ::testing::Test {
     Result<QuarantineListing> listing = ListQuarantine(prefix_.Store());
     EXPECT_TRUE(listing.Ok());
     return std::move(listing.value);
+  }
+  std::vector<QuarantineItemState> States() const {
+    std::vector<QuarantineItemState> states;
+    for (const QuarantineItem& item : List().items) states.push_back(item.state);
+    return states;
   }
 
   testing::TempPrefix prefix_;
@@ -62,13 +74,9 @@ TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBi
   ASSERT_EQ(listing.items.size(), 1u);
   const QuarantineRecord& record = listing.items[0].record;
   EXPECT_EQ(listing.items[0].state, QuarantineItemState::kQuarantined);
-  EXPECT_EQ(record.id, result.id);
-  EXPECT_EQ(record.path, u"\\windows\\Evil.exe") << "the file's own name, as the host spells it";
-  EXPECT_EQ(record.size, 3u);
-  EXPECT_EQ(record.sha256, kAbcSha256);
-  EXPECT_EQ(record.signature, u"Trojan.Test");
-  EXPECT_EQ(record.scanMode, u"autocheck");
-  EXPECT_EQ(record.permissions, 0755u);
+  // The path names the file as the host spells it.
+  EXPECT_EQ(RecordLine(record),
+            RecordLine(AbcRecord(result.id, record.time, u"\\windows\\Evil.exe", 0755)));
   const std::optional<std::chrono::system_clock::time_point> when = ParseUtcTime(record.time);
   ASSERT_TRUE(when) << record.time;
   EXPECT_LT(std::chrono::abs(std::chrono::system_clock::now() - *when), std::chrono::minutes(1));
@@ -145,34 +153,24 @@ TEST_F(QuarantineTest, PurgesOneItemOrEveryItemOlderThanTheGivenDays) {
   purge = PurgeQuarantineOlderThan(prefix_.Store(), 1, inTwoDays);
   EXPECT_EQ(purge.result.change, QuarantineChange::kDone);
   EXPECT_EQ(purge.purged, 2u);
-  std::vector<QuarantineItemState> states;
-  for (const QuarantineItem& item : List().items) states.push_back(item.state);
-  EXPECT_EQ(states, std::vector<QuarantineItemState>(3, QuarantineItemState::kPurged));
+  EXPECT_EQ(States(), std::vector<QuarantineItemState>(3, QuarantineItemState::kPurged));
 }
 
 TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithItsRecord) {
   using enum QuarantineStatus;
+  using enum FaultPoint;
   const struct {
     const char* what;
     std::vector<FaultPoint> faults;
     QuarantineStatus expected;
     int cause;  // the failed host call's errno, as the fault sets it
   } rows[] = {
-      {"the rename in fails", {FaultPoint::kQuarantineMove}, kFailed, EACCES},
-      {"another file system: copied", {FaultPoint::kQuarantineCrossDevice}, kQuarantined, 0},
-      {"the copy's write fails",
-       {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineCopy},
-       kFailed,
-       ENOSPC},
-      {"the original's unlink after the copy fails",
-       {FaultPoint::kQuarantineCrossDevice, FaultPoint::kDelete},
-       kFailed,
-       EPERM},
-      {"the record fails: moved back", {FaultPoint::kQuarantineRecord}, kFailed, ENOSPC},
-      {"the record fails after a copy: moved back",
-       {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineRecord},
-       kFailed,
-       ENOSPC},
+      {"the rename in fails", {kQuarantineMove}, kFailed, EACCES},
+      {"another file system: copied", {kQuarantineCrossDevice}, kQuarantined, 0},
+      {"the copy's write fails", {kQuarantineCrossDevice, kQuarantineCopy}, kFailed, ENOSPC},
+      {"the unlink after a copy fails", {kQuarantineCrossDevice, kDelete}, kFailed, EPERM},
+      {"the record fails: moved back", {kQuarantineRecord}, kFailed, ENOSPC},
+      {"a copy's record fails", {kQuarantineCrossDevice, kQuarantineRecord}, kFailed, ENOSPC},
   };
   int n = 0;
   for (const auto& row : rows) {
@@ -194,15 +192,7 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
 // start makes of it.
 TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
   const std::string id = "20261207T041615Z-0000abcd";
-  QuarantineRecord record;
-  record.id = id;
-  record.time = "2026-12-07T04:16:15Z";
-  record.path = u"\\a.exe";
-  record.size = 3;
-  record.sha256 = kAbcSha256;
-  record.signature = u"Trojan.Test";
-  record.scanMode = u"autocheck";
-  record.permissions = 0644;
+  const QuarantineRecord record = AbcRecord(id, "2026-12-07T04:16:15Z", u"\\a.exe", 0644);
   QuarantineRecord deleted = record;
   deleted.outcome = QuarantineOutcome::kDeleted;
   const std::string line = RecordLine(record);
@@ -241,9 +231,7 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
     for (const auto& [name, content] : row.files) WriteFile(Folder() / name, content);
     fs::remove(Store("a.exe"));
     if (row.storeFile) WriteFile(Store("a.exe"), "abc");
-    QuarantineListing listing = List();
-    std::vector<QuarantineItemState> states;
-    for (const QuarantineItem& item : listing.items) states.push_back(item.state);
+    const std::vector<QuarantineItemState> states = States();
     EXPECT_EQ(states, row.listed);
     EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
     // A move finished from its pending record leaves the item's file private.
@@ -253,8 +241,7 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
       EXPECT_EQ(fs::status(Folder() / id).permissions(), fs::perms(0600));
     }
     // Listing again changes nothing: no record is added twice.
-    const QuarantineListing again = List();
-    EXPECT_EQ(again.items.size(), listing.items.size());
+    EXPECT_EQ(States(), states);
   }
 }
 
