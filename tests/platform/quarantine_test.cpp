@@ -196,6 +196,9 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
   QuarantineRecord deleted = record;
   deleted.outcome = QuarantineOutcome::kDeleted;
   const std::string line = RecordLine(record);
+  const std::string pending = id + ".pending";
+  const std::string partial = id + ".partial";
+  const std::string cutLine = line.substr(0, 20) + "\n";  // as a crash leaves it
   using enum QuarantineItemState;
   const struct {
     const char* what;
@@ -203,26 +206,17 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
     bool storeFile;
     std::vector<QuarantineItemState> listed;
   } rows[] = {
-      {"moved, not recorded", {{id + ".pending", line}, {id, "abc"}}, false, {kQuarantined}},
-      {"pending record, not moved", {{id + ".pending", line}}, true, {}},
-      {"pending record cut while written", {{id + ".pending-new", line.substr(0, 9)}}, true, {}},
-      {"copy cut while written", {{id + ".pending", line}, {id + ".partial", "a"}}, true, {}},
-      {"copy left without its record", {{id + ".partial", "a"}}, true, {}},
-      {"recorded, pending not yet removed",
-       {{id + ".pending", line}, {id, "abc"}, {kIndexName, line}},
-       false,
-       {kQuarantined}},
-      {"deleted for the cap, not recorded",
-       {{id + ".pending", RecordLine(deleted)}},
-       false,
-       {kDeleted}},
-      {"deletion for the cap not done", {{id + ".pending", RecordLine(deleted)}}, true, {}},
+      {"moved, not recorded", {{pending, line}, {id, "abc"}}, false, {kQuarantined}},
+      {"pending record, not moved", {{pending, line}}, true, {}},
+      {"pending record cut while written", {{pending + "-new", line.substr(0, 9)}}, true, {}},
+      {"copy cut while written", {{pending, line}, {partial, "a"}}, true, {}},
+      {"copy left without its record", {{partial, "a"}}, true, {}},
+      {"pending kept", {{pending, line}, {id, "abc"}, {kIndexName, line}}, false, {kQuarantined}},
+      {"deleted for the cap, not recorded", {{pending, RecordLine(deleted)}}, false, {kDeleted}},
+      {"deletion for the cap not done", {{pending, RecordLine(deleted)}}, true, {}},
       {"a file nobody recorded", {{id, "abc"}}, true, {kUnrecorded}},
       {"a record whose file has gone", {{kIndexName, line}}, true, {kMissing}},
-      {"a line cut by a crash, then a record",
-       {{kIndexName, line.substr(0, 20) + "\n" + line}, {id, "abc"}},
-       false,
-       {kQuarantined}},
+      {"a cut line first", {{kIndexName, cutLine + line}, {id, "abc"}}, false, {kQuarantined}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -235,8 +229,7 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
     EXPECT_EQ(states, row.listed);
     EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
     // A move finished from its pending record leaves the item's file private.
-    if (row.files[0].first == id + ".pending" &&
-        states == std::vector{QuarantineItemState::kQuarantined}) {
+    if (row.files[0].first == pending && states == std::vector{kQuarantined}) {
       EXPECT_EQ(ReadFile(Folder() / id), "abc");
       EXPECT_EQ(fs::status(Folder() / id).permissions(), fs::perms(0600));
     }
