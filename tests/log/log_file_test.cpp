@@ -53,11 +53,8 @@ TEST_F(LogFileTest, RecordsAndClearsGiveTheseBytes) {
     fs::remove(LogHostPath());
     if (row.before) prefix_.WriteStoreFile("Runeskop.log", *row.before);
     for (const auto& step : row.steps) {
-      if (step) {
-        EXPECT_EQ(Append(*step), LogAppendResult::kAppended);
-      } else {
-        EXPECT_EQ(ClearLog(prefix_.Store()), LogClearResult::kCleared);
-      }
+      EXPECT_TRUE(step ? Append(*step) == LogAppendResult::kAppended
+                       : ClearLog(prefix_.Store()) == LogClearResult::kCleared);
     }
     EXPECT_EQ(LogHex(), row.hex);
   }
