@@ -1,7 +1,9 @@
 // The log writer against a real store: the exact bytes (UTF-16LE, the mark,
 // a CR LF before each record) of records and of a log cleared and begun
-// again; what an append and a clear do with a file that is no log, a link,
-// a folder, a writer that keeps the lock, and a write that fails half-way.
+// again; what an append and a clear do with a file that is no log, a writer
+// that keeps the lock, and a write that fails half-way. (A link or a folder
+// in the log's place is refused by OpenForAppend and DeleteStoreFile, whose
+// tests are in tests/platform.)
 #include "log/log_file.h"
 
 #include <gtest/gtest.h>
@@ -58,18 +60,6 @@ TEST_F(LogFileTest, RecordsAndClearsGiveTheseBytes) {
     }
     EXPECT_EQ(LogHex(), row.hex);
   }
-}
-
-TEST_F(LogFileTest, LinkOrFolderInTheLogsPlaceIsNotOpenedAndNotTouched) {
-  const fs::path target = prefix_.WriteStoreFile("target.txt", "kept");
-  fs::create_symlink(target, LogHostPath());
-  EXPECT_EQ(Append(u"A"), LogAppendResult::kNotOpened);
-  EXPECT_EQ(testing::ReadFile(target), "kept");
-  fs::remove(LogHostPath());
-  fs::create_directory(LogHostPath());
-  EXPECT_EQ(Append(u"A"), LogAppendResult::kNotOpened);
-  EXPECT_EQ(ClearLog(prefix_.Store()), LogClearResult::kRefused);
-  EXPECT_TRUE(fs::is_directory(LogHostPath()));
 }
 
 TEST_F(LogFileTest, OnlyTheLogFlagLogsAListLineAndARefusedClearKeepsTheLog) {
