@@ -21,10 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// What the store file holds; empty when it does not open.
 std::string ReadStoreFile(const Store& store, std::u16string_view path) {
-  const Result<File> file = File::OpenForRead(store, path, Sharing::kRead);
-  const Result<std::string> content = file.Ok() ? file.value.ReadAll() : file.Error();
-  return content.Ok() ? content.value : "<unreadable>";
+  return File::OpenForRead(store, path, Sharing::kRead).value.ReadAll().value;
 }
 
 TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnce) {
