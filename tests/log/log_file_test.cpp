@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/fault_injection.h"
@@ -37,12 +38,10 @@ class LogFileTest : public ::testing::Test {
 };
 
 TEST_F(LogFileTest, RecordsAndClearsGiveTheseBytes) {
-  // The file before (nullopt: none), then records to append (nullopt: a clear).
-  const struct {
-    std::optional<std::string> before;
-    std::vector<std::optional<std::u16string>> steps;
-    std::string hex;
-  } rows[] = {
+  // The file before (nullopt: none), then records to append (nullopt: a
+  // clear), and the bytes in hex.
+  using Steps = std::vector<std::optional<std::u16string>>;
+  const std::tuple<std::optional<std::string>, Steps, std::string> rows[] = {
       {std::nullopt, {u"A", u"B"}, "fffe0d000a0041000d000a004200"},
       {std::nullopt, {u"A", u""}, "fffe0d000a0041000d000a00"},  // an empty record
       {std::nullopt, {u"\u00C4\U0001F600"}, "fffe0d000a00c4003dd800de"},
@@ -50,15 +49,15 @@ TEST_F(LogFileTest, RecordsAndClearsGiveTheseBytes) {
       {"", {u"A"}, "fffe0d000a004100"},                                // an empty file
       {"junk", {u"A"}, testing::Hex("junk") + "0d000a004100"},         // no log: as it is
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.hex);
+  for (const auto& [before, steps, hex] : rows) {
+    SCOPED_TRACE(hex);
     fs::remove(LogHostPath());
-    if (row.before) prefix_.WriteStoreFile("Runeskop.log", *row.before);
-    for (const auto& step : row.steps) {
+    if (before) prefix_.WriteStoreFile("Runeskop.log", *before);
+    for (const auto& step : steps) {
       EXPECT_TRUE(step ? Append(*step) == LogAppendResult::kAppended
                        : ClearLog(prefix_.Store()) == LogClearResult::kCleared);
     }
-    EXPECT_EQ(LogHex(), row.hex);
+    EXPECT_EQ(LogHex(), hex);
   }
 }
 

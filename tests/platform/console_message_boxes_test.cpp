@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 
 namespace kv {
 namespace {
@@ -36,13 +37,8 @@ TEST(ConsoleMessageBoxes, AnswerTextAndInputTakenForEachButtonSetAndInput) {
   const std::string box = "Question\nDelete it?\n";
   const std::string all = "[Y]es [N]o [C]ancel? ";
   const std::string yn = kYesNoPrompt;
-  const struct {
-    MessageButtons buttons;
-    std::string input;
-    MessageAnswer answer;
-    std::string written;
-    std::string unread;
-  } rows[] = {
+  // buttons, input; the answer, what is written and what is left unread
+  const std::tuple<MessageButtons, std::string, MessageAnswer, std::string, std::string> rows[] = {
       // clang-format off
       {kYesNoCancel, "  NO \nyes\n", MessageAnswer::kNo, box + all, "yes\n"},
       {kYesNoCancel, "Cancel\r\n", MessageAnswer::kCancel, box + all, ""},
@@ -58,12 +54,12 @@ TEST(ConsoleMessageBoxes, AnswerTextAndInputTakenForEachButtonSetAndInput) {
       {kOk, "y\nn\n", MessageAnswer::kOk, box + "[O]K\n", "y\nn\n"},
       // clang-format on
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.input);
-    const Shown shown = ShowBox(row.buttons, row.input);
-    EXPECT_EQ(shown.answer, row.answer);
-    EXPECT_EQ(shown.written, row.written);
-    EXPECT_EQ(shown.unread, row.unread);
+  for (const auto& [buttons, input, answer, written, unread] : rows) {
+    SCOPED_TRACE(input);
+    const Shown shown = ShowBox(buttons, input);
+    EXPECT_EQ(shown.answer, answer);
+    EXPECT_EQ(shown.written, written);
+    EXPECT_EQ(shown.unread, unread);
   }
 }
 

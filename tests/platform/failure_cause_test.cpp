@@ -7,6 +7,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <tuple>
 
 #include "platform/fault_injection.h"
 #include "platform/files.h"
@@ -19,16 +20,11 @@ TEST(FailureCause, AFailedCallCarriesTheHostsCauseUpToItsCaller) {
   const testing::TempPrefix prefix;
   prefix.WriteStoreFile("file.dat", "bytes");
   const Store& store = prefix.Store();
-  struct Row {
-    const char* label;
-    FaultPoint point;
-    std::function<Result<void>()> call;
-    int cause;
-  };
   const auto open = [&] { return File::OpenForRead(store, u"\\file.dat", Sharing::kNone); };
   const auto replace = [&] { return ReplaceStoreFile(store, u"\\file.dat", "new bytes"); };
   using enum FaultPoint;
-  const Row rows[] = {
+  // what fails, where, the call, the cause it carries
+  const std::tuple<const char*, FaultPoint, std::function<Result<void>()>, int> rows[] = {
       {"short read", kRead, [&] { return Result<void>(open().value.ReadAll().Error()); }, EIO},
       {"sequential read", kRead,
        [&] { return Result<void>(open().value.Read(std::span<char>()).Error()); }, EIO},
@@ -38,11 +34,11 @@ TEST(FailureCause, AFailedCallCarriesTheHostsCauseUpToItsCaller) {
       {"replacement's write", kWrite, replace, ENOSPC},
       {"replacement's rename", kRename, replace, EACCES},
   };
-  for (const Row& row : rows) {
-    const ScopedFault fault(row.point);
-    const Result<void> result = row.call();
-    EXPECT_EQ(result.status, FileStatus::kFailed) << row.label;
-    EXPECT_EQ(result.cause, row.cause) << row.label;
+  for (const auto& [label, point, call, cause] : rows) {
+    const ScopedFault fault(point);
+    const Result<void> result = call();
+    EXPECT_EQ(result.status, FileStatus::kFailed) << label;
+    EXPECT_EQ(result.cause, cause) << label;
   }
   EXPECT_EQ(testing::ReadFile(prefix.StorePath() / "file.dat"), "bytes")
       << "no failed step changed the file";

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -156,12 +157,8 @@ TEST_F(QuarantineTest, PurgesOneItemOrEveryItemOlderThanTheGivenDays) {
 TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithItsRecord) {
   using enum QuarantineStatus;
   using enum FaultPoint;
-  const struct {
-    const char* what;
-    std::vector<FaultPoint> faults;
-    QuarantineStatus expected;
-    int cause;  // the failed host call's errno, as the fault sets it
-  } rows[] = {
+  // what fails, the faults armed, the status, the failed host call's errno
+  const std::tuple<const char*, std::vector<FaultPoint>, QuarantineStatus, int> rows[] = {
       {"the rename in fails", {kQuarantineMove}, kFailed, EACCES},
       {"another file system: copied", {kQuarantineCrossDevice}, kQuarantined, 0},
       {"the copy's write fails", {kQuarantineCrossDevice, kQuarantineCopy}, kFailed, ENOSPC},
@@ -170,17 +167,17 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
       {"a copy's record fails", {kQuarantineCrossDevice, kQuarantineRecord}, kFailed, ENOSPC},
   };
   int n = 0;
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
+  for (const auto& [what, faults, expected, cause] : rows) {
+    SCOPED_TRACE(what);
     const std::string name = "file" + std::to_string(n++) + ".exe";
     const std::string bytes = "bytes of " + name;
     WriteFile(Store(name), bytes);
-    for (const FaultPoint point : row.faults) FailNext(point);
+    for (const FaultPoint point : faults) FailNext(point);
     const QuarantineResult result = QuarantineStoreFile(
         prefix_.Store(), u"\\" + std::u16string(name.begin(), name.end()), kNote);
     ClearFaults();
-    EXPECT_EQ(result.status, row.expected);
-    EXPECT_EQ(result.cause, row.cause);
+    EXPECT_EQ(result.status, expected);
+    EXPECT_EQ(result.cause, cause);
     testing::ExpectInStoreOrQuarantined(prefix_, name, bytes);
   }
 }
@@ -197,12 +194,9 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
   const std::string partial = id + ".partial";
   const std::string cutLine = line.substr(0, 20) + "\n";  // as a crash leaves it
   using enum QuarantineItemState;
-  const struct {
-    const char* what;
-    std::vector<std::pair<std::string, std::string>> files;  // in the folder
-    bool storeFile;
-    std::vector<QuarantineItemState> listed;
-  } rows[] = {
+  // what a crash left: the folder's files, whether the store file is there; the states listed
+  using Files = std::vector<std::pair<std::string, std::string>>;  // name, content
+  const std::tuple<const char*, Files, bool, std::vector<QuarantineItemState>> rows[] = {
       {"moved, not recorded", {{pending, line}, {id, "abc"}}, false, {kQuarantined}},
       {"pending record, not moved", {{pending, line}}, true, {}},
       {"pending record cut while written", {{pending + "-new", line.substr(0, 9)}}, true, {}},
@@ -215,18 +209,18 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
       {"a record whose file has gone", {{kIndexName, line}}, true, {kMissing}},
       {"a cut line first", {{kIndexName, cutLine + line}, {id, "abc"}}, false, {kQuarantined}},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
+  for (const auto& [what, files, storeFile, listed] : rows) {
+    SCOPED_TRACE(what);
     fs::remove_all(Folder());
     fs::create_directories(Folder());
-    for (const auto& [name, content] : row.files) WriteFile(Folder() / name, content);
+    for (const auto& [name, content] : files) WriteFile(Folder() / name, content);
     fs::remove(Store("a.exe"));
-    if (row.storeFile) WriteFile(Store("a.exe"), "abc");
+    if (storeFile) WriteFile(Store("a.exe"), "abc");
     const std::vector<QuarantineItemState> states = States();
-    EXPECT_EQ(states, row.listed);
+    EXPECT_EQ(states, listed);
     EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
     // A move finished from its pending record leaves the item's file private.
-    if (row.files[0].first == pending && states == std::vector{kQuarantined}) {
+    if (files[0].first == pending && states == std::vector{kQuarantined}) {
       EXPECT_EQ(ReadFile(Folder() / id), "abc");
       EXPECT_EQ(fs::status(Folder() / id).permissions(), fs::perms(0600));
     }
