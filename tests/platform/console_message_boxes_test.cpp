@@ -36,19 +36,18 @@ Shown ShowBox(MessageButtons buttons, const std::string& input,
 TEST(ConsoleMessageBoxes, AnswerTextAndInputTakenForEachButtonSetAndInput) {
   const std::string box = "Question\nDelete it?\n";
   const std::string all = "[Y]es [N]o [C]ancel? ";
-  const std::string yn = kYesNoPrompt;
   // buttons, input; the answer, what is written and what is left unread
   const std::tuple<MessageButtons, std::string, MessageAnswer, std::string, std::string> rows[] = {
       // clang-format off
       {kYesNoCancel, "  NO \nyes\n", MessageAnswer::kNo, box + all, "yes\n"},
       {kYesNoCancel, "Cancel\r\n", MessageAnswer::kCancel, box + all, ""},
       {kYesNoCancel, "maybe\n\nyEs\n", MessageAnswer::kYes, box + all + all + all, ""},
-      {kYesNo, "c\nn\n", MessageAnswer::kNo, box + yn + yn, ""},
-      {kYesNo, "y es\nY\n", MessageAnswer::kYes, box + yn + yn, ""},
+      {kYesNo, "c\nn\n", MessageAnswer::kNo, box + kYesNoPrompt + kYesNoPrompt, ""},
+      {kYesNo, "y es\nY\n", MessageAnswer::kYes, box + kYesNoPrompt + kYesNoPrompt, ""},
       {kOkCancel, "ok\n", MessageAnswer::kOk, box + "[O]K [C]ancel? ", ""},
       // the end of the input: the most cautious button
       {kYesNoCancel, "x\n", MessageAnswer::kCancel, box + all + all + "\n", ""},
-      {kYesNo, "cancel\n", MessageAnswer::kNo, box + yn + yn + "\n", ""},
+      {kYesNo, "cancel\n", MessageAnswer::kNo, box + kYesNoPrompt + kYesNoPrompt + "\n", ""},
       {kOkCancel, "", MessageAnswer::kCancel, box + "[O]K [C]ancel? \n", ""},
       // an OK box reads nothing
       {kOk, "y\nn\n", MessageAnswer::kOk, box + "[O]K\n", "y\nn\n"},

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -35,9 +36,7 @@ TEST(ReportFile, AppendsInOrderAndRotatesPastItsBoundKeepingAFewGenerations) {
   lines = ReadReportLines(prefix.Store(), true);
   ASSERT_TRUE(lines.Ok());
   // The oldest generations are gone; the kept ones come oldest first.
-  for (std::string& line : lines.value) {
-    if (line == filler) line = "filler";
-  }
+  std::ranges::replace(lines.value, filler, std::string("filler"));
   Lines expected;
   for (int generation = 2; generation <= limits::kReportGenerations + 1; ++generation) {
     expected.insert(expected.end(), {"g" + std::to_string(generation), "filler"});
