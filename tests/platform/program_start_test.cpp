@@ -110,8 +110,7 @@ TEST_F(ProgramStartTest, ProgramRunsUnderItsHostPathWithNoInput) {
                                 u"-c \"" + std::u16string(script.begin(), script.end()) + u"\""));
   ASSERT_TRUE(WaitForFile(record));
   // argv, then what standard input held: nothing.
-  const Arguments recorded = SplitAtZeros(testing::ReadFile(record));
-  EXPECT_EQ(recorded, (Arguments{shell.string(), "-c", script}));
+  EXPECT_EQ(SplitAtZeros(testing::ReadFile(record)), (Arguments{shell.string(), "-c", script}));
   EXPECT_TRUE(NoChildLeft());
 }
 
