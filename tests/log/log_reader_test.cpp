@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "log/log_file.h"
@@ -39,12 +40,8 @@ class LogReaderTest : public ::testing::Test {
 
 TEST_F(LogReaderTest, HandMadeFilesGiveTheseLines) {
   using enum LogReadStatus;
-  const struct {
-    const char* label;
-    std::string file;
-    LogReadStatus status;
-    Lines lines;
-  } rows[] = {
+  // what the file is, its bytes, the status and the lines read
+  const std::tuple<const char*, std::string, LogReadStatus, Lines> rows[] = {
       {"mark only", Log(u""), kRead, {}},
       {"as written", Log(u"\r\nA\r\nBc"), kRead, {u"A", u"Bc"}},
       {"empty lines", Log(u"\r\n\r\nA\r\n\r\n\r\nB\r\n"), kRead, {u"A", u"B"}},
@@ -54,12 +51,12 @@ TEST_F(LogReaderTest, HandMadeFilesGiveTheseLines) {
       {"odd last byte after CR LF", Log(u"A\r\n") + "B", kRead, {u"A"}},
       {"big-endian mark", "\xFE\xFF" + Log(u"A").substr(2), kNotALog, {}},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.label);
-    prefix_.WriteStoreFile("Runeskop.log", row.file);
+  for (const auto& [label, file, status, expected] : rows) {
+    SCOPED_TRACE(label);
+    prefix_.WriteStoreFile("Runeskop.log", file);
     Lines lines = {u"stale"};
-    EXPECT_EQ(Read(lines), row.status);
-    EXPECT_EQ(lines, row.lines);
+    EXPECT_EQ(Read(lines), status);
+    EXPECT_EQ(lines, expected);
   }
 }
 

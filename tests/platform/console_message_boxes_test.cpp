@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 
 namespace kv {
 namespace {
@@ -35,35 +36,29 @@ Shown ShowBox(MessageButtons buttons, const std::string& input,
 TEST(ConsoleMessageBoxes, AnswerTextAndInputTakenForEachButtonSetAndInput) {
   const std::string box = "Question\nDelete it?\n";
   const std::string all = "[Y]es [N]o [C]ancel? ";
-  const std::string yn = kYesNoPrompt;
-  const struct {
-    MessageButtons buttons;
-    std::string input;
-    MessageAnswer answer;
-    std::string written;
-    std::string unread;
-  } rows[] = {
+  // buttons, input; the answer, what is written and what is left unread
+  const std::tuple<MessageButtons, std::string, MessageAnswer, std::string, std::string> rows[] = {
       // clang-format off
       {kYesNoCancel, "  NO \nyes\n", MessageAnswer::kNo, box + all, "yes\n"},
       {kYesNoCancel, "Cancel\r\n", MessageAnswer::kCancel, box + all, ""},
       {kYesNoCancel, "maybe\n\nyEs\n", MessageAnswer::kYes, box + all + all + all, ""},
-      {kYesNo, "c\nn\n", MessageAnswer::kNo, box + yn + yn, ""},
-      {kYesNo, "y es\nY\n", MessageAnswer::kYes, box + yn + yn, ""},
+      {kYesNo, "c\nn\n", MessageAnswer::kNo, box + kYesNoPrompt + kYesNoPrompt, ""},
+      {kYesNo, "y es\nY\n", MessageAnswer::kYes, box + kYesNoPrompt + kYesNoPrompt, ""},
       {kOkCancel, "ok\n", MessageAnswer::kOk, box + "[O]K [C]ancel? ", ""},
       // the end of the input: the most cautious button
       {kYesNoCancel, "x\n", MessageAnswer::kCancel, box + all + all + "\n", ""},
-      {kYesNo, "cancel\n", MessageAnswer::kNo, box + yn + yn + "\n", ""},
+      {kYesNo, "cancel\n", MessageAnswer::kNo, box + kYesNoPrompt + kYesNoPrompt + "\n", ""},
       {kOkCancel, "", MessageAnswer::kCancel, box + "[O]K [C]ancel? \n", ""},
       // an OK box reads nothing
       {kOk, "y\nn\n", MessageAnswer::kOk, box + "[O]K\n", "y\nn\n"},
       // clang-format on
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.input);
-    const Shown shown = ShowBox(row.buttons, row.input);
-    EXPECT_EQ(shown.answer, row.answer);
-    EXPECT_EQ(shown.written, row.written);
-    EXPECT_EQ(shown.unread, row.unread);
+  for (const auto& [buttons, input, answer, written, unread] : rows) {
+    SCOPED_TRACE(input);
+    const Shown shown = ShowBox(buttons, input);
+    EXPECT_EQ(shown.answer, answer);
+    EXPECT_EQ(shown.written, written);
+    EXPECT_EQ(shown.unread, unread);
   }
 }
 
@@ -88,14 +83,10 @@ TEST(ConsoleMessageBoxes, TwoThreadsAskingAtOnceGetWholeBoxesInTurn) {
 
   const std::string one = "A\nOne?\n" + kYesNoPrompt;
   const std::string two = "B\nTwo?\n" + kYesNoPrompt;
-  if (errors.str() == one + two) {
-    EXPECT_EQ(first, MessageAnswer::kYes);
-    EXPECT_EQ(second, MessageAnswer::kNo);
-  } else {
-    EXPECT_EQ(errors.str(), two + one);
-    EXPECT_EQ(second, MessageAnswer::kYes);
-    EXPECT_EQ(first, MessageAnswer::kNo);
-  }
+  const bool oneFirst = errors.str().starts_with(one);
+  EXPECT_EQ(errors.str(), oneFirst ? one + two : two + one);
+  EXPECT_EQ(first, oneFirst ? MessageAnswer::kYes : MessageAnswer::kNo);
+  EXPECT_EQ(second, oneFirst ? MessageAnswer::kNo : MessageAnswer::kYes);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "platform/unique_fd.h"
 #include "support/scoped_environment.h"
@@ -72,11 +73,7 @@ TEST_F(DisplayTest, ReachableOnlyWhereSomethingListens) {
   ASSERT_TRUE(x11.IsValid());
   const std::string served = "127.0.0.1:" + std::to_string(number);
 
-  const struct {
-    const char* variable;
-    std::string value;
-    bool reachable;
-  } cases[] = {
+  const std::tuple<const char*, std::string, bool> cases[] = {
       {"WAYLAND_DISPLAY", "wayland-7", true},
       {"WAYLAND_DISPLAY", runtime_.File("wayland-7"), true},
       {"WAYLAND_DISPLAY", "wayland-8", false},
@@ -89,12 +86,12 @@ TEST_F(DisplayTest, ReachableOnlyWhereSomethingListens) {
       {"DISPLAY", ":999999", false},
       {"QT_QPA_PLATFORM", "offscreen", true},  // the user chose Qt's platform
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.variable) + "=" + c.value);
+  for (const auto& [variable, value, reachable] : cases) {
+    SCOPED_TRACE(std::string(variable) + "=" + value);
     ScopedEnvironment one;
-    one.Set(c.variable, c.value);
-    EXPECT_EQ(DisplayReachable(), c.reachable);
-    EXPECT_EQ(ChooseBoxFace(), c.reachable ? BoxFace::kGui : BoxFace::kConsole);
+    one.Set(variable, value);
+    EXPECT_EQ(DisplayReachable(), reachable);
+    EXPECT_EQ(ChooseBoxFace(), reachable ? BoxFace::kGui : BoxFace::kConsole);
   }
   EXPECT_FALSE(DisplayReachable());  // nothing named at all
 }

@@ -6,16 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kv {
 namespace {
 
 TEST(JsonLine, WritesEscapesOnlyWhereJsonNeedsThemAndReadsEveryLineBack) {
-  const struct {
-    std::u16string text;
-    std::string written;
-  } rows[] = {
+  // a text and how it is written
+  const std::pair<std::u16string, std::string> rows[] = {
       {u"plain", R"("plain")"},
       {u"a\"b\\c", R"("a\"b\\c")"},
       {u"\\Windows\\evil.exe", R"("\\Windows\\evil.exe")"},
@@ -27,15 +26,15 @@ TEST(JsonLine, WritesEscapesOnlyWhereJsonNeedsThemAndReadsEveryLineBack) {
        R"("byte\uDC80escape\uD800")"},
       {u"", R"("")"},
   };
-  for (const auto& row : rows) {
+  for (const auto& [text, written] : rows) {
     JsonObject object;
-    object.Add("s", row.text).Add("n", std::uint64_t{18446744073709551615u});
+    object.Add("s", text).Add("n", std::uint64_t{18446744073709551615u});
     const std::string line = WriteJsonLine(object);
-    EXPECT_EQ(line, "{\"s\":" + row.written + ",\"n\":18446744073709551615}");
+    EXPECT_EQ(line, "{\"s\":" + written + ",\"n\":18446744073709551615}");
     const std::optional<JsonObject> read = ReadJsonLine(line + "\n");
     ASSERT_TRUE(read) << line;
     ASSERT_NE(read->Text("s"), nullptr);
-    EXPECT_EQ(*read->Text("s"), row.text) << line;
+    EXPECT_EQ(*read->Text("s"), text) << line;
     EXPECT_EQ(*read->Number("n"), 18446744073709551615u);
     EXPECT_EQ(read->Number("s"), nullptr);
     EXPECT_EQ(read->Text("absent"), nullptr);

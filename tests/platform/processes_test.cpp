@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/fault_injection.h"
@@ -97,16 +98,11 @@ class ProcessesTest : public ::testing::Test {
     const Result<std::vector<ProcessEntry>> snapshot = TakeProcessSnapshot(store_);
     ASSERT_TRUE(snapshot.Ok());
     const std::vector<ProcessEntry>& processes = snapshot.value;
-    EXPECT_TRUE(std::is_sorted(processes.begin(), processes.end(),
-                               [](const auto& a, const auto& b) { return a.id < b.id; }));
-    const auto listed = std::find_if(processes.begin(), processes.end(),
-                                     [&](const ProcessEntry& p) { return p.id == child.Id(); });
-    EXPECT_EQ(listed != processes.end(), !devicePath.empty());
-    if (listed != processes.end()) {
-      EXPECT_EQ(listed->exeName, devicePath.substr(devicePath.rfind(u'\\') + 1));
-    }
+    EXPECT_TRUE(std::ranges::is_sorted(processes, {}, &ProcessEntry::id));
+    const auto listed = std::ranges::find(processes, child.Id(), &ProcessEntry::id);
+    EXPECT_EQ(listed == processes.end() ? u"" : listed->exeName,
+              devicePath.substr(devicePath.rfind(u'\\') + 1));
     Result<ProcessHandle> handle = ProcessHandle::Open(store_, child.Id());
-    EXPECT_EQ(handle.Ok(), opens);
     EXPECT_EQ(handle.value.ExecutablePath(), opens ? devicePath : u"");
     EXPECT_EQ(handle.value.Terminate(), opens);
     if (opens) {
@@ -127,15 +123,11 @@ TEST_F(ProcessesTest, WhereTheProgramLiesDecidesWhetherItIsListedOpenedAndKilled
   // "\" + folder + "\x.exe": 255 and 256 units
   const std::string f255(255 - 7, 'f');
   const std::string f256(256 - 7, 'f');
-  struct Row {
-    const char* label;
-    fs::path started;           // host path the child is started from
-    bool deleted;               // the program is deleted while it runs
-    std::u16string devicePath;  // empty: not listed
-    bool opens;
-  };
+  // what the row shows; the host path the child is started from, whether the
+  // program is deleted while it runs; its device path (empty: not listed),
+  // whether it opens
   // clang-format off
-  const Row rows[] = {
+  const std::tuple<const char*, fs::path, bool, std::u16string, bool> rows[] = {
       {"in the store", trojan_, false, u"\\Program Files\\Tool\\DemoTrojan.exe", true},
       {"deleted while it runs", store / "Gone.exe", true, u"\\Gone.exe", true},
       {"host name that is not utf-8", store / "Bad\xFF/x.exe", false, u"\\Bad\xDCFF\\x.exe", true},
@@ -150,15 +142,13 @@ TEST_F(ProcessesTest, WhereTheProgramLiesDecidesWhetherItIsListedOpenedAndKilled
        u"\\" + std::u16string(f256.begin(), f256.end()) + u"\\x.exe", false},
   };
   // clang-format on
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.label);
-    if (!fs::exists(row.started)) Install(fs::relative(row.started, store));
-    Child child(row.started);
+  for (const auto& [label, started, deleted, devicePath, opens] : rows) {
+    SCOPED_TRACE(label);
+    if (!fs::exists(started)) Install(fs::relative(started, store));
+    Child child(started);
     ASSERT_GT(child.Id(), 0);
-    if (row.deleted) {
-      ASSERT_TRUE(fs::remove(row.started));
-    }
-    ExpectSeenAs(child, row.devicePath, row.opens);
+    ASSERT_TRUE(!deleted || fs::remove(started));
+    ExpectSeenAs(child, devicePath, opens);
   }
 }
 
@@ -170,9 +160,7 @@ TEST_F(ProcessesTest, RefusedSignalsAndEndedProcesses) {
   const int id = inside.Id();
   {
     const ScopedFault refused(FaultPoint::kSignal);
-    const Result<ProcessHandle> refusedOpen = ProcessHandle::Open(store_, id);
-    EXPECT_FALSE(refusedOpen.Ok());
-    EXPECT_EQ(refusedOpen.cause, EPERM);
+    EXPECT_EQ(ProcessHandle::Open(store_, id).cause, EPERM);  // a failure's cause
   }
   EXPECT_FALSE(ProcessHandle::Open(Store(), id).Ok());
   Result<ProcessHandle> opened = ProcessHandle::Open(store_, id);
@@ -221,32 +209,29 @@ TEST_F(ProcessesTest, AnotherProgramAtTheStoreFilesPathInAnotherMountNamespaceIs
     GTEST_SKIP() << "unshare --mount cannot make a mount namespace here";
   }
   const fs::path evil = Install("Windows/evil.exe");
-  struct Row {
-    const char* label;
-    bool impostor;      // a copy of sleep from outside the store is mounted over evil.exe
-    bool impostorGone;  // ... and its own file deleted before it starts
-  };
-  const Row rows[] = {
+  // what runs; whether a copy of sleep from outside the store is mounted
+  // over evil.exe, and whether its own file is deleted before it starts
+  const std::tuple<const char*, bool, bool> rows[] = {
       {"the store's file", false, false},
       {"another program mounted at its path", true, false},
       {"another program mounted at its path, its file deleted", true, true},
   };
   int count = 0;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.label);
+  for (const auto& [label, mounted, deletedFirst] : rows) {
+    SCOPED_TRACE(label);
     const fs::path impostor = dir_.Path() / ("impostor" + std::to_string(++count));
     fs::copy_file("/bin/sleep", impostor);
     struct stat program {};
-    ASSERT_EQ(::stat((row.impostor ? impostor : evil).c_str(), &program), 0);
+    ASSERT_EQ(::stat((mounted ? impostor : evil).c_str(), &program), 0);
     std::string script = "exec \"$1\" 1000";
-    if (row.impostorGone) script = "rm \"$0\" && " + script;
-    if (row.impostor) script = "mount --bind \"$0\" \"$1\" && " + script;
+    if (deletedFirst) script = "rm \"$0\" && " + script;
+    if (mounted) script = "mount --bind \"$0\" \"$1\" && " + script;
     const std::vector<std::string> arguments = {
         "unshare", "--mount", "--propagation", "private", "sh", "-c", script, impostor, evil};
     Child child(arguments.front(), arguments);
     ASSERT_GT(child.Id(), 0);
     ASSERT_TRUE(WaitUntilRunning(child.Id(), program));
-    ExpectSeenAs(child, row.impostor ? u"" : u"\\Windows\\evil.exe", !row.impostor);
+    ExpectSeenAs(child, mounted ? u"" : u"\\Windows\\evil.exe", !mounted);
   }
 }
 

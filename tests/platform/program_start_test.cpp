@@ -7,11 +7,13 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/program_start.h"
+#include "platform/text.h"
 #include "support/temp_files.h"
 
 namespace kv {
@@ -29,11 +31,8 @@ bool WaitForFile(const fs::path& path) {
 
 Arguments SplitAtZeros(const std::string& bytes) {
   Arguments arguments;
-  for (std::size_t start = 0; start < bytes.size();) {
-    const std::size_t end = bytes.find('\0', start);
-    arguments.push_back(bytes.substr(start, end - start));
-    start = end + 1;
-  }
+  std::istringstream in(bytes);
+  for (std::string argument; std::getline(in, argument, '\0');) arguments.push_back(argument);
   return arguments;
 }
 
@@ -111,8 +110,7 @@ TEST_F(ProgramStartTest, ProgramRunsUnderItsHostPathWithNoInput) {
                                 u"-c \"" + std::u16string(script.begin(), script.end()) + u"\""));
   ASSERT_TRUE(WaitForFile(record));
   // argv, then what standard input held: nothing.
-  const Arguments recorded = SplitAtZeros(testing::ReadFile(record));
-  EXPECT_EQ(recorded, (Arguments{shell.string(), "-c", script}));
+  EXPECT_EQ(SplitAtZeros(testing::ReadFile(record)), (Arguments{shell.string(), "-c", script}));
   EXPECT_TRUE(NoChildLeft());
 }
 
@@ -122,22 +120,14 @@ TEST_F(ProgramStartTest, WhatCannotBeStartedGivesFalse) {
   testing::WriteFile(store / "Windows/garbage.exe", "neither a script nor a binary");
   fs::permissions(store / "Windows/garbage.exe", fs::perms::owner_exec, fs::perm_options::add);
   fs::create_symlink(store / "Windows/record.exe", store / "Windows/link.exe");
-  // clang-format off
-  const std::pair<std::u16string, std::u16string> rows[] = {
-      {u"\\Windows\\missing.exe", u"x"},
-      {u"\\Nowhere\\record.exe", u"x"},
-      {u"\\Windows\\link.exe", u"x"},
-      {u"\\Windows\\plain.exe", u"x"},
-      {u"\\Windows\\garbage.exe", u"x"},
-      {u"\\Windows", u"x"},
-      {u"\\Windows\\..\\Windows\\record.exe", u"x"},
-      {u"\\Windows\\record.exe", std::u16string(u"zero\0byte", 9)},
-  };
-  // clang-format on
-  for (const auto& [program, commandLine] : rows) {
-    EXPECT_FALSE(StartStoreProgram(prefix_.Store(), program, commandLine))
-        << std::string(program.begin(), program.end());
+  for (const std::u16string_view program :
+       {u"\\Windows\\missing.exe", u"\\Nowhere\\record.exe", u"\\Windows\\link.exe",
+        u"\\Windows\\plain.exe", u"\\Windows\\garbage.exe", u"\\Windows",
+        u"\\Windows\\..\\Windows\\record.exe"}) {
+    EXPECT_FALSE(StartStoreProgram(prefix_.Store(), program, u"x")) << Utf16ToUtf8(program);
   }
+  EXPECT_FALSE(StartStoreProgram(prefix_.Store(), u"\\Windows\\record.exe",
+                                 std::u16string(u"zero\0byte", 9)));
   EXPECT_FALSE(StartStoreProgram(Store(), u"\\Windows\\record.exe", u"x"));
   EXPECT_FALSE(fs::exists(prefix_.File("args")));
   EXPECT_TRUE(NoChildLeft());

