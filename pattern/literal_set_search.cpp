@@ -22,10 +22,6 @@ constexpr std::size_t kBlockBytes = 3;
 constexpr unsigned kMinTableBits = 12;
 constexpr unsigned kMaxTableBits = 16;
 constexpr unsigned kFilterBits = 1 << 16;
-// A set larger than one vector pass takes is split over several passes: the
-// 122 literals of 100 signatures in three passes ran 1.5-1.75x the window
-// on the benchmark store. Beyond a few passes the window wins again.
-constexpr std::size_t kNibblePasses = 3;
 
 // The table index of the three bytes ending at `last`. Setting bit 0x20 of
 // every byte folds ASCII letters to lower case, and some other bytes
@@ -55,20 +51,6 @@ unsigned WindowHash(const unsigned char* window, std::size_t length) {
   return static_cast<unsigned>((key * 0x9E3779B97F4A7C15ULL) >> 48) % kFilterBits;
 }
 
-// The vector passes for `chosen`, each with as even a share as they come.
-std::vector<NibbleMaskSearch> NibblePasses(const std::vector<OwnedLiteral>& literals,
-                                           const std::vector<std::uint32_t>& chosen) {
-  const std::size_t count =
-      (chosen.size() + NibbleMaskSearch::kMaxLiterals - 1) / NibbleMaskSearch::kMaxLiterals;
-  std::vector<NibbleMaskSearch> passes;
-  for (std::size_t pass = 0; pass < count; ++pass) {
-    passes.emplace_back(
-        literals, std::vector<std::uint32_t>(chosen.begin() + pass * chosen.size() / count,
-                                             chosen.begin() + (pass + 1) * chosen.size() / count));
-  }
-  return passes;
-}
-
 }  // namespace
 
 LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRoute route)
@@ -78,7 +60,7 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
         return literal.bytes.size() >= NibbleMaskSearch::kFingerprintBytes;
       }));
   const bool byNibbles = route == LiteralRoute::kFastest && vectorSized > 0 &&
-                         vectorSized <= kNibblePasses * NibbleMaskSearch::kMaxLiterals &&
+                         vectorSized <= NibbleMaskSearch::kMaxLiterals &&
                          NibbleMaskSearch::Supported();
   const std::size_t shortBelow = byNibbles ? NibbleMaskSearch::kFingerprintBytes : kMinWindow;
   std::vector<std::uint32_t> longOnes;
@@ -92,7 +74,7 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
       window_ = std::min(window_, length);
     }
   }
-  if (byNibbles) nibbles_ = NibblePasses(literals_, longOnes);
+  if (byNibbles) nibbles_ = NibbleMaskSearch(literals_, longOnes);
   if (byNibbles || longOnes.empty()) {
     window_ = 0;
     return;
@@ -173,7 +155,7 @@ void LiteralSetSearch::CheckWindow(const unsigned char* bytes, std::size_t size,
 
 void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_t>& marks) const {
   MarkShortLiterals(data, marks);
-  for (const NibbleMaskSearch& pass : nibbles_) pass.MarkOwners(data, literals_, marks);
+  if (nibbles_.has_value()) nibbles_->MarkOwners(data, literals_, marks);
   if (window_ == 0 || data.size() < window_) return;
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
   const std::size_t size = data.size();
