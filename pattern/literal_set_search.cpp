@@ -16,6 +16,7 @@ constexpr std::size_t kMinWindow = 4;
 // of the one before, so one window alone leaves the processor idle.
 constexpr std::size_t kCursors = 8;
 constexpr std::size_t kBlockBytes = 3;
+constexpr std::size_t kBatchRounds = 32;
 // The shift table has about four entries per block of the literals, between
 // these bounds: small enough for a few literals to stay in the fastest
 // cache, large enough for thousands to leave most entries free.
@@ -177,6 +178,8 @@ void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_
   // byte, the one-load block is safe. A step moves a cursor by at most
   // `longest`, so the nearest end says how many rounds may go unchecked.
   const std::size_t longest = window_ - kBlockBytes + 1;
+  const std::uint8_t* table = shift_.data();
+  const unsigned tableBits = tableBits_;
   while (true) {
     std::size_t room = size;
     for (std::size_t k = 0; k < kCursors; ++k) {
@@ -184,10 +187,23 @@ void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_
       room = std::min(room, last[k] < end ? end - last[k] : 0);
     }
     if (room == 0) break;
-    for (std::size_t rounds = (room + longest - 1) / longest; rounds > 0; --rounds) {
-      for (std::size_t k = 0; k < kCursors; ++k) {
-        move(k, shift_[BlockReadingAhead(bytes + last[k], tableBits_)]);
+    // The windows to check are noted and checked after a batch of rounds,
+    // so that no call in the rounds pushes the cursors out of registers.
+    for (std::size_t rounds = (room + longest - 1) / longest; rounds > 0;) {
+      const std::size_t batch = std::min(rounds, kBatchRounds);
+      std::size_t noted[kBatchRounds * kCursors];
+      std::size_t count = 0;
+      for (std::size_t round = 0; round < batch; ++round) {
+#pragma GCC unroll 8
+        for (std::size_t k = 0; k < kCursors; ++k) {
+          const std::uint8_t shift = table[BlockReadingAhead(bytes + last[k], tableBits)];
+          noted[count] = last[k];
+          count += shift == 0 ? 1 : 0;
+          last[k] += shift == 0 ? 1 : shift;
+        }
       }
+      for (std::size_t i = 0; i < count; ++i) CheckWindow(bytes, size, noted[i], marks);
+      rounds -= batch;
     }
   }
   for (std::size_t k = 0; k < kCursors; ++k) {
