@@ -56,7 +56,8 @@ __attribute__((target("avx2"), always_inline)) inline void Fingerprints(
 }
 
 template <std::size_t Groups>
-__attribute__((target("avx2"), always_inline)) inline __m256i Either(const __m256i (&buckets)[Groups]) {
+__attribute__((target("avx2"), always_inline)) inline __m256i Either(
+    const __m256i (&buckets)[Groups]) {
   __m256i any = buckets[0];
   for (std::size_t g = 1; g < Groups; ++g) any = _mm256_or_si256(any, buckets[g]);
   return any;
@@ -151,7 +152,8 @@ NibbleMaskSearch::NibbleMaskSearch(const std::vector<OwnedLiteral>& literals,
     return FoldedFingerprint(literals[a.literal], a.anchor) <
            FoldedFingerprint(literals[b.literal], b.anchor);
   });
-  groups_.resize(std::max<std::size_t>(1, (entries_.size() + kLiteralsPerGroup - 1) / kLiteralsPerGroup));
+  groups_.resize(
+      std::max<std::size_t>(1, (entries_.size() + kLiteralsPerGroup - 1) / kLiteralsPerGroup));
   // Contiguous runs of the sorted entries, as even as they come.
   const std::size_t buckets = groups_.size() * kBucketsPerGroup;
   bucketStart_.resize(buckets + 1);
@@ -204,9 +206,12 @@ void NibbleMaskSearch::MarkOwners(std::string_view data, const std::vector<Owned
     CheckBuckets(bytes, data.size(), at, buckets, literals, marks);
   };
   switch (groups_.size()) {
-    case 1: return ForEachCandidate<1>(bytes, data.size(), groups_.data(), check);
-    case 2: return ForEachCandidate<2>(bytes, data.size(), groups_.data(), check);
-    default: return ForEachCandidate<kMaxGroups>(bytes, data.size(), groups_.data(), check);
+    case 1:
+      return ForEachCandidate<1>(bytes, data.size(), groups_.data(), check);
+    case 2:
+      return ForEachCandidate<2>(bytes, data.size(), groups_.data(), check);
+    default:
+      return ForEachCandidate<kMaxGroups>(bytes, data.size(), groups_.data(), check);
   }
 #else
   (void)data, (void)literals, (void)marks;
