@@ -46,9 +46,23 @@ unsigned BlockReadingAhead(const unsigned char* last, unsigned tableBits) {
   return (key * 2654435761u) >> (32 - tableBits);
 }
 
-unsigned WindowHash(const unsigned char* window, std::size_t length) {
+// The window's bytes as one number, folded as Block folds them.
+std::uint64_t WindowKey(const unsigned char* window, std::size_t length) {
   std::uint64_t key = 0;
-  for (std::size_t i = 0; i < length; ++i) key = key << 8 | FoldByte(window[i]);
+  for (std::size_t i = 0; i < length; ++i) key |= std::uint64_t{window[i] | 0x20u} << (8 * i);
+  return key;
+}
+
+// WindowKey with one load, where `length` bytes from `window` lie inside
+// the buffer but 8 may not: the bytes past it are masked off.
+std::uint64_t WindowKeyReadingAhead(const unsigned char* window, std::size_t length) {
+  if constexpr (std::endian::native != std::endian::little) return WindowKey(window, length);
+  std::uint64_t word;
+  std::memcpy(&word, window, sizeof word);
+  return (word | 0x2020202020202020ULL) & (~std::uint64_t{0} >> (64 - 8 * length));
+}
+
+unsigned WindowHash(std::uint64_t key) {
   return static_cast<unsigned>((key * 0x9E3779B97F4A7C15ULL) >> 48) % kFilterBits;
 }
 
@@ -101,7 +115,7 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
       shift = std::min<std::uint8_t>(shift, static_cast<std::uint8_t>(window_ - 1 - j));
     }
     ++counts[Block(bytes + window_ - 1, tableBits_) + 1];
-    const unsigned bit = WindowHash(bytes, window_);
+    const unsigned bit = WindowHash(WindowKey(bytes, window_));
     windowFilter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   }
   bucketStart_.assign(blocks + 1, 0);
@@ -115,8 +129,10 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
   }
 }
 
-bool LiteralSetSearch::MayStartHere(const unsigned char* window) const {
-  const unsigned bit = WindowHash(window, window_);
+bool LiteralSetSearch::MayStartHere(const unsigned char* window, std::size_t room) const {
+  const unsigned bit =
+      WindowHash(room >= sizeof(std::uint64_t) ? WindowKeyReadingAhead(window, window_)
+                                               : WindowKey(window, window_));
   return (windowFilter_[bit / 64] >> (bit % 64) & 1) != 0;
 }
 
@@ -141,7 +157,7 @@ void LiteralSetSearch::MarkShortLiterals(std::string_view data,
 void LiteralSetSearch::CheckWindow(const unsigned char* bytes, std::size_t size, std::size_t last,
                                    std::vector<std::uint8_t>& marks) const {
   const std::size_t start = last + 1 - window_;
-  if (!MayStartHere(bytes + start)) return;
+  if (!MayStartHere(bytes + start, size - start)) return;
   const unsigned block = Block(bytes + last, tableBits_);
   for (std::uint32_t k = bucketStart_[block]; k < bucketStart_[block + 1]; ++k) {
     const std::uint32_t index = bucketLiterals_[k];

@@ -49,7 +49,8 @@ class LiteralSetSearch {
 
  private:
   void MarkShortLiterals(std::string_view data, std::vector<std::uint8_t>& marks) const;
-  bool MayStartHere(const unsigned char* window) const;
+  // Whether a literal may start at `window`, `room` bytes before the end.
+  bool MayStartHere(const unsigned char* window, std::size_t room) const;
   // Compares the literals that may start in the window ending at `last`.
   void CheckWindow(const unsigned char* bytes, std::size_t size, std::size_t last,
                    std::vector<std::uint8_t>& marks) const;
