@@ -18,7 +18,7 @@
 // still 2-4x the window. At about 100 literals, a dozen per bucket, the
 // tables pass nearly every text position, so a group takes at most 48
 // literals. The groups share the loads and the split into halves, and one
-// test looks at all of them: the 122 literals of 100 signatures in three
+// test looks at all of them: the literals of 100 signatures in three
 // groups ran 1.5x the three separate passes they replaced.
 #pragma once
 
