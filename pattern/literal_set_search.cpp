@@ -16,16 +16,13 @@ constexpr std::size_t kMinWindow = 4;
 // of the one before, so one window alone leaves the processor idle.
 constexpr std::size_t kCursors = 8;
 constexpr std::size_t kBlockBytes = 3;
+constexpr std::size_t kBatchRounds = 32;
 // The shift table has about four entries per block of the literals, between
 // these bounds: small enough for a few literals to stay in the fastest
 // cache, large enough for thousands to leave most entries free.
 constexpr unsigned kMinTableBits = 12;
 constexpr unsigned kMaxTableBits = 16;
 constexpr unsigned kFilterBits = 1 << 16;
-// A set larger than one vector pass takes is split over several passes: the
-// 122 literals of 100 signatures in three passes ran 1.5-1.75x the window
-// on the benchmark store. Beyond a few passes the window wins again.
-constexpr std::size_t kNibblePasses = 3;
 
 // The table index of the three bytes ending at `last`. Setting bit 0x20 of
 // every byte folds ASCII letters to lower case, and some other bytes
@@ -49,24 +46,24 @@ unsigned BlockReadingAhead(const unsigned char* last, unsigned tableBits) {
   return (key * 2654435761u) >> (32 - tableBits);
 }
 
-unsigned WindowHash(const unsigned char* window, std::size_t length) {
+// The window's bytes as one number, folded as Block folds them.
+std::uint64_t WindowKey(const unsigned char* window, std::size_t length) {
   std::uint64_t key = 0;
-  for (std::size_t i = 0; i < length; ++i) key = key << 8 | FoldByte(window[i]);
-  return static_cast<unsigned>((key * 0x9E3779B97F4A7C15ULL) >> 48) % kFilterBits;
+  for (std::size_t i = 0; i < length; ++i) key |= std::uint64_t{window[i] | 0x20u} << (8 * i);
+  return key;
 }
 
-// The vector passes for `chosen`, each with as even a share as they come.
-std::vector<NibbleMaskSearch> NibblePasses(const std::vector<OwnedLiteral>& literals,
-                                           const std::vector<std::uint32_t>& chosen) {
-  const std::size_t count =
-      (chosen.size() + NibbleMaskSearch::kMaxLiterals - 1) / NibbleMaskSearch::kMaxLiterals;
-  std::vector<NibbleMaskSearch> passes;
-  for (std::size_t pass = 0; pass < count; ++pass) {
-    passes.emplace_back(
-        literals, std::vector<std::uint32_t>(chosen.begin() + pass * chosen.size() / count,
-                                             chosen.begin() + (pass + 1) * chosen.size() / count));
-  }
-  return passes;
+// WindowKey with one load, where `length` bytes from `window` lie inside
+// the buffer but 8 may not: the bytes past it are masked off.
+std::uint64_t WindowKeyReadingAhead(const unsigned char* window, std::size_t length) {
+  if constexpr (std::endian::native != std::endian::little) return WindowKey(window, length);
+  std::uint64_t word;
+  std::memcpy(&word, window, sizeof word);
+  return (word | 0x2020202020202020ULL) & (~std::uint64_t{0} >> (64 - 8 * length));
+}
+
+unsigned WindowHash(std::uint64_t key) {
+  return static_cast<unsigned>((key * 0x9E3779B97F4A7C15ULL) >> 48) % kFilterBits;
 }
 
 }  // namespace
@@ -78,7 +75,7 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
         return literal.bytes.size() >= NibbleMaskSearch::kFingerprintBytes;
       }));
   const bool byNibbles = route == LiteralRoute::kFastest && vectorSized > 0 &&
-                         vectorSized <= kNibblePasses * NibbleMaskSearch::kMaxLiterals &&
+                         vectorSized <= NibbleMaskSearch::kMaxLiterals &&
                          NibbleMaskSearch::Supported();
   const std::size_t shortBelow = byNibbles ? NibbleMaskSearch::kFingerprintBytes : kMinWindow;
   std::vector<std::uint32_t> longOnes;
@@ -92,7 +89,7 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
       window_ = std::min(window_, length);
     }
   }
-  if (byNibbles) nibbles_ = NibblePasses(literals_, longOnes);
+  if (byNibbles) nibbles_ = NibbleMaskSearch(literals_, longOnes);
   if (byNibbles || longOnes.empty()) {
     window_ = 0;
     return;
@@ -118,7 +115,7 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
       shift = std::min<std::uint8_t>(shift, static_cast<std::uint8_t>(window_ - 1 - j));
     }
     ++counts[Block(bytes + window_ - 1, tableBits_) + 1];
-    const unsigned bit = WindowHash(bytes, window_);
+    const unsigned bit = WindowHash(WindowKey(bytes, window_));
     windowFilter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
   }
   bucketStart_.assign(blocks + 1, 0);
@@ -132,8 +129,10 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
   }
 }
 
-bool LiteralSetSearch::MayStartHere(const unsigned char* window) const {
-  const unsigned bit = WindowHash(window, window_);
+bool LiteralSetSearch::MayStartHere(const unsigned char* window, std::size_t room) const {
+  const unsigned bit =
+      WindowHash(room >= sizeof(std::uint64_t) ? WindowKeyReadingAhead(window, window_)
+                                               : WindowKey(window, window_));
   return (windowFilter_[bit / 64] >> (bit % 64) & 1) != 0;
 }
 
@@ -158,7 +157,7 @@ void LiteralSetSearch::MarkShortLiterals(std::string_view data,
 void LiteralSetSearch::CheckWindow(const unsigned char* bytes, std::size_t size, std::size_t last,
                                    std::vector<std::uint8_t>& marks) const {
   const std::size_t start = last + 1 - window_;
-  if (!MayStartHere(bytes + start)) return;
+  if (!MayStartHere(bytes + start, size - start)) return;
   const unsigned block = Block(bytes + last, tableBits_);
   for (std::uint32_t k = bucketStart_[block]; k < bucketStart_[block + 1]; ++k) {
     const std::uint32_t index = bucketLiterals_[k];
@@ -173,7 +172,7 @@ void LiteralSetSearch::CheckWindow(const unsigned char* bytes, std::size_t size,
 
 void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_t>& marks) const {
   MarkShortLiterals(data, marks);
-  for (const NibbleMaskSearch& pass : nibbles_) pass.MarkOwners(data, literals_, marks);
+  if (nibbles_.has_value()) nibbles_->MarkOwners(data, literals_, marks);
   if (window_ == 0 || data.size() < window_) return;
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
   const std::size_t size = data.size();
@@ -195,6 +194,8 @@ void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_
   // byte, the one-load block is safe. A step moves a cursor by at most
   // `longest`, so the nearest end says how many rounds may go unchecked.
   const std::size_t longest = window_ - kBlockBytes + 1;
+  const std::uint8_t* table = shift_.data();
+  const unsigned tableBits = tableBits_;
   while (true) {
     std::size_t room = size;
     for (std::size_t k = 0; k < kCursors; ++k) {
@@ -202,10 +203,23 @@ void LiteralSetSearch::MarkOwners(std::string_view data, std::vector<std::uint8_
       room = std::min(room, last[k] < end ? end - last[k] : 0);
     }
     if (room == 0) break;
-    for (std::size_t rounds = (room + longest - 1) / longest; rounds > 0; --rounds) {
-      for (std::size_t k = 0; k < kCursors; ++k) {
-        move(k, shift_[BlockReadingAhead(bytes + last[k], tableBits_)]);
+    // The windows to check are noted and checked after a batch of rounds,
+    // so that no call in the rounds pushes the cursors out of registers.
+    for (std::size_t rounds = (room + longest - 1) / longest; rounds > 0;) {
+      const std::size_t batch = std::min(rounds, kBatchRounds);
+      std::size_t noted[kBatchRounds * kCursors];
+      std::size_t count = 0;
+      for (std::size_t round = 0; round < batch; ++round) {
+#pragma GCC unroll 8
+        for (std::size_t k = 0; k < kCursors; ++k) {
+          const std::uint8_t shift = table[BlockReadingAhead(bytes + last[k], tableBits)];
+          noted[count] = last[k];
+          count += shift == 0 ? 1 : 0;
+          last[k] += shift == 0 ? 1 : shift;
+        }
       }
+      for (std::size_t i = 0; i < count; ++i) CheckWindow(bytes, size, noted[i], marks);
+      rounds -= batch;
     }
   }
   for (std::size_t k = 0; k < kCursors; ++k) {

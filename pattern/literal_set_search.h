@@ -13,8 +13,8 @@
 // literals; each literal is then compared as it asks. Literals shorter than
 // four bytes would make the window too short to skip anything, so they are
 // searched one by one. A set of up to about 150 literals goes the
-// vector way instead where the processor has it (NibbleMaskSearch, in one
-// pass or a few), with only 1-2 byte literals apart.
+// vector way instead where the processor has it (NibbleMaskSearch), with
+// only 1-2 byte literals apart.
 //
 // We measured Hyperscan's literal mode for this first: building its
 // database took 60-90 ms for the literals of a 1000-signature set (26 ms even
@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -48,14 +49,15 @@ class LiteralSetSearch {
 
  private:
   void MarkShortLiterals(std::string_view data, std::vector<std::uint8_t>& marks) const;
-  bool MayStartHere(const unsigned char* window) const;
+  // Whether a literal may start at `window`, `room` bytes before the end.
+  bool MayStartHere(const unsigned char* window, std::size_t room) const;
   // Compares the literals that may start in the window ending at `last`.
   void CheckWindow(const unsigned char* bytes, std::size_t size, std::size_t last,
                    std::vector<std::uint8_t>& marks) const;
 
   std::vector<OwnedLiteral> literals_;
   std::vector<std::uint32_t> shortLiterals_;  // indices into literals_
-  std::vector<NibbleMaskSearch> nibbles_;     // the others, a pass each, if not the window
+  std::optional<NibbleMaskSearch> nibbles_;   // the others, if not the window
   std::size_t window_ = 0;                    // 0: no literal long enough
   unsigned tableBits_ = 0;                    // the shift table has 2^tableBits_ entries
   std::vector<std::uint8_t> shift_;           // by hashed three-byte block
