@@ -1,14 +1,13 @@
 // The quarantine dialog on a real quarantine: what it lists and how, and
 // Restore and Delete with scripted answers and refusals.
 #include <QDateTime>
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/quarantine.h"
-#include "platform/text.h"
 #include "resources/command_ids.h"
+#include "support/quarantine_checks.h"
 #include "ui/quarantine_dialog.h"
 #include "ui_test_support.h"
 
@@ -18,15 +17,6 @@ namespace {
 // Bytes a text copy would mangle: NUL, CR LF, high bytes.
 constexpr char kEvilLiteral[] = "MZ\x90\0\r\n\xff\xfe evil";
 const std::string kEvilBytes(kEvilLiteral, sizeof kEvilLiteral - 1);
-
-// Puts a store file into the quarantine as a scan would; returns its id.
-std::string Quarantine(const TempPrefix& prefix, const std::string& relative,
-                       std::u16string_view signature) {
-  prefix.WriteStoreFile(relative, kEvilBytes);
-  std::u16string path = u"\\" + Utf8ToUtf16(relative);
-  std::replace(path.begin(), path.end(), u'/', u'\\');
-  return QuarantineStoreFile(prefix.Store(), path, {signature, u"interactive"}).id;
-}
 
 class QuarantineDialogTest : public ::testing::Test {
  protected:
@@ -42,10 +32,10 @@ QString LocalMinute(const std::string& utc) {
 }
 
 TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathSignatureAndTime) {
-  (void)Quarantine(prefix_, "Windows/evil.exe", u"Trojan.A");
-  const std::string gone = Quarantine(prefix_, "gone.exe", u"Trojan.G");
-  (void)Quarantine(prefix_, "My Documents/game.cab", u"Trojan.B");
-  const std::string restored = Quarantine(prefix_, "back.exe", u"Trojan.R");
+  (void)Quarantined(prefix_, "Windows/evil.exe", kEvilBytes, u"Trojan.A");
+  const std::string gone = Quarantined(prefix_, "gone.exe", kEvilBytes, u"Trojan.G");
+  (void)Quarantined(prefix_, "My Documents/game.cab", kEvilBytes, u"Trojan.B");
+  const std::string restored = Quarantined(prefix_, "back.exe", kEvilBytes, u"Trojan.R");
   ASSERT_EQ(RestoreQuarantineItem(prefix_.Store(), restored).change, QuarantineChange::kDone);
   std::filesystem::remove(prefix_.Path() / "quarantine" / gone);
 
@@ -66,7 +56,7 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
 
 // A signature too long for the line is cut; the time and the path are not.
 TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
-  (void)Quarantine(prefix_, "evil.exe", u"Trojan.With.A.Very.Long.Family.Name");
+  (void)Quarantined(prefix_, "evil.exe", kEvilBytes, u"Trojan.With.A.Very.Long.Family.Name");
   const Result<QuarantineListing> listed = ListQuarantine(prefix_.Store());
   ASSERT_TRUE(listed.Ok());
   const QFontMetrics metrics(QApplication::font());
@@ -106,7 +96,7 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     SkinnedPrefix prefix;
-    (void)Quarantine(prefix, "Windows/evil.exe", u"Trojan.A");
+    (void)Quarantined(prefix, "Windows/evil.exe", kEvilBytes, u"Trojan.A");
     if (row.before == std::string("file")) prefix.WriteStoreFile("Windows/evil.exe", "mine");
     if (row.before == std::string("folder"))
       std::filesystem::remove(prefix.StorePath() / "Windows");
