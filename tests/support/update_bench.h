@@ -27,6 +27,7 @@ namespace kv::testing {
 
 inline constexpr char kVersionPath[] = "/avupd/reqver.php?sys=wm";
 inline constexpr char kDatabasePath[] = "/avupd/reqavdb.php?sys=wm";
+inline constexpr char kSignaturePath[] = "/avupd/reqavdb.php?sys=wm&sig=ed25519";
 
 // The boxes' texts, as "<caption>|<text>".
 inline const std::string kCannotConnectBox =
