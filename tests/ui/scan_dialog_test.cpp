@@ -173,7 +173,7 @@ TEST_F(ScanDialogTest, BackAsksToStopFirstAndTheStopQuestionHoldsTheScan) {
     boxes_.whileAsked = nullptr;
     EXPECT_EQ(dialog.isVisible(), answer == MessageAnswer::kNo);
     EXPECT_EQ(stop_->IsStopped(), answer == MessageAnswer::kYes);
-    EXPECT_EQ(boxes_.Texts(),
+    ASSERT_EQ(boxes_.Texts(),
               (std::vector<std::string>{"Information|Please stop scan first!\n",
                                         "Question|Scan is running,stop it? (Yes/No)"}));
     EXPECT_EQ(boxes_.shown[0].owner, &dialog);
