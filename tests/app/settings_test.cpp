@@ -8,15 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "support/registry_text.h"
 #include "support/temp_files.h"
 
 namespace kv {
 namespace {
 
 using testing::WriteFile;
-
-const std::string kHive = "Windows Registry Editor Version 5.00\n\n";
-const std::string kKestrelvox = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
 
 // A background scan stops on exactly the reads of 0.
 TEST(Settings, ReadsTheFirstFourDataBytesWhateverTheTypeAndOnlyZeroStopsTheScan) {
@@ -34,7 +32,7 @@ TEST(Settings, ReadsTheFirstFourDataBytesWhateverTheTypeAndOnlyZeroStopsTheScan)
       {"[", std::nullopt}};                        // unparseable
   // clang-format on
   for (const auto& [line, expected] : cases) {
-    WriteFile(hive.Path(), kHive + kKestrelvox + line + "\n");
+    WriteFile(hive.Path(), kVersionLine + "\n" + kKeyLine + line + "\n");
     EXPECT_EQ(
         ReadRegistryDword(hive, RegistryRoot::kLocalMachine, kKestrelvoxKey, kScanStatusValue),
         expected)

@@ -10,7 +10,7 @@
 #include "platform/limits.h"
 #include "platform/whole_file.h"
 #include "registry/hive.h"
-#include "registry_test_text.h"
+#include "support/registry_text.h"
 #include "support/temp_files.h"
 
 namespace kv {
