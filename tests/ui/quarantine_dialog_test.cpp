@@ -73,24 +73,26 @@ TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
 
 TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListAgain) {
   const std::string path = "\\Windows\\evil.exe";
+  const std::string ask = "Question|Restore this file to its place?\n" + path + " (Yes/No)";
   const struct {
     const char* name;
     int command;
     MessageAnswer answer;
-    const char* before;     // "file": a file stands at the path; "folder": its folder is gone
-    std::string told;       // the box after the question, if any
-    bool listed;            // the item still quarantined afterwards
-    std::string storeFile;  // the file at the path afterwards; "-": none
+    const char* before;  // "file": a file stands at the path; "folder": its folder is gone
+    std::vector<std::string> boxes;  // as RecordingBoxes::Texts gives them
+    bool listed;                     // the item still quarantined afterwards
+    std::string storeFile;           // the file at the path afterwards; "-": none
   } rows[] = {
       // clang-format off
       {"restore", ids::kRestoreItem, MessageAnswer::kYes, "",
-       "Restore successfully:\n" + path, false, kEvilBytes},
-      {"restore answered No", ids::kRestoreItem, MessageAnswer::kNo, "", "", true, "-"},
+       {ask, "Finished|Restore successfully:\n" + path}, false, kEvilBytes},
+      {"restore answered No", ids::kRestoreItem, MessageAnswer::kNo, "", {ask}, true, "-"},
       {"restore over a file", ids::kRestoreItem, MessageAnswer::kYes, "file",
-       "Can not restore,there is already a file at:\n" + path, true, "mine"},
+       {ask, "Warning|Can not restore,there is already a file at:\n" + path}, true, "mine"},
       {"restore without its folder", ids::kRestoreItem, MessageAnswer::kYes, "folder",
-       "Can not restore,the file's folder does not exist:\n" + path, true, "-"},
-      {"delete", ids::kPurgeItem, MessageAnswer::kYes, "", "", false, "-"},
+       {ask, "Warning|Can not restore,the file's folder does not exist:\n" + path}, true, "-"},
+      {"delete", ids::kPurgeItem, MessageAnswer::kYes, "", {"Question|Delete this file from the "
+       "quarantine?It can not be restored afterwards.\n" + path + " (Yes/No)"}, false, "-"},
       // clang-format on
   };
   for (const auto& row : rows) {
@@ -106,10 +108,7 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
     QuarantineDialog dialog(context, prefix.Store(), nullptr);
 
     ASSERT_TRUE(PressSoftKey(&dialog, row.command));
-    ASSERT_EQ(boxes.shown.size(), row.told.empty() ? 1u : 2u);
-    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::kYesNo);
-    EXPECT_TRUE(boxes.shown[0].text.ends_with("\n" + path)) << boxes.shown[0].text;
-    EXPECT_EQ(boxes.shown.back().text, row.told.empty() ? boxes.shown[0].text : row.told);
+    EXPECT_EQ(boxes.Texts(), row.boxes);
 
     // The list read again: restored and deleted items are no longer in it.
     EXPECT_EQ(dialog.List()->count(), row.listed ? 1 : 0);
