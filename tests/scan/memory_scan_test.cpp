@@ -79,13 +79,13 @@ struct TrojanStore {
   TrojanStore() { fs::permissions(trojan, fs::perms::owner_write, fs::perm_options::remove); }
   ~TrojanStore() { EndAll(store); }
 
-  // With the process signature `processName` ("" for none) and the content
-  // signature `pattern`.
+  // With the process signature `processName` and the content signature
+  // `pattern`.
   MemoryScanResult Scan(const std::string& processName, const std::string& pattern,
                         bool showBoxes) {
-    Lines lines = {CharacterLine("Demo", pattern)};
-    if (!processName.empty()) lines.insert(lines.end(), {"[VirusProcess]", processName});
-    const auto database = SignatureDatabase::Build(DatabaseFile("1", lines), SignatureDatabase());
+    const std::string file =
+        DatabaseFile("1", {CharacterLine("Demo", pattern), "[VirusProcess]", processName});
+    const auto database = SignatureDatabase::Build(file, SignatureDatabase());
     FileMatcher matcher(store, *database);
     const ScanContext context{store, *database,       matcher,          ScanMode::kMemory,
                               stop,  recorded.events, recorded.outputs, 1};
@@ -120,7 +120,7 @@ TEST(MemoryScan, EndsTheSuspectThenRemovesItsFileOrAsksOrSaysWhyNot) {
   const std::string exe = "DemoTrojan.exe";
   const std::string other = "NOT-IN-THE-FILE";  // a content signature the file does not hold
   const struct {
-    std::string processName;  // "" for no process signature
+    std::string processName;
     std::string pattern;
     Way way;
     MemoryScanResult result;
@@ -131,7 +131,6 @@ TEST(MemoryScan, EndsTheSuspectThenRemovesItsFileOrAsksOrSaysWhyNot) {
   } rows[] = {
       {exe, kMarker, Way::kNoBoxes, kTerminated, removed, true, true, {}},
       {"demotrojan.exe", kMarker, Way::kBoxes, kNoSuspect, noTrojan, false, false, {noneBox}},
-      {"", kMarker, Way::kBoxes, kNoSuspect, noTrojan, false, false, {noneBox}},
       // Asked even without boxes.
       {exe, other, Way::kAnswerNo, kTerminated, {kill}, true, false, {question}},
       {exe, other, Way::kAnswerYes, kTerminated, removed, true, true, {question}},
