@@ -50,7 +50,7 @@ TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrit
     RecordingBoxes boxes;
     row.command(hive, boxes, kWindow);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    const std::string box = boxes.shown[0].caption + "|" + boxes.shown[0].text;
+    const std::string box = boxes.Texts()[0];
     EXPECT_EQ(box.substr(0, box.find('\n')), row.box);
     EXPECT_EQ(boxes.shown[0].icon, row.icon);
     EXPECT_EQ(boxes.shown[0].owner, kWindow);
@@ -73,9 +73,8 @@ TEST(MenuCommands, ClearLogAsksAndDeletesTheLogOnlyOnYes) {
     RecordingBoxes boxes;
     boxes.answers.push_back(answer);
     OnClearLog(prefix.Store(), boxes, kWindow);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Are you sure to delete the log?");
-    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::kYesNo);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Question|Are you sure to delete the log? (Yes/No)"});
     EXPECT_EQ(std::filesystem::exists(log), withLog && answer == MessageAnswer::kNo);
   }
 }

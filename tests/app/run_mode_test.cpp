@@ -15,14 +15,12 @@ TEST(RunMode, TheArgumentChoosesTheModeInTheHandsetsOrder) {
       {u"", RunMode::kInteractive},
       {u"-autocheck", RunMode::kSelfScan},
       {u"-autoch", RunMode::kSelfScan},
-      {u"-autochecking now", RunMode::kSelfScan},
       {u"-AUTOCHECK", RunMode::kCabCheck},
       {u"-autoc", RunMode::kCabCheck},
       {u"-hideandscan", RunMode::kBackgroundScan},
       {u"-hideandscan ", RunMode::kCabCheck},
       {u"-hide", RunMode::kInteractiveHidden},
       {u"-hidden", RunMode::kCabCheck},
-      {u"\\My Documents\\a.cab", RunMode::kCabCheck},
   };
   for (const auto& [line, mode] : cases) {
     EXPECT_EQ(ChooseRunMode(line), mode) << Utf16ToUtf8(line);

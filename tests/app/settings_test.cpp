@@ -8,15 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "support/registry_text.h"
 #include "support/temp_files.h"
 
 namespace kv {
 namespace {
 
 using testing::WriteFile;
-
-const std::string kHive = "Windows Registry Editor Version 5.00\n\n";
-const std::string kKestrelvox = "[HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox]\n";
 
 // A background scan stops on exactly the reads of 0.
 TEST(Settings, ReadsTheFirstFourDataBytesWhateverTheTypeAndOnlyZeroStopsTheScan) {
@@ -30,11 +28,10 @@ TEST(Settings, ReadsTheFirstFourDataBytesWhateverTheTypeAndOnlyZeroStopsTheScan)
       {"\"ScanStatus\"=\"2\"", 0x32},            // '2', then the terminator
       {"\"ScanStatus\"=\"ab\"", 0x00620061},     // two units; the rest is cut
       {"\"scanstatus\"=\"\xE2\x82\xAC\"", 0x20AC},
-      {"\"Other\"=dword:00000000", std::nullopt},  // no such value
-      {"[", std::nullopt}};                        // unparseable
+      {"\"Other\"=dword:00000000", std::nullopt}};  // no such value, as any failed read
   // clang-format on
   for (const auto& [line, expected] : cases) {
-    WriteFile(hive.Path(), kHive + kKestrelvox + line + "\n");
+    WriteFile(hive.Path(), kVersionLine + "\n" + kKeyLine + line + "\n");
     EXPECT_EQ(
         ReadRegistryDword(hive, RegistryRoot::kLocalMachine, kKestrelvoxKey, kScanStatusValue),
         expected)

@@ -9,23 +9,48 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "platform/whole_file.h"
-#include "support/change_counter.h"
 #include "support/temp_files.h"
 
 namespace kv {
 namespace {
+
+// Counts the callbacks that arrive on the watch's thread.
+class ChangeCounter {
+ public:
+  void Count() {
+    {
+      const std::lock_guard lock(mutex_);
+      ++count_;
+    }
+    changed_.notify_all();
+  }
+
+  // true once at least `count` callbacks have run.
+  bool WaitFor(int count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(60), [&] { return count_ >= count; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int count_ = 0;
+};
 
 class FileWatchThreaded : public ::testing::Test {
  protected:
   std::filesystem::path Watched() const { return dir_.Path() / "watched.txt"; }
 
   testing::TempDir dir_;
-  testing::ChangeCounter counter_;
+  ChangeCounter counter_;
 };
 
 TEST_F(FileWatchThreaded, ReportsAFileReplacedByRenameAndOneEditedInPlace) {

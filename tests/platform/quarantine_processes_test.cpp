@@ -25,14 +25,10 @@ namespace fs = std::filesystem;
 constexpr int kIterations = 30;
 constexpr int kFilesPerRun = 8;
 
-// File `i` of run (or process) `run`: its path under the store, its device
-// path and what it holds.
+// File `i` of run (or process) `run`: its path under the store and what it
+// holds.
 std::string InStore(int run, int i) {
   return "run" + std::to_string(run) + "/f" + std::to_string(i);
-}
-std::u16string DevicePath(int run, int i) {
-  const std::string path = "\\run" + std::to_string(run) + "\\f" + std::to_string(i);
-  return {path.begin(), path.end()};
 }
 std::string Content(int run, int i) {
   return "run " + std::to_string(run) + " file " + std::to_string(i);
@@ -46,7 +42,8 @@ std::chrono::microseconds RunChild(const Store& store, int run,
   (void)testing::RunKilledAfter(
       [&] {
         for (int i = 0; i < kFilesPerRun; ++i) {
-          (void)QuarantineStoreFile(store, DevicePath(run, i), {u"Trojan.Kill", u"autocheck"});
+          (void)QuarantineStoreFile(store, testing::DevicePath(InStore(run, i)),
+                                    {u"Trojan.Kill", u"autocheck"});
         }
       },
       killAfter);
@@ -89,8 +86,8 @@ TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
     movers.push_back([&prefix, p] {
       int failed = 0;
       for (int i = 0; i < kFilesEach; ++i) {
-        const QuarantineResult result =
-            QuarantineStoreFile(prefix.Store(), DevicePath(p, i), {u"Trojan.Many", u"hideandscan"});
+        const QuarantineResult result = QuarantineStoreFile(
+            prefix.Store(), testing::DevicePath(InStore(p, i)), {u"Trojan.Many", u"hideandscan"});
         failed += result.status == QuarantineStatus::kQuarantined ? 0 : 1;
       }
       return failed;

@@ -135,9 +135,7 @@ TEST_F(QuarantineTest, RestoresByteForByteWithItsPermissionsAndNeverOverwrites) 
 TEST_F(QuarantineTest, PurgesOneItemOrEveryItemOlderThanTheGivenDays) {
   std::vector<std::string> ids;
   for (const char* name : {"a.exe", "b.exe", "c.exe"}) {
-    WriteFile(Store(name), name);
-    ids.push_back(
-        QuarantineStoreFile(prefix_.Store(), u"\\" + std::u16string(name, name + 5), kNote).id);
+    ids.push_back(testing::Quarantined(prefix_, name, name, kNote.signature));
   }
   EXPECT_EQ(PurgeQuarantineItem(prefix_.Store(), ids[0]).change, QuarantineChange::kDone);
   EXPECT_FALSE(fs::exists(Folder() / ids[0]));
@@ -173,8 +171,8 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
     const std::string bytes = "bytes of " + name;
     WriteFile(Store(name), bytes);
     for (const FaultPoint point : faults) FailNext(point);
-    const QuarantineResult result = QuarantineStoreFile(
-        prefix_.Store(), u"\\" + std::u16string(name.begin(), name.end()), kNote);
+    const QuarantineResult result =
+        QuarantineStoreFile(prefix_.Store(), testing::DevicePath(name), kNote);
     ClearFaults();
     EXPECT_EQ(result.status, expected);
     EXPECT_EQ(result.cause, cause);

@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "registry_test_text.h"
+#include "support/registry_text.h"
 #include "support/temp_files.h"
 
 namespace kv {

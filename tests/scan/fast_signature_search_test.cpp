@@ -13,7 +13,6 @@
 
 #include "bench/corpus/synthetic_store.h"
 #include "database/signature_database.h"
-#include "platform/text.h"
 #include "scan/file_matcher.h"
 #include "scan/signature_search.h"
 #include "support/search_status_printer.h"
@@ -26,12 +25,6 @@ std::shared_ptr<const SignatureDatabase> DatabaseOf(const std::vector<std::strin
   SignatureList signatures;
   for (const std::string& pattern : patterns) signatures.push_back({pattern, ""});
   return SignatureDatabase::OfCharacterSignatures(signatures);
-}
-
-std::u16string DevicePath(const std::filesystem::path& relative) {
-  std::u16string path = u"\\" + Utf8ToUtf16(relative.generic_string());
-  for (char16_t& unit : path) unit = unit == u'/' ? u'\\' : unit;
-  return path;
 }
 
 // A small generated store with many planted samples and near misses.
@@ -57,7 +50,7 @@ class GeneratedStore : public ::testing::Test {
     FileMatcher matcher(prefix_.Store(), *database_, nullptr, path);
     std::vector<int> codes(files_.size(), 0);
     for (std::size_t i = first; i < files_.size(); i += stride) {
-      codes[i] = matcher.CheckFile(DevicePath(files_[i].relativePath)).Code();
+      codes[i] = matcher.CheckFile(DevicePath(files_[i].relativePath.generic_string())).Code();
     }
     return codes;
   }

@@ -79,26 +79,17 @@ struct TrojanStore {
   TrojanStore() { fs::permissions(trojan, fs::perms::owner_write, fs::perm_options::remove); }
   ~TrojanStore() { EndAll(store); }
 
-  // With the process signature `processName` ("" for none) and the content
-  // signature `pattern`.
+  // With the process signature `processName` and the content signature
+  // `pattern`.
   MemoryScanResult Scan(const std::string& processName, const std::string& pattern,
                         bool showBoxes) {
-    Lines lines = {CharacterLine("Demo", pattern)};
-    if (!processName.empty()) lines.insert(lines.end(), {"[VirusProcess]", processName});
-    const auto database = SignatureDatabase::Build(DatabaseFile("1", lines), SignatureDatabase());
+    const std::string file =
+        DatabaseFile("1", {CharacterLine("Demo", pattern), "[VirusProcess]", processName});
+    const auto database = SignatureDatabase::Build(file, SignatureDatabase());
     FileMatcher matcher(store, *database);
     const ScanContext context{store, *database,       matcher,          ScanMode::kMemory,
                               stop,  recorded.events, recorded.outputs, 1};
     return MemoryScan(context, showBoxes);
-  }
-  // Each box shown as "caption: text", a question's marked " (Yes/No)".
-  Lines Boxes() const {
-    Lines boxes;
-    for (const ShownBox& box : recorded.boxes.shown) {
-      const bool question = box.buttons == MessageButtons::kYesNo;
-      boxes.push_back(box.caption + ": " + box.text + (question ? " (Yes/No)" : ""));
-    }
-    return boxes;
   }
 
   TempPrefix prefix;
@@ -117,19 +108,19 @@ TEST(MemoryScan, EndsTheSuspectThenRemovesItsFileOrAsksOrSaysWhyNot) {
   const std::string kill = std::string("Kill Trojan process:") + kTrojanLine;
   const Lines removed = {kill, kTrojanLine, "[1].Found Trojan,Delete successfully:"};
   const Lines noTrojan = {"There's no Trojan in memory!"};
-  const std::string noneBox = "Information: Found no Trojans!";
-  const std::string question = std::string("Question: Found a program looks like Trojan:\n") +
+  const std::string noneBox = "Information|Found no Trojans!";
+  const std::string question = std::string("Question|Found a program looks like Trojan:\n") +
                                kTrojanLine + "\nDelete it? (Yes/No)";
   const Lines notEnded = {"", "[1].Found Trojan,Can not delete:"};
   const std::string notKilledBox =
-      "Warning: Trojan found,but it can't be killed,please delete manually or restart system and "
+      "Warning|Trojan found,but it can't be killed,please delete manually or restart system and "
       "try again!";
   const std::string memory = "Memory not enough,please close other programs and try again!";
-  const std::string memoryBox = "Warning: " + memory;
+  const std::string memoryBox = "Warning|" + memory;
   const std::string exe = "DemoTrojan.exe";
   const std::string other = "NOT-IN-THE-FILE";  // a content signature the file does not hold
   const struct {
-    std::string processName;  // "" for no process signature
+    std::string processName;
     std::string pattern;
     Way way;
     MemoryScanResult result;
@@ -140,7 +131,6 @@ TEST(MemoryScan, EndsTheSuspectThenRemovesItsFileOrAsksOrSaysWhyNot) {
   } rows[] = {
       {exe, kMarker, Way::kNoBoxes, kTerminated, removed, true, true, {}},
       {"demotrojan.exe", kMarker, Way::kBoxes, kNoSuspect, noTrojan, false, false, {noneBox}},
-      {"", kMarker, Way::kBoxes, kNoSuspect, noTrojan, false, false, {noneBox}},
       // Asked even without boxes.
       {exe, other, Way::kAnswerNo, kTerminated, {kill}, true, false, {question}},
       {exe, other, Way::kAnswerYes, kTerminated, removed, true, true, {question}},
@@ -163,7 +153,7 @@ TEST(MemoryScan, EndsTheSuspectThenRemovesItsFileOrAsksOrSaysWhyNot) {
     EXPECT_EQ(trojan.recorded.observer.lines, row.lines);
     EXPECT_EQ(IsRunning(trojan.store, id), !row.ended);
     EXPECT_EQ(fs::exists(trojan.trojan), !row.fileRemoved);
-    EXPECT_EQ(trojan.Boxes(), row.boxes);
+    EXPECT_EQ(trojan.recorded.boxes.Texts(), row.boxes);
     EXPECT_EQ(trojan.recorded.clock.pauses, (std::vector<int>{500}));
   }
 }

@@ -2,14 +2,15 @@
 // crash or a kill: a file is in the store with its bytes and no item holds
 // it, or it is gone and exactly one quarantined item holds it under its
 // record; no item lacks its file or its record, and nothing of a move is
-// left in the folder.
+// left in the folder. Quarantined puts a store file into the quarantine as
+// a scan would.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/quarantine.h"
@@ -17,6 +18,16 @@
 #include "support/temp_files.h"
 
 namespace kv::testing {
+
+// Writes the store file `relative` and quarantines it; its item's id.
+inline std::string Quarantined(const TempPrefix& prefix, std::string_view relative,
+                               std::string_view bytes, std::u16string_view signature) {
+  prefix.WriteStoreFile(relative, bytes);
+  const QuarantineResult result =
+      QuarantineStoreFile(prefix.Store(), DevicePath(relative), {signature, u"autocheck"});
+  EXPECT_EQ(result.status, QuarantineStatus::kQuarantined) << relative;
+  return result.id;
+}
 
 // The quarantine folder's names other than the index and the item files.
 inline std::vector<std::string> QuarantineLeftovers(const TempPrefix& prefix) {
@@ -34,8 +45,7 @@ inline void ExpectInStoreOrQuarantined(const TempPrefix& prefix, const std::stri
   const Result<QuarantineListing> listed = ListQuarantine(prefix.Store());
   ASSERT_TRUE(listed.Ok());
   EXPECT_EQ(listed.value.unreadableLines, 0u);
-  std::u16string path = u"\\" + std::u16string(relative.begin(), relative.end());
-  std::replace(path.begin(), path.end(), u'/', u'\\');
+  const std::u16string path = DevicePath(relative);
   std::size_t holding = 0;
   for (const QuarantineItem& item : listed.value.items) {
     EXPECT_NE(item.state, QuarantineItemState::kUnrecorded) << item.record.id;

@@ -103,6 +103,16 @@ class RecordingBoxes : public MessageBoxes {
     return buttons == MessageButtons::kYesNo ? MessageAnswer::kNo : MessageAnswer::kCancel;
   }
 
+  // Each box shown as "<caption>|<text>", a question's marked " (Yes/No)".
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const ShownBox& box : shown) {
+      const bool question = box.buttons == MessageButtons::kYesNo;
+      texts.push_back(box.caption + "|" + box.text + (question ? " (Yes/No)" : ""));
+    }
+    return texts;
+  }
+
   std::vector<ShownBox> shown;
   std::deque<MessageAnswer> answers;
 };

@@ -1,10 +1,11 @@
 // Real files for tests: TempDir, a fresh directory removed with everything
 // in it when the test ends; TempPrefix, a TempDir that is also a device
 // prefix, with the kv::Store opened on it that the store calls take;
-// and whole file reads and writes. Tests run against real files rather than
-// stand-ins, and never touch the user's own handset nor the environment.
+// whole file reads and writes, and a store file's device path. Tests run against real files rather
+// than stand-ins, and never touch the user's own handset nor the environment.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 #include <string_view>
 
 #include "platform/store.h"
+#include "platform/text.h"
 
 namespace kv::testing {
 
@@ -28,6 +30,13 @@ inline void WriteFile(const std::filesystem::path& path, std::string_view conten
 inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The device path of the store file `relative` (UTF-8, names separated by '/').
+inline std::u16string DevicePath(std::string_view relative) {
+  std::u16string path = u"\\" + Utf8ToUtf16(relative);
+  std::replace(path.begin(), path.end(), u'/', u'\\');
+  return path;
 }
 
 class TempDir {

@@ -27,8 +27,9 @@ namespace kv::testing {
 
 inline constexpr char kVersionPath[] = "/avupd/reqver.php?sys=wm";
 inline constexpr char kDatabasePath[] = "/avupd/reqavdb.php?sys=wm";
+inline constexpr char kSignaturePath[] = "/avupd/reqavdb.php?sys=wm&sig=ed25519";
 
-// The boxes' texts, as "<caption>|<text>".
+// The boxes' texts, as RecordingBoxes::Texts gives them.
 inline const std::string kCannotConnectBox =
     "Warning|Unable to connect to the website and download data!\n"
     "Please check the network connection and try again.";
@@ -71,10 +72,9 @@ class UpdateBench : public ::testing::Test {
     return {prefix_.Store(), database_, connection_, boxes_, &window_, server, timeouts};
   }
 
-  // "<caption>|<text>" of every box shown so far, which are forgotten.
+  // RecordingBoxes::Texts of every box shown so far, which are forgotten.
   std::vector<std::string> TakeBoxes() {
-    std::vector<std::string> shown;
-    for (const ShownBox& box : boxes_.shown) shown.push_back(box.caption + "|" + box.text);
+    const std::vector<std::string> shown = boxes_.Texts();
     boxes_.shown.clear();
     return shown;
   }

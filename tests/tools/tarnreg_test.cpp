@@ -20,14 +20,14 @@
 #include "registry/hive.h"
 #include "support/child_processes.h"
 #include "support/program_runner.h"
+#include "support/registry_text.h"
 
 namespace kv::testing {
 namespace {
 
 const std::string kKey = "HKLM\\software\\quellbrin\\Kestrelvox";
 const std::string kLongKey = "HKEY_LOCAL_MACHINE\\software\\quellbrin\\Kestrelvox";
-const std::string kHead = "Windows Registry Editor Version 5.00\n\n";
-const std::string kKeyLine = "[" + kLongKey + "]\n";
+const std::string kHead = kVersionLine + "\n";
 const std::string kSubLine = "[" + kLongKey + "\\Sub]\n";
 const std::string kStatus2 = "\"ScanStatus\"=dword:00000002\n";
 const std::string kOther = "\"Other\"=\"x\"\n";

@@ -19,6 +19,7 @@
 #include "registry/hive.h"
 #include "support/database_writer.h"
 #include "support/program_runner.h"
+#include "support/quarantine_checks.h"
 #include "tool_runs.h"
 
 namespace kv::testing {
@@ -224,19 +225,10 @@ TEST(TarnscanLog, PrintsTheLogAsUtf8NewestFirstAndRefusesWhatIsNoLog) {
 // host will not open, each verb naming the host's cause.
 TEST(TarnscanQuarantine, ListsRestoresWithoutOverwritingPurgesAndNamesTheHostsCause) {
   const ToolPrefix prefix;
-  const auto quarantine = [&prefix](const std::string& relative, const std::string& bytes) {
-    WriteFile(prefix.StorePath() / relative, bytes);
-    std::u16string path = u"\\";
-    for (const char c : relative) path += c == '/' ? u'\\' : static_cast<char16_t>(c);
-    const QuarantineResult result =
-        QuarantineStoreFile(prefix.Store(), path, {u"Trojan.A", u"autocheck"});
-    EXPECT_EQ(result.status, QuarantineStatus::kQuarantined);
-    return result.id;
-  };
-  const std::string a = quarantine("Windows/a.exe", std::string("MZ\0\xff a", 6));
-  const std::string b = quarantine("b.exe", "bbb");
-  const std::string c = quarantine("c.exe", "c");
-  const std::string d = quarantine("d.exe", "d");
+  const std::string a = Quarantined(prefix, "Windows/a.exe", {"MZ\0\xff a", 6}, u"Trojan.A");
+  const std::string b = Quarantined(prefix, "b.exe", "bbb", u"Trojan.A");
+  const std::string c = Quarantined(prefix, "c.exe", "c", u"Trojan.A");
+  const std::string d = Quarantined(prefix, "d.exe", "d", u"Trojan.A");
 
   const RunResult text = RunTarnscan({"quarantine", "list"});
   EXPECT_EQ(text.status, 0);

@@ -13,19 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "support/database_writer.h"
-#include "support/http_test_server.h"
 #include "support/program_runner.h"
-#include "support/scoped_environment.h"
+#include "support/update_bench.h"
 
 namespace kv::testing {
 namespace {
 
-constexpr char kVersionPath[] = "/avupd/reqver.php?sys=wm";
-constexpr char kDatabasePath[] = "/avupd/reqavdb.php?sys=wm";
-constexpr char kSignaturePath[] = "/avupd/reqavdb.php?sys=wm&sig=ed25519";
-const std::string kOld = DatabaseFile("100", {"[VirusCharacter]", CharacterLine("Old", "OLD")});
-const std::string kNew = DatabaseFile("200", {"[VirusCharacter]", CharacterLine("New", "NEW")});
 const std::string kSucceeded = "Information\nUpdate virus DB successfully\n[O]K\n";
 
 class TarnsigUpdateThreaded : public ::testing::Test {
@@ -33,9 +26,9 @@ class TarnsigUpdateThreaded : public ::testing::Test {
   void SetUp() override {
     environment_.WithoutProxies().Set("KESTRELVOX_UPDATE_KEY", std::nullopt);
     environment_.Set("KESTRELVOX_UPDATE_URL", server_.Url());
-    prefix_.WriteDatabase(kOld);
+    prefix_.WriteDatabase(kOldDatabase);
     server_.Answer(kVersionPath, {200, "200\r\n"});
-    server_.Answer(kDatabasePath, {200, kNew});
+    server_.Answer(kDatabasePath, {200, kNewDatabase});
   }
   std::string Key(const std::string& name) const {
     return (prefix_.Path() / "keys" / name).string();
@@ -45,7 +38,7 @@ class TarnsigUpdateThreaded : public ::testing::Test {
   void TrustAKey() {
     std::filesystem::create_directories(prefix_.Path() / "keys");
     ASSERT_EQ(RunTarnsig({"keygen", Key("update.key"), Key("update.pub")}).status, 0);
-    WriteFile(Key("new.dat"), kNew);
+    WriteFile(Key("new.dat"), kNewDatabase);
     const RunResult signature = RunTarnsig({"sign", Key("update.key"), Key("new.dat")});
     ASSERT_EQ(signature.status, 0);
     signature_ = signature.out;
@@ -77,11 +70,11 @@ TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    prefix_.WriteDatabase(kOld);
+    prefix_.WriteDatabase(kOldDatabase);
     server_.Answer(kVersionPath, row.version);
     const std::size_t before = server_.Targets().size();
     EXPECT_EQ(RunTarnsig({"update"}), (RunResult{row.status, "", row.err}));
-    EXPECT_EQ(ReadFile(prefix_.DatabasePath()), row.requests == 2 ? kNew : kOld);
+    EXPECT_EQ(ReadFile(prefix_.DatabasePath()), row.requests == 2 ? kNewDatabase : kOldDatabase);
     EXPECT_EQ(server_.Targets().size() - before, row.requests);
   }
 }
@@ -91,7 +84,7 @@ TEST_F(TarnsigUpdateThreaded, KeygenSignAndVerify) {
   EXPECT_EQ(std::filesystem::status(Key("update.key")).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   WriteFile(Key("sig"), signature_);
-  WriteFile(Key("forged.dat"), kOld);
+  WriteFile(Key("forged.dat"), kOldDatabase);
   WriteFile(Key("bad-key"), "not a key\n");
   const struct {
     std::vector<std::string> args;
@@ -115,26 +108,25 @@ TEST_F(TarnsigUpdateThreaded, KeygenSignAndVerify) {
 // installed, rolled back and forced.
 TEST_F(TarnsigUpdateThreaded, ASignedUpdateRefusesAForgeryRollsBackAndForces) {
   ASSERT_NO_FATAL_FAILURE(TrustAKey());
-  server_.Answer(kDatabasePath,
-                 {200, DatabaseFile("200", {"[VirusCharacter]", CharacterLine("F", "F")})});
+  server_.Answer(kDatabasePath, {200, UpdateDatabase("200", "\\forged.exe")});
   EXPECT_EQ(
       RunTarnsig({"update"}),
       (RunResult{
           1, "",
           "Warning\nUpdate virus DB failed,please try again!\n[O]K\n"
           "tarnsig: update: signature invalid: the database is not signed by the trust key\n"}));
-  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOld);
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOldDatabase);
 
-  server_.Answer(kDatabasePath, {200, kNew});
+  server_.Answer(kDatabasePath, {200, kNewDatabase});
   ASSERT_EQ(RunTarnsig({"update"}).status, 0);
   EXPECT_EQ(RunTarnsig({"update", "--rollback"}),
             (RunResult{0, "rolled back to version 100\n", ""}));
-  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOld);
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOldDatabase);
 
   ASSERT_EQ(RunTarnsig({"update"}).status, 0);
   // The same version again.
   EXPECT_EQ(RunTarnsig({"update", "--force"}), (RunResult{0, "", kSucceeded}));
-  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kNew);
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kNewDatabase);
 
   std::filesystem::remove(prefix_.DatabasePath() += ".old");
   EXPECT_EQ(

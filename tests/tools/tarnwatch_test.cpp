@@ -65,10 +65,11 @@ class ScopedWorkingDirectory {
   fs::path saved_;
 };
 
-// Each answer to the Trojan's alarm. Only a leading backslash makes a
-// device path; any other is a host path, a relative one taken from the
-// working directory: outside the store it is checked but never deleted,
-// inside it names the store file. A CAB that cannot be checked (a device
+// Each answer to the Trojan's alarm (none at all is Cancel, as the console
+// boxes' tests show). Only a leading backslash makes a device path; any
+// other is a host path, a relative one taken from the working directory:
+// outside the store it is checked but never deleted, inside it names the
+// store file. A CAB that cannot be checked (a device
 // path to nothing, host paths to a link out of the store and to a pipe) is
 // installed only on the user's Yes. (Every kind of file that cannot be
 // checked is in tests/scan and tests/platform; the check asks alike for
@@ -99,7 +100,6 @@ TEST(TarnwatchCabCheck, AnswersDecideBetweenDeletingStoppingAndInstalling) {
       {cab, "y\n", 255, alarm, {"Delete successfully:" + cab}, false},
       {cab, "n\n", 0, alarm, {"Continue to install:" + cab}, true},
       {cab, "c\n", 255, alarm, {"Ignore Trojan:" + cab}, false},
-      {cab, "", 255, alarm, {"Ignore Trojan:" + cab}, false},
   };
   const std::string inStore = (store / "My Documents/a.cab").string();
   rows.push_back({inStore, "y\n", 255, alarm, {"Delete successfully:" + inStore}, false});

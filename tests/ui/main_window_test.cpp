@@ -4,8 +4,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "platform/quarantine.h"
 #include "resources/command_ids.h"
+#include "support/quarantine_checks.h"
 #include "support/update_bench.h"
 #include "ui/main_window.h"
 #include "ui/quarantine_dialog.h"
@@ -45,8 +45,7 @@ class MainWindowTest : public ::testing::Test {
 // quarantine. Each dialog holds the command until Back closes it (pressed
 // until the scan has ended).
 TEST_F(MainWindowTest, FullScanAndTheQuarantineOpenTheirDialogsUntilBack) {
-  prefix_.WriteStoreFile("evil.exe", "MZ");
-  const std::string id = QuarantineStoreFile(prefix_.Store(), u"\\evil.exe", {u"Trojan.A", u""}).id;
+  const std::string id = Quarantined(prefix_, "evil.exe", "MZ", u"Trojan.A");
   MainWindow window(context_, services_);
   boxes_.answers = {MessageAnswer::kCancel};
   window.OnCommand(ids::kFullScan);

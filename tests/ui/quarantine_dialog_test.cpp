@@ -1,14 +1,13 @@
 // The quarantine dialog on a real quarantine: what it lists and how, and
 // Restore and Delete with scripted answers and refusals.
 #include <QDateTime>
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/quarantine.h"
-#include "platform/text.h"
 #include "resources/command_ids.h"
+#include "support/quarantine_checks.h"
 #include "ui/quarantine_dialog.h"
 #include "ui_test_support.h"
 
@@ -18,15 +17,6 @@ namespace {
 // Bytes a text copy would mangle: NUL, CR LF, high bytes.
 constexpr char kEvilLiteral[] = "MZ\x90\0\r\n\xff\xfe evil";
 const std::string kEvilBytes(kEvilLiteral, sizeof kEvilLiteral - 1);
-
-// Puts a store file into the quarantine as a scan would; returns its id.
-std::string Quarantine(const TempPrefix& prefix, const std::string& relative,
-                       std::u16string_view signature) {
-  prefix.WriteStoreFile(relative, kEvilBytes);
-  std::u16string path = u"\\" + Utf8ToUtf16(relative);
-  std::replace(path.begin(), path.end(), u'/', u'\\');
-  return QuarantineStoreFile(prefix.Store(), path, {signature, u"interactive"}).id;
-}
 
 class QuarantineDialogTest : public ::testing::Test {
  protected:
@@ -42,10 +32,10 @@ QString LocalMinute(const std::string& utc) {
 }
 
 TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathSignatureAndTime) {
-  (void)Quarantine(prefix_, "Windows/evil.exe", u"Trojan.A");
-  const std::string gone = Quarantine(prefix_, "gone.exe", u"Trojan.G");
-  (void)Quarantine(prefix_, "My Documents/game.cab", u"Trojan.B");
-  const std::string restored = Quarantine(prefix_, "back.exe", u"Trojan.R");
+  (void)Quarantined(prefix_, "Windows/evil.exe", kEvilBytes, u"Trojan.A");
+  const std::string gone = Quarantined(prefix_, "gone.exe", kEvilBytes, u"Trojan.G");
+  (void)Quarantined(prefix_, "My Documents/game.cab", kEvilBytes, u"Trojan.B");
+  const std::string restored = Quarantined(prefix_, "back.exe", kEvilBytes, u"Trojan.R");
   ASSERT_EQ(RestoreQuarantineItem(prefix_.Store(), restored).change, QuarantineChange::kDone);
   std::filesystem::remove(prefix_.Path() / "quarantine" / gone);
 
@@ -66,7 +56,7 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
 
 // A signature too long for the line is cut; the time and the path are not.
 TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
-  (void)Quarantine(prefix_, "evil.exe", u"Trojan.With.A.Very.Long.Family.Name");
+  (void)Quarantined(prefix_, "evil.exe", kEvilBytes, u"Trojan.With.A.Very.Long.Family.Name");
   const Result<QuarantineListing> listed = ListQuarantine(prefix_.Store());
   ASSERT_TRUE(listed.Ok());
   const QFontMetrics metrics(QApplication::font());
@@ -83,30 +73,32 @@ TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
 
 TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListAgain) {
   const std::string path = "\\Windows\\evil.exe";
+  const std::string ask = "Question|Restore this file to its place?\n" + path + " (Yes/No)";
   const struct {
     const char* name;
     int command;
     MessageAnswer answer;
-    const char* before;     // "file": a file stands at the path; "folder": its folder is gone
-    std::string told;       // the box after the question, if any
-    bool listed;            // the item still quarantined afterwards
-    std::string storeFile;  // the file at the path afterwards; "-": none
+    const char* before;  // "file": a file stands at the path; "folder": its folder is gone
+    std::vector<std::string> boxes;  // as RecordingBoxes::Texts gives them
+    bool listed;                     // the item still quarantined afterwards
+    std::string storeFile;           // the file at the path afterwards; "-": none
   } rows[] = {
       // clang-format off
       {"restore", ids::kRestoreItem, MessageAnswer::kYes, "",
-       "Restore successfully:\n" + path, false, kEvilBytes},
-      {"restore answered No", ids::kRestoreItem, MessageAnswer::kNo, "", "", true, "-"},
+       {ask, "Finished|Restore successfully:\n" + path}, false, kEvilBytes},
+      {"restore answered No", ids::kRestoreItem, MessageAnswer::kNo, "", {ask}, true, "-"},
       {"restore over a file", ids::kRestoreItem, MessageAnswer::kYes, "file",
-       "Can not restore,there is already a file at:\n" + path, true, "mine"},
+       {ask, "Warning|Can not restore,there is already a file at:\n" + path}, true, "mine"},
       {"restore without its folder", ids::kRestoreItem, MessageAnswer::kYes, "folder",
-       "Can not restore,the file's folder does not exist:\n" + path, true, "-"},
-      {"delete", ids::kPurgeItem, MessageAnswer::kYes, "", "", false, "-"},
+       {ask, "Warning|Can not restore,the file's folder does not exist:\n" + path}, true, "-"},
+      {"delete", ids::kPurgeItem, MessageAnswer::kYes, "", {"Question|Delete this file from the "
+       "quarantine?It can not be restored afterwards.\n" + path + " (Yes/No)"}, false, "-"},
       // clang-format on
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     SkinnedPrefix prefix;
-    (void)Quarantine(prefix, "Windows/evil.exe", u"Trojan.A");
+    (void)Quarantined(prefix, "Windows/evil.exe", kEvilBytes, u"Trojan.A");
     if (row.before == std::string("file")) prefix.WriteStoreFile("Windows/evil.exe", "mine");
     if (row.before == std::string("folder"))
       std::filesystem::remove(prefix.StorePath() / "Windows");
@@ -116,10 +108,7 @@ TEST_F(QuarantineDialogTest, RestoreAndDeleteAskFirstTellRefusalsAndReadTheListA
     QuarantineDialog dialog(context, prefix.Store(), nullptr);
 
     ASSERT_TRUE(PressSoftKey(&dialog, row.command));
-    ASSERT_EQ(boxes.shown.size(), row.told.empty() ? 1u : 2u);
-    EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::kYesNo);
-    EXPECT_TRUE(boxes.shown[0].text.ends_with("\n" + path)) << boxes.shown[0].text;
-    EXPECT_EQ(boxes.shown.back().text, row.told.empty() ? boxes.shown[0].text : row.told);
+    EXPECT_EQ(boxes.Texts(), row.boxes);
 
     // The list read again: restored and deleted items are no longer in it.
     EXPECT_EQ(dialog.List()->count(), row.listed ? 1 : 0);

@@ -173,11 +173,10 @@ TEST_F(ScanDialogTest, BackAsksToStopFirstAndTheStopQuestionHoldsTheScan) {
     boxes_.whileAsked = nullptr;
     EXPECT_EQ(dialog.isVisible(), answer == MessageAnswer::kNo);
     EXPECT_EQ(stop_->IsStopped(), answer == MessageAnswer::kYes);
-    ASSERT_EQ(boxes_.shown.size(), 2u);
-    EXPECT_EQ(boxes_.shown[0].text, "Please stop scan first!\n");
+    ASSERT_EQ(boxes_.Texts(),
+              (std::vector<std::string>{"Information|Please stop scan first!\n",
+                                        "Question|Scan is running,stop it? (Yes/No)"}));
     EXPECT_EQ(boxes_.shown[0].owner, &dialog);
-    EXPECT_EQ(boxes_.shown[1].text, "Scan is running,stop it?");
-    EXPECT_EQ(boxes_.shown[1].buttons, MessageButtons::kYesNo);
     boxes_.shown.clear();
     runner_.WaitUntilIdle();
     const std::vector<std::string> records = LogRecords();

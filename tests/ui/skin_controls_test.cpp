@@ -17,7 +17,6 @@ constexpr int kMemoryTall = 6535;
 class SkinButtonTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(prefix_.SkinLoaded());
     parent_.resize(240, 268);
     ASSERT_TRUE(button_.Create(&parent_, QRect(20, 70, 200, 33), QStringLiteral("Memory Scan"),
                                5000, kMemoryTall, 9, 45, 1.0f));

@@ -58,8 +58,7 @@ TEST(SoftKeyBar, AMissingMenuShowsTheFailureBoxAndMakesNoBar) {
   EXPECT_EQ(CreateSoftKeyBar(
                 &place, 999, [](int) {}, boxes, &owner),
             nullptr);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "SHCreateMenuBar Failed");
+  ASSERT_EQ(boxes.Texts(), std::vector<std::string>{"Error|SHCreateMenuBar Failed"});
   EXPECT_EQ(boxes.shown[0].owner, &owner);
   EXPECT_TRUE(place.findChildren<QPushButton*>().isEmpty());
 }

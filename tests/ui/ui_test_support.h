@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QWidget>
+#include <stdexcept>
 #include <string>
 
 #include "support/scan_recorders.h"
@@ -25,13 +26,11 @@ class SkinnedPrefix : public TempPrefix {
  public:
   SkinnedPrefix() {
     WriteStoreFile("Program Files/Quellbrin/mainskin.dll", ReadFile(KV_SKIN_BUNDLE_PATH));
-    loaded_ = skin_.Load(Store());
+    if (!skin_.Load(Store())) throw std::runtime_error("cannot load the skin bundle");
   }
-  bool SkinLoaded() const { return loaded_; }
 
  private:
   SkinLibrary skin_;
-  bool loaded_ = false;
 };
 
 // A stylus event at `point` of `widget`, held from the press to the release.

@@ -15,8 +15,6 @@
 namespace kv::testing {
 namespace {
 
-constexpr char kSignaturePath[] = "/avupd/reqavdb.php?sys=wm&sig=ed25519";
-
 class SignedUpdateThreaded : public UpdateBench {
  protected:
   void SetUp() override {

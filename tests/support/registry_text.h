@@ -1,4 +1,4 @@
-// The key and hive text the registry tests write and expect.
+// The key and hive text that the registry, settings and tarnreg tests write and expect.
 #pragma once
 
 #include <string>
