@@ -11,7 +11,6 @@
 #include <random>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "fast_search_agreement.h"
 #include "pattern/compiled_pattern.h"

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "pattern/compiled_pattern.h"
 #include "pattern/fast_search.h"

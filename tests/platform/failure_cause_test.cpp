@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <functional>
 #include <span>
-#include <string>
 #include <tuple>
 
 #include "platform/fault_injection.h"

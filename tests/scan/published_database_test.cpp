@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <string>
 
 #include "platform/engine_thread.h"
 #include "scan/file_matcher.h"

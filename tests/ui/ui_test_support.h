@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QWidget>
 #include <stdexcept>
-#include <string>
 
 #include "support/scan_recorders.h"
 #include "support/temp_files.h"
