@@ -11,6 +11,7 @@ namespace kv {
 namespace {
 
 TEST(RunMode, TheArgumentChoosesTheModeInTheHandsetsOrder) {
+  // clang-format off
   const std::pair<std::u16string, RunMode> cases[] = {
       {u"", RunMode::kInteractive},
       {u"-autocheck", RunMode::kSelfScan},
@@ -22,6 +23,7 @@ TEST(RunMode, TheArgumentChoosesTheModeInTheHandsetsOrder) {
       {u"-hide", RunMode::kInteractiveHidden},
       {u"-hidden", RunMode::kCabCheck},
   };
+  // clang-format on
   for (const auto& [line, mode] : cases) {
     EXPECT_EQ(ChooseRunMode(line), mode) << Utf16ToUtf8(line);
   }

@@ -70,7 +70,7 @@ TEST(ConsoleMessageBoxes, TextsPrintAsUtf8WithOneLineBreakAfterTheText) {
             "\xE8\xAD\xA6\xE5\x91\x8A\nline \xE2\x82\xAC \xEF\xBF\xBD\n[O]K\n");
 }
 
-TEST(ConsoleMessageBoxes, TwoThreadsAskingAtOnceGetWholeBoxesInTurn) {
+TEST(ConsoleMessageBoxesThreaded, TwoThreadsAskingAtOnceGetWholeBoxesInTurn) {
   std::istringstream in("y\nn\n");
   std::ostringstream errors;
   ConsoleMessageBoxes boxes(in, errors);

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "resources/string_table_entries.h"
 #include "resources/text_format.h"
 
