@@ -30,11 +30,13 @@ enum class FaultPoint {
   kListingMemory,
   // The quarantine (quarantine.h): the rename of a file into or out of
   // the quarantine fails; the rename reports another file system, so the
-  // file is copied; a write of that copy fails; the index append fails.
+  // file is copied; a write of that copy fails; the index append fails;
+  // the flushes that end a batch of moves fail.
   kQuarantineMove,
   kQuarantineCrossDevice,
   kQuarantineCopy,
   kQuarantineRecord,
+  kQuarantineSync,
   kCount,  // the number of points above, not a point: keep it last
 };
 

@@ -2,7 +2,8 @@
 // remove from the store, so that a false positive can be undone.
 //
 // Entry points: QuarantineStoreFile (for the scan engine, in place of
-// DeleteStoreFile), ListQuarantine, RestoreQuarantineItem,
+// DeleteStoreFile; a walk's many moves go through a QuarantineBatch,
+// quarantine_batch.h), ListQuarantine, RestoreQuarantineItem,
 // PurgeQuarantineItem, PurgeQuarantineOlderThan.
 //
 // The folder lies beside the store, not in it, so no scan, walk or update

@@ -111,7 +111,7 @@ std::optional<QuarantineRecord> ParseRecordLine(std::string_view line) {
   return record;
 }
 
-Result<void> AppendIndexLine(int folder, std::string_view line) {
+Result<void> AppendIndexLine(int folder, std::string_view line, IndexSync sync) {
   const UniqueFd index(::openat(folder, kIndexName,
                                 O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
                                 S_IRUSR | S_IWUSR));
@@ -130,12 +130,17 @@ Result<void> AppendIndexLine(int folder, std::string_view line) {
   }
   if (last != '\n') bytes.insert(0, 1, '\n');
   const bool wrote = !ConsumeFault(FaultPoint::kQuarantineRecord) && WriteAll(index.Get(), bytes);
-  if (!wrote || ::fsync(index.Get()) != 0) {
+  if (!wrote || (sync == IndexSync::kNow && ::fsync(index.Get()) != 0)) {
     const Failure failed = HostFailure();
     (void)::ftruncate(index.Get(), status.st_size);
     return failed;
   }
   return {};
+}
+
+bool SyncIndex(int folder) {
+  const UniqueFd index(::openat(folder, kIndexName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+  return index.IsValid() && ::fsync(index.Get()) == 0;
 }
 
 Result<IndexRecords> ReadIndex(int folder) {

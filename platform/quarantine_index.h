@@ -3,7 +3,7 @@
 // platform layer (the public face is quarantine.h).
 //
 // Entry points: QuarantineRecord, RecordLine, ParseRecordLine,
-// AppendIndexLine, ReadIndex.
+// AppendIndexLine, SyncIndex, ReadIndex.
 //
 // Format: UTF-8, one JSON object a line (json_line.h), each line ending in
 // LF, appended only, never rewritten. Fields, in this order:
@@ -68,11 +68,21 @@ std::string RecordLine(const QuarantineRecord& record);
 // Parses one index line; nothing when it is no record of the format above.
 std::optional<QuarantineRecord> ParseRecordLine(std::string_view line);
 
+enum class IndexSync {
+  kNow,    // the line is flushed to the disk before the append returns
+  kLater,  // the caller flushes it with SyncIndex, and keeps the pending
+           // record of the move until then
+};
+
 // Appends `line` to the index in the open quarantine folder `folder`,
 // creating it, under an exclusive lock held for the one write, and flushes
-// it to the disk. A write cut short is taken back. Fails when the line is
-// not wholly in the index.
-[[nodiscard]] Result<void> AppendIndexLine(int folder, std::string_view line);
+// it to the disk as `sync` says. A write cut short is taken back. Fails
+// when the line is not wholly in the index.
+[[nodiscard]] Result<void> AppendIndexLine(int folder, std::string_view line,
+                                           IndexSync sync = IndexSync::kNow);
+
+// Flushes the index's appended lines to the disk; false when it cannot.
+[[nodiscard]] bool SyncIndex(int folder);
 
 struct IndexRecords {
   std::vector<QuarantineRecord> records;  // in file order

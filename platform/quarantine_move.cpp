@@ -1,4 +1,5 @@
-// QuarantineStoreFile (quarantine.h): hash, pending record, move, record.
+// QuarantineBatch (quarantine_batch.h) and QuarantineStoreFile
+// (quarantine.h) over it: hash, pending record, move, record.
 // The store file is reached as DeleteStoreFile reaches it, one component at
 // a time without links, and moved with renameat2(RENAME_NOREPLACE) from its
 // folder's descriptor; the inode that arrives is checked against the one
@@ -7,8 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <memory>
 #include <vector>
 
 #include "platform/device_path.h"
@@ -16,10 +19,21 @@
 #include "platform/file_digest.h"
 #include "platform/host_name.h"
 #include "platform/quarantine.h"
+#include "platform/quarantine_batch.h"
 #include "platform/quarantine_folder.h"
 #include "platform/store_path.h"
 
 namespace kv {
+
+// The file as it was found: its folder, its name there, and an open
+// descriptor on the very inode.
+struct QuarantineBatch::Found {
+  UniqueFd folder;
+  StoreEntry entry;
+  UniqueFd fd;
+  struct stat status {};
+};
+
 namespace {
 
 bool SameInode(const struct stat& a, const struct stat& b) {
@@ -36,24 +50,16 @@ std::u16string RecordedPath(std::u16string_view devicePath, const std::string& h
   return path + u"\\" + HostNameToDevice(hostName);
 }
 
-// The file as it was found: its folder, its name there, and an open
-// descriptor on the very inode.
-struct FoundFile {
-  UniqueFd folder;
-  StoreEntry entry;
-  UniqueFd fd;
-  struct stat status {};
-};
-
 // A failed quarantine with the host's cause as errno stands now.
 QuarantineResult HostRefused(QuarantineStatus status = QuarantineStatus::kFailed) {
   return {status, {}, status == QuarantineStatus::kFailed ? errno : 0};
 }
 
 // What the lookup or open found: kQuarantined stands for "found and open".
-QuarantineResult OpenFound(FoundFile& found);
+QuarantineResult OpenFound(QuarantineBatch::Found& found);
 
-QuarantineResult FindFile(const Store& store, std::u16string_view devicePath, FoundFile& found) {
+QuarantineResult FindFile(const Store& store, std::u16string_view devicePath,
+                          QuarantineBatch::Found& found) {
   Result<ResolvedEntry> resolved = ResolveStoreEntry(store, devicePath);
   found.folder = std::move(resolved.value.folder);
   found.entry = std::move(resolved.value.entry);
@@ -72,7 +78,7 @@ QuarantineResult FindFile(const Store& store, std::u16string_view devicePath, Fo
 
 // A host file the user named for the quarantine (tarnscan scan): its
 // folder opened as it stands, its own name never followed as a link.
-QuarantineResult FindHostFile(const std::filesystem::path& path, FoundFile& found) {
+QuarantineResult FindHostFile(const std::filesystem::path& path, QuarantineBatch::Found& found) {
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
   found.folder.Reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!found.folder.IsValid()) return HostRefused();
@@ -86,7 +92,7 @@ QuarantineResult FindHostFile(const std::filesystem::path& path, FoundFile& foun
   return OpenFound(found);
 }
 
-QuarantineResult OpenFound(FoundFile& found) {
+QuarantineResult OpenFound(QuarantineBatch::Found& found) {
   const struct stat& seen = found.entry.status;
   // What DeleteStoreFile refuses: no host call failed, so no cause.
   if (!S_ISREG(seen.st_mode) || !(seen.st_mode & S_IWUSR)) return {};
@@ -104,7 +110,7 @@ QuarantineResult OpenFound(FoundFile& found) {
 // Moves the found file into the quarantine as `id`: a rename, or on another
 // file system a copy and the unlink of the original. Fails when the file
 // stays in the store (and nothing of it in the quarantine).
-Result<void> MoveIn(FoundFile& found, int quarantine, const std::string& id) {
+Result<void> MoveIn(QuarantineBatch::Found& found, int quarantine, const std::string& id) {
   const std::string& name = found.entry.hostName;
   if (RenameNoReplace(found.entry.folder, name, quarantine, id) == 0) {
     struct stat arrived {};
@@ -142,18 +148,60 @@ Result<void> MoveIn(FoundFile& found, int quarantine, const std::string& id) {
 // Puts a moved file back where it was found; false when it cannot (then it
 // stays in the quarantine, and its pending record is kept for the next
 // start to complete).
-bool MoveBack(FoundFile& found, int quarantine, const std::string& id) {
+bool MoveBack(QuarantineBatch::Found& found, int quarantine, const std::string& id) {
   (void)::fchmod(found.fd.Get(), found.status.st_mode & 07777);
   return RenameNoReplace(quarantine, id, found.entry.folder, found.entry.hostName) == 0;
 }
 
 }  // namespace
 
-// Moves the found file in with its record (quarantine.h); `recordedPath`
-// is where a restore puts it back.
-QuarantineResult QuarantineFoundImpl(int quarantineFolder, FoundFile& found,
-                                     std::u16string recordedPath, const QuarantineNote& note,
-                                     std::uint64_t capBytes) {
+QuarantineBatch::QuarantineBatch(const Store& store, std::uint64_t capBytes)
+    : store_(store), capBytes_(capBytes) {}
+
+QuarantineBatch::~QuarantineBatch() { Flush(); }
+
+Result<void> QuarantineBatch::OpenFolder() {
+  if (folder_.IsValid()) return {};
+  Result<UniqueFd> opened = OpenQuarantineFolder(store_, true);
+  if (!opened.Ok()) return opened.Error();
+  FinishInterruptedMoves(store_, opened.value.Get());
+  heldBytes_ = ItemBytes(opened.value.Get());
+  folder_ = std::move(opened.value);
+  return {};
+}
+
+QuarantineResult QuarantineBatch::MoveStoreFile(std::u16string_view devicePath,
+                                                const QuarantineNote& note) {
+  if (const Result<void> open = OpenFolder(); !open.Ok()) {
+    return {QuarantineStatus::kFailed, {}, open.cause};
+  }
+  Found found;
+  if (QuarantineResult opened = FindFile(store_, devicePath, found);
+      opened.status != QuarantineStatus::kQuarantined) {
+    return opened;
+  }
+  return MoveFound(found, RecordedPath(devicePath, found.entry.hostName), note);
+}
+
+QuarantineResult QuarantineBatch::MoveHostFile(const std::filesystem::path& path,
+                                               const QuarantineNote& note) {
+  if (const Result<void> open = OpenFolder(); !open.Ok()) {
+    return {QuarantineStatus::kFailed, {}, open.cause};
+  }
+  Found found;
+  const std::filesystem::path absolute = std::filesystem::absolute(path);
+  if (QuarantineResult opened = FindHostFile(absolute, found);
+      opened.status != QuarantineStatus::kQuarantined) {
+    return opened;
+  }
+  return MoveFound(found, HostNameToDevice(absolute.native()), note);
+}
+
+// Moves the found file in with its record; `recordedPath` is where a
+// restore puts it back.
+QuarantineResult QuarantineBatch::MoveFound(Found& found, std::u16string recordedPath,
+                                            const QuarantineNote& note) {
+  const int quarantine = folder_.Get();
   QuarantineResult result;
 
   const auto now = std::chrono::system_clock::now();
@@ -168,75 +216,79 @@ QuarantineResult QuarantineFoundImpl(int quarantineFolder, FoundFile& found,
   if (!digest.Ok()) return {QuarantineStatus::kFailed, {}, digest.cause};
   record.sha256 = digest.value.sha256;
   record.size = digest.value.size;
-  const std::uint64_t held = ItemBytes(quarantineFolder);
-  const bool full = held > capBytes || record.size > capBytes - held;
+  const bool full = heldBytes_ > capBytes_ || record.size > capBytes_ - heldBytes_;
   record.outcome = full ? QuarantineOutcome::kDeleted : QuarantineOutcome::kQuarantined;
 
-  PendingRecord pending(quarantineFolder, record);
-  if (!pending.IsWritten()) return {QuarantineStatus::kFailed, {}, pending.Cause()};
+  auto pending = std::make_unique<PendingRecord>(quarantine, record);
+  if (!pending->IsWritten()) return {QuarantineStatus::kFailed, {}, pending->Cause()};
   if (full) {
     // Deleted as before the quarantine existed; DeleteStoreFile's fault.
     if (ConsumeFault(FaultPoint::kDelete) ||
         ::unlinkat(found.entry.folder, found.entry.hostName.c_str(), 0) != 0) {
       result.cause = errno;
-      pending.Drop();
+      pending->Drop();
       return result;
     }
   } else {
-    if (const Result<void> moved = MoveIn(found, quarantineFolder, record.id); !moved.Ok()) {
+    if (const Result<void> moved = MoveIn(found, quarantine, record.id); !moved.Ok()) {
       result.cause = moved.cause;
-      pending.Drop();
+      pending->Drop();
       return result;
     }
     (void)::fchmod(found.fd.Get(), S_IRUSR | S_IWUSR);  // nothing in the quarantine runs
   }
-  SyncFolder(quarantineFolder);
-  SyncFolder(found.entry.folder);
-  if (const Result<void> recorded = AppendIndexLine(quarantineFolder, RecordLine(record));
-      !recorded.Ok()) {
-    if (!full && MoveBack(found, quarantineFolder, record.id)) {
-      result.cause = recorded.cause;
-      pending.Drop();
-      return result;
-    }
-    // Gone from the store: the pending record stays for the next start.
-    result.status = full ? QuarantineStatus::kDeleted : QuarantineStatus::kQuarantined;
-    result.id = record.id;
-    return result;
-  }
-  pending.Drop();
   result.status = full ? QuarantineStatus::kDeleted : QuarantineStatus::kQuarantined;
   result.id = record.id;
+  if (const Result<void> recorded =
+          AppendIndexLine(quarantine, RecordLine(record), IndexSync::kLater);
+      !recorded.Ok()) {
+    if (!full && MoveBack(found, quarantine, record.id)) {
+      pending->Drop();
+      return {QuarantineStatus::kFailed, {}, recorded.cause};
+    }
+    // Gone from the store: the pending record stays for the next start.
+    return result;
+  }
+  if (!full) heldBytes_ += record.size;
+  KeepUnflushed(std::move(pending), std::move(found.folder));
   return result;
+}
+
+void QuarantineBatch::KeepUnflushed(std::unique_ptr<PendingRecord> pending, UniqueFd from) {
+  unflushed_.push_back(std::move(pending));
+  struct stat added {};
+  const bool known = ::fstat(from.Get(), &added) == 0;
+  const bool kept = std::any_of(movedFrom_.begin(), movedFrom_.end(), [&](const UniqueFd& folder) {
+    struct stat held {};
+    return known && ::fstat(folder.Get(), &held) == 0 && SameInode(held, added);
+  });
+  if (!kept) movedFrom_.push_back(std::move(from));
+  if (unflushed_.size() >= kMaxUnflushed) Flush();
+}
+
+void QuarantineBatch::Flush() {
+  if (unflushed_.empty()) return;
+  bool synced = !ConsumeFault(FaultPoint::kQuarantineSync);
+  for (const UniqueFd& from : movedFrom_) synced = synced && SyncFolder(from.Get());
+  synced = synced && SyncFolder(folder_.Get()) && SyncIndex(folder_.Get());
+  // Unsynced, a record stays for the next start, which finds its move done.
+  if (synced) {
+    for (const std::unique_ptr<PendingRecord>& pending : unflushed_) pending->Drop();
+  }
+  unflushed_.clear();
+  movedFrom_.clear();
 }
 
 QuarantineResult QuarantineStoreFile(const Store& store, std::u16string_view devicePath,
                                      const QuarantineNote& note, std::uint64_t capBytes) {
-  const Result<UniqueFd> quarantine = OpenQuarantineFolder(store, true);
-  if (!quarantine.Ok()) return {QuarantineStatus::kFailed, {}, quarantine.cause};
-  FinishInterruptedMoves(store, quarantine.value.Get());
-  FoundFile found;
-  if (QuarantineResult opened = FindFile(store, devicePath, found);
-      opened.status != QuarantineStatus::kQuarantined) {
-    return opened;
-  }
-  return QuarantineFoundImpl(quarantine.value.Get(), found,
-                             RecordedPath(devicePath, found.entry.hostName), note, capBytes);
+  QuarantineBatch batch(store, capBytes);
+  return batch.MoveStoreFile(devicePath, note);
 }
 
 QuarantineResult QuarantineHostFile(const Store& store, const std::filesystem::path& path,
                                     const QuarantineNote& note, std::uint64_t capBytes) {
-  const Result<UniqueFd> quarantine = OpenQuarantineFolder(store, true);
-  if (!quarantine.Ok()) return {QuarantineStatus::kFailed, {}, quarantine.cause};
-  FinishInterruptedMoves(store, quarantine.value.Get());
-  FoundFile found;
-  const std::filesystem::path absolute = std::filesystem::absolute(path);
-  if (QuarantineResult opened = FindHostFile(absolute, found);
-      opened.status != QuarantineStatus::kQuarantined) {
-    return opened;
-  }
-  return QuarantineFoundImpl(quarantine.value.Get(), found, HostNameToDevice(absolute.native()),
-                             note, capBytes);
+  QuarantineBatch batch(store, capBytes);
+  return batch.MoveHostFile(path, note);
 }
 
 }  // namespace kv

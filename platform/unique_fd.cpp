@@ -34,9 +34,9 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-void SyncFolder(int folder) {
+bool SyncFolder(int folder) {
   const UniqueFd opened(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (opened.IsValid()) (void)::fsync(opened.Get());
+  return opened.IsValid() && ::fsync(opened.Get()) == 0;
 }
 
 }  // namespace kv

@@ -39,8 +39,8 @@ class UniqueFd {
 [[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
 
 // Flushes a folder's entries to the disk, so that a rename in it survives a
-// crash; `folder` may be an O_PATH descriptor. A failure is not reported:
-// the rename itself has happened either way.
-void SyncFolder(int folder);
+// crash; `folder` may be an O_PATH descriptor. False when it cannot; most
+// callers go on, as the rename itself has happened either way.
+bool SyncFolder(int folder);
 
 }  // namespace kv

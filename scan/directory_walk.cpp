@@ -1,9 +1,10 @@
 // ScanStoreFiles over the shared walk, on the scan's own thread or with a
 // pool of checking threads whose verdicts come back in walk order. Reports
 // and removals go through a ReportLane: in walk order, but a quarantine
-// move's syncs no longer hold up the checking of the files after it. The
-// stop event is sent after the walk has unwound and every file handed out
-// has its verdict and its removal. A pause holds removals too, wherever it
+// move's syncs no longer hold up the checking of the files after it, and
+// the moves share one QuarantineBatch, made durable together. The stop
+// event is sent after the walk has unwound and every file handed out has
+// its verdict and its removal, made durable. A pause holds removals too, wherever it
 // finds the walk.
 #include "scan/directory_walk.h"
 
@@ -44,8 +45,8 @@ CheckedFile OpenListedFile(std::u16string_view path, const FileFinder* listing,
 }
 
 // Reports `path`'s verdict, and removes the file when it is infected.
-void ReportAndRemove(const ScanContext& context, std::u16string_view path, const Verdict& verdict,
-                     std::uint64_t bytes) {
+void ReportAndRemove(const ScanContext& context, QuarantineBatch& quarantine,
+                     std::u16string_view path, const Verdict& verdict, std::uint64_t bytes) {
   const std::string_view name = verdict.IsInfected()
                                     ? context.database.CharacterSignatures()[verdict.signature].name
                                     : std::string_view();
@@ -53,17 +54,18 @@ void ReportAndRemove(const ScanContext& context, std::u16string_view path, const
   if (!verdict.IsInfected()) return;
   context.stop.WaitWhilePaused();
   const QuarantineResult removed =
-      RemoveFoundFile(context.store, path, WidenAnsi(name), ScanModeName(context.mode));
+      RemoveFoundFile(quarantine, path, WidenAnsi(name), ScanModeName(context.mode));
   context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
 }
 
 // ReportAndRemove on the lane; `announce`: the FileChecking event first.
-void LaneReport(ReportLane& lane, const ScanContext& context, std::u16string_view path,
-                const Verdict& verdict, std::uint64_t bytes, bool announce) {
+void LaneReport(ReportLane& lane, const ScanContext& context, QuarantineBatch& quarantine,
+                std::u16string_view path, const Verdict& verdict, std::uint64_t bytes,
+                bool announce) {
   lane.Run(
-      [&context, path = std::u16string(path), verdict, bytes, announce] {
+      [&context, &quarantine, path = std::u16string(path), verdict, bytes, announce] {
         if (announce) context.events.Send(FileChecking{path});
-        ReportAndRemove(context, path, verdict, bytes);
+        ReportAndRemove(context, quarantine, path, verdict, bytes);
       },
       verdict.IsInfected());
 }
@@ -72,6 +74,7 @@ void LaneReport(ReportLane& lane, const ScanContext& context, std::u16string_vie
 
 WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folder) {
   WalkOutcome outcome = WalkOutcome::kCompleted;
+  QuarantineBatch quarantine(context.store);
   ReportLane lane;
   if (context.threads <= 1) {
     outcome = WalkStoreFolder(
@@ -81,13 +84,14 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
               [&context, path = std::u16string(path)] { context.events.Send(FileChecking{path}); },
               false);
           const Verdict verdict = CheckListedFile(context.matcher, path, listing, name);
-          LaneReport(lane, context, path, verdict, context.matcher.LastFileBytes(), false);
+          LaneReport(lane, context, quarantine, path, verdict, context.matcher.LastFileBytes(),
+                     false);
         });
   } else {
     ParallelChecker checker(
         context.store, context.database, &context.stop, context.threads,
         [&](std::u16string_view path, const Verdict& verdict, std::uint64_t bytes, std::uint64_t) {
-          LaneReport(lane, context, path, verdict, bytes, true);
+          LaneReport(lane, context, quarantine, path, verdict, bytes, true);
         });
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
@@ -97,6 +101,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
     checker.Finish();
   }
   lane.Drain();
+  quarantine.Flush();
   if (outcome == WalkOutcome::kStopped) context.events.Send(ScanStopped{});
   return outcome;
 }

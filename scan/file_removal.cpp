@@ -14,8 +14,14 @@ QuarantineResult RemoveStoreFile(const Store& store, std::u16string_view path,
 
 QuarantineResult RemoveFoundFile(const Store& store, std::u16string_view path,
                                  std::u16string_view signature, std::u16string_view scanMode) {
-  (void)SetNormalAttributes(store, path);
-  return RemoveStoreFile(store, path, signature, scanMode);
+  QuarantineBatch quarantine(store);
+  return RemoveFoundFile(quarantine, path, signature, scanMode);
+}
+
+QuarantineResult RemoveFoundFile(QuarantineBatch& quarantine, std::u16string_view path,
+                                 std::u16string_view signature, std::u16string_view scanMode) {
+  (void)SetNormalAttributes(quarantine.GetStore(), path);
+  return quarantine.MoveStoreFile(path, {signature, scanMode});
 }
 
 ActionTaken ActionOf(ActionKind kind, std::u16string_view path, std::string_view signatureName,

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/quarantine.h"
+#include "platform/quarantine_batch.h"
 #include "platform/store.h"
 #include "scan/scan_events.h"
 
@@ -24,6 +25,13 @@ namespace kv {
 // As RemoveStoreFile, after clearing the file's read-only attribute, as
 // the handset did before deleting a found file.
 [[nodiscard]] QuarantineResult RemoveFoundFile(const Store& store, std::u16string_view path,
+                                               std::u16string_view signature,
+                                               std::u16string_view scanMode);
+
+// As RemoveFoundFile, one move of `quarantine`'s: a walk that removes many
+// files makes their moves durable together.
+[[nodiscard]] QuarantineResult RemoveFoundFile(QuarantineBatch& quarantine,
+                                               std::u16string_view path,
                                                std::u16string_view signature,
                                                std::u16string_view scanMode);
 

@@ -1,5 +1,5 @@
 // The quarantine across processes. Under kill -9: a child quarantines file
-// after file and is killed at a random moment, again and again; after each
+// after file in one batch and is killed at a random moment, again and again; after each
 // kill the next listing must find every file in the store or in the
 // quarantine with its record, never neither and never both, and no leftover
 // of the move. At once: movers in several processes, each finishing what
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/quarantine.h"
+#include "platform/quarantine_batch.h"
 #include "support/child_processes.h"
 #include "support/quarantine_checks.h"
 
@@ -41,8 +41,9 @@ std::chrono::microseconds RunChild(const Store& store, int run,
   const auto start = std::chrono::steady_clock::now();
   (void)testing::RunKilledAfter(
       [&] {
+        QuarantineBatch batch(store);
         for (int i = 0; i < kFilesPerRun; ++i) {
-          (void)QuarantineStoreFile(store, testing::DevicePath(InStore(run, i)),
+          (void)batch.MoveStoreFile(testing::DevicePath(InStore(run, i)),
                                     {u"Trojan.Kill", u"autocheck"});
         }
       },

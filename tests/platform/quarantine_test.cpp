@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/fault_injection.h"
+#include "platform/quarantine_batch.h"
 #include "support/quarantine_checks.h"
 
 namespace kv {
@@ -178,6 +179,33 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
     EXPECT_EQ(result.cause, cause);
     testing::ExpectInStoreOrQuarantined(prefix_, name, bytes);
   }
+}
+
+TEST_F(QuarantineTest, ABatchHoldsItsPendingRecordsUntilItsFlushesSucceed) {
+  using enum QuarantineItemState;
+  const auto leftovers = [this] { return testing::QuarantineLeftovers(prefix_).size(); };
+  const auto move = [this](QuarantineBatch& batch, const std::string& name) {
+    WriteFile(Store(name), name);
+    EXPECT_TRUE(batch.MoveStoreFile(testing::DevicePath(name), kNote).Removed()) << name;
+  };
+  {
+    // Room for one file: the batch counts what it has moved in.
+    QuarantineBatch batch(prefix_.Store(), 5);
+    move(batch, "a.exe");
+    move(batch, "b.exe");
+    // Listed meanwhile, the records held, not taken for a crash's.
+    EXPECT_EQ(States(), (std::vector{kQuarantined, kDeleted}));
+    EXPECT_EQ(leftovers(), 2u);
+    FailNext(FaultPoint::kQuarantineSync);
+  }
+  // Not flushed: the records stay, and the next start finds both moves done.
+  EXPECT_EQ(leftovers(), 2u);
+  EXPECT_EQ(States(), (std::vector{kQuarantined, kDeleted}));
+  EXPECT_EQ(leftovers(), 0u);
+  QuarantineBatch batch(prefix_.Store());
+  move(batch, "c.exe");
+  batch.Flush();
+  EXPECT_EQ(leftovers(), 0u);
 }
 
 // What a crash leaves in the folder, set out by hand, and what the next
