@@ -21,8 +21,9 @@
 // gets its record, one whose item is not is dropped, as the file is still
 // in the store. So a crash at any point leaves the file in the store or an
 // item with its record, never neither. (Only a crash in the cross-file-
-// system copy between the copy's rename and the original's unlink leaves
-// both.) A record whose item file has gone is listed as "missing".
+// system copy between the copy's rename and the original's unlink, or one
+// before the store's folder is flushed, can leave both.) A record whose
+// item file has gone is listed as "missing".
 #pragma once
 
 #include <chrono>

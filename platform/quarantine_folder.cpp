@@ -191,7 +191,6 @@ PendingRecord::PendingRecord(int folder, const QuarantineRecord& record)
     fd_.Reset();
     return;
   }
-  SyncFolder(folder);
   written_ = true;
 }
 

@@ -37,7 +37,8 @@ void FinishInterruptedMoves(const Store& store, int folder);
 // The record of a move under way: written to "<id>.pending-new", flushed,
 // renamed to "<id>.pending" and held under an exclusive lock until it is
 // dropped, so that FinishInterruptedMoves never takes a live move for a
-// crashed one.
+// crashed one. The mover flushes the folder before the file can leave the
+// store, so that one flush makes the name and the moved item durable.
 class PendingRecord {
  public:
   PendingRecord(int folder, const QuarantineRecord& record);

@@ -116,6 +116,9 @@ Result<void> MoveIn(QuarantineBatch::Found& found, int quarantine, const std::st
     struct stat arrived {};
     if (::fstatat(quarantine, id.c_str(), &arrived, AT_SYMLINK_NOFOLLOW) == 0 &&
         SameInode(arrived, found.status)) {
+      // The pending record and the item reach the disk together, before
+      // the store's folder, which no longer holds the file, is flushed.
+      SyncFolder(quarantine);
       return {};
     }
     // Another entry was swapped in under the name: it goes back.
@@ -222,7 +225,9 @@ QuarantineResult QuarantineBatch::MoveFound(Found& found, std::u16string recorde
   auto pending = std::make_unique<PendingRecord>(quarantine, record);
   if (!pending->IsWritten()) return {QuarantineStatus::kFailed, {}, pending->Cause()};
   if (full) {
-    // Deleted as before the quarantine existed; DeleteStoreFile's fault.
+    // Deleted as before the quarantine existed, once its pending record
+    // is on the disk; DeleteStoreFile's fault.
+    SyncFolder(quarantine);
     if (ConsumeFault(FaultPoint::kDelete) ||
         ::unlinkat(found.entry.folder, found.entry.hostName.c_str(), 0) != 0) {
       result.cause = errno;
