@@ -92,6 +92,13 @@ inline constexpr std::size_t kMaxSearchBytes = 0x7ffffffe;
 // stacks above. The handset could not map a file near this size at all;
 // a larger file is one that cannot be checked (-1), never "clean".
 inline constexpr std::uint64_t kMaxScannedFileBytes = std::uint64_t{256} * 1024 * 1024;
+// Files a pooled scan has handed to its threads and not yet reported, per
+// thread and in all: enough that a worker still finds files waiting while
+// the walking thread checks a large one itself, few enough that their open
+// descriptors stay well below the usual limit of 1024. After a stop, at
+// most these come back (checked, or cancelled and not checked).
+inline constexpr std::size_t kFilesInFlightPerThread = 32;
+inline constexpr std::size_t kMaxFilesInFlight = 256;
 
 // Signature database: a 160-byte line buffer with its terminator, a 256-byte
 // plain-line buffer, and the 20-character name field of character signatures.

@@ -4,9 +4,12 @@
 // reading and searching and no core sits idle behind a hand-over.
 #include "scan/parallel_checker.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <utility>
+
+#include "platform/limits.h"
 
 namespace kv {
 
@@ -19,7 +22,8 @@ ParallelChecker::ParallelChecker(const Store& store, const SignatureDatabase& da
       cancel_(stop != nullptr ? &stop->Cancel() : nullptr),
       deliver_(std::move(deliver)),
       path_(path),
-      maxInFlight_(std::size_t{2} * std::max(threads, 1u)) {
+      maxInFlight_(std::min(limits::kFilesInFlightPerThread * std::max(threads, 1u),
+                            limits::kMaxFilesInFlight)) {
   // The submitting thread is one of the `threads`: it checks files itself
   // whenever it would otherwise wait, so one thread needs no worker at all
   // and the hand-over per file is paid only for what the workers take.

@@ -7,8 +7,8 @@
 // The walk opens each file from the folder it holds open (the locks and
 // link rules of a listed open) and hands the open file over; a worker, or
 // the walking thread when it would otherwise wait, reads and searches it and
-// closes it. At most two files a thread are in flight, so open descriptors
-// and read buffers stay bounded. One snapshot and one stop token are shared
+// closes it. The files in flight are bounded (limits.h), and so are open
+// descriptors and read buffers. One snapshot and one stop token are shared
 // by every checking thread; each has its own matcher. While the token is
 // paused a checking thread finishes the file in hand but begins none.
 #pragma once

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "database/signature_database.h"
+#include "platform/limits.h"
 #include "scan/run_scan.h"
 #include "scan/store_walk.h"
 #include "support/scan_recorders.h"
@@ -200,7 +201,7 @@ TEST(PooledScanThreaded, AnyNumberOfThreadsGivesTheSameEvents) {
 // files in flight come back (cancelled or checked), and the scan ends.
 TEST(PooledScanThreaded, AStopEndsAPooledScanWithFewFilesAfterIt) {
   TempPrefix prefix;
-  for (int file = 0; file < 200; ++file) {
+  for (int file = 0; file < 400; ++file) {
     prefix.WriteStoreFile("F/f" + std::to_string(file) + ".exe", kClean);
   }
   RecordedScan recorded;
@@ -216,7 +217,8 @@ TEST(PooledScanThreaded, AStopEndsAPooledScanWithFewFilesAfterIt) {
   const auto verdicts = std::count_if(dump.begin(), dump.end(), [](const std::string& event) {
     return event.starts_with("verdict ");
   });
-  EXPECT_LE(verdicts, 20 + 8 + 1);  // those in flight: two a thread, and the one being opened
+  // Those in flight, and the one being opened.
+  EXPECT_LE(verdicts, 20 + 4 * limits::kFilesInFlightPerThread + 1);
   EXPECT_EQ(dump[dump.size() - 2], "stopped");
 }
 
