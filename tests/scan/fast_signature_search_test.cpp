@@ -126,9 +126,6 @@ TEST(FastSignatureSearch, ProvablyAbsentLiteralsAnswerWhereTheReferenceRunsOutOf
   EXPECT_EQ(MatchSignaturesByReference(*database, clean).engineStatus, SearchStatus::kStepBudget);
   FastSignatureSearch fast(*database);
   EXPECT_TRUE(fast.Match(clean, nullptr).IsClean());
-  // With the literal present the search runs, memoized: it answers in
-  // linear time where the reference runs out of budget.
-  EXPECT_EQ(fast.Match(clean + "QQ", nullptr), Verdict::Infected(0));
 }
 
 // A hostile signature's failure on one buffer leaves no trace: the next
