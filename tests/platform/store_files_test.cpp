@@ -149,7 +149,6 @@ TEST_F(StoreTest, FinderOpensWhatItListsFromTheFolderItHoldsByTheRulesOfOpenForR
                                                           {u"Notes.txt", "notes"}};
   EXPECT_EQ(read, expected);
   EXPECT_TRUE(file.value.Close().Ok());
-  EXPECT_EQ(finder.OpenFile(u"Notes.txt", Sharing::kRead).status, kOk);
   EXPECT_EQ(finder.OpenFile(u"NOTES.TXT", Sharing::kRead).status, kOk) << "case ignored";
   EXPECT_EQ(finder.OpenFile(u"absent.txt", Sharing::kRead).status, kFileNotFound);
   EXPECT_EQ(finder.OpenFile(u"..dots", Sharing::kRead).status, kNotRegular);

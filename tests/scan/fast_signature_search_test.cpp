@@ -102,7 +102,6 @@ TEST(SignatureVerdicts, TheFirstAnsweringHitWinsAndAFailureOnlyCountsWithoutOne)
     std::vector<S> answers;  // of the signatures in list order
     Verdict expected;
   } rows[] = {
-      {{}, Verdict::Clean()},
       {{S::kNoMatch, S::kNoMatch}, Verdict::Clean()},
       {{S::kNoMatch, S::kMatch, S::kMatch}, Verdict::Infected(1)},
       {{S::kStepBudget, S::kNoMatch, S::kMatch}, Verdict::Infected(2)},
