@@ -13,9 +13,6 @@ namespace {
 
 constexpr int kAboutTitleImage = 5370;
 constexpr int kTitleDesignHeight = 28;
-constexpr int kCaptionDesignX = 12;
-constexpr int kCaptionDesignY = 4;
-constexpr int kCaptionPoints = 12;
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 // The controls of a dialog layout (resources/dialog_layouts.h) as Qt
-// widgets, placed by turning dialog units into pixels.
+// widgets, placed by turning dialog units into pixels, and where every
+// dialog's title caption sits.
 //
 // Entry points: DialogUnitsToPixels, CreateDialogItems, IconPixmap,
 // DialogFontPixels.
@@ -18,6 +19,12 @@
 #include "resources/icons.h"
 
 namespace kv {
+
+// Where a dialog's title panel draws its caption, in design pixels, and the
+// caption's size in points: the same in every dialog so that they look alike.
+constexpr int kCaptionDesignX = 12;
+constexpr int kCaptionDesignY = 4;
+constexpr int kCaptionPoints = 12;
 
 QRect DialogUnitsToPixels(const DialogItem& item, float scale);
 

@@ -9,9 +9,6 @@
 namespace kv {
 namespace {
 
-constexpr int kCaptionDesignX = 12;
-constexpr int kCaptionDesignY = 4;
-constexpr int kCaptionPoints = 12;
 constexpr int kPanelDesignHeight = 40;
 // The lines' font: the dialog font's 12 design pixels cut most lines.
 constexpr int kListFontDesignPixels = 10;

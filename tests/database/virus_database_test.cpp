@@ -194,7 +194,6 @@ TEST_F(LoaderTest, AShortReadLoadsNothingAndAFailedCloseKeepsWhatWasRead) {
     const ScopedFault fault(FaultPoint::kClose);
     ExpectLoad(-1, "v20102 c[Sig/abc;] f[] p[]" + d_);
   }
-  ExpectLoad(0, "v20102 c[Sig/abc;] f[] p[]" + d_);
 }
 
 TEST_F(LoaderTest, LoadsEveryListAndKeepsTheOffsetOnReload) {

@@ -64,10 +64,10 @@ TEST(LogAppendProcesses, TwoProcessesAppendingAtOnceKeepEveryRecordWholeAndOnce)
   std::map<char16_t, int> next = {{u'a', 0}, {u'b', 0}};
   for (std::size_t start = 3, end; start <= text.size(); start = end + 2) {
     end = std::min(text.find(u"\r\n", start), text.size());
+    // A torn record, or an empty one from a doubled separator, is none that
+    // Record gives.
     const std::u16string record = text.substr(start, end - start);
-    ASSERT_FALSE(record.empty()) << "torn or doubled separator at unit " << start;
     const char16_t process = record[0];
-    ASSERT_TRUE(next.count(process)) << "torn record at unit " << start;
     ASSERT_EQ(record, Record(process, next[process]++)) << "at unit " << start;
   }
   EXPECT_EQ(next[u'a'], kRecordsPerProcess);

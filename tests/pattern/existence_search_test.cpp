@@ -22,7 +22,11 @@ std::optional<SearchStatus> Find(ExistenceSearch& search, const CompiledPattern&
   return search.Find(data, AnalysePattern(compiled).start, cancel);
 }
 
-TEST(ExistenceSearch, TakesRegularTreesAndDeclinesEveryOtherConstruct) {
+// Every construct the automaton has no state for is declined alike (one
+// stands for them all; the differential tests in fast_search_test.cpp
+// feed each of them), and so are possessive repeats, right-to-left
+// searches and automata over the state bound.
+TEST(ExistenceSearch, TakesRegularTreesAndDeclinesTheRest) {
   const struct {
     const char* pattern;
     int flags;
@@ -30,17 +34,9 @@ TEST(ExistenceSearch, TakesRegularTreesAndDeclinesEveryOtherConstruct) {
   } rows[] = {
       {"(?i:ab)[^\\d[:space:]]+?(x|y*){2,5}.", 0, true},
       {"(?:a|)*b{0,999}", PF_SINGLE_LINE, true},
-      {"\\Gab", 0, true},  // without PF_SEARCH_START \G matches empty
-      {"(a)\\1", 0, false},
-      {"a(?=b)", 0, false},
-      {"(?<!a)b", 0, false},
-      {"(?>a+)b", 0, false},
+      {"\\Gab", 0, true},    // without PF_SEARCH_START \G matches empty
+      {"(a)\\1", 0, false},  // no state for a back-reference
       {"a++b", 0, false},
-      {"(a)?(?(1)b|c)", 0, false},
-      {"a(?R)?b", 0, false},
-      {"\\bab", 0, false},
-      {"^ab", 0, false},
-      {"ab$", 0, false},
       {"\\Gab", PF_SEARCH_START, false},
       {"ab", PF_RIGHT_TO_LEFT, false},
       {"(a{999}){999}", 0, false},  // too many states

@@ -29,12 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A verdict as DumpEvent writes it, without the path.
-std::string Describe(const Verdict& verdict) {
-  const std::string line = DumpEvent(FileVerdict{u"", verdict, {}, 0});
-  return line.substr(std::string("verdict  ").size());
-}
-
 class FileMatcherTest : public ::testing::Test {
  protected:
   void SetUp() override { UseSignatures({"alpha", "beta[0-9]+", "gamma$"}); }
@@ -45,7 +39,11 @@ class FileMatcherTest : public ::testing::Test {
     database_ = SignatureDatabase::OfCharacterSignatures(signatures);
     matcher_ = std::make_unique<FileMatcher>(store_, *database_, &cancel_);
   }
-  std::string Check(std::u16string_view path) { return Describe(matcher_->CheckFile(path)); }
+  // The verdict as DumpEvent writes it, without the path.
+  std::string Check(std::u16string_view path) {
+    const std::string line = DumpEvent(FileVerdict{u"", matcher_->CheckFile(path), {}, 0});
+    return line.substr(std::string("verdict  ").size());
+  }
 
   TempPrefix prefix_;
   const Store& store_ = prefix_.Store();

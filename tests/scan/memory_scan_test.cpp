@@ -64,19 +64,16 @@ int StartSleeper(const Store& store, std::u16string_view devicePath) {
   return 0;
 }
 
-// Ends every process still running from the store.
-void EndAll(const Store& store) {
-  for (const ProcessEntry& process : Processes(store)) {
-    Result<ProcessHandle> handle = ProcessHandle::Open(store, process.id);
-    if (handle.Ok()) (void)handle.value.Terminate();
-  }
-}
-
 // A store with the Trojan installed read-only (a removal clears that), and
 // the surroundings of one memory scan; it ends every process left running.
 struct TrojanStore {
   TrojanStore() { fs::permissions(trojan, fs::perms::owner_write, fs::perm_options::remove); }
-  ~TrojanStore() { EndAll(store); }
+  ~TrojanStore() {
+    for (const ProcessEntry& process : Processes(store)) {
+      Result<ProcessHandle> handle = ProcessHandle::Open(store, process.id);
+      if (handle.Ok()) (void)handle.value.Terminate();
+    }
+  }
 
   // With the process signature `processName` and the content signature
   // `pattern`.

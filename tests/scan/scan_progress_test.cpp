@@ -17,10 +17,6 @@ ScanStarted Started(ScanMode mode, std::size_t fileSignatures) {
   return ScanStarted{mode, {}, 1, 1, fileSignatures, 0};
 }
 
-FileVerdict Clean(std::uint64_t bytes) {
-  return FileVerdict{u"\\a.exe", Verdict::Clean(), {}, bytes};
-}
-
 TEST(ScanProgressTest, CountsFilesAgainstTheExpectedAndRatesTheBytesRead) {
   const struct {
     const char* name;
@@ -30,7 +26,8 @@ TEST(ScanProgressTest, CountsFilesAgainstTheExpectedAndRatesTheBytesRead) {
     std::string line;
   } rows[] = {
       {"full scan, counted",
-       {Started(ScanMode::kFull, 9), ScanCounted{4}, FileChecking{u"\\a.exe"}, Clean(3'000'000)},
+       {Started(ScanMode::kFull, 9), ScanCounted{4}, FileChecking{u"\\a.exe"},
+        FileVerdict{u"\\a.exe", Verdict::Clean(), {}, 3'000'000}},
        milliseconds(2'000),
        {1, 4, 25, 1.5, std::chrono::seconds(2)},
        "1 of 4 files   1.5 MB/s   0:02"},

@@ -89,11 +89,13 @@ struct ShownBox {
 
 // Answers each box with the next queued answer; with none queued, with the
 // box's most cautious button, as the console face does without input.
+// `whileAsked` runs before each answer, as a user looks at the window first.
 class RecordingBoxes : public MessageBoxes {
  public:
   MessageAnswer Show(MessageOwner owner, std::u16string_view text, std::u16string_view caption,
                      MessageButtons buttons, MessageIcon icon) override {
     shown.push_back({owner, Utf8(text), Utf8(caption), buttons, icon});
+    if (whileAsked) whileAsked();
     if (!answers.empty()) {
       const MessageAnswer answer = answers.front();
       answers.pop_front();
@@ -115,6 +117,7 @@ class RecordingBoxes : public MessageBoxes {
 
   std::vector<ShownBox> shown;
   std::deque<MessageAnswer> answers;
+  std::function<void()> whileAsked;
 };
 
 // 2010/7/5 09:03:05, always.

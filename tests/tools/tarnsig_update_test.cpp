@@ -62,20 +62,18 @@ TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
     ScriptedAnswer version;
     int status;
     std::string err;
-    std::size_t requests;
+    bool installs;
   } rows[] = {
-      {"newer", {200, "200\r\n"}, 0, kSucceeded, 2},
-      {"equal", {200, "100"}, 0, latest, 1},
-      {"version 404", {404, "200"}, 1, unreachable + cause + "\n", 1},
+      {"newer", {200, "200\r\n"}, 0, kSucceeded, true},
+      {"equal", {200, "100"}, 0, latest, false},
+      {"version 404", {404, "200"}, 1, unreachable + cause + "\n", false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     prefix_.WriteDatabase(kOldDatabase);
     server_.Answer(kVersionPath, row.version);
-    const std::size_t before = server_.Targets().size();
     EXPECT_EQ(RunTarnsig({"update"}), (RunResult{row.status, "", row.err}));
-    EXPECT_EQ(ReadFile(prefix_.DatabasePath()), row.requests == 2 ? kNewDatabase : kOldDatabase);
-    EXPECT_EQ(server_.Targets().size() - before, row.requests);
+    EXPECT_EQ(ReadFile(prefix_.DatabasePath()), row.installs ? kNewDatabase : kOldDatabase);
   }
 }
 

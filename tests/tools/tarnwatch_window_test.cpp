@@ -19,14 +19,10 @@ namespace {
 const std::vector<std::string> kNoDisplay = {
     "DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "KESTRELVOX_UI=console"};
 
-std::vector<std::string> WithLoaderTrace() {
-  std::vector<std::string> environment = kNoDisplay;
-  environment.push_back("LD_DEBUG=libs");
-  return environment;
-}
-
 TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsItsLibrariesAndNeedsIt) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
+  std::vector<std::string> traced = kNoDisplay;
+  traced.push_back("LD_DEBUG=libs");
   struct Case {
     std::vector<std::string> args;
     bool window;
@@ -35,7 +31,7 @@ TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsItsLibrariesAndNeedsIt) {
                                            {{"-autocheck"}, false},
                                            {{"\\Windows\\none.cab"}, false},
                                            {{}, true}}) {
-    const RunResult result = RunProgram(KV_TARNWATCH_PATH, run.args, {}, WithLoaderTrace());
+    const RunResult result = RunProgram(KV_TARNWATCH_PATH, run.args, {}, traced);
     const std::string label = run.args.empty() ? "(window)" : run.args[0];
     EXPECT_EQ(result.status, run.window ? 1 : 255) << label << "\n" << result.err;
     for (const char* library : {"libQt6Widgets.so", "libQt6Core.so", "libcurl"}) {

@@ -51,8 +51,6 @@ TEST_F(MainWindowTest, FullScanAndTheQuarantineOpenTheirDialogsUntilBack) {
   window.OnCommand(ids::kFullScan);
   ASSERT_EQ(boxes_.shown.size(), 1u);
   EXPECT_EQ(boxes_.shown[0].buttons, MessageButtons::kOkCancel);
-  EXPECT_TRUE(scanned_.empty());
-  EXPECT_FALSE(runner_.IsBusy());
 
   std::vector<std::string> listed;
   QTimer back;

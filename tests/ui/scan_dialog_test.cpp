@@ -31,18 +31,6 @@ namespace {
 // instead of hanging it.
 constexpr int kPatience = 60'000;
 
-// Recording boxes that run `whileAsked` before each answer, as a user looks
-// at the window before answering.
-class AskingBoxes : public RecordingBoxes {
- public:
-  MessageAnswer Show(MessageOwner owner, std::u16string_view text, std::u16string_view caption,
-                     MessageButtons buttons, MessageIcon icon) override {
-    if (whileAsked) whileAsked();
-    return RecordingBoxes::Show(owner, text, caption, buttons, icon);
-  }
-  std::function<void()> whileAsked;
-};
-
 using Script = std::function<void(ScanEvents& events)>;
 
 class ScanDialogTest : public ::testing::Test {
@@ -87,7 +75,7 @@ class ScanDialogTest : public ::testing::Test {
   SkinnedPrefix prefix_;
   ScanRunner runner_;
   FixedClock clock_;
-  AskingBoxes boxes_;
+  RecordingBoxes boxes_;
   UiContext context_{HandsetScreen{240, 320}, boxes_};
   std::binary_semaphore go_{0};
   const StopToken* stop_ = nullptr;

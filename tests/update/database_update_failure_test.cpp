@@ -50,7 +50,6 @@ TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
       // http_get_test.cpp.
       {"no version", {200, ""}, std::nullopt, kNoVersionBox, kEmptyVersion},
       {"version: html", {200, "<html>200</html>"}, {}, kNoVersionBox, kVersionNotDigits},
-      {"version: word", {200, "latest"}, {}, kNoVersionBox, kVersionNotDigits},
       {"version: blank first", {200, " 200"}, {}, kNoVersionBox, kVersionNotDigits},
       {"version: LF only", {200, "200\n"}, {}, kNoVersionBox, kVersionNotDigits},
       {"version: zero byte", {200, std::string("200\0", 4)}, {}, kNoVersionBox, kVersionNotDigits},
@@ -93,8 +92,6 @@ TEST_F(DatabaseUpdateFailureThreaded, EveryFailureKeepsTheOldDatabase) {
 // version. The update refuses it before anything is written (the forced
 // row of database_rollback_test.cpp).
 TEST(DatabaseCandidate, RefusesABodyThatDoesNotLoad) {
-  std::string halfLines = UpdateDatabase("200");
-  halfLines.resize(halfLines.size() - 5);  // the last line cut, as by a closed connection
   const struct {
     const char* what;
     std::string body;
@@ -105,11 +102,9 @@ TEST(DatabaseCandidate, RefusesABodyThatDoesNotLoad) {
       {"negative version", "-200\r\n", Reason::kNoVersionLine, 0},
       {"version line without an end", "200", Reason::kNoVersionLine, 0},
       {"other version", UpdateDatabase("2147483647"), Reason::kVersionMismatch, 2147483647},
-      {"version alone", "200\r\n", Reason::kNoCharacterSignature, 0},
       {"file signatures only", DatabaseFile("200", {"[VirusFile]", "\\a.exe"}),
        Reason::kNoCharacterSignature, 0},
-      {"garbage after the version", "200\r\ngarbage", Reason::kCutLastLine, 0},
-      {"cut last line", halfLines, Reason::kCutLastLine, 0},
+      {"cut last line", "200\r\ngarbage", Reason::kCutLastLine, 0},
       {"undecodable line", UpdateDatabase("200") + "!!!!\r\n", Reason::kUndecodableLine, 6},
       {"line over 159", "200\r\n" + std::string(160, 'A') + "\r\n", Reason::kLineTooLong, 2},
   };

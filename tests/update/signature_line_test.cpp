@@ -52,7 +52,6 @@ TEST(SignatureLine, ReadsOneLineOfTheExactLength) {
       {text.substr(0, 40), false},  // 30 bytes
       {text.substr(0, 43) + "A", false},
       {"", false},
-      {"\r\n", false},
       {text.substr(0, 20) + "\n" + text.substr(20), false},
   };
   for (const auto& row : rows) {
