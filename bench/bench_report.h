@@ -59,13 +59,16 @@ bool ReadFlags(int argc, char** argv, const FlagSetters& setters, std::string_vi
 // The setters of the StoreOptions flags, writing into `options`.
 FlagSetters StoreFlags(StoreOptions& options);
 
-// The best of two runs of `run` (by its `seconds`): the machine is shared,
-// the lower time is the truer.
+// The best of `runs` runs of `run` (by its `seconds`): the machine is
+// shared, the lower time is the truer.
 template <typename Run>
-auto BestOfTwo(Run run) {
-  auto first = run();
-  auto second = run();
-  return first.seconds <= second.seconds ? first : second;
+auto BestOf(int runs, Run run) {
+  auto best = run();
+  for (int i = 1; i < runs; ++i) {
+    auto next = run();
+    if (next.seconds < best.seconds) best = next;
+  }
+  return best;
 }
 
 }  // namespace kv::bench

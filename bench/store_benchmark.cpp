@@ -76,7 +76,7 @@ int Run(const Options& options) {
   const Store store = std::move(opened.value);
   synthetic::WriteStore(store.StorePath(), files);
   const Sample whole = TakeShare(files, 100);
-  const ScanOutcome read = BestOfTwo([&] { return PlainRead(store, whole.paths); });
+  const ScanOutcome read = BestOf(2, [&] { return PlainRead(store, whole.paths); });
   std::cerr << "store: " << whole.paths.size() << " files, " << whole.bytes / 1e6 << " MB\n";
 
   std::string table =
@@ -89,11 +89,11 @@ int Run(const Options& options) {
     const std::shared_ptr<const SignatureDatabase> database =
         LoadDatabase(EncodedDatabase(patternsOf(count)));
     ScanOutcome fast =
-        BestOfTwo([&] { return MatcherScan(store, *database, MatchPath::kFast, whole.paths); });
+        BestOf(2, [&] { return MatcherScan(store, *database, MatchPath::kFast, whole.paths); });
     fast.bytes = whole.bytes;
     if (count == 100) fast100Seconds = fast.seconds;
     const ScanOutcome pcre2 =
-        BestOfTwo([&] { return Pcre2Scan(store, patternsOf(count), whole.paths); });
+        BestOf(2, [&] { return Pcre2Scan(store, patternsOf(count), whole.paths); });
     const int percent = count == 10 ? 100 : (count == 100 ? 10 : 2);
     const Sample share = TakeShare(files, percent);
     ScanOutcome reference = MatcherScan(store, *database, MatchPath::kReference, share.paths);
@@ -126,8 +126,8 @@ int Run(const Options& options) {
   hostile.insert(hostile.begin() + 50, kHostileSignature);
   const std::shared_ptr<const SignatureDatabase> hostileDatabase =
       LoadDatabase(EncodedDatabase(hostile));
-  const ScanOutcome withHostile = BestOfTwo(
-      [&] { return MatcherScan(store, *hostileDatabase, MatchPath::kFast, whole.paths); });
+  const ScanOutcome withHostile = BestOf(
+      2, [&] { return MatcherScan(store, *hostileDatabase, MatchPath::kFast, whole.paths); });
   const auto failed = std::count(withHostile.codes.begin(), withHostile.codes.end(), -1);
 
   table += "\nMachine: " + MachineLine() + "; one thread; " + std::to_string(whole.paths.size()) +
