@@ -27,7 +27,7 @@
 #include "platform/host_tree.h"
 #include "platform/json_line.h"
 #include "platform/limits.h"
-#include "platform/quarantine.h"
+#include "platform/quarantine_batch.h"
 #include "platform/text.h"
 #include "scan/parallel_checker.h"
 #include "scan/run_scan.h"
@@ -147,8 +147,8 @@ class HostScan {
  public:
   HostScan(const ScanOptions& options, const Store& store, const SignatureDatabase& database)
       : options_(options),
-        store_(store),
         database_(database),
+        quarantine_(store),
         checker_(noStore_, database, nullptr, options.threads,
                  [this](std::u16string_view, const Verdict& verdict, std::uint64_t bytes,
                         std::uint64_t micros) { Report(verdict, bytes, micros); }),
@@ -189,6 +189,7 @@ class HostScan {
   // Waits for the last verdicts, then gives the exit status.
   int Finish() {
     checker_.Finish();
+    quarantine_.Flush();
     if (showProgress_) std::cerr << "\r\033[K" << std::flush;
     if (options_.summary) Summarize();
     if (infected_ > 0) return kExitRefused;
@@ -224,7 +225,7 @@ class HostScan {
     const std::string& name = database_.CharacterSignatures()[verdict.signature].name;
     if (options_.action == Action::kQuarantine) {
       action = "quarantine";
-      const QuarantineResult result = QuarantineHostFile(store_, path, {WidenAnsi(name), u"scan"});
+      const QuarantineResult result = quarantine_.MoveHostFile(path, {WidenAnsi(name), u"scan"});
       outcome = result.status == QuarantineStatus::kQuarantined ? "quarantined"
                 : result.Removed()                              ? "deleted"
                                                                 : "failed";
@@ -318,9 +319,9 @@ class HostScan {
   }
 
   const ScanOptions& options_;
-  const Store& store_;
   const SignatureDatabase& database_;
-  const Store noStore_;  // every file is opened by the walk
+  const Store noStore_;         // every file is opened by the walk
+  QuarantineBatch quarantine_;  // before checker_, whose last reports move files
   ParallelChecker checker_;
   std::deque<std::filesystem::path> paths_;  // handed in, not yet reported
   bool showProgress_;
