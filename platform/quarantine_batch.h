@@ -3,16 +3,16 @@
 //
 // Entry points: QuarantineBatch (MoveStoreFile, MoveHostFile, Flush).
 //
-// Each move is made as a lone move is (quarantine.h): its pending record is
-// flushed, and the quarantine folder with the record's name and the moved
-// item, before the store's folder can lose the file. Only the flushes of the
-// store's folders and of the index wait for Flush, and the move's pending
-// record stays, locked, until they are done: a crash before then is
-// finished by the next start like any interrupted move (at worst the file
-// is in the quarantine and still in the store). So nothing can be lost, and
-// a move costs two flushes where it cost five.
-// The quarantine's interrupted moves are finished and its size taken once,
-// at the first move; the batch then keeps the size itself.
+// Each move is made as a lone move is (quarantine.h): its pending record's
+// bytes are flushed before the file moves, and the quarantine folder (the
+// record's name and the moved item together) right after. Only the flushes
+// of the store's folders and of the index wait for Flush, and the move's
+// pending record stays, locked, until they are done: a crash before then
+// is finished by the next start like any interrupted move (at worst the
+// file is in the quarantine and still in the store). So a move costs two
+// flushes where it cost five, and guards the file as before. The
+// quarantine's interrupted moves are finished and its size taken once, at
+// the first move; the batch then keeps the size itself.
 #pragma once
 
 #include <cstddef>

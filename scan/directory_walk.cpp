@@ -4,8 +4,8 @@
 // move's syncs no longer hold up the checking of the files after it, and
 // the moves share one QuarantineBatch, made durable together. The stop
 // event is sent after the walk has unwound and every file handed out has
-// its verdict and its removal, made durable. A pause holds removals too, wherever it
-// finds the walk.
+// its verdict and its removal, made durable. A pause holds removals too,
+// wherever it finds the walk.
 #include "scan/directory_walk.h"
 
 #include "platform/text.h"
