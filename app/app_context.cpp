@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/settings.h"
+#include "scan/run_scan.h"
 
 namespace kv {
 
@@ -15,7 +16,7 @@ bool OpenAppContext(const std::filesystem::path& prefix, AppContext& context) {
   if (!opened.Ok()) return false;
   context.store = std::move(opened.value);
   context.hive.emplace(HivePath(context.store));
-  (void)context.database.Reload(context.store);
+  (void)context.database.Reload(context.store, DefaultScanThreads());
   (void)context.scanStatusWatch.Start(*context.hive, [&context] {
     OnScanStatusChanged(*context.hive, context.backgroundScanStop);
   });

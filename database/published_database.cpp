@@ -13,9 +13,9 @@ std::shared_ptr<const SignatureDatabase> PublishedDatabase::Current() const {
   return current_;
 }
 
-LoadResult PublishedDatabase::Reload(const Store& store) {
+LoadResult PublishedDatabase::Reload(const Store& store, unsigned threads) {
   const std::lock_guard<std::mutex> reloading(reloadMutex_);
-  LoadedDatabase loaded = LoadVirusDatabase(store, *Current());
+  LoadedDatabase loaded = LoadVirusDatabase(store, *Current(), threads);
   Publish(std::move(loaded.snapshot));
   return loaded.result;
 }

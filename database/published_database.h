@@ -26,8 +26,8 @@ class PublishedDatabase {
 
   // Loads the store's database file and publishes the result, even a failed
   // load's (empty lists, version and offset kept), as the handset's loader
-  // left its lists after a failure.
-  LoadResult Reload(const Store& store);
+  // left its lists after a failure. `threads`: as SignatureDatabase::Build's.
+  LoadResult Reload(const Store& store, unsigned threads = 1);
 
   // Publishes a snapshot built elsewhere (the update's, already checked).
   void Publish(std::shared_ptr<const SignatureDatabase> snapshot);

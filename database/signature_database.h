@@ -59,9 +59,11 @@ class SignatureDatabase {
   // The snapshot of a whole database file's bytes. Where the bytes set no
   // version or meet no "[DELETE_FILES]" line, the version and offset are
   // `previous`'s, as the handset's loader kept them; the delete lists
-  // themselves always come from these bytes.
+  // themselves always come from these bytes. A large database is compiled
+  // in parts on up to `threads` threads.
   static std::shared_ptr<const SignatureDatabase> Build(std::string_view fileBytes,
-                                                        const SignatureDatabase& previous);
+                                                        const SignatureDatabase& previous,
+                                                        unsigned threads = 1);
 
   // A snapshot of character signatures given as they are, compiled and
   // analysed the same way: for tools that search with patterns of their
@@ -94,7 +96,7 @@ class SignatureDatabase {
   std::vector<std::string> CompanionFiles(std::string_view signatureName) const;
 
  private:
-  void Compile();
+  void Compile(unsigned threads);
 
   DatabaseContents contents_;
   int32_t version_ = 0;

@@ -55,8 +55,9 @@ struct LoadedDatabase {
 // version and delete-list offset where the file sets none. When the file
 // cannot be opened or read the snapshot has no signatures and `previous`'s
 // version and offset; when only its close fails (kFailed too) it holds what
-// was read.
+// was read. `threads`: as SignatureDatabase::Build's.
 [[nodiscard]] LoadedDatabase LoadVirusDatabase(const Store& store,
-                                               const SignatureDatabase& previous);
+                                               const SignatureDatabase& previous,
+                                               unsigned threads = 1);
 
 }  // namespace kv

@@ -16,7 +16,8 @@
 
 namespace kv {
 
-LoadedDatabase LoadVirusDatabase(const Store& store, const SignatureDatabase& previous) {
+LoadedDatabase LoadVirusDatabase(const Store& store, const SignatureDatabase& previous,
+                                 unsigned threads) {
   // ReadAll sizes the file before it allocates: a failed size query, a file
   // over the bound and a failed or short read all end as an empty file.
   Result<File> opened = File::OpenForRead(store, kVirusDatabasePath, Sharing::kNone);
@@ -25,7 +26,7 @@ LoadedDatabase LoadVirusDatabase(const Store& store, const SignatureDatabase& pr
   const bool read = content.Ok();
   const bool closed = opened.Ok() && opened.value.Close().Ok();
   return {read && closed ? LoadResult::kRead : LoadResult::kFailed,
-          SignatureDatabase::Build(content.value, previous)};
+          SignatureDatabase::Build(content.value, previous, threads)};
 }
 
 }  // namespace kv

@@ -60,9 +60,6 @@ class CompiledPattern {
   // The leftmost bracket slip of the compile, if any.
   std::optional<BracketSlip> FirstBracketSlip() const;
 
-  // The tree in compact text form, for tests and tools ("" when nothing
-  // is compiled).
-
   int Flags() const;
   int HighestGroup() const;
 

@@ -142,6 +142,30 @@ TEST(CompanionFiles, TheFirstGroupOfTheNameGivesThemUpToAnotherHeader) {
   }
 }
 
+// A large database compiles in parts, one a thread: each signature keeps
+// its place, failed compiles too, as on one thread.
+TEST(SignatureDatabaseThreaded, PartsCompiledOnSeveralThreadsLandInTheirPlaces) {
+  constexpr int kSignatures = 1000;
+  std::vector<std::string> lines = {"[VirusCharacter]"};
+  const auto mark = [](int i) { return "mark" + std::to_string(i) + "x"; };
+  for (int i = 0; i < kSignatures; ++i) {
+    lines.push_back(
+        CharacterLine("S" + std::to_string(i), mark(i) + (i % 7 == 0 ? "(" : "[0-9]?")));
+  }
+  const std::string file = DatabaseFile("1", lines);
+  const auto one = SignatureDatabase::Build(file, SignatureDatabase(), 1);
+  const auto four = SignatureDatabase::Build(file, SignatureDatabase(), 4);
+  ASSERT_EQ(four->CompiledSignatures().size(), std::size_t{kSignatures});
+  for (int i = 0; i < kSignatures; ++i) {
+    const CompiledPattern& expected = one->CompiledSignatures()[i];
+    const CompiledPattern& compiled = four->CompiledSignatures()[i];
+    EXPECT_EQ(compiled.CompileStatus(), expected.CompileStatus()) << i;
+    EXPECT_EQ(compiled.Search(".." + mark(i) + "..").status,
+              expected.Search(".." + mark(i) + "..").status)
+        << i;
+  }
+}
+
 // Starts every test from a snapshot whose lists a load must replace and
 // whose version and offset it must replace or keep; each load becomes the
 // next one's previous snapshot, as reloads chain.

@@ -135,12 +135,14 @@ int ParseOptions(const Verb& verb, const Args& args, ScanOptions& options) {
 
 Result<std::shared_ptr<const SignatureDatabase>> LoadDatabase(const ScanOptions& options,
                                                               const Store& store) {
-  if (!options.database) return LoadVirusDatabase(store, SignatureDatabase()).snapshot;
+  if (!options.database) {
+    return LoadVirusDatabase(store, SignatureDatabase(), options.threads).snapshot;
+  }
   const Result<File> opened = File::OpenHostFile(*options.database, Sharing::kRead);
   if (!opened.Ok()) return opened.Error();
   const Result<std::string> content = opened.value.ReadAll(limits::kMaxDatabaseFileBytes);
   if (!content.Ok()) return content.Error();
-  return SignatureDatabase::Build(content.value, SignatureDatabase());
+  return SignatureDatabase::Build(content.value, SignatureDatabase(), options.threads);
 }
 
 class HostScan {

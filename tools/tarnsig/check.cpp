@@ -104,7 +104,7 @@ int RunCheck(const Args& arguments) {
     return status;
   }
   const std::shared_ptr<const SignatureDatabase> database =
-      SignatureDatabase::Build(content, SignatureDatabase());
+      SignatureDatabase::Build(content, SignatureDatabase(), threads);
 
   bool found = false;
   bool failed = false;
