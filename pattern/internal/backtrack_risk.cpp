@@ -13,16 +13,16 @@ namespace kv {
 namespace {
 
 std::vector<const PatternNode*> Children(const PatternNode& node) {
-  if (const auto* sequence = dynamic_cast<const SequenceNode*>(&node)) return sequence->items;
-  if (const auto* alternation = dynamic_cast<const AlternationNode*>(&node)) {
+  if (const auto* sequence = NodeAs<SequenceNode>(&node)) return sequence->items;
+  if (const auto* alternation = NodeAs<AlternationNode>(&node)) {
     return alternation->items;
   }
-  if (const auto* repeat = dynamic_cast<const RepeatNode*>(&node)) return {repeat->sub};
-  if (const auto* lookaround = dynamic_cast<const LookaroundNode*>(&node)) {
+  if (const auto* repeat = NodeAs<RepeatNode>(&node)) return {repeat->sub};
+  if (const auto* lookaround = NodeAs<LookaroundNode>(&node)) {
     return {lookaround->sub};
   }
-  if (const auto* atomic = dynamic_cast<const AtomicGroupNode*>(&node)) return {atomic->sub};
-  if (const auto* conditional = dynamic_cast<const ConditionalNode*>(&node)) {
+  if (const auto* atomic = NodeAs<AtomicGroupNode>(&node)) return {atomic->sub};
+  if (const auto* conditional = NodeAs<ConditionalNode>(&node)) {
     return {conditional->condition, conditional->yes, conditional->no};
   }
   return {};
@@ -30,25 +30,24 @@ std::vector<const PatternNode*> Children(const PatternNode& node) {
 
 // A repeat that may give copies back (greedy or lazy, with optional copies).
 bool IsBacktrackingRepeat(const PatternNode& node) {
-  const auto* variable = dynamic_cast<const GreedyRepeatNode*>(&node);
+  const auto* variable = NodeAs<GreedyRepeatNode>(&node);
   return variable != nullptr && variable->extra > 0 &&
-         dynamic_cast<const PossessiveRepeatNode*>(&node) == nullptr;
+         NodeAs<PossessiveRepeatNode>(&node) == nullptr;
 }
 
 // Whether `node` can match the same text in more than one way. Atomic
 // groups, possessive repeats and lookaround match one way only, whatever
 // they hold.
 bool HasChoices(const PatternNode* node) {
-  if (node == nullptr || dynamic_cast<const AtomicGroupNode*>(node) != nullptr ||
-      dynamic_cast<const PossessiveRepeatNode*>(node) != nullptr ||
-      dynamic_cast<const LookaroundNode*>(node) != nullptr) {
+  if (node == nullptr || NodeAs<AtomicGroupNode>(node) != nullptr ||
+      NodeAs<PossessiveRepeatNode>(node) != nullptr || NodeAs<LookaroundNode>(node) != nullptr) {
     return false;
   }
-  if (IsBacktrackingRepeat(*node) || dynamic_cast<const ConditionalNode*>(node) != nullptr ||
-      dynamic_cast<const BackrefNode*>(node) != nullptr) {
+  if (IsBacktrackingRepeat(*node) || NodeAs<ConditionalNode>(node) != nullptr ||
+      NodeAs<BackrefNode>(node) != nullptr) {
     return true;
   }
-  if (const auto* alternation = dynamic_cast<const AlternationNode*>(node)) {
+  if (const auto* alternation = NodeAs<AlternationNode>(node)) {
     if (alternation->items.size() > 1) return true;
   }
   for (const PatternNode* child : Children(*node)) {
@@ -59,7 +58,7 @@ bool HasChoices(const PatternNode* node) {
 
 bool Risky(const PatternNode* node) {
   if (node == nullptr) return false;
-  if (dynamic_cast<const RecursionNode*>(node) != nullptr) return true;
+  if (NodeAs<RecursionNode>(node) != nullptr) return true;
   if (IsBacktrackingRepeat(*node)) {
     const auto& repeat = static_cast<const GreedyRepeatNode&>(*node);
     if (repeat.extra > 1 && HasChoices(repeat.sub)) return true;

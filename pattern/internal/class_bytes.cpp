@@ -8,13 +8,12 @@
 namespace kv {
 
 bool IsOneByteNode(const PatternNode& node) {
-  return dynamic_cast<const CharClassNode*>(&node) != nullptr ||
-         dynamic_cast<const PosixClassNode*>(&node) != nullptr;
+  return NodeAs<CharClassNode>(&node) != nullptr || NodeAs<PosixClassNode>(&node) != nullptr;
 }
 
 ByteSet AcceptedBytes(const PatternNode& node) {
   ByteSet accepted;
-  if (const auto* posix = dynamic_cast<const PosixClassNode*>(&node)) {
+  if (const auto* posix = NodeAs<PosixClassNode>(&node)) {
     if (posix->predicate == nullptr) return accepted;  // never matches, negated or not
     for (int value = 0; value < 256; ++value) {
       const bool in = posix->predicate(static_cast<signed char>(value));
@@ -22,7 +21,7 @@ ByteSet AcceptedBytes(const PatternNode& node) {
     }
     return accepted;
   }
-  const auto* cls = dynamic_cast<const CharClassNode*>(&node);
+  const auto* cls = NodeAs<CharClassNode>(&node);
   if (cls == nullptr) return accepted;
   ByteSet embedded;
   for (const PatternNode* inner : cls->embedded) embedded |= AcceptedBytes(*inner);

@@ -42,8 +42,8 @@ ByteSet ProbeBytes(const PatternNode& node) {
 
 // A class that reads the byte at the position, and only that byte.
 bool IsForwardClass(const PatternNode& node) {
-  if (const auto* posix = dynamic_cast<const PosixClassNode*>(&node)) return !posix->rightToLeft;
-  const auto* cls = dynamic_cast<const CharClassNode*>(&node);
+  if (const auto* posix = NodeAs<PosixClassNode>(&node)) return !posix->rightToLeft;
+  const auto* cls = NodeAs<CharClassNode>(&node);
   if (cls == nullptr || cls->rightToLeft) return false;
   for (const PatternNode* inner : cls->embedded) {
     if (!IsForwardClass(*inner)) return false;
@@ -208,10 +208,10 @@ void AssignByteClasses(ExistenceNfa& nfa) {
 // The exact literal every match of `node` ends with, or "" when none is
 // known: the last part of a sequence, capture marks and empty parts aside.
 std::string RequiredSuffix(const PatternNode& node) {
-  if (const auto* literal = dynamic_cast<const LiteralNode*>(&node)) {
+  if (const auto* literal = NodeAs<LiteralNode>(&node)) {
     return literal->ignoreCase ? std::string() : literal->text;
   }
-  const auto* sequence = dynamic_cast<const SequenceNode*>(&node);
+  const auto* sequence = NodeAs<SequenceNode>(&node);
   if (sequence == nullptr) return {};
   for (auto it = sequence->items.rbegin(); it != sequence->items.rend(); ++it) {
     const PatternNode& part = **it;

@@ -166,7 +166,7 @@ NodeFactors OfAlternatives(const std::vector<const PatternNode*>& items) {
 }
 
 NodeFactors OfRepeat(const RepeatNode& repeat) {
-  const auto* variable = dynamic_cast<const GreedyRepeatNode*>(&repeat);
+  const auto* variable = NodeAs<GreedyRepeatNode>(&repeat);
   const int extra = variable != nullptr ? variable->extra : 0;
   const NodeFactors sub = Analyse(repeat.sub);
   NodeFactors factors;
@@ -189,31 +189,29 @@ NodeFactors OfRepeat(const RepeatNode& repeat) {
 
 NodeFactors Analyse(const PatternNode* node) {
   if (node == nullptr) return ZeroWidth();  // a missing conditional branch matches empty
-  if (dynamic_cast<const EmptyNode*>(node) != nullptr ||
-      dynamic_cast<const GroupMarkNode*>(node) != nullptr ||
-      dynamic_cast<const BoundaryNode*>(node) != nullptr ||
-      dynamic_cast<const SearchStartNode*>(node) != nullptr) {
+  if (NodeAs<EmptyNode>(node) != nullptr || NodeAs<GroupMarkNode>(node) != nullptr ||
+      NodeAs<BoundaryNode>(node) != nullptr || NodeAs<SearchStartNode>(node) != nullptr) {
     return ZeroWidth();
   }
-  if (const auto* literal = dynamic_cast<const LiteralNode*>(node)) {
+  if (const auto* literal = NodeAs<LiteralNode>(node)) {
     return Exactly({MakeFactor(literal->text, literal->ignoreCase)});
   }
   if (IsOneByteNode(*node)) return OfClass(*node);
-  if (const auto* sequence = dynamic_cast<const SequenceNode*>(node)) {
+  if (const auto* sequence = NodeAs<SequenceNode>(node)) {
     return OfSequence(sequence->items);
   }
-  if (const auto* alternation = dynamic_cast<const AlternationNode*>(node)) {
+  if (const auto* alternation = NodeAs<AlternationNode>(node)) {
     if (alternation->items.empty()) return ZeroWidth();
     return OfAlternatives(alternation->items);
   }
-  if (const auto* repeat = dynamic_cast<const RepeatNode*>(node)) return OfRepeat(*repeat);
-  if (const auto* lookaround = dynamic_cast<const LookaroundNode*>(node)) {
+  if (const auto* repeat = NodeAs<RepeatNode>(node)) return OfRepeat(*repeat);
+  if (const auto* lookaround = NodeAs<LookaroundNode>(node)) {
     NodeFactors factors = ZeroWidth();
     if (lookaround->positive) factors.required = Analyse(lookaround->sub).required;
     return factors;
   }
-  if (const auto* atomic = dynamic_cast<const AtomicGroupNode*>(node)) return Analyse(atomic->sub);
-  if (const auto* conditional = dynamic_cast<const ConditionalNode*>(node)) {
+  if (const auto* atomic = NodeAs<AtomicGroupNode>(node)) return Analyse(atomic->sub);
+  if (const auto* conditional = NodeAs<ConditionalNode>(node)) {
     return OfAlternatives({conditional->yes, conditional->no});
   }
   return {};  // back-references, recursion

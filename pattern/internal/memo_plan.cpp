@@ -13,20 +13,20 @@ namespace kv {
 namespace {
 
 bool SeesOtherParts(const PatternNode& node) {
-  if (dynamic_cast<const BackrefNode*>(&node) != nullptr) return true;
-  if (dynamic_cast<const RecursionNode*>(&node) != nullptr) return true;
-  const auto* conditional = dynamic_cast<const ConditionalNode*>(&node);
+  if (NodeAs<BackrefNode>(&node) != nullptr) return true;
+  if (NodeAs<RecursionNode>(&node) != nullptr) return true;
+  const auto* conditional = NodeAs<ConditionalNode>(&node);
   return conditional != nullptr && (conditional->group >= 0 || conditional->condition == nullptr);
 }
 
 // +1 or -1 (right to left) for a node that consumes exactly one byte when
 // it matches and pushes nothing; 0 for any other node.
 int OneByteStep(const PatternNode* node) {
-  if (const auto* literal = dynamic_cast<const LiteralNode*>(node)) {
+  if (const auto* literal = NodeAs<LiteralNode>(node)) {
     if (literal->text.size() == 1) return literal->rightToLeft ? -1 : 1;
-  } else if (const auto* chars = dynamic_cast<const CharClassNode*>(node)) {
+  } else if (const auto* chars = NodeAs<CharClassNode>(node)) {
     if (chars->embedded.empty()) return chars->rightToLeft ? -1 : 1;
-  } else if (const auto* posix = dynamic_cast<const PosixClassNode*>(node)) {
+  } else if (const auto* posix = NodeAs<PosixClassNode>(node)) {
     return posix->rightToLeft ? -1 : 1;
   }
   return 0;
@@ -41,13 +41,13 @@ void PlanMemo(CompiledTree& tree) {
   int slots = 0;
   for (const auto& owned : tree.nodes) {
     PatternNode& node = *owned;
-    if (auto* alternation = dynamic_cast<AlternationNode*>(&node)) {
+    if (auto* alternation = NodeAs<AlternationNode>(&node)) {
       alternation->memoSlot = slots++;
     } else if (typeid(node) == typeid(GreedyRepeatNode)) {  // not lazy, not possessive
       auto& repeat = static_cast<GreedyRepeatNode&>(node);
       repeat.memoSlot = slots++;
       repeat.oneByteStep = OneByteStep(repeat.sub);
-    } else if (auto* lazy = dynamic_cast<LazyRepeatNode*>(&node)) {
+    } else if (auto* lazy = NodeAs<LazyRepeatNode>(&node)) {
       lazy->memoSlot = slots++;
     }
   }

@@ -12,7 +12,7 @@
 
 namespace kv {
 
-class LookaroundNode : public PatternNode {
+class LookaroundNode : public NodeOfKind<NodeKind::kLookaround> {
  public:
   LookaroundNode(const PatternNode* sub, bool positive) : sub(sub), positive(positive) {}
   int Match(MatchState& state) const override;
@@ -22,7 +22,7 @@ class LookaroundNode : public PatternNode {
   bool positive;
 };
 
-class AtomicGroupNode : public PatternNode {
+class AtomicGroupNode : public NodeOfKind<NodeKind::kAtomicGroup> {
  public:
   explicit AtomicGroupNode(const PatternNode* sub) : sub(sub) {}
   int Match(MatchState& state) const override;
@@ -31,7 +31,7 @@ class AtomicGroupNode : public PatternNode {
   const PatternNode* sub;
 };
 
-class ConditionalNode : public PatternNode {
+class ConditionalNode : public NodeOfKind<NodeKind::kConditional> {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
@@ -47,7 +47,7 @@ class ConditionalNode : public PatternNode {
   const PatternNode* Branch(bool holds) const { return holds ? yes : no; }
 };
 
-class RecursionNode : public PatternNode {
+class RecursionNode : public NodeOfKind<NodeKind::kRecursion> {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;

@@ -13,7 +13,7 @@
 
 namespace kv {
 
-class GroupMarkNode : public PatternNode {
+class GroupMarkNode : public NodeOfKind<NodeKind::kGroupMark> {
  public:
   GroupMarkNode(int group, bool closing) : group(group), closing(closing) {}
   int Match(MatchState& state) const override;
@@ -24,7 +24,7 @@ class GroupMarkNode : public PatternNode {
   std::string name;
 };
 
-class SequenceNode : public PatternNode {
+class SequenceNode : public NodeOfKind<NodeKind::kSequence> {
  public:
   explicit SequenceNode(bool rightToLeft) : rightToLeft(rightToLeft) {}
   int Match(MatchState& state) const override;
@@ -37,7 +37,7 @@ class SequenceNode : public PatternNode {
 // In a memoized search an alternation learns the positions where none of
 // its branches leads to a match (see match_state.h), and fails there at
 // once the next time.
-class AlternationNode : public PatternNode {
+class AlternationNode : public NodeOfKind<NodeKind::kAlternation> {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;

@@ -13,13 +13,13 @@
 
 namespace kv {
 
-class EmptyNode : public PatternNode {
+class EmptyNode : public NodeOfKind<NodeKind::kEmpty> {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
 };
 
-class LiteralNode : public PatternNode {
+class LiteralNode : public NodeOfKind<NodeKind::kLiteral> {
  public:
   LiteralNode(std::string text, bool rightToLeft, bool ignoreCase)
       : text(std::move(text)), rightToLeft(rightToLeft), ignoreCase(ignoreCase) {}
@@ -36,7 +36,7 @@ struct CharRange {
   signed char high;  // a range with low above high holds nothing
 };
 
-class CharClassNode : public PatternNode {
+class CharClassNode : public NodeOfKind<NodeKind::kCharClass> {
  public:
   CharClassNode(bool rightToLeft, bool positive) : rightToLeft(rightToLeft), positive(positive) {}
   int Match(MatchState& state) const override;
@@ -53,7 +53,7 @@ class CharClassNode : public PatternNode {
   bool positive;
 };
 
-class PosixClassNode : public PatternNode {
+class PosixClassNode : public NodeOfKind<NodeKind::kPosixClass> {
  public:
   PosixClassNode(PosixPredicate predicate, bool rightToLeft, bool positive)
       : predicate(predicate), rightToLeft(rightToLeft), positive(positive) {}
@@ -74,7 +74,7 @@ enum class BoundaryKind {
   kWordEdge,
 };
 
-class BoundaryNode : public PatternNode {
+class BoundaryNode : public NodeOfKind<NodeKind::kBoundary> {
  public:
   BoundaryNode(BoundaryKind kind, bool positive) : kind(kind), positive(positive) {}
   int Match(MatchState& state) const override;
@@ -84,7 +84,7 @@ class BoundaryNode : public PatternNode {
   bool positive;
 };
 
-class SearchStartNode : public PatternNode {
+class SearchStartNode : public NodeOfKind<NodeKind::kSearchStart> {
  public:
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
@@ -95,7 +95,7 @@ class SearchStartNode : public PatternNode {
 inline constexpr int kGroupUnresolved = -1;
 inline constexpr int kGroupUnknownName = -3;
 
-class BackrefNode : public PatternNode {
+class BackrefNode : public NodeOfKind<NodeKind::kBackref> {
  public:
   BackrefNode(int group, bool rightToLeft, bool ignoreCase)
       : group(group), rightToLeft(rightToLeft), ignoreCase(ignoreCase) {}

@@ -26,6 +26,8 @@ class RepeatNode : public PatternNode {
   RepeatNode(const PatternNode* sub, int fixed) : sub(sub), fixed(fixed) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
+  NodeKind Kind() const override { return NodeKind::kRepeat; }
+  static bool IsKind(NodeKind kind) { return kind >= NodeKind::kRepeat; }
 
   const PatternNode* sub;
   int fixed;
@@ -49,6 +51,8 @@ class GreedyRepeatNode : public RepeatNode {
       : RepeatNode(sub, fixed), extra(extra) {}
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
+  NodeKind Kind() const override { return NodeKind::kGreedyRepeat; }
+  static bool IsKind(NodeKind kind) { return kind >= NodeKind::kGreedyRepeat; }
 
   int extra;
   int memoSlot = -1;    // set by PlanMemo
@@ -74,6 +78,8 @@ class LazyRepeatNode : public GreedyRepeatNode {
   using GreedyRepeatNode::GreedyRepeatNode;
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
+  NodeKind Kind() const final { return NodeKind::kLazyRepeat; }
+  static bool IsKind(NodeKind kind) { return kind == NodeKind::kLazyRepeat; }
 
  private:
   int LazyMatchNextMore(MatchState& state) const;
@@ -85,6 +91,8 @@ class PossessiveRepeatNode : public GreedyRepeatNode {
   using GreedyRepeatNode::GreedyRepeatNode;
   int Match(MatchState& state) const override;
   int MatchNext(MatchState& state) const override;
+  NodeKind Kind() const final { return NodeKind::kPossessiveRepeat; }
+  static bool IsKind(NodeKind kind) { return kind == NodeKind::kPossessiveRepeat; }
 };
 
 }  // namespace kv

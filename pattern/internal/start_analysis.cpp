@@ -26,11 +26,9 @@ FirstInfo Anything() { return {ByteSet().set(), true}; }
 FirstInfo ZeroWidth() { return {ByteSet(), true}; }
 
 bool IsZeroWidth(const PatternNode& node) {
-  return dynamic_cast<const EmptyNode*>(&node) != nullptr ||
-         dynamic_cast<const GroupMarkNode*>(&node) != nullptr ||
-         dynamic_cast<const BoundaryNode*>(&node) != nullptr ||
-         dynamic_cast<const SearchStartNode*>(&node) != nullptr ||
-         dynamic_cast<const LookaroundNode*>(&node) != nullptr;
+  return NodeAs<EmptyNode>(&node) != nullptr || NodeAs<GroupMarkNode>(&node) != nullptr ||
+         NodeAs<BoundaryNode>(&node) != nullptr || NodeAs<SearchStartNode>(&node) != nullptr ||
+         NodeAs<LookaroundNode>(&node) != nullptr;
 }
 
 ByteSet BytesEqualTo(signed char c, bool ignoreCase) {
@@ -61,21 +59,21 @@ FirstInfo FirstOfItems(const std::vector<const PatternNode*>& items) {
 FirstInfo First(const PatternNode* node) {
   if (node == nullptr) return ZeroWidth();  // a missing conditional branch matches empty
   if (IsZeroWidth(*node)) return ZeroWidth();
-  if (const auto* literal = dynamic_cast<const LiteralNode*>(node)) {
+  if (const auto* literal = NodeAs<LiteralNode>(node)) {
     if (literal->rightToLeft) return Anything();
     if (literal->text.empty()) return ZeroWidth();
     return {BytesEqualTo(static_cast<signed char>(literal->text[0]), literal->ignoreCase), false};
   }
-  if (const auto* cls = dynamic_cast<const CharClassNode*>(node)) {
+  if (const auto* cls = NodeAs<CharClassNode>(node)) {
     return cls->rightToLeft ? Anything() : FirstInfo{AcceptedBytes(*node), false};
   }
-  if (const auto* posix = dynamic_cast<const PosixClassNode*>(node)) {
+  if (const auto* posix = NodeAs<PosixClassNode>(node)) {
     return posix->rightToLeft ? Anything() : FirstInfo{AcceptedBytes(*node), false};
   }
-  if (const auto* sequence = dynamic_cast<const SequenceNode*>(node)) {
+  if (const auto* sequence = NodeAs<SequenceNode>(node)) {
     return sequence->rightToLeft ? Anything() : FirstOfItems(sequence->items);
   }
-  if (const auto* alternation = dynamic_cast<const AlternationNode*>(node)) {
+  if (const auto* alternation = NodeAs<AlternationNode>(node)) {
     FirstInfo info{ByteSet(), alternation->items.empty()};
     for (const PatternNode* item : alternation->items) {
       const FirstInfo next = First(item);
@@ -84,13 +82,13 @@ FirstInfo First(const PatternNode* node) {
     }
     return info;
   }
-  if (const auto* repeat = dynamic_cast<const RepeatNode*>(node)) {
+  if (const auto* repeat = NodeAs<RepeatNode>(node)) {
     FirstInfo info = First(repeat->sub);
     info.nullable = info.nullable || repeat->fixed == 0;
     return info;
   }
-  if (const auto* atomic = dynamic_cast<const AtomicGroupNode*>(node)) return First(atomic->sub);
-  if (const auto* conditional = dynamic_cast<const ConditionalNode*>(node)) {
+  if (const auto* atomic = NodeAs<AtomicGroupNode>(node)) return First(atomic->sub);
+  if (const auto* conditional = NodeAs<ConditionalNode>(node)) {
     const FirstInfo yes = First(conditional->yes);
     const FirstInfo no = First(conditional->no);
     return {yes.bytes | no.bytes, yes.nullable || no.nullable};
@@ -101,7 +99,7 @@ FirstInfo First(const PatternNode* node) {
 // Appends the items of `node` to `out`, opening left-to-right sequences
 // (capturing groups among them) so that their items stand side by side.
 void Flatten(const PatternNode* node, std::vector<const PatternNode*>& out) {
-  const auto* sequence = dynamic_cast<const SequenceNode*>(node);
+  const auto* sequence = NodeAs<SequenceNode>(node);
   if (sequence == nullptr || sequence->rightToLeft) {
     out.push_back(node);
     return;
@@ -120,16 +118,16 @@ struct Anchor {
 // those), or -1.
 long long FixedWidth(const PatternNode* node) {
   if (IsOneByteNode(*node)) {
-    const auto* cls = dynamic_cast<const CharClassNode*>(node);
-    const auto* posix = dynamic_cast<const PosixClassNode*>(node);
+    const auto* cls = NodeAs<CharClassNode>(node);
+    const auto* posix = NodeAs<PosixClassNode>(node);
     return (cls != nullptr && cls->rightToLeft) || (posix != nullptr && posix->rightToLeft) ? -1
                                                                                             : 1;
   }
-  if (const auto* literal = dynamic_cast<const LiteralNode*>(node)) {
+  if (const auto* literal = NodeAs<LiteralNode>(node)) {
     return literal->rightToLeft ? -1 : static_cast<long long>(literal->text.size());
   }
-  const auto* repeat = dynamic_cast<const RepeatNode*>(node);
-  if (repeat == nullptr || dynamic_cast<const GreedyRepeatNode*>(node) != nullptr) return -1;
+  const auto* repeat = NodeAs<RepeatNode>(node);
+  if (repeat == nullptr || NodeAs<GreedyRepeatNode>(node) != nullptr) return -1;
   const long long width = FixedWidth(repeat->sub);
   return width < 0 ? -1 : width * repeat->fixed;
 }
@@ -143,7 +141,7 @@ Anchor FindAnchor(const PatternNode* top) {
   long long offset = 0;
   for (const PatternNode* item : items) {
     if (IsZeroWidth(*item)) continue;
-    const auto* literal = dynamic_cast<const LiteralNode*>(item);
+    const auto* literal = NodeAs<LiteralNode>(item);
     if (literal != nullptr && !literal->rightToLeft && !literal->ignoreCase) {
       anchor.text += literal->text;
       continue;
