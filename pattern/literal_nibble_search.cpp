@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "pattern/internal/char_types.h"
 #include "pattern/internal/literal_bytes.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -19,7 +20,7 @@ namespace {
 // The folded fingerprint of a literal, for putting like ones together.
 std::string FoldedFingerprint(const OwnedLiteral& literal, std::size_t anchor) {
   std::string folded = literal.bytes.substr(anchor, NibbleMaskSearch::kFingerprintBytes);
-  for (char& c : folded) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
+  for (char& c : folded) c = static_cast<char>(chartype::ToLower(static_cast<unsigned char>(c)));
   return folded;
 }
 
@@ -167,7 +168,7 @@ NibbleMaskSearch::NibbleMaskSearch(const std::vector<OwnedLiteral>& literals,
       const OwnedLiteral& literal = literals[entries_[k].literal];
       for (std::size_t j = 0; j < kFingerprintBytes; ++j) {
         const auto byte = static_cast<unsigned char>(literal.bytes[entries_[k].anchor + j]);
-        const unsigned char lower = FoldByte(byte);
+        const auto lower = static_cast<unsigned char>(chartype::ToLower(byte));
         const bool bothCases = literal.caseless && lower >= 'a' && lower <= 'z';
         const unsigned char upper =
             bothCases ? static_cast<unsigned char>(lower - 'a' + 'A') : byte;

@@ -18,7 +18,6 @@ bool IsSpace(int c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 bool IsXdigit(int c) { return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
 int ToUpper(int c) { return IsLower(c) ? c - 'a' + 'A' : c; }
-int ToLower(int c) { return IsUpper(c) ? c - 'A' + 'a' : c; }
 
 bool IsWordByte(int c) { return IsAlnum(c) || c == '_'; }
 

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "pattern/internal/char_types.h"
+
 namespace kv {
 namespace {
 
@@ -20,7 +22,10 @@ int Rarity(unsigned char byte) {
 bool SameBytes(const unsigned char* data, const OwnedLiteral& literal) {
   if (!literal.caseless) return std::memcmp(data, literal.bytes.data(), literal.bytes.size()) == 0;
   for (std::size_t i = 0; i < literal.bytes.size(); ++i) {
-    if (FoldByte(data[i]) != FoldByte(static_cast<unsigned char>(literal.bytes[i]))) return false;
+    if (chartype::ToLower(data[i]) !=
+        chartype::ToLower(static_cast<unsigned char>(literal.bytes[i]))) {
+      return false;
+    }
   }
   return true;
 }

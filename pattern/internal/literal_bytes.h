@@ -1,7 +1,7 @@
 // What the literal searches share: ASCII case folding, comparing a literal
 // as it asks, and choosing where in a literal a search anchors.
 //
-// Entry points: FoldByte, SameBytes, RarestPlace.
+// Entry points: SameBytes, RarestPlace.
 #pragma once
 
 #include <cstddef>
@@ -10,11 +10,6 @@
 #include "pattern/owned_literal.h"
 
 namespace kv {
-
-// A byte with ASCII letters in lower case (bytes 0x80-0xFF have no case).
-inline unsigned char FoldByte(unsigned char byte) {
-  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-}
 
 // Whether the literal's bytes start at `data` (caseless if it asks).
 bool SameBytes(const unsigned char* data, const OwnedLiteral& literal);

@@ -77,7 +77,7 @@ const T* NodeAs(const PatternNode* node) {
 }
 template <typename T>
 T* NodeAs(PatternNode* node) {
-  return node != nullptr && T::IsKind(node->Kind()) ? static_cast<T*>(node) : nullptr;
+  return const_cast<T*>(NodeAs<T>(static_cast<const PatternNode*>(node)));
 }
 
 }  // namespace kv
