@@ -24,11 +24,10 @@ namespace {
 using testing::ScopedEnvironment;
 using testing::TempDir;
 
-UniqueFd ListenOnLocalSocket(const std::string& path) {
-  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, path.data(), path.size());
+// A socket of `domain` listening at `address`; invalid when it cannot.
+template <typename Address>
+UniqueFd Listening(int domain, const Address& address) {
+  UniqueFd fd(::socket(domain, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
       ::listen(fd.Get(), 4) != 0) {
     return {};
@@ -36,19 +35,22 @@ UniqueFd ListenOnLocalSocket(const std::string& path) {
   return fd;
 }
 
+UniqueFd ListenOnLocalSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  return Listening(AF_UNIX, address);
+}
+
 // Listens on 127.0.0.1 at the first free X display port from :100 on;
 // `display` is the number it took.
 UniqueFd ListenAsX11Display(int& display) {
   for (display = 100; display < 400; ++display) {
-    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(6000 + display));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
-        ::listen(fd.Get(), 4) == 0) {
-      return fd;
-    }
+    if (UniqueFd fd = Listening(AF_INET, address); fd.IsValid()) return fd;
   }
   return {};
 }

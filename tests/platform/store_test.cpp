@@ -26,7 +26,7 @@ std::string ReadStoreFile(const Store& store, std::u16string_view path) {
   return File::OpenForRead(store, path, Sharing::kRead).value.ReadAll().value;
 }
 
-TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnce) {
+TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnceOrFailsWhereNoStoreFolderCanBe) {
   const testing::TempDir dir;
   const fs::path prefix = dir.Path() / "a" / "b";
   const Result<Store> opened = Store::Open(prefix);
@@ -36,19 +36,17 @@ TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnce) {
   // An existing prefix opens as it is.
   const Store moved = std::move(Store::Open(prefix).value);
   EXPECT_EQ(ReadStoreFile(moved, u"\\x.txt"), "x");
-}
 
-TEST(Store, OpenFailsWhereNoStoreFolderCanBeAndSuchAStoreOpensNothing) {
-  const testing::TempDir dir;
+  // A store that failed to open opens nothing.
   testing::WriteFile(dir.Path() / "file", "");
   testing::WriteFile(dir.Path() / "prefix" / "store", "");
-  for (const fs::path& prefix : {dir.Path() / "file", dir.Path() / "prefix"}) {
-    const Result<Store> opened = Store::Open(prefix);
-    EXPECT_EQ(opened.status, FileStatus::kFailed) << prefix;
-    EXPECT_EQ(opened.cause, ENOTDIR) << prefix;
-    EXPECT_EQ(File::OpenForRead(opened.value, u"\\store", Sharing::kRead).status,
+  for (const fs::path& bad : {dir.Path() / "file", dir.Path() / "prefix"}) {
+    const Result<Store> refused = Store::Open(bad);
+    EXPECT_EQ(refused.status, FileStatus::kFailed) << bad;
+    EXPECT_EQ(refused.cause, ENOTDIR) << bad;
+    EXPECT_EQ(File::OpenForRead(refused.value, u"\\store", Sharing::kRead).status,
               FileStatus::kFailed);
-    EXPECT_EQ(FileFinder::FindFirst(opened.value, u"\\").status, FileStatus::kFailed);
+    EXPECT_EQ(FileFinder::FindFirst(refused.value, u"\\").status, FileStatus::kFailed);
   }
 }
 

@@ -91,14 +91,13 @@ TEST_F(RegistryHiveFailureTest, AnUnparseableHiveFailsEveryOperationAndStaysAsIt
   }
 }
 
-TEST_F(RegistryHiveFailureTest, AHiveOverTheSizeLimitIsNeverLoadedNorReplaced) {
+TEST_F(RegistryHiveFailureTest, AHiveTooLargeOrNoFileOrWithNoFolderFails) {
   WriteFile(hive_.Path(), kVersionLine);
   std::filesystem::resize_file(hive_.Path(), limits::kMaxHiveBytes + 1);
   ExpectEveryOperation(hive_, RegistryStatus::kCorruptHive, "oversized");
   EXPECT_EQ(std::filesystem::file_size(hive_.Path()), limits::kMaxHiveBytes + 1);
-}
 
-TEST_F(RegistryHiveFailureTest, AHiveThatIsNoFileOrHasNoFolderFails) {
+  std::filesystem::remove(hive_.Path());
   std::filesystem::create_directory(hive_.Path());
   ExpectEveryOperation(hive_, RegistryStatus::kFailed, "folder in the hive's place");
   EXPECT_TRUE(std::filesystem::is_directory(hive_.Path()));
