@@ -170,7 +170,7 @@ TEST_F(WalkTest, AStopDuringACheckCancelsItsSearchAndUnwindsEveryLevel) {
   EXPECT_TRUE(fs::exists(prefix_.StorePath() / "A/B/C/evil.exe"));
 }
 
-// The same store scanned with 1 and 4 checking threads gives the same
+// The same store scanned with 1, 2 and 4 checking threads gives the same
 // events in the same order: verdicts come back in walk order, and removals
 // are made in that order by the scan's own thread.
 TEST(PooledScanThreaded, AnyNumberOfThreadsGivesTheSameEvents) {
@@ -193,6 +193,7 @@ TEST(PooledScanThreaded, AnyNumberOfThreadsGivesTheSameEvents) {
   };
   const Lines one = scan(1);
   EXPECT_EQ(one.back(), "finished checked=73 infected=24 not-checked=0 failed=0");
+  EXPECT_EQ(scan(2), one);
   EXPECT_EQ(scan(4), one);
 }
 
