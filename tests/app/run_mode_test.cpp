@@ -14,7 +14,6 @@ TEST(RunMode, TheArgumentChoosesTheModeInTheHandsetsOrder) {
   // clang-format off
   const std::pair<std::u16string, RunMode> cases[] = {
       {u"", RunMode::kInteractive},
-      {u"-autocheck", RunMode::kSelfScan},
       {u"-autoch", RunMode::kSelfScan},
       {u"-AUTOCHECK", RunMode::kCabCheck},
       {u"-autoc", RunMode::kCabCheck},

