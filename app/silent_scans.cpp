@@ -51,7 +51,9 @@ int RunBackgroundScan(AppContext& context) {
     case ScanOutcome::kFailed:
       return kExitSilentMode;  // a stopped or failed scan tells nothing
   }
-  // A stop that came after the walk's last look still counts as a stop.
+  // A stop that came after the walk's last look still counts as a stop;
+  // from here on none can, and the watch's removal overlaps the write.
+  context.scanStatusWatch.Stop();
   if (context.backgroundScanStop.IsStopped()) return kExitSilentMode;
   (void)WriteRegistryDword(*context.hive, RegistryRoot::kLocalMachine, kKestrelvoxKey,
                            kScanStatusValue, status);

@@ -74,10 +74,9 @@ bool FileWatch::Start(const std::filesystem::path& path, std::function<void()> o
       path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   UniqueFd changes(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
   UniqueFd wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
-  if (!changes.IsValid() || !wake.IsValid() ||
-      ::inotify_add_watch(changes.Get(), folder.c_str(), kFileEvents) < 0) {
-    return false;
-  }
+  const int watch =
+      changes.IsValid() ? ::inotify_add_watch(changes.Get(), folder.c_str(), kFileEvents) : -1;
+  if (watch < 0 || !wake.IsValid()) return false;
   try {
     thread_ = std::thread(WatchLoop, changes.Get(), wake.Get(), path.filename().string(),
                           std::move(onChange));
@@ -85,17 +84,22 @@ bool FileWatch::Start(const std::filesystem::path& path, std::function<void()> o
     return false;
   }
   changes_ = std::move(changes);
+  watch_ = watch;
   wake_ = std::move(wake);
   return true;
 }
 
+FileWatch::~FileWatch() { Stop(); }
+
 void FileWatch::Stop() {
   if (!thread_.joinable()) return;
+  // Cannot fail: the watch and the descriptors are ours, and the counter
+  // is far from overflowing.
+  (void)::inotify_rm_watch(changes_.Get(), watch_);
   const std::uint64_t one = 1;
-  // Cannot fail: the counter is far from overflowing and the descriptor is ours.
   [[maybe_unused]] const ssize_t woken = ::write(wake_.Get(), &one, sizeof one);
   thread_.join();
-  changes_.Reset();
+  watch_ = -1;
   wake_.Reset();
 }
 

@@ -10,7 +10,10 @@
 // one callback may stand for several changes that arrived together, and it
 // is the callee's part to read the file again. Stopping wakes the thread
 // through an eventfd, so the destructor returns as soon as a running
-// callback has finished, with no polling.
+// callback has finished, with no polling. Stop removes the watch but keeps
+// the descriptor until the destructor: the kernel retires a removed watch
+// in the background, where closing a descriptor that still holds one waits
+// for that (up to 20 ms at a process's exit).
 #pragma once
 
 #include <filesystem>
@@ -26,7 +29,7 @@ class FileWatch {
   FileWatch() = default;
   FileWatch(const FileWatch&) = delete;
   FileWatch& operator=(const FileWatch&) = delete;
-  ~FileWatch() { Stop(); }
+  ~FileWatch();
 
   // Starts watching `path` (which need not exist yet; its folder must).
   // false, with nothing running, when the watch is already running, the
@@ -34,12 +37,14 @@ class FileWatch {
   // `onChange` must not throw, and must not stop or destroy this watch.
   [[nodiscard]] bool Start(const std::filesystem::path& path, std::function<void()> onChange);
 
-  // Stops the thread and waits for it; a callback that has begun finishes
-  // first, and none begins after Stop returns. Harmless when not running.
+  // Removes the watch, stops the thread and waits for it; a callback that
+  // has begun finishes first, and none begins after Stop returns. Harmless
+  // when not running.
   void Stop();
 
  private:
   UniqueFd changes_;  // inotify
+  int watch_ = -1;    // the folder's watch on changes_
   UniqueFd wake_;     // eventfd written by Stop
   std::thread thread_;
 };
