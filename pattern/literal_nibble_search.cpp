@@ -1,4 +1,5 @@
-// NibbleMaskSearch: the buckets, the tables and the AVX2 pass.
+// NibbleMaskSearch: the buckets, the tables and the passes at 32 and 64
+// bytes a step.
 #include "pattern/literal_nibble_search.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@
 #include "pattern/internal/literal_bytes.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
-#define KV_NIBBLE_SEARCH_AVX2 1
+#define KV_NIBBLE_SEARCH_VECTOR 1
 #include <immintrin.h>
 #endif
 
@@ -24,127 +25,99 @@ std::string FoldedFingerprint(const OwnedLiteral& literal, std::size_t anchor) {
   return folded;
 }
 
-#ifdef KV_NIBBLE_SEARCH_AVX2
+#ifdef KV_NIBBLE_SEARCH_VECTOR
+// The pass at 32 bytes a step.
+namespace avx2 {
+#define KV_NIBBLE_TARGET __attribute__((target("avx2")))
+#define KV_NIBBLE_INLINE __attribute__((target("avx2"), always_inline)) inline
+using Vec = __m256i;
+using LaneBits = std::uint32_t;
 constexpr std::size_t kLanes = 32;
-constexpr std::size_t kBytes = NibbleMaskSearch::kFingerprintBytes;
 
-// The tables of `Groups` groups, each broadcast to both halves of a register.
-template <std::size_t Groups>
-struct Tables {
-  __m256i low[Groups][kBytes];
-  __m256i high[Groups][kBytes];
-};
-
-// For each group, the buckets whose fingerprint may start at each of the 32
-// positions from `at`; it reads kFingerprintBytes - 1 bytes past them.
-template <std::size_t Groups>
-__attribute__((target("avx2"), always_inline)) inline void Fingerprints(
-    const unsigned char* at, const Tables<Groups>& tables, __m256i (&buckets)[Groups]) {
-  const __m256i halfMask = _mm256_set1_epi8(0x0f);
-  for (__m256i& group : buckets) group = _mm256_set1_epi8(-1);
-#pragma GCC unroll 4
-  for (std::size_t j = 0; j < kBytes; ++j) {
-    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + j));
-    const __m256i lowHalves = _mm256_and_si256(bytes, halfMask);
-    const __m256i highHalves = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), halfMask);
-#pragma GCC unroll 4
-    for (std::size_t g = 0; g < Groups; ++g) {
-      buckets[g] = _mm256_and_si256(
-          buckets[g], _mm256_and_si256(_mm256_shuffle_epi8(tables.low[g][j], lowHalves),
-                                       _mm256_shuffle_epi8(tables.high[g][j], highHalves)));
-    }
-  }
+KV_NIBBLE_INLINE Vec Splat(char byte) { return _mm256_set1_epi8(byte); }
+KV_NIBBLE_INLINE Vec Load(const unsigned char* at) {
+  return _mm256_loadu_si256(reinterpret_cast<const Vec*>(at));
+}
+KV_NIBBLE_INLINE Vec Table(const std::uint8_t* entries) {
+  return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(entries)));
+}
+KV_NIBBLE_INLINE Vec LowHalves(Vec bytes) { return _mm256_and_si256(bytes, Splat(0x0f)); }
+KV_NIBBLE_INLINE Vec HighHalves(Vec bytes) {
+  return _mm256_and_si256(_mm256_srli_epi16(bytes, 4), Splat(0x0f));
+}
+KV_NIBBLE_INLINE Vec Lookup(Vec table, Vec halves) { return _mm256_shuffle_epi8(table, halves); }
+KV_NIBBLE_INLINE Vec And3(Vec a, Vec b, Vec c) {
+  return _mm256_and_si256(a, _mm256_and_si256(b, c));
+}
+KV_NIBBLE_INLINE Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
+KV_NIBBLE_INLINE LaneBits NonZero(Vec v) {
+  return ~static_cast<LaneBits>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, _mm256_setzero_si256())));
+}
+KV_NIBBLE_INLINE void Store(std::uint8_t* to, Vec v) {
+  _mm256_store_si256(reinterpret_cast<Vec*>(to), v);
 }
 
-template <std::size_t Groups>
-__attribute__((target("avx2"), always_inline)) inline __m256i Either(
-    const __m256i (&buckets)[Groups]) {
-  __m256i any = buckets[0];
-  for (std::size_t g = 1; g < Groups; ++g) any = _mm256_or_si256(any, buckets[g]);
-  return any;
-}
+#include "pattern/internal/nibble_pass.inc"
+#undef KV_NIBBLE_TARGET
+#undef KV_NIBBLE_INLINE
+}  // namespace avx2
 
-// Calls check(position, buckets of all groups) for each lane of `lanes`
-// where a group holds a bucket.
-template <std::size_t Groups, typename Check>
-__attribute__((target("avx2"), always_inline)) inline void Report(std::size_t from,
-                                                                  const __m256i (&found)[Groups],
-                                                                  std::uint32_t lanes,
-                                                                  Check& check) {
-  const __m256i either = Either(found);
-  auto any = ~static_cast<std::uint32_t>(
-                 _mm256_movemask_epi8(_mm256_cmpeq_epi8(either, _mm256_setzero_si256()))) &
-             lanes;
-  if (any == 0) return;
-  alignas(32) std::uint8_t buckets[Groups][kLanes];
-  for (std::size_t g = 0; g < Groups; ++g) {
-    _mm256_store_si256(reinterpret_cast<__m256i*>(buckets[g]), found[g]);
-  }
-  for (; any != 0; any &= any - 1) {
-    const int lane = std::countr_zero(any);
-    std::uint32_t all = 0;
-    for (std::size_t g = 0; g < Groups; ++g) {
-      all |= std::uint32_t{buckets[g][lane]} << (g * NibbleMaskSearch::kBucketsPerGroup);
-    }
-    check(from + static_cast<std::size_t>(lane), all);
-  }
-}
+// The pass at 64 bytes a step, on processors with AVX-512BW.
+namespace avx512 {
+#define KV_NIBBLE_TARGET __attribute__((target("avx512f,avx512bw")))
+#define KV_NIBBLE_INLINE __attribute__((target("avx512f,avx512bw"), always_inline)) inline
+using Vec = __m512i;
+using LaneBits = std::uint64_t;
+constexpr std::size_t kLanes = 64;
 
-// Calls check(at, buckets) for every position of `bytes` where a bucket's
-// fingerprint may start. The last positions are looked at in a copy padded
-// with zeros, so no load passes the buffer's end.
-template <std::size_t Groups, typename Check>
-__attribute__((target("avx2"))) void ForEachCandidate(const unsigned char* bytes, std::size_t size,
-                                                      const NibbleMaskSearch::Masks* masks,
-                                                      Check check) {
-  Tables<Groups> tables;
-  for (std::size_t g = 0; g < Groups; ++g) {
-    for (std::size_t j = 0; j < kBytes; ++j) {
-      const auto* table = reinterpret_cast<const __m128i*>(masks[g][j].data());
-      tables.low[g][j] = _mm256_broadcastsi128_si256(_mm_loadu_si128(table));
-      tables.high[g][j] = _mm256_broadcastsi128_si256(_mm_loadu_si128(table + 1));
-    }
-  }
-  constexpr std::size_t kReach = kLanes + kBytes - 1;
-  __m256i first[Groups];
-  __m256i second[Groups];
-  std::size_t at = 0;
-  // Two blocks a round, with one test for both: candidates are rare.
-  for (; at + kLanes + kReach <= size; at += 2 * kLanes) {
-    Fingerprints(bytes + at, tables, first);
-    Fingerprints(bytes + at + kLanes, tables, second);
-    const __m256i either = _mm256_or_si256(Either(first), Either(second));
-    if (_mm256_testz_si256(either, either) != 0) continue;
-    Report(at, first, ~std::uint32_t{0}, check);
-    Report(at + kLanes, second, ~std::uint32_t{0}, check);
-  }
-  for (; at + kReach <= size; at += kLanes) {
-    Fingerprints(bytes + at, tables, first);
-    Report(at, first, ~std::uint32_t{0}, check);
-  }
-  // Fewer than kReach bytes are left: a whole fingerprint starts in at most 31 lanes.
-  if (at + kBytes <= size) {
-    unsigned char padded[kReach] = {};
-    std::memcpy(padded, bytes + at, size - at);
-    const std::size_t starts = size - at - (kBytes - 1);
-    Fingerprints(padded, tables, first);
-    Report(at, first, (std::uint32_t{1} << starts) - 1, check);
-  }
+KV_NIBBLE_INLINE Vec Splat(char byte) { return _mm512_set1_epi8(byte); }
+KV_NIBBLE_INLINE Vec Load(const unsigned char* at) { return _mm512_loadu_si512(at); }
+KV_NIBBLE_INLINE Vec Table(const std::uint8_t* entries) {
+  // The masked form: GCC 12 warns of the plain one's undefined start value.
+  return _mm512_maskz_broadcast_i32x4(0xffff,
+                                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(entries)));
 }
+KV_NIBBLE_INLINE Vec LowHalves(Vec bytes) { return _mm512_and_si512(bytes, Splat(0x0f)); }
+KV_NIBBLE_INLINE Vec HighHalves(Vec bytes) {
+  return _mm512_and_si512(_mm512_srli_epi16(bytes, 4), Splat(0x0f));
+}
+KV_NIBBLE_INLINE Vec Lookup(Vec table, Vec halves) { return _mm512_shuffle_epi8(table, halves); }
+KV_NIBBLE_INLINE Vec And3(Vec a, Vec b, Vec c) {
+  return _mm512_ternarylogic_epi64(a, b, c, 0x80);  // a & b & c
+}
+KV_NIBBLE_INLINE Vec Or(Vec a, Vec b) { return _mm512_or_si512(a, b); }
+KV_NIBBLE_INLINE LaneBits NonZero(Vec v) { return _mm512_test_epi8_mask(v, v); }
+KV_NIBBLE_INLINE void Store(std::uint8_t* to, Vec v) { _mm512_store_si512(to, v); }
+
+#include "pattern/internal/nibble_pass.inc"
+#undef KV_NIBBLE_TARGET
+#undef KV_NIBBLE_INLINE
+}  // namespace avx512
 #endif
-
 }  // namespace
 
 bool NibbleMaskSearch::Supported() {
-#ifdef KV_NIBBLE_SEARCH_AVX2
+#ifdef KV_NIBBLE_SEARCH_VECTOR
   return __builtin_cpu_supports("avx2") != 0;
 #else
   return false;
 #endif
 }
 
+bool NibbleMaskSearch::WideSupported() {
+#ifdef KV_NIBBLE_SEARCH_VECTOR
+  // VBMI marks the processors that run 512-bit integer work at full clock
+  // (Ice Lake and later, Zen 4); the earlier ones slow the whole core for it.
+  return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
+         __builtin_cpu_supports("avx512vbmi") != 0;
+#else
+  return false;
+#endif
+}
+
 NibbleMaskSearch::NibbleMaskSearch(const std::vector<OwnedLiteral>& literals,
-                                   const std::vector<std::uint32_t>& chosen) {
+                                   const std::vector<std::uint32_t>& chosen, bool mayGoWide)
+    : wide_(mayGoWide && WideSupported()) {
   for (const std::uint32_t i : chosen) {
     entries_.push_back(
         {i, static_cast<std::uint32_t>(RarestPlace(literals[i].bytes, kFingerprintBytes))});
@@ -201,19 +174,13 @@ void NibbleMaskSearch::CheckBuckets(const unsigned char* bytes, std::size_t size
 
 void NibbleMaskSearch::MarkOwners(std::string_view data, const std::vector<OwnedLiteral>& literals,
                                   std::vector<std::uint8_t>& marks) const {
-#ifdef KV_NIBBLE_SEARCH_AVX2
+#ifdef KV_NIBBLE_SEARCH_VECTOR
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
   auto check = [&](std::size_t at, std::uint32_t buckets) {
     CheckBuckets(bytes, data.size(), at, buckets, literals, marks);
   };
-  switch (groups_.size()) {
-    case 1:
-      return ForEachCandidate<1>(bytes, data.size(), groups_.data(), check);
-    case 2:
-      return ForEachCandidate<2>(bytes, data.size(), groups_.data(), check);
-    default:
-      return ForEachCandidate<kMaxGroups>(bytes, data.size(), groups_.data(), check);
-  }
+  if (wide_) return avx512::MarkCandidates(bytes, data.size(), groups_, check);
+  avx2::MarkCandidates(bytes, data.size(), groups_, check);
 #else
   (void)data, (void)literals, (void)marks;
 #endif

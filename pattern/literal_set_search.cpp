@@ -74,7 +74,7 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
       std::count_if(literals_.begin(), literals_.end(), [](const OwnedLiteral& literal) {
         return literal.bytes.size() >= NibbleMaskSearch::kFingerprintBytes;
       }));
-  const bool byNibbles = route == LiteralRoute::kFastest && vectorSized > 0 &&
+  const bool byNibbles = route != LiteralRoute::kSlidingWindow && vectorSized > 0 &&
                          vectorSized <= NibbleMaskSearch::kMaxLiterals &&
                          NibbleMaskSearch::Supported();
   const std::size_t shortBelow = byNibbles ? NibbleMaskSearch::kFingerprintBytes : kMinWindow;
@@ -89,7 +89,9 @@ LiteralSetSearch::LiteralSetSearch(std::vector<OwnedLiteral> literals, LiteralRo
       window_ = std::min(window_, length);
     }
   }
-  if (byNibbles) nibbles_ = NibbleMaskSearch(literals_, longOnes);
+  if (byNibbles) {
+    nibbles_ = NibbleMaskSearch(literals_, longOnes, route == LiteralRoute::kFastest);
+  }
   if (byNibbles || longOnes.empty()) {
     window_ = 0;
     return;
