@@ -75,15 +75,17 @@ Result<std::string> File::ReadAll(uint64_t maxSize) const {
 }
 
 Result<void> File::ReadAllInto(std::string& content, uint64_t maxSize) const {
-  content.clear();  // keeps the capacity for the next file
   const Result<uint64_t> size = Size();
-  if (!size.Ok()) return size.Error();
-  if (size.value > maxSize || size.value > content.max_size()) {
-    return Failure{FileStatus::kFailed, EFBIG};
+  if (!size.Ok() || size.value > maxSize || size.value > content.max_size()) {
+    content.clear();
+    return size.Ok() ? Failure{FileStatus::kFailed, EFBIG} : size.Error();
   }
   try {
+    // From the last file's size, not from empty: growing zero-fills only
+    // the bytes past it, and shrinking fills nothing.
     content.resize(static_cast<std::size_t>(size.value));
   } catch (const std::bad_alloc&) {
+    content.clear();
     return Failure{FileStatus::kFailed, ENOMEM};
   }
   std::size_t done = 0;
