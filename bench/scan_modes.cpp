@@ -7,6 +7,8 @@
 
 #include <ctime>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "platform/files.h"
 #include "platform/limits.h"
@@ -25,10 +27,16 @@ double SecondsSince(TimePoint start) {
   return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
 }
 
-// Reads the store file at `path` into `buffer`; false when it cannot.
-bool ReadStoreFile(const Store& store, const std::u16string& path, std::string& buffer) {
+// Reads the store file at `path` into `buffer` as the scan does; nothing
+// when it cannot.
+std::optional<std::string_view> ReadStoreFile(const Store& store, const std::u16string& path,
+                                              std::string& buffer) {
   const Result<File> opened = File::OpenForRead(store, path, Sharing::kNone);
-  return opened.Ok() && opened.value.ReadAllInto(buffer, limits::kMaxScannedFileBytes).Ok();
+  if (!opened.Ok()) return std::nullopt;
+  const Result<std::string_view> read =
+      opened.value.ReadAllInto(buffer, limits::kMaxScannedFileBytes);
+  if (!read.Ok()) return std::nullopt;
+  return read.value;
 }
 
 struct CodeFree {
@@ -45,9 +53,9 @@ ScanOutcome PlainRead(const Store& store, const std::vector<std::u16string>& pat
   std::string buffer;
   const TimePoint start = Now();
   for (const std::u16string& path : paths) {
-    const bool read = ReadStoreFile(store, path, buffer);
+    const std::optional<std::string_view> read = ReadStoreFile(store, path, buffer);
     outcome.codes.push_back(read ? 0 : -1);
-    outcome.bytes += read ? buffer.size() : 0;
+    outcome.bytes += read ? read->size() : 0;
   }
   outcome.seconds = SecondsSince(start);
   return outcome;
@@ -87,16 +95,16 @@ ScanOutcome Pcre2Scan(const Store& store, const std::vector<std::string>& patter
   std::string buffer;
   const TimePoint start = Now();
   for (const std::u16string& path : paths) {
-    int result = 0;
-    if (!ReadStoreFile(store, path, buffer)) result = -1;
-    for (std::size_t k = 0; result == 0 && !buffer.empty() && k < codes.size(); ++k) {
-      const int rc = pcre2_jit_match(codes[k].get(), reinterpret_cast<PCRE2_SPTR>(buffer.data()),
-                                     buffer.size(), 0, 0, data.get(), nullptr);
+    const std::optional<std::string_view> read = ReadStoreFile(store, path, buffer);
+    int result = read ? 0 : -1;
+    for (std::size_t k = 0; read && !read->empty() && result == 0 && k < codes.size(); ++k) {
+      const int rc = pcre2_jit_match(codes[k].get(), reinterpret_cast<PCRE2_SPTR>(read->data()),
+                                     read->size(), 0, 0, data.get(), nullptr);
       if (rc >= 0) result = static_cast<int>(positions[k] + 1);
       if (rc < 0 && rc != PCRE2_ERROR_NOMATCH) result = -1;
     }
     outcome.codes.push_back(result);
-    outcome.bytes += buffer.size();
+    outcome.bytes += read ? read->size() : 0;
   }
   outcome.seconds = SecondsSince(start);
   return outcome;

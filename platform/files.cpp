@@ -69,44 +69,37 @@ Result<uint64_t> File::Size() const {
 
 Result<std::string> File::ReadAll(uint64_t maxSize) const {
   Result<std::string> read;
-  const Result<void> done = ReadAllInto(read.value, maxSize);
-  if (!done.Ok()) return done.Error();
-  return read;
+  const Result<std::string_view> bytes = ReadAllInto(read.value, maxSize);
+  if (!bytes.Ok()) return bytes.Error();
+  return read;  // a fresh buffer grows to exactly the file
 }
 
-Result<void> File::ReadAllInto(std::string& content, uint64_t maxSize) const {
+Result<std::string_view> File::ReadAllInto(std::string& buffer, uint64_t maxSize) const {
   const Result<uint64_t> size = Size();
-  if (!size.Ok() || size.value > maxSize || size.value > content.max_size()) {
-    content.clear();
-    return size.Ok() ? Failure{FileStatus::kFailed, EFBIG} : size.Error();
+  if (!size.Ok()) return size.Error();
+  if (size.value > maxSize || size.value > buffer.max_size()) {
+    return Failure{FileStatus::kFailed, EFBIG};
   }
-  try {
-    // From the last file's size, not from empty: growing zero-fills only
-    // the bytes past it, and shrinking fills nothing.
-    content.resize(static_cast<std::size_t>(size.value));
-  } catch (const std::bad_alloc&) {
-    content.clear();
-    return Failure{FileStatus::kFailed, ENOMEM};
+  const auto length = static_cast<std::size_t>(size.value);
+  if (buffer.size() < length) {
+    try {
+      buffer.resize(length);
+    } catch (const std::bad_alloc&) {
+      return Failure{FileStatus::kFailed, ENOMEM};
+    }
   }
   std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t got = ConsumeFault(FaultPoint::kRead)
-                            ? 0
-                            : ::pread(fd_.Get(), content.data() + done, content.size() - done,
-                                      static_cast<off_t>(done));
+  while (done < length) {
+    const ssize_t got =
+        ConsumeFault(FaultPoint::kRead)
+            ? 0
+            : ::pread(fd_.Get(), buffer.data() + done, length - done, static_cast<off_t>(done));
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      const Failure failed = HostFailure();
-      content.clear();
-      return failed;
-    }
-    if (got == 0) {  // the file shrank under us: a short read
-      content.clear();
-      return Failure{FileStatus::kFailed, EIO};
-    }
+    if (got < 0) return HostFailure();
+    if (got == 0) return Failure{FileStatus::kFailed, EIO};  // the file shrank under us
     done += static_cast<std::size_t>(got);
   }
-  return {};
+  return std::string_view(buffer.data(), length);
 }
 
 Result<std::size_t> File::Read(std::span<char> buffer) {

@@ -96,12 +96,12 @@ class File {
   // file is never read.
   [[nodiscard]] Result<std::string> ReadAll(
       uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
-  // ReadAll into `content`, replacing what it held but keeping its capacity:
-  // a scan reads file after file into one buffer, and a fresh string per
-  // file would cost an allocation each in the scan's hot path. `content` is
-  // empty after a failure.
-  [[nodiscard]] Result<void> ReadAllInto(
-      std::string& content, uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
+  // ReadAll into the front of `buffer`, which grows to the largest file
+  // read and never shrinks: a scan reads file after file into one buffer,
+  // and a fresh string, or a zero-filled one, per file would cost in the
+  // scan's hot path. Gives the file's bytes, valid until `buffer` changes.
+  [[nodiscard]] Result<std::string_view> ReadAllInto(
+      std::string& buffer, uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
   // The next bytes from the current position (0 at first) into `buffer`;
   // gives how many, 0 at the end of the file.
   [[nodiscard]] Result<std::size_t> Read(std::span<char> buffer);

@@ -30,15 +30,15 @@ Verdict FileMatcher::CheckOpen(FileStatus opened, File& file) {
   if (size > limits::kMaxScannedFileBytes) return Verdict::NotChecked(NotCheckedReason::kTooLarge);
   if (!database_.HasCharacterSignatures())
     return Verdict::NotChecked(NotCheckedReason::kNoDatabase);
+  Result<std::string_view> read;
   try {
-    if (!file.ReadAllInto(buffer_, limits::kMaxScannedFileBytes).Ok()) {
-      return Verdict::NotChecked(NotCheckedReason::kUnreadable);
-    }
+    read = file.ReadAllInto(buffer_, limits::kMaxScannedFileBytes);
   } catch (const std::bad_alloc&) {
     return Verdict::NotChecked(NotCheckedReason::kUnreadable);
   }
-  lastBytes_ = size;
-  return MatchSignatures(buffer_);
+  if (!read.Ok()) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
+  lastBytes_ = read.value.size();
+  return MatchSignatures(read.value);
 }
 
 Verdict FileMatcher::CheckOpenedFile(FileStatus opened, File& file) {
