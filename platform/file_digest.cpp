@@ -6,21 +6,22 @@
 
 #include <array>
 #include <cerrno>
-#include <vector>
+#include <memory>
 
 namespace kv {
 
 Result<FileDigest> Sha256OfFile(int fd) {
   sha256_ctx state;
   sha256_init(&state);
-  std::vector<unsigned char> buffer(std::size_t{1} << 16);
+  constexpr std::size_t kChunk = std::size_t{1} << 16;
+  const auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kChunk);  // no zero-fill
   FileDigest read;
   for (;;) {
-    const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), static_cast<off_t>(read.size));
+    const ssize_t got = ::pread(fd, buffer.get(), kChunk, static_cast<off_t>(read.size));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return HostFailure();
     if (got == 0) break;
-    sha256_update(&state, static_cast<std::size_t>(got), buffer.data());
+    sha256_update(&state, static_cast<std::size_t>(got), buffer.get());
     read.size += static_cast<std::uint64_t>(got);
   }
   std::array<unsigned char, SHA256_DIGEST_SIZE> digest{};
