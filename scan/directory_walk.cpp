@@ -27,9 +27,9 @@ Verdict CheckListedFile(FileMatcher& matcher, std::u16string_view path, const Fi
   return matcher.CheckOpenedFile(opened.status, opened.value);
 }
 
-// The same file opened from its listing for a worker to check.
-CheckedFile OpenListedFile(std::u16string_view path, const FileFinder* listing,
-                           std::u16string_view name) {
+// The same file for a worker to open from its listing and check.
+CheckedFile ListedFileToCheck(std::u16string_view path, const FileFinder* listing,
+                              std::u16string_view name) {
   CheckedFile file;
   file.path = path;
   if (listing == nullptr) {
@@ -37,9 +37,7 @@ CheckedFile OpenListedFile(std::u16string_view path, const FileFinder* listing,
   } else if (name.find(u'\\') != std::u16string_view::npos) {
     file.byPath = true;
   } else {
-    Result<File> opened = listing->OpenFile(name, Sharing::kNone);
-    file.opened = opened.status;
-    file.file = std::move(opened.value);
+    file.open = listing->OpenLater(name, Sharing::kNone);
   }
   return file;
 }
@@ -96,7 +94,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
         [&](std::u16string_view path, const FileFinder* listing, std::u16string_view name) {
-          checker.Submit(OpenListedFile(path, listing, name));
+          checker.Submit(ListedFileToCheck(path, listing, name));
         });
     checker.Finish();
   }
