@@ -20,10 +20,12 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/fault_injection.h"
 #include "platform/processes.h"
+#include "support/child_processes.h"
 #include "support/temp_files.h"
 
 namespace kv {
@@ -63,13 +65,7 @@ class Child {
   int Id() const { return id_; }
 
   // Waits for the child to end and gives its wait status.
-  int Wait() {
-    int status = 0;
-    while (::waitpid(id_, &status, 0) < 0 && errno == EINTR) {
-    }
-    id_ = -1;
-    return status;
-  }
+  int Wait() { return testing::WaitStatus(std::exchange(id_, -1)); }
 
  private:
   pid_t id_ = -1;

@@ -53,33 +53,22 @@ TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
                                          u"\\Windows\\evil.exe Evil autocheck"}));
 }
 
-// The working directory of the test process, for the run of one block.
-class ScopedWorkingDirectory {
- public:
-  explicit ScopedWorkingDirectory(const fs::path& path) : saved_(fs::current_path()) {
-    fs::current_path(path);
-  }
-  ~ScopedWorkingDirectory() { fs::current_path(saved_); }
-
- private:
-  fs::path saved_;
-};
-
 // Each answer to the Trojan's alarm (none at all is Cancel, as the console
 // boxes' tests show). Only a leading backslash makes a device path; any
-// other is a host path, a relative one taken from the working directory:
-// outside the store it is checked but never deleted, inside it names the
-// store file. A CAB that cannot be checked (a device path to nothing, a
-// host path to a link out of the store) is installed only on the user's Yes. (Every kind of file
-// that cannot be checked is in tests/scan and tests/platform; the check asks alike for all.) Each
-// argument comes quoted with trailing blanks, as the shell's file handler passes it.
+// other is a host path, a relative one taken from the working directory
+// (the test's own, which the run inherits): outside the store it is checked
+// but never deleted, inside it names the store file. A CAB that cannot be
+// checked (a device path to nothing, a host path to a link out of the
+// store) is installed only on the user's Yes. (Every kind of file that
+// cannot be checked is in tests/scan and tests/platform; the check asks
+// alike for all.) Each argument comes quoted with trailing blanks, as the
+// shell's file handler passes it.
 TEST(TarnwatchCabCheck, AnswersDecideBetweenDeletingStoppingAndInstalling) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
   const fs::path store = handset.StorePath();
   handset.WriteStoreFile("My Documents/clean.cab", "harmless");
   WriteFile(handset.Path() / "evil.cab", "..EVIL-MARK..");
   fs::create_symlink(handset.Path() / "evil.cab", store / "link.cab");
-  const ScopedWorkingDirectory here(handset.Path());
   const std::string cab = "\\My Documents\\a.cab";
   const std::string alarm = "Alerm:Kestrelvox found there's a Trojan in CAB file,Delete it?";
   const std::string unchecked = "Can not check the CAB file,install it anyway?";
@@ -99,8 +88,8 @@ TEST(TarnwatchCabCheck, AnswersDecideBetweenDeletingStoppingAndInstalling) {
   };
   const std::string inStore = (store / "My Documents/a.cab").string();
   rows.push_back({inStore, "y\n", 255, alarm, {"Delete successfully:" + inStore}, false});
-  for (const std::string& path :
-       {(handset.Path() / "evil.cab").string(), std::string("evil.cab")}) {
+  for (const std::string& path : {(handset.Path() / "evil.cab").string(),
+                                  fs::relative(handset.Path() / "evil.cab").string()}) {
     rows.push_back({path, "y\n", 255, alarm, {"Can not delete:" + path}, false});
   }
   for (const std::string& path : {std::string("\\nowhere.cab"), (store / "link.cab").string()}) {
