@@ -138,7 +138,6 @@ TEST_F(TarnscanScanTest, EachOptionReportsWhatItShouldWithTheExitStatus) {
     std::string out;
     int status;
   } rows[] = {
-      {{}, a + c, 1},
       {{"--verbose"}, a + Line("b.txt", "OK") + Line("sub/big.dat", "OK") + c, 1},
       {{"--max-filesize", "4K"}, a + Line("sub/big.dat", "NOT CHECKED (too large)") + c, 1},
       {{"--max-filesize", "4K", "-i"}, a + c, 1},
