@@ -135,11 +135,10 @@ TEST_F(TarnsigTest, CheckAnswersInArgumentOrderOnAnyThreadsAndBothEngines) {
 // match answers for a pattern in a file; match-batch for every line of hex
 // pattern and subject, with E for a line it cannot read or search; the last
 // line may lack its line feed. Both through both engines.
-TEST(TarnsigMatch, AnswersWhetherThePatternOccursThroughBothEngines) {
+TEST_F(TarnsigTest, MatchAnswersWhetherThePatternOccursThroughBothEngines) {
   using namespace std::string_literals;
-  const TempDir dir;
-  WriteFile(dir.File("sample"), std::string("xx\0MZ\xff\x80 tail", 12));
-  WriteFile(dir.File("empty"), "");
+  WriteFile(File("sample"), std::string("xx\0MZ\xff\x80 tail", 12));
+  WriteFile(File("empty"), "");
   // clang-format off
   const std::array<std::string, 3> cases[] = {
       {"\\x00MZ\\xff", "sample", "1"}, {"[\\x80-\\xff]{2}", "sample", "1"},
@@ -162,7 +161,7 @@ TEST(TarnsigMatch, AnswersWhetherThePatternOccursThroughBothEngines) {
   for (const bool reference : {false, true}) {
     SCOPED_TRACE(reference ? "reference" : "fast");
     for (const auto& [pattern, file, answer] : cases) {
-      EXPECT_EQ(RunTarnsig(Way(reference, {"match", pattern, dir.File(file)})),
+      EXPECT_EQ(RunTarnsig(Way(reference, {"match", pattern, File(file)})),
                 (RunResult{0, answer + "\n", ""}))
           << pattern;
     }
@@ -172,9 +171,8 @@ TEST(TarnsigMatch, AnswersWhetherThePatternOccursThroughBothEngines) {
   EXPECT_EQ(RunTarnsig({"match-batch"}).out, "");
 }
 
-TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
-  const TempDir dir;
-  const std::string d = dir.Path().string();
+TEST_F(TarnsigTest, ReportsEveryUsageErrorAsOneLineWithStatus2) {
+  const std::string d = dir_.Path().string();
   WriteFile(d + "/p", "1\n");
   // What encode cannot store, even forced: each refusal names the line.
   WriteFile(d + "/empty", "");
@@ -277,22 +275,20 @@ const LintRow kRows[] = {
 };
 // clang-format on
 
-TEST(TarnsigLint, FindsEachMistakeInThePlainAndTheEncodedFileAlike) {
-  const TempDir dir;
+TEST_F(TarnsigTest, LintFindsEachMistakeInThePlainAndTheEncodedFileAlike) {
   for (const LintRow& row : kRows) {
     SCOPED_TRACE(row.mistake);
-    WriteFile(dir.File("plain.txt"), Plain(row.lines));
-    WriteFile(dir.File("db"), DatabaseFile("7", row.lines));
-    for (const std::string& path : {dir.File("plain.txt"), dir.File("db")}) {
+    WriteFile(File("plain.txt"), Plain(row.lines));
+    WriteFile(File("db"), DatabaseFile("7", row.lines));
+    for (const std::string& path : {File("plain.txt"), File("db")}) {
       EXPECT_EQ(RunTarnsig({"lint", path}),
                 (RunResult{row.status, Expand(row.findings, path), ""}));
     }
   }
 }
 
-TEST(TarnsigLint, ReportsWhatTheLoaderCannotReadAndABadVersion) {
-  const TempDir dir;
-  const std::string path = dir.File("db");
+TEST_F(TarnsigTest, LintReportsWhatTheLoaderCannotReadAndABadVersion) {
+  const std::string path = File("db");
   WriteFile(path, "v7\r\n" + StoredLine(kGood) + "\r\n!!!!\r\n" + std::string(160, 'A') + "\r\n" +
                       StoredLine("[VirusFile]"));
   const std::string findings = R"(@:1: error: the version is not a decimal number
@@ -301,27 +297,25 @@ TEST(TarnsigLint, ReportsWhatTheLoaderCannotReadAndABadVersion) {
 @:5: error: bytes after the last CR LF: the file is cut
 )";
   EXPECT_EQ(RunTarnsig({"lint", path}), (RunResult{2, Expand(findings, path), ""}));
-  WriteFile(dir.File("plain.txt"), "7\n" + std::string(118, 'x') + "\n");
-  EXPECT_EQ(
-      RunTarnsig({"lint", dir.File("plain.txt")}).out,
-      dir.File("plain.txt") + ":2: error: encoded line would be 160 characters, more than 159\n");
+  WriteFile(File("plain.txt"), "7\n" + std::string(118, 'x') + "\n");
+  EXPECT_EQ(RunTarnsig({"lint", File("plain.txt")}).out,
+            File("plain.txt") + ":2: error: encoded line would be 160 characters, more than 159\n");
 }
 
 // (--force encodes them all the same: the loader tests above.)
-TEST(TarnsigLint, EncodeRefusesLintErrorsAndIgnoresWarnings) {
-  const TempDir dir;
-  const std::string plain = dir.File("plain.txt");
+TEST_F(TarnsigTest, EncodeRefusesLintErrorsAndIgnoresWarnings) {
+  const std::string plain = File("plain.txt");
   WriteFile(plain, Plain({CharacterLine("Evil", "(x"), "[VirusFiel]"}));
   const std::string refusal = R"(tarnsig: encode: @:2:21: error: '(' is never closed
 tarnsig: encode: @:3:1: error: unknown section header '[VirusFiel]': the lines after it stay in the section before it
 tarnsig: encode: @: not encoded: 2 errors (--force encodes it anyway)
 )";
-  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", dir.File("db")}),
+  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", File("db")}),
             (RunResult{2, "", Expand(refusal, plain)}));
-  EXPECT_FALSE(std::filesystem::exists(dir.File("db")));
+  EXPECT_FALSE(std::filesystem::exists(File("db")));
 
   WriteFile(plain, Plain({"[VirusFile]", "\\Windows\\evil.exe"}));  // a warning only
-  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", dir.File("db")}), (RunResult{0, "", ""}));
+  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", File("db")}), (RunResult{0, "", ""}));
 }
 
 }  // namespace
