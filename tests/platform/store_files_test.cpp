@@ -3,7 +3,9 @@
 // the path, length, non-ASCII and non-UTF-8 host names) or which FileStatus
 // it fails with; folder listings and opens relative to the listed folder;
 // reads; and "set attributes to normal" with delete and the quarantine.
+// Then host files named on a command line, which open only when regular.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -207,6 +209,26 @@ TEST_F(StoreTest, AttributesDeleteAndQuarantineRefuseFoldersLinksAndMissingFolde
   EXPECT_EQ(testing::ReadFile(secret), "secret");
   EXPECT_EQ(fs::status(secret).permissions() & fs::perms::owner_write, fs::perms::none);
   EXPECT_TRUE(ListQuarantine(store_).value.items.empty());
+}
+
+// Host files named on a command line: a regular file, also through a
+// link, opens and reads; a directory and a pipe are refused at once without
+// being read (a device: tarnsig's tests); a missing file is "not found".
+TEST_F(StoreTest, HostFileOpensOnlyWhenRegularAndNeverBlocks) {
+  const fs::path store = prefix_.StorePath();
+  ASSERT_EQ(::mkfifo((store / "fifo").c_str(), 0600), 0);
+  // clang-format off
+  const std::tuple<fs::path, FileStatus, std::string> cases[] = {
+      {store / "Docs/Notes.txt", kOk, "notes"}, {store / "InLink.txt", kOk, "notes"},
+      {store / "Docs", kNotRegular, ""}, {store / "fifo", kNotRegular, ""},
+      {store / "missing", kFileNotFound, ""}};
+  // clang-format on
+  for (const auto& [path, status, content] : cases) {
+    const Result<File> file = File::OpenHostFile(path, Sharing::kRead);
+    EXPECT_EQ(file.status, status) << path;
+    EXPECT_EQ(file.value.IsOpen(), status == FileStatus::kOk) << path;
+    EXPECT_EQ(file.value.IsOpen() ? file.value.ReadAll().value : "", content) << path;
+  }
 }
 
 }  // namespace
