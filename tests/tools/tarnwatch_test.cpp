@@ -194,17 +194,6 @@ TEST(TarnwatchBackgroundScan, AScanStoppedFromOutsideEndsWithoutWritingTwo) {
   EXPECT_NE(ScanStatus().find("REG_DWORD    0x0"), std::string::npos) << ScanStatus();
 }
 
-TEST(TarnwatchInstance, ALockThatCannotBeTakenEndsWithOneAndSaysWhy) {
-  const ToolPrefix prefix;
-  std::filesystem::create_directories(prefix.Path() / "run" / "Kestrelvox.lock");
-  const RunResult result = RunProgram(KV_TARNWATCH_PATH, {}, {}, {"QT_QPA_PLATFORM=offscreen"});
-  EXPECT_EQ(result.status, 1);
-  // Qt may say something of its own first.
-  EXPECT_TRUE(result.err.ends_with("tarnwatch: cannot take the single-instance lock in '" +
-                                   (prefix.Path() / "run").string() + "'\n"))
-      << result.err;
-}
-
 // The window module: the silent modes never map Qt or libcurl (the
 // loader's own trace says which libraries a run opened), a start of the
 // window does; and a tarnwatch whose module is missing still runs its
@@ -214,7 +203,7 @@ TEST(TarnwatchInstance, ALockThatCannotBeTakenEndsWithOneAndSaysWhy) {
 const std::vector<std::string> kNoDisplay = {
     "DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "KESTRELVOX_UI=console"};
 
-TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsItsLibrariesAndNeedsIt) {
+TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsItsLibrariesNeedsItAndItsLock) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
   std::vector<std::string> traced = kNoDisplay;
   traced.push_back("LD_DEBUG=libs");
@@ -249,6 +238,15 @@ TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsItsLibrariesAndNeedsIt) {
       (alone.Path() / "../lib/kestrelvox/tarnwatch-window.so").lexically_normal().string() +
       ": cannot open shared object file"))
       << window.err;
+
+  // A failed single-instance check ends it with 1 too, and says why; Qt
+  // may say something of its own first.
+  std::filesystem::create_directories(handset.Path() / "run" / "Kestrelvox.lock");
+  const RunResult locked = RunProgram(KV_TARNWATCH_PATH, {}, {}, {"QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(locked.status, 1);
+  EXPECT_TRUE(locked.err.ends_with("tarnwatch: cannot take the single-instance lock in '" +
+                                   (handset.Path() / "run").string() + "'\n"))
+      << locked.err;
 }
 
 }  // namespace
