@@ -16,11 +16,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -37,6 +36,13 @@ namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Whether `done` comes true, polled: what it waits for is not the test's
+// to wait for. Bounded only so that what never comes fails the test.
+bool WaitUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 6000 && !done(); ++i) SleepMilliseconds(10);
+  return done();
+}
 
 // A child running `program` (found on PATH unless it holds a "/") with
 // `arguments`, by default a sleep, holding none of the test's descriptors
@@ -190,14 +196,11 @@ TEST_F(ProcessesTest, RefusedSignalsAndEndedProcesses) {
 // when it never does.
 bool WaitUntilRunning(int id, const struct stat& program) {
   const std::string exe = "/proc/" + std::to_string(id) + "/exe";
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   struct stat running {};
-  while (::stat(exe.c_str(), &running) != 0 || running.st_dev != program.st_dev ||
-         running.st_ino != program.st_ino) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return WaitUntil([&] {
+    return ::stat(exe.c_str(), &running) == 0 && running.st_dev == program.st_dev &&
+           running.st_ino == program.st_ino;
+  });
 }
 
 // Only the store's file itself makes a handset process, also when another
@@ -243,13 +246,6 @@ TEST_F(ProcessesTest, AnotherProgramAtTheStoreFilesPathInAnotherMountNamespaceIs
 
 using Arguments = std::vector<std::string>;
 
-// Waits for `path` to appear (the started program is not ours to wait
-// for). Bounded only so that a program that never writes fails the test.
-bool WaitForFile(const fs::path& path) {
-  for (int i = 0; i < 6000 && !fs::exists(path); ++i) SleepMilliseconds(10);
-  return fs::exists(path);
-}
-
 Arguments SplitAtZeros(const std::string& bytes) {
   Arguments arguments;
   std::istringstream in(bytes);
@@ -283,7 +279,7 @@ class ProgramStartTest : public ::testing::Test {
     if (!StartStoreProgram(prefix_.Store(), u"\\Windows\\record.exe", commandLine)) {
       return {"<not started>"};
     }
-    if (!WaitForFile(record)) return {"<nothing recorded>"};
+    if (!WaitUntil([&] { return fs::exists(record); })) return {"<nothing recorded>"};
     return SplitAtZeros(testing::ReadFile(record));
   }
 
@@ -328,7 +324,7 @@ TEST_F(ProgramStartTest, ProgramRunsUnderItsHostPathWithNoInput) {
   const std::string script = "cat /proc/$$/cmdline - " + WriteWholeTo(record);
   ASSERT_TRUE(StartStoreProgram(prefix_.Store(), u"\\WINDOWS\\Shell.exe",
                                 u"-c \"" + std::u16string(script.begin(), script.end()) + u"\""));
-  ASSERT_TRUE(WaitForFile(record));
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(record); }));
   // argv, then what standard input held: nothing.
   EXPECT_EQ(SplitAtZeros(testing::ReadFile(record)), (Arguments{shell.string(), "-c", script}));
 }
