@@ -296,24 +296,23 @@ std::chrono::microseconds RunChild(const Store& store, int run,
                                                                start);
 }
 
-TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNine) {
-  const testing::TempPrefix prefix;
+TEST_F(QuarantineTest, UnderKillNineEveryFileIsInTheStoreOrQuarantinedWithItsRecord) {
   std::mt19937 random(std::random_device{}());
   std::chrono::microseconds fullRun{0};
   int cutShort = 0;
   for (int run = 0; run <= kIterations; ++run) {
-    for (int i = 0; i < kFilesPerRun; ++i) prefix.WriteStoreFile(InStore(run, i), Content(run, i));
+    for (int i = 0; i < kFilesPerRun; ++i) prefix_.WriteStoreFile(InStore(run, i), Content(run, i));
     // The first run is not killed: it measures how long a whole run takes.
     std::uniform_int_distribution<long> moment(1, std::max<long>(2, fullRun.count()));
     const auto lived =
-        RunChild(prefix.Store(), run, std::chrono::microseconds(run == 0 ? 0 : moment(random)));
+        RunChild(prefix_.Store(), run, std::chrono::microseconds(run == 0 ? 0 : moment(random)));
     if (run == 0) fullRun = lived;
 
     int inStore = 0;
     for (int i = 0; i < kFilesPerRun; ++i) {
       SCOPED_TRACE(InStore(run, i));
-      testing::ExpectInStoreOrQuarantined(prefix, InStore(run, i), Content(run, i));
-      inStore += fs::exists(prefix.StorePath() / InStore(run, i)) ? 1 : 0;
+      testing::ExpectInStoreOrQuarantined(prefix_, InStore(run, i), Content(run, i));
+      inStore += fs::exists(prefix_.StorePath() / InStore(run, i)) ? 1 : 0;
     }
     if (inStore > 0 && inStore < kFilesPerRun) ++cutShort;
   }
@@ -321,18 +320,17 @@ TEST(QuarantineKill, EveryFileIsInTheStoreOrQuarantinedWithItsRecordAfterKillNin
   EXPECT_GT(cutShort, 0);
 }
 
-TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
+TEST_F(QuarantineTest, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
   constexpr int kProcesses = 4;
   constexpr int kFilesEach = 6;
-  const testing::TempPrefix prefix;
   std::vector<std::function<int()>> movers;
   for (int p = 0; p < kProcesses; ++p) {
-    for (int i = 0; i < kFilesEach; ++i) prefix.WriteStoreFile(InStore(p, i), Content(p, i));
-    movers.push_back([&prefix, p] {
+    for (int i = 0; i < kFilesEach; ++i) prefix_.WriteStoreFile(InStore(p, i), Content(p, i));
+    movers.push_back([this, p] {
       int failed = 0;
       for (int i = 0; i < kFilesEach; ++i) {
         const QuarantineResult result = QuarantineStoreFile(
-            prefix.Store(), testing::DevicePath(InStore(p, i)), {u"Trojan.Many", u"hideandscan"});
+            prefix_.Store(), testing::DevicePath(InStore(p, i)), {u"Trojan.Many", u"hideandscan"});
         failed += result.status == QuarantineStatus::kQuarantined ? 0 : 1;
       }
       return failed;
@@ -341,8 +339,8 @@ TEST(QuarantineProcesses, MoversInSeveralProcessesAtOnceEachGetTheirRecords) {
   EXPECT_EQ(testing::RunInChildProcesses(movers), std::vector<int>(kProcesses, 0));
   for (int p = 0; p < kProcesses; ++p) {
     for (int i = 0; i < kFilesEach; ++i) {
-      EXPECT_FALSE(fs::exists(prefix.StorePath() / InStore(p, i)));
-      testing::ExpectInStoreOrQuarantined(prefix, InStore(p, i), Content(p, i));
+      EXPECT_FALSE(fs::exists(prefix_.StorePath() / InStore(p, i)));
+      testing::ExpectInStoreOrQuarantined(prefix_, InStore(p, i), Content(p, i));
     }
   }
 }

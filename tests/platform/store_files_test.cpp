@@ -271,15 +271,13 @@ TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnceOrFailsWhereNoStoreFolderCanB
   }
 }
 
-TEST(Store, ResolvesFromTheRootItOpenedEvenWhenTheHostPathNowNamesAnother) {
-  const testing::TempPrefix prefix;
-  prefix.WriteStoreFile("Docs/a.txt", "first store");
-  fs::rename(prefix.StorePath(), prefix.Path() / "moved");
-  testing::WriteFile(prefix.StorePath() / "Docs" / "a.txt", "second store");
-  EXPECT_EQ(ReadStoreFile(prefix.Store(), u"\\Docs\\a.txt"), "first store");
-  EXPECT_EQ(DeleteStoreFile(prefix.Store(), u"\\Docs\\a.txt").status, FileStatus::kOk);
-  EXPECT_FALSE(fs::exists(prefix.Path() / "moved" / "Docs" / "a.txt"));
-  EXPECT_TRUE(fs::exists(prefix.StorePath() / "Docs" / "a.txt"));
+TEST_F(StoreTest, ResolvesFromTheRootItOpenedEvenWhenTheHostPathNowNamesAnother) {
+  fs::rename(prefix_.StorePath(), prefix_.Path() / "moved");
+  testing::WriteFile(prefix_.StorePath() / "Docs" / "Notes.txt", "second store");
+  EXPECT_EQ(ReadStoreFile(store_, u"\\Docs\\Notes.txt"), "notes");
+  EXPECT_EQ(DeleteStoreFile(store_, u"\\Docs\\Notes.txt").status, FileStatus::kOk);
+  EXPECT_FALSE(fs::exists(prefix_.Path() / "moved" / "Docs" / "Notes.txt"));
+  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Docs" / "Notes.txt"));
 }
 
 // The environment is process-wide: this test sets it while it alone runs
