@@ -4,7 +4,8 @@
 // where another program stands at the store file's path. Which are listed
 // and under what name, which open and with what device path, and that
 // Terminate kills (the test reaps its own children and reads their wait
-// status).
+// status). Then store programs started for real, with the arguments they
+// receive.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -15,21 +16,33 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <sstream>
 #include <string>
-#include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/fault_injection.h"
 #include "platform/processes.h"
+#include "platform/program_start.h"
+#include "platform/text.h"
+#include "support/child_processes.h"
 #include "support/temp_files.h"
 
 namespace kv {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Whether `done` comes true, polled: what it waits for is not the test's
+// to wait for. Bounded only so that what never comes fails the test.
+bool WaitUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 6000 && !done(); ++i) SleepMilliseconds(10);
+  return done();
+}
 
 // A child running `program` (found on PATH unless it holds a "/") with
 // `arguments`, by default a sleep, holding none of the test's descriptors
@@ -63,13 +76,7 @@ class Child {
   int Id() const { return id_; }
 
   // Waits for the child to end and gives its wait status.
-  int Wait() {
-    int status = 0;
-    while (::waitpid(id_, &status, 0) < 0 && errno == EINTR) {
-    }
-    id_ = -1;
-    return status;
-  }
+  int Wait() { return testing::WaitStatus(std::exchange(id_, -1)); }
 
  private:
   pid_t id_ = -1;
@@ -189,14 +196,11 @@ TEST_F(ProcessesTest, RefusedSignalsAndEndedProcesses) {
 // when it never does.
 bool WaitUntilRunning(int id, const struct stat& program) {
   const std::string exe = "/proc/" + std::to_string(id) + "/exe";
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   struct stat running {};
-  while (::stat(exe.c_str(), &running) != 0 || running.st_dev != program.st_dev ||
-         running.st_ino != program.st_ino) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return WaitUntil([&] {
+    return ::stat(exe.c_str(), &running) == 0 && running.st_dev == program.st_dev &&
+           running.st_ino == program.st_ino;
+  });
 }
 
 // Only the store's file itself makes a handset process, also when another
@@ -233,6 +237,114 @@ TEST_F(ProcessesTest, AnotherProgramAtTheStoreFilesPathInAnotherMountNamespaceIs
     ASSERT_TRUE(WaitUntilRunning(child.Id(), program));
     ExpectSeenAs(child, mounted ? u"" : u"\\Windows\\evil.exe", !mounted);
   }
+}
+
+// Starting store programs for real: a recording script in a temporary store
+// writes the arguments it got, so each row of the quoting table is checked
+// against what a started program actually receives. Programs that cannot
+// be started give false, and a start leaves no child behind.
+
+using Arguments = std::vector<std::string>;
+
+Arguments SplitAtZeros(const std::string& bytes) {
+  Arguments arguments;
+  std::istringstream in(bytes);
+  for (std::string argument; std::getline(in, argument, '\0');) arguments.push_back(argument);
+  return arguments;
+}
+
+// Shell redirection that writes `path` whole or not at all, so that a
+// waiting test never reads half of it.
+std::string WriteWholeTo(const std::string& path) {
+  return ">'" + path + ".part' && mv '" + path + ".part' '" + path + "'";
+}
+
+class ProgramStartTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string script =
+        "#!/bin/sh\nfor argument in \"$@\"; do printf '%s\\0' \"$argument\"; done " +
+        WriteWholeTo(prefix_.File("args")) + "\n";
+    const fs::path recorder = prefix_.WriteStoreFile("Windows/record.exe", script);
+    fs::permissions(recorder, fs::perms::owner_exec, fs::perm_options::add);
+  }
+
+  // A start leaves no child behind, running or as a zombie.
+  void TearDown() override { EXPECT_TRUE(::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD); }
+
+  // The arguments the recording script got when started with `commandLine`.
+  Arguments Recorded(std::u16string_view commandLine) {
+    const fs::path record = prefix_.File("args");
+    fs::remove(record);
+    if (!StartStoreProgram(prefix_.Store(), u"\\Windows\\record.exe", commandLine)) {
+      return {"<not started>"};
+    }
+    if (!WaitUntil([&] { return fs::exists(record); })) return {"<nothing recorded>"};
+    return SplitAtZeros(testing::ReadFile(record));
+  }
+
+  testing::TempPrefix prefix_;
+};
+
+TEST_F(ProgramStartTest, ProgramGetsTheArgumentsOfTheWindowsRules) {
+  // clang-format off
+  const std::pair<std::u16string, Arguments> rows[] = {
+      {u"\"\\My Documents\\a b.cab\" /nodelete", {"\\My Documents\\a b.cab", "/nodelete"}},
+      {u"", {}},
+      {u" \t ", {}},
+      {u"  a   b\tc  ", {"a", "b", "c"}},
+      {u"a\"b c\"d", {"ab cd"}},
+      {u"\"\" x \"\"", {"", "x", ""}},
+      {u"a\\\\b\\c", {"a\\\\b\\c"}},
+      {u"a\\\"b", {"a\"b"}},
+      {u"a\\\\\"b c\"", {"a\\b c"}},
+      {u"a\\\\\\\"b", {"a\\\"b"}},
+      {u"\"C:\\dir\\\\\" next", {"C:\\dir\\", "next"}},
+      {u"\"a\"\"b c\"", {"a\"b", "c"}},
+      {u"\"\"\"", {"\""}},
+      {u"\"\"\"\"", {"\""}},
+      {u"\\\"\"x y\"", {"\"x y"}},
+      {u"\"open to the end", {"open to the end"}},
+      {u"trailing\\", {"trailing\\"}},
+      {u"\"\\Storage Card\\Spiel \u00FC \u20AC.cab\"",
+       {"\\Storage Card\\Spiel \xC3\xBC \xE2\x82\xAC.cab"}},
+      {u"host\xDCFFname", {"host\xFFname"}},
+      {u"lone\xD800surrogate", {"lone\xEF\xBF\xBDsurrogate"}},
+  };
+  // clang-format on
+  for (const auto& [commandLine, expected] : rows) {
+    EXPECT_EQ(Recorded(commandLine), expected) << testing::ReadFile(prefix_.File("args"));
+  }
+}
+
+TEST_F(ProgramStartTest, ProgramRunsUnderItsHostPathWithNoInput) {
+  const fs::path shell = prefix_.StorePath() / "Windows/shell.exe";
+  fs::copy_file("/bin/sh", shell);
+  const std::string record = prefix_.File("args");
+  const std::string script = "cat /proc/$$/cmdline - " + WriteWholeTo(record);
+  ASSERT_TRUE(StartStoreProgram(prefix_.Store(), u"\\WINDOWS\\Shell.exe",
+                                u"-c \"" + std::u16string(script.begin(), script.end()) + u"\""));
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(record); }));
+  // argv, then what standard input held: nothing.
+  EXPECT_EQ(SplitAtZeros(testing::ReadFile(record)), (Arguments{shell.string(), "-c", script}));
+}
+
+TEST_F(ProgramStartTest, WhatCannotBeStartedGivesFalse) {
+  const fs::path store = prefix_.StorePath();
+  testing::WriteFile(store / "Windows/plain.exe", "#!/bin/sh\nexit 0\n");  // no execute bit
+  testing::WriteFile(store / "Windows/garbage.exe", "neither a script nor a binary");
+  fs::permissions(store / "Windows/garbage.exe", fs::perms::owner_exec, fs::perm_options::add);
+  fs::create_symlink(store / "Windows/record.exe", store / "Windows/link.exe");
+  for (const std::u16string_view program :
+       {u"\\Windows\\missing.exe", u"\\Nowhere\\record.exe", u"\\Windows\\link.exe",
+        u"\\Windows\\plain.exe", u"\\Windows\\garbage.exe", u"\\Windows",
+        u"\\Windows\\..\\Windows\\record.exe"}) {
+    EXPECT_FALSE(StartStoreProgram(prefix_.Store(), program, u"x")) << Utf16ToUtf8(program);
+  }
+  EXPECT_FALSE(StartStoreProgram(prefix_.Store(), u"\\Windows\\record.exe",
+                                 std::u16string(u"zero\0byte", 9)));
+  EXPECT_FALSE(StartStoreProgram(Store(), u"\\Windows\\record.exe", u"x"));
+  EXPECT_FALSE(fs::exists(prefix_.File("args")));
 }
 
 }  // namespace

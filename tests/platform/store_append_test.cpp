@@ -1,15 +1,25 @@
 // Appending to store files: writes that land at the end whoever grew the
 // file, truncation and the write fault point, what OpenForAppend refuses,
-// and the locks of appends and read opens, which wait or report busy.
+// and the locks of appends and read opens, which wait or report busy; the
+// cause each injected failure of a file call carries up to its caller; and
+// the scan reports' file, appended to and rotated.
 // (Sequential reads are exercised by the log readers' tests.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "platform/fault_injection.h"
 #include "platform/files.h"
+#include "platform/limits.h"
+#include "platform/report_file.h"
 #include "support/temp_files.h"
 
 namespace kv {
@@ -85,6 +95,63 @@ TEST_F(StoreAppendTest, LockAndReadOpenAreBusyWhileAnotherOpenHoldsOneAgainstIt)
               shared ? FileStatus::kOk : FileStatus::kLocked);
     ASSERT_TRUE(opened.value.Close().Ok());
   }
+}
+
+// The cause a failed file call carries up to its caller: each failure the
+// fault seam injects comes back with the host's error number a real one
+// would give. (Its text in a message is in tarnscan's tests.)
+TEST_F(StoreAppendTest, AFailedCallCarriesTheHostsCauseUpToItsCaller) {
+  prefix_.WriteStoreFile("file.dat", "bytes");
+  const auto open = [&] { return File::OpenForRead(store_, u"\\file.dat", Sharing::kNone); };
+  const auto replace = [&] { return ReplaceStoreFile(store_, u"\\file.dat", "new bytes"); };
+  using enum FaultPoint;
+  // what fails, where, the call, the cause it carries
+  const std::tuple<const char*, FaultPoint, std::function<Result<void>()>, int> rows[] = {
+      {"short read", kRead, [&] { return Result<void>(open().value.ReadAll().Error()); }, EIO},
+      {"sequential read", kRead,
+       [&] { return Result<void>(open().value.Read(std::span<char>()).Error()); }, EIO},
+      {"close", kClose, [&] { return open().value.Close(); }, EIO},
+      {"delete", kDelete, [&] { return DeleteStoreFile(store_, u"\\file.dat"); }, EPERM},
+      {"replacement's create", kCreate, replace, EACCES},
+      {"replacement's write", kWrite, replace, ENOSPC},
+      {"replacement's rename", kRename, replace, EACCES},
+  };
+  for (const auto& [label, point, call, cause] : rows) {
+    const ScopedFault fault(point);
+    const Result<void> result = call();
+    EXPECT_EQ(result.status, FileStatus::kFailed) << label;
+    EXPECT_EQ(result.cause, cause) << label;
+  }
+  EXPECT_EQ(testing::ReadFile(prefix_.StorePath() / "file.dat"), "bytes")
+      << "no failed step changed the file";
+  EXPECT_EQ(WithCause("failed", 0), "failed") << "no cause, no text";
+}
+
+// The scan reports' file: lines appended in order, read back oldest first,
+// and the rotation past its size bound that keeps a few generations.
+TEST_F(StoreAppendTest, ReportFileAppendsInOrderAndRotatesPastItsBoundKeepingAFewGenerations) {
+  using Lines = std::vector<std::string>;
+  Result<Lines> lines = ReadReportLines(store_, true);
+  ASSERT_TRUE(lines.Ok());
+  EXPECT_TRUE(lines.value.empty());  // no report yet
+  const fs::path file = prefix_.Path() / "reports/scans.ndjson";
+  const std::string filler(limits::kMaxReportBytes, 'x');
+  for (int generation = 0; generation <= limits::kReportGenerations + 1; ++generation) {
+    ASSERT_TRUE(AppendReportLine(store_, "g" + std::to_string(generation)));
+    testing::WriteFile(file, testing::ReadFile(file) + filler + "\n");  // now past the bound
+  }
+  ASSERT_TRUE(AppendReportLine(store_, "last"));
+  EXPECT_EQ(ReadReportLines(store_, false).value, Lines{"last"});
+  lines = ReadReportLines(store_, true);
+  // The oldest generations are gone; the kept ones come oldest first.
+  std::ranges::replace(lines.value, filler, std::string("filler"));
+  Lines expected;
+  for (int generation = 2; generation <= limits::kReportGenerations + 1; ++generation) {
+    expected.insert(expected.end(), {"g" + std::to_string(generation), "filler"});
+  }
+  expected.push_back("last");
+  EXPECT_EQ(lines.value, expected);
+  EXPECT_FALSE(fs::exists(prefix_.Path() / "reports/scans.ndjson.4"));
 }
 
 // Waiting for a holder that lets go while the waiter waits; the bound is

@@ -3,16 +3,25 @@
 // the path, length, non-ASCII and non-UTF-8 host names) or which FileStatus
 // it fails with; folder listings and opens relative to the listed folder;
 // reads; and "set attributes to normal" with delete and the quarantine.
+// Then host files named on a command line, which open only when regular;
+// and the Store itself: what Open creates and refuses, and where the prefix
+// comes from.
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 
 #include "platform/files.h"
 #include "platform/quarantine.h"
+#include "platform/store.h"
 #include "platform/text.h"
+#include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
 namespace kv {
@@ -206,6 +215,104 @@ TEST_F(StoreTest, AttributesDeleteAndQuarantineRefuseFoldersLinksAndMissingFolde
   EXPECT_EQ(testing::ReadFile(secret), "secret");
   EXPECT_EQ(fs::status(secret).permissions() & fs::perms::owner_write, fs::perms::none);
   EXPECT_TRUE(ListQuarantine(store_).value.items.empty());
+}
+
+// Host files named on a command line: a regular file, also through a
+// link, opens and reads; a directory and a pipe are refused at once without
+// being read (a device: tarnsig's tests); a missing file is "not found".
+TEST_F(StoreTest, HostFileOpensOnlyWhenRegularAndNeverBlocks) {
+  const fs::path store = prefix_.StorePath();
+  ASSERT_EQ(::mkfifo((store / "fifo").c_str(), 0600), 0);
+  // clang-format off
+  const std::tuple<fs::path, FileStatus, std::string> cases[] = {
+      {store / "Docs/Notes.txt", kOk, "notes"}, {store / "InLink.txt", kOk, "notes"},
+      {store / "Docs", kNotRegular, ""}, {store / "fifo", kNotRegular, ""},
+      {store / "missing", kFileNotFound, ""}};
+  // clang-format on
+  for (const auto& [path, status, content] : cases) {
+    const Result<File> file = File::OpenHostFile(path, Sharing::kRead);
+    EXPECT_EQ(file.status, status) << path;
+    EXPECT_EQ(file.value.IsOpen(), status == FileStatus::kOk) << path;
+    EXPECT_EQ(file.value.IsOpen() ? file.value.ReadAll().value : "", content) << path;
+  }
+}
+
+// The Store: what Open creates and refuses, that resolution starts from the
+// root it opened (not from its host path again), and where the prefix comes
+// from: the variable, an earlier ~/.kestrelvox, the XDG data folder.
+
+// What the store file holds; empty when it does not open.
+std::string ReadStoreFile(const Store& store, std::u16string_view path) {
+  return File::OpenForRead(store, path, Sharing::kRead).value.ReadAll().value;
+}
+
+TEST(Store, OpenCreatesTheMissingPrefixAndStoreOnceOrFailsWhereNoStoreFolderCanBe) {
+  const testing::TempDir dir;
+  const fs::path prefix = dir.Path() / "a" / "b";
+  const Result<Store> opened = Store::Open(prefix);
+  ASSERT_TRUE(opened.Ok());
+  EXPECT_TRUE(fs::is_directory(prefix / "store"));
+  testing::WriteFile(prefix / "store" / "x.txt", "x");
+  // An existing prefix opens as it is.
+  const Store moved = std::move(Store::Open(prefix).value);
+  EXPECT_EQ(ReadStoreFile(moved, u"\\x.txt"), "x");
+
+  // A store that failed to open opens nothing.
+  testing::WriteFile(dir.Path() / "file", "");
+  testing::WriteFile(dir.Path() / "prefix" / "store", "");
+  for (const fs::path& bad : {dir.Path() / "file", dir.Path() / "prefix"}) {
+    const Result<Store> refused = Store::Open(bad);
+    EXPECT_EQ(refused.status, FileStatus::kFailed) << bad;
+    EXPECT_EQ(refused.cause, ENOTDIR) << bad;
+    EXPECT_EQ(File::OpenForRead(refused.value, u"\\store", Sharing::kRead).status,
+              FileStatus::kFailed);
+    EXPECT_EQ(FileFinder::FindFirst(refused.value, u"\\").status, FileStatus::kFailed);
+  }
+}
+
+TEST_F(StoreTest, ResolvesFromTheRootItOpenedEvenWhenTheHostPathNowNamesAnother) {
+  fs::rename(prefix_.StorePath(), prefix_.Path() / "moved");
+  testing::WriteFile(prefix_.StorePath() / "Docs" / "Notes.txt", "second store");
+  EXPECT_EQ(ReadStoreFile(store_, u"\\Docs\\Notes.txt"), "notes");
+  EXPECT_EQ(DeleteStoreFile(store_, u"\\Docs\\Notes.txt").status, FileStatus::kOk);
+  EXPECT_FALSE(fs::exists(prefix_.Path() / "moved" / "Docs" / "Notes.txt"));
+  EXPECT_TRUE(fs::exists(prefix_.StorePath() / "Docs" / "Notes.txt"));
+}
+
+// The environment is process-wide: this test sets it while it alone runs
+// (ctest runs every test in a process of its own) and puts it back.
+TEST(PrefixFromEnvironment, TakesTheVariableThenAnEarlierPrefixThenTheXdgDataFolder) {
+  const kv::testing::TempDir fresh;
+  const kv::testing::TempDir earlier;
+  fs::create_directory(earlier.Path() / ".kestrelvox");
+  const passwd* account = ::getpwuid(::getuid());
+  ASSERT_NE(account, nullptr);
+  const fs::path accountHome = account->pw_dir;
+  const std::optional<std::string> unset;
+  const std::string f = fresh.Path().string();
+  const std::string e = earlier.Path().string();
+  // KESTRELVOX_PREFIX, HOME (unset or empty: the account's), XDG_DATA_HOME,
+  // the prefix
+  // clang-format off
+  const std::tuple<std::optional<std::string>, std::optional<std::string>,
+                   std::optional<std::string>, fs::path> cases[] = {
+      {"/srv/handset", e, "/xdg", "/srv/handset"},
+      {"", e, "/xdg", earlier.Path() / ".kestrelvox"},
+      {unset, e, unset, earlier.Path() / ".kestrelvox"},
+      {unset, f, "/xdg", "/xdg/kestrelvox"},
+      {unset, f, unset, fresh.Path() / ".local/share/kestrelvox"},
+      {unset, f, "", fresh.Path() / ".local/share/kestrelvox"},
+      {unset, f, "relative/data", fresh.Path() / ".local/share/kestrelvox"},
+      {unset, "", "/xdg", ChoosePrefix(unset, accountHome, "/xdg")},
+      {unset, unset, "/xdg", ChoosePrefix(unset, accountHome, "/xdg")}};
+  // clang-format on
+  for (const auto& [prefix, home, xdg, expected] : cases) {
+    kv::testing::ScopedEnvironment environment;
+    environment.Set("KESTRELVOX_PREFIX", prefix).Set("HOME", home).Set("XDG_DATA_HOME", xdg);
+    EXPECT_EQ(PrefixFromEnvironment(), expected)
+        << prefix.value_or("unset") << " " << home.value_or("unset") << " "
+        << xdg.value_or("unset");
+  }
 }
 
 }  // namespace

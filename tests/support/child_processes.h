@@ -20,6 +20,16 @@
 
 namespace kv::testing {
 
+// The wait status of child `pid` once it has ended; -1 when it cannot be
+// waited for.
+inline int WaitStatus(pid_t pid) {
+  int status = 0;
+  pid_t waited = -1;
+  while ((waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+  }
+  return waited == pid ? status : -1;
+}
+
 // Each child's exit status, in the order of `bodies`; -1 for a child that
 // could not be started or did not exit normally. `whileRunning` runs in the
 // parent once the gate is open.
@@ -50,11 +60,8 @@ inline std::vector<int> RunInChildProcesses(
   whileRunning();
   std::vector<int> statuses;
   for (const pid_t pid : children) {
-    int status = 0;
-    pid_t waited = -1;
-    while (pid > 0 && (waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
-    }
-    statuses.push_back(waited == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    const int status = pid > 0 ? WaitStatus(pid) : -1;
+    statuses.push_back(status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   }
   return statuses;
 }
@@ -72,10 +79,7 @@ inline int RunKilledAfter(const std::function<void()>& body, std::chrono::micros
     std::this_thread::sleep_for(killAfter);
     ::kill(pid, SIGKILL);
   }
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return status;
+  return WaitStatus(pid);
 }
 
 }  // namespace kv::testing

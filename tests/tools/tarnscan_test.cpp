@@ -56,7 +56,7 @@ class TarnscanInit : public ::testing::Test {
   const ToolPrefix prefix_;
 };
 
-TEST_F(TarnscanInit, LaysOutAPrefixOnWhichTheAutocheckAndTheWindowStart) {
+TEST_F(TarnscanInit, LaysOutAPrefixOnWhichTheAutocheckAndTheWindowStartKeepingWhatIsThere) {
   const std::string laidOut = R"(
 Created store/Windows
 Created store/My Documents
@@ -74,13 +74,27 @@ No database at store/Program Files/Quellbrin/VirusDB.dat (give one with --databa
   EXPECT_EQ(fs::status(prefix_.StorePath() / "Windows/wceload.exe").permissions(),
             fs::status(data_.File("wceload.exe")).permissions());
 
+  // Again, with a database and the user's own registry: what is there is
+  // kept, and a database is copied only where there is none.
+  const std::string userHive = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\a]\n\n";
+  WriteFile(HivePath(prefix_.Store()), userHive);
   const std::string demoDatabase = std::string(KV_DEMO_PREFIX) + "/" + kDatabase;
   const RunResult withDatabase = Run(KV_TARNSCAN_PATH, {"init", "--database", demoDatabase});
   EXPECT_EQ(withDatabase.status, 0) << withDatabase.err;
+  EXPECT_NE(withDatabase.out.find("Kept system.reg (already there)\n"), std::string::npos);
   EXPECT_TRUE(withDatabase.out.ends_with("Kept keys/update.pub (already there)\nCopied " +
                                          kDatabase + "\n"))
       << withDatabase.out;
+  EXPECT_EQ(ReadFile(HivePath(prefix_.Store())), userHive);
   EXPECT_EQ(ReadFile(prefix_.Path() / kDatabase), ReadFile(demoDatabase));
+  const auto before = Files();
+  EXPECT_EQ(Run(KV_TARNSCAN_PATH, {"init", "--database", data_.File("update.pub")}),
+            (RunResult{1, "",
+                       "tarnscan: init: a database is already at '" +
+                           (prefix_.Path() / kDatabase).string() +
+                           "'; not replaced (remove it first, or update it with 'tarnsig "
+                           "update')\n"}));
+  EXPECT_EQ(Files(), before);
 
   EXPECT_EQ(Run(KV_TARNWATCH_PATH, {"-autocheck"}).status, 255);
   const RunResult log = Run(KV_TARNSCAN_PATH, {"log"});
@@ -89,25 +103,6 @@ No database at store/Program Files/Quellbrin/VirusDB.dat (give one with --databa
   const RunResult window =
       RunProgram("timeout", {"3", KV_TARNWATCH_PATH}, {}, {"QT_QPA_PLATFORM=offscreen"});
   EXPECT_EQ(window.status, 124) << window.err;  // still up when timeout(1) ended it
-}
-
-TEST_F(TarnscanInit, KeepsWhatIsThereAndNeverReplacesADatabase) {
-  WriteFile(prefix_.Path() / kDatabase, "the user's database");
-  WriteFile(HivePath(prefix_.Store()), "the user's registry");
-  const RunResult init = Run(KV_TARNSCAN_PATH, {"init"});
-  EXPECT_EQ(init.status, 0) << init.err;
-  EXPECT_NE(init.out.find("Kept system.reg (already there)\n"), std::string::npos) << init.out;
-  EXPECT_EQ(ReadFile(HivePath(prefix_.Store())), "the user's registry");
-  EXPECT_EQ(ReadFile(prefix_.Path() / kDatabase), "the user's database");
-  const auto before = Files();
-
-  EXPECT_EQ(Run(KV_TARNSCAN_PATH, {"init", "--database", data_.File("update.pub")}),
-            (RunResult{1, "",
-                       "tarnscan: init: a database is already at '" +
-                           (prefix_.Path() / kDatabase).string() +
-                           "'; not replaced (remove it first, or update it with 'tarnsig "
-                           "update')\n"}));
-  EXPECT_EQ(Files(), before);
 }
 
 class TarnscanScanTest : public ::testing::Test {
@@ -143,7 +138,6 @@ TEST_F(TarnscanScanTest, EachOptionReportsWhatItShouldWithTheExitStatus) {
     std::string out;
     int status;
   } rows[] = {
-      {{}, a + c, 1},
       {{"--verbose"}, a + Line("b.txt", "OK") + Line("sub/big.dat", "OK") + c, 1},
       {{"--max-filesize", "4K"}, a + Line("sub/big.dat", "NOT CHECKED (too large)") + c, 1},
       {{"--max-filesize", "4K", "-i"}, a + c, 1},

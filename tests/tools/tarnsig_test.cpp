@@ -8,11 +8,12 @@
 // refusing what lint calls an error; a usage or input error of each kind as
 // one line on stderr, nothing on stdout, and exit status 2 (every verb
 // opens its files alike, so each kind of file that cannot be read stands
-// once).
+// once). Then update against a real server, signed and not.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "support/database_writer.h"
 #include "support/hex.h"
 #include "support/program_runner.h"
+#include "support/update_bench.h"
 
 namespace kv::testing {
 namespace {
@@ -135,11 +137,10 @@ TEST_F(TarnsigTest, CheckAnswersInArgumentOrderOnAnyThreadsAndBothEngines) {
 // match answers for a pattern in a file; match-batch for every line of hex
 // pattern and subject, with E for a line it cannot read or search; the last
 // line may lack its line feed. Both through both engines.
-TEST(TarnsigMatch, AnswersWhetherThePatternOccursThroughBothEngines) {
+TEST_F(TarnsigTest, MatchAnswersWhetherThePatternOccursThroughBothEngines) {
   using namespace std::string_literals;
-  const TempDir dir;
-  WriteFile(dir.File("sample"), std::string("xx\0MZ\xff\x80 tail", 12));
-  WriteFile(dir.File("empty"), "");
+  WriteFile(File("sample"), std::string("xx\0MZ\xff\x80 tail", 12));
+  WriteFile(File("empty"), "");
   // clang-format off
   const std::array<std::string, 3> cases[] = {
       {"\\x00MZ\\xff", "sample", "1"}, {"[\\x80-\\xff]{2}", "sample", "1"},
@@ -162,7 +163,7 @@ TEST(TarnsigMatch, AnswersWhetherThePatternOccursThroughBothEngines) {
   for (const bool reference : {false, true}) {
     SCOPED_TRACE(reference ? "reference" : "fast");
     for (const auto& [pattern, file, answer] : cases) {
-      EXPECT_EQ(RunTarnsig(Way(reference, {"match", pattern, dir.File(file)})),
+      EXPECT_EQ(RunTarnsig(Way(reference, {"match", pattern, File(file)})),
                 (RunResult{0, answer + "\n", ""}))
           << pattern;
     }
@@ -172,9 +173,8 @@ TEST(TarnsigMatch, AnswersWhetherThePatternOccursThroughBothEngines) {
   EXPECT_EQ(RunTarnsig({"match-batch"}).out, "");
 }
 
-TEST(TarnsigUsage, ReportsEveryErrorAsOneLineWithStatus2) {
-  const TempDir dir;
-  const std::string d = dir.Path().string();
+TEST_F(TarnsigTest, ReportsEveryUsageErrorAsOneLineWithStatus2) {
+  const std::string d = dir_.Path().string();
   WriteFile(d + "/p", "1\n");
   // What encode cannot store, even forced: each refusal names the line.
   WriteFile(d + "/empty", "");
@@ -277,22 +277,20 @@ const LintRow kRows[] = {
 };
 // clang-format on
 
-TEST(TarnsigLint, FindsEachMistakeInThePlainAndTheEncodedFileAlike) {
-  const TempDir dir;
+TEST_F(TarnsigTest, LintFindsEachMistakeInThePlainAndTheEncodedFileAlike) {
   for (const LintRow& row : kRows) {
     SCOPED_TRACE(row.mistake);
-    WriteFile(dir.File("plain.txt"), Plain(row.lines));
-    WriteFile(dir.File("db"), DatabaseFile("7", row.lines));
-    for (const std::string& path : {dir.File("plain.txt"), dir.File("db")}) {
+    WriteFile(File("plain.txt"), Plain(row.lines));
+    WriteFile(File("db"), DatabaseFile("7", row.lines));
+    for (const std::string& path : {File("plain.txt"), File("db")}) {
       EXPECT_EQ(RunTarnsig({"lint", path}),
                 (RunResult{row.status, Expand(row.findings, path), ""}));
     }
   }
 }
 
-TEST(TarnsigLint, ReportsWhatTheLoaderCannotReadAndABadVersion) {
-  const TempDir dir;
-  const std::string path = dir.File("db");
+TEST_F(TarnsigTest, LintReportsWhatTheLoaderCannotReadAndABadVersion) {
+  const std::string path = File("db");
   WriteFile(path, "v7\r\n" + StoredLine(kGood) + "\r\n!!!!\r\n" + std::string(160, 'A') + "\r\n" +
                       StoredLine("[VirusFile]"));
   const std::string findings = R"(@:1: error: the version is not a decimal number
@@ -301,27 +299,130 @@ TEST(TarnsigLint, ReportsWhatTheLoaderCannotReadAndABadVersion) {
 @:5: error: bytes after the last CR LF: the file is cut
 )";
   EXPECT_EQ(RunTarnsig({"lint", path}), (RunResult{2, Expand(findings, path), ""}));
-  WriteFile(dir.File("plain.txt"), "7\n" + std::string(118, 'x') + "\n");
-  EXPECT_EQ(
-      RunTarnsig({"lint", dir.File("plain.txt")}).out,
-      dir.File("plain.txt") + ":2: error: encoded line would be 160 characters, more than 159\n");
+  WriteFile(File("plain.txt"), "7\n" + std::string(118, 'x') + "\n");
+  EXPECT_EQ(RunTarnsig({"lint", File("plain.txt")}).out,
+            File("plain.txt") + ":2: error: encoded line would be 160 characters, more than 159\n");
 }
 
 // (--force encodes them all the same: the loader tests above.)
-TEST(TarnsigLint, EncodeRefusesLintErrorsAndIgnoresWarnings) {
-  const TempDir dir;
-  const std::string plain = dir.File("plain.txt");
+TEST_F(TarnsigTest, EncodeRefusesLintErrorsAndIgnoresWarnings) {
+  const std::string plain = File("plain.txt");
   WriteFile(plain, Plain({CharacterLine("Evil", "(x"), "[VirusFiel]"}));
   const std::string refusal = R"(tarnsig: encode: @:2:21: error: '(' is never closed
 tarnsig: encode: @:3:1: error: unknown section header '[VirusFiel]': the lines after it stay in the section before it
 tarnsig: encode: @: not encoded: 2 errors (--force encodes it anyway)
 )";
-  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", dir.File("db")}),
+  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", File("db")}),
             (RunResult{2, "", Expand(refusal, plain)}));
-  EXPECT_FALSE(std::filesystem::exists(dir.File("db")));
+  EXPECT_FALSE(std::filesystem::exists(File("db")));
 
   WriteFile(plain, Plain({"[VirusFile]", "\\Windows\\evil.exe"}));  // a warning only
-  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", dir.File("db")}), (RunResult{0, "", ""}));
+  EXPECT_EQ(RunTarnsig({"encode", plain, "-o", File("db")}), (RunResult{0, "", ""}));
+}
+
+// tarnsig update end to end: the real binary against a real server on
+// 127.0.0.1, in a temporary prefix. Each run pins the exit status, the
+// console box on stderr with the cause line of a failure, and the database
+// file afterwards; a failure leaves the old file as it was. Then the signed
+// update: keygen, sign and verify; an update signed with the prefix's trust
+// key installed, a forged one refused with its cause; rollback and force.
+// (The finer failure rows, a database already the latest, and the proxy
+// the environment names, are in tests/update.)
+const std::string kSucceeded = "Information\nUpdate virus DB successfully\n[O]K\n";
+
+class TarnsigUpdateThreaded : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    environment_.WithoutProxies().Set("KESTRELVOX_UPDATE_KEY", std::nullopt);
+    environment_.Set("KESTRELVOX_UPDATE_URL", server_.Url());
+    prefix_.WriteDatabase(kOldDatabase);
+    server_.Answer(kVersionPath, {200, "200\r\n"});
+    server_.Answer(kDatabasePath, {200, kNewDatabase});
+  }
+  std::string Key(const std::string& name) const {
+    return (prefix_.Path() / "keys" / name).string();
+  }
+
+  ScopedEnvironment environment_;
+  ToolPrefix prefix_;
+  TestHttpServer server_;
+};
+
+TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
+  const std::string unreachable =
+      "Warning\nUnable to connect to the website and download data!\n"
+      "Please check the network connection and try again.\n[O]K\n";
+  const std::string cause = "tarnsig: update: HTTP status 404 from " + server_.Url() + kVersionPath;
+  const struct {
+    const char* what;
+    ScriptedAnswer version;
+    int status;
+    std::string err;
+    bool installs;
+  } rows[] = {
+      {"newer", {200, "200\r\n"}, 0, kSucceeded, true},
+      {"version 404", {404, "200"}, 1, unreachable + cause + "\n", false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    prefix_.WriteDatabase(kOldDatabase);
+    server_.Answer(kVersionPath, row.version);
+    EXPECT_EQ(RunTarnsig({"update"}), (RunResult{row.status, "", row.err}));
+    EXPECT_EQ(ReadFile(prefix_.DatabasePath()), row.installs ? kNewDatabase : kOldDatabase);
+  }
+}
+
+// The prefix gets a trust key, the server the new database's signature
+// under it: a database the key did not sign is refused; the one it signed
+// is installed, rolled back and forced.
+TEST_F(TarnsigUpdateThreaded, KeygenSignVerifyAndASignedUpdate) {
+  std::filesystem::create_directories(prefix_.Path() / "keys");
+  ASSERT_EQ(RunTarnsig({"keygen", Key("update.key"), Key("update.pub")}).status, 0);
+  EXPECT_EQ(std::filesystem::status(Key("update.key")).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  WriteFile(Key("new.dat"), kNewDatabase);
+  const RunResult signature = RunTarnsig({"sign", Key("update.key"), Key("new.dat")});
+  ASSERT_EQ(signature.status, 0);
+  WriteFile(Key("sig"), signature.out);
+  WriteFile(Key("forged.dat"), kOldDatabase);
+  WriteFile(Key("bad-key"), "not a key\n");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  } rows[] = {
+      {{"verify", Key("update.pub"), Key("new.dat"), Key("sig")}, 0, "valid\n"},
+      {{"verify", Key("update.pub"), Key("forged.dat"), Key("sig")}, 1, "invalid\n"},
+      {{"verify", Key("bad-key"), Key("new.dat"), Key("sig")}, 2, ""},
+      {{"keygen", Key("update.key"), Key("other.pub")}, 2, ""},
+  };
+  for (const auto& row : rows) {
+    const RunResult result = RunTarnsig(row.args);
+    EXPECT_EQ(result.status, row.status) << row.args[0] << " " << row.args[2];
+    EXPECT_EQ(result.out, row.out) << row.args[2];
+  }
+  EXPECT_FALSE(std::filesystem::exists(Key("other.pub")));
+
+  server_.Answer(kSignaturePath, {200, signature.out});
+  server_.Answer(kDatabasePath, {200, UpdateDatabase("200", "\\forged.exe")});
+  EXPECT_EQ(
+      RunTarnsig({"update"}),
+      (RunResult{
+          1, "",
+          "Warning\nUpdate virus DB failed,please try again!\n[O]K\n"
+          "tarnsig: update: signature invalid: the database is not signed by the trust key\n"}));
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOldDatabase);
+
+  server_.Answer(kDatabasePath, {200, kNewDatabase});
+  ASSERT_EQ(RunTarnsig({"update"}).status, 0);
+  EXPECT_EQ(RunTarnsig({"update", "--rollback"}),
+            (RunResult{0, "rolled back to version 100\n", ""}));
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOldDatabase);
+
+  ASSERT_EQ(RunTarnsig({"update"}).status, 0);
+  // The same version again.
+  EXPECT_EQ(RunTarnsig({"update", "--force"}), (RunResult{0, "", kSucceeded}));
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kNewDatabase);
 }
 
 }  // namespace

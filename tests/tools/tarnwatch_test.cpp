@@ -4,7 +4,8 @@
 // to finish or stopped from outside by tarnreg, and the reports they leave.
 // (The memory pass's ended processes are shown in tests/scan.) A failed
 // single-instance check ends the window's start with a documented status
-// and says why, where the handset ended with the check's HRESULT.
+// and says why, where the handset ended with the check's HRESULT. Only
+// the window's start maps the window module's libraries, and needs it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,7 +24,7 @@ using Records = std::vector<std::string>;
 
 const std::string kKey = "HKLM\\software\\quellbrin\\Kestrelvox";
 
-TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
+TEST(TarnwatchSelfScan, LogsAndShowsEachFindingDeletesItsCompanionsAndReportsEveryRun) {
   const TarnwatchHandset handset({"[VirusCharacter]", CharacterLine("Evil", "EVIL-MARK"),
                                   "[VirusFile]", "\\Windows\\evil.exe", "\\Windows\\gone.exe",
                                   "[DELETE_FILES]", "[Evil]", "\\Windows\\evil.dll"});
@@ -51,35 +52,40 @@ TEST(TarnwatchSelfScan, LogsAndShowsEachFindingAndDeletesItsCompanions) {
   EXPECT_EQ(records,
             (std::vector<std::u16string>{u"\\Windows\\evil.dll companion of Evil autocheck",
                                          u"\\Windows\\evil.exe Evil autocheck"}));
-}
 
-// The working directory of the test process, for the run of one block.
-class ScopedWorkingDirectory {
- public:
-  explicit ScopedWorkingDirectory(const fs::path& path) : saved_(fs::current_path()) {
-    fs::current_path(path);
+  // Two scans at once leave two more complete reports, told apart by their
+  // scan ids.
+  handset.WriteStoreFile("Windows/evil.exe", "..EVIL-MARK..");
+  const std::string tarnwatch = "KESTRELVOX_UI=console " + ShellQuote(KV_TARNWATCH_PATH) +
+                                " -autocheck </dev/null >/dev/null 2>&1";
+  ASSERT_EQ(std::system((tarnwatch + " & " + tarnwatch + "; wait").c_str()), 0);
+  const RunResult all = RunTarnscan({"report", "--all", "--format", "ndjson"});
+  int starts = 0;
+  int ends = 0;
+  for (const std::string& line : Lines(all.out)) {
+    starts += line.find("\"event\":\"start\"") != std::string::npos ? 1 : 0;
+    ends += line.find("\"event\":\"end\"") != std::string::npos ? 1 : 0;
   }
-  ~ScopedWorkingDirectory() { fs::current_path(saved_); }
-
- private:
-  fs::path saved_;
-};
+  EXPECT_EQ(starts, 3);
+  EXPECT_EQ(ends, 3);
+}
 
 // Each answer to the Trojan's alarm (none at all is Cancel, as the console
 // boxes' tests show). Only a leading backslash makes a device path; any
-// other is a host path, a relative one taken from the working directory:
-// outside the store it is checked but never deleted, inside it names the
-// store file. A CAB that cannot be checked (a device path to nothing, a
-// host path to a link out of the store) is installed only on the user's Yes. (Every kind of file
-// that cannot be checked is in tests/scan and tests/platform; the check asks alike for all.) Each
-// argument comes quoted with trailing blanks, as the shell's file handler passes it.
+// other is a host path, a relative one taken from the working directory
+// (the test's own, which the run inherits): outside the store it is checked
+// but never deleted, inside it names the store file. A CAB that cannot be
+// checked (a device path to nothing, a host path to a link out of the
+// store) is installed only on the user's Yes. (Every kind of file that
+// cannot be checked is in tests/scan and tests/platform; the check asks
+// alike for all.) Each argument comes quoted with trailing blanks, as the
+// shell's file handler passes it.
 TEST(TarnwatchCabCheck, AnswersDecideBetweenDeletingStoppingAndInstalling) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
   const fs::path store = handset.StorePath();
   handset.WriteStoreFile("My Documents/clean.cab", "harmless");
   WriteFile(handset.Path() / "evil.cab", "..EVIL-MARK..");
   fs::create_symlink(handset.Path() / "evil.cab", store / "link.cab");
-  const ScopedWorkingDirectory here(handset.Path());
   const std::string cab = "\\My Documents\\a.cab";
   const std::string alarm = "Alerm:Kestrelvox found there's a Trojan in CAB file,Delete it?";
   const std::string unchecked = "Can not check the CAB file,install it anyway?";
@@ -99,8 +105,8 @@ TEST(TarnwatchCabCheck, AnswersDecideBetweenDeletingStoppingAndInstalling) {
   };
   const std::string inStore = (store / "My Documents/a.cab").string();
   rows.push_back({inStore, "y\n", 255, alarm, {"Delete successfully:" + inStore}, false});
-  for (const std::string& path :
-       {(handset.Path() / "evil.cab").string(), std::string("evil.cab")}) {
+  for (const std::string& path : {(handset.Path() / "evil.cab").string(),
+                                  fs::relative(handset.Path() / "evil.cab").string()}) {
     rows.push_back({path, "y\n", 255, alarm, {"Can not delete:" + path}, false});
   }
   for (const std::string& path : {std::string("\\nowhere.cab"), (store / "link.cab").string()}) {
@@ -129,24 +135,12 @@ TEST(TarnwatchCabCheck, AnswersDecideBetweenDeletingStoppingAndInstalling) {
 
 std::string ScanStatus() { return RunTarnreg({"query", kKey, "/v", "ScanStatus"}).out; }
 
-// A database that loads without a usable line: no scan may read that as
-// "no Trojan". (A missing one is the loader's same refusal, in
-// tests/database; every other broken database is there too, and the CAB
-// check asks for any file it cannot check, above.)
-TEST(TarnwatchWithoutADatabase, EveryScanSaysSoInsteadOfNoTrojan) {
-  const TarnwatchHandset handset({});
-  handset.WriteDatabase("7\r\n!!!!\r\n");
-  handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
-  EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);
-  EXPECT_EQ(handset.LogRecords(), (Records{"<date> Self scan started", "*Virus DB is not loaded!",
-                                           "<date> Self scan finished"}));
-  EXPECT_EQ(handset.Run({"-hideandscan"}).status, 255);
-  EXPECT_NE(ScanStatus().find("REG_DWORD    0x3"), std::string::npos) << ScanStatus();
-  EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/a.exe"));
-}
-
-// It writes no log, but a report, as every scan does.
-TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwoAndLeavesAReport) {
+// It writes no log, but a report, as every scan does. Then a database that
+// loads without a usable line: no scan may read that as "no Trojan". (A
+// missing one is the loader's same refusal, in tests/database; every other
+// broken database is there too, and the CAB check asks for any file it
+// cannot check, above.)
+TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwoAndLeavesAReportOrThreeWithoutADatabase) {
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
   handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
   handset.WriteStoreFile("Windows/b.txt", "..EVIL-MARK..");
@@ -166,6 +160,15 @@ TEST(TarnwatchBackgroundScan, AScanLeftToFinishWritesTwoAndLeavesAReport) {
   EXPECT_TRUE(lines.back().starts_with(
       "  summary: 3 files checked, 1 infected, 0 not checked, 0 actions failed, "))
       << lines.back();
+
+  handset.WriteDatabase("7\r\n!!!!\r\n");
+  handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
+  EXPECT_EQ(handset.Run({"-hideandscan"}).status, 255);
+  EXPECT_NE(ScanStatus().find("REG_DWORD    0x3"), std::string::npos) << ScanStatus();
+  EXPECT_TRUE(fs::exists(handset.StorePath() / "Windows/a.exe"));
+  EXPECT_EQ(handset.Run({"-autocheck"}).status, 255);
+  EXPECT_EQ(handset.LogRecords(), (Records{"<date> Self scan started", "*Virus DB is not loaded!",
+                                           "<date> Self scan finished"}));
 }
 
 // The walk is made slow (each file costs about a second of search: the
@@ -191,35 +194,59 @@ TEST(TarnwatchBackgroundScan, AScanStoppedFromOutsideEndsWithoutWritingTwo) {
   EXPECT_NE(ScanStatus().find("REG_DWORD    0x0"), std::string::npos) << ScanStatus();
 }
 
-// Two scans at once leave two complete reports, told apart by their scan
-// ids.
-TEST(TarnwatchReports, TwoScansAtOnceLeaveTwoCompleteReports) {
-  const TarnwatchHandset handset(
-      {CharacterLine("Evil", "EVIL-MARK"), "[VirusFile]", "\\Windows\\evil.exe"});
-  handset.WriteStoreFile("Windows/evil.exe", "..EVIL-MARK..");
-  const std::string tarnwatch = "KESTRELVOX_UI=console " + ShellQuote(KV_TARNWATCH_PATH) +
-                                " -autocheck </dev/null >/dev/null 2>&1";
-  ASSERT_EQ(std::system((tarnwatch + " & " + tarnwatch + "; wait").c_str()), 0);
-  const RunResult all = RunTarnscan({"report", "--all", "--format", "ndjson"});
-  int starts = 0;
-  int ends = 0;
-  for (const std::string& line : Lines(all.out)) {
-    starts += line.find("\"event\":\"start\"") != std::string::npos ? 1 : 0;
-    ends += line.find("\"event\":\"end\"") != std::string::npos ? 1 : 0;
-  }
-  EXPECT_EQ(starts, 2);
-  EXPECT_EQ(ends, 2);
-}
+// The window module: the silent modes never map Qt or libcurl (the
+// loader's own trace says which libraries a run opened), a start of the
+// window does; and a tarnwatch whose module is missing still runs its
+// silent modes, while its window's start says why it cannot open and ends
+// with 1.
+// No display, so that a window's start ends as soon as the module is in.
+const std::vector<std::string> kNoDisplay = {
+    "DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "KESTRELVOX_UI=console"};
 
-TEST(TarnwatchInstance, ALockThatCannotBeTakenEndsWithOneAndSaysWhy) {
-  const ToolPrefix prefix;
-  std::filesystem::create_directories(prefix.Path() / "run" / "Kestrelvox.lock");
-  const RunResult result = RunProgram(KV_TARNWATCH_PATH, {}, {}, {"QT_QPA_PLATFORM=offscreen"});
-  EXPECT_EQ(result.status, 1);
-  // Qt may say something of its own first.
-  EXPECT_TRUE(result.err.ends_with("tarnwatch: cannot take the single-instance lock in '" +
-                                   (prefix.Path() / "run").string() + "'\n"))
-      << result.err;
+TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsItsLibrariesNeedsItAndItsLock) {
+  const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
+  std::vector<std::string> traced = kNoDisplay;
+  traced.push_back("LD_DEBUG=libs");
+  struct Case {
+    std::vector<std::string> args;
+    bool window;
+  };
+  for (const Case& run :
+       std::vector<Case>{{{"-hideandscan"}, false}, {{"-autocheck"}, false}, {{}, true}}) {
+    const RunResult result = RunProgram(KV_TARNWATCH_PATH, run.args, {}, traced);
+    const std::string label = run.args.empty() ? "(window)" : run.args[0];
+    EXPECT_EQ(result.status, run.window ? 1 : 255) << label << "\n" << result.err;
+    for (const char* library : {"libQt6Widgets.so", "libQt6Core.so", "libcurl"}) {
+      EXPECT_EQ(result.err.find(library) != std::string::npos, run.window)
+          << label << " " << library;
+    }
+  }
+
+  // Without the module beside it.
+  handset.WriteStoreFile("Windows/a.exe", "..EVIL-MARK..");
+  const TempDir alone;
+  const std::filesystem::path program = alone.Path() / "tarnwatch";
+  std::filesystem::copy_file(KV_TARNWATCH_PATH, program);
+
+  EXPECT_EQ(RunProgram(program.string(), {"-hideandscan"}, {}, kNoDisplay).status, 255);
+  EXPECT_FALSE(std::filesystem::exists(handset.StorePath() / "Windows/a.exe"));
+
+  const RunResult window = RunProgram(program.string(), {}, {}, kNoDisplay);
+  EXPECT_EQ(window.status, 1);
+  EXPECT_TRUE(window.err.starts_with(
+      "tarnwatch: cannot load the window: " +
+      (alone.Path() / "../lib/kestrelvox/tarnwatch-window.so").lexically_normal().string() +
+      ": cannot open shared object file"))
+      << window.err;
+
+  // A failed single-instance check ends it with 1 too, and says why; Qt
+  // may say something of its own first.
+  std::filesystem::create_directories(handset.Path() / "run" / "Kestrelvox.lock");
+  const RunResult locked = RunProgram(KV_TARNWATCH_PATH, {}, {}, {"QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(locked.status, 1);
+  EXPECT_TRUE(locked.err.ends_with("tarnwatch: cannot take the single-instance lock in '" +
+                                   (handset.Path() / "run").string() + "'\n"))
+      << locked.err;
 }
 
 }  // namespace
