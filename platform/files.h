@@ -31,7 +31,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -194,16 +193,9 @@ class FileFinder {
   // Opens the entry `name` (a name this listing gave) of the listed folder
   // by the rules of File::OpenForRead. kFailed when no folder is listed.
   [[nodiscard]] Result<File> OpenFile(std::u16string_view name, Sharing sharing) const;
-  // OpenFile, to be called later, maybe on another thread and after this
-  // finder has moved on or gone: the call holds the folder open.
-  [[nodiscard]] std::function<Result<File>()> OpenLater(std::u16string_view name,
-                                                        Sharing sharing) const;
 
  private:
-  static Result<File> OpenEntry(int folder, std::u16string_view name, Sharing sharing);
-
   std::unique_ptr<FolderListing> listing_;
-  std::shared_ptr<const UniqueFd> folder_;  // the listed folder, for opening its entries
 };
 
 // A folder's finder and the first entry it listed.

@@ -19,13 +19,12 @@ FileFinder& FileFinder::operator=(FileFinder&&) noexcept = default;
 FileFinder::~FileFinder() = default;
 
 Result<FirstFound> FileFinder::FindFirst(const Store& store, std::u16string_view folderPath) {
-  Result<UniqueFd> folder = OpenStoreFolder(store, folderPath);
+  const Result<UniqueFd> folder = OpenStoreFolder(store, folderPath);
   if (!folder.Ok()) return Failure{FileStatus::kFailed, folder.cause};
   Result<FolderListing> listing = FolderListing::Open(folder.value.Get());
   if (!listing.Ok()) return listing.Error();
   Result<FirstFound> found;
   found.value.finder.listing_ = std::make_unique<FolderListing>(std::move(listing.value));
-  found.value.finder.folder_ = std::make_shared<const UniqueFd>(std::move(folder.value));
   std::optional<FindEntry> first = found.value.finder.FindNext();
   if (!first) return Failure{FileStatus::kFileNotFound, 0};
   found.value.entry = std::move(*first);
@@ -42,23 +41,11 @@ std::optional<FindEntry> FileFinder::FindNext() {
   return std::nullopt;
 }
 
-Result<File> FileFinder::OpenEntry(int folder, std::u16string_view name, Sharing sharing) {
-  const Result<StoreEntry> found = LookUpStoreEntry(folder, name);
+Result<File> FileFinder::OpenFile(std::u16string_view name, Sharing sharing) const {
+  if (!listing_) return Failure{FileStatus::kFailed, EBADF};
+  const Result<StoreEntry> found = LookUpStoreEntry(listing_->Descriptor(), name);
   if (!found.Ok()) return found.Error();
   return File::OpenStoreEntry(found.value, sharing);
-}
-
-Result<File> FileFinder::OpenFile(std::u16string_view name, Sharing sharing) const {
-  if (!folder_) return Failure{FileStatus::kFailed, EBADF};
-  return OpenEntry(folder_->Get(), name, sharing);
-}
-
-std::function<Result<File>()> FileFinder::OpenLater(std::u16string_view name,
-                                                    Sharing sharing) const {
-  return [folder = folder_, name = std::u16string(name), sharing]() -> Result<File> {
-    if (!folder) return Failure{FileStatus::kFailed, EBADF};
-    return OpenEntry(folder->Get(), name, sharing);
-  };
 }
 
 }  // namespace kv

@@ -27,9 +27,9 @@ Verdict CheckListedFile(FileMatcher& matcher, std::u16string_view path, const Fi
   return matcher.CheckOpenedFile(opened.status, opened.value);
 }
 
-// The same file for a worker to open from its listing and check.
-CheckedFile ListedFileToCheck(std::u16string_view path, const FileFinder* listing,
-                              std::u16string_view name) {
+// The same file opened from its listing for a worker to check.
+CheckedFile OpenListedFile(std::u16string_view path, const FileFinder* listing,
+                           std::u16string_view name) {
   CheckedFile file;
   file.path = path;
   if (listing == nullptr) {
@@ -37,7 +37,9 @@ CheckedFile ListedFileToCheck(std::u16string_view path, const FileFinder* listin
   } else if (name.find(u'\\') != std::u16string_view::npos) {
     file.byPath = true;
   } else {
-    file.open = listing->OpenLater(name, Sharing::kNone);
+    Result<File> opened = listing->OpenFile(name, Sharing::kNone);
+    file.opened = opened.status;
+    file.file = std::move(opened.value);
   }
   return file;
 }
@@ -94,7 +96,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
         [&](std::u16string_view path, const FileFinder* listing, std::u16string_view name) {
-          checker.Submit(ListedFileToCheck(path, listing, name));
+          checker.Submit(OpenListedFile(path, listing, name));
         });
     checker.Finish();
   }

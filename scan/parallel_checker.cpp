@@ -7,20 +7,11 @@
 #include <algorithm>
 #include <chrono>
 #include <exception>
-#include <thread>
 #include <utility>
 
 #include "platform/limits.h"
 
 namespace kv {
-namespace {
-
-// Small files come from the walk every few microseconds, and a worker that
-// slept between them would pay a sleep and a wake-up per file, more than
-// checking one costs: an idle worker looks again for this long first.
-constexpr std::chrono::microseconds kIdleSpin(50);
-
-}  // namespace
 
 ParallelChecker::ParallelChecker(const Store& store, const SignatureDatabase& database,
                                  const StopToken* stop, unsigned threads, Deliver deliver,
@@ -61,11 +52,6 @@ ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile
     if (file.known) {
       result.verdict = *file.known;
     } else {
-      if (file.open) {
-        kv::Result<File> opened = file.open();
-        file.opened = opened.status;
-        file.file = std::move(opened.value);
-      }
       result.verdict = file.byPath ? matcher.CheckFile(result.path)
                                    : matcher.CheckOpenedFile(file.opened, file.file);
       result.bytes = matcher.LastFileBytes();
@@ -83,7 +69,6 @@ ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile
 void ParallelChecker::CheckNextPending(std::unique_lock<std::mutex>& lock, FileMatcher& matcher) {
   auto [sequence, file] = std::move(pending_.front());
   pending_.pop_front();
-  pendingCount_.store(pending_.size(), std::memory_order_relaxed);
   lock.unlock();
   if (stop_ != nullptr) stop_->WaitWhilePaused();
   Result result = Check(matcher, file);
@@ -92,23 +77,10 @@ void ParallelChecker::CheckNextPending(std::unique_lock<std::mutex>& lock, FileM
   resultReady_.notify_one();
 }
 
-void ParallelChecker::SpinForWork() const {
-  const auto until = std::chrono::steady_clock::now() + kIdleSpin;
-  while (pendingCount_.load(std::memory_order_relaxed) == 0 &&
-         std::chrono::steady_clock::now() < until) {
-    std::this_thread::yield();
-  }
-}
-
 void ParallelChecker::Work() {
   FileMatcher matcher(store_, database_, cancel_, path_);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    if (pending_.empty() && !closing_) {
-      lock.unlock();
-      SpinForWork();
-      lock.lock();
-    }
     workReady_.wait(lock, [this] { return closing_ || !pending_.empty(); });
     if (pending_.empty()) return;  // closing, and nothing left
     CheckNextPending(lock, matcher);
@@ -136,7 +108,6 @@ void ParallelChecker::Submit(CheckedFile file) {
   }
   std::unique_lock<std::mutex> lock(mutex_);
   pending_.emplace_back(submitted_++, std::move(file));
-  pendingCount_.store(pending_.size(), std::memory_order_relaxed);
   workReady_.notify_one();
   DeliverReady(lock, false);
   while (submitted_ - delivered_ >= maxInFlight_) DeliverNextOrHelp(lock);

@@ -5,8 +5,7 @@
 //
 // Entry points: ParallelChecker (Submit, Finish), CheckedFile.
 // The walk opens each file from the folder it holds open (the locks and
-// link rules of a listed open) and hands the open file over, or hands over
-// how to open it; a worker, or
+// link rules of a listed open) and hands the open file over; a worker, or
 // the walking thread when it would otherwise wait, reads and searches it and
 // closes it. The files in flight are bounded (limits.h), and so are open
 // descriptors and read buffers. One snapshot and one stop token are shared
@@ -14,7 +13,6 @@
 // paused a checking thread finishes the file in hand but begins none.
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -36,15 +34,12 @@
 
 namespace kv {
 
-// One file to check: opened by the walk, to be opened by the checking
-// thread (`open`: so that the opens, too, run on every core), to be checked
-// by its device path, or with its verdict known already (a path too long
-// to open).
+// One file to check: opened by the walk, to be checked by its device path,
+// or with its verdict known already (a path too long to open).
 struct CheckedFile {
   std::u16string path;
   FileStatus opened = FileStatus::kFailed;
   File file;
-  std::function<Result<File>()> open;
   bool byPath = false;
   std::optional<Verdict> known;
 };
@@ -82,8 +77,6 @@ class ParallelChecker {
   };
 
   void Work();
-  // Returns when a file is pending, or after a short while without one.
-  void SpinForWork() const;
   // Takes the first pending file and checks it with `matcher`, unlocked.
   void CheckNextPending(std::unique_lock<std::mutex>& lock, FileMatcher& matcher);
   // Delivers the next verdict in order; while it is not there, checks a
@@ -106,11 +99,10 @@ class ParallelChecker {
   std::condition_variable workReady_;
   std::condition_variable resultReady_;
   std::deque<std::pair<std::uint64_t, CheckedFile>> pending_;  // guarded by mutex_
-  std::atomic<std::size_t> pendingCount_ = 0;  // pending_.size(), written under mutex_
-  std::map<std::uint64_t, Result> done_;       // guarded by mutex_
-  bool closing_ = false;                       // guarded by mutex_
-  std::uint64_t submitted_ = 0;                // submitting thread only
-  std::uint64_t delivered_ = 0;                // submitting thread only
+  std::map<std::uint64_t, Result> done_;                       // guarded by mutex_
+  bool closing_ = false;                                       // guarded by mutex_
+  std::uint64_t submitted_ = 0;                                // submitting thread only
+  std::uint64_t delivered_ = 0;                                // submitting thread only
   std::vector<std::unique_ptr<EngineThread>> workers_;
   std::unique_ptr<FileMatcher> submitterMatcher_;  // the submitting thread's
 };

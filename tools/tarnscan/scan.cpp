@@ -168,7 +168,9 @@ class HostScan {
         if (entry.size > options_.maxFileSize) {
           file.known = Verdict::NotChecked(NotCheckedReason::kTooLarge);
         } else {
-          file.open = [path = entry.path] { return OpenWalkedFile(path, Sharing::kNone); };
+          Result<File> opened = OpenWalkedFile(entry.path, Sharing::kNone);
+          file.opened = opened.status;
+          file.file = std::move(opened.value);
         }
         break;
       case Kind::kSpecial:
