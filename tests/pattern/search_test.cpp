@@ -3,12 +3,18 @@
 // zero bytes inside the pattern, and bytes 0x80-0xFF, which have no
 // character type and no case. Rows give the spans as Spans()
 // writes them: "g0=start,end g1=..." with "-" for a group that took no part.
+// Then MatchPattern, the reference entry, on what the compiled pattern's
+// search never sees: null and zero-terminated inputs, and a failed search,
+// which it throws.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "pattern/engine_failure.h"
+#include "pattern/match_pattern.h"
 #include "pattern/pattern_flags.h"
 #include "pattern_test_support.h"
+#include "support/search_status_printer.h"
 
 namespace kv {
 namespace {
@@ -79,6 +85,25 @@ INSTANTIATE_TEST_SUITE_P(TheSearchBeginsAtStartAndRightToLeftMatchesLeftwards, S
                                    {"(a)(b)", "ab", "g0=0,2 g1=0,1 g2=1,2", PF_RIGHT_TO_LEFT, -1},
                                    {"(?=b)", "ab", "g0=1,1", PF_RIGHT_TO_LEFT, -1},
                                    {"\\1(a)", "aa", "g0=0,2 g1=1,2", PF_RIGHT_TO_LEFT, -1}}));
+
+TEST(MatchPatternEntry, NullPatternNullDataAndTheTerminatorAreHandled) {
+  EXPECT_EQ(MatchPattern(nullptr, "abc", 3, 0), 0);
+  EXPECT_EQ(MatchPattern("", nullptr, 0, 0), 1);
+  EXPECT_EQ(MatchPattern("a", nullptr, 5, 0), 0);
+  EXPECT_EQ(MatchPattern("a", "a", -1, 0), 0);
+  // The pattern ends at its first zero byte.
+  const char pattern[] = {'a', '\0', 'b', '\0'};
+  EXPECT_EQ(MatchPattern(pattern, "xa", 2, 0), 1);
+}
+
+TEST(MatchPatternEntry, ThrowsWhatTheSearchReports) {
+  try {
+    MatchPattern("(?R)", "abc", 3, 0);
+    ADD_FAILURE() << "no failure";
+  } catch (const PatternEngineFailure& failure) {
+    EXPECT_EQ(failure.Status(), SearchStatus::kDepthLimit);
+  }
+}
 
 }  // namespace
 }  // namespace kv
