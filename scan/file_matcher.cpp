@@ -3,8 +3,6 @@
 // and is closed before the verdict goes back, so a caller may delete it.
 #include "scan/file_matcher.h"
 
-#include <new>
-
 #include "platform/limits.h"
 
 namespace kv {
@@ -30,12 +28,8 @@ Verdict FileMatcher::CheckOpen(FileStatus opened, File& file) {
   if (size > limits::kMaxScannedFileBytes) return Verdict::NotChecked(NotCheckedReason::kTooLarge);
   if (!database_.HasCharacterSignatures())
     return Verdict::NotChecked(NotCheckedReason::kNoDatabase);
-  Result<std::string_view> read;
-  try {
-    read = file.ReadAllInto(buffer_, limits::kMaxScannedFileBytes);
-  } catch (const std::bad_alloc&) {
-    return Verdict::NotChecked(NotCheckedReason::kUnreadable);
-  }
+  // A buffer that cannot grow fails the read (ENOMEM): unreadable too.
+  const Result<std::string_view> read = file.ReadAllInto(buffer_, limits::kMaxScannedFileBytes);
   if (!read.Ok()) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
   lastBytes_ = read.value.size();
   return MatchSignatures(read.value);
