@@ -33,6 +33,8 @@ Result<File> File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
   // Checked before opening: opening a pipe or a device could block or act.
   if (!S_ISREG(entry.status.st_mode)) return Failure{FileStatus::kNotRegular, 0};
   UniqueFd fd(::openat(entry.folder, entry.hostName.c_str(), kReadFlags | O_NOFOLLOW));
+  // A link put there since the entry was found is no file of the store's.
+  if (!fd.IsValid() && errno == ELOOP) return HostFailure(FileStatus::kFileNotFound);
   if (!fd.IsValid()) return OpenFailure();
   const Result<void> locked = CheckAndLock(fd.Get(), sharing, lockWait);
   if (!locked.Ok()) return locked.Error();

@@ -196,6 +196,8 @@ class FileFinder {
 
  private:
   std::unique_ptr<FolderListing> listing_;
+  // The host spelling of the last entry listed, when it is a regular file.
+  std::string lastFileHostName_;
 };
 
 // A folder's finder and the first entry it listed.

@@ -1,6 +1,8 @@
 // FileFinder: find-first/find-next over one store folder, listing only
 // folders and regular files (see files.h for why), and opening the files it
 // lists relative to the folder it holds open.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <new>
 #include <optional>
@@ -34,15 +36,26 @@ Result<FirstFound> FileFinder::FindFirst(const Store& store, std::u16string_view
 std::optional<FindEntry> FileFinder::FindNext() {
   if (!listing_) return std::nullopt;
   if (ConsumeFault(FaultPoint::kListingMemory)) throw std::bad_alloc();
+  lastFileHostName_.clear();
   while (std::optional<ListedEntry> listed = listing_->Next()) {
     if (listed->kind == EntryKind::kOther) continue;
-    return FindEntry{HostNameToDevice(listed->hostName), listed->kind == EntryKind::kFolder};
+    FindEntry entry{HostNameToDevice(listed->hostName), listed->kind == EntryKind::kFolder};
+    if (!entry.isDirectory) lastFileHostName_ = std::move(listed->hostName);
+    return entry;
   }
   return std::nullopt;
 }
 
 Result<File> FileFinder::OpenFile(std::u16string_view name, Sharing sharing) const {
   if (!listing_) return Failure{FileStatus::kFailed, EBADF};
+  // The file just listed is opened by the spelling the listing gave, with no
+  // second look-up by name: the open refuses a link put there since, and the
+  // lock's check anything but a regular file.
+  if (!lastFileHostName_.empty() && DeviceNameToHost(name) == lastFileHostName_) {
+    StoreEntry listed{listing_->Descriptor(), lastFileHostName_, {}};
+    listed.status.st_mode = S_IFREG;
+    return File::OpenStoreEntry(listed, sharing);
+  }
   const Result<StoreEntry> found = LookUpStoreEntry(listing_->Descriptor(), name);
   if (!found.Ok()) return found.Error();
   return File::OpenStoreEntry(found.value, sharing);

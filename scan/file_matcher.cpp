@@ -3,6 +3,8 @@
 // and is closed before the verdict goes back, so a caller may delete it.
 #include "scan/file_matcher.h"
 
+#include <cerrno>
+
 #include "platform/limits.h"
 
 namespace kv {
@@ -21,16 +23,22 @@ Verdict FileMatcher::MatchSignatures(std::string_view data) {
 Verdict FileMatcher::CheckOpen(FileStatus opened, File& file) {
   lastBytes_ = 0;
   if (opened != FileStatus::kOk) return VerdictOfOpen(opened);
-  const Result<std::uint64_t> sized = file.Size();
-  if (!sized.Ok()) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
-  const std::uint64_t size = sized.value;
-  if (size == 0) return Verdict::Clean();
-  if (size > limits::kMaxScannedFileBytes) return Verdict::NotChecked(NotCheckedReason::kTooLarge);
-  if (!database_.HasCharacterSignatures())
+  if (!database_.HasCharacterSignatures()) {
+    const Result<std::uint64_t> sized = file.Size();
+    if (!sized.Ok()) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
+    if (sized.value == 0) return Verdict::Clean();
+    if (sized.value > limits::kMaxScannedFileBytes)
+      return Verdict::NotChecked(NotCheckedReason::kTooLarge);
     return Verdict::NotChecked(NotCheckedReason::kNoDatabase);
-  // A buffer that cannot grow fails the read (ENOMEM): unreadable too.
+  }
+  // The read takes the size once and refuses a file over the limit (EFBIG)
+  // unread; a buffer that cannot grow fails it as ENOMEM: unreadable too.
   const Result<std::string_view> read = file.ReadAllInto(buffer_, limits::kMaxScannedFileBytes);
-  if (!read.Ok()) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
+  if (!read.Ok()) {
+    return Verdict::NotChecked(read.cause == EFBIG ? NotCheckedReason::kTooLarge
+                                                   : NotCheckedReason::kUnreadable);
+  }
+  if (read.value.empty()) return Verdict::Clean();
   lastBytes_ = read.value.size();
   return MatchSignatures(read.value);
 }

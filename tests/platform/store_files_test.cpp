@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -164,6 +165,29 @@ TEST_F(StoreTest, FinderOpensWhatItListsFromTheFolderItHoldsByTheRulesOfOpenForR
   EXPECT_EQ(finder.OpenFile(u"..", Sharing::kRead).status, kFailed);
   first = FileFinder::FindFirst(store_, u"\\");
   EXPECT_EQ(first.value.finder.OpenFile(u"InLink.txt", Sharing::kRead).status, kFileNotFound);
+}
+
+TEST_F(StoreTest, FinderRefusesWhatReplacedAFileAfterItWasListed) {
+  const fs::path docs = prefix_.StorePath() / "Docs";
+  const auto replaceWithLink = [&](const fs::path& file) {
+    fs::remove(file);
+    fs::create_symlink(prefix_.StorePath() / "Windows/evil.exe", file);
+  };
+  const auto replaceWithFifo = [](const fs::path& file) {
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+  };
+  const std::pair<std::function<void(const fs::path&)>, FileStatus> cases[] = {
+      {replaceWithLink, kFileNotFound}, {replaceWithFifo, kNotRegular}};
+  for (const auto& [replace, status] : cases) {
+    Result<FirstFound> first = FileFinder::FindFirst(store_, u"\\Docs");
+    std::optional<FindEntry> entry = first.value.entry;
+    while (entry->isDirectory) entry = first.value.finder.FindNext();
+    const fs::path file = docs / Utf16ToUtf8(entry->name);
+    replace(file);
+    EXPECT_EQ(first.value.finder.OpenFile(entry->name, Sharing::kNone).status, status);
+    fs::remove(file);
+  }
 }
 
 TEST_F(StoreTest, SizeAndReadAllGiveTheWholeFileWithinItsLimit) {
