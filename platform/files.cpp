@@ -50,10 +50,14 @@ Result<File> File::OpenForRead(const Store& store, std::u16string_view devicePat
   return OpenStoreEntry(found.value.entry, sharing, lockWait);
 }
 
-Result<File> File::OpenHostFile(const std::filesystem::path& hostPath, Sharing sharing) {
+Result<File> File::OpenHostFile(const std::filesystem::path& hostPath, Sharing sharing,
+                                LinkRule links) {
   // Opening a pipe without O_NONBLOCK waits for a writer; with it, the open
   // returns at once and the check on the open file refuses it unread.
-  UniqueFd fd(::open(hostPath.c_str(), kReadFlags));
+  UniqueFd fd(::open(hostPath.c_str(), kReadFlags | (links == LinkRule::kRefuse ? O_NOFOLLOW : 0)));
+  if (!fd.IsValid() && errno == ELOOP && links == LinkRule::kRefuse) {
+    return HostFailure(FileStatus::kFileNotFound);
+  }
   if (!fd.IsValid()) return OpenFailure();
   const Result<void> locked = CheckAndLock(fd.Get(), sharing);
   if (!locked.Ok()) return locked.Error();

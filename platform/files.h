@@ -58,6 +58,9 @@ enum class LockStatus { kLocked, kBusy, kFailed };
 struct StoreEntry;
 
 // An open regular file; closes (and so unlocks) on destruction.
+// Whether an open follows a symbolic link at the name it is given.
+enum class LinkRule { kFollow, kRefuse };
+
 class File {
  public:
   File() = default;
@@ -84,9 +87,10 @@ class File {
   // links, since the user chose the name. Anything but a regular file (a
   // directory, pipe, socket or device) is kFailed without blocking or
   // reading from it; a missing file is kFileNotFound. Locked as store opens
-  // are.
+  // are. `links` kRefuse: a link at the name is absent (kFileNotFound).
   [[nodiscard]] static Result<File> OpenHostFile(const std::filesystem::path& hostPath,
-                                                 Sharing sharing);
+                                                 Sharing sharing,
+                                                 LinkRule links = LinkRule::kFollow);
 
   bool IsOpen() const { return fd_.IsValid(); }
   [[nodiscard]] Result<uint64_t> Size() const;
@@ -128,6 +132,7 @@ class File {
 
  private:
   friend class FileFinder;
+  friend class ListedFile;
   // Opens `entry` (a LookUpStoreEntry result) without following a link.
   static Result<File> OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
                                      std::chrono::milliseconds lockWait = {});
@@ -166,6 +171,21 @@ struct FindEntry {
 class FolderListing;
 struct FirstFound;
 
+// A regular file a FileFinder listed, to be opened later, on any thread,
+// from the folder the finder held open, even once the finder has moved on
+// or is gone (the folder stays open while a ListedFile refers to it).
+class ListedFile {
+ public:
+  // Opens the file by the rules of FileFinder::OpenFile.
+  [[nodiscard]] Result<File> Open(Sharing sharing) const;
+
+ private:
+  friend class FileFinder;
+  std::shared_ptr<const FolderListing> listing_;
+  int folder_ = -1;  // the listing's descriptor
+  std::string hostName_;
+};
+
 // Find-first/find-next listing of one folder, in the host's order, with the
 // folder held open so that a walk opens the files it lists from there
 // (OpenFile) without resolving their paths from the root again. Only
@@ -193,9 +213,12 @@ class FileFinder {
   // Opens the entry `name` (a name this listing gave) of the listed folder
   // by the rules of File::OpenForRead. kFailed when no folder is listed.
   [[nodiscard]] Result<File> OpenFile(std::u16string_view name, Sharing sharing) const;
+  // The last entry listed, for opening later, when it is the regular file
+  // `name`; nothing for any other name.
+  [[nodiscard]] std::optional<ListedFile> LastListedFile(std::u16string_view name) const;
 
  private:
-  std::unique_ptr<FolderListing> listing_;
+  std::shared_ptr<FolderListing> listing_;
   // The host spelling of the last entry listed, when it is a regular file.
   std::string lastFileHostName_;
 };

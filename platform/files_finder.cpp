@@ -26,7 +26,7 @@ Result<FirstFound> FileFinder::FindFirst(const Store& store, std::u16string_view
   Result<FolderListing> listing = FolderListing::Open(folder.value.Get());
   if (!listing.Ok()) return listing.Error();
   Result<FirstFound> found;
-  found.value.finder.listing_ = std::make_unique<FolderListing>(std::move(listing.value));
+  found.value.finder.listing_ = std::make_shared<FolderListing>(std::move(listing.value));
   std::optional<FindEntry> first = found.value.finder.FindNext();
   if (!first) return Failure{FileStatus::kFileNotFound, 0};
   found.value.entry = std::move(*first);
@@ -48,17 +48,30 @@ std::optional<FindEntry> FileFinder::FindNext() {
 
 Result<File> FileFinder::OpenFile(std::u16string_view name, Sharing sharing) const {
   if (!listing_) return Failure{FileStatus::kFailed, EBADF};
-  // The file just listed is opened by the spelling the listing gave, with no
-  // second look-up by name: the open refuses a link put there since, and the
-  // lock's check anything but a regular file.
-  if (!lastFileHostName_.empty() && DeviceNameToHost(name) == lastFileHostName_) {
-    StoreEntry listed{listing_->Descriptor(), lastFileHostName_, {}};
-    listed.status.st_mode = S_IFREG;
-    return File::OpenStoreEntry(listed, sharing);
-  }
+  if (const std::optional<ListedFile> listed = LastListedFile(name)) return listed->Open(sharing);
   const Result<StoreEntry> found = LookUpStoreEntry(listing_->Descriptor(), name);
   if (!found.Ok()) return found.Error();
   return File::OpenStoreEntry(found.value, sharing);
+}
+
+std::optional<ListedFile> FileFinder::LastListedFile(std::u16string_view name) const {
+  if (!listing_ || lastFileHostName_.empty() || DeviceNameToHost(name) != lastFileHostName_) {
+    return std::nullopt;
+  }
+  ListedFile listed;
+  listed.listing_ = listing_;
+  listed.folder_ = listing_->Descriptor();
+  listed.hostName_ = lastFileHostName_;
+  return listed;
+}
+
+// The file is opened by the spelling the listing gave, with no second
+// look-up by name: the open refuses a link put there since, and the lock's
+// check anything but a regular file.
+Result<File> ListedFile::Open(Sharing sharing) const {
+  StoreEntry entry{folder_, hostName_, {}};
+  entry.status.st_mode = S_IFREG;
+  return File::OpenStoreEntry(entry, sharing);
 }
 
 }  // namespace kv

@@ -81,10 +81,7 @@ bool WalkHostTree(const std::filesystem::path& root, const HostTreeOptions& opti
 }
 
 Result<File> OpenWalkedFile(const std::filesystem::path& path, Sharing sharing) {
-  struct stat status {};
-  if (::lstat(path.c_str(), &status) != 0) return HostFailure(FileStatus::kFileNotFound);
-  if (S_ISLNK(status.st_mode)) return Failure{FileStatus::kFileNotFound, 0};
-  return File::OpenHostFile(path, sharing);
+  return File::OpenHostFile(path, sharing, LinkRule::kRefuse);
 }
 
 bool DeleteHostFile(const std::filesystem::path& path) {

@@ -27,19 +27,19 @@ Verdict CheckListedFile(FileMatcher& matcher, std::u16string_view path, const Fi
   return matcher.CheckOpenedFile(opened.status, opened.value);
 }
 
-// The same file opened from its listing for a worker to check.
-CheckedFile OpenListedFile(std::u16string_view path, const FileFinder* listing,
-                           std::u16string_view name) {
+// The same file for a checking thread to open from its listing and check.
+CheckedFile ListedFileToCheck(std::u16string_view path, const FileFinder* listing,
+                              std::u16string_view name) {
   CheckedFile file;
   file.path = path;
+  std::optional<ListedFile> listed;
   if (listing == nullptr) {
     file.known = Verdict::NotChecked(NotCheckedReason::kUnnamable);
-  } else if (name.find(u'\\') != std::u16string_view::npos) {
-    file.byPath = true;
+  } else if (name.find(u'\\') == std::u16string_view::npos &&
+             (listed = listing->LastListedFile(name))) {
+    file.open = [listed = std::move(*listed)] { return listed.Open(Sharing::kNone); };
   } else {
-    Result<File> opened = listing->OpenFile(name, Sharing::kNone);
-    file.opened = opened.status;
-    file.file = std::move(opened.value);
+    file.byPath = true;  // not the entry just listed: found again by its path
   }
   return file;
 }
@@ -96,7 +96,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
         [&](std::u16string_view path, const FileFinder* listing, std::u16string_view name) {
-          checker.Submit(OpenListedFile(path, listing, name));
+          checker.Submit(ListedFileToCheck(path, listing, name));
         });
     checker.Finish();
   }

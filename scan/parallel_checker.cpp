@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/limits.h"
+#include "platform/spin_lock.h"
 
 namespace kv {
 
@@ -51,15 +52,17 @@ ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile
   try {
     if (file.known) {
       result.verdict = *file.known;
+    } else if (file.byPath) {
+      result.verdict = matcher.CheckFile(result.path);
+      result.bytes = matcher.LastFileBytes();
     } else {
-      result.verdict = file.byPath ? matcher.CheckFile(result.path)
-                                   : matcher.CheckOpenedFile(file.opened, file.file);
+      kv::Result<File> opened = file.open();
+      result.verdict = matcher.CheckOpenedFile(opened.status, opened.value);
       result.bytes = matcher.LastFileBytes();
     }
   } catch (const std::exception&) {
     // Not checked, as set above: a worker never ends the process.
   }
-  file.file = File();
   result.micros = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
                                                  std::chrono::steady_clock::now() - start)
                                                  .count());
@@ -72,7 +75,7 @@ void ParallelChecker::CheckNextPending(std::unique_lock<std::mutex>& lock, FileM
   lock.unlock();
   if (stop_ != nullptr) stop_->WaitWhilePaused();
   Result result = Check(matcher, file);
-  lock.lock();
+  LockSpinning(lock);
   done_.emplace(sequence, std::move(result));
   resultReady_.notify_one();
 }
@@ -89,14 +92,21 @@ void ParallelChecker::Work() {
 
 void ParallelChecker::DeliverReady(std::unique_lock<std::mutex>& lock, bool waitForOne) {
   if (waitForOne) resultReady_.wait(lock, [this] { return done_.contains(delivered_); });
-  for (auto next = done_.find(delivered_); next != done_.end(); next = done_.find(delivered_)) {
-    Result result = std::move(next->second);
-    done_.erase(next);
-    ++delivered_;
+  std::vector<Result> ready;
+  for (;;) {
+    for (auto next = done_.find(delivered_); next != done_.end(); next = done_.find(delivered_)) {
+      ready.push_back(std::move(next->second));
+      done_.erase(next);
+      ++delivered_;
+    }
+    if (ready.empty()) return;
     // Delivered unlocked: the caller reports and removes files meanwhile.
     lock.unlock();
-    deliver_(result.path, result.verdict, result.bytes, result.micros);
-    lock.lock();
+    for (const Result& result : ready) {
+      deliver_(result.path, result.verdict, result.bytes, result.micros);
+    }
+    ready.clear();
+    LockSpinning(lock);
   }
 }
 
@@ -106,7 +116,8 @@ void ParallelChecker::Submit(CheckedFile file) {
     deliver_(result.path, result.verdict, result.bytes, result.micros);
     return;
   }
-  std::unique_lock<std::mutex> lock(mutex_);
+  std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);
+  LockSpinning(lock);
   pending_.emplace_back(submitted_++, std::move(file));
   workReady_.notify_one();
   DeliverReady(lock, false);

@@ -4,13 +4,16 @@
 // happens in walk order, whatever the number of threads.
 //
 // Entry points: ParallelChecker (Submit, Finish), CheckedFile.
-// The walk opens each file from the folder it holds open (the locks and
-// link rules of a listed open) and hands the open file over; a worker, or
-// the walking thread when it would otherwise wait, reads and searches it and
-// closes it. The files in flight are bounded (limits.h), and so are open
-// descriptors and read buffers. One snapshot and one stop token are shared
-// by every checking thread; each has its own matcher. While the token is
-// paused a checking thread finishes the file in hand but begins none.
+// The walk hands each file over to be opened by the checking thread (from
+// the folder the walk listed it in, by the locks and link rules of a listed
+// open); a worker, or the walking thread when it would otherwise wait,
+// opens, reads and searches it and closes it, so the walking thread only
+// lists and reports. The threads pass files every few microseconds, so the
+// lock is taken polling first and verdicts are delivered in runs. The files
+// in flight are bounded (limits.h), and so are the folders they hold open
+// and the read buffers. One snapshot and one stop token are shared by every
+// checking thread; each has its own matcher. While the token is paused a
+// checking thread finishes the file in hand but begins none.
 #pragma once
 
 #include <condition_variable>
@@ -34,12 +37,12 @@
 
 namespace kv {
 
-// One file to check: opened by the walk, to be checked by its device path,
-// or with its verdict known already (a path too long to open).
+// One file to check: opened by the checking thread with `open`, checked by
+// its device path, or with its verdict known already (a path too long to
+// open).
 struct CheckedFile {
   std::u16string path;
-  FileStatus opened = FileStatus::kFailed;
-  File file;
+  std::function<Result<File>()> open;
   bool byPath = false;
   std::optional<Verdict> known;
 };

@@ -243,18 +243,23 @@ TEST_F(StoreTest, AttributesDeleteAndQuarantineRefuseFoldersLinksAndMissingFolde
 
 // Host files named on a command line: a regular file, also through a
 // link, opens and reads; a directory and a pipe are refused at once without
-// being read (a device: tarnsig's tests); a missing file is "not found".
+// being read (a device: tarnsig's tests); a missing file is "not found", and
+// so is a link when links are refused (a walk's files).
 TEST_F(StoreTest, HostFileOpensOnlyWhenRegularAndNeverBlocks) {
   const fs::path store = prefix_.StorePath();
   ASSERT_EQ(::mkfifo((store / "fifo").c_str(), 0600), 0);
+  constexpr LinkRule kFollow = LinkRule::kFollow;
   // clang-format off
-  const std::tuple<fs::path, FileStatus, std::string> cases[] = {
-      {store / "Docs/Notes.txt", kOk, "notes"}, {store / "InLink.txt", kOk, "notes"},
-      {store / "Docs", kNotRegular, ""}, {store / "fifo", kNotRegular, ""},
-      {store / "missing", kFileNotFound, ""}};
+  const std::tuple<fs::path, LinkRule, FileStatus, std::string> cases[] = {
+      {store / "Docs/Notes.txt", kFollow, kOk, "notes"},
+      {store / "Docs/Notes.txt", LinkRule::kRefuse, kOk, "notes"},
+      {store / "InLink.txt", kFollow, kOk, "notes"},
+      {store / "InLink.txt", LinkRule::kRefuse, kFileNotFound, ""},
+      {store / "Docs", kFollow, kNotRegular, ""}, {store / "fifo", kFollow, kNotRegular, ""},
+      {store / "missing", kFollow, kFileNotFound, ""}};
   // clang-format on
-  for (const auto& [path, status, content] : cases) {
-    const Result<File> file = File::OpenHostFile(path, Sharing::kRead);
+  for (const auto& [path, links, status, content] : cases) {
+    const Result<File> file = File::OpenHostFile(path, Sharing::kRead, links);
     EXPECT_EQ(file.status, status) << path;
     EXPECT_EQ(file.value.IsOpen(), status == FileStatus::kOk) << path;
     EXPECT_EQ(file.value.IsOpen() ? file.value.ReadAll().value : "", content) << path;

@@ -168,9 +168,7 @@ class HostScan {
         if (entry.size > options_.maxFileSize) {
           file.known = Verdict::NotChecked(NotCheckedReason::kTooLarge);
         } else {
-          Result<File> opened = OpenWalkedFile(entry.path, Sharing::kNone);
-          file.opened = opened.status;
-          file.file = std::move(opened.value);
+          file.open = [path = entry.path] { return OpenWalkedFile(path, Sharing::kNone); };
         }
         break;
       case Kind::kSpecial:

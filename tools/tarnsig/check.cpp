@@ -126,9 +126,7 @@ int RunCheck(const Args& arguments) {
         reference ? MatchPath::kReference : MatchPath::kFast);
     for (std::size_t i = 1; i < args.size(); ++i) {
       CheckedFile file;
-      Result<File> opened = File::OpenHostFile(args[i], Sharing::kNone);
-      file.opened = opened.status;
-      file.file = std::move(opened.value);
+      file.open = [path = args[i]] { return File::OpenHostFile(path, Sharing::kNone); };
       paths.push_back(args[i]);
       checker.Submit(std::move(file));
     }
