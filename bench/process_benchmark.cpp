@@ -23,7 +23,7 @@ namespace {
 
 // Runs of each cell, the fastest kept: one slow run in three is common on a
 // shared virtual machine.
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 struct Options : StoreOptions {
   int smallFiles = 100000;
@@ -180,7 +180,7 @@ int Run(const Options& options) {
       "\nMachine: " + MachineLine() + ". Store: " + storeLine + ", seed " +
       std::to_string(options.seed) + "; many small files: 10 signatures, " +
       Format("%.1f MB", static_cast<double>(smallHandset.Bytes()) / 1e6) +
-      ". Wall time, best of three runs each.\n\n" + "Start-up with 10,000 signatures (load, " +
+      ". Wall time, best of five runs each.\n\n" + "Start-up with 10,000 signatures (load, " +
       "compile, analyse, prefilter): " + startup +
       Format("; tarnscan on one 1 KB file: %.0f ms", 1000 * large.seconds) +
       Format(" (%.0f ms with 10 signatures).\n\n", 1000 * small.seconds) +
