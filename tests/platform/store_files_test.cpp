@@ -167,6 +167,25 @@ TEST_F(StoreTest, FinderOpensWhatItListsFromTheFolderItHoldsByTheRulesOfOpenForR
   EXPECT_EQ(first.value.finder.OpenFile(u"InLink.txt", Sharing::kRead).status, kFileNotFound);
 }
 
+TEST_F(StoreTest, AListedFileOpensLaterFromItsFolderOnceTheFinderIsGone) {
+  std::optional<ListedFile> listed;
+  std::u16string name;
+  {
+    Result<FirstFound> first = FileFinder::FindFirst(store_, u"\\Docs");
+    std::optional<FindEntry> entry = first.value.entry;
+    while (entry->isDirectory) entry = first.value.finder.FindNext();
+    name = entry->name;
+    EXPECT_FALSE(first.value.finder.LastListedFile(u"absent.txt")) << "only the entry just listed";
+    listed = first.value.finder.LastListedFile(name);
+  }
+  ASSERT_TRUE(listed);
+  fs::rename(prefix_.StorePath() / "Docs", prefix_.StorePath() / "Moved");
+  const Result<File> file = listed->Open(Sharing::kNone);
+  ASSERT_EQ(file.status, kOk);
+  EXPECT_EQ(file.value.ReadAll().value,
+            testing::ReadFile(prefix_.StorePath() / "Moved" / Utf16ToUtf8(name)));
+}
+
 TEST_F(StoreTest, FinderRefusesWhatReplacedAFileAfterItWasListed) {
   const fs::path docs = prefix_.StorePath() / "Docs";
   const auto replaceWithLink = [&](const fs::path& file) {
