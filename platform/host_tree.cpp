@@ -15,6 +15,7 @@ namespace kv {
 namespace {
 
 bool Excluded(const std::filesystem::path& path, const HostTreeOptions& options) {
+  if (options.excludes.empty()) return false;  // no names to build for every entry
   const std::string name = path.filename().string();
   const std::string whole = path.string();
   return std::any_of(options.excludes.begin(), options.excludes.end(),
