@@ -22,8 +22,11 @@ namespace {
 
 constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
-Failure OpenFailure() {
-  return HostFailure(errno == ENOENT ? FileStatus::kFileNotFound : FileStatus::kFailed);
+// Why an open with `flags` failed. A link refused at the name (O_NOFOLLOW)
+// counts as absent: a walk's files and the store's are never links.
+Failure OpenFailure(int flags) {
+  const bool absent = errno == ENOENT || (errno == ELOOP && (flags & O_NOFOLLOW) != 0);
+  return HostFailure(absent ? FileStatus::kFileNotFound : FileStatus::kFailed);
 }
 
 }  // namespace
@@ -32,10 +35,9 @@ Result<File> File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
                                   std::chrono::milliseconds lockWait) {
   // Checked before opening: opening a pipe or a device could block or act.
   if (!S_ISREG(entry.status.st_mode)) return Failure{FileStatus::kNotRegular, 0};
-  UniqueFd fd(::openat(entry.folder, entry.hostName.c_str(), kReadFlags | O_NOFOLLOW));
-  // A link put there since the entry was found is no file of the store's.
-  if (!fd.IsValid() && errno == ELOOP) return HostFailure(FileStatus::kFileNotFound);
-  if (!fd.IsValid()) return OpenFailure();
+  constexpr int kFlags = kReadFlags | O_NOFOLLOW;
+  UniqueFd fd(::openat(entry.folder, entry.hostName.c_str(), kFlags));
+  if (!fd.IsValid()) return OpenFailure(kFlags);
   const Result<void> locked = CheckAndLock(fd.Get(), sharing, lockWait);
   if (!locked.Ok()) return locked.Error();
   File file;
@@ -54,11 +56,9 @@ Result<File> File::OpenHostFile(const std::filesystem::path& hostPath, Sharing s
                                 LinkRule links) {
   // Opening a pipe without O_NONBLOCK waits for a writer; with it, the open
   // returns at once and the check on the open file refuses it unread.
-  UniqueFd fd(::open(hostPath.c_str(), kReadFlags | (links == LinkRule::kRefuse ? O_NOFOLLOW : 0)));
-  if (!fd.IsValid() && errno == ELOOP && links == LinkRule::kRefuse) {
-    return HostFailure(FileStatus::kFileNotFound);
-  }
-  if (!fd.IsValid()) return OpenFailure();
+  const int flags = kReadFlags | (links == LinkRule::kRefuse ? O_NOFOLLOW : 0);
+  UniqueFd fd(::open(hostPath.c_str(), flags));
+  if (!fd.IsValid()) return OpenFailure(flags);
   const Result<void> locked = CheckAndLock(fd.Get(), sharing);
   if (!locked.Ok()) return locked.Error();
   File file;

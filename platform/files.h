@@ -57,10 +57,10 @@ enum class LockStatus { kLocked, kBusy, kFailed };
 
 struct StoreEntry;
 
-// An open regular file; closes (and so unlocks) on destruction.
 // Whether an open follows a symbolic link at the name it is given.
 enum class LinkRule { kFollow, kRefuse };
 
+// An open regular file; closes (and so unlocks) on destruction.
 class File {
  public:
   File() = default;
@@ -182,7 +182,6 @@ class ListedFile {
  private:
   friend class FileFinder;
   std::shared_ptr<const FolderListing> listing_;
-  int folder_ = -1;  // the listing's descriptor
   std::string hostName_;
 };
 

@@ -60,7 +60,6 @@ std::optional<ListedFile> FileFinder::LastListedFile(std::u16string_view name) c
   }
   ListedFile listed;
   listed.listing_ = listing_;
-  listed.folder_ = listing_->Descriptor();
   listed.hostName_ = lastFileHostName_;
   return listed;
 }
@@ -69,7 +68,7 @@ std::optional<ListedFile> FileFinder::LastListedFile(std::u16string_view name) c
 // look-up by name: the open refuses a link put there since, and the lock's
 // check anything but a regular file.
 Result<File> ListedFile::Open(Sharing sharing) const {
-  StoreEntry entry{folder_, hostName_, {}};
+  StoreEntry entry{listing_->Descriptor(), hostName_, {}};
   entry.status.st_mode = S_IFREG;
   return File::OpenStoreEntry(entry, sharing);
 }

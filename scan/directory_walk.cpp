@@ -39,7 +39,7 @@ CheckedFile ListedFileToCheck(std::u16string_view path, const FileFinder* listin
              (listed = listing->LastListedFile(name))) {
     file.open = [listed = std::move(*listed)] { return listed.Open(Sharing::kNone); };
   } else {
-    file.byPath = true;  // not the entry just listed: found again by its path
+    file.byPath = true;  // a name holding "\", or not the entry just listed
   }
   return file;
 }
