@@ -13,13 +13,14 @@
 //
 // A move is crash-safe: the file is hashed and sized through a descriptor
 // opened without following links, then the record it will get is written
-// to "<id>.pending" (held under a lock while the move runs), then the file
-// is renamed into the folder (copied, flushed and unlinked when the store
-// is another file system), then the record is appended to the index and
-// the pending file removed. The next quarantine, list, restore or purge
-// finishes what a crash interrupted: a pending file whose item is there
-// gets its record, one whose item is not is dropped, as the file is still
-// in the store. So a crash at any point leaves the file in the store or an
+// to a move journal, "<journal id>.pending" (held under a lock while its
+// moves run), then the file is renamed into the folder (copied, flushed and
+// unlinked when the store is another file system), then the record is
+// appended to the index and, once that is flushed, the journal removed.
+// The next quarantine, list, restore or purge finishes what a crash
+// interrupted: a journaled record whose item is there gets its record in
+// the index, one whose item is not is dropped, as the file is still in the
+// store. So a crash at any point leaves the file in the store or an
 // item with its record, never neither. (Only a crash in the cross-file-
 // system copy between the copy's rename and the original's unlink, or one
 // before the store's folder is flushed, can leave both.) A record whose

@@ -3,14 +3,14 @@
 //
 // Entry points: QuarantineBatch (MoveStoreFile, MoveHostFile, Flush).
 //
-// Each move is made as a lone move is (quarantine.h): its pending record's
-// bytes are flushed before the file moves, and the quarantine folder (the
-// record's name and the moved item together) right after. Only the flushes
-// of the store's folders and of the index wait for Flush, and the move's
-// pending record stays, locked, until they are done: a crash before then
+// Each move is made as a lone move is (quarantine.h): its record's line is
+// flushed to the batch's journal before the file moves, and the quarantine
+// folder (the journal's name and the moved item together) right after.
+// Only the flushes of the store's folders and of the index wait for Flush,
+// and the journal stays, locked, until they are done: a crash before then
 // is finished by the next start like any interrupted move (at worst the
 // file is in the quarantine and still in the store). So a move costs two
-// flushes where it cost five, and guards the file as before. The
+// small flushes where it cost five, and guards the file as before. The
 // quarantine's interrupted moves are finished and its size taken once, at
 // the first move; the batch then keeps the size itself.
 #pragma once
@@ -30,7 +30,7 @@
 
 namespace kv {
 
-class PendingRecord;
+class MoveJournal;
 
 class QuarantineBatch {
  public:
@@ -56,8 +56,8 @@ class QuarantineBatch {
                                               const QuarantineNote& note);
 
   // Flushes the folders and the index of every move since the last Flush,
-  // then drops their pending records. When a flush fails the records stay
-  // for the next start to judge.
+  // then drops their journal. When a flush fails, or a moved file could not
+  // be recorded, the journal stays for the next start to judge.
   void Flush();
 
   struct Found;  // a file found for a move, internal to the move
@@ -67,14 +67,23 @@ class QuarantineBatch {
   // interrupted moves; fails with the host's cause.
   Result<void> OpenFolder();
   QuarantineResult MoveFound(Found& found, std::u16string recordedPath, const QuarantineNote& note);
-  void KeepUnflushed(std::unique_ptr<PendingRecord> pending, UniqueFd from);
+  // Writes the record of a move about to begin to the journal, made anew
+  // after a Flush or a failed write; its offset, or the host's cause.
+  Result<off_t> Journal(const QuarantineRecord& record);
+  void KeepUnflushed(UniqueFd from);
 
   const Store& store_;
   const std::uint64_t capBytes_;
   UniqueFd folder_;
   std::uint64_t heldBytes_ = 0;  // by the item files, kept up to date from the first move
-  std::vector<std::unique_ptr<PendingRecord>> unflushed_;
-  std::vector<UniqueFd> movedFrom_;  // each folder a move left since the last Flush, once
+  // Since the last Flush: the journals (the last one in use unless a write
+  // cut it), the moves done, each folder a move left (once), and whether
+  // the journals must stay for the next start.
+  std::vector<std::unique_ptr<MoveJournal>> journals_;
+  bool journalCut_ = false;
+  std::size_t unflushed_ = 0;
+  std::vector<UniqueFd> movedFrom_;
+  bool keepJournals_ = false;
 };
 
 }  // namespace kv

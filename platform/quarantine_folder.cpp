@@ -29,6 +29,13 @@ constexpr std::string_view kPendingSuffix = ".pending";
 constexpr std::string_view kPendingNewSuffix = ".pending-new";
 constexpr std::string_view kPartialSuffix = ".partial";
 
+// A journal's space, written with zeros when it is made: room for a full
+// batch's records, so that each record's flush writes only its line.
+constexpr std::size_t kJournalBytes = 16384;
+// A journal read back at a start: its records and its zeros, or a file that
+// is not ours.
+constexpr std::size_t kMaxJournalBytes = std::size_t{1} << 20;
+
 // The names of the folder's entries.
 std::vector<std::string> EntryNames(int folder) {
   std::vector<std::string> names;
@@ -59,7 +66,7 @@ bool ReadSmallFile(int fd, std::string& content) {
   for (off_t at = 0;;) {
     const ssize_t got = ::pread(fd, buffer.data(), buffer.size(), at);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0 || content.size() > 65536) return false;
+    if (got < 0 || content.size() > kMaxJournalBytes) return false;
     if (got == 0) return true;
     content.append(buffer.data(), static_cast<std::size_t>(got));
     at += got;
@@ -75,14 +82,8 @@ bool IndexHolds(int folder, const QuarantineRecord& record) {
   });
 }
 
-// Decides one pending record whose mover is gone (its lock is ours).
-void FinishMove(const Store& store, int folder, const std::string& pendingName, int pending) {
-  std::string line;
-  std::optional<QuarantineRecord> parsed;
-  if (!ReadSmallFile(pending, line) || !(parsed = ParseRecordLine(line)) || !IsItemId(parsed->id)) {
-    return;  // not ours to judge: left for a person to look at
-  }
-  const QuarantineRecord& record = *parsed;
+// Completes or rolls back one move of a crashed batch.
+bool FinishMove(const Store& store, int folder, const QuarantineRecord& record) {
   if (record.outcome == QuarantineOutcome::kQuarantined) {
     // The crash may have come before the permissions were taken away.
     const UniqueFd item(::openat(folder, record.id.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
@@ -96,13 +97,35 @@ void FinishMove(const Store& store, int folder, const std::string& pendingName, 
       happened = !ResolveStoreEntry(store, record.path).Ok();
     }
     // Not happened: the file is still in the store; the record is dropped.
-    if (happened && !AppendIndexLine(folder, RecordLine(record)).Ok()) return;
+    if (happened && !AppendIndexLine(folder, RecordLine(record)).Ok()) return false;
   }
   (void)::unlinkat(folder, (record.id + std::string(kPartialSuffix)).c_str(), 0);
-  (void)::unlinkat(folder, pendingName.c_str(), 0);
+  return true;
 }
 
-// The index's lock, held while a pending record is created and locked and
+// Decides every move in a journal whose mover is gone (its lock is ours).
+// The zeros end the lines; a last line without its LF was cut while
+// written, before its move began; a line begun with '#' did not happen.
+void FinishJournal(const Store& store, int folder, const std::string& name, int journal) {
+  std::string content;
+  if (!ReadSmallFile(journal, content)) return;  // not ours to judge: left for a person
+  content.resize(std::min(content.size(), content.find('\0')));
+  std::vector<QuarantineRecord> records;
+  for (std::size_t at = 0, end = content.find('\n'); end != std::string::npos;
+       at = end + 1, end = content.find('\n', at)) {
+    const std::string_view line = std::string_view(content).substr(at, end + 1 - at);
+    if (line.starts_with('#')) continue;
+    std::optional<QuarantineRecord> parsed = ParseRecordLine(line);
+    if (!parsed || !IsItemId(parsed->id)) return;
+    records.push_back(std::move(*parsed));
+  }
+  for (const QuarantineRecord& record : records) {
+    if (!FinishMove(store, folder, record)) return;
+  }
+  (void)::unlinkat(folder, name.c_str(), 0);
+}
+
+// The index's lock, held while a journal is created and locked and
 // while a stray "<id>.pending-new" is judged: without it, a file just
 // created and not yet locked would look like a crashed mover's.
 UniqueFd HoldIndexLock(int folder) {
@@ -137,33 +160,35 @@ void FinishInterruptedMoves(const Store& store, int folder) {
   for (const std::string& name : EntryNames(folder)) {
     const bool pending = name.ends_with(kPendingSuffix);
     const bool pendingNew = name.ends_with(kPendingNewSuffix);
-    const bool partial = name.ends_with(kPartialSuffix);
-    if (!pending && !pendingNew && !partial) continue;
-    const std::string id = name.substr(0, name.rfind('.'));
-    if (partial) {
-      // A copy outlives its pending record only when a crash cut the move.
-      if (!ExistsAsFile(folder, id + std::string(kPendingSuffix)) &&
-          !ExistsAsFile(folder, id + std::string(kPendingNewSuffix))) {
-        (void)::unlinkat(folder, name.c_str(), 0);
-      }
-      continue;
-    }
+    if (!pending && !pendingNew) continue;
     UniqueFd indexLock;
     if (pendingNew && !(indexLock = HoldIndexLock(folder)).IsValid()) continue;
     const UniqueFd fd(::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.IsValid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) continue;  // a live mover
     if (pendingNew) {
-      // Written before any move began: the file is still in the store.
+      // Made before any move began: every file is still in the store.
       (void)::unlinkat(folder, name.c_str(), 0);
       continue;
     }
-    FinishMove(store, folder, name, fd.Get());
+    FinishJournal(store, folder, name, fd.Get());
+  }
+  // A copy outlives its journal only when a crash cut the move; while any
+  // journal is left, the copy may be a live mover's.
+  const std::vector<std::string> left = EntryNames(folder);
+  if (std::any_of(left.begin(), left.end(), [](const std::string& name) {
+        return name.ends_with(kPendingSuffix) || name.ends_with(kPendingNewSuffix);
+      })) {
+    return;
+  }
+  for (const std::string& name : left) {
+    if (name.ends_with(kPartialSuffix)) (void)::unlinkat(folder, name.c_str(), 0);
   }
 }
 
-PendingRecord::PendingRecord(int folder, const QuarantineRecord& record)
-    : folder_(folder), name_(record.id + std::string(kPendingSuffix)) {
-  const std::string newName = record.id + std::string(kPendingNewSuffix);
+MoveJournal::MoveJournal(int folder)
+    : folder_(folder), name_(NewItemId(std::chrono::system_clock::now())) {
+  const std::string newName = name_ + std::string(kPendingNewSuffix);
+  name_ += kPendingSuffix;
   {
     const UniqueFd indexLock = HoldIndexLock(folder);
     if (!indexLock.IsValid()) {
@@ -184,21 +209,41 @@ PendingRecord::PendingRecord(int folder, const QuarantineRecord& record)
       return;
     }
   }
-  if (!WriteAll(fd_.Get(), RecordLine(record)) || ::fsync(fd_.Get()) != 0 ||
+  if (!WriteAll(fd_.Get(), std::string(kJournalBytes, '\0')) || ::fsync(fd_.Get()) != 0 ||
       ::renameat(folder, newName.c_str(), folder, name_.c_str()) != 0) {
     cause_ = errno;
     (void)::unlinkat(folder, newName.c_str(), 0);
     fd_.Reset();
-    return;
   }
-  written_ = true;
 }
 
-void PendingRecord::Drop() {
-  if (!written_) return;
+std::optional<off_t> MoveJournal::Append(const QuarantineRecord& record) {
+  const std::string line = RecordLine(record);
+  for (std::size_t done = 0; done < line.size();) {
+    const ssize_t wrote = ::pwrite(fd_.Get(), line.data() + done, line.size() - done,
+                                   end_ + static_cast<off_t>(done));
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) {
+      cause_ = wrote < 0 ? errno : EIO;
+      return std::nullopt;
+    }
+    done += static_cast<std::size_t>(wrote);
+  }
+  if (::fdatasync(fd_.Get()) != 0) {
+    cause_ = errno;
+    return std::nullopt;
+  }
+  const off_t offset = end_;
+  end_ += static_cast<off_t>(line.size());
+  return offset;
+}
+
+void MoveJournal::Cancel(off_t offset) { (void)::pwrite(fd_.Get(), "#", 1, offset); }
+
+void MoveJournal::Drop() {
+  if (!fd_.IsValid()) return;
   (void)::unlinkat(folder_, name_.c_str(), 0);
   fd_.Reset();
-  written_ = false;
 }
 
 std::uint64_t ItemBytes(int folder) {

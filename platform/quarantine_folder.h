@@ -1,19 +1,21 @@
 // The quarantine folder's building blocks, shared by the move, the list,
 // the restore and the purge. Internal to the platform layer.
 //
-// Entry points: OpenQuarantineFolder, FinishInterruptedMoves, PendingRecord,
+// Entry points: OpenQuarantineFolder, FinishInterruptedMoves, MoveJournal,
 // ItemBytes, CopyFileInto.
 //
 // Beside the index and the item files (named by id) the folder holds, only
-// while a move runs or after a crash: "<id>.pending-new" (a pending record
-// being written), "<id>.pending" (the record the move will append, locked by
-// the mover) and "<id>.partial" (a cross-file-system copy being written).
+// while moves run or after a crash: "<id>.pending-new" (a move journal
+// being made), "<id>.pending" (the records the moves will append to the
+// index, locked by the mover; a single record in earlier versions) and
+// "<id>.partial" (a cross-file-system copy being written).
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,31 +33,43 @@ namespace kv {
 [[nodiscard]] Result<UniqueFd> OpenQuarantineFolder(const Store& store, bool create);
 
 // Completes or rolls back every move a crash interrupted (quarantine.h),
-// passing over the pending records a live mover still holds.
+// passing over the journals a live mover still holds.
 void FinishInterruptedMoves(const Store& store, int folder);
 
-// The record of a move under way: written to "<id>.pending-new", flushed,
-// renamed to "<id>.pending" and held under an exclusive lock until it is
-// dropped, so that FinishInterruptedMoves never takes a live move for a
-// crashed one. The mover flushes the folder before the file can leave the
-// store, so that one flush makes the name and the moved item durable.
-class PendingRecord {
+// The records of a batch's moves under way: "<id>.pending", created as
+// "<id>.pending-new", filled with zeros and flushed, renamed, and held
+// under an exclusive lock until it is dropped, so that
+// FinishInterruptedMoves never takes a live batch for a crashed one. Each
+// move writes its record's line over the zeros and flushes it before the
+// file moves: the space is written already, so that flush writes only the
+// line. The mover flushes the folder before a file can leave the store, so
+// that one flush makes the journal's name and the moved item durable. A
+// line begun with '#' is a move that did not happen.
+class MoveJournal {
  public:
-  PendingRecord(int folder, const QuarantineRecord& record);
-  PendingRecord(const PendingRecord&) = delete;
-  PendingRecord& operator=(const PendingRecord&) = delete;
+  explicit MoveJournal(int folder);
+  // Leaves the file, when it is not dropped, for the next start to judge.
+  ~MoveJournal() = default;
+  MoveJournal(const MoveJournal&) = delete;
+  MoveJournal& operator=(const MoveJournal&) = delete;
 
-  bool IsWritten() const { return written_; }
-  // Why it is not written: the host's cause.
+  bool IsOpen() const { return fd_.IsValid(); }
+  // Why it is not open, or why the last Append failed: the host's cause.
   int Cause() const { return cause_; }
-  // Removes the pending file: the move is finished or rolled back.
+  // Writes `record`'s line after the lines before it and flushes it; the
+  // line's offset, or nothing (the line may be cut short: append no more).
+  std::optional<off_t> Append(const QuarantineRecord& record);
+  // Marks the line at `offset` as a move that did not happen (unflushed:
+  // a crash leaves the line to be judged, which finds the file in place).
+  void Cancel(off_t offset);
+  // Removes the journal: every move in it is finished or rolled back.
   void Drop();
 
  private:
   int folder_;
   std::string name_;
   UniqueFd fd_;
-  bool written_ = false;
+  off_t end_ = 0;  // where the next line goes
   int cause_ = 0;
 };
 

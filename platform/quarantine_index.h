@@ -70,8 +70,8 @@ std::optional<QuarantineRecord> ParseRecordLine(std::string_view line);
 
 enum class IndexSync {
   kNow,    // the line is flushed to the disk before the append returns
-  kLater,  // the caller flushes it with SyncIndex, and keeps the pending
-           // record of the move until then
+  kLater,  // the caller flushes it with SyncIndex, and keeps the move's
+           // journal until then
 };
 
 // Appends `line` to the index in the open quarantine folder `folder`,

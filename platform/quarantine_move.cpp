@@ -1,5 +1,5 @@
 // QuarantineBatch (quarantine_batch.h) and QuarantineStoreFile
-// (quarantine.h) over it: hash, pending record, move, record.
+// (quarantine.h) over it: hash, journaled record, move, record.
 // The store file is reached as DeleteStoreFile reaches it, one component at
 // a time without links, and moved with renameat2(RENAME_NOREPLACE) from its
 // folder's descriptor; the inode that arrives is checked against the one
@@ -116,7 +116,7 @@ Result<void> MoveIn(QuarantineBatch::Found& found, int quarantine, const std::st
     struct stat arrived {};
     if (::fstatat(quarantine, id.c_str(), &arrived, AT_SYMLINK_NOFOLLOW) == 0 &&
         SameInode(arrived, found.status)) {
-      // The pending record and the item reach the disk together, before
+      // The journal's name and the item reach the disk together, before
       // the store's folder, which no longer holds the file, is flushed.
       SyncFolder(quarantine);
       return {};
@@ -149,7 +149,7 @@ Result<void> MoveIn(QuarantineBatch::Found& found, int quarantine, const std::st
 }
 
 // Puts a moved file back where it was found; false when it cannot (then it
-// stays in the quarantine, and its pending record is kept for the next
+// stays in the quarantine, and its journal is kept for the next
 // start to complete).
 bool MoveBack(QuarantineBatch::Found& found, int quarantine, const std::string& id) {
   (void)::fchmod(found.fd.Get(), found.status.st_mode & 07777);
@@ -205,8 +205,6 @@ QuarantineResult QuarantineBatch::MoveHostFile(const std::filesystem::path& path
 QuarantineResult QuarantineBatch::MoveFound(Found& found, std::u16string recordedPath,
                                             const QuarantineNote& note) {
   const int quarantine = folder_.Get();
-  QuarantineResult result;
-
   const auto now = std::chrono::system_clock::now();
   QuarantineRecord record;
   record.id = NewItemId(now);
@@ -222,45 +220,58 @@ QuarantineResult QuarantineBatch::MoveFound(Found& found, std::u16string recorde
   const bool full = heldBytes_ > capBytes_ || record.size > capBytes_ - heldBytes_;
   record.outcome = full ? QuarantineOutcome::kDeleted : QuarantineOutcome::kQuarantined;
 
-  auto pending = std::make_unique<PendingRecord>(quarantine, record);
-  if (!pending->IsWritten()) return {QuarantineStatus::kFailed, {}, pending->Cause()};
+  const Result<off_t> journaled = Journal(record);
+  if (!journaled.Ok()) return {QuarantineStatus::kFailed, {}, journaled.cause};
+  const auto notDone = [&](int cause) {
+    journals_.back()->Cancel(journaled.value);
+    return QuarantineResult{QuarantineStatus::kFailed, {}, cause};
+  };
   if (full) {
-    // Deleted as before the quarantine existed, once its pending record
-    // is on the disk; DeleteStoreFile's fault.
+    // Deleted as before the quarantine existed, once its record is on the
+    // disk; DeleteStoreFile's fault.
     SyncFolder(quarantine);
     if (ConsumeFault(FaultPoint::kDelete) ||
         ::unlinkat(found.entry.folder, found.entry.hostName.c_str(), 0) != 0) {
-      result.cause = errno;
-      pending->Drop();
-      return result;
+      return notDone(errno);
     }
   } else {
     if (const Result<void> moved = MoveIn(found, quarantine, record.id); !moved.Ok()) {
-      result.cause = moved.cause;
-      pending->Drop();
-      return result;
+      return notDone(moved.cause);
     }
     (void)::fchmod(found.fd.Get(), S_IRUSR | S_IWUSR);  // nothing in the quarantine runs
   }
-  result.status = full ? QuarantineStatus::kDeleted : QuarantineStatus::kQuarantined;
-  result.id = record.id;
+  const QuarantineResult result{full ? QuarantineStatus::kDeleted : QuarantineStatus::kQuarantined,
+                                record.id, 0};
   if (const Result<void> recorded =
           AppendIndexLine(quarantine, RecordLine(record), IndexSync::kLater);
       !recorded.Ok()) {
-    if (!full && MoveBack(found, quarantine, record.id)) {
-      pending->Drop();
-      return {QuarantineStatus::kFailed, {}, recorded.cause};
-    }
-    // Gone from the store: the pending record stays for the next start.
+    if (!full && MoveBack(found, quarantine, record.id)) return notDone(recorded.cause);
+    // Gone from the store: the journal stays for the next start.
+    keepJournals_ = true;
     return result;
   }
   if (!full) heldBytes_ += record.size;
-  KeepUnflushed(std::move(pending), std::move(found.folder));
+  KeepUnflushed(std::move(found.folder));
   return result;
 }
 
-void QuarantineBatch::KeepUnflushed(std::unique_ptr<PendingRecord> pending, UniqueFd from) {
-  unflushed_.push_back(std::move(pending));
+Result<off_t> QuarantineBatch::Journal(const QuarantineRecord& record) {
+  if (journals_.empty() || journalCut_) {
+    auto journal = std::make_unique<MoveJournal>(folder_.Get());
+    if (!journal->IsOpen()) return Failure{FileStatus::kFailed, journal->Cause()};
+    journals_.push_back(std::move(journal));
+    journalCut_ = false;
+  }
+  MoveJournal& journal = *journals_.back();
+  if (const std::optional<off_t> offset = journal.Append(record)) return *offset;
+  // The line may be cut short: this journal takes no more, and stays.
+  keepJournals_ = true;
+  journalCut_ = true;
+  return Failure{FileStatus::kFailed, journal.Cause()};
+}
+
+void QuarantineBatch::KeepUnflushed(UniqueFd from) {
+  ++unflushed_;
   struct stat added {};
   const bool known = ::fstat(from.Get(), &added) == 0;
   const bool kept = std::any_of(movedFrom_.begin(), movedFrom_.end(), [&](const UniqueFd& folder) {
@@ -268,20 +279,26 @@ void QuarantineBatch::KeepUnflushed(std::unique_ptr<PendingRecord> pending, Uniq
     return known && ::fstat(folder.Get(), &held) == 0 && SameInode(held, added);
   });
   if (!kept) movedFrom_.push_back(std::move(from));
-  if (unflushed_.size() >= kMaxUnflushed) Flush();
+  if (unflushed_ >= kMaxUnflushed) Flush();
 }
 
 void QuarantineBatch::Flush() {
-  if (unflushed_.empty()) return;
-  bool synced = !ConsumeFault(FaultPoint::kQuarantineSync);
-  for (const UniqueFd& from : movedFrom_) synced = synced && SyncFolder(from.Get());
-  synced = synced && SyncFolder(folder_.Get()) && SyncIndex(folder_.Get());
-  // Unsynced, a record stays for the next start, which finds its move done.
-  if (synced) {
-    for (const std::unique_ptr<PendingRecord>& pending : unflushed_) pending->Drop();
+  if (journals_.empty()) return;
+  bool synced = true;
+  if (unflushed_ > 0) {
+    synced = !ConsumeFault(FaultPoint::kQuarantineSync);
+    for (const UniqueFd& from : movedFrom_) synced = synced && SyncFolder(from.Get());
+    synced = synced && SyncFolder(folder_.Get()) && SyncIndex(folder_.Get());
   }
-  unflushed_.clear();
+  // Otherwise the journals stay for the next start, which finds their moves done.
+  if (synced && !keepJournals_) {
+    for (const std::unique_ptr<MoveJournal>& journal : journals_) journal->Drop();
+  }
+  journals_.clear();
+  unflushed_ = 0;
   movedFrom_.clear();
+  keepJournals_ = false;
+  journalCut_ = false;
 }
 
 QuarantineResult QuarantineStoreFile(const Store& store, std::u16string_view devicePath,

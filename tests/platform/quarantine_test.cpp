@@ -185,7 +185,7 @@ TEST_F(QuarantineTest, EveryInjectedFailureLeavesTheFileInTheStoreOrAnItemWithIt
   }
 }
 
-TEST_F(QuarantineTest, ABatchHoldsItsPendingRecordsUntilItsFlushesSucceed) {
+TEST_F(QuarantineTest, ABatchHoldsItsJournalUntilItsFlushesSucceed) {
   using enum QuarantineItemState;
   const auto leftovers = [this] { return testing::QuarantineLeftovers(prefix_).size(); };
   const auto move = [this](QuarantineBatch& batch, const std::string& name) {
@@ -197,13 +197,13 @@ TEST_F(QuarantineTest, ABatchHoldsItsPendingRecordsUntilItsFlushesSucceed) {
     QuarantineBatch batch(prefix_.Store(), 5);
     move(batch, "a.exe");
     move(batch, "b.exe");
-    // Listed meanwhile, the records held, not taken for a crash's.
+    // Listed meanwhile, the journal held, not taken for a crash's.
     EXPECT_EQ(States(), (std::vector{kQuarantined, kDeleted}));
-    EXPECT_EQ(leftovers(), 2u);
+    EXPECT_EQ(leftovers(), 1u);
     FailNext(FaultPoint::kQuarantineSync);
   }
-  // Not flushed: the records stay, and the next start finds both moves done.
-  EXPECT_EQ(leftovers(), 2u);
+  // Not flushed: the journal stays, and the next start finds both moves done.
+  EXPECT_EQ(leftovers(), 1u);
   EXPECT_EQ(States(), (std::vector{kQuarantined, kDeleted}));
   EXPECT_EQ(leftovers(), 0u);
   QuarantineBatch batch(prefix_.Store());
@@ -223,6 +223,14 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
   const std::string pending = id + ".pending";
   const std::string partial = id + ".partial";
   const std::string cutLine = line.substr(0, 20) + "\n";  // as a crash leaves it
+  // A batch's journal: a move done, one that failed, one cut while written.
+  QuarantineRecord failed = deleted;
+  failed.id = "20261207T041616Z-0000abce";
+  failed.path = u"\\b.exe";
+  QuarantineRecord cut = failed;
+  cut.id = "20261207T041617Z-0000abcf";
+  const std::string journal = line + "#" + RecordLine(failed).substr(1) +
+                              RecordLine(cut).substr(0, 30) + std::string(100, '\0');
   using enum QuarantineItemState;
   // what a crash left: the folder's files, whether the store file is there; the states listed
   using Files = std::vector<std::pair<std::string, std::string>>;  // name, content
@@ -235,6 +243,7 @@ TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
       {"pending kept", {{pending, line}, {id, "abc"}, {kIndexName, line}}, false, {kQuarantined}},
       {"deleted for the cap, not recorded", {{pending, RecordLine(deleted)}}, false, {kDeleted}},
       {"deletion for the cap not done", {{pending, RecordLine(deleted)}}, true, {}},
+      {"a batch's journal", {{pending, journal}, {id, "abc"}}, false, {kQuarantined}},
       {"a file nobody recorded", {{id, "abc"}}, true, {kUnrecorded}},
       {"a record whose file has gone", {{kIndexName, line}}, true, {kMissing}},
       {"a cut line first", {{kIndexName, cutLine + line}, {id, "abc"}}, false, {kQuarantined}},
