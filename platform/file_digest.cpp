@@ -1,7 +1,8 @@
-// Sha256OfFile (file_digest.h) over Nettle's incremental SHA-256.
+// Sha256OfFile and Sha256Of (file_digest.h) over Nettle's SHA-256.
 #include "platform/file_digest.h"
 
 #include <nettle/sha2.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -9,6 +10,23 @@
 #include <memory>
 
 namespace kv {
+
+namespace {
+
+std::string HexDigest(sha256_ctx& state) {
+  std::array<unsigned char, SHA256_DIGEST_SIZE> digest{};
+  sha256_digest(&state, digest.size(), digest.data());
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const unsigned char byte : digest) hex += {kDigits[byte >> 4], kDigits[byte & 15]};
+  return hex;
+}
+
+std::int64_t Nanoseconds(const struct timespec& time) {
+  return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+}  // namespace
 
 Result<FileDigest> Sha256OfFile(int fd) {
   sha256_ctx state;
@@ -24,11 +42,21 @@ Result<FileDigest> Sha256OfFile(int fd) {
     sha256_update(&state, static_cast<std::size_t>(got), buffer.get());
     read.size += static_cast<std::uint64_t>(got);
   }
-  std::array<unsigned char, SHA256_DIGEST_SIZE> digest{};
-  sha256_digest(&state, digest.size(), digest.data());
-  static constexpr char kDigits[] = "0123456789abcdef";
-  for (const unsigned char byte : digest) read.sha256 += {kDigits[byte >> 4], kDigits[byte & 15]};
+  read.sha256 = HexDigest(state);
   return read;
+}
+
+FileDigest Sha256Of(std::string_view bytes) {
+  sha256_ctx state;
+  sha256_init(&state);
+  sha256_update(&state, bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
+  return {HexDigest(state), bytes.size()};
+}
+
+FileVersion VersionOf(const struct stat& status) {
+  return {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+          static_cast<std::uint64_t>(status.st_size), Nanoseconds(status.st_mtim),
+          Nanoseconds(status.st_ctim)};
 }
 
 }  // namespace kv

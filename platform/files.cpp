@@ -73,6 +73,13 @@ Result<uint64_t> File::Size() const {
   return static_cast<uint64_t>(status.st_size);
 }
 
+Result<FileVersion> File::Version() const {
+  if (!fd_.IsValid()) return Failure{FileStatus::kFailed, EBADF};
+  struct stat status {};
+  if (::fstat(fd_.Get(), &status) != 0) return HostFailure();
+  return VersionOf(status);
+}
+
 Result<std::string> File::ReadAll(uint64_t maxSize) const {
   Result<std::string> read;
   const Result<std::string_view> bytes = ReadAllInto(read.value, maxSize);

@@ -38,6 +38,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_digest.h"
 #include "platform/result.h"
 #include "platform/store.h"
 #include "platform/unique_fd.h"
@@ -94,6 +95,8 @@ class File {
 
   bool IsOpen() const { return fd_.IsValid(); }
   [[nodiscard]] Result<uint64_t> Size() const;
+  // The open file's version (file_digest.h).
+  [[nodiscard]] Result<FileVersion> Version() const;
   // The whole file from offset 0. Fails on a failed or short read (a short
   // read's cause is EIO), and when the file is larger than `maxSize`
   // (checked before anything is allocated, with the cause EFBIG). An empty

@@ -36,6 +36,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_digest.h"
 #include "platform/quarantine_index.h"
 #include "platform/quarantine_limits.h"
 #include "platform/result.h"
@@ -47,6 +48,10 @@ namespace kv {
 struct QuarantineNote {
   std::u16string_view signature;  // "Trojan.X", a process signature, "companion of NAME"
   std::u16string_view scanMode;   // "autocheck", "hideandscan", "interactive", ...
+  // The file's digest as the check that found it read it, or null. Taken
+  // instead of reading the file again while the file found for the move is
+  // still the version read.
+  const ReadDigest* read = nullptr;
 };
 
 enum class QuarantineStatus {

@@ -213,10 +213,15 @@ QuarantineResult QuarantineBatch::MoveFound(Found& found, std::u16string recorde
   record.signature = note.signature;
   record.scanMode = note.scanMode;
   record.permissions = found.status.st_mode & 07777;
-  const Result<FileDigest> digest = Sha256OfFile(found.fd.Get());
-  if (!digest.Ok()) return {QuarantineStatus::kFailed, {}, digest.cause};
-  record.sha256 = digest.value.sha256;
-  record.size = digest.value.size;
+  if (note.read != nullptr && note.read->version == VersionOf(found.status)) {
+    record.sha256 = note.read->digest.sha256;
+    record.size = note.read->digest.size;
+  } else {
+    const Result<FileDigest> digest = Sha256OfFile(found.fd.Get());
+    if (!digest.Ok()) return {QuarantineStatus::kFailed, {}, digest.cause};
+    record.sha256 = digest.value.sha256;
+    record.size = digest.value.size;
+  }
   const bool full = heldBytes_ > capBytes_ || record.size > capBytes_ - heldBytes_;
   record.outcome = full ? QuarantineOutcome::kDeleted : QuarantineOutcome::kQuarantined;
 

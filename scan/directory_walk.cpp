@@ -44,9 +44,11 @@ CheckedFile ListedFileToCheck(std::u16string_view path, const FileFinder* listin
   return file;
 }
 
-// Reports `path`'s verdict, and removes the file when it is infected.
+// Reports `path`'s verdict, and removes the file when it is infected
+// (`digest`: its bytes' as checked, or null).
 void ReportAndRemove(const ScanContext& context, QuarantineBatch& quarantine,
-                     std::u16string_view path, const Verdict& verdict, std::uint64_t bytes) {
+                     std::u16string_view path, const Verdict& verdict, std::uint64_t bytes,
+                     const ReadDigest* digest) {
   const std::string_view name = verdict.IsInfected()
                                     ? context.database.CharacterSignatures()[verdict.signature].name
                                     : std::string_view();
@@ -54,18 +56,21 @@ void ReportAndRemove(const ScanContext& context, QuarantineBatch& quarantine,
   if (!verdict.IsInfected()) return;
   context.stop.WaitWhilePaused();
   const QuarantineResult removed =
-      RemoveFoundFile(quarantine, path, WidenAnsi(name), ScanModeName(context.mode));
+      RemoveFoundFile(quarantine, path, WidenAnsi(name), ScanModeName(context.mode), digest);
   context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
 }
 
 // ReportAndRemove on the lane; `announce`: the FileChecking event first.
 void LaneReport(ReportLane& lane, const ScanContext& context, QuarantineBatch& quarantine,
                 std::u16string_view path, const Verdict& verdict, std::uint64_t bytes,
-                bool announce) {
+                const ReadDigest* digest, bool announce) {
+  std::optional<ReadDigest> kept;
+  if (digest != nullptr) kept = *digest;
   lane.Run(
-      [&context, &quarantine, path = std::u16string(path), verdict, bytes, announce] {
+      [&context, &quarantine, path = std::u16string(path), verdict, bytes, kept = std::move(kept),
+       announce] {
         if (announce) context.events.Send(FileChecking{path});
-        ReportAndRemove(context, quarantine, path, verdict, bytes);
+        ReportAndRemove(context, quarantine, path, verdict, bytes, kept ? &*kept : nullptr);
       },
       verdict.IsInfected());
 }
@@ -84,15 +89,18 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
               [&context, path = std::u16string(path)] { context.events.Send(FileChecking{path}); },
               false);
           const Verdict verdict = CheckListedFile(context.matcher, path, listing, name);
+          const std::optional<ReadDigest>& digest = context.matcher.LastInfectedDigest();
           LaneReport(lane, context, quarantine, path, verdict, context.matcher.LastFileBytes(),
-                     false);
+                     digest ? &*digest : nullptr, false);
         });
   } else {
     ParallelChecker checker(
         context.store, context.database, &context.stop, context.threads,
-        [&](std::u16string_view path, const Verdict& verdict, std::uint64_t bytes, std::uint64_t) {
-          LaneReport(lane, context, quarantine, path, verdict, bytes, true);
-        });
+        [&](std::u16string_view path, const Verdict& verdict, std::uint64_t bytes, std::uint64_t,
+            const ReadDigest* digest) {
+          LaneReport(lane, context, quarantine, path, verdict, bytes, digest, true);
+        },
+        MatchPath::kFast, InfectedDigest::kKeep);
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
         [&](std::u16string_view path, const FileFinder* listing, std::u16string_view name) {

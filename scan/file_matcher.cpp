@@ -10,8 +10,13 @@
 namespace kv {
 
 FileMatcher::FileMatcher(const Store& store, const SignatureDatabase& database,
-                         const CancelToken* cancel, MatchPath path)
-    : store_(store), database_(database), cancel_(cancel), path_(path), fastSearch_(database) {}
+                         const CancelToken* cancel, MatchPath path, InfectedDigest digests)
+    : store_(store),
+      database_(database),
+      cancel_(cancel),
+      path_(path),
+      digests_(digests),
+      fastSearch_(database) {}
 
 Verdict FileMatcher::MatchSignatures(std::string_view data) {
   if (!database_.HasCharacterSignatures())
@@ -22,6 +27,7 @@ Verdict FileMatcher::MatchSignatures(std::string_view data) {
 
 Verdict FileMatcher::CheckOpen(FileStatus opened, File& file) {
   lastBytes_ = 0;
+  lastDigest_.reset();
   if (opened != FileStatus::kOk) return VerdictOfOpen(opened);
   if (!database_.HasCharacterSignatures()) {
     const Result<std::uint64_t> sized = file.Size();
@@ -40,7 +46,13 @@ Verdict FileMatcher::CheckOpen(FileStatus opened, File& file) {
   }
   if (read.value.empty()) return Verdict::Clean();
   lastBytes_ = read.value.size();
-  return MatchSignatures(read.value);
+  const Verdict verdict = MatchSignatures(read.value);
+  if (verdict.IsInfected() && digests_ == InfectedDigest::kKeep) {
+    if (const Result<FileVersion> version = file.Version(); version.Ok()) {
+      lastDigest_ = ReadDigest{Sha256Of(read.value), version.value};
+    }
+  }
+  return verdict;
 }
 
 Verdict FileMatcher::CheckOpenedFile(FileStatus opened, File& file) {

@@ -19,11 +19,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "database/signature_database.h"
 #include "pattern/cancel_token.h"
+#include "platform/file_digest.h"
 #include "platform/files.h"
 #include "platform/store.h"
 #include "scan/signature_search.h"
@@ -37,6 +39,10 @@ enum class MatchPath {
   kReference,  // MatchSignaturesByReference (ignores the cancel token)
 };
 
+// Whether a matcher keeps the digest of an infected file's bytes as it read
+// them, for the move that follows to take instead of reading them again.
+enum class InfectedDigest { kSkip, kKeep };
+
 class FileMatcher {
  public:
   // `database` must outlive the matcher (a scan holds its snapshot);
@@ -44,7 +50,8 @@ class FileMatcher {
   // file is not checked. One matcher serves one thread; several may share
   // one snapshot.
   FileMatcher(const Store& store, const SignatureDatabase& database,
-              const CancelToken* cancel = nullptr, MatchPath path = MatchPath::kFast);
+              const CancelToken* cancel = nullptr, MatchPath path = MatchPath::kFast,
+              InfectedDigest digests = InfectedDigest::kSkip);
 
   // The store file at `path`.
   Verdict CheckFile(std::u16string_view path);
@@ -61,6 +68,8 @@ class FileMatcher {
 
   // The size of the file the last check read; 0 when it read none.
   std::uint64_t LastFileBytes() const { return lastBytes_; }
+  // The digest of the file the last check found infected, when kept.
+  const std::optional<ReadDigest>& LastInfectedDigest() const { return lastDigest_; }
 
  private:
   Verdict CheckOpen(FileStatus opened, File& file);
@@ -69,9 +78,11 @@ class FileMatcher {
   const SignatureDatabase& database_;
   const CancelToken* cancel_;
   MatchPath path_;
+  InfectedDigest digests_;
   FastSignatureSearch fastSearch_;
   std::string buffer_;
   std::uint64_t lastBytes_ = 0;
+  std::optional<ReadDigest> lastDigest_;
 };
 
 }  // namespace kv

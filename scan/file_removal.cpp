@@ -19,9 +19,10 @@ QuarantineResult RemoveFoundFile(const Store& store, std::u16string_view path,
 }
 
 QuarantineResult RemoveFoundFile(QuarantineBatch& quarantine, std::u16string_view path,
-                                 std::u16string_view signature, std::u16string_view scanMode) {
+                                 std::u16string_view signature, std::u16string_view scanMode,
+                                 const ReadDigest* read) {
   (void)SetNormalAttributes(quarantine.GetStore(), path);
-  return quarantine.MoveStoreFile(path, {signature, scanMode});
+  return quarantine.MoveStoreFile(path, {signature, scanMode, read});
 }
 
 ActionTaken ActionOf(ActionKind kind, std::u16string_view path, std::string_view signatureName,

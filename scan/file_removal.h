@@ -29,11 +29,13 @@ namespace kv {
                                                std::u16string_view scanMode);
 
 // As RemoveFoundFile, one move of `quarantine`'s: a walk that removes many
-// files makes their moves durable together.
+// files makes their moves durable together. `read`: the file's digest as
+// the check read it, or null (QuarantineNote).
 [[nodiscard]] QuarantineResult RemoveFoundFile(QuarantineBatch& quarantine,
                                                std::u16string_view path,
                                                std::u16string_view signature,
-                                               std::u16string_view scanMode);
+                                               std::u16string_view scanMode,
+                                               const ReadDigest* read = nullptr);
 
 // The event of an action whose removal gave `result`; it refers to
 // `result`, which must outlive it.

@@ -16,13 +16,14 @@ namespace kv {
 
 ParallelChecker::ParallelChecker(const Store& store, const SignatureDatabase& database,
                                  const StopToken* stop, unsigned threads, Deliver deliver,
-                                 MatchPath path)
+                                 MatchPath path, InfectedDigest digests)
     : store_(store),
       database_(database),
       stop_(stop),
       cancel_(stop != nullptr ? &stop->Cancel() : nullptr),
       deliver_(std::move(deliver)),
       path_(path),
+      digests_(digests),
       maxInFlight_(std::min(limits::kFilesInFlightPerThread * std::max(threads, 1u),
                             limits::kMaxFilesInFlight)) {
   // The submitting thread is one of the `threads`: it checks files itself
@@ -33,7 +34,7 @@ ParallelChecker::ParallelChecker(const Store& store, const SignatureDatabase& da
     if (!worker->Start([this] { Work(); })) break;
     workers_.push_back(std::move(worker));
   }
-  submitterMatcher_ = std::make_unique<FileMatcher>(store_, database_, cancel_, path_);
+  submitterMatcher_ = std::make_unique<FileMatcher>(store_, database_, cancel_, path_, digests_);
 }
 
 ParallelChecker::~ParallelChecker() {
@@ -47,18 +48,21 @@ ParallelChecker::~ParallelChecker() {
 }
 
 ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile& file) const {
-  Result result{std::move(file.path), Verdict::NotChecked(NotCheckedReason::kUnreadable), 0, 0};
+  Result result{std::move(file.path), Verdict::NotChecked(NotCheckedReason::kUnreadable), 0, 0,
+                std::nullopt};
   const auto start = std::chrono::steady_clock::now();
   try {
     if (file.known) {
       result.verdict = *file.known;
-    } else if (file.byPath) {
-      result.verdict = matcher.CheckFile(result.path);
-      result.bytes = matcher.LastFileBytes();
     } else {
-      kv::Result<File> opened = file.open();
-      result.verdict = matcher.CheckOpenedFile(opened.status, opened.value);
+      if (file.byPath) {
+        result.verdict = matcher.CheckFile(result.path);
+      } else {
+        kv::Result<File> opened = file.open();
+        result.verdict = matcher.CheckOpenedFile(opened.status, opened.value);
+      }
       result.bytes = matcher.LastFileBytes();
+      result.digest = matcher.LastInfectedDigest();
     }
   } catch (const std::exception&) {
     // Not checked, as set above: a worker never ends the process.
@@ -81,7 +85,7 @@ void ParallelChecker::CheckNextPending(std::unique_lock<std::mutex>& lock, FileM
 }
 
 void ParallelChecker::Work() {
-  FileMatcher matcher(store_, database_, cancel_, path_);
+  FileMatcher matcher(store_, database_, cancel_, path_, digests_);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     workReady_.wait(lock, [this] { return closing_ || !pending_.empty(); });
@@ -103,7 +107,8 @@ void ParallelChecker::DeliverReady(std::unique_lock<std::mutex>& lock, bool wait
     // Delivered unlocked: the caller reports and removes files meanwhile.
     lock.unlock();
     for (const Result& result : ready) {
-      deliver_(result.path, result.verdict, result.bytes, result.micros);
+      deliver_(result.path, result.verdict, result.bytes, result.micros,
+               result.digest ? &*result.digest : nullptr);
     }
     ready.clear();
     LockSpinning(lock);
@@ -113,7 +118,8 @@ void ParallelChecker::DeliverReady(std::unique_lock<std::mutex>& lock, bool wait
 void ParallelChecker::Submit(CheckedFile file) {
   if (workers_.empty()) {
     const Result result = Check(*submitterMatcher_, file);
-    deliver_(result.path, result.verdict, result.bytes, result.micros);
+    deliver_(result.path, result.verdict, result.bytes, result.micros,
+             result.digest ? &*result.digest : nullptr);
     return;
   }
   std::unique_lock<std::mutex> lock(mutex_, std::defer_lock);

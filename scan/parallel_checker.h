@@ -50,17 +50,20 @@ struct CheckedFile {
 class ParallelChecker {
  public:
   // Called on the submitting thread, in submission order.
-  // `micros`: how long the worker took to read and search the file.
-  using Deliver = std::function<void(std::u16string_view path, const Verdict& verdict,
-                                     std::uint64_t bytes, std::uint64_t micros)>;
+  // `micros`: how long the worker took to read and search the file;
+  // `digest`: an infected file's, when the checker keeps them, else null.
+  using Deliver =
+      std::function<void(std::u16string_view path, const Verdict& verdict, std::uint64_t bytes,
+                         std::uint64_t micros, const ReadDigest* digest)>;
 
   // Checks on `threads` threads: the submitting thread and `threads` - 1
   // workers (fewer when the host cannot start them). The submitting thread
   // checks a file itself whenever it would wait for a verdict. Every
-  // matcher searches the `path` way. `stop` (none: never stopped) cancels
-  // the searches and pauses the workers.
+  // matcher searches the `path` way and keeps `digests`. `stop` (none:
+  // never stopped) cancels the searches and pauses the workers.
   ParallelChecker(const Store& store, const SignatureDatabase& database, const StopToken* stop,
-                  unsigned threads, Deliver deliver, MatchPath path = MatchPath::kFast);
+                  unsigned threads, Deliver deliver, MatchPath path = MatchPath::kFast,
+                  InfectedDigest digests = InfectedDigest::kSkip);
   // Finishes, then ends the workers.
   ~ParallelChecker();
   ParallelChecker(const ParallelChecker&) = delete;
@@ -77,6 +80,7 @@ class ParallelChecker {
     Verdict verdict;
     std::uint64_t bytes = 0;
     std::uint64_t micros = 0;
+    std::optional<ReadDigest> digest;
   };
 
   void Work();
@@ -96,6 +100,7 @@ class ParallelChecker {
   const CancelToken* cancel_;
   Deliver deliver_;
   MatchPath path_;
+  InfectedDigest digests_;
   std::size_t maxInFlight_;
 
   std::mutex mutex_;

@@ -59,7 +59,10 @@ ScanOutcome RunScan(const Store& store, std::shared_ptr<const SignatureDatabase>
                     ScanMode mode, const StopToken& stop, ScanEvents& events,
                     const ScanOutputs& outputs, unsigned threads) {
   if (database == nullptr) database = std::make_shared<const SignatureDatabase>();
-  FileMatcher matcher(store, *database, WalksStore(mode) ? &stop.Cancel() : nullptr);
+  // A walk's matcher keeps the digests of the files it finds for their moves.
+  FileMatcher matcher(store, *database, WalksStore(mode) ? &stop.Cancel() : nullptr,
+                      MatchPath::kFast,
+                      WalksStore(mode) ? InfectedDigest::kKeep : InfectedDigest::kSkip);
   const ScanContext context{store, *database, matcher, mode, stop, events, outputs, threads};
 
   events.Send(ScanStarted{mode, outputs.clock.Now(), database->Version(),

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/fault_injection.h"
+#include "platform/files.h"
 #include "platform/quarantine_batch.h"
 #include "support/child_processes.h"
 #include "support/quarantine_checks.h"
@@ -85,6 +86,38 @@ TEST_F(QuarantineTest, MovesTheFileOutOfTheStoreWithItsRecordAndWithoutExecuteBi
   EXPECT_LT(std::chrono::abs(std::chrono::system_clock::now() - *when), std::chrono::minutes(1));
   EXPECT_EQ(listing.unreadableLines, 0u);
   EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
+}
+
+// The digest a check took is recorded while the file is the version it
+// read; a file written or replaced since is read again.
+TEST_F(QuarantineTest, TakesTheCheckedDigestOnlyForTheVersionTheCheckRead) {
+  const std::string checked(64, 'c');
+  const std::string abcd = "88d4266fd4e6338d13b845fcf289579d209c897823b9217da3e161936f031589";
+  // what happens to the file after the check; the digest recorded
+  const std::tuple<const char*, std::function<void(const fs::path&)>, std::string> rows[] = {
+      {"nothing", [](const fs::path&) {}, checked},
+      {"written", [](const fs::path& file) { WriteFile(file, "abcd"); }, abcd},
+      {"replaced",
+       [](const fs::path& file) {
+         WriteFile(file.string() + ".new", "abcd");
+         fs::rename(file.string() + ".new", file);
+       },
+       abcd},
+  };
+  for (const auto& [what, change, recorded] : rows) {
+    SCOPED_TRACE(what);
+    WriteFile(Store("a.exe"), "abc");
+    const Result<File> opened = File::OpenForRead(prefix_.Store(), u"\\a.exe", Sharing::kNone);
+    ASSERT_TRUE(opened.Ok());
+    const ReadDigest read{{checked, 3}, opened.value.Version().value};
+    change(Store("a.exe"));
+    QuarantineBatch batch(prefix_.Store());
+    const QuarantineResult result =
+        batch.MoveStoreFile(u"\\a.exe", {u"Trojan.Test", u"autocheck", &read});
+    ASSERT_EQ(result.status, QuarantineStatus::kQuarantined);
+    batch.Flush();
+    EXPECT_EQ(List().items.back().record.sha256, recorded);
+  }
 }
 
 TEST_F(QuarantineTest, AFileThatWouldPassTheCapIsDeletedAndRecordedAsDeleted) {

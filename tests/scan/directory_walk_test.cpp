@@ -16,6 +16,7 @@
 
 #include "database/signature_database.h"
 #include "platform/limits.h"
+#include "platform/quarantine.h"
 #include "scan/run_scan.h"
 #include "scan/store_walk.h"
 #include "support/scan_recorders.h"
@@ -28,6 +29,8 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 constexpr char kInfected[] = "header TROJAN-MARK trailer";
+constexpr char kInfectedSha256[] =
+    "083ab287327c1fa6f954b652637253257c92a41049b43e9f408ced405aacca49";
 constexpr char kClean[] = "nothing to see";
 
 std::shared_ptr<const SignatureDatabase> MarkDatabase() {
@@ -189,6 +192,12 @@ TEST(PooledScanThreaded, AnyNumberOfThreadsGivesTheSameEvents) {
     EXPECT_EQ(RunScan(prefix.Store(), MarkDatabase(), ScanMode::kFull, stop, recorded.events,
                       recorded.outputs, threads),
               ScanOutcome::kFinished);
+    // Each record's digest is that of the bytes the check read.
+    const Result<QuarantineListing> listed = ListQuarantine(prefix.Store());
+    EXPECT_EQ(listed.value.items.size(), 24u);
+    for (const QuarantineItem& item : listed.value.items) {
+      EXPECT_EQ(item.record.sha256, kInfectedSha256);
+    }
     return recorded.observer.events;
   };
   const Lines one = scan(1);

@@ -151,9 +151,13 @@ class HostScan {
       : options_(options),
         database_(database),
         quarantine_(store),
-        checker_(noStore_, database, nullptr, options.threads,
-                 [this](std::u16string_view, const Verdict& verdict, std::uint64_t bytes,
-                        std::uint64_t micros) { Report(verdict, bytes, micros); }),
+        checker_(
+            noStore_, database, nullptr, options.threads,
+            [this](std::u16string_view, const Verdict& verdict, std::uint64_t bytes,
+                   std::uint64_t micros,
+                   const ReadDigest* digest) { Report(verdict, bytes, micros, digest); },
+            MatchPath::kFast,
+            options.action == Action::kQuarantine ? InfectedDigest::kKeep : InfectedDigest::kSkip),
         showProgress_(options.progress == Progress::kAlways ||
                       (options.progress == Progress::kAuto && StandardErrorIsTerminal())) {}
 
@@ -197,14 +201,15 @@ class HostScan {
   }
 
  private:
-  void Report(const Verdict& verdict, std::uint64_t bytes, std::uint64_t micros) {
+  void Report(const Verdict& verdict, std::uint64_t bytes, std::uint64_t micros,
+              const ReadDigest* digest) {
     const std::filesystem::path path = std::move(paths_.front());
     paths_.pop_front();
     std::string action;
     std::string outcome;
     if (verdict.IsInfected()) {
       ++infected_;
-      Act(path, verdict, action, outcome);
+      Act(path, verdict, digest, action, outcome);
     } else if (verdict.IsNotChecked()) {
       ++notChecked_;
     } else {
@@ -220,12 +225,13 @@ class HostScan {
     if (showProgress_) ShowProgress(path);
   }
 
-  void Act(const std::filesystem::path& path, const Verdict& verdict, std::string& action,
-           std::string& outcome) {
+  void Act(const std::filesystem::path& path, const Verdict& verdict, const ReadDigest* digest,
+           std::string& action, std::string& outcome) {
     const std::string& name = database_.CharacterSignatures()[verdict.signature].name;
     if (options_.action == Action::kQuarantine) {
       action = "quarantine";
-      const QuarantineResult result = quarantine_.MoveHostFile(path, {WidenAnsi(name), u"scan"});
+      const QuarantineResult result =
+          quarantine_.MoveHostFile(path, {WidenAnsi(name), u"scan", digest});
       outcome = result.status == QuarantineStatus::kQuarantined ? "quarantined"
                 : result.Removed()                              ? "deleted"
                                                                 : "failed";

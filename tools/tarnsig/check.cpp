@@ -114,7 +114,8 @@ int RunCheck(const Args& arguments) {
   {
     ParallelChecker checker(
         noStore, *database, nullptr, threads,
-        [&](std::u16string_view, const Verdict& verdict, std::uint64_t, std::uint64_t) {
+        [&](std::u16string_view, const Verdict& verdict, std::uint64_t, std::uint64_t,
+            const ReadDigest*) {
           const std::string line = ResultLine(*database, paths.front(), verdict, found);
           paths.pop_front();
           if (line.empty()) {
