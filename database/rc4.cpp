@@ -18,8 +18,10 @@ bool Rc4Crypt(std::span<const std::uint8_t> data, std::span<const std::uint8_t> 
     state[i] = static_cast<std::uint8_t>(i);
   }
   std::uint8_t j = 0;
-  for (std::size_t i = 0; i < state.size(); ++i) {
-    j = static_cast<std::uint8_t>(j + state[i] + key[i % key.size()]);
+  // The key's place wraps by comparison: a division per step cost more
+  // than the rest of the schedule, once for every line of a database.
+  for (std::size_t i = 0, k = 0; i < state.size(); ++i, k = k + 1 == key.size() ? 0 : k + 1) {
+    j = static_cast<std::uint8_t>(j + state[i] + key[k]);
     std::swap(state[i], state[j]);
   }
   std::uint8_t i = 0;
