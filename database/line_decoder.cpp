@@ -1,12 +1,14 @@
 // The three decoding steps of line_decoder.h chained over fixed buffers, so
 // that a line of any length is either decoded whole or refused without a
-// write outside a buffer. The digest is computed per call: the key is a
-// handful of bytes and callers may pass any key.
+// write outside a buffer. Every line starts the key stream afresh, so the
+// stream is made once per key (and thread) and each line is deciphered by
+// XOR with its start: a database's thousands of lines share one key.
 #include "database/line_decoder.h"
 
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "database/base64.h"
 #include "database/md5.h"
@@ -14,10 +16,28 @@
 #include "platform/limits.h"
 
 namespace kv {
+namespace {
+
+using KeyStream = std::array<std::uint8_t, limits::kMaxPlainLine>;
+
+// The start of `key`'s RC4 key stream, as long as a plain line can be.
+const KeyStream& KeyStreamOf(std::string_view key) {
+  thread_local std::string madeFor;
+  thread_local KeyStream stream{};
+  thread_local bool made = false;
+  if (!made || madeFor != key) {
+    const Md5 md5(key);
+    const KeyStream zeros{};
+    std::size_t length = 0;
+    made = Rc4Crypt(zeros, md5.Digest(), stream, length);  // a digest is never empty
+    madeFor = key;
+  }
+  return stream;
+}
+
+}  // namespace
 
 bool DecodeDatabaseLine(std::string_view key, std::string_view line, std::string& out) {
-  const Md5 md5(key);
-
   const std::string_view stored = line.substr(0, line.find('\0'));
   std::array<std::uint8_t, limits::kBase64BufferBytes> bytes{};
   std::size_t byteCount = 0;
@@ -26,11 +46,11 @@ bool DecodeDatabaseLine(std::string_view key, std::string_view line, std::string
       byteCount > limits::kMaxPlainLine) {
     return false;
   }
-
-  std::array<std::uint8_t, limits::kMaxPlainLine> plain{};
-  std::size_t plainCount = 0;
-  if (!Rc4Crypt(std::span(bytes).first(byteCount), md5.Digest(), plain, plainCount)) return false;
-  out.assign(plain.begin(), plain.begin() + static_cast<std::ptrdiff_t>(plainCount));
+  const KeyStream& stream = KeyStreamOf(key);
+  out.resize(byteCount);
+  for (std::size_t i = 0; i < byteCount; ++i) {
+    out[i] = static_cast<char>(bytes[i] ^ stream[i]);
+  }
   return true;
 }
 
