@@ -37,24 +37,9 @@ constexpr const char* kUsage =
     "Exit status: 0 when the installer was started or the window closed by\n"
     "Exit, 255 (-1) after a silent mode, 1 when the window cannot open.\n";
 
-}  // namespace
-
-int RunTarnwatch(const std::vector<std::string>& arguments, const WindowSystem& windowSystem) {
-  if (arguments.size() == 1 && arguments[0] == "--help") {
-    std::cout << kUsage;
-    return kExitOk;
-  }
-  if (arguments.size() == 1 && arguments[0] == "--version") {
-    std::cout << "tarnwatch (Kestrelvox) " << KV_VERSION << "\n";
-    return kExitOk;
-  }
-  const std::u16string commandLine = JoinArguments(arguments);
-  const std::filesystem::path prefix = PrefixFromEnvironment();
-  AppContext context;
-  if (!OpenAppContext(prefix, context)) {
-    std::cerr << "tarnwatch: cannot open the device prefix '" << prefix.string() << "'\n";
-    return kExitSilentMode;
-  }
+// Runs the mode the command line chose.
+int RunChosenMode(AppContext& context, const std::u16string& commandLine,
+                  const WindowSystem& windowSystem) {
   const RunMode mode = ChooseRunMode(commandLine);
   if (mode == RunMode::kInteractive || mode == RunMode::kInteractiveHidden) {
     if (windowSystem.interactive) {
@@ -74,6 +59,29 @@ int RunTarnwatch(const std::vector<std::string>& arguments, const WindowSystem& 
   }
   ConsoleMessageBoxes console;
   return run(console);
+}
+
+}  // namespace
+
+int RunTarnwatch(const std::vector<std::string>& arguments, const WindowSystem& windowSystem) {
+  if (arguments.size() == 1 && arguments[0] == "--help") {
+    std::cout << kUsage;
+    return kExitOk;
+  }
+  if (arguments.size() == 1 && arguments[0] == "--version") {
+    std::cout << "tarnwatch (Kestrelvox) " << KV_VERSION << "\n";
+    return kExitOk;
+  }
+  const std::u16string commandLine = JoinArguments(arguments);
+  const std::filesystem::path prefix = PrefixFromEnvironment();
+  AppContext context;
+  if (!OpenAppContext(prefix, context)) {
+    std::cerr << "tarnwatch: cannot open the device prefix '" << prefix.string() << "'\n";
+    return kExitSilentMode;
+  }
+  const int status = RunChosenMode(context, commandLine, windowSystem);
+  KeepUntilProcessEnds(context.database.Current());  // the program ends here
+  return status;
 }
 
 }  // namespace kv

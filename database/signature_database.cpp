@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -95,6 +96,14 @@ std::vector<std::string> SignatureDatabase::CompanionFiles(std::string_view sign
     companions.push_back(plain);
   }
   return companions;
+}
+
+void KeepUntilProcessEnds(std::shared_ptr<const SignatureDatabase> snapshot) {
+  static std::mutex mutex;
+  // Never destroyed: what it holds is the process's end's to reclaim.
+  static auto* const kept = new std::vector<std::shared_ptr<const SignatureDatabase>>();
+  const std::lock_guard<std::mutex> lock(mutex);
+  kept->push_back(std::move(snapshot));
 }
 
 }  // namespace kv

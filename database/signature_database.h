@@ -106,4 +106,9 @@ class SignatureDatabase {
   LiteralPrefilter prefilter_;
 };
 
+// Keeps `snapshot` to the end of the process, never taken apart: for a
+// program about to end, which would spend longer freeing its thousands of
+// compiled patterns one by one than it spent loading them.
+void KeepUntilProcessEnds(std::shared_ptr<const SignatureDatabase> snapshot);
+
 }  // namespace kv

@@ -142,6 +142,13 @@ TEST(CompanionFiles, TheFirstGroupOfTheNameGivesThemUpToAnotherHeader) {
   }
 }
 
+TEST(KeepUntilProcessEnds, TheSnapshotOutlivesItsLastOtherHolder) {
+  auto snapshot = SignatureDatabase::OfCharacterSignatures({});
+  const std::weak_ptr<const SignatureDatabase> watched = snapshot;
+  KeepUntilProcessEnds(std::move(snapshot));
+  EXPECT_FALSE(watched.expired());
+}
+
 // A large database compiles in parts, one a thread: each signature keeps
 // its place, failed compiles too, as on one thread.
 TEST(SignatureDatabaseThreaded, PartsCompiledOnSeveralThreadsLandInTheirPlaces) {

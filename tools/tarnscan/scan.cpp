@@ -358,6 +358,7 @@ int RunScan(const Verb& verb, const Args& args) {
   if (!database->HasCharacterSignatures()) {
     return Fail("scan: the database holds no content signature: no file can be checked");
   }
+  KeepUntilProcessEnds(database);
   HostScan scan(options, store, *database);
   for (const std::filesystem::path& path : options.paths) {
     (void)WalkHostTree(path, options.tree,

@@ -105,6 +105,7 @@ int RunCheck(const Args& arguments) {
   }
   const std::shared_ptr<const SignatureDatabase> database =
       SignatureDatabase::Build(content, SignatureDatabase(), threads);
+  KeepUntilProcessEnds(database);
 
   bool found = false;
   bool failed = false;
