@@ -20,7 +20,8 @@ enum class FaultPoint {
             // Terminate fails, the process is left alone
   kWrite,   // a write fails, as on a full disk: File::Append writes the
             // first half of its bytes and fails; ReplaceStoreFile's write
-            // fails
+            // fails; a move journal gets no zeros written ahead, or half a
+            // record's line
   kCreate,  // ReplaceStoreFile cannot create its new file, as in a folder
             // it may not write: nothing is created
   kRename,  // ReplaceStoreFile's rename into place fails

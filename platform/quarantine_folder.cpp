@@ -209,8 +209,11 @@ MoveJournal::MoveJournal(int folder)
       return;
     }
   }
-  if (!WriteAll(fd_.Get(), std::string(kJournalBytes, '\0')) || ::fsync(fd_.Get()) != 0 ||
-      ::renameat(folder, newName.c_str(), folder, name_.c_str()) != 0) {
+  // On a disk too full for the zeros, the lines extend the file instead.
+  if (!ConsumeFault(FaultPoint::kWrite)) {
+    (void)WriteAll(fd_.Get(), std::string(kJournalBytes, '\0'));
+  }
+  if (::fsync(fd_.Get()) != 0 || ::renameat(folder, newName.c_str(), folder, name_.c_str()) != 0) {
     cause_ = errno;
     (void)::unlinkat(folder, newName.c_str(), 0);
     fd_.Reset();
@@ -219,15 +222,23 @@ MoveJournal::MoveJournal(int folder)
 
 std::optional<off_t> MoveJournal::Append(const QuarantineRecord& record) {
   const std::string line = RecordLine(record);
-  for (std::size_t done = 0; done < line.size();) {
-    const ssize_t wrote = ::pwrite(fd_.Get(), line.data() + done, line.size() - done,
-                                   end_ + static_cast<off_t>(done));
+  // A fault writes half the line and fails, as a full disk would.
+  const bool full = ConsumeFault(FaultPoint::kWrite);
+  const int fullCause = errno;
+  const std::size_t length = full ? line.size() / 2 : line.size();
+  for (std::size_t done = 0; done < length;) {
+    const ssize_t wrote =
+        ::pwrite(fd_.Get(), line.data() + done, length - done, end_ + static_cast<off_t>(done));
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote <= 0) {
       cause_ = wrote < 0 ? errno : EIO;
       return std::nullopt;
     }
     done += static_cast<std::size_t>(wrote);
+  }
+  if (full) {
+    cause_ = fullCause;
+    return std::nullopt;
   }
   if (::fdatasync(fd_.Get()) != 0) {
     cause_ = errno;

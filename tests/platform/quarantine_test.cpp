@@ -245,6 +245,29 @@ TEST_F(QuarantineTest, ABatchHoldsItsJournalUntilItsFlushesSucceed) {
   EXPECT_EQ(leftovers(), 0u);
 }
 
+// A full disk: with no room for a journal's zeros its lines extend it; a
+// line cut while written fails its move alone, and the batch goes on with
+// a new journal, the cut one left for the next start.
+TEST_F(QuarantineTest, AFullDiskCostsAJournalItsZerosOrAMoveItsRecord) {
+  QuarantineBatch batch(prefix_.Store());
+  const auto move = [&](const std::string& name) {
+    WriteFile(Store(name), "abc");
+    return batch.MoveStoreFile(testing::DevicePath(name), kNote);
+  };
+  FailNext(FaultPoint::kWrite);  // the zeros
+  EXPECT_EQ(move("a.exe").status, QuarantineStatus::kQuarantined);
+  FailNext(FaultPoint::kWrite);  // b's line
+  const QuarantineResult b = move("b.exe");
+  EXPECT_EQ(b.status, QuarantineStatus::kFailed);
+  EXPECT_EQ(b.cause, ENOSPC);
+  EXPECT_EQ(move("c.exe").status, QuarantineStatus::kQuarantined);
+  batch.Flush();
+  EXPECT_EQ(testing::QuarantineLeftovers(prefix_).size(), 2u);
+  EXPECT_EQ(States(), std::vector<QuarantineItemState>(2, QuarantineItemState::kQuarantined));
+  EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
+  EXPECT_EQ(ReadFile(Store("b.exe")), "abc");
+}
+
 // What a crash leaves in the folder, set out by hand, and what the next
 // start makes of it.
 TEST_F(QuarantineTest, TheNextStartFinishesOrRollsBackWhatACrashLeft) {
