@@ -80,7 +80,6 @@ class QuarantineBatch {
   // cut it), the moves done, each folder a move left (once), and whether
   // the journals must stay for the next start.
   std::vector<std::unique_ptr<MoveJournal>> journals_;
-  bool journalCut_ = false;
   std::size_t unflushed_ = 0;
   std::vector<UniqueFd> movedFrom_;
   bool keepJournals_ = false;

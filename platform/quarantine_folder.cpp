@@ -221,27 +221,16 @@ MoveJournal::MoveJournal(int folder)
 }
 
 std::optional<off_t> MoveJournal::Append(const QuarantineRecord& record) {
+  if (cut_) return std::nullopt;
   const std::string line = RecordLine(record);
   // A fault writes half the line and fails, as a full disk would.
   const bool full = ConsumeFault(FaultPoint::kWrite);
   const int fullCause = errno;
-  const std::size_t length = full ? line.size() / 2 : line.size();
-  for (std::size_t done = 0; done < length;) {
-    const ssize_t wrote =
-        ::pwrite(fd_.Get(), line.data() + done, length - done, end_ + static_cast<off_t>(done));
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) {
-      cause_ = wrote < 0 ? errno : EIO;
-      return std::nullopt;
-    }
-    done += static_cast<std::size_t>(wrote);
-  }
-  if (full) {
-    cause_ = fullCause;
-    return std::nullopt;
-  }
-  if (::fdatasync(fd_.Get()) != 0) {
-    cause_ = errno;
+  const std::string_view written =
+      std::string_view(line).substr(0, full ? line.size() / 2 : line.size());
+  if (!WriteAllAt(fd_.Get(), written, end_) || full || ::fdatasync(fd_.Get()) != 0) {
+    cause_ = full ? fullCause : errno;
+    cut_ = true;
     return std::nullopt;
   }
   const off_t offset = end_;
@@ -249,7 +238,7 @@ std::optional<off_t> MoveJournal::Append(const QuarantineRecord& record) {
   return offset;
 }
 
-void MoveJournal::Cancel(off_t offset) { (void)::pwrite(fd_.Get(), "#", 1, offset); }
+void MoveJournal::Cancel(off_t offset) { (void)WriteAllAt(fd_.Get(), "#", offset); }
 
 void MoveJournal::Drop() {
   if (!fd_.IsValid()) return;

@@ -54,10 +54,13 @@ class MoveJournal {
   MoveJournal& operator=(const MoveJournal&) = delete;
 
   bool IsOpen() const { return fd_.IsValid(); }
-  // Why it is not open, or why the last Append failed: the host's cause.
+  // Whether an Append failed: its line may be cut short, so the journal
+  // takes no more lines.
+  bool IsCut() const { return cut_; }
+  // Why it is not open, or why the Append failed: the host's cause.
   int Cause() const { return cause_; }
   // Writes `record`'s line after the lines before it and flushes it; the
-  // line's offset, or nothing (the line may be cut short: append no more).
+  // line's offset, or nothing.
   std::optional<off_t> Append(const QuarantineRecord& record);
   // Marks the line at `offset` as a move that did not happen (unflushed:
   // a crash leaves the line to be judged, which finds the file in place).
@@ -70,6 +73,7 @@ class MoveJournal {
   std::string name_;
   UniqueFd fd_;
   off_t end_ = 0;  // where the next line goes
+  bool cut_ = false;
   int cause_ = 0;
 };
 

@@ -261,17 +261,14 @@ QuarantineResult QuarantineBatch::MoveFound(Found& found, std::u16string recorde
 }
 
 Result<off_t> QuarantineBatch::Journal(const QuarantineRecord& record) {
-  if (journals_.empty() || journalCut_) {
+  if (journals_.empty() || journals_.back()->IsCut()) {
     auto journal = std::make_unique<MoveJournal>(folder_.Get());
     if (!journal->IsOpen()) return Failure{FileStatus::kFailed, journal->Cause()};
     journals_.push_back(std::move(journal));
-    journalCut_ = false;
   }
   MoveJournal& journal = *journals_.back();
   if (const std::optional<off_t> offset = journal.Append(record)) return *offset;
-  // The line may be cut short: this journal takes no more, and stays.
-  keepJournals_ = true;
-  journalCut_ = true;
+  keepJournals_ = true;  // the cut journal stays for the next start
   return Failure{FileStatus::kFailed, journal.Cause()};
 }
 
@@ -303,7 +300,6 @@ void QuarantineBatch::Flush() {
   unflushed_ = 0;
   movedFrom_.clear();
   keepJournals_ = false;
-  journalCut_ = false;
 }
 
 QuarantineResult QuarantineStoreFile(const Store& store, std::u16string_view devicePath,

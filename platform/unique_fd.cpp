@@ -21,17 +21,36 @@ bool UniqueFd::Close() {
   return ::close(std::exchange(fd_, -1)) == 0 || errno == EINTR;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+namespace {
+
+// Writes `bytes` whole with `write` (the host call for a count of bytes at
+// an offset into them), going on after a short write or a signal.
+template <typename Write>
+bool WriteWhole(std::string_view bytes, Write write) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t written = write(bytes.data() + done, bytes.size() - done, done);
     if (written < 0 && errno == EINTR) continue;
     // A write that takes nothing leaves errno as it was: name the likely
     // cause, so that no caller reports a stale one.
     if (written == 0) errno = ENOSPC;
     if (written <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(written));
+    done += static_cast<std::size_t>(written);
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteAll(int fd, std::string_view bytes) {
+  return WriteWhole(bytes, [fd](const char* data, std::size_t count, std::size_t) {
+    return ::write(fd, data, count);
+  });
+}
+
+bool WriteAllAt(int fd, std::string_view bytes, off_t offset) {
+  return WriteWhole(bytes, [fd, offset](const char* data, std::size_t count, std::size_t done) {
+    return ::pwrite(fd, data, count, offset + static_cast<off_t>(done));
+  });
 }
 
 bool SyncFolder(int folder) {

@@ -4,6 +4,8 @@
 // error path can leak one.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string_view>
 #include <utility>
 
@@ -37,6 +39,8 @@ class UniqueFd {
 // Writes all of `bytes` to `fd`, going on after interruptions and short
 // writes; false on an error or a write that takes nothing.
 [[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
+// The same at `offset`, leaving the descriptor's own offset as it was.
+[[nodiscard]] bool WriteAllAt(int fd, std::string_view bytes, off_t offset);
 
 // Flushes a folder's entries to the disk, so that a rename in it survives a
 // crash; `folder` may be an O_PATH descriptor. False when it cannot; most
