@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -22,14 +23,13 @@ using KeyStream = std::array<std::uint8_t, limits::kMaxPlainLine>;
 
 // The start of `key`'s RC4 key stream, as long as a plain line can be.
 const KeyStream& KeyStreamOf(std::string_view key) {
-  thread_local std::string madeFor;
+  thread_local std::optional<std::string> madeFor;
   thread_local KeyStream stream{};
-  thread_local bool made = false;
-  if (!made || madeFor != key) {
+  if (madeFor != key) {
     const Md5 md5(key);
     const KeyStream zeros{};
     std::size_t length = 0;
-    made = Rc4Crypt(zeros, md5.Digest(), stream, length);  // a digest is never empty
+    (void)Rc4Crypt(zeros, md5.Digest(), stream, length);  // a digest is never empty
     madeFor = key;
   }
   return stream;

@@ -67,10 +67,9 @@ Result<File> File::OpenHostFile(const std::filesystem::path& hostPath, Sharing s
 }
 
 Result<uint64_t> File::Size() const {
-  if (!fd_.IsValid()) return Failure{FileStatus::kFailed, EBADF};
-  struct stat status {};
-  if (::fstat(fd_.Get(), &status) != 0) return HostFailure();
-  return static_cast<uint64_t>(status.st_size);
+  const Result<FileVersion> version = Version();
+  if (!version.Ok()) return version.Error();
+  return version.value.size;
 }
 
 Result<FileVersion> File::Version() const {

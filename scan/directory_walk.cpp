@@ -65,7 +65,7 @@ void LaneReport(ReportLane& lane, const ScanContext& context, QuarantineBatch& q
                 std::u16string_view path, const Verdict& verdict, std::uint64_t bytes,
                 const ReadDigest* digest, bool announce) {
   std::optional<ReadDigest> kept;
-  if (digest != nullptr) kept = *digest;
+  if (digest != nullptr && verdict.IsInfected()) kept = *digest;
   lane.Run(
       [&context, &quarantine, path = std::u16string(path), verdict, bytes, kept = std::move(kept),
        announce] {
