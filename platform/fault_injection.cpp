@@ -29,6 +29,8 @@ constexpr std::array<int, kPointCount> kCauses = {
     EXDEV,   // kQuarantineCrossDevice
     ENOSPC,  // kQuarantineCopy
     ENOSPC,  // kQuarantineRecord
+    EIO,     // kQuarantineSync
+    EIO,     // kQuarantineJournalSync
 };
 
 }  // namespace

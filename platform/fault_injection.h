@@ -32,12 +32,14 @@ enum class FaultPoint {
   // The quarantine (quarantine.h): the rename of a file into or out of
   // the quarantine fails; the rename reports another file system, so the
   // file is copied; a write of that copy fails; the index append fails;
-  // the flushes that end a batch of moves fail.
+  // the flushes that end a batch of moves fail; the flush of a move
+  // journal's lines fails.
   kQuarantineMove,
   kQuarantineCrossDevice,
   kQuarantineCopy,
   kQuarantineRecord,
   kQuarantineSync,
+  kQuarantineJournalSync,
   kCount,  // the number of points above, not a point: keep it last
 };
 

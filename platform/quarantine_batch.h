@@ -1,11 +1,15 @@
 // QuarantineBatch: moves files into the quarantine one after another, as a
 // scan removes them, and makes the moves durable together.
 //
-// Entry points: QuarantineBatch (MoveStoreFile, MoveHostFile, Flush).
+// Entry points: QuarantineBatch (MoveStoreFile, MoveHostFile,
+// ReserveStoreFile, MoveReserved, Flush).
 //
 // Each move is made as a lone move is (quarantine.h): its record's line is
 // flushed to the batch's journal before the file moves, and the quarantine
 // folder (the journal's name and the moved item together) right after.
+// Moves reserved together share those two flushes: every reserved record's
+// line is flushed before the first file moves, and the folder once after
+// the last.
 // Only the flushes of the store's folders and of the index wait for Flush,
 // and the journal stays, locked, until they are done: a crash before then
 // is finished by the next start like any interrupted move (at worst the
@@ -34,7 +38,8 @@ class MoveJournal;
 
 class QuarantineBatch {
  public:
-  // Moves run by themselves a Flush when this many wait for one.
+  // Moves run by themselves a Flush when this many wait for one (checked
+  // after each MoveReserved).
   static constexpr std::size_t kMaxUnflushed = 32;
 
   // Moves into `store`'s quarantine; `store` must outlive the batch.
@@ -55,21 +60,41 @@ class QuarantineBatch {
   [[nodiscard]] QuarantineResult MoveHostFile(const std::filesystem::path& path,
                                               const QuarantineNote& note);
 
+  // A move in two steps, for moves given together: reserves the store
+  // file's move, its record written to the journal (`note` is read now);
+  // its place among the reserved moves.
+  std::size_t ReserveStoreFile(std::u16string_view devicePath, const QuarantineNote& note);
+  // Makes every reserved move, in order, with one flush of the journal
+  // before them and one of the quarantine folder after; their results by
+  // place. The reservations are then gone.
+  [[nodiscard]] std::vector<QuarantineResult> MoveReserved();
+
   // Flushes the folders and the index of every move since the last Flush,
   // then drops their journal. When a flush fails, or a moved file could not
-  // be recorded, the journal stays for the next start to judge.
+  // be recorded, the journal stays for the next start to judge. Moves
+  // reserved and not yet made are given up: their files stay in the store,
+  // and MoveReserved reports them failed.
   void Flush();
 
-  struct Found;  // a file found for a move, internal to the move
+  struct Found;     // a file found for a move, internal to the move
+  struct Reserved;  // a move reserved, or why it cannot be made
 
  private:
   // Opens the quarantine folder at the first move and finishes its
   // interrupted moves; fails with the host's cause.
   Result<void> OpenFolder();
-  QuarantineResult MoveFound(Found& found, std::u16string recordedPath, const QuarantineNote& note);
+  void Reserve(Reserved& move, std::u16string recordedPath, const QuarantineNote& note);
   // Writes the record of a move about to begin to the journal, made anew
-  // after a Flush or a failed write; its offset, or the host's cause.
+  // after a Flush or a failed write, unflushed; its offset, or the host's
+  // cause.
   Result<off_t> Journal(const QuarantineRecord& record);
+  // The move of a reserved file into the folder, unflushed, or its failure.
+  void MoveOne(Reserved& move);
+  // What follows a move's flushes: the index line, or the move undone.
+  void Record(Reserved& move);
+  // A reserved move that will not be made: its line marked, its room given
+  // back, `cause` its failure's.
+  void NotDone(Reserved& move, int cause);
   void KeepUnflushed(UniqueFd from);
 
   const Store& store_;
@@ -80,6 +105,7 @@ class QuarantineBatch {
   // cut it), the moves done, each folder a move left (once), and whether
   // the journals must stay for the next start.
   std::vector<std::unique_ptr<MoveJournal>> journals_;
+  std::vector<Reserved> reserved_;
   std::size_t unflushed_ = 0;
   std::vector<UniqueFd> movedFrom_;
   bool keepJournals_ = false;

@@ -228,7 +228,7 @@ std::optional<off_t> MoveJournal::Append(const QuarantineRecord& record) {
   const int fullCause = errno;
   const std::string_view written =
       std::string_view(line).substr(0, full ? line.size() / 2 : line.size());
-  if (!WriteAllAt(fd_.Get(), written, end_) || full || ::fdatasync(fd_.Get()) != 0) {
+  if (!WriteAllAt(fd_.Get(), written, end_) || full) {
     cause_ = full ? fullCause : errno;
     cut_ = true;
     return std::nullopt;
@@ -236,6 +236,18 @@ std::optional<off_t> MoveJournal::Append(const QuarantineRecord& record) {
   const off_t offset = end_;
   end_ += static_cast<off_t>(line.size());
   return offset;
+}
+
+bool MoveJournal::Sync() {
+  if (synced_ == end_) return true;
+  // A cut journal's lines before the cut still belong to moves to be made.
+  if (ConsumeFault(FaultPoint::kQuarantineJournalSync) || ::fdatasync(fd_.Get()) != 0) {
+    cause_ = errno;
+    cut_ = true;
+    return false;
+  }
+  synced_ = end_;
+  return true;
 }
 
 void MoveJournal::Cancel(off_t offset) { (void)WriteAllAt(fd_.Get(), "#", offset); }

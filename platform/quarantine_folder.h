@@ -59,9 +59,12 @@ class MoveJournal {
   bool IsCut() const { return cut_; }
   // Why it is not open, or why the Append failed: the host's cause.
   int Cause() const { return cause_; }
-  // Writes `record`'s line after the lines before it and flushes it; the
+  // Writes `record`'s line after the lines before it, unflushed; the
   // line's offset, or nothing.
   std::optional<off_t> Append(const QuarantineRecord& record);
+  // Flushes the lines written since the last Sync; false, and cut, when
+  // the host fails it.
+  bool Sync();
   // Marks the line at `offset` as a move that did not happen (unflushed:
   // a crash leaves the line to be judged, which finds the file in place).
   void Cancel(off_t offset);
@@ -72,7 +75,8 @@ class MoveJournal {
   int folder_;
   std::string name_;
   UniqueFd fd_;
-  off_t end_ = 0;  // where the next line goes
+  off_t end_ = 0;     // where the next line goes
+  off_t synced_ = 0;  // the lines before it are flushed
   bool cut_ = false;
   int cause_ = 0;
 };

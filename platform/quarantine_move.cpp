@@ -107,19 +107,17 @@ QuarantineResult OpenFound(QuarantineBatch::Found& found) {
   return {QuarantineStatus::kQuarantined, {}, 0};
 }
 
-// Moves the found file into the quarantine as `id`: a rename, or on another
-// file system a copy and the unlink of the original. Fails when the file
-// stays in the store (and nothing of it in the quarantine).
+// Moves the found file into the quarantine as `id`: a rename, left to the
+// caller to flush, or on another file system a copy, flushed, and the
+// unlink of the original. Fails when the file stays in the store (and
+// nothing of it in the quarantine).
 Result<void> MoveIn(QuarantineBatch::Found& found, int quarantine, const std::string& id) {
   const std::string& name = found.entry.hostName;
   if (RenameNoReplace(found.entry.folder, name, quarantine, id) == 0) {
     struct stat arrived {};
     if (::fstatat(quarantine, id.c_str(), &arrived, AT_SYMLINK_NOFOLLOW) == 0 &&
         SameInode(arrived, found.status)) {
-      // The journal's name and the item reach the disk together, before
-      // the store's folder, which no longer holds the file, is flushed.
-      SyncFolder(quarantine);
-      return {};
+      return {};  // the caller flushes the folder
     }
     // Another entry was swapped in under the name: it goes back.
     (void)::renameat2(quarantine, id.c_str(), found.entry.folder, name.c_str(), RENAME_NOREPLACE);
@@ -158,6 +156,18 @@ bool MoveBack(QuarantineBatch::Found& found, int quarantine, const std::string& 
 
 }  // namespace
 
+// A move reserved: the file found and open, its record's line written to
+// `journal` at `line`; or, once it is not `pending`, its result.
+struct QuarantineBatch::Reserved {
+  QuarantineResult result;
+  Found found;
+  QuarantineRecord record;
+  MoveJournal* journal = nullptr;
+  off_t line = 0;
+  bool full = false;  // deleted, not moved: the quarantine has no room for it
+  bool pending = false;
+};
+
 QuarantineBatch::QuarantineBatch(const Store& store, std::uint64_t capBytes)
     : store_(store), capBytes_(capBytes) {}
 
@@ -175,89 +185,155 @@ Result<void> QuarantineBatch::OpenFolder() {
 
 QuarantineResult QuarantineBatch::MoveStoreFile(std::u16string_view devicePath,
                                                 const QuarantineNote& note) {
+  const std::size_t place = ReserveStoreFile(devicePath, note);
+  return std::move(MoveReserved()[place]);
+}
+
+std::size_t QuarantineBatch::ReserveStoreFile(std::u16string_view devicePath,
+                                              const QuarantineNote& note) {
+  const std::size_t place = reserved_.size();
+  Reserved& move = reserved_.emplace_back();
   if (const Result<void> open = OpenFolder(); !open.Ok()) {
-    return {QuarantineStatus::kFailed, {}, open.cause};
+    move.result = {QuarantineStatus::kFailed, {}, open.cause};
+  } else if (QuarantineResult opened = FindFile(store_, devicePath, move.found);
+             opened.status != QuarantineStatus::kQuarantined) {
+    move.result = opened;
+  } else {
+    Reserve(move, RecordedPath(devicePath, move.found.entry.hostName), note);
   }
-  Found found;
-  if (QuarantineResult opened = FindFile(store_, devicePath, found);
-      opened.status != QuarantineStatus::kQuarantined) {
-    return opened;
-  }
-  return MoveFound(found, RecordedPath(devicePath, found.entry.hostName), note);
+  return place;
 }
 
 QuarantineResult QuarantineBatch::MoveHostFile(const std::filesystem::path& path,
                                                const QuarantineNote& note) {
-  if (const Result<void> open = OpenFolder(); !open.Ok()) {
-    return {QuarantineStatus::kFailed, {}, open.cause};
-  }
-  Found found;
+  const std::size_t place = reserved_.size();
+  Reserved& move = reserved_.emplace_back();
   const std::filesystem::path absolute = std::filesystem::absolute(path);
-  if (QuarantineResult opened = FindHostFile(absolute, found);
-      opened.status != QuarantineStatus::kQuarantined) {
-    return opened;
+  if (const Result<void> open = OpenFolder(); !open.Ok()) {
+    move.result = {QuarantineStatus::kFailed, {}, open.cause};
+  } else if (QuarantineResult opened = FindHostFile(absolute, move.found);
+             opened.status != QuarantineStatus::kQuarantined) {
+    move.result = opened;
+  } else {
+    Reserve(move, HostNameToDevice(absolute.native()), note);
   }
-  return MoveFound(found, HostNameToDevice(absolute.native()), note);
+  return std::move(MoveReserved()[place]);
 }
 
-// Moves the found file in with its record; `recordedPath` is where a
-// restore puts it back.
-QuarantineResult QuarantineBatch::MoveFound(Found& found, std::u16string recordedPath,
-                                            const QuarantineNote& note) {
-  const int quarantine = folder_.Get();
+// Takes the found file's record and writes it to the journal; `recordedPath`
+// is where a restore puts it back.
+void QuarantineBatch::Reserve(Reserved& move, std::u16string recordedPath,
+                              const QuarantineNote& note) {
   const auto now = std::chrono::system_clock::now();
-  QuarantineRecord record;
+  QuarantineRecord& record = move.record;
   record.id = NewItemId(now);
   record.time = UtcTimeText(now);
   record.path = std::move(recordedPath);
   record.signature = note.signature;
   record.scanMode = note.scanMode;
-  record.permissions = found.status.st_mode & 07777;
-  if (note.read != nullptr && note.read->version == VersionOf(found.status)) {
+  record.permissions = move.found.status.st_mode & 07777;
+  if (note.read != nullptr && note.read->version == VersionOf(move.found.status)) {
     record.sha256 = note.read->digest.sha256;
     record.size = note.read->digest.size;
   } else {
-    const Result<FileDigest> digest = Sha256OfFile(found.fd.Get());
-    if (!digest.Ok()) return {QuarantineStatus::kFailed, {}, digest.cause};
+    const Result<FileDigest> digest = Sha256OfFile(move.found.fd.Get());
+    if (!digest.Ok()) {
+      move.result = {QuarantineStatus::kFailed, {}, digest.cause};
+      return;
+    }
     record.sha256 = digest.value.sha256;
     record.size = digest.value.size;
   }
-  const bool full = heldBytes_ > capBytes_ || record.size > capBytes_ - heldBytes_;
-  record.outcome = full ? QuarantineOutcome::kDeleted : QuarantineOutcome::kQuarantined;
-
+  // Counted now, so that the moves reserved after it find it taken.
+  move.full = heldBytes_ > capBytes_ || record.size > capBytes_ - heldBytes_;
+  record.outcome = move.full ? QuarantineOutcome::kDeleted : QuarantineOutcome::kQuarantined;
   const Result<off_t> journaled = Journal(record);
-  if (!journaled.Ok()) return {QuarantineStatus::kFailed, {}, journaled.cause};
-  const auto notDone = [&](int cause) {
-    journals_.back()->Cancel(journaled.value);
-    return QuarantineResult{QuarantineStatus::kFailed, {}, cause};
-  };
-  if (full) {
+  if (!journaled.Ok()) {
+    move.result = {QuarantineStatus::kFailed, {}, journaled.cause};
+    return;
+  }
+  if (!move.full) heldBytes_ += record.size;
+  move.journal = journals_.back().get();
+  move.line = journaled.value;
+  move.pending = true;
+}
+
+void QuarantineBatch::NotDone(Reserved& move, int cause) {
+  move.journal->Cancel(move.line);
+  if (!move.full) heldBytes_ -= move.record.size;
+  move.result = {QuarantineStatus::kFailed, {}, cause};
+  move.pending = false;
+}
+
+std::vector<QuarantineResult> QuarantineBatch::MoveReserved() {
+  const int quarantine = folder_.Get();
+  // Every record on the disk before any file leaves the store.
+  for (const std::unique_ptr<MoveJournal>& journal : journals_) {
+    if (journal->Sync()) continue;
+    keepJournals_ = true;
+    for (Reserved& move : reserved_) {
+      if (move.pending && move.journal == journal.get()) NotDone(move, journal->Cause());
+    }
+  }
+  // A deletion waits for the journal's name, which the folder holds.
+  if (std::any_of(reserved_.begin(), reserved_.end(),
+                  [](const Reserved& move) { return move.pending && move.full; })) {
+    SyncFolder(quarantine);
+  }
+  bool moved = false;
+  for (Reserved& move : reserved_) {
+    if (!move.pending) continue;
+    MoveOne(move);
+    moved = moved || (move.pending && !move.full);
+  }
+  // The journal's name and the items reach the disk together, before the
+  // store's folders, which no longer hold the files, are flushed.
+  if (moved) SyncFolder(quarantine);
+  std::vector<QuarantineResult> results;
+  for (Reserved& move : reserved_) {
+    if (move.pending) Record(move);
+    results.push_back(std::move(move.result));
+  }
+  reserved_.clear();
+  if (unflushed_ >= kMaxUnflushed) Flush();
+  return results;
+}
+
+void QuarantineBatch::MoveOne(Reserved& move) {
+  if (move.full) {
     // Deleted as before the quarantine existed, once its record is on the
     // disk; DeleteStoreFile's fault.
-    SyncFolder(quarantine);
     if (ConsumeFault(FaultPoint::kDelete) ||
-        ::unlinkat(found.entry.folder, found.entry.hostName.c_str(), 0) != 0) {
-      return notDone(errno);
+        ::unlinkat(move.found.entry.folder, move.found.entry.hostName.c_str(), 0) != 0) {
+      NotDone(move, errno);
+      return;
     }
   } else {
-    if (const Result<void> moved = MoveIn(found, quarantine, record.id); !moved.Ok()) {
-      return notDone(moved.cause);
+    if (const Result<void> moved = MoveIn(move.found, folder_.Get(), move.record.id); !moved.Ok()) {
+      NotDone(move, moved.cause);
+      return;
     }
-    (void)::fchmod(found.fd.Get(), S_IRUSR | S_IWUSR);  // nothing in the quarantine runs
+    (void)::fchmod(move.found.fd.Get(), S_IRUSR | S_IWUSR);  // nothing in the quarantine runs
   }
-  const QuarantineResult result{full ? QuarantineStatus::kDeleted : QuarantineStatus::kQuarantined,
-                                record.id, 0};
+  move.result = {move.full ? QuarantineStatus::kDeleted : QuarantineStatus::kQuarantined,
+                 move.record.id, 0};
+}
+
+void QuarantineBatch::Record(Reserved& move) {
+  move.pending = false;
   if (const Result<void> recorded =
-          AppendIndexLine(quarantine, RecordLine(record), IndexSync::kLater);
+          AppendIndexLine(folder_.Get(), RecordLine(move.record), IndexSync::kLater);
       !recorded.Ok()) {
-    if (!full && MoveBack(found, quarantine, record.id)) return notDone(recorded.cause);
+    if (!move.full && MoveBack(move.found, folder_.Get(), move.record.id)) {
+      move.pending = true;
+      NotDone(move, recorded.cause);
+      return;
+    }
     // Gone from the store: the journal stays for the next start.
     keepJournals_ = true;
-    return result;
+    return;
   }
-  if (!full) heldBytes_ += record.size;
-  KeepUnflushed(std::move(found.folder));
-  return result;
+  KeepUnflushed(std::move(move.found.folder));
 }
 
 Result<off_t> QuarantineBatch::Journal(const QuarantineRecord& record) {
@@ -281,10 +357,13 @@ void QuarantineBatch::KeepUnflushed(UniqueFd from) {
     return known && ::fstat(folder.Get(), &held) == 0 && SameInode(held, added);
   });
   if (!kept) movedFrom_.push_back(std::move(from));
-  if (unflushed_ >= kMaxUnflushed) Flush();
 }
 
 void QuarantineBatch::Flush() {
+  // Moves reserved and never made: their files stay in the store.
+  for (Reserved& move : reserved_) {
+    if (move.pending) NotDone(move, 0);
+  }
   if (journals_.empty()) return;
   bool synced = true;
   if (unflushed_ > 0) {

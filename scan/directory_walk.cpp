@@ -1,12 +1,17 @@
 // ScanStoreFiles over the shared walk, on the scan's own thread or with a
 // pool of checking threads whose verdicts come back in walk order. Reports
 // and removals go through a ReportLane: in walk order, but a quarantine
-// move's syncs no longer hold up the checking of the files after it, and
-// the moves share one QuarantineBatch, made durable together. The stop
+// move's syncs no longer hold up the checking of the files after it, the
+// moves found while the lane was busy are made together with one pair of
+// flushes, and all share one QuarantineBatch, made durable together. The stop
 // event is sent after the walk has unwound and every file handed out has
 // its verdict and its removal, made durable. A pause holds removals too,
 // wherever it finds the walk.
 #include "scan/directory_walk.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
 
 #include "platform/text.h"
 #include "scan/file_removal.h"
@@ -44,35 +49,63 @@ CheckedFile ListedFileToCheck(std::u16string_view path, const FileFinder* listin
   return file;
 }
 
-// Reports `path`'s verdict, and removes the file when it is infected
-// (`digest`: its bytes' as checked, or null).
-void ReportAndRemove(const ScanContext& context, QuarantineBatch& quarantine,
-                     std::u16string_view path, const Verdict& verdict, std::uint64_t bytes,
-                     const ReadDigest* digest) {
+// The walk's quarantine moves, made in the lane's runs: each infected
+// file's move is reserved in its report's prepare step, the run's moves
+// are made together when it settles, and each report then reads its result.
+class LaneMoves {
+ public:
+  explicit LaneMoves(QuarantineBatch& quarantine) : quarantine_(quarantine) {}
+
+  // The lane's settle step; a run whose settle fails reads no earlier
+  // run's results.
+  void Settle() {
+    settled_.clear();
+    settled_ = quarantine_.MoveReserved();
+  }
+
+  QuarantineBatch& Batch() { return quarantine_; }
+  // The result of the move reserved at `place` in the last run settled.
+  QuarantineResult Result(std::optional<std::size_t> place) const {
+    if (!place || *place >= settled_.size()) return {};  // its prepare failed
+    return settled_[*place];
+  }
+
+ private:
+  QuarantineBatch& quarantine_;
+  std::vector<QuarantineResult> settled_;
+};
+
+// Reports `path`'s verdict on the lane, and removes the file when it is
+// infected (`digest`: its bytes' as checked, or null); `announce`: the
+// FileChecking event first.
+void LaneReport(ReportLane& lane, const ScanContext& context, LaneMoves& moves,
+                std::u16string_view path, const Verdict& verdict, std::uint64_t bytes,
+                const ReadDigest* digest, bool announce) {
   const std::string_view name = verdict.IsInfected()
                                     ? context.database.CharacterSignatures()[verdict.signature].name
                                     : std::string_view();
-  context.events.Send(FileVerdict{path, verdict, name, bytes});
-  if (!verdict.IsInfected()) return;
-  context.stop.WaitWhilePaused();
-  const QuarantineResult removed =
-      RemoveFoundFile(quarantine, path, WidenAnsi(name), ScanModeName(context.mode), digest);
-  context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
-}
-
-// ReportAndRemove on the lane; `announce`: the FileChecking event first.
-void LaneReport(ReportLane& lane, const ScanContext& context, QuarantineBatch& quarantine,
-                std::u16string_view path, const Verdict& verdict, std::uint64_t bytes,
-                const ReadDigest* digest, bool announce) {
+  const auto report = [&context, path = std::u16string(path), verdict, name, bytes, announce] {
+    if (announce) context.events.Send(FileChecking{path});
+    context.events.Send(FileVerdict{path, verdict, name, bytes});
+  };
+  if (!verdict.IsInfected()) {
+    lane.Run(report, false);
+    return;
+  }
   std::optional<ReadDigest> kept;
-  if (digest != nullptr && verdict.IsInfected()) kept = *digest;
+  if (digest != nullptr) kept = *digest;
+  auto place = std::make_shared<std::optional<std::size_t>>();
   lane.Run(
-      [&context, &quarantine, path = std::u16string(path), verdict, bytes, kept = std::move(kept),
-       announce] {
-        if (announce) context.events.Send(FileChecking{path});
-        ReportAndRemove(context, quarantine, path, verdict, bytes, kept ? &*kept : nullptr);
+      report, true,
+      [&context, &moves, place, path = std::u16string(path), name, kept = std::move(kept)] {
+        context.stop.WaitWhilePaused();
+        *place = ReserveFoundFile(moves.Batch(), path, WidenAnsi(name), ScanModeName(context.mode),
+                                  kept ? &*kept : nullptr);
       },
-      verdict.IsInfected());
+      [&context, &moves, place, path = std::u16string(path), name] {
+        const QuarantineResult removed = moves.Result(*place);
+        context.events.Send(ActionOf(ActionKind::kDeleteInfected, path, name, removed));
+      });
 }
 
 }  // namespace
@@ -80,7 +113,8 @@ void LaneReport(ReportLane& lane, const ScanContext& context, QuarantineBatch& q
 WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folder) {
   WalkOutcome outcome = WalkOutcome::kCompleted;
   QuarantineBatch quarantine(context.store);
-  ReportLane lane;
+  LaneMoves moves(quarantine);
+  ReportLane lane([&moves] { moves.Settle(); });
   if (context.threads <= 1) {
     outcome = WalkStoreFolder(
         context.store, context.stop, folder,
@@ -90,7 +124,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
               false);
           const Verdict verdict = CheckListedFile(context.matcher, path, listing, name);
           const std::optional<ReadDigest>& digest = context.matcher.LastInfectedDigest();
-          LaneReport(lane, context, quarantine, path, verdict, context.matcher.LastFileBytes(),
+          LaneReport(lane, context, moves, path, verdict, context.matcher.LastFileBytes(),
                      digest ? &*digest : nullptr, false);
         });
   } else {
@@ -98,7 +132,7 @@ WalkOutcome ScanStoreFiles(const ScanContext& context, std::u16string_view folde
         context.store, context.database, &context.stop, context.threads,
         [&](std::u16string_view path, const Verdict& verdict, std::uint64_t bytes, std::uint64_t,
             const ReadDigest* digest) {
-          LaneReport(lane, context, quarantine, path, verdict, bytes, digest, true);
+          LaneReport(lane, context, moves, path, verdict, bytes, digest, true);
         },
         MatchPath::kFast, InfectedDigest::kKeep);
     outcome = WalkStoreFolder(

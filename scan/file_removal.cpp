@@ -3,6 +3,8 @@
 // examined on its own.
 #include "scan/file_removal.h"
 
+#include <utility>
+
 #include "platform/files.h"
 
 namespace kv {
@@ -15,14 +17,15 @@ QuarantineResult RemoveStoreFile(const Store& store, std::u16string_view path,
 QuarantineResult RemoveFoundFile(const Store& store, std::u16string_view path,
                                  std::u16string_view signature, std::u16string_view scanMode) {
   QuarantineBatch quarantine(store);
-  return RemoveFoundFile(quarantine, path, signature, scanMode);
+  const std::size_t place = ReserveFoundFile(quarantine, path, signature, scanMode, nullptr);
+  return std::move(quarantine.MoveReserved()[place]);
 }
 
-QuarantineResult RemoveFoundFile(QuarantineBatch& quarantine, std::u16string_view path,
-                                 std::u16string_view signature, std::u16string_view scanMode,
-                                 const ReadDigest* read) {
+std::size_t ReserveFoundFile(QuarantineBatch& quarantine, std::u16string_view path,
+                             std::u16string_view signature, std::u16string_view scanMode,
+                             const ReadDigest* read) {
   (void)SetNormalAttributes(quarantine.GetStore(), path);
-  return quarantine.MoveStoreFile(path, {signature, scanMode, read});
+  return quarantine.ReserveStoreFile(path, {signature, scanMode, read});
 }
 
 ActionTaken ActionOf(ActionKind kind, std::u16string_view path, std::string_view signatureName,

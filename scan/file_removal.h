@@ -4,6 +4,7 @@
 // so that every mode removes files the same way.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "platform/quarantine.h"
@@ -28,14 +29,13 @@ namespace kv {
                                                std::u16string_view signature,
                                                std::u16string_view scanMode);
 
-// As RemoveFoundFile, one move of `quarantine`'s: a walk that removes many
-// files makes their moves durable together. `read`: the file's digest as
-// the check read it, or null (QuarantineNote).
-[[nodiscard]] QuarantineResult RemoveFoundFile(QuarantineBatch& quarantine,
-                                               std::u16string_view path,
-                                               std::u16string_view signature,
-                                               std::u16string_view scanMode,
-                                               const ReadDigest* read = nullptr);
+// As RemoveFoundFile, a move reserved in `quarantine`, made by its
+// MoveReserved (its place returned): a walk that removes many files makes
+// their moves together. `read`: the file's digest as the check read it, or
+// null (QuarantineNote).
+std::size_t ReserveFoundFile(QuarantineBatch& quarantine, std::u16string_view path,
+                             std::u16string_view signature, std::u16string_view scanMode,
+                             const ReadDigest* read);
 
 // The event of an action whose removal gave `result`; it refers to
 // `result`, which must outlive it.

@@ -19,7 +19,7 @@ void ReportLane::RethrowFailure() {
   if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
-void ReportLane::Run(Report report, bool slow) {
+void ReportLane::Run(Report report, bool slow, Report prepare, Report finish) {
   std::unique_lock<std::mutex> lock(mutex_);
   RethrowFailure();
   if (reports_.empty() && !running_) {
@@ -29,12 +29,13 @@ void ReportLane::Run(Report report, bool slow) {
     }
     if (!slow || thread_ == nullptr) {
       lock.unlock();
-      report();
+      std::vector<Queued> run{{std::move(report), std::move(prepare), std::move(finish)}};
+      if (const std::exception_ptr failure = RunSteps(run)) std::rethrow_exception(failure);
       return;
     }
   }
   taken_.wait(lock, [this] { return reports_.size() < kMaxQueued; });
-  reports_.push_back(std::move(report));
+  reports_.push_back({std::move(report), std::move(prepare), std::move(finish)});
   queued_.notify_one();
 }
 
@@ -44,21 +45,44 @@ void ReportLane::Drain() {
   RethrowFailure();
 }
 
+std::exception_ptr ReportLane::RunSteps(std::vector<Queued>& run) {
+  std::exception_ptr first;
+  const auto step = [&first](const Report& action) {
+    if (!action) return;
+    try {
+      action();
+    } catch (...) {
+      if (!first) first = std::current_exception();
+    }
+  };
+  step(run.front().report);
+  bool prepared = false;
+  for (const Queued& queued : run) {
+    step(queued.prepare);
+    prepared = prepared || queued.prepare;
+  }
+  if (prepared) step(settle_);
+  for (std::size_t i = 0; i < run.size(); ++i) {
+    if (i > 0) step(run[i].report);
+    step(run[i].finish);
+  }
+  return first;
+}
+
 void ReportLane::Serve() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     queued_.wait(lock, [this] { return closing_ || !reports_.empty(); });
     if (reports_.empty()) return;
-    Report report = std::move(reports_.front());
-    reports_.pop_front();
-    running_ = true;
-    lock.unlock();
-    std::exception_ptr failure;
-    try {
-      report();
-    } catch (...) {
-      failure = std::current_exception();
+    std::vector<Queued> run;
+    while (!reports_.empty() && run.size() < kMaxRun) {
+      run.push_back(std::move(reports_.front()));
+      reports_.pop_front();
     }
+    running_ = true;
+    taken_.notify_all();
+    lock.unlock();
+    const std::exception_ptr failure = RunSteps(run);
     lock.lock();
     if (failure && !failure_) failure_ = failure;
     running_ = false;

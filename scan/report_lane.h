@@ -5,6 +5,14 @@
 // quarantine move is synced; every other report runs at once on the
 // calling thread, with no hand-over.
 //
+// A report may come with a `prepare` and a `finish` step. The lane's
+// thread takes the reports queued by then as one run (up to kMaxRun): the
+// first report, then every prepare in order, the lane's `settle` once, and
+// then the rest in order, each report before its finish. So the quarantine
+// moves of files found while the lane was busy share one settle's flushes,
+// the events still come in the order given, and the run's first file is
+// announced before anything of the run moves.
+//
 // Entry points: ReportLane (Run, Drain).
 // The lane's thread starts with the first slow report; when the host cannot
 // start it, reports run on the calling thread. At most kMaxQueued reports
@@ -19,6 +27,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/engine_thread.h"
 
@@ -28,30 +38,42 @@ class ReportLane {
  public:
   using Report = std::function<void()>;
   static constexpr std::size_t kMaxQueued = 256;
+  // A run's prepares may hold files open until it settles.
+  static constexpr std::size_t kMaxRun = 32;
 
-  ReportLane() = default;
+  explicit ReportLane(Report settle = {}) : settle_(std::move(settle)) {}
   // Runs every report still queued, then ends the thread; a report's
   // exception not yet rethrown is dropped (the scan is unwinding).
   ~ReportLane();
   ReportLane(const ReportLane&) = delete;
   ReportLane& operator=(const ReportLane&) = delete;
 
-  // Runs `report` after every report given before it. `slow`: it may wait
-  // on the disk. Rethrows the first exception of a queued report.
-  void Run(Report report, bool slow);
+  // Runs `report` after every report given before it; `prepare` and
+  // `finish` (when given) before and after its run settles. `slow`: it may
+  // wait on the disk. Rethrows the first exception of a queued report.
+  void Run(Report report, bool slow, Report prepare = {}, Report finish = {});
 
   // Waits until every report has run; rethrows as Run does.
   void Drain();
 
  private:
+  struct Queued {
+    Report report;
+    Report prepare;
+    Report finish;
+  };
+
   void Serve();
+  // Runs `run`'s steps in their order; the first exception, or null.
+  std::exception_ptr RunSteps(std::vector<Queued>& run);
   void RethrowFailure();  // under mutex_
 
+  const Report settle_;
   std::mutex mutex_;
   std::condition_variable queued_;
   std::condition_variable taken_;
-  std::deque<Report> reports_;            // guarded by mutex_
-  bool running_ = false;                  // guarded by mutex_: the thread runs a report
+  std::deque<Queued> reports_;            // guarded by mutex_
+  bool running_ = false;                  // guarded by mutex_: the thread runs a run
   bool closing_ = false;                  // guarded by mutex_
   std::exception_ptr failure_;            // guarded by mutex_
   std::unique_ptr<EngineThread> thread_;  // null until a slow report

@@ -245,6 +245,49 @@ TEST_F(QuarantineTest, ABatchHoldsItsJournalUntilItsFlushesSucceed) {
   EXPECT_EQ(leftovers(), 0u);
 }
 
+// Moves reserved together are made in order, each failing alone: a
+// refused rename gives its room back to the moves after it, a file not
+// there is not found, one past the cap is deleted. A journal whose lines
+// cannot be flushed fails every move in it, the files left in the store;
+// and a Flush gives up a move reserved and not made.
+TEST_F(QuarantineTest, MovesReservedTogetherAreMadeInOrderAndEachFailsAlone) {
+  using enum QuarantineStatus;
+  const auto statuses = [](const std::vector<QuarantineResult>& results) {
+    std::vector<QuarantineStatus> status;
+    for (const QuarantineResult& result : results) status.push_back(result.status);
+    return status;
+  };
+  QuarantineBatch batch(prefix_.Store(), 8);
+  const auto reserve = [&](const std::string& name, const std::string& content) {
+    if (!content.empty()) WriteFile(Store(name), content);
+    return batch.ReserveStoreFile(testing::DevicePath(name), kNote);
+  };
+  EXPECT_EQ(reserve("x.exe", "abc"), 0u);
+  reserve("gone.exe", "");
+  reserve("a.exe", "12345");  // with x's room: 8 of 8
+  reserve("b.exe", "abc");    // past the cap
+  FailNext(FaultPoint::kQuarantineMove);
+  const std::vector<QuarantineResult> results = batch.MoveReserved();
+  EXPECT_EQ(statuses(results), (std::vector{kFailed, kNotFound, kQuarantined, kDeleted}));
+  EXPECT_EQ(results[0].cause, EACCES);
+  EXPECT_EQ(ReadFile(Store("x.exe")), "abc");
+  EXPECT_FALSE(fs::exists(Store("a.exe")) || fs::exists(Store("b.exe")));
+  reserve("f.exe", "abc");  // in the room x gave back
+  EXPECT_EQ(statuses(batch.MoveReserved()), std::vector{kQuarantined});
+
+  reserve("c.exe", "c");
+  reserve("d.exe", "d");
+  FailNext(FaultPoint::kQuarantineJournalSync);
+  EXPECT_EQ(statuses(batch.MoveReserved()), (std::vector{kFailed, kFailed}));
+  reserve("e.exe", "e");
+  batch.Flush();
+  EXPECT_EQ(statuses(batch.MoveReserved()), std::vector{kFailed});
+  EXPECT_EQ(ReadFile(Store("c.exe")) + ReadFile(Store("d.exe")) + ReadFile(Store("e.exe")), "cde");
+  using State = QuarantineItemState;
+  EXPECT_EQ(States(), (std::vector{State::kQuarantined, State::kDeleted, State::kQuarantined}));
+  EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
+}
+
 // A full disk: with no room for a journal's zeros its lines extend it; a
 // line cut while written fails its move alone, and the batch goes on with
 // a new journal, the cut one left for the next start.
@@ -350,11 +393,14 @@ std::chrono::microseconds RunChild(const Store& store, int run,
   const auto start = std::chrono::steady_clock::now();
   (void)testing::RunKilledAfter(
       [&] {
+        // One move alone, then groups of three as a walk's lane makes them.
         QuarantineBatch batch(store);
         for (int i = 0; i < kFilesPerRun; ++i) {
-          (void)batch.MoveStoreFile(testing::DevicePath(InStore(run, i)),
-                                    {u"Trojan.Kill", u"autocheck"});
+          batch.ReserveStoreFile(testing::DevicePath(InStore(run, i)),
+                                 {u"Trojan.Kill", u"autocheck"});
+          if (i % 3 == 0) (void)batch.MoveReserved();
         }
+        (void)batch.MoveReserved();
       },
       killAfter);
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -

@@ -1,43 +1,56 @@
 // The report lane: reports keep their order while a slow one holds the
-// lane's thread and the caller goes on, and a queued report's exception
-// comes back to the caller after the others have run.
+// lane's thread and the caller goes on; the reports queued meanwhile run
+// as one run, their first report, then all their prepares, one settle, and
+// the rest in order; and a queued report's exception comes back to the
+// caller after the others have run.
 #include "scan/report_lane.h"
 
 #include <gtest/gtest.h>
 
 #include <future>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace kv::testing {
 namespace {
 
-TEST(ReportLaneThreaded, ReportsKeepTheirOrderWhileASlowOneHoldsTheLane) {
-  std::vector<int> ran;
-  ReportLane lane;
+TEST(ReportLaneThreaded, ReportsKeepTheirOrderAndTheQueuedOnesSettleTogether) {
+  std::vector<std::string> ran;
+  const auto step = [&ran](std::string name) {
+    return [&ran, name = std::move(name)] { ran.push_back(name); };
+  };
+  ReportLane lane(step("settle"));
   // Declared after the lane: should the test end early, the broken promise
   // frees the lane's thread before the lane joins it.
   std::promise<void> released;
-  lane.Run([&] { ran.push_back(0); }, false);  // on this thread, nothing queued
+  std::promise<void> holding;
+  lane.Run(step("r0"), false);  // on this thread, nothing queued
   lane.Run(
-      [&ran, release = released.get_future().share()] {
+      [&ran, &holding, release = released.get_future().share()] {
+        holding.set_value();
         release.wait();  // the caller must get past the next Run calls meanwhile
-        ran.push_back(1);
+        ran.push_back("r1");
       },
       true);
+  holding.get_future().wait();  // so that r1 runs alone
   for (int report = 2; report < 10; ++report) {
-    lane.Run(
-        [&ran, report] {
-          if (report == 5) throw std::runtime_error("disk gone");
-          ran.push_back(report);
-        },
-        report % 3 == 0);
+    const std::string n = std::to_string(report);
+    if (report == 5) {
+      lane.Run([] { throw std::runtime_error("disk gone"); }, false);
+    } else if (report % 3 == 0) {
+      lane.Run(step("r" + n), true, step("p" + n), step("f" + n));
+    } else {
+      lane.Run(step("r" + n), false);
+    }
   }
   released.set_value();
   EXPECT_THROW(lane.Drain(), std::runtime_error);
-  lane.Run([&] { ran.push_back(10); }, false);  // rethrown once
+  lane.Run(step("r10"), false, step("p10"), step("f10"));  // rethrown once; settles alone
   lane.Drain();
-  EXPECT_EQ(ran, (std::vector<int>{0, 1, 2, 3, 4, 6, 7, 8, 9, 10}));
+  EXPECT_EQ(ran, (std::vector<std::string>{"r0", "r1", "r2",  "p3",  "p6",     "p9", "settle",
+                                           "r3", "f3", "r4",  "r6",  "f6",     "r7", "r8",
+                                           "r9", "f9", "r10", "p10", "settle", "f10"}));
 }
 
 }  // namespace
