@@ -244,7 +244,6 @@ void QuarantineBatch::Reserve(Reserved& move, std::u16string recordedPath,
     record.sha256 = digest.value.sha256;
     record.size = digest.value.size;
   }
-  // Counted now, so that the moves reserved after it find it taken.
   move.full = heldBytes_ > capBytes_ || record.size > capBytes_ - heldBytes_;
   record.outcome = move.full ? QuarantineOutcome::kDeleted : QuarantineOutcome::kQuarantined;
   const Result<off_t> journaled = Journal(record);
@@ -252,6 +251,7 @@ void QuarantineBatch::Reserve(Reserved& move, std::u16string recordedPath,
     move.result = {QuarantineStatus::kFailed, {}, journaled.cause};
     return;
   }
+  // Counted now, so that the moves reserved after it find its room taken.
   if (!move.full) heldBytes_ += record.size;
   move.journal = journals_.back().get();
   move.line = journaled.value;
