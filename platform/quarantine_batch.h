@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -83,6 +84,13 @@ class QuarantineBatch {
   // Opens the quarantine folder at the first move and finishes its
   // interrupted moves; fails with the host's cause.
   Result<void> OpenFolder();
+  // Finds and opens a file (kQuarantined when it did), and gives where a
+  // restore puts it back.
+  using FindFn = std::function<QuarantineResult(Found&)>;
+  using RecordedPathFn = std::function<std::u16string(const Found&)>;
+  // Reserves the move of the file `find` opens; its place.
+  std::size_t ReserveFound(const FindFn& find, const RecordedPathFn& recordedPath,
+                           const QuarantineNote& note);
   void Reserve(Reserved& move, std::u16string recordedPath, const QuarantineNote& note);
   // Writes the record of a move about to begin to the journal, made anew
   // after a Flush or a failed write, unflushed; its offset, or the host's

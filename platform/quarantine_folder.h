@@ -54,8 +54,8 @@ class MoveJournal {
   MoveJournal& operator=(const MoveJournal&) = delete;
 
   bool IsOpen() const { return fd_.IsValid(); }
-  // Whether an Append failed: its line may be cut short, so the journal
-  // takes no more lines.
+  // Whether an Append or a Sync failed: a line may be cut short or not on
+  // the disk, so the journal takes no more lines.
   bool IsCut() const { return cut_; }
   // Why it is not open, or why the Append failed: the host's cause.
   int Cause() const { return cause_; }

@@ -191,33 +191,33 @@ QuarantineResult QuarantineBatch::MoveStoreFile(std::u16string_view devicePath,
 
 std::size_t QuarantineBatch::ReserveStoreFile(std::u16string_view devicePath,
                                               const QuarantineNote& note) {
-  const std::size_t place = reserved_.size();
-  Reserved& move = reserved_.emplace_back();
-  if (const Result<void> open = OpenFolder(); !open.Ok()) {
-    move.result = {QuarantineStatus::kFailed, {}, open.cause};
-  } else if (QuarantineResult opened = FindFile(store_, devicePath, move.found);
-             opened.status != QuarantineStatus::kQuarantined) {
-    move.result = opened;
-  } else {
-    Reserve(move, RecordedPath(devicePath, move.found.entry.hostName), note);
-  }
-  return place;
+  return ReserveFound(
+      [&](Found& found) { return FindFile(store_, devicePath, found); },
+      [&](const Found& found) { return RecordedPath(devicePath, found.entry.hostName); }, note);
 }
 
 QuarantineResult QuarantineBatch::MoveHostFile(const std::filesystem::path& path,
                                                const QuarantineNote& note) {
+  const std::filesystem::path absolute = std::filesystem::absolute(path);
+  const std::size_t place =
+      ReserveFound([&](Found& found) { return FindHostFile(absolute, found); },
+                   [&](const Found&) { return HostNameToDevice(absolute.native()); }, note);
+  return std::move(MoveReserved()[place]);
+}
+
+std::size_t QuarantineBatch::ReserveFound(const FindFn& find, const RecordedPathFn& recordedPath,
+                                          const QuarantineNote& note) {
   const std::size_t place = reserved_.size();
   Reserved& move = reserved_.emplace_back();
-  const std::filesystem::path absolute = std::filesystem::absolute(path);
   if (const Result<void> open = OpenFolder(); !open.Ok()) {
     move.result = {QuarantineStatus::kFailed, {}, open.cause};
-  } else if (QuarantineResult opened = FindHostFile(absolute, move.found);
+  } else if (QuarantineResult opened = find(move.found);
              opened.status != QuarantineStatus::kQuarantined) {
     move.result = opened;
   } else {
-    Reserve(move, HostNameToDevice(absolute.native()), note);
+    Reserve(move, recordedPath(move.found), note);
   }
-  return std::move(MoveReserved()[place]);
+  return place;
 }
 
 // Takes the found file's record and writes it to the journal; `recordedPath`
