@@ -74,8 +74,12 @@ void ReportLane::Serve() {
   for (;;) {
     queued_.wait(lock, [this] { return closing_ || !reports_.empty(); });
     if (reports_.empty()) return;
+    // Every queued report joins the run, up to kMaxRun prepares: the files
+    // found among many clean ones still share one settle.
     std::vector<Queued> run;
-    while (!reports_.empty() && run.size() < kMaxRun) {
+    std::size_t prepares = 0;
+    while (!reports_.empty() && prepares < kMaxRun) {
+      if (reports_.front().prepare) ++prepares;
       run.push_back(std::move(reports_.front()));
       reports_.pop_front();
     }

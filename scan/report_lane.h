@@ -6,12 +6,12 @@
 // calling thread, with no hand-over.
 //
 // A report may come with a `prepare` and a `finish` step. The lane's
-// thread takes the reports queued by then as one run (up to kMaxRun): the
-// first report, then every prepare in order, the lane's `settle` once, and
-// then the rest in order, each report before its finish. So the quarantine
-// moves of files found while the lane was busy share one settle's flushes,
-// the events still come in the order given, and the run's first file is
-// announced before anything of the run moves.
+// thread takes the reports queued by then as one run (with at most kMaxRun
+// prepares among them): the first report, then every prepare in order, the
+// lane's `settle` once, and then the rest in order, each report before its
+// finish. So the quarantine moves of files found while the lane was busy
+// share one settle's flushes, the events still come in the order given, and
+// the run's first file is announced before anything of the run moves.
 //
 // Entry points: ReportLane (Run, Drain).
 // The lane's thread starts with the first slow report; when the host cannot

@@ -1,8 +1,9 @@
 // The report lane: reports keep their order while a slow one holds the
 // lane's thread and the caller goes on; the reports queued meanwhile run
 // as one run, their first report, then all their prepares, one settle, and
-// the rest in order; and a queued report's exception comes back to the
-// caller after the others have run.
+// the rest in order, however many plain reports lie between the prepared
+// ones; and a queued report's exception comes back to the caller after the
+// others have run.
 #include "scan/report_lane.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,30 @@ TEST(ReportLaneThreaded, ReportsKeepTheirOrderAndTheQueuedOnesSettleTogether) {
   EXPECT_EQ(ran, (std::vector<std::string>{"r0", "r1", "r2",  "p3",  "p6",     "p9", "settle",
                                            "r3", "f3", "r4",  "r6",  "f6",     "r7", "r8",
                                            "r9", "f9", "r10", "p10", "settle", "f10"}));
+}
+
+TEST(ReportLaneThreaded, ARunTakesEveryQueuedReportUpToItsLimitOfPrepares) {
+  std::vector<std::string> ran;
+  ReportLane lane([&ran] { ran.push_back("settle"); });
+  std::promise<void> released;
+  std::promise<void> holding;
+  lane.Run(
+      [&holding, release = released.get_future().share()] {
+        holding.set_value();
+        release.wait();
+      },
+      true);
+  holding.get_future().wait();
+  // Clean files' reports between the found ones do not split the run.
+  for (std::size_t found = 0; found <= ReportLane::kMaxRun; ++found) {
+    lane.Run([] {}, false);
+    lane.Run([] {}, true, [&ran] { ran.push_back("p"); });
+  }
+  released.set_value();
+  lane.Drain();
+  std::vector<std::string> expected(ReportLane::kMaxRun, "p");
+  expected.insert(expected.end(), {"settle", "p", "settle"});
+  EXPECT_EQ(ran, expected);
 }
 
 }  // namespace
