@@ -57,6 +57,7 @@ enum class Sharing { kNone, kRead };
 enum class LockStatus { kLocked, kBusy, kFailed };
 
 struct StoreEntry;
+struct HostEntry;
 
 // Whether an open follows a symbolic link at the name it is given.
 enum class LinkRule { kFollow, kRefuse };
@@ -136,6 +137,7 @@ class File {
  private:
   friend class FileFinder;
   friend class ListedFile;
+  friend Result<File> OpenWalkedFile(const HostEntry& entry, Sharing sharing);
   // Opens `entry` (a LookUpStoreEntry result) without following a link.
   static Result<File> OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
                                      std::chrono::milliseconds lockWait = {});

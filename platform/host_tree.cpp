@@ -1,18 +1,36 @@
-// WalkHostTree over lstat and directory listings; a recursion per folder
-// level, each level holding only its sorted names.
+// WalkHostTree over folder descriptors and listings; a recursion per folder
+// level, each level holding its folder and only its sorted names.
 #include "platform/host_tree.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <memory>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "platform/folder_listing.h"
+#include "platform/limits.h"
+#include "platform/store_path.h"
+#include "platform/unique_fd.h"
 
 namespace kv {
+
+class HostFolder {
+ public:
+  explicit HostFolder(UniqueFd fd) : fd_(std::move(fd)) {}
+  int Descriptor() const { return fd_.Get(); }
+
+ private:
+  UniqueFd fd_;
+};
+
 namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC;
 
 bool Excluded(const std::filesystem::path& path, const HostTreeOptions& options) {
   if (options.excludes.empty()) return false;  // no names to build for every entry
@@ -25,44 +43,67 @@ bool Excluded(const std::filesystem::path& path, const HostTreeOptions& options)
                      });
 }
 
-struct DirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-bool ListNames(const std::filesystem::path& folder, std::vector<std::string>& names) {
-  const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-  if (dir == nullptr) return false;
-  while (const dirent* entry = ::readdir(dir.get())) {
-    const std::string_view name = entry->d_name;
-    if (name != "." && name != "..") names.emplace_back(name);
+bool ListNames(const HostFolder& folder, std::vector<std::string>& names) {
+  Result<FolderListing> listing = FolderListing::Open(folder.Descriptor());
+  if (!listing.Ok()) return false;
+  while (std::optional<ListedEntry> entry = listing.value.Next()) {
+    names.push_back(std::move(entry->hostName));
   }
   std::sort(names.begin(), names.end());
   return true;
 }
 
+// Where the walk found an entry: as `name` in a held folder, or by its path
+// (named by the user, or below the held levels).
+struct Place {
+  std::shared_ptr<const HostFolder> folder;
+  std::string_view name;
+  bool named = false;
+};
+
+// Opens the folder at `place` (`path`); a link there is followed only when
+// the user named it. Null when it cannot be opened.
+std::shared_ptr<const HostFolder> OpenFolder(const std::filesystem::path& path,
+                                             const Place& place) {
+  UniqueFd fd(place.folder != nullptr
+                  ? ::openat(place.folder->Descriptor(), std::string(place.name).c_str(),
+                             kFolderFlags | O_NOFOLLOW)
+                  : ::open(path.c_str(), kFolderFlags | (place.named ? 0 : O_NOFOLLOW)));
+  if (!fd.IsValid()) return nullptr;
+  return std::make_shared<const HostFolder>(std::move(fd));
+}
+
 class Walker {
  public:
-  Walker(const HostTreeOptions& options, const std::function<bool(const HostEntry&)>& visit)
-      : options_(options), visit_(visit) {}
+  Walker(const HostTreeOptions& options, const std::function<bool(const HostEntry&)>& visit,
+         dev_t device)
+      : options_(options), visit_(visit), device_(device) {}
 
-  bool Visit(const std::filesystem::path& path, const struct stat& status, dev_t device) {
+  bool Visit(const std::filesystem::path& path, const struct stat& status, const Place& place,
+             int depth) {
     if (S_ISLNK(status.st_mode)) return true;  // never followed, never a file
     if (S_ISREG(status.st_mode)) {
-      return visit_({path, HostEntry::Kind::kFile, static_cast<std::uint64_t>(status.st_size)});
+      return visit_({path, HostEntry::Kind::kFile, static_cast<std::uint64_t>(status.st_size),
+                     place.folder, place.named});
     }
-    if (!S_ISDIR(status.st_mode)) return visit_({path, HostEntry::Kind::kSpecial, 0});
-    if (options_.oneFileSystem && status.st_dev != device) return true;
+    if (!S_ISDIR(status.st_mode))
+      return visit_({path, HostEntry::Kind::kSpecial, 0, nullptr, false});
+    if (options_.oneFileSystem && status.st_dev != device_) return true;
+    std::shared_ptr<const HostFolder> folder = OpenFolder(path, place);
     std::vector<std::string> names;
-    if (!ListNames(path, names)) return visit_({path, HostEntry::Kind::kUnlistableFolder, 0});
+    if (folder == nullptr || !ListNames(*folder, names)) {
+      return visit_({path, HostEntry::Kind::kUnlistableFolder, 0, nullptr, false});
+    }
+    if (depth >= limits::kMaxHeldHostFolders) folder.reset();
     for (const std::string& name : names) {
       const std::filesystem::path child = path / name;
       if (Excluded(child, options_)) continue;
       struct stat childStatus {};
-      if (::lstat(child.c_str(), &childStatus) != 0) {
-        // Gone since the listing: nothing is there to check.
-        continue;
-      }
-      if (!Visit(child, childStatus, device)) return false;
+      const int looked = folder != nullptr ? ::fstatat(folder->Descriptor(), name.c_str(),
+                                                       &childStatus, AT_SYMLINK_NOFOLLOW)
+                                           : ::lstat(child.c_str(), &childStatus);
+      if (looked != 0) continue;  // gone since the listing: nothing is there to check
+      if (!Visit(child, childStatus, {folder, name}, depth + 1)) return false;
     }
     return true;
   }
@@ -70,6 +111,7 @@ class Walker {
  private:
   const HostTreeOptions& options_;
   const std::function<bool(const HostEntry&)>& visit_;
+  const dev_t device_;
 };
 
 }  // namespace
@@ -77,12 +119,22 @@ class Walker {
 bool WalkHostTree(const std::filesystem::path& root, const HostTreeOptions& options,
                   const std::function<bool(const HostEntry&)>& visit) {
   struct stat status {};
-  if (::stat(root.c_str(), &status) != 0) return visit({root, HostEntry::Kind::kMissing, 0});
-  return Walker(options, visit).Visit(root, status, status.st_dev);
+  if (::stat(root.c_str(), &status) != 0) {
+    return visit({root, HostEntry::Kind::kMissing, 0, nullptr, true});
+  }
+  return Walker(options, visit, status.st_dev).Visit(root, status, {nullptr, {}, true}, 0);
 }
 
-Result<File> OpenWalkedFile(const std::filesystem::path& path, Sharing sharing) {
-  return File::OpenHostFile(path, sharing, LinkRule::kRefuse);
+Result<File> OpenWalkedFile(const HostEntry& entry, Sharing sharing) {
+  if (entry.folder == nullptr) {
+    return File::OpenHostFile(entry.path, sharing,
+                              entry.named ? LinkRule::kFollow : LinkRule::kRefuse);
+  }
+  // Listed as a regular file: the open refuses a link put there since, and
+  // the lock's check anything but a regular file.
+  StoreEntry listed{entry.folder->Descriptor(), entry.path.filename().string(), {}};
+  listed.status.st_mode = S_IFREG;
+  return File::OpenStoreEntry(listed, sharing);
 }
 
 bool DeleteHostFile(const std::filesystem::path& path) {

@@ -6,11 +6,16 @@
 //
 // Entry points: HostTreeOptions, HostEntry, WalkHostTree, OpenWalkedFile,
 // DeleteHostFile, StandardErrorIsTerminal.
+// The walk holds its folders open and looks at and opens their entries by
+// name, so a file costs no walk of its whole path; below
+// limits::kMaxHeldHostFolders levels it goes by paths, so that the
+// descriptors it holds stay bounded however deep the tree.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,11 +28,15 @@ struct HostTreeOptions {
   std::vector<std::string> excludes;  // globs (fnmatch) matched against names and whole paths
 };
 
+class HostFolder;  // a folder the walk holds open
+
 struct HostEntry {
   enum class Kind { kFile, kSpecial, kUnlistableFolder, kMissing };
   std::filesystem::path path;
   Kind kind = Kind::kFile;
-  std::uint64_t size = 0;  // kFile
+  std::uint64_t size = 0;                    // kFile
+  std::shared_ptr<const HostFolder> folder;  // kFile: the held folder it was listed in, if any
+  bool named = false;                        // a path the user named
 };
 
 // Visits the file or folder `root` and everything below it; returns false
@@ -37,9 +46,10 @@ struct HostEntry {
 bool WalkHostTree(const std::filesystem::path& root, const HostTreeOptions& options,
                   const std::function<bool(const HostEntry&)>& visit);
 
-// Opens a file the walk gave, for reading with `sharing`; a link found in
-// its place just before the open is not followed (absent).
-[[nodiscard]] Result<File> OpenWalkedFile(const std::filesystem::path& path, Sharing sharing);
+// Opens a file the walk gave, for reading with `sharing`, by its name in
+// its held folder or else by its path. A link found in a listed file's
+// place just before the open is not followed (absent); a named one is.
+[[nodiscard]] Result<File> OpenWalkedFile(const HostEntry& entry, Sharing sharing);
 
 // Deletes a host file the user had scanned (--remove): never a link or a
 // folder. true when it is gone.

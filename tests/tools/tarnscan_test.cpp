@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "log/log_file.h"
+#include "platform/limits.h"
 #include "platform/quarantine.h"
 #include "registry/hive.h"
 #include "support/database_writer.h"
@@ -175,6 +176,17 @@ TEST_F(TarnscanScanTest, QuarantineAndRemoveActOnInfectedFilesOnlyAndLinksAreNev
   EXPECT_EQ(Scan({"--remove", "-i"}).out, Line("a.exe", "FOUND Evil (removed)"));
   EXPECT_FALSE(fs::exists(Tree() / "a.exe"));
   EXPECT_TRUE(fs::is_symlink(Tree() / "link.exe"));
+}
+
+TEST_F(TarnscanScanTest, ANamedLinkIsFollowedAndATreeDeeperThanTheHeldFoldersIsWalkedThrough) {
+  const std::string link = (Tree() / "link.exe").string();
+  EXPECT_EQ(RunTarnscan({"scan", "--database", dir_.File("db"), "--no-summary", link}),
+            (RunResult{1, link + ": FOUND Evil\n", ""}));
+  fs::path deep = Tree() / "deep";
+  for (int level = 0; level <= limits::kMaxHeldHostFolders + 2; ++level) deep /= "d";
+  WriteFile(deep / "x.exe", "EVIL-MARK");
+  EXPECT_EQ(Scan({}).out, Line("a.exe", "FOUND Evil") + (deep / "x.exe").string() +
+                              ": FOUND Evil\n" + Line("sub/c.bin", "FOUND Evil"));
 }
 
 TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATerminal) {

@@ -172,7 +172,7 @@ class HostScan {
         if (entry.size > options_.maxFileSize) {
           file.known = Verdict::NotChecked(NotCheckedReason::kTooLarge);
         } else {
-          file.open = [path = entry.path] { return OpenWalkedFile(path, Sharing::kNone); };
+          file.open = [entry] { return OpenWalkedFile(entry, Sharing::kNone); };
         }
         break;
       case Kind::kSpecial:
