@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/bench_handset.h"
@@ -22,10 +24,17 @@ namespace kv::bench {
 namespace {
 
 // Runs of each cell, the fastest kept: one slow run in three is common on a
-// shared virtual machine.
-constexpr int kRuns = 5;
+// shared virtual machine, and a run on two cores is slowed by a neighbour on
+// either.
+constexpr int kRuns = 7;
+
+// The store is as large as the one the targets were set on (263 MB): every
+// process pays its start and its database's load once, so on a smaller
+// store that fixed part weighs more than in the scans the targets describe.
+constexpr int kStoreFiles = 1560;
 
 struct Options : StoreOptions {
+  Options() { files = kStoreFiles; }
   int smallFiles = 100000;
 };
 
@@ -34,15 +43,24 @@ struct Cells {
   ProcessRun read, pcre2, watch1, watch2, scan1, scan2;
 };
 
+// Every cell runs once a round, so that a slow spell of the machine falls on
+// all of them alike rather than on the cell measured during it.
 Cells Measure(BenchHandset& handset, bool withPcre2) {
-  Cells cells;
-  cells.read = BestOf(kRuns, [&] { return handset.Walker("read"); });
-  if (withPcre2) cells.pcre2 = BestOf(kRuns, [&] { return handset.Walker("pcre2"); });
-  cells.watch1 = BestOf(kRuns, [&] { return handset.Tarnwatch(true); });
-  cells.watch2 = BestOf(kRuns, [&] { return handset.Tarnwatch(false); });
-  cells.scan1 = BestOf(kRuns, [&] { return handset.Tarnscan(1); });
-  cells.scan2 = BestOf(kRuns, [&] { return handset.Tarnscan(2); });
-  return cells;
+  const std::pair<ProcessRun Cells::*, std::function<ProcessRun()>> runs[] = {
+      {&Cells::read, [&] { return handset.Walker("read"); }},
+      {&Cells::pcre2, [&] { return withPcre2 ? handset.Walker("pcre2") : ProcessRun(); }},
+      {&Cells::watch1, [&] { return handset.Tarnwatch(true); }},
+      {&Cells::watch2, [&] { return handset.Tarnwatch(false); }},
+      {&Cells::scan1, [&] { return handset.Tarnscan(1); }},
+      {&Cells::scan2, [&] { return handset.Tarnscan(2); }}};
+  Cells best;
+  for (int round = 0; round < kRuns; ++round) {
+    for (const auto& [cell, run] : runs) {
+      ProcessRun next = run();
+      if (round == 0 || next.seconds < (best.*cell).seconds) best.*cell = std::move(next);
+    }
+  }
+  return best;
 }
 
 // How the runs disagree: flagged counts that differ, files not checked,
@@ -180,8 +198,8 @@ int Run(const Options& options) {
       "\nMachine: " + MachineLine() + ". Store: " + storeLine + ", seed " +
       std::to_string(options.seed) + "; many small files: 10 signatures, " +
       Format("%.1f MB", static_cast<double>(smallHandset.Bytes()) / 1e6) +
-      ". Wall time, best of five runs each.\n\n" + "Start-up with 10,000 signatures (load, " +
-      "compile, analyse, prefilter): " + startup +
+      ". Wall time, best of seven runs each (the cells of a table in turn).\n\n" +
+      "Start-up with 10,000 signatures (load, compile, analyse, prefilter): " + startup +
       Format("; tarnscan on one 1 KB file: %.0f ms", 1000 * large.seconds) +
       Format(" (%.0f ms with 10 signatures).\n\n", 1000 * small.seconds) +
       "Hostile signatures (tarnscan, one thread):\n\n" + hostileLines + "- `" + kHostileSignature +
