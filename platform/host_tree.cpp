@@ -86,8 +86,9 @@ class Walker {
       return visit_({path, HostEntry::Kind::kFile, static_cast<std::uint64_t>(status.st_size),
                      place.folder, place.named});
     }
-    if (!S_ISDIR(status.st_mode))
+    if (!S_ISDIR(status.st_mode)) {
       return visit_({path, HostEntry::Kind::kSpecial, 0, nullptr, false});
+    }
     if (options_.oneFileSystem && status.st_dev != device_) return true;
     std::shared_ptr<const HostFolder> folder = OpenFolder(path, place);
     std::vector<std::string> names;

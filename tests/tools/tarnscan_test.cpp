@@ -185,8 +185,11 @@ TEST_F(TarnscanScanTest, ANamedLinkIsFollowedAndATreeDeeperThanTheHeldFoldersIsW
   fs::path deep = Tree() / "deep";
   for (int level = 0; level <= limits::kMaxHeldHostFolders + 2; ++level) deep /= "d";
   WriteFile(deep / "x.exe", "EVIL-MARK");
+  ASSERT_EQ(RunProgram("mkfifo", {(Tree() / "deep/pipe.exe").string()}).status, 0);
   EXPECT_EQ(Scan({}).out, Line("a.exe", "FOUND Evil") + (deep / "x.exe").string() +
-                              ": FOUND Evil\n" + Line("sub/c.bin", "FOUND Evil"));
+                              ": FOUND Evil\n" +
+                              Line("deep/pipe.exe", "NOT CHECKED (not a regular file)") +
+                              Line("sub/c.bin", "FOUND Evil"));
 }
 
 TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATerminal) {
