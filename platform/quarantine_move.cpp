@@ -325,7 +325,6 @@ void QuarantineBatch::Record(Reserved& move) {
           AppendIndexLine(folder_.Get(), RecordLine(move.record), IndexSync::kLater);
       !recorded.Ok()) {
     if (!move.full && MoveBack(move.found, folder_.Get(), move.record.id)) {
-      move.pending = true;
       NotDone(move, recorded.cause);
       return;
     }
