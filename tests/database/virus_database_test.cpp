@@ -217,13 +217,10 @@ TEST_F(LoaderTest, MissingOversizedOrLockedFilesFailAndAnEmptyOneLoadsNothing) {
 
 TEST_F(LoaderTest, AShortReadLoadsNothingAndAFailedCloseKeepsWhatWasRead) {
   prefix_.WriteDatabase(DatabaseFile("20102", {CharacterLine("Sig", "abc")}));
-  {
-    const ScopedFault fault(FaultPoint::kRead);
-    ExpectLoad(-1, "v11 c[] f[] p[]" + d_);
-  }
-  {
-    const ScopedFault fault(FaultPoint::kClose);
-    ExpectLoad(-1, "v20102 c[Sig/abc;] f[] p[]" + d_);
+  for (const auto& [point, loaded] : {std::pair{FaultPoint::kRead, "v11 c[] f[] p[]"},
+                                      {FaultPoint::kClose, "v20102 c[Sig/abc;] f[] p[]"}}) {
+    const ScopedFault fault(point);
+    ExpectLoad(-1, loaded + d_);
   }
 }
 

@@ -19,13 +19,10 @@ std::vector<bool> Ours(int c) {
 }
 
 std::vector<bool> Library(int c) {
-  std::vector<bool> answers;
-  for (const int answer : {std::isalnum(c), std::isalpha(c), std::iscntrl(c), std::isdigit(c),
-                           std::isgraph(c), std::islower(c), std::isprint(c), std::ispunct(c),
-                           std::isspace(c), std::isupper(c), std::isxdigit(c)}) {
-    answers.push_back(answer != 0);
-  }
-  return answers;
+  using namespace std;
+  return {isalnum(c) != 0, isalpha(c) != 0, iscntrl(c) != 0, isdigit(c) != 0,
+          isgraph(c) != 0, islower(c) != 0, isprint(c) != 0, ispunct(c) != 0,
+          isspace(c) != 0, isupper(c) != 0, isxdigit(c) != 0};
 }
 
 TEST(CharTypes, AsciiAnswersAreThoseOfTheCLocaleOthersHaveNoClassAndNoCase) {

@@ -8,11 +8,9 @@
 #include "platform/console_message_boxes.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 
-#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <sstream>
@@ -22,6 +20,7 @@
 
 #include "platform/display.h"
 #include "platform/unique_fd.h"
+#include "support/http_test_server.h"
 #include "support/scoped_environment.h"
 #include "support/temp_files.h"
 
@@ -106,35 +105,17 @@ TEST(ConsoleMessageBoxesThreaded, TwoThreadsAskingAtOnceGetWholeBoxesInTurn) {
   EXPECT_EQ(second, oneFirst ? MessageAnswer::kNo : MessageAnswer::kYes);
 }
 
-// A socket of `domain` listening at `address`; invalid when it cannot.
-template <typename Address>
-UniqueFd Listening(int domain, const Address& address) {
-  UniqueFd fd(::socket(domain, SOCK_STREAM | SOCK_CLOEXEC, 0));
+// A local socket listening at `path`; invalid when it cannot.
+UniqueFd ListenOnLocalSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.data(), path.size());
+  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
       ::listen(fd.Get(), 4) != 0) {
     return {};
   }
   return fd;
-}
-
-UniqueFd ListenOnLocalSocket(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, path.data(), path.size());
-  return Listening(AF_UNIX, address);
-}
-
-// Listens on 127.0.0.1 at the first free X display port from :100 on;
-// `display` is the number it took.
-UniqueFd ListenAsX11Display(int& display) {
-  for (display = 100; display < 400; ++display) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(6000 + display));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (UniqueFd fd = Listening(AF_INET, address); fd.IsValid()) return fd;
-  }
-  return {};
 }
 
 class DisplayTest : public ::testing::Test {
@@ -152,9 +133,13 @@ class DisplayTest : public ::testing::Test {
 TEST_F(DisplayTest, ReachableOnlyWhereSomethingListens) {
   const UniqueFd wayland = ListenOnLocalSocket(runtime_.File("wayland-7"));
   ASSERT_TRUE(wayland.IsValid());
-  int number = 0;
-  const UniqueFd x11 = ListenAsX11Display(number);
-  ASSERT_TRUE(x11.IsValid());
+  // X display n is served at TCP port 6000 + n; the port bound only refuses.
+  int port = 0;
+  int refusing = 0;
+  const UniqueFd x11 = testing::BoundLoopbackSocket(port);
+  const UniqueFd bound = testing::BoundLoopbackSocket(refusing);
+  ASSERT_EQ(::listen(x11.Get(), 4), 0);
+  const int number = port - 6000;
   const std::string served = "127.0.0.1:" + std::to_string(number);
 
   const std::tuple<const char*, std::string, bool> cases[] = {
@@ -163,7 +148,7 @@ TEST_F(DisplayTest, ReachableOnlyWhereSomethingListens) {
       {"WAYLAND_DISPLAY", "wayland-8", false},
       {"DISPLAY", served, true},
       {"DISPLAY", served + ".0", true},
-      {"DISPLAY", "127.0.0.1:" + std::to_string(number + 1), false},
+      {"DISPLAY", "127.0.0.1:" + std::to_string(refusing - 6000), false},
       {"DISPLAY", ":4093", false},  // no such local socket
       {"DISPLAY", "no-colon", false},
       {"DISPLAY", ":1x", false},

@@ -120,22 +120,6 @@ TEST_F(QuarantineTest, TakesTheCheckedDigestOnlyForTheVersionTheCheckRead) {
   }
 }
 
-TEST_F(QuarantineTest, AFileThatWouldPassTheCapIsDeletedAndRecordedAsDeleted) {
-  WriteFile(Store("first.exe"), "123456");
-  WriteFile(Store("second.exe"), "abc");
-  EXPECT_EQ(QuarantineStoreFile(prefix_.Store(), u"\\first.exe", kNote, 8).status,
-            QuarantineStatus::kQuarantined);
-  const QuarantineResult second = QuarantineStoreFile(prefix_.Store(), u"\\second.exe", kNote, 8);
-  EXPECT_EQ(second.status, QuarantineStatus::kDeleted);
-  EXPECT_FALSE(fs::exists(Store("second.exe")));
-  EXPECT_FALSE(fs::exists(Folder() / second.id));
-  const QuarantineListing listing = List();
-  ASSERT_EQ(listing.items.size(), 2u);
-  EXPECT_EQ(listing.items[1].state, QuarantineItemState::kDeleted);
-  EXPECT_EQ(listing.items[1].record.sha256, kAbcSha256);
-  EXPECT_EQ(listing.items[1].record.path, u"\\second.exe");
-}
-
 TEST_F(QuarantineTest, RestoresByteForByteWithItsPermissionsAndNeverOverwrites) {
   WriteFile(Store("Windows/a.exe"), "abc");
   fs::permissions(Store("Windows/a.exe"), fs::perms(0750));
@@ -272,7 +256,8 @@ TEST_F(QuarantineTest, MovesReservedTogetherAreMadeInOrderAndEachFailsAlone) {
   EXPECT_EQ(results[0].cause, EACCES);
   EXPECT_EQ(ReadFile(Store("x.exe")), "abc");
   EXPECT_FALSE(fs::exists(Store("a.exe")) || fs::exists(Store("b.exe")));
-  reserve("f.exe", "abc");  // in the room x gave back
+  EXPECT_FALSE(fs::exists(Folder() / results[3].id));  // deleted, not kept
+  reserve("f.exe", "abc");                             // in the room x gave back
   EXPECT_EQ(statuses(batch.MoveReserved()), std::vector{kQuarantined});
 
   reserve("c.exe", "c");
@@ -285,6 +270,9 @@ TEST_F(QuarantineTest, MovesReservedTogetherAreMadeInOrderAndEachFailsAlone) {
   EXPECT_EQ(ReadFile(Store("c.exe")) + ReadFile(Store("d.exe")) + ReadFile(Store("e.exe")), "cde");
   using State = QuarantineItemState;
   EXPECT_EQ(States(), (std::vector{State::kQuarantined, State::kDeleted, State::kQuarantined}));
+  const QuarantineRecord deleted = List().items[1].record;  // b's, deleted past the cap
+  EXPECT_EQ(deleted.sha256, kAbcSha256);
+  EXPECT_EQ(deleted.path, u"\\b.exe");
   EXPECT_EQ(testing::QuarantineLeftovers(prefix_), std::vector<std::string>{});
 }
 

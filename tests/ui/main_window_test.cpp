@@ -97,14 +97,11 @@ TEST_F(MainWindowTest, TheKeyboardMovesTheFocusActivatesAndPressesTheSoftKeys) {
                      [&clicked, i] { clicked.push_back(i); });
   }
   EXPECT_EQ(QApplication::focusWidget(), window.Button(0).Widget());
-  const struct {
-    Qt::Key key;
-    int focus;
-  } moves[] = {
+  const std::pair<Qt::Key, int> moves[] = {
       {Qt::Key_Down, 1}, {Qt::Key_Tab, 2}, {Qt::Key_Right, 3}, {Qt::Key_Up, 2}, {Qt::Key_Left, 1}};
-  for (const auto& move : moves) {
-    QTest::keyClick(QApplication::focusWidget(), move.key);
-    EXPECT_EQ(QApplication::focusWidget(), window.Button(move.focus).Widget()) << move.key;
+  for (const auto& [key, focus] : moves) {
+    QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_EQ(QApplication::focusWidget(), window.Button(focus).Widget()) << key;
   }
   // The ring shows on the focused button's edge only.
   const QRgb ring = 0xff2f6fb8;
