@@ -43,13 +43,14 @@ bool Excluded(const std::filesystem::path& path, const HostTreeOptions& options)
                      });
 }
 
-bool ListNames(const HostFolder& folder, std::vector<std::string>& names) {
+bool ListEntries(const HostFolder& folder, std::vector<ListedEntry>& entries) {
   Result<FolderListing> listing = FolderListing::Open(folder.Descriptor());
   if (!listing.Ok()) return false;
   while (std::optional<ListedEntry> entry = listing.value.Next()) {
-    names.push_back(std::move(entry->hostName));
+    entries.push_back(std::move(*entry));
   }
-  std::sort(names.begin(), names.end());
+  std::sort(entries.begin(), entries.end(),
+            [](const ListedEntry& a, const ListedEntry& b) { return a.hostName < b.hostName; });
   return true;
 }
 
@@ -83,22 +84,26 @@ class Walker {
              int depth) {
     if (S_ISLNK(status.st_mode)) return true;  // never followed, never a file
     if (S_ISREG(status.st_mode)) {
-      return visit_({path, HostEntry::Kind::kFile, static_cast<std::uint64_t>(status.st_size),
-                     place.folder, place.named});
+      return visit_({path, HostEntry::Kind::kFile, place.folder, place.named});
     }
-    if (!S_ISDIR(status.st_mode)) {
-      return visit_({path, HostEntry::Kind::kSpecial, 0, nullptr, false});
-    }
+    if (!S_ISDIR(status.st_mode)) return visit_({path, HostEntry::Kind::kSpecial, nullptr, false});
     if (options_.oneFileSystem && status.st_dev != device_) return true;
     std::shared_ptr<const HostFolder> folder = OpenFolder(path, place);
-    std::vector<std::string> names;
-    if (folder == nullptr || !ListNames(*folder, names)) {
-      return visit_({path, HostEntry::Kind::kUnlistableFolder, 0, nullptr, false});
+    std::vector<ListedEntry> entries;
+    if (folder == nullptr || !ListEntries(*folder, entries)) {
+      return visit_({path, HostEntry::Kind::kUnlistableFolder, nullptr, false});
     }
     if (depth >= limits::kMaxHeldHostFolders) folder.reset();
-    for (const std::string& name : names) {
+    for (const ListedEntry& entry : entries) {
+      const std::string& name = entry.hostName;
       const std::filesystem::path child = path / name;
       if (Excluded(child, options_)) continue;
+      // A file as listed needs no look of its own: its open checks it is
+      // still one, and learns its size.
+      if (entry.kind == EntryKind::kFile) {
+        if (!visit_({child, HostEntry::Kind::kFile, folder, false})) return false;
+        continue;
+      }
       struct stat childStatus {};
       const int looked = folder != nullptr ? ::fstatat(folder->Descriptor(), name.c_str(),
                                                        &childStatus, AT_SYMLINK_NOFOLLOW)
@@ -121,7 +126,7 @@ bool WalkHostTree(const std::filesystem::path& root, const HostTreeOptions& opti
                   const std::function<bool(const HostEntry&)>& visit) {
   struct stat status {};
   if (::stat(root.c_str(), &status) != 0) {
-    return visit({root, HostEntry::Kind::kMissing, 0, nullptr, true});
+    return visit({root, HostEntry::Kind::kMissing, nullptr, true});
   }
   return Walker(options, visit, status.st_dev).Visit(root, status, {nullptr, {}, true}, 0);
 }

@@ -7,12 +7,12 @@
 // Entry points: HostTreeOptions, HostEntry, WalkHostTree, OpenWalkedFile,
 // DeleteHostFile, StandardErrorIsTerminal.
 // The walk holds its folders open and looks at and opens their entries by
-// name, so a file costs no walk of its whole path; below
+// name, so a file costs no walk of its whole path; a file is taken as its
+// folder lists it, and looked at only when it is opened. Below
 // limits::kMaxHeldHostFolders levels it goes by paths, so that the
 // descriptors it holds stay bounded however deep the tree.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -33,8 +33,7 @@ class HostFolder;  // a folder the walk holds open
 struct HostEntry {
   enum class Kind { kFile, kSpecial, kUnlistableFolder, kMissing };
   std::filesystem::path path;
-  Kind kind = Kind::kFile;
-  std::uint64_t size = 0;                    // kFile
+  Kind kind = Kind::kFile;                   // kFile: a regular file when listed or looked at
   std::shared_ptr<const HostFolder> folder;  // kFile: the held folder it was listed in, if any
   bool named = false;                        // a path the user named
 };

@@ -3,9 +3,8 @@
 // and is closed before the verdict goes back, so a caller may delete it.
 #include "scan/file_matcher.h"
 
+#include <algorithm>
 #include <cerrno>
-
-#include "platform/limits.h"
 
 namespace kv {
 
@@ -25,7 +24,7 @@ Verdict FileMatcher::MatchSignatures(std::string_view data) {
   return fastSearch_.Match(data, cancel_);
 }
 
-Verdict FileMatcher::CheckOpen(FileStatus opened, File& file) {
+Verdict FileMatcher::CheckOpen(FileStatus opened, File& file, std::uint64_t maxBytes) {
   lastBytes_ = 0;
   lastDigest_.reset();
   if (opened != FileStatus::kOk) return VerdictOfOpen(opened);
@@ -33,13 +32,12 @@ Verdict FileMatcher::CheckOpen(FileStatus opened, File& file) {
     const Result<std::uint64_t> sized = file.Size();
     if (!sized.Ok()) return Verdict::NotChecked(NotCheckedReason::kUnreadable);
     if (sized.value == 0) return Verdict::Clean();
-    if (sized.value > limits::kMaxScannedFileBytes)
-      return Verdict::NotChecked(NotCheckedReason::kTooLarge);
+    if (sized.value > maxBytes) return Verdict::NotChecked(NotCheckedReason::kTooLarge);
     return Verdict::NotChecked(NotCheckedReason::kNoDatabase);
   }
   // The read takes the size once and refuses a file over the limit (EFBIG)
   // unread; a buffer that cannot grow fails it as ENOMEM: unreadable too.
-  const Result<std::string_view> read = file.ReadAllInto(buffer_, limits::kMaxScannedFileBytes);
+  const Result<std::string_view> read = file.ReadAllInto(buffer_, maxBytes);
   if (!read.Ok()) {
     return Verdict::NotChecked(read.cause == EFBIG ? NotCheckedReason::kTooLarge
                                                    : NotCheckedReason::kUnreadable);
@@ -55,8 +53,8 @@ Verdict FileMatcher::CheckOpen(FileStatus opened, File& file) {
   return verdict;
 }
 
-Verdict FileMatcher::CheckOpenedFile(FileStatus opened, File& file) {
-  const Verdict verdict = CheckOpen(opened, file);
+Verdict FileMatcher::CheckOpenedFile(FileStatus opened, File& file, std::uint64_t maxBytes) {
+  const Verdict verdict = CheckOpen(opened, file, std::min(maxBytes, limits::kMaxScannedFileBytes));
   file = File();  // closed, and so unlocked, before any deletion
   return verdict;
 }

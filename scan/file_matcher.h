@@ -27,6 +27,7 @@
 #include "pattern/cancel_token.h"
 #include "platform/file_digest.h"
 #include "platform/files.h"
+#include "platform/limits.h"
 #include "platform/store.h"
 #include "scan/signature_search.h"
 #include "scan/verdict.h"
@@ -57,8 +58,10 @@ class FileMatcher {
   Verdict CheckFile(std::u16string_view path);
 
   // A file the caller has opened already (with no sharing), whose open gave
-  // `opened`; it is closed again before this returns.
-  Verdict CheckOpenedFile(FileStatus opened, File& file);
+  // `opened`; it is closed again before this returns. A file over
+  // `maxBytes` (at most the scanned files' limit) is not checked, unread.
+  Verdict CheckOpenedFile(FileStatus opened, File& file,
+                          std::uint64_t maxBytes = limits::kMaxScannedFileBytes);
 
   // A host file named by the user (a link is followed; anything but a
   // regular file is not checked).
@@ -72,7 +75,7 @@ class FileMatcher {
   const std::optional<ReadDigest>& LastInfectedDigest() const { return lastDigest_; }
 
  private:
-  Verdict CheckOpen(FileStatus opened, File& file);
+  Verdict CheckOpen(FileStatus opened, File& file, std::uint64_t maxBytes);
 
   const Store& store_;
   const SignatureDatabase& database_;

@@ -59,7 +59,7 @@ ParallelChecker::Result ParallelChecker::Check(FileMatcher& matcher, CheckedFile
         result.verdict = matcher.CheckFile(result.path);
       } else {
         kv::Result<File> opened = file.open();
-        result.verdict = matcher.CheckOpenedFile(opened.status, opened.value);
+        result.verdict = matcher.CheckOpenedFile(opened.status, opened.value, file.maxBytes);
       }
       result.bytes = matcher.LastFileBytes();
       result.digest = matcher.LastInfectedDigest();

@@ -30,6 +30,7 @@
 #include "database/signature_database.h"
 #include "platform/engine_thread.h"
 #include "platform/files.h"
+#include "platform/limits.h"
 #include "platform/store.h"
 #include "scan/file_matcher.h"
 #include "scan/stop_token.h"
@@ -37,12 +38,13 @@
 
 namespace kv {
 
-// One file to check: opened by the checking thread with `open`, checked by
-// its device path, or with its verdict known already (a path too long to
-// open).
+// One file to check: opened by the checking thread with `open` (and not
+// checked when over `maxBytes`), checked by its device path, or with its
+// verdict known already (a path too long to open).
 struct CheckedFile {
   std::u16string path;
   std::function<Result<File>()> open;
+  std::uint64_t maxBytes = limits::kMaxScannedFileBytes;
   bool byPath = false;
   std::optional<Verdict> known;
 };

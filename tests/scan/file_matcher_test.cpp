@@ -40,10 +40,10 @@ class FileMatcherTest : public ::testing::Test {
     matcher_ = std::make_unique<FileMatcher>(store_, *database_, &cancel_);
   }
   // The verdict as DumpEvent writes it, without the path.
-  std::string Check(std::u16string_view path) {
-    const std::string line = DumpEvent(FileVerdict{u"", matcher_->CheckFile(path), {}, 0});
-    return line.substr(std::string("verdict  ").size());
+  static std::string Shown(const Verdict& verdict) {
+    return DumpEvent(FileVerdict{u"", verdict, {}, 0}).substr(std::string("verdict  ").size());
   }
+  std::string Check(std::u16string_view path) { return Shown(matcher_->CheckFile(path)); }
 
   TempPrefix prefix_;
   const Store& store_ = prefix_.Store();
@@ -92,6 +92,12 @@ TEST_F(FileMatcherTest, FilesItCannotReadAreNotCheckedAndEmptyOnesClean) {
   UseSignatures({"x*"});  // matches the empty text, so any file but an empty one
   EXPECT_EQ(Check(u"\\empty.exe"), "clean");
   EXPECT_EQ(Check(u"\\locked.exe"), "infected 1");
+  // A caller's own limit, below the scanned files' one: over it, unread.
+  for (const auto& [maxBytes, expected] :
+       {std::pair<std::uint64_t, std::string>{4, "not checked (too large)"}, {5, "infected 1"}}) {
+    Result<File> opened = File::OpenForRead(store_, u"\\locked.exe", Sharing::kNone);
+    EXPECT_EQ(Shown(matcher_->CheckOpenedFile(opened.status, opened.value, maxBytes)), expected);
+  }
   const ScopedFault shortRead(FaultPoint::kRead);
   EXPECT_EQ(Check(u"\\locked.exe"), "not checked (unreadable)");
 }

@@ -169,11 +169,8 @@ class HostScan {
     switch (entry.kind) {
       case Kind::kFile:
         if (options_.handsetFilter && !PassesExtensionFilter(file.path)) return true;
-        if (entry.size > options_.maxFileSize) {
-          file.known = Verdict::NotChecked(NotCheckedReason::kTooLarge);
-        } else {
-          file.open = [entry] { return OpenWalkedFile(entry, Sharing::kNone); };
-        }
+        file.open = [entry] { return OpenWalkedFile(entry, Sharing::kNone); };
+        file.maxBytes = options_.maxFileSize;
         break;
       case Kind::kSpecial:
         file.known = Verdict::NotChecked(NotCheckedReason::kNotRegularFile);
@@ -220,8 +217,10 @@ class HostScan {
     const std::string line = options_.json ? JsonLine(path, verdict, action, outcome, bytes, micros)
                                            : TextLine(path, verdict, action, outcome);
     // The progress line makes way for the output, on a shared terminal.
-    if (showProgress_ && !line.empty()) std::cerr << "\r\033[K" << std::flush;
-    std::cout << line << std::flush;
+    if (!line.empty()) {
+      if (showProgress_) std::cerr << "\r\033[K" << std::flush;
+      std::cout << line << std::flush;
+    }
     if (showProgress_) ShowProgress(path);
   }
 
@@ -244,18 +243,18 @@ class HostScan {
 
   std::string TextLine(const std::filesystem::path& path, const Verdict& verdict,
                        const std::string& action, const std::string& outcome) const {
-    const std::string shown = TerminalText(HostNameToDevice(path.native()));
+    const auto shown = [&path] { return TerminalText(HostNameToDevice(path.native())); };
     if (verdict.IsInfected()) {
       std::string line =
-          shown + ": FOUND " + database_.CharacterSignatures()[verdict.signature].name;
+          shown() + ": FOUND " + database_.CharacterSignatures()[verdict.signature].name;
       if (!action.empty()) line += " (" + outcome + ")";
       return line + "\n";
     }
     if (options_.infectedOnly) return {};
     if (verdict.IsNotChecked()) {
-      return shown + ": NOT CHECKED (" + std::string(DescribeReason(verdict.reason)) + ")\n";
+      return shown() + ": NOT CHECKED (" + std::string(DescribeReason(verdict.reason)) + ")\n";
     }
-    return options_.verbose ? shown + ": OK\n" : std::string();
+    return options_.verbose ? shown() + ": OK\n" : std::string();
   }
 
   std::string JsonLine(const std::filesystem::path& path, const Verdict& verdict,
