@@ -1,11 +1,13 @@
-// BenchHandset. The programs are run through the shell (RunProgram), which
-// keeps the benchmark free of process calls.
+// BenchHandset. The measured programs are started directly (RunTimed);
+// the shell serves only the set-up (sync).
 #include "bench/bench_handset.h"
 
-#include <chrono>
+#include <optional>
 #include <sstream>
+#include <utility>
 
 #include "bench/bench_report.h"
+#include "bench/timed_process.h"
 #include "support/program_runner.h"
 
 namespace kv::bench {
@@ -22,14 +24,12 @@ std::size_t CountLines(const std::string& text, const std::string& mark) {
 }
 
 ProcessRun Timed(const std::string& binary, const std::vector<std::string>& args,
-                 const std::filesystem::path& prefix) {
-  const auto start = std::chrono::steady_clock::now();
-  const testing::RunResult result =
-      testing::RunProgram(binary, args, {}, {"KESTRELVOX_PREFIX=" + prefix.string()});
+                 const std::filesystem::path& prefix, std::optional<int> core = {}) {
+  TimedRun timed = RunTimed(binary, args, {"KESTRELVOX_PREFIX=" + prefix.string()}, core);
   ProcessRun run;
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.status = result.status;
-  run.out = result.out;
+  run.seconds = timed.seconds;
+  run.status = timed.status;
+  run.out = std::move(timed.out);
   return run;
 }
 
@@ -95,9 +95,8 @@ std::size_t BenchHandset::PutBackRemoved() {
 
 ProcessRun BenchHandset::Tarnwatch(bool oneCore) {
   Refresh();
-  ProcessRun run = oneCore
-                       ? Timed("taskset", {"-c", "0", KV_TARNWATCH_PATH, "-hideandscan"}, prefix_)
-                       : Timed(KV_TARNWATCH_PATH, {"-hideandscan"}, prefix_);
+  ProcessRun run = Timed(KV_TARNWATCH_PATH, {"-hideandscan"}, prefix_,
+                         oneCore ? std::optional<int>(0) : std::nullopt);
   run.flagged = PutBackRemoved();
   return run;
 }

@@ -1,8 +1,7 @@
 // The whole-process benchmark's handset: a device prefix in a temporary
 // folder whose store is a copy of a master store, and the real programs run
-// on it as processes, timed by the wall clock (the thread ratio is about
-// elapsed time; the shell that starts each program is counted too, a
-// millisecond or so).
+// on it as processes, timed by the wall clock from each program's start to
+// its end (the thread ratio is about elapsed time).
 //
 // Entry points: BenchHandset (UseDatabase, Tarnwatch, Tarnscan, Walker,
 // ScanHostFile), ProcessRun.
@@ -37,7 +36,7 @@ class BenchHandset {
   // it, and as host files for tarnscan and the walker).
   void UseDatabase(const std::vector<std::string>& patterns);
 
-  // tarnwatch -hideandscan: on one core (pinned with taskset: it runs one
+  // tarnwatch -hideandscan: on one core (pinned, as taskset would: it runs one
   // worker a core of the machine, so two threads share that core), or on
   // every core.
   ProcessRun Tarnwatch(bool oneCore);
