@@ -145,6 +145,12 @@ Result<std::shared_ptr<const SignatureDatabase>> LoadDatabase(const ScanOptions&
   return SignatureDatabase::Build(content.value, SignatureDatabase(), options.threads);
 }
 
+// The last name of a host path.
+std::string_view FileName(const std::filesystem::path& path) {
+  const std::string_view whole = path.native();
+  return whole.substr(whole.rfind('/') + 1);  // npos + 1: the whole
+}
+
 class HostScan {
  public:
   HostScan(const ScanOptions& options, const Store& store, const SignatureDatabase& database)
@@ -161,15 +167,21 @@ class HostScan {
         showProgress_(options.progress == Progress::kAlways ||
                       (options.progress == Progress::kAuto && StandardErrorIsTerminal())) {}
 
-  // Hands one walked entry to the checker.
+  // Hands one walked entry to the checker. The entry waits in entries_
+  // until its verdict is reported: the checking thread opens it from
+  // there, and the report takes its path from there, so the checker is
+  // given no path.
   bool Take(const HostEntry& entry) {
     using Kind = HostEntry::Kind;
+    if (entry.kind == Kind::kFile && options_.handsetFilter &&
+        !PassesExtensionFilter(HostNameToDevice(FileName(entry.path)))) {
+      return true;
+    }
+    const HostEntry& held = entries_.emplace_back(entry);  // a deque: it stays where it is
     CheckedFile file;
-    file.path = HostNameToDevice(entry.path.native());
     switch (entry.kind) {
       case Kind::kFile:
-        if (options_.handsetFilter && !PassesExtensionFilter(file.path)) return true;
-        file.open = [entry] { return OpenWalkedFile(entry, Sharing::kNone); };
+        file.open = [&held] { return OpenWalkedFile(held, Sharing::kNone); };
         file.maxBytes = options_.maxFileSize;
         break;
       case Kind::kSpecial:
@@ -182,7 +194,6 @@ class HostScan {
         file.known = Verdict::NotChecked(NotCheckedReason::kAbsent);
         break;
     }
-    paths_.push_back(entry.path);
     checker_.Submit(std::move(file));
     return true;
   }
@@ -200,8 +211,8 @@ class HostScan {
  private:
   void Report(const Verdict& verdict, std::uint64_t bytes, std::uint64_t micros,
               const ReadDigest* digest) {
-    const std::filesystem::path path = std::move(paths_.front());
-    paths_.pop_front();
+    const std::filesystem::path path = std::move(entries_.front().path);
+    entries_.pop_front();
     std::string action;
     std::string outcome;
     if (verdict.IsInfected()) {
@@ -328,7 +339,7 @@ class HostScan {
   const Store noStore_;         // every file is opened by the walk
   QuarantineBatch quarantine_;  // before checker_, whose last reports move files
   ParallelChecker checker_;
-  std::deque<std::filesystem::path> paths_;  // handed in, not yet reported
+  std::deque<HostEntry> entries_;  // handed in, not yet reported
   bool showProgress_;
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point lastProgress_{};
