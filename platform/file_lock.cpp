@@ -23,19 +23,19 @@ LockStatus LockWaiting(int fd, Sharing sharing, std::chrono::milliseconds maxWai
   }
 }
 
-Result<void> CheckAndLock(int fd, Sharing sharing, std::chrono::milliseconds lockWait) {
-  struct stat status {};
-  if (::fstat(fd, &status) != 0) return HostFailure();
-  if (!S_ISREG(status.st_mode)) return Failure{FileStatus::kNotRegular, 0};
+Result<std::uint64_t> CheckAndLock(int fd, Sharing sharing, std::chrono::milliseconds lockWait) {
   switch (LockWaiting(fd, sharing, lockWait)) {
     case LockStatus::kLocked:
-      return {};
+      break;
     case LockStatus::kBusy:
       return Failure{FileStatus::kLocked, EWOULDBLOCK};
     case LockStatus::kFailed:
-      break;
+      return HostFailure();
   }
-  return HostFailure();
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return HostFailure();
+  if (!S_ISREG(status.st_mode)) return Failure{FileStatus::kNotRegular, 0};
+  return static_cast<std::uint64_t>(status.st_size);
 }
 
 }  // namespace kv

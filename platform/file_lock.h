@@ -10,6 +10,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 #include "platform/files.h"
 #include "platform/result.h"
@@ -20,10 +21,11 @@ namespace kv {
 // while another open holds a lock against it until `maxWait` has passed.
 [[nodiscard]] LockStatus LockWaiting(int fd, Sharing sharing, std::chrono::milliseconds maxWait);
 
-// Checks on the open file itself that it is a regular file (kNotRegular),
-// then takes the lock `sharing` asks for, waiting no longer than `lockWait`
-// (kLocked when it is still held then).
-[[nodiscard]] Result<void> CheckAndLock(int fd, Sharing sharing,
-                                        std::chrono::milliseconds lockWait = {});
+// Takes the lock `sharing` asks for, waiting no longer than `lockWait`
+// (kLocked when it is still held then), then checks on the open file itself
+// that it is a regular file (kNotRegular). Gives the file's size as it is
+// under the lock, which no writer that keeps to the locks can change.
+[[nodiscard]] Result<std::uint64_t> CheckAndLock(int fd, Sharing sharing,
+                                                 std::chrono::milliseconds lockWait = {});
 
 }  // namespace kv

@@ -38,10 +38,11 @@ Result<File> File::OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
   constexpr int kFlags = kReadFlags | O_NOFOLLOW;
   UniqueFd fd(::openat(entry.folder, entry.hostName.c_str(), kFlags));
   if (!fd.IsValid()) return OpenFailure(kFlags);
-  const Result<void> locked = CheckAndLock(fd.Get(), sharing, lockWait);
+  const Result<uint64_t> locked = CheckAndLock(fd.Get(), sharing, lockWait);
   if (!locked.Ok()) return locked.Error();
   File file;
   file.fd_ = std::move(fd);
+  file.lockedSize_ = locked.value;
   return file;
 }
 
@@ -59,10 +60,11 @@ Result<File> File::OpenHostFile(const std::filesystem::path& hostPath, Sharing s
   const int flags = kReadFlags | (links == LinkRule::kRefuse ? O_NOFOLLOW : 0);
   UniqueFd fd(::open(hostPath.c_str(), flags));
   if (!fd.IsValid()) return OpenFailure(flags);
-  const Result<void> locked = CheckAndLock(fd.Get(), sharing);
+  const Result<uint64_t> locked = CheckAndLock(fd.Get(), sharing);
   if (!locked.Ok()) return locked.Error();
   File file;
   file.fd_ = std::move(fd);
+  file.lockedSize_ = locked.value;
   return file;
 }
 
@@ -87,7 +89,7 @@ Result<std::string> File::ReadAll(uint64_t maxSize) const {
 }
 
 Result<std::string_view> File::ReadAllInto(std::string& buffer, uint64_t maxSize) const {
-  const Result<uint64_t> size = Size();
+  const Result<uint64_t> size = lockedSize_ ? Result<uint64_t>(*lockedSize_) : Size();
   if (!size.Ok()) return size.Error();
   if (size.value > maxSize || size.value > buffer.max_size()) {
     return Failure{FileStatus::kFailed, EFBIG};
@@ -126,6 +128,7 @@ Result<std::size_t> File::Read(std::span<char> buffer) {
 
 LockStatus File::Lock(Sharing sharing, std::chrono::milliseconds maxWait) {
   if (!fd_.IsValid()) return LockStatus::kFailed;
+  lockedSize_.reset();  // a lock converted may have been let go between
   return LockWaiting(fd_.Get(), sharing, maxWait);
 }
 

@@ -101,7 +101,8 @@ class File {
   // The whole file from offset 0. Fails on a failed or short read (a short
   // read's cause is EIO), and when the file is larger than `maxSize`
   // (checked before anything is allocated, with the cause EFBIG). An empty
-  // file is never read.
+  // file is never read. A file opened for reading is read at the size it
+  // had when the open took its lock.
   [[nodiscard]] Result<std::string> ReadAll(
       uint64_t maxSize = std::numeric_limits<uint64_t>::max()) const;
   // ReadAll into the front of `buffer`, which grows to the largest file
@@ -142,6 +143,7 @@ class File {
   static Result<File> OpenStoreEntry(const StoreEntry& entry, Sharing sharing,
                                      std::chrono::milliseconds lockWait = {});
   UniqueFd fd_;
+  std::optional<uint64_t> lockedSize_;  // as a read open found it under its lock
 };
 
 // Adds the owner's write permission to a regular file (clearing the

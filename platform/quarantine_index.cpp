@@ -116,23 +116,19 @@ Result<void> AppendIndexLine(int folder, std::string_view line, IndexSync sync) 
                                 O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
                                 S_IRUSR | S_IWUSR));
   if (!index.IsValid()) return HostFailure();
-  if (Result<void> locked = CheckAndLock(index.Get(), Sharing::kNone, limits::kLogLockWait);
-      !locked.Ok()) {
-    return locked.Error();
-  }
-  struct stat status {};
-  if (::fstat(index.Get(), &status) != 0) return HostFailure();
+  const Result<std::uint64_t> locked =
+      CheckAndLock(index.Get(), Sharing::kNone, limits::kLogLockWait);
+  if (!locked.Ok()) return locked.Error();
+  const auto size = static_cast<off_t>(locked.value);
   std::string bytes(line);
   // A line a crash cut short is ended here, so that it spoils only itself.
   char last = '\n';
-  if (status.st_size > 0 && ::pread(index.Get(), &last, 1, status.st_size - 1) != 1) {
-    return HostFailure();
-  }
+  if (size > 0 && ::pread(index.Get(), &last, 1, size - 1) != 1) return HostFailure();
   if (last != '\n') bytes.insert(0, 1, '\n');
   const bool wrote = !ConsumeFault(FaultPoint::kQuarantineRecord) && WriteAll(index.Get(), bytes);
   if (!wrote || (sync == IndexSync::kNow && ::fsync(index.Get()) != 0)) {
     const Failure failed = HostFailure();
-    (void)::ftruncate(index.Get(), status.st_size);
+    (void)::ftruncate(index.Get(), size);
     return failed;
   }
   return {};
@@ -149,7 +145,8 @@ Result<IndexRecords> ReadIndex(int folder) {
     if (errno == ENOENT) return IndexRecords{};
     return HostFailure();
   }
-  if (Result<void> locked = CheckAndLock(index.Get(), Sharing::kRead, limits::kLogLockWait);
+  if (const Result<std::uint64_t> locked =
+          CheckAndLock(index.Get(), Sharing::kRead, limits::kLogLockWait);
       !locked.Ok()) {
     return locked.Error();
   }
