@@ -338,8 +338,9 @@ class HostScan {
   const SignatureDatabase& database_;
   const Store noStore_;         // every file is opened by the walk
   QuarantineBatch quarantine_;  // before checker_, whose last reports move files
+  // Handed in, not yet reported; before checker_, whose threads open them.
+  std::deque<HostEntry> entries_;
   ParallelChecker checker_;
-  std::deque<HostEntry> entries_;  // handed in, not yet reported
   bool showProgress_;
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point lastProgress_{};
