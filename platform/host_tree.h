@@ -8,9 +8,13 @@
 // DeleteHostFile, StandardErrorIsTerminal.
 // The walk holds its folders open and looks at and opens their entries by
 // name, so a file costs no walk of its whole path; a file is taken as its
-// folder lists it, and looked at only when it is opened. Below
-// limits::kMaxHeldHostFolders levels it goes by paths, so that the
-// descriptors it holds stay bounded however deep the tree.
+// folder lists it, and looked at only when it is opened. The names of the
+// next folder of each level are read a few at a time while the files
+// before it are handed out, so that a large folder does not stall a scan
+// whose other threads check those files. Below limits::kMaxHeldHostFolders
+// levels it goes by paths and reads nothing ahead, so that the descriptors
+// it holds (two a level for the names read ahead) stay bounded however
+// deep the tree.
 #pragma once
 
 #include <filesystem>

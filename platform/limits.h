@@ -99,8 +99,9 @@ inline constexpr std::uint64_t kMaxScannedFileBytes = std::uint64_t{256} * 1024 
 // most these come back (checked, or cancelled and not checked).
 inline constexpr std::size_t kFilesInFlightPerThread = 32;
 inline constexpr std::size_t kMaxFilesInFlight = 256;
-// Folder levels a host walk holds open (one descriptor each; a file in
-// flight may hold one more): deeper folders are walked by their paths.
+// Folder levels a host walk holds open (one descriptor each, two more for
+// the next folder's names read ahead; a file in flight may hold one more):
+// deeper folders are walked by their paths.
 inline constexpr int kMaxHeldHostFolders = 64;
 
 // Signature database: a 160-byte line buffer with its terminator, a 256-byte

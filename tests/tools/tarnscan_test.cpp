@@ -178,7 +178,7 @@ TEST_F(TarnscanScanTest, QuarantineAndRemoveActOnInfectedFilesOnlyAndLinksAreNev
   EXPECT_TRUE(fs::is_symlink(Tree() / "link.exe"));
 }
 
-TEST_F(TarnscanScanTest, ANamedLinkIsFollowedAndATreeDeeperThanTheHeldFoldersIsWalkedThrough) {
+TEST_F(TarnscanScanTest, ANamedLinkIsFollowedAndDeepAndWideFoldersAreWalkedInNameOrder) {
   const std::string link = (Tree() / "link.exe").string();
   EXPECT_EQ(RunTarnscan({"scan", "--database", dir_.File("db"), "--no-summary", link}),
             (RunResult{1, link + ": FOUND Evil\n", ""}));
@@ -186,10 +186,18 @@ TEST_F(TarnscanScanTest, ANamedLinkIsFollowedAndATreeDeeperThanTheHeldFoldersIsW
   for (int level = 0; level <= limits::kMaxHeldHostFolders + 2; ++level) deep /= "d";
   WriteFile(deep / "x.exe", "EVIL-MARK");
   ASSERT_EQ(RunProgram("mkfifo", {(Tree() / "deep/pipe.exe").string()}).status, 0);
-  EXPECT_EQ(Scan({}).out, Line("a.exe", "FOUND Evil") + (deep / "x.exe").string() +
-                              ": FOUND Evil\n" +
-                              Line("deep/pipe.exe", "NOT CHECKED (not a regular file)") +
-                              Line("sub/c.bin", "FOUND Evil"));
+  // A folder's names are read ahead, a few with each file handed out before
+  // it (here sub's two), and sorted when the walk reaches it.
+  std::string wide;
+  for (int i = 0; i < 30; ++i) {
+    const std::string name = "wide/w" + std::to_string(100 + i) + ".exe";
+    WriteFile(Tree() / name, "EVIL-MARK");
+    wide += Line(name, "FOUND Evil");
+  }
+  EXPECT_EQ(Scan({"--threads", "2"}).out,
+            Line("a.exe", "FOUND Evil") + (deep / "x.exe").string() + ": FOUND Evil\n" +
+                Line("deep/pipe.exe", "NOT CHECKED (not a regular file)") +
+                Line("sub/c.bin", "FOUND Evil") + wide);
 }
 
 TEST_F(TarnscanScanTest, ProgressAndSummaryGoToStandardErrorProgressOnlyOnATerminal) {
