@@ -35,14 +35,25 @@ void ReportLane::Run(Report report, bool slow, Report prepare, Report finish) {
     }
   }
   taken_.wait(lock, [this] { return reports_.size() < kMaxQueued; });
+  if (prepare) ++queuedPrepares_;
   reports_.push_back({std::move(report), std::move(prepare), std::move(finish)});
-  queued_.notify_one();
+  // The lane's thread is woken only when this report can end its wait: a
+  // wake-up costs the caller more than the queueing does.
+  if (reports_.size() == 1 || RunReady()) queued_.notify_one();
 }
 
 void ReportLane::Drain() {
   std::unique_lock<std::mutex> lock(mutex_);
+  ++draining_;
+  queued_.notify_one();
   taken_.wait(lock, [this] { return reports_.empty() && !running_; });
+  --draining_;
   RethrowFailure();
+}
+
+bool ReportLane::RunReady() const {
+  return queuedPrepares_ == 0 || queuedPrepares_ >= kMaxRun || reports_.size() >= kMaxQueued ||
+         draining_ > 0 || closing_;
 }
 
 std::exception_ptr ReportLane::RunSteps(std::vector<Queued>& run) {
@@ -74,12 +85,16 @@ void ReportLane::Serve() {
   for (;;) {
     queued_.wait(lock, [this] { return closing_ || !reports_.empty(); });
     if (reports_.empty()) return;
+    queued_.wait_for(lock, gather_, [this] { return RunReady(); });
     // Every queued report joins the run, up to kMaxRun prepares: the files
     // found among many clean ones still share one settle.
     std::vector<Queued> run;
     std::size_t prepares = 0;
     while (!reports_.empty() && prepares < kMaxRun) {
-      if (reports_.front().prepare) ++prepares;
+      if (reports_.front().prepare) {
+        ++prepares;
+        --queuedPrepares_;
+      }
       run.push_back(std::move(reports_.front()));
       reports_.pop_front();
     }

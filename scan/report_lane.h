@@ -12,6 +12,9 @@
 // finish. So the quarantine moves of files found while the lane was busy
 // share one settle's flushes, the events still come in the order given, and
 // the run's first file is announced before anything of the run moves.
+// A run that could take more prepares waits up to its gather window for
+// them (cut short by a full run or queue, Drain, or the lane's end): found
+// files come milliseconds apart, and each settle costs two flushes.
 //
 // Entry points: ReportLane (Run, Drain).
 // The lane's thread starts with the first slow report; when the host cannot
@@ -20,6 +23,7 @@
 // reports of files already checked.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -44,7 +48,13 @@ class ReportLane {
   // A run's prepares may hold files open until it settles.
   static constexpr std::size_t kMaxRun = 32;
 
-  explicit ReportLane(Report settle = {}) : settle_(std::move(settle)) {}
+  // Long enough to gather the files found while one settle's flushes wait
+  // on a busy disk; short enough that a found file is moved at once to a
+  // person's eye.
+  static constexpr std::chrono::milliseconds kGatherWindow{50};
+
+  explicit ReportLane(Report settle = {}, std::chrono::milliseconds gather = kGatherWindow)
+      : settle_(std::move(settle)), gather_(gather) {}
   // Runs every report still queued, then ends the thread; a report's
   // exception not yet rethrown is dropped (the scan is unwinding).
   ~ReportLane();
@@ -67,16 +77,21 @@ class ReportLane {
   };
 
   void Serve();
+  // Whether the queued reports make a run worth taking now.
+  bool RunReady() const;  // under mutex_
   // Runs `run`'s steps in their order; the first exception, or null.
   std::exception_ptr RunSteps(std::vector<Queued>& run);
   void RethrowFailure();  // under mutex_
 
   const Report settle_;
+  const std::chrono::milliseconds gather_;
   std::mutex mutex_;
   std::condition_variable queued_;
   std::condition_variable taken_;
   std::deque<Queued> reports_;            // guarded by mutex_
   bool running_ = false;                  // guarded by mutex_: the thread runs a run
+  std::size_t queuedPrepares_ = 0;        // guarded by mutex_
+  int draining_ = 0;                      // guarded by mutex_: callers in Drain
   bool closing_ = false;                  // guarded by mutex_
   std::exception_ptr failure_;            // guarded by mutex_
   std::unique_ptr<EngineThread> thread_;  // null until a slow report

@@ -2,15 +2,18 @@
 // lane's thread and the caller goes on; the reports queued meanwhile run
 // as one run, their first report, then all their prepares, one settle, and
 // the rest in order, however many plain reports lie between the prepared
-// ones; and a queued report's exception comes back to the caller after the
-// others have run.
+// ones; a run with room for more prepares waits its window for them, and
+// ends the wait on its own; and a queued report's exception comes back to
+// the caller after the others have run.
 #include "scan/report_lane.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kv::testing {
@@ -76,6 +79,27 @@ TEST(ReportLaneThreaded, ARunTakesEveryQueuedReportUpToItsLimitOfPrepares) {
   std::vector<std::string> expected(ReportLane::kMaxRun, "p");
   expected.insert(expected.end(), {"settle", "p", "settle"});
   EXPECT_EQ(ran, expected);
+}
+
+TEST(ReportLaneThreaded, FoundFilesWithinTheWindowShareOneSettle) {
+  std::vector<std::string> ran;
+  ReportLane lane([&ran] { ran.push_back("settle"); }, std::chrono::hours(1));
+  for (const char* found : {"p1", "p2", "p3"}) {
+    lane.Run([] {}, true, [&ran, found] { ran.push_back(found); });
+    lane.Run([] {}, false);
+    // Time for a lane that did not wait to take what is queued.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  lane.Drain();  // ends the window
+  EXPECT_EQ(ran, (std::vector<std::string>{"p1", "p2", "p3", "settle"}));
+}
+
+TEST(ReportLaneThreaded, AWindowEndsWithoutADrain) {
+  std::promise<void> settled;
+  ReportLane lane([&settled] { settled.set_value(); }, std::chrono::milliseconds(1));
+  lane.Run([] {}, true, [] {});
+  EXPECT_EQ(settled.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  lane.Drain();
 }
 
 }  // namespace
