@@ -125,10 +125,11 @@ ProcessRun BenchHandset::ScanHostFile(const std::filesystem::path& file) {
   return Tarnscan({file.string()}, 1);
 }
 
-ProcessRun BenchHandset::Walker(const std::string& mode) {
+ProcessRun BenchHandset::Walker(const std::string& mode, unsigned threads) {
   Refresh();
   std::vector<std::string> args = {mode, prefix_.string()};
   if (mode == "pcre2") args.push_back(patterns_.string());
+  if (threads > 1) args.push_back(std::to_string(threads));
   ProcessRun run = Timed(KV_STORE_WALKER_PATH, args, prefix_);
   std::istringstream counts(run.out);
   std::string word;

@@ -42,8 +42,8 @@ class BenchHandset {
   ProcessRun Tarnwatch(bool oneCore);
   // tarnscan scan of the store folder with the handset's extension filter.
   ProcessRun Tarnscan(unsigned threads);
-  // kv_store_walker `mode` ("read" or "pcre2").
-  ProcessRun Walker(const std::string& mode);
+  // kv_store_walker `mode` ("read" or "pcre2"); `threads`: the readers.
+  ProcessRun Walker(const std::string& mode, unsigned threads = 1);
   // tarnscan scan of one host file on one thread.
   ProcessRun ScanHostFile(const std::filesystem::path& file);
 

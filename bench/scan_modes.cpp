@@ -5,10 +5,13 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <atomic>
 #include <ctime>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/limits.h"
@@ -48,16 +51,29 @@ struct MatchDataFree {
 
 }  // namespace
 
-ScanOutcome PlainRead(const Store& store, const std::vector<std::u16string>& paths) {
+ScanOutcome PlainRead(const Store& store, const std::vector<std::u16string>& paths,
+                      unsigned threads) {
   ScanOutcome outcome;
-  std::string buffer;
+  outcome.codes.assign(paths.size(), 0);
+  std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> bytes{0};
+  const auto reader = [&] {
+    std::string buffer;
+    std::size_t read = 0;
+    for (std::size_t i = next++; i < paths.size(); i = next++) {
+      const std::optional<std::string_view> file = ReadStoreFile(store, paths[i], buffer);
+      outcome.codes[i] = file ? 0 : -1;
+      read += file ? file->size() : 0;
+    }
+    bytes += read;
+  };
   const TimePoint start = Now();
-  for (const std::u16string& path : paths) {
-    const std::optional<std::string_view> read = ReadStoreFile(store, path, buffer);
-    outcome.codes.push_back(read ? 0 : -1);
-    outcome.bytes += read ? read->size() : 0;
-  }
+  std::vector<std::thread> others;
+  for (unsigned i = 1; i < threads; ++i) others.emplace_back(reader);
+  reader();
+  for (std::thread& other : others) other.join();
   outcome.seconds = SecondsSince(start);
+  outcome.bytes = bytes;
   return outcome;
 }
 

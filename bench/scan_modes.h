@@ -27,7 +27,10 @@ struct ScanOutcome {
   double MegabytesPerSecond() const { return seconds > 0 ? bytes / 1e6 / seconds : 0; }
 };
 
-ScanOutcome PlainRead(const Store& store, const std::vector<std::u16string>& paths);
+// `threads`: readers taking the next file in turn; how far reading alone
+// scales on this machine.
+ScanOutcome PlainRead(const Store& store, const std::vector<std::u16string>& paths,
+                      unsigned threads = 1);
 
 ScanOutcome MatcherScan(const Store& store, const SignatureDatabase& database, MatchPath path,
                         const std::vector<std::u16string>& paths);
