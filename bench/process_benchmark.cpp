@@ -1,10 +1,10 @@
 // kv_process_benchmark: the product path as whole processes on a copy of a
 // generated store: tarnwatch -hideandscan on one core and on every core,
 // tarnscan scan with 1 and 2 threads, against the read floor (on 1 and 2
-// threads) and PCRE2-JIT (kv_store_walker) in the same run, at 10, 100 and 1000 signatures; then a
-// store of many small files (files per second), start-up with 10,000
-// signatures, the hostile shapes over 16 MiB, and one hostile signature
-// among 100. Writes its tables into bench/README.md (between the process
+// threads) and PCRE2-JIT (kv_store_walker) in the same run, at 10, 100 and
+// 1000 signatures; then a store of many small files (files per second),
+// start-up with 10,000 signatures, the hostile shapes over 16 MiB, and one
+// hostile signature among 100. Writes its tables into bench/README.md (between the process
 // markers) as ratios against the baselines of the same run.
 #include <algorithm>
 #include <exception>

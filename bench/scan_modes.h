@@ -1,6 +1,7 @@
 // The ways the store benchmark scans a store, each one file after another
-// on one thread, reading every file as the scanner does (opened with no
-// sharing, read whole into one reused buffer):
+// on one thread (PlainRead on as many as asked), reading every file as the
+// scanner does (opened with no sharing, read whole into one reused buffer
+// a thread):
 // - PlainRead: reading alone, the ceiling;
 // - MatcherScan: FileMatcher the fast or the reference way;
 // - Pcre2Scan: PCRE2 with its JIT, the same signatures one after another,
@@ -27,8 +28,8 @@ struct ScanOutcome {
   double MegabytesPerSecond() const { return seconds > 0 ? bytes / 1e6 / seconds : 0; }
 };
 
-// `threads`: readers taking the next file in turn; how far reading alone
-// scales on this machine.
+// `threads`: readers taking the next file in turn, to show how far reading
+// alone scales on this machine; the seconds are all readers' processor time.
 ScanOutcome PlainRead(const Store& store, const std::vector<std::u16string>& paths,
                       unsigned threads = 1);
 
