@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <random>
 #include <string>
 
@@ -16,11 +15,6 @@
 
 namespace kv::testing {
 namespace {
-
-std::optional<SearchStatus> Find(ExistenceSearch& search, const CompiledPattern& compiled,
-                                 const std::string& data, const CancelToken* cancel = nullptr) {
-  return search.Find(data, AnalysePattern(compiled).start, cancel);
-}
 
 // Every construct the automaton has no state for is declined alike (one
 // stands for them all; the differential tests in fast_search_test.cpp
@@ -63,17 +57,18 @@ TEST(ExistenceSearch, HostileShapesAnswerOverMegabytes) {
   };
   for (const auto& row : rows) {
     const CompiledPattern compiled = CompiledPattern::Compile(row.pattern);
+    const StartFilter start = AnalysePattern(compiled).start;
     const std::unique_ptr<ExistenceSearch> search = ExistenceSearch::For(compiled);
     ASSERT_NE(search, nullptr) << row.pattern;
     std::string data(std::size_t{4} << 20, row.filler);
     if (row.filler == 'Q') {
       for (std::size_t i = 0; i < data.size(); i += 2) data[i] = '\n';
     }
-    EXPECT_EQ(Find(*search, compiled, data), SearchStatus::kNoMatch) << row.pattern;
-    EXPECT_EQ(Find(*search, compiled, data + row.ending), SearchStatus::kMatch) << row.pattern;
+    EXPECT_EQ(search->Find(data, start, nullptr), SearchStatus::kNoMatch) << row.pattern;
+    EXPECT_EQ(search->Find(data + row.ending, start, nullptr), SearchStatus::kMatch) << row.pattern;
     CancelToken cancel;
     cancel.Cancel();
-    EXPECT_EQ(Find(*search, compiled, data, &cancel), SearchStatus::kCancelled) << row.pattern;
+    EXPECT_EQ(search->Find(data, start, &cancel), SearchStatus::kCancelled) << row.pattern;
   }
 }
 
@@ -84,6 +79,7 @@ TEST(ExistenceSearch, HostileShapesAnswerOverMegabytes) {
 TEST(ExistenceSearch, ATinyCacheIsEmptiedAndAnswersStayTheSame) {
   for (const char* pattern : {"(a|b)*a(a|b){7}c", "(a|b)*a(a|b){7}[cd]"}) {
     const CompiledPattern compiled = CompiledPattern::Compile(pattern);
+    const StartFilter start = AnalysePattern(compiled).start;
     const std::unique_ptr<ExistenceSearch> tiny = ExistenceSearch::For(compiled, 1);
     ASSERT_NE(tiny, nullptr);
     std::mt19937 random(7);
@@ -93,7 +89,7 @@ TEST(ExistenceSearch, ATinyCacheIsEmptiedAndAnswersStayTheSame) {
       for (int j = 0; j < 600; ++j) data += "abbbc"[random() % (j % 50 == 0 ? 5 : 4)];
       const SearchResult reference = compiled.Search(data);
       ASSERT_FALSE(reference.Failed());
-      EXPECT_EQ(Find(*tiny, compiled, data), reference.status) << pattern << " " << data;
+      EXPECT_EQ(tiny->Find(data, start, nullptr), reference.status) << pattern << " " << data;
       matched += reference.Matched() ? 1 : 0;
     }
     EXPECT_GT(tiny->CacheClears(), 300) << pattern;

@@ -7,36 +7,9 @@
 #include <string_view>
 
 #include "pattern/compiled_pattern.h"
-#include "pattern/internal/token_reader.h"
 
 namespace kv::testing {
 namespace {
-
-// Byte `c` as itself when it is printable ASCII other than a blank or a
-// backslash, else as \xHH.
-void AppendByte(std::string& out, int c) {
-  if (c > 0x20 && c < 0x7F && c != '\\') {
-    out += static_cast<char>(c);
-    return;
-  }
-  static constexpr char kHex[] = "0123456789abcdef";
-  out += "\\x";
-  out += kHex[(c & 0xFF) >> 4];
-  out += kHex[c & 0xF];
-}
-
-// The tokens up to and including the end token. A bound on the count
-// guards the test against a reader that never ends.
-std::vector<PatternToken> Read(const std::string& pattern, int flags) {
-  PatternTokenReader reader;
-  reader.Start(pattern.data(), static_cast<int>(pattern.size()), flags);
-  std::vector<PatternToken> tokens = {reader.Curr()};
-  for (; !IsEnd(tokens.back()) && tokens.size() <= pattern.size();
-       tokens.push_back(reader.Curr())) {
-    reader.Advance();
-  }
-  return tokens;
-}
 
 // Decodes the %HH escapes of one conformance field, or nullopt when it holds
 // a % without two hex digits or a raw byte outside printable ASCII (a tab
@@ -63,38 +36,16 @@ std::optional<std::string> DecodeField(std::string_view field) {
 }  // namespace
 
 std::string Shown(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789abcdef";
   std::string shown;
-  for (const char c : bytes) AppendByte(shown, static_cast<signed char>(c));
+  for (const char c : bytes) {
+    if (c > 0x20 && c < 0x7F && c != '\\') {
+      shown += c;
+    } else {
+      shown += {'\\', 'x', kHex[(c & 0xFF) >> 4], kHex[c & 0xF]};
+    }
+  }
   return shown;
-}
-
-void PrintTo(const PatternRow& row, std::ostream* out) {
-  *out << '`' << Shown(row.pattern) << "` flags " << row.flags;
-}
-
-void PrintTo(const SearchRow& row, std::ostream* out) {
-  *out << '`' << Shown(row.pattern) << "` on `" << Shown(row.data) << "` flags " << row.flags
-       << " start " << row.start;
-}
-
-std::string Tokens(const std::string& pattern, int flags) {
-  std::string out;
-  for (const PatternToken& token : Read(pattern, flags)) {
-    if (IsEnd(token)) break;
-    if (!out.empty()) out += ' ';
-    if (token.special != 0) out += '!';
-    AppendByte(out, token.ch);
-  }
-  return out;
-}
-
-std::string Positions(const std::string& pattern, int flags) {
-  std::string out;
-  for (const PatternToken& token : Read(pattern, flags)) {
-    if (!out.empty()) out += ' ';
-    out += std::to_string(token.pos) + '+' + std::to_string(token.len);
-  }
-  return out;
 }
 
 std::string Spans(const std::string& pattern, const std::string& data, int flags, int start) {

@@ -1,13 +1,9 @@
-// Helpers shared by the pattern engine's tests: run the token reader, the
-// compiler or a search on a pattern held in a std::string (so patterns and
-// data may hold zero bytes, which the conformance table cannot), and render
-// the result as short text that a table row can state; and read the
-// conformance table.
+// Helpers shared by the pattern engine's tests: bytes as table rows write
+// them, a search on a pattern held in a std::string (so patterns and data
+// may hold zero bytes, which the conformance table cannot) rendered as short
+// text that a row can state, and the conformance table.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +11,7 @@
 namespace kv::testing {
 
 // One pattern and what a probe of it gives: its tokens, its token
-// positions, or its compiled tree.
+// positions, or its analyses' facts.
 struct PatternRow {
   std::string pattern;
   std::string expected;
@@ -32,26 +28,9 @@ struct SearchRow {
   int start = 0;
 };
 
-// How gtest prints a row, and so how ctest lists it: the pattern (and the
-// data) with bytes outside printable ASCII as \xHH, the flags and start.
-void PrintTo(const PatternRow& row, std::ostream* out);
-void PrintTo(const SearchRow& row, std::ostream* out);
-
-// The parameters of an INSTANTIATE_TEST_SUITE_P, from rows written in place.
-inline auto Rows(const std::vector<PatternRow>& rows) { return ::testing::ValuesIn(rows); }
-inline auto Searches(const std::vector<SearchRow>& rows) { return ::testing::ValuesIn(rows); }
-
 // Bytes as the rows write them: printable ASCII as itself, the blank, the
 // backslash and every other byte as \xHH.
 std::string Shown(std::string_view bytes);
-
-// The tokens up to the end token, separated by blanks: a special token is
-// written with a leading `!`, bytes outside printable ASCII (and the blank)
-// as \xHH.
-std::string Tokens(const std::string& pattern, int flags);
-
-// Each token's "pos+len", the end token's included.
-std::string Positions(const std::string& pattern, int flags);
 
 // The match spans as "g0=s,e g1=s,e ..." ("-" for a group that took no
 // part), or "no match".

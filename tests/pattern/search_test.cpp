@@ -20,73 +20,67 @@ namespace kv {
 namespace {
 
 using namespace std::string_literals;
-using testing::Searches;
-using testing::SearchRow;
 
-class Search : public ::testing::TestWithParam<SearchRow> {};
-
-TEST_P(Search, FindsTheListedSpans) {
-  const SearchRow& row = GetParam();
-  EXPECT_EQ(testing::Spans(row.pattern, row.data, row.flags, row.start), row.expected);
+// Each row pins the spans of one search; the comments group the rows.
+TEST(Search, FindsTheListedSpans) {
+  const testing::SearchRow rows[] = {
+      // Groups capture what they matched last; named ones are numbered after.
+      {"(a)(b)", "ab", "g0=0,2 g1=0,1 g2=1,2"},
+      {"((a)b)", "ab", "g0=0,2 g1=0,2 g2=0,1"},
+      {"()", "", "g0=0,0 g1=0,0"},
+      {"x(a)?y", "xy", "g0=0,2 g1=-"},
+      {"(a)(?<n>b)(c)", "abc", "g0=0,3 g1=0,1 g2=2,3 g3=1,2"},
+      {"(?=(ab))a", "ab", "g0=0,1 g1=0,2"},
+      {"(?!(b))a", "a", "g0=0,1 g1=-"},
+      // Recursing into an open group leaves the outer capture as it is.
+      {"^(a(?1)?b)$", "aabb", "g0=0,4 g1=0,4"},
+      // Repeats take as much or as little as they may, and give back.
+      {"<.+>", "<a><b>", "g0=0,6"},
+      {"(a|b)*c", "abbac", "g0=0,5 g1=3,4"},
+      {"<.+?>", "<a><b>", "g0=0,3"},
+      {"(a|ab)*?c", "abc", "g0=0,3 g1=0,2"},
+      // A copy that matches empty ends the repeat.
+      {"(a*)*", "b", "g0=0,0 g1=-"},
+      {"(a*)+b", "aab", "g0=0,3 g1=0,2"},
+      // From 0 the first copy turns from a into ab and the repeat then tries
+      // no second copy, so ab ab c is never found.
+      {"(?:a|ab)*c", "ababc", "g0=2,5"},
+      // The engine's own choices: bytes 0x80-0xFF have no character type and
+      // no case. A zero byte inside the pattern is an ordinary byte.
+      {"[[:alpha:]]", "\xe9", "no match"},
+      {"(?i)\\xe9", "\xc9", "no match"},
+      {"(?i)[\\xe9]", "\xc9", "no match"},
+      {"a\0b"s, "xa\0b"s, "g0=1,4"},
+      // Compile flags hold for the whole pattern.
+      {"^abc", "x\nabc", "g0=2,5", PF_MULTI_LINE},
+      {"a.c", "a\nc", "g0=0,3", PF_SINGLE_LINE},
+      {"\\Gb", "ab", "g0=1,2", PF_SEARCH_START, 1},
+      {"\\Gb", "ab", "no match", PF_SEARCH_START},
+      {"abc", "xABC", "g0=1,4", PF_IGNORE_CASE},
+      {"a b # comment", "ab", "g0=0,2", PF_EXTENDED},
+      // Left to right the search begins at `start` (0 when negative); right
+      // to left it begins at `start` (the end when negative or beyond) and
+      // the match ends there or before.
+      {"a", "ab", "no match", 0, 1},
+      {"", "ab", "g0=2,2", 0, 2},
+      {"", "ab", "no match", 0, 3},
+      {"a", "ab", "g0=0,1", 0, -5},
+      {"ab", "abab", "g0=2,4", PF_RIGHT_TO_LEFT, -1},
+      {"ab", "abab", "g0=0,2", PF_RIGHT_TO_LEFT, 3},
+      {"ab", "abab", "g0=2,4", PF_RIGHT_TO_LEFT, 9},
+      {"a+", "baaa", "g0=1,4", PF_RIGHT_TO_LEFT, -1},
+      {"(a)(b)", "ab", "g0=0,2 g1=0,1 g2=1,2", PF_RIGHT_TO_LEFT, -1},
+      {"(?=b)", "ab", "g0=1,1", PF_RIGHT_TO_LEFT, -1},
+      {"\\1(a)", "aa", "g0=0,2 g1=1,2", PF_RIGHT_TO_LEFT, -1},
+  };
+  for (const testing::SearchRow& row : rows) {
+    EXPECT_EQ(testing::Spans(row.pattern, row.data, row.flags, row.start), row.expected)
+        << testing::Shown(row.pattern) << " on " << testing::Shown(row.data) << " flags "
+        << row.flags << " start " << row.start;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    GroupsCaptureWhatTheyMatchedLastNamedOnesNumberedAfter, Search,
-    Searches({{"(a)(b)", "ab", "g0=0,2 g1=0,1 g2=1,2"},
-              {"((a)b)", "ab", "g0=0,2 g1=0,2 g2=0,1"},
-              {"()", "", "g0=0,0 g1=0,0"},
-              {"x(a)?y", "xy", "g0=0,2 g1=-"},
-              {"(a)(?<n>b)(c)", "abc", "g0=0,3 g1=0,1 g2=2,3 g3=1,2"},
-              {"(?=(ab))a", "ab", "g0=0,1 g1=0,2"},
-              {"(?!(b))a", "a", "g0=0,1 g1=-"},
-              // Recursing into an open group leaves the outer capture as it is.
-              {"^(a(?1)?b)$", "aabb", "g0=0,4 g1=0,4"}}));
-
-INSTANTIATE_TEST_SUITE_P(RepeatsTakeAsMuchOrAsLittleAsTheyMayAndGiveBack, Search,
-                         Searches({{"<.+>", "<a><b>", "g0=0,6"},
-                                   {"(a|b)*c", "abbac", "g0=0,5 g1=3,4"},
-                                   {"<.+?>", "<a><b>", "g0=0,3"},
-                                   {"(a|ab)*?c", "abc", "g0=0,3 g1=0,2"},
-                                   // A copy that matches empty ends the repeat.
-                                   {"(a*)*", "b", "g0=0,0 g1=-"},
-                                   {"(a*)+b", "aab", "g0=0,3 g1=0,2"},
-                                   // From 0 the first copy turns from a into ab and the repeat
-                                   // then tries no second copy, so ab ab c is never found.
-                                   {"(?:a|ab)*c", "ababc", "g0=2,5"}}));
-
-// The engine's own choices: bytes 0x80-0xFF have no character type and no
-// case. A zero byte inside the pattern is an ordinary byte.
-INSTANTIATE_TEST_SUITE_P(EngineChoicesHighBytesAndZeroBytes, Search,
-                         Searches({{"[[:alpha:]]", "\xe9", "no match"},
-                                   {"(?i)\\xe9", "\xc9", "no match"},
-                                   {"(?i)[\\xe9]", "\xc9", "no match"},
-                                   {"a\0b"s, "xa\0b"s, "g0=1,4"}}));
-
-INSTANTIATE_TEST_SUITE_P(CompileFlagsHoldForTheWholePattern, Search,
-                         Searches({{"^abc", "x\nabc", "g0=2,5", PF_MULTI_LINE},
-                                   {"a.c", "a\nc", "g0=0,3", PF_SINGLE_LINE},
-                                   {"\\Gb", "ab", "g0=1,2", PF_SEARCH_START, 1},
-                                   {"\\Gb", "ab", "no match", PF_SEARCH_START},
-                                   {"abc", "xABC", "g0=1,4", PF_IGNORE_CASE},
-                                   {"a b # comment", "ab", "g0=0,2", PF_EXTENDED}}));
-
-// Left to right the search begins at `start` (0 when negative); right to
-// left it begins at `start` (the end when negative or beyond) and the match
-// ends there or before.
-INSTANTIATE_TEST_SUITE_P(TheSearchBeginsAtStartAndRightToLeftMatchesLeftwards, Search,
-                         Searches({{"a", "ab", "no match", 0, 1},
-                                   {"", "ab", "g0=2,2", 0, 2},
-                                   {"", "ab", "no match", 0, 3},
-                                   {"a", "ab", "g0=0,1", 0, -5},
-                                   {"ab", "abab", "g0=2,4", PF_RIGHT_TO_LEFT, -1},
-                                   {"ab", "abab", "g0=0,2", PF_RIGHT_TO_LEFT, 3},
-                                   {"ab", "abab", "g0=2,4", PF_RIGHT_TO_LEFT, 9},
-                                   {"a+", "baaa", "g0=1,4", PF_RIGHT_TO_LEFT, -1},
-                                   {"(a)(b)", "ab", "g0=0,2 g1=0,1 g2=1,2", PF_RIGHT_TO_LEFT, -1},
-                                   {"(?=b)", "ab", "g0=1,1", PF_RIGHT_TO_LEFT, -1},
-                                   {"\\1(a)", "aa", "g0=0,2 g1=1,2", PF_RIGHT_TO_LEFT, -1}}));
-
-TEST(MatchPatternEntry, NullPatternNullDataAndTheTerminatorAreHandled) {
+TEST(MatchPatternEntry, HandlesNullInputsAndTheTerminatorAndThrowsAFailedSearch) {
   EXPECT_EQ(MatchPattern(nullptr, "abc", 3, 0), 0);
   EXPECT_EQ(MatchPattern("", nullptr, 0, 0), 1);
   EXPECT_EQ(MatchPattern("a", nullptr, 5, 0), 0);
@@ -94,9 +88,7 @@ TEST(MatchPatternEntry, NullPatternNullDataAndTheTerminatorAreHandled) {
   // The pattern ends at its first zero byte.
   const char pattern[] = {'a', '\0', 'b', '\0'};
   EXPECT_EQ(MatchPattern(pattern, "xa", 2, 0), 1);
-}
-
-TEST(MatchPatternEntry, ThrowsWhatTheSearchReports) {
+  // A failed search is thrown, with its status.
   try {
     MatchPattern("(?R)", "abc", 3, 0);
     ADD_FAILURE() << "no failure";
