@@ -11,6 +11,7 @@
 namespace kv::testing {
 namespace {
 
+using namespace std::chrono_literals;
 using std::chrono::milliseconds;
 
 ScanStarted Started(ScanMode mode, std::size_t fileSignatures) {
@@ -18,45 +19,30 @@ ScanStarted Started(ScanMode mode, std::size_t fileSignatures) {
 }
 
 TEST(ScanProgressTest, CountsFilesAgainstTheExpectedAndRatesTheBytesRead) {
+  const FileChecking a{u"\\a.exe"};
+  const FileChecking b{u"\\b.exe"};
+  const Verdict clean = Verdict::Clean();
   const struct {
     const char* name;
-    std::vector<ScanEvent> events;
     milliseconds elapsed;
     ProgressValues values;
     std::string line;
+    std::vector<ScanEvent> events;
   } rows[] = {
-      {"full scan, counted",
-       {Started(ScanMode::kFull, 9), ScanCounted{4}, FileChecking{u"\\a.exe"},
-        FileVerdict{u"\\a.exe", Verdict::Clean(), {}, 3'000'000}},
-       milliseconds(2'000),
-       {1, 4, 25, 1.5, std::chrono::seconds(2)},
-       "1 of 4 files   1.5 MB/s   0:02"},
-      {"full scan before its count",
-       {Started(ScanMode::kFull, 9), FileChecking{u"\\a.exe"}},
-       milliseconds(0),
-       {1, std::nullopt, std::nullopt, 0, std::chrono::seconds(0)},
-       "1 files   0.0 MB/s   0:00"},
-      {"fast scan: the file signatures",
-       {Started(ScanMode::kFast, 8), FileChecking{u"\\a.exe"}, FileChecking{u"\\b.exe"}},
-       milliseconds(61'500),
-       {2, 8, 25, 0, std::chrono::seconds(61)},
-       "2 of 8 files   0.0 MB/s   1:01"},
-      {"more files than counted",
-       {Started(ScanMode::kFull, 0), ScanCounted{1}, FileChecking{u"\\a.exe"},
-        FileChecking{u"\\b.exe"}},
-       milliseconds(1'000),
-       {2, 2, 100, 0, std::chrono::seconds(1)},
-       "2 of 2 files   0.0 MB/s   0:01"},
-      {"memory scan finished",
-       {Started(ScanMode::kMemory, 5), ScanFinished{}},
-       milliseconds(1'000),
-       {0, std::nullopt, 100, 0, std::chrono::seconds(1)},
-       "0 files   0.0 MB/s   0:01"},
-      {"an empty store",
-       {Started(ScanMode::kFull, 0), ScanCounted{0}},
-       milliseconds(1'000),
-       {0, 0, 0, 0, std::chrono::seconds(1)},
-       "0 of 0 files   0.0 MB/s   0:01"},
+      // clang-format off
+      {"full scan, counted", 2000ms, {1, 4, 25, 1.5, 2s}, "1 of 4 files   1.5 MB/s   0:02",
+       {Started(ScanMode::kFull, 9), ScanCounted{4}, a, FileVerdict{a.path, clean, {}, 3'000'000}}},
+      {"full scan before its count", 0ms, {1, std::nullopt, std::nullopt, 0, 0s},
+       "1 files   0.0 MB/s   0:00", {Started(ScanMode::kFull, 9), a}},
+      {"fast scan: the file signatures", 61500ms, {2, 8, 25, 0, 61s},
+       "2 of 8 files   0.0 MB/s   1:01", {Started(ScanMode::kFast, 8), a, b}},
+      {"more files than counted", 1000ms, {2, 2, 100, 0, 1s}, "2 of 2 files   0.0 MB/s   0:01",
+       {Started(ScanMode::kFull, 0), ScanCounted{1}, a, b}},
+      {"memory scan finished", 1000ms, {0, std::nullopt, 100, 0, 1s}, "0 files   0.0 MB/s   0:01",
+       {Started(ScanMode::kMemory, 5), ScanFinished{}}},
+      {"an empty store", 1000ms, {0, 0, 0, 0, 1s}, "0 of 0 files   0.0 MB/s   0:01",
+       {Started(ScanMode::kFull, 0), ScanCounted{0}}},
+      // clang-format on
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
