@@ -46,9 +46,7 @@ TEST_F(FileWatchThreaded, ReportsAFileReplacedByRenameAndOneEditedInPlace) {
 }
 
 TEST_F(FileWatchThreaded, StopLetsARunningCallbackFinishAndStartsNoMore) {
-  std::atomic<bool> entered = false;
-  std::atomic<bool> release = false;
-  std::atomic<bool> finished = false;
+  std::atomic<bool> entered = false, release = false, finished = false;
   std::atomic<int> calls = 0;
   FileWatch watch;
   ASSERT_TRUE(watch.Start(Watched(), [&] {

@@ -111,11 +111,10 @@ UniqueFd ListenOnLocalSocket(const std::string& path) {
   address.sun_family = AF_UNIX;
   std::memcpy(address.sun_path, path.data(), path.size());
   UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-      ::listen(fd.Get(), 4) != 0) {
-    return {};
-  }
-  return fd;
+  const bool listening =
+      ::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+      ::listen(fd.Get(), 4) == 0;
+  return listening ? std::move(fd) : UniqueFd();
 }
 
 class DisplayTest : public ::testing::Test {
@@ -134,27 +133,22 @@ TEST_F(DisplayTest, ReachableOnlyWhereSomethingListens) {
   const UniqueFd wayland = ListenOnLocalSocket(runtime_.File("wayland-7"));
   ASSERT_TRUE(wayland.IsValid());
   // X display n is served at TCP port 6000 + n; the port bound only refuses.
-  int port = 0;
-  int refusing = 0;
+  int port = 0, refusing = 0;
   const UniqueFd x11 = testing::BoundLoopbackSocket(port);
   const UniqueFd bound = testing::BoundLoopbackSocket(refusing);
   ASSERT_EQ(::listen(x11.Get(), 4), 0);
-  const int number = port - 6000;
-  const std::string served = "127.0.0.1:" + std::to_string(number);
+  const std::string served = "127.0.0.1:" + std::to_string(port - 6000);
 
+  // clang-format off
   const std::tuple<const char*, std::string, bool> cases[] = {
-      {"WAYLAND_DISPLAY", "wayland-7", true},
-      {"WAYLAND_DISPLAY", runtime_.File("wayland-7"), true},
-      {"WAYLAND_DISPLAY", "wayland-8", false},
-      {"DISPLAY", served, true},
+      {"WAYLAND_DISPLAY", "wayland-7", true}, {"WAYLAND_DISPLAY", runtime_.File("wayland-7"), true},
+      {"WAYLAND_DISPLAY", "wayland-8", false}, {"DISPLAY", served, true},
       {"DISPLAY", served + ".0", true},
       {"DISPLAY", "127.0.0.1:" + std::to_string(refusing - 6000), false},
       {"DISPLAY", ":4093", false},  // no such local socket
-      {"DISPLAY", "no-colon", false},
-      {"DISPLAY", ":1x", false},
-      {"DISPLAY", ":999999", false},
-      {"QT_QPA_PLATFORM", "offscreen", true},  // the user chose Qt's platform
-  };
+      {"DISPLAY", "no-colon", false}, {"DISPLAY", ":1x", false}, {"DISPLAY", ":999999", false},
+      {"QT_QPA_PLATFORM", "offscreen", true}};  // the user chose Qt's platform
+  // clang-format on
   for (const auto& [variable, value, reachable] : cases) {
     SCOPED_TRACE(std::string(variable) + "=" + value);
     ScopedEnvironment one;

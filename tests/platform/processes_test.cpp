@@ -191,18 +191,6 @@ TEST_F(ProcessesTest, RefusedSignalsAndEndedProcesses) {
   }
 }
 
-// Waits until process `id` runs `program` (given by its identity, since its
-// path may be gone): the shell in between needs a moment to exec it. false
-// when it never does.
-bool WaitUntilRunning(int id, const struct stat& program) {
-  const std::string exe = "/proc/" + std::to_string(id) + "/exe";
-  struct stat running {};
-  return WaitUntil([&] {
-    return ::stat(exe.c_str(), &running) == 0 && running.st_dev == program.st_dev &&
-           running.st_ino == program.st_ino;
-  });
-}
-
 // Only the store's file itself makes a handset process, also when another
 // mount namespace starts it: another program bind-mounted at the same host
 // path in a namespace of its own reads as that path (with " (deleted)" once
@@ -234,7 +222,14 @@ TEST_F(ProcessesTest, AnotherProgramAtTheStoreFilesPathInAnotherMountNamespaceIs
         "unshare", "--mount", "--propagation", "private", "sh", "-c", script, impostor, evil};
     Child child(arguments.front(), arguments);
     ASSERT_GT(child.Id(), 0);
-    ASSERT_TRUE(WaitUntilRunning(child.Id(), program));
+    // The shell in between needs a moment to exec the program, known by its
+    // identity since its path may be gone.
+    const std::string exe = "/proc/" + std::to_string(child.Id()) + "/exe";
+    struct stat running {};
+    ASSERT_TRUE(WaitUntil([&] {
+      return ::stat(exe.c_str(), &running) == 0 && running.st_dev == program.st_dev &&
+             running.st_ino == program.st_ino;
+    }));
     ExpectSeenAs(child, mounted ? u"" : u"\\Windows\\evil.exe", !mounted);
   }
 }

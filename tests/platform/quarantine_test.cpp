@@ -374,38 +374,28 @@ std::string Content(int run, int i) {
   return "run " + std::to_string(run) + " file " + std::to_string(i);
 }
 
-// Quarantines the run's files in a child, killed after `killAfter` unless
-// that is zero; returns how long the child lived.
-std::chrono::microseconds RunChild(const Store& store, int run,
-                                   std::chrono::microseconds killAfter) {
-  const auto start = std::chrono::steady_clock::now();
-  (void)testing::RunKilledAfter(
-      [&] {
-        // One move alone, then groups of three as a walk's lane makes them.
-        QuarantineBatch batch(store);
-        for (int i = 0; i < kFilesPerRun; ++i) {
-          batch.ReserveStoreFile(testing::DevicePath(InStore(run, i)),
-                                 {u"Trojan.Kill", u"autocheck"});
-          if (i % 3 == 0) (void)batch.MoveReserved();
-        }
-        (void)batch.MoveReserved();
-      },
-      killAfter);
-  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
-                                                               start);
-}
-
 TEST_F(QuarantineTest, UnderKillNineEveryFileIsInTheStoreOrQuarantinedWithItsRecord) {
   std::mt19937 random(std::random_device{}());
-  std::chrono::microseconds fullRun{0};
+  using std::chrono::microseconds;
+  microseconds fullRun{0};
   int cutShort = 0;
   for (int run = 0; run <= kIterations; ++run) {
     for (int i = 0; i < kFilesPerRun; ++i) prefix_.WriteStoreFile(InStore(run, i), Content(run, i));
     // The first run is not killed: it measures how long a whole run takes.
     std::uniform_int_distribution<long> moment(1, std::max<long>(2, fullRun.count()));
-    const auto lived =
-        RunChild(prefix_.Store(), run, std::chrono::microseconds(run == 0 ? 0 : moment(random)));
-    if (run == 0) fullRun = lived;
+    const auto start = std::chrono::steady_clock::now();
+    (void)testing::RunKilledAfter(
+        [&] {
+          // One move alone, then groups of three as a walk's lane makes them.
+          QuarantineBatch batch(prefix_.Store());
+          for (int i = 0; i < kFilesPerRun; ++i) {
+            batch.ReserveStoreFile(testing::DevicePath(InStore(run, i)), kNote);
+            if (i % 3 == 0) (void)batch.MoveReserved();
+          }
+          (void)batch.MoveReserved();
+        },
+        microseconds(run == 0 ? 0 : moment(random)));
+    if (run == 0) fullRun = duration_cast<microseconds>(std::chrono::steady_clock::now() - start);
 
     int inStore = 0;
     for (int i = 0; i < kFilesPerRun; ++i) {

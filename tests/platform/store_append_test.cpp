@@ -80,12 +80,9 @@ TEST_F(StoreAppendTest, OpenForAppendRefusesAnythingButARegularFileOrItsFolder) 
 TEST_F(StoreAppendTest, LockAndReadOpenAreBusyWhileAnotherOpenHoldsOneAgainstIt) {
   prefix_.WriteStoreFile("Folder/file.dat", "x");
   // held, asked for, whether the two go together
+  using enum Sharing;
   const std::tuple<Sharing, Sharing, bool> rows[] = {
-      {Sharing::kNone, Sharing::kNone, false},
-      {Sharing::kNone, Sharing::kRead, false},
-      {Sharing::kRead, Sharing::kNone, false},
-      {Sharing::kRead, Sharing::kRead, true},
-  };
+      {kNone, kNone, false}, {kNone, kRead, false}, {kRead, kNone, false}, {kRead, kRead, true}};
   for (const auto& [held, asked, shared] : rows) {
     Result<File> opened = File::OpenForRead(store_, u"\\Folder\\file.dat", held);
     ASSERT_EQ(opened.status, FileStatus::kOk);

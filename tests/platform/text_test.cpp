@@ -20,17 +20,14 @@ namespace {
 
 TEST(JsonLine, WritesEscapesOnlyWhereJsonNeedsThemAndReadsEveryLineBack) {
   // a text and how it is written
+  // clang-format off
   const std::pair<std::u16string, std::string> rows[] = {
-      {u"plain", R"("plain")"},
-      {u"a\"b\\c", R"("a\"b\\c")"},
+      {u"plain", R"("plain")"}, {u"a\"b\\c", R"("a\"b\\c")"}, {u"", R"("")"},
       {u"tab\tline\nnul" + std::u16string(1, u'\0') + u"\x1f",
        R"("tab\u0009line\u000Anul\u0000\u001F")"},
       {u"caf\u00e9 \u20ac \U0001F600", "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\""},
-      {u"byte\xDC80"
-       u"escape\xD800",
-       R"("byte\uDC80escape\uD800")"},
-      {u"", R"("")"},
-  };
+      {u"byte\xDC80" u"escape\xD800", R"("byte\uDC80escape\uD800")"}};
+  // clang-format on
   for (const auto& [text, written] : rows) {
     JsonObject object;
     object.Add("s", text).Add("n", std::uint64_t{18446744073709551615u});
@@ -55,55 +52,40 @@ TEST(JsonLine, ReadsBlanksAndEveryEscapeAndRefusesAnythingElse) {
   const std::optional<JsonObject> empty = ReadJsonLine("{}");
   ASSERT_TRUE(empty);
   EXPECT_TRUE(empty->Fields().empty());
+  // clang-format off
   const std::vector<std::string> refused = {
-      "",
-      "{",
-      R"({"a":1}x)",
-      R"({"a":1,})",
-      R"({"a":-1})",
-      R"({"a":01})",
-      R"({"a":1.5})",
-      R"({"a":18446744073709551616})",
-      R"({"a":null})",
-      R"({"a":{"b":1}})",
-      R"({"a":1,"a":2})",
-      "{\"a\":\"raw\x01\"}",
-      R"({"a":"\q"})",
-      R"({"a":"\u12"})",
-      R"({"a":"unended})",
-      R"({a:1})",
-  };
-  for (const std::string& line : refused) {
-    EXPECT_FALSE(ReadJsonLine(line)) << line;
-  }
+      "", "{", R"({"a":1}x)", R"({"a":1,})", R"({"a":-1})", R"({"a":01})", R"({"a":1.5})",
+      R"({"a":18446744073709551616})", R"({"a":null})", R"({"a":{"b":1}})", R"({"a":1,"a":2})",
+      "{\"a\":\"raw\x01\"}", R"({"a":"\q"})", R"({"a":"\u12"})", R"({"a":"unended})", R"({a:1})"};
+  // clang-format on
+  for (const std::string& line : refused) EXPECT_FALSE(ReadJsonLine(line)) << line;
 }
 
-// Text at the host boundary and in names: UTF-8 <-> UTF-16 with their
-// ill-formed-input outcomes, and the handset file system's case-insensitive
-// comparison.
-TEST(Utf8ToUtf16, DecodesOrReplacesEachIllFormedSubpart) {
-  // Well formed up to U+10FFFF; then a stray continuation, sequences cut off
-  // inside and at the end (one subpart each), overlong forms, an encoded
-  // surrogate, a code point above U+10FFFF and an invalid lead byte.
+// Text at the host boundary: UTF-8 <-> UTF-16, well-formed text both ways,
+// each ill-formed subpart replaced by one U+FFFD.
+TEST(Utf8Utf16, ConvertsBothWaysAndReplacesEachIllFormedSubpart) {
   // clang-format off
-  const std::pair<std::string, std::u16string> cases[] = {
+  const std::pair<std::string, std::u16string> both[] = {
       {"Vir\xC3\xA4\xE2\x82\xAC", u"Vir\u00E4\u20AC"}, {"\xF0\x9F\x98\x80", u"\U0001F600"},
-      {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"}, {"a\x80z", u"a\uFFFDz"},
-      {"a\xE2\x82z", u"a\uFFFDz"}, {"a\xF0\x9F\x98", u"a\uFFFD"}, {"\xC0\xAF", u"\uFFFD\uFFFD"},
-      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+      {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"}};
+  // A stray continuation, sequences cut off inside and at the end (one
+  // subpart each), overlong forms, an encoded surrogate, a code point above
+  // U+10FFFF and an invalid lead byte.
+  const std::pair<std::string, std::u16string> decoded[] = {
+      {"a\x80z", u"a\uFFFDz"}, {"a\xE2\x82z", u"a\uFFFDz"}, {"a\xF0\x9F\x98", u"a\uFFFD"},
+      {"\xC0\xAF", u"\uFFFD\uFFFD"}, {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, {"\xFF" "a", u"\uFFFDa"}};
+  // Lone surrogates.
+  const std::pair<std::string, std::u16string> encoded[] = {
+      {"a\xEF\xBF\xBD" "b", {u'a', char16_t{0xD800}, u'b'}},
+      {"\xEF\xBF\xBD\xEF\xBF\xBD", {char16_t{0xDC00}, char16_t{0xD800}}}};
   // clang-format on
-  for (const auto& [utf8, utf16] : cases) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
-}
-
-TEST(Utf16ToUtf8, EncodesOrReplacesLoneSurrogates) {
-  // clang-format off
-  const std::pair<std::u16string, std::string> cases[] = {
-      {u"M\u00FCsic\u20AC", "M\xC3\xBCsic\xE2\x82\xAC"}, {u"\U0001F600", "\xF0\x9F\x98\x80"},
-      {{u'a', char16_t{0xD800}, u'b'}, "a\xEF\xBF\xBD" "b"},
-      {{char16_t{0xDC00}, char16_t{0xD800}}, "\xEF\xBF\xBD\xEF\xBF\xBD"}};
-  // clang-format on
-  for (const auto& [utf16, utf8] : cases) EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << utf8;
+  for (const auto& [utf8, utf16] : both) {
+    EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
+    EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << utf8;
+  }
+  for (const auto& [utf8, utf16] : decoded) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
+  for (const auto& [utf8, utf16] : encoded) EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << utf8;
 }
 
 TEST(EqualIgnoringCase, ComparesAsTheHandsetFileSystem) {
