@@ -75,14 +75,12 @@ TEST_F(TarnsigTest, ListShowsWhatTheLoaderLoads) {
                              "\\Windows\\a b.exe", "[VirusProcess]", "evil.exe",
                              "tab\there caf\xe9.exe", "[DELETE_FILES]"});
   WriteFile(File("db"), head + StoredLine("[Alpha]") + "\r\n");
-  const RunResult result = RunTarnsig({"list", File("db")});
-  EXPECT_EQ(result.status, 0);
   // clang-format off
-  EXPECT_EQ(result.out,
+  EXPECT_EQ(RunTarnsig({"list", File("db")}), (RunResult{0,
             "version 20102\nsection character 1\ncharacter 1 name=Alpha pattern=abc[0-9]+\n"
             "section file 1\nfile 1 path=\\Windows\\a b.exe\n"
             "section process 2\nprocess 1 exe=evil.exe\nprocess 2 exe=tab\\x09here caf\\xE9.exe\n"
-            "delete-files-offset " + std::to_string(head.size()) + "\n");
+            "delete-files-offset " + std::to_string(head.size()) + "\n", ""}));
   // clang-format on
   WriteFile(File("db"), DatabaseFile("-3", {}));
   EXPECT_EQ(RunTarnsig({"list", File("db")}).out,
@@ -349,27 +347,17 @@ class TarnsigUpdateThreaded : public ::testing::Test {
 };
 
 TEST_F(TarnsigUpdateThreaded, ExitsByTheOutcomeAndKeepsTheDatabaseOnFailure) {
-  const std::string unreachable =
-      "Warning\nUnable to connect to the website and download data!\n"
-      "Please check the network connection and try again.\n[O]K\n";
-  const std::string cause = "tarnsig: update: HTTP status 404 from " + server_.Url() + kVersionPath;
-  const struct {
-    const char* what;
-    ScriptedAnswer version;
-    int status;
-    std::string err;
-    bool installs;
-  } rows[] = {
-      {"newer", {200, "200\r\n"}, 0, kSucceeded, true},
-      {"version 404", {404, "200"}, 1, unreachable + cause + "\n", false},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    prefix_.WriteDatabase(kOldDatabase);
-    server_.Answer(kVersionPath, row.version);
-    EXPECT_EQ(RunTarnsig({"update"}), (RunResult{row.status, "", row.err}));
-    EXPECT_EQ(ReadFile(prefix_.DatabasePath()), row.installs ? kNewDatabase : kOldDatabase);
-  }
+  server_.Answer(kVersionPath, {404, "200"});
+  EXPECT_EQ(RunTarnsig({"update"}),
+            (RunResult{1, "",
+                       "Warning\nUnable to connect to the website and download data!\n"
+                       "Please check the network connection and try again.\n[O]K\n"
+                       "tarnsig: update: HTTP status 404 from " +
+                           server_.Url() + kVersionPath + "\n"}));
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kOldDatabase);
+  server_.Answer(kVersionPath, {200, "200\r\n"});
+  EXPECT_EQ(RunTarnsig({"update"}), (RunResult{0, "", kSucceeded}));
+  EXPECT_EQ(ReadFile(prefix_.DatabasePath()), kNewDatabase);
 }
 
 // The prefix gets a trust key, the server the new database's signature
@@ -386,21 +374,17 @@ TEST_F(TarnsigUpdateThreaded, KeygenSignVerifyAndASignedUpdate) {
   WriteFile(Key("sig"), signature.out);
   WriteFile(Key("forged.dat"), kOldDatabase);
   WriteFile(Key("bad-key"), "not a key\n");
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out;
-  } rows[] = {
-      {{"verify", Key("update.pub"), Key("new.dat"), Key("sig")}, 0, "valid\n"},
-      {{"verify", Key("update.pub"), Key("forged.dat"), Key("sig")}, 1, "invalid\n"},
-      {{"verify", Key("bad-key"), Key("new.dat"), Key("sig")}, 2, ""},
-      {{"keygen", Key("update.key"), Key("other.pub")}, 2, ""},
-  };
-  for (const auto& row : rows) {
-    const RunResult result = RunTarnsig(row.args);
-    EXPECT_EQ(result.status, row.status) << row.args[0] << " " << row.args[2];
-    EXPECT_EQ(result.out, row.out) << row.args[2];
-  }
+  EXPECT_EQ(RunTarnsig({"verify", Key("update.pub"), Key("new.dat"), Key("sig")}),
+            (RunResult{0, "valid\n", ""}));
+  EXPECT_EQ(RunTarnsig({"verify", Key("update.pub"), Key("forged.dat"), Key("sig")}),
+            (RunResult{1, "invalid\n", ""}));
+  EXPECT_EQ(
+      RunTarnsig({"verify", Key("bad-key"), Key("new.dat"), Key("sig")}),
+      (RunResult{2, "", "tarnsig: verify: '" + Key("bad-key") + "' holds no public key line\n"}));
+  EXPECT_EQ(RunTarnsig({"keygen", Key("update.key"), Key("other.pub")}),
+            (RunResult{2, "",
+                       "tarnsig: keygen: '" + Key("update.key") +
+                           "' exists already; keys are never replaced\n"}));
   EXPECT_FALSE(std::filesystem::exists(Key("other.pub")));
 
   server_.Answer(kSignaturePath, {200, signature.out});

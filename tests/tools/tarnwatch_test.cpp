@@ -207,18 +207,13 @@ TEST(TarnwatchWindowModule, OnlyTheWindowsStartMapsItsLibrariesNeedsItAndItsLock
   const TarnwatchHandset handset({CharacterLine("Evil", "EVIL-MARK")});
   std::vector<std::string> traced = kNoDisplay;
   traced.push_back("LD_DEBUG=libs");
-  struct Case {
-    std::vector<std::string> args;
-    bool window;
-  };
-  for (const Case& run :
-       std::vector<Case>{{{"-hideandscan"}, false}, {{"-autocheck"}, false}, {{}, true}}) {
-    const RunResult result = RunProgram(KV_TARNWATCH_PATH, run.args, {}, traced);
-    const std::string label = run.args.empty() ? "(window)" : run.args[0];
-    EXPECT_EQ(result.status, run.window ? 1 : 255) << label << "\n" << result.err;
+  for (const std::string mode : {"-hideandscan", "-autocheck", ""}) {
+    const bool window = mode.empty();
+    const RunResult result = RunProgram(
+        KV_TARNWATCH_PATH, window ? std::vector<std::string>{} : std::vector{mode}, {}, traced);
+    EXPECT_EQ(result.status, window ? 1 : 255) << mode << "\n" << result.err;
     for (const char* library : {"libQt6Widgets.so", "libQt6Core.so", "libcurl"}) {
-      EXPECT_EQ(result.err.find(library) != std::string::npos, run.window)
-          << label << " " << library;
+      EXPECT_EQ(result.err.find(library) != std::string::npos, window) << mode << " " << library;
     }
   }
 

@@ -192,7 +192,8 @@ class SignedUpdateThreaded : public UpdateBench {
 };
 
 // Which signatures verify is signature_line_test.cpp's; here, one of each
-// cause, and last the signed body, installed.
+// cause (a named key file that is missing among them), and last the signed
+// body, installed.
 TEST_F(SignedUpdateThreaded, InstallsOnlyWhatTheKeySigned) {
   const std::string forged = UpdateDatabase("200", "\\Windows\\clean.exe");
   DatabaseSignature made{};
@@ -205,7 +206,9 @@ TEST_F(SignedUpdateThreaded, InstallsOnlyWhatTheKeySigned) {
     std::string body;
     ScriptedAnswer signature;
     UpdateCause cause;
+    const char* keyFile = nullptr;  // named instead of the default update.pub
   } rows[] = {
+      {"named key file missing", kNewDatabase, {200, signature}, kTrustKeyUnusable, "missing.pub"},
       {"forged body", forged, {200, signature}, kSignatureInvalid},
       {"malformed", kNewDatabase, {200, "not a signature\r\n"}, kSignatureMalformed},
       {"missing", kNewDatabase, {404, "no such file"}, kSignatureMissing},
@@ -217,31 +220,22 @@ TEST_F(SignedUpdateThreaded, InstallsOnlyWhatTheKeySigned) {
     server.Answer(kVersionPath, {200, "200"});
     server.Answer(kDatabasePath, {200, row.body});
     server.Answer(kSignaturePath, row.signature);
+    UpdateContext context = Context(server.Url());
+    if (row.keyFile) context.trustKeyFile = prefix_.Path() / "keys" / row.keyFile;
     UpdateReport report;
     const bool installs = row.cause == kNone;
-    EXPECT_EQ(UpdateVirusDatabase(Context(server.Url()), report),
+    EXPECT_EQ(UpdateVirusDatabase(context, report),
               installs ? UpdateResult::kDone : UpdateResult::kFailed);
     EXPECT_EQ(TakeBoxes(), std::vector<std::string>{installs ? kSucceededBox : kUpdateFailedBox});
     EXPECT_EQ(report.cause, row.cause);
     EXPECT_EQ(report.signatureChecked, installs);
-    EXPECT_EQ(server.Targets(),
-              (std::vector<std::string>{kVersionPath, kDatabasePath, kSignaturePath}));
+    // An unusable key refuses before any request.
+    const std::vector<std::string> asked = {kVersionPath, kDatabasePath, kSignaturePath};
+    EXPECT_EQ(server.Targets(), row.keyFile ? std::vector<std::string>{} : asked);
     if (!installs) ExpectNothingChanged(row.what);
   }
   EXPECT_EQ(DatabaseOnDisk(), kNewDatabase);
   EXPECT_EQ(database_.Current()->Version(), 200);
-}
-
-TEST_F(SignedUpdateThreaded, ANamedKeyFileThatIsMissingRefusesBeforeAnyRequest) {
-  TestHttpServer server;
-  UpdateContext context = Context(server.Url());
-  context.trustKeyFile = prefix_.Path() / "keys" / "missing.pub";
-  UpdateReport report;
-  EXPECT_EQ(UpdateVirusDatabase(context, report), UpdateResult::kFailed);
-  EXPECT_EQ(report.cause, UpdateCause::kTrustKeyUnusable);
-  EXPECT_EQ(TakeBoxes(), std::vector<std::string>{kUpdateFailedBox});
-  EXPECT_TRUE(server.Targets().empty());
-  ExpectNothingChanged("missing key");
 }
 
 using Ending = ScriptedAnswer::Ending;

@@ -20,11 +20,7 @@ using Ending = ScriptedAnswer::Ending;
 constexpr std::size_t kMax = 64;
 
 HttpRequest RequestFor(const std::string& url, const HttpTimeouts& timeouts = kPatient) {
-  return {.url = url,
-          .proxy = "",
-          .userAgent = "client2.exe",
-          .maxBodyBytes = kMax,
-          .timeouts = timeouts};
+  return {url, "", "client2.exe", kMax, timeouts};  // direct
 }
 
 class HttpGetThreaded : public ::testing::Test {
