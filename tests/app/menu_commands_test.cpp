@@ -20,8 +20,6 @@ using testing::RecordingBoxes;
 const int kOwner = 0;
 constexpr MessageOwner kWindow = &kOwner;
 
-using Command = void (*)(RegistryHive&, MessageBoxes&, MessageOwner);
-
 TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrite) {
   const std::string kFunction =
       "Finished|The function of \"Monitor CAB file when installed\" has been ";
@@ -29,7 +27,7 @@ TEST(MenuCommands, EachSettingChangesTheOpenCommandAndTellsSoOrShowsARefusedWrit
   const std::string kNoHive = "not a hive\n";
   using enum MessageIcon;
   const struct {
-    Command command;
+    void (*command)(RegistryHive&, MessageBoxes&, MessageOwner);
     std::string hive;  // the hive file before; empty: none
     MessageIcon icon;
     std::u16string_view openCommand;  // afterwards

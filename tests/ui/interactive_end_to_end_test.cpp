@@ -34,22 +34,19 @@ class VirtualDisplay {
   }
   const QString& Name() const { return name_; }
 
-  // How many top-level windows bear `title`.
-  int WindowsTitled(const QString& title) const {
-    QProcess lookup;
-    lookup.start(QStringLiteral("xwininfo"), QStringLiteral("-root -tree -display").split(u' ')
-                                                 << name_);
-    lookup.waitForFinished(kProcessWaitMilliseconds);
-    return QString::fromLocal8Bit(lookup.readAllStandardOutput())
-        .count(QStringLiteral("\"") + title + QStringLiteral("\""));
-  }
-
-  // WindowsTitled, once one has come up or after a minute.
-  int AwaitWindowTitled(const QString& title) const {
-    for (int lookup = 0; WindowsTitled(title) == 0 && lookup < kWindowLookups; ++lookup) {
+  // How many top-level windows bear `title`; with `await`, once one has
+  // come up or after a minute.
+  int WindowsTitled(const QString& title, bool await = false) const {
+    for (int lookup = 0;; ++lookup) {
+      QProcess xwininfo;
+      xwininfo.start(QStringLiteral("xwininfo"), QStringLiteral("-root -tree -display").split(u' ')
+                                                     << name_);
+      xwininfo.waitForFinished(kProcessWaitMilliseconds);
+      const int count = QString::fromLocal8Bit(xwininfo.readAllStandardOutput())
+                            .count(QStringLiteral("\"") + title + QStringLiteral("\""));
+      if (!await || count > 0 || lookup == kWindowLookups) return count;
       QThread::msleep(100);
     }
-    return WindowsTitled(title);
   }
 
  private:
@@ -60,8 +57,7 @@ class VirtualDisplay {
 QProcessEnvironment ProgramEnvironment(const QString& display,
                                        const std::filesystem::path& prefix) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"}) environment.remove(name);
   environment.insert(QStringLiteral("DISPLAY"), display);
   environment.insert(QStringLiteral("KESTRELVOX_PREFIX"), QString::fromStdString(prefix.string()));
   environment.insert(QStringLiteral("KESTRELVOX_SCREEN"), QStringLiteral("240x320"));
@@ -92,9 +88,9 @@ int RunToEnd(const QProcessEnvironment& environment, const QStringList& argument
 // A silent run's box is a window on the display too: an over-long CAB
 // path makes the CAB check show one "Error" box, which waits for its OK.
 TEST(InteractiveEndToEnd, OneWindowComesUpASecondStartEndsWithOneAndASilentRunShowsItsBox) {
-  if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
-      QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty()) {
-    GTEST_SKIP() << "Xvfb and xwininfo are needed (scripts/install-deps.sh installs them)";
+  for (const char* tool : {"Xvfb", "xwininfo"}) {
+    if (QStandardPaths::findExecutable(tool).isEmpty())
+      GTEST_SKIP() << "Xvfb and xwininfo are needed (scripts/install-deps.sh installs them)";
   }
   VirtualDisplay display;
   ASSERT_FALSE(display.Name().isEmpty());
@@ -105,7 +101,7 @@ TEST(InteractiveEndToEnd, OneWindowComesUpASecondStartEndsWithOneAndASilentRunSh
   QProcess first;
   Start(first, environment, {});
   ASSERT_TRUE(first.waitForStarted(kProcessWaitMilliseconds));
-  ASSERT_EQ(display.AwaitWindowTitled(title), 1);
+  ASSERT_EQ(display.WindowsTitled(title, true), 1);
 
   EXPECT_EQ(RunToEnd(environment, {}), 1);
   EXPECT_FALSE(first.waitForFinished(0));  // the first instance goes on
@@ -121,7 +117,7 @@ TEST(InteractiveEndToEnd, OneWindowComesUpASecondStartEndsWithOneAndASilentRunSh
   Start(silent, unskinned,
         {QStringLiteral("\\") + QString(300, QLatin1Char('x')) + QStringLiteral(".cab")});
   ASSERT_TRUE(silent.waitForStarted(kProcessWaitMilliseconds));
-  EXPECT_EQ(display.AwaitWindowTitled(QStringLiteral("Error")), 1);
+  EXPECT_EQ(display.WindowsTitled(QStringLiteral("Error"), true), 1);
   EXPECT_FALSE(silent.waitForFinished(0));
   silent.kill();
   silent.waitForFinished(kProcessWaitMilliseconds);

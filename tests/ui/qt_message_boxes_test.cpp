@@ -1,8 +1,8 @@
 // The GUI's message boxes: shown on the GUI thread whoever asks, the asker
-// waiting for the answer; text, caption and the pressed button mapped.
+// waiting for the answer; text, caption and the pressed button mapped; the
+// box fitting the handset's screen.
 #include <QLabel>
 #include <QMessageBox>
-#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <functional>
@@ -31,30 +31,48 @@ void AnswerNextBox(QMessageBox::StandardButton button,
   timer->start(10);
 }
 
-TEST(QtMessageBoxes, TheAskerGetsTheButtonPressedOnTheGuiThread) {
+// The longest notice, over a window of the handset's size: the text wraps
+// and the box stays within the screen's width.
+TEST(QtMessageBoxes, TheAskerGetsTheButtonPressedOnTheGuiThreadInABoxFittingTheScreen) {
   const struct {
     MessageButtons buttons;
     QMessageBox::StandardButton pressed;
     MessageAnswer answer;
-    bool fromAnotherThread;  // which waits for the answer given on the GUI thread
+    // Which waits for the answer given on the GUI thread; its box has no
+    // owner, and stands alone.
+    bool fromAnotherThread;
+    HandsetScreen screen;
   } rows[] = {
-      {MessageButtons::kYesNo, QMessageBox::Yes, MessageAnswer::kYes, true},
-      {MessageButtons::kYesNo, QMessageBox::No, MessageAnswer::kNo, false},
-      {MessageButtons::kYesNoCancel, QMessageBox::Cancel, MessageAnswer::kCancel, false},
+      {MessageButtons::kYesNo, QMessageBox::Yes, MessageAnswer::kYes, true, {240, 320}},
+      {MessageButtons::kYesNo, QMessageBox::No, MessageAnswer::kNo, false, {480, 640}},
+      {MessageButtons::kYesNoCancel,
+       QMessageBox::Cancel,
+       MessageAnswer::kCancel,
+       false,
+       {240, 320}},
   };
-  QtMessageBoxes boxes;
+  const std::u16string text(strings::LoadString(strings::kCabScanEnabled));
   for (const auto& row : rows) {
     SCOPED_TRACE(static_cast<int>(row.answer));
+    QtMessageBoxes boxes(row.screen);
+    QWidget window;
+    window.setFixedSize(row.screen.width, row.screen.height);
+    window.show();
     QString shown;  // "<caption>|<text>"
+    QRect geometry;
+    bool wrapped = false;
     bool onGuiThread = false;
     AnswerNextBox(row.pressed, [&](QMessageBox& box) {
       shown = box.windowTitle() + u'|' + box.text();
+      geometry = box.geometry();
+      const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+      wrapped = label != nullptr && label->wordWrap();
       onGuiThread = box.thread() == qApp->thread();
     });
     std::atomic<bool> answered{false};
     MessageAnswer answer = MessageAnswer::kOk;
     auto ask = [&] {
-      answer = boxes.Show(nullptr, u"Scan is running,stop it?", u"Question", row.buttons,
+      answer = boxes.Show(row.fromAnotherThread ? nullptr : &window, text, u"Question", row.buttons,
                           MessageIcon::kQuestion);
       answered = true;
     };
@@ -66,33 +84,11 @@ TEST(QtMessageBoxes, TheAskerGetsTheButtonPressedOnTheGuiThread) {
       ask();
     }
     EXPECT_EQ(answer, row.answer);
-    EXPECT_EQ(shown, QStringLiteral("Question|Scan is running,stop it?"));
+    EXPECT_EQ(shown, QStringLiteral("Question|") + QString::fromStdU16String(text));
     EXPECT_TRUE(onGuiThread);
-  }
-}
-
-// The longest notice, over a window of the handset's size: the text wraps
-// and the box stays within the screen's width.
-TEST(QtMessageBoxes, FitTheHandsetScreenAtBothSizes) {
-  const struct { int width, height; } screens[] = {{240, 320}, {480, 640}};
-  for (const auto& screen : screens) {
-    SCOPED_TRACE(screen.width);
-    QtMessageBoxes boxes(HandsetScreen{screen.width, screen.height});
-    QWidget window;
-    window.setFixedSize(screen.width, screen.height);
-    window.show();
-    QRect shown;
-    bool wrapped = false;
-    AnswerNextBox(QMessageBox::Ok, [&](QMessageBox& box) {
-      shown = box.geometry();
-      const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-      wrapped = label != nullptr && label->wordWrap();
-    });
-    (void)boxes.Show(&window, strings::LoadString(strings::kCabScanEnabled), u"Information",
-                     MessageButtons::kOk, MessageIcon::kInformation);
-    EXPECT_LE(shown.width(), screen.width);
-    EXPECT_GT(shown.width(), screen.width / 2);
-    EXPECT_LE(shown.height(), screen.height);
+    EXPECT_LE(geometry.width(), row.screen.width);
+    EXPECT_GT(geometry.width(), row.screen.width / 2);
+    EXPECT_LE(geometry.height(), row.screen.height);
     EXPECT_TRUE(wrapped);
   }
 }

@@ -57,11 +57,9 @@ TEST_F(QuarantineDialogTest, ListsQuarantinedAndMissingItemsNewestFirstWithPathS
 // A signature too long for the line is cut; the time and the path are not.
 TEST_F(QuarantineDialogTest, ALongSignatureGivesWayToTheTime) {
   (void)Quarantined(prefix_, "evil.exe", kEvilBytes, u"Trojan.With.A.Very.Long.Family.Name");
-  const Result<QuarantineListing> listed = ListQuarantine(prefix_.Store());
-  ASSERT_TRUE(listed.Ok());
   const QFontMetrics metrics(QApplication::font());
   const int width = metrics.horizontalAdvance(QStringLiteral("Trojan.With  2026/12/7 05:08"));
-  const auto lines = QuarantineLines(listed.value, metrics, width);
+  const auto lines = QuarantineLines(ListQuarantine(prefix_.Store()).value, metrics, width);
   ASSERT_EQ(lines.size(), 1u);
   const QString& text = lines[0].text;
   const QString time = LocalMinute(lines[0].item.record.time);

@@ -95,12 +95,11 @@ TEST(SkinPanelCaption, KeepsSixtyThreeCharactersAndEndsInAnEllipsisWhenCut) {
 
 TEST(SkinLibraryLoad, MissingOrForeignBundleLoadsNothing) {
   TempPrefix prefix;
-  SkinLibrary missing;
-  EXPECT_FALSE(missing.Load(prefix.Store()));
+  SkinLibrary skin;
+  EXPECT_FALSE(skin.Load(prefix.Store()));
   prefix.WriteStoreFile("Program Files/Quellbrin/mainskin.dll", "MZ not a bundle");
-  SkinLibrary foreign;
-  EXPECT_FALSE(foreign.Load(prefix.Store()));
-  EXPECT_FALSE(foreign.IsLoaded());
+  EXPECT_FALSE(skin.Load(prefix.Store()));
+  EXPECT_FALSE(skin.IsLoaded());
 }
 
 }  // namespace
