@@ -9,7 +9,8 @@
 // folder (the journal's name and the moved item together) right after.
 // Moves reserved together share those two flushes: every reserved record's
 // line is flushed before the first file moves, and the folder once after
-// the last.
+// the last; their index lines then go out in one write, so a failed one
+// undoes all of them.
 // Only the flushes of the store's folders and of the index wait for Flush,
 // and the journal stays, locked, until they are done: a crash before then
 // is finished by the next start like any interrupted move (at worst the
@@ -18,6 +19,8 @@
 // quarantine's interrupted moves are finished and its size taken once, at
 // the first move; the batch then keeps the size itself.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +39,8 @@
 namespace kv {
 
 class MoveJournal;
+
+enum class StoreAttributes { kKeep, kSetNormal };
 
 class QuarantineBatch {
  public:
@@ -64,7 +69,10 @@ class QuarantineBatch {
   // A move in two steps, for moves given together: reserves the store
   // file's move, its record written to the journal (`note` is read now);
   // its place among the reserved moves.
-  std::size_t ReserveStoreFile(std::u16string_view devicePath, const QuarantineNote& note);
+  // With kSetNormal the file's attributes are first set to normal, as a
+  // removal does (SetNormalAttributes), on the entry the move then takes.
+  std::size_t ReserveStoreFile(std::u16string_view devicePath, const QuarantineNote& note,
+                               StoreAttributes attributes = StoreAttributes::kKeep);
   // Makes every reserved move, in order, with one flush of the journal
   // before them and one of the quarantine folder after; their results by
   // place. The reservations are then gone.
@@ -98,8 +106,9 @@ class QuarantineBatch {
   Result<off_t> Journal(const QuarantineRecord& record);
   // The move of a reserved file into the folder, unflushed, or its failure.
   void MoveOne(Reserved& move);
-  // What follows a move's flushes: the index line, or the move undone.
-  void Record(Reserved& move);
+  // What follows the moves' flushes: their index lines, written together,
+  // or the moves undone.
+  void RecordMoved();
   // A reserved move that will not be made: its line marked, its room given
   // back, `cause` its failure's.
   void NotDone(Reserved& move, int cause);
@@ -115,7 +124,11 @@ class QuarantineBatch {
   std::vector<std::unique_ptr<MoveJournal>> journals_;
   std::vector<Reserved> reserved_;
   std::size_t unflushed_ = 0;
-  std::vector<UniqueFd> movedFrom_;
+  struct MovedFrom {
+    UniqueFd fd;
+    struct stat status {};  // the folder's when added; an unknown one is never matched
+  };
+  std::vector<MovedFrom> movedFrom_;
   bool keepJournals_ = false;
 };
 

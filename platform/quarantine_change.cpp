@@ -47,7 +47,7 @@ QuarantineChangeResult Record(int folder, QuarantineRecord record, QuarantineOut
   record.outcome = outcome;
   record.time = UtcTimeText(now);
   record.to = to;
-  const Result<void> appended = AppendIndexLine(folder, RecordLine(record));
+  const Result<void> appended = AppendIndexLines(folder, RecordLine(record));
   if (appended.Ok()) return {};
   return {QuarantineChange::kNotRecorded, appended.cause};
 }

@@ -97,7 +97,7 @@ bool FinishMove(const Store& store, int folder, const QuarantineRecord& record) 
       happened = !ResolveStoreEntry(store, record.path).Ok();
     }
     // Not happened: the file is still in the store; the record is dropped.
-    if (happened && !AppendIndexLine(folder, RecordLine(record)).Ok()) return false;
+    if (happened && !AppendIndexLines(folder, RecordLine(record)).Ok()) return false;
   }
   (void)::unlinkat(folder, (record.id + std::string(kPartialSuffix)).c_str(), 0);
   return true;

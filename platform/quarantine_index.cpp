@@ -111,7 +111,7 @@ std::optional<QuarantineRecord> ParseRecordLine(std::string_view line) {
   return record;
 }
 
-Result<void> AppendIndexLine(int folder, std::string_view line, IndexSync sync) {
+Result<void> AppendIndexLines(int folder, std::string_view lines, IndexSync sync) {
   const UniqueFd index(::openat(folder, kIndexName,
                                 O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
                                 S_IRUSR | S_IWUSR));
@@ -120,7 +120,7 @@ Result<void> AppendIndexLine(int folder, std::string_view line, IndexSync sync) 
       CheckAndLock(index.Get(), Sharing::kNone, limits::kLogLockWait);
   if (!locked.Ok()) return locked.Error();
   const auto size = static_cast<off_t>(locked.value);
-  std::string bytes(line);
+  std::string bytes(lines);
   // A line a crash cut short is ended here, so that it spoils only itself.
   char last = '\n';
   if (size > 0 && ::pread(index.Get(), &last, 1, size - 1) != 1) return HostFailure();

@@ -3,7 +3,7 @@
 // platform layer (the public face is quarantine.h).
 //
 // Entry points: QuarantineRecord, RecordLine, ParseRecordLine,
-// AppendIndexLine, SyncIndex, ReadIndex.
+// AppendIndexLines, SyncIndex, ReadIndex.
 //
 // Format: UTF-8, one JSON object a line (json_line.h), each line ending in
 // LF, appended only, never rewritten. Fields, in this order:
@@ -74,12 +74,12 @@ enum class IndexSync {
            // journal until then
 };
 
-// Appends `line` to the index in the open quarantine folder `folder`,
-// creating it, under an exclusive lock held for the one write, and flushes
-// it to the disk as `sync` says. A write cut short is taken back. Fails
-// when the line is not wholly in the index.
-[[nodiscard]] Result<void> AppendIndexLine(int folder, std::string_view line,
-                                           IndexSync sync = IndexSync::kNow);
+// Appends `lines` (one or more RecordLine) to the index in the open
+// quarantine folder `folder`, creating it, under an exclusive lock held for
+// the one write, and flushes them to the disk as `sync` says. A write cut
+// short is taken back whole. Fails when the lines are not all in the index.
+[[nodiscard]] Result<void> AppendIndexLines(int folder, std::string_view lines,
+                                            IndexSync sync = IndexSync::kNow);
 
 // Flushes the index's appended lines to the disk; false when it cannot.
 [[nodiscard]] bool SyncIndex(int folder);

@@ -59,8 +59,12 @@ QuarantineResult HostRefused(QuarantineStatus status = QuarantineStatus::kFailed
 QuarantineResult OpenFound(QuarantineBatch::Found& found);
 
 QuarantineResult FindFile(const Store& store, std::u16string_view devicePath,
-                          QuarantineBatch::Found& found) {
+                          StoreAttributes attributes, QuarantineBatch::Found& found) {
   Result<ResolvedEntry> resolved = ResolveStoreEntry(store, devicePath);
+  // A failure to set them shows up as the move's failure.
+  if (resolved.Ok() && attributes == StoreAttributes::kSetNormal) {
+    (void)SetEntryNormal(resolved.value.entry);
+  }
   found.folder = std::move(resolved.value.folder);
   found.entry = std::move(resolved.value.entry);
   switch (resolved.status) {
@@ -190,9 +194,10 @@ QuarantineResult QuarantineBatch::MoveStoreFile(std::u16string_view devicePath,
 }
 
 std::size_t QuarantineBatch::ReserveStoreFile(std::u16string_view devicePath,
-                                              const QuarantineNote& note) {
+                                              const QuarantineNote& note,
+                                              StoreAttributes attributes) {
   return ReserveFound(
-      [&](Found& found) { return FindFile(store_, devicePath, found); },
+      [&](Found& found) { return FindFile(store_, devicePath, attributes, found); },
       [&](const Found& found) { return RecordedPath(devicePath, found.entry.hostName); }, note);
 }
 
@@ -289,11 +294,9 @@ std::vector<QuarantineResult> QuarantineBatch::MoveReserved() {
   // The journal's name and the items reach the disk together, before the
   // store's folders, which no longer hold the files, are flushed.
   if (moved) SyncFolder(quarantine);
+  RecordMoved();
   std::vector<QuarantineResult> results;
-  for (Reserved& move : reserved_) {
-    if (move.pending) Record(move);
-    results.push_back(std::move(move.result));
-  }
+  for (Reserved& move : reserved_) results.push_back(std::move(move.result));
   reserved_.clear();
   if (unflushed_ >= kMaxUnflushed) Flush();
   return results;
@@ -319,20 +322,24 @@ void QuarantineBatch::MoveOne(Reserved& move) {
                  move.record.id, 0};
 }
 
-void QuarantineBatch::Record(Reserved& move) {
-  move.pending = false;
-  if (const Result<void> recorded =
-          AppendIndexLine(folder_.Get(), RecordLine(move.record), IndexSync::kLater);
-      !recorded.Ok()) {
-    if (!move.full && MoveBack(move.found, folder_.Get(), move.record.id)) {
-      NotDone(move, recorded.cause);
-      return;
-    }
-    // Gone from the store: the journal stays for the next start.
-    keepJournals_ = true;
-    return;
+void QuarantineBatch::RecordMoved() {
+  std::string lines;
+  for (const Reserved& move : reserved_) {
+    if (move.pending) lines += RecordLine(move.record);
   }
-  KeepUnflushed(std::move(move.found.folder));
+  if (lines.empty()) return;
+  const Result<void> recorded = AppendIndexLines(folder_.Get(), lines, IndexSync::kLater);
+  for (Reserved& move : reserved_) {
+    if (!move.pending) continue;
+    move.pending = false;
+    if (recorded.Ok()) {
+      KeepUnflushed(std::move(move.found.folder));
+    } else if (!move.full && MoveBack(move.found, folder_.Get(), move.record.id)) {
+      NotDone(move, recorded.cause);
+    } else {
+      keepJournals_ = true;  // gone from the store: the journal stays for the next start
+    }
+  }
 }
 
 Result<off_t> QuarantineBatch::Journal(const QuarantineRecord& record) {
@@ -349,13 +356,13 @@ Result<off_t> QuarantineBatch::Journal(const QuarantineRecord& record) {
 
 void QuarantineBatch::KeepUnflushed(UniqueFd from) {
   ++unflushed_;
-  struct stat added {};
-  const bool known = ::fstat(from.Get(), &added) == 0;
-  const bool kept = std::any_of(movedFrom_.begin(), movedFrom_.end(), [&](const UniqueFd& folder) {
-    struct stat held {};
-    return known && ::fstat(folder.Get(), &held) == 0 && SameInode(held, added);
-  });
-  if (!kept) movedFrom_.push_back(std::move(from));
+  MovedFrom added{std::move(from), {}};
+  if (::fstat(added.fd.Get(), &added.status) == 0 &&
+      std::any_of(movedFrom_.begin(), movedFrom_.end(),
+                  [&](const MovedFrom& held) { return SameInode(held.status, added.status); })) {
+    return;
+  }
+  movedFrom_.push_back(std::move(added));
 }
 
 void QuarantineBatch::Flush() {
@@ -367,7 +374,7 @@ void QuarantineBatch::Flush() {
   bool synced = true;
   if (unflushed_ > 0) {
     synced = !ConsumeFault(FaultPoint::kQuarantineSync);
-    for (const UniqueFd& from : movedFrom_) synced = synced && SyncFolder(from.Get());
+    for (const MovedFrom& from : movedFrom_) synced = synced && SyncFolder(from.fd.Get());
     synced = synced && SyncFolder(folder_.Get()) && SyncIndex(folder_.Get());
   }
   // Otherwise the journals stay for the next start, which finds their moves done.

@@ -15,9 +15,12 @@
 namespace kv {
 
 Result<void> SetNormalAttributes(const Store& store, std::u16string_view devicePath) {
-  const Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
+  Result<ResolvedEntry> found = ResolveStoreEntry(store, devicePath);
   if (!found.Ok()) return found.Error();
-  const StoreEntry& entry = found.value.entry;
+  return SetEntryNormal(found.value.entry);
+}
+
+Result<void> SetEntryNormal(StoreEntry& entry) {
   if (!S_ISREG(entry.status.st_mode)) return Failure{};
   if (entry.status.st_mode & S_IWUSR) return {};
   // Change the very inode that was checked: an O_PATH handle on it, changed
@@ -32,6 +35,11 @@ Result<void> SetNormalAttributes(const Store& store, std::u16string_view deviceP
   if (!S_ISREG(status.st_mode)) return Failure{};
   const std::string handle = "/proc/self/fd/" + std::to_string(target.Get());
   if (::chmod(handle.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0) return HostFailure();
+  // Another inode swapped in keeps the entry's status, for the caller to
+  // find it is not the file it checked.
+  if (status.st_dev == entry.status.st_dev && status.st_ino == entry.status.st_ino) {
+    entry.status.st_mode = status.st_mode | S_IWUSR;
+  }
   return {};
 }
 

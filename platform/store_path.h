@@ -50,4 +50,10 @@ struct ResolvedEntry {
 // cannot be reached.
 Result<ResolvedEntry> ResolveStoreEntry(const Store& store, std::u16string_view path);
 
+// "Set attributes to normal" on a resolved regular file: gives its owner
+// write permission when it lacks it (through a handle opened without
+// following links), and keeps `entry.status` up to date while the name
+// still holds the inode found. Refuses anything but a regular file.
+Result<void> SetEntryNormal(StoreEntry& entry);
+
 }  // namespace kv

@@ -5,8 +5,6 @@
 
 #include <utility>
 
-#include "platform/files.h"
-
 namespace kv {
 
 QuarantineResult RemoveStoreFile(const Store& store, std::u16string_view path,
@@ -24,8 +22,8 @@ QuarantineResult RemoveFoundFile(const Store& store, std::u16string_view path,
 std::size_t ReserveFoundFile(QuarantineBatch& quarantine, std::u16string_view path,
                              std::u16string_view signature, std::u16string_view scanMode,
                              const ReadDigest* read) {
-  (void)SetNormalAttributes(quarantine.GetStore(), path);
-  return quarantine.ReserveStoreFile(path, {signature, scanMode, read});
+  return quarantine.ReserveStoreFile(path, {signature, scanMode, read},
+                                     StoreAttributes::kSetNormal);
 }
 
 ActionTaken ActionOf(ActionKind kind, std::u16string_view path, std::string_view signatureName,

@@ -232,8 +232,9 @@ TEST_F(QuarantineTest, ABatchHoldsItsJournalUntilItsFlushesSucceed) {
 // Moves reserved together are made in order, each failing alone: a
 // refused rename gives its room back to the moves after it, a file not
 // there is not found, one past the cap is deleted. A journal whose lines
-// cannot be flushed fails every move in it, the files left in the store;
-// and a Flush gives up a move reserved and not made.
+// cannot be flushed, or index lines that cannot be written, fail every move
+// of the run, the files left in the store; and a Flush gives up a move
+// reserved and not made.
 TEST_F(QuarantineTest, MovesReservedTogetherAreMadeInOrderAndEachFailsAlone) {
   using enum QuarantineStatus;
   const auto statuses = [](const std::vector<QuarantineResult>& results) {
@@ -268,6 +269,18 @@ TEST_F(QuarantineTest, MovesReservedTogetherAreMadeInOrderAndEachFailsAlone) {
   batch.Flush();
   EXPECT_EQ(statuses(batch.MoveReserved()), std::vector{kFailed});
   EXPECT_EQ(ReadFile(Store("c.exe")) + ReadFile(Store("d.exe")) + ReadFile(Store("e.exe")), "cde");
+  {
+    QuarantineBatch roomy(prefix_.Store());
+    for (const char* name : {"g.exe", "h.exe"}) {
+      WriteFile(Store(name), name);
+      roomy.ReserveStoreFile(testing::DevicePath(name), kNote);
+    }
+    FailNext(FaultPoint::kQuarantineRecord);
+    const std::vector<QuarantineResult> unrecorded = roomy.MoveReserved();
+    EXPECT_EQ(statuses(unrecorded), (std::vector{kFailed, kFailed}));
+    EXPECT_EQ(unrecorded[1].cause, ENOSPC);
+    EXPECT_EQ(ReadFile(Store("g.exe")) + ReadFile(Store("h.exe")), "g.exeh.exe");
+  }
   using State = QuarantineItemState;
   EXPECT_EQ(States(), (std::vector{State::kQuarantined, State::kDeleted, State::kQuarantined}));
   const QuarantineRecord deleted = List().items[1].record;  // b's, deleted past the cap
