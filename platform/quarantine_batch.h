@@ -2,7 +2,7 @@
 // scan removes them, and makes the moves durable together.
 //
 // Entry points: QuarantineBatch (MoveStoreFile, MoveHostFile,
-// ReserveStoreFile, MoveReserved, Flush).
+// ReserveStoreFile, ReserveHostFile, MoveReserved, Flush).
 //
 // Each move is made as a lone move is (quarantine.h): its record's line is
 // flushed to the batch's journal before the file moves, and the quarantine
@@ -73,6 +73,8 @@ class QuarantineBatch {
   // removal does (SetNormalAttributes), on the entry the move then takes.
   std::size_t ReserveStoreFile(std::u16string_view devicePath, const QuarantineNote& note,
                                StoreAttributes attributes = StoreAttributes::kKeep);
+  // The same for a host file, as MoveHostFile finds it.
+  std::size_t ReserveHostFile(const std::filesystem::path& path, const QuarantineNote& note);
   // Makes every reserved move, in order, with one flush of the journal
   // before them and one of the quarantine folder after; their results by
   // place. The reservations are then gone.

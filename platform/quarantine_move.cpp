@@ -203,11 +203,15 @@ std::size_t QuarantineBatch::ReserveStoreFile(std::u16string_view devicePath,
 
 QuarantineResult QuarantineBatch::MoveHostFile(const std::filesystem::path& path,
                                                const QuarantineNote& note) {
-  const std::filesystem::path absolute = std::filesystem::absolute(path);
-  const std::size_t place =
-      ReserveFound([&](Found& found) { return FindHostFile(absolute, found); },
-                   [&](const Found&) { return HostNameToDevice(absolute.native()); }, note);
+  const std::size_t place = ReserveHostFile(path, note);
   return std::move(MoveReserved()[place]);
+}
+
+std::size_t QuarantineBatch::ReserveHostFile(const std::filesystem::path& path,
+                                             const QuarantineNote& note) {
+  const std::filesystem::path absolute = std::filesystem::absolute(path);
+  return ReserveFound([&](Found& found) { return FindHostFile(absolute, found); },
+                      [&](const Found&) { return HostNameToDevice(absolute.native()); }, note);
 }
 
 std::size_t QuarantineBatch::ReserveFound(const FindFn& find, const RecordedPathFn& recordedPath,

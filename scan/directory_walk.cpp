@@ -15,6 +15,7 @@
 
 #include "platform/text.h"
 #include "scan/file_removal.h"
+#include "scan/lane_moves.h"
 #include "scan/parallel_checker.h"
 #include "scan/report_lane.h"
 
@@ -48,32 +49,6 @@ CheckedFile ListedFileToCheck(std::u16string_view path, const FileFinder* listin
   }
   return file;
 }
-
-// The walk's quarantine moves, made in the lane's runs: each infected
-// file's move is reserved in its report's prepare step, the run's moves
-// are made together when it settles, and each report then reads its result.
-class LaneMoves {
- public:
-  explicit LaneMoves(QuarantineBatch& quarantine) : quarantine_(quarantine) {}
-
-  // The lane's settle step; a run whose settle fails reads no earlier
-  // run's results.
-  void Settle() {
-    settled_.clear();
-    settled_ = quarantine_.MoveReserved();
-  }
-
-  QuarantineBatch& Batch() { return quarantine_; }
-  // The result of the move reserved at `place` in the last run settled.
-  QuarantineResult Result(std::optional<std::size_t> place) const {
-    if (!place || *place >= settled_.size()) return {};  // its prepare failed
-    return settled_[*place];
-  }
-
- private:
-  QuarantineBatch& quarantine_;
-  std::vector<QuarantineResult> settled_;
-};
 
 // Reports `path`'s verdict on the lane, and removes the file when it is
 // infected (`digest`: its bytes' as checked, or null); `announce`: the

@@ -178,6 +178,31 @@ TEST_F(TarnscanScanTest, QuarantineAndRemoveActOnInfectedFilesOnlyAndLinksAreNev
   EXPECT_TRUE(fs::is_symlink(Tree() / "link.exe"));
 }
 
+// Found files are moved in runs on the report lane, beside the checking
+// threads, and their lines wait for the moves: the same lines and the same
+// files moved on any number of threads.
+class TarnscanQuarantineThreaded : public TarnscanScanTest {};
+
+TEST_F(TarnscanQuarantineThreaded, MovesTheSameFilesWithTheSameLinesOnAnyThreadCount) {
+  std::string expected = Line("a.exe", "FOUND Evil (quarantined)");
+  for (int i = 0; i < 60; ++i) {
+    const std::string name = "many/f" + std::to_string(100 + i) + ".exe";
+    WriteFile(Tree() / name, i % 3 == 0 ? "EVIL-MARK" : "clean");
+    if (i % 3 == 0) expected += Line(name, "FOUND Evil (quarantined)");
+  }
+  expected += Line("sub/c.bin", "FOUND Evil (quarantined)");
+  const fs::path master = dir_.Path() / "master";
+  fs::copy(Tree(), master, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+  for (const char* threads : {"1", "4"}) {
+    SCOPED_TRACE(threads);
+    fs::remove_all(Tree());
+    fs::copy(master, Tree(), fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    EXPECT_EQ(Scan({"--quarantine", "-i", "--threads", threads}), (RunResult{1, expected, ""}));
+    EXPECT_FALSE(fs::exists(Tree() / "many/f100.exe") || fs::exists(Tree() / "sub/c.bin"));
+    EXPECT_EQ(ReadFile(Tree() / "many/f101.exe"), "clean");
+  }
+}
+
 TEST_F(TarnscanScanTest, ANamedLinkIsFollowedAndDeepAndWideFoldersAreWalkedInNameOrder) {
   const std::string link = (Tree() / "link.exe").string();
   EXPECT_EQ(RunTarnscan({"scan", "--database", dir_.File("db"), "--no-summary", link}),

@@ -18,6 +18,7 @@
 #include <deque>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -29,7 +30,9 @@
 #include "platform/limits.h"
 #include "platform/quarantine_batch.h"
 #include "platform/text.h"
+#include "scan/lane_moves.h"
 #include "scan/parallel_checker.h"
+#include "scan/report_lane.h"
 #include "scan/run_scan.h"
 #include "scan/store_walk.h"
 #include "tools/tarnscan/verbs.h"
@@ -198,9 +201,10 @@ class HostScan {
     return true;
   }
 
-  // Waits for the last verdicts, then gives the exit status.
+  // Waits for the last verdicts and moves, then gives the exit status.
   int Finish() {
     checker_.Finish();
+    lane_.Drain();
     quarantine_.Flush();
     if (showProgress_) std::cerr << "\r\033[K" << std::flush;
     if (options_.summary) Summarize();
@@ -209,24 +213,64 @@ class HostScan {
   }
 
  private:
-  void Report(const Verdict& verdict, std::uint64_t bytes, std::uint64_t micros,
-              const ReadDigest* digest) {
-    const std::filesystem::path path = std::move(entries_.front().path);
-    entries_.pop_front();
+  // What was done to an infected file, as the output says it.
+  struct Taken {
     std::string action;
     std::string outcome;
+  };
+
+  // Reports a verdict on the lane, in walk order. An infected file's move
+  // into the quarantine is reserved there and made with the others of its
+  // run, and its line waits for the result.
+  void Report(const Verdict& verdict, std::uint64_t bytes, std::uint64_t micros,
+              const ReadDigest* digest) {
+    std::filesystem::path path = std::move(entries_.front().path);
+    entries_.pop_front();
+    if (!verdict.IsInfected() || options_.action != Action::kQuarantine) {
+      lane_.Run([this, path = std::move(path), verdict, bytes,
+                 micros] { Show(path, verdict, bytes, micros, Act(path, verdict)); },
+                false);
+      return;
+    }
+    std::optional<ReadDigest> kept;
+    if (digest != nullptr) kept = *digest;
+    auto place = std::make_shared<std::optional<std::size_t>>();
+    lane_.Run([] {}, true,
+              [this, place, path, verdict, kept = std::move(kept)] {
+                *place = moves_.Batch().ReserveHostFile(
+                    path, {WidenAnsi(SignatureName(verdict)), u"scan", kept ? &*kept : nullptr});
+              },
+              [this, place, path, verdict, bytes, micros] {
+                const QuarantineResult result = moves_.Result(*place);
+                Show(path, verdict, bytes, micros,
+                     {"quarantine", result.status == QuarantineStatus::kQuarantined ? "quarantined"
+                                    : result.Removed()                              ? "deleted"
+                                                                                    : "failed"});
+              });
+  }
+
+  // Removes an infected file when asked to.
+  Taken Act(const std::filesystem::path& path, const Verdict& verdict) const {
+    if (!verdict.IsInfected() || options_.action != Action::kRemove) return {};
+    return {"remove", DeleteHostFile(path) ? "removed" : "failed"};
+  }
+
+  // Counts the file and writes its line.
+  void Show(const std::filesystem::path& path, const Verdict& verdict, std::uint64_t bytes,
+            std::uint64_t micros, const Taken& taken) {
     if (verdict.IsInfected()) {
       ++infected_;
-      Act(path, verdict, digest, action, outcome);
     } else if (verdict.IsNotChecked()) {
       ++notChecked_;
     } else {
       ++clean_;
     }
+    if (taken.outcome == "failed") ++actionsFailed_;
     bytes_ += bytes;
     if (!verdict.IsNotChecked()) ++checked_;
-    const std::string line = options_.json ? JsonLine(path, verdict, action, outcome, bytes, micros)
-                                           : TextLine(path, verdict, action, outcome);
+    const std::string line =
+        options_.json ? JsonLine(path, verdict, taken.action, taken.outcome, bytes, micros)
+                      : TextLine(path, verdict, taken.action, taken.outcome);
     // The progress line makes way for the output, on a shared terminal.
     if (!line.empty()) {
       if (showProgress_) std::cerr << "\r\033[K" << std::flush;
@@ -235,29 +279,15 @@ class HostScan {
     if (showProgress_) ShowProgress(path);
   }
 
-  void Act(const std::filesystem::path& path, const Verdict& verdict, const ReadDigest* digest,
-           std::string& action, std::string& outcome) {
-    const std::string& name = database_.CharacterSignatures()[verdict.signature].name;
-    if (options_.action == Action::kQuarantine) {
-      action = "quarantine";
-      const QuarantineResult result =
-          quarantine_.MoveHostFile(path, {WidenAnsi(name), u"scan", digest});
-      outcome = result.status == QuarantineStatus::kQuarantined ? "quarantined"
-                : result.Removed()                              ? "deleted"
-                                                                : "failed";
-    } else if (options_.action == Action::kRemove) {
-      action = "remove";
-      outcome = DeleteHostFile(path) ? "removed" : "failed";
-    }
-    if (outcome == "failed") ++actionsFailed_;
+  const std::string& SignatureName(const Verdict& verdict) const {
+    return database_.CharacterSignatures()[verdict.signature].name;
   }
 
   std::string TextLine(const std::filesystem::path& path, const Verdict& verdict,
                        const std::string& action, const std::string& outcome) const {
     const auto shown = [&path] { return TerminalText(HostNameToDevice(path.native())); };
     if (verdict.IsInfected()) {
-      std::string line =
-          shown() + ": FOUND " + database_.CharacterSignatures()[verdict.signature].name;
+      std::string line = shown() + ": FOUND " + SignatureName(verdict);
       if (!action.empty()) line += " (" + outcome + ")";
       return line + "\n";
     }
@@ -281,7 +311,7 @@ class HostScan {
     if (verdict.IsInfected()) {
       JsonObject signature;
       signature.Add("index", static_cast<std::uint64_t>(verdict.signature + 1))
-          .Add("name", text(database_.CharacterSignatures()[verdict.signature].name));
+          .Add("name", text(SignatureName(verdict)));
       line.Add("signature", signature);
     } else {
       line.AddNull("signature");
@@ -336,8 +366,11 @@ class HostScan {
 
   const ScanOptions& options_;
   const SignatureDatabase& database_;
-  const Store noStore_;         // every file is opened by the walk
-  QuarantineBatch quarantine_;  // before checker_, whose last reports move files
+  const Store noStore_;  // every file is opened by the walk
+  QuarantineBatch quarantine_;
+  LaneMoves moves_{quarantine_};
+  // Before checker_, whose last reports run on it.
+  ReportLane lane_{[this] { moves_.Settle(); }};
   // Handed in, not yet reported; before checker_, whose threads open them.
   std::deque<HostEntry> entries_;
   ParallelChecker checker_;
