@@ -159,6 +159,8 @@ class HostScan {
   HostScan(const ScanOptions& options, const Store& store, const SignatureDatabase& database)
       : options_(options),
         database_(database),
+        showProgress_(options.progress == Progress::kAlways ||
+                      (options.progress == Progress::kAuto && StandardErrorIsTerminal())),
         quarantine_(store),
         checker_(
             noStore_, database, nullptr, options.threads,
@@ -166,9 +168,8 @@ class HostScan {
                    std::uint64_t micros,
                    const ReadDigest* digest) { Report(verdict, bytes, micros, digest); },
             MatchPath::kFast,
-            options.action == Action::kQuarantine ? InfectedDigest::kKeep : InfectedDigest::kSkip),
-        showProgress_(options.progress == Progress::kAlways ||
-                      (options.progress == Progress::kAuto && StandardErrorIsTerminal())) {}
+            options.action == Action::kQuarantine ? InfectedDigest::kKeep : InfectedDigest::kSkip) {
+  }
 
   // Hands one walked entry to the checker. The entry waits in entries_
   // until its verdict is reported: the checking thread opens it from
@@ -367,13 +368,8 @@ class HostScan {
   const ScanOptions& options_;
   const SignatureDatabase& database_;
   const Store noStore_;  // every file is opened by the walk
-  QuarantineBatch quarantine_;
-  LaneMoves moves_{quarantine_};
-  // Before checker_, whose last reports run on it.
-  ReportLane lane_{[this] { moves_.Settle(); }};
-  // Handed in, not yet reported; before checker_, whose threads open them.
-  std::deque<HostEntry> entries_;
-  ParallelChecker checker_;
+  // What the lane's reports count and show, before the lane, which runs
+  // the reports still queued as it goes.
   bool showProgress_;
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point lastProgress_{};
@@ -383,6 +379,13 @@ class HostScan {
   std::uint64_t notChecked_ = 0;
   std::uint64_t actionsFailed_ = 0;
   std::uint64_t bytes_ = 0;
+  QuarantineBatch quarantine_;
+  LaneMoves moves_{quarantine_};
+  // Before checker_, whose last reports run on it.
+  ReportLane lane_{[this] { moves_.Settle(); }};
+  // Handed in, not yet reported; before checker_, whose threads open them.
+  std::deque<HostEntry> entries_;
+  ParallelChecker checker_;
 };
 
 }  // namespace
