@@ -4,8 +4,9 @@
 // threads) and PCRE2-JIT (kv_store_walker) in the same run, at 10, 100 and
 // 1000 signatures; then a store of many small files (files per second),
 // start-up with 10,000 signatures, the hostile shapes over 16 MiB, and one
-// hostile signature among 100. Writes its tables into bench/README.md (between the process
-// markers) as ratios against the baselines of the same run.
+// hostile signature among 100. Writes its tables into bench/README.md
+// (between the process markers) as ratios against the baselines of the
+// same run.
 #include <algorithm>
 #include <exception>
 #include <filesystem>

@@ -2,7 +2,8 @@
 // from the store root's descriptor, never following a symbolic link.
 // Internal to the platform layer: the building block of files.h.
 //
-// Entry points: OpenStoreFolder, LookUpStoreEntry, ResolveStoreEntry.
+// Entry points: OpenStoreFolder, LookUpStoreEntry, ResolveStoreEntry,
+// SetEntryNormal.
 #pragma once
 
 #include <sys/stat.h>
