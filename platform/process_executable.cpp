@@ -102,10 +102,7 @@ Result<std::u16string> FindProcessExecutable(const Store& store, const std::stri
   if (deleted) return std::move(*devicePath);
   const Result<ResolvedEntry> found = ResolveStoreEntry(store, *devicePath);
   if (!found.Ok()) return found.Error();
-  if (found.value.entry.status.st_dev != status.st_dev ||
-      found.value.entry.status.st_ino != status.st_ino) {
-    return notTheStores;
-  }
+  if (!SameInode(found.value.entry.status, status)) return notTheStores;
   return std::move(*devicePath);
 }
 

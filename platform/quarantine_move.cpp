@@ -36,10 +36,6 @@ struct QuarantineBatch::Found {
 
 namespace {
 
-bool SameInode(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // The device path with its last name spelt as on the host, so that a
 // restore brings the file back under its own name.
 std::u16string RecordedPath(std::u16string_view devicePath, const std::string& hostName) {

@@ -37,7 +37,7 @@ Result<void> SetEntryNormal(StoreEntry& entry) {
   if (::chmod(handle.c_str(), (status.st_mode & 07777) | S_IWUSR) != 0) return HostFailure();
   // Another inode swapped in keeps the entry's status, for the caller to
   // find it is not the file it checked.
-  if (status.st_dev == entry.status.st_dev && status.st_ino == entry.status.st_ino) {
+  if (SameInode(status, entry.status)) {
     entry.status.st_mode = status.st_mode | S_IWUSR;
   }
   return {};

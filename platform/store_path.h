@@ -3,7 +3,7 @@
 // Internal to the platform layer: the building block of files.h.
 //
 // Entry points: OpenStoreFolder, LookUpStoreEntry, ResolveStoreEntry,
-// SetEntryNormal.
+// SameInode, SetEntryNormal.
 #pragma once
 
 #include <sys/stat.h>
@@ -20,6 +20,11 @@ namespace kv {
 // Opens (O_PATH) the folder a device path names. Anything short of a real
 // folder reached without links is kFailed.
 Result<UniqueFd> OpenStoreFolder(const Store& store, std::u16string_view path);
+
+// Whether two statuses are of one inode.
+inline bool SameInode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // One entry of an open folder, as found by name.
 struct StoreEntry {
