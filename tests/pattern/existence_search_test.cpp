@@ -1,6 +1,6 @@
-// ExistenceSearch beyond the differential tests (fast_search_test.cpp):
-// which trees it declines, the shapes that make backtracking explode, and
-// its cache cap. Answers only, never times.
+// ExistenceSearch beyond the differential tests (fast_search_test.cpp) and
+// the trees it takes (memo_search_test.cpp): the shapes that make
+// backtracking explode, and its cache cap. Answers only, never times.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,36 +10,10 @@
 #include "pattern/compiled_pattern.h"
 #include "pattern/existence_search.h"
 #include "pattern/pattern_facts.h"
-#include "pattern/pattern_flags.h"
 #include "support/search_status_printer.h"
 
 namespace kv::testing {
 namespace {
-
-// Every construct the automaton has no state for is declined alike (one
-// stands for them all; the differential tests in fast_search_test.cpp
-// feed each of them), and so are possessive repeats, right-to-left
-// searches and automata over the state bound.
-TEST(ExistenceSearch, TakesRegularTreesAndDeclinesTheRest) {
-  const struct {
-    const char* pattern;
-    int flags;
-    bool taken;
-  } rows[] = {
-      {"(?i:ab)[^\\d[:space:]]+?(x|y*){2,5}.", 0, true},
-      {"(?:a|)*b{0,999}", PF_SINGLE_LINE, true},
-      {"\\Gab", 0, true},    // without PF_SEARCH_START \G matches empty
-      {"(a)\\1", 0, false},  // no state for a back-reference
-      {"a++b", 0, false},
-      {"\\Gab", PF_SEARCH_START, false},
-      {"ab", PF_RIGHT_TO_LEFT, false},
-      {"(a{999}){999}", 0, false},  // too many states
-  };
-  for (const auto& row : rows) {
-    const CompiledPattern compiled = CompiledPattern::Compile(row.pattern, row.flags);
-    EXPECT_EQ(ExistenceSearch::For(compiled) != nullptr, row.taken) << row.pattern;
-  }
-}
 
 // The shapes that explode a backtracker, over megabytes of the byte that
 // keeps every attempt going, answer in one pass; a match planted at the very

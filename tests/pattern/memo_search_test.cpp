@@ -1,17 +1,20 @@
-// The memoized fast search: which trees may memoize, the memo's memory
-// cap, and the shapes that used to fail the reference answering over a
-// megabyte (fast_search_test.cpp compares generated patterns, memoized ones
-// among them, with the reference). Answers only, never times.
+// The memoized fast search: which trees it and the existence automaton
+// take, the memo's memory cap, and the shapes that used to fail the
+// reference answering over a megabyte (fast_search_test.cpp compares
+// generated patterns, memoized ones among them, with the reference).
+// Answers only, never times.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 
 #include "pattern/compiled_pattern.h"
+#include "pattern/existence_search.h"
 #include "pattern/fast_search.h"
 #include "pattern/internal/compiled_tree.h"
 #include "pattern/internal/memo_table.h"
 #include "pattern/pattern_facts.h"
+#include "pattern/pattern_flags.h"
 #include "pattern_test_support.h"
 #include "platform/limits.h"
 #include "support/search_status_printer.h"
@@ -24,16 +27,36 @@ SearchResult Fast(const std::string& pattern, const std::string& data, int flags
   return FastSearch(compiled, AnalysePattern(compiled).start, data);
 }
 
-TEST(Memoizable, OnlyTreesWhereNoPartSeesAnother) {
+// Which trees each fast path takes. The memo only trees where no part sees
+// another; the automaton only regular trees, within its state bound, from
+// the search's start, left to right. Every construct the automaton has no
+// state for is declined alike (one stands for them all; the differential
+// tests in fast_search_test.cpp feed each of them).
+TEST(FastPaths, TakeOnlyTheTreesTheyCanAnswer) {
   const struct {
     const char* pattern;
+    int flags;
     bool memoizable;
-  } rows[] = {{"(a|b)*c", true},  {"(?=a)(?<!b)(?>a+)a*?x++", true}, {"(?(?=a)ab|c)", true},
-              {"(a)\\1", false},  {"(?<n>a)\\k<n>", false},          {"a(?R)?b", false},
-              {"(a)(?1)", false}, {"(a)?(?(1)b|c)", false},          {"(a)\\1{0}", false}};
+    bool automaton;
+  } rows[] = {
+      // clang-format off
+      {"(a|b)*c", 0, true, true}, {"(?i:ab)[^\\d[:space:]]+?(x|y*){2,5}.", 0, true, true},
+      {"(?:a|)*b{0,999}", PF_SINGLE_LINE, true, true},
+      {"\\Gab", 0, true, true},  // without PF_SEARCH_START \G matches empty
+      {"\\Gab", PF_SEARCH_START, true, false}, {"ab", PF_RIGHT_TO_LEFT, true, false},
+      {"(a{999}){999}", 0, true, false},  // too many states
+      {"(?=a)(?<!b)(?>a+)a*?x++", 0, true, false}, {"a++b", 0, true, false},
+      {"(?(?=a)ab|c)", 0, true, false},
+      {"(a)\\1", 0, false, false},  // no automaton state for a back-reference
+      {"(?<n>a)\\k<n>", 0, false, false}, {"a(?R)?b", 0, false, false},
+      {"(a)(?1)", 0, false, false}, {"(a)?(?(1)b|c)", 0, false, false},
+      {"(a)\\1{0}", 0, false, true},  // a reference repeated no times is no reference
+      // clang-format on
+  };
   for (const auto& row : rows) {
-    EXPECT_EQ(CompiledPattern::Compile(row.pattern).Tree()->memoizable, row.memoizable)
-        << row.pattern;
+    const CompiledPattern compiled = CompiledPattern::Compile(row.pattern, row.flags);
+    EXPECT_EQ(compiled.Tree()->memoizable, row.memoizable) << row.pattern;
+    EXPECT_EQ(ExistenceSearch::For(compiled) != nullptr, row.automaton) << row.pattern;
   }
 }
 

@@ -21,14 +21,10 @@ std::string ByteText(int value) { return Shown(std::string(1, static_cast<char>(
 // "every", "prefix:TEXT" ("prefix:TEXT@N" when N bytes come before it) or
 // "bytes:a-c,x" (runs of bytes as ranges).
 std::string StartText(const StartFilter& filter) {
-  switch (filter.kind) {
-    case StartFilter::Kind::kEveryPosition:
-      return "every";
-    case StartFilter::Kind::kPrefix:
-      return "prefix:" + Shown(filter.prefix) +
-             (filter.prefixOffset != 0 ? "@" + std::to_string(filter.prefixOffset) : "");
-    case StartFilter::Kind::kFirstBytes:
-      break;
+  if (filter.kind == StartFilter::Kind::kEveryPosition) return "every";
+  if (filter.kind == StartFilter::Kind::kPrefix) {
+    return "prefix:" + Shown(filter.prefix) +
+           (filter.prefixOffset != 0 ? "@" + std::to_string(filter.prefixOffset) : "");
   }
   std::string text = "bytes:";
   for (int value = 0; value < 256; ++value) {

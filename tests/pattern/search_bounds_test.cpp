@@ -30,18 +30,16 @@ constexpr std::size_t kLongLine = std::size_t{256} << 10;
 constexpr std::size_t kLongLine = std::size_t{1} << 20;
 #endif
 
-struct BoundCase {
-  std::string name;
-  std::string pattern;
-  std::string data;
-  SearchStatus expected;
-};
-
 TEST(Bounds, HostilePatternsFailOnTheBoundTheyHitHeavySaneOnesKeepTheirAnswers) {
   const std::string line(2048, 'w');   // no line break: `.` runs to the end
   std::string binary(kLongLine, 'w');  // a line break every 256 bytes
   for (std::size_t i = 255; i < binary.size(); i += 256) binary[i] = '\n';
-  const BoundCase cases[] = {
+  const struct {
+    std::string name;
+    std::string pattern;
+    std::string data;
+    SearchStatus expected;
+  } cases[] = {
       {"self-recursion without progress", "(?R)", "abc", SearchStatus::kDepthLimit},
       {"group recursion", "(a|(?1))", "b", SearchStatus::kDepthLimit},
       {"recursion deeper than the bound", "a(?R)", std::string(100000, 'a'),
@@ -67,7 +65,7 @@ TEST(Bounds, HostilePatternsFailOnTheBoundTheyHitHeavySaneOnesKeepTheirAnswers) 
       {"capturing repeat over 1000 bytes", "(a|b)*c", std::string(1000, 'a'),
        SearchStatus::kNoMatch},
   };
-  for (const BoundCase& c : cases) {
+  for (const auto& c : cases) {
     EXPECT_EQ(CompiledPattern::Compile(c.pattern).Search(c.data).status, c.expected) << c.name;
   }
 }
